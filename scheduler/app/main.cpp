@@ -1,0 +1,40 @@
+// The program's main block: one instance per home folder, the data module, the main window.
+#include <unistd.h>
+
+#include <QApplication>
+
+#include "platform/forms/messageform.h"
+#include "platform/msgbox/messagebox.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/instancelock.h"
+#include "scheduler/windows/Unit_main_tamu.h"
+
+int main(int argc, char** argv) {
+  // Without a display the program still broadcasts: Qt's offscreen platform stands in.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The web engine refuses to run as root with its sandbox on.
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  orvane::installMessageFormHandler();
+
+  InstanceLock instance;
+  if (!instance.acquire()) {
+    orvane::MessageBox(QStringLiteral("该程序已经在运行中!"), QStringLiteral("提示"), orvane::mb::OK);
+    return 0;
+  }
+  QApplication::setApplicationName(QStringLiteral("Orvane "));
+
+  TDataModule1 dm;
+  DataModule1 = &dm;
+  SystemClock clock;
+  TForm_main_tamu mainWindow(dm, clock);
+  if (!mainWindow.created()) return 1;
+  mainWindow.show();
+  const int rc = QApplication::exec();
+  DataModule1 = nullptr;
+  return rc;
+}

@@ -1,0 +1,22 @@
+// The broadcast log "log.txt" in the home folder, and every line the program writes to it.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+enum class EntryMode { Auto, TryPlay };
+
+namespace BroadcastLog {
+// "yyyy-MM-dd HH:mm:ss"; the time is left out at exactly midnight.
+QString Stamp(const QDateTime& t);
+QString StartLine(const QDateTime& t);
+QString CloseLine(const QDateTime& t);
+QString EntryStartLine(const QDateTime& t, EntryMode mode, const QString& starttime, const QString& slpath);
+QString EntryEndLine(const QDateTime& t, EntryMode mode, const QString& endtime, const QString& slpath);
+// A song opened on a channel; fallback marks the stream player (written with an ASCII colon).
+QString SongLine(const QDateTime& t, const QString& path, bool secondChannel, bool fallback);
+}  // namespace BroadcastLog
+
+// Appends a line to "log.txt" in the home folder, creating the file when missing. Never
+// throws: a failure is reported on the program's own error output and the caller goes on.
+bool WriteLog(const QString& line);

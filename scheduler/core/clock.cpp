@@ -1,0 +1,4 @@
+// System clock.
+#include "scheduler/core/clock.h"
+
+QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }

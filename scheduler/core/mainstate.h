@@ -1,0 +1,69 @@
+// The main window's state that other windows read and set, and today's entry record.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "scheduler/core/timetext.h"
+
+// How entries start and end: by the clock, by a trial, paused for an insertion, or stopped.
+enum class PlayState { Auto, TryPlay, Insert, StopPlay };
+
+// One entry of today's programme, in grid (start-time) order.
+struct rjmb {
+  int id = 0;
+  QString pname;
+  QString starttime;
+  QString endtime;  // possibly shortened by the fade-out time
+  QString slpath;
+  QString playmode;
+  QString status;
+  int ivolume = 0;
+  QString tlength;
+  int jmlx = 0;
+  QString mainchannel;
+
+  // The entry that stands for a day without entries: it never matches the clock.
+  static rjmb Dummy() {
+    rjmb r;
+    r.starttime = kNever;
+    r.endtime = kNever;
+    return r;
+  }
+  bool isDummy() const { return id == 0 && starttime == kNever; }
+};
+
+inline const QString kMainChannel = QStringLiteral("主通道");
+inline const QString kSecondChannel = QStringLiteral("副通道");
+
+struct MainState {
+  bool authorized = false;    // the password gate has been passed
+  bool startpending = false;  // the first showing still has to start the entry due now
+  QString shutdownat1 = kNever;
+  QString shutdownat2 = kNever;
+  QString shutdownat3 = kNever;
+  QString rebootat = kNever;
+  QString endshutdownat = kNever;
+  bool endshutdownarmed = false;
+  bool logenabled = false;
+  QString channelname = kMainChannel;  // the channel whose player feeds the video window
+  bool usebass = true;                 // the stream-player fallback for .MP3 is allowed
+  int minvolume10 = 100;               // ducked main-channel level, 0..1000
+  bool channelenabled = false;
+  PlayState playstate = PlayState::Auto;
+  bool videoshown = false;
+  QStringList videoexts;
+  QStringList chinesevoices;
+  bool fadeenabled = false;
+  int fadeinlevel = 0;
+  int fadeoutlevel = 1000;
+  int mainvolume = 1000;
+  int secondvolume = 1000;
+
+  // Today's programme.
+  std::vector<rjmb> todayentries{rjmb::Dummy()};
+  QString todayschedule;
+  QString todayweekday;
+  int currentid = 0;  // id of the entry playing, 0 for none
+};

@@ -1,0 +1,73 @@
+// Main unit core.
+#include "scheduler/core/mainunit.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/files/homefolder.h"
+#include "platform/files/inifile.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/settingskeys.h"
+
+using orvane::HomeFolder;
+
+MainUnit::MainUnit(TDataModule1& dm, const Clock& clock) : today(dm, state, clock), dm_(dm), clock_(clock) {}
+
+QString MainUnit::DatabasePath(bool* isDefault) {
+  const QString ini = HomeFolder::file(QStringLiteral("dbpath.ini"));
+  if (!QFileInfo::exists(ini)) {
+    if (isDefault) *isDefault = true;
+    return HomeFolder::file(QStringLiteral("gsk.mdb"));
+  }
+  if (isDefault) *isDefault = false;
+  const QString path = orvane::IniFile(ini).readString(QStringLiteral("db"), QStringLiteral("path")).trimmed();
+  if (path.isEmpty()) return {};
+  return QDir::cleanPath(QDir(HomeFolder::path()).absoluteFilePath(path));
+}
+
+bool MainUnit::ConnectDatabase() {
+  HomeFolder::ensure();
+  bool isDefault = false;
+  const QString path = DatabasePath(&isDefault);
+  return dm_.ConnectDatabase(QStringLiteral("accesspw"), path, {}, {}, {},
+                             isDefault ? orvane::db::Connection::Mode::CreateIfMissing
+                                       : orvane::db::Connection::Mode::OpenExisting);
+}
+
+void MainUnit::ReadSettings() {
+  const SettingsReader settings(dm_);
+  MainState& s = state;
+  s.shutdownat1 = s.shutdownat2 = s.shutdownat3 = s.endshutdownat = s.rebootat = kNever;
+  s.endshutdownarmed = false;
+  s.logenabled = false;
+  s.channelname = kMainChannel;
+  s.usebass = settings.text(QStringLiteral("canbass")) != QLatin1String("0");
+  s.logenabled = settings.on(QStringLiteral("canwritelogtxt"));
+  networkTimeAtStart_ = settings.on(QStringLiteral("volume3"));
+  if (settings.on(QStringLiteral("canshutdown1"))) s.shutdownat1 = settings.text(QStringLiteral("shutdowntime1"));
+  if (settings.on(QStringLiteral("canshutdown2"))) s.shutdownat2 = settings.text(QStringLiteral("shutdowntime2"));
+  if (settings.on(QStringLiteral("canshutdown3"))) s.shutdownat3 = settings.text(QStringLiteral("shutdowntime3"));
+  if (settings.on(QStringLiteral("canreboot"))) s.rebootat = settings.text(QStringLiteral("reboottime"));
+  s.minvolume10 = qBound(0, settings.integer(QStringLiteral("minvolume"), 10), 100) * 10;
+  s.channelenabled = settings.on(QStringLiteral("canchannel"));
+  s.authorized = settings.text(QStringLiteral("pw")).trimmed().isEmpty();
+  caption_ = settings.text(QStringLiteral("softtitle")) + QLatin1Char(' ') + kVersionText;
+  s.playstate = PlayState::Auto;
+  s.videoshown = false;
+  s.videoexts = QStringLiteral(".MPG,.WMV,.DAT,.AVI,.ASF,.MOV,.RMVB,.FLV,.VOB,.MKV,.MP4,.SWF,.F4V").split(QLatin1Char(','));
+  s.chinesevoices = QStringList{QStringLiteral("VW Hui"),
+                                QStringLiteral("VW Liang"),
+                                QStringLiteral("VW Lily"),
+                                QStringLiteral("VW Wang"),
+                                QStringLiteral("Microsoft Lili - Chinese (China)"),
+                                QStringLiteral("Microsoft Simplified Chinese"),
+                                QStringLiteral("ScanSoft Mei-Ling_Full_22kHz"),
+                                QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")};
+  startVolume_ = qBound(0, settings.integer(QStringLiteral("autovolume"), 0), 100);
+  s.fadeinlevel = 0;
+  s.fadeoutlevel = s.mainvolume = s.secondvolume = 1000;
+  skinWanted_ = settings.on(QStringLiteral("canuseskin"));
+  // Read before the first load of the day, so that the first day after start gets its fades.
+  s.fadeenabled = settings.on(QStringLiteral("cantstr"));
+  tipsAtStart_ = settings.on(QStringLiteral("volume1"));
+}

@@ -1,0 +1,226 @@
+// Today's programme.
+#include "scheduler/core/todayprogramme.h"
+
+#include <QDebug>
+
+#include "platform/db/connection.h"
+#include "platform/msgbox/messagebox.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/entryrunner.h"
+
+namespace odb = orvane::db;
+
+namespace {
+int secondOfDay(const QDateTime& t) { return t.time().msecsSinceStartOfDay() / 1000; }
+
+void showReadError() {
+  orvane::MessageBox(QStringLiteral("时间表读取错误!请检查时间表。"), QStringLiteral("错误"), orvane::mb::ICONHAND);
+}
+
+// Fades need this much of a song entry, in seconds, before they apply.
+constexpr int kFadeMinimumSeconds = 50;
+constexpr int kFadeSeconds = 4;
+}  // namespace
+
+TodayProgramme::TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock)
+    : dm_(dm), s_(state), clock_(clock) {}
+
+QString TodayProgramme::GridStatement() {
+  return QStringLiteral(
+      "select id,pname,starttime,endtime,slpath,playmode,status,tlength,ivolume,Schedulen,jmlx,mainchannel "
+      "from sjb where Schedulen=:s order by starttime,id");
+}
+
+QString TodayProgramme::GetDaySchedule(const QString& day) {
+  dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select rj,sjb from rjb where rj=:d"), {{QStringLiteral(":d"), day}});
+  return dm_.qry_temp.isEmpty() ? QString() : dm_.qry_temp.fieldAsString(QStringLiteral("sjb"));
+}
+
+void TodayProgramme::LoadToday() {
+  const QDateTime now = clock_.now();
+  const QDate today = now.date();
+  const QString todayText = DateText(today);
+  bool holiday = false;
+  try {
+    s_.todayweekday = EnglishWeekday(today);
+    if (dm_.GetSetting(QStringLiteral("volume4")) == QLatin1String("0"))
+      s_.todayschedule = dm_.GetSetting(s_.todayweekday);
+    else
+      s_.todayschedule = GetDaySchedule(today.toString(QStringLiteral("dd")));
+    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select * from holiday where holiday=:d"),
+                  {{QStringLiteral(":d"), todayText}});
+    holiday = !dm_.qry_temp.isEmpty();
+  } catch (const DbError& e) {
+    // Without knowing today's schedule nothing can play; say so once and show an empty day.
+    qWarning().noquote() << "programme: cannot choose today's schedule:" << e.what();
+    s_.todayschedule.clear();
+    showReadError();
+  }
+  if (holiday) s_.todayschedule = HolidayScheduleName();
+  if (view_) view_->setScheduleLabel(s_.todayschedule);
+  if (runner_) runner_->StopAll();
+  if (holiday && view_) view_->setNextEntryLabel(QStringLiteral("今天为不播音日期"));
+
+  if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(todayText, ClockText(now));
+
+  ShowTodayGrid();
+  if (dm_.qry_show.isEmpty()) {
+    s_.todayentries = {rjmb::Dummy()};
+    // A day without entries must not keep yesterday's end-of-day shutdown time.
+    ComputeEndShutdownTime();
+    return;
+  }
+  copyRows();
+}
+
+void TodayProgramme::resetStatuses(const QString& today, const QString& now) {
+  const SqlParams schedule{{QStringLiteral(":s"), s_.todayschedule}};
+  bool wrote = false;
+  {
+    odb::Transaction t(*dm_.connection());
+    // Once per day the schedule's statuses go back to waiting; rows never reset (statusday
+    // NULL) count as not reset today.
+    QStringList values = TDataModule1::SplitString(QStringLiteral("待播;") + today, QStringLiteral(";"));
+    values.append(s_.todayschedule);
+    wrote = dm_.ExecQueryParams(dm_.qry_temp,
+                                QStringLiteral("update sjb set status=:v1,statusday=:v2 where Schedulen=:v3 "
+                                               "and (statusday<>:v2 or statusday is null)"),
+                                values) &&
+            dm_.ExecQuery(dm_.qry_temp,
+                          QStringLiteral("update sjb set status='已播' where Schedulen=:s and status='正播'"), schedule) &&
+            // Starts already passed are missed; zero-padded times compare as text like times.
+            dm_.ExecQuery(dm_.qry_temp,
+                          QStringLiteral("update sjb set status='未播' where Schedulen=:s and status='待播' "
+                                         "and starttime<=:now"),
+                          {{QStringLiteral(":s"), s_.todayschedule}, {QStringLiteral(":now"), now}}) &&
+            t.commit();
+  }
+  if (!wrote)
+    qWarning().noquote() << "programme: the day's statuses could not be written; the stored ones are shown:"
+                         << dm_.connection()->lastError();
+}
+
+void TodayProgramme::ShowTodayGrid() {
+  try {
+    dm_.OpenQuery(dm_.qry_show, GridStatement(), {{QStringLiteral(":s"), s_.todayschedule}});
+  } catch (const DbError& e) {
+    qWarning().noquote() << "programme: cannot read today's schedule:" << e.what();
+  }
+  if (view_) view_->todayGridShown();
+}
+
+void TodayProgramme::copyRows() {
+  odb::Query& q = dm_.qry_show;
+  const int n = q.recordCount();
+  const int cId = q.fieldIndex(QStringLiteral("id")), cName = q.fieldIndex(QStringLiteral("pname")),
+            cStart = q.fieldIndex(QStringLiteral("starttime")), cEnd = q.fieldIndex(QStringLiteral("endtime")),
+            cPath = q.fieldIndex(QStringLiteral("slpath")), cMode = q.fieldIndex(QStringLiteral("playmode")),
+            cStatus = q.fieldIndex(QStringLiteral("status")), cVolume = q.fieldIndex(QStringLiteral("ivolume")),
+            cLength = q.fieldIndex(QStringLiteral("tlength")), cKind = q.fieldIndex(QStringLiteral("jmlx")),
+            cChannel = q.fieldIndex(QStringLiteral("mainchannel"));
+  auto text = [&q](int row, int column) {
+    const QVariant v = q.value(row, column);
+    return v.isNull() ? QString() : v.toString();
+  };
+  bool malformed = false;
+  std::vector<rjmb> entries;
+  entries.reserve(std::size_t(n));
+  // Rows are copied one by one: a malformed row is reported but never silences the others.
+  for (int row = 0; row < n; ++row) {
+    rjmb r;
+    bool ok = false;
+    r.id = int(odb::toStrictInteger(q.value(row, cId), &ok));
+    malformed |= !ok;
+    r.pname = text(row, cName);
+    r.starttime = text(row, cStart);
+    r.endtime = text(row, cEnd);
+    malformed |= !IsTimeText(r.starttime) || !IsTimeText(r.endtime);
+    r.slpath = text(row, cPath);
+    r.playmode = text(row, cMode);
+    r.status = text(row, cStatus);
+    r.ivolume = int(odb::toStrictInteger(q.value(row, cVolume), &ok));
+    if (!ok) {
+      malformed = true;
+      r.ivolume = 100;
+    }
+    r.tlength = text(row, cLength);
+    r.jmlx = int(odb::toStrictInteger(q.value(row, cKind), &ok));
+    malformed |= !ok;
+    r.mainchannel = text(row, cChannel);
+    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds)
+      r.endtime = AddSeconds(r.endtime, kFadeSeconds, false);
+    entries.push_back(std::move(r));
+  }
+  s_.todayentries = std::move(entries);
+  q.first();
+  malformed |= !ComputeEndShutdownTime();
+  s_.currentid = 0;
+  ShowNextEntry();
+  if (malformed) showReadError();
+}
+
+bool TodayProgramme::ComputeEndShutdownTime() {
+  if (dm_.GetSetting(QStringLiteral("endshutdown")) != QLatin1String("1")) {
+    // Switched off: nothing may stay armed from an earlier computation.
+    s_.endshutdownat = kNever;
+    return true;
+  }
+  const SqlParams schedule{{QStringLiteral(":s"), s_.todayschedule}};
+  try {
+    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select max(endtime) from sjb where Schedulen=:s"), schedule);
+    const QVariant lastEnd = dm_.qry_temp.value(0, 0);
+    if (lastEnd.isNull()) {
+      s_.endshutdownat = kNever;
+      return true;
+    }
+    s_.endshutdownat = lastEnd.toString();
+    // A text is read to its end: its start is the latest moment known to belong to the day.
+    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select max(starttime) from sjb where Schedulen=:s and jmlx=4"),
+                  schedule);
+    const QVariant lastText = dm_.qry_temp.value(0, 0);
+    if (!lastText.isNull() && TimeToSeconds(lastText.toString()) > TimeToSeconds(s_.endshutdownat))
+      s_.endshutdownat = lastText.toString();
+    return true;
+  } catch (const DbError& e) {
+    qWarning().noquote() << "programme: cannot compute the end-of-day time:" << e.what();
+    return false;
+  }
+}
+
+void TodayProgramme::CatchUpEntry() {
+  if (s_.todayentries.empty() || s_.todayentries.front().isDummy()) return;
+  if (s_.playstate != PlayState::Auto || !runner_ || runner_->MainChannelBusy()) return;
+  const int now = secondOfDay(clock_.now());
+  for (int i = int(s_.todayentries.size()) - 1; i >= 0; --i) {
+    const rjmb& e = s_.todayentries[std::size_t(i)];
+    if (TimeToSeconds(e.starttime) <= now && TimeToSeconds(e.endtime) > now) {
+      try {
+        runner_->StartEntry(i, EntryMode::Auto);
+      } catch (const std::exception& ex) {
+        qWarning().noquote() << "programme: catch-up start failed:" << ex.what();
+      }
+      return;
+    }
+  }
+}
+
+void TodayProgramme::ShowNextEntry() {
+  if (s_.playstate != PlayState::Auto) return;
+  if (runner_ && runner_->SomethingPlaying()) {
+    if (s_.currentid != 0) dm_.qry_show.locate(QStringLiteral("id"), s_.currentid);
+    return;
+  }
+  QString label = QStringLiteral("今天已无节目");
+  if (!s_.todayentries.empty() && !s_.todayentries.front().isDummy()) {
+    const int now = secondOfDay(clock_.now());
+    for (const rjmb& e : s_.todayentries) {
+      if (TimeToSeconds(e.starttime) - 1 > now) {
+        dm_.qry_show.locate(QStringLiteral("id"), e.id);
+        label = QStringLiteral("下一个要播放的节目为 <") + e.pname + QLatin1Char('>');
+        break;
+      }
+    }
+  }
+  if (view_) view_->setNextEntryLabel(label);
+}

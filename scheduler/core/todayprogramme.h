@@ -1,0 +1,56 @@
+// Today's programme: which schedule plays today, the daily status reset, the grid statement,
+// the in-memory entries the dispatcher walks, the end-of-day shutdown time, the catch-up
+// start and the next-entry line.
+#pragma once
+
+#include <QString>
+
+#include "scheduler/core/mainstate.h"
+
+class Clock;
+class EntryRunner;
+class TDataModule1;
+
+// What the main window shows of today's programme.
+class ProgrammeView {
+ public:
+  virtual ~ProgrammeView() = default;
+  virtual void setScheduleLabel(const QString& text) = 0;   // the schedule's name
+  virtual void setNextEntryLabel(const QString& text) = 0;  // the next-entry line
+  // The grid query was reopened: columns and the count line follow.
+  virtual void todayGridShown() = 0;
+};
+
+class TodayProgramme {
+ public:
+  TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock);
+  void setView(ProgrammeView* v) { view_ = v; }
+  void setRunner(EntryRunner* r) { runner_ = r; }
+
+  // Reloads everything. Never throws: a database failure is logged and shown once, and the
+  // day then has no entries.
+  void LoadToday();
+  // Reopens the grid statement on today's schedule.
+  void ShowTodayGrid();
+  // False when the database could not be read (logged).
+  bool ComputeEndShutdownTime();
+  // Starts the entry whose span contains the present second.
+  void CatchUpEntry();
+  void ShowNextEntry();
+  // The schedule named for a day of the month ("01".."31"); "" when none.
+  QString GetDaySchedule(const QString& day);
+
+  static QString GridStatement();
+  // The schedule name shown on a day on which nothing plays.
+  static QString HolidayScheduleName() { return QStringLiteral("不播音日期"); }
+
+ private:
+  void resetStatuses(const QString& today, const QString& now);
+  void copyRows();
+
+  TDataModule1& dm_;
+  MainState& s_;
+  const Clock& clock_;
+  ProgrammeView* view_ = nullptr;
+  EntryRunner* runner_ = nullptr;
+};

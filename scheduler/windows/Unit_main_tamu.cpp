@@ -1,0 +1,249 @@
+// Main window.
+#include "scheduler/windows/Unit_main_tamu.h"
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QSlider>
+#include <QToolButton>
+
+#include "platform/forms/dbgrid.h"
+#include "scheduler/core/broadcastlog.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+
+TForm_main_tamu* Form_main_tamu = nullptr;
+
+namespace {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = {}) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(QLatin1String(name));
+  return l;
+}
+
+// The song panel's two arrangements: songs only, or a text being read above the songs.
+constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
+constexpr int kPanelWidth = 300;
+}  // namespace
+
+TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, QWidget* owner)
+    : Form(owner), core_(dm, clock) {
+  setObjectName(QStringLiteral("Form_main_tamu"));
+  buildLayout();
+  core_.today.setView(this);
+  core_.today.setRunner(this);
+  FormCreate();
+}
+
+TForm_main_tamu::~TForm_main_tamu() {
+  if (Form_main_tamu == this) Form_main_tamu = nullptr;
+}
+
+void TForm_main_tamu::buildLayout() {
+  QWidget* c = client();
+  setClientSize(980, 560);
+  setMinimumSize(760, 520);
+
+  ToolBar1 = new QWidget(c);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  Label_date = makeLabel(c, "Label_date");
+  Label_time = makeLabel(c, "Label_time", QStringLiteral("00:00:00"));
+  QFont clockFont = Label_time->font();
+  clockFont.setPointSize(20);
+  clockFont.setBold(true);
+  Label_time->setFont(clockFont);
+  Label_time->setToolTip(QStringLiteral("点击可打开网络校时器"));
+  Label_time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label_date->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+  Panel1 = new QFrame(c);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setGeometry(8, 70, kPanelWidth, 462);
+  Label_musicname = makeLabel(Panel1, "Label_musicname");
+  Label_musicname->setGeometry(0, 2, kPanelWidth - 24, 18);
+  SpeedButton1 = new QToolButton(Panel1);
+  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1->setToolTip(QStringLiteral("停止播放歌曲"));
+  SpeedButton1->setText(QStringLiteral("■"));
+  SpeedButton1->setGeometry(kPanelWidth - 22, 0, 22, 22);
+  SpeedButton1->hide();
+  TrackBar2 = new QSlider(Qt::Horizontal, Panel1);
+  TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
+  TrackBar2->setGeometry(0, 24, 180, 20);
+  TrackBar2->hide();
+  Label_nowtime2 = makeLabel(Panel1, "Label_nowtime2");
+  Label_nowtime2->setGeometry(184, 26, 50, 16);
+  Label_alltime2 = makeLabel(Panel1, "Label_alltime2");
+  Label_alltime2->setGeometry(234, 26, 66, 16);
+
+  Label_tts = makeLabel(Panel1, "Label_tts");
+  Label_tts->setGeometry(0, 56, kPanelWidth - 24, 16);
+  Label_tts->hide();
+  SpeedButton2 = new QToolButton(Panel1);
+  SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+  SpeedButton2->setGeometry(kPanelWidth - 22, 52, 22, 22);
+  SpeedButton2->hide();
+  Memo1 = new QPlainTextEdit(Panel1);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setGeometry(0, 74, kPanelWidth, 240);
+  Memo1->hide();
+  Label_jmpname = makeLabel(Panel1, "Label_jmpname");
+  Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, 16);
+  ListBox5 = new QListWidget(Panel1);
+  ListBox5->setObjectName(QStringLiteral("ListBox5"));
+  ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
+  Panel_web = new QFrame(Panel1);
+  Panel_web->setObjectName(QStringLiteral("Panel_web"));
+  Panel_web->setGeometry(0, kListTop, 1, 1);
+  Panel_web->hide();
+  // The song paths of both channels are kept beside the names but never shown.
+  ListBox6 = new QListWidget(c);
+  ListBox6->setObjectName(QStringLiteral("ListBox6"));
+  ListBox6->hide();
+  ListBox_mp2 = new QListWidget(c);
+  ListBox_mp2->setObjectName(QStringLiteral("ListBox_mp2"));
+  ListBox_mp2->hide();
+
+  Label_sjbcaption = makeLabel(c, "Label_sjbcaption", QStringLiteral("今日节目表："));
+  Label_sjb = makeLabel(c, "Label_sjb");
+  QFont bold = Label_sjb->font();
+  bold.setBold(true);
+  Label_sjb->setFont(bold);
+  Label_shu = makeLabel(c, "Label_shu");
+  Label_state = makeLabel(c, "Label_state");
+  Label_state->setFont(bold);
+  Label_state->setStyleSheet(QStringLiteral("color: red"));
+  Label_exit = makeLabel(c, "Label_exit", QStringLiteral("注销登陆"));
+  Label_exit->setStyleSheet(QStringLiteral("color: blue"));
+  Label_exit->hide();
+
+  DBGrid1 = new orvane::DBGrid(c);
+  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1->setQuery(&core_.dm().qry_show);
+  Label2 = makeLabel(c, "Label2");
+}
+
+void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
+  Form::resizeEvent(e);
+  const int w = client()->width(), h = client()->height();
+  ToolBar1->setGeometry(0, 0, w - 260, 64);
+  Label_date->setGeometry(w - 260, 6, 250, 18);
+  Label_time->setGeometry(w - 260, 26, 250, 34);
+  const int gridLeft = 8 + kPanelWidth + 10;
+  Label_sjbcaption->setGeometry(gridLeft, 72, 84, 18);
+  Label_sjb->setGeometry(gridLeft + 84, 72, 220, 18);
+  Label_shu->setGeometry(gridLeft + 304, 72, 100, 18);
+  Label_state->setGeometry(gridLeft + 404, 72, qMax(0, w - gridLeft - 404 - 80), 18);
+  Label_exit->setGeometry(w - 72, 72, 64, 18);
+  DBGrid1->setGeometry(gridLeft, 94, w - gridLeft - 8, h - 94 - 28);
+  Label2->setGeometry(gridLeft, h - 24, w - gridLeft - 8, 18);
+}
+
+void TForm_main_tamu::FormCreate() {
+  if (!core_.ConnectDatabase()) return;
+  core_.ReadSettings();
+  setCaption(core_.Caption());
+  LoadToday();
+  if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
+  core_.state.startpending = true;
+  Form_main_tamu = this;
+  created_ = true;
+}
+
+void TForm_main_tamu::FormShow() {
+  Label_date->setText(DateLabelText(core_.clock().now().date()));
+  if (core_.state.startpending) {
+    core_.state.startpending = false;
+    CatchUpEntry();
+  }
+}
+
+void TForm_main_tamu::FormClose(CloseAction& action) {
+  if (core_.state.logenabled) WriteLog(BroadcastLog::CloseLine(core_.clock().now()));
+  action = CloseAction::Hide;
+}
+
+void TForm_main_tamu::setScheduleLabel(const QString& text) { Label_sjb->setText(text); }
+
+void TForm_main_tamu::setNextEntryLabel(const QString& text) { Label_jmpname->setText(text); }
+
+void TForm_main_tamu::todayGridShown() {
+  DBGrid1->hideColumnOf(QStringLiteral("id"));
+  DBGrid1->setColumn(QStringLiteral("pname"), QStringLiteral("节目名称"), 60);
+  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), 60);
+  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), 60);
+  DBGrid1->setColumn(QStringLiteral("slpath"), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), 230);
+  DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 58);
+  DBGrid1->setColumn(QStringLiteral("status"), QStringLiteral("状态"), 36);
+  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), 60);
+  DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 50);
+  DBGrid1->hideColumnOf(QStringLiteral("Schedulen"));
+  DBGrid1->hideColumnOf(QStringLiteral("jmlx"));
+  DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, core_.state.channelenabled);
+  Label_shu->setText(QStringLiteral("（共") + QString::number(core_.dm().qry_show.recordCount()) + QStringLiteral("条）"));
+}
+
+void TForm_main_tamu::StartEntry(int index, EntryMode mode) {
+  MainState& s = core_.state;
+  if (index < 0 || index >= int(s.todayentries.size())) return;
+  const rjmb e = s.todayentries[std::size_t(index)];
+  s.currentid = e.id;
+  if (mode == EntryMode::Auto) {
+    core_.dm().ExecQuery(core_.dm().qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"),
+                         {{QStringLiteral(":id"), e.id}});
+    ShowTodayGrid();
+  }
+  if (s.logenabled) WriteLog(BroadcastLog::EntryStartLine(core_.clock().now(), mode, e.starttime, e.slpath));
+  core_.dm().qry_show.locate(QStringLiteral("id"), e.id);
+}
+
+void TForm_main_tamu::EndEntry(int index, EntryMode mode) {
+  MainState& s = core_.state;
+  if (index < 0 || index >= int(s.todayentries.size())) return;
+  const rjmb e = s.todayentries[std::size_t(index)];
+  s.currentid = 0;
+  if (mode == EntryMode::Auto) {
+    core_.dm().ExecQuery(core_.dm().qry_temp,
+                         QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
+                         {{QStringLiteral(":id"), e.id}});
+    ShowTodayGrid();
+  }
+  if (s.logenabled) WriteLog(BroadcastLog::EntryEndLine(core_.clock().now(), mode, e.endtime, e.slpath));
+  ShowNextEntry();
+}
+
+void TForm_main_tamu::restoreSongPanelLayout() {
+  Label_jmpname->move(0, kJmpnameTop);
+  ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
+  Label_tts->hide();
+  Memo1->hide();
+  SpeedButton2->hide();
+}
+
+void TForm_main_tamu::StopAll() {
+  QFont plain = Label_musicname->font();
+  plain.setItalic(false);
+  Label_musicname->setFont(plain);
+  Label2->clear();
+  Label2->setFont(plain);
+  if (Memo1->isVisible()) restoreSongPanelLayout();
+  Panel_web->hide();
+  ListBox_mp2->clear();
+  ListBox6->clear();
+  ListBox5->clear();
+  Label_musicname->clear();
+  Label_jmpname->clear();
+  Label_nowtime2->clear();
+  Label_alltime2->clear();
+  TrackBar2->hide();
+  SpeedButton1->hide();
+}
+
+bool TForm_main_tamu::MainChannelBusy() const { return ListBox5->count() > 0; }
+
+bool TForm_main_tamu::SomethingPlaying() const {
+  return ListBox5->count() > 0 || !Memo1->isHidden() || !Panel_web->isHidden();
+}

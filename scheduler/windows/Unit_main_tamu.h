@@ -1,0 +1,94 @@
+// The main window: today's date and clock, today's programme in a grid, the schedule and
+// next-entry lines, the song panel. Its logic lives in the scheduler core (MainUnit); the
+// window keeps the method names other windows call and forwards them.
+#pragma once
+
+#include "platform/forms/form.h"
+#include "scheduler/core/entryrunner.h"
+#include "scheduler/core/mainunit.h"
+#include "scheduler/core/todayprogramme.h"
+
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QSlider;
+class QToolButton;
+class QFrame;
+class QWidget;
+class Clock;
+class TDataModule1;
+namespace orvane {
+class DBGrid;
+}
+
+class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryRunner {
+  Q_OBJECT
+ public:
+  TForm_main_tamu(TDataModule1& dm, const Clock& clock, QWidget* owner = nullptr);
+  ~TForm_main_tamu() override;
+
+  // False when creation stopped (the database could not be opened): the program ends.
+  bool created() const { return created_; }
+  MainUnit& core() { return core_; }
+  MainState& state() { return core_.state; }
+
+  void LoadToday() { core_.today.LoadToday(); }
+  void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
+  void ComputeEndShutdownTime() { core_.today.ComputeEndShutdownTime(); }
+  void CatchUpEntry() { core_.today.CatchUpEntry(); }
+  void ShowNextEntry() { core_.today.ShowNextEntry(); }
+
+  // EntryRunner.
+  void StartEntry(int index, EntryMode mode) override;
+  void EndEntry(int index, EntryMode mode) override;
+  void StopAll() override;
+  bool MainChannelBusy() const override;
+  bool SomethingPlaying() const override;
+
+  // Components, named as the rest of the program knows them.
+  QWidget* ToolBar1;
+  QLabel* Label_date;
+  QLabel* Label_time;
+  QLabel* Label_sjbcaption;
+  QLabel* Label_sjb;
+  QLabel* Label_shu;
+  QLabel* Label_state;
+  QLabel* Label_exit;
+  QFrame* Panel1;  // the song panel
+  QLabel* Label_musicname;
+  QSlider* TrackBar2;
+  QLabel* Label_nowtime2;
+  QLabel* Label_alltime2;
+  QToolButton* SpeedButton1;
+  QLabel* Label_tts;
+  QPlainTextEdit* Memo1;
+  QToolButton* SpeedButton2;
+  QLabel* Label_jmpname;
+  QListWidget* ListBox5;
+  QListWidget* ListBox6;
+  QListWidget* ListBox_mp2;
+  QFrame* Panel_web;
+  orvane::DBGrid* DBGrid1;
+  QLabel* Label2;
+
+ protected:
+  void FormShow() override;
+  void FormClose(CloseAction& action) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  // ProgrammeView.
+  void setScheduleLabel(const QString& text) override;
+  void setNextEntryLabel(const QString& text) override;
+  void todayGridShown() override;
+
+  void buildLayout();
+  void FormCreate();
+  void restoreSongPanelLayout();
+
+  MainUnit core_;
+  bool created_ = false;
+};
+
+// The one main window of the running program (null before creation and in most tests).
+extern TForm_main_tamu* Form_main_tamu;

@@ -1,0 +1,174 @@
+// The data module: connection rules, bootstrap and healing, statements, settings, strings.
+#include <QFile>
+
+#include "platform/files/homefolder.h"
+#include "scheduler/core/schema.h"
+#include "scheduler/core/settingskeys.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+using orvane::db::Connection;
+
+namespace {
+int countOf(TDataModule1& dm, const QString& sql) {
+  dm.OpenQuery(dm.qry_temp, sql);
+  return dm.qry_temp.value(0, 0).toInt();
+}
+}  // namespace
+
+TEST_F(SchedulerFixture, FreshHomeGetsADatabaseWithEveryKeyAndDayRow) {
+  EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("gsk.mdb"))));
+  EXPECT_EQ(countOf(dm, QStringLiteral("select count(*) from system1")), 35);
+  EXPECT_EQ(int(SettingKeys().size()), 35);
+  EXPECT_EQ(countOf(dm, QStringLiteral("select count(*) from rjb where sjb='无'")), 31);
+  EXPECT_EQ(countOf(dm, QStringLiteral("select count(*) from rjb where rj in ('01','09','31')")), 3);
+  for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"})
+    EXPECT_EQ(dm.GetSetting(QLatin1String(day)), QStringLiteral("无")) << day;
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("ttstsy")).toInt(), kHintSoundMs);
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(SchedulerFixture, EveryStartHealsWithoutOverwriting) {
+  ASSERT_TRUE(dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学")));
+  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1='minvolume'")));
+  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from rjb where rj='15'")));
+  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update rjb set sjb='周末' where rj='02'")));
+  TDataModule1 again;
+  MainUnit second(again, clock);
+  ASSERT_TRUE(second.ConnectDatabase());
+  EXPECT_EQ(again.GetSetting(QStringLiteral("softtitle")), QStringLiteral("实验中学"));
+  EXPECT_EQ(again.GetSetting(QStringLiteral("minvolume")), QStringLiteral("10"));
+  EXPECT_EQ(countOf(again, QStringLiteral("select count(*) from rjb")), 31);
+  EXPECT_EQ(second.today.GetDaySchedule(QStringLiteral("02")), QStringLiteral("周末"));
+}
+
+TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  ManualClock clock(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
+  // dbpath.ini without the key: empty path.
+  testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[db]\r\nother=1\r\n");
+  {
+    TDataModule1 dm;
+    MainUnit unit(dm, clock);
+    EXPECT_FALSE(unit.ConnectDatabase());
+  }
+  // A path to a missing file, and to a file that is not a database.
+  testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[db]\r\npath=elsewhere.mdb\r\n");
+  {
+    TDataModule1 dm;
+    MainUnit unit(dm, clock);
+    EXPECT_FALSE(unit.ConnectDatabase());
+    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("elsewhere.mdb"))));
+  }
+  testing_support::writeFile(home.file(QStringLiteral("elsewhere.mdb")), QByteArray(2048, 'x'));
+  {
+    TDataModule1 dm;
+    MainUnit unit(dm, clock);
+    EXPECT_FALSE(unit.ConnectDatabase());
+  }
+  {
+    TDataModule1 dm;
+    EXPECT_FALSE(dm.ConnectDatabase(QStringLiteral("sqlserver"), home.file(QStringLiteral("gsk.mdb"))));
+  }
+  ASSERT_EQ(boxes.asked().size(), 4u);
+  for (const auto& r : boxes.asked()) {
+    EXPECT_EQ(r.text, QStringLiteral("运行出错!"));
+    EXPECT_EQ(r.caption, QStringLiteral("错误"));
+    EXPECT_EQ(r.flags, orvane::mb::ICONHAND);
+  }
+  // A relative path in dbpath.ini names a database in the home folder, which then opens.
+  {
+    TDataModule1 seed;
+    ASSERT_TRUE(seed.ConnectDatabase(QStringLiteral("accesspw"), home.file(QStringLiteral("real.mdb")), {}, {}, {},
+                                     Connection::Mode::CreateIfMissing));
+  }
+  testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[DB]\r\nPATH=real.mdb\r\n");
+  TDataModule1 dm;
+  MainUnit unit(dm, clock);
+  EXPECT_TRUE(unit.ConnectDatabase());
+  EXPECT_EQ(dm.connection()->path(), home.file(QStringLiteral("real.mdb")));
+}
+
+TEST_F(SchedulerFixture, StatementsBindHostileValues) {
+  const QString schedule = QStringLiteral("高\"三\";早:操 Schedulen");
+  const int id = addEntry({QStringLiteral("升旗\"仪式\""), QStringLiteral("07:00:00"), QStringLiteral("07:05:00"), 1,
+                           QStringLiteral("00:05:00"), schedule});
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname,Schedulen from sjb where id=:id"), {{":id", id}});
+  EXPECT_EQ(dm.qry_temp.fieldAsString(QStringLiteral("pname")), QStringLiteral("升旗\"仪式\""));
+  EXPECT_EQ(dm.qry_temp.fieldAsString(QStringLiteral("Schedulen")), schedule);
+  // The status reset of a schedule whose name holds ":" works: only real parameters count.
+  EXPECT_TRUE(dm.ExecQueryParams(dm.qry_temp, QStringLiteral("update sjb set status=:v1 where Schedulen=:v2"),
+                                 {QStringLiteral("已播"), schedule}));
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_FALSE(dm.ExecQueryParams(dm.qry_temp, QStringLiteral("update sjb set status=:v1 where Schedulen=:v2"),
+                                  {QStringLiteral("待播")}));
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("参数个数不一致!")));
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_FALSE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status=\"x\"")));
+  EXPECT_EQ(boxes.asked().size(), 1u) << "ExecQuery itself reports nothing";
+  EXPECT_THROW(dm.OpenQuery(dm.qry_temp, QStringLiteral("select * from nosuchtable")), DbError);
+  QStringList list{QStringLiteral("stale")};
+  addEntry({QStringLiteral("b"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1, QStringLiteral("00:01:00"),
+            QStringLiteral("  ")});
+  dm.QueryToStrings(dm.qry_temp, QStringLiteral("select Schedulen from sjb group by Schedulen"), list);
+  EXPECT_EQ(list, QStringList{schedule}) << "blank values are left out";
+}
+
+TEST_F(SchedulerFixture, SettingsAccessorAndTypedReaders) {
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("no such key")), QString());
+  EXPECT_TRUE(dm.SetSetting(QStringLiteral("no such key"), QStringLiteral("v")));
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("no such key")), QStringLiteral("v"));
+  SettingsReader settings(dm);
+  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral(" 1"));
+  EXPECT_FALSE(settings.on(QStringLiteral("canchannel"))) << "switch comparisons are exact";
+  dm.SetSetting(QStringLiteral("minvolume"), QString());
+  EXPECT_EQ(settings.integer(QStringLiteral("minvolume"), 10), 10);
+  dm.SetSetting(QStringLiteral("minvolume"), QStringLiteral("abc"));
+  EXPECT_EQ(settings.integer(QStringLiteral("minvolume"), 10), 10);
+  dm.SetSetting(QStringLiteral("minvolume"), QStringLiteral(" 35 "));
+  EXPECT_EQ(settings.integer(QStringLiteral("minvolume"), 10), 35);
+  // A missing minvolume or autovolume row no longer stops start-up.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1 in ('minvolume','autovolume','softtitle')"));
+  unit.ReadSettings();
+  EXPECT_EQ(unit.state.minvolume10, 100);
+  EXPECT_EQ(unit.startVolume(), 0);
+  EXPECT_EQ(unit.Caption(), QStringLiteral(" V5.11"));
+  dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
+  dm.SetSetting(QStringLiteral("canshutdown2"), QStringLiteral("1"));
+  dm.SetSetting(QStringLiteral("shutdowntime2"), QStringLiteral("21:30:00"));
+  dm.SetSetting(QStringLiteral("canbass"), QStringLiteral("0"));
+  dm.SetSetting(QStringLiteral("pw"), QStringLiteral("  "));
+  unit.ReadSettings();
+  EXPECT_EQ(unit.Caption(), QStringLiteral("实验中学 V5.11"));
+  EXPECT_EQ(unit.state.shutdownat1, kNever);
+  EXPECT_EQ(unit.state.shutdownat2, QStringLiteral("21:30:00"));
+  EXPECT_FALSE(unit.state.usebass);
+  EXPECT_TRUE(unit.state.authorized) << "a blank password is no password";
+  EXPECT_EQ(unit.state.videoexts.size(), 13);
+  EXPECT_EQ(unit.state.chinesevoices.size(), 8);
+}
+
+TEST_F(SchedulerFixture, FailedSettingWriteSaysSo) {
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("drop table system1"));
+  EXPECT_FALSE(dm.SetSetting(QStringLiteral("pw"), QStringLiteral("x")));
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("数据库写入出错!")));
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("pw")), QString()) << "a failed read is logged and reads empty";
+}
+
+TEST(DataModuleStrings, SplitCountMidPos) {
+  EXPECT_EQ(TDataModule1::SplitString(QStringLiteral("待播;2024-05-01"), QStringLiteral(";")),
+            (QStringList{QStringLiteral("待播"), QStringLiteral("2024-05-01")}));
+  EXPECT_EQ(TDataModule1::SplitString(QStringLiteral("abc;"), QStringLiteral(";")),
+            (QStringList{QStringLiteral("abc"), QString()}));
+  EXPECT_EQ(TDataModule1::SplitString(QStringLiteral("abc"), QStringLiteral(";")), QStringList{QStringLiteral("abc")});
+  EXPECT_EQ(TDataModule1::SplitString(QString(), QStringLiteral(";")), QStringList{QString()});
+  EXPECT_EQ(TDataModule1::CountSubstr(QStringLiteral("aa"), QStringLiteral("aaa")), 2);
+  EXPECT_EQ(TDataModule1::CountSubstr(QStringLiteral(":"), QStringLiteral("a:b:c")), 2);
+  EXPECT_EQ(TDataModule1::CountSubstr(QString(), QStringLiteral("abc")), 0);
+  EXPECT_EQ(TDataModule1::MidStr(QStringLiteral("文本：早上好"), 4, 2), QStringLiteral("早上"));
+  EXPECT_EQ(TDataModule1::MidStr(QStringLiteral("abc"), 0, 2), QStringLiteral("ab"));
+  EXPECT_EQ(TDataModule1::MidStr(QStringLiteral("abc"), 2, 99), QStringLiteral("bc"));
+  EXPECT_EQ(TDataModule1::MidStr(QStringLiteral("abc"), 5, 1), QString());
+  EXPECT_EQ(TDataModule1::PosStr(QStringLiteral("c"), QStringLiteral("abc")), 3);
+  EXPECT_EQ(TDataModule1::PosStr(QStringLiteral("z"), QStringLiteral("abc")), 0);
+}

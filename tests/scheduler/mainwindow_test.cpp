@@ -1,0 +1,93 @@
+// The main window offscreen: creation from a fresh home, the grid's columns and count line,
+// the labels, the start line of the log, and the single-instance lock.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLockFile>
+#include <QTableView>
+
+#include "platform/files/textfile.h"
+#include "platform/forms/dbgrid.h"
+#include "scheduler/core/instancelock.h"
+#include "scheduler/windows/Unit_main_tamu.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
+  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("0"));
+  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
+  addEntry({QStringLiteral("上课"), QStringLiteral("08:00:00"), QStringLiteral("08:00:30"), 1, QStringLiteral("00:00:30")});
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock);
+  ASSERT_TRUE(w.created());
+  EXPECT_EQ(w.caption(), QStringLiteral("实验中学 V5.11"));
+  EXPECT_EQ(w.Label_sjb->text(), QStringLiteral("日常"));
+  EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共2条）"));
+  EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <早操>"));
+  auto* grid = w.DBGrid1;
+  EXPECT_EQ(grid->columnTitle(QStringLiteral("slpath")), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"));
+  EXPECT_EQ(grid->columnTitle(QStringLiteral("ivolume")), QStringLiteral("音量(%)"));
+  EXPECT_EQ(grid->columnWidth(4), 230);
+  EXPECT_EQ(grid->columnWidth(6), 36);
+  for (int hidden : {0, 9, 10, 11}) EXPECT_TRUE(grid->isColumnHidden(hidden)) << hidden;
+  EXPECT_FALSE(grid->isColumnHidden(1));
+  EXPECT_EQ(grid->currentIndex().row(), 0);
+
+  w.show();
+  EXPECT_EQ(w.Label_date->text(), QStringLiteral("2024年05月01日 星期三"));
+  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
+  ASSERT_FALSE(log.isEmpty());
+  EXPECT_EQ(log.first(), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
+
+  // The grid renders its Chinese titles and rows offscreen.
+  QImage image(w.size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  w.render(&image);
+  int dark = 0;
+  const QRect area = grid->geometry().translated(w.client()->pos());
+  for (int y = area.top(); y < area.top() + 60; ++y)
+    for (int x = area.left(); x < area.right(); ++x) dark += qGray(image.pixel(x, y)) < 100;
+  EXPECT_GT(dark, 50);
+
+  w.close();
+  const QStringList after = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
+  EXPECT_EQ(after.last(), QStringLiteral("<2024-05-01 07:30:00> *************** 关闭软件*************** "));
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
+  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("1"));
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock);
+  ASSERT_TRUE(w.created());
+  EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共0条）"));
+  EXPECT_FALSE(w.DBGrid1->isColumnHidden(11));
+  EXPECT_EQ(w.DBGrid1->columnWidth(11), 50);
+}
+
+TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
+  // A folder in the log's place cannot be appended to, whoever runs the test.
+  QDir(home.path()).mkdir(QStringLiteral("log.txt"));
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock);
+  EXPECT_TRUE(w.created());
+  EXPECT_FALSE(WriteLog(QStringLiteral("x")));
+  w.close();
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
+  testing_support::TempHome home;
+  {
+    InstanceLock first;
+    ASSERT_TRUE(first.acquire());
+    InstanceLock second;
+    EXPECT_FALSE(second.acquire());
+  }
+  // A lock file left by a process that no longer exists.
+  testing_support::writeFile(InstanceLock::LockPath(), QByteArray("2147483\n") + "orvane\n" +
+                                                           QSysInfo::machineHostName().toUtf8() + "\n");
+  InstanceLock again;
+  EXPECT_TRUE(again.acquire());
+}

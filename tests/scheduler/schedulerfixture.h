@@ -1,0 +1,68 @@
+// A fresh home folder with its default database, and helpers to fill schedules.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/msgbox/messagebox.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/mainunit.h"
+#include "tests/support/testsupport.h"
+
+struct EntryRow {
+  QString pname;
+  QString starttime;
+  QString endtime;
+  int jmlx = 1;
+  QString tlength = QStringLiteral("00:05:00");
+  QString schedule = QStringLiteral("日常");
+  QString status = QStringLiteral("待播");
+  QVariant statusday = QStringLiteral("");
+  QString mainchannel = QStringLiteral("主通道");
+  QVariant ivolume = 80;
+};
+
+class SchedulerFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(7, 30, 0)));  // a Wednesday
+    ASSERT_TRUE(unit.ConnectDatabase());
+  }
+
+  int addEntry(const EntryRow& r) {
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
+                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,status,"
+                                            "statusday,ivolume,Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,"
+                                            ":len,'单曲播放',:st,:sd,:vol,:sch,:k,:ch,'')"),
+                             {{":p", r.pname},
+                              {":s", r.starttime},
+                              {":e", r.endtime},
+                              {":path", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")},
+                              {":len", r.tlength},
+                              {":st", r.status},
+                              {":sd", r.statusday},
+                              {":vol", r.ivolume},
+                              {":sch", r.schedule},
+                              {":k", r.jmlx},
+                              {":ch", r.mainchannel}}))
+        << qPrintable(dm.qry_temp.lastError());
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+
+  QString statusOf(int id) {
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
+    return dm.qry_temp.fieldAsString(QStringLiteral("status"));
+  }
+
+  void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
+    ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
+    ASSERT_TRUE(dm.SetSetting(weekday, schedule));
+  }
+
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  ManualClock clock;
+  TDataModule1 dm;
+  MainUnit unit{dm, clock};
+};

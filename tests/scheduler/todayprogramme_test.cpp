@@ -1,0 +1,233 @@
+// Today's programme: the day's schedule, the daily status reset, missed entries, the fade
+// shortening, the end-of-day time, the catch-up and the next-entry line.
+#include "scheduler/core/entryrunner.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+namespace {
+struct FakeRunner : EntryRunner {
+  std::vector<std::pair<int, EntryMode>> started;
+  int stops = 0;
+  bool busy = false;
+  bool playing = false;
+  void StartEntry(int index, EntryMode mode) override { started.emplace_back(index, mode); }
+  void EndEntry(int, EntryMode) override {}
+  void StopAll() override { ++stops; }
+  bool MainChannelBusy() const override { return busy; }
+  bool SomethingPlaying() const override { return playing; }
+};
+
+struct FakeView : ProgrammeView {
+  QString schedule, next;
+  int gridShown = 0;
+  void setScheduleLabel(const QString& t) override { schedule = t; }
+  void setNextEntryLabel(const QString& t) override { next = t; }
+  void todayGridShown() override { ++gridShown; }
+};
+
+class Today : public SchedulerFixture {
+ protected:
+  void SetUp() override {
+    SchedulerFixture::SetUp();
+    unit.ReadSettings();
+    unit.today.setRunner(&runner);
+    unit.today.setView(&view);
+  }
+  void at(int h, int m, int s, QDate day = QDate(2024, 5, 1)) { clock.set(QDateTime(day, QTime(h, m, s))); }
+  const std::vector<rjmb>& entries() const { return unit.state.todayentries; }
+
+  FakeRunner runner;
+  FakeView view;
+};
+}  // namespace
+
+TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
+  addEntry({QStringLiteral("周三铃"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1, QStringLiteral("00:01:00"),
+            QStringLiteral("周三")});
+  addEntry({QStringLiteral("一号铃"), QStringLiteral("09:00:00"), QStringLiteral("09:01:00"), 1, QStringLiteral("00:01:00"),
+            QStringLiteral("一号")});
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("周三"));
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.todayweekday, QStringLiteral("Wednesday"));
+  EXPECT_EQ(view.schedule, QStringLiteral("周三"));
+  ASSERT_EQ(entries().size(), 1u);
+  EXPECT_EQ(entries()[0].pname, QStringLiteral("周三铃"));
+
+  dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("1"));
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update rjb set sjb='一号' where rj='01'"));
+  unit.today.LoadToday();
+  ASSERT_EQ(entries().size(), 1u);
+  EXPECT_EQ(entries()[0].pname, QStringLiteral("一号铃"));
+  // With volume4 missing the day of the month decides too.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1='volume4'"));
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.todayschedule, QStringLiteral("一号"));
+
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into holiday values('2024-05-01')"));
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.todayschedule, QStringLiteral("不播音日期"));
+  EXPECT_EQ(view.next, QStringLiteral("今天为不播音日期"));
+  EXPECT_TRUE(entries()[0].isDummy());
+  EXPECT_EQ(entries().size(), 1u);
+
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from holiday"));
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("无"));
+  view.next = QStringLiteral("stale");
+  unit.today.LoadToday();
+  EXPECT_TRUE(entries()[0].isDummy());
+  EXPECT_EQ(view.next, QStringLiteral("stale")) << "StopAll clears the line in the window; the load leaves it";
+  EXPECT_GE(runner.stops, 5);
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  const int early = addEntry({QStringLiteral("早"), QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), 1,
+                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("已播"),
+                              QStringLiteral("2024-04-30")});
+  const int now = addEntry({QStringLiteral("正点"), QStringLiteral("10:00:00"), QStringLiteral("10:05:00"), 1,
+                            QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("正播"), QVariant()});
+  const int later = addEntry({QStringLiteral("晚"), QStringLiteral("11:00:00"), QStringLiteral("11:05:00"), 1,
+                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("未播"),
+                              QStringLiteral("2024-04-30")});
+  const int other = addEntry({QStringLiteral("别的"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 1,
+                              QStringLiteral("00:05:00"), QStringLiteral("其它"), QStringLiteral("已播"),
+                              QStringLiteral("2024-04-30")});
+  at(10, 0, 0);
+  unit.today.LoadToday();
+  EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
+  EXPECT_EQ(statusOf(now), QStringLiteral("未播")) << "a NULL statusday is reset too; a start at this second is passed";
+  EXPECT_EQ(statusOf(later), QStringLiteral("待播"));
+  EXPECT_EQ(statusOf(other), QStringLiteral("已播")) << "other schedules are untouched";
+
+  // The catch-up of the first showing starts the 10:00:00 entry.
+  unit.today.CatchUpEntry();
+  ASSERT_EQ(runner.started.size(), 1u);
+  EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, now);
+
+  // Later the same day: what played stays played, nothing goes back to waiting.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id"), {{":id", now}});
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{":id", later}});
+  at(11, 2, 0);
+  unit.today.LoadToday();
+  EXPECT_EQ(statusOf(now), QStringLiteral("已播"));
+  EXPECT_EQ(statusOf(later), QStringLiteral("已播")) << "a row left playing by a reload counts as played";
+  EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
+
+  // The next day everything of the schedule starts over.
+  at(6, 0, 0, QDate(2024, 5, 2));
+  useWeekdaySchedule(QStringLiteral("Thursday"), QStringLiteral("日常"));
+  unit.today.LoadToday();
+  for (int id : {early, now, later}) EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+}
+
+TEST_F(Today, StatusesAreNotWrittenOutsideAutomaticPlay) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  const int id = addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  unit.state.playstate = PlayState::StopPlay;
+  at(8, 0, 0);
+  unit.today.LoadToday();
+  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+  EXPECT_EQ(entries().size(), 1u);
+}
+
+TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  const int song = addEntry({QStringLiteral("song"), QStringLiteral("07:30:00"), QStringLiteral("07:35:00"), 1});
+  addEntry({QStringLiteral("short"), QStringLiteral("08:00:00"), QStringLiteral("08:00:50"), 2, QStringLiteral("00:00:50")});
+  addEntry({QStringLiteral("radio"), QStringLiteral("09:00:00"), QStringLiteral("09:30:00"), 5, QStringLiteral("00:30:00")});
+  addEntry({QStringLiteral("bad length"), QStringLiteral("10:00:00"), QStringLiteral("10:30:00"), 3, QString()});
+  at(6, 0, 0);
+  ASSERT_TRUE(unit.state.fadeenabled) << "cantstr is on by default and read before the first load";
+  unit.today.LoadToday();
+  ASSERT_EQ(entries().size(), 4u);
+  EXPECT_EQ(entries()[0].endtime, QStringLiteral("07:34:56"));
+  EXPECT_EQ(entries()[1].endtime, QStringLiteral("08:00:50"));
+  EXPECT_EQ(entries()[2].endtime, QStringLiteral("09:30:00"));
+  EXPECT_EQ(entries()[3].endtime, QStringLiteral("10:30:00"));
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select endtime from sjb where id=:id"), {{":id", song}});
+  EXPECT_EQ(dm.qry_temp.fieldAsString(QStringLiteral("endtime")), QStringLiteral("07:35:00"));
+  unit.state.fadeenabled = false;
+  unit.today.LoadToday();
+  EXPECT_EQ(entries()[0].endtime, QStringLiteral("07:35:00"));
+  EXPECT_TRUE(boxes.asked().empty()) << "an empty length is not an error";
+}
+
+TEST_F(Today, MalformedRowsAreReportedOnceAndTheRestStillLoads) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  EntryRow bad{QStringLiteral("bad"), QStringLiteral("7:10"), QStringLiteral("xx")};
+  bad.ivolume = QStringLiteral("loud");
+  addEntry(bad);
+  addEntry({QStringLiteral("c"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00")});
+  at(6, 0, 0);
+  unit.today.LoadToday();
+  ASSERT_EQ(entries().size(), 3u);
+  EXPECT_EQ(entries()[1].pname, QStringLiteral("c"));
+  EXPECT_EQ(entries()[2].ivolume, 100);
+  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1);
+}
+
+TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
+  addEntry({QStringLiteral("song"), QStringLiteral("15:00:00"), QStringLiteral("15:30:00"), 1, QStringLiteral("00:30:00")});
+  addEntry({QStringLiteral("text"), QStringLiteral("16:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
+  at(6, 0, 0);
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("16:00:00"));
+  addEntry({QStringLiteral("late"), QStringLiteral("17:00:00"), QStringLiteral("17:45:00"), 2, QStringLiteral("00:45:00")});
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("17:45:00"));
+  // A day without entries does not keep yesterday's time.
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("无"));
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.endshutdownat, kNever);
+  // Switched off, nothing stays set.
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("0"));
+  unit.today.LoadToday();
+  EXPECT_EQ(unit.state.endshutdownat, kNever);
+}
+
+TEST_F(Today, CatchUpAndNextEntryLine) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  addEntry({QStringLiteral("text"), QStringLiteral("11:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
+  const int noon = addEntry({QStringLiteral("午间"), QStringLiteral("12:00:00"), QStringLiteral("12:30:00")});
+  const int after = addEntry({QStringLiteral("下午"), QStringLiteral("13:00:00"), QStringLiteral("13:30:00")});
+  at(11, 59, 59);
+  unit.today.LoadToday();
+  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <下午>")) << "12:00:00 is less than two seconds away";
+  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), new bool), after);
+  at(11, 59, 58);
+  unit.today.ShowNextEntry();
+  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
+  unit.today.CatchUpEntry();
+  EXPECT_TRUE(runner.started.empty()) << "a text entry (end 00:00:00) is never caught up";
+
+  at(12, 10, 0);
+  runner.busy = true;
+  unit.today.CatchUpEntry();
+  EXPECT_TRUE(runner.started.empty()) << "not while the main channel plays";
+  runner.busy = false;
+  unit.state.playstate = PlayState::TryPlay;
+  unit.today.CatchUpEntry();
+  EXPECT_TRUE(runner.started.empty());
+  unit.state.playstate = PlayState::Auto;
+  unit.today.CatchUpEntry();
+  ASSERT_EQ(runner.started.size(), 1u);
+  EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, noon);
+  EXPECT_EQ(runner.started[0].second, EntryMode::Auto);
+
+  // While something plays the grid stays on the playing entry and the line is left alone.
+  runner.playing = true;
+  unit.state.currentid = noon;
+  view.next = QStringLiteral("kept");
+  unit.today.ShowNextEntry();
+  EXPECT_EQ(view.next, QStringLiteral("kept"));
+  bool ok = false;
+  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), &ok), noon);
+  runner.playing = false;
+  at(14, 0, 0);
+  unit.today.ShowNextEntry();
+  EXPECT_EQ(view.next, QStringLiteral("今天已无节目"));
+}
