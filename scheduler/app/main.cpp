@@ -5,6 +5,7 @@
 
 #include "platform/forms/messageform.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
@@ -31,7 +32,10 @@ int main(int argc, char** argv) {
   TDataModule1 dm;
   DataModule1 = &dm;
   SystemClock clock;
-  TForm_main_tamu mainWindow(dm, clock);
+  orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  SystemServices services;
+  services.power = &power;
+  TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();
   const int rc = QApplication::exec();

@@ -1,6 +1,7 @@
 // The main window's state that other windows read and set, and today's entry record.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,8 +45,9 @@ struct MainState {
   QString shutdownat2 = kNever;
   QString shutdownat3 = kNever;
   QString rebootat = kNever;
-  QString endshutdownat = kNever;
+  QString endshutdownat = kNever;  // the day's last end (or last text start)
   bool endshutdownarmed = false;
+  QDateTime endshutdowndue;  // when armed: the moment of the end-of-day shutdown
   bool logenabled = false;
   QString channelname = kMainChannel;  // the channel whose player feeds the video window
   bool usebass = true;                 // the stream-player fallback for .MP3 is allowed
@@ -65,5 +67,6 @@ struct MainState {
   std::vector<rjmb> todayentries{rjmb::Dummy()};
   QString todayschedule;
   QString todayweekday;
+  QDate programmeday;  // the day todayentries were loaded for
   int currentid = 0;  // id of the entry playing, 0 for none
 };

@@ -11,7 +11,9 @@
 
 using orvane::HomeFolder;
 
-MainUnit::MainUnit(TDataModule1& dm, const Clock& clock) : today(dm, state, clock), dm_(dm), clock_(clock) {}
+MainUnit::MainUnit(TDataModule1& dm, const Clock& clock) : today(dm, state, clock), dm_(dm), clock_(clock) {
+  today.setFiredSet(&fired);
+}
 
 QString MainUnit::DatabasePath(bool* isDefault) {
   const QString ini = HomeFolder::file(QStringLiteral("dbpath.ini"));

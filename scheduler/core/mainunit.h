@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "scheduler/core/firedset.h"
 #include "scheduler/core/mainstate.h"
 #include "scheduler/core/todayprogramme.h"
 
@@ -36,6 +37,7 @@ class MainUnit {
   bool tipsAtStart() const { return tipsAtStart_; }
 
   MainState state;
+  FiredSet fired;
   TodayProgramme today;
 
  private:

@@ -8,6 +8,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entryrunner.h"
+#include "scheduler/core/firedset.h"
 
 namespace odb = orvane::db;
 
@@ -41,6 +42,7 @@ void TodayProgramme::LoadToday() {
   const QDateTime now = clock_.now();
   const QDate today = now.date();
   const QString todayText = DateText(today);
+  s_.programmeday = today;
   bool holiday = false;
   try {
     s_.todayweekday = EnglishWeekday(today);
@@ -191,10 +193,16 @@ bool TodayProgramme::ComputeEndShutdownTime() {
 void TodayProgramme::CatchUpEntry() {
   if (s_.todayentries.empty() || s_.todayentries.front().isDummy()) return;
   if (s_.playstate != PlayState::Auto || !runner_ || runner_->MainChannelBusy()) return;
-  const int now = secondOfDay(clock_.now());
+  const QDateTime moment = clock_.now();
+  const int now = secondOfDay(moment);
   for (int i = int(s_.todayentries.size()) - 1; i >= 0; --i) {
     const rjmb& e = s_.todayentries[std::size_t(i)];
     if (TimeToSeconds(e.starttime) <= now && TimeToSeconds(e.endtime) > now) {
+      // Never restart the entry that is already sounding.
+      if (e.id == s_.currentid && runner_->SomethingPlaying()) return;
+      // Recorded as fired at its start time, so the tick of that very second cannot start
+      // it a second time.
+      if (fired_) fired_->mark(moment.date(), FiredKind::Start, e.id, e.starttime);
       try {
         runner_->StartEntry(i, EntryMode::Auto);
       } catch (const std::exception& ex) {
@@ -223,4 +231,15 @@ void TodayProgramme::ShowNextEntry() {
     }
   }
   if (view_) view_->setNextEntryLabel(label);
+}
+
+void TodayProgramme::ArmEndShutdown() {
+  if (dm_.GetSetting(QStringLiteral("endshutdown")) != QLatin1String("1")) return;
+  const QDateTime now = clock_.now();
+  const QString t = ClockText(now);
+  if (TimeToSeconds(t) < TimeToSeconds(s_.endshutdownat)) return;
+  // An absolute moment: 23:59:57 plus 5 seconds is 00:00:02 of the next day, not 24:00:02.
+  s_.endshutdownat = AddSeconds(t, 5, true);
+  s_.endshutdowndue = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() + 5);
+  s_.endshutdownarmed = true;
 }

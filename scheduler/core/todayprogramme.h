@@ -9,6 +9,7 @@
 
 class Clock;
 class EntryRunner;
+class FiredSet;
 class TDataModule1;
 
 // What the main window shows of today's programme.
@@ -26,6 +27,7 @@ class TodayProgramme {
   TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock);
   void setView(ProgrammeView* v) { view_ = v; }
   void setRunner(EntryRunner* r) { runner_ = r; }
+  void setFiredSet(FiredSet* f) { fired_ = f; }
 
   // Reloads everything. Never throws: a database failure is logged and shown once, and the
   // day then has no entries.
@@ -34,8 +36,12 @@ class TodayProgramme {
   void ShowTodayGrid();
   // False when the database could not be read (logged).
   bool ComputeEndShutdownTime();
-  // Starts the entry whose span contains the present second.
+  // Starts the entry whose span contains the present second (not when it is the one playing).
   void CatchUpEntry();
+  // When an entry ends in automatic play: once the day's last end has passed, the computer
+  // is to shut down 5 seconds later (only with "endshutdown" on). Every entry-ending path
+  // calls this one routine.
+  void ArmEndShutdown();
   void ShowNextEntry();
   // The schedule named for a day of the month ("01".."31"); "" when none.
   QString GetDaySchedule(const QString& day);
@@ -53,4 +59,5 @@ class TodayProgramme {
   const Clock& clock_;
   ProgrammeView* view_ = nullptr;
   EntryRunner* runner_ = nullptr;
+  FiredSet* fired_ = nullptr;
 };

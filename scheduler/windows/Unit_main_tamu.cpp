@@ -11,9 +11,11 @@
 #include <QToolButton>
 
 #include "platform/forms/dbgrid.h"
+#include "platform/system/power.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/windows/Unit_closepc.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
 
@@ -29,12 +31,14 @@ constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
 constexpr int kPanelWidth = 300;
 }  // namespace
 
-TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, QWidget* owner)
-    : Form(owner), core_(dm, clock) {
+TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services,
+                                 QWidget* owner)
+    : Form(owner), core_(dm, clock), services_(services) {
   setObjectName(QStringLiteral("Form_main_tamu"));
   buildLayout();
   core_.today.setView(this);
   core_.today.setRunner(this);
+  dispatcher_ = new Dispatcher(core_.state, clock, *this, *this, core_.fired, core_.today, this);
   FormCreate();
 }
 
@@ -147,6 +151,7 @@ void TForm_main_tamu::FormCreate() {
   core_.ReadSettings();
   setCaption(core_.Caption());
   LoadToday();
+  dispatcher_->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
   Form_main_tamu = this;
@@ -213,6 +218,7 @@ void TForm_main_tamu::EndEntry(int index, EntryMode mode) {
   }
   if (s.logenabled) WriteLog(BroadcastLog::EntryEndLine(core_.clock().now(), mode, e.endtime, e.slpath));
   ShowNextEntry();
+  if (mode == EntryMode::Auto && Memo1->isHidden()) core_.today.ArmEndShutdown();
 }
 
 void TForm_main_tamu::restoreSongPanelLayout() {
@@ -246,4 +252,30 @@ bool TForm_main_tamu::MainChannelBusy() const { return ListBox5->count() > 0; }
 
 bool TForm_main_tamu::SomethingPlaying() const {
   return ListBox5->count() > 0 || !Memo1->isHidden() || !Panel_web->isHidden();
+}
+
+void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(nowtime); }
+
+void TForm_main_tamu::newDay(const QDate& day) {
+  Label_date->setText(DateLabelText(day));
+  LoadToday();
+}
+
+void TForm_main_tamu::ShutdownPC() { powerAction(true); }
+
+void TForm_main_tamu::RebootPC() { powerAction(false); }
+
+void TForm_main_tamu::powerAction(bool shutdown) {
+  if (!services_.power) return;
+  if (core_.dm().GetSetting(QStringLiteral("shutdownhint")) != QLatin1String("1")) {
+    if (shutdown) services_.power->PowerOff();
+    else services_.power->Reboot();
+    return;
+  }
+  // One countdown at a time; it is shown without a nested event loop so the clock keeps
+  // ticking behind it.
+  if (Form_closepc) return;
+  auto* countdown = new TForm_closepc(shutdown ? TForm_closepc::Action::Shutdown : TForm_closepc::Action::Reboot,
+                                      *services_.power, this);
+  countdown->show();
 }

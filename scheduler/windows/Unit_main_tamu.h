@@ -4,8 +4,10 @@
 #pragma once
 
 #include "platform/forms/form.h"
+#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/mainunit.h"
+#include "scheduler/core/services.h"
 #include "scheduler/core/todayprogramme.h"
 
 class QLabel;
@@ -21,15 +23,16 @@ namespace orvane {
 class DBGrid;
 }
 
-class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryRunner {
+class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryRunner, public DispatcherHost {
   Q_OBJECT
  public:
-  TForm_main_tamu(TDataModule1& dm, const Clock& clock, QWidget* owner = nullptr);
+  TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
   ~TForm_main_tamu() override;
 
   // False when creation stopped (the database could not be opened): the program ends.
   bool created() const { return created_; }
   MainUnit& core() { return core_; }
+  Dispatcher& dispatcher() { return *dispatcher_; }
   MainState& state() { return core_.state; }
 
   void LoadToday() { core_.today.LoadToday(); }
@@ -44,6 +47,13 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   void StopAll() override;
   bool MainChannelBusy() const override;
   bool SomethingPlaying() const override;
+
+  // DispatcherHost.
+  void showClock(const QString& nowtime) override;
+  void newDay(const QDate& day) override;
+  // Shut down or restart now, or after the countdown when "shutdownhint" is on.
+  void ShutdownPC() override;
+  void RebootPC() override;
 
   // Components, named as the rest of the program knows them.
   QWidget* ToolBar1;
@@ -86,7 +96,11 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   void FormCreate();
   void restoreSongPanelLayout();
 
+  void powerAction(bool shutdown);
+
   MainUnit core_;
+  SystemServices services_;
+  Dispatcher* dispatcher_ = nullptr;
   bool created_ = false;
 };
 

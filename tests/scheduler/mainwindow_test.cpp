@@ -19,7 +19,7 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
   addEntry({QStringLiteral("上课"), QStringLiteral("08:00:00"), QStringLiteral("08:00:30"), 1, QStringLiteral("00:00:30")});
   TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock);
+  TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
   EXPECT_EQ(w.caption(), QStringLiteral("实验中学 V5.11"));
   EXPECT_EQ(w.Label_sjb->text(), QStringLiteral("日常"));
@@ -59,7 +59,7 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
 TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
   dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("1"));
   TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock);
+  TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
   EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共0条）"));
   EXPECT_FALSE(w.DBGrid1->isColumnHidden(11));
@@ -70,7 +70,7 @@ TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   // A folder in the log's place cannot be appended to, whoever runs the test.
   QDir(home.path()).mkdir(QStringLiteral("log.txt"));
   TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock);
+  TForm_main_tamu w(windowDm, clock, services);
   EXPECT_TRUE(w.created());
   EXPECT_FALSE(WriteLog(QStringLiteral("x")));
   w.close();

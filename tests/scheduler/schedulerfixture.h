@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/msgbox/messagebox.h"
+#include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/mainunit.h"
+#include "scheduler/core/services.h"
 #include "tests/support/testsupport.h"
 
 struct EntryRow {
@@ -61,6 +63,8 @@ class SchedulerFixture : public ::testing::Test {
   }
 
   testing_support::TempHome home;
+  orvane::RecordingPower power;
+  SystemServices services{&power};
   orvane::ScopedMessageResponder boxes;
   ManualClock clock;
   TDataModule1 dm;

@@ -1,0 +1,49 @@
+// Benchmark helpers.
+#include "bench/benchsupport.h"
+
+#include <QProcess>
+
+#include "platform/db/connection.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/timetext.h"
+
+namespace bench {
+
+FilledHome::FilledHome(int entries) {
+  qputenv("ORVANE_HOME", dir_.path().toUtf8());
+  TDataModule1 dm;
+  dm.ConnectDatabase(QStringLiteral("accesspw"), database(), {}, {}, {},
+                     orvane::db::Connection::Mode::CreateIfMissing);
+  dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
+  for (const char* day : {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"})
+    dm.SetSetting(QLatin1String(day), QStringLiteral("日常"));
+  orvane::db::Transaction t(*dm.connection());
+  for (int i = 0; i < entries; ++i) {
+    const int start = int((qint64(i) * 86000) / qMax(1, entries)) + 60;
+    dm.ExecQuery(dm.qry_temp,
+                 QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,"
+                                "jmlx,mainchannel,txt) values(:p,:s,:e,:path,'00:01:00','单曲播放',80,'日常',1,"
+                                "'主通道','')"),
+                 {{QStringLiteral(":p"), QStringLiteral("铃声%1").arg(i)},
+                  {QStringLiteral(":s"), SecondsToTime(start)},
+                  {QStringLiteral(":e"), SecondsToTime(start + 30)},
+                  {QStringLiteral(":path"), QStringLiteral("/srv/bells/bell%1.wav").arg(i)}});
+  }
+  t.commit();
+}
+
+QString FilledHome::database() const { return dir_.filePath(QStringLiteral("gsk.mdb")); }
+
+double timeCommand(const QString& program, const QStringList& args, const QByteArray& input) {
+  QProcess p;
+  const auto t0 = std::chrono::steady_clock::now();
+  p.start(program, args);
+  if (!p.waitForStarted(10000)) return -1;
+  if (!input.isEmpty()) p.write(input);
+  p.closeWriteChannel();
+  p.waitForFinished(60000);
+  const double ms = msSince(t0);
+  return p.exitCode() == 0 ? ms : -1;
+}
+
+}  // namespace bench

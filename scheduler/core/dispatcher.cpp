@@ -1,0 +1,133 @@
+// One-second dispatcher.
+#include "scheduler/core/dispatcher.h"
+
+#include <QDebug>
+
+#include "platform/msgbox/messagebox.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/entryrunner.h"
+#include "scheduler/core/firedset.h"
+#include "scheduler/core/todayprogramme.h"
+
+namespace {
+const QString kTextEnd = QStringLiteral("00:00:00");
+
+// Each entry is guarded on its own: one failing entry never skips the others of its second.
+template <typename F>
+void guarded(const char* what, const rjmb& e, F&& f) {
+  try {
+    f();
+  } catch (const std::exception& ex) {
+    qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed:" << ex.what();
+  } catch (...) {
+    qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed";
+  }
+}
+}  // namespace
+
+Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner, DispatcherHost& host,
+                       FiredSet& fired, TodayProgramme& today, QObject* parent)
+    : QObject(parent), s_(state), clock_(clock), runner_(runner), host_(host), fired_(fired), today_(today) {
+  timer_.setSingleShot(true);
+  timer_.setTimerType(Qt::PreciseTimer);
+  connect(&timer_, &QTimer::timeout, this, &Dispatcher::Timer1Timer);
+}
+
+void Dispatcher::start() {
+  watermark_ = clock_.now().toSecsSinceEpoch();
+  running_ = true;
+  arm();
+}
+
+void Dispatcher::stop() {
+  running_ = false;
+  timer_.stop();
+}
+
+int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec() + kTickOffsetMs; }
+
+void Dispatcher::arm() { timer_.start(msToNextTick()); }
+
+void Dispatcher::Timer1Timer() {
+  if (inTick_) return;
+  inTick_ = true;
+  {
+    // A notice shown inside the tick must not stall the clock in a nested event loop.
+    orvane::NoNestedLoopScope noNestedLoop;
+    const QDateTime now = clock_.now();
+    const qint64 t = now.toSecsSinceEpoch();
+    if (t < watermark_ - kBackwardTolerance) {
+      // The clock was set back: take up from here; the fired set stops any repeat.
+      qInfo().noquote() << "dispatcher: the clock went back" << (watermark_ - t) << "s";
+      watermark_ = t - 1;
+    }
+    if (t > watermark_ && t - watermark_ <= kReplayLimit) {
+      for (qint64 second = watermark_ + 1; second <= t; ++second) {
+        processSecond(QDateTime::fromSecsSinceEpoch(second));
+        watermark_ = second;
+      }
+    } else if (t > watermark_) {
+      qInfo().noquote() << "dispatcher: no tick for" << (t - watermark_) << "s; starts and power times in between are not made up";
+      jumpTo(now);
+      watermark_ = t;
+    }
+  }
+  inTick_ = false;
+  emit ticked();
+  if (running_) arm();
+}
+
+void Dispatcher::processSecond(const QDateTime& second) {
+  const QDate day = second.date();
+  // A new day is loaded before its first second is walked, so an entry at 00:00:01 plays.
+  if (day != s_.programmeday) host_.newDay(day);
+  const QString nowtime = ClockText(second);
+  if (s_.playstate == PlayState::Auto) {
+    for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
+      const rjmb e = s_.todayentries[i];
+      if (e.starttime == nowtime && fired_.mark(day, FiredKind::Start, e.id, nowtime))
+        guarded("start of", e, [&] { runner_.StartEntry(int(i), EntryMode::Auto); });
+      // A text ("00:00:00") ends when it has been read, never by the clock.
+      if (i < s_.todayentries.size() && e.endtime == nowtime && nowtime != kTextEnd &&
+          fired_.mark(day, FiredKind::End, e.id, nowtime))
+        guarded("end of", e, [&] { runner_.EndEntry(int(i), EntryMode::Auto); });
+    }
+  }
+  host_.showClock(nowtime);
+
+  bool shutdown = false;
+  if (nowtime == s_.shutdownat1 || nowtime == s_.shutdownat2 || nowtime == s_.shutdownat3)
+    shutdown = fired_.mark(day, FiredKind::Shutdown, 0, nowtime);
+  const bool reboot = nowtime == s_.rebootat && fired_.mark(day, FiredKind::Reboot, 0, nowtime);
+  if (s_.endshutdownarmed && s_.endshutdowndue.isValid() &&
+      s_.endshutdowndue.toSecsSinceEpoch() == second.toSecsSinceEpoch()) {
+    s_.endshutdownarmed = false;
+    shutdown = fired_.mark(day, FiredKind::EndShutdown, 0, nowtime) || shutdown;
+  }
+  // Shutting down wins over restarting in the same second.
+  if (shutdown) host_.ShutdownPC();
+  else if (reboot) host_.RebootPC();
+}
+
+void Dispatcher::jumpTo(const QDateTime& now) {
+  const QDate day = now.date();
+  if (day != s_.programmeday) {
+    // The reload stops whatever the old day left playing.
+    host_.newDay(day);
+  } else if (s_.playstate == PlayState::Auto) {
+    // Entries that were playing and whose end fell into the gap are ended now.
+    const QDateTime last = QDateTime::fromSecsSinceEpoch(watermark_);
+    const int from = last.date() == day ? last.time().msecsSinceStartOfDay() / 1000 : -1;
+    const int to = now.time().msecsSinceStartOfDay() / 1000;
+    for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
+      const rjmb e = s_.todayentries[i];
+      const int end = TimeToSeconds(e.endtime);
+      if (e.endtime == kTextEnd || end <= from || end > to) continue;
+      if (!fired_.has(day, FiredKind::Start, e.id, e.starttime)) continue;
+      if (fired_.mark(day, FiredKind::End, e.id, e.endtime))
+        guarded("end of", e, [&] { runner_.EndEntry(int(i), EntryMode::Auto); });
+    }
+  }
+  host_.showClock(ClockText(now));
+  today_.CatchUpEntry();
+}

@@ -1,0 +1,75 @@
+// The one-second dispatcher: the whole clock of the broadcast. A precise single-shot timer
+// wakes it about 30 ms after each wall-clock second; every second since the last one it
+// processed is then walked in order, so a late, doubled or skipped tick neither misses nor
+// repeats an entry or a power action.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+#include "scheduler/core/mainstate.h"
+
+class Clock;
+class EntryRunner;
+class FiredSet;
+class TodayProgramme;
+
+// What the tick does beside starting and ending entries.
+class DispatcherHost {
+ public:
+  virtual ~DispatcherHost() = default;
+  virtual void showClock(const QString& nowtime) = 0;
+  // A new day began: renew the date line and load the day's programme.
+  virtual void newDay(const QDate& day) = 0;
+  virtual void ShutdownPC() = 0;
+  virtual void RebootPC() = 0;
+};
+
+class Dispatcher : public QObject {
+  Q_OBJECT
+ public:
+  Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner, DispatcherHost& host, FiredSet& fired,
+             TodayProgramme& today, QObject* parent = nullptr);
+
+  // Starts ticking; the present second counts as processed (the first showing's catch-up
+  // covers it).
+  void start();
+  void stop();
+  bool running() const { return running_; }
+
+  // One tick: processes every second after the watermark up to now, then re-arms.
+  void Timer1Timer();
+
+  // Gaps up to this many seconds are walked second by second; longer ones are a jump.
+  static constexpr qint64 kReplayLimit = 10;
+  // A tick lands this long after the wall-clock second it is for.
+  static constexpr int kTickOffsetMs = 30;
+  // A backwards step of the clock of at most this many seconds is sat out; a larger one
+  // moves the watermark back (the fired set keeps anything from firing twice).
+  static constexpr qint64 kBackwardTolerance = 2;
+
+  qint64 watermark() const { return watermark_; }
+  // Milliseconds from now to the next tick.
+  int msToNextTick() const;
+
+ signals:
+  // After each tick (benchmarks and tests watch it).
+  void ticked();
+
+ private:
+  void processSecond(const QDateTime& second);
+  void jumpTo(const QDateTime& now);
+  void arm();
+
+  MainState& s_;
+  const Clock& clock_;
+  EntryRunner& runner_;
+  DispatcherHost& host_;
+  FiredSet& fired_;
+  TodayProgramme& today_;
+  QTimer timer_;
+  qint64 watermark_ = 0;  // seconds since the epoch of the last processed second
+  bool running_ = false;
+  bool inTick_ = false;
+};

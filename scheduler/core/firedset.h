@@ -1,0 +1,27 @@
+// What has fired, per day: entry starts and ends, power actions and day changes. Shared by the
+// dispatcher and the catch-up start, so that nothing fires twice however the clock and the
+// ticks behave.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <map>
+#include <set>
+#include <tuple>
+
+enum class FiredKind { Start, End, Shutdown, Reboot, EndShutdown };
+
+class FiredSet {
+ public:
+  bool has(const QDate& day, FiredKind kind, int id, const QString& time) const;
+  // Records the event; false when it had already fired.
+  bool mark(const QDate& day, FiredKind kind, int id, const QString& time);
+  std::size_t size(const QDate& day) const;
+
+ private:
+  using Key = std::tuple<int, int, QString>;
+  // Only the last few days are kept: a clock stepped back across midnight must not repeat
+  // yesterday, and older days can never be walked again.
+  static constexpr int kDaysKept = 3;
+  std::map<QDate, std::set<Key>> days_;
+};

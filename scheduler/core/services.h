@@ -1,0 +1,11 @@
+// The operating-system services the scheduler acts through. Windows and the core receive
+// them; the program passes the real layers, tests pass recording fakes.
+#pragma once
+
+namespace orvane {
+class PowerControl;
+}
+
+struct SystemServices {
+  orvane::PowerControl* power = nullptr;
+};
