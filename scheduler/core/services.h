@@ -3,9 +3,13 @@
 #pragma once
 
 namespace orvane {
+class MediaProbe;
 class PowerControl;
-}
+class VoiceCatalog;
+}  // namespace orvane
 
 struct SystemServices {
   orvane::PowerControl* power = nullptr;
+  orvane::MediaProbe* mediaProbe = nullptr;
+  orvane::VoiceCatalog* voices = nullptr;
 };
