@@ -1,0 +1,262 @@
+// The speech layer: rate scale, voice choice, wave files, and reading aloud on the private
+// sound server (heard on the monitor, words marked in step, pause that is silent, stop).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <thread>
+
+#include "platform/speech/espeaksynth.h"
+#include "platform/speech/speechengine.h"
+#include "platform/speech/voicechoice.h"
+#include "tests/support/monitorrecorder.h"
+#include "tests/support/testsupport.h"
+
+using namespace orvane;
+using testing_support::MonitorRecorder;
+using testing_support::waitUntil;
+using namespace std::chrono_literals;
+
+namespace {
+class ListCatalog : public VoiceCatalog {
+ public:
+  QList<VoiceInfo> list;
+  QList<VoiceInfo> voices() const override { return list; }
+};
+
+const QString kChinese = QStringLiteral("你好，世界。今天天气很好。");
+
+// Sound heard above the noise floor of a null sink (which is exactly zero).
+constexpr double kHeard = 0.003;
+
+#define REQUIRE_MONITOR()                                                                        \
+  MonitorRecorder* monitorPtr = MonitorRecorder::shared();                                       \
+  if (!monitorPtr) GTEST_SKIP() << "no private sound server (run the tests through ./test.sh)"; \
+  MonitorRecorder& monitor = *monitorPtr
+}  // namespace
+
+TEST(SpeechRate, MapsTheProgramScaleToWordsPerMinuteWithinTheEngineRange) {
+  EXPECT_EQ(wordsPerMinute(0), 175);
+  EXPECT_EQ(wordsPerMinute(5), 303);    // 175 * sqrt(3)
+  EXPECT_EQ(wordsPerMinute(-5), 101);
+  EXPECT_EQ(wordsPerMinute(10), 450);   // 525 clamped
+  EXPECT_EQ(wordsPerMinute(-10), 80);   // 58 clamped
+  EXPECT_EQ(wordsPerMinute(99), 450);
+  EXPECT_LT(wordsPerMinute(1), wordsPerMinute(2));
+}
+
+TEST(VoiceChoiceTest, InstalledVoiceElseMandarinForChineseElseTheDefault) {
+  ListCatalog catalog;
+  catalog.list = {{QStringLiteral("English (Great Britain)"), QStringLiteral("en-gb"), QStringLiteral("gmw/en")},
+                  {QStringLiteral("Chinese (Mandarin, latin as Pinyin)"), QStringLiteral("cmn-latn-pinyin"),
+                   QStringLiteral("sit/cmn-Latn-pinyin")}};
+  VoiceChoice c = chooseVoice(&catalog, QStringLiteral("English (Great Britain)"), true);
+  EXPECT_TRUE(c.found);
+  EXPECT_EQ(c.voice.identifier, QStringLiteral("gmw/en"));
+
+  c = chooseVoice(&catalog, QStringLiteral("VW Liang"), true);
+  EXPECT_FALSE(c.found);
+  EXPECT_EQ(c.voice.identifier, QStringLiteral("sit/cmn-Latn-pinyin"));
+  EXPECT_TRUE(isChineseLanguage(c.voice.language));
+
+  c = chooseVoice(&catalog, QStringLiteral("Microsoft Anna"), false);
+  EXPECT_FALSE(c.found);
+  EXPECT_TRUE(c.voice.identifier.isEmpty());
+  EXPECT_FALSE(isChineseLanguage(c.voice.language));
+
+  // Without a voice list the Mandarin voice is still named the engine's way.
+  c = chooseVoice(nullptr, QStringLiteral("VW Hui"), true);
+  EXPECT_EQ(c.voice.identifier, kMandarinVoice);
+
+  EXPECT_TRUE(containsChinese(QStringLiteral("8点 上课")));
+  EXPECT_FALSE(containsChinese(QStringLiteral("Class begins at 08:00, 。")));
+}
+
+TEST(SpeechSynthesis, WordMarksCountCharactersOfTheTextAsGiven) {
+  std::vector<WordMark> words;
+  qint64 samples = 0;
+  QString error;
+  // A character outside the basic plane takes two QString units; the marks after it must move by two.
+  const QString text = QStringLiteral("hello \U0001F600 world");
+  ASSERT_TRUE(EspeakSynth::instance().synthesize(
+      text, SpeechParams{QStringLiteral("en"), 0, 100},
+      [&](const int16_t*, int count, const std::vector<WordMark>& w) {
+        samples += count;
+        words.insert(words.end(), w.begin(), w.end());
+        return true;
+      },
+      &error))
+      << error.toStdString();
+  ASSERT_GE(words.size(), 2u);
+  EXPECT_EQ(words.front().position, 0);
+  EXPECT_EQ(words.front().length, 5);
+  EXPECT_EQ(text.mid(words.back().position, words.back().length), QStringLiteral("world"));
+  EXPECT_GT(words.back().sample, words.front().sample);
+  EXPECT_GT(samples, words.back().sample);
+
+  words.clear();
+  ASSERT_TRUE(EspeakSynth::instance().synthesize(
+      kChinese, SpeechParams{kMandarinVoice, 0, 100},
+      [&](const int16_t*, int, const std::vector<WordMark>& w) {
+        words.insert(words.end(), w.begin(), w.end());
+        return true;
+      },
+      &error));
+  ASSERT_FALSE(words.empty());
+  EXPECT_EQ(kChinese.mid(words[0].position, words[0].length), QStringLiteral("你"));
+  for (const WordMark& w : words) EXPECT_NE(kChinese.at(w.position), QChar(u'，'));
+
+  EXPECT_FALSE(EspeakSynth::instance().synthesize(text, SpeechParams{QStringLiteral("no-such-voice"), 0, 100},
+                                                  [](const int16_t*, int, const std::vector<WordMark>&) { return true; },
+                                                  &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("no-such-voice")));
+}
+
+TEST(SpeechSynthesis, WritesAWaveFileWhoseLengthFollowsTheRate) {
+  QTemporaryDir dir;
+  auto lengthOf = [&](int rate) -> qint64 {
+    const QString path = dir.filePath(QStringLiteral("r%1.wav").arg(rate));
+    QString error;
+    if (!SpeechEngine::synthesizeToWave(kChinese, SpeechParams{kMandarinVoice, rate, 80}, path, &error)) {
+      ADD_FAILURE() << error.toStdString();
+      return -1;
+    }
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray b = f.readAll();
+    EXPECT_EQ(b.left(4), QByteArray("RIFF"));
+    EXPECT_EQ(b.mid(8, 8), QByteArray("WAVEfmt "));
+    EXPECT_EQ(qFromLittleEndian<quint16>(b.constData() + 22), 1);  // mono
+    EXPECT_EQ(qFromLittleEndian<quint32>(b.constData() + 24), quint32(EspeakSynth::instance().sampleRate()));
+    EXPECT_EQ(qFromLittleEndian<quint16>(b.constData() + 34), 16);
+    const quint32 data = qFromLittleEndian<quint32>(b.constData() + 40);
+    EXPECT_EQ(qint64(data) + 44, b.size());
+    EXPECT_EQ(qFromLittleEndian<quint32>(b.constData() + 4), quint32(b.size() - 8));
+    return data / 2;
+  };
+  const qint64 normal = lengthOf(0), fast = lengthOf(10), slow = lengthOf(-10);
+  EXPECT_GT(normal, EspeakSynth::instance().sampleRate());  // more than a second of speech
+  EXPECT_LT(fast, normal);
+  EXPECT_GT(slow, normal);
+
+  QString error;
+  EXPECT_FALSE(SpeechEngine::synthesizeToWave(kChinese, {}, dir.filePath(QStringLiteral("no/such/folder/x.wav")), &error));
+  EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SpeechEngineTest, ReadsAloudWithWordsInStepAndEndsOnce) {
+  REQUIRE_MONITOR();
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  QSignalSpy failures(&engine, &SpeechEngine::failed);
+  std::vector<std::pair<int, MonitorRecorder::Clock::time_point>> marks;
+  QObject::connect(&engine, &SpeechEngine::word, [&](int pos, int len) {
+    EXPECT_EQ(len, 1);
+    marks.emplace_back(pos, MonitorRecorder::Clock::now());
+  });
+  const auto t0 = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 2, 100})) << engine.lastError().toStdString();
+  EXPECT_TRUE(engine.isSpeaking());
+  ASSERT_TRUE(waitUntil([&] { return ends.count() > 0; }, 15000));
+  const auto t1 = MonitorRecorder::Clock::now();
+  std::this_thread::sleep_for(100ms);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends.count(), 1);
+  EXPECT_EQ(failures.count(), 0);
+  EXPECT_FALSE(engine.isSpeaking());
+
+  // The words in order of the text, each one marked while the sound was playing, not all at once.
+  ASSERT_GE(marks.size(), 8u);
+  for (std::size_t i = 1; i < marks.size(); ++i) EXPECT_LT(marks[i - 1].first, marks[i].first);
+  EXPECT_EQ(marks.front().first, 0);
+  EXPECT_GT(marks.back().second - marks.front().second, 500ms);
+  // The first word is marked when it is heard, not when it was synthesised.
+  const auto firstHeard = monitor.firstLouder(kHeard, t0);
+  ASSERT_TRUE(firstHeard.has_value());
+  EXPECT_GT(marks.front().second, *firstHeard - 150ms);
+  EXPECT_LT(marks.front().second, *firstHeard + 250ms);
+  // Heard, and over by the end event.
+  EXPECT_GT(monitor.maxRms(t0, t1), 0.02);
+  EXPECT_GT(monitor.loudShare(kHeard, t0, t1), 0.3);
+  const auto after = MonitorRecorder::Clock::now();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_LT(monitor.maxRms(after, MonitorRecorder::Clock::now()), kHeard);
+}
+
+TEST(SpeechEngineTest, PauseIsSilentAndResumeCarriesOn) {
+  REQUIRE_MONITOR();
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  int lastWord = -1;
+  QObject::connect(&engine, &SpeechEngine::word, [&](int pos, int) { lastWord = pos; });
+  const QString text = kChinese + kChinese + kChinese;
+  ASSERT_TRUE(engine.speak(text, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return lastWord >= 4; }, 5000));
+  engine.pause();
+  EXPECT_TRUE(engine.isPaused());
+  const int wordAtPause = lastWord;
+  waitUntil([] { return false; }, 300);  // what was already in the sink plays out
+  const auto quietFrom = MonitorRecorder::Clock::now();
+  waitUntil([] { return false; }, 1200);
+  const auto quietTo = MonitorRecorder::Clock::now();
+  EXPECT_LT(monitor.maxRms(quietFrom, quietTo), kHeard) << "sound while paused";
+  EXPECT_LE(lastWord, wordAtPause + 1) << "words went on while paused";
+  EXPECT_EQ(ends.count(), 0);
+
+  engine.resume();
+  const auto resumed = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(waitUntil([&] { return lastWord > wordAtPause + 2; }, 5000));
+  EXPECT_GT(monitor.maxRms(resumed, MonitorRecorder::Clock::now()), 0.02);
+  ASSERT_TRUE(waitUntil([&] { return ends.count() > 0; }, 20000));
+  EXPECT_GT(lastWord, text.size() - 8);
+}
+
+TEST(SpeechEngineTest, StopIsSilentAndEndsNothingAndASecondSpeakReplacesTheFirst) {
+  REQUIRE_MONITOR();
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  QSignalSpy words(&engine, &SpeechEngine::word);
+  ASSERT_TRUE(engine.speak(kChinese + kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return words.count() >= 2; }, 5000));
+  engine.stop();
+  EXPECT_FALSE(engine.isSpeaking());
+  waitUntil([] { return false; }, 200);
+  const auto from = MonitorRecorder::Clock::now();
+  const int wordsAtStop = words.count();
+  waitUntil([] { return false; }, 800);
+  EXPECT_LT(monitor.maxRms(from, MonitorRecorder::Clock::now()), kHeard);
+  EXPECT_EQ(words.count(), wordsAtStop);
+  EXPECT_EQ(ends.count(), 0);
+
+  // Speaking again drops the reading going on: one end, for the second text only.
+  ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(engine.speak(QStringLiteral("好"), SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return ends.count() > 0; }, 5000));
+  waitUntil([] { return false; }, 500);
+  EXPECT_EQ(ends.count(), 1);
+
+  // An empty text ends at once, through the same event.
+  ASSERT_TRUE(engine.speak(QString(), SpeechParams{}));
+  ASSERT_TRUE(waitUntil([&] { return ends.count() == 2; }, 3000));
+}
+
+TEST(SpeechEngineTest, RefusesAnUnknownVoiceAndAMissingSoundServer) {
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  if (MonitorRecorder::shared()) {
+    EXPECT_FALSE(engine.speak(kChinese, SpeechParams{QStringLiteral("VW Liang"), 0, 100}));
+    EXPECT_TRUE(engine.lastError().contains(QStringLiteral("VW Liang")));
+    EXPECT_FALSE(engine.isSpeaking());
+  }
+  const QByteArray previous = qgetenv("PULSE_SERVER");
+  qputenv("PULSE_SERVER", "unix:/nonexistent/orvane-no-server");
+  SpeechEngine lonely;
+  EXPECT_FALSE(lonely.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+  EXPECT_FALSE(lonely.lastError().isEmpty());
+  if (previous.isEmpty()) qunsetenv("PULSE_SERVER");
+  else qputenv("PULSE_SERVER", previous);
+  waitUntil([] { return false; }, 200);
+  EXPECT_EQ(ends.count(), 0);
+}

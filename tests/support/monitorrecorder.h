@@ -1,0 +1,74 @@
+// Listens to the private test sound server: what a null sink plays, as loudness per 10 ms with
+// the wall time it was heard, so tests can say when something was audible.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// A null sink of the test's own on the private server, made the process's default sink
+// (PULSE_SINK) for its lifetime, so that test programs running side by side do not hear each
+// other. Streams opened afterwards play into it.
+class OwnSink {
+ public:
+  OwnSink();
+  ~OwnSink();
+  bool ok() const { return module_ >= 0; }
+  const QString& name() const { return name_; }
+
+ private:
+  QString name_;
+  int module_ = -1;
+  QByteArray previous_;
+  bool hadPrevious_ = false;
+};
+
+class MonitorRecorder {
+ public:
+  using Clock = std::chrono::steady_clock;
+  struct Chunk {
+    Clock::time_point start;  // when its first sample was played
+    double rms = 0;           // 0..1 of full scale
+  };
+
+  explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
+  ~MonitorRecorder();
+  // True when PULSE_SERVER names a server that has the sink "testsink".
+  static bool serverAvailable();
+  // One sink of the test program's own with a recorder on it, made on first use (it takes
+  // about two seconds to settle) and kept until the application ends; null without a server.
+  static MonitorRecorder* shared();
+  // Starts recording the sink's monitor and, so that the sink never idles and every chunk
+  // carries its true time, playing silence into the sink beside whatever the test plays.
+  bool start(QString* error = nullptr);
+  void stop();
+
+  std::vector<Chunk> chunks() const;
+  // The loudest 10 ms between two moments (0 when nothing was recorded then).
+  double maxRms(Clock::time_point from, Clock::time_point to) const;
+  // The first 10 ms at or after `from` louder than `threshold`.
+  std::optional<Clock::time_point> firstLouder(double threshold, Clock::time_point from) const;
+  // Share of 10 ms chunks between two moments louder than `threshold`.
+  double loudShare(double threshold, Clock::time_point from, Clock::time_point to) const;
+
+ private:
+  void record();
+  void playSilence();
+  QString sink_;
+  std::atomic_bool running_{false};
+  std::atomic_bool blip_{false};  // play one loud chunk instead of silence
+  std::thread recorder_, silence_;
+  mutable std::mutex mutex_;
+  std::vector<Chunk> chunks_;
+  void* rec_ = nullptr;   // pa_simple*
+  void* play_ = nullptr;  // pa_simple*
+};
+
+}  // namespace testing_support
