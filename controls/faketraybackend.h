@@ -37,6 +37,7 @@ class FakeTrayBackend : public TrayBackend {
     return true;
   }
   void setMenu(QMenu* m) override { menu = m; }
+  bool showsMenuItself() const override { return desktopMenu && menu; }
 
   // The desktop's side.
   void click(QSystemTrayIcon::ActivationReason reason) { emit activated(int(reason)); }
@@ -54,6 +55,7 @@ class FakeTrayBackend : public TrayBackend {
   bool trayAvailable = true;
   bool addResult = true;
   bool removeResult = true;
+  bool desktopMenu = false;  // the desktop opens the menu itself
   bool shown = false;
   NotifyIconData last;
   QMenu* menu = nullptr;
