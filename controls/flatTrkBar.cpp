@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <cmath>
 #include <exception>
-#include <limits>
 
 #include "controls/flatGrafx.h"
 #include "controls/qtpagetimer.h"
@@ -57,6 +56,10 @@ TFlatTrackBar::TFlatTrackBar(QWidget* AOwner) : QWidget(AOwner) {
 TFlatTrackBar::~TFlatTrackBar() = default;
 
 void TFlatTrackBar::SetPageTimer(std::unique_ptr<PageTimer> timer) {
+  if (!timer) {
+    qWarning("TFlatTrackBar: no paging timer given; the present one is kept");
+    return;
+  }
   FPageTimer = std::move(timer);
   FPageTimer->SetEnabled(false);
   FPageTimer->SetInterval(kFirstPageDelayMs);

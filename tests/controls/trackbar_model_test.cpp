@@ -198,16 +198,7 @@ TEST(TrackBarModel, SetterSideEffects) {
   EXPECT_TRUE(dirtied([&] { bar.SetMax(1000); }));
   EXPECT_TRUE(dirtied([&] { bar.SetMin(-3); }));
   EXPECT_TRUE(dirtied([&] { bar.SetTickColor(clRed); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTrackColor(clBlue); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTrackOffset(12); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTrackFrame(fsGroove); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTrackFrameColor(clRed); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTransparent(true); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetShowTicks(false); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTickStyle(tkOwnerDraw); }));
   EXPECT_TRUE(dirtied([&] { bar.SetHighlightColor(clRed); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetHotTrackColorType(htctComplement); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetPointerType(ptWin95); }));
   EXPECT_TRUE(dirtied([&] { bar.setEnabled(false); }));
   EXPECT_FALSE(dirtied([&] { bar.SetPosition(5); }));  // moving the thumb keeps the background
   EXPECT_FALSE(dirtied([&] { bar.SetTickColor(clRed); }));  // the same value: nothing
