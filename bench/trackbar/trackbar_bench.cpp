@@ -103,6 +103,7 @@ BENCHMARK(BM_FlatTrackBarPaintRebuildOneLinePerTick)->Unit(benchmark::kMilliseco
 // Keeps each benchmark's time per iteration in microseconds for the summary.
 class Collector : public benchmark::ConsoleReporter {
  public:
+  Collector() : ConsoleReporter(OO_Tabular) {}  // plain text: the figures end up in logs
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration) continue;
