@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <unistd.h>
 
 #include "platform/msgbox/messagebox.h"
 
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("ORVANE_DRY_RUN_SYSTEM", "1");
   ::testing::InitGoogleTest(&argc, argv);
+  // As the program does, for the tests that open a web page.
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
     std::fprintf(stderr, "unexpected message box [%s] %s\n", qPrintable(r.caption), qPrintable(r.text));

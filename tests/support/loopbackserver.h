@@ -1,0 +1,34 @@
+// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, and a tone as a WAV.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QTcpServer>
+
+namespace testing_support {
+
+class LoopbackServer : public QTcpServer {
+  Q_OBJECT
+ public:
+  LoopbackServer();
+  // Serves `body` with the content type at `path` ("/page.html").
+  void route(const QString& path, const QByteArray& body, const QByteArray& contentType);
+  QString url(const QString& path) const;
+  int requests(const QString& path) const { return counts_.value(path); }
+
+  // A 16-bit mono WAV of a sine tone.
+  static QByteArray toneWav(int hz, double seconds, int rate = 44100, double amplitude = 0.5);
+
+ protected:
+  void incomingConnection(qintptr socket) override;
+
+ private:
+  struct Body {
+    QByteArray data, type;
+  };
+  QHash<QString, Body> routes_;
+  QHash<QString, int> counts_;
+};
+
+}  // namespace testing_support
