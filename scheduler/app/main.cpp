@@ -5,6 +5,7 @@
 
 #include "platform/forms/messageform.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/speech/espeakvoices.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -33,8 +34,10 @@ int main(int argc, char** argv) {
   DataModule1 = &dm;
   SystemClock clock;
   orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  orvane::EspeakVoiceCatalog voices;
   SystemServices services;
   services.power = &power;
+  services.voices = &voices;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();
