@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "platform/speech/espeakvoices.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entrycheck.h"
 #include "scheduler/core/entryfields.h"
@@ -399,4 +400,13 @@ TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
   ASSERT_EQ(dm.qry_temp.recordCount(), 2);
   EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));
+}
+
+TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {
+  const QList<VoiceInfo> installed = orvane::EspeakVoiceCatalog().voices();
+  ASSERT_FALSE(installed.isEmpty());
+  const int preferred = PreferredVoiceIndex(installed);
+  ASSERT_GE(preferred, 0);
+  EXPECT_TRUE(installed.at(preferred).identifier.endsWith(QLatin1String("cmn-Latn-pinyin"), Qt::CaseInsensitive));
+  EXPECT_EQ(VoiceDisplayNames(installed).size(), installed.size());
 }
