@@ -59,6 +59,8 @@ void TForm_sjbp_edit::Fill() {
   if (index >= 0) ComboBox_jmlx->setCurrentIndex(index);
   ApplyKindLayout(ComboBox_jmlx->currentIndex());
 
+  // The entry stays in its schedule even when the opener named none.
+  if (Edit_Schedulen->text().isEmpty()) Edit_Schedulen->setText(e->Schedulen);
   Edit_pname->setText(e->pname);
   const std::optional<int> start = TimeOfDaySeconds(e->starttime);
   const std::optional<int> end = TimeOfDaySeconds(e->endtime);

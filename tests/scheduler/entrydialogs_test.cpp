@@ -463,10 +463,11 @@ TEST_F(EntryDialogs, EditFillsEveryKindAndSavesByUpdate) {
   const int web = insert(stored(6, QStringLiteral("http://r"), QStringLiteral("网络电台"), "12:10:00", "12:50:00"));
   TForm_sjbp_edit d(context(), web);
   d.show();
-  d.Edit_Schedulen->setText(kDay);
+  EXPECT_EQ(d.Edit_Schedulen->text(), kDay) << "the row's schedule when the opener named none";
   d.Edit_slpath->setText(QStringLiteral("MMS://other"));
   d.Button1->click();
   EXPECT_EQ(row(web)["jmlx"].toInt(), 5);
+  EXPECT_EQ(row(web)["Schedulen"], kDay);
 }
 
 TEST_F(EntryDialogs, EditOfATextKeepsAVoiceThisMachineLacks) {
@@ -732,4 +733,21 @@ TEST_F(EntryDialogs, BatchSongListComesBackToTheBatchDialog) {
   });
   d.Button_jmlx->click();
   EXPECT_EQ(d.Edit_slpath->text(), home.path() + QStringLiteral("/pl3/课间251205071500.pl3"));
+}
+
+TEST_F(EntryDialogs, ShownModallyTheSaveAndTheCancelEndTheDialog) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  OnNextModal<TForm_sjbp_add>([](TForm_sjbp_add* w) {
+    pickKind(*w, 4);
+    w->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    setTimes(*w, QTime(6, 0), QTime(6, 30));
+    w->Button1->click();
+  });
+  EXPECT_EQ(d.ShowModal(), orvane::Form::mrOk);
+  EXPECT_EQ(rowCount(), 1);
+  TForm_sjbp_add e(context());
+  OnNextModal<TForm_sjbp_add>([](TForm_sjbp_add* w) { w->Button2->click(); });
+  EXPECT_EQ(e.ShowModal(), orvane::Form::mrCancel);
+  EXPECT_EQ(rowCount(), 1);
 }
