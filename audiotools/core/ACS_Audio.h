@@ -15,7 +15,9 @@ class TAudioIn : public TACSInput {
  public:
   static constexpr int kBufferSize = 16384;
   // A capture that delivers nothing for this long has stalled: the run ends with an error.
-  static constexpr int kReadTimeoutMs = 2000;
+  // Sources with a fixed latency of 2 s (PulseAudio's sine source) deliver every 2 s, so
+  // the limit leaves them a second of slack.
+  static constexpr int kReadTimeoutMs = 3000;
 
   TAudioIn();
   ~TAudioIn() override;

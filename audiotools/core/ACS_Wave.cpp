@@ -363,7 +363,9 @@ void TWaveOut::Done() {
         WriteLe32At(factPos_, Field32(qint64(ImaAdpcm::SamplesPerBlock(FBlockSize, channels_)) * (dataLen / FBlockSize)));
       WriteLe32At(riffStart_ + 4, Field32(fileEnd - riffStart_ - 8));
       FStream->seek(fileEnd);
-      if (auto* fd = qobject_cast<QFileDevice*>(FStream)) fd->flush();
+      // Buffered bytes reach the disk here; a full disk must not pass for success.
+      if (auto* fd = qobject_cast<QFileDevice*>(FStream); fd && !fd->flush())
+        throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), fd->errorString()));
     } catch (...) {
       failure = std::current_exception();
     }

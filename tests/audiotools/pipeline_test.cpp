@@ -143,7 +143,7 @@ TEST(Pipeline, StopAndStallAndDestroyWhileRecording) {
     c.WaveOut1.Run();
     ASSERT_TRUE(c.WaitEnd());
     EXPECT_EQ(c.errorEvents, 1);
-    EXPECT_EQ(c.error, "Recording stalled: no sound arrived for 2 seconds");
+    EXPECT_EQ(c.error, "Recording stalled: no sound arrived for 3 seconds");
     EXPECT_FALSE(c.AudioIn1.Busy);
     EXPECT_EQ(f.fake.closes, f.fake.opens);
     Decoded d = DecodeWithSndfile(dir.filePath("stall.wav"));
