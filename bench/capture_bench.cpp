@@ -78,8 +78,9 @@ int main(int argc, char** argv) {
   const double windowWanted = kSettleMs / 1000.0 + seconds;
   const auto end = start + std::chrono::milliseconds(kSettleMs) + std::chrono::seconds(seconds);
   qint64 lastBytes = -1;
-  while (Clock::now() < end ||
-         ((samples.empty() || samples.back().t < windowWanted) && Clock::now() < end + std::chrono::seconds(5))) {
+  while ((Clock::now() < end ||
+          ((samples.empty() || samples.back().t < windowWanted) && Clock::now() < end + std::chrono::seconds(5))) &&
+         WaveOut1.GetStatus() != 2) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     auto now = Clock::now();
     qint64 bytes = AudioIn1.Position.load();
