@@ -1,7 +1,10 @@
-// espeak-ng in synchronous mode: it hands its sound to our callback instead of playing it.
+// espeak-ng in retrieval mode: it hands its sound to our callback instead of playing it, and
+// the caller waits for the end of each text.
 #include "platform/speech/espeaksynth.h"
 
 #include <espeak-ng/speak_lib.h>
+
+#include "platform/speech/espeakvoices.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -76,8 +79,8 @@ bool EspeakSynth::available() {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!tried_) {
     tried_ = true;
-    // Blocks of 50 ms keep the first sound close to the start of the synthesis.
-    const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, nullptr, 0);
+    // One start of the engine per process, shared with the voice list.
+    const int rate = EspeakVoiceCatalog::initializeEngine();
     if (rate <= 0) {
       error_ = QStringLiteral("espeak-ng could not load its data");
     } else {
@@ -108,8 +111,11 @@ bool EspeakSynth::synthesize(const QString& text, const SpeechParams& params, co
   job.utf16Of = utf16Offsets(text);
   job.sampleRate = sampleRate_;
   const QByteArray utf8 = text.toUtf8();
+  // The engine synthesises on its own thread and calls back there; this thread waits for the
+  // end, so `job` outlives every callback that can reach it.
   const espeak_ERROR r = espeak_Synth(utf8.constData(), std::size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
                                       espeakCHARS_UTF8, nullptr, &job);
+  espeak_Synchronize();
   if (r != EE_OK && !job.stopped) {
     if (message) *message = QStringLiteral("espeak-ng failed to synthesise the text (error %1)").arg(int(r));
     return false;

@@ -1,4 +1,4 @@
-// espeak-ng as a PCM source: text in, 16-bit mono samples and word marks out, on the caller's thread.
+// espeak-ng as a PCM source: text in, 16-bit mono samples and word marks out.
 #pragma once
 
 #include <QString>
@@ -42,7 +42,8 @@ class EspeakSynth {
   QString error() const { return error_; }
   int sampleRate() const { return sampleRate_; }
 
-  // Synthesises the text on the calling thread, one synthesis at a time in the process.
+  // Synthesises the text, returning when it is done, one synthesis at a time in the process;
+  // the sink is called on the engine's own thread.
   // False with a message when the voice is unknown or the engine failed. `cancel`, when
   // given, is looked at between blocks.
   bool synthesize(const QString& text, const SpeechParams& params, const Sink& sink, QString* message,

@@ -6,6 +6,7 @@
 
 #include "platform/forms/messageform.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -37,10 +38,12 @@ int main(int argc, char** argv) {
   DataModule1 = &dm;
   SystemClock clock;
   orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  orvane::EspeakVoiceCatalog voices;
   SystemServices services;
   services.power = &power;
   orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
   services.autostart = &autostart;
+  services.voices = &voices;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();
