@@ -26,12 +26,13 @@ class SpeechEngine : public QObject {
   // Speaks the text asynchronously, dropping whatever was being spoken. False, with the
   // reason in lastError() and no event to follow, when the voice is unknown or there is no
   // sound server; on true, exactly one endStream() or failed() follows unless stopped.
-  bool speak(const QString& text, const SpeechParams& params);
+  // Virtual so that tests of the code that reads texts can stand in a scripted engine.
+  virtual bool speak(const QString& text, const SpeechParams& params);
   // Holds the reading where it is (the stream is corked) and carries on from there.
-  void pause();
-  void resume();
+  virtual void pause();
+  virtual void resume();
   // Silence at once; no further event for the reading that was going on.
-  void stop();
+  virtual void stop();
 
   bool isSpeaking() const { return speaking_; }
   bool isPaused() const { return paused_; }

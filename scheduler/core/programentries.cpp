@@ -1,0 +1,40 @@
+// External program entries.
+#include "scheduler/core/programentries.h"
+
+#include <QDebug>
+#include <QRegularExpression>
+
+#include "platform/system/processes.h"
+#include "scheduler/core/mainchannel.h"
+#include "scheduler/core/todayprogramme.h"
+
+ProgramEntries::ProgramEntries(TodayProgramme& today, MainChannel& main, orvane::ProgramLauncher* launcher)
+    : today_(today), main_(main), launcher_(launcher) {}
+
+QString ProgramEntries::FileNameOf(const QString& path) {
+  return path.trimmed().section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
+}
+
+void ProgramEntries::StartKind(int, const rjmb& e, EntryMode mode) {
+  main_.setSongLine(QStringLiteral("打开外部程序：") + e.slpath.trimmed());
+  if (view_)
+    view_->setNextEntryLabel((mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播放节目<")) +
+                             e.pname + QStringLiteral(">"));
+  if (!launcher_) {
+    qWarning().noquote() << "program: nothing here starts programs; not opening" << e.slpath;
+    return;
+  }
+  const orvane::OpenResult r = launcher_->Open(e.slpath);
+  if (!r.ok) qWarning().noquote() << "program:" << e.pname << "cannot open" << e.slpath.trimmed() << "-" << r.error;
+}
+
+void ProgramEntries::EndKind(int, const rjmb& e, EntryMode) {
+  main_.setSongLine(QString());
+  if (view_) view_->setNextEntryLabel(QString());
+  KillProcess(FileNameOf(e.slpath));
+  today_.ShowNextEntry();
+}
+
+void ProgramEntries::KillProcess(const QString& fileName) {
+  if (launcher_ && !fileName.isEmpty()) launcher_->KillProcess(fileName);
+}

@@ -1,0 +1,82 @@
+// Internet radio entries.
+#include "scheduler/core/radioentries.h"
+
+#include <QDebug>
+#include <cmath>
+
+#include "platform/media/mediachannel.h"
+#include "scheduler/core/mainchannel.h"
+#include "scheduler/core/todayprogramme.h"
+
+RadioEntries::RadioEntries(MainState& state, TodayProgramme& today, MainChannel& main, orvane::MediaBackend* media,
+                           QObject* parent)
+    : QObject(parent), s_(state), today_(today), main_(main), media_(media) {}
+
+RadioEntries::~RadioEntries() = default;
+
+int RadioEntries::RadioLevel(int ivolume) {
+  const int control = int(std::lround(qBound(0, ivolume, 100) / 10.0));  // the control's 0..100
+  return control * 10;                                                     // the channel's 0..1000
+}
+
+void RadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
+  address_ = e.slpath.trimmed();
+  main_.setSongLine(QStringLiteral("正在播放：") + address_);
+  if (view_)
+    view_->setNextEntryLabel((mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播放节目<")) +
+                             e.pname + QStringLiteral(">中的网址电台"));
+  if (!player_ && media_) {
+    // A third player beside the two channels' own, for sound only.
+    player_ = media_->createChannel(orvane::ChannelKind::Stream);
+    if (player_) {
+      connect(player_.get(), &orvane::MediaChannel::failed, this, [this](const QString& why) {
+        qWarning().noquote() << "radio:" << address_ << "broke off:" << why;
+        status_ = QStringLiteral("播放中断：") + why;
+        emit panelChanged();
+      });
+      connect(player_.get(), &orvane::MediaChannel::endOfMedia, this, [this] {
+        status_ = QStringLiteral("播放结束");
+        emit panelChanged();
+      });
+    }
+  }
+  if (!player_) {
+    qWarning().noquote() << "radio: no player can be made for" << address_;
+    return;
+  }
+  shown_ = true;
+  player_->setVolume(RadioLevel(e.ivolume));
+  status_ = QStringLiteral("正在连接…");
+  emit panelChanged();
+  // Bounded: an unreachable address fails here at the latest after the time limit; the
+  // entry stays "正播" until its end.
+  const orvane::MediaResult opened = player_->open(address_, kOpenTimeoutMs);
+  if (!opened) {
+    qWarning().noquote() << "radio: cannot play" << address_ << "-" << opened.message;
+    status_ = QStringLiteral("无法播放：") + opened.message;
+    emit panelChanged();
+    return;
+  }
+  player_->play();
+  status_ = QStringLiteral("正在播放");
+  emit panelChanged();
+}
+
+void RadioEntries::hide() {
+  main_.setSongLine(QString());
+  if (view_) view_->setNextEntryLabel(QString());
+  if (player_) player_->close();
+  shown_ = false;
+  status_.clear();
+  emit panelChanged();
+}
+
+void RadioEntries::EndKind(int, const rjmb&, EntryMode) {
+  if (!exists() || !shown_) return;
+  hide();
+  today_.ShowNextEntry();
+}
+
+void RadioEntries::StopKind() {
+  if (exists() && shown_) hide();
+}

@@ -1,0 +1,60 @@
+// Internet radio entries (kind 5): the address plays on a player of its own (sound only),
+// made at the first radio entry and kept; the radio panel shows while it plays.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "scheduler/core/entrykindhandler.h"
+
+namespace orvane {
+class MediaBackend;
+class MediaChannel;
+}  // namespace orvane
+class MainChannel;
+class ProgrammeView;
+class TodayProgramme;
+
+class RadioEntries : public QObject, public EntryKindHandler {
+  Q_OBJECT
+ public:
+  RadioEntries(MainState& state, TodayProgramme& today, MainChannel& main, orvane::MediaBackend* media,
+               QObject* parent = nullptr);
+  ~RadioEntries() override;
+  void setView(ProgrammeView* v) { view_ = v; }
+
+  void StartKind(int index, const rjmb& entry, EntryMode mode) override;
+  void EndKind(int index, const rjmb& entry, EntryMode mode) override;
+  void StopKind() override;
+  bool Sounding() const override { return shown_; }
+
+  // The player ("radioplayer") has been made, and shows.
+  bool exists() const { return player_ != nullptr; }
+  bool shown() const { return shown_; }
+  orvane::MediaChannel* player() const { return player_.get(); }
+  // What the panel says about the address: connecting, playing, or why it does not.
+  const QString& status() const { return status_; }
+  // The player's level (0..1000) for an entry volume (0..100): the control's scale is 0..100
+  // and an entry plays at a tenth of it.
+  static int RadioLevel(int ivolume);
+
+  // How long opening an address may take before it counts as unreachable.
+  static constexpr int kOpenTimeoutMs = 5000;
+
+ signals:
+  void panelChanged();
+
+ private:
+  void hide();
+
+  MainState& s_;
+  TodayProgramme& today_;
+  MainChannel& main_;
+  orvane::MediaBackend* media_;
+  ProgrammeView* view_ = nullptr;
+  std::unique_ptr<orvane::MediaChannel> player_;
+  bool shown_ = false;
+  QString status_;
+  QString address_;
+};

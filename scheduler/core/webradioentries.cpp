@@ -1,0 +1,39 @@
+// Web radio entries.
+#include "scheduler/core/webradioentries.h"
+
+#include <QDebug>
+
+#include "scheduler/core/mainchannel.h"
+#include "scheduler/core/todayprogramme.h"
+
+WebRadioEntries::WebRadioEntries(TodayProgramme& today, MainChannel& main) : today_(today), main_(main) {}
+
+void WebRadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
+  main_.setSongLine(QStringLiteral("正在播放：") + e.slpath.trimmed());
+  if (view_)
+    view_->setNextEntryLabel((mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播放节目<")) +
+                             e.pname + QStringLiteral(">中的网络电台"));
+  if (!panel_) {
+    qWarning().noquote() << "web radio: no browser here for" << e.slpath;
+    return;
+  }
+  panel_->ShowWebPage(e.slpath);
+  shown_ = true;
+}
+
+void WebRadioEntries::hide() {
+  main_.setSongLine(QString());
+  if (view_) view_->setNextEntryLabel(QString());
+  if (panel_) panel_->HideWebPage();
+  shown_ = false;
+}
+
+void WebRadioEntries::EndKind(int, const rjmb&, EntryMode) {
+  if (!panel_ || !panel_->WebExists() || !shown_) return;
+  hide();
+  today_.ShowNextEntry();
+}
+
+void WebRadioEntries::StopKind() {
+  if (panel_ && panel_->WebExists() && shown_) hide();
+}
