@@ -1,0 +1,178 @@
+// The libmpv media layer on a silent, untimed output: opening, lengths, the end signal and
+// its generation guard, seeking, volume, MIDI rendering, the length probe.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "platform/media/midirenderer.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/media/mpvchannel.h"
+#include "platform/media/mpvmediaprobe.h"
+#include "tests/support/soundfiles.h"
+#include "tests/support/testsupport.h"
+
+using namespace orvane;
+
+namespace {
+MpvSettings silentUntimed() {
+  MpvSettings s;
+  s.audioOutput = "null";
+  s.untimed = true;
+  s.silentFallback = false;
+  return s;
+}
+
+class MediaTest : public ::testing::Test {
+ protected:
+  QString file(const QString& name) const { return dir.filePath(name); }
+  std::unique_ptr<MediaChannel> channel(ChannelKind kind = ChannelKind::MediaPlayer) {
+    auto c = backend.createChannel(kind);
+    EXPECT_NE(c, nullptr);
+    return c;
+  }
+  QTemporaryDir dir;
+  MpvBackend backend{silentUntimed()};
+};
+}  // namespace
+
+TEST_F(MediaTest, TwoSecondWaveHasItsLengthAndEndsOnce) {
+  const QString wav = testing_support::writeToneWav(file("tone.wav"), 2.0);
+  for (ChannelKind kind : {ChannelKind::MediaPlayer, ChannelKind::Stream}) {
+    auto c = channel(kind);
+    QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+    ASSERT_TRUE(c->open(wav).ok);
+    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_NEAR(double(c->lengthMs()), 2000.0, 50.0);
+    EXPECT_EQ(c->fileName(), wav);
+    c->play();
+    EXPECT_EQ(c->mode(), MediaMode::Playing);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 5000));
+    QThread::msleep(50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends.count(), 1);
+    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_EQ(c->positionMs(), c->lengthMs());
+    // Playing again at the end does nothing and sends nothing.
+    c->play();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends.count(), 1);
+  }
+}
+
+TEST_F(MediaTest, MissingAndUndecodableFilesFailWithinTheBoundedWait) {
+  auto c = channel();
+  const QString garbage = testing_support::writeFile(file("bad.mp3"), QByteArray(4096, 'x'));
+  const QString empty = testing_support::writeFile(file("empty.wav"), QByteArray());
+  for (const QString& path : {file("missing.mp3"), garbage, empty, dir.path()}) {
+    QElapsedTimer t;
+    t.start();
+    const MediaResult r = c->open(path, 1500);
+    EXPECT_FALSE(r.ok) << qPrintable(path);
+    EXPECT_FALSE(r.message.isEmpty());
+    EXPECT_LT(t.elapsed(), 1500 + 500) << qPrintable(path);
+    EXPECT_FALSE(c->isOpen());
+  }
+  // The channel is still good for a real file afterwards.
+  EXPECT_TRUE(c->open(testing_support::writeToneWav(file("ok.wav"), 0.5)).ok);
+}
+
+TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
+  const QString shortWav = testing_support::writeToneWav(file("short.wav"), 0.2);
+  const QString longWav = testing_support::writeToneWav(file("long.wav"), 3.0);
+  auto c = channel();
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(shortWav).ok);
+  c->play();
+  QThread::msleep(300);  // untimed: the file has ended inside libmpv, the news is queued
+  c->close();
+  QCoreApplication::processEvents();
+  QThread::msleep(50);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends.count(), 0);
+
+  ASSERT_TRUE(c->open(shortWav).ok);
+  c->play();
+  QThread::msleep(300);
+  ASSERT_TRUE(c->open(longWav).ok);  // the next song replaces the finished one
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends.count(), 0);
+  EXPECT_EQ(c->fileName(), longWav);
+  EXPECT_NEAR(double(c->lengthMs()), 3000.0, 50.0);
+
+  // A channel destroyed with news still queued goes quietly.
+  c->play();
+  QThread::msleep(100);
+  c.reset();
+  QCoreApplication::processEvents();
+}
+
+TEST_F(MediaTest, PauseStopSeekAndVolume) {
+  MpvSettings timed = silentUntimed();
+  timed.untimed = false;  // positions advance in real time
+  MpvBackend realTime(timed);
+  auto c = realTime.createChannel(ChannelKind::MediaPlayer);
+  ASSERT_NE(c, nullptr);
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(testing_support::writeToneWav(file("five.wav"), 5.0)).ok);
+  c->setVolume(125);
+  EXPECT_EQ(c->volume(), 125);
+  c->play();
+  c->seek(3000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return c->positionMs() >= 3000; }, 2000));
+  c->pause();
+  EXPECT_EQ(c->mode(), MediaMode::Paused);
+  const qint64 paused = c->positionMs();
+  QThread::msleep(200);
+  EXPECT_NEAR(double(c->positionMs()), double(paused), 30.0);
+  c->stop();
+  EXPECT_EQ(c->mode(), MediaMode::Stopped);
+  EXPECT_TRUE(c->isOpen());
+  // A seek past the end lands on the end, and the file ends.
+  c->play();
+  c->seek(60000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
+  EXPECT_EQ(c->positionMs(), c->lengthMs());
+
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(1000), 100.0);
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(0), 0.0);
+  EXPECT_NEAR(MpvChannel::mpvVolume(125), 50.0, 1e-9);  // an eighth of the amplitude
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(5000), 100.0);
+}
+
+TEST_F(MediaTest, MidiFilesAreRenderedAndPlayed) {
+  const QString mid = testing_support::writeMidi(file("tune.MID"), 2);
+  if (MidiRenderer().soundfont().isEmpty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+  auto c = channel();
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  const MediaResult r = c->open(mid);
+  ASSERT_TRUE(r.ok) << qPrintable(r.message);
+  EXPECT_GE(c->lengthMs(), 900);   // two half-second notes
+  EXPECT_LE(c->lengthMs(), 6000);  // and their ring-out, which depends on the soundfont
+  EXPECT_EQ(c->fileName(), mid);
+  c->play();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
+
+  // Without a soundfont a MIDI file fails like any unplayable file; so does a fake one.
+  MidiRenderer none(QStringList{file("no.sf2")});
+  EXPECT_FALSE(none.render(mid, 3000).ok);
+  const QString fake = testing_support::writeFile(file("fake.mid"), QByteArray("not midi at all"));
+  EXPECT_FALSE(c->open(fake).ok);
+}
+
+TEST_F(MediaTest, ProbeMeasuresFilesWithoutPlayingThem) {
+  MpvMediaProbe probe(backend.midi());
+  const auto wav = probe.lengthMs(testing_support::writeToneWav(file("p.wav"), 1.5));
+  ASSERT_TRUE(wav.has_value());
+  EXPECT_NEAR(double(*wav), 1500.0, 50.0);
+  EXPECT_FALSE(probe.lengthMs(file("missing.wav")).has_value());
+  EXPECT_FALSE(probe.lengthMs(testing_support::writeFile(file("bad.wma"), QByteArray(100, '\0'))).has_value());
+  if (!backend.midi()->soundfont().isEmpty()) {
+    const auto mid = probe.lengthMs(testing_support::writeMidi(file("p.mid"), 4));
+    ASSERT_TRUE(mid.has_value());
+    EXPECT_GE(*mid, 1900);
+    EXPECT_LE(*mid, 7000);
+  }
+}
