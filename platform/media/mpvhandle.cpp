@@ -5,6 +5,7 @@
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <clocale>
 #include <cmath>
 #include <vector>
 
@@ -25,6 +26,9 @@ QString mpvLoadedVersion() {
 }
 
 MpvHandle::MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, QByteArray>>& extraOptions) {
+  // libmpv refuses to start under a numeric locale other than "C" (a Chinese desktop sets
+  // one through Qt's start-up); Qt formats numbers itself and does not mind.
+  std::setlocale(LC_NUMERIC, "C");
   mpv_handle* h = mpv_create();
   if (!h) {
     error_ = QStringLiteral("libmpv could not create a player");

@@ -3,7 +3,10 @@
 
 #include <QApplication>
 
+#include "platform/audio/pulsesystemvolume.h"
 #include "platform/forms/messageform.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/media/mpvmediaprobe.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -33,8 +36,14 @@ int main(int argc, char** argv) {
   DataModule1 = &dm;
   SystemClock clock;
   orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  orvane::MpvBackend media;
+  orvane::MpvMediaProbe probe(media.midi());
+  orvane::PulseSystemVolume systemVolume;
   SystemServices services;
   services.power = &power;
+  services.media = &media;
+  services.mediaProbe = &probe;
+  services.systemVolume = &systemVolume;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();

@@ -3,8 +3,10 @@
 #pragma once
 
 namespace orvane {
+class MediaBackend;
 class MediaProbe;
 class PowerControl;
+class SystemVolume;
 class VoiceCatalog;
 }  // namespace orvane
 
@@ -12,4 +14,6 @@ struct SystemServices {
   orvane::PowerControl* power = nullptr;
   orvane::MediaProbe* mediaProbe = nullptr;
   orvane::VoiceCatalog* voices = nullptr;
+  orvane::MediaBackend* media = nullptr;         // the players of both channels
+  orvane::SystemVolume* systemVolume = nullptr;  // the computer's output volume
 };

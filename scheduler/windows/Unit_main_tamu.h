@@ -4,10 +4,11 @@
 #pragma once
 
 #include "platform/forms/form.h"
+#include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
-#include "scheduler/core/entryrunner.h"
 #include "scheduler/core/mainunit.h"
 #include "scheduler/core/services.h"
+#include "scheduler/core/songentries.h"
 #include "scheduler/core/todayprogramme.h"
 
 class QLabel;
@@ -23,7 +24,7 @@ namespace orvane {
 class DBGrid;
 }
 
-class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryRunner, public DispatcherHost {
+class TForm_main_tamu : public orvane::Form, public ProgrammeView, public DispatcherHost {
   Q_OBJECT
  public:
   TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
@@ -34,6 +35,8 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   MainUnit& core() { return core_; }
   Dispatcher& dispatcher() { return *dispatcher_; }
   MainState& state() { return core_.state; }
+  BroadcastRunner& runner() { return runner_; }
+  SongEntries& songs() { return songs_; }
 
   void LoadToday() { core_.today.LoadToday(); }
   void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
@@ -41,12 +44,27 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   void CatchUpEntry() { core_.today.CatchUpEntry(); }
   void ShowNextEntry() { core_.today.ShowNextEntry(); }
 
-  // EntryRunner.
-  void StartEntry(int index, EntryMode mode) override;
-  void EndEntry(int index, EntryMode mode) override;
-  void StopAll() override;
-  bool MainChannelBusy() const override;
-  bool SomethingPlaying() const override;
+  void StartEntry(int index, EntryMode mode) { runner_.StartEntry(index, mode); }
+  void EndEntry(int index, EntryMode mode) { runner_.EndEntry(index, mode); }
+  void StopAll() { runner_.StopAll(); }
+  bool MainChannelBusy() const { return runner_.MainChannelBusy(); }
+  bool SomethingPlaying() const { return runner_.SomethingPlaying(); }
+
+  // Song playback on the two channels.
+  int PlayMainFile(bool fadein, const QString& file) { return songs_.main().PlayMainFile(fadein, file); }
+  int PlaySecondFile(const QString& file) { return songs_.second().PlaySecondFile(file); }
+  void NextMainSong() { songs_.main().NextMainSong(); }
+  void NextSecondSong() { songs_.second().NextSecondSong(); }
+  void MakeShuffle(int n) { songs_.main().MakeShuffle(n); }
+  void LoadPlaylistFile(const QString& path) { songs_.main().LoadPlaylistFile(path); }
+  void ScanMusicFolder(const QString& folder, bool recursive) { songs_.main().ScanMusicFolder(folder, recursive); }
+  void ScanMusicFolder2(const QString& folder, bool recursive) { songs_.second().ScanMusicFolder2(folder, recursive); }
+  void StopSongEntry(int index, EntryMode mode) { songs_.StopSongEntry(index, mode); }
+  void ListBox5DblClick();
+  void Label2DblClick() { songs_.second().Label2DblClick(); }
+  void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
+  void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
+  void SpeedButton1Click() { songs_.SpeedButton1Click(); }
 
   // DispatcherHost.
   void showClock(const QString& nowtime) override;
@@ -85,6 +103,7 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   void FormShow() override;
   void FormClose(CloseAction& action) override;
   void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // ProgrammeView.
@@ -93,14 +112,23 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   void todayGridShown() override;
 
   void buildLayout();
+  void connectSongPanel();
   void FormCreate();
   void restoreSongPanelLayout();
+  // The song panel shows the channels' state.
+  void showMainPanel();
+  void showMainList();
+  void showSecondChannel();
 
   void powerAction(bool shutdown);
 
   MainUnit core_;
   SystemServices services_;
+  SongEntries songs_;
+  BroadcastRunner runner_;
   Dispatcher* dispatcher_ = nullptr;
+  QStringList shownMainSongs_;
+  QStringList shownSecondSongs_;
   bool created_ = false;
 };
 
