@@ -62,7 +62,8 @@ int AutoVolumeLevel(const QString& setting) {
   }
   const int low = int(quint64(v) & 0xFFFF);
   if (low <= 100) return low;
-  return int(std::lround(double(low) * 100.0 / 65535.0));
+  // A quiet old value stays quiet rather than becoming "leave alone".
+  return qMax(1, int(std::lround(double(low) * 100.0 / 65535.0)));
 }
 
 void ApplyStartVolume(orvane::SystemVolume* system, int level) {
