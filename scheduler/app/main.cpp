@@ -2,12 +2,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/audio/pulsesystemvolume.h"
 #include "platform/forms/messageform.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/system/autostart.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -31,6 +33,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication::setApplicationName(QStringLiteral("Orvane "));
+  // Windows and the notification-area icon show it.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.xpm")));
 
   TDataModule1 dm;
   DataModule1 = &dm;
@@ -44,6 +48,8 @@ int main(int argc, char** argv) {
   services.media = &media;
   services.mediaProbe = &probe;
   services.systemVolume = &systemVolume;
+  orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
+  services.autostart = &autostart;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();

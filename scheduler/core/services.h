@@ -4,6 +4,7 @@
 
 namespace orvane {
 class MediaBackend;
+class Autostart;
 class MediaProbe;
 class PowerControl;
 class SystemVolume;
@@ -16,4 +17,6 @@ struct SystemServices {
   orvane::VoiceCatalog* voices = nullptr;
   orvane::MediaBackend* media = nullptr;         // the players of both channels
   orvane::SystemVolume* systemVolume = nullptr;  // the computer's output volume
+  // Start at log-in; null when there is no place for it (the switch then stays off).
+  orvane::Autostart* autostart = nullptr;
 };

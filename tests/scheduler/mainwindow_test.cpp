@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLockFile>
+#include <QProcess>
 #include <QTableView>
 
 #include "platform/files/textfile.h"
@@ -90,4 +91,38 @@ TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
                                                            QSysInfo::machineHostName().toUtf8() + "\n");
   InstanceLock again;
   EXPECT_TRUE(again.acquire());
+}
+
+namespace {
+// Makes a file unwritable for this process, root included (the immutable flag); false when
+// the file system or the container does not allow it.
+bool makeReadOnly(const QString& path) {
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+  if (::geteuid() != 0) return true;
+  return QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) == 0;
+}
+void makeWritable(const QString& path) {
+  if (::geteuid() == 0) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path});
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+}
+}  // namespace
+
+TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
+  addEntry({QStringLiteral("已过"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  const QString db = home.file(QStringLiteral("gsk.mdb"));
+  dm.con1.reset();  // let go of the file (and checkpoint its journal)
+  if (!makeReadOnly(db)) GTEST_SKIP() << "cannot make a file read-only here";
+  {
+    TDataModule1 windowDm;
+    TForm_main_tamu w(windowDm, clock, services);
+    EXPECT_TRUE(w.created());
+    EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共2条）"));
+    ASSERT_EQ(w.state().todayentries.size(), 2u);
+    EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <早操>"));
+    w.close();
+  }
+  makeWritable(db);
+  EXPECT_TRUE(boxes.asked().empty()) << "a read-only database is logged, not a reason to stop";
 }
