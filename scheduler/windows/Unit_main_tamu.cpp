@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "controls/ExtCtrlsX.h"
+#include "controls/flatTrkBar.h"
 #include "platform/forms/dbgrid.h"
 #include "platform/media/mediachannel.h"
 #include "platform/media/mpvhandle.h"
@@ -96,12 +97,26 @@ void TForm_main_tamu::buildLayout() {
   SpeedButton1->hide();
   TrackBar2 = new QSlider(Qt::Horizontal, Panel1);
   TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
-  TrackBar2->setGeometry(0, 24, 180, 20);
+  TrackBar2->setGeometry(0, 24, 140, 20);
   TrackBar2->hide();
   Label_nowtime2 = makeLabel(Panel1, "Label_nowtime2");
-  Label_nowtime2->setGeometry(184, 26, 50, 16);
+  Label_nowtime2->setGeometry(144, 26, 44, 16);
   Label_alltime2 = makeLabel(Panel1, "Label_alltime2");
-  Label_alltime2->setGeometry(234, 26, 66, 16);
+  Label_alltime2->setGeometry(188, 26, 56, 16);
+  // The main channel's volume, 0..1000: shown while a song plays.
+  FlatTrackBar1 = new orvane::controls::TFlatTrackBar(Panel1);
+  FlatTrackBar1->setObjectName(QStringLiteral("FlatTrackBar1"));
+  FlatTrackBar1->SetThumbStyle(orvane::controls::tsMixer);
+  FlatTrackBar1->SetTrackFrame(orvane::controls::fsGroove);
+  FlatTrackBar1->SetTransparent(true);
+  FlatTrackBar1->SetShowTicks(false);
+  FlatTrackBar1->SetMax(1000);
+  FlatTrackBar1->SetPageSize(50);
+  FlatTrackBar1->setGeometry(244, 20, 56, 28);
+  FlatTrackBar1->SetTrackOffset(11);
+  FlatTrackBar1->SetPosition(1000);
+  FlatTrackBar1->setToolTip(QStringLiteral("音量调节"));
+  FlatTrackBar1->hide();
 
   Label_tts = makeLabel(Panel1, "Label_tts");
   Label_tts->setGeometry(0, 56, kPanelWidth - 24, 16);
@@ -259,6 +274,8 @@ void TForm_main_tamu::connectSongPanel() {
   connect(ListBox5, &QListWidget::currentRowChanged, this, [this](int row) { songs_.main().selectSong(row); });
   connect(ListBox5, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { ListBox5DblClick(); });
   connect(TrackBar2, &QSlider::valueChanged, this, &TForm_main_tamu::TrackBar2Change);
+  connect(FlatTrackBar1, &orvane::controls::TFlatTrackBar::OnChange, this,
+          [this](orvane::controls::TFlatTrackBar* bar) { FlatTrackBar1Change(bar->Position()); });
   connect(SpeedButton1, &QToolButton::clicked, this, &TForm_main_tamu::SpeedButton1Click);
   Label2->installEventFilter(this);
 }
@@ -291,6 +308,12 @@ void TForm_main_tamu::showMainPanel() {
   }
   TrackBar2->setVisible(m.trackShown());
   SpeedButton1->setVisible(m.stopButtonShown());
+  {
+    const QSignalBlocker quiet(FlatTrackBar1);
+    FlatTrackBar1->SetPosition(m.sliderPosition());
+  }
+  FlatTrackBar1->setToolTip(m.sliderHint());
+  FlatTrackBar1->setVisible(m.sliderShown());
 }
 
 void TForm_main_tamu::showMainList() {

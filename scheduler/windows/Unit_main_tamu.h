@@ -28,7 +28,10 @@ class TDataModule1;
 class TTrayIcon;
 namespace orvane {
 class DBGrid;
+namespace controls {
+class TFlatTrackBar;
 }
+}  // namespace orvane
 
 class TForm_main_tamu : public orvane::Form, public ProgrammeView, public DispatcherHost, public SettingsTarget {
   Q_OBJECT
@@ -111,6 +114,7 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public Dispat
   QFrame* Panel1;  // the song panel
   QLabel* Label_musicname;
   QSlider* TrackBar2;
+  orvane::controls::TFlatTrackBar* FlatTrackBar1;  // the main channel's volume
   QLabel* Label_nowtime2;
   QLabel* Label_alltime2;
   QToolButton* SpeedButton1;
