@@ -69,6 +69,8 @@ MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::share
   }
   wake_->receiver = this;
   mpv_set_wakeup_callback(mpv_.get(), &MpvWakeTarget::wakeup, wake_.get());
+  // Which audio output libmpv really opened: "null" means the sound server was not there.
+  if (wantsSound_) mpv_observe_property(mpv_.get(), 0, "current-ao", MPV_FORMAT_STRING);
   setVolume(volume_);
 }
 
@@ -226,13 +228,13 @@ void MpvChannel::handle(mpv_event* e) {
       awaitingStart_ = false;
       notify(Note::Started);
     }
-    if (wantsSound_) {
-      char* ao = mpv_get_property_string(mpv_.get(), "current-ao");
-      const bool silent = ao && qstrcmp(ao, "null") == 0;
-      mpv_free(ao);
-      if (silent && !silentNoticed_) qWarning().noquote() << "media: no sound server can be reached; playing silently";
-      silentNoticed_ = silent;
-    }
+  } else if (e->event_id == MPV_EVENT_PROPERTY_CHANGE) {
+    const auto* p = static_cast<mpv_event_property*>(e->data);
+    if (p->format != MPV_FORMAT_STRING || qstrcmp(p->name, "current-ao") != 0) return;
+    const char* ao = *static_cast<char**>(p->data);
+    const bool silent = ao && qstrcmp(ao, "null") == 0;
+    if (silent && !silentNoticed_) qWarning().noquote() << "media: no sound server can be reached; playing silently";
+    if (ao) silentNoticed_ = silent;
   }
 }
 
