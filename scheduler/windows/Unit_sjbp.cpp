@@ -63,7 +63,8 @@ TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, QWidget* owner)
 
 TForm_sjbp::~TForm_sjbp() {
   if (Form_sjbp == this) Form_sjbp = nullptr;
-  qry_grid.blockSignals(true);
+  // The grid reads its query while it is torn down; the query is a member and goes first.
+  delete DBGrid1;
 }
 
 void TForm_sjbp::buildLayout() {
