@@ -80,14 +80,16 @@ void TForm_sjbp::buildLayout() {
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setMinimumWidth(200);
+  ComboBox1->setFixedWidth(200);
   combo->beforePopup = [this] { fillNames(); };
   top->addWidget(ComboBox1);
   top->addWidget(new QLabel(QStringLiteral("（如需新增节目表名请直接输入文字）"), c));
-  top->addStretch();
+  top->addSpacing(16);
   Label_shu = new QLabel(c);
   Label_shu->setObjectName(QStringLiteral("Label_shu"));
+  Label_shu->setMinimumWidth(100);
   top->addWidget(Label_shu);
+  top->addStretch();
   outer->addLayout(top);
 
   DBGrid1 = new orvane::DBGrid(c);

@@ -48,7 +48,7 @@ TForm_sjsj::~TForm_sjsj() {
 }
 
 void TForm_sjsj::buildLayout() {
-  setClientSize(760, 470);
+  setClientSize(860, 470);
   QWidget* c = client();
   auto* outer = new QHBoxLayout(c);
   outer->setContentsMargins(8, 8, 8, 8);
@@ -84,9 +84,11 @@ void TForm_sjsj::buildLayout() {
   Panel2->setObjectName(QStringLiteral("Panel2"));
   auto* month = new QGridLayout(Panel2);
   month->setVerticalSpacing(2);
+  month->setHorizontalSpacing(6);
   for (int i = 0; i < 31; ++i) {
     auto* box = new QComboBox(Panel2);
     box->setObjectName(QStringLiteral("ComboBox_r%1").arg(i + 1));
+    box->setMinimumWidth(110);
     const int row = i % 8, column = (i / 8) * 2;
     month->addWidget(new QLabel(DayMap::MonthDays().at(i), Panel2), row, column);
     month->addWidget(box, row, column + 1);
@@ -103,6 +105,7 @@ void TForm_sjsj::buildLayout() {
   outer->addWidget(mapGroup, 1);
 
   auto* holidayGroup = new QGroupBox(QStringLiteral("下列日期不播放（节假日）："), c);
+  holidayGroup->setFixedWidth(220);
   auto* holidays = new QVBoxLayout(holidayGroup);
   holidays->addWidget(new QLabel(QStringLiteral("以下日期不播放："), holidayGroup));
   ListBox1 = new QListWidget(holidayGroup);
