@@ -2,6 +2,7 @@
 // copying and pasting, backup and restore through the menu, and the reload on close.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "platform/db/connection.h"
 #include "platform/forms/dbgrid.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "scheduler/windows/Unit_sjbp.h"
@@ -301,6 +303,30 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("恢复节目表失败!"));
   EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
   EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
+
+  // A cut-short backup, and a failure injected in the middle of a restore: failure reported,
+  // every entry as it was (the "Yes" deletion included).
+  {
+    QFile full(home.file(QStringLiteral("学期.bkj")));
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    testing_support::writeFile(home.file(QStringLiteral("cut.bkj")), full.readAll().chopped(512));
+  }
+  nextFile = home.file(QStringLiteral("cut.bkj"));
+  boxes.clear();
+  w->EXCEL3->trigger();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("恢复节目表失败!"));
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "CREATE TRIGGER boom BEFORE INSERT ON sjb WHEN new.pname='乙' BEGIN SELECT RAISE(ABORT,'injected'); END")));
+  nextFile = home.file(QStringLiteral("学期.bkj"));
+  boxes.clear();
+  boxes.queueAnswer(mb::IDYES);
+  w->EXCEL3->trigger();
+  ASSERT_EQ(boxes.asked().size(), 2u);
+  EXPECT_EQ(boxes.asked()[1].text, QStringLiteral("恢复节目表失败!"));
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑 "));
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("DROP TRIGGER boom")));
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
+  EXPECT_EQ(countIn(QStringLiteral("二号")), 1);
 
   // An empty backup.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
