@@ -35,6 +35,8 @@ export QT_QPA_PLATFORM=offscreen
 export ORVANE_DRY_RUN_SYSTEM=1
 export ORVANE_HOME="$tmp/home"
 mkdir -p "$ORVANE_HOME"
+# Whatever a test does, the user's own autostart folder stays out of reach.
+export XDG_CONFIG_HOME="$tmp/config"
 
 cd build
 status=0

@@ -2,9 +2,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 
 #include "platform/forms/messageform.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/speech/espeakvoices.h"
+#include "platform/system/autostart.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -28,13 +31,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication::setApplicationName(QStringLiteral("Orvane "));
+  // Windows and the notification-area icon show it.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.xpm")));
 
   TDataModule1 dm;
   DataModule1 = &dm;
   SystemClock clock;
   orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  orvane::EspeakVoiceCatalog voices;
   SystemServices services;
   services.power = &power;
+  orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
+  services.autostart = &autostart;
+  services.voices = &voices;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();

@@ -3,6 +3,7 @@
 #pragma once
 
 namespace orvane {
+class Autostart;
 class MediaProbe;
 class PowerControl;
 class VoiceCatalog;
@@ -12,4 +13,6 @@ struct SystemServices {
   orvane::PowerControl* power = nullptr;
   orvane::MediaProbe* mediaProbe = nullptr;
   orvane::VoiceCatalog* voices = nullptr;
+  // Start at log-in; null when there is no place for it (the switch then stays off).
+  orvane::Autostart* autostart = nullptr;
 };

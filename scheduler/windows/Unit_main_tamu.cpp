@@ -5,17 +5,20 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSlider>
 #include <QToolButton>
 
+#include "controls/ExtCtrlsX.h"
 #include "platform/forms/dbgrid.h"
 #include "platform/system/power.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/windows/Unit_closepc.h"
+#include "scheduler/windows/Unit_mm.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
 
@@ -128,6 +131,20 @@ void TForm_main_tamu::buildLayout() {
   DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
   DBGrid1->setQuery(&core_.dm().qry_show);
   Label2 = makeLabel(c, "Label2");
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  N1 = PopupMenu1->addAction(QStringLiteral("显示主窗口"));
+  N1->setObjectName(QStringLiteral("N1"));
+  N2 = PopupMenu1->addAction(QStringLiteral("退出"));
+  N2->setObjectName(QStringLiteral("N2"));
+  connect(N1, &QAction::triggered, this, &TForm_main_tamu::N1Click);
+  connect(N2, &QAction::triggered, this, &TForm_main_tamu::N2Click);
+  TrayIcon1 = new TTrayIcon(this);
+  TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
+  TrayIcon1->SetPopupMenu(PopupMenu1);
+  TrayIcon1->OnClick = [this](QObject*) { N1Click(); };
+  TrayIcon1->SetVisible(true);
 }
 
 void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
@@ -150,6 +167,7 @@ void TForm_main_tamu::FormCreate() {
   if (!core_.ConnectDatabase()) return;
   core_.ReadSettings();
   setCaption(core_.Caption());
+  TrayIcon1->SetHint(core_.Caption());
   LoadToday();
   dispatcher_->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
@@ -278,4 +296,37 @@ void TForm_main_tamu::powerAction(bool shutdown) {
   auto* countdown = new TForm_closepc(shutdown ? TForm_closepc::Action::Shutdown : TForm_closepc::Action::Reboot,
                                       *services_.power, this);
   countdown->show();
+}
+
+bool TForm_main_tamu::PasswordGate() {
+  if (!core_.state.authorized) {
+    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); });
+    prompt.ShowModal();
+  }
+  return core_.state.authorized;
+}
+
+void TForm_main_tamu::ShowLogout(bool on) { Label_exit->setVisible(on); }
+
+void TForm_main_tamu::HideToTray() {
+  TrayIcon1->SetVisible(true);
+  if (TrayIcon1->Shown()) hide();
+  else showMinimized();
+}
+
+void TForm_main_tamu::N1Click() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void TForm_main_tamu::N2Click() { close(); }
+
+void TForm_main_tamu::SetSkinActive(bool on) {
+  if (skinSwitch_) skinSwitch_(on);
+}
+
+void TForm_main_tamu::ApplyCaption(const QString& caption) {
+  setCaption(caption);
+  TrayIcon1->SetHint(caption);
 }

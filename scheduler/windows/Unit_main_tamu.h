@@ -3,14 +3,19 @@
 // window keeps the method names other windows call and forwards them.
 #pragma once
 
+#include <functional>
+
 #include "platform/forms/form.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/mainunit.h"
 #include "scheduler/core/services.h"
+#include "scheduler/core/systemsettings.h"
 #include "scheduler/core/todayprogramme.h"
 
+class QAction;
 class QLabel;
+class QMenu;
 class QListWidget;
 class QPlainTextEdit;
 class QSlider;
@@ -19,11 +24,16 @@ class QFrame;
 class QWidget;
 class Clock;
 class TDataModule1;
+class TTrayIcon;
 namespace orvane {
 class DBGrid;
 }
 
-class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryRunner, public DispatcherHost {
+class TForm_main_tamu : public orvane::Form,
+                        public ProgrammeView,
+                        public EntryRunner,
+                        public DispatcherHost,
+                        public SettingsTarget {
   Q_OBJECT
  public:
   TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
@@ -33,11 +43,12 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   bool created() const { return created_; }
   MainUnit& core() { return core_; }
   Dispatcher& dispatcher() { return *dispatcher_; }
-  MainState& state() { return core_.state; }
+  MainState& state() override { return core_.state; }
+  const SystemServices& services() const { return services_; }
 
   void LoadToday() { core_.today.LoadToday(); }
   void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
-  void ComputeEndShutdownTime() { core_.today.ComputeEndShutdownTime(); }
+  void ComputeEndShutdownTime() override { core_.today.ComputeEndShutdownTime(); }
   void CatchUpEntry() { core_.today.CatchUpEntry(); }
   void ShowNextEntry() { core_.today.ShowNextEntry(); }
 
@@ -54,6 +65,25 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   // Shut down or restart now, or after the countdown when "shutdownhint" is on.
   void ShutdownPC() override;
   void RebootPC() override;
+
+  // The password gate of protected commands: while the operator is not authorized the
+  // prompt is shown modally; true when the command may go on.
+  bool PasswordGate();
+  // Shows or hides the log-out label.
+  void ShowLogout(bool on);
+  // Hides the window to the notification area, or minimises it where there is none (a
+  // hidden window without a tray icon could not be brought back).
+  void HideToTray();
+  // The tray menu: show the window; close it.
+  void N1Click();
+  void N2Click();
+
+  // SettingsTarget.
+  void SetSkinActive(bool on) override;
+  void ApplyCaption(const QString& caption) override;
+  // The skin component's Active switch, connected by the skin engine when it is placed on
+  // this window. Until then switching the skin only stores "canuseskin".
+  void setSkinSwitch(std::function<void(bool)> activate) { skinSwitch_ = std::move(activate); }
 
   // Components, named as the rest of the program knows them.
   QWidget* ToolBar1;
@@ -80,6 +110,10 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   QFrame* Panel_web;
   orvane::DBGrid* DBGrid1;
   QLabel* Label2;
+  TTrayIcon* TrayIcon1;
+  QMenu* PopupMenu1;  // the tray menu
+  QAction* N1;
+  QAction* N2;
 
  protected:
   void FormShow() override;
@@ -102,6 +136,7 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public EntryR
   SystemServices services_;
   Dispatcher* dispatcher_ = nullptr;
   bool created_ = false;
+  std::function<void(bool)> skinSwitch_;
 };
 
 // The one main window of the running program (null before creation and in most tests).

@@ -1,0 +1,285 @@
+// Settings window.
+#include "scheduler/windows/Unit_sysj.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSlider>
+#include <QTimeEdit>
+
+#include "platform/msgbox/messagebox.h"
+#include "platform/system/autostart.h"
+#include "scheduler/windows/keypreview.h"
+
+using orvane::MessageBox;
+namespace mb = orvane::mb;
+
+TForm_sysj* Form_sysj = nullptr;
+
+namespace {
+QCheckBox* box(const char* name, const QString& text) {
+  auto* b = new QCheckBox(text);
+  b->setObjectName(QLatin1String(name));
+  return b;
+}
+
+QTimeEdit* picker(const char* name) {
+  auto* p = new QTimeEdit;
+  p->setObjectName(QLatin1String(name));
+  p->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  return p;
+}
+
+QLabel* label(const char* name, const QString& text) {
+  auto* l = new QLabel(text);
+  l->setObjectName(QLatin1String(name));
+  return l;
+}
+
+void setTextColour(QWidget* w, const QColor& c) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::WindowText, c);
+  w->setPalette(p);
+}
+}  // namespace
+
+TForm_sysj::TForm_sysj(TDataModule1& dm, SettingsTarget& target, const orvane::Autostart* autostart, QWidget* owner,
+                       const QString& windowsVersion)
+    : Form(owner), dm_(dm), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
+  setObjectName(QStringLiteral("Form_sysj"));
+  setCaption(QStringLiteral("系统设置"));
+  buildLayout();
+  preview_ = new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyDown(e); });
+  Form_sysj = this;
+  FormCreate();
+}
+
+TForm_sysj::~TForm_sysj() {
+  if (Form_sysj == this) Form_sysj = nullptr;
+}
+
+void TForm_sysj::buildLayout() {
+  CheckBox1 = box("CheckBox1", QStringLiteral("定时关机1 (24时制)："));
+  DateTimePicker1 = picker("DateTimePicker1");
+  CheckBox5 = box("CheckBox5", QStringLiteral("定时关机2 (24时制)："));
+  DateTimePicker2 = picker("DateTimePicker2");
+  CheckBox6 = box("CheckBox6", QStringLiteral("定时关机3 (24时制)："));
+  DateTimePicker3 = picker("DateTimePicker3");
+  CheckBox12 = box("CheckBox12", QStringLiteral("定时重启  (24时制)："));
+  DateTimePicker4 = picker("DateTimePicker4");
+  CheckBox9 = box("CheckBox9", QStringLiteral("播完一天节目后自动关机"));
+  CheckBox2 = box("CheckBox2", QStringLiteral("关机或重启前30秒提示"));
+  CheckBox3 = box("CheckBox3", QStringLiteral("开机时启动此软件"));
+  CheckBox7 = box("CheckBox7", QStringLiteral("启动后最小化"));
+  CheckBox4 = box("CheckBox4", QStringLiteral("软件启动时自动设置系统音量为以下值："));
+  TrackBar1 = new QSlider(Qt::Horizontal);
+  TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+  TrackBar1->setRange(0, SystemSettings::kMaxVolumePosition);
+  TrackBar1->setPageStep(1);
+  TrackBar1->setTickPosition(QSlider::TicksBelow);
+  TrackBar1->setTickInterval(1);
+  TrackBar1->setValue(3);
+  CheckBox8 = box("CheckBox8", QStringLiteral("启用软件皮肤"));
+  CheckBox10 = box("CheckBox10", QStringLiteral("播放视频时全屏"));
+  CheckBox11 = box("CheckBox11", QStringLiteral("软件启动时自动网络校时"));
+  CheckBox15 = box("CheckBox15", QStringLiteral("启用超市播音副通道"));
+  Label_minvolume1 = label("Label_minvolume1", QStringLiteral("副通道播放时主通道音量为："));
+  Edit_minvolume = new QLineEdit(QStringLiteral("10"));
+  Edit_minvolume->setObjectName(QStringLiteral("Edit_minvolume"));
+  // Digits only, and no more than a percentage needs: a level can never fail to convert.
+  Edit_minvolume->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), Edit_minvolume));
+  Edit_minvolume->setMaximumWidth(48);
+  Label_minvolume2 = label("Label_minvolume2", QStringLiteral("%"));
+  CheckBox13 = box("CheckBox13", QStringLiteral("启用谈出谈入"));
+  CheckBox13->hide();
+  CheckBox14 = box("CheckBox14", QStringLiteral("启用日志记录"));
+  CheckBox14->hide();
+  Label1 = label("Label1", QStringLiteral("软件标题："));
+  Edit1 = new QLineEdit;
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Label2 = label("Label2", QStringLiteral("（什么作用?）"));
+  Label2->installEventFilter(this);
+  Button1 = new QPushButton(QStringLiteral("确定"));
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button2 = new QPushButton(QStringLiteral("取消"));
+  Button2->setObjectName(QStringLiteral("Button2"));
+
+  auto* grid = new QGridLayout(client());
+  int row = 0;
+  for (auto [b, p] : {std::pair{CheckBox1, DateTimePicker1}, std::pair{CheckBox5, DateTimePicker2},
+                      std::pair{CheckBox6, DateTimePicker3}, std::pair{CheckBox12, DateTimePicker4}}) {
+    grid->addWidget(b, row, 0);
+    grid->addWidget(p, row++, 1);
+  }
+  for (QCheckBox* b : {CheckBox9, CheckBox2, CheckBox3, CheckBox7, CheckBox4}) grid->addWidget(b, row++, 0, 1, 2);
+  grid->addWidget(TrackBar1, row++, 0, 1, 2);
+  for (QCheckBox* b : {CheckBox8, CheckBox10, CheckBox11}) grid->addWidget(b, row++, 0, 1, 2);
+  grid->addWidget(CheckBox15, row, 0);
+  grid->addWidget(Label2, row++, 1);
+  auto* ducking = new QHBoxLayout;
+  ducking->addWidget(Label_minvolume1);
+  ducking->addWidget(Edit_minvolume);
+  ducking->addWidget(Label_minvolume2);
+  ducking->addStretch();
+  grid->addLayout(ducking, row++, 0, 1, 2);
+  grid->addWidget(CheckBox13, row, 0);
+  grid->addWidget(CheckBox14, row++, 1);
+  grid->addWidget(Label1, row, 0);
+  grid->addWidget(Edit1, row++, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button1);
+  buttons->addWidget(Button2);
+  grid->addLayout(buttons, row, 0, 1, 2);
+  // The window takes the size its controls need, also once Ctrl+H has revealed two more.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  const std::pair<QCheckBox*, QTimeEdit*> timed[] = {
+      {CheckBox1, DateTimePicker1}, {CheckBox5, DateTimePicker2}, {CheckBox6, DateTimePicker3}, {CheckBox12, DateTimePicker4}};
+  for (auto [b, p] : timed) {
+    p->setEnabled(false);
+    connect(b, &QCheckBox::toggled, p, &QWidget::setEnabled);
+  }
+  connect(CheckBox15, &QCheckBox::toggled, this, &TForm_sysj::showDucking);
+  connect(Button1, &QPushButton::clicked, this, &TForm_sysj::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TForm_sysj::Button2Click);
+}
+
+void TForm_sysj::FormCreate() {
+  CheckBox3->setChecked(autostart_ && autostart_->isPresent());
+  SettingsForm f;
+  settings_.LoadSwitches(f);
+  CheckBox1->setChecked(f.canshutdown[0]);
+  CheckBox5->setChecked(f.canshutdown[1]);
+  CheckBox6->setChecked(f.canshutdown[2]);
+  CheckBox12->setChecked(f.canreboot);
+  CheckBox9->setChecked(f.endshutdown);
+  CheckBox2->setChecked(f.shutdownhint);
+  CheckBox7->setChecked(f.runminimize);
+  CheckBox8->setChecked(f.canuseskin);
+  CheckBox10->setChecked(f.videofullsc);
+  CheckBox11->setChecked(f.volume3);
+  CheckBox13->setChecked(f.cantstr);
+  CheckBox14->setChecked(f.canwritelogtxt);
+  CheckBox15->setChecked(f.canchannel);
+  CheckBox4->setChecked(f.autovolume);
+  if (f.autovolume) TrackBar1->setValue(f.volumeposition);
+  showDucking(CheckBox15->isChecked());
+  Edit1->setText(f.softtitle);
+}
+
+void TForm_sysj::FormShow() {
+  SettingsForm f;
+  settings_.LoadTimes(f);
+  DateTimePicker1->setTime(f.shutdowntime[0]);
+  DateTimePicker2->setTime(f.shutdowntime[1]);
+  DateTimePicker3->setTime(f.shutdowntime[2]);
+  DateTimePicker4->setTime(f.reboottime);
+  Edit_minvolume->setText(f.minvolume);
+}
+
+void TForm_sysj::showDucking(bool on) {
+  Label_minvolume1->setVisible(on);
+  Edit_minvolume->setVisible(on);
+  Label_minvolume2->setVisible(on);
+}
+
+bool TForm_sysj::FormKeyDown(QKeyEvent* e) {
+  if (e->key() == Qt::Key_H && (e->modifiers() & Qt::ControlModifier)) {
+    // Nothing hides them again.
+    CheckBox13->show();
+    CheckBox14->show();
+  }
+  return false;
+}
+
+bool TForm_sysj::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Label2) {
+    switch (event->type()) {
+      case QEvent::Enter:
+        setTextColour(Label2, QColor(128, 0, 0));
+        Label2->setCursor(Qt::PointingHandCursor);
+        break;
+      case QEvent::Leave:
+        setTextColour(Label2, Qt::black);
+        Label2->unsetCursor();
+        break;
+      case QEvent::MouseButtonRelease: Label2Click(); return true;
+      default: break;
+    }
+  }
+  return Form::eventFilter(watched, event);
+}
+
+void TForm_sysj::Label2Click() {
+  MessageBox(QStringLiteral("一般是超市播音才启用2个通道（相当于2个播放器），主通道播放背景音乐，副通道播放录制好的MP3语音节目。"
+                            "主通道和副通道节目时间可交叉。例如：主通道7：00-23：00播放某个文件夹的歌曲做为背景音乐，"
+                            "副通道每隔一个时间播放不同内容的MP3语音节目。"),
+             QStringLiteral("提示"), mb::OK);
+}
+
+SettingsForm TForm_sysj::formValues() const {
+  SettingsForm f;
+  f.canshutdown = {CheckBox1->isChecked(), CheckBox5->isChecked(), CheckBox6->isChecked()};
+  f.shutdowntime = {DateTimePicker1->time(), DateTimePicker2->time(), DateTimePicker3->time()};
+  f.canreboot = CheckBox12->isChecked();
+  f.reboottime = DateTimePicker4->time();
+  f.endshutdown = CheckBox9->isChecked();
+  f.shutdownhint = CheckBox2->isChecked();
+  f.autorun = CheckBox3->isChecked();
+  f.runminimize = CheckBox7->isChecked();
+  f.autovolume = CheckBox4->isChecked();
+  f.volumeposition = TrackBar1->value();
+  f.canuseskin = CheckBox8->isChecked();
+  f.videofullsc = CheckBox10->isChecked();
+  f.volume3 = CheckBox11->isChecked();
+  f.cantstr = CheckBox13->isChecked();
+  f.canwritelogtxt = CheckBox14->isChecked();
+  f.canchannel = CheckBox15->isChecked();
+  f.minvolume = Edit_minvolume->text();
+  f.softtitle = Edit1->text();
+  return f;
+}
+
+QString TForm_sysj::AutostartFailureText(const QString& folder) {
+  return QStringLiteral("更改开机自启动软件失败。请检查：1、当前用户能否写入自启动文件夹“") + folder +
+         QStringLiteral("”；2、是否有安全类软件阻止了播音软件写自启动项");
+}
+
+void TForm_sysj::Button1Click() {
+  SettingsForm f = formValues();
+  const SystemSettings::SaveResult result = settings_.Save(f, target_);
+  Edit_minvolume->setText(f.minvolume);
+  if (result == SystemSettings::SaveResult::LevelTooHigh) {
+    MessageBox(QStringLiteral("副通道播放时主通道音量的设置值不能大于100%。"), QStringLiteral("提示"), mb::ICONHAND);
+    Edit_minvolume->setFocus();
+    return;
+  }
+  if (autostart_) {
+    QString error;
+    const bool ok = CheckBox3->isChecked() ? autostart_->enable(QCoreApplication::applicationFilePath(), &error)
+                                           : autostart_->disable(&error);
+    if (!ok) {
+      qWarning().noquote() << "settings: start at log-in could not be changed in" << autostart_->folder() << ":" << error;
+      // Everything before this step is stored and applied; the window stays open.
+      MessageBox(AutostartFailureText(autostart_->folder()), QStringLiteral("提示"), mb::OK);
+      return;
+    }
+  }
+  Close();
+}
+
+void TForm_sysj::Button2Click() { Close(); }
+
+void TForm_sysj::FormClose(CloseAction& action) {
+  (void)action;
+  if (Form_sysj == this) Form_sysj = nullptr;
+}

@@ -1,0 +1,281 @@
+// The notification-area icon against the fake backend: the record it keeps, tips and
+// balloons cut at character boundaries, adding and removing, clicks replayed as button
+// messages, the popup menu, animation, balloons, and a tray that appears late.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPixmap>
+
+#include "controls/ExtCtrlsX.h"
+#include "controls/faketraybackend.h"
+#include "controls/qttraybackend.h"
+
+using orvane::FakeTrayBackend;
+using orvane::NotifyIconData;
+
+namespace {
+
+QIcon colourIcon(Qt::GlobalColor c) {
+  QPixmap p(16, 16);
+  p.fill(c);
+  return QIcon(p);
+}
+
+struct Tray {
+  Tray() {
+    auto f = std::make_unique<FakeTrayBackend>();
+    fake = f.get();
+    icon = std::make_unique<TTrayIcon>(nullptr, std::move(f));
+    icon->OnMouseDown = [this](QObject* s, TMouseButton b, TShiftState sh, int, int) {
+      EXPECT_EQ(s, icon.get());
+      log << QStringLiteral("down%1/%2").arg(int(b)).arg(sh);
+    };
+    icon->OnMouseUp = [this](QObject*, TMouseButton b, TShiftState sh, int, int) {
+      log << QStringLiteral("up%1/%2").arg(int(b)).arg(sh);
+    };
+    icon->OnClick = [this](QObject*) { log << QStringLiteral("click"); };
+    icon->OnDblClick = [this](QObject*) { log << QStringLiteral("dblclick"); };
+  }
+  FakeTrayBackend* fake;
+  std::unique_ptr<TTrayIcon> icon;
+  QStringList log;
+};
+
+}  // namespace
+
+TEST(TrayIcon, CreationTakesTheApplicationTitleAsTipUntilAHintIsSet) {
+  const QString name = QCoreApplication::applicationName();
+  QCoreApplication::setApplicationName(QStringLiteral("Orvane "));
+  {
+    Tray t;
+    const NotifyIconData& d = t.icon->data();
+    EXPECT_EQ(d.flags, NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON | NotifyIconData::NIF_TIP);
+    EXPECT_EQ(d.tip, QStringLiteral("Orvane "));
+    EXPECT_EQ(t.icon->Hint(), QString());
+    EXPECT_EQ(d.timeout, 3000);
+    EXPECT_EQ(t.icon->BalloonTimeout(), 3000);
+    EXPECT_EQ(t.icon->BalloonFlags(), bfNone);
+    EXPECT_EQ(t.icon->AnimateInterval(), 1000u);
+    EXPECT_EQ(t.icon->IconIndex(), 0);
+    EXPECT_FALSE(t.icon->Visible());
+    EXPECT_FALSE(t.icon->Animate());
+    EXPECT_FALSE(t.icon->AnimateTimer.isActive());
+    EXPECT_TRUE(t.fake->calls.isEmpty()) << "nothing reaches the desktop before Visible";
+    t.icon->SetHint(QStringLiteral("播音"));
+    EXPECT_EQ(t.icon->data().tip, QStringLiteral("播音"));
+    EXPECT_TRUE(t.icon->data().flags & NotifyIconData::NIF_TIP);
+    t.icon->SetHint(QString());
+    EXPECT_FALSE(t.icon->data().flags & NotifyIconData::NIF_TIP) << "an empty hint removes the tip";
+  }
+  QCoreApplication::setApplicationName(name);
+}
+
+TEST(TrayIcon, TipBalloonAndTitleAreCutAtCharacterBoundaries) {
+  Tray t;
+  const QString wide = QString::fromUcs4(U"\U00020000");  // one character, two UTF-16 units
+  const QString hint = QString(126, QLatin1Char('a')) + wide + QStringLiteral("tail");
+  t.icon->SetHint(hint);
+  EXPECT_EQ(t.icon->Hint(), hint) << "the property keeps the whole text";
+  EXPECT_EQ(t.icon->data().tip, QString(126, QLatin1Char('a')) + wide);
+  EXPECT_EQ(t.icon->data().tip.toUcs4().size(), 127);
+  const QString cjk = QString(300, QChar(0x949F));  // 钟
+  t.icon->SetHint(cjk);
+  EXPECT_EQ(t.icon->data().tip, QString(127, QChar(0x949F)));
+  t.icon->SetBalloonHint(QString(254, QLatin1Char('b')) + wide + wide);
+  EXPECT_EQ(t.icon->data().info, QString(254, QLatin1Char('b')) + wide);
+  t.icon->SetBalloonTitle(cjk);
+  EXPECT_EQ(t.icon->data().infoTitle, QString(63, QChar(0x949F)));
+  // A lone half of a pair counts as one character and is never joined to its neighbour.
+  EXPECT_EQ(TCustomTrayIcon::LeftChars(QString(QChar(0xD800)) + QStringLiteral("xy"), 2),
+            QString(QChar(0xD800)) + QStringLiteral("x"));
+  EXPECT_EQ(TCustomTrayIcon::LeftChars(QStringLiteral("ab"), 5), QStringLiteral("ab"));
+}
+
+TEST(TrayIcon, VisibleAddsAndRemovesAndChangesReachAShownIconOnly) {
+  Tray t;
+  QGuiApplication::setWindowIcon(colourIcon(Qt::green));
+  t.icon->SetHint(QStringLiteral("钟声"));
+  EXPECT_TRUE(t.fake->calls.isEmpty());
+  EXPECT_TRUE(t.icon->SetVisible(true));
+  ASSERT_EQ(t.fake->count(QStringLiteral("add")), 1);
+  EXPECT_TRUE(t.icon->Shown());
+  EXPECT_EQ(t.fake->last.tip, QStringLiteral("钟声"));
+  EXPECT_EQ(t.fake->last.icon.cacheKey(), QGuiApplication::windowIcon().cacheKey())
+      << "without an icon of its own it shows the application's";
+  EXPECT_TRUE(t.icon->SetVisible(true)) << "no change, no call";
+  EXPECT_EQ(t.fake->calls.size(), 1);
+  const QIcon red = colourIcon(Qt::red);
+  t.icon->SetIcon(red);
+  EXPECT_EQ(t.fake->last.icon.cacheKey(), red.cacheKey());
+  EXPECT_EQ(t.icon->CurrentIcon().cacheKey(), red.cacheKey());
+  t.icon->SetHint(QStringLiteral("新"));
+  EXPECT_EQ(t.fake->last.tip, QStringLiteral("新"));
+  EXPECT_TRUE(t.icon->SetVisible(false));
+  EXPECT_EQ(t.fake->count(QStringLiteral("remove")), 1);
+  EXPECT_FALSE(t.icon->Shown());
+  const int calls = int(t.fake->calls.size());
+  t.icon->SetHint(QStringLiteral("hidden"));
+  EXPECT_EQ(t.fake->calls.size(), calls) << "a hidden icon has nothing to change";
+  // A refused removal is reported and Visible keeps the new value.
+  t.icon->SetVisible(true);
+  t.fake->removeResult = false;
+  EXPECT_FALSE(t.icon->SetVisible(false));
+  EXPECT_FALSE(t.icon->Visible());
+  QGuiApplication::setWindowIcon(QIcon());
+}
+
+TEST(TrayIcon, WithoutATrayItReportsFailureAndIsAddedWhenOneAppears) {
+  Tray t;
+  t.fake->trayAvailable = false;
+  EXPECT_FALSE(t.icon->SetVisible(true));
+  EXPECT_TRUE(t.icon->Visible());
+  EXPECT_FALSE(t.icon->Shown());
+  t.fake->appear();
+  EXPECT_EQ(t.fake->count(QStringLiteral("add")), 2);
+  EXPECT_TRUE(t.icon->Shown());
+  // A tray appearing while the icon is not wanted adds nothing.
+  Tray u;
+  u.fake->trayAvailable = false;
+  u.fake->appear();
+  EXPECT_EQ(u.fake->count(QStringLiteral("add")), 0);
+}
+
+TEST(TrayIcon, ClicksArriveAsDownClickUpAndDoubleClicksAsDoubleClick) {
+  Tray t;
+  t.fake->click(QSystemTrayIcon::Trigger);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("down0/8"), QStringLiteral("click"), QStringLiteral("up0/8")}));
+  t.log.clear();
+  // A double click comes as a Trigger and then a DoubleClick; the second half gives no click.
+  t.fake->click(QSystemTrayIcon::Trigger);
+  t.fake->click(QSystemTrayIcon::DoubleClick);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("down0/8"), QStringLiteral("click"), QStringLiteral("up0/8"),
+                                QStringLiteral("dblclick"), QStringLiteral("up0/8")}));
+  t.log.clear();
+  t.fake->click(QSystemTrayIcon::MiddleClick);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("down2/32"), QStringLiteral("up2/32")}));
+  t.log.clear();
+  t.fake->click(QSystemTrayIcon::Unknown);
+  EXPECT_TRUE(t.log.isEmpty());
+  // Keys held at the moment join the button's own flag.
+  t.icon->HandleTrayMessage(traymsg::RButtonDown, QPoint(5, 6), Qt::ShiftModifier | Qt::ControlModifier);
+  EXPECT_EQ(t.log, QStringList{QStringLiteral("down1/%1").arg(ssShift | ssCtrl | ssRight)});
+  t.log.clear();
+  t.icon->HandleTrayMessage(traymsg::RButtonDblClk, QPoint(), Qt::NoModifier);
+  t.icon->HandleTrayMessage(traymsg::MButtonDblClk, QPoint(), Qt::NoModifier);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("dblclick"), QStringLiteral("dblclick")}));
+  // Without a click handler the press stays pending and the next release clicks.
+  t.log.clear();
+  auto onClick = t.icon->OnClick;
+  t.icon->OnClick = nullptr;
+  t.icon->HandleTrayMessage(traymsg::LButtonDown, QPoint(), Qt::NoModifier);
+  t.icon->HandleTrayMessage(traymsg::LButtonUp, QPoint(), Qt::NoModifier);
+  t.icon->OnClick = onClick;
+  t.icon->HandleTrayMessage(traymsg::LButtonUp, QPoint(), Qt::NoModifier);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("down0/8"), QStringLiteral("up0/8"), QStringLiteral("click"),
+                                QStringLiteral("up0/8")}));
+  int moves = 0;
+  t.icon->OnMouseMove = [&](QObject*, TShiftState, int x, int y) { moves += x == 3 && y == 4; };
+  t.icon->HandleTrayMessage(traymsg::MouseMove, QPoint(3, 4), Qt::NoModifier);
+  EXPECT_EQ(moves, 1);
+}
+
+TEST(TrayIcon, RightClickOpensThePopupMenuUnlessTheDesktopDoes) {
+  Tray t;
+  QMenu menu;
+  menu.addAction(QStringLiteral("显示主窗口"));
+  t.icon->SetPopupMenu(&menu);
+  EXPECT_EQ(t.fake->menu, &menu);
+  t.fake->click(QSystemTrayIcon::Context);
+  EXPECT_EQ(t.log, (QStringList{QStringLiteral("down1/16"), QStringLiteral("up1/16")}));
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
+  t.fake->desktopMenu = true;
+  t.fake->click(QSystemTrayIcon::Context);
+  EXPECT_FALSE(menu.isVisible()) << "never opened twice";
+}
+
+TEST(TrayIcon, AnimationStepsThroughTheListAndWraps) {
+  Tray t;
+  const QList<QIcon> frames{colourIcon(Qt::red), colourIcon(Qt::green), colourIcon(Qt::blue)};
+  int ticks = 0;
+  t.icon->OnAnimate = [&](QObject*) { ++ticks; };
+  t.icon->SetIcons(&frames);
+  t.icon->SetAnimate(true);
+  EXPECT_FALSE(t.icon->AnimateTimer.isActive()) << "only a shown icon animates";
+  t.icon->SetVisible(true);
+  EXPECT_TRUE(t.icon->AnimateTimer.isActive());
+  std::vector<int> seen;
+  for (int i = 0; i < 4; ++i) {
+    t.icon->AnimationTick();
+    seen.push_back(t.icon->IconIndex());
+    EXPECT_EQ(t.fake->last.icon.cacheKey(), frames.at(t.icon->IconIndex()).cacheKey());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{1, 2, 0, 1}));
+  EXPECT_EQ(ticks, 4);
+  t.icon->SetAnimate(false);
+  EXPECT_FALSE(t.icon->AnimateTimer.isActive());
+  EXPECT_EQ(t.icon->Icon().cacheKey(), frames.at(1).cacheKey()) << "the frame shown last stays";
+  t.icon->SetVisible(false);
+  // An empty list or none keeps index 0.
+  const QList<QIcon> none;
+  Tray u;
+  u.icon->SetIcons(&none);
+  u.icon->AnimationTick();
+  EXPECT_EQ(u.icon->IconIndex(), 0);
+  u.icon->SetIcons(nullptr);
+  u.icon->AnimationTick();
+  EXPECT_EQ(u.icon->IconIndex(), 0);
+  // An index outside the list keeps the picture.
+  u.icon->SetIcons(&frames);
+  u.icon->SetIconIndex(2);
+  u.icon->SetIconIndex(7);
+  EXPECT_EQ(u.icon->CurrentIcon().cacheKey(), frames.at(2).cacheKey());
+}
+
+TEST(TrayIcon, BalloonIsAskedOnceAndClearedWhenItCloses) {
+  Tray t;
+  t.icon->SetVisible(true);
+  t.icon->SetBalloonTitle(QStringLiteral("提示"));
+  t.icon->SetBalloonHint(QStringLiteral("节目开始"));
+  t.icon->SetBalloonTimeout(5000);
+  t.icon->SetBalloonFlags(bfWarning);
+  EXPECT_FALSE(t.fake->last.flags & NotifyIconData::NIF_INFO);
+  t.icon->ShowBalloon();
+  EXPECT_TRUE(t.fake->last.flags & NotifyIconData::NIF_INFO);
+  EXPECT_EQ(t.fake->last.infoFlags, 2);
+  EXPECT_EQ(t.fake->last.timeout, 5000);
+  EXPECT_EQ(t.fake->last.info, QStringLiteral("节目开始"));
+  EXPECT_EQ(t.fake->last.infoTitle, QStringLiteral("提示"));
+  const quint64 serial = t.fake->last.balloonSerial;
+  t.icon->SetHint(QStringLiteral("x"));
+  EXPECT_EQ(t.fake->last.balloonSerial, serial) << "other changes do not ask for the balloon again";
+  t.fake->closeBalloon();
+  EXPECT_FALSE(t.icon->data().flags & NotifyIconData::NIF_INFO);
+  t.icon->ShowBalloon();
+  EXPECT_EQ(t.fake->last.balloonSerial, serial + 1);
+}
+
+TEST(TrayIcon, MovingToAnotherBackendTakesTheIconAlong) {
+  Tray t;
+  t.icon->SetVisible(true);
+  auto second = std::make_unique<FakeTrayBackend>();
+  FakeTrayBackend* other = second.get();
+  t.icon->setBackend(std::move(second));
+  EXPECT_EQ(other->count(QStringLiteral("add")), 1);
+  EXPECT_TRUE(t.icon->Shown());
+  other->click(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(t.log.contains(QStringLiteral("click")));
+  t.icon.reset();
+  EXPECT_EQ(other->count(QStringLiteral("remove")), 1) << "destruction takes the icon out";
+}
+
+TEST(TrayIcon, QtBackendWithoutATrayRefusesToAdd) {
+  // The offscreen platform has no notification area.
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
+  TTrayIcon icon;
+  EXPECT_FALSE(icon.SetVisible(true));
+  EXPECT_FALSE(icon.Shown());
+  EXPECT_TRUE(icon.SetVisible(false));
+}

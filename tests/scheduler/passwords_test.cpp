@@ -1,0 +1,262 @@
+// Passwords: the prompt (trimmed entry, wrong password, Enter stepping through the window),
+// the password window (mismatch, wrong old password, success logging out, blank password),
+// yescrypt hashes that keep the typed password out of the database file, old plain-text
+// passwords accepted and upgraded, failed writes, and the gate protected commands use.
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/system/passwordhash.h"
+#include "scheduler/core/passwords.h"
+#include "scheduler/windows/Unit_mm.h"
+#include "scheduler/windows/Unit_mmsj.h"
+#include "tests/scheduler/settingsfixture.h"
+
+namespace {
+
+// Every byte the database keeps on disk: the file and its journal files.
+QByteArray databaseBytes(const QString& home) {
+  QByteArray all;
+  for (const QString& name : QDir(home).entryList({QStringLiteral("gsk.mdb*")}, QDir::Files)) {
+    QFile f(QDir(home).filePath(name));
+    if (f.open(QIODevice::ReadOnly)) all += f.readAll();
+  }
+  return all;
+}
+
+}  // namespace
+
+TEST(PasswordMatch, HashesOldPlainTextAndBlank) {
+  const QString hash = orvane::HashPassword(QStringLiteral("abc"));
+  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  abc "), hash));
+  EXPECT_FALSE(Passwords::Matches(QStringLiteral("abd"), hash));
+  EXPECT_FALSE(Passwords::Matches(QString(), hash));
+  EXPECT_FALSE(Passwords::Matches(hash, hash)) << "the hash itself is not the password";
+  EXPECT_TRUE(Passwords::Matches(QStringLiteral("abc"), QStringLiteral(" abc ")));
+  EXPECT_FALSE(Passwords::Matches(QStringLiteral("ABC"), QStringLiteral("abc")));
+  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  "), QString()));
+  EXPECT_TRUE(Passwords::Matches(QString(), QStringLiteral("   ")));
+  EXPECT_FALSE(Passwords::Matches(QStringLiteral("x"), QString()));
+  bool ok = false;
+  EXPECT_EQ(Passwords::StoredForm(QString(), &ok), QString());
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(Passwords::StoredForm(QStringLiteral("x"), &ok).startsWith(QStringLiteral("$y$")));
+  EXPECT_TRUE(ok);
+}
+
+class PasswordFixture : public SettingsFixture {
+ protected:
+  void setPassword(const QString& plain) {
+    set("pw", orvane::HashPassword(plain));
+    state.authorized = false;
+  }
+  MainState state;
+  bool logoutShown = false;
+  std::function<void(bool)> showLogout = [this](bool on) { logoutShown = on; };
+};
+
+TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
+  setPassword(QStringLiteral("门卫 42"));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  EXPECT_EQ(w.caption(), QStringLiteral("请输入密码"));
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("密码："));
+  EXPECT_EQ(w.Edit1->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(w.Button1->text(), QStringLiteral("确定"));
+  EXPECT_EQ(w.Button2->text(), QStringLiteral("取消"));
+  w.Edit1->setText(QStringLiteral("门卫 43"));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("密码错误。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_EQ(boxes.asked()[0].flags, 16);
+  EXPECT_FALSE(state.authorized);
+  EXPECT_FALSE(logoutShown);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.focusWidget(), w.Edit1);
+  w.Edit1->setText(QStringLiteral("  门卫 42 "));
+  w.Button1->click();
+  EXPECT_TRUE(state.authorized);
+  EXPECT_TRUE(logoutShown);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(boxes.asked().size(), 1u);
+}
+
+TEST_F(PasswordFixture, EnterStepsToTheButtonAndASecondEnterPressesIt) {
+  setPassword(QStringLiteral("abc"));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  w.Edit1->setFocus();
+  QTest::keyClicks(w.Edit1, QStringLiteral("abc"));
+  QTest::keyClick(w.Edit1, Qt::Key_Return);
+  EXPECT_EQ(w.focusWidget(), w.Button1);
+  EXPECT_FALSE(state.authorized) << "the first Enter only moves on";
+  QTest::keyClick(w.Button1, Qt::Key_Enter);
+  EXPECT_TRUE(state.authorized);
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(PasswordFixture, CancellingThePromptLeavesTheOperatorOut) {
+  setPassword(QStringLiteral("abc"));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  w.Edit1->setText(QStringLiteral("abc"));
+  w.Button2->click();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(state.authorized);
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(PasswordFixture, AnOldPlainTextPasswordIsAcceptedTrimmedAndReplacedByItsHash) {
+  set("pw", QStringLiteral(" legacy-pw-77 "));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  w.Edit1->setText(QStringLiteral("legacy-pw-77"));
+  w.Button1->click();
+  EXPECT_TRUE(state.authorized);
+  const QString stored = get("pw");
+  EXPECT_TRUE(stored.startsWith(QStringLiteral("$y$"))) << stored.toStdString();
+  EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("legacy-pw-77"), stored));
+  EXPECT_FALSE(databaseBytes(home.path()).contains("legacy-pw-77")) << "the old text is overwritten on disk";
+  // The same password still opens the prompt.
+  state.authorized = false;
+  Passwords p(dm, state);
+  EXPECT_EQ(p.Login(QStringLiteral("legacy-pw-77")), Passwords::Result::Ok);
+}
+
+TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
+  setPassword(QStringLiteral("old"));
+  state.authorized = true;
+  logoutShown = true;
+  TForm_mmsj w(dm, state, showLogout);
+  EXPECT_EQ(Form_mmsj, &w);
+  w.show();
+  EXPECT_EQ(w.caption(), QStringLiteral("密码设置"));
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("原密码："));
+  EXPECT_EQ(w.Label2->text(), QStringLiteral("新密码："));
+  EXPECT_EQ(w.Label3->text(), QStringLiteral("确认新密码："));
+  EXPECT_TRUE(w.Label4->text().startsWith(QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置")));
+  EXPECT_TRUE(w.Label4->text().endsWith(QStringLiteral("默认密码为空。\n")));
+  for (QLineEdit* e : {w.Edit1, w.Edit2, w.Edit3}) EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+
+  w.Edit1->setText(QStringLiteral("old"));
+  w.Edit2->setText(QStringLiteral("S3cret-pass"));
+  w.Edit3->setText(QStringLiteral("S3cret-pasS"));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("两次输入的密码不一致，请重新输入。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("出错"));
+  EXPECT_EQ(boxes.asked()[0].flags, 16);
+  EXPECT_EQ(w.focusWidget(), w.Edit3);
+
+  boxes.clear();
+  w.Edit1->setText(QStringLiteral("olD"));
+  w.Edit3->setText(QStringLiteral(" S3cret-pass "));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("输入的原密码不正确，请重新输入。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("出错"));
+  EXPECT_EQ(w.focusWidget(), w.Edit1);
+  EXPECT_TRUE(state.authorized);
+  EXPECT_TRUE(w.isVisible());
+
+  boxes.clear();
+  w.Edit1->setText(QStringLiteral(" old"));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("修改密码成功。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(Form_mmsj, nullptr);
+  EXPECT_FALSE(state.authorized) << "a change logs the operator out";
+  EXPECT_FALSE(logoutShown);
+  EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("S3cret-pass"), get("pw")));
+  EXPECT_FALSE(databaseBytes(home.path()).contains("S3cret-pass"));
+  EXPECT_TRUE(databaseBytes(home.path()).contains("$y$")) << "the bytes searched are the database's";
+}
+
+TEST_F(PasswordFixture, ABlankNewPasswordOpensEveryGateAndAnOldPlainTextOneIsAccepted) {
+  set("pw", QStringLiteral("plain"));
+  state.authorized = true;
+  TForm_mmsj w(dm, state, showLogout);
+  w.Edit1->setText(QStringLiteral("plain "));
+  w.Edit2->setText(QStringLiteral("  "));
+  w.Button1->click();
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("修改密码成功。")));
+  EXPECT_EQ(get("pw"), QString());
+  EXPECT_TRUE(state.authorized);
+  EXPECT_FALSE(logoutShown);
+  // With no password the old-password field must be left empty.
+  boxes.clear();
+  TForm_mmsj again(dm, state, showLogout);
+  again.Edit1->setText(QStringLiteral("x"));
+  again.Button1->click();
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("输入的原密码不正确，请重新输入。")));
+}
+
+TEST_F(PasswordFixture, AFailedWriteReportsOnlyTheWriteAndChangesNothing) {
+  setPassword(QStringLiteral("old"));
+  state.authorized = true;
+  logoutShown = true;
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "create trigger nopw before update on system1 when new.name1='pw' begin select raise(abort,'refused'); end;")));
+  TForm_mmsj w(dm, state, showLogout);
+  w.show();
+  w.Edit1->setText(QStringLiteral("old"));
+  w.Edit2->setText(QStringLiteral("new"));
+  w.Edit3->setText(QStringLiteral("new"));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("数据库写入出错!"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_TRUE(state.authorized) << "no log-out";
+  EXPECT_TRUE(logoutShown);
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("old"), get("pw")));
+}
+
+TEST_F(PasswordFixture, AnUnreadablePasswordNeverOpensTheGate) {
+  set("pw", QString());
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("alter table system1 rename to system1_gone")));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_FALSE(state.authorized);
+  EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(PasswordFixture, TheGateAsksOnlyWhileTheOperatorIsOut) {
+  openMainWindow();
+  EXPECT_TRUE(window->state().authorized) << "no password at start";
+  EXPECT_TRUE(window->PasswordGate());
+  EXPECT_FALSE(window->Label_exit->isVisible());
+
+  set("pw", orvane::HashPassword(QStringLiteral("abc")));
+  window->state().authorized = false;
+  // Answers the prompt from inside its modal loop.
+  auto answer = [](const QString& text, bool ok) {
+    QTimer::singleShot(0, [text, ok] {
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* prompt = qobject_cast<TForm_mm*>(top);
+        if (!prompt || !prompt->isVisible()) continue;
+        prompt->Edit1->setText(text);
+        (ok ? prompt->Button1 : prompt->Button2)->click();
+      }
+    });
+  };
+  answer(QStringLiteral("abc"), false);
+  EXPECT_FALSE(window->PasswordGate()) << "cancelled";
+  answer(QStringLiteral("abc"), true);
+  EXPECT_TRUE(window->PasswordGate());
+  EXPECT_TRUE(window->state().authorized);
+  EXPECT_FALSE(window->Label_exit->isHidden()) << "the log-out label shows after a correct password";
+  EXPECT_TRUE(window->PasswordGate()) << "no second prompt";
+  EXPECT_TRUE(boxes.asked().empty());
+}

@@ -1,0 +1,416 @@
+// The settings window on a running main window: loading, the save order and forms of every
+// key, the main window following at once, the ducking level, start at log-in, malformed
+// stored values, Ctrl+H and the help label.
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimeEdit>
+#include <QValidator>
+
+#include "controls/ExtCtrlsX.h"
+#include "scheduler/windows/Unit_sysj.h"
+#include "tests/scheduler/settingsfixture.h"
+
+namespace {
+
+// The main window as the settings model sees it, for the model's own cases.
+struct FakeTarget : SettingsTarget {
+  MainState& state() override { return s; }
+  void ComputeEndShutdownTime() override { ++computed; }
+  void SetSkinActive(bool on) override { skin.push_back(on); }
+  void ApplyCaption(const QString& c) override { caption = c; }
+  MainState s;
+  int computed = 0;
+  std::vector<bool> skin;
+  QString caption;
+};
+
+const QStringList kSaveOrder = {
+    QStringLiteral("autorun"),        QStringLiteral("runminimize"),   QStringLiteral("canshutdown1"),
+    QStringLiteral("canshutdown2"),   QStringLiteral("canshutdown3"),  QStringLiteral("canreboot"),
+    QStringLiteral("endshutdown"),    QStringLiteral("shutdownhint"),  QStringLiteral("autovolume"),
+    QStringLiteral("canuseskin"),     QStringLiteral("videofullsc"),   QStringLiteral("volume3"),
+    QStringLiteral("cantstr"),        QStringLiteral("canwritelogtxt"), QStringLiteral("canchannel"),
+    QStringLiteral("softtitle"),      QStringLiteral("shutdowntime1"), QStringLiteral("shutdowntime2"),
+    QStringLiteral("shutdowntime3"),  QStringLiteral("reboottime")};
+
+}  // namespace
+
+TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
+  addEntry({QStringLiteral("放学"), QStringLiteral("17:00:00"), QStringLiteral("17:20:00")});
+  set("canshutdown1", "1");
+  set("shutdowntime1", "17:30:00");
+  set("canshutdown2", "0");
+  set("shutdowntime2", "21:00:00");
+  set("canshutdown3", "1");
+  set("shutdowntime3", "23:30:00");
+  set("canreboot", "0");
+  set("reboottime", "06:00:00");
+  set("endshutdown", "0");
+  set("shutdownhint", "1");
+  set("runminimize", "0");
+  set("autovolume", "60");
+  set("canuseskin", "1");
+  set("videofullsc", "0");
+  set("volume3", "0");
+  set("cantstr", "1");
+  set("canwritelogtxt", "0");
+  set("canchannel", "1");
+  set("minvolume", "30");
+  set("softtitle", QStringLiteral("实验中学"));
+  openMainWindow();
+  std::vector<bool> skin;
+  window->setSkinSwitch([&](bool on) { skin.push_back(on); });
+  EXPECT_EQ(window->TrayIcon1->Hint(), QStringLiteral("实验中学 V5.11"));
+
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  EXPECT_EQ(Form_sysj, &w);
+  w.show();
+  EXPECT_EQ(w.caption(), QStringLiteral("系统设置"));
+  EXPECT_TRUE(w.CheckBox1->isChecked());
+  EXPECT_TRUE(w.DateTimePicker1->isEnabled());
+  EXPECT_EQ(w.DateTimePicker1->time(), QTime(17, 30));
+  EXPECT_FALSE(w.CheckBox5->isChecked());
+  EXPECT_FALSE(w.DateTimePicker2->isEnabled());
+  EXPECT_EQ(w.DateTimePicker2->time(), QTime(21, 0));
+  EXPECT_EQ(w.DateTimePicker4->displayFormat(), QStringLiteral("HH:mm:ss"));
+  EXPECT_TRUE(w.CheckBox2->isChecked());
+  EXPECT_FALSE(w.CheckBox3->isChecked()) << "no autostart entry yet";
+  EXPECT_TRUE(w.CheckBox4->isChecked());
+  EXPECT_EQ(w.TrackBar1->value(), 3);
+  EXPECT_EQ(w.TrackBar1->maximum(), 5);
+  EXPECT_TRUE(w.CheckBox8->isChecked());
+  EXPECT_TRUE(w.CheckBox15->isChecked());
+  EXPECT_TRUE(w.Edit_minvolume->isVisible());
+  EXPECT_EQ(w.Edit_minvolume->text(), QStringLiteral("30"));
+  EXPECT_TRUE(w.CheckBox13->isChecked()) << "loaded while hidden";
+  EXPECT_FALSE(w.CheckBox13->isVisible());
+  EXPECT_EQ(w.Edit1->text(), QStringLiteral("实验中学"));
+
+  w.CheckBox1->click();
+  EXPECT_FALSE(w.DateTimePicker1->isEnabled());
+  w.CheckBox5->click();
+  EXPECT_TRUE(w.DateTimePicker2->isEnabled());
+  w.DateTimePicker2->setTime(QTime(12, 34, 56));
+  w.CheckBox12->click();
+  w.DateTimePicker4->setTime(QTime(5, 6, 7));
+  w.CheckBox9->click();
+  w.CheckBox3->click();
+  w.CheckBox8->click();
+  w.TrackBar1->setValue(5);
+  w.Edit_minvolume->setText(QStringLiteral("25"));
+  w.Edit1->setText(QStringLiteral("  新标题  "));
+  w.CheckBox13->setChecked(false);
+  w.CheckBox14->setChecked(true);
+  clearWrites();
+  w.Button1->click();
+
+  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(Form_sysj, nullptr);
+  EXPECT_EQ(writes(), QStringList{QStringLiteral("minvolume")} + kSaveOrder);
+  EXPECT_EQ(get("minvolume"), QStringLiteral("25"));
+  EXPECT_EQ(get("autorun"), QStringLiteral("1"));
+  EXPECT_EQ(get("canshutdown1"), QStringLiteral("0"));
+  EXPECT_EQ(get("shutdowntime1"), QStringLiteral("17:30:00")) << "a switched-off time stays stored";
+  EXPECT_EQ(get("canshutdown2"), QStringLiteral("1"));
+  EXPECT_EQ(get("shutdowntime2"), QStringLiteral("12:34:56"));
+  EXPECT_EQ(get("canreboot"), QStringLiteral("1"));
+  EXPECT_EQ(get("reboottime"), QStringLiteral("05:06:07"));
+  EXPECT_EQ(get("endshutdown"), QStringLiteral("1"));
+  EXPECT_EQ(get("autovolume"), QStringLiteral("100"));
+  EXPECT_EQ(get("canuseskin"), QStringLiteral("0"));
+  EXPECT_EQ(get("cantstr"), QStringLiteral("0"));
+  EXPECT_EQ(get("canwritelogtxt"), QStringLiteral("1"));
+  EXPECT_EQ(get("softtitle"), QStringLiteral("新标题"));
+
+  const MainState& s = window->state();
+  EXPECT_EQ(s.minvolume10, 250);
+  EXPECT_EQ(s.shutdownat1, kNever);
+  EXPECT_EQ(s.shutdownat2, QStringLiteral("12:34:56"));
+  EXPECT_EQ(s.shutdownat3, QStringLiteral("23:30:00"));
+  EXPECT_EQ(s.rebootat, QStringLiteral("05:06:07"));
+  EXPECT_EQ(s.endshutdownat, QStringLiteral("17:20:00"));
+  EXPECT_FALSE(s.fadeenabled);
+  EXPECT_TRUE(s.logenabled);
+  EXPECT_TRUE(s.channelenabled);
+  EXPECT_EQ(skin, std::vector<bool>{false});
+  EXPECT_EQ(window->caption(), QStringLiteral("新标题 V5.11"));
+  EXPECT_EQ(window->TrayIcon1->Hint(), QStringLiteral("新标题 V5.11"));
+
+  ASSERT_TRUE(autostart->isPresent());
+  QFile entry(autostart->filePath());
+  ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(entry.readAll().contains(("Exec=\"" + QCoreApplication::applicationFilePath() + "\"\n").toUtf8()));
+  entry.close();
+
+  // Next time the box shows the entry; unchecking it removes the entry.
+  TForm_sysj again(windowDm, *window, autostart.get(), window.get());
+  again.show();
+  EXPECT_TRUE(again.CheckBox3->isChecked());
+  EXPECT_FALSE(again.CheckBox1->isChecked());
+  again.CheckBox3->click();
+  again.CheckBox9->click();
+  again.Button1->click();
+  EXPECT_FALSE(QFile::exists(autostart->filePath()));
+  EXPECT_EQ(get("autorun"), QStringLiteral("0"));
+  EXPECT_EQ(window->state().endshutdownat, kNever);
+}
+
+TEST_F(SettingsFixture, DuckingLevelEmptyTooHighAndSecondChannelOff) {
+  set("canchannel", "1");
+  set("minvolume", "30");
+  openMainWindow();
+  {
+    TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+    w.show();
+    // Only digits can be typed, and no more than three.
+    w.Edit_minvolume->clear();
+    QTest::keyClicks(w.Edit_minvolume, QStringLiteral("1a-2 .09"));
+    EXPECT_EQ(w.Edit_minvolume->text(), QStringLiteral("120"));
+    QString wide = QStringLiteral("５");  // a full-width digit is no digit here
+    int at = 0;
+    EXPECT_EQ(w.Edit_minvolume->validator()->validate(wide, at), QValidator::Invalid);
+    w.Edit_minvolume->setText(QStringLiteral("101"));
+    clearWrites();
+    w.Button1->click();
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("副通道播放时主通道音量的设置值不能大于100%。"));
+    EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(boxes.asked()[0].flags, 16);
+    EXPECT_TRUE(writes().isEmpty()) << "nothing written";
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.focusWidget(), w.Edit_minvolume);
+    EXPECT_EQ(window->state().minvolume10, 300);
+    // Empty becomes "10".
+    boxes.clear();
+    w.Edit_minvolume->clear();
+    w.Button1->click();
+    EXPECT_TRUE(boxes.asked().empty());
+    EXPECT_EQ(w.Edit_minvolume->text(), QStringLiteral("10"));
+    EXPECT_EQ(get("minvolume"), QStringLiteral("10"));
+    EXPECT_EQ(window->state().minvolume10, 100);
+    EXPECT_FALSE(w.isVisible());
+  }
+  {
+    TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+    w.show();
+    w.CheckBox15->click();
+    EXPECT_FALSE(w.Label_minvolume1->isVisible());
+    EXPECT_FALSE(w.Edit_minvolume->isVisible());
+    EXPECT_FALSE(w.Label_minvolume2->isVisible());
+    w.Edit_minvolume->setText(QStringLiteral("40"));
+    clearWrites();
+    w.Button1->click();
+    EXPECT_FALSE(writes().contains(QStringLiteral("minvolume")));
+    EXPECT_EQ(get("minvolume"), QStringLiteral("10"));
+    EXPECT_EQ(window->state().minvolume10, 400) << "the in-memory level follows the edit";
+    EXPECT_FALSE(window->state().channelenabled);
+    EXPECT_EQ(get("canchannel"), QStringLiteral("0"));
+  }
+  // The window shows the ducking controls by the switch.
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  w.show();
+  EXPECT_FALSE(w.Edit_minvolume->isVisible());
+  w.CheckBox15->click();
+  EXPECT_TRUE(w.Label_minvolume1->isVisible());
+  EXPECT_EQ(w.Label_minvolume1->text(), QStringLiteral("副通道播放时主通道音量为："));
+  EXPECT_EQ(w.Label_minvolume2->text(), QStringLiteral("%"));
+  w.Button2->click();
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(SettingsFixture, AnUnwritableAutostartFolderShowsTheMessageAndKeepsTheWindowOpen) {
+  openMainWindow();
+  // A file where the autostart folder should be.
+  testing_support::writeFile(autostart->folder(), "in the way");
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  w.show();
+  EXPECT_FALSE(w.CheckBox3->isChecked());
+  w.CheckBox3->click();
+  w.Edit1->setText(QStringLiteral("学校"));
+  w.Button1->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, TForm_sysj::AutostartFailureText(autostart->folder()));
+  EXPECT_TRUE(boxes.asked()[0].text.startsWith(QStringLiteral("更改开机自启动软件失败。请检查：1、")));
+  EXPECT_TRUE(boxes.asked()[0].text.contains(autostart->folder()));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  EXPECT_TRUE(w.isVisible());
+  // Everything before that step is stored and applied.
+  EXPECT_EQ(get("softtitle"), QStringLiteral("学校"));
+  EXPECT_EQ(get("autorun"), QStringLiteral("1"));
+  EXPECT_EQ(window->caption(), QStringLiteral("学校 V5.11"));
+}
+
+TEST_F(SettingsFixture, WithoutAnAutostartTheBoxStaysOffAndNothingIsTouched) {
+  openMainWindow();
+  testing_support::writeFile(autostart->filePath(), "[Desktop Entry]\nExec=x\n");
+  TForm_sysj w(windowDm, *window, nullptr, window.get());
+  w.show();
+  EXPECT_FALSE(w.CheckBox3->isChecked());
+  w.Button1->click();
+  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(QFile::exists(autostart->filePath()));
+  // A hidden entry counts as absent.
+  testing_support::writeFile(autostart->filePath(), "[Desktop Entry]\nExec=x\nHidden=true\n");
+  TForm_sysj hidden(windowDm, *window, autostart.get(), window.get());
+  EXPECT_FALSE(hidden.CheckBox3->isChecked());
+}
+
+TEST_F(SettingsFixture, MalformedStoredValuesNeverStopTheWindow) {
+  set("canshutdown1", "1");
+  set("shutdowntime1", "");
+  set("shutdowntime2", "abc");
+  set("shutdowntime3", "7:05");
+  set("reboottime", "25:00:00");
+  set("minvolume", "x1");
+  set("autovolume", "loud");
+  set("canreboot", " 1");  // a blank makes it off
+  openMainWindow();
+  boxes.clear();
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  w.show();
+  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_EQ(w.DateTimePicker1->time(), QTime(0, 0));
+  EXPECT_EQ(w.DateTimePicker2->time(), QTime(0, 0));
+  EXPECT_EQ(w.DateTimePicker3->time(), QTime(7, 5));
+  EXPECT_EQ(w.DateTimePicker4->time(), QTime(0, 0));
+  EXPECT_FALSE(w.CheckBox12->isChecked());
+  EXPECT_EQ(w.Edit_minvolume->text(), QStringLiteral("10"));
+  EXPECT_FALSE(w.CheckBox4->isChecked());
+  EXPECT_EQ(w.TrackBar1->value(), 3) << "the bar keeps its design position";
+  // Saving repairs them.
+  w.Button1->click();
+  EXPECT_EQ(get("shutdowntime1"), QStringLiteral("00:00:00"));
+  EXPECT_EQ(get("shutdowntime3"), QStringLiteral("07:05:00"));
+  EXPECT_EQ(get("autovolume"), QStringLiteral("0"));
+  EXPECT_EQ(window->state().shutdownat1, QStringLiteral("00:00:00"));
+}
+
+TEST_F(SettingsFixture, CtrlHRevealsTheFadeAndLogSwitchesForGood) {
+  set("cantstr", "0");
+  set("canwritelogtxt", "1");
+  openMainWindow();
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  w.show();
+  EXPECT_FALSE(w.CheckBox13->isVisible());
+  EXPECT_FALSE(w.CheckBox14->isVisible());
+  QTest::keyClick(w.Edit1, Qt::Key_G, Qt::ControlModifier);
+  QTest::keyClick(w.Edit1, Qt::Key_H);
+  EXPECT_FALSE(w.CheckBox13->isVisible());
+  QTest::keyClick(w.Edit1, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_TRUE(w.CheckBox13->isVisible());
+  EXPECT_TRUE(w.CheckBox14->isVisible());
+  EXPECT_EQ(w.CheckBox13->text(), QStringLiteral("启用谈出谈入"));
+  EXPECT_EQ(w.CheckBox14->text(), QStringLiteral("启用日志记录"));
+  QTest::keyClick(w.CheckBox2, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_TRUE(w.CheckBox13->isVisible()) << "nothing hides them again";
+  EXPECT_FALSE(w.CheckBox13->isChecked());
+  EXPECT_TRUE(w.CheckBox14->isChecked());
+  // Keys in another window are not this window's.
+  TForm_sysj other(windowDm, *window, autostart.get(), window.get());
+  other.show();
+  QTest::keyClick(w.Edit1, Qt::Key_H, Qt::ControlModifier);
+  EXPECT_FALSE(other.CheckBox13->isVisible());
+}
+
+TEST_F(SettingsFixture, TextsOfEveryControlAndTheHelpLabel) {
+  openMainWindow();
+  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
+  w.show();
+  EXPECT_EQ(w.CheckBox1->text(), QStringLiteral("定时关机1 (24时制)："));
+  EXPECT_EQ(w.CheckBox5->text(), QStringLiteral("定时关机2 (24时制)："));
+  EXPECT_EQ(w.CheckBox6->text(), QStringLiteral("定时关机3 (24时制)："));
+  EXPECT_EQ(w.CheckBox12->text(), QStringLiteral("定时重启  (24时制)："));
+  EXPECT_EQ(w.CheckBox9->text(), QStringLiteral("播完一天节目后自动关机"));
+  EXPECT_EQ(w.CheckBox2->text(), QStringLiteral("关机或重启前30秒提示"));
+  EXPECT_EQ(w.CheckBox3->text(), QStringLiteral("开机时启动此软件"));
+  EXPECT_EQ(w.CheckBox7->text(), QStringLiteral("启动后最小化"));
+  EXPECT_EQ(w.CheckBox4->text(), QStringLiteral("软件启动时自动设置系统音量为以下值："));
+  EXPECT_EQ(w.CheckBox8->text(), QStringLiteral("启用软件皮肤"));
+  EXPECT_EQ(w.CheckBox10->text(), QStringLiteral("播放视频时全屏"));
+  EXPECT_EQ(w.CheckBox11->text(), QStringLiteral("软件启动时自动网络校时"));
+  EXPECT_EQ(w.CheckBox15->text(), QStringLiteral("启用超市播音副通道"));
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("软件标题："));
+  EXPECT_EQ(w.Label2->text(), QStringLiteral("（什么作用?）"));
+  EXPECT_EQ(w.Button1->text(), QStringLiteral("确定"));
+  EXPECT_EQ(w.Button2->text(), QStringLiteral("取消"));
+
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QCoreApplication::sendEvent(w.Label2, &enter);
+  EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+  EXPECT_EQ(w.Label2->cursor().shape(), Qt::PointingHandCursor);
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(w.Label2, &leave);
+  EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
+  EXPECT_EQ(w.Label2->cursor().shape(), Qt::ArrowCursor);
+  QTest::mouseClick(w.Label2, Qt::LeftButton);
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_TRUE(boxes.asked()[0].text.startsWith(QStringLiteral("一般是超市播音才启用2个通道（相当于2个播放器）")));
+  EXPECT_TRUE(boxes.asked()[0].text.endsWith(QStringLiteral("副通道每隔一个时间播放不同内容的MP3语音节目。")));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  // Cancel writes nothing.
+  clearWrites();
+  w.CheckBox7->click();
+  w.Button2->click();
+  EXPECT_TRUE(writes().isEmpty());
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(SchedulerFixture, SettingsModelScalesTheStartVolumeAndReportsEveryFailedWrite) {
+  EXPECT_EQ(SystemSettings::VolumeFactor(QStringLiteral("Windows 7")), 20);
+  EXPECT_EQ(SystemSettings::VolumeFactor(QStringLiteral("Windows 8")), 20);
+  EXPECT_EQ(SystemSettings::VolumeFactor(QStringLiteral("Windows Unknown")), 20);
+  EXPECT_EQ(SystemSettings::VolumeFactor(QStringLiteral("Windows XP")), 13107);
+  SystemSettings xp(dm, QStringLiteral("Windows XP"));
+  FakeTarget target;
+  SettingsForm f;
+  xp.LoadSwitches(f);
+  xp.LoadTimes(f);
+  f.autovolume = true;
+  f.volumeposition = 5;
+  ASSERT_EQ(xp.Save(f, target), SystemSettings::SaveResult::Saved);
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("autovolume")), QStringLiteral("65535"));
+  SettingsForm back;
+  xp.LoadSwitches(back);
+  EXPECT_TRUE(back.autovolume);
+  EXPECT_EQ(back.volumeposition, 5);
+  // Position 0 with the box checked stores "0", which reads back as off.
+  f.volumeposition = 0;
+  xp.Save(f, target);
+  xp.LoadSwitches(back);
+  EXPECT_FALSE(back.autovolume);
+  // A Windows-scale value on the endpoint scale is held to the bar's end.
+  dm.SetSetting(QStringLiteral("autovolume"), QStringLiteral("65535"));
+  SystemSettings linux(dm);
+  linux.LoadSwitches(back);
+  EXPECT_EQ(back.volumeposition, 5);
+  EXPECT_EQ(target.computed, 0) << "end-of-day shutdown off: nothing to compute";
+  EXPECT_EQ(target.s.endshutdownat, kNever);
+
+  // Every write fails: each reports, and the rest still runs and applies.
+  ASSERT_TRUE(dm.connection()->execScript(
+      QStringLiteral("create trigger nowrite before update on system1 begin select raise(abort,'read only'); end;")));
+  boxes.clear();
+  f.endshutdown = true;
+  f.canchannel = true;
+  f.cantstr = true;
+  f.canshutdown = {true, false, false};
+  f.shutdowntime[0] = QTime(9, 0);
+  ASSERT_EQ(xp.Save(f, target), SystemSettings::SaveResult::Saved);
+  EXPECT_EQ(boxes.count(QStringLiteral("数据库写入出错!")), 21);
+  EXPECT_EQ(target.computed, 1);
+  EXPECT_TRUE(target.s.fadeenabled);
+  EXPECT_EQ(target.s.shutdownat1, QStringLiteral("09:00:00"));
+  EXPECT_EQ(target.caption, dm.GetSetting(QStringLiteral("softtitle")) + QStringLiteral(" V5.11"));
+}
