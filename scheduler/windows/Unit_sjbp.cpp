@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,6 +21,9 @@
 #include "scheduler/core/mainstate.h"
 #include "scheduler/core/schedulebackup.h"
 #include "scheduler/windows/Unit_main_tamu.h"
+#include "scheduler/windows/Unit_sjbp_add.h"
+#include "scheduler/windows/Unit_sjbp_addmuch.h"
+#include "scheduler/windows/Unit_sjbp_edit.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -49,8 +53,15 @@ QString askFile(QWidget* parent, bool save, const QString& title, const QString&
 }
 }  // namespace
 
-TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, QWidget* owner)
-    : Form(owner), dm_(dm), state_(state), entries_(dm), qry_grid(dm.connection()) {
+TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemServices& services, const Clock& clock,
+                       QWidget* owner)
+    : Form(owner),
+      dm_(dm),
+      state_(state),
+      services_(services),
+      clock_(clock),
+      entries_(dm),
+      qry_grid(dm.connection()) {
   setObjectName(QStringLiteral("Form_sjbp"));
   setCaption(kCaption);
   fileDialog = [this](bool save, const QString& title, const QString& filter) {
@@ -305,12 +316,48 @@ void TForm_sjbp::FormClose(CloseAction& action) {
   }
 }
 
-// PENDING-DIALOGS: the entry dialogs are wired here once they exist.
-void TForm_sjbp::Button1Click() {}
-void TForm_sjbp::Button6Click() {}
+bool TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
+  // What the dialog wrote is seen by comparing the shown schedule before and after: the add
+  // and edit dialogs write only to it, and a batch that failed half-way has still written.
+  const QList<QVariantList> before = snapshot();
+  dialog.Edit_Schedulen->setText(ComboBox1->currentText());
+  dialog.ShowModal();
+  ShowSchedule(order);
+  const bool changed = snapshot() != before;
+  written_ = written_ || changed;
+  return changed;
+}
+
+EntryDialogContext TForm_sjbp::dialogContext() const {
+  return EntryDialogContext{dm_, services_, clock_, state_.channelenabled, {}};
+}
+
+void TForm_sjbp::Button1Click() {
+  {
+    TForm_sjbp_add dialog(dialogContext(), this);
+    // By id: the new row comes last.
+    runDialog(dialog, QStringLiteral("ID"));
+  }
+}
+
+void TForm_sjbp::Button6Click() {
+  {
+    TForm_sjbp_addmuch dialog(dialogContext(), this);
+    runDialog(dialog, QStringLiteral("ID"));
+  }
+}
+
 void TForm_sjbp::Button3Click() {
   if (qry_grid.isEmpty()) {
     MessageBox(QStringLiteral("数据表为空,不能修改"), QStringLiteral("提示"), mb::ICONASTERISK);
     return;
   }
+  bool ok = false;
+  const qint64 id = qry_grid.fieldAsInteger(QStringLiteral("id"), &ok);
+  if (!ok) return;
+  {
+    TForm_sjbp_edit dialog(dialogContext(), int(id), this);
+    runDialog(dialog, QStringLiteral("starttime"));
+  }
+  qry_grid.locate(QStringLiteral("id"), id);
 }

@@ -9,7 +9,11 @@
 #include "platform/db/query.h"
 #include "platform/forms/form.h"
 #include "scheduler/core/scheduleentries.h"
+#include "scheduler/core/services.h"
 
+class Clock;
+class EntryDialog;
+struct EntryDialogContext;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -24,8 +28,10 @@ class DBGrid;
 class TForm_sjbp : public orvane::Form {
   Q_OBJECT
  public:
-  // `state` gives today's schedule (selected first) and whether the channel column shows.
-  TForm_sjbp(TDataModule1& dm, const MainState& state, QWidget* owner = nullptr);
+  // `state` gives today's schedule (selected first) and whether the channel column shows;
+  // the services and the clock are handed on to the entry dialogs.
+  TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemServices& services, const Clock& clock,
+             QWidget* owner = nullptr);
   ~TForm_sjbp() override;
 
   // Shows the entries of the schedule named in ComboBox1, ordered by "starttime" or "ID".
@@ -72,11 +78,17 @@ class TForm_sjbp : public orvane::Form {
   void FormCreate();
   void fillNames();
   QList<qint64> selectedIds() const;
+  // Shows an entry dialog modally for the shown schedule, then the list in the given order;
+  // true when the dialog changed the schedule.
+  bool runDialog(EntryDialog& dialog, const QString& order);
+  EntryDialogContext dialogContext() const;
   // The shown schedule's rows by id, to tell whether a dialog changed anything.
   QList<QVariantList> snapshot() const;
 
   TDataModule1& dm_;
   const MainState& state_;
+  SystemServices services_;
+  const Clock& clock_;
   ScheduleEntries entries_;
   orvane::db::Query qry_grid;
   QList<qint64> copyList_;

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QTimeEdit>
+#include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -14,6 +17,10 @@
 #include "platform/forms/dbgrid.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "scheduler/windows/Unit_sjbp.h"
+#include "scheduler/windows/Unit_sjbp_add.h"
+#include "scheduler/windows/Unit_sjbp_addmuch.h"
+#include "scheduler/windows/Unit_sjbp_edit.h"
+#include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/schedulerfixture.h"
 
 namespace mb = orvane::mb;
@@ -27,7 +34,7 @@ class Manager : public SchedulerFixture {
   }
   // A manager window as the toolbar makes one: shown, freed when it closes.
   TForm_sjbp* open() {
-    auto* w = new TForm_sjbp(dm, unit.state);
+    auto* w = new TForm_sjbp(dm, unit.state, services, clock);
     w->fileDialog = [this](bool save, const QString& title, const QString& filter) {
       asks.append({save ? QStringLiteral("save") : QStringLiteral("open"), title, filter});
       return nextFile;
@@ -364,7 +371,7 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   // Something changes the table behind the main window's back; an untouched manager closing
   // does not reload (the count stays) ...
   addEntry(row(QStringLiteral("加课"), QStringLiteral("10:00:00"), QStringLiteral("日常")));
-  QPointer<TForm_sjbp> w = new TForm_sjbp(windowDm, main.state());
+  QPointer<TForm_sjbp> w = new TForm_sjbp(windowDm, main.state(), services, clock);
   w->show();
   EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
   w->Button4->click();
@@ -374,7 +381,7 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
 
   // ... one that deleted an entry does.
-  w = new TForm_sjbp(windowDm, main.state());
+  w = new TForm_sjbp(windowDm, main.state(), services, clock);
   w->show();
   selectRows(w, {0});
   boxes.queueAnswer(mb::IDOK);
@@ -384,4 +391,80 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   ASSERT_EQ(main.state().todayentries.size(), 2u);
   EXPECT_EQ(main.state().todayentries[0].pname, QStringLiteral("上课"));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
+  addEntry(row(QStringLiteral("晚"), QStringLiteral("18:00:00"), QStringLiteral("日常")));
+  addEntry(row(QStringLiteral("早"), QStringLiteral("07:00:00"), QStringLiteral("日常")));
+  TForm_sjbp* w = open();
+
+  // A cancelled add writes nothing and leaves the day alone.
+  QString schedule;
+  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->Button2->click();
+  });
+  w->Button1->click();
+  EXPECT_EQ(schedule, QStringLiteral("日常"));
+  EXPECT_FALSE(w->wroteEntries());
+  EXPECT_EQ(Form_sjbp_add, nullptr);
+
+  // An add into a name typed just now creates that schedule; the list is by id, newest last.
+  w->ComboBox1->setEditText(QStringLiteral("新表 \"甲\""));
+  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->ComboBox_jmlx->setCurrentIndex(4);
+    emit d->ComboBox_jmlx->activated(4);
+    d->Edit_pname->setText(QStringLiteral("电台"));
+    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    d->DateTimePicker1->setTime(QTime(9, 0));
+    d->DateTimePicker2->setTime(QTime(9, 30));
+    d->Button1->click();
+  });
+  w->Button1->click();
+  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("电台")});
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共1条"));
+  EXPECT_TRUE(w->wroteEntries());
+
+  // A batch: three rows, shown by id.
+  OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->ComboBox_jmlx->setCurrentIndex(4);
+    emit d->ComboBox_jmlx->activated(4);
+    d->Edit_pname->setText(QStringLiteral("铃"));
+    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    d->DateTimePicker1->setTime(QTime(6, 0));
+    d->DateTimePicker2->setTime(QTime(6, 20));
+    d->DateTimePicker3->setTime(QTime(0, 1));
+    d->Edit_jg->setText(QStringLiteral("10"));
+    d->Button1->click();
+  });
+  w->Button6->click();
+  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加3条节目单!"));
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("电台"), QStringLiteral("铃1"), QStringLiteral("铃2"), QStringLiteral("铃3")}));
+
+  // Edit by double-click on a row: the dialog gets that row; afterwards the list is by start
+  // time with the edited row current.
+  w->ComboBox1->setEditText(QStringLiteral("日常"));
+  ASSERT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("晚")}));
+  const int editedId = w->gridQuery().value(1, 0).toInt();
+  int dialogId = 0;
+  OnNextModal<TForm_sjbp_edit>([&](TForm_sjbp_edit* d) {
+    dialogId = d->entryId();
+    schedule = d->Edit_Schedulen->text();
+    d->Edit_pname->setText(QStringLiteral("午"));
+    d->DateTimePicker1->setTime(QTime(12, 0));
+    d->DateTimePicker2->setTime(QTime(12, 1));
+    d->Button1->click();
+  });
+  const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center();
+  QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(dialogId, editedId);
+  EXPECT_EQ(schedule, QStringLiteral("日常"));
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("午")}));
+  EXPECT_EQ(w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("午"));
+  EXPECT_EQ(Form_sjbp_edit, nullptr);
 }
