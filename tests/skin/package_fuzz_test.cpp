@@ -1,5 +1,6 @@
-// Hostile packages: 10,000 random mutations of a compressed package and 1,000 of its
-// unpacked contents must neither crash nor hang; an accepted package stays self-consistent.
+// Hostile packages: 10,000 random mutations of a compressed skin package and 1,000 of its
+// unpacked contents must neither crash nor hang; what is accepted is unpacked and parsed
+// completely, and stays self-consistent.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -8,6 +9,9 @@
 #include <random>
 
 #include "skin/SkinRead.h"
+#include "skin/WinSkinData.h"
+#include "skin/WinSkinIni.h"
+#include "tests/skin/skinbuilder.h"
 #include "tests/skin/skintestdata.h"
 #include "tools/skinpack/packagewriter.h"
 
@@ -19,10 +23,26 @@ using namespace skin_testing;
 
 namespace {
 
+// A small but complete skin: borders, buttons, caption buttons, the combo pair and a few
+// plain elements, so that mutations reach every reader and the derived images.
 QList<PackageEntry> fuzzEntries() {
+  SkinBuilder b;
+  b.ini("[TitlebarSkin]\r\nSkinName=Fuzz\r\n[Personality]\r\nLeft=side.bmp\r\nLeftFrame=2\r\nRight=side.bmp\r\n"
+        "RightFrame=2\r\nTop=top.bmp\r\nTopFrame=2\r\nTopTopHeight=4\r\nBottom=top.bmp\r\nBottomFrame=2\r\n"
+        "TextBack=top.bmp\r\nmenuBar=top.bmp\r\n[Colours]\r\nButtonFace=200 210 220\r\n[Colour1]\r\ncolor=1 2 3\r\n"
+        "[Buttons]\r\nBitmap=strip5.bmp\r\nCheckButton=strip12.bmp\r\nRadioButton=strip5.bmp\r\nLeftWidth=3\r\n"
+        "[Button.Close]\r\nAction=0\r\nAlign=1\r\nXcoord=20\r\nButtonImage=strip6.bmp\r\n"
+        "[Button.Max]\r\nAction=1\r\nVisibility=2\r\nButtonImage=strip6.bmp\r\n[Button.Help]\r\nAction=4\r\n"
+        "[MDICONTROLS]\r\nImage=strip12.bmp\r\n[SunkEdge]\r\nImage=strip4.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\n"
+        "[ComboButton]\r\nImage=strip4.bmp\r\n[ExtraImages]\r\nImage=strip5.bmp\r\n[Scrollbar]\r\nImage=strip23.bmp\r\n"
+        "[Tabs]\r\nImage=strip5.bmp\r\nBorder=side.bmp\r\n[Progress]\r\nBitmap=strip4.bmp\r\n"
+        "[UpDown.Vert]\r\nImage=strip8.bmp\r\nGlyphImage=strip8.bmp\r\n[Track]\r\nImage=side.bmp\r\n");
+  b.image("side.bmp", stripImage(2, 4, 40));
+  b.image("top.bmp", stripImage(1, 60, 20));
+  for (int n : {4, 5, 6, 8, 12, 23}) b.image(QStringLiteral("strip%1.bmp").arg(n), stripImage(n, 7, 7));
   QList<PackageEntry> entries;
-  for (int i = 0; i < 11; ++i) entries.append({QStringLiteral("part%1.bmp").arg(i), textLike(1200, 40u + i) + randomBytes(60, 80u + i)});
-  entries.append({QStringLiteral("skin.ini"), textLike(3000, 7)});
+  entries.append({QStringLiteral("fuzz.ini"), b.description});
+  for (auto it = b.files.begin(); it != b.files.end(); ++it) entries.append({it.key(), it.value()});
   return entries;
 }
 
@@ -61,7 +81,7 @@ QByteArray mutate(const QByteArray& input, std::mt19937& rng) {
   return m;
 }
 
-// What an accepted package must satisfy, whatever its bytes.
+// What an accepted package must satisfy, whatever its bytes; it is then parsed completely.
 void checkAccepted(const TSkinReader& reader) {
   ASSERT_LE(reader.count(), TSkinReader::MaxEntries);
   ASSERT_EQ(reader.count(), reader.names().size());
@@ -71,6 +91,12 @@ void checkAccepted(const TSkinReader& reader) {
   QByteArray entry;
   for (const QString& name : reader.names()) reader.GetEntry(name, entry);
   reader.FindEntry(QStringLiteral(".ini"), entry);
+  orvane::skin::TQuickIni ini;
+  ini.LoadFromStream(entry);
+  orvane::skin::TSXSkin skin;
+  skin.ReadAll(ini, reader);
+  ASSERT_TRUE(skin.Data());
+  ASSERT_FALSE(skin.SkinLoading());
 }
 
 }  // namespace
@@ -104,6 +130,7 @@ TEST(SkinPackageFuzz, MutatedPackagesNeitherCrashNorHang) {
   QLoggingCategory::setFilterRules(QString());
   RecordProperty("accepted", accepted);
   RecordProperty("accepted_contents", acceptedContents);
+  ASSERT_GT(accepted, 0);
   std::printf("fuzz: %d of 10000 mutated packages and %d of 1000 mutated contents accepted, %lld ms\n", accepted,
               acceptedContents, static_cast<long long>(timer.elapsed()));
   EXPECT_GT(acceptedContents, 0);

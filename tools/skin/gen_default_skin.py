@@ -636,14 +636,18 @@ Tile=0
 
 [Progress.Chunk]
 Image=progress_chunk.bmp
+Style=0
 Frame=1
 LeftWidth=1
 RightWidth=1
+TopHeight=0
+BottomHeight=0
 Tile=0
 Trans=0
 
 [GroupBoxEdge]
 Image=groupbox_edge.bmp
+Style=0
 LeftWidth=4
 RightWidth=4
 TopHeight=4
@@ -652,6 +656,7 @@ Trans=1
 
 [GroupBox]
 Image=groupbox_label.bmp
+Style=0
 LeftWidth=5
 RightWidth=5
 TopHeight=4
@@ -692,6 +697,7 @@ NormalColour2=26 34 46
 
 [ToolBars]
 Image=toolbutton.bmp
+Style=0
 LeftWidth=4
 RightWidth=4
 TopHeight=4
@@ -712,6 +718,7 @@ Trans=1
 
 [SunkEdge]
 Image=sunken_edge.bmp
+Style=0
 LeftWidth=3
 RightWidth=3
 TopHeight=3
