@@ -46,37 +46,58 @@ QList<PackageEntry> fuzzEntries() {
   return entries;
 }
 
+// One random change; every random number is drawn in its own statement, so the sequence
+// of mutations is the same whatever order a compiler evaluates arguments in.
 QByteArray mutate(const QByteArray& input, std::mt19937& rng) {
   QByteArray m = input;
   auto pos = [&rng, &m]() { return static_cast<qsizetype>(rng() % static_cast<uint32_t>(std::max<qsizetype>(1, m.size()))); };
-  switch (rng() % 7) {
+  const uint32_t kind = rng() % 7;
+  switch (kind) {
     case 0:  // flip a few bits
-      for (int k = 1 + static_cast<int>(rng() % 4); k > 0 && !m.isEmpty(); --k) m[pos()] = static_cast<char>(m[pos()] ^ (1 << (rng() % 8)));
+      for (int k = 1 + static_cast<int>(rng() % 4); k > 0 && !m.isEmpty(); --k) {
+        const qsizetype p = pos();
+        const int bit = static_cast<int>(rng() % 8);
+        m[p] = static_cast<char>(m[p] ^ (1 << bit));
+      }
       break;
-    case 1:  // overwrite a run of bytes
-      for (qsizetype p = pos(), k = 1 + rng() % 16; k > 0 && p < m.size(); --k, ++p) m[p] = static_cast<char>(rng());
+    case 1: {  // overwrite a run of bytes
+      const qsizetype start = pos();
+      const qsizetype count = 1 + rng() % 16;
+      for (qsizetype p = start; p < start + count && p < m.size(); ++p) m[p] = static_cast<char>(rng());
       break;
+    }
     case 2:  // truncate
       m.truncate(pos());
       break;
-    case 3:  // insert random bytes
-      m.insert(pos(), randomBytes(1 + rng() % 32, rng()));
+    case 3: {  // insert random bytes
+      const qsizetype at = pos();
+      const qsizetype count = 1 + rng() % 32;
+      const uint32_t seed = rng();
+      m.insert(at, randomBytes(count, seed));
       break;
+    }
     case 4:  // a hostile header word
       if (m.size() >= 20) {
         const uint32_t values[] = {0u, 1u, 0xFFFFFFFFu, 0x7FFFFFFFu, 16u << 20, (16u << 20) + 1, static_cast<uint32_t>(rng())};
-        qToLittleEndian<uint32_t>(values[rng() % 7], m.data() + 4 * (rng() % 5));
+        const uint32_t value = values[rng() % 7];
+        const qsizetype word = 4 * (rng() % 5);
+        qToLittleEndian<uint32_t>(value, m.data() + word);
       }
       break;
     case 5:  // duplicate a chunk
       if (!m.isEmpty()) {
-        const qsizetype p = pos();
-        m.insert(pos(), m.mid(p, 1 + rng() % 64));
+        const qsizetype from = pos();
+        const qsizetype count = 1 + rng() % 64;
+        const QByteArray chunk = m.mid(from, count);
+        m.insert(pos(), chunk);
       }
       break;
-    default:  // zero a run
-      for (qsizetype p = pos(), k = 1 + rng() % 64; k > 0 && p < m.size(); --k, ++p) m[p] = 0;
+    default: {  // zero a run
+      const qsizetype start = pos();
+      const qsizetype count = 1 + rng() % 64;
+      for (qsizetype p = start; p < start + count && p < m.size(); ++p) m[p] = 0;
       break;
+    }
   }
   return m;
 }
