@@ -214,3 +214,24 @@ TEST(DefaultSkin, AFrameDrawsAndTracesToAShapedRegion) {
   EXPECT_NE(title.pixel(W / 2, 15), inactive.pixel(W / 2, 15));
   EXPECT_EQ(qAlpha(title.pixel(W / 2, 15)), 255);
 }
+
+TEST(DefaultSkin, BuiltInImagesAreCompiledIn) {
+  const QImage track(QStringLiteral(":/skin/builtin/TRACK.bmp"));
+  EXPECT_EQ(track.size(), QSize(16, 4));
+  EXPECT_LE(track.colorCount(), 16);
+  EXPECT_GT(track.colorCount(), 0);
+  const QImage vert(QStringLiteral(":/skin/builtin/TRACKVERT.bmp"));
+  EXPECT_EQ(vert.size(), QSize(4, 16));
+  // Four 16 x 16 monochrome menu glyphs (restore, maximise, minimise, close), black on white.
+  const QImage menu(QStringLiteral(":/skin/builtin/CORVELMENU.bmp"));
+  ASSERT_EQ(menu.size(), QSize(64, 16));
+  EXPECT_EQ(menu.depth(), 1);
+  for (int glyph = 0; glyph < 4; ++glyph) {
+    int black = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) black += menu.pixel(glyph * 16 + x, y) == qRgb(0, 0, 0);
+    EXPECT_GT(black, 10) << glyph;
+    EXPECT_LT(black, 128) << glyph;
+    EXPECT_EQ(menu.pixel(glyph * 16, 0), qRgb(255, 255, 255)) << glyph;
+  }
+}
