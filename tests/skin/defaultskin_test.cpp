@@ -198,6 +198,27 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
   EXPECT_EQ(data->ExtraColours.size(), 2);
 }
 
+// Elements drawn opaque would show the key colour: their images must not hold any.
+TEST(DefaultSkin, OpaqueElementsHoldNoKeyColour) {
+  const auto data = defaultSkin();
+  ASSERT_TRUE(data);
+  auto keyPixels = [](const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) n += IsKeyPixel(image.pixel(x, y));
+    return n;
+  };
+  for (const auto& [section, e] : data->Elements()) {
+    if (e->Trans != 0 || section == QLatin1String("Personality/TextBack") || section == QLatin1String("ComboxArrow") ||
+        section == QLatin1String("Toolbar")) {
+      continue;
+    }
+    EXPECT_EQ(keyPixels(e->Bitmap), 0) << section.toStdString();
+  }
+  EXPECT_EQ(keyPixels(data->Tabs->Bitmap2), 0);  // the page frame is drawn opaque
+  EXPECT_EQ(keyPixels(data->Track->Bitmap), 0);
+}
+
 TEST(DefaultSkin, AFrameDrawsAndTracesToAShapedRegion) {
   const auto data = defaultSkin();
   ASSERT_TRUE(data);

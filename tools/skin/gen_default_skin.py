@@ -58,7 +58,7 @@ SMALL_UP = turn_rows(SMALL_DOWN, 2)
 SMALL_LEFT = turn_rows(SMALL_DOWN, 1)
 SMALL_RIGHT = turn_rows(SMALL_DOWN, 3)
 CHECK = ['......X', '.....XX', 'X...XX.', 'XX.XX..', '.XXX...', '..X....']
-GRIP_LINES = ['XX.XX.XX', 'XX.XX.XX']
+GRIP_LINES = ['XXXXXXX', '.......', 'XXXXXXX', '.......', 'XXXXXXX']
 SIZE_GRIP_DARK = ['.......X', '........', '.....X.X', '........', '...X.X.X', '........', '.X.X.X.X', '........']
 
 
@@ -363,7 +363,7 @@ def scroll_parts():
             f = rounded_box(size, size, 2, border, top, bottom)
             draw_glyph_centred(f, rows, ink)
             frames.append(f)
-    for rows in (turn_rows(GRIP_LINES, 1), GRIP_LINES):  # horizontal thumb grip, then vertical
+    for rows in (turn_rows(GRIP_LINES, 1), GRIP_LINES):  # horizontal thumb grip (upright lines), then vertical
         for ink in (DK_SHADOW, WHITE, ACCENT_DARK):       # normal, pressed, hot
             f = Img(size, size)
             draw_glyph_centred(f, rows, ink)
@@ -431,10 +431,12 @@ def updown(horizontal):
 
 
 def track(vertical):
+    """The channel is drawn opaque, so its corners take the face colour instead of the key."""
     f = Img(16, 5)
     for x in range(16):
         for y in range(5):
             if not inside_rounded(x, y, 16, 5, 2):
+                f.set(x, y, FACE)
                 continue
             f.set(x, y, SHADOW if y == 0 or x in (0, 15) else (WHITE if y == 4 else (214, 221, 230)))
     return f.transposed() if vertical else f
