@@ -162,7 +162,7 @@ void TSkinParser::ReadColours(TSkinData& data, const QStringList& sections) cons
     int system;  // default system colour, -1: the value of ButtonFace
   };
   // In reading order: Menubar's default is the ButtonFace read before it.
-  const Slot slots_[] = {
+  const Slot table[] = {
       {"WindowText", scWindowText, COLOR_WINDOWTEXT},
       {"ButtonFace", scButtonFace, COLOR_BTNFACE},
       {"Scrollbar", scScrollbar, COLOR_SCROLLBAR},
@@ -180,7 +180,7 @@ void TSkinParser::ReadColours(TSkinData& data, const QStringList& sections) cons
       {"TitleTextActive", scTitleTextActive, COLOR_CAPTIONTEXT},
       {"TitleTextNoActive", scTitleTextNoActive, COLOR_INACTIVECAPTIONTEXT},
   };
-  for (const Slot& s : slots_) {
+  for (const Slot& s : table) {
     const QString value = ini_.ReadString(section, QLatin1String(s.key), QString());
     const size_t i = static_cast<size_t>(s.slot);
     data.ColourGiven[i] = !value.isEmpty();
