@@ -9,6 +9,7 @@
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   orvane::MpvBackend media;
   orvane::MpvMediaProbe probe(media.midi());
   orvane::PulseSystemVolume systemVolume;
+  orvane::EspeakVoiceCatalog voices;
   SystemServices services;
   services.power = &power;
   services.media = &media;
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
   services.systemVolume = &systemVolume;
   orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
   services.autostart = &autostart;
+  services.voices = &voices;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();

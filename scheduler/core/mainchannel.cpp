@@ -10,7 +10,7 @@
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/funVolume.h"
 #include "scheduler/core/playmodes.h"
-#include "scheduler/core/songlists.h"
+#include "scheduler/core/songsources.h"
 #include "scheduler/core/videohandoff.h"
 
 using orvane::ChannelKind;

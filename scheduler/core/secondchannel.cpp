@@ -8,7 +8,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/mainchannel.h"
 #include "scheduler/core/playmodes.h"
-#include "scheduler/core/songlists.h"
+#include "scheduler/core/songsources.h"
 
 using orvane::ChannelKind;
 using orvane::MediaMode;

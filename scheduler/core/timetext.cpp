@@ -38,6 +38,37 @@ QString SecondsToTime(int seconds) {
   return QString::asprintf("%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }
 
+QString WrapTime(int seconds) {
+  int r = seconds % kDay;
+  if (r < 0) r += kDay;
+  return SecondsToTime(r);
+}
+
+QString SplitField(const QString& text, QChar delimiter, int n) {
+  if (n < 1) return {};
+  QString lines = text;
+  lines.replace(delimiter, QLatin1Char('\n'));
+  lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QStringList fields = lines.split(QLatin1Char('\n'));
+  if (fields.size() > 1 && fields.last().isEmpty()) fields.removeLast();
+  return n <= fields.size() ? fields.at(n - 1) : QString();
+}
+
+std::optional<int> TimeOfDaySeconds(const QString& time) {
+  const QString t = time.trimmed();
+  const qsizetype colons = t.count(QLatin1Char(':'));
+  if (colons < 1 || colons > 2) return std::nullopt;
+  int h = 0, m = 0, s = 0;
+  auto field = [&](int n, int* out, int limit) {
+    const QString f = SplitField(t, QLatin1Char(':'), n);
+    return f.size() <= 2 && digitsToInt(f, out) && *out < limit;
+  };
+  if (!field(1, &h, 24) || !field(2, &m, 60)) return std::nullopt;
+  if (colons == 2 && !field(3, &s, 60)) return std::nullopt;
+  return h * 3600 + m * 60 + s;
+}
+
 QString AddSeconds(const QString& time, int n, bool add) {
   if (time == QLatin1String("00:00:00")) return time;
   const int t = TimeToSeconds(time);

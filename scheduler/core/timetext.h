@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 // The time string that never matches the clock.
 inline const QString kNever = QStringLiteral("25:00:00");
@@ -16,6 +17,15 @@ int TimeToSeconds(const QString& time);
 bool IsTimeText(const QString& time);
 // Seconds of the day as "hh:nn:ss".
 QString SecondsToTime(int seconds);
+// Any number of seconds as the clock time it reaches, wrapped into one day ("hh:nn:ss"):
+// 23:58:00 plus five minutes is 00:03:00.
+QString WrapTime(int seconds);
+// The n-th field (from 1) of text whose fields are separated by the delimiter or by line
+// breaks; a line break at the very end adds no empty field; empty when there is no such field.
+QString SplitField(const QString& text, QChar delimiter, int n);
+// Seconds since midnight of a time of day written hours:minutes[:seconds] (one or two
+// digits each, hours 0..23); nothing for anything else.
+std::optional<int> TimeOfDaySeconds(const QString& time);
 // The time plus (add) or minus n seconds, wrapping within the day. "00:00:00" stays
 // "00:00:00" (it marks a text read to its end) and a time at or past 24:00:00 stays as it is
 // (it means never).

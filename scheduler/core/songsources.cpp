@@ -1,16 +1,17 @@
 // Song sources.
-#include "scheduler/core/songlists.h"
+#include "scheduler/core/songsources.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "platform/files/textfile.h"
+#include "scheduler/core/pathrules.h"
+#include "scheduler/core/songlist.h"
 
 QStringList ReadSongList(const QString& path, bool existingOnly) {
   QStringList songs;
   bool ok = false;
-  const QStringList lines = orvane::readTextLines(path, &ok);
+  const QStringList lines = SongList::Read(path, &ok);
   if (!ok) return songs;
   for (const QString& line : lines) {
     const QString song = line.trimmed();
@@ -21,17 +22,7 @@ QStringList ReadSongList(const QString& path, bool existingOnly) {
   return songs;
 }
 
-QString UpperExtension(const QString& path) {
-  const auto slash = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-  const auto dot = path.lastIndexOf(QLatin1Char('.'));
-  return dot > slash ? path.mid(dot).toUpper() : QString();
-}
-
-bool IsSongFileName(const QString& name) {
-  const QString ext = UpperExtension(name);
-  return ext == QLatin1String(".MP3") || ext == QLatin1String(".WMA") || ext == QLatin1String(".WAV") ||
-         ext == QLatin1String(".MID");
-}
+QString UpperExtension(const QString& path) { return FileExtension(path).toUpper(); }
 
 namespace {
 void scan(const QString& folder, bool recursive, QStringList& out, int depth) {
@@ -46,9 +37,9 @@ void scan(const QString& folder, bool recursive, QStringList& out, int depth) {
     if (name.startsWith(QLatin1Char('.'))) continue;
     const QFileInfo info(dir.filePath(name));
     if (info.isDir()) {
-      // A link cycle must not scan for ever.
-      if (recursive && depth < 32) scan(info.filePath(), recursive, out, depth + 1);
-    } else if (info.isFile() && IsSongFileName(name)) {
+      // Linked folders are not followed, so a link loop cannot trap the scan.
+      if (recursive && !info.isSymLink() && depth < 64) scan(info.filePath(), recursive, out, depth + 1);
+    } else if (info.isFile() && HasSongExtension(name)) {
       out.append(info.filePath());
     }
   }

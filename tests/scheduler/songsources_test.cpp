@@ -5,7 +5,7 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
-#include "scheduler/core/songlists.h"
+#include "scheduler/core/songsources.h"
 #include "tests/support/testsupport.h"
 
 namespace {

@@ -1,0 +1,327 @@
+// The component chain's run/stop protocol: errors of Run, status, stop, exceptions on the
+// output thread, destruction while running, input changes and locks.
+#include <gtest/gtest.h>
+
+#include <QMutex>
+#include <memory>
+
+#include "audiotools/core/ACS_Classes.h"
+#include "tests/audiotools/audiotestsupport.h"
+
+using audiotest::MemoryInput;
+using audiotest::WaitUntil;
+
+namespace {
+
+// An output that reads its input block by block and records what the thread did.
+class RecordingOutput : public TACSOutput {
+ public:
+  ~RecordingOutput() override { Terminate(); }
+  std::atomic<int> calls{0}, abortCalls{0}, doneCalls{0}, prepares{0}, callsAfterDone{0};
+  std::atomic<qint64> bytes{0};
+  int throwOnCall = -1;  // DoOutput raises on this call of a run
+
+ protected:
+  void Prepare() override {
+    ++prepares;
+    runCalls_ = 0;
+    Input()->Init();
+  }
+  bool DoOutput(bool Abort) override {
+    if (!FActive) return true;
+    ++calls;
+    if (doneCalls > 0 && !Busy) ++callsAfterDone;
+    if (Abort) {
+      ++abortCalls;
+      return false;
+    }
+    if (++runCalls_ == throwOnCall) throw EACSException(QStringLiteral("output failed on purpose"));
+    char buf[256];
+    int n;
+    {
+      TACSLockGuard g(InputLock);
+      n = Input()->GetData(buf, sizeof buf);
+    }
+    bytes += n;
+    return n > 0;
+  }
+  void Done() override {
+    ++doneCalls;
+    Input()->Flush();
+  }
+
+ private:
+  int runCalls_ = 0;
+};
+
+// A converter that passes its input through.
+class PassThrough : public TACSConverter {
+ public:
+  ~PassThrough() override { ReleaseUsers(); }
+  int GetBitsPerSample() override { return Input()->GetBitsPerSample(); }
+  int GetChannels() override { return Input()->GetChannels(); }
+  int GetSampleRate() override { return Input()->GetSampleRate(); }
+  int GetData(void* b, int n) override {
+    TACSLockGuard g(InputLock);
+    int got = Input()->GetData(b, n);
+    Position = Input()->Position.load();
+    return got;
+  }
+  void Init() override {
+    Busy = true;
+    Input()->Init();
+    Size = Input()->Size.load();
+  }
+  void Flush() override {
+    Input()->Flush();
+    Busy = false;
+  }
+  TACSLock& Lock() { return InputLock; }
+};
+
+QByteArray Bytes(int n) { return QByteArray(n, '\x11'); }
+
+std::unique_ptr<MemoryInput> SlowEndless() {
+  auto in = std::make_unique<MemoryInput>(Bytes(4096), 16, 1, 8000);
+  in->endless = true;
+  in->sleepMs = 1;
+  return in;
+}
+
+QString MessageOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EACSException& e) {
+    return e.Message();
+  }
+  return QStringLiteral("(nothing raised)");
+}
+
+}  // namespace
+
+TEST(AcsClasses, RunRefusesWithoutInputAndWhileBusy) {
+  RecordingOutput out;
+  EXPECT_EQ(MessageOf([&] { out.Run(); }), "Input is not assigned");
+  EXPECT_EQ(out.prepares, 0);
+  auto in = SlowEndless();
+  out.SetInput(in.get());
+  out.Run();
+  EXPECT_EQ(MessageOf([&] { out.Run(); }), "Component is buisy");
+  EXPECT_STREQ(std::runtime_error("Component is buisy").what(), EACSException("Component is buisy").what());
+  out.Stop();
+  ASSERT_TRUE(out.WaitForIdle(5000));
+  EXPECT_EQ(out.prepares, 1);
+}
+
+TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
+  RecordingOutput out;
+  EXPECT_EQ(out.GetStatus(), 2);
+  EXPECT_EQ(out.GetProgress(), 0);  // no input
+  MemoryInput in(Bytes(256 * 40), 16, 1, 8000);
+  in.sleepMs = 2;
+  out.SetInput(&in);
+  out.Run();
+  EXPECT_TRUE(WaitUntil([&] { return out.GetStatus() == 0; }));
+  EXPECT_TRUE(WaitUntil([&] { return out.GetProgress() > 0; }));
+  ASSERT_TRUE(out.WaitForIdle(10000));
+  EXPECT_EQ(out.GetStatus(), 2);
+  EXPECT_EQ(out.bytes, 256 * 40);
+  EXPECT_EQ(out.GetProgress(), 100);
+  EXPECT_EQ(out.doneCalls, 1);
+  EXPECT_EQ(in.inits, 1);
+  EXPECT_EQ(in.flushes, 1);
+
+  MemoryInput unknown(Bytes(10), 16, 1, 8000);
+  unknown.unknownSize = true;
+  unknown.Init();
+  out.SetInput(&unknown);
+  EXPECT_EQ(out.GetProgress(), -1);
+  MemoryInput empty(QByteArray(), 16, 1, 8000);
+  empty.Init();
+  out.SetInput(&empty);
+  EXPECT_EQ(out.GetProgress(), 0);
+}
+
+TEST(AcsClasses, StopGivesOneAbortCallThenDoneAndTheDoneEventOnce) {
+  RecordingOutput out;
+  auto in = SlowEndless();
+  out.SetInput(in.get());
+  std::atomic<int> doneEvents{0};
+  out.OnDone = [&](TACSOutput* sender) {
+    EXPECT_EQ(sender, &out);
+    EXPECT_FALSE(out.Busy);
+    ++doneEvents;
+  };
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 5; }));
+  out.Stop();
+  ASSERT_TRUE(out.WaitForIdle(5000));
+  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(out.abortCalls, 1);
+  EXPECT_EQ(out.doneCalls, 1);
+  EXPECT_EQ(doneEvents, 1);
+  EXPECT_EQ(out.callsAfterDone, 0);
+  EXPECT_EQ(out.GetStatus(), 2);
+  EXPECT_EQ(in->flushes, 1);
+}
+
+TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
+  RecordingOutput out;
+  MemoryInput in(Bytes(256 * 10), 16, 1, 8000);
+  out.SetInput(&in);
+  out.throwOnCall = 3;
+  std::atomic<int> errors{0}, doneEvents{0};
+  QString text;
+  QMutex m;
+  out.OnThreadException = [&](TACSOutput* sender, const std::exception& e) {
+    EXPECT_EQ(sender, &out);
+    QMutexLocker l(&m);
+    text = QString::fromUtf8(e.what());
+    ++errors;
+  };
+  out.OnDone = [&](TACSOutput*) { ++doneEvents; };
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return errors == 1; }));
+  ASSERT_TRUE(out.WaitForIdle(5000));
+  {
+    QMutexLocker l(&m);
+    EXPECT_EQ(text, "output failed on purpose");
+  }
+  EXPECT_EQ(out.doneCalls, 1);  // the file is finished even so
+  EXPECT_EQ(doneEvents, 0);
+  EXPECT_EQ(in.flushes, 1);
+
+  out.throwOnCall = -1;
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 1; }));
+  EXPECT_EQ(out.doneCalls, 2);
+  EXPECT_EQ(errors, 1);
+  EXPECT_EQ(in.inits, 2);
+}
+
+TEST(AcsClasses, AnExceptionInTheInputEndsTheRunThroughTheConverterChain) {
+  RecordingOutput out;
+  PassThrough conv;
+  MemoryInput in(Bytes(4096), 16, 1, 8000);
+  in.throwAfter = 1024;
+  conv.SetInput(&in);
+  out.SetInput(&conv);
+  std::atomic<int> errors{0};
+  out.OnThreadException = [&](TACSOutput*, const std::exception&) { ++errors; };
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return errors == 1; }));
+  ASSERT_TRUE(out.WaitForIdle(5000));
+  EXPECT_FALSE(conv.Lock().IsSet());
+  EXPECT_EQ(out.doneCalls, 1);
+  EXPECT_FALSE(conv.Busy);
+  EXPECT_FALSE(in.Busy);
+}
+
+TEST(AcsClasses, DestroyingARunningOutputFinishesAndJoins) {
+  auto in = SlowEndless();
+  auto out = std::make_unique<RecordingOutput>();
+  std::atomic<int> doneEvents{0};
+  out->OnDone = [&](TACSOutput*) { ++doneEvents; };
+  out->SetInput(in.get());
+  out->Run();
+  ASSERT_TRUE(WaitUntil([&] { return out->calls >= 3; }));
+  RecordingOutput* raw = out.get();
+  int doneBefore = raw->doneCalls;
+  EXPECT_EQ(doneBefore, 0);
+  out.reset();  // must not hang, must finish the run
+  EXPECT_EQ(in->flushes, 1);
+  EXPECT_EQ(doneEvents, 0);  // the owner is going away: no events
+  EXPECT_FALSE(in->Busy);
+}
+
+TEST(AcsClasses, DestroyingTheInputOfARunningChainStopsTheRunFirst) {
+  RecordingOutput out;
+  PassThrough conv;
+  auto in = SlowEndless();
+  conv.SetInput(in.get());
+  out.SetInput(&conv);
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 3; }));
+  in.reset();
+  EXPECT_EQ(out.GetStatus(), 2);
+  EXPECT_EQ(out.doneCalls, 1);
+  EXPECT_EQ(conv.Input(), nullptr);
+  EXPECT_EQ(out.Input(), &conv);
+  EXPECT_FALSE(conv.Busy);
+}
+
+TEST(AcsClasses, InputChangesWhileRunning) {
+  RecordingOutput out;
+  auto first = SlowEndless();
+  auto second = SlowEndless();
+  out.SetInput(first.get());
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 3; }));
+  EXPECT_EQ(MessageOf([&] { out.SetInput(nullptr); }), "Component is buisy");
+  EXPECT_EQ(out.Input(), first.get());
+  out.SetInput(second.get());
+  EXPECT_EQ(out.Input(), second.get());
+  EXPECT_EQ(second->inits, 1);
+  EXPECT_EQ(first->flushes, 1);
+  int readsBefore = second->reads;
+  ASSERT_TRUE(WaitUntil([&] { return second->reads > readsBefore + 2; }));
+  out.Stop();
+  ASSERT_TRUE(out.WaitForIdle(5000));
+  EXPECT_EQ(second->flushes, 1);
+  EXPECT_EQ(first->flushes, 1);
+}
+
+TEST(AcsClasses, ConverterIgnoresItselfAndLoopsAsInput) {
+  PassThrough a, b;
+  MemoryInput in(Bytes(16), 16, 1, 8000);
+  a.SetInput(&a);
+  EXPECT_EQ(a.Input(), nullptr);
+  a.SetInput(&in);
+  b.SetInput(&a);
+  a.SetInput(&b);  // would make a loop
+  EXPECT_EQ(a.Input(), &in);
+  EXPECT_EQ(b.Input(), &a);
+}
+
+TEST(AcsClasses, UnlockConverterChainReleasesOnlyWhatThisThreadHolds) {
+  PassThrough a, b;
+  MemoryInput in(Bytes(16), 16, 1, 8000);
+  a.SetInput(&in);
+  b.SetInput(&a);
+  b.Lock().Acquire();
+  a.Lock().Acquire();
+  UnlockConverterChain(&b);
+  EXPECT_FALSE(a.Lock().IsSet());
+  EXPECT_FALSE(b.Lock().IsSet());
+  std::thread other([&] { a.Lock().Acquire(); });
+  other.join();
+  UnlockConverterChain(&b);  // held by the other thread: left alone
+  EXPECT_TRUE(a.Lock().IsSet());
+  a.Lock().Release();
+}
+
+TEST(AcsClasses, ARunStartedFromTheDoneEventIsNotLost) {
+  RecordingOutput out;
+  MemoryInput in(Bytes(256 * 4), 16, 1, 8000);
+  out.SetInput(&in);
+  std::atomic<int> doneEvents{0};
+  out.OnDone = [&](TACSOutput* o) {
+    if (++doneEvents == 1) o->Run();
+  };
+  out.Run();
+  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 2; }));
+  EXPECT_EQ(out.prepares, 2);
+  EXPECT_EQ(out.bytes, 2 * 256 * 4);
+}
+
+TEST(AcsClasses, FileOutputModeStaysRewriteInTheBase) {
+  struct PlainFileOut : TACSFileOut {
+    ~PlainFileOut() override { Terminate(); }
+    bool DoOutput(bool) override { return false; }
+    void Done() override {}
+    void Prepare() override {}
+  } f;
+  f.SetFileMode(foAppend);
+  EXPECT_EQ(f.FileMode(), foRewrite);
+}

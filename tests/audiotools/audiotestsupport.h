@@ -1,0 +1,93 @@
+// Helpers of the audio tool tests: an input that plays bytes from memory, a fake capture
+// backend installed for one test, decoding with libsndfile and running sox.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "audiotools/core/ACS_Classes.h"
+#include "platform/audio/fakecapture.h"
+
+namespace audiotest {
+
+// Plays a block of bytes in a given format, in pieces of at most chunk bytes.
+class MemoryInput : public TACSInput {
+ public:
+  MemoryInput(QByteArray data, int bits, int channels, int rate);
+  ~MemoryInput() override;
+
+  int GetBitsPerSample() override { return bits_; }
+  int GetChannels() override { return channels_; }
+  int GetSampleRate() override { return rate_; }
+  int GetData(void* Buffer, int BufferSize) override;
+  void Init() override;
+  void Flush() override;
+
+  int chunk = 1 << 30;
+  bool unknownSize = false;  // Size -1
+  bool endless = false;      // repeats the data for ever
+  int sleepMs = 0;           // before each GetData, so a run lasts
+  qint64 throwAfter = -1;    // GetData raises once this many bytes were handed out
+  std::atomic<int> inits{0};
+  std::atomic<int> flushes{0};
+  std::atomic<int> reads{0};
+
+ private:
+  QByteArray data_;
+  int bits_, channels_, rate_;
+  qint64 offset_ = 0;
+};
+
+// Installs a fake capture backend for its lifetime.
+class ScopedFakeCapture {
+ public:
+  ScopedFakeCapture();
+  ~ScopedFakeCapture();
+  orvane::audio::FakeCapture fake;
+};
+
+struct Decoded {
+  bool ok = false;
+  QString error;
+  int sampleRate = 0;
+  int channels = 0;
+  int format = 0;  // libsndfile's SF_FORMAT_* value
+  std::vector<short> samples;  // interleaved
+  qint64 frames() const { return channels ? qint64(samples.size()) / channels : 0; }
+};
+Decoded DecodeWithSndfile(const QString& path);
+
+struct CommandResult {
+  int exitCode = -1;
+  QByteArray out;
+  QByteArray err;
+};
+CommandResult RunCommand(const QString& program, const QStringList& args, int timeoutMs = 60000);
+
+// 16-bit little-endian PCM, interleaved.
+QByteArray ToBytes(const std::vector<short>& samples);
+std::vector<short> FromBytes(const QByteArray& bytes);
+// A test signal with a spread spectrum: three tones and a slow sweep, peak about 0.6 FS.
+std::vector<short> MusicLike(int frames, int channels, int rate);
+// Signal-to-noise ratio of test against reference over their common length, in dB.
+double SnrDb(const std::vector<short>& reference, const std::vector<short>& test, size_t count);
+
+// Polls until pred is true or the time is up.
+template <class Pred>
+bool WaitUntil(Pred pred, int timeoutMs = 10000) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+QByteArray ReadAll(const QString& path);
+
+}  // namespace audiotest

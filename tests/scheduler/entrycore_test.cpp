@@ -1,0 +1,412 @@
+// The entry dialogs' shared routines without widgets: time and field helpers, path rules,
+// stored field forms, voices, speech parameters, the checks in their order, the conflict
+// test and the batch series.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/speech/espeakvoices.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/entrycheck.h"
+#include "scheduler/core/entryfields.h"
+#include "scheduler/core/entrystore.h"
+#include "scheduler/core/pathrules.h"
+#include "scheduler/core/timetext.h"
+#include "scheduler/core/ttsparams.h"
+#include "scheduler/core/voicenames.h"
+#include "tests/scheduler/entryfakes.h"
+#include "tests/support/testsupport.h"
+
+using orvane::VoiceInfo;
+
+TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
+  EXPECT_EQ(SplitField(QStringLiteral("08:15:30"), QLatin1Char(':'), 2), QStringLiteral("15"));
+  EXPECT_EQ(SplitField(QStringLiteral("a:"), QLatin1Char(':'), 2), QString()) << "a final break adds no field";
+  EXPECT_EQ(SplitField(QStringLiteral("a::b"), QLatin1Char(':'), 2), QString());
+  EXPECT_EQ(SplitField(QStringLiteral("a::b"), QLatin1Char(':'), 3), QStringLiteral("b"));
+  EXPECT_EQ(SplitField(QStringLiteral("a\r\nb:c"), QLatin1Char(':'), 2), QStringLiteral("b"));
+  EXPECT_EQ(SplitField(QStringLiteral("a"), QLatin1Char(':'), 0), QString());
+
+  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("0:3:28")), 208);
+  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("23:59:59")), 86399);
+  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("8:05")), 8 * 3600 + 300);
+  for (const char* bad : {"", "24:00:00", "25:00:00", "12:60:00", "12:00:60", "1:2:3:4", "ab:00:00", "123:00:00",
+                          "12:00:", "-1:00:00"})
+    EXPECT_FALSE(TimeOfDaySeconds(QLatin1String(bad))) << bad;
+
+  EXPECT_EQ(WrapTime(23 * 3600 + 58 * 60 + 5 * 60), QStringLiteral("00:03:00"));
+  EXPECT_EQ(WrapTime(-1), QStringLiteral("23:59:59"));
+}
+
+TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
+  EXPECT_EQ(TextEntryDisplay(QStringLiteral("上课了请安静1234")), QStringLiteral("文本：上课了请安静1234..."));
+  QString hundred;
+  for (int i = 0; i < 100; ++i) hundred += QChar(0x4E00 + i);
+  EXPECT_EQ(TextEntryDisplay(hundred), QStringLiteral("文本：") + hundred.left(38) + QStringLiteral("..."));
+  // Characters outside the basic plane are two UTF-16 units but one character.
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x94");  // U+1F514
+  const QString head = TextEntryDisplay(emoji.repeated(40));
+  EXPECT_EQ(head, QStringLiteral("文本：") + emoji.repeated(38) + QStringLiteral("..."));
+  EXPECT_EQ(StoredText(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
+}
+
+TEST(EntryFields, KindsAndRadioAddresses) {
+  EXPECT_EQ(EntryKindTexts().size(), 6);
+  EXPECT_EQ(RadioJmlx(QStringLiteral(" Http://x/y")), 6);
+  EXPECT_EQ(RadioJmlx(QStringLiteral("mms://x")), 5);
+  EXPECT_EQ(RadioJmlx(QStringLiteral("rtsp://x")), 0);
+  const int expected[] = {0, 1, 2, 3, 4, 4, 5};
+  for (int jmlx = 1; jmlx <= 7; ++jmlx) EXPECT_EQ(KindIndexOfJmlx(jmlx), expected[jmlx - 1]);
+  EXPECT_EQ(KindIndexOfJmlx(8), -1);
+  EXPECT_EQ(JmlxOfKindIndex(kKindRadio, QStringLiteral("MMS://a")), 5);
+  EXPECT_EQ(JmlxOfKindIndex(kKindProgram, QString()), 7);
+}
+
+TEST(EntryFields, LengthsThroughTheProbe) {
+  FakeProbe probe;
+  probe.lengths[QStringLiteral("/m/a.mp3")] = 205000;           // 3:25 plays as 3:28
+  probe.lengths[QStringLiteral("/m/long.mp3")] = 3906000;       // 1:05:06 plays as 1:05:09
+  probe.lengths[QStringLiteral("/m/day.mp3")] = 24LL * 3600000; // a day: no time of day
+  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/a.mp3")), QStringLiteral("3:28"));
+  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("3:28")), 208);
+  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/long.mp3")), QStringLiteral("1:05:09"));
+  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("1:05:09")), 3909);
+  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/missing.mp3")), QStringLiteral("00:00:00"));
+  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("00:00:00")), 0);
+  EXPECT_EQ(MediaLengthSeconds(GetMediaLength(&probe, QStringLiteral("/m/day.mp3"))), 0);
+  EXPECT_GT(probe.lastTimeoutMs, 0) << "the wait is bounded";
+  EXPECT_EQ(GetMediaLength(nullptr, QStringLiteral("/m/a.mp3")), QStringLiteral("00:00:00"));
+}
+
+TEST(EntryFields, PathRules) {
+  testing_support::TempHome home;
+  const QString songs = home.file(QStringLiteral("songs"));
+  const QString empty = home.file(QStringLiteral("empty"));
+  testing_support::writeFile(songs + QStringLiteral("/Bell.Mp3"), "x");
+  testing_support::writeFile(empty + QStringLiteral("/notes.txt"), "x");
+  testing_support::writeFile(empty + QStringLiteral("/.hidden.mp3"), "x");
+  testing_support::writeFile(empty + QStringLiteral("/sub/deep.wav"), "x");
+  EXPECT_TRUE(FolderHasSongs(songs, false));
+  EXPECT_FALSE(FolderHasSongs(empty, false)) << "hidden names and subfolders are not searched";
+  EXPECT_TRUE(FolderHasSongs(empty, true));
+  EXPECT_FALSE(FolderHasSongs(home.file(QStringLiteral("none")), false));
+
+  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/c")), QString());
+  EXPECT_EQ(FileExtension(QStringLiteral("C:\\x\\y.PL3")), QStringLiteral(".PL3"));
+  EXPECT_TRUE(IsFolderPath(songs));
+  EXPECT_FALSE(IsFolderPath(QStringLiteral("songs")));
+  EXPECT_FALSE(IsFolderPath(songs + QStringLiteral("/Bell.Mp3")));
+  EXPECT_FALSE(IsFolderPath(QStringLiteral("\\\\server\\share")));
+  const QString tool = testing_support::writeFile(home.file(QStringLiteral("bin/tool")), "#!/bin/sh\n");
+  EXPECT_FALSE(IsProgramPath(tool)) << "not executable yet";
+  QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
+  EXPECT_TRUE(IsProgramPath(tool));
+  EXPECT_FALSE(IsProgramPath(home.file(QStringLiteral("bin"))));
+  EXPECT_EQ(SafeFileNamePart(QStringLiteral("早/操\\a\tb\x01")), QStringLiteral("早_操_a_b_"));
+}
+
+TEST(Voices, DisplayNamesAndPreferenceOrder) {
+  EXPECT_EQ(VoiceDisplayName(QStringLiteral(" VW Liang ")), QStringLiteral("(中文男声)VW Liang"));
+  EXPECT_EQ(VoiceDisplayName(QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")), QStringLiteral("(粤语女声)ScanSoft Sin-Ji"));
+  EXPECT_EQ(VoiceDisplayName(QStringLiteral("English (Great Britain)")), QStringLiteral("English (Great Britain)"));
+
+  const VoiceInfo english = voice("English (Great Britain)", "en-gb", "gmw/en");
+  const VoiceInfo mandarin = voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin");
+  const VoiceInfo cantonese = voice("Chinese (Cantonese)", "yue", "sit/yue");
+  EXPECT_EQ(PreferredVoiceIndex({}), -1);
+  EXPECT_EQ(PreferredVoiceIndex({english, cantonese}), 0) << "nothing preferred: the first";
+  EXPECT_EQ(PreferredVoiceIndex({english, cantonese, mandarin}), 2) << "the Mandarin voice before the first";
+  EXPECT_EQ(PreferredVoiceIndex({mandarin, voice("Microsoft Simplified Chinese")}), 1);
+  EXPECT_EQ(PreferredVoiceIndex({voice("Microsoft Simplified Chinese"), voice("ScanSoft Sin-Ji_Full_22kHz")}), 1);
+  EXPECT_EQ(PreferredVoiceIndex({voice("VW Hui"), voice("VW Lily"), voice("VW Liang")}), 2);
+  EXPECT_EQ(PreferredVoiceIndex({voice("VW Lily"), voice("VW Hui")}), 1);
+}
+
+TEST(SpeechParams, StoredFormAndBadValues) {
+  TtsParams p;
+  p.voice = QStringLiteral("Microsoft Simplified Chinese");
+  EXPECT_EQ(p.toString(), QStringLiteral("Microsoft Simplified Chinese|0|100|1|0"));
+  const auto q = TtsParams::parse(QStringLiteral("VW Hui|-3|80|3|1"));
+  ASSERT_TRUE(q);
+  EXPECT_EQ(q->voice, QStringLiteral("VW Hui"));
+  EXPECT_EQ(q->rate, -3);
+  EXPECT_EQ(q->volume, 80);
+  EXPECT_EQ(q->repeats, 3);
+  EXPECT_TRUE(q->hint);
+  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
+  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|fast|100|1|0")));
+  EXPECT_FALSE(TtsParams::parse(QString()));
+  EXPECT_EQ(TtsParams::parse(QStringLiteral("|0|100|x|0"))->repeats, 1);
+  for (const char* bad : {"", "0", "-2", "1.5", "abc"}) EXPECT_EQ(TtsParams::repeatsOf(QLatin1String(bad)), 1) << bad;
+  EXPECT_EQ(TtsParams::repeatsOf(QStringLiteral(" 4 ")), 4);
+}
+
+namespace {
+EntryInput songInput() {
+  EntryInput in;
+  in.kindIndex = kKindSong;
+  in.path = QStringLiteral("/music/bell.mp3");
+  in.start = QStringLiteral("08:00:00");
+  in.end = QStringLiteral("08:05:00");
+  in.playmode = QStringLiteral("单曲播放");
+  return in;
+}
+}  // namespace
+
+TEST(EntryChecks, SingleEntryOrderAndMessages) {
+  QStringList calls;
+  bool startClash = false, endClash = false;
+  const EntryCheck::Conflicts conflicts = [&](const QString& t, int jmlx) {
+    calls.append(t + QLatin1Char('/') + QString::number(jmlx));
+    return t == QLatin1String("08:00:00") ? startClash : endClash;
+  };
+  // Each case breaks one rule and every later one; the first broken rule is reported.
+  EntryInput in = songInput();
+  in.path = QStringLiteral("  ");
+  in.volume = 101;
+  in.end = in.start;
+  EntryVerdict v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("“单首歌曲”　栏不能为空。"));
+  EXPECT_EQ(v.field, EntryField::Path);
+  EXPECT_EQ(v.caption, QStringLiteral("提示"));
+  EXPECT_EQ(v.flags, 16);
+  in.path = QStringLiteral("/music/bell");
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("初始音量不能大于100%。"));
+  EXPECT_EQ(v.field, EntryField::Volume);
+  in.volume = 100;
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("结束时间不能小于或等于开始时间。"));
+  EXPECT_EQ(v.field, EntryField::End);
+  in.end = QStringLiteral("08:05:00");
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
+  EXPECT_TRUE(calls.isEmpty()) << "no conflict test before the kind checks pass";
+  in.path = QStringLiteral("/music/bell.mp3");
+  startClash = endClash = true;
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("该节目“开始时间”与其它节目时间有交叉，请修改开始时间。"));
+  EXPECT_EQ(v.field, EntryField::Start);
+  startClash = false;
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(v.message, QStringLiteral("该节目“结束时间”与其它节目时间有交叉，请修改结束时间。"));
+  EXPECT_EQ(v.field, EntryField::End);
+  endClash = false;
+  v = EntryCheck::Single(in, conflicts);
+  EXPECT_TRUE(v.ok);
+  EXPECT_EQ(v.jmlx, 1);
+  EXPECT_EQ(v.playmode, QStringLiteral("单曲播放"));
+  EXPECT_EQ(calls.last(), QStringLiteral("08:05:00/1"));
+}
+
+TEST(EntryChecks, KindRulesOnLinuxPaths) {
+  testing_support::TempHome home;
+  const QString folder = home.file(QStringLiteral("music"));
+  QDir().mkpath(folder);
+  const QString program = testing_support::writeFile(home.file(QStringLiteral("bin/run.sh")), "#!/bin/sh\n");
+  QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner);
+  auto check = [](int kind, const QString& path) {
+    EntryInput in = songInput();
+    in.kindIndex = kind;
+    in.path = path;
+    return EntryCheck::Single(in, {});
+  };
+  EXPECT_EQ(check(kKindFolder, folder + QStringLiteral("  ")).jmlx, 2) << "blanks around a path are dropped";
+  EXPECT_EQ(check(kKindFolder, QStringLiteral("music")).message,
+            QStringLiteral("您选择的不是文件夹！请检查节目与节目类型是否对应。"));
+  EXPECT_FALSE(check(kKindFolder, QStringLiteral("\\\\server\\music")).ok);
+  EXPECT_EQ(check(kKindList, QStringLiteral("/x/早操.Pl3")).jmlx, 3);
+  EXPECT_EQ(check(kKindList, QStringLiteral("/x/早操.txt")).message,
+            QStringLiteral("您选择的不是歌曲列表！请检查节目与节目类型是否对应。"));
+  const EntryVerdict radio = check(kKindRadio, QStringLiteral("Http://radio.local/a"));
+  EXPECT_EQ(radio.jmlx, 6);
+  EXPECT_EQ(radio.playmode, QStringLiteral("网络电台"));
+  EXPECT_EQ(check(kKindRadio, QStringLiteral("mms://radio.local/a")).jmlx, 5);
+  EXPECT_TRUE(check(kKindRadio, QStringLiteral("rtsp://radio.local/a"))
+                  .message.startsWith(QStringLiteral("网络电台网址要以MMS或HTTP开头！如“")));
+  const EntryVerdict exe = check(kKindProgram, program);
+  EXPECT_EQ(exe.jmlx, 7);
+  EXPECT_EQ(exe.playmode, QStringLiteral("外部软件"));
+  EXPECT_EQ(check(kKindProgram, folder).message, QStringLiteral("您选择的不是外部文件！请检查节目与节目类型是否对应。"));
+
+  EntryInput text;
+  text.kindIndex = kKindText;
+  text.text = QStringLiteral(" \r\n ");
+  EXPECT_EQ(EntryCheck::Single(text, {}).message, QStringLiteral("文本不能为空。"));
+  text.text = QStringLiteral("上课");
+  text.start = text.end = QStringLiteral("00:00:00");
+  int asked = 0;
+  const EntryVerdict ok = EntryCheck::Single(text, [&](const QString&, int jmlx) {
+    ++asked;
+    EXPECT_EQ(jmlx, 4);
+    return false;
+  });
+  EXPECT_TRUE(ok.ok) << "no end, volume or order check for a text";
+  EXPECT_EQ(asked, 1) << "only the start is tested";
+}
+
+TEST(EntryChecks, SeriesOrderAndInterval) {
+  EntryInput in = songInput();
+  in.end = QStringLiteral("08:00:00");
+  in.length = QStringLiteral("00:00:00");
+  in.path = QStringLiteral("/m/x");
+  EntryVerdict v = EntryCheck::Series(in);
+  EXPECT_EQ(v.message, QStringLiteral("终止时间不能小于或等于起始时间。"));
+  in.end = QStringLiteral("09:00:00");
+  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("节目时长不能等于零。"));
+  EXPECT_EQ(EntryCheck::Series(in).field, EntryField::Length);
+  in.length = QStringLiteral("00:05:00");
+  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
+  in.path = QStringLiteral("/m/x.mp3");
+  v = EntryCheck::Series(in);
+  EXPECT_EQ(v.message, QStringLiteral("间隔不能为空。"));
+  EXPECT_EQ(v.caption, QStringLiteral("出错"));
+  EXPECT_EQ(v.field, EntryField::Interval);
+  for (const char* bad : {"0", "1440", "99999999999"}) {
+    in.interval = QLatin1String(bad);
+    v = EntryCheck::Series(in);
+    EXPECT_EQ(v.message, QStringLiteral("间隔至少为1。请重设")) << bad;
+    EXPECT_EQ(v.caption, QStringLiteral("提示"));
+  }
+  in.interval = QStringLiteral("1439");
+  EXPECT_EQ(EntryCheck::Series(in).intervalSeconds, 1439 * 60);
+  EXPECT_EQ(EntryCheck::IntervalText(60), QStringLiteral("1:00:00"));
+  EXPECT_EQ(EntryCheck::IntervalText(75), QStringLiteral("1:15:00"));
+  EXPECT_EQ(EntryCheck::IntervalText(5), QStringLiteral("0:05:00"));
+
+  EntryInput text;
+  text.kindIndex = kKindText;
+  text.text = QStringLiteral("x");
+  text.start = QStringLiteral("09:00:00");
+  text.end = QStringLiteral("08:00:00");
+  text.interval = QStringLiteral("10");
+  EXPECT_TRUE(EntryCheck::Series(text).ok) << "no time check for a text series";
+}
+
+TEST(EntrySeries, SlotsTable) {
+  auto starts = [](const QList<SeriesSlot>& s) {
+    QStringList out;
+    for (const auto& x : s) out.append(x.starttime + QLatin1Char('-') + x.endtime);
+    return out;
+  };
+  EXPECT_EQ(starts(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
+                                           QStringLiteral("00:05:00"), false)),
+            (QStringList{"08:00:00-08:05:00", "08:10:00-08:15:00", "08:20:00-08:25:00", "08:30:00-08:35:00",
+                         "08:40:00-08:45:00", "08:50:00-08:55:00", "09:00:00-09:05:00"}));
+  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 600,
+                                    QStringLiteral("00:05:00"), false)
+                .size(),
+            1);
+  const auto wrap = EntryStore::SeriesSlots(QStringLiteral("23:58:00"), QStringLiteral("23:59:00"), 3600,
+                                            QStringLiteral("00:05:00"), false);
+  ASSERT_EQ(wrap.size(), 1);
+  EXPECT_EQ(wrap[0].endtime, QStringLiteral("00:03:00"));
+  const auto text = EntryStore::SeriesSlots(QStringLiteral("07:00:00"), QStringLiteral("07:30:00"), 900,
+                                            QStringLiteral("00:00:00"), true);
+  EXPECT_EQ(starts(text), (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
+  EXPECT_TRUE(EntryStore::SeriesSlots(QStringLiteral("09:00:00"), QStringLiteral("08:00:00"), 60,
+                                      QStringLiteral("00:00:00"), true)
+                  .isEmpty());
+  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("00:00:00"), QStringLiteral("23:59:00"), 60,
+                                    QStringLiteral("00:00:30"), false)
+                .size(),
+            1440);
+}
+
+// The conflict test on an in-memory database.
+class Conflicts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), QStringLiteral(":memory:"), {}, {}, {},
+                                   orvane::db::Connection::Mode::CreateIfMissing));
+  }
+  int add(const QString& schedule, int jmlx, const QString& start, const QString& end,
+          const QString& channel = QStringLiteral("主通道")) {
+    EntryValues v;
+    v.Schedulen = schedule;
+    v.jmlx = jmlx;
+    v.starttime = start;
+    v.endtime = end;
+    v.mainchannel = channel;
+    EXPECT_TRUE(store.Insert(v));
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  bool clash(const QString& t, int jmlx, const QString& schedule = QStringLiteral("日常"),
+             const QString& channel = QStringLiteral("主通道"), int exclude = 0) {
+    return store.TimeConflicts(schedule, channel, t, jmlx, exclude);
+  }
+  TDataModule1 dm;
+  EntryStore store{dm};
+};
+
+TEST_F(Conflicts, SongSpansChannelsKindsAndSchedules) {
+  const QString day = QStringLiteral("日常");
+  const int song = add(day, 2, QStringLiteral("08:00:00"), QStringLiteral("08:10:00"));
+  add(day, 1, QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), QStringLiteral("副通道"));
+  EXPECT_TRUE(clash(QStringLiteral("08:10:00"), 1)) << "a start touching an end";
+  EXPECT_FALSE(clash(QStringLiteral("08:10:01"), 1));
+  EXPECT_TRUE(clash(QStringLiteral("07:59:59"), 3)) << "an end one second before a start";
+  EXPECT_FALSE(clash(QStringLiteral("07:59:58"), 1));
+  EXPECT_TRUE(clash(QStringLiteral("08:05:00"), 2));
+  EXPECT_FALSE(clash(QStringLiteral("09:02:00"), 1)) << "the second channel's entry";
+  EXPECT_TRUE(clash(QStringLiteral("09:02:00"), 1, day, QStringLiteral("副通道")));
+  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, QStringLiteral("周末"))) << "another schedule";
+  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, day, QStringLiteral("主通道"), song)) << "the entry itself";
+  EXPECT_FALSE(clash(QStringLiteral("00:00:00"), 1));
+  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 4)) << "a text is compared with texts only";
+}
+
+TEST_F(Conflicts, OtherKindsCompareExactTimesOfTheirOwnKind) {
+  const QString day = QStringLiteral("日常");
+  add(day, 4, QStringLiteral("07:00:00"), QStringLiteral("00:00:00"));
+  add(day, 5, QStringLiteral("10:00:00"), QStringLiteral("11:00:00"), QStringLiteral("副通道"));
+  add(day, 6, QStringLiteral("12:00:00"), QStringLiteral("13:00:00"));
+  add(day, 7, QStringLiteral("14:00:00"), QStringLiteral("14:30:00"));
+  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4));
+  EXPECT_FALSE(clash(QStringLiteral("07:00:01"), 4));
+  EXPECT_TRUE(clash(QStringLiteral("11:00:00"), 5)) << "any channel";
+  EXPECT_FALSE(clash(QStringLiteral("10:30:00"), 5)) << "inside a span is no clash for these kinds";
+  EXPECT_FALSE(clash(QStringLiteral("10:00:00"), 6)) << "MMS and HTTP radios are apart";
+  EXPECT_TRUE(clash(QStringLiteral("12:00:00"), 6));
+  EXPECT_TRUE(clash(QStringLiteral("14:30:00"), 7));
+  EXPECT_FALSE(clash(QStringLiteral("14:00:00"), 1));
+}
+
+TEST_F(Conflicts, HostileNamesAndBadRows) {
+  const QString hostile = QStringLiteral("a\" or \"1\"=\"1; drop table sjb; --:v1");
+  add(hostile, 1, QStringLiteral("08:00:00"), QStringLiteral("08:10:00"));
+  add(QStringLiteral("日常"), 1, QStringLiteral("8点"), QStringLiteral("09:00:00"));
+  EXPECT_TRUE(clash(QStringLiteral("08:05:00"), 1, hostile));
+  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, QStringLiteral("a\"")));
+  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1)) << "a row whose start is no time is skipped";
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb"));
+  EXPECT_EQ(dm.qry_temp.value(0, 0).toInt(), 2);
+}
+
+TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "CREATE TRIGGER refuse BEFORE INSERT ON sjb WHEN NEW.pname='早操3' BEGIN SELECT RAISE(ABORT,'full'); END;")));
+  EntryValues model;
+  model.pname = QStringLiteral("早操");
+  model.Schedulen = QStringLiteral("日常");
+  const auto series = EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
+                                              QStringLiteral("00:05:00"), false);
+  bool failed = false;
+  EXPECT_EQ(store.InsertSeries(model, series, true, &failed), 2);
+  EXPECT_TRUE(failed);
+  EXPECT_FALSE(dm.connection()->inTransaction());
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
+  ASSERT_EQ(dm.qry_temp.recordCount(), 2);
+  EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));
+}
+
+TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {
+  const QList<VoiceInfo> installed = orvane::EspeakVoiceCatalog().voices();
+  ASSERT_FALSE(installed.isEmpty());
+  const int preferred = PreferredVoiceIndex(installed);
+  ASSERT_GE(preferred, 0);
+  EXPECT_TRUE(installed.at(preferred).identifier.endsWith(QLatin1String("cmn-Latn-pinyin"), Qt::CaseInsensitive));
+  EXPECT_EQ(VoiceDisplayNames(installed).size(), installed.size());
+}

@@ -1,0 +1,753 @@
+// The add, edit and batch entry dialogs driven as the operator drives them, and the rows
+// they write.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+
+#include "scheduler/core/songlist.h"
+#include "scheduler/windows/Unit_lbbj.h"
+#include "scheduler/windows/Unit_sjbp_add.h"
+#include "scheduler/windows/Unit_sjbp_addmuch.h"
+#include "scheduler/windows/Unit_sjbp_edit.h"
+#include "scheduler/windows/songlistbox.h"
+#include "tests/scheduler/entryfakes.h"
+#include "tests/scheduler/modalhelper.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+namespace {
+const QString kDay = QStringLiteral("日常");
+
+// Picks an entry kind as the operator does, through the list.
+void pickKind(EntryDialog& d, int index) {
+  d.ComboBox_jmlx->setCurrentIndex(index);
+  emit d.ComboBox_jmlx->activated(index);
+}
+
+void setTimes(EntryDialog& d, const QTime& start, const QTime& end) {
+  d.DateTimePicker1->setTime(start);
+  d.DateTimePicker2->setTime(end);
+}
+
+// Answers the next file or folder picker with a path.
+void answerPicker(const QString& path, QString* title = nullptr) {
+  OnNextModal<QFileDialog>([path, title](QFileDialog* d) {
+    if (title) *title = d->windowTitle();
+    if (d->fileMode() == QFileDialog::Directory) {
+      d->setDirectory(path);
+    } else {
+      d->setDirectory(QFileInfo(path).absolutePath());
+      d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(path).fileName());
+    }
+    static_cast<QDialog*>(d)->accept();
+  });
+}
+}  // namespace
+
+class EntryDialogs : public SchedulerFixture {
+ protected:
+  void SetUp() override {
+    SchedulerFixture::SetUp();
+    voices.list = {voice("English (Great Britain)", "en-gb", "gmw/en"),
+                   voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin"),
+                   voice("VW Kate")};
+    clock.set(QDateTime(QDate(2025, 12, 5), QTime(7, 15, 0)));
+  }
+
+  EntryDialogContext context(bool channels = false) {
+    SystemServices s;
+    s.mediaProbe = &probe;
+    s.voices = &voices;
+    EntryDialogContext c{dm, s, clock, channels, [this](const QString& f) { opened.append(f); }};
+    return c;
+  }
+
+  // The columns of one row, by id (0: the last row).
+  QVariantMap row(int id = 0) {
+    if (id == 0) {
+      dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+      id = dm.qry_temp.value(0, 0).toInt();
+    }
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select * from sjb where id=:id"), {{":id", id}});
+    QVariantMap m;
+    for (const QString& f : dm.qry_temp.fieldNames()) m[f] = dm.qry_temp.field(f);
+    return m;
+  }
+  int rowCount() {
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  int insert(const EntryValues& v) {
+    EntryStore store(dm);
+    EXPECT_TRUE(store.Insert(v));
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  EntryValues stored(int jmlx, const QString& path, const QString& playmode, const QString& start = "08:00:00",
+                     const QString& end = "08:05:00") {
+    EntryValues v;
+    v.pname = QStringLiteral("课间");
+    v.starttime = start;
+    v.endtime = end;
+    v.slpath = path;
+    v.tlength = QStringLiteral("00:05:00");
+    v.playmode = playmode;
+    v.ivolume = QStringLiteral("70");
+    v.Schedulen = kDay;
+    v.jmlx = jmlx;
+    v.mainchannel = QStringLiteral("副通道");
+    return v;
+  }
+  QString makeProgram() {
+    const QString p = testing_support::writeFile(home.file(QStringLiteral("bin/bell.sh")), "#!/bin/sh\n");
+    QFile::setPermissions(p, QFile::permissions(p) | QFile::ExeOwner);
+    return p;
+  }
+
+  FakeProbe probe;
+  FakeVoices voices;
+  QStringList opened;
+};
+
+TEST_F(EntryDialogs, KindLayoutsOfTheAddDialog) {
+  TForm_sjbp_add d(context());
+  d.show();
+  EXPECT_EQ(Form_sjbp_add, &d);
+  EXPECT_EQ(d.caption(), QStringLiteral("增加节目单内容"));
+  EXPECT_EQ(d.ComboBox_jmlx->count(), 6);
+  EXPECT_EQ(d.ComboBox_jmlx->currentText(), QStringLiteral("单首歌曲"));
+  EXPECT_FALSE(d.ComboBox_channel->isVisible()) << "second channel off";
+  EXPECT_FALSE(d.Label7->isVisible());
+  EXPECT_EQ(d.DateTimePicker1->displayFormat(), QStringLiteral("HH:mm:ss"));
+  struct Row {
+    int index;
+    const char* label;
+    const char* button;
+    bool enabled;
+    const char* hint;
+    bool volume;
+  } rows[] = {{1, "文件夹：", "选择文件夹", true, "要修改请按右边的按钮", true},
+              {2, "歌曲列表：", "选择歌曲列表", true, "要修改请按右边的按钮", true},
+              {4, "网络电台：", "(填入mms或http网址)", false, "可直接粘贴网络电台网址", false},
+              {5, "外部软件：", "选择exe文件", true, "要修改请按右边的按钮", false},
+              {0, "单首歌曲：", "选择歌曲", true, "要修改请按右边的按钮", true}};
+  for (const Row& r : rows) {
+    d.Edit_slpath->setText(QStringLiteral("left over"));
+    pickKind(d, r.index);
+    EXPECT_EQ(d.Label_jmlxshow->text(), QString::fromUtf8(r.label));
+    EXPECT_EQ(d.Button_jmlx->text(), QString::fromUtf8(r.button));
+    EXPECT_EQ(d.Button_jmlx->isEnabled(), r.enabled);
+    EXPECT_EQ(d.Edit_slpath->toolTip(), QString::fromUtf8(r.hint));
+    EXPECT_EQ(d.Edit_vol->isVisible(), r.volume) << r.label;
+    EXPECT_EQ(d.Label_longer->isVisible(), r.volume);
+    EXPECT_EQ(d.ComboBox_playmode->isVisible(), r.volume);
+    EXPECT_TRUE(d.Edit_slpath->text().isEmpty()) << "a kind change clears the path";
+    EXPECT_TRUE(d.Panel_music->isVisible());
+    EXPECT_FALSE(d.Panel_txt->isVisible());
+  }
+  pickKind(d, 1);
+  EXPECT_EQ(d.ComboBox_playmode->count(), 4);
+  EXPECT_EQ(d.ComboBox_playmode->currentText(), QStringLiteral("随机播放"));
+  EXPECT_FALSE(d.ComboBox_playmode->isEditable()) << "a drop-down list";
+  pickKind(d, 4);
+  EXPECT_EQ(d.ComboBox_playmode->count(), 4) << "radio leaves the play modes alone";
+
+  d.DateTimePicker2->setTime(QTime(9, 0));
+  pickKind(d, 3);
+  EXPECT_FALSE(d.Panel_music->isVisible());
+  EXPECT_TRUE(d.Panel_txt->isVisible());
+  EXPECT_EQ(d.ComboBox_yyh->count(), 3);
+  EXPECT_EQ(d.ComboBox_yyh->itemText(2), QStringLiteral("(英文女声)VW Kate"));
+  EXPECT_EQ(d.ComboBox_yyhyl->itemText(2), QStringLiteral("VW Kate"));
+  EXPECT_EQ(d.ComboBox_yyh->currentIndex(), 1) << "the Mandarin voice is preferred";
+  EXPECT_EQ(d.ComboBox_yyhyl->currentIndex(), 1);
+  EXPECT_EQ(d.DateTimePicker2->time(), QTime(0, 0));
+  EXPECT_TRUE(d.Label7->isVisible());
+  EXPECT_EQ(d.Label7->text(), QStringLiteral("（对于语音播报，结束时间为00:00:00表示播完停止，也可手调）"));
+  d.ComboBox_yyh->setCurrentIndex(2);
+  emit d.ComboBox_yyh->activated(2);
+  EXPECT_EQ(d.ComboBox_yyhyl->currentText(), QStringLiteral("VW Kate"));
+
+  TForm_sjbp_add withChannels(context(true));
+  withChannels.show();
+  EXPECT_TRUE(withChannels.ComboBox_channel->isVisible());
+  pickKind(withChannels, 4);
+  EXPECT_FALSE(withChannels.ComboBox_channel->isVisible());
+}
+
+TEST_F(EntryDialogs, SongPickedLengthAndTheSaveChecks) {
+  const QString song = testing_support::writeFile(home.file(QStringLiteral("m/上课铃.mp3")), "x");
+  probe.lengths[song] = 205000;
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("“单首歌曲”　栏不能为空。"));
+  d.Edit_slpath->setText(QStringLiteral("/m/x.mp3"));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("结束时间不能小于或等于开始时间。")) << "both pickers at 00:00:00";
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked().back().flags, 16);
+  EXPECT_EQ(rowCount(), 0);
+
+  d.DateTimePicker1->setTime(QTime(8, 0));
+  QString title;
+  answerPicker(song, &title);
+  d.Button_jmlx->click();
+  EXPECT_EQ(title, QStringLiteral("请选择音视频文件或文本文件"));
+  EXPECT_EQ(d.Edit_slpath->text(), song);
+  EXPECT_EQ(d.DateTimePicker2->time(), QTime(8, 3, 28)) << "3:25 plus 3 s, read as 0:3:28";
+  EXPECT_EQ(d.Label_longer->text(), QStringLiteral("00:03:28"));
+  EXPECT_TRUE(d.Label7->isVisible());
+  EXPECT_EQ(d.Label7->text(), QStringLiteral("（结束时间已根据单首歌曲时长自动调整，也可按需手动调整）"));
+  d.DateTimePicker2->setTime(QTime(8, 10));
+  EXPECT_FALSE(d.Label7->isVisible()) << "the operator changed the end";
+  EXPECT_EQ(d.Label_longer->text(), QStringLiteral("00:10:00"));
+  d.DateTimePicker1->setTime(QTime(8, 1));
+  EXPECT_EQ(d.Label_longer->text(), QStringLiteral("00:09:00"));
+
+  // Conflicts with a song of the same schedule and channel.
+  insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "07:50:00", "08:01:00"));
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set mainchannel='主通道'"));
+  d.Edit_pname->setText(QStringLiteral("  \"第一节\" 课  "));
+  d.Edit_vol->setValue(80);
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("该节目“开始时间”与其它节目时间有交叉，请修改开始时间。"));
+  EXPECT_EQ(d.focusWidget(), d.DateTimePicker1) << "the focus goes to the start";
+  d.DateTimePicker1->setTime(QTime(8, 1, 1));
+  const int before = int(boxes.asked().size());
+  d.Button1->click();
+  EXPECT_EQ(int(boxes.asked().size()), before) << "saved without a message";
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_TRUE(d.Edit_pname->text().isEmpty());
+  EXPECT_TRUE(d.Edit_slpath->text().isEmpty());
+  const QVariantMap r = row();
+  EXPECT_EQ(r["pname"], QStringLiteral("\"第一节\" 课")) << "a double quote saves";
+  EXPECT_EQ(r["starttime"], QStringLiteral("08:01:01"));
+  EXPECT_EQ(r["endtime"], QStringLiteral("08:10:00"));
+  EXPECT_EQ(r["slpath"], song);
+  EXPECT_EQ(r["tlength"], QStringLiteral("00:08:59"));
+  EXPECT_EQ(r["playmode"], QStringLiteral("单曲播放"));
+  EXPECT_EQ(r["ivolume"].toInt(), 80);
+  EXPECT_EQ(r["Schedulen"], kDay);
+  EXPECT_EQ(r["jmlx"].toInt(), 1);
+  EXPECT_EQ(r["mainchannel"], QStringLiteral("主通道")) << "the hidden channel list's first item";
+  EXPECT_EQ(r["status"], QStringLiteral("待播"));
+}
+
+TEST_F(EntryDialogs, UnreadableSongLengthLeavesTheEndAtTheStart) {
+  const QString song = testing_support::writeFile(home.file(QStringLiteral("m/broken.mp3")), "x");
+  TForm_sjbp_add d(context());
+  d.show();
+  d.DateTimePicker1->setTime(QTime(9, 0));
+  answerPicker(song);
+  d.Button_jmlx->click();
+  EXPECT_EQ(d.DateTimePicker2->time(), QTime(9, 0));
+  EXPECT_FALSE(d.Label7->isVisible());
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("结束时间不能小于或等于开始时间。"));
+}
+
+TEST_F(EntryDialogs, RowsOfEveryOtherKind) {
+  const QString folder = home.file(QStringLiteral("empty folder"));
+  QDir().mkpath(folder);
+  const QString program = makeProgram();
+  TForm_sjbp_add d(context(true));
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+
+  // Folder, through the folder picker: an empty folder is warned about and kept.
+  pickKind(d, 1);
+  setTimes(d, QTime(10, 0), QTime(10, 30));
+  QString title;
+  answerPicker(folder, &title);
+  d.Button_jmlx->click();
+  EXPECT_EQ(title, QStringLiteral("请选择要播放的歌曲所在文件夹"));
+  EXPECT_EQ(QDir(d.Edit_slpath->text()), QDir(folder));
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("请注意，文件夹中没有歌曲!")));
+  EXPECT_EQ(boxes.asked().back().flags, 0);
+  QTest::mouseDClick(d.Edit_slpath, Qt::LeftButton);
+  ASSERT_EQ(opened.size(), 1) << "a double-click shows the folder";
+  d.Edit_slpath->setText(folder + QStringLiteral(" "));
+  d.ComboBox_playmode->setCurrentIndex(2);
+  d.ComboBox_channel->setCurrentIndex(1);
+  d.Button1->click();
+  QVariantMap r = row();
+  EXPECT_EQ(r["slpath"], folder) << "stored trimmed";
+  EXPECT_EQ(r["jmlx"].toInt(), 2);
+  EXPECT_EQ(r["playmode"], QStringLiteral("顺序循环"));
+  EXPECT_EQ(r["mainchannel"], QStringLiteral("副通道"));
+  EXPECT_EQ(r["tlength"], QStringLiteral("00:30:00"));
+
+  struct Case {
+    int kind;
+    QString path;
+    int jmlx;
+    QString playmode;
+  } cases[] = {{4, QStringLiteral("Http://radio.local/live"), 6, QStringLiteral("网络电台")},
+               {4, QStringLiteral("mms://radio.local/live"), 5, QStringLiteral("网络电台")},
+               {5, program, 7, QStringLiteral("外部软件")},
+               {2, QStringLiteral("/lists/早操.PL3"), 3, QStringLiteral("随机播放")}};
+  int hour = 11;
+  for (const Case& c : cases) {
+    TForm_sjbp_add e(context(true));
+    e.Edit_Schedulen->setText(kDay);
+    e.show();
+    pickKind(e, c.kind);
+    e.Edit_slpath->setText(c.path);
+    setTimes(e, QTime(hour, 0), QTime(hour, 20));
+    ++hour;
+    e.Button1->click();
+    ASSERT_FALSE(e.isVisible()) << qPrintable(c.path) << " " << qPrintable(boxes.asked().back().text);
+    r = row();
+    EXPECT_EQ(r["slpath"], c.path);
+    EXPECT_EQ(r["jmlx"].toInt(), c.jmlx);
+    EXPECT_EQ(r["playmode"], c.playmode);
+  }
+  EXPECT_EQ(rowCount(), 5);
+  TForm_sjbp_add e(context());
+  e.show();
+  pickKind(e, 4);
+  e.Edit_slpath->setText(QStringLiteral("rtsp://radio.local"));
+  setTimes(e, QTime(20, 0), QTime(20, 5));
+  e.Button1->click();
+  EXPECT_TRUE(boxes.asked().back().text.startsWith(QStringLiteral("网络电台网址要以MMS或HTTP开头！")));
+  EXPECT_TRUE(e.isVisible());
+}
+
+TEST_F(EntryDialogs, TextRowAndTheRepeatCount) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  pickKind(d, 3);
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("文本不能为空。"));
+  EXPECT_EQ(d.focusWidget(), d.Memo1);
+  d.Edit_pname->setText(QStringLiteral("广播"));
+  d.DateTimePicker1->setTime(QTime(7, 0));
+  d.Memo1->setPlainText(QStringLiteral("同学们好\n请到操场集合"));
+  d.Edit_speed->setValue(-3);
+  d.Edit_txtvol->setValue(90);
+  d.Edit_txtcs->setText(QStringLiteral("0"));
+  d.CheckBox_txthint->setChecked(true);
+  d.Button1->click();
+  ASSERT_FALSE(d.isVisible()) << qPrintable(boxes.asked().empty() ? QString() : boxes.asked().back().text);
+  const QVariantMap r = row();
+  EXPECT_EQ(r["slpath"], QStringLiteral("文本：同学们好\r\n请到操场集合..."));
+  EXPECT_EQ(r["txt"], QStringLiteral("同学们好\r\n请到操场集合"));
+  EXPECT_EQ(r["playmode"], QStringLiteral("Chinese (Mandarin, latin as Pinyin)|-3|90|1|1")) << "count forced to 1";
+  EXPECT_EQ(r["ivolume"].toInt(), 100);
+  EXPECT_EQ(r["jmlx"].toInt(), 4);
+  EXPECT_EQ(r["mainchannel"], QStringLiteral("副通道"));
+  EXPECT_EQ(r["starttime"], QStringLiteral("07:00:00"));
+  EXPECT_EQ(r["endtime"], QStringLiteral("00:00:00"));
+
+  // A second text at the same start clashes; at 00:00:00 it never does.
+  TForm_sjbp_add e(context());
+  e.Edit_Schedulen->setText(kDay);
+  e.show();
+  pickKind(e, 3);
+  e.Memo1->setPlainText(QStringLiteral("x"));
+  e.DateTimePicker1->setTime(QTime(7, 0));
+  e.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("该节目“开始时间”与其它节目时间有交叉，请修改开始时间。"));
+  e.DateTimePicker1->setTime(QTime(0, 0));
+  e.Button1->click();
+  EXPECT_FALSE(e.isVisible());
+  EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_F(EntryDialogs, AFailedSaveKeepsTheDialogAndWhatWasTyped) {
+  ASSERT_TRUE(dm.connection()->execScript(
+      QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON sjb BEGIN SELECT RAISE(ABORT,'disk full'); END;")));
+  TForm_sjbp_add d(context());
+  d.show();
+  pickKind(d, 4);
+  d.Edit_pname->setText(QStringLiteral("电台"));
+  d.Edit_slpath->setText(QStringLiteral("http://radio.local"));
+  setTimes(d, QTime(8, 0), QTime(9, 0));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("增加失败!"));
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("错误"));
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.Edit_pname->text(), QStringLiteral("电台"));
+  EXPECT_EQ(d.Edit_slpath->text(), QStringLiteral("http://radio.local"));
+  d.Button2->click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(Form_sjbp_add, nullptr);
+}
+
+TEST_F(EntryDialogs, SongListMadeInTheEditorComesBackToTheDialog) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  pickKind(d, 2);
+  d.Edit_pname->setText(QStringLiteral("早操"));
+  setTimes(d, QTime(8, 0), QTime(8, 20));
+  const QString expected = home.path() + QStringLiteral("/pl3/早操251205071500.pl3");
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(editor->Label_name->text(), expected);
+    EXPECT_EQ(editor->Label_bz->text(), QStringLiteral("new"));
+    EXPECT_EQ(editor->Label2->text(), QStringLiteral("（歌曲列表文件：") + expected + QStringLiteral("）"));
+    EXPECT_EQ(editor->parentWidget(), &d);
+    editor->AddFiles({QStringLiteral("/m/a.mp3"), QStringLiteral("/m/b.mp3")});
+    editor->close();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(d.Edit_slpath->text(), expected);
+  EXPECT_EQ(d.Label_longer->text(), QStringLiteral("00:20:00"));
+  EXPECT_TRUE(QFile::exists(expected));
+  d.Button1->click();
+  EXPECT_EQ(row()["slpath"], expected);
+  EXPECT_EQ(row()["jmlx"].toInt(), 3);
+}
+
+TEST_F(EntryDialogs, EditFillsEveryKindAndSavesByUpdate) {
+  const QString folder = home.file(QStringLiteral("music"));
+  QDir().mkpath(folder);
+  const QString program = makeProgram();
+  struct Case {
+    int jmlx;
+    QString path;
+    QString playmode;
+    int index;
+  } cases[] = {{1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲循环"), 0},
+               {2, folder, QStringLiteral("顺序播放"), 1},
+               {3, QStringLiteral("/l/a.pl3"), QStringLiteral("随机单曲"), 2},
+               {5, QStringLiteral("mms://r"), QStringLiteral("网络电台"), 4},
+               {6, QStringLiteral("http://r"), QStringLiteral("网络电台"), 4},
+               {7, program, QStringLiteral("外部软件"), 5}};
+  for (const Case& c : cases) {
+    // Each entry on its own hour, so the song kinds do not meet each other.
+    const QString hour = QString::asprintf("%.2d", 8 + c.jmlx);
+    const int id = insert(stored(c.jmlx, c.path, c.playmode, hour + ":00:00", hour + ":05:00"));
+    TForm_sjbp_edit d(context(true), id);
+    d.Edit_Schedulen->setText(kDay);
+    d.show();
+    EXPECT_EQ(d.caption(), QStringLiteral("修改节目单内容"));
+    EXPECT_EQ(d.ComboBox_jmlx->currentIndex(), c.index) << c.jmlx;
+    EXPECT_EQ(d.Edit_pname->text(), QStringLiteral("课间"));
+    EXPECT_EQ(d.DateTimePicker1->time(), QTime(8 + c.jmlx, 0));
+    EXPECT_EQ(d.DateTimePicker2->time(), QTime(8 + c.jmlx, 5));
+    EXPECT_EQ(d.Edit_slpath->text(), c.path);
+    EXPECT_EQ(d.Edit_vol->value(), 70);
+    EXPECT_EQ(d.Label_longer->text(), QStringLiteral("00:05:00"));
+    EXPECT_EQ(d.ComboBox_channel->currentText(), QStringLiteral("副通道"));
+    EXPECT_EQ(d.ComboBox_playmode->count(), c.jmlx == 1 ? 2 : 4);
+    if (c.jmlx <= 3) {
+      EXPECT_EQ(d.ComboBox_playmode->currentText(), c.playmode);
+    }
+    // Saving unchanged never clashes with the entry itself and changes nothing.
+    d.Button1->click();
+    ASSERT_FALSE(d.isVisible()) << c.jmlx << " " << qPrintable(boxes.asked().back().text);
+    const QVariantMap r = row(id);
+    EXPECT_EQ(r["jmlx"].toInt(), c.jmlx);
+    EXPECT_EQ(r["playmode"], c.playmode);
+    EXPECT_EQ(r["slpath"], c.path);
+    EXPECT_EQ(r["ivolume"].toInt(), 70);
+    EXPECT_EQ(r["mainchannel"], QStringLiteral("副通道"));
+  }
+  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_EQ(Form_sjbp_edit, nullptr);
+
+  // A web radio page saved with an MMS address becomes an internet radio address.
+  const int web = insert(stored(6, QStringLiteral("http://r"), QStringLiteral("网络电台"), "12:10:00", "12:50:00"));
+  TForm_sjbp_edit d(context(), web);
+  d.show();
+  EXPECT_EQ(d.Edit_Schedulen->text(), kDay) << "the row's schedule when the opener named none";
+  d.Edit_slpath->setText(QStringLiteral("MMS://other"));
+  d.Button1->click();
+  EXPECT_EQ(row(web)["jmlx"].toInt(), 5);
+  EXPECT_EQ(row(web)["Schedulen"], kDay);
+}
+
+TEST_F(EntryDialogs, EditOfATextKeepsAVoiceThisMachineLacks) {
+  EntryValues v = stored(4, QStringLiteral("文本：早上好..."), QStringLiteral("VW Liang|2|80|3|1"), "07:30:00", "00:00:00");
+  v.txt = QStringLiteral("早上好\r\n同学们");
+  const int id = insert(v);
+  TForm_sjbp_edit d(context(), id);
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  EXPECT_TRUE(d.Panel_txt->isVisible());
+  EXPECT_FALSE(d.Panel_music->isVisible());
+  EXPECT_EQ(d.Memo1->toPlainText(), QStringLiteral("早上好\n同学们"));
+  EXPECT_EQ(d.ComboBox_yyhyl->currentText(), QStringLiteral("VW Liang"));
+  EXPECT_TRUE(d.ComboBox_yyh->currentText().startsWith(QStringLiteral("(中文男声)VW Liang")));
+  EXPECT_EQ(d.ComboBox_yyh->count(), 4);
+  EXPECT_EQ(d.Edit_speed->value(), 2);
+  EXPECT_EQ(d.Edit_txtvol->value(), 80);
+  EXPECT_EQ(d.Edit_txtcs->text(), QStringLiteral("3"));
+  EXPECT_TRUE(d.CheckBox_txthint->isChecked());
+  EXPECT_EQ(d.DateTimePicker1->time(), QTime(7, 30));
+  EXPECT_EQ(d.DateTimePicker2->time(), QTime(0, 0));
+  d.Memo1->appendPlainText(QStringLiteral("再见"));
+  d.Button1->click();
+  ASSERT_FALSE(d.isVisible());
+  const QVariantMap r = row(id);
+  EXPECT_EQ(r["playmode"], QStringLiteral("VW Liang|2|80|3|1"));
+  EXPECT_EQ(r["txt"], QStringLiteral("早上好\r\n同学们\r\n再见"));
+  EXPECT_EQ(r["slpath"], QStringLiteral("文本：早上好\r\n同学们\r\n再见..."));
+  EXPECT_EQ(r["mainchannel"], QStringLiteral("副通道"));
+
+  // A stored hint of "0" leaves the box as the form has it.
+  v.playmode = QStringLiteral("VW Kate|0|100|1|0");
+  TForm_sjbp_edit e(context(), insert(v));
+  e.show();
+  EXPECT_FALSE(e.CheckBox_txthint->isChecked());
+  EXPECT_EQ(e.ComboBox_yyh->currentText(), QStringLiteral("(英文女声)VW Kate"));
+  EXPECT_EQ(e.ComboBox_yyh->count(), 3);
+}
+
+TEST_F(EntryDialogs, EditWithStoredValuesItCannotReadFillsDefaults) {
+  const int badTime = insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "8点", "08:05:00"));
+  {
+    TForm_sjbp_edit d(context(), badTime);
+    d.show();
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+    EXPECT_EQ(d.DateTimePicker1->time(), QTime(0, 0));
+    EXPECT_EQ(d.DateTimePicker2->time(), QTime(8, 5));
+    EXPECT_EQ(d.Edit_slpath->text(), QStringLiteral("/m/a.mp3")) << "the rest is filled";
+  }
+  boxes.clear();
+  const int badMode = insert(stored(2, QStringLiteral("/m"), QStringLiteral("乱序")));
+  {
+    TForm_sjbp_edit d(context(), badMode);
+    d.show();
+    EXPECT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(d.ComboBox_playmode->currentText(), QStringLiteral("随机播放"));
+  }
+  boxes.clear();
+  const int badParams = insert(stored(4, QStringLiteral("文本：x..."), QStringLiteral("VW Hui|快|100")));
+  {
+    TForm_sjbp_edit d(context(), badParams);
+    d.show();
+    EXPECT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(d.ComboBox_yyhyl->currentText(), QStringLiteral("Chinese (Mandarin, latin as Pinyin)"));
+    EXPECT_EQ(d.Edit_speed->value(), 0);
+    EXPECT_EQ(d.Edit_txtvol->value(), 100);
+    EXPECT_EQ(d.Edit_txtcs->text(), QStringLiteral("1"));
+  }
+  boxes.clear();
+  // A row deleted before the dialog opens.
+  TForm_sjbp_edit gone(context(), 9999);
+  gone.show();
+  EXPECT_EQ(boxes.asked().size(), 1u);
+  EXPECT_TRUE(testing_support::waitUntil([&] { return !gone.isVisible(); }, 2000));
+}
+
+TEST_F(EntryDialogs, EditConflictsAndAFailedUpdate) {
+  const int a = insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "08:00:00", "08:05:00"));
+  insert(stored(1, QStringLiteral("/m/b.mp3"), QStringLiteral("单曲播放"), "09:00:00", "09:05:00"));
+  TForm_sjbp_edit d(context(true), a);
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  setTimes(d, QTime(9, 5), QTime(9, 10));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("该节目“开始时间”与其它节目时间有交叉，请修改开始时间。"));
+  d.ComboBox_channel->setCurrentIndex(0);
+  d.Button1->click();
+  EXPECT_FALSE(d.isVisible()) << "on the other channel it fits";
+  EXPECT_EQ(row(a)["starttime"], QStringLiteral("09:05:00"));
+
+  // The row goes away while the dialog is open: the update fails and says so.
+  TForm_sjbp_edit e(context(), a);
+  e.show();
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", a}});
+  e.DateTimePicker1->setTime(QTime(6, 0));
+  e.DateTimePicker2->setTime(QTime(6, 1));
+  e.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("修改失败!"));
+  EXPECT_TRUE(e.isVisible());
+  EXPECT_EQ(rowCount(), 1);
+}
+
+TEST_F(EntryDialogs, EditOpensTheExistingSongList) {
+  const QString list = testing_support::writeFile(home.file(QStringLiteral("lists/a.pl3")), "/m/1.mp3\r\n/m/2.mp3\r\n");
+  const int id = insert(stored(3, list, QStringLiteral("顺序播放")));
+  TForm_sjbp_edit d(context(), id);
+  d.show();
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(editor->Label_bz->text(), QStringLiteral("edit"));
+    EXPECT_EQ(editor->Label_name->text(), list);
+    EXPECT_EQ(editor->Label1->text(), QStringLiteral("共有歌曲：2"));
+    EXPECT_EQ(editor->ListBox1->lines(), (QStringList{QStringLiteral("/m/1.mp3"), QStringLiteral("/m/2.mp3")}));
+    editor->Button4->click();
+    editor->close();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(d.Edit_slpath->text(), list);
+  QFile f(list);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("/m/1.mp3\r\n/m/2.mp3\r\n")) << "an emptied list is not saved";
+
+  // A list that cannot be read stops the picker; the path stays.
+  d.Edit_slpath->setText(home.file(QStringLiteral("gone.pl3")));
+  d.Button_jmlx->click();
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("错误"));
+  EXPECT_EQ(d.Edit_slpath->text(), home.file(QStringLiteral("gone.pl3")));
+  EXPECT_EQ(Form_lbbj, nullptr);
+
+  // Changing the kind to a song list makes a new one.
+  pickKind(d, 2);
+  d.Edit_pname->setText(QStringLiteral("课间"));
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(editor->Label_name->text(), home.path() + QStringLiteral("/pl3/课间251205071500.pl3"));
+    editor->AddFiles({QStringLiteral("/m/x.mp3")});
+    editor->close();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(d.Edit_slpath->text(), home.path() + QStringLiteral("/pl3/课间251205071500.pl3"));
+}
+
+TEST_F(EntryDialogs, BatchSeriesTable) {
+  TForm_sjbp_addmuch d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  EXPECT_EQ(d.caption(), QStringLiteral("批量增加节目单内容"));
+  EXPECT_TRUE(d.CheckBox_jmnameauto->isChecked());
+  EXPECT_EQ(Form_sjbp_addmuch, &d);
+  pickKind(d, 4);
+  EXPECT_TRUE(d.DateTimePicker3->isVisible()) << "the length stays for a radio series";
+  d.Edit_slpath->setText(QStringLiteral("http://radio.local"));
+  d.Edit_pname->setText(QStringLiteral(" 早操 "));
+  setTimes(d, QTime(8, 0), QTime(9, 0));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("节目时长不能等于零。"));
+  d.DateTimePicker3->setTime(QTime(0, 5));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("间隔不能为空。"));
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("出错"));
+  QTest::keyClicks(d.Edit_jg, QStringLiteral("1a4-40"));
+  EXPECT_EQ(d.Edit_jg->text(), QStringLiteral("1440")) << "digits only";
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("间隔至少为1。请重设"));
+  EXPECT_EQ(rowCount(), 0);
+  d.Edit_jg->setText(QStringLiteral("10"));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加7条节目单!"));
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked().back().flags, 0);
+  EXPECT_FALSE(d.isVisible());
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname,starttime,endtime,tlength,jmlx,playmode from sjb order by id"));
+  ASSERT_EQ(dm.qry_temp.recordCount(), 7);
+  for (int k = 0; k < 7; ++k) {
+    EXPECT_EQ(dm.qry_temp.value(k, 0).toString(), QStringLiteral("早操") + QString::number(k + 1));
+    EXPECT_EQ(dm.qry_temp.value(k, 1).toString(), QTime(8, 0).addSecs(600 * k).toString(QStringLiteral("HH:mm:ss")));
+    EXPECT_EQ(dm.qry_temp.value(k, 2).toString(), QTime(8, 5).addSecs(600 * k).toString(QStringLiteral("HH:mm:ss")));
+    EXPECT_EQ(dm.qry_temp.value(k, 3).toString(), QStringLiteral("00:05:00"));
+    EXPECT_EQ(dm.qry_temp.value(k, 4).toInt(), 6);
+    EXPECT_EQ(dm.qry_temp.value(k, 5).toString(), QStringLiteral("网络电台"));
+  }
+}
+
+TEST_F(EntryDialogs, BatchTextsNumberingAndWrap) {
+  TForm_sjbp_addmuch d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  pickKind(d, 3);
+  EXPECT_EQ(d.DateTimePicker3->time(), QTime(0, 0));
+  EXPECT_TRUE(d.Label7->isVisible());
+  d.Memo1->setPlainText(QStringLiteral("请做眼保健操"));
+  d.CheckBox_jmnameauto->setChecked(false);
+  d.Edit_pname->setText(QStringLiteral("眼操"));
+  setTimes(d, QTime(9, 0), QTime(8, 0));
+  d.Edit_jg->setText(QStringLiteral("30"));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加0条节目单!")) << "latest before first: no row";
+  EXPECT_FALSE(d.isVisible());
+
+  TForm_sjbp_addmuch e(context());
+  e.Edit_Schedulen->setText(kDay);
+  e.show();
+  pickKind(e, 3);
+  e.Memo1->setPlainText(QStringLiteral("请做眼保健操"));
+  e.CheckBox_jmnameauto->setChecked(false);
+  e.Edit_pname->setText(QStringLiteral("眼操"));
+  setTimes(e, QTime(9, 0), QTime(10, 0));
+  e.Edit_jg->setText(QStringLiteral("30"));
+  e.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加3条节目单!"));
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname,endtime,jmlx,txt,mainchannel from sjb order by id"));
+  ASSERT_EQ(dm.qry_temp.recordCount(), 3);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(dm.qry_temp.value(k, 0).toString(), QStringLiteral("眼操"));
+    EXPECT_EQ(dm.qry_temp.value(k, 1).toString(), QStringLiteral("00:00:00"));
+    EXPECT_EQ(dm.qry_temp.value(k, 2).toInt(), 4);
+    EXPECT_EQ(dm.qry_temp.value(k, 3).toString(), QStringLiteral("请做眼保健操"));
+    EXPECT_EQ(dm.qry_temp.value(k, 4).toString(), QStringLiteral("副通道"));
+  }
+
+  // A song series whose entries run past midnight; the length comes from the picked song.
+  const QString song = testing_support::writeFile(home.file(QStringLiteral("m/夜曲.mp3")), "x");
+  probe.lengths[song] = 297000;  // 4:57 plays as 5:00
+  TForm_sjbp_addmuch f(context());
+  f.Edit_Schedulen->setText(kDay);
+  f.show();
+  answerPicker(song);
+  f.Button_jmlx->click();
+  EXPECT_EQ(f.DateTimePicker3->time(), QTime(0, 5));
+  EXPECT_EQ(f.Label7->text(), QStringLiteral("（节目时长已根据单首歌曲时长自动调整，也可按需手动调整）"));
+  EXPECT_TRUE(f.Label7->isVisible());
+  setTimes(f, QTime(23, 28), QTime(23, 58));
+  f.Edit_jg->setText(QStringLiteral("30"));
+  f.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加2条节目单!"));
+  EXPECT_EQ(row()["endtime"], QStringLiteral("00:03:00"));
+}
+
+TEST_F(EntryDialogs, BatchFailureKeepsTheRowsBeforeAndTheDialog) {
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "CREATE TRIGGER refuse BEFORE INSERT ON sjb WHEN NEW.starttime='08:02:00' BEGIN SELECT RAISE(ABORT,'x'); END;")));
+  TForm_sjbp_addmuch d(context());
+  d.show();
+  pickKind(d, 4);
+  d.Edit_slpath->setText(QStringLiteral("http://r"));
+  setTimes(d, QTime(8, 0), QTime(8, 10));
+  d.DateTimePicker3->setTime(QTime(0, 0, 30));
+  d.Edit_jg->setText(QStringLiteral("1"));
+  d.Button1->click();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("增加失败!"));
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(rowCount(), 2);
+}
+
+TEST_F(EntryDialogs, BatchSongListComesBackToTheBatchDialog) {
+  TForm_sjbp_addmuch d(context());
+  d.show();
+  pickKind(d, 2);
+  d.Edit_pname->setText(QStringLiteral("课间"));
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(editor->Label_bz->text(), QStringLiteral("newmuch"));
+    editor->AddFiles({QStringLiteral("/m/a.mp3")});
+    editor->close();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(d.Edit_slpath->text(), home.path() + QStringLiteral("/pl3/课间251205071500.pl3"));
+}
+
+TEST_F(EntryDialogs, ShownModallyTheSaveAndTheCancelEndTheDialog) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  OnNextModal<TForm_sjbp_add>([](TForm_sjbp_add* w) {
+    pickKind(*w, 4);
+    w->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    setTimes(*w, QTime(6, 0), QTime(6, 30));
+    w->Button1->click();
+  });
+  EXPECT_EQ(d.ShowModal(), orvane::Form::mrOk);
+  EXPECT_EQ(rowCount(), 1);
+  TForm_sjbp_add e(context());
+  OnNextModal<TForm_sjbp_add>([](TForm_sjbp_add* w) { w->Button2->click(); });
+  EXPECT_EQ(e.ShowModal(), orvane::Form::mrCancel);
+  EXPECT_EQ(rowCount(), 1);
+}

@@ -1,0 +1,208 @@
+// Song-list files, the song-list editor and the song-list window.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTest>
+
+#include "platform/msgbox/messagebox.h"
+#include "scheduler/core/songlist.h"
+#include "scheduler/windows/Unit_lbbj.h"
+#include "scheduler/windows/Unit_lbch.h"
+#include "scheduler/windows/songlistbox.h"
+#include "tests/scheduler/modalhelper.h"
+#include "tests/support/testsupport.h"
+
+namespace {
+QByteArray bytesOf(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+QPoint centreOf(SongListBox* box, int row) { return box->visualItemRect(box->item(row)).center(); }
+}  // namespace
+
+TEST(SongListFile, BytesAndEncodings) {
+  testing_support::TempHome home;
+  const QString path = home.file(QStringLiteral("a.pl3"));
+  ASSERT_TRUE(SongList::Write(path, {QStringLiteral("/m/1.mp3"), QStringLiteral("/m/早操.mp3")}));
+  EXPECT_EQ(bytesOf(path), QByteArray("/m/1.mp3\r\n/m/\xE6\x97\xA9\xE6\x93\x8D.mp3\r\n"));
+  bool ok = false;
+  EXPECT_EQ(SongList::Read(path, &ok), (QStringList{QStringLiteral("/m/1.mp3"), QStringLiteral("/m/早操.mp3")}));
+  EXPECT_TRUE(ok);
+
+  ASSERT_TRUE(SongList::Write(path, {QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
+  EXPECT_EQ(bytesOf(path), QByteArray("a\r\n\r\nb\r\n\r\n")) << "empty lines are kept";
+  EXPECT_EQ(SongList::Read(path), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
+
+  QStringEncoder gb("GB18030");
+  const QString old = QStringLiteral("D:\\歌曲\\运动员进行曲.mp3");
+  testing_support::writeFile(path, QByteArray(gb(old)) + "\r\nD:\\b.wav\rD:\\c.mid\nD:\\d.mp3");
+  EXPECT_EQ(SongList::Read(path),
+            (QStringList{old, QStringLiteral("D:\\b.wav"), QStringLiteral("D:\\c.mid"), QStringLiteral("D:\\d.mp3")}));
+
+  SongList::Read(home.file(QStringLiteral("missing.pl3")), &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_TRUE(SongList::IsBlank({QStringLiteral(" "), QString(), QStringLiteral("\t")}));
+  EXPECT_FALSE(SongList::IsBlank({QString(), QStringLiteral("x")}));
+}
+
+TEST(SongListFile, NamesAndTheListFolder) {
+  testing_support::TempHome home;
+  const QDateTime at(QDate(2025, 12, 5), QTime(7, 15, 0));
+  EXPECT_EQ(SongList::NewListPath(QStringLiteral(" 早操 "), at), home.path() + QStringLiteral("/pl3/早操251205071500.pl3"));
+  EXPECT_EQ(SongList::NewListPath(QStringLiteral("a/b\\c\td"), at), home.path() + QStringLiteral("/pl3/a_b_c_d251205071500.pl3"));
+  EXPECT_EQ(SongList::NameLine(QStringLiteral("D:\\lists\\早操.pl3")), QStringLiteral("歌曲列表文件名：早操.pl3"));
+  EXPECT_EQ(SongList::NameLine(QStringLiteral("/srv/lists/课间.pl3")), QStringLiteral("歌曲列表文件名：课间.pl3"));
+
+  // The home folder's list folder is made when missing; no other folder is.
+  EXPECT_TRUE(SongList::Write(SongList::NewListPath(QStringLiteral("x"), at), {QStringLiteral("/m/a.mp3")}));
+  EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("pl3/x251205071500.pl3"))));
+  EXPECT_FALSE(SongList::Write(home.file(QStringLiteral("elsewhere/y.pl3")), {QStringLiteral("/m/a.mp3")}));
+}
+
+TEST(SongListEditor, AddRemoveAndMoveItems) {
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  TForm_lbbj editor;
+  editor.show();
+  EXPECT_EQ(editor.caption(), QStringLiteral("歌曲列表编辑"));
+  EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：0"));
+  editor.AddFiles({QStringLiteral("/m/a.mp3")});
+  const QStringList three{QStringLiteral("/m/b.mp3"), QStringLiteral("/m/c.mp3"), QStringLiteral("/m/d.mp3")};
+  // Through the real picker: three files picked at once come after the existing one in order.
+  for (const QString& f : three) testing_support::writeFile(home.file(QStringLiteral("m/")) + f.mid(3), "x");
+  OnNextModal<QFileDialog>([&](QFileDialog* d) {
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("请选择音视频文件"));
+    EXPECT_TRUE(d->testOption(QFileDialog::DontUseNativeDialog));
+    d->setDirectory(home.file(QStringLiteral("m")));
+    d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("\"b.mp3\" \"c.mp3\" \"d.mp3\""));
+    static_cast<QDialog*>(d)->accept();
+  });
+  editor.Button1->click();
+  const QString m = home.file(QStringLiteral("m/"));
+  ASSERT_EQ(editor.ListBox1->lines(),
+            (QStringList{QStringLiteral("/m/a.mp3"), m + "b.mp3", m + "c.mp3", m + "d.mp3"}));
+  EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：4"));
+
+  SongListBox* box = editor.ListBox1;
+  box->setLines({"a", "b", "c", "d"});
+  editor.Button6->click();
+  EXPECT_EQ(box->count(), 4) << "nothing selected, nothing removed";
+  box->setFocus();
+  box->setCurrentRow(0);
+  QTest::keyClick(box, Qt::Key_Up);
+  EXPECT_EQ(box->lines(), (QStringList{"a", "b", "c", "d"}));
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(box->lines(), (QStringList{"b", "a", "c", "d"}));
+  EXPECT_EQ(box->currentRow(), 1) << "the selection follows the item";
+  QTest::keyClick(box, Qt::Key_Down);
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(box->lines(), (QStringList{"b", "c", "d", "a"}));
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(box->lines(), (QStringList{"b", "c", "d", "a"})) << "Down on the last item";
+  EXPECT_EQ(box->currentRow(), 3);
+  QTest::keyClick(box, Qt::Key_Up);
+  EXPECT_EQ(box->lines(), (QStringList{"b", "c", "a", "d"}));
+  EXPECT_EQ(box->currentRow(), 2);
+
+  box->setCurrentRow(0);
+  box->ListBox1DragDrop(QPoint(5, box->viewport()->height() - 2));
+  EXPECT_EQ(box->lines(), (QStringList{"c", "a", "d", "b"})) << "dropped below the last item: to the end";
+  EXPECT_EQ(box->currentRow(), 3);
+  box->ListBox1DragDrop(centreOf(box, 3));
+  EXPECT_EQ(box->lines(), (QStringList{"c", "a", "d", "b"})) << "onto itself";
+  box->ListBox1DragDrop(centreOf(box, 1));
+  EXPECT_EQ(box->lines(), (QStringList{"c", "b", "a", "d"}));
+  EXPECT_EQ(box->currentRow(), 1);
+  editor.Button6->click();
+  EXPECT_EQ(box->lines(), (QStringList{"c", "a", "d"}));
+  EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：3"));
+  editor.Button4->click();
+  EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：0"));
+  editor.close();
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST(SongListEditor, ClosingSavesOnlyAListThatIsNotBlank) {
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  const QString path = SongList::NewListPath(QStringLiteral("早操"), QDateTime(QDate(2025, 12, 5), QTime(7, 15)));
+  {
+    TForm_lbbj editor;
+    editor.Label_name->setText(path);
+    editor.show();
+    editor.AddFiles({QStringLiteral(" "), QString()});
+    editor.close();
+    EXPECT_FALSE(QFile::exists(path)) << "blank lines only: nothing saved";
+    EXPECT_EQ(Form_lbbj, nullptr);
+  }
+  TForm_lbbj editor;
+  editor.Label_name->setText(path);
+  editor.show();
+  editor.AddFiles({QStringLiteral("/m/a.mp3"), QString(), QStringLiteral("/m/b.mp3")});
+  editor.close();
+  EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n\r\n/m/b.mp3\r\n")) << "the pl3 folder was made";
+
+  // A list that cannot be saved is reported.
+  TForm_lbbj failing;
+  failing.Label_name->setText(home.file(QStringLiteral("no/such/folder/x.pl3")));
+  failing.show();
+  failing.AddFiles({QStringLiteral("/m/a.mp3")});
+  failing.close();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_TRUE(boxes.asked()[0].text.endsWith(QStringLiteral("x.pl3")));
+}
+
+TEST(SongListWindow, LoadsChangesAndSavesItsFile) {
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  const QString path = testing_support::writeFile(home.file(QStringLiteral("lists/早操.pl3")), "/m/a.mp3\r\n/m/b.mp3\r\n");
+  auto* w = new TForm_lb(path);
+  w->show();
+  EXPECT_EQ(w->caption(), QStringLiteral("查看歌曲列表内容"));
+  EXPECT_EQ(w->Label1->text(), QStringLiteral("歌曲列表文件名：早操.pl3"));
+  EXPECT_EQ(w->Label2->text(), QStringLiteral("(共 2 首)"));
+  EXPECT_EQ(Form_lb, w);
+  w->AddFiles({QStringLiteral("/m/c.mp3")});
+  EXPECT_EQ(w->Label2->text(), QStringLiteral("(共 3 首)"));
+  w->ListBox1->setCurrentRow(0);
+  w->Button3->click();
+  w->Button4->click();
+  EXPECT_EQ(bytesOf(path), QByteArray("/m/b.mp3\r\n/m/c.mp3\r\n"));
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("保存列表成功。")));
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked().back().flags, 0);
+  EXPECT_FALSE(w->isVisible());
+  EXPECT_EQ(Form_lb, nullptr);
+  delete w;
+}
+
+TEST(SongListWindow, AListThatCannotBeReadAsksBeforeItIsOverwritten) {
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  const QString path = home.file(QStringLiteral("missing.pl3"));
+  TForm_lb w(path);
+  w.show();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_TRUE(w.loadFailed());
+  EXPECT_EQ(w.Label1->text(), QStringLiteral("歌曲列表文件名："));
+  EXPECT_EQ(w.Label2->text(), QString());
+  EXPECT_EQ(w.ListBox1->count(), 0);
+  w.AddFiles({QStringLiteral("/m/a.mp3")});
+  boxes.queueAnswer(orvane::mb::IDCANCEL);
+  w.Button4->click();
+  EXPECT_EQ(boxes.asked().back().flags, 33);
+  EXPECT_FALSE(QFile::exists(path));
+  EXPECT_TRUE(w.isVisible());
+  boxes.queueAnswer(orvane::mb::IDOK);
+  w.Button4->click();
+  EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n"));
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("保存列表成功。")));
+}
