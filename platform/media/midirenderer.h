@@ -1,38 +1,35 @@
-// MIDI files rendered to wave files with a General MIDI soundfont, so the players can play
-// them like any other sound file. Renderings are kept for the life of the program.
+// MIDI files played through a General MIDI soundfont: each one is rendered while it plays
+// into a stream of wave data that the players read like any other sound file.
 #pragma once
 
-#include <QHash>
-#include <QStringList>
 #include <QString>
-#include <QTemporaryDir>
+#include <QStringList>
+#include <memory>
+#include <optional>
 
 namespace orvane {
+
+class MidiStream;
 
 class MidiRenderer {
  public:
   // Debian's General MIDI soundfonts, the preferred first.
   static QStringList debianSoundfonts();
-  // The soundfont is the first of the candidates that exists; with none, rendering fails.
+  // The soundfont is the first of the candidates that exists; with none, MIDI files fail.
   explicit MidiRenderer(const QStringList& candidates = debianSoundfonts());
 
-  struct Result {
-    bool ok = false;
-    QString wavPath;
-    qint64 lengthMs = 0;
-    QString message;
-  };
-  // Renders the file (or returns the earlier rendering of the same unchanged file). Gives
-  // up when rendering takes longer than timeoutMs.
-  Result render(const QString& midiPath, int timeoutMs);
+  // Starts rendering a MIDI file; null (and why) when there is no soundfont or the file is
+  // not a readable MIDI file.
+  std::unique_ptr<MidiStream> start(const QString& midiPath, QString* error) const;
+  // How long the file plays; nothing when it cannot be played.
+  std::optional<qint64> lengthMs(const QString& midiPath) const;
 
   const QString& soundfont() const { return soundfont_; }
+  static bool isMidiFile(const QString& path);
   static constexpr int kSampleRate = 44100;
 
  private:
   QString soundfont_;
-  QTemporaryDir dir_;
-  QHash<QString, Result> done_;  // by path, size and modification time
 };
 
 }  // namespace orvane

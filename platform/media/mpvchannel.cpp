@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/media/midirenderer.h"
+#include "platform/media/midistream.h"
 
 namespace orvane {
 
@@ -88,14 +89,6 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
   ++generation_;
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
-  QString file = path;
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi") || suffix == QLatin1String("rmi")) {
-    if (!midi_) return MediaResult::failure(QStringLiteral("MIDI files cannot be played here"));
-    const MidiRenderer::Result rendered = midi_->render(path, timeoutMs);
-    if (!rendered.ok) return MediaResult::failure(rendered.message);
-    file = rendered.wavPath;
-  }
   if (kind_ == ChannelKind::MediaPlayer) {
     if (videoWindow_ != 0) {
       int64_t wid = int64_t(videoWindow_);
@@ -106,8 +99,22 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
       mpv_set_property_string(mpv_.get(), "vid", "no");
     }
   }
-  const MpvHandle::Loaded loaded = mpv_.load(file, timeoutMs, [this](mpv_event* e) { handle(e); });
-  if (!loaded.ok) return MediaResult::failure(loaded.message);
+  const auto other = [this](mpv_event* e) { handle(e); };
+  MpvHandle::Loaded loaded;
+  if (MidiRenderer::isMidiFile(path)) {
+    if (!midi_) return MediaResult::failure(QStringLiteral("MIDI files cannot be played here"));
+    QString why;
+    midiStream_ = midi_->start(path, &why);
+    if (!midiStream_) return MediaResult::failure(why);
+    loaded = mpv_.loadStream(midiStream_->takeReadFd(), timeoutMs, other);
+    loaded.lengthMs = midiStream_->lengthMs();
+  } else {
+    loaded = mpv_.load(path, timeoutMs, other);
+  }
+  if (!loaded.ok) {
+    midiStream_.reset();
+    return MediaResult::failure(loaded.message);
+  }
   entryId_ = loaded.entryId;
   restarted_ = false;
   lengthMs_ = loaded.lengthMs;
@@ -146,6 +153,7 @@ void MpvChannel::close() {
   if (mode_ == MediaMode::NotOpen) return;
   mpv_.setFlag("pause", true);
   mpv_.command({"stop"});
+  midiStream_.reset();
   mode_ = MediaMode::NotOpen;
   entryId_ = -1;
   path_.clear();

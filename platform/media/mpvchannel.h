@@ -13,6 +13,7 @@ struct mpv_event;
 namespace orvane {
 
 class MidiRenderer;
+class MidiStream;
 struct MpvWakeTarget;
 
 class MpvChannel : public MediaChannel {
@@ -61,6 +62,7 @@ class MpvChannel : public MediaChannel {
   std::unique_ptr<MpvWakeTarget> wake_;
   MpvHandle mpv_;
   std::shared_ptr<MidiRenderer> midi_;
+  std::unique_ptr<MidiStream> midiStream_;  // the MIDI file playing, rendered as it plays
   bool silentNoticed_ = false;
   MediaMode mode_ = MediaMode::NotOpen;
   QString path_;

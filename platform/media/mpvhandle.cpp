@@ -2,8 +2,10 @@
 #include "platform/media/mpvhandle.h"
 
 #include <mpv/client.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <clocale>
 #include <cmath>
@@ -96,23 +98,37 @@ void MpvHandle::command(std::initializer_list<const char*> args) {
 }
 
 MpvHandle::Loaded MpvHandle::load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other) {
-  Loaded r;
-  if (!h_) {
-    r.message = error_;
-    return r;
-  }
   // libmpv would also take addresses and option strings; a channel plays local files only.
   const QFileInfo info(path);
   if (!info.isFile()) {
+    Loaded r;
     r.message = QStringLiteral("no such file");
     return r;
   }
-  const QByteArray file = info.absoluteFilePath().toUtf8();
+  return loadTarget(QFile::encodeName(info.absoluteFilePath()), timeoutMs, other, nullptr);
+}
+
+MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other) {
+  bool commandFailed = false;
+  Loaded r = loadTarget("fdclose://" + QByteArray::number(fd), timeoutMs, other, &commandFailed);
+  if (commandFailed) ::close(fd);  // libmpv never took it
+  return r;
+}
+
+MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
+                                        const std::function<void(mpv_event*)>& other, bool* commandFailed) {
+  Loaded r;
+  if (!h_) {
+    if (commandFailed) *commandFailed = true;
+    r.message = error_;
+    return r;
+  }
   setFlag("pause", true);
-  const char* args[] = {"loadfile", file.constData(), "replace", nullptr};
+  const char* args[] = {"loadfile", target.constData(), "replace", nullptr};
   mpv_node result;
   const int rc = mpv_command_ret(h_, args, &result);
   if (rc < 0) {
+    if (commandFailed) *commandFailed = true;
     r.message = QString::fromUtf8(mpv_error_string(rc));
     return r;
   }

@@ -51,6 +51,8 @@ class MpvHandle {
   // Loads the file paused and waits for "loaded" or "failed", at most timeoutMs. Events of
   // earlier files met on the way go to `other`. A timeout unloads the file again.
   Loaded load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
+  // The same for a stream read from a descriptor, which libmpv closes when done with it.
+  Loaded loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
 
   void setFlag(const char* name, bool value);
   void setDouble(const char* name, double value);
@@ -58,6 +60,9 @@ class MpvHandle {
   void command(std::initializer_list<const char*> args);
 
  private:
+  Loaded loadTarget(const QByteArray& target, int timeoutMs, const std::function<void(mpv_event*)>& other,
+                    bool* commandFailed);
+
   mpv_handle* h_ = nullptr;
   QString error_;
 };

@@ -14,13 +14,8 @@ MpvMediaProbe::MpvMediaProbe(std::shared_ptr<MidiRenderer> midi) : midi_(std::mo
 MpvMediaProbe::~MpvMediaProbe() = default;
 
 std::optional<qint64> MpvMediaProbe::lengthMs(const QString& path, int timeoutMs) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi") || suffix == QLatin1String("rmi")) {
-    if (!midi_) return std::nullopt;
-    const MidiRenderer::Result r = midi_->render(path, timeoutMs);
-    if (!r.ok) return std::nullopt;
-    return r.lengthMs;
-  }
+  // A MIDI file is measured from its own tempo map; nothing needs to be rendered.
+  if (MidiRenderer::isMidiFile(path)) return midi_ ? midi_->lengthMs(path) : std::nullopt;
   if (!mpv_) {
     // Made on first use: nothing of it sounds, and it never holds an audio device.
     MpvSettings silent;

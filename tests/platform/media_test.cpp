@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "platform/media/midifile.h"
 #include "platform/media/midirenderer.h"
+#include "platform/media/midistream.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvchannel.h"
 #include "platform/media/mpvmediaprobe.h"
@@ -143,24 +145,81 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
   EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(5000), 100.0);
 }
 
-TEST_F(MediaTest, MidiFilesAreRenderedAndPlayed) {
-  const QString mid = testing_support::writeMidi(file("tune.MID"), 2);
+TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   if (MidiRenderer().soundfont().isEmpty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const QString mid = testing_support::writeMidi(file("tune.MID"), 2);
   auto c = channel();
   QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
   const MediaResult r = c->open(mid);
   ASSERT_TRUE(r.ok) << qPrintable(r.message);
-  EXPECT_GE(c->lengthMs(), 900);   // two half-second notes
-  EXPECT_LE(c->lengthMs(), 6000);  // and their ring-out, which depends on the soundfont
+  EXPECT_EQ(c->lengthMs(), 1000);  // two half-second notes
   EXPECT_EQ(c->fileName(), mid);
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
 
+  // Four dense minutes open at once: nothing waits for the whole rendering.
+  const QString dense = testing_support::writeMidi(file("dense.mid"), 1920, 8, 24);
+  QElapsedTimer t;
+  t.start();
+  ASSERT_TRUE(c->open(dense).ok);
+  EXPECT_LT(t.elapsed(), 1500);
+  EXPECT_EQ(c->lengthMs(), 240000);
+  c->play();
+  ASSERT_TRUE(testing_support::waitUntil([&] { return c->positionMs() > 1000; }, 5000));
+  // Another file replaces it mid-way, and the channel goes away while one renders.
+  ASSERT_TRUE(c->open(mid).ok);
+  ASSERT_TRUE(c->open(dense).ok);
+  c->play();
+  QThread::msleep(100);
+  c.reset();
+
   // Without a soundfont a MIDI file fails like any unplayable file; so does a fake one.
   MidiRenderer none(QStringList{file("no.sf2")});
-  EXPECT_FALSE(none.render(mid, 3000).ok);
+  QString why;
+  EXPECT_EQ(none.start(mid, &why), nullptr);
+  EXPECT_FALSE(why.isEmpty());
+  auto d = channel();
   const QString fake = testing_support::writeFile(file("fake.mid"), QByteArray("not midi at all"));
-  EXPECT_FALSE(c->open(fake).ok);
+  EXPECT_FALSE(d->open(fake).ok);
+}
+
+TEST(MidiFileTest, LengthFromTheTempoMap) {
+  QTemporaryDir dir;
+  auto length = [&](const QString& name, auto&&... args) {
+    return MidiFile::lengthMs(testing_support::writeMidi(dir.filePath(name), args...));
+  };
+  EXPECT_EQ(length("a.mid", 4), 2000);
+  EXPECT_EQ(length("b.mid", 4, 3), 2000);                 // chords with running status
+  EXPECT_EQ(length("c.mid", 4, 1, 96, 1000000u), 4000);  // 60 beats a minute
+  EXPECT_EQ(length("d.mid", 0), 0);
+
+  // Two tracks and a tempo change half-way; the longer track decides.
+  auto vlq = testing_support::midiVlq;
+  QByteArray t1 = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(192) +
+                  QByteArray("\xFF\x51\x03\x0F\x42\x40", 6) + vlq(0) + QByteArray("\xFF\x2F\x00", 3);
+  QByteArray t2 = vlq(0) + QByteArray("\x90\x3C\x64", 3) + vlq(384) + QByteArray("\x3C\x00", 2) + vlq(0) +
+                  QByteArray("\xFF\x2F\x00", 3);
+  auto chunk = [](const char* id, const QByteArray& body) {
+    QByteArray c(id);
+    const quint32 n = qToBigEndian(quint32(body.size()));
+    c.append(reinterpret_cast<const char*>(&n), 4);
+    return c + body;
+  };
+  const QByteArray two = chunk("MThd", QByteArray("\x00\x01\x00\x02\x00\x60", 6)) + chunk("MTrk", t1) +
+                         chunk("XYZW", "ignored") + chunk("MTrk", t2);
+  // 192 ticks at 0.5 s a beat (1 s), then 192 at 1 s a beat (2 s).
+  EXPECT_EQ(MidiFile::lengthMs(two), 3000);
+  // The same inside a RIFF MIDI file.
+  QByteArray rmi = chunk("RIFF", QByteArray("RMID") + chunk("data", two));
+  EXPECT_EQ(MidiFile::lengthMs(rmi), 3000);
+  // Time-code division: 25 frames a second, 40 ticks a frame.
+  QByteArray smpte = chunk("MThd", QByteArray("\x00\x00\x00\x01\xE7\x28", 6)) + chunk("MTrk", t2);
+  EXPECT_EQ(MidiFile::lengthMs(smpte), 384);
+
+  EXPECT_FALSE(MidiFile::lengthMs(two.left(two.size() - 5)).has_value());  // cut short
+  EXPECT_FALSE(MidiFile::lengthMs(QByteArray("MThd")).has_value());
+  EXPECT_FALSE(MidiFile::lengthMs(QByteArray("not midi at all")).has_value());
+  EXPECT_FALSE(MidiFile::lengthMs(dir.filePath("missing.mid")).has_value());
 }
 
 TEST_F(MediaTest, ProbeMeasuresFilesWithoutPlayingThem) {
@@ -171,10 +230,7 @@ TEST_F(MediaTest, ProbeMeasuresFilesWithoutPlayingThem) {
   EXPECT_FALSE(probe.lengthMs(file("missing.wav")).has_value());
   EXPECT_FALSE(probe.lengthMs(testing_support::writeFile(file("bad.wma"), QByteArray(100, '\0'))).has_value());
   if (!backend.midi()->soundfont().isEmpty()) {
-    const auto mid = probe.lengthMs(testing_support::writeMidi(file("p.mid"), 4));
-    ASSERT_TRUE(mid.has_value());
-    EXPECT_GE(*mid, 1900);
-    EXPECT_LE(*mid, 7000);
+    EXPECT_EQ(probe.lengthMs(testing_support::writeMidi(file("p.mid"), 4)), 2000);
   }
 }
 

@@ -42,15 +42,27 @@ inline QString writeToneWav(const QString& path, double seconds, double hz = 100
   return path;
 }
 
-// A one-track MIDI file: `notes` quarter notes at 120 beats a minute (0.5 s each).
-inline QString writeMidi(const QString& path, int notes = 2) {
+// A variable-length quantity of a MIDI file.
+inline QByteArray midiVlq(quint32 n) {
+  QByteArray out(1, char(n & 0x7F));
+  while (n >>= 7) out.prepend(char((n & 0x7F) | 0x80));
+  return out;
+}
+
+// A one-track MIDI file (96 ticks a beat): `notes` steps of `chord` notes at once, each step
+// `ticks` long, at 120 beats a minute unless a tempo (microseconds a beat) is given.
+inline QString writeMidi(const QString& path, int notes = 2, int chord = 1, int ticks = 96, quint32 tempo = 0) {
   QByteArray track;
+  if (tempo)
+    track.append(midiVlq(0)).append("\xFF\x51\x03", 3).append(char(tempo >> 16)).append(char(tempo >> 8)).append(char(tempo));
   for (int i = 0; i < notes; ++i) {
-    track.append('\x00').append('\x90').append(char(60 + i)).append('\x64');  // note on
-    track.append('\x60').append('\x80').append(char(60 + i)).append('\x40');  // 96 ticks later: off
+    for (int c = 0; c < chord; ++c)
+      track.append(midiVlq(0)).append(char(0x90 | c)).append(char(48 + (i * 5 + c * 7) % 36)).append('\x64');
+    for (int c = 0; c < chord; ++c)
+      track.append(midiVlq(c == 0 ? quint32(ticks) : 0)).append(char(0x80 | c)).append(char(48 + (i * 5 + c * 7) % 36)).append('\x40');
   }
-  track.append('\x00').append('\xFF').append('\x2F').append('\x00');  // end of track
-  QByteArray f("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60", 14);   // format 0, 1 track, 96 per beat
+  track.append(midiVlq(0)).append("\xFF\x2F\x00", 3);  // end of track
+  QByteArray f("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x00\x60", 14);  // format 0, 1 track, 96 a beat
   f.append("MTrk");
   const quint32 n = qToBigEndian(quint32(track.size()));
   f.append(reinterpret_cast<const char*>(&n), 4);
