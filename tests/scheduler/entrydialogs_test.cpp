@@ -751,3 +751,33 @@ TEST_F(EntryDialogs, ShownModallyTheSaveAndTheCancelEndTheDialog) {
   EXPECT_EQ(e.ShowModal(), orvane::Form::mrCancel);
   EXPECT_EQ(rowCount(), 1);
 }
+
+TEST_F(EntryDialogs, AnEmptiedVolumeIsNotStoredAsSilence) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  setTimes(d, QTime(8, 0), QTime(9, 0));
+  d.Edit_slpath->setText(QStringLiteral("/m/a.mp3"));
+  d.Edit_vol->setValue(80);
+  // The operator empties the volume and leaves the field.
+  auto* text = d.Edit_vol->findChild<QLineEdit*>();
+  ASSERT_NE(text, nullptr);
+  text->clear();
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(d.Edit_vol, &out);
+  EXPECT_EQ(d.Edit_vol->value(), 80) << "the last volume comes back, not 0";
+  EXPECT_EQ(text->text(), QStringLiteral("80"));
+  d.Button1->click();
+  ASSERT_FALSE(d.isVisible());
+  EXPECT_EQ(row()["ivolume"].toInt(), 80);
+
+  // The speech fields do turn an emptied value into 0.
+  TForm_sjbp_add e(context());
+  e.show();
+  pickKind(e, 3);
+  auto* rate = e.Edit_speed->findChild<QLineEdit*>();
+  e.Edit_speed->setValue(5);
+  rate->clear();
+  QApplication::sendEvent(e.Edit_speed, &out);
+  EXPECT_EQ(e.Edit_speed->value(), 0);
+}
