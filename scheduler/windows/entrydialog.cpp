@@ -323,7 +323,7 @@ void EntryDialog::Button_jmlxClick() {
     if (!FolderHasSongs(folder, false))
       orvane::MessageBox(QStringLiteral("请注意，文件夹中没有歌曲!"), QStringLiteral("提示"), orvane::mb::OK);
   } else if (kind == kKindProgram) {
-    const QString file = PickOpenFile(this, QStringLiteral("打开"), QStringLiteral("所有文件 (*)"));
+    const QString file = PickProgram(this);
     if (!file.isEmpty()) Edit_slpath->setText(file);
   }
 }

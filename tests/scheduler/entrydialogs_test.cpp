@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QAbstractProxyModel>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -780,4 +782,42 @@ TEST_F(EntryDialogs, AnEmptiedVolumeIsNotStoredAsSilence) {
   rate->clear();
   QApplication::sendEvent(e.Edit_speed, &out);
   EXPECT_EQ(e.Edit_speed->value(), 0);
+}
+
+TEST_F(EntryDialogs, TheProgramPickerOffersRunnableFilesFirst) {
+  const QString program = makeProgram();
+  testing_support::writeFile(home.file(QStringLiteral("bin/readme.txt")), "x");
+  TForm_sjbp_add d(context());
+  d.show();
+  pickKind(d, 5);
+  QStringList filters, shown, shownAll;
+  OnNextModal<QFileDialog>([&](QFileDialog* f) {
+    auto* types = f->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    for (int i = 0; types && i < types->count(); ++i) filters.append(types->itemText(i));
+    f->setDirectory(QFileInfo(program).absolutePath());
+    const QString folder = QFileInfo(program).absolutePath();
+    auto names = [f, folder] {
+      QStringList out;
+      QAbstractProxyModel* m = f->proxyModel();
+      const QModelIndex dir = m->mapFromSource(f->findChild<QFileSystemModel*>()->index(folder));
+      for (int r = 0; r < m->rowCount(dir); ++r) out.append(m->index(r, 0, dir).data().toString());
+      out.sort();
+      return out;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !names().isEmpty(); }, 3000));
+    shown = names();
+    f->selectNameFilter(QStringLiteral("所有文件（*.*） (*)"));
+    emit f->filterSelected(QStringLiteral("所有文件（*.*） (*)"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names().size() > 1; }, 3000));
+    shownAll = names();
+    f->selectNameFilter(QStringLiteral("可执行文件（*.exe） (*)"));
+    emit f->filterSelected(QStringLiteral("可执行文件（*.exe） (*)"));
+    f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(program).fileName());
+    static_cast<QDialog*>(f)->accept();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(filters, (QStringList{QStringLiteral("可执行文件（*.exe）"), QStringLiteral("所有文件（*.*）")}));
+  EXPECT_EQ(shown, QStringList{QStringLiteral("bell.sh")});
+  EXPECT_EQ(shownAll, (QStringList{QStringLiteral("bell.sh"), QStringLiteral("readme.txt")}));
+  EXPECT_EQ(d.Edit_slpath->text(), program);
 }
