@@ -468,3 +468,29 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   EXPECT_EQ(w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("午"));
   EXPECT_EQ(Form_sjbp_edit, nullptr);
 }
+
+TEST_F(Manager, TheDropDownReadsTheNamesAgainAndKeepsWhatWasTyped) {
+  addEntry(row(QStringLiteral("甲"), QStringLiteral("08:00:00"), QStringLiteral("一号")));
+  addEntry(row(QStringLiteral("乙"), QStringLiteral("09:00:00"), QStringLiteral("二号")));
+  TForm_sjbp* w = open();
+  ASSERT_EQ(w->ComboBox1->count(), 2);
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
+  // Another window adds a schedule meanwhile; the operator types a new name.
+  addEntry(row(QStringLiteral("丙"), QStringLiteral("10:00:00"), QStringLiteral("三号")));
+  w->ComboBox1->setEditText(QStringLiteral("新"));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
+  w->ComboBox1->showPopup();
+  EXPECT_EQ(w->ComboBox1->count(), 3) << "names read again on drop-down";
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("新")) << "what was typed stays";
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
+  w->ComboBox1->hidePopup();
+  // Picking a name, the first one included, shows that schedule.
+  w->ComboBox1->setCurrentIndex(w->ComboBox1->findText(QStringLiteral("三号")));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("丙")});
+  w->ComboBox1->setEditText(QStringLiteral("新"));
+  w->ComboBox1->showPopup();
+  w->ComboBox1->hidePopup();
+  w->ComboBox1->setCurrentIndex(0);
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("甲")});
+}
