@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev qt6-tools-dev-tools
   libgl-dev
-  libmpv-dev libpulse-dev pulseaudio pulseaudio-utils
+  libmpv-dev mpv libpulse-dev pulseaudio pulseaudio-utils
   libespeak-ng-dev espeak-ng-data
   libmp3lame-dev libjpeg-dev
   libsqlite3-dev sqlite3

@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "platform/audio/pulsesystemvolume.h"
 #include "platform/forms/messageform.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/media/mpvmediaprobe.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
@@ -38,9 +41,15 @@ int main(int argc, char** argv) {
   DataModule1 = &dm;
   SystemClock clock;
   orvane::LogindPower power = orvane::LogindPower::fromEnvironment();
+  orvane::MpvBackend media;
+  orvane::MpvMediaProbe probe(media.midi());
+  orvane::PulseSystemVolume systemVolume;
   orvane::EspeakVoiceCatalog voices;
   SystemServices services;
   services.power = &power;
+  services.media = &media;
+  services.mediaProbe = &probe;
+  services.systemVolume = &systemVolume;
   orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
   services.autostart = &autostart;
   services.voices = &voices;

@@ -51,10 +51,12 @@ struct MainState {
   bool logenabled = false;
   QString channelname = kMainChannel;  // the channel whose player feeds the video window
   bool usebass = true;                 // the stream-player fallback for .MP3 is allowed
+  bool bassready = false;              // the stream players were made at start
   int minvolume10 = 100;               // ducked main-channel level, 0..1000
   bool channelenabled = false;
   PlayState playstate = PlayState::Auto;
   bool videoshown = false;
+  bool textshown = false;  // a text is being read (its panel is up; the main channel is ducked)
   QStringList videoexts;
   QStringList chinesevoices;
   bool fadeenabled = false;

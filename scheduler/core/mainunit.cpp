@@ -7,6 +7,7 @@
 #include "platform/files/homefolder.h"
 #include "platform/files/inifile.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/funVolume.h"
 #include "scheduler/core/settingskeys.h"
 
 using orvane::HomeFolder;
@@ -65,7 +66,7 @@ void MainUnit::ReadSettings() {
                                 QStringLiteral("Microsoft Simplified Chinese"),
                                 QStringLiteral("ScanSoft Mei-Ling_Full_22kHz"),
                                 QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")};
-  startVolume_ = qBound(0, settings.integer(QStringLiteral("autovolume"), 0), 100);
+  startVolume_ = AutoVolumeLevel(settings.text(QStringLiteral("autovolume")));
   s.fadeinlevel = 0;
   s.fadeoutlevel = s.mainvolume = s.secondvolume = 1000;
   skinWanted_ = settings.on(QStringLiteral("canuseskin"));

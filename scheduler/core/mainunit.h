@@ -31,7 +31,7 @@ class MainUnit {
   const QString& Caption() const { return caption_; }
   // "volume3" asked for the clock to be set from the network at start.
   bool networkTimeAtStart() const { return networkTimeAtStart_; }
-  // The system volume to set at start, 0 to leave it alone.
+  // The system volume to set at start in percent, 0 to leave it alone.
   int startVolume() const { return startVolume_; }
   bool skinWanted() const { return skinWanted_; }
   bool tipsAtStart() const { return tipsAtStart_; }

@@ -3,9 +3,11 @@
 #pragma once
 
 namespace orvane {
+class MediaBackend;
 class Autostart;
 class MediaProbe;
 class PowerControl;
+class SystemVolume;
 class VoiceCatalog;
 }  // namespace orvane
 
@@ -13,6 +15,8 @@ struct SystemServices {
   orvane::PowerControl* power = nullptr;
   orvane::MediaProbe* mediaProbe = nullptr;
   orvane::VoiceCatalog* voices = nullptr;
+  orvane::MediaBackend* media = nullptr;         // the players of both channels
+  orvane::SystemVolume* systemVolume = nullptr;  // the computer's output volume
   // Start at log-in; null when there is no place for it (the switch then stays off).
   orvane::Autostart* autostart = nullptr;
 };

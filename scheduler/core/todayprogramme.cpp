@@ -7,6 +7,7 @@
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/daymap.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/firedset.h"
 
@@ -33,10 +34,7 @@ QString TodayProgramme::GridStatement() {
       "from sjb where Schedulen=:s order by starttime,id");
 }
 
-QString TodayProgramme::GetDaySchedule(const QString& day) {
-  dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select rj,sjb from rjb where rj=:d"), {{QStringLiteral(":d"), day}});
-  return dm_.qry_temp.isEmpty() ? QString() : dm_.qry_temp.fieldAsString(QStringLiteral("sjb"));
-}
+QString TodayProgramme::GetDaySchedule(const QString& day) { return DayMap::GetDaySchedule(dm_, day); }
 
 void TodayProgramme::LoadToday() {
   const QDateTime now = clock_.now();

@@ -1,8 +1,10 @@
 // Main window.
 #include "scheduler/windows/Unit_main_tamu.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -12,11 +14,16 @@
 #include <QToolButton>
 
 #include "controls/ExtCtrlsX.h"
+#include "controls/flatTrkBar.h"
 #include "platform/forms/dbgrid.h"
+#include "platform/media/mediachannel.h"
+#include "platform/media/mpvhandle.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/funVolume.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_mm.h"
 
@@ -36,12 +43,23 @@ constexpr int kPanelWidth = 300;
 
 TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services,
                                  QWidget* owner)
-    : Form(owner), core_(dm, clock), services_(services) {
+    : Form(owner),
+      core_(dm, clock),
+      services_(services),
+      songs_(dm, core_.state, clock, core_.today, services.media),
+      runner_(dm, core_.state, clock, core_.today) {
   setObjectName(QStringLiteral("Form_main_tamu"));
   buildLayout();
   core_.today.setView(this);
-  core_.today.setRunner(this);
-  dispatcher_ = new Dispatcher(core_.state, clock, *this, *this, core_.fired, core_.today, this);
+  core_.today.setRunner(&runner_);
+  songs_.setView(this);
+  for (int kind = 1; kind <= 3; ++kind) runner_.setHandler(kind, &songs_);
+  runner_.onStopAll([this] {
+    if (Memo1->isVisible()) restoreSongPanelLayout();
+    Panel_web->hide();
+  });
+  connectSongPanel();
+  dispatcher_ = new Dispatcher(core_.state, clock, runner_, *this, core_.fired, core_.today, this);
   FormCreate();
 }
 
@@ -79,12 +97,26 @@ void TForm_main_tamu::buildLayout() {
   SpeedButton1->hide();
   TrackBar2 = new QSlider(Qt::Horizontal, Panel1);
   TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
-  TrackBar2->setGeometry(0, 24, 180, 20);
+  TrackBar2->setGeometry(0, 24, 140, 20);
   TrackBar2->hide();
   Label_nowtime2 = makeLabel(Panel1, "Label_nowtime2");
-  Label_nowtime2->setGeometry(184, 26, 50, 16);
+  Label_nowtime2->setGeometry(144, 26, 44, 16);
   Label_alltime2 = makeLabel(Panel1, "Label_alltime2");
-  Label_alltime2->setGeometry(234, 26, 66, 16);
+  Label_alltime2->setGeometry(188, 26, 56, 16);
+  // The main channel's volume, 0..1000: shown while a song plays.
+  FlatTrackBar1 = new orvane::controls::TFlatTrackBar(Panel1);
+  FlatTrackBar1->setObjectName(QStringLiteral("FlatTrackBar1"));
+  FlatTrackBar1->SetThumbStyle(orvane::controls::tsMixer);
+  FlatTrackBar1->SetTrackFrame(orvane::controls::fsGroove);
+  FlatTrackBar1->SetTransparent(true);
+  FlatTrackBar1->SetShowTicks(false);
+  FlatTrackBar1->SetMax(1000);
+  FlatTrackBar1->SetPageSize(50);
+  FlatTrackBar1->setGeometry(244, 20, 56, 28);
+  FlatTrackBar1->SetTrackOffset(11);
+  FlatTrackBar1->SetPosition(1000);
+  FlatTrackBar1->setToolTip(QStringLiteral("音量调节"));
+  FlatTrackBar1->hide();
 
   Label_tts = makeLabel(Panel1, "Label_tts");
   Label_tts->setGeometry(0, 56, kPanelWidth - 24, 16);
@@ -166,9 +198,19 @@ void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
 void TForm_main_tamu::FormCreate() {
   if (!core_.ConnectDatabase()) return;
   core_.ReadSettings();
+  MainState& s = core_.state;
+  // Both channels play through libmpv: one built for another major version of its client
+  // interface cannot be trusted with a broadcast.
+  if (!orvane::mpvVersionMatches()) {
+    orvane::MessageBox(QStringLiteral("\"libmpv\" 文件版本不合适!请重新安装软件。"), QStringLiteral("提示"),
+                       orvane::mb::ICONHAND);
+    return;
+  }
+  s.bassready = s.usebass && songs_.CreateStreams();
   setCaption(core_.Caption());
   TrayIcon1->SetHint(core_.Caption());
   LoadToday();
+  ApplyStartVolume(services_.systemVolume, core_.startVolume());
   dispatcher_->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
@@ -186,6 +228,10 @@ void TForm_main_tamu::FormShow() {
 
 void TForm_main_tamu::FormClose(CloseAction& action) {
   if (core_.state.logenabled) WriteLog(BroadcastLog::CloseLine(core_.clock().now()));
+  if (core_.state.bassready) {
+    songs_.FreeStreams();
+    core_.state.bassready = false;
+  }
   action = CloseAction::Hide;
 }
 
@@ -209,36 +255,6 @@ void TForm_main_tamu::todayGridShown() {
   Label_shu->setText(QStringLiteral("（共") + QString::number(core_.dm().qry_show.recordCount()) + QStringLiteral("条）"));
 }
 
-void TForm_main_tamu::StartEntry(int index, EntryMode mode) {
-  MainState& s = core_.state;
-  if (index < 0 || index >= int(s.todayentries.size())) return;
-  const rjmb e = s.todayentries[std::size_t(index)];
-  s.currentid = e.id;
-  if (mode == EntryMode::Auto) {
-    core_.dm().ExecQuery(core_.dm().qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"),
-                         {{QStringLiteral(":id"), e.id}});
-    ShowTodayGrid();
-  }
-  if (s.logenabled) WriteLog(BroadcastLog::EntryStartLine(core_.clock().now(), mode, e.starttime, e.slpath));
-  core_.dm().qry_show.locate(QStringLiteral("id"), e.id);
-}
-
-void TForm_main_tamu::EndEntry(int index, EntryMode mode) {
-  MainState& s = core_.state;
-  if (index < 0 || index >= int(s.todayentries.size())) return;
-  const rjmb e = s.todayentries[std::size_t(index)];
-  s.currentid = 0;
-  if (mode == EntryMode::Auto) {
-    core_.dm().ExecQuery(core_.dm().qry_temp,
-                         QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                         {{QStringLiteral(":id"), e.id}});
-    ShowTodayGrid();
-  }
-  if (s.logenabled) WriteLog(BroadcastLog::EntryEndLine(core_.clock().now(), mode, e.endtime, e.slpath));
-  ShowNextEntry();
-  if (mode == EntryMode::Auto && Memo1->isHidden()) core_.today.ArmEndShutdown();
-}
-
 void TForm_main_tamu::restoreSongPanelLayout() {
   Label_jmpname->move(0, kJmpnameTop);
   ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
@@ -247,29 +263,85 @@ void TForm_main_tamu::restoreSongPanelLayout() {
   SpeedButton2->hide();
 }
 
-void TForm_main_tamu::StopAll() {
-  QFont plain = Label_musicname->font();
-  plain.setItalic(false);
-  Label_musicname->setFont(plain);
-  Label2->clear();
-  Label2->setFont(plain);
-  if (Memo1->isVisible()) restoreSongPanelLayout();
-  Panel_web->hide();
-  ListBox_mp2->clear();
-  ListBox6->clear();
-  ListBox5->clear();
-  Label_musicname->clear();
-  Label_jmpname->clear();
-  Label_nowtime2->clear();
-  Label_alltime2->clear();
-  TrackBar2->hide();
-  SpeedButton1->hide();
+void TForm_main_tamu::connectSongPanel() {
+  MainChannel& m = songs_.main();
+  SecondChannel& second = songs_.second();
+  connect(&m, &MainChannel::panelChanged, this, &TForm_main_tamu::showMainPanel);
+  connect(&m, &MainChannel::listChanged, this, &TForm_main_tamu::showMainList);
+  connect(&second, &SecondChannel::lineChanged, this, &TForm_main_tamu::showSecondChannel);
+  connect(&second, &SecondChannel::listChanged, this, &TForm_main_tamu::showSecondChannel);
+  // What the operator does; what the channels set comes back with the signals blocked.
+  connect(ListBox5, &QListWidget::currentRowChanged, this, [this](int row) { songs_.main().selectSong(row); });
+  connect(ListBox5, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { ListBox5DblClick(); });
+  connect(TrackBar2, &QSlider::valueChanged, this, &TForm_main_tamu::TrackBar2Change);
+  connect(FlatTrackBar1, &orvane::controls::TFlatTrackBar::OnChange, this,
+          [this](orvane::controls::TFlatTrackBar* bar) { FlatTrackBar1Change(bar->Position()); });
+  connect(SpeedButton1, &QToolButton::clicked, this, &TForm_main_tamu::SpeedButton1Click);
+  Label2->installEventFilter(this);
 }
 
-bool TForm_main_tamu::MainChannelBusy() const { return ListBox5->count() > 0; }
+bool TForm_main_tamu::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick) {
+    Label2DblClick();
+    return true;
+  }
+  return Form::eventFilter(watched, event);
+}
 
-bool TForm_main_tamu::SomethingPlaying() const {
-  return ListBox5->count() > 0 || !Memo1->isHidden() || !Panel_web->isHidden();
+void TForm_main_tamu::ListBox5DblClick() {
+  songs_.main().selectSong(ListBox5->currentRow());
+  songs_.main().ListBox5DblClick();
+}
+
+void TForm_main_tamu::showMainPanel() {
+  const MainChannel& m = songs_.main();
+  Label_musicname->setText(m.songLine());
+  QFont f = Label_musicname->font();
+  f.setItalic(m.songLineItalic());
+  Label_musicname->setFont(f);
+  Label_nowtime2->setText(m.nowText());
+  Label_alltime2->setText(m.allText());
+  {
+    const QSignalBlocker quiet(TrackBar2);
+    TrackBar2->setMaximum(int(qMin<qint64>(m.trackMax(), INT_MAX)));
+    TrackBar2->setValue(int(qMin<qint64>(m.trackPosition(), INT_MAX)));
+  }
+  TrackBar2->setVisible(m.trackShown());
+  SpeedButton1->setVisible(m.stopButtonShown());
+  {
+    const QSignalBlocker quiet(FlatTrackBar1);
+    FlatTrackBar1->SetPosition(m.sliderPosition());
+  }
+  FlatTrackBar1->setToolTip(m.sliderHint());
+  FlatTrackBar1->setVisible(m.sliderShown());
+}
+
+void TForm_main_tamu::showMainList() {
+  const MainChannel& m = songs_.main();
+  const QSignalBlocker quiet5(ListBox5);
+  if (m.songs() != shownMainSongs_) {
+    shownMainSongs_ = m.songs();
+    ListBox5->clear();
+    ListBox5->addItems(m.names());
+    ListBox6->clear();
+    ListBox6->addItems(shownMainSongs_);
+  }
+  ListBox5->setCurrentRow(m.selected());
+  ListBox6->setCurrentRow(m.selected());
+}
+
+void TForm_main_tamu::showSecondChannel() {
+  const SecondChannel& second = songs_.second();
+  Label2->setText(second.line());
+  QFont f = Label2->font();
+  f.setItalic(second.lineItalic());
+  Label2->setFont(f);
+  if (second.songs() != shownSecondSongs_) {
+    shownSecondSongs_ = second.songs();
+    ListBox_mp2->clear();
+    ListBox_mp2->addItems(shownSecondSongs_);
+  }
+  ListBox_mp2->setCurrentRow(second.selected());
 }
 
 void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(nowtime); }

@@ -6,10 +6,11 @@
 #include <functional>
 
 #include "platform/forms/form.h"
+#include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
-#include "scheduler/core/entryrunner.h"
 #include "scheduler/core/mainunit.h"
 #include "scheduler/core/services.h"
+#include "scheduler/core/songentries.h"
 #include "scheduler/core/systemsettings.h"
 #include "scheduler/core/todayprogramme.h"
 
@@ -27,13 +28,12 @@ class TDataModule1;
 class TTrayIcon;
 namespace orvane {
 class DBGrid;
+namespace controls {
+class TFlatTrackBar;
 }
+}  // namespace orvane
 
-class TForm_main_tamu : public orvane::Form,
-                        public ProgrammeView,
-                        public EntryRunner,
-                        public DispatcherHost,
-                        public SettingsTarget {
+class TForm_main_tamu : public orvane::Form, public ProgrammeView, public DispatcherHost, public SettingsTarget {
   Q_OBJECT
  public:
   TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
@@ -45,6 +45,8 @@ class TForm_main_tamu : public orvane::Form,
   Dispatcher& dispatcher() { return *dispatcher_; }
   MainState& state() override { return core_.state; }
   const SystemServices& services() const { return services_; }
+  BroadcastRunner& runner() { return runner_; }
+  SongEntries& songs() { return songs_; }
 
   void LoadToday() { core_.today.LoadToday(); }
   void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
@@ -52,12 +54,27 @@ class TForm_main_tamu : public orvane::Form,
   void CatchUpEntry() { core_.today.CatchUpEntry(); }
   void ShowNextEntry() { core_.today.ShowNextEntry(); }
 
-  // EntryRunner.
-  void StartEntry(int index, EntryMode mode) override;
-  void EndEntry(int index, EntryMode mode) override;
-  void StopAll() override;
-  bool MainChannelBusy() const override;
-  bool SomethingPlaying() const override;
+  void StartEntry(int index, EntryMode mode) { runner_.StartEntry(index, mode); }
+  void EndEntry(int index, EntryMode mode) { runner_.EndEntry(index, mode); }
+  void StopAll() { runner_.StopAll(); }
+  bool MainChannelBusy() const { return runner_.MainChannelBusy(); }
+  bool SomethingPlaying() const { return runner_.SomethingPlaying(); }
+
+  // Song playback on the two channels.
+  int PlayMainFile(bool fadein, const QString& file) { return songs_.main().PlayMainFile(fadein, file); }
+  int PlaySecondFile(const QString& file) { return songs_.second().PlaySecondFile(file); }
+  void NextMainSong() { songs_.main().NextMainSong(); }
+  void NextSecondSong() { songs_.second().NextSecondSong(); }
+  void MakeShuffle(int n) { songs_.main().MakeShuffle(n); }
+  void LoadPlaylistFile(const QString& path) { songs_.main().LoadPlaylistFile(path); }
+  void ScanMusicFolder(const QString& folder, bool recursive) { songs_.main().ScanMusicFolder(folder, recursive); }
+  void ScanMusicFolder2(const QString& folder, bool recursive) { songs_.second().ScanMusicFolder2(folder, recursive); }
+  void StopSongEntry(int index, EntryMode mode) { songs_.StopSongEntry(index, mode); }
+  void ListBox5DblClick();
+  void Label2DblClick() { songs_.second().Label2DblClick(); }
+  void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
+  void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
+  void SpeedButton1Click() { songs_.SpeedButton1Click(); }
 
   // DispatcherHost.
   void showClock(const QString& nowtime) override;
@@ -97,6 +114,7 @@ class TForm_main_tamu : public orvane::Form,
   QFrame* Panel1;  // the song panel
   QLabel* Label_musicname;
   QSlider* TrackBar2;
+  orvane::controls::TFlatTrackBar* FlatTrackBar1;  // the main channel's volume
   QLabel* Label_nowtime2;
   QLabel* Label_alltime2;
   QToolButton* SpeedButton1;
@@ -119,6 +137,7 @@ class TForm_main_tamu : public orvane::Form,
   void FormShow() override;
   void FormClose(CloseAction& action) override;
   void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // ProgrammeView.
@@ -127,14 +146,23 @@ class TForm_main_tamu : public orvane::Form,
   void todayGridShown() override;
 
   void buildLayout();
+  void connectSongPanel();
   void FormCreate();
   void restoreSongPanelLayout();
+  // The song panel shows the channels' state.
+  void showMainPanel();
+  void showMainList();
+  void showSecondChannel();
 
   void powerAction(bool shutdown);
 
   MainUnit core_;
   SystemServices services_;
+  SongEntries songs_;
+  BroadcastRunner runner_;
   Dispatcher* dispatcher_ = nullptr;
+  QStringList shownMainSongs_;
+  QStringList shownSecondSongs_;
   bool created_ = false;
   std::function<void(bool)> skinSwitch_;
 };

@@ -23,6 +23,8 @@ TForm_mm::TForm_mm(TDataModule1& dm, MainState& state, std::function<void(bool)>
   Edit1 = new QLineEdit;
   Edit1->setObjectName(QStringLiteral("Edit1"));
   Edit1->setEchoMode(QLineEdit::Password);
+  // Typed characters show as "*" whatever the style's own mask character is.
+  Edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
   Button1 = new QPushButton(QStringLiteral("确定"));
   Button1->setObjectName(QStringLiteral("Button1"));
   Button2 = new QPushButton(QStringLiteral("取消"));

@@ -19,6 +19,8 @@ QLineEdit* passwordEdit(const char* name) {
   auto* e = new QLineEdit;
   e->setObjectName(QLatin1String(name));
   e->setEchoMode(QLineEdit::Password);
+  // Typed characters show as "*" whatever the style's own mask character is.
+  e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
   return e;
 }
 

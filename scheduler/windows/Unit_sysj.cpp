@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
@@ -212,7 +213,14 @@ bool TForm_sysj::eventFilter(QObject* watched, QEvent* event) {
         setTextColour(Label2, Qt::black);
         Label2->unsetCursor();
         break;
-      case QEvent::MouseButtonRelease: Label2Click(); return true;
+      case QEvent::MouseButtonRelease: {
+        // A click is the left button released over the label; other buttons, or a release
+        // after dragging off it, do nothing.
+        const auto* m = static_cast<QMouseEvent*>(event);
+        if (m->button() != Qt::LeftButton || !Label2->rect().contains(m->position().toPoint())) break;
+        Label2Click();
+        return true;
+      }
       default: break;
     }
   }

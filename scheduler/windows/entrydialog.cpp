@@ -65,8 +65,10 @@ QTimeEdit* timePicker(QWidget* parent, const char* name, int x, int y) {
   return t;
 }
 
-QSpinBox* spin(QWidget* parent, const char* name, int min, int max, int value, int x, int y) {
-  QSpinBox* s = named(new ZeroWhenEmptySpinBox(parent), name);
+// zeroWhenEmpty: the speech fields read an emptied value as 0 when left; the entry volume
+// instead takes back its last value, so an emptied field never saves a silent entry.
+QSpinBox* spin(QWidget* parent, const char* name, int min, int max, int value, int x, int y, bool zeroWhenEmpty) {
+  QSpinBox* s = named(zeroWhenEmpty ? new ZeroWhenEmptySpinBox(parent) : new QSpinBox(parent), name);
   s->setRange(min, max);
   s->setValue(value);
   s->setGeometry(x, y, 64, 24);
@@ -118,7 +120,7 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
   Label_longer0 = named(label(Panel_music, QStringLiteral("节目时长："), 12, 40), "Label_longer0");
   if (!series) Label_longer = named(label(Panel_music, QString(), 92, 40, 120), "Label_longer");
   Label_vol = named(label(Panel_music, QStringLiteral("音量："), 12, 72), "Label_vol");
-  Edit_vol = spin(Panel_music, "Edit_vol", 0, 100, 100, 92, 70);
+  Edit_vol = spin(Panel_music, "Edit_vol", 0, 100, 100, 92, 70, false);
   Label_vol2 = named(label(Panel_music, QStringLiteral("%"), 160, 72, 20), "Label_vol2");
   Label_playmode = named(label(Panel_music, QStringLiteral("播放方式："), 12, 104), "Label_playmode");
   ComboBox_playmode = named(new QComboBox(Panel_music), "ComboBox_playmode");
@@ -144,9 +146,9 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
   ComboBox_yyhyl = named(new QComboBox(Panel_txt), "ComboBox_yyhyl");
   ComboBox_yyhyl->hide();
   label(Panel_txt, QStringLiteral("语速："), 12, 172, 50);
-  Edit_speed = spin(Panel_txt, "Edit_speed", -10, 10, 0, 92, 170);
+  Edit_speed = spin(Panel_txt, "Edit_speed", -10, 10, 0, 92, 170, true);
   label(Panel_txt, QStringLiteral("音量："), 170, 172, 44);
-  Edit_txtvol = spin(Panel_txt, "Edit_txtvol", 0, 100, 100, 216, 170);
+  Edit_txtvol = spin(Panel_txt, "Edit_txtvol", 0, 100, 100, 216, 170, true);
   label(Panel_txt, QStringLiteral("播放次数："), 294, 172, 76);
   Edit_txtcs = named(new QLineEdit(QStringLiteral("1"), Panel_txt), "Edit_txtcs");
   Edit_txtcs->setGeometry(372, 170, 50, 24);
@@ -321,7 +323,7 @@ void EntryDialog::Button_jmlxClick() {
     if (!FolderHasSongs(folder, false))
       orvane::MessageBox(QStringLiteral("请注意，文件夹中没有歌曲!"), QStringLiteral("提示"), orvane::mb::OK);
   } else if (kind == kKindProgram) {
-    const QString file = PickOpenFile(this, QStringLiteral("打开"), QStringLiteral("所有文件 (*)"));
+    const QString file = PickProgram(this);
     if (!file.isEmpty()) Edit_slpath->setText(file);
   }
 }

@@ -2,8 +2,32 @@
 #include "scheduler/windows/filepickers.h"
 
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 
 namespace {
+// Shows folders and runnable files only, while the program filter is chosen.
+class ProgramFilter : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+  void setProgramsOnly(bool on) {
+    programsOnly_ = on;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    if (!programsOnly_) return true;
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || info.isExecutable();
+  }
+
+ private:
+  bool programsOnly_ = true;
+};
+
 QString patterns(const char* extensions) {
   QString out;
   for (const QString& e : QString::fromLatin1(extensions).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
@@ -30,6 +54,25 @@ QString PickOpenFile(QWidget* parent, const QString& title, const QString& filte
 
 QStringList PickOpenFiles(QWidget* parent, const QString& title, const QString& filters) {
   return QFileDialog::getOpenFileNames(parent, title, QString(), filters, nullptr, QFileDialog::DontUseNativeDialog);
+}
+
+QString PickProgram(QWidget* parent) {
+  const QString programs = QStringLiteral("可执行文件（*.exe） (*)");
+  const QString all = QStringLiteral("所有文件（*.*） (*)");
+  QFileDialog dialog(parent);
+  dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({programs, all});
+  // The dialog's own permission filter cannot ask for "executable" alone, so a proxy keeps
+  // folders and the files that can be run.
+  auto* proxy = new ProgramFilter(&dialog);
+  dialog.setProxyModel(proxy);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
+                   [proxy, programs](const QString& filter) { proxy->setProgramsOnly(filter == programs); });
+  dialog.selectNameFilter(programs);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList files = dialog.selectedFiles();
+  return files.isEmpty() ? QString() : files.first();
 }
 
 QString PickFolder(QWidget* parent, const QString& caption) {

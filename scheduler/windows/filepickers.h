@@ -13,5 +13,8 @@ QString MediaFileFilters(bool withTextAndLists);
 QString PickOpenFile(QWidget* parent, const QString& title, const QString& filters);
 // Several existing files in the order the dialog gives them; empty when cancelled.
 QStringList PickOpenFiles(QWidget* parent, const QString& title, const QString& filters);
+// An external program, or "" when cancelled. The first filter, "可执行文件（*.exe）", lists the
+// files this system can run (on Linux they carry no ".exe"); the second lists every file.
+QString PickProgram(QWidget* parent);
 // An existing folder, or "" when cancelled.
 QString PickFolder(QWidget* parent, const QString& caption);

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QAbstractProxyModel>
+#include <QFileSystemModel>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -750,4 +752,72 @@ TEST_F(EntryDialogs, ShownModallyTheSaveAndTheCancelEndTheDialog) {
   OnNextModal<TForm_sjbp_add>([](TForm_sjbp_add* w) { w->Button2->click(); });
   EXPECT_EQ(e.ShowModal(), orvane::Form::mrCancel);
   EXPECT_EQ(rowCount(), 1);
+}
+
+TEST_F(EntryDialogs, AnEmptiedVolumeIsNotStoredAsSilence) {
+  TForm_sjbp_add d(context());
+  d.Edit_Schedulen->setText(kDay);
+  d.show();
+  setTimes(d, QTime(8, 0), QTime(9, 0));
+  d.Edit_slpath->setText(QStringLiteral("/m/a.mp3"));
+  d.Edit_vol->setValue(80);
+  // The operator empties the volume and leaves the field.
+  auto* text = d.Edit_vol->findChild<QLineEdit*>();
+  ASSERT_NE(text, nullptr);
+  text->clear();
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(d.Edit_vol, &out);
+  EXPECT_EQ(d.Edit_vol->value(), 80) << "the last volume comes back, not 0";
+  EXPECT_EQ(text->text(), QStringLiteral("80"));
+  d.Button1->click();
+  ASSERT_FALSE(d.isVisible());
+  EXPECT_EQ(row()["ivolume"].toInt(), 80);
+
+  // The speech fields do turn an emptied value into 0.
+  TForm_sjbp_add e(context());
+  e.show();
+  pickKind(e, 3);
+  auto* rate = e.Edit_speed->findChild<QLineEdit*>();
+  e.Edit_speed->setValue(5);
+  rate->clear();
+  QApplication::sendEvent(e.Edit_speed, &out);
+  EXPECT_EQ(e.Edit_speed->value(), 0);
+}
+
+TEST_F(EntryDialogs, TheProgramPickerOffersRunnableFilesFirst) {
+  const QString program = makeProgram();
+  testing_support::writeFile(home.file(QStringLiteral("bin/readme.txt")), "x");
+  TForm_sjbp_add d(context());
+  d.show();
+  pickKind(d, 5);
+  QStringList filters, shown, shownAll;
+  OnNextModal<QFileDialog>([&](QFileDialog* f) {
+    auto* types = f->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    for (int i = 0; types && i < types->count(); ++i) filters.append(types->itemText(i));
+    f->setDirectory(QFileInfo(program).absolutePath());
+    const QString folder = QFileInfo(program).absolutePath();
+    auto names = [f, folder] {
+      QStringList out;
+      QAbstractProxyModel* m = f->proxyModel();
+      const QModelIndex dir = m->mapFromSource(f->findChild<QFileSystemModel*>()->index(folder));
+      for (int r = 0; r < m->rowCount(dir); ++r) out.append(m->index(r, 0, dir).data().toString());
+      out.sort();
+      return out;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !names().isEmpty(); }, 3000));
+    shown = names();
+    f->selectNameFilter(QStringLiteral("所有文件（*.*） (*)"));
+    emit f->filterSelected(QStringLiteral("所有文件（*.*） (*)"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names().size() > 1; }, 3000));
+    shownAll = names();
+    f->selectNameFilter(QStringLiteral("可执行文件（*.exe） (*)"));
+    emit f->filterSelected(QStringLiteral("可执行文件（*.exe） (*)"));
+    f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(program).fileName());
+    static_cast<QDialog*>(f)->accept();
+  });
+  d.Button_jmlx->click();
+  EXPECT_EQ(filters, (QStringList{QStringLiteral("可执行文件（*.exe）"), QStringLiteral("所有文件（*.*）")}));
+  EXPECT_EQ(shown, QStringList{QStringLiteral("bell.sh")});
+  EXPECT_EQ(shownAll, (QStringList{QStringLiteral("bell.sh"), QStringLiteral("readme.txt")}));
+  EXPECT_EQ(d.Edit_slpath->text(), program);
 }

@@ -66,6 +66,8 @@ TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   EXPECT_EQ(w.caption(), QStringLiteral("请输入密码"));
   EXPECT_EQ(w.Label1->text(), QStringLiteral("密码："));
   EXPECT_EQ(w.Edit1->echoMode(), QLineEdit::Password);
+  w.Edit1->setText(QStringLiteral("门卫"));
+  EXPECT_EQ(w.Edit1->displayText(), QStringLiteral("**")) << "typed characters show as asterisks";
   EXPECT_EQ(w.Button1->text(), QStringLiteral("确定"));
   EXPECT_EQ(w.Button2->text(), QStringLiteral("取消"));
   w.Edit1->setText(QStringLiteral("门卫 43"));
@@ -141,7 +143,11 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   EXPECT_EQ(w.Label3->text(), QStringLiteral("确认新密码："));
   EXPECT_TRUE(w.Label4->text().startsWith(QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置")));
   EXPECT_TRUE(w.Label4->text().endsWith(QStringLiteral("默认密码为空。\n")));
-  for (QLineEdit* e : {w.Edit1, w.Edit2, w.Edit3}) EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+  for (QLineEdit* e : {w.Edit1, w.Edit2, w.Edit3}) {
+    EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+    e->setText(QStringLiteral("a b"));
+    EXPECT_EQ(e->displayText(), QStringLiteral("***")) << qPrintable(e->objectName());
+  }
 
   w.Edit1->setText(QStringLiteral("old"));
   w.Edit2->setText(QStringLiteral("S3cret-pass"));

@@ -353,10 +353,19 @@ TEST_F(SettingsFixture, TextsOfEveryControlAndTheHelpLabel) {
   QCoreApplication::sendEvent(w.Label2, &leave);
   EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
   EXPECT_EQ(w.Label2->cursor().shape(), Qt::ArrowCursor);
+  // Only a left click shows the explanation.
+  QTest::mouseClick(w.Label2, Qt::RightButton);
+  QTest::mouseClick(w.Label2, Qt::MiddleButton);
+  QTest::mousePress(w.Label2, Qt::LeftButton);
+  QTest::mouseRelease(w.Label2, Qt::LeftButton, {}, QPoint(-5, -5));
+  EXPECT_TRUE(boxes.asked().empty());
   QTest::mouseClick(w.Label2, Qt::LeftButton);
   ASSERT_EQ(boxes.asked().size(), 1u);
   EXPECT_TRUE(boxes.asked()[0].text.startsWith(QStringLiteral("一般是超市播音才启用2个通道（相当于2个播放器）")));
-  EXPECT_TRUE(boxes.asked()[0].text.endsWith(QStringLiteral("副通道每隔一个时间播放不同内容的MP3语音节目。")));
+  EXPECT_EQ(boxes.asked()[0].text,
+            QStringLiteral("一般是超市播音才启用2个通道（相当于2个播放器），主通道播放背景音乐，副通道播放录制好的MP3语音节目。"
+                           "主通道和副通道节目时间可交叉。例如：主通道7：00-23：00播放某个文件夹的歌曲做为背景音乐，"
+                           "副通道每隔一个时间播放不同内容的MP3语音节目。"));
   EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
   EXPECT_EQ(boxes.asked()[0].flags, 0);
   // Cancel writes nothing.

@@ -1,0 +1,220 @@
+// The media channel beside the mpv player: the time from opening a local MP3 to hearing it
+// (ours: open, play, first sound; mpv: loadfile over its IPC socket to its playback start),
+// and the program's memory with both channels open beside a playing mpv's.
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/db/connection.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/media/mpvchannel.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/timetext.h"
+
+namespace {
+constexpr int kWarmup = 3;
+constexpr int kRounds = 25;
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+  }
+  return true;
+}
+
+// Ours: open (bounded wait for "loaded"), play, until libmpv reports the sound started.
+double channelOpenToPlayingMs(const QString& mp3) {
+  orvane::MpvSettings s;
+  s.audioOutput = "null";
+  s.silentFallback = false;
+  orvane::MpvBackend backend(s);
+  auto channel = backend.createChannel(orvane::ChannelKind::MediaPlayer);
+  auto* mpv = dynamic_cast<orvane::MpvChannel*>(channel.get());
+  if (!mpv) return -1;
+  bool started = false;
+  QObject::connect(mpv, &orvane::MpvChannel::started, [&] { started = true; });
+  std::vector<double> times;
+  for (int i = 0; i < kWarmup + kRounds; ++i) {
+    started = false;
+    QElapsedTimer t;
+    t.start();
+    if (!mpv->open(mp3).ok) return -1;
+    mpv->play();
+    if (!waitFor([&] { return started; }, 5000)) return -1;
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (i >= kWarmup) times.push_back(ms);
+    mpv->close();
+  }
+  return median(times);
+}
+
+// One JSON line from mpv's IPC socket that has the key and value, within the time.
+bool readUntil(QLocalSocket& socket, const QString& key, const QString& value, int timeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < timeoutMs) {
+    while (socket.canReadLine()) {
+      const QJsonObject o = QJsonDocument::fromJson(socket.readLine()).object();
+      if (o.value(key).toString() == value) return true;
+    }
+    socket.waitForReadyRead(50);
+  }
+  return false;
+}
+
+// The peer: a running mpv (--no-video --ao=null) told to load the file over its IPC socket.
+double mpvOpenToPlayingMs(const QString& mp3, const QString& socketPath) {
+  QProcess mpv;
+  mpv.start(QStringLiteral("mpv"), {QStringLiteral("--idle=yes"), QStringLiteral("--no-video"),
+                                   QStringLiteral("--ao=null"), QStringLiteral("--no-config"),
+                                   QStringLiteral("--no-terminal"), QStringLiteral("--input-ipc-server=") + socketPath});
+  if (!mpv.waitForStarted(5000)) return -1;
+  QLocalSocket socket;
+  if (!waitFor([&] {
+        socket.connectToServer(socketPath);
+        return socket.waitForConnected(50);
+      }, 5000))
+    return -1;
+  std::vector<double> times;
+  const QByteArray load = QJsonDocument(QJsonObject{{QStringLiteral("command"),
+                                                     QJsonArray{QStringLiteral("loadfile"), mp3}}})
+                              .toJson(QJsonDocument::Compact) + '\n';
+  for (int i = 0; i < kWarmup + kRounds; ++i) {
+    QElapsedTimer t;
+    t.start();
+    socket.write(load);
+    socket.flush();
+    if (!readUntil(socket, QStringLiteral("event"), QStringLiteral("playback-restart"), 5000)) return -1;
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    if (i >= kWarmup) times.push_back(ms);
+    socket.write("{\"command\":[\"stop\"]}\n");
+    socket.flush();
+    readUntil(socket, QStringLiteral("event"), QStringLiteral("idle"), 5000);
+  }
+  socket.write("{\"command\":[\"quit\"]}\n");
+  socket.flush();
+  if (!mpv.waitForFinished(3000)) mpv.kill();
+  return median(times);
+}
+
+long rssKb(qint64 pid) {
+  QFile f(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
+}
+
+void sleepProcessing(int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(10);
+  }
+}
+
+// The program on a day with one song entry on each channel, starting 3 seconds after it:
+// its memory before (players made, nothing open) and with both channels playing, silently.
+void programMemory(const QString& program, const QString& mp3, const QTemporaryDir& home) {
+  const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
+  {
+    qputenv("ORVANE_HOME", home.path().toUtf8());
+    TDataModule1 dm;
+    dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
+                       orvane::db::Connection::Mode::CreateIfMissing);
+    dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
+    dm.SetSetting(EnglishWeekday(startAt.date()), QStringLiteral("日常"));
+    for (const char* channel : {"主通道", "副通道"})
+      dm.ExecQuery(dm.qry_temp,
+                   QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,"
+                                  "jmlx,mainchannel,txt) values('bench',:s,:e,:p,'00:00:30','单曲循环',80,'日常',1,:c,'')"),
+                   {{QStringLiteral(":s"), ClockText(startAt)},
+                    {QStringLiteral(":e"), ClockText(startAt.addSecs(60))},
+                    {QStringLiteral(":p"), mp3},
+                    {QStringLiteral(":c"), QString::fromUtf8(channel)}});
+  }
+  QProcess orvane;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
+  env.insert(QStringLiteral("ORVANE_MPV_AO"), QStringLiteral("null"));  // silent, whatever sound server runs here
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+  orvane.setProcessEnvironment(env);
+  orvane.start(program, {});
+  if (!orvane.waitForStarted(5000)) {
+    std::printf("  program did not start\n");
+    return;
+  }
+  sleepProcessing(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() - 700));
+  const long before = rssKb(orvane.processId());
+  sleepProcessing(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() + 3000));
+  const long playing = rssKb(orvane.processId());
+  orvane.terminate();
+  if (!orvane.waitForFinished(3000)) orvane.kill();
+
+  QProcess peer;
+  peer.start(QStringLiteral("mpv"), {QStringLiteral("--no-video"), QStringLiteral("--ao=null"),
+                                    QStringLiteral("--no-config"), QStringLiteral("--no-terminal"), mp3});
+  long peerKb = -1;
+  if (peer.waitForStarted(5000)) {
+    sleepProcessing(2000);
+    peerKb = rssKb(peer.processId());
+    peer.kill();
+    peer.waitForFinished(3000);
+  }
+  std::printf("memory (RSS) of the program, offscreen:\n"
+              "  channels made, nothing open: %.1f MB\n"
+              "  both channels open and playing: %.1f MB\n"
+              "  beside it, mpv --no-video --ao=null playing the same file: %.1f MB\n",
+              before / 1024.0, playing / 1024.0, peerKb / 1024.0);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTemporaryDir dir;
+  const QString mp3 = dir.filePath(QStringLiteral("song.mp3"));
+  if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                                                QStringLiteral("-c"), QStringLiteral("2"), mp3, QStringLiteral("synth"),
+                                                QStringLiteral("60"), QStringLiteral("sine"), QStringLiteral("440")}) != 0) {
+    std::printf("sox could not make the test MP3\n");
+    return 1;
+  }
+  const double ours = channelOpenToPlayingMs(mp3);
+  const bool haveMpv = !QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty();
+  const double peer = haveMpv ? mpvOpenToPlayingMs(mp3, dir.filePath(QStringLiteral("mpv.sock"))) : -1;
+  std::printf("open to playing, a 60 s local MP3, median of %d:\n  media channel: %.2f ms\n", kRounds, ours);
+  if (peer > 0)
+    std::printf("  mpv --no-video --ao=null (loadfile over IPC): %.2f ms\n  ratio %.2fx (target within 1.5x: %s)\n", peer,
+                ours / peer, ours <= 1.5 * peer ? "holds" : "MISSED");
+  else
+    std::printf("  mpv: %s\n", haveMpv ? "did not answer" : "not installed (scripts/install-deps.sh installs it)");
+
+  const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../orvane");
+  QTemporaryDir home;
+  programMemory(program, mp3, home);
+  return 0;
+}

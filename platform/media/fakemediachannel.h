@@ -1,0 +1,57 @@
+// A media channel that plays nothing: tests script what opens, how long files are, and when
+// they end, and read back what the code under test asked for.
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "platform/media/mediachannel.h"
+
+namespace orvane {
+
+class FakeMediaBackend;
+
+class FakeMediaChannel : public MediaChannel {
+  Q_OBJECT
+ public:
+  FakeMediaChannel(ChannelKind kind, FakeMediaBackend& backend) : kind_(kind), backend_(&backend) {}
+
+  MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
+  void play() override;
+  void pause() override;
+  void stop() override;
+  void close() override;
+  MediaMode mode() const override { return mode_; }
+  QString fileName() const override { return path_; }
+  qint64 positionMs() const override { return position_; }
+  qint64 lengthMs() const override { return length_; }
+  void seek(qint64 ms) override;
+  void setVolume(int level) override;
+  int volume() const override { return volume_; }
+  void setVideoWindow(quintptr windowId) override { videoWindow = windowId; }
+
+  ChannelKind kind() const { return kind_; }
+  // The file plays on to its end (the end signal is sent) or to a position.
+  void finish();
+  void setPosition(qint64 ms) { position_ = ms; }
+  // Playback breaks off (the failure signal is sent).
+  void breakOff(const QString& why);
+
+  // Everything asked of the channel: "open <path>", "play", "pause", "stop", "close",
+  // "seek <ms>".
+  QStringList calls;
+  std::vector<int> volumes;  // every volume set, in order
+  QStringList opened;        // files opened successfully, in order
+  quintptr videoWindow = 0;
+
+ private:
+  ChannelKind kind_;
+  FakeMediaBackend* backend_;
+  MediaMode mode_ = MediaMode::NotOpen;
+  QString path_;
+  qint64 position_ = 0;
+  qint64 length_ = 0;
+  int volume_ = 1000;
+};
+
+}  // namespace orvane

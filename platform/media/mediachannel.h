@@ -1,0 +1,77 @@
+// One playback channel (a media player or a stream player) and the factory that makes them.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+namespace orvane {
+
+// What a channel is doing. A channel is "open" in every mode but NotOpen.
+enum class MediaMode { NotOpen, Stopped, Playing, Paused };
+
+// The outcome of a synchronous media call: ok, or a message saying why not.
+struct MediaResult {
+  bool ok = false;
+  QString message;
+  static MediaResult success() { return {true, {}}; }
+  static MediaResult failure(QString why) { return {false, std::move(why)}; }
+  explicit operator bool() const { return ok; }
+};
+
+// The two players a channel of the program can use: the media player (video capable) and the
+// stream player that is the fallback for ".MP3" files the media player cannot open.
+enum class ChannelKind { MediaPlayer, Stream };
+
+// One file at a time. All calls are made on the interface thread; the signals arrive there
+// too, from the event loop, never from inside a call.
+class MediaChannel : public QObject {
+  Q_OBJECT
+ public:
+  // How long opening may take before it counts as a failure.
+  static constexpr int kOpenTimeoutMs = 3000;
+
+  explicit MediaChannel(QObject* parent = nullptr) : QObject(parent) {}
+  ~MediaChannel() override = default;
+
+  // Closes what was open and opens the file, stopped at its start; waits for the file to be
+  // loaded or to fail, never longer than the time limit, without running the event loop.
+  virtual MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) = 0;
+  virtual void play() = 0;
+  virtual void pause() = 0;
+  // Stops playing and stays open at the present position.
+  virtual void stop() = 0;
+  virtual void close() = 0;
+
+  virtual MediaMode mode() const = 0;
+  bool isOpen() const { return mode() != MediaMode::NotOpen; }
+  bool isPlaying() const { return mode() == MediaMode::Playing; }
+  virtual QString fileName() const = 0;
+  // Milliseconds; 0 when not open.
+  virtual qint64 positionMs() const = 0;
+  virtual qint64 lengthMs() const = 0;
+  // Moves to a position, clamped to the file's length (a seek to the end ends the file).
+  virtual void seek(qint64 ms) = 0;
+  // 0..1000, linear in amplitude; kept across files.
+  virtual void setVolume(int level) = 0;
+  virtual int volume() const = 0;
+  // The native window a video picture is drawn into; 0 plays video files as sound only.
+  // Takes effect at the next open. Stream players ignore it.
+  virtual void setVideoWindow(quintptr windowId) { (void)windowId; }
+
+ signals:
+  // The file played to its end (not sent for stop, close or a failure).
+  void endOfMedia();
+  // Playback broke off after a successful open (no audio output, a decoding error).
+  void failed(const QString& message);
+};
+
+// Makes the channels of one kind of media layer (libmpv, or a fake in tests).
+class MediaBackend {
+ public:
+  virtual ~MediaBackend() = default;
+  // Null when the layer cannot make a channel (the failure is logged).
+  virtual std::unique_ptr<MediaChannel> createChannel(ChannelKind kind) = 0;
+};
+
+}  // namespace orvane

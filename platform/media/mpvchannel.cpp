@@ -1,0 +1,253 @@
+// libmpv media channel.
+#include "platform/media/mpvchannel.h"
+
+#include <mpv/client.h>
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QEvent>
+#include <QFileInfo>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+
+#include "platform/media/midirenderer.h"
+#include "platform/media/midistream.h"
+
+namespace orvane {
+
+namespace {
+QEvent::Type wakeEventType() {
+  static const auto t = QEvent::Type(QEvent::registerEventType());
+  return t;
+}
+QEvent::Type noteEventType() {
+  static const auto t = QEvent::Type(QEvent::registerEventType());
+  return t;
+}
+
+struct NoteEvent : QEvent {
+  NoteEvent(quint64 g, int n, QString m) : QEvent(noteEventType()), generation(g), note(n), message(std::move(m)) {}
+  quint64 generation;
+  int note;
+  QString message;
+};
+
+QList<QPair<QByteArray, QByteArray>> kindOptions(ChannelKind kind) {
+  // Pictures are decoded only when a window has been given to draw them in.
+  QList<QPair<QByteArray, QByteArray>> o = {{"vid", "no"}, {"vo", "null"}};
+  if (kind == ChannelKind::Stream) o.append(qMakePair(QByteArray("video"), QByteArray("no")));
+  return o;
+}
+}  // namespace
+
+// Where libmpv's wake-up callback (on one of its own threads) posts to. The receiver is
+// cleared before the channel goes away, so a late call posts nothing.
+struct MpvWakeTarget {
+  std::mutex mutex;
+  QObject* receiver = nullptr;
+  std::atomic<bool> pending{false};
+
+  static void wakeup(void* data) {
+    auto* t = static_cast<MpvWakeTarget*>(data);
+    if (t->pending.exchange(true)) return;  // one wake-up event in the queue is enough
+    std::lock_guard<std::mutex> lock(t->mutex);
+    if (t->receiver) QCoreApplication::postEvent(t->receiver, new QEvent(wakeEventType()));
+  }
+};
+
+MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::shared_ptr<MidiRenderer> midi,
+                       QObject* parent)
+    : MediaChannel(parent),
+      kind_(kind),
+      wake_(std::make_unique<MpvWakeTarget>()),
+      mpv_(settings, kindOptions(kind)),
+      midi_(std::move(midi)),
+      wantsSound_(settings.audioOutput != "null") {
+  if (!mpv_.ok()) {
+    qWarning().noquote() << "media:" << mpv_.error();
+    return;
+  }
+  wake_->receiver = this;
+  mpv_set_wakeup_callback(mpv_.get(), &MpvWakeTarget::wakeup, wake_.get());
+  // Which audio output libmpv really opened: "null" means the sound server was not there.
+  if (wantsSound_) mpv_observe_property(mpv_.get(), 0, "current-ao", MPV_FORMAT_STRING);
+  setVolume(volume_);
+}
+
+MpvChannel::~MpvChannel() {
+  {
+    std::lock_guard<std::mutex> lock(wake_->mutex);
+    wake_->receiver = nullptr;
+  }
+  if (mpv_.ok()) mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
+}
+
+double MpvChannel::mpvVolume(int level) { return 100.0 * std::cbrt(double(qBound(0, level, 1000)) / 1000.0); }
+
+MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
+  ++generation_;
+  if (mode_ != MediaMode::NotOpen) close();
+  if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
+  if (kind_ == ChannelKind::MediaPlayer) {
+    if (videoWindow_ != 0) {
+      int64_t wid = int64_t(videoWindow_);
+      mpv_set_property(mpv_.get(), "wid", MPV_FORMAT_INT64, &wid);
+      mpv_set_property_string(mpv_.get(), "vo", "gpu,x11");
+      mpv_set_property_string(mpv_.get(), "vid", "auto");
+    } else {
+      mpv_set_property_string(mpv_.get(), "vid", "no");
+    }
+  }
+  const auto other = [this](mpv_event* e) { handle(e); };
+  MpvHandle::Loaded loaded;
+  if (MidiRenderer::isMidiFile(path)) {
+    if (!midi_) return MediaResult::failure(QStringLiteral("MIDI files cannot be played here"));
+    QString why;
+    midiStream_ = midi_->start(path, &why);
+    if (!midiStream_) return MediaResult::failure(why);
+    loaded = mpv_.loadStream(midiStream_->takeReadFd(), timeoutMs, other);
+    loaded.lengthMs = midiStream_->lengthMs();
+  } else {
+    loaded = mpv_.load(path, timeoutMs, other);
+  }
+  if (!loaded.ok) {
+    midiStream_.reset();
+    return MediaResult::failure(loaded.message);
+  }
+  entryId_ = loaded.entryId;
+  restarted_ = false;
+  lengthMs_ = loaded.lengthMs;
+  lastPositionMs_ = 0;
+  ended_ = false;
+  path_ = path;
+  mode_ = MediaMode::Stopped;
+  return MediaResult::success();
+}
+
+void MpvChannel::play() {
+  if (mode_ == MediaMode::NotOpen || ended_) return;
+  mpv_.setFlag("pause", false);
+  mode_ = MediaMode::Playing;
+  // A file that became ready while paused sends no second notice when it starts.
+  awaitingStart_ = !restarted_;
+  if (restarted_) notify(Note::Started);
+}
+
+void MpvChannel::pause() {
+  if (mode_ != MediaMode::Playing) return;
+  mpv_.setFlag("pause", true);
+  mode_ = MediaMode::Paused;
+}
+
+void MpvChannel::stop() {
+  if (mode_ == MediaMode::NotOpen) return;
+  ++generation_;
+  mpv_.setFlag("pause", true);
+  lastPositionMs_ = positionMs();
+  mode_ = MediaMode::Stopped;
+}
+
+void MpvChannel::close() {
+  ++generation_;
+  if (mode_ == MediaMode::NotOpen) return;
+  mpv_.setFlag("pause", true);
+  mpv_.command({"stop"});
+  midiStream_.reset();
+  mode_ = MediaMode::NotOpen;
+  entryId_ = -1;
+  path_.clear();
+  lengthMs_ = lastPositionMs_ = 0;
+  ended_ = false;
+  awaitingStart_ = false;
+}
+
+qint64 MpvChannel::positionMs() const {
+  if (mode_ == MediaMode::NotOpen) return 0;
+  if (ended_) return lastPositionMs_;
+  const double pos = mpv_.getDouble("time-pos", -1.0);
+  if (pos >= 0) lastPositionMs_ = qBound<qint64>(0, qint64(std::llround(pos * 1000.0)), lengthMs_ > 0 ? lengthMs_ : LLONG_MAX);
+  return lastPositionMs_;
+}
+
+void MpvChannel::seek(qint64 ms) {
+  if (mode_ == MediaMode::NotOpen || ended_) return;
+  const qint64 target = qBound<qint64>(0, ms, lengthMs_);
+  const QByteArray seconds = QByteArray::number(double(target) / 1000.0, 'f', 3);
+  mpv_.command({"seek", seconds.constData(), "absolute+exact"});
+  lastPositionMs_ = target;
+}
+
+void MpvChannel::setVolume(int level) {
+  volume_ = qBound(0, level, 1000);
+  mpv_.setDouble("volume", mpvVolume(volume_));
+}
+
+void MpvChannel::setVideoWindow(quintptr windowId) {
+  if (kind_ == ChannelKind::MediaPlayer) videoWindow_ = windowId;
+}
+
+bool MpvChannel::event(QEvent* e) {
+  if (e->type() == wakeEventType()) {
+    wake_->pending = false;
+    drain();
+    return true;
+  }
+  if (e->type() == noteEventType()) {
+    auto* n = static_cast<NoteEvent*>(e);
+    if (n->generation != generation_) return true;  // about a file that is no longer here
+    switch (Note(n->note)) {
+      case Note::End: emit endOfMedia(); break;
+      case Note::Failed: emit failed(n->message); break;
+      case Note::Started: emit started(); break;
+    }
+    return true;
+  }
+  return MediaChannel::event(e);
+}
+
+void MpvChannel::drain() {
+  if (!mpv_.ok()) return;
+  for (;;) {
+    mpv_event* e = mpv_wait_event(mpv_.get(), 0);
+    if (e->event_id == MPV_EVENT_NONE) return;
+    handle(e);
+  }
+}
+
+void MpvChannel::handle(mpv_event* e) {
+  if (e->event_id == MPV_EVENT_END_FILE) {
+    const auto* ef = static_cast<mpv_event_end_file*>(e->data);
+    if (ef->playlist_entry_id != entryId_ || mode_ == MediaMode::NotOpen || ended_) return;
+    if (ef->reason == MPV_END_FILE_REASON_EOF) {
+      ended_ = true;
+      lastPositionMs_ = lengthMs_;
+      mode_ = MediaMode::Stopped;
+      notify(Note::End);
+    } else if (ef->reason == MPV_END_FILE_REASON_ERROR) {
+      ended_ = true;
+      mode_ = MediaMode::Stopped;
+      notify(Note::Failed, QStringLiteral("playback of %1 broke off: %2").arg(path_, QString::fromUtf8(mpv_error_string(ef->error))));
+    }
+  } else if (e->event_id == MPV_EVENT_PLAYBACK_RESTART) {
+    if (mode_ == MediaMode::NotOpen) return;
+    restarted_ = true;
+    if (mode_ == MediaMode::Playing && awaitingStart_) {
+      awaitingStart_ = false;
+      notify(Note::Started);
+    }
+  } else if (e->event_id == MPV_EVENT_PROPERTY_CHANGE) {
+    const auto* p = static_cast<mpv_event_property*>(e->data);
+    if (p->format != MPV_FORMAT_STRING || qstrcmp(p->name, "current-ao") != 0) return;
+    const char* ao = *static_cast<char**>(p->data);
+    const bool silent = ao && qstrcmp(ao, "null") == 0;
+    if (silent && !silentNoticed_) qWarning().noquote() << "media: no sound server can be reached; playing silently";
+    if (ao) silentNoticed_ = silent;
+  }
+}
+
+void MpvChannel::notify(Note note, const QString& message) {
+  QCoreApplication::postEvent(this, new NoteEvent(generation_, int(note), message));
+}
+
+}  // namespace orvane

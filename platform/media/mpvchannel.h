@@ -1,0 +1,83 @@
+// A media channel over one libmpv player: the media player kind (video when given a window)
+// or the stream kind (sound only).
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "platform/media/mediachannel.h"
+#include "platform/media/mpvhandle.h"
+
+struct mpv_event;
+
+namespace orvane {
+
+class MidiRenderer;
+class MidiStream;
+struct MpvWakeTarget;
+
+class MpvChannel : public MediaChannel {
+  Q_OBJECT
+ public:
+  MpvChannel(ChannelKind kind, const MpvSettings& settings, std::shared_ptr<MidiRenderer> midi,
+             QObject* parent = nullptr);
+  ~MpvChannel() override;
+
+  // False when libmpv could not start a player; every call then does nothing and open fails.
+  bool ok() const { return mpv_.ok(); }
+  const QString& error() const { return mpv_.error(); }
+
+  MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
+  void play() override;
+  void pause() override;
+  void stop() override;
+  void close() override;
+  MediaMode mode() const override { return mode_; }
+  QString fileName() const override { return path_; }
+  qint64 positionMs() const override;
+  qint64 lengthMs() const override { return lengthMs_; }
+  void seek(qint64 ms) override;
+  void setVolume(int level) override;
+  int volume() const override { return volume_; }
+  void setVideoWindow(quintptr windowId) override;
+
+  // libmpv's volume (0..100, cubic) for a level 0..1000 that is linear in amplitude.
+  static double mpvVolume(int level);
+
+ signals:
+  // Sound has started after play() (benchmarks time it).
+  void started();
+
+ protected:
+  bool event(QEvent* e) override;
+
+ private:
+  enum class Note { End, Failed, Started };
+  void drain();
+  void handle(mpv_event* e);
+  void notify(Note note, const QString& message = {});
+
+  ChannelKind kind_;
+  // Declared before the player: it must outlive libmpv, whose threads call into it.
+  std::unique_ptr<MpvWakeTarget> wake_;
+  MpvHandle mpv_;
+  std::shared_ptr<MidiRenderer> midi_;
+  std::unique_ptr<MidiStream> midiStream_;  // the MIDI file playing, rendered as it plays
+  bool silentNoticed_ = false;
+  MediaMode mode_ = MediaMode::NotOpen;
+  QString path_;
+  qint64 entryId_ = -1;  // the loaded file's playlist entry; events of others are old news
+  qint64 lengthMs_ = 0;
+  mutable qint64 lastPositionMs_ = 0;
+  bool ended_ = false;  // played to the end: libmpv has unloaded the file
+  bool awaitingStart_ = false;
+  bool restarted_ = false;  // libmpv has the loaded file ready to sound
+  bool wantsSound_ = true;  // a real audio output was asked for
+  int volume_ = 1000;
+  quintptr videoWindow_ = 0;
+  // Stamps the notes posted to ourselves; open, stop and close move it on, so a note about a
+  // file that has since been replaced is dropped.
+  quint64 generation_ = 0;
+};
+
+}  // namespace orvane

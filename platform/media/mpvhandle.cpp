@@ -1,0 +1,176 @@
+// libmpv instance.
+#include "platform/media/mpvhandle.h"
+
+#include <mpv/client.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <clocale>
+#include <cmath>
+#include <vector>
+
+namespace orvane {
+
+MpvSettings MpvSettings::fromEnvironment() {
+  MpvSettings s;
+  const QByteArray ao = qgetenv("ORVANE_MPV_AO");
+  if (!ao.isEmpty()) s.audioOutput = ao;
+  return s;
+}
+
+bool mpvVersionMatches() { return (mpv_client_api_version() >> 16) == (MPV_CLIENT_API_VERSION >> 16); }
+
+QString mpvLoadedVersion() {
+  const unsigned long v = mpv_client_api_version();
+  return QStringLiteral("%1.%2").arg(v >> 16).arg(v & 0xffff);
+}
+
+MpvHandle::MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, QByteArray>>& extraOptions) {
+  // libmpv refuses to start under a numeric locale other than "C" (a Chinese desktop sets
+  // one through Qt's start-up); Qt formats numbers itself and does not mind.
+  std::setlocale(LC_NUMERIC, "C");
+  mpv_handle* h = mpv_create();
+  if (!h) {
+    error_ = QStringLiteral("libmpv could not create a player");
+    return;
+  }
+  QByteArray ao = settings.audioOutput;
+  if (settings.silentFallback && ao != "null") ao += ",null";
+  QList<QPair<QByteArray, QByteArray>> options = {
+      {"config", "no"},           // the user's mpv.conf must not change how the program sounds
+      {"terminal", "no"},
+      {"idle", "yes"},
+      {"pause", "yes"},
+      {"keep-open", "no"},
+      {"input-default-bindings", "no"},
+      {"input-vo-keyboard", "no"},
+      {"load-scripts", "no"},
+      {"audio-display", "no"},    // cover pictures in sound files are not video
+      {"ao", ao},
+      {"audio-client-name", "Orvane"},
+  };
+  if (settings.untimed) options.append(qMakePair(QByteArray("ao-null-untimed"), QByteArray("yes")));
+  options += extraOptions;
+  for (const auto& [name, value] : options) {
+    const int rc = mpv_set_option_string(h, name.constData(), value.constData());
+    if (rc < 0) {
+      error_ = QStringLiteral("libmpv refused the option %1=%2: %3")
+                   .arg(QString::fromLatin1(name), QString::fromLatin1(value), QString::fromUtf8(mpv_error_string(rc)));
+      mpv_terminate_destroy(h);
+      return;
+    }
+  }
+  const int rc = mpv_initialize(h);
+  if (rc < 0) {
+    error_ = QStringLiteral("libmpv could not start: ") + QString::fromUtf8(mpv_error_string(rc));
+    mpv_terminate_destroy(h);
+    return;
+  }
+  h_ = h;
+}
+
+MpvHandle::~MpvHandle() {
+  if (h_) mpv_terminate_destroy(h_);
+}
+
+void MpvHandle::setFlag(const char* name, bool value) {
+  int flag = value ? 1 : 0;
+  if (h_) mpv_set_property(h_, name, MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvHandle::setDouble(const char* name, double value) {
+  if (h_) mpv_set_property(h_, name, MPV_FORMAT_DOUBLE, &value);
+}
+
+double MpvHandle::getDouble(const char* name, double fallback) const {
+  double v = fallback;
+  if (!h_ || mpv_get_property(h_, name, MPV_FORMAT_DOUBLE, &v) < 0) return fallback;
+  return v;
+}
+
+void MpvHandle::command(std::initializer_list<const char*> args) {
+  if (!h_) return;
+  std::vector<const char*> argv(args);
+  argv.push_back(nullptr);
+  mpv_command(h_, argv.data());
+}
+
+MpvHandle::Loaded MpvHandle::load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other) {
+  // libmpv would also take addresses and option strings; a channel plays local files only.
+  const QFileInfo info(path);
+  if (!info.isFile()) {
+    Loaded r;
+    r.message = QStringLiteral("no such file");
+    return r;
+  }
+  return loadTarget(QFile::encodeName(info.absoluteFilePath()), timeoutMs, other, nullptr);
+}
+
+MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other) {
+  bool commandFailed = false;
+  Loaded r = loadTarget("fdclose://" + QByteArray::number(fd), timeoutMs, other, &commandFailed);
+  if (commandFailed) ::close(fd);  // libmpv never took it
+  return r;
+}
+
+MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
+                                        const std::function<void(mpv_event*)>& other, bool* commandFailed) {
+  Loaded r;
+  if (!h_) {
+    if (commandFailed) *commandFailed = true;
+    r.message = error_;
+    return r;
+  }
+  setFlag("pause", true);
+  const char* args[] = {"loadfile", target.constData(), "replace", nullptr};
+  mpv_node result;
+  const int rc = mpv_command_ret(h_, args, &result);
+  if (rc < 0) {
+    if (commandFailed) *commandFailed = true;
+    r.message = QString::fromUtf8(mpv_error_string(rc));
+    return r;
+  }
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i)
+      if (qstrcmp(result.u.list->keys[i], "playlist_entry_id") == 0 &&
+          result.u.list->values[i].format == MPV_FORMAT_INT64)
+        r.entryId = result.u.list->values[i].u.int64;
+  }
+  mpv_free_node_contents(&result);
+
+  // Events are read here, on the calling thread, with libmpv's own timed wait: no event loop
+  // runs, so nothing else of the program can happen in between.
+  QDeadlineTimer deadline(timeoutMs);
+  bool started = false;
+  while (!deadline.hasExpired()) {
+    mpv_event* e = mpv_wait_event(h_, double(deadline.remainingTime()) / 1000.0);
+    if (e->event_id == MPV_EVENT_NONE) continue;
+    if (e->event_id == MPV_EVENT_START_FILE) {
+      const auto* sf = static_cast<mpv_event_start_file*>(e->data);
+      if (r.entryId < 0 || sf->playlist_entry_id == r.entryId) {
+        started = true;
+        r.entryId = sf->playlist_entry_id;
+        continue;
+      }
+    } else if (e->event_id == MPV_EVENT_FILE_LOADED && started) {
+      r.ok = true;
+      r.lengthMs = qint64(std::llround(getDouble("duration", 0.0) * 1000.0));
+      return r;
+    } else if (e->event_id == MPV_EVENT_END_FILE) {
+      const auto* ef = static_cast<mpv_event_end_file*>(e->data);
+      if (ef->playlist_entry_id == r.entryId) {
+        r.message = ef->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(mpv_error_string(ef->error))
+                                                            : QStringLiteral("the file ended while loading");
+        return r;
+      }
+    }
+    if (other) other(e);
+  }
+  command({"stop"});
+  r.message = QStringLiteral("not loaded within %1 ms").arg(timeoutMs);
+  return r;
+}
+
+}  // namespace orvane

@@ -1,0 +1,70 @@
+// One libmpv player instance with the options the program uses, and the bounded wait for a
+// file to load that both the channels and the length probe need.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace orvane {
+
+// How a libmpv instance sounds: "pulse" by default; tests use "null" with the untimed switch
+// so that a file plays as fast as it decodes.
+struct MpvSettings {
+  QByteArray audioOutput = "pulse";
+  bool untimed = false;
+  // Without a sound server the player still keeps time (silently) so a schedule goes on.
+  bool silentFallback = true;
+
+  // Settings chosen by the environment: ORVANE_MPV_AO overrides the audio output.
+  static MpvSettings fromEnvironment();
+};
+
+// The compiled-against and the loaded libmpv client interfaces agree on their major version.
+bool mpvVersionMatches();
+// "major.minor" of the loaded libmpv client interface.
+QString mpvLoadedVersion();
+
+class MpvHandle {
+ public:
+  // Creates and initialises an idle player; extra options are set before initialising.
+  MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, QByteArray>>& extraOptions);
+  ~MpvHandle();
+  MpvHandle(const MpvHandle&) = delete;
+  MpvHandle& operator=(const MpvHandle&) = delete;
+
+  bool ok() const { return h_ != nullptr; }
+  const QString& error() const { return error_; }
+  mpv_handle* get() const { return h_; }
+
+  struct Loaded {
+    bool ok = false;
+    qint64 entryId = -1;     // libmpv's id of the loaded playlist entry
+    qint64 lengthMs = 0;
+    QString message;         // why it failed
+  };
+  // Loads the file paused and waits for "loaded" or "failed", at most timeoutMs. Events of
+  // earlier files met on the way go to `other`. A timeout unloads the file again.
+  Loaded load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
+  // The same for a stream read from a descriptor, which libmpv closes when done with it.
+  Loaded loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
+
+  void setFlag(const char* name, bool value);
+  void setDouble(const char* name, double value);
+  double getDouble(const char* name, double fallback) const;
+  void command(std::initializer_list<const char*> args);
+
+ private:
+  Loaded loadTarget(const QByteArray& target, int timeoutMs, const std::function<void(mpv_event*)>& other,
+                    bool* commandFailed);
+
+  mpv_handle* h_ = nullptr;
+  QString error_;
+};
+
+}  // namespace orvane

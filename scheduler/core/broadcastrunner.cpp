@@ -1,0 +1,81 @@
+// Broadcast runner.
+#include "scheduler/core/broadcastrunner.h"
+
+#include <QDebug>
+#include <algorithm>
+
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/todayprogramme.h"
+
+namespace {
+bool isSongKind(int kind) { return kind >= 1 && kind <= 3; }
+}  // namespace
+
+BroadcastRunner::BroadcastRunner(TDataModule1& dm, MainState& state, const Clock& clock, TodayProgramme& today)
+    : dm_(dm), s_(state), clock_(clock), today_(today) {}
+
+void BroadcastRunner::setHandler(int kind, EntryKindHandler* handler) {
+  if (kind >= 1 && kind <= 7) handlers_[std::size_t(kind)] = handler;
+}
+
+EntryKindHandler* BroadcastRunner::handler(int kind) const {
+  return kind >= 1 && kind <= 7 ? handlers_[std::size_t(kind)] : nullptr;
+}
+
+void BroadcastRunner::StartEntry(int index, EntryMode mode) {
+  if (index < 0 || index >= int(s_.todayentries.size())) return;
+  const rjmb e = s_.todayentries[std::size_t(index)];
+  s_.currentid = e.id;
+  if (mode == EntryMode::Auto) {
+    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{QStringLiteral(":id"), e.id}});
+    today_.ShowTodayGrid();
+  }
+  if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
+  dm_.qry_show.locate(QStringLiteral("id"), e.id);
+  if (EntryKindHandler* h = handler(e.jmlx)) h->StartKind(index, e, mode);
+  else qWarning().noquote() << "runner: entry" << e.pname << "has kind" << e.jmlx << "which nothing here can play";
+}
+
+void BroadcastRunner::EndEntry(int index, EntryMode mode) {
+  if (index < 0 || index >= int(s_.todayentries.size())) return;
+  const rjmb e = s_.todayentries[std::size_t(index)];
+  s_.currentid = 0;
+  // Song entries write their status when their channel has really stopped (after a fade).
+  if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) {
+    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
+                  {{QStringLiteral(":id"), e.id}});
+    today_.ShowTodayGrid();
+  }
+  if (s_.logenabled) WriteLog(BroadcastLog::EntryEndLine(clock_.now(), mode, e.endtime, e.slpath));
+  EntryKindHandler* h = handler(e.jmlx);
+  if (h) h->EndKind(index, e, mode);
+  else today_.ShowNextEntry();
+  // Songs arm the end of the day when their channel stops; a text handler once its panel is
+  // down. Everything else arms here, but not while a text is still being read.
+  const bool armsItself = isSongKind(e.jmlx) || (e.jmlx == 4 && h);
+  if (!armsItself && mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown();
+}
+
+void BroadcastRunner::StopAll() {
+  std::array<EntryKindHandler*, 8> stopped{};
+  std::size_t n = 0;
+  for (EntryKindHandler* h : handlers_) {
+    if (!h || std::find(stopped.begin(), stopped.begin() + n, h) != stopped.begin() + n) continue;
+    stopped[n++] = h;
+    h->StopKind();
+  }
+  if (onStopAll_) onStopAll_();
+}
+
+bool BroadcastRunner::MainChannelBusy() const {
+  for (EntryKindHandler* h : handlers_)
+    if (h && h->MainChannelBusy()) return true;
+  return false;
+}
+
+bool BroadcastRunner::SomethingPlaying() const {
+  for (EntryKindHandler* h : handlers_)
+    if (h && h->Sounding()) return true;
+  return false;
+}

@@ -1,0 +1,162 @@
+// The main channel: its song list, the media player with the stream player as the ".MP3"
+// fallback, the play modes, the 4-second fades, ducking under the second channel or a text,
+// the position display and the volume slider. Plain state; the window shows it.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+#include <random>
+
+#include "scheduler/core/broadcastlog.h"
+#include "scheduler/core/mainstate.h"
+
+namespace orvane {
+class MediaBackend;
+class MediaChannel;
+}  // namespace orvane
+class Clock;
+class TDataModule1;
+class VideoHandOff;
+
+class MainChannel : public QObject {
+  Q_OBJECT
+ public:
+  MainChannel(MainState& state, TDataModule1& dm, const Clock& clock, orvane::MediaBackend* media,
+              std::mt19937& random, QObject* parent = nullptr);
+  ~MainChannel() override;
+
+  // The stream player exists only while the fallback is allowed (made at start, freed at close).
+  bool CreateStream();
+  void FreeStream();
+  void setVideoHandOff(VideoHandOff* v) { video_ = v; }
+
+  // The song list (paths; the names shown are derived from them).
+  void LoadPlaylistFile(const QString& path);
+  void ScanMusicFolder(const QString& folder, bool recursive);
+  void ClearSongs();
+  const QStringList& songs() const { return songs_; }
+  QStringList names() const;
+  int selected() const { return selected_; }
+  // The operator picks a song in the list (it becomes the point the play modes go on from).
+  void selectSong(int index);
+  bool busy() const { return !songs_.isEmpty(); }
+  // A random order of 0..n-1 for the random play modes.
+  void MakeShuffle(int n);
+  const QStringList& shufflelist() const { return shufflelist_; }
+  int shufflepos() const { return shufflepos_; }
+  const QString& playmode() const { return playmode_; }
+
+  // 0 failed, 1 playing on the media player, 2 playing on the stream player.
+  int PlayMainFile(bool fadein, const QString& file);
+  // Chooses and plays the next song by the play mode after a song has ended.
+  void NextMainSong();
+  // The main-channel part of a song entry's start: the list, the first song, the volume.
+  void StartSongs(const rjmb& entry, bool fadein);
+  // The channel lets go of its songs: players closed, list and song panel cleared.
+  void StopSongs();
+  // The stop button: players closed and the panel emptied, the list kept.
+  void StopPlayers();
+  // Shows the video window for a video file, or closes it for anything else.
+  void ApplyVideoRule(const QString& file, orvane::MediaChannel& player);
+  void CloseVideo();
+
+  // Event handlers.
+  void MediaPlayer1Notify();
+  void Timer_musicprocessTimer();
+  void Timer_bassprocessTimer();
+  void Timer_volupordownTimer();
+  void ListBox5DblClick();
+  void TrackBar2Change(int position);
+  void FlatTrackBar1Change(int position);
+
+  // Fades. A fade-out ends with fadeOutDone(index).
+  void StartFadeOut(int index);
+  void CancelFades();
+  bool fadingOut() const { return fadeoutrunning_; }
+  bool fadingIn() const { return fadeinrunning_; }
+  int fadeoutstep() const { return fadeoutstep_; }
+  int fadeinstep() const { return fadeinstep_; }
+
+  // Ducking: lowered to the ducked level (never raised) while any reason holds.
+  enum class DuckReason { SecondChannel = 1, Text = 2 };
+  void Duck(DuckReason reason);
+  void Unduck(DuckReason reason);
+  bool ducked() const { return duckReasons_ != 0; }
+  // The entry's volume (0..1000) becomes the slider's and the level to return to.
+  void SetEntryVolume(int level);
+
+  // What the song panel shows.
+  const QString& songLine() const { return songLine_; }
+  bool songLineItalic() const { return songLineItalic_; }
+  void setSongLine(const QString& text) { songLine_ = text; emit panelChanged(); }
+  const QString& nowText() const { return nowText_; }
+  const QString& allText() const { return allText_; }
+  qint64 trackMax() const { return trackMax_; }
+  qint64 trackPosition() const { return trackPosition_; }
+  bool trackShown() const { return trackShown_; }
+  int sliderPosition() const { return slider_; }
+  bool sliderShown() const { return sliderShown_; }
+  QString sliderHint() const;
+  bool stopButtonShown() const { return stopButtonShown_; }
+  void showStopButton(bool shown);
+
+  orvane::MediaChannel* player() const { return player_.get(); }
+  orvane::MediaChannel* stream() const { return stream_.get(); }
+  bool playerOpen() const;
+
+  QTimer Timer_musicprocess;
+  QTimer Timer_bassprocess;
+  QTimer Timer_volupordown;
+
+  static constexpr int kAttemptsPerSong = 10;
+
+ signals:
+  void panelChanged();
+  void listChanged();
+  void fadeOutDone(int index);
+
+ private:
+  void select(int index);
+  void closePlayers();
+  void applyLevel();
+  int heardLevel() const;
+  void setSlider(int position);
+  void logSong(const QString& file, bool fallback);
+
+  MainState& s_;
+  TDataModule1& dm_;
+  const Clock& clock_;
+  orvane::MediaBackend* media_;
+  std::mt19937& random_;
+  VideoHandOff* video_ = nullptr;
+  std::unique_ptr<orvane::MediaChannel> player_;  // "MediaPlayer1"
+  std::unique_ptr<orvane::MediaChannel> stream_;  // "mainstream"
+
+  QStringList songs_;
+  int selected_ = -1;
+  QStringList shufflelist_;
+  int shufflepos_ = 0;
+  QString playmode_;
+  int playattempts_ = 0;
+  bool sequenceDone_ = false;  // "顺序播放" went past its last song
+
+  int fadeinstep_ = 0;
+  int fadeoutstep_ = 0;
+  bool fadeinrunning_ = false;
+  bool fadeoutrunning_ = false;
+  int fadeTag_ = -1;  // the entry fading out
+  int duckReasons_ = 0;
+
+  QString songLine_;
+  bool songLineItalic_ = false;
+  QString nowText_;
+  QString allText_;
+  qint64 trackMax_ = 0;
+  qint64 trackPosition_ = 0;
+  bool trackShown_ = false;
+  int slider_ = 1000;
+  bool sliderShown_ = false;
+  bool stopButtonShown_ = false;
+};

@@ -1,0 +1,108 @@
+// Writing schedule backups.
+#include "scheduler/core/schedulebackup.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <QtEndian>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/db/connection.h"
+#include "platform/db/query.h"
+
+namespace odb = orvane::db;
+
+namespace {
+// The schema name the backup file is attached under while it is written.
+const QString kOut = QStringLiteral("orvane_bkj_out");
+}  // namespace
+
+const QStringList& ScheduleBackup::Columns() {
+  static const QStringList columns{
+      QStringLiteral("pname"),    QStringLiteral("starttime"),  QStringLiteral("endtime"),
+      QStringLiteral("slpath"),   QStringLiteral("tlength"),    QStringLiteral("playmode"),
+      QStringLiteral("status"),   QStringLiteral("ivolume"),    QStringLiteral("Schedulen"),
+      QStringLiteral("statusday"), QStringLiteral("jmlx"),      QStringLiteral("mainchannel"),
+      QStringLiteral("txt")};
+  return columns;
+}
+
+QString ScheduleBackup::WithExtension(const QString& name) {
+  return name.endsWith(Extension(), Qt::CaseInsensitive) ? name : name + Extension();
+}
+
+bool ScheduleBackup::LooksLikeBackup(const QByteArray& firstBytes) {
+  static const QByteArray magic("SQLite format 3\0", 16);
+  if (firstBytes.size() < 100 || !firstBytes.startsWith(magic)) return false;
+  return qFromBigEndian<quint32>(firstBytes.constData() + 68) == kApplicationId;
+}
+
+bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* error, int* rows) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    qWarning().noquote() << "backup:" << why;
+    return false;
+  };
+  if (path.trimmed().isEmpty()) return fail(QStringLiteral("no file name"));
+  if (c.inTransaction()) return fail(QStringLiteral("the database is busy with a transaction"));
+  const QFileInfo target(path);
+  if (target.exists() && !target.isFile()) return fail(QStringLiteral("not a file: ") + path);
+  const QDir folder = target.absoluteDir();
+  if (!folder.exists()) return fail(QStringLiteral("no such folder: ") + folder.path());
+
+  // A fresh, empty file beside the target; SQLite takes an empty file as an empty database.
+  QTemporaryFile temp(folder.filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
+  if (!temp.open()) return fail(QStringLiteral("cannot create a file in ") + folder.path() + ": " + temp.errorString());
+  const QString tempPath = temp.fileName();
+  temp.close();
+
+  odb::Query q(&c);
+  auto run = [&q](const QString& sql, std::initializer_list<std::pair<QString, QVariant>> params = {}) {
+    q.setSql(sql);
+    for (const auto& [name, value] : params) q.bindValue(name, value);
+    return q.exec();
+  };
+  if (!run(QStringLiteral("ATTACH DATABASE :f AS ") + kOut, {{QStringLiteral(":f"), tempPath}}))
+    return fail(q.lastError());
+
+  const QString columns = Columns().join(QLatin1Char(','));
+  bool ok = false;
+  int written = 0;
+  QString why;
+  {
+    // The columns carry no type, so every value keeps exactly the kind it had in `sjb`.
+    ok = run(QStringLiteral("PRAGMA %1.application_id=%2").arg(kOut).arg(kApplicationId));
+    odb::Transaction t(c);
+    ok = ok && t.active() &&
+         run(QStringLiteral("CREATE TABLE %1.meta(key TEXT PRIMARY KEY, value TEXT)").arg(kOut)) &&
+         run(QStringLiteral("CREATE TABLE %1.sjb(%2)").arg(kOut, columns)) &&
+         run(QStringLiteral("INSERT INTO %1.sjb(%2) SELECT %2 FROM main.sjb ORDER BY starttime,id").arg(kOut, columns));
+    written = ok ? q.rowsAffected() : 0;
+    ok = ok &&
+         run(QStringLiteral("INSERT INTO %1.meta(key,value) VALUES('format',:f),('version',:v),('rows',:n)").arg(kOut),
+             {{QStringLiteral(":f"), FormatName()},
+              {QStringLiteral(":v"), QString::number(FormatVersion())},
+              {QStringLiteral(":n"), QString::number(written)}}) &&
+         t.commit();
+    if (!ok) why = q.lastError().isEmpty() ? c.lastError() : q.lastError();
+  }
+  if (!run(QStringLiteral("DETACH DATABASE ") + kOut)) qWarning().noquote() << "backup: cannot detach:" << q.lastError();
+  if (ok) {
+    QFile::setPermissions(tempPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // rename(2) replaces the old file in one step: readers see the old backup or the new one.
+    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+      ok = false;
+      why = QStringLiteral("cannot rename the new backup over ") + path + ": " + QString::fromLocal8Bit(std::strerror(errno));
+    }
+  }
+  if (!ok) {
+    QFile::remove(tempPath);
+    return fail(why);
+  }
+  if (rows) *rows = written;
+  return true;
+}

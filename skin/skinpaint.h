@@ -1,0 +1,56 @@
+// The drawing primitives every skinner uses: frames of image strips, nine-slice images,
+// three-part strips, tiling, colour-keyed drawing and region tracing.
+//
+// Images are skin images (imgutil.h): key-colour pixels are see-through. "Transparent"
+// drawing leaves them out; opaque drawing paints them in the key colour, exactly as a
+// plain copy of the original bitmap would. Nearest-neighbour scaling throughout.
+#pragma once
+
+#include <QImage>
+#include <QMargins>
+#include <QPainter>
+#include <QRect>
+#include <QRegion>
+
+#include "skin/skincolors.h"
+
+namespace orvane::skin {
+
+// A frame count as divisions use it: below 1 counts as 1.
+constexpr int ValidFrameCount(int frames) { return frames < 1 ? 1 : frames; }
+
+// The cell of frame `frame` (1-based, clamped to the strip) of a strip of `frames` equal
+// frames side by side, or one above another when `vertical`.
+QRect FrameRect(const QImage& image, bool vertical, int frames, int frame);
+
+// Nine-slice bitmap of `size` from a frame: fixed corners, stretched edges, the centre
+// stretched or tiled. A margin pair wider than the target is dropped in that direction.
+QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& margins, bool vertical, bool tile,
+                       int frames, int frame);
+// The nine-slice image drawn at `rect`, with or without its see-through pixels.
+void DrawSkinImage(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, bool tile,
+                   bool transparent, int frames, int frame, const QMargins& margins);
+// Frame of a horizontal strip stretched to `rect`.
+void DrawStripFrame(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames, int frame);
+// Frame of a horizontal strip unscaled, centred in `rect` (offsets rounded toward zero).
+void DrawStripFrameCentered(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames,
+                            int frame);
+// Opaque: left cap, stretched middle and right cap over the full height when the cell is
+// no wider than `rect`; otherwise the whole cell stretched.
+void DrawStripFrameThreePart(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, int frames,
+                             int frame, const QMargins& margins);
+// Left cap, the middle repeated, right cap, each stretched to the height; drawn keyed or opaque.
+void DrawTiledThreePart(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, bool transparent,
+                        int frames, int frame, const QMargins& margins);
+// Tiles `source` of `image` over `dest` from its top-left corner; the last tiles run past
+// `dest` (callers paint over the overrun or clip). Uses the painter's composition mode.
+void TileBitmap(QPainter& painter, const QRect& dest, const QImage& image, const QRect& source);
+// The image's top-left part of `rect`'s size at `rect`, leaving out pixels of `key`.
+void DrawTransparentBitmap(QPainter& painter, const QRect& rect, const QImage& image, TColor key);
+// The region of pixels that do not match `key` within the tolerances (each component
+// between the key's and the key's plus its tolerance), moved by the offsets. A pixel
+// matches by its original colour, so see-through pixels match the key colour 0xFF00FF.
+QRegion CreateRegionFromBitmap(const QImage& image, int xOffset, int yOffset, int toleranceBlue, int toleranceGreen,
+                               int toleranceRed, TColor key);
+
+}  // namespace orvane::skin

@@ -1,0 +1,303 @@
+// The libmpv media layer on a silent, untimed output: opening, lengths, the end signal and
+// its generation guard, seeking, volume, MIDI rendering, the length probe.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "platform/media/midifile.h"
+#include "platform/media/midirenderer.h"
+#include "platform/media/midistream.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/media/mpvchannel.h"
+#include "platform/media/mpvmediaprobe.h"
+#include "tests/support/soundfiles.h"
+#include "tests/support/testsupport.h"
+
+using namespace orvane;
+
+namespace {
+MpvSettings silentUntimed() {
+  MpvSettings s;
+  s.audioOutput = "null";
+  s.untimed = true;
+  s.silentFallback = false;
+  return s;
+}
+
+class MediaTest : public ::testing::Test {
+ protected:
+  QString file(const QString& name) const { return dir.filePath(name); }
+  std::unique_ptr<MediaChannel> channel(ChannelKind kind = ChannelKind::MediaPlayer) {
+    auto c = backend.createChannel(kind);
+    EXPECT_NE(c, nullptr);
+    return c;
+  }
+  QTemporaryDir dir;
+  MpvBackend backend{silentUntimed()};
+};
+}  // namespace
+
+TEST_F(MediaTest, TwoSecondWaveHasItsLengthAndEndsOnce) {
+  const QString wav = testing_support::writeToneWav(file("tone.wav"), 2.0);
+  for (ChannelKind kind : {ChannelKind::MediaPlayer, ChannelKind::Stream}) {
+    auto c = channel(kind);
+    QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+    ASSERT_TRUE(c->open(wav).ok);
+    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_NEAR(double(c->lengthMs()), 2000.0, 50.0);
+    EXPECT_EQ(c->fileName(), wav);
+    c->play();
+    EXPECT_EQ(c->mode(), MediaMode::Playing);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 5000));
+    QThread::msleep(50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends.count(), 1);
+    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_EQ(c->positionMs(), c->lengthMs());
+    // Playing again at the end does nothing and sends nothing.
+    c->play();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ends.count(), 1);
+  }
+}
+
+TEST_F(MediaTest, MissingAndUndecodableFilesFailWithinTheBoundedWait) {
+  auto c = channel();
+  const QString garbage = testing_support::writeFile(file("bad.mp3"), QByteArray(4096, 'x'));
+  const QString empty = testing_support::writeFile(file("empty.wav"), QByteArray());
+  for (const QString& path : {file("missing.mp3"), garbage, empty, dir.path()}) {
+    QElapsedTimer t;
+    t.start();
+    const MediaResult r = c->open(path, 1500);
+    EXPECT_FALSE(r.ok) << qPrintable(path);
+    EXPECT_FALSE(r.message.isEmpty());
+    EXPECT_LT(t.elapsed(), 1500 + 500) << qPrintable(path);
+    EXPECT_FALSE(c->isOpen());
+  }
+  // The channel is still good for a real file afterwards.
+  EXPECT_TRUE(c->open(testing_support::writeToneWav(file("ok.wav"), 0.5)).ok);
+}
+
+TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
+  const QString shortWav = testing_support::writeToneWav(file("short.wav"), 0.2);
+  const QString longWav = testing_support::writeToneWav(file("long.wav"), 3.0);
+  auto c = channel();
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(shortWav).ok);
+  c->play();
+  QThread::msleep(300);  // untimed: the file has ended inside libmpv, the news is queued
+  c->close();
+  QCoreApplication::processEvents();
+  QThread::msleep(50);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends.count(), 0);
+
+  ASSERT_TRUE(c->open(shortWav).ok);
+  c->play();
+  QThread::msleep(300);
+  ASSERT_TRUE(c->open(longWav).ok);  // the next song replaces the finished one
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ends.count(), 0);
+  EXPECT_EQ(c->fileName(), longWav);
+  EXPECT_NEAR(double(c->lengthMs()), 3000.0, 50.0);
+
+  // A channel destroyed with news still queued goes quietly.
+  c->play();
+  QThread::msleep(100);
+  c.reset();
+  QCoreApplication::processEvents();
+}
+
+TEST_F(MediaTest, PauseStopSeekAndVolume) {
+  MpvSettings timed = silentUntimed();
+  timed.untimed = false;  // positions advance in real time
+  MpvBackend realTime(timed);
+  auto c = realTime.createChannel(ChannelKind::MediaPlayer);
+  ASSERT_NE(c, nullptr);
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(testing_support::writeToneWav(file("five.wav"), 5.0)).ok);
+  c->setVolume(125);
+  EXPECT_EQ(c->volume(), 125);
+  c->play();
+  c->seek(3000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return c->positionMs() >= 3200; }, 3000));  // played on past it
+  c->pause();
+  EXPECT_EQ(c->mode(), MediaMode::Paused);
+  const qint64 paused = c->positionMs();
+  QThread::msleep(200);
+  EXPECT_NEAR(double(c->positionMs()), double(paused), 30.0);
+  c->stop();
+  EXPECT_EQ(c->mode(), MediaMode::Stopped);
+  EXPECT_TRUE(c->isOpen());
+  // A seek past the end lands on the end, and the file ends.
+  c->play();
+  c->seek(60000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
+  EXPECT_EQ(c->positionMs(), c->lengthMs());
+
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(1000), 100.0);
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(0), 0.0);
+  EXPECT_NEAR(MpvChannel::mpvVolume(125), 50.0, 1e-9);  // an eighth of the amplitude
+  EXPECT_DOUBLE_EQ(MpvChannel::mpvVolume(5000), 100.0);
+}
+
+TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
+  if (MidiRenderer().soundfont().isEmpty()) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const QString mid = testing_support::writeMidi(file("tune.MID"), 2);
+  auto c = channel();
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  const MediaResult r = c->open(mid);
+  ASSERT_TRUE(r.ok) << qPrintable(r.message);
+  EXPECT_EQ(c->lengthMs(), 1000);  // two half-second notes
+  EXPECT_EQ(c->fileName(), mid);
+  c->play();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
+
+  // Four dense minutes open at once: nothing waits for the whole rendering.
+  const QString dense = testing_support::writeMidi(file("dense.mid"), 1920, 8, 24);
+  QElapsedTimer t;
+  t.start();
+  ASSERT_TRUE(c->open(dense).ok);
+  EXPECT_LT(t.elapsed(), 1500);
+  EXPECT_EQ(c->lengthMs(), 240000);
+  c->play();
+  ASSERT_TRUE(testing_support::waitUntil([&] { return c->positionMs() > 1000; }, 5000));
+  // Another file replaces it mid-way, and the channel goes away while one renders.
+  ASSERT_TRUE(c->open(mid).ok);
+  ASSERT_TRUE(c->open(dense).ok);
+  c->play();
+  QThread::msleep(100);
+  c.reset();
+
+  // Without a soundfont a MIDI file fails like any unplayable file; so does a fake one.
+  MidiRenderer none(QStringList{file("no.sf2")});
+  QString why;
+  EXPECT_EQ(none.start(mid, &why), nullptr);
+  EXPECT_FALSE(why.isEmpty());
+  auto d = channel();
+  const QString fake = testing_support::writeFile(file("fake.mid"), QByteArray("not midi at all"));
+  EXPECT_FALSE(d->open(fake).ok);
+}
+
+TEST(MidiFileTest, LengthFromTheTempoMap) {
+  QTemporaryDir dir;
+  auto length = [&](const QString& name, auto&&... args) {
+    return MidiFile::lengthMs(testing_support::writeMidi(dir.filePath(name), args...));
+  };
+  EXPECT_EQ(length("a.mid", 4), 2000);
+  EXPECT_EQ(length("b.mid", 4, 3), 2000);                 // chords with running status
+  EXPECT_EQ(length("c.mid", 4, 1, 96, 1000000u), 4000);  // 60 beats a minute
+  EXPECT_EQ(length("d.mid", 0), 0);
+
+  // Two tracks and a tempo change half-way; the longer track decides.
+  auto vlq = testing_support::midiVlq;
+  QByteArray t1 = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(192) +
+                  QByteArray("\xFF\x51\x03\x0F\x42\x40", 6) + vlq(0) + QByteArray("\xFF\x2F\x00", 3);
+  QByteArray t2 = vlq(0) + QByteArray("\x90\x3C\x64", 3) + vlq(384) + QByteArray("\x3C\x00", 2) + vlq(0) +
+                  QByteArray("\xFF\x2F\x00", 3);
+  auto chunk = [](const char* id, const QByteArray& body) {
+    QByteArray c(id);
+    const quint32 n = qToBigEndian(quint32(body.size()));
+    c.append(reinterpret_cast<const char*>(&n), 4);
+    return c + body;
+  };
+  const QByteArray two = chunk("MThd", QByteArray("\x00\x01\x00\x02\x00\x60", 6)) + chunk("MTrk", t1) +
+                         chunk("XYZW", "ignored") + chunk("MTrk", t2);
+  // 192 ticks at 0.5 s a beat (1 s), then 192 at 1 s a beat (2 s).
+  EXPECT_EQ(MidiFile::lengthMs(two), 3000);
+  // The same inside a RIFF MIDI file.
+  QByteArray rmi = chunk("RIFF", QByteArray("RMID") + chunk("data", two));
+  EXPECT_EQ(MidiFile::lengthMs(rmi), 3000);
+  // Time-code division: 25 frames a second, 40 ticks a frame.
+  QByteArray smpte = chunk("MThd", QByteArray("\x00\x00\x00\x01\xE7\x28", 6)) + chunk("MTrk", t2);
+  EXPECT_EQ(MidiFile::lengthMs(smpte), 384);
+
+  EXPECT_FALSE(MidiFile::lengthMs(two.left(two.size() - 5)).has_value());  // cut short
+  EXPECT_FALSE(MidiFile::lengthMs(QByteArray("MThd")).has_value());
+  EXPECT_FALSE(MidiFile::lengthMs(QByteArray("not midi at all")).has_value());
+  EXPECT_FALSE(MidiFile::lengthMs(dir.filePath("missing.mid")).has_value());
+}
+
+TEST_F(MediaTest, ProbeMeasuresFilesWithoutPlayingThem) {
+  MpvMediaProbe probe(backend.midi());
+  const auto wav = probe.lengthMs(testing_support::writeToneWav(file("p.wav"), 1.5));
+  ASSERT_TRUE(wav.has_value());
+  EXPECT_NEAR(double(*wav), 1500.0, 50.0);
+  EXPECT_FALSE(probe.lengthMs(file("missing.wav")).has_value());
+  EXPECT_FALSE(probe.lengthMs(testing_support::writeFile(file("bad.wma"), QByteArray(100, '\0'))).has_value());
+  if (!backend.midi()->soundfont().isEmpty()) {
+    EXPECT_EQ(probe.lengthMs(testing_support::writeMidi(file("p.mid"), 4)), 2000);
+  }
+}
+
+namespace {
+// Messages the media layer logs, for the length of the scope.
+class LogCatcher {
+ public:
+  LogCatcher() { previous_ = qInstallMessageHandler(&LogCatcher::handle); }
+  ~LogCatcher() { qInstallMessageHandler(previous_); }
+  static QStringList& lines() {
+    static QStringList l;
+    return l;
+  }
+
+ private:
+  static void handle(QtMsgType, const QMessageLogContext&, const QString& msg) { lines() << msg; }
+  QtMessageHandler previous_;
+};
+}  // namespace
+
+TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
+  const QByteArray previous = qgetenv("PULSE_SERVER");
+  const bool had = qEnvironmentVariableIsSet("PULSE_SERVER");
+  qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("nowhere")).toUtf8());
+  // Long enough for libmpv to report the audio output it fell back to before the end.
+  const QString wav = testing_support::writeToneWav(file("short.wav"), 1.0);
+  {
+    LogCatcher log;
+    LogCatcher::lines().clear();
+    MpvSettings pulse;  // the program's own settings: pulse, falling back to silence
+    MpvBackend program(pulse);
+    auto c = program.createChannel(ChannelKind::MediaPlayer);
+    ASSERT_NE(c, nullptr);
+    QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+    ASSERT_TRUE(c->open(wav).ok);
+    c->play();
+    EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
+    EXPECT_FALSE(LogCatcher::lines().filter(QStringLiteral("no sound server")).isEmpty()) << qPrintable(LogCatcher::lines().join("\n"));
+
+    // Without the silent fallback the channel reports the failure and stops.
+    MpvSettings strict;
+    strict.silentFallback = false;
+    MpvBackend strictBackend(strict);
+    auto s = strictBackend.createChannel(ChannelKind::MediaPlayer);
+    QSignalSpy failures(s.get(), &MediaChannel::failed);
+    ASSERT_TRUE(s->open(wav).ok);
+    s->play();
+    EXPECT_TRUE(testing_support::waitUntil([&] { return failures.count() == 1; }, 3000));
+    EXPECT_EQ(s->mode(), MediaMode::Stopped);
+  }
+  if (had) qputenv("PULSE_SERVER", previous);
+  else qunsetenv("PULSE_SERVER");
+}
+
+TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
+  const QString mp4 = file("clip.mp4");
+  const int rc = QProcess::execute(QStringLiteral("ffmpeg"),
+                                   {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-f"),
+                                    QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc=size=64x48:rate=10"),
+                                    QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                    QStringLiteral("sine=frequency=440"), QStringLiteral("-t"), QStringLiteral("1"),
+                                    QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), mp4});
+  if (rc != 0) GTEST_SKIP() << "ffmpeg could not make a video file";
+  auto c = channel();
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(mp4).ok);
+  EXPECT_NEAR(double(c->lengthMs()), 1000.0, 100.0);
+  c->play();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
+}

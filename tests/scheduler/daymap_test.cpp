@@ -1,0 +1,220 @@
+// The day map window offscreen: loading and saving both modes, the pages, holidays, and the
+// reload of the day when the window closes.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "platform/db/connection.h"
+#include "scheduler/core/daymap.h"
+#include "scheduler/windows/Unit_main_tamu.h"
+#include "scheduler/windows/Unit_sjsj.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+namespace {
+class DayMapWindow : public SchedulerFixture {
+ protected:
+  void SetUp() override {
+    SchedulerFixture::SetUp();
+    for (const char* s : {"日常", "周末", "考试"})
+      addEntry({QStringLiteral("铃"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1,
+                QStringLiteral("00:01:00"), QString::fromUtf8(s)});
+  }
+  void TearDown() override {
+    for (auto& w : windows)
+      if (w) delete w.data();
+  }
+  TForm_sjsj* open() {
+    auto* w = new TForm_sjsj(dm, clock);
+    w->show();
+    windows.append(w);
+    return w;
+  }
+  QString day(const QString& rj) { return DayMap::GetDaySchedule(dm, rj); }
+  QList<QPointer<TForm_sjsj>> windows;
+};
+}  // namespace
+
+TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
+  dm.SetSetting(QStringLiteral("Monday"), QStringLiteral("日常"));
+  dm.SetSetting(QStringLiteral("Friday"), QStringLiteral("周末"));
+  dm.SetSetting(QStringLiteral("Sunday"), QStringLiteral("已删除的表"));
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update rjb set sjb='考试' where rj='15'"));
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from rjb where rj='31'"));
+  dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
+  TForm_sjsj* w = open();
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表设定"));
+  ASSERT_EQ(w->weekdayLists.size(), 7);
+  ASSERT_EQ(w->dayLists.size(), 31);
+  const QStringList choices{QStringLiteral("周末"), QStringLiteral("日常"), QStringLiteral("考试"), QStringLiteral("无")};
+  for (QComboBox* box : w->weekdayLists + w->dayLists) {
+    EXPECT_FALSE(box->isEditable());
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items.append(box->itemText(i));
+    std::sort(items.begin(), items.end() - 1);
+    EXPECT_EQ(items, choices);
+    EXPECT_EQ(box->itemText(box->count() - 1), QStringLiteral("无"));
+  }
+  EXPECT_EQ(w->weekdayLists[0]->currentText(), QStringLiteral("日常"));
+  EXPECT_EQ(w->weekdayLists[1]->currentText(), QStringLiteral("无"));
+  EXPECT_EQ(w->weekdayLists[4]->currentText(), QStringLiteral("周末"));
+  EXPECT_EQ(w->weekdayLists[6]->currentIndex(), -1) << "a schedule without entries is not a choice";
+  EXPECT_EQ(w->dayLists[14]->currentText(), QStringLiteral("考试"));
+  EXPECT_EQ(w->dayLists[0]->currentText(), QStringLiteral("无"));
+  EXPECT_EQ(w->dayLists[30]->currentIndex(), -1) << "a missing day row";
+  EXPECT_TRUE(w->RadioButton1->isChecked());
+  EXPECT_TRUE(w->Panel1->isVisible());
+  EXPECT_FALSE(w->Panel2->isVisible());
+  EXPECT_EQ(w->DateTimePicker1->date(), QDate(2024, 5, 1));
+
+  // Switching pages and closing without saving stores nothing.
+  w->RadioButton2->click();
+  EXPECT_FALSE(w->Panel1->isVisible());
+  EXPECT_TRUE(w->Panel2->isVisible());
+  w->dayLists[0]->setCurrentIndex(0);
+  w->close();
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")), QStringLiteral("0"));
+  EXPECT_EQ(day(QStringLiteral("01")), QStringLiteral("无"));
+
+  // A monthly mode ("1" or anything else but "0") opens on the month page.
+  dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("x"));
+  TForm_sjsj* m = open();
+  EXPECT_TRUE(m->RadioButton2->isChecked());
+  EXPECT_TRUE(m->Panel2->isVisible());
+  EXPECT_FALSE(m->Panel1->isVisible());
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(DayMapWindow, SavesOnlyTheChosenModeAllSevenDaysAlike) {
+  TForm_sjsj* w = open();
+  const QStringList week{QStringLiteral("日常"), QStringLiteral("日常"), QStringLiteral("考试"), QStringLiteral("日常"),
+                         QStringLiteral("周末"), QStringLiteral("无"),   QStringLiteral("周末")};
+  for (int i = 0; i < 7; ++i) w->weekdayLists[i]->setCurrentText(week[i]);
+  w->dayLists[1]->setCurrentText(QStringLiteral("考试"));  // not saved: the weekly page is chosen
+  w->RadioButton1->click();
+  QPointer<TForm_sjsj> guard(w);
+  w->Button1->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(guard.isNull()) << "saving closes the window";
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")), QStringLiteral("0"));
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(dm.GetSetting(DayMap::WeekdayKeys()[i]), week[i]) << i;
+  EXPECT_EQ(day(QStringLiteral("02")), QStringLiteral("无"));
+
+  TForm_sjsj* m = open();
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(m->weekdayLists[i]->currentText(), week[i]);
+  m->RadioButton2->click();
+  for (int i = 0; i < 31; ++i) m->dayLists[i]->setCurrentIndex(i % 4);
+  m->dayLists[30]->setCurrentIndex(-1);  // no selection writes ""
+  m->weekdayLists[0]->setCurrentText(QStringLiteral("考试"));
+  m->Button1->click();
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")), QStringLiteral("1"));
+  EXPECT_EQ(dm.GetSetting(QStringLiteral("Monday")), QStringLiteral("日常"));
+  TForm_sjsj* again = open();
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(again->dayLists[i]->currentIndex(), i % 4) << i;
+  EXPECT_EQ(day(QStringLiteral("31")), QString());
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(DayMapWindow, AFailedSaveWritesNothingSaysSoOnceAndStaysOpen) {
+  dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("1"));
+  TForm_sjsj* w = open();
+  for (QComboBox* box : w->dayLists) box->setCurrentText(QStringLiteral("日常"));
+  // The database refuses the 20th day's write.
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "CREATE TRIGGER refuse BEFORE UPDATE ON rjb WHEN new.rj='20' BEGIN SELECT RAISE(ABORT,'refused'); END")));
+  QPointer<TForm_sjsj> guard(w);
+  w->Button1->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_FALSE(guard.isNull());
+  EXPECT_TRUE(w->isVisible());
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("数据库写入出错!"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("错误"));
+  EXPECT_EQ(boxes.asked()[0].flags, 16);
+  EXPECT_EQ(day(QStringLiteral("01")), QStringLiteral("无")) << "the days before the failure are rolled back";
+  EXPECT_FALSE(w->wroteDayMap());
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("DROP TRIGGER refuse")));
+  w->Button1->click();
+  EXPECT_EQ(day(QStringLiteral("20")), QStringLiteral("日常"));
+}
+
+TEST_F(DayMapWindow, HolidaysAreStoredOnceAndDeletedBySelection) {
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into holiday values('2024-10-01')"));
+  TForm_sjsj* w = open();
+  ASSERT_EQ(w->ListBox1->count(), 1);
+  EXPECT_EQ(w->ListBox1->item(0)->text(), QStringLiteral("2024-10-01"));
+
+  w->DateTimePicker1->setDate(QDate(2025, 1, 2));
+  w->Button3->click();
+  w->Button3->click();  // the same day again is refused, the list does not change
+  w->DateTimePicker1->setDate(QDate(2024, 10, 1));
+  w->Button3->click();
+  ASSERT_EQ(w->ListBox1->count(), 2);
+  EXPECT_EQ(w->ListBox1->item(1)->text(), QStringLiteral("2025-01-02"));
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select holiday from holiday order by holiday"));
+  ASSERT_EQ(dm.qry_temp.recordCount(), 2);
+  EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("2025-01-02"));
+  EXPECT_TRUE(boxes.asked().empty());
+
+  // Delete without a selection says what to do.
+  w->ListBox1->clearSelection();
+  w->Button4->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("先点击选择左边表格中的不播放日期，然后再点“删除”按钮。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  EXPECT_EQ(w->ListBox1->count(), 2);
+
+  QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    w->ListBox1->visualItemRect(w->ListBox1->item(0)).center());
+  w->Button4->click();
+  ASSERT_EQ(w->ListBox1->count(), 1);
+  EXPECT_EQ(w->ListBox1->item(0)->text(), QStringLiteral("2025-01-02"));
+  dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from holiday where holiday='2024-10-01'"));
+  EXPECT_EQ(dm.qry_temp.value(0, 0).toInt(), 0);
+  EXPECT_TRUE(w->wroteDayMap());
+}
+
+TEST_F(DayMapWindow, TodaysHolidayAndTodaysChoiceTakeEffectWhenTheWindowCloses) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  TDataModule1 windowDm;
+  TForm_main_tamu main(windowDm, clock, services);
+  ASSERT_TRUE(main.created());
+  EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("日常"));
+
+  // An untouched window leaves the day as it is, even when the table changed meanwhile.
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("周末"));
+  QPointer<TForm_sjsj> w = new TForm_sjsj(windowDm, clock);
+  w->show();
+  w->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.isNull());
+  EXPECT_EQ(Form_sjsj, nullptr);
+  EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("日常"));
+
+  // A holiday for today: the day becomes the holiday as soon as the window closes.
+  w = new TForm_sjsj(windowDm, clock);
+  w->show();
+  EXPECT_EQ(w->DateTimePicker1->date(), QDate(2024, 5, 1));
+  w->Button3->click();
+  w->close();
+  EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("不播音日期"));
+  EXPECT_EQ(main.Label_jmpname->text(), QStringLiteral("今天为不播音日期"));
+
+  // Choosing "无" for today's weekday, with the holiday gone, leaves the day empty.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from holiday"));
+  w = new TForm_sjsj(windowDm, clock);
+  w->show();
+  w->RadioButton1->click();
+  w->weekdayLists[2]->setCurrentText(QStringLiteral("无"));
+  w->Button1->click();
+  EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("无"));
+  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共0条）"));
+  EXPECT_TRUE(main.state().todayentries.front().isDummy());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}

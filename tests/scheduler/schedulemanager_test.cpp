@@ -1,0 +1,496 @@
+// The schedule manager offscreen: the combo and grid, hostile schedule names, deleting,
+// copying and pasting, backup and restore through the menu, and the reload on close.
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTimeEdit>
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/db/connection.h"
+#include "platform/forms/dbgrid.h"
+#include "scheduler/windows/Unit_main_tamu.h"
+#include "scheduler/windows/Unit_sjbp.h"
+#include "scheduler/windows/Unit_sjbp_add.h"
+#include "scheduler/windows/Unit_sjbp_addmuch.h"
+#include "scheduler/windows/Unit_sjbp_edit.h"
+#include "tests/scheduler/modalhelper.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+namespace mb = orvane::mb;
+
+namespace {
+class Manager : public SchedulerFixture {
+ protected:
+  void TearDown() override {
+    for (auto& w : windows)
+      if (w) delete w.data();
+  }
+  // A manager window as the toolbar makes one: shown, freed when it closes.
+  TForm_sjbp* open() {
+    auto* w = new TForm_sjbp(dm, unit.state, services, clock);
+    w->fileDialog = [this](bool save, const QString& title, const QString& filter) {
+      asks.append({save ? QStringLiteral("save") : QStringLiteral("open"), title, filter});
+      return nextFile;
+    };
+    w->show();
+    windows.append(w);
+    return w;
+  }
+  void selectRows(TForm_sjbp* w, std::initializer_list<int> rows) {
+    auto* sm = w->DBGrid1->selectionModel();
+    sm->clearSelection();
+    for (int r : rows)
+      sm->select(w->DBGrid1->model()->index(r, 1), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  QStringList names(TForm_sjbp* w) {
+    QStringList out;
+    const int column = w->gridQuery().fieldIndex(QStringLiteral("pname"));
+    for (int r = 0; r < w->gridQuery().recordCount(); ++r) out.append(w->gridQuery().value(r, column).toString());
+    return out;
+  }
+  int countIn(const QString& schedule) {
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb where Schedulen=:s"), {{":s", schedule}});
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  EntryRow row(const QString& name, const QString& start, const QString& schedule) {
+    EntryRow r{name, start, AddSeconds(start, 60, true)};
+    r.schedule = schedule;
+    return r;
+  }
+
+  QList<QPointer<TForm_sjbp>> windows;
+  QList<QStringList> asks;
+  QString nextFile;
+};
+}  // namespace
+
+TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
+  addEntry(row(QStringLiteral("甲"), QStringLiteral("09:00:00"), QStringLiteral("一号")));
+  addEntry(row(QStringLiteral("乙"), QStringLiteral("08:00:00"), QStringLiteral("日常")));
+  addEntry(row(QStringLiteral("丙"), QStringLiteral("07:00:00"), QStringLiteral("日常")));
+  unit.state.todayschedule = QStringLiteral("日常");
+  unit.state.channelenabled = false;
+  TForm_sjbp* w = open();
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
+  EXPECT_EQ(w->ComboBox1->count(), 2);
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("丙"), QStringLiteral("乙")}));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共2条"));
+  auto* g = w->DBGrid1;
+  const QStringList titles{QString(), QStringLiteral("节目名称"), QStringLiteral("开始时间"), QStringLiteral("结束时间"),
+                           QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), QStringLiteral("播放方式"),
+                           QStringLiteral("时长"), QStringLiteral("音量(%)"), QStringLiteral("节目表名称")};
+  const QList<int> widths{0, 60, 60, 60, 250, 60, 60, 45, 70};
+  for (int c = 1; c < titles.size(); ++c) {
+    EXPECT_FALSE(g->isColumnHidden(c)) << c;
+    EXPECT_EQ(g->model()->headerData(c, Qt::Horizontal).toString(), titles.at(c)) << c;
+    EXPECT_EQ(g->columnWidth(c), widths.at(c)) << c;
+  }
+  for (int c : {0, 9, 10, 11}) EXPECT_TRUE(g->isColumnHidden(c)) << c;
+  EXPECT_EQ(g->toolTip(), QStringLiteral("双击可修改选中行的内容；右击鼠标可弹出菜单"));
+  const QStringList items{QStringLiteral("复制"), QStringLiteral("粘贴"), QString(), QStringLiteral("备份所有表..."),
+                          QStringLiteral("恢复备份表,,,")};
+  ASSERT_EQ(w->PopupMenu1->actions().size(), items.size());
+  for (int i = 0; i < items.size(); ++i) EXPECT_EQ(w->PopupMenu1->actions().at(i)->text(), items.at(i));
+  EXPECT_FALSE(w->N2->isEnabled());
+
+  // Typing a name that has no rows yet shows an empty list; the channel column follows the switch.
+  unit.state.channelenabled = true;
+  w->ComboBox1->setEditText(QStringLiteral("新表"));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
+  QTest::keyClicks(w->ComboBox1, QStringLiteral("2"));
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("新表2"));
+  w->ComboBox1->setEditText(QStringLiteral("一号"));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("甲")});
+  EXPECT_FALSE(g->isColumnHidden(10));
+  EXPECT_EQ(g->columnWidth(10), 50);
+
+  // Editing an empty list says so.
+  w->ComboBox1->setEditText(QStringLiteral("空"));
+  w->Button3Click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("数据表为空,不能修改"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 64);
+  EXPECT_FALSE(w->wroteEntries());
+}
+
+TEST_F(Manager, HostileScheduleNamesShowDeleteAndPasteOnlyThemselves) {
+  const QStringList hostile{QStringLiteral("Schedulen"), QStringLiteral("status"), QStringLiteral("say \"x\""),
+                            QStringLiteral("a;b:c :v1"), QStringLiteral("' or 1=1 --")};
+  for (const QString& s : hostile) addEntry(row(s + QStringLiteral("铃"), QStringLiteral("08:00:00"), s));
+  addEntry(row(QStringLiteral("平常"), QStringLiteral("08:00:00"), QStringLiteral("日常")));
+  TForm_sjbp* w = open();
+  for (const QString& s : hostile) {
+    w->ComboBox1->setEditText(s);
+    EXPECT_EQ(names(w), QStringList{s + QStringLiteral("铃")}) << qPrintable(s);
+  }
+  // Paste one schedule's entry into each hostile schedule.
+  w->ComboBox1->setEditText(QStringLiteral("日常"));
+  selectRows(w, {0});
+  w->N1->trigger();
+  EXPECT_TRUE(w->N2->isEnabled());
+  for (const QString& s : hostile) {
+    w->ComboBox1->setEditText(s);
+    w->N2->trigger();
+    EXPECT_EQ(countIn(s), 2) << qPrintable(s);
+  }
+  // "Delete all" of a schedule named like a column deletes that schedule only.
+  for (const QString& s : hostile) {
+    w->ComboBox1->setEditText(s);
+    boxes.queueAnswer(mb::IDOK);
+    w->Button7->click();
+    EXPECT_EQ(countIn(s), 0) << qPrintable(s);
+    EXPECT_EQ(countIn(QStringLiteral("日常")), 1) << qPrintable(s);
+  }
+  EXPECT_EQ(boxes.count(QStringLiteral("确定要删除该节目表中的所有节目单吗?")), int(hostile.size()));
+  EXPECT_EQ(boxes.asked().back().flags, 33);
+  EXPECT_EQ(boxes.count(QStringLiteral("粘贴失败!")), 0);
+  EXPECT_TRUE(w->wroteEntries());
+}
+
+TEST_F(Manager, DeletesTheSelectedRowsOnlyAfterOk) {
+  for (int i = 0; i < 5; ++i)
+    addEntry(row(QStringLiteral("第%1节").arg(i + 1), QString::asprintf("%.2d:00:00", 8 + i), QStringLiteral("日常")));
+  TForm_sjbp* w = open();
+  ASSERT_EQ(w->gridQuery().recordCount(), 5);
+  // Nothing selected: nothing asked.
+  w->DBGrid1->selectionModel()->clearSelection();
+  w->Button2->click();
+  EXPECT_TRUE(boxes.asked().empty());
+
+  // Ctrl-clicks select rows 1 and 3; Cancel keeps them, OK deletes exactly them.
+  auto* vp = w->DBGrid1->viewport();
+  QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center());
+  QTest::mouseClick(vp, Qt::LeftButton, Qt::ControlModifier,
+                    w->DBGrid1->visualRect(w->DBGrid1->model()->index(3, 1)).center());
+  ASSERT_EQ(w->DBGrid1->selectionModel()->selectedRows().size(), 2);
+  boxes.queueAnswer(mb::IDCANCEL);
+  w->Button2->click();
+  EXPECT_EQ(w->gridQuery().recordCount(), 5);
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("确定要删除选中行数据吗?"));
+  EXPECT_EQ(boxes.asked().back().flags, 33);
+  EXPECT_FALSE(w->wroteEntries());
+  boxes.queueAnswer(mb::IDOK);
+  w->Button2->click();
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("第1节"), QStringLiteral("第3节"), QStringLiteral("第5节")}));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共3条"));
+  EXPECT_TRUE(w->wroteEntries());
+}
+
+TEST_F(Manager, PasteKeepsTextAndOddValuesAndSkipsDeletedEntries) {
+  const int a = addEntry(row(QStringLiteral("a;b:c \"d\""), QStringLiteral("09:00:00"), QStringLiteral("日常")));
+  const int b = addEntry(row(QStringLiteral("乙"), QStringLiteral("07:00:00"), QStringLiteral("日常")));
+  const int t = addEntry(row(QStringLiteral("通知"), QStringLiteral("08:00:00"), QStringLiteral("日常")));
+  dm.ExecQuery(dm.qry_temp,
+               QStringLiteral("update sjb set jmlx=4,txt=:t,playmode='VW Hui|0|100|1|0',status='已播',statusday='2024-05-01' "
+                              "where id=:id"),
+               {{":t", QStringLiteral("第一行；\r\n第二行; a:b")}, {":id", t}});
+  TForm_sjbp* w = open();
+  selectRows(w, {2, 1, 0});  // 09:00, 08:00, 07:00 in selection order
+  w->N1->trigger();
+  // One of the copied entries goes away before the paste.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", b}});
+  w->ComboBox1->setEditText(QStringLiteral("副本"));
+  w->N2->trigger();
+  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("通知"), QStringLiteral("a;b:c \"d\"")}));
+  dm.OpenQuery(dm.qry_temp,
+               QStringLiteral("select pname,starttime,endtime,slpath,tlength,playmode,ivolume,jmlx,mainchannel,txt,status,"
+                              "statusday from sjb where Schedulen='副本' order by starttime"));
+  ASSERT_EQ(dm.qry_temp.recordCount(), 2);
+  EXPECT_EQ(dm.qry_temp.value(0, 9).toString(), QStringLiteral("第一行；\r\n第二行; a:b"));
+  EXPECT_EQ(dm.qry_temp.value(0, 7).toInt(), 4);
+  EXPECT_EQ(dm.qry_temp.value(0, 5).toString(), QStringLiteral("VW Hui|0|100|1|0"));
+  EXPECT_EQ(dm.qry_temp.value(0, 10).toString(), QStringLiteral("待播"));
+  EXPECT_EQ(dm.qry_temp.value(0, 11).toString(), QString());
+  EXPECT_EQ(dm.qry_temp.value(1, 6).toInt(), 80);
+  EXPECT_EQ(dm.qry_temp.value(1, 3).toString(), QStringLiteral("/music/a;b:c \"d\".mp3"));
+  (void)a;
+  // Pasting into the same schedule duplicates; a new window starts with nothing to paste.
+  w->ComboBox1->setEditText(QStringLiteral("日常"));
+  w->N2->trigger();
+  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
+  TForm_sjbp* second = open();
+  EXPECT_FALSE(second->N2->isEnabled());
+  second->N2Click();
+  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
+}
+
+TEST_F(Manager, TwoManagersKeepTheirOwnSchedules) {
+  addEntry(row(QStringLiteral("甲"), QStringLiteral("08:00:00"), QStringLiteral("一号")));
+  addEntry(row(QStringLiteral("乙1"), QStringLiteral("08:00:00"), QStringLiteral("二号")));
+  addEntry(row(QStringLiteral("乙2"), QStringLiteral("09:00:00"), QStringLiteral("二号")));
+  TForm_sjbp* first = open();
+  first->ComboBox1->setEditText(QStringLiteral("一号"));
+  TForm_sjbp* second = open();
+  second->ComboBox1->setEditText(QStringLiteral("二号"));
+  EXPECT_EQ(names(first), QStringList{QStringLiteral("甲")});
+  EXPECT_EQ(first->Label_shu->text(), QStringLiteral("共1条"));
+  selectRows(first, {0});
+  boxes.queueAnswer(mb::IDOK);
+  first->Button2->click();
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 0);
+  EXPECT_EQ(countIn(QStringLiteral("二号")), 2);
+  EXPECT_EQ(names(second), (QStringList{QStringLiteral("乙1"), QStringLiteral("乙2")}));
+  EXPECT_EQ(Form_sjbp, second);
+}
+
+TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
+  addEntry(row(QStringLiteral("甲"), QStringLiteral("08:00:00"), QStringLiteral("一号")));
+  addEntry(row(QStringLiteral("乙"), QStringLiteral("07:00:00"), QStringLiteral("二号")));
+  TForm_sjbp* w = open();
+  w->ComboBox1->setEditText(QStringLiteral("二号"));
+
+  // Cancelled dialogs do nothing.
+  nextFile.clear();
+  w->EXCEL2->trigger();
+  w->EXCEL3->trigger();
+  EXPECT_TRUE(boxes.asked().empty());
+  ASSERT_EQ(asks.size(), 2);
+  EXPECT_EQ(asks[0], (QStringList{QStringLiteral("save"), QStringLiteral("备份数据到..."), QStringLiteral("节目表备份文件(*.bkj)")}));
+  EXPECT_EQ(asks[1], (QStringList{QStringLiteral("open"), QStringLiteral("从节目表备份文件恢复数据"),
+                                  QStringLiteral("节目表备份文件(*.bkj)")}));
+
+  // The backup holds every schedule, whichever is shown; ".bkj" is added once.
+  nextFile = home.file(QStringLiteral("学期"));
+  w->EXCEL2->trigger();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("成功备份节目表!"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示信息"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  ASSERT_TRUE(QFile::exists(home.file(QStringLiteral("学期.bkj"))));
+  EXPECT_FALSE(w->wroteEntries());
+
+  // Restore with "No": every entry doubles; the caption shows the count while the message is up.
+  nextFile = home.file(QStringLiteral("学期.bkj"));
+  QString captionAtMessage;
+  boxes.onAsk([&](const orvane::MessageBoxRequest& r) {
+    if (r.text == QStringLiteral("恢复节目表成功!")) captionAtMessage = w->caption();
+  });
+  boxes.clear();
+  boxes.queueAnswer(mb::IDNO);
+  w->EXCEL3->trigger();
+  ASSERT_EQ(boxes.asked().size(), 2u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("恢复前要清空所有表吗?"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 292);
+  EXPECT_EQ(boxes.asked()[1].text, QStringLiteral("恢复节目表成功!"));
+  EXPECT_EQ(boxes.asked()[1].flags, 0);
+  EXPECT_EQ(captionAtMessage, QStringLiteral("节目表编辑   正在导入：2"));
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑 "));
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 2);
+  EXPECT_EQ(countIn(QStringLiteral("二号")), 2);
+  // The list went back to the first schedule.
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共2条"));
+  EXPECT_TRUE(w->wroteEntries());
+
+  // "Yes" replaces everything.
+  boxes.clear();
+  boxes.queueAnswer(mb::IDYES);
+  w->EXCEL3->trigger();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("恢复节目表成功!"));
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
+  EXPECT_EQ(countIn(QStringLiteral("二号")), 1);
+
+  // A file that is not a backup: failure, nothing asked, nothing changed.
+  testing_support::writeFile(home.file(QStringLiteral("x.bkj")), "not a backup");
+  nextFile = home.file(QStringLiteral("x.bkj"));
+  boxes.clear();
+  w->EXCEL3->trigger();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("恢复节目表失败!"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
+
+  // A cut-short backup, and a failure injected in the middle of a restore: failure reported,
+  // every entry as it was (the "Yes" deletion included).
+  {
+    QFile full(home.file(QStringLiteral("学期.bkj")));
+    ASSERT_TRUE(full.open(QIODevice::ReadOnly));
+    testing_support::writeFile(home.file(QStringLiteral("cut.bkj")), full.readAll().chopped(512));
+  }
+  nextFile = home.file(QStringLiteral("cut.bkj"));
+  boxes.clear();
+  w->EXCEL3->trigger();
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("恢复节目表失败!"));
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
+      "CREATE TRIGGER boom BEFORE INSERT ON sjb WHEN new.pname='乙' BEGIN SELECT RAISE(ABORT,'injected'); END")));
+  nextFile = home.file(QStringLiteral("学期.bkj"));
+  boxes.clear();
+  boxes.queueAnswer(mb::IDYES);
+  w->EXCEL3->trigger();
+  ASSERT_EQ(boxes.asked().size(), 2u);
+  EXPECT_EQ(boxes.asked()[1].text, QStringLiteral("恢复节目表失败!"));
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑 "));
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("DROP TRIGGER boom")));
+  EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
+  EXPECT_EQ(countIn(QStringLiteral("二号")), 1);
+
+  // An empty backup.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
+  nextFile = home.file(QStringLiteral("空.bkj"));
+  w->EXCEL2->trigger();
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into sjb(pname,Schedulen) values('留','三号')"));
+  boxes.clear();
+  w->setCaption(QStringLiteral("节目表编辑"));
+  w->EXCEL3->trigger();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("备份文件无数据，无法导入!"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
+  EXPECT_EQ(countIn(QStringLiteral("三号")), 1);
+
+  // A backup that cannot be written is reported.
+  nextFile = home.file(QStringLiteral("no/such/folder/b"));
+  boxes.clear();
+  w->EXCEL2->trigger();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("备份节目表失败!"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 16);
+}
+
+TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  addEntry(row(QStringLiteral("早操"), QStringLiteral("08:00:00"), QStringLiteral("日常")));
+  addEntry(row(QStringLiteral("上课"), QStringLiteral("09:00:00"), QStringLiteral("日常")));
+  TDataModule1 windowDm;
+  TForm_main_tamu main(windowDm, clock, services);
+  ASSERT_TRUE(main.created());
+  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
+
+  // Something changes the table behind the main window's back; an untouched manager closing
+  // does not reload (the count stays) ...
+  addEntry(row(QStringLiteral("加课"), QStringLiteral("10:00:00"), QStringLiteral("日常")));
+  QPointer<TForm_sjbp> w = new TForm_sjbp(windowDm, main.state(), services, clock);
+  w->show();
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
+  w->Button4->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(w.isNull()) << "a closed manager is freed";
+  EXPECT_EQ(Form_sjbp, nullptr);
+  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
+
+  // ... one that deleted an entry does.
+  w = new TForm_sjbp(windowDm, main.state(), services, clock);
+  w->show();
+  selectRows(w, {0});
+  boxes.queueAnswer(mb::IDOK);
+  w->Button2->click();
+  w->close();
+  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
+  ASSERT_EQ(main.state().todayentries.size(), 2u);
+  EXPECT_EQ(main.state().todayentries[0].pname, QStringLiteral("上课"));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
+  addEntry(row(QStringLiteral("晚"), QStringLiteral("18:00:00"), QStringLiteral("日常")));
+  addEntry(row(QStringLiteral("早"), QStringLiteral("07:00:00"), QStringLiteral("日常")));
+  TForm_sjbp* w = open();
+
+  // A cancelled add writes nothing and leaves the day alone.
+  QString schedule;
+  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->Button2->click();
+  });
+  w->Button1->click();
+  EXPECT_EQ(schedule, QStringLiteral("日常"));
+  EXPECT_FALSE(w->wroteEntries());
+  EXPECT_EQ(Form_sjbp_add, nullptr);
+
+  // An add into a name typed just now creates that schedule; the list is by id, newest last.
+  w->ComboBox1->setEditText(QStringLiteral("新表 \"甲\""));
+  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->ComboBox_jmlx->setCurrentIndex(4);
+    emit d->ComboBox_jmlx->activated(4);
+    d->Edit_pname->setText(QStringLiteral("电台"));
+    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    d->DateTimePicker1->setTime(QTime(9, 0));
+    d->DateTimePicker2->setTime(QTime(9, 30));
+    d->Button1->click();
+  });
+  w->Button1->click();
+  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("电台")});
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共1条"));
+  EXPECT_TRUE(w->wroteEntries());
+
+  // A batch: three rows, shown by id.
+  OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
+    schedule = d->Edit_Schedulen->text();
+    d->ComboBox_jmlx->setCurrentIndex(4);
+    emit d->ComboBox_jmlx->activated(4);
+    d->Edit_pname->setText(QStringLiteral("铃"));
+    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+    d->DateTimePicker1->setTime(QTime(6, 0));
+    d->DateTimePicker2->setTime(QTime(6, 20));
+    d->DateTimePicker3->setTime(QTime(0, 1));
+    d->Edit_jg->setText(QStringLiteral("10"));
+    d->Button1->click();
+  });
+  w->Button6->click();
+  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
+  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加3条节目单!"));
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("电台"), QStringLiteral("铃1"), QStringLiteral("铃2"), QStringLiteral("铃3")}));
+
+  // Edit by double-click on a row: the dialog gets that row; afterwards the list is by start
+  // time with the edited row current.
+  w->ComboBox1->setEditText(QStringLiteral("日常"));
+  ASSERT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("晚")}));
+  const int editedId = w->gridQuery().value(1, 0).toInt();
+  int dialogId = 0;
+  OnNextModal<TForm_sjbp_edit>([&](TForm_sjbp_edit* d) {
+    dialogId = d->entryId();
+    schedule = d->Edit_Schedulen->text();
+    d->Edit_pname->setText(QStringLiteral("午"));
+    d->DateTimePicker1->setTime(QTime(12, 0));
+    d->DateTimePicker2->setTime(QTime(12, 1));
+    d->Button1->click();
+  });
+  const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center();
+  QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseDClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(dialogId, editedId);
+  EXPECT_EQ(schedule, QStringLiteral("日常"));
+  EXPECT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("午")}));
+  EXPECT_EQ(w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("午"));
+  EXPECT_EQ(Form_sjbp_edit, nullptr);
+}
+
+TEST_F(Manager, TheDropDownReadsTheNamesAgainAndKeepsWhatWasTyped) {
+  addEntry(row(QStringLiteral("甲"), QStringLiteral("08:00:00"), QStringLiteral("一号")));
+  addEntry(row(QStringLiteral("乙"), QStringLiteral("09:00:00"), QStringLiteral("二号")));
+  TForm_sjbp* w = open();
+  ASSERT_EQ(w->ComboBox1->count(), 2);
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
+  // Another window adds a schedule meanwhile; the operator types a new name.
+  addEntry(row(QStringLiteral("丙"), QStringLiteral("10:00:00"), QStringLiteral("三号")));
+  w->ComboBox1->setEditText(QStringLiteral("新"));
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
+  w->ComboBox1->showPopup();
+  EXPECT_EQ(w->ComboBox1->count(), 3) << "names read again on drop-down";
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("新")) << "what was typed stays";
+  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
+  w->ComboBox1->hidePopup();
+  // Picking a name, the first one included, shows that schedule.
+  w->ComboBox1->setCurrentIndex(w->ComboBox1->findText(QStringLiteral("三号")));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("丙")});
+  w->ComboBox1->setEditText(QStringLiteral("新"));
+  w->ComboBox1->showPopup();
+  w->ComboBox1->hidePopup();
+  w->ComboBox1->setCurrentIndex(0);
+  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
+  EXPECT_EQ(names(w), QStringList{QStringLiteral("甲")});
+}

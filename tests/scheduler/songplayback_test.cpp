@@ -1,0 +1,369 @@
+// Song entries on the fake media layer: the play modes, giving up on unplayable lists, the
+// ".MP3" fallback, fades and the fade race, ducking, seeking, the empty-list messages and
+// the stop of a song entry.
+#include <QSet>
+
+#include "platform/files/textfile.h"
+#include "scheduler/core/playmodes.h"
+#include "tests/scheduler/songfixture.h"
+
+using orvane::MediaMode;
+
+namespace {
+const QStringList kThree{QStringLiteral("a.mp3"), QStringLiteral("b.mp3"), QStringLiteral("c.mp3")};
+}
+
+TEST_F(SongFixture, EveryPlayModeOnTheMainChannel) {
+  struct Case {
+    QString mode;
+    int finishes;
+    QStringList expected;  // songs opened, in order ("?" for a random one)
+    QString lineAfter;
+  };
+  const QList<Case> cases = {
+      {PlayMode::Single, 2, {"a.mp3"}, ""},
+      {PlayMode::LoopOne, 3, {"a.mp3", "a.mp3", "a.mp3", "a.mp3"}, "正在播放：" + path("l/a.mp3")},
+      {PlayMode::InOrder, 3, {"a.mp3", "b.mp3", "c.mp3"}, "停止播放"},
+      {PlayMode::LoopAll, 4, {"a.mp3", "b.mp3", "c.mp3", "a.mp3", "b.mp3"}, "正在播放：" + path("l/b.mp3")},
+  };
+  const QString dir = folder(QStringLiteral("l"), kThree);
+  int n = 0;
+  for (const Case& c : cases) {
+    const QString name = QStringLiteral("e%1").arg(++n);
+    addSong({name, QStringLiteral("08:0%1:00").arg(n), QStringLiteral("08:0%1:30").arg(n), dir, c.mode});
+  }
+  load();
+  n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode.toStdString());
+    mainPlayer()->opened.clear();
+    start(QStringLiteral("e%1").arg(++n));
+    for (int i = 0; i < c.finishes; ++i) finishMain();
+    EXPECT_EQ(names(mainPlayer()->opened), c.expected);
+    main().Timer_musicprocessTimer();  // the position display notices the end
+    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) {
+      EXPECT_EQ(main().songLine(), c.lineAfter);
+      EXPECT_FALSE(main().Timer_musicprocess.isActive());
+    } else {
+      EXPECT_EQ(main().songLine(), c.lineAfter);
+    }
+    EXPECT_EQ(main().songs().size(), 3);
+  }
+}
+
+TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
+  QStringList ten;
+  for (int i = 0; i < 10; ++i) ten << QStringLiteral("s%1.mp3").arg(i);
+  const QString dir = folder(QStringLiteral("r"), ten);
+  addSong({QStringLiteral("random"), "08:00:00", "09:00:00", dir, PlayMode::Random});
+  addSong({QStringLiteral("one"), "09:00:00", "09:10:00", dir, PlayMode::RandomOne});
+  load();
+  start(QStringLiteral("random"));
+  for (int i = 0; i < 29; ++i) finishMain();
+  const QStringList played = names(mainPlayer()->opened);
+  ASSERT_EQ(played.size(), 30);
+  for (int round = 0; round < 3; ++round) {
+    const QStringList block = played.mid(round * 10, 10);
+    EXPECT_EQ(QSet<QString>(block.begin(), block.end()).size(), 10) << "round " << round;
+  }
+  EXPECT_NE(played.mid(0, 10), played.mid(10, 10)) << "a new order is drawn after the last song";
+  // The list shows the song playing.
+  EXPECT_EQ(main().songs()[main().selected()], mainPlayer()->fileName());
+
+  mainPlayer()->opened.clear();
+  start(QStringLiteral("one"));
+  finishMain();
+  EXPECT_EQ(mainPlayer()->opened.size(), 1);
+  EXPECT_EQ(main().shufflelist().size(), 10);
+}
+
+TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
+  const QString dir = folder(QStringLiteral("u"), kThree);
+  backend.unplayableByMediaPlayer = {path("u/a.mp3"), path("u/b.mp3")};
+  unit.state.usebass = false;  // no second chance through the stream player
+  addSong({QStringLiteral("skip"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({QStringLiteral("single"), "08:10:00", "08:20:00", dir, PlayMode::Single});
+  addSong({QStringLiteral("loop"), "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
+  load();
+  start(QStringLiteral("skip"));
+  EXPECT_EQ(names(mainPlayer()->calls.filter("open ")), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
+  EXPECT_EQ(names(mainPlayer()->opened), QStringList{"c.mp3"});
+  EXPECT_EQ(main().songLine(), "正在播放：" + path("u/c.mp3"));
+
+  // A single-song mode gives up at the first failure, with the message of the start.
+  start(QStringLiteral("single"));
+  EXPECT_EQ(main().songLine(), QStringLiteral("不能播放此首歌曲!请安装解码器"));
+  EXPECT_FALSE(mainPlayer()->isOpen());
+
+  // A song that cannot be played again is tried 10 times the list's size, and no more.
+  start(QStringLiteral("loop"));
+  ASSERT_TRUE(mainPlayer()->isPlaying());
+  backend.unplayableByMediaPlayer.insert(path("u/c.mp3"));
+  mainPlayer()->calls.clear();
+  finishMain();
+  EXPECT_EQ(mainPlayer()->calls.filter("open ").size(), 11);
+  EXPECT_FALSE(mainPlayer()->isOpen());
+}
+
+TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
+  unit.state.fadeenabled = true;
+  unit.state.logenabled = true;
+  const QString mp3 = song(QStringLiteral("x.MP3"));
+  const QString wma = song(QStringLiteral("y.wma"));
+  backend.unplayableByMediaPlayer = {mp3, wma};
+  addSong({QStringLiteral("mp3"), "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
+  addSong({QStringLiteral("wma"), "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
+  load();
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
+  start(QStringLiteral("mp3"));
+  ASSERT_NE(mainStream(), nullptr);
+  EXPECT_TRUE(mainStream()->isPlaying());
+  EXPECT_EQ(mainStream()->volume(), 600);  // the slider's level at once: no fade-in
+  EXPECT_FALSE(main().fadingIn());
+  EXPECT_TRUE(main().songLineItalic());
+  EXPECT_EQ(main().songLine(), "正在播放：" + mp3);
+  EXPECT_TRUE(main().Timer_bassprocess.isActive());
+  EXPECT_FALSE(main().Timer_musicprocess.isActive());
+  EXPECT_EQ(main().PlayMainFile(false, mp3), 2);
+  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
+  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名:]" + mp3));
+
+  // The stream's end is noticed by its position timer, which goes on by the play mode.
+  mainStream()->finish();
+  main().Timer_bassprocessTimer();
+  EXPECT_FALSE(main().Timer_bassprocess.isActive());
+  EXPECT_EQ(main().songLine(), QString());
+  EXPECT_FALSE(main().songLineItalic());
+
+  // Only ".MP3" falls back.
+  start(QStringLiteral("wma"));
+  EXPECT_EQ(main().songLine(), QStringLiteral("不能播放此首歌曲!请安装解码器"));
+  EXPECT_FALSE(mainStream()->isOpen());
+  // And only when the fallback is allowed.
+  unit.state.usebass = false;
+  EXPECT_EQ(main().PlayMainFile(false, mp3), 0);
+}
+
+TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
+  unit.state.fadeenabled = true;
+  const QString dir = folder(QStringLiteral("f"), kThree);
+  const int id = addSong({QStringLiteral("fade"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 80});
+  load();
+  EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf("fade"))].endtime, QStringLiteral("08:09:56"));
+  start(QStringLiteral("fade"));
+  EXPECT_TRUE(main().fadingIn());
+  EXPECT_EQ(main().fadeinstep(), 200);
+  for (int i = 0; i < 4; ++i) main().Timer_volupordownTimer();
+  EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{0, 200, 400, 600, 800}));
+  EXPECT_FALSE(main().Timer_volupordown.isActive());
+
+  main().FlatTrackBar1Change(885);
+  mainPlayer()->volumes.clear();
+  end(QStringLiteral("fade"));
+  EXPECT_TRUE(main().fadingOut());
+  EXPECT_EQ(main().fadeoutstep(), 221);
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  for (int i = 0; i < 3; ++i) main().Timer_volupordownTimer();
+  EXPECT_TRUE(main().busy());
+  main().Timer_volupordownTimer();
+  EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{664, 443, 222, 0}));
+  // The fourth tick ends the entry.
+  EXPECT_FALSE(main().busy());
+  EXPECT_FALSE(mainPlayer()->isOpen());
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_FALSE(main().Timer_volupordown.isActive());
+  EXPECT_EQ(songs.mainOwner(), 0);
+}
+
+TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
+  unit.state.fadeenabled = true;
+  const QString dir = folder(QStringLiteral("r"), kThree);
+  const int first = addSong({QStringLiteral("first"), "08:00:00", "08:10:04", dir, PlayMode::LoopAll});
+  const int next = addSong({QStringLiteral("next"), "08:10:00", "08:20:00", path("r/b.mp3"), PlayMode::LoopOne, 1});
+  load();
+  start(QStringLiteral("first"));
+  end(QStringLiteral("first"));  // shortened to 08:10:00: the fade-out and the next start meet
+  ASSERT_TRUE(main().fadingOut());
+  start(QStringLiteral("next"));
+  EXPECT_FALSE(main().fadingOut());
+  EXPECT_EQ(statusOf(first), QStringLiteral("已播"));
+  EXPECT_EQ(statusOf(next), QStringLiteral("正播"));
+  for (int i = 0; i < 6; ++i) main().Timer_volupordownTimer();
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(mainPlayer()->fileName(), path("r/b.mp3"));
+  EXPECT_EQ(songs.mainOwner(), next);
+  // Even a late stop of the first entry leaves the channel to its owner.
+  songs.StopSongEntry(indexOf("first"), EntryMode::Auto);
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(statusOf(next), QStringLiteral("正播"));
+}
+
+TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
+  unit.state.minvolume10 = 100;
+  const QString dir = folder(QStringLiteral("d"), kThree);
+  addSong({QStringLiteral("music"), "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
+  addSong({QStringLiteral("notice"), "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
+  addSong({QStringLiteral("quiet"), "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
+  addSong({QStringLiteral("late"), "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
+  load();
+  start(QStringLiteral("music"));
+  EXPECT_EQ(mainPlayer()->volume(), 800);
+  start(QStringLiteral("notice"));
+  EXPECT_TRUE(main().ducked());
+  EXPECT_EQ(mainPlayer()->volume(), 100);
+  EXPECT_EQ(main().sliderPosition(), 100);
+  EXPECT_EQ(secondPlayer()->volume(), 900);
+  EXPECT_TRUE(secondPlayer()->isPlaying());
+  // The operator may change what is heard while ducked, not what comes back.
+  main().FlatTrackBar1Change(300);
+  EXPECT_EQ(mainPlayer()->volume(), 300);
+  EXPECT_EQ(unit.state.mainvolume, 800);
+  end(QStringLiteral("notice"));
+  EXPECT_FALSE(main().ducked());
+  EXPECT_EQ(mainPlayer()->volume(), 800);
+  EXPECT_EQ(main().sliderPosition(), 800);
+  EXPECT_FALSE(secondPlayer()->isOpen());
+  EXPECT_TRUE(second().line().isEmpty());
+
+  // A quieter main channel is not raised to the ducked level.
+  start(QStringLiteral("quiet"));
+  EXPECT_EQ(mainPlayer()->volume(), 50);
+  start(QStringLiteral("notice"));
+  EXPECT_EQ(mainPlayer()->volume(), 50);
+  // A main entry that starts while ducked starts ducked, and later returns to its own level.
+  start(QStringLiteral("late"));
+  EXPECT_EQ(mainPlayer()->volume(), 100);
+  EXPECT_EQ(unit.state.mainvolume, 700);
+  end(QStringLiteral("notice"));
+  EXPECT_EQ(mainPlayer()->volume(), 700);
+}
+
+TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
+  const QString dir = folder(QStringLiteral("s"), kThree);
+  const QString list = testing_support::writeFile(music.filePath("list.pl3"),
+                                                  (path("s/c.mp3") + "\r\n\r\n" + path("s/gone.mp3") + "\r\n" +
+                                                   path("s/a.mp3") + "\r\n").toUtf8());
+  addSong({QStringLiteral("loop"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道"});
+  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3, "副通道"});
+  addSong({QStringLiteral("none"), "08:20:00", "08:30:00", music.filePath("empty"), PlayMode::InOrder, 2, "副通道"});
+  addSong({QStringLiteral("bad"), "08:30:00", "08:40:00", dir, PlayMode::InOrder, 2, "副通道"});
+  QDir().mkpath(music.filePath("empty"));
+  backend.requireExistingFiles = true;
+  load();
+  start(QStringLiteral("loop"));
+  for (int i = 0; i < 3; ++i) secondPlayer()->finish();
+  EXPECT_EQ(names(secondPlayer()->opened), (QStringList{"a.mp3", "b.mp3", "c.mp3", "a.mp3"}));
+  second().Timer_music2processTimer();
+  EXPECT_EQ(second().line(), "正在播放副通道节目<loop>中的歌曲：" + path("s/a.mp3") + " 【3:00/0:00】");
+
+  // A song list plays its lines as they are: the missing one is skipped when its turn comes.
+  secondPlayer()->opened.clear();
+  start(QStringLiteral("list"));
+  EXPECT_EQ(second().songs().size(), 3);
+  secondPlayer()->finish();
+  EXPECT_EQ(names(secondPlayer()->opened), (QStringList{"c.mp3", "a.mp3"}));
+  secondPlayer()->finish();
+  EXPECT_TRUE(second().line().isEmpty());  // in order, after the last song
+
+  start(QStringLiteral("none"));
+  EXPECT_EQ(second().line(), QStringLiteral("副通道节目<none>中的文件夹中没有歌曲!"));
+  EXPECT_FALSE(main().ducked());
+
+  backend.unplayableByMediaPlayer = {QStringLiteral("*")};
+  backend.unplayableByStream = {QStringLiteral("*")};
+  start(QStringLiteral("bad"));
+  EXPECT_EQ(second().line(), "不能播放副通道节目<bad>中的歌曲：" + path("s/c.mp3"));
+}
+
+TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
+  QDir().mkpath(music.filePath("nothing"));
+  testing_support::writeFile(music.filePath("nothing/readme.txt"), "no songs");
+  const QString list = testing_support::writeFile(music.filePath("gone.pl3"), path("missing.mp3").toUtf8());
+  const int folderId = addSong({QStringLiteral("folder"), "08:00:00", "08:10:00", music.filePath("nothing"), PlayMode::InOrder, 2});
+  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3});
+  addSong({QStringLiteral("single"), "08:20:00", "08:30:00", path("missing.mp3"), PlayMode::Single, 1});
+  load();
+  start(QStringLiteral("folder"));
+  EXPECT_EQ(main().songLine(), "\"" + music.filePath("nothing") + "\" 文件夹中没有歌曲!");
+  EXPECT_EQ(statusOf(folderId), QStringLiteral("正播"));
+  start(QStringLiteral("list"));
+  EXPECT_EQ(main().songLine(), "\"" + list + "\" 播放列表中没有歌曲或歌曲不存在!");
+  start(QStringLiteral("single"));
+  EXPECT_EQ(main().songLine(), "\"" + path("missing.mp3") + "\" 歌曲不存在!");
+  EXPECT_FALSE(main().busy());
+}
+
+TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
+  addSong({QStringLiteral("long"), "08:00:00", "08:10:00", song("long.wav"), PlayMode::Single, 1});
+  load();
+  start(QStringLiteral("long"));
+  mainPlayer()->setPosition(60000);
+  main().Timer_musicprocessTimer();
+  EXPECT_EQ(main().trackPosition(), 60000);
+  EXPECT_EQ(main().nowText(), QStringLiteral("1:00"));
+  EXPECT_EQ(main().allText(), QStringLiteral("/ 3:00"));
+  mainPlayer()->calls.clear();
+  main().TrackBar2Change(69000);
+  EXPECT_TRUE(mainPlayer()->calls.filter("seek").isEmpty());
+  main().TrackBar2Change(71000);
+  EXPECT_EQ(mainPlayer()->calls, (QStringList{"seek 71000", "play"}));
+  EXPECT_EQ(mainPlayer()->positionMs(), 71000);
+  // A seek past the end lands on the end.
+  main().TrackBar2Change(900000);
+  EXPECT_EQ(mainPlayer()->positionMs(), mainPlayer()->lengthMs());
+  // Not while paused.
+  mainPlayer()->pause();
+  mainPlayer()->calls.clear();
+  main().TrackBar2Change(0);
+  EXPECT_TRUE(mainPlayer()->calls.isEmpty());
+}
+
+TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
+  unit.state.logenabled = true;
+  unit.state.fadeenabled = true;
+  const QString dir = folder(QStringLiteral("z"), kThree);
+  addSong({QStringLiteral("main"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({QStringLiteral("second"), "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
+  load();
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
+  start(QStringLiteral("main"));
+  start(QStringLiteral("second"));
+  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
+  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：]" + path("z/a.mp3")));
+  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：（副通道）]" + path("z/b.mp3")));
+  EXPECT_TRUE(runner.MainChannelBusy());
+  EXPECT_TRUE(runner.SomethingPlaying());
+
+  // The stop button silences both channels and keeps the lists.
+  songs.SpeedButton1Click();
+  EXPECT_FALSE(mainPlayer()->isOpen());
+  EXPECT_FALSE(secondPlayer()->isOpen());
+  EXPECT_TRUE(main().busy());
+  EXPECT_FALSE(main().trackShown());
+  EXPECT_EQ(main().selected(), -1);
+  EXPECT_TRUE(main().songLine().isEmpty());
+
+  start(QStringLiteral("main"));
+  end(QStringLiteral("main"));
+  ASSERT_TRUE(main().fadingOut());
+  runner.StopAll();
+  EXPECT_FALSE(main().fadingOut());
+  EXPECT_FALSE(main().Timer_volupordown.isActive());
+  EXPECT_FALSE(main().busy());
+  EXPECT_FALSE(second().busy());
+  EXPECT_FALSE(main().ducked());
+  EXPECT_FALSE(main().stopButtonShown());
+  EXPECT_EQ(songs.mainOwner(), 0);
+}
+
+TEST_F(SongFixture, TrialPlayWritesNoStatusAndEndsAtOnce) {
+  unit.state.fadeenabled = true;
+  const int id = addSong({QStringLiteral("try"), "08:00:00", "08:10:00", folder("t", kThree), PlayMode::LoopAll});
+  load();
+  start(QStringLiteral("try"), EntryMode::TryPlay);
+  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+  end(QStringLiteral("try"), EntryMode::TryPlay);
+  EXPECT_FALSE(main().fadingOut());
+  EXPECT_FALSE(main().busy());
+  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+}

@@ -1,0 +1,386 @@
+// The description parser and skin elements: colour text, defaults, frame counts and the
+// quirks of the readers, on small skins built at test time.
+#include <gtest/gtest.h>
+
+#include <QLoggingCategory>
+
+#include "skin/SkinRead.h"
+#include "skin/WinSkinIni.h"
+#include "skin/derivedimages.h"
+#include "skin/imgutil.h"
+#include "skin/skinparser.h"
+#include "tests/skin/skinbuilder.h"
+
+using namespace orvane::skin;
+using namespace skin_testing;
+
+TEST(ParseColour, Cases) {
+  EXPECT_EQ(ParseColour("237 242 249"), RGBColor(237, 242, 249));
+  EXPECT_EQ(ParseColour("1,2,3"), RGBColor(1, 2, 3));
+  EXPECT_EQ(ParseColour("  10;20;30  "), RGBColor(10, 20, 30));
+  EXPECT_EQ(ParseColour("7"), clBlack);                 // a single number is black
+  EXPECT_EQ(ParseColour("7 8"), RGBColor(7, 0, 0));     // two: the first as red
+  EXPECT_EQ(ParseColour("1 2 3 4"), RGBColor(1, 2, 3));  // runs after the third are ignored
+  EXPECT_EQ(ParseColour("-5,-6,-7"), RGBColor(5, 6, 7));  // "-" only separates
+  EXPECT_EQ(ParseColour("256 257 511"), RGBColor(0, 1, 255));  // low bytes
+  EXPECT_EQ(ParseColour("99999999999 5 6"), RGBColor(0, 5, 6));  // too large for 32 bits: 0
+  EXPECT_EQ(ParseColour("rgb(12, 34, 56)"), RGBColor(12, 34, 56));
+  EXPECT_EQ(ParseColour("12, 34, 56)"), RGBColor(12, 34, 56));
+  EXPECT_EQ(ParseColour(""), clBlack);
+}
+
+namespace {
+
+const QImage kGrey = solid(12, 12, qRgb(90, 90, 90));
+
+}  // namespace
+
+TEST(SkinParser, DefaultsWithAnEmptyDescription) {
+  const auto data = SkinBuilder().ini("; nothing\r\n").parse();
+  ASSERT_TRUE(data);
+  // Borders, buttons and title always exist, with empty images.
+  for (int side = 0; side < 4; ++side) {
+    const TDataSkinBorder& b = data->Border(static_cast<BorderSide>(side));
+    EXPECT_FALSE(b.HasImage());
+    EXPECT_EQ(b.Frame, 1);
+    EXPECT_EQ(b.Tile, 1);
+    EXPECT_EQ(b.Trans, 1);
+  }
+  EXPECT_EQ(data->Border(bsLeft).Name, "Left");
+  ASSERT_TRUE(data->Buttons);
+  EXPECT_EQ(data->Buttons->Frame, 5);
+  EXPECT_EQ(data->Buttons->CheckButtonFrame, 4);  // an empty strip still counts 4
+  ASSERT_TRUE(data->Title);
+  EXPECT_EQ(data->Title->Frame, 2);
+  EXPECT_EQ(data->Title->FontHeight, 14);
+  EXPECT_EQ(data->Title->ActiveText, TDataSkinTitle::NotGiven);
+  EXPECT_FALSE(data->Progress);
+  EXPECT_FALSE(data->SunkEdge);
+  EXPECT_FALSE(data->ComboButton);
+  // Colours fall back to the classic system colours, resolved to RGB.
+  EXPECT_EQ(data->Colour(scButtonFace), SysColor(COLOR_BTNFACE));
+  EXPECT_EQ(data->Colour(scMenubar), SysColor(COLOR_BTNFACE));
+  EXPECT_EQ(data->Colour(scTitleTextNoActive), SysColor(COLOR_INACTIVECAPTIONTEXT));
+  EXPECT_EQ(data->Colour(scButtonDkShadow), SysColor(COLOR_3DDKSHADOW));
+  EXPECT_FALSE(data->ColourGiven[scButtonFace]);
+  for (TColor c : data->Colours) EXPECT_GE(c, 0);
+  EXPECT_EQ(data->CustomColours[9], clWhite);
+  // Without a top border image the window colour is ButtonFace; the tracks are built in.
+  EXPECT_EQ(data->Colour(scWindow), data->Colour(scButtonFace));
+  ASSERT_TRUE(data->Track);
+  EXPECT_EQ(data->Track->Name, "TRACK");
+  EXPECT_EQ(data->Track->Bitmap.size(), QSize(16, 4));
+  EXPECT_EQ(data->Track->Margins(), QMargins(3, 3, 3, 3));
+  EXPECT_EQ(data->Track->Frame, 1);
+  ASSERT_TRUE(data->TrackVert);
+  EXPECT_EQ(data->TrackVert->Bitmap.size(), QSize(4, 16));
+  // The three MDI records exist without images.
+  ASSERT_EQ(data->SysButtons.size(), 3u);
+  EXPECT_EQ(data->SysButtons[0]->Action, 7);
+  EXPECT_EQ(data->SysButtons[2]->Action, 9);
+  EXPECT_EQ(data->SysButtons[1]->Align, 100);
+  EXPECT_EQ(data->SysButtons[1]->Visibility1, 100);
+  EXPECT_EQ(data->SysButtons[1]->Frame, 4);
+  EXPECT_FALSE(data->SysButtons[1]->HasImage());
+  // The arrow strip is created empty; the tool-bar gradient always exists.
+  ASSERT_TRUE(data->ComboxArrow);
+  EXPECT_FALSE(data->ComboxArrow->HasImage());
+  ASSERT_TRUE(data->Toolbar);
+  EXPECT_EQ(data->Toolbar->Bitmap.size(), QSize(10, 40));
+}
+
+TEST(SkinParser, ReaderQuirks) {
+  QLoggingCategory::setFilterRules(QStringLiteral("orvane.skin.data.warning=false"));
+  const auto data = SkinBuilder()
+                        .ini("[Personality]\r\nLeft=L.bmp\r\nLeftStretch=2\r\nLeftTrans=0\r\nLeftFrame=2\r\n"
+                             "LeftTopHeight=29\r\nLeftBotHeight=5\r\nTop=skins\\\\deep/T.bmp\r\nTopTopHeight=32\r\n"
+                             "TopBotHeight=39\r\n"
+                             "[MenuItem]\r\nImage=g.bmp\r\nFrame=9\r\nTile=2\r\n"
+                             "[Headerbar]\r\nImage=g.bmp\r\nFrame=9\r\n"
+                             "[ExtraImages]\r\nImage=G.BMP\r\n"
+                             "[MenuBackground]\r\nImage=missing.bmp\r\n"
+                             "[Tab.Pane]\r\nImage=g.bmp\r\nLeftWidth=9\r\nTopHeight=3\r\nRightWidth=5\r\nBottomHeight=40\r\n"
+                             "[Progress]\r\nBitmap=g.bmp\r\nStyle=1\r\nTile=7\r\nFrame=6\r\n"
+                             "[HorzScrollThumb]\r\nImage=g.bmp\r\nFrameCount=4\r\n"
+                             "[VertScrollThumb]\r\nImage=g.bmp\r\n"
+                             "[Progress.Chunk]\r\nImage=g.bmp\r\n"
+                             "[SunkEdge]\r\nImage=g.bmp\r\nNormalColour=0xFF00\r\nNormalColour2=1 2 3\r\n"
+                             "[Track]\r\nImage=g.bmp\r\nFrame=3\r\n")
+                        .image("L.bmp", solid(8, 40, qRgb(1, 1, 1)))
+                        .image("t.bmp", solid(40, 60, qRgb(200, 100, 50)))
+                        .image("g.bmp", kGrey)
+                        .parse();
+  QLoggingCategory::setFilterRules(QString());
+  ASSERT_TRUE(data);
+  const TDataSkinBorder& left = data->Border(bsLeft);
+  EXPECT_TRUE(left.HasImage());
+  EXPECT_EQ(left.Tile, 1);  // "Stretch" above 1 becomes 1
+  EXPECT_EQ(left.Trans, 0);
+  EXPECT_EQ(left.Frame, 2);
+  EXPECT_EQ(left.Margins(), QMargins(0, 29, 0, 5));
+  // A folder path in front of the file name still finds the entry (names ignore case).
+  const TDataSkinBorder& top = data->Border(bsTop);
+  EXPECT_TRUE(top.HasImage());
+  EXPECT_EQ(top.Margins(), QMargins(32, 0, 39, 0));
+  EXPECT_EQ(data->Colour(scWindow), RGBColor(200, 100, 50));
+
+  ASSERT_TRUE(data->MenuItem);
+  EXPECT_EQ(data->MenuItem->Frame, 5);  // fixed whatever the description says
+  EXPECT_EQ(data->MenuItem->Tile, 0);   // "Tile" above 1 becomes 0
+  ASSERT_TRUE(data->Headerbar);
+  EXPECT_EQ(data->Headerbar->Frame, 9);  // given, so kept
+  // An extension in capitals names no image; a missing entry leaves an element without one.
+  ASSERT_TRUE(data->ExtraImages);
+  EXPECT_FALSE(data->ExtraImages->HasImage());
+  ASSERT_TRUE(data->MenuBackground);
+  EXPECT_FALSE(data->MenuBackground->HasImage());
+  ASSERT_TRUE(data->TabPane);
+  EXPECT_EQ(data->TabPane->Margins(), QMargins(4, 3, 4, 4));
+  ASSERT_TRUE(data->Progress);
+  EXPECT_EQ(data->Progress->Frame, 1);  // Style 1: one frame
+  EXPECT_EQ(data->Progress->Tile, 1);   // the bitmap-key reader caps "Tile" at 1
+  EXPECT_EQ(data->HorzScrollThumb->Frame, 4);
+  EXPECT_EQ(data->VertScrollThumb->Frame, 3);
+  EXPECT_EQ(data->ProgressChunk->Frame, 0);  // from the description: none given
+  EXPECT_EQ(data->ProgressChunk->FrameCount(), 1);
+  EXPECT_EQ(data->SunkEdge->NormalColour, 0xFF00);
+  EXPECT_EQ(data->SunkEdge->MouseOverColour, -1);
+  EXPECT_EQ(data->SunkEdge->NormalColour2, RGBColor(1, 2, 3));
+  EXPECT_EQ(data->SunkEdge->PressedColour2, data->Colour(scButtonText));
+  EXPECT_EQ(data->Track->Frame, 3);
+  EXPECT_EQ(data->Track->Name, "Track");
+  // Absent sections stay absent.
+  EXPECT_FALSE(data->Scrollbar);
+  EXPECT_FALSE(data->GroupBox);
+}
+
+TEST(SkinParser, ColoursButtonsAndTitle) {
+  const auto data =
+      SkinBuilder()
+          .ini("[TitlebarSkin]\r\nSkinName=Test Skin\r\n"
+               "[Colours]\r\nButtonFace=237 242 249\r\nHilight=54,106,179\r\nMenuText=\r\n"
+               "[Colour1]\r\ncolor=1 2 3\r\n[COLOURS]\r\n[ColourTwo]\r\n[Colours.X]\r\ncolor=4 5 6\r\n"
+               "[Customcolors]\r\nColor0=9 8 7\r\nColor9=1 1 1\r\n"
+               "[Buttons]\r\nBitmap=b.bmp\r\nLeftWidth=9\r\nRightWidth=9\r\nTopHeight=8\r\nBottomHeight=8\r\nTrans=1\r\n"
+               "Tile=3\r\nCheckButton=c.bmp\r\nRadioButton=r.bmp\r\nRadioButtonFrame=0\r\nCheckButtonFrame=6\r\n"
+               "NormalColour2=10 20 30\r\nPressedColour2=\r\n"
+               "[Personality]\r\nTextShift=16\r\nTextShiftVert=2\r\nTextRightClip=75\r\nTextAlignment=1\r\n"
+               "ActiveTextR=10\r\nActiveTextG=20\r\nActiveTextB=30\r\nInActiveTextR=1\r\nInActiveTextG=2\r\n"
+               "[Fonts]\r\nFontHeight=12\r\n")
+          .image("b.bmp", stripImage(5, 20, 20))
+          .image("c.bmp", stripImage(12, 13, 13))
+          .image("r.bmp", stripImage(5, 16, 16))
+          .parse();
+  ASSERT_TRUE(data);
+  EXPECT_EQ(data->SkinName, "Test Skin");
+  EXPECT_EQ(data->Colour(scButtonFace), RGBColor(237, 242, 249));
+  EXPECT_TRUE(data->ColourGiven[scButtonFace]);
+  EXPECT_EQ(data->Colour(scMenubar), RGBColor(237, 242, 249));  // Menubar defaults to ButtonFace
+  EXPECT_FALSE(data->ColourGiven[scMenubar]);
+  EXPECT_EQ(data->Colour(scHilight), RGBColor(54, 106, 179));
+  EXPECT_FALSE(data->ColourGiven[scMenuText]);  // an empty value is not given
+  EXPECT_EQ(data->Colour(scMenuText), SysColor(COLOR_MENUTEXT));
+  // Sections named COLOUR... except COLOURS, in order; "color" defaults to window text.
+  EXPECT_EQ(data->ExtraColours, QVector<TColor>({RGBColor(1, 2, 3), SysColor(COLOR_WINDOWTEXT), RGBColor(4, 5, 6)}));
+  EXPECT_EQ(data->CustomColours[0], RGBColor(9, 8, 7));
+  EXPECT_EQ(data->CustomColours[5], clWhite);
+  EXPECT_EQ(data->CustomColours[9], RGBColor(1, 1, 1));
+
+  const TDataSkinButton& b = *data->Buttons;
+  EXPECT_EQ(b.Margins(), QMargins(9, 8, 9, 8));
+  EXPECT_EQ(b.Trans, 1);
+  EXPECT_EQ(b.Tile, 0);
+  EXPECT_EQ(b.Frame, 5);
+  EXPECT_EQ(b.CheckButtonFrame, 6);  // given
+  EXPECT_EQ(b.RadioButtonFrame, 5);  // 80 / 16 for a 16-pixel-high strip
+  EXPECT_TRUE(b.NormalColour2Given);
+  EXPECT_FALSE(b.PressedColour2Given);
+  EXPECT_EQ(b.NormalColour2, RGBColor(10, 20, 30));
+  EXPECT_EQ(b.PressedColour2, data->Colour(scButtonText));
+
+  const TDataSkinTitle& t = *data->Title;
+  EXPECT_EQ(t.TextShift(), 16);
+  EXPECT_EQ(t.TextShiftVert(), 2);
+  EXPECT_EQ(t.TextRightClip(), 75);
+  EXPECT_EQ(t.BottomHeight, 0);
+  EXPECT_EQ(t.TextAlignment, 1);
+  EXPECT_EQ(t.FontHeight, 12);
+  EXPECT_EQ(t.ActiveText, RGBColor(10, 20, 30));
+  EXPECT_EQ(t.InActiveText, TDataSkinTitle::NotGiven);  // only two of three given
+  EXPECT_FALSE(t.HasImage());
+  EXPECT_EQ(data->ButtonFaceBrush.color(), QColor(237, 242, 249));
+}
+
+TEST(SkinParser, ComboImageArrowAndToolbar) {
+  // Sunken edge: 4 frames of 10 x 21, frame k a solid colour with a 1-pixel border; combo
+  // button: 4 frames of 19 x 21; extra images: 5 glyph frames of 5 x 5.
+  QImage sunk(40, 21, QImage::Format_RGB32);
+  QImage combo(76, 21, QImage::Format_RGB32);
+  for (int k = 0; k < 4; ++k) {
+    QPainter(&sunk).fillRect(QRect(k * 10, 0, 10, 21), QColor(qRgb(10 + k, 0, 0)));
+    QPainter(&sunk).fillRect(QRect(k * 10 + 1, 1, 8, 19), QColor(qRgb(100 + k, 0, 0)));
+    QPainter(&combo).fillRect(QRect(k * 19, 0, 19, 21), QColor(qRgb(0, 50 + k, 0)));
+  }
+  combo.setPixel(0, 0, kMagenta);  // a key pixel: turns into ButtonFace in the arrow strip
+  QImage glyphs(25, 5, QImage::Format_RGB32);
+  glyphs.fill(kMagenta);
+  for (int k = 0; k < 5; ++k) glyphs.setPixel(k * 5 + 2, 2, qRgb(0, 0, 200 + k));
+  const auto data = SkinBuilder()
+                        .ini("[Colours]\r\nButtonFace=200 201 202\r\n"
+                             "[SunkEdge]\r\nImage=s.bmp\r\nLeftWidth=1\r\nRightWidth=1\r\nTopHeight=1\r\nBottomHeight=1\r\n"
+                             "[ComboButton]\r\nImage=c.bmp\r\n[ExtraImages]\r\nImage=e.bmp\r\n")
+                        .image("s.bmp", sunk)
+                        .image("c.bmp", combo)
+                        .image("e.bmp", glyphs)
+                        .parse();
+  ASSERT_TRUE(data);
+  const TDataSkinBorder& cb = *data->ComboButton;
+  const int w = TSkinParser::ScrollArrowWidth + 2;
+  EXPECT_EQ(cb.Style, 2);
+  EXPECT_EQ(cb.Margins(), QMargins(2, 1, w + 2, 1));
+  ASSERT_EQ(cb.Bitmap.size(), QSize(200, 21));
+  // The right-to-left combo button image (the original mirrored) is kept.
+  EXPECT_EQ(cb.Bitmap2.size(), QSize(76, 21));
+  EXPECT_TRUE(IsKeyPixel(cb.Bitmap2.pixel(75, 0)));
+  for (int i = 0; i < 4; ++i) {
+    const int x0 = 50 * i;
+    EXPECT_EQ(cb.Bitmap.pixel(x0, 0), qRgb(10 + i, 0, 0)) << i;          // edge border
+    EXPECT_EQ(cb.Bitmap.pixel(x0 + 1, 1), qRgb(100 + i, 0, 0)) << i;     // edge inside the hole's frame
+    EXPECT_TRUE(IsKeyPixel(cb.Bitmap.pixel(x0 + 10, 10))) << i;          // the text hole
+    EXPECT_EQ(cb.Bitmap.pixel(x0 + 50 - w + 1, 1), qRgb(0, 50 + i, 0)) << i;  // the button
+    // The glyph of frame i, centred in the arrow rectangle.
+    EXPECT_EQ(cb.Bitmap.pixel(x0 + 50 - w + (w - 5) / 2 + 2, (21 - 5) / 2 + 2), qRgb(0, 0, 200 + i)) << i;
+  }
+  // The sunken edge becomes the mirror image, for right-to-left combos.
+  const TDataSkinObject& se = *data->SunkEdge;
+  EXPECT_EQ(se.Bitmap.pixel(199 - 10, 10), cb.Bitmap.pixel(10, 10));
+  EXPECT_EQ(se.LeftWidth, w + 2);
+  EXPECT_EQ(se.RightWidth, 2);
+  // The arrow strip: 17 x 17 squares cut from each frame's button.
+  const TDataSkinObject& arrow = *data->ComboxArrow;
+  EXPECT_EQ(arrow.Bitmap.size(), QSize(68, 17));
+  EXPECT_EQ(arrow.Frame, 4);
+  EXPECT_EQ(arrow.Bitmap.pixel(17 * 2, 0), cb.Bitmap.pixel(3 * 50 - 19, 2));
+
+  // Without a sunken edge the arrow strip is the button with its key pixels in ButtonFace.
+  const auto plain = SkinBuilder()
+                         .ini("[Colours]\r\nButtonFace=200 201 202\r\n[ComboButton]\r\nImage=c.bmp\r\n")
+                         .image("c.bmp", combo)
+                         .parse();
+  EXPECT_EQ(plain->ComboButton->Style, 0);
+  EXPECT_EQ(plain->ComboxArrow->Frame, 4);
+  EXPECT_EQ(plain->ComboxArrow->Bitmap.pixel(0, 0), qRgb(200, 201, 202));
+  EXPECT_EQ(plain->ComboxArrow->Bitmap.pixel(1, 0), qRgb(0, 50, 0));
+  // With a sunken edge and no combo button the strip stays empty.
+  const auto edgeOnly = SkinBuilder().ini("[SunkEdge]\r\nImage=s.bmp\r\n").image("s.bmp", sunk).parse();
+  EXPECT_FALSE(edgeOnly->ComboxArrow->HasImage());
+
+  // The tool-bar gradient from ButtonFace towards the window colour.
+  const TDataSkinObject& tb = *data->Toolbar;
+  EXPECT_EQ(tb.Frame, 1);
+  const TColor c = data->Colour(scWindow);
+  EXPECT_EQ(c, RGBColor(200, 201, 202));  // no top border: ButtonFace
+  const TColor start = BlendColor(RGBColor(200, 201, 202), clWhite, 150);
+  EXPECT_EQ(tb.Bitmap.pixel(5, 0), ToQRgb(start));
+  EXPECT_EQ(tb.Bitmap.pixel(5, 39), ToQRgb(BlendColor(0x808080, c, 150)));  // saturation 0: grey end
+}
+
+TEST(SkinParser, ToolbarGradientOfASaturatedWindowColour) {
+  QImage top(30, 60, QImage::Format_RGB32);
+  top.fill(qRgb(40, 80, 200));
+  const auto data = SkinBuilder()
+                        .ini("[Personality]\r\nTop=t.bmp\r\nTopFrame=2\r\n[Colours]\r\nButtonFace=230 230 230\r\n")
+                        .image("t.bmp", top)
+                        .parse();
+  const TColor c = RGBColor(40, 80, 200);
+  EXPECT_EQ(data->Colour(scWindow), c);
+  const int s = ColorSaturation(c);
+  ASSERT_GT(s, 110);
+  EXPECT_EQ(data->Toolbar->Bitmap.pixel(0, 39), ToQRgb(BlendColor(c, clWhite, (225 - s) * 25 / 140 + 50)));
+}
+
+TEST(CaptionButtons, RecordsFromTheButtonSections) {
+  const auto data =
+      SkinBuilder()
+          .ini("[Buttons]\r\n[Button.Radio]\r\n[BUTTON.CHECKBOX]\r\n[Button]\r\n[NotAButton]\r\nAction=0\r\n"
+               "[Button.Close]\r\nAction=0\r\nAlign=1\r\nXcoord=25\r\nYcoord=5\r\nButtonImage=six.bmp\r\n"
+               "[Button.Help]\r\nAction=4\r\nXcoord=1\r\nYcoord=1\r\nButtonImage=three.bmp\r\n"
+               "[Button.Max]\r\nAction=1\r\nAlign=1\r\nXcoord=49\r\nYcoord=5\r\nVisibility=2\r\nVisibility1=6\r\n"
+               "ButtonImage=six.bmp\r\nCombineOp=2\r\n"
+               "[Button.Help2]\r\nAction=4\r\nXcoord=1\r\nYcoord=1\r\n"
+               "[Button.Gone]\r\nAction=-1\r\nVisibility=3\r\n"
+               "[Button.Kept]\r\nAction=-1\r\nVisibility=0\r\nButtonImage=three.bmp\r\n"
+               "[Button.Sys]\r\nAction=3\r\nXcoord=8\r\nYcoord=7\r\nButtonImage=three.bmp\r\n"
+               "[Button.Given]\r\nAction=2\r\nframe=2\r\nButtonImage=six.bmp\r\n"
+               "[MDICONTROLS]\r\nImage=mdi.bmp\r\n")
+          .image("six.bmp", stripImage(6, 18, 18))
+          .image("three.bmp", stripImage(3, 18, 18))
+          .image("mdi.bmp", stripImage(12, 13, 13))
+          .parse();
+  ASSERT_TRUE(data);
+  const auto& r = data->SysButtons;
+  ASSERT_EQ(r.size(), 7u + 3u);
+  QStringList names;
+  for (const auto& b : r) names << b->Name;
+  EXPECT_EQ(names.mid(0, 7), QStringList({"BUTTON.CLOSE", "BUTTON.HELP", "BUTTON.MAX", "BUTTON.HELP2", "BUTTON.KEPT",
+                                          "BUTTON.SYS", "BUTTON.GIVEN"}));
+  const TDataSkinSysButton& close = *r[0];
+  EXPECT_EQ(close.Align, 1);
+  EXPECT_EQ(close.Xcoord, 25);
+  EXPECT_EQ(close.Frame, 6);  // 108 x 18: wider than 3.8 : 1
+  EXPECT_EQ(close.CombineOp, -1);
+  EXPECT_EQ(close.Visibility1, 0);
+  // A help button before any maximise button keeps its own place; after one, it moves there.
+  EXPECT_EQ(r[1]->Xcoord, 1);
+  EXPECT_EQ(r[1]->Frame, 3);  // 54 x 18: exactly 3 : 1
+  EXPECT_EQ(r[2]->CombineOp, 2);
+  EXPECT_EQ(r[3]->Xcoord, 49);
+  EXPECT_EQ(r[3]->Ycoord, 5);
+  EXPECT_EQ(r[3]->Frame, 6);  // no image
+  // Action -1 stays only with Visibility 0, gets Visibility1 -1 and 6 frames.
+  EXPECT_EQ(r[4]->Visibility1, -1);
+  EXPECT_EQ(r[4]->Frame, 6);
+  EXPECT_TRUE(r[4]->HasImage());
+  // The system-menu button shows the window icon: its image is dropped.
+  EXPECT_EQ(r[5]->Action, 3);
+  EXPECT_FALSE(r[5]->HasImage());
+  EXPECT_EQ(r[5]->Frame, 3);
+  EXPECT_EQ(r[6]->Frame, 2);  // given
+  // MDI records: 156 / 12 = 13 wide frames, four per record.
+  for (int j = 0; j < 3; ++j) {
+    const TDataSkinSysButton& m = *r[7 + j];
+    EXPECT_EQ(m.Action, 7 + j);
+    EXPECT_EQ(m.Bitmap.size(), QSize(52, 13));
+    EXPECT_EQ(m.Xcoord, (3 - j) * 17);
+    EXPECT_EQ(qRed(m.Bitmap.pixel(0, 0)), (4 * j + 1) * 10);
+    EXPECT_EQ(m.Frame, 4);
+  }
+}
+
+TEST(SkinComponent, LoadsReplacesWholeAndKeepsTheOldSkinOnFailure) {
+  TSXSkin skin;
+  EXPECT_TRUE(skin.SkinLoading());
+  EXPECT_FALSE(skin.Data());
+  EXPECT_FALSE(skin.LoadSkin());  // no package
+  EXPECT_TRUE(skin.SkinLoading());
+
+  skin.SetSkinStream(SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=First\r\n").package());
+  ASSERT_TRUE(skin.LoadSkin());
+  EXPECT_FALSE(skin.SkinLoading());
+  const std::shared_ptr<const TSkinData> first = skin.Data();
+  EXPECT_EQ(first->SkinName, "First");
+
+  QByteArray broken = SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=Second\r\n").package();
+  broken.truncate(broken.size() / 2);
+  skin.SetSkinStream(broken);
+  QLoggingCategory::setFilterRules(QStringLiteral("orvane.skin.*.warning=false"));
+  EXPECT_FALSE(skin.LoadSkin());
+  QLoggingCategory::setFilterRules(QString());
+  EXPECT_TRUE(skin.SkinLoading());
+  EXPECT_EQ(skin.Data(), first);  // the previous skin stays
+
+  skin.SetSkinStream(SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=Third\r\n").package());
+  ASSERT_TRUE(skin.LoadSkin());
+  EXPECT_EQ(skin.Data()->SkinName, "Third");
+  EXPECT_EQ(first->SkinName, "First");  // a painter holding the old data still has all of it
+}

@@ -1,0 +1,233 @@
+// Drawing primitives: frame cells, nine-slice building, strips, tiling, keyed drawing and
+// region tracing, checked pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include "skin/imgutil.h"
+#include "skin/skinpaint.h"
+#include "tests/skin/skintestdata.h"
+
+using namespace orvane::skin;
+using namespace skin_testing;
+
+namespace {
+
+constexpr QRgb kBack = 0xFF102030u;
+
+QImage canvas(int w, int h) {
+  QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+  image.fill(kBack);
+  return image;
+}
+
+// A 6 x 6 nine-slice cell with 2-pixel margins: each of the nine parts its own colour.
+QImage nineCell() {
+  QImage cell(6, 6, QImage::Format_RGB32);
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const int col = x < 2 ? 0 : x < 4 ? 1 : 2;
+      const int row = y < 2 ? 0 : y < 4 ? 1 : 2;
+      cell.setPixel(x, y, qRgb(10 + col * 10, 10 + row * 10, 5));
+    }
+  }
+  return ToSkinImage(cell);
+}
+
+QRgb part(int col, int row) { return qRgb(10 + col * 10, 10 + row * 10, 5); }
+
+// A horizontal strip of `n` frames of 2 x 2 pixels; frame k has red k.
+QImage strip(int n, int w = 2, int h = 2) {
+  QImage image(n * w, h, QImage::Format_RGB32);
+  for (int k = 0; k < n; ++k)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb(k + 1, 0, 0));
+  return ToSkinImage(image);
+}
+
+}  // namespace
+
+TEST(SkinPaint, FrameCells) {
+  const QImage h = strip(4, 3, 5);
+  EXPECT_EQ(FrameRect(h, false, 4, 1), QRect(0, 0, 3, 5));
+  EXPECT_EQ(FrameRect(h, false, 4, 3), QRect(6, 0, 3, 5));
+  EXPECT_EQ(FrameRect(h, false, 4, 9), QRect(9, 0, 3, 5));  // clamped to the last frame
+  EXPECT_EQ(FrameRect(h, false, 0, 1), QRect(0, 0, 12, 5));  // below 1 counts as 1
+  EXPECT_EQ(FrameRect(h, false, -3, 2), QRect(0, 0, 12, 5));
+  QImage v = ToSkinImage(solid(4, 10, qRgb(1, 1, 1)));
+  EXPECT_EQ(FrameRect(v, true, 2, 2), QRect(0, 5, 4, 5));
+  EXPECT_EQ(ValidFrameCount(0), 1);
+  EXPECT_EQ(ValidFrameCount(5), 5);
+}
+
+TEST(SkinPaint, NineSliceKeepsCornersAndStretchesTheRest) {
+  const QImage built = BuildSkinBitmap(QSize(12, 10), nineCell(), QMargins(2, 2, 2, 2), false, false, 1, 1);
+  ASSERT_EQ(built.size(), QSize(12, 10));
+  EXPECT_EQ(built.pixel(0, 0), part(0, 0));
+  EXPECT_EQ(built.pixel(11, 0), part(2, 0));
+  EXPECT_EQ(built.pixel(0, 9), part(0, 2));
+  EXPECT_EQ(built.pixel(11, 9), part(2, 2));
+  EXPECT_EQ(built.pixel(6, 0), part(1, 0));   // top edge
+  EXPECT_EQ(built.pixel(1, 5), part(0, 1));   // left edge
+  EXPECT_EQ(built.pixel(10, 5), part(2, 1));  // right edge
+  EXPECT_EQ(built.pixel(6, 8), part(1, 2));   // bottom edge
+  EXPECT_EQ(built.pixel(2, 2), part(1, 1));
+  EXPECT_EQ(built.pixel(9, 7), part(1, 1));
+
+  // Margins wider than the target drop the fixed edges in that direction only.
+  const QImage narrow = BuildSkinBitmap(QSize(3, 10), nineCell(), QMargins(2, 2, 2, 2), false, false, 1, 1);
+  EXPECT_EQ(narrow.pixel(0, 0), part(0, 0));   // stretched whole cell width, top margin kept
+  EXPECT_EQ(narrow.pixel(2, 9), part(2, 2));
+  EXPECT_EQ(narrow.pixel(1, 5), part(1, 1));
+
+  // Tiling repeats the centre; the edges drawn after it cover the overrun.
+  QImage cell = nineCell();
+  cell.setPixel(2, 2, qRgb(200, 0, 0));
+  const QImage tiled = BuildSkinBitmap(QSize(11, 6), cell, QMargins(2, 2, 2, 2), false, true, 1, 1);
+  EXPECT_EQ(tiled.pixel(2, 2), qRgb(200, 0, 0));
+  EXPECT_EQ(tiled.pixel(4, 2), qRgb(200, 0, 0));
+  EXPECT_EQ(tiled.pixel(6, 2), qRgb(200, 0, 0));
+  EXPECT_EQ(tiled.pixel(3, 3), part(1, 1));
+  EXPECT_EQ(tiled.pixel(9, 2), part(2, 1));  // right edge over the last tile
+
+  // Frames of a vertical strip.
+  QImage two(6, 12, QImage::Format_RGB32);
+  two.fill(qRgb(1, 1, 1));
+  QPainter(&two).fillRect(QRect(0, 6, 6, 6), QColor(qRgb(2, 2, 2)));
+  const QImage second = BuildSkinBitmap(QSize(8, 3), ToSkinImage(two), QMargins(), true, false, 2, 2);
+  EXPECT_EQ(second.pixel(7, 2), qRgb(2, 2, 2));
+  EXPECT_TRUE(BuildSkinBitmap(QSize(0, 5), two, QMargins(), false, false, 1, 1).isNull());
+}
+
+TEST(SkinPaint, TransparentAndOpaqueDrawing) {
+  QImage keyed(4, 4, QImage::Format_RGB32);
+  keyed.fill(qRgb(50, 60, 70));
+  keyed.setPixel(0, 0, kMagenta);
+  const QImage skin = ToSkinImage(keyed);
+
+  QImage out = canvas(8, 8);
+  {
+    QPainter p(&out);
+    DrawSkinImage(p, QRect(0, 0, 4, 4), skin, false, false, true, 1, 1, QMargins(1, 1, 1, 1));
+    DrawSkinImage(p, QRect(4, 4, 4, 4), skin, false, false, false, 1, 1, QMargins(1, 1, 1, 1));
+    DrawSkinImage(p, QRect(4, 0, -1, 4), skin, false, false, false, 1, 1, QMargins());  // inverted: nothing
+  }
+  EXPECT_EQ(out.pixel(0, 0), kBack);             // see-through
+  EXPECT_EQ(out.pixel(1, 1), qRgb(50, 60, 70));
+  EXPECT_EQ(out.pixel(4, 4), kMagenta);          // an opaque copy shows the key colour
+  EXPECT_EQ(out.pixel(3, 0), qRgb(50, 60, 70));
+  EXPECT_EQ(out.pixel(7, 0), kBack);
+}
+
+TEST(SkinPaint, StripFrames) {
+  const QImage s = strip(3);
+  QImage out = canvas(10, 10);
+  {
+    QPainter p(&out);
+    DrawStripFrame(p, QRect(0, 0, 5, 5), s, true, 3, 2);
+    DrawStripFrameCentered(p, QRect(5, 5, 5, 5), s, true, 3, 3);
+  }
+  EXPECT_EQ(out.pixel(0, 0), qRgb(2, 0, 0));
+  EXPECT_EQ(out.pixel(4, 4), qRgb(2, 0, 0));
+  // Centred unscaled: (5 - 2) / 2 = 1 pixel in.
+  EXPECT_EQ(out.pixel(5, 5), kBack);
+  EXPECT_EQ(out.pixel(6, 6), qRgb(3, 0, 0));
+  EXPECT_EQ(out.pixel(7, 7), qRgb(3, 0, 0));
+  EXPECT_EQ(out.pixel(8, 8), kBack);
+}
+
+TEST(SkinPaint, ThreePartStrips) {
+  // A 5-pixel cell: cap 1 (red 1), middle 3 (red 2), cap 1 (red 3).
+  QImage cell(5, 2, QImage::Format_RGB32);
+  for (int x = 0; x < 5; ++x)
+    for (int y = 0; y < 2; ++y) cell.setPixel(x, y, qRgb(x == 0 ? 1 : x == 4 ? 3 : 2, 0, y == 1 ? 9 : 0));
+  const QImage s = ToSkinImage(cell);
+  QImage out = canvas(12, 6);
+  {
+    QPainter p(&out);
+    DrawStripFrameThreePart(p, QRect(0, 0, 12, 4), s, false, 1, 1, QMargins(1, 0, 1, 0));
+  }
+  EXPECT_EQ(qRed(out.pixel(0, 0)), 1);
+  EXPECT_EQ(qRed(out.pixel(6, 0)), 2);
+  EXPECT_EQ(qRed(out.pixel(11, 3)), 3);
+  EXPECT_EQ(qBlue(out.pixel(11, 3)), 9);  // stretched to the full height
+  EXPECT_EQ(out.pixel(0, 4), kBack);
+
+  // Tiled: the middle (a 2-pixel pattern) repeats; a zero-width middle does not loop forever.
+  QImage pattern(6, 1, QImage::Format_RGB32);
+  const int reds[] = {1, 5, 6, 1, 1, 3};
+  for (int x = 0; x < 6; ++x) pattern.setPixel(x, 0, qRgb(reds[x], 0, 0));
+  pattern.setPixel(3, 0, kMagenta);
+  pattern.setPixel(4, 0, kMagenta);
+  QImage tiled = canvas(9, 2);
+  {
+    QPainter p(&tiled);
+    DrawTiledThreePart(p, QRect(0, 0, 9, 2), ToSkinImage(pattern), false, true, 1, 1, QMargins(1, 0, 1, 0));
+    DrawTiledThreePart(p, QRect(0, 0, 9, 2), ToSkinImage(pattern), false, true, 1, 1, QMargins(3, 0, 3, 0));
+  }
+  const int expected[] = {1, 5, 6, -1, -1, 5, 6, -1, 3};  // -1: see-through
+  for (int x = 0; x < 9; ++x) {
+    if (expected[x] < 0) {
+      EXPECT_EQ(tiled.pixel(x, 1), kBack) << x;
+    } else {
+      EXPECT_EQ(qRed(tiled.pixel(x, 1)), expected[x]) << x;
+    }
+  }
+}
+
+TEST(SkinPaint, TilingAndOtherKeys) {
+  QImage tile(2, 2, QImage::Format_RGB32);
+  tile.fill(qRgb(1, 1, 1));
+  tile.setPixel(1, 1, qRgb(7, 7, 7));
+  QImage out = canvas(5, 5);
+  {
+    QPainter p(&out);
+    TileBitmap(p, QRect(0, 0, 3, 3), ToSkinImage(tile), QRect(0, 0, 2, 2));
+    TileBitmap(p, QRect(0, 0, 3, 3), ToSkinImage(tile), QRect(0, 0, 0, 2));
+  }
+  EXPECT_EQ(out.pixel(1, 1), qRgb(7, 7, 7));
+  EXPECT_EQ(out.pixel(3, 3), qRgb(7, 7, 7));  // the last tile runs past the destination
+  EXPECT_EQ(out.pixel(4, 4), kBack);
+
+  QImage green(3, 1, QImage::Format_RGB32);
+  green.setPixel(0, 0, qRgb(0, 255, 0));
+  green.setPixel(1, 0, qRgb(9, 9, 9));
+  green.setPixel(2, 0, kMagenta);
+  QImage drawn = canvas(3, 2);
+  {
+    QPainter p(&drawn);
+    DrawTransparentBitmap(p, QRect(0, 0, 3, 2), ToSkinImage(green), RGBColor(0, 255, 0));
+  }
+  EXPECT_EQ(drawn.pixel(0, 0), kBack);
+  EXPECT_EQ(drawn.pixel(1, 0), qRgb(9, 9, 9));
+  EXPECT_EQ(drawn.pixel(2, 0), kMagenta);  // with another key, magenta is a colour like any other
+  EXPECT_EQ(drawn.pixel(1, 1), kBack);     // only the image's own part
+}
+
+TEST(SkinPaint, RegionTracingUsesOriginalColoursWithTolerance) {
+  // 5 x 4: rounded top corners of key pixels, a near-key pixel inside the tolerance and one
+  // just outside it.
+  QImage image(5, 4, QImage::Format_RGB32);
+  image.fill(qRgb(40, 40, 40));
+  image.setPixel(0, 0, kMagenta);
+  image.setPixel(4, 0, kMagenta);
+  image.setPixel(2, 2, qRgb(255, 1, 255));
+  image.setPixel(2, 3, qRgb(255, 2, 255));
+  const QImage skin = ToSkinImage(image);
+  const QRegion region = CreateRegionFromBitmap(skin, 10, 20, 1, 1, 1, KeyColour);
+  EXPECT_FALSE(region.contains(QPoint(10, 20)));
+  EXPECT_TRUE(region.contains(QPoint(11, 20)));
+  EXPECT_FALSE(region.contains(QPoint(14, 20)));
+  EXPECT_TRUE(region.contains(QPoint(10, 21)));
+  EXPECT_FALSE(region.contains(QPoint(12, 22)));  // within +1
+  EXPECT_TRUE(region.contains(QPoint(12, 23)));   // +2 is kept
+  EXPECT_EQ(region.boundingRect(), QRect(10, 20, 5, 4));
+  // Same rows merge: one rectangle for the two identical middle lines would be a band.
+  QImage plain = solid(30, 200, qRgb(1, 2, 3));
+  const QRegion whole = CreateRegionFromBitmap(ToSkinImage(plain), 0, 0, 1, 1, 1, KeyColour);
+  EXPECT_EQ(whole.rectCount(), 1);
+  EXPECT_EQ(whole, QRegion(0, 0, 30, 200));
+  EXPECT_TRUE(CreateRegionFromBitmap(ToSkinImage(solid(4, 4, kMagenta)), 0, 0, 1, 1, 1, KeyColour).isEmpty());
+  // Tracing the unconverted original gives the same region.
+  EXPECT_EQ(CreateRegionFromBitmap(image, 10, 20, 1, 1, 1, KeyColour), region);
+}

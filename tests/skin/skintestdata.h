@@ -1,0 +1,112 @@
+// Test data for the skin suites: deterministic random and text-like bytes, raw package
+// contents with hand-made name blocks.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QtEndian>
+#include <cstdint>
+#include <random>
+
+namespace skin_testing {
+
+inline QByteArray randomBytes(qsizetype n, uint32_t seed) {
+  std::mt19937 rng(seed);
+  QByteArray out(n, Qt::Uninitialized);
+  for (qsizetype i = 0; i < n; ++i) out[i] = static_cast<char>(rng() & 0xFF);
+  return out;
+}
+
+// Words from a small vocabulary with numbers and line breaks: compresses like a description.
+inline QByteArray textLike(qsizetype n, uint32_t seed) {
+  static const char* const words[] = {"[Personality]", "LeftWidth=", "Image=", "button.bmp", "Frame=",
+                                      "0x00FF00", "Trans=1", "\r\n", "Colours", " ", "237 242 249",
+                                      "Scrollbar", "Tile=0", ";", "menu", "ButtonFace="};
+  std::mt19937 rng(seed);
+  QByteArray out;
+  while (out.size() < n) {
+    out += words[rng() % (sizeof(words) / sizeof(words[0]))];
+    if (rng() % 5 == 0) out += QByteArray::number(static_cast<int>(rng() % 1000));
+  }
+  out.truncate(n);
+  return out;
+}
+
+inline void appendU32(QByteArray& out, uint32_t v) {
+  char b[4];
+  qToLittleEndian<uint32_t>(v, b);
+  out.append(b, 4);
+}
+
+// Unpacked package contents with the name block given as raw bytes.
+inline QByteArray rawContents(uint32_t version, int skipped, const QByteArray& nameBlock,
+                              const QList<uint32_t>& sizes, const QByteArray& data,
+                              uint32_t reserved1 = 0, uint32_t reserved2 = 0) {
+  QByteArray out;
+  appendU32(out, version);
+  appendU32(out, static_cast<uint32_t>(nameBlock.size()));
+  appendU32(out, reserved1);
+  appendU32(out, reserved2);
+  out += QByteArray(skipped, '\0');
+  out += nameBlock;
+  for (uint32_t s : sizes) appendU32(out, s);
+  out += data;
+  return out;
+}
+
+}  // namespace skin_testing
+
+#include <QImage>
+
+namespace skin_testing {
+
+// A 24-bit BMP file (bottom-up rows padded to four bytes) of an image's colours.
+inline QByteArray bmp24(const QImage& source) {
+  const QImage image = source.convertToFormat(QImage::Format_RGB32);
+  const int w = image.width();
+  const int h = image.height();
+  const int stride = (w * 3 + 3) & ~3;
+  QByteArray out;
+  auto u16 = [&out](uint16_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>(v >> 8);
+  };
+  out += "BM";
+  appendU32(out, static_cast<uint32_t>(54 + stride * h));
+  appendU32(out, 0);
+  appendU32(out, 54);
+  appendU32(out, 40);
+  appendU32(out, static_cast<uint32_t>(w));
+  appendU32(out, static_cast<uint32_t>(h));
+  u16(1);
+  u16(24);
+  appendU32(out, 0);
+  appendU32(out, static_cast<uint32_t>(stride * h));
+  appendU32(out, 2835);
+  appendU32(out, 2835);
+  appendU32(out, 0);
+  appendU32(out, 0);
+  for (int y = h - 1; y >= 0; --y) {
+    QByteArray row;
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = image.pixel(x, y);
+      row += static_cast<char>(qBlue(c));
+      row += static_cast<char>(qGreen(c));
+      row += static_cast<char>(qRed(c));
+    }
+    row += QByteArray(stride - w * 3, '\0');
+    out += row;
+  }
+  return out;
+}
+
+// An image filled with one colour.
+inline QImage solid(int w, int h, QRgb colour) {
+  QImage image(w, h, QImage::Format_RGB32);
+  image.fill(colour);
+  return image;
+}
+
+constexpr QRgb kMagenta = 0xFFFF00FFu;
+
+}  // namespace skin_testing
