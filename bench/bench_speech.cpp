@@ -1,21 +1,30 @@
 // Reading a 100-character Chinese text: the time from the request to the first audible sample
 // at the sound server's sink, for the program beside espeak-ng's own command speaking the same
 // text to the same server, in the same run (median of several).
-#include <QCoreApplication>
+#include <QApplication>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "bench/soundserver.h"
+#include "platform/media/mpvbackend.h"
+#include "platform/msgbox/messagebox.h"
+#include "platform/speech/espeakvoices.h"
 #include "platform/speech/speechengine.h"
 #include "platform/speech/voicechoice.h"
+#include "platform/system/power.h"
+#include "scheduler/core/clock.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/support/monitorrecorder.h"
 
 using testing_support::MonitorRecorder;
-using Clock = MonitorRecorder::Clock;
+using Steady = MonitorRecorder::Clock;
 
 namespace {
 // 100 characters of an announcement.
@@ -31,17 +40,17 @@ double median(std::vector<double> v) {
 }
 
 void settle(int ms) {
-  const auto until = Clock::now() + std::chrono::milliseconds(ms);
-  while (Clock::now() < until) {
+  const auto until = Steady::now() + std::chrono::milliseconds(ms);
+  while (Steady::now() < until) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
 
 // Waits for the first audible sample after t0; -1 when none came in time.
-double onsetMs(MonitorRecorder& monitor, Clock::time_point t0, int timeoutMs = 5000) {
+double onsetMs(MonitorRecorder& monitor, Steady::time_point t0, int timeoutMs = 5000) {
   const auto until = t0 + std::chrono::milliseconds(timeoutMs);
-  while (Clock::now() < until) {
+  while (Steady::now() < until) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
     if (auto heard = monitor.firstLouder(kAudible, t0)) return std::chrono::duration<double, std::milli>(*heard - t0).count();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -51,7 +60,7 @@ double onsetMs(MonitorRecorder& monitor, Clock::time_point t0, int timeoutMs = 5
 
 double engineOnce(MonitorRecorder& monitor) {
   orvane::SpeechEngine engine;
-  const auto t0 = Clock::now();
+  const auto t0 = Steady::now();
   if (!engine.speak(kText, orvane::SpeechParams{orvane::kMandarinVoice, 0, 100})) {
     std::fprintf(stderr, "speak failed: %s\n", qPrintable(engine.lastError()));
     return -1;
@@ -61,9 +70,55 @@ double engineOnce(MonitorRecorder& monitor) {
   return ms;
 }
 
+// The program: a text entry of today started in the main window, as the clock or a trial does.
+class Program {
+ public:
+  Program() {
+    qputenv("ORVANE_HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral("config")).toUtf8());
+    dm_.ConnectDatabase(QStringLiteral("accesspw"), home_.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
+                        orvane::db::Connection::Mode::CreateIfMissing);
+    dm_.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
+    dm_.SetSetting(EnglishWeekday(QDate::currentDate()), QStringLiteral("日常"));
+    QString mandarin;
+    for (const orvane::VoiceInfo& v : voices_.voices())
+      if (v.identifier.endsWith(QLatin1String("cmn-Latn-pinyin"))) mandarin = v.description;
+    dm_.ExecQuery(dm_.qry_temp,
+                  QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,"
+                                 "mainchannel,txt) values('通知','23:59:59','00:00:00','通知','00:00:00',:m,100,'日常',4,"
+                                 "'主通道',:t)"),
+                  {{QStringLiteral(":m"), mandarin + QStringLiteral("|0|100|1|0")}, {QStringLiteral(":t"), kText}});
+    services_.power = &power_;
+    services_.media = &media_;
+    services_.voices = &voices_;
+    window_ = std::make_unique<TForm_main_tamu>(windowDm_, clock_, services_);
+    for (std::size_t i = 0; i < window_->state().todayentries.size(); ++i)
+      if (window_->state().todayentries[i].pname == QStringLiteral("通知")) index_ = int(i);
+  }
+  bool ok() const { return window_ && window_->created() && index_ >= 0; }
+  double once(MonitorRecorder& monitor) {
+    const auto t0 = Steady::now();
+    window_->StartEntry(index_, EntryMode::TryPlay);
+    const double ms = onsetMs(monitor, t0);
+    window_->StopAll();
+    return ms;
+  }
+
+ private:
+  QTemporaryDir home_;
+  TDataModule1 dm_, windowDm_;
+  SystemClock clock_;
+  orvane::RecordingPower power_;
+  orvane::MpvBackend media_;
+  orvane::EspeakVoiceCatalog voices_;
+  SystemServices services_;
+  std::unique_ptr<TForm_main_tamu> window_;
+  int index_ = -1;
+};
+
 double peerOnce(MonitorRecorder& monitor) {
   QProcess p;
-  const auto t0 = Clock::now();
+  const auto t0 = Steady::now();
   p.start(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), orvane::kMandarinVoice, kText});
   const double ms = onsetMs(monitor, t0);
   p.kill();
@@ -73,7 +128,14 @@ double peerOnce(MonitorRecorder& monitor) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
+    std::fprintf(stderr, "message box: %s\n", qPrintable(r.text));
+    return orvane::mb::defaultResultOf(r.flags);
+  });
   bench::SoundServer server;
   if (!server.ok()) {
     std::fprintf(stderr, "no private sound server\n");
@@ -85,20 +147,29 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot record the sink: %s\n", qPrintable(error));
     return 1;
   }
-  std::vector<double> engine, peer;
-  engineOnce(monitor);  // the engine's first start (voice data) is paid once per program run
+  Program program;
+  if (!program.ok()) {
+    std::fprintf(stderr, "the main window could not be made\n");
+    return 1;
+  }
+  std::vector<double> start, engine, peer;
+  // The first text of a run makes the speech voice and loads the engine's data; it counts.
+  const double first = program.once(monitor);
   settle(300);
   for (int i = 0; i < kRuns; ++i) {
+    start.push_back(program.once(monitor));
+    settle(300);
     engine.push_back(engineOnce(monitor));
     settle(300);
     peer.push_back(peerOnce(monitor));
     settle(300);
   }
-  const double e = median(engine), p = median(peer);
+  const double s = median(start), e = median(engine), p = median(peer);
   std::printf("first audible sample of a 100-character Chinese text (median of %d, same server and sink):\n", kRuns);
-  std::printf("  speech engine speak()            %7.1f ms\n", e);
+  std::printf("  StartEntry in the main window    %7.1f ms (the run's first text: %.1f ms)\n", s, first);
+  std::printf("  speech engine speak() alone      %7.1f ms\n", e);
   std::printf("  espeak-ng -v cmn-latn-pinyin     %7.1f ms\n", p);
-  std::printf("  ratio %.2fx (target within 1.5x and under 300 ms: %s)\n", e / p,
-              e > 0 && p > 0 && e <= 1.5 * p && e < 300 ? "holds" : "MISSED");
+  std::printf("  StartEntry / espeak-ng %.2fx (target within 1.5x and under 300 ms: %s)\n", s / p,
+              s > 0 && p > 0 && s <= 1.5 * p && s < 300 ? "holds" : "MISSED");
   return 0;
 }

@@ -5,6 +5,14 @@
 
 namespace orvane {
 
+MediaResult FakeMediaChannel::openAddress(const QString& url, int timeoutMs) {
+  if (!isStreamAddress(url)) {
+    calls << QStringLiteral("open ") + url;
+    return MediaResult::failure(QStringLiteral("not a stream address"));
+  }
+  return open(url.trimmed(), timeoutMs);
+}
+
 MediaResult FakeMediaChannel::open(const QString& path, int) {
   calls << QStringLiteral("open ") + path;
   if (mode_ != MediaMode::NotOpen) close();

@@ -17,6 +17,8 @@ class FakeMediaChannel : public MediaChannel {
   FakeMediaChannel(ChannelKind kind, FakeMediaBackend& backend) : kind_(kind), backend_(&backend) {}
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
+  // Addresses open like files (by the backend's lists); anything not an address is refused.
+  MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
   void play() override;
   void pause() override;
   void stop() override;

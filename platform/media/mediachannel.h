@@ -3,6 +3,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 #include <memory>
 
 namespace orvane {
@@ -37,6 +39,20 @@ class MediaChannel : public QObject {
   // Closes what was open and opens the file, stopped at its start; waits for the file to be
   // loaded or to fail, never longer than the time limit, without running the event loop.
   virtual MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) = 0;
+  // The same for a network address (an internet radio: "http://...", "https://", "mms://",
+  // "mmsh://", "rtsp://", "rtmp://"); anything else is refused. Players that only read
+  // files refuse every address.
+  virtual MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) {
+    (void)timeoutMs;
+    return MediaResult::failure(QStringLiteral("this player cannot open ") + url);
+  }
+  // The schemes openAddress takes.
+  static bool isStreamAddress(const QString& url) {
+    static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mms"),
+                                     QStringLiteral("mmsh"), QStringLiteral("rtsp"), QStringLiteral("rtmp")};
+    const QUrl u(url.trimmed(), QUrl::StrictMode);
+    return u.isValid() && !u.host().isEmpty() && schemes.contains(u.scheme().toLower());
+  }
   virtual void play() = 0;
   virtual void pause() = 0;
   // Stops playing and stays open at the present position.

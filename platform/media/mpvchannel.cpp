@@ -115,12 +115,27 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
     midiStream_.reset();
     return MediaResult::failure(loaded.message);
   }
+  return opened(loaded, path);
+}
+
+MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
+  ++generation_;
+  if (mode_ != MediaMode::NotOpen) close();
+  if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
+  // A radio address is sound only.
+  if (kind_ == ChannelKind::MediaPlayer) mpv_set_property_string(mpv_.get(), "vid", "no");
+  const MpvHandle::Loaded loaded = mpv_.loadAddress(url, timeoutMs, [this](mpv_event* e) { handle(e); });
+  if (!loaded.ok) return MediaResult::failure(loaded.message);
+  return opened(loaded, url.trimmed());
+}
+
+MediaResult MpvChannel::opened(const MpvHandle::Loaded& loaded, const QString& name) {
   entryId_ = loaded.entryId;
   restarted_ = false;
   lengthMs_ = loaded.lengthMs;
   lastPositionMs_ = 0;
   ended_ = false;
-  path_ = path;
+  path_ = name;
   mode_ = MediaMode::Stopped;
   return MediaResult::success();
 }

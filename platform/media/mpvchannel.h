@@ -28,6 +28,7 @@ class MpvChannel : public MediaChannel {
   const QString& error() const { return mpv_.error(); }
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
+  MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
   void play() override;
   void pause() override;
   void stop() override;
@@ -56,6 +57,8 @@ class MpvChannel : public MediaChannel {
   void drain();
   void handle(mpv_event* e);
   void notify(Note note, const QString& message = {});
+  // The bookkeeping of a successful open.
+  MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
 
   ChannelKind kind_;
   // Declared before the player: it must outlive libmpv, whose threads call into it.

@@ -1,6 +1,8 @@
 // libmpv instance.
 #include "platform/media/mpvhandle.h"
 
+#include "platform/media/mediachannel.h"
+
 #include <mpv/client.h>
 #include <unistd.h>
 
@@ -106,6 +108,18 @@ MpvHandle::Loaded MpvHandle::load(const QString& path, int timeoutMs, const std:
     return r;
   }
   return loadTarget(QFile::encodeName(info.absoluteFilePath()), timeoutMs, other, nullptr);
+}
+
+MpvHandle::Loaded MpvHandle::loadAddress(const QString& url, int timeoutMs,
+                                         const std::function<void(mpv_event*)>& other) {
+  // Only plain stream addresses: libmpv's other protocols (lavfi://, av://, memory://, ...)
+  // are not for entries.
+  if (!MediaChannel::isStreamAddress(url)) {
+    Loaded r;
+    r.message = QStringLiteral("not a stream address");
+    return r;
+  }
+  return loadTarget(url.trimmed().toUtf8(), timeoutMs, other, nullptr);
 }
 
 MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other) {

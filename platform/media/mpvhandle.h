@@ -53,6 +53,9 @@ class MpvHandle {
   Loaded load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
   // The same for a stream read from a descriptor, which libmpv closes when done with it.
   Loaded loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
+  // The same for a network stream address (see MediaChannel::openAddress); anything else is
+  // refused before libmpv sees it.
+  Loaded loadAddress(const QString& url, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
 
   void setFlag(const char* name, bool value);
   void setDouble(const char* name, double value);

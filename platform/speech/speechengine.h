@@ -43,6 +43,9 @@ class SpeechEngine : public QObject {
   // thread (the engine is far faster than real time). False with the reason on failure.
   static bool synthesizeToWave(const QString& text, const SpeechParams& params, const QString& path, QString* error);
 
+ protected:
+  void setLastError(const QString& message) { lastError_ = message; }
+
  signals:
   // The word at this position (QString units of the spoken text) and length is being heard.
   void word(int position, int length);

@@ -12,6 +12,7 @@
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/power.h"
+#include "platform/system/processes.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
   orvane::Autostart autostart(orvane::Autostart::DefaultFolder());
   services.autostart = &autostart;
   services.voices = &voices;
+  orvane::Processes processes;
+  services.launcher = &processes;
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
   mainWindow.show();

@@ -2,18 +2,14 @@
 #include "scheduler/core/programentries.h"
 
 #include <QDebug>
-#include <QRegularExpression>
 
 #include "platform/system/processes.h"
 #include "scheduler/core/mainchannel.h"
+#include "scheduler/core/pathrules.h"
 #include "scheduler/core/todayprogramme.h"
 
 ProgramEntries::ProgramEntries(TodayProgramme& today, MainChannel& main, orvane::ProgramLauncher* launcher)
     : today_(today), main_(main), launcher_(launcher) {}
-
-QString ProgramEntries::FileNameOf(const QString& path) {
-  return path.trimmed().section(QRegularExpression(QStringLiteral("[/\\\\]")), -1);
-}
 
 void ProgramEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   main_.setSongLine(QStringLiteral("打开外部程序：") + e.slpath.trimmed());
@@ -31,7 +27,7 @@ void ProgramEntries::StartKind(int, const rjmb& e, EntryMode mode) {
 void ProgramEntries::EndKind(int, const rjmb& e, EntryMode) {
   main_.setSongLine(QString());
   if (view_) view_->setNextEntryLabel(QString());
-  KillProcess(FileNameOf(e.slpath));
+  KillProcess(FileNameOf(e.slpath.trimmed()));
   today_.ShowNextEntry();
 }
 

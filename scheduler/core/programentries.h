@@ -24,8 +24,6 @@ class ProgramEntries : public EntryKindHandler {
 
   // Ends the program's processes (the groups started for it first).
   void KillProcess(const QString& fileName);
-  // The file name part of a stored path (cut at "/" and at "\").
-  static QString FileNameOf(const QString& path);
 
  private:
   TodayProgramme& today_;

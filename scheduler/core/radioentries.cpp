@@ -20,6 +20,7 @@ int RadioEntries::RadioLevel(int ivolume) {
 }
 
 void RadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
+  owner_ = e.id;
   address_ = e.slpath.trimmed();
   main_.setSongLine(QStringLiteral("正在播放：") + address_);
   if (view_)
@@ -50,7 +51,10 @@ void RadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   emit panelChanged();
   // Bounded: an unreachable address fails here at the latest after the time limit; the
   // entry stays "正播" until its end.
-  const orvane::MediaResult opened = player_->open(address_, kOpenTimeoutMs);
+  // Addresses of streams; a file path plays as the radio control would play it.
+  const orvane::MediaResult opened = orvane::MediaChannel::isStreamAddress(address_)
+                                         ? player_->openAddress(address_, kOpenTimeoutMs)
+                                         : player_->open(address_, kOpenTimeoutMs);
   if (!opened) {
     qWarning().noquote() << "radio: cannot play" << address_ << "-" << opened.message;
     status_ = QStringLiteral("无法播放：") + opened.message;
@@ -67,12 +71,14 @@ void RadioEntries::hide() {
   if (view_) view_->setNextEntryLabel(QString());
   if (player_) player_->close();
   shown_ = false;
+  owner_ = 0;
   status_.clear();
   emit panelChanged();
 }
 
-void RadioEntries::EndKind(int, const rjmb&, EntryMode) {
-  if (!exists() || !shown_) return;
+void RadioEntries::EndKind(int, const rjmb& e, EntryMode) {
+  // An entry whose address another radio entry has replaced does not silence that one.
+  if (!exists() || !shown_ || e.id != owner_) return;
   hide();
   today_.ShowNextEntry();
 }

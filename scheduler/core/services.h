@@ -7,6 +7,7 @@ class MediaBackend;
 class Autostart;
 class MediaProbe;
 class PowerControl;
+class ProgramLauncher;
 class SystemVolume;
 class VoiceCatalog;
 }  // namespace orvane
@@ -19,4 +20,6 @@ struct SystemServices {
   orvane::SystemVolume* systemVolume = nullptr;  // the computer's output volume
   // Start at log-in; null when there is no place for it (the switch then stays off).
   orvane::Autostart* autostart = nullptr;
+  // External programs of entries, and the desktop's handler for other paths.
+  orvane::ProgramLauncher* launcher = nullptr;
 };

@@ -17,27 +17,6 @@
 #include "scheduler/core/settingskeys.h"
 #include "scheduler/core/todayprogramme.h"
 
-namespace {
-int fieldOr(const QStringList& f, int i, int fallback, const char* what, const QString& playmode) {
-  bool ok = false;
-  const int v = f.value(i).trimmed().toInt(&ok);
-  if (ok) return v;
-  qWarning().noquote() << "text: the" << what << "in" << '"' + playmode + '"' << "is not a number - using" << fallback;
-  return fallback;
-}
-}  // namespace
-
-ttsparams ttsparams::Parse(const QString& playmode) {
-  const QStringList f = playmode.split(QLatin1Char('|'));
-  ttsparams p;
-  p.voice = f.value(0);
-  p.rate = qBound(-10, fieldOr(f, 1, 0, "rate", playmode), 10);
-  p.volume = qBound(0, fieldOr(f, 2, 100, "volume", playmode), 100);
-  p.repeats = qMax(1, fieldOr(f, 3, 1, "repeat count", playmode));
-  p.hint = f.value(4).trimmed() == QLatin1String("1");
-  return p;
-}
-
 TextEntries::TextEntries(TDataModule1& dm, MainState& state, const Clock& clock, TodayProgramme& today,
                          MainChannel& main, orvane::VoiceCatalog* voices, orvane::MediaBackend* media, QObject* parent)
     : QObject(parent), dm_(dm), s_(state), clock_(clock), today_(today), main_(main), voices_(voices), media_(media) {}
@@ -75,7 +54,7 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
   textrepeat_ = 0;
   ttsLabel_ = (mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播报节目<")) + e.pname +
               QStringLiteral(">中的文稿：");
-  params_ = ttsparams::Parse(e.playmode);
+  params_ = TtsParams::read(e.playmode);
   textrepeats_ = params_.repeats;
 
   QString text;

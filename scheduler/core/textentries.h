@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "scheduler/core/entrykindhandler.h"
+#include "scheduler/core/ttsparams.h"
 
 namespace orvane {
 class MediaBackend;
@@ -24,17 +25,6 @@ class ProgrammeView;
 class QTemporaryFile;
 class TDataModule1;
 class TodayProgramme;
-
-// The five fields of a text entry's speech parameters ("voice|rate|volume|repeats|hint"),
-// with the fallbacks for missing or malformed numbers (0, 100, 1).
-struct ttsparams {
-  QString voice;
-  int rate = 0;
-  int volume = 100;
-  int repeats = 1;
-  bool hint = false;
-  static ttsparams Parse(const QString& playmode);
-};
 
 class TextEntries : public QObject, public EntryKindHandler {
   Q_OBJECT
@@ -115,7 +105,7 @@ class TextEntries : public QObject, public EntryKindHandler {
 
   rjmb entry_;
   EntryMode mode_ = EntryMode::Auto;
-  ttsparams params_;
+  TtsParams params_;
   QString voiceId_;
   int textindex_ = -1;
   int textrepeat_ = 0;

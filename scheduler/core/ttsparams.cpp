@@ -1,6 +1,7 @@
 // Speech parameter string.
 #include "scheduler/core/ttsparams.h"
 
+#include <QDebug>
 #include <QStringList>
 
 QString TtsParams::toString() const {
@@ -19,6 +20,27 @@ std::optional<TtsParams> TtsParams::parse(const QString& text) {
   if (!rateOk || !volumeOk) return std::nullopt;
   p.repeats = repeatsOf(f.at(3));
   p.hint = f.at(4) == QLatin1String("1");
+  return p;
+}
+
+namespace {
+int numberOr(const QStringList& f, int i, int fallback, const char* what, const QString& text) {
+  bool ok = false;
+  const int v = f.value(i).trimmed().toInt(&ok);
+  if (ok) return v;
+  qWarning().noquote() << "speech parameters" << '"' + text + '"' << "hold no" << what << "- using" << fallback;
+  return fallback;
+}
+}  // namespace
+
+TtsParams TtsParams::read(const QString& text) {
+  const QStringList f = text.split(QLatin1Char('|'));
+  TtsParams p;
+  p.voice = f.value(0);
+  p.rate = qBound(-10, numberOr(f, 1, 0, "rate", text), 10);
+  p.volume = qBound(0, numberOr(f, 2, 100, "volume", text), 100);
+  p.repeats = qMax(1, numberOr(f, 3, 1, "repeat count", text));
+  p.hint = f.value(4).trimmed() == QLatin1String("1");
   return p;
 }
 

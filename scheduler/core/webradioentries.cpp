@@ -19,6 +19,7 @@ void WebRadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   }
   panel_->ShowWebPage(e.slpath);
   shown_ = true;
+  owner_ = e.id;
 }
 
 void WebRadioEntries::hide() {
@@ -26,10 +27,12 @@ void WebRadioEntries::hide() {
   if (view_) view_->setNextEntryLabel(QString());
   if (panel_) panel_->HideWebPage();
   shown_ = false;
+  owner_ = 0;
 }
 
-void WebRadioEntries::EndKind(int, const rjmb&, EntryMode) {
-  if (!panel_ || !panel_->WebExists() || !shown_) return;
+void WebRadioEntries::EndKind(int, const rjmb& e, EntryMode) {
+  // An entry whose page another web radio entry has replaced does not blank that one.
+  if (!panel_ || !panel_->WebExists() || !shown_ || e.id != owner_) return;
   hide();
   today_.ShowNextEntry();
 }

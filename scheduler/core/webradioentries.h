@@ -43,4 +43,5 @@ class WebRadioEntries : public EntryKindHandler {
   ProgrammeView* view_ = nullptr;
   WebRadioPanel* panel_ = nullptr;
   bool shown_ = false;
+  int owner_ = 0;  // the entry whose page plays: only its own end stops it
 };

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSlider>
+#include <QTextCursor>
 #include <QToolButton>
 
 #include "controls/ExtCtrlsX.h"
@@ -20,6 +21,7 @@
 #include "platform/media/mpvhandle.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
+#include "platform/web/webradiohost.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -38,6 +40,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = {}) {
 
 // The song panel's two arrangements: songs only, or a text being read above the songs.
 constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
+constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
+constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
 }  // namespace
 
@@ -47,17 +51,32 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
       core_(dm, clock),
       services_(services),
       songs_(dm, core_.state, clock, core_.today, services.media),
-      runner_(dm, core_.state, clock, core_.today) {
+      texts_(dm, core_.state, clock, core_.today, songs_.main(), services.voices, services.media),
+      radio_(core_.state, core_.today, songs_.main(), services.media),
+      web_(core_.today, songs_.main()),
+      programs_(core_.today, songs_.main(), services.launcher),
+      runner_(dm, core_.state, clock, core_.today),
+      webradio_(new orvane::WebRadioHost(this)) {
   setObjectName(QStringLiteral("Form_main_tamu"));
   buildLayout();
   core_.today.setView(this);
   core_.today.setRunner(&runner_);
   songs_.setView(this);
   for (int kind = 1; kind <= 3; ++kind) runner_.setHandler(kind, &songs_);
-  runner_.onStopAll([this] {
-    if (Memo1->isVisible()) restoreSongPanelLayout();
-    Panel_web->hide();
-  });
+  runner_.setHandler(4, &texts_);
+  runner_.setHandler(5, &radio_);
+  runner_.setHandler(6, &web_);
+  runner_.setHandler(7, &programs_);
+  texts_.setRunner(&runner_);
+  texts_.setView(this);
+  radio_.setView(this);
+  web_.setView(this);
+  web_.setPanel(this);
+  programs_.setView(this);
+  connect(&texts_, &TextEntries::panelChanged, this, &TForm_main_tamu::showTextPanel);
+  connect(&texts_, &TextEntries::wordMarked, this, &TForm_main_tamu::markWord);
+  connect(&texts_, &TextEntries::readingStarted, this, [this] { Memo1->setFocus(); });
+  connect(&radio_, &RadioEntries::panelChanged, this, &TForm_main_tamu::showRadioPanel);
   connectSongPanel();
   dispatcher_ = new Dispatcher(core_.state, clock, runner_, *this, core_.fired, core_.today, this);
   FormCreate();
@@ -124,10 +143,15 @@ void TForm_main_tamu::buildLayout() {
   SpeedButton2 = new QToolButton(Panel1);
   SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
   SpeedButton2->setGeometry(kPanelWidth - 22, 52, 22, 22);
+  SpeedButton2->setText(QStringLiteral("Ⅱ"));
+  SpeedButton2->setToolTip(QStringLiteral("暂停播报（双击文稿继续）"));
   SpeedButton2->hide();
+  // The text being read, its spoken word selected; the operator reads it, not edits it.
   Memo1 = new QPlainTextEdit(Panel1);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setGeometry(0, 74, kPanelWidth, 240);
+  Memo1->setReadOnly(true);
+  Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo1->hide();
   Label_jmpname = makeLabel(Panel1, "Label_jmpname");
   Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, 16);
@@ -277,13 +301,19 @@ void TForm_main_tamu::connectSongPanel() {
   connect(FlatTrackBar1, &orvane::controls::TFlatTrackBar::OnChange, this,
           [this](orvane::controls::TFlatTrackBar* bar) { FlatTrackBar1Change(bar->Position()); });
   connect(SpeedButton1, &QToolButton::clicked, this, &TForm_main_tamu::SpeedButton1Click);
+  connect(SpeedButton2, &QToolButton::clicked, this, &TForm_main_tamu::SpeedButton2Click);
   Label2->installEventFilter(this);
+  Memo1->viewport()->installEventFilter(this);
 }
 
 bool TForm_main_tamu::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick) {
     Label2DblClick();
     return true;
+  }
+  if (watched == Memo1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    Memo1DblClick();
+    return true;  // the spoken word stays selected
   }
   return Form::eventFilter(watched, event);
 }
@@ -342,6 +372,61 @@ void TForm_main_tamu::showSecondChannel() {
     ListBox_mp2->addItems(shownSecondSongs_);
   }
   ListBox_mp2->setCurrentRow(second.selected());
+}
+
+void TForm_main_tamu::showTextPanel() {
+  if (!core_.state.textshown) {
+    restoreSongPanelLayout();
+    return;
+  }
+  Label_tts->setText(texts_.ttsLabel());
+  if (Memo1->toPlainText() != texts_.memoText()) Memo1->setPlainText(texts_.memoText());
+  Label_jmpname->move(0, kReadingJmpnameTop);
+  ListBox5->setGeometry(0, kReadingListTop, kPanelWidth, kReadingListHeight);
+  Label_tts->show();
+  Memo1->show();
+  SpeedButton2->show();
+}
+
+void TForm_main_tamu::markWord(int start, int length) {
+  QTextCursor c = Memo1->textCursor();
+  const int end = Memo1->document()->characterCount() - 1;
+  c.setPosition(qBound(0, start, end));
+  c.setPosition(qBound(0, start + length, end), QTextCursor::KeepAnchor);
+  Memo1->setTextCursor(c);
+}
+
+void TForm_main_tamu::showRadioPanel() {
+  if (!radioplayer && radio_.exists()) {
+    // Where the song list is, over it, while the radio plays.
+    radioplayer = new QFrame(Panel1);
+    radioplayer->setObjectName(QStringLiteral("radioplayer"));
+    radioplayer->setFrameShape(QFrame::StyledPanel);
+    radioplayer->setAutoFillBackground(true);
+    radiostatus = makeLabel(radioplayer, "radiostatus");
+    radiostatus->setGeometry(6, 6, kPanelWidth - 12, kRadioHeight - 12);
+    radiostatus->setWordWrap(true);
+    radioplayer->hide();
+  }
+  if (!radioplayer) return;
+  radioplayer->setGeometry(ListBox5->x(), ListBox5->y(), ListBox5->width(), kRadioHeight);
+  radiostatus->setText(radio_.status());
+  radioplayer->setVisible(radio_.shown());
+  if (radio_.shown()) radioplayer->raise();
+}
+
+bool TForm_main_tamu::WebExists() const { return webradio_->exists(); }
+
+void TForm_main_tamu::ShowWebPage(const QString& address) {
+  webradio_->ensure(Panel_web);
+  Panel_web->move(ListBox5->x(), ListBox5->y());
+  Panel_web->show();
+  webradio_->Navigate(address);
+}
+
+void TForm_main_tamu::HideWebPage() {
+  webradio_->Clear();
+  Panel_web->hide();
 }
 
 void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(nowtime); }

@@ -9,8 +9,12 @@
 #include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/mainunit.h"
+#include "scheduler/core/programentries.h"
+#include "scheduler/core/radioentries.h"
 #include "scheduler/core/services.h"
 #include "scheduler/core/songentries.h"
+#include "scheduler/core/textentries.h"
+#include "scheduler/core/webradioentries.h"
 #include "scheduler/core/systemsettings.h"
 #include "scheduler/core/todayprogramme.h"
 
@@ -28,12 +32,17 @@ class TDataModule1;
 class TTrayIcon;
 namespace orvane {
 class DBGrid;
+class WebRadioHost;
 namespace controls {
 class TFlatTrackBar;
 }
 }  // namespace orvane
 
-class TForm_main_tamu : public orvane::Form, public ProgrammeView, public DispatcherHost, public SettingsTarget {
+class TForm_main_tamu : public orvane::Form,
+                        public ProgrammeView,
+                        public DispatcherHost,
+                        public SettingsTarget,
+                        public WebRadioPanel {
   Q_OBJECT
  public:
   TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
@@ -47,6 +56,11 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public Dispat
   const SystemServices& services() const { return services_; }
   BroadcastRunner& runner() { return runner_; }
   SongEntries& songs() { return songs_; }
+  TextEntries& texts() { return texts_; }
+  RadioEntries& radio() { return radio_; }
+  WebRadioEntries& webRadio() { return web_; }
+  ProgramEntries& programs() { return programs_; }
+  orvane::WebRadioHost& webradio() { return *webradio_; }
 
   void LoadToday() { core_.today.LoadToday(); }
   void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
@@ -75,6 +89,19 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public Dispat
   void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
   void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
   void SpeedButton1Click() { songs_.SpeedButton1Click(); }
+
+  // A text being read: the voice's events, pause (the panel's button), resume (a double
+  // click on the text); and the end of an external program's processes.
+  void SpeechWord(int position, int length) { texts_.SpeechWord(position, length); }
+  void SpeechEnd() { texts_.SpeechEnd(); }
+  void SpeedButton2Click() { texts_.SpeedButton2Click(); }
+  void Memo1DblClick() { texts_.Memo1DblClick(); }
+  void KillProcess(const QString& fileName) { programs_.KillProcess(fileName); }
+
+  // WebRadioPanel: the hidden browser in "Panel_web".
+  bool WebExists() const override;
+  void ShowWebPage(const QString& address) override;
+  void HideWebPage() override;
 
   // DispatcherHost.
   void showClock(const QString& nowtime) override;
@@ -126,6 +153,8 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public Dispat
   QListWidget* ListBox6;
   QListWidget* ListBox_mp2;
   QFrame* Panel_web;
+  QFrame* radioplayer = nullptr;  // the internet radio's panel, made at the first radio entry
+  QLabel* radiostatus = nullptr;
   orvane::DBGrid* DBGrid1;
   QLabel* Label2;
   TTrayIcon* TrayIcon1;
@@ -153,13 +182,22 @@ class TForm_main_tamu : public orvane::Form, public ProgrammeView, public Dispat
   void showMainPanel();
   void showMainList();
   void showSecondChannel();
+  // The text panel and the radio panel show their entries' state.
+  void showTextPanel();
+  void markWord(int start, int length);
+  void showRadioPanel();
 
   void powerAction(bool shutdown);
 
   MainUnit core_;
   SystemServices services_;
   SongEntries songs_;
+  TextEntries texts_;
+  RadioEntries radio_;
+  WebRadioEntries web_;
+  ProgramEntries programs_;
   BroadcastRunner runner_;
+  orvane::WebRadioHost* webradio_ = nullptr;
   Dispatcher* dispatcher_ = nullptr;
   QStringList shownMainSongs_;
   QStringList shownSecondSongs_;

@@ -1,0 +1,106 @@
+// Entries of kinds 4 to 7 on stand-ins: a scripted speech engine, the fake media layer, a
+// recording program launcher and a recording web panel, beside the song handler.
+#pragma once
+
+#include "platform/files/textfile.h"
+#include "platform/speech/speechengine.h"
+#include "platform/system/processes.h"
+#include "scheduler/core/programentries.h"
+#include "scheduler/core/radioentries.h"
+#include "scheduler/core/textentries.h"
+#include "scheduler/core/webradioentries.h"
+#include "tests/scheduler/entryfakes.h"
+#include "tests/scheduler/songfixture.h"
+
+// Speaks nothing: records what it was asked and sends the events a test scripts.
+class ScriptedSpeech : public orvane::SpeechEngine {
+ public:
+  bool speak(const QString& text, const orvane::SpeechParams& p) override {
+    calls << QStringLiteral("speak");
+    spoken << text;
+    params.push_back(p);
+    if (!refusal.isEmpty()) {
+      setLastError(refusal);
+      return false;
+    }
+    return true;
+  }
+  void pause() override { calls << QStringLiteral("pause"); }
+  void resume() override { calls << QStringLiteral("resume"); }
+  void stop() override { calls << QStringLiteral("stop"); }
+  // The reading was heard to its end, or a word of it is being heard.
+  void finish() { emit endStream(); }
+  void say(int position, int length) { emit word(position, length); }
+  void breakOff(const QString& why) { emit failed(why); }
+
+  QStringList calls;
+  QStringList spoken;
+  std::vector<orvane::SpeechParams> params;
+  QString refusal;  // speak() refuses with this reason when set
+};
+
+class RecordingWebPanel : public WebRadioPanel {
+ public:
+  bool WebExists() const override { return made; }
+  void ShowWebPage(const QString& address) override {
+    made = true;
+    calls << QStringLiteral("show ") + address;
+  }
+  void HideWebPage() override { calls << QStringLiteral("hide"); }
+  bool made = false;
+  QStringList calls;
+};
+
+struct TextRow {
+  QString pname;
+  QString starttime = QStringLiteral("08:15:00");
+  QString params = QStringLiteral("VW Hui|0|100|1|0");
+  QString txt;
+};
+
+class KindsFixture : public SongFixture {
+ protected:
+  void SetUp() override {
+    SongFixture::SetUp();
+    voices.list = {voice("English (Great Britain)", "en-gb", "gmw/en"),
+                   voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin")};
+    texts.setSpeechFactory([this] {
+      auto s = std::make_unique<ScriptedSpeech>();
+      speech = s.get();
+      return s;
+    });
+    texts.setRunner(&runner);
+    web.setPanel(&panel);
+    runner.setHandler(4, &texts);
+    runner.setHandler(5, &radio);
+    runner.setHandler(6, &web);
+    runner.setHandler(7, &programs);
+  }
+
+  int addText(const TextRow& r) {
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
+                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
+                                            "Schedulen,jmlx,mainchannel,txt) values(:p,:s,'00:00:00',:path,'00:00:00',"
+                                            ":mode,100,'日常',4,'主通道',:txt)"),
+                             {{":p", r.pname}, {":s", r.starttime}, {":path", r.txt.left(20)}, {":mode", r.params},
+                              {":txt", r.txt}}));
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  int addOther(const QString& pname, int kind, const QString& slpath, int ivolume = 100,
+               const QString& starttime = QStringLiteral("08:20:00"), const QString& endtime = QStringLiteral("08:30:00")) {
+    SongRow r{pname, starttime, endtime, slpath, QStringLiteral("单曲播放"), kind};
+    r.ivolume = ivolume;
+    return addSong(r);
+  }
+  QStringList log() { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
+
+  FakeVoices voices;
+  ScriptedSpeech* speech = nullptr;
+  RecordingWebPanel panel;
+  orvane::RecordingLauncher launcher;
+  TextEntries texts{dm, unit.state, clock, unit.today, songs.main(), &voices, &backend};
+  RadioEntries radio{unit.state, unit.today, songs.main(), &backend};
+  WebRadioEntries web{unit.today, songs.main()};
+  ProgramEntries programs{unit.today, songs.main(), &launcher};
+};

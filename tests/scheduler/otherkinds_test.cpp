@@ -1,0 +1,149 @@
+// Internet radio, web radio pages and external programs: their lines, their players or pages
+// or processes at the start and the end, statuses, and what happens with bad addresses.
+#include "tests/scheduler/kindsfixture.h"
+
+TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
+  const int id = addOther(QStringLiteral("电台"), 5, QStringLiteral("  http://127.0.0.1:8000/live  "), 100);
+  load();
+  EXPECT_FALSE(radio.exists());
+  start(QStringLiteral("电台"));
+  ASSERT_TRUE(radio.exists());
+  orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+  ASSERT_NE(player, nullptr);
+  EXPECT_EQ(radio.player(), player);
+  EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/live")});
+  EXPECT_EQ(player->volume(), 100);  // the control's 10 of 100
+  EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
+  EXPECT_TRUE(radio.shown());
+  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：http://127.0.0.1:8000/live"));
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+
+  end(QStringLiteral("电台"));
+  EXPECT_FALSE(radio.shown());
+  EXPECT_EQ(player->mode(), orvane::MediaMode::NotOpen);
+  EXPECT_EQ(main().songLine(), QString());
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_FALSE(runner.SomethingPlaying());
+
+  EXPECT_TRUE(orvane::MediaChannel::isStreamAddress(QStringLiteral(" https://radio.example.org/live.mp3 ")));
+  EXPECT_TRUE(orvane::MediaChannel::isStreamAddress(QStringLiteral("mms://media.example.org/radio")));
+  EXPECT_FALSE(orvane::MediaChannel::isStreamAddress(QStringLiteral("lavfi://sine")));
+  EXPECT_FALSE(orvane::MediaChannel::isStreamAddress(QStringLiteral("file:///etc/passwd")));
+  EXPECT_FALSE(orvane::MediaChannel::isStreamAddress(QStringLiteral("http://")));
+  EXPECT_EQ(RadioEntries::RadioLevel(100), 100);
+  EXPECT_EQ(RadioEntries::RadioLevel(55), 60);
+  EXPECT_EQ(RadioEntries::RadioLevel(4), 0);
+  EXPECT_EQ(RadioEntries::RadioLevel(0), 0);
+}
+
+TEST_F(KindsFixture, AnUnreachableRadioStaysPlayingAndLogsAndAStopHidesIt) {
+  const int id = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:9/none"));
+  load();
+  backend.unplayableByStream.insert(QStringLiteral("http://127.0.0.1:9/none"));
+  start(QStringLiteral("电台"), EntryMode::TryPlay);
+  EXPECT_TRUE(radio.shown());
+  EXPECT_TRUE(radio.status().startsWith(QStringLiteral("无法播放")));
+  EXPECT_NE(statusOf(id), QStringLiteral("已播"));
+  backend.unplayableByStream.clear();
+  runner.StopAll();
+  EXPECT_FALSE(radio.shown());
+  // Not an address of a stream, nor a file: refused, not handed to the player's protocols.
+  const int odd = addOther(QStringLiteral("怪地址"), 5, QStringLiteral("lavfi://sine"));
+  load();
+  backend.requireExistingFiles = true;
+  start(QStringLiteral("怪地址"));
+  EXPECT_TRUE(radio.status().startsWith(QStringLiteral("无法播放")));
+  EXPECT_EQ(statusOf(odd), QStringLiteral("正播"));
+  runner.StopAll();
+  backend.requireExistingFiles = false;
+  // Broken off while playing: the panel says so; the entry goes on to its end.
+  start(QStringLiteral("电台"));
+  backend.channel(orvane::ChannelKind::Stream, 2)->breakOff(QStringLiteral("connection reset"));
+  EXPECT_TRUE(radio.shown());
+  EXPECT_TRUE(radio.status().contains(QStringLiteral("connection reset")));
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+}
+
+TEST_F(KindsFixture, AWebRadioPageLoadsAtTheStartAndBlanksAtTheEnd) {
+  const int id = addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"));
+  load();
+  start(QStringLiteral("网页"), EntryMode::TryPlay);
+  EXPECT_EQ(panel.calls, QStringList{QStringLiteral("show www.example.com/radio")});
+  EXPECT_TRUE(web.shown());
+  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：www.example.com/radio"));
+  end(QStringLiteral("网页"), EntryMode::TryPlay);
+  EXPECT_EQ(panel.calls.last(), QStringLiteral("hide"));
+  EXPECT_FALSE(web.shown());
+  EXPECT_NE(statusOf(id), QStringLiteral("已播"));  // a trial writes no status
+  start(QStringLiteral("网页"));
+  runner.StopAll();
+  EXPECT_EQ(panel.calls.last(), QStringLiteral("hide"));
+  EXPECT_FALSE(runner.SomethingPlaying());
+}
+
+TEST_F(KindsFixture, AProgramStartsAndEveryProcessOfItsNameEndsAtTheEnd) {
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
+  unit.ReadSettings();
+  const int id = addOther(QStringLiteral("程序"), 7, QStringLiteral(" /opt/tools/Backup.sh "));
+  const int win = addOther(QStringLiteral("旧路径"), 7, QStringLiteral("C:\\Program Files\\tool\\TOOL.EXE"), 100,
+                           QStringLiteral("08:40:00"), QStringLiteral("08:50:00"));
+  load();
+  unit.state.endshutdownat = QStringLiteral("07:00:00");
+  start(QStringLiteral("程序"));
+  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open  /opt/tools/Backup.sh ")});
+  EXPECT_EQ(main().songLine(), QStringLiteral("打开外部程序：/opt/tools/Backup.sh"));
+  EXPECT_FALSE(runner.SomethingPlaying());
+  end(QStringLiteral("程序"));
+  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess Backup.sh"));
+  EXPECT_EQ(main().songLine(), QString());
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_TRUE(unit.state.endshutdownarmed);
+  // A stored Windows path still names its program's file.
+  start(QStringLiteral("旧路径"));
+  end(QStringLiteral("旧路径"));
+  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess TOOL.EXE"));
+  EXPECT_EQ(statusOf(win), QStringLiteral("已播"));
+  // Stopping the broadcast leaves programs alone.
+  start(QStringLiteral("程序"));
+  runner.StopAll();
+  EXPECT_EQ(launcher.calls.last(), QStringLiteral("Open  /opt/tools/Backup.sh "));
+}
+
+TEST_F(KindsFixture, AFolderWithoutSongsSaysSoAndStaysPlaying) {
+  const QString empty = folder(QStringLiteral("空"), {});
+  testing_support::writeFile(empty + QStringLiteral("/readme.txt"), "x");
+  const int id = addSong({QStringLiteral("空文件夹"), "08:00:00", "08:10:00", empty, QStringLiteral("顺序播放"), 2});
+  load();
+  start(QStringLiteral("空文件夹"));
+  EXPECT_EQ(main().songLine(), QLatin1Char('"') + empty + QStringLiteral("\" 文件夹中没有歌曲!"));
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  EXPECT_TRUE(mainPlayer()->opened.isEmpty());
+}
+
+TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItReplaced) {
+  const int c = addOther(QStringLiteral("早台"), 5, QStringLiteral("http://127.0.0.1:8000/a"), 100, "08:00:00", "08:45:00");
+  addOther(QStringLiteral("晚台"), 5, QStringLiteral("http://127.0.0.1:8000/b"), 100, "08:30:00", "09:00:00");
+  addOther(QStringLiteral("早页"), 6, QStringLiteral("http://127.0.0.1:8000/p"), 100, "10:00:00", "10:45:00");
+  addOther(QStringLiteral("晚页"), 6, QStringLiteral("http://127.0.0.1:8000/q"), 100, "10:30:00", "11:00:00");
+  load();
+  start(QStringLiteral("早台"));
+  start(QStringLiteral("晚台"));
+  orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+  end(QStringLiteral("早台"));
+  EXPECT_TRUE(radio.shown());
+  EXPECT_TRUE(player->isPlaying());
+  EXPECT_EQ(player->fileName(), QStringLiteral("http://127.0.0.1:8000/b"));
+  EXPECT_EQ(statusOf(c), QStringLiteral("已播"));
+  end(QStringLiteral("晚台"));
+  EXPECT_FALSE(radio.shown());
+
+  start(QStringLiteral("早页"));
+  start(QStringLiteral("晚页"));
+  end(QStringLiteral("早页"));
+  EXPECT_TRUE(web.shown());
+  EXPECT_EQ(panel.calls.last(), QStringLiteral("show http://127.0.0.1:8000/q"));
+  end(QStringLiteral("晚页"));
+  EXPECT_FALSE(web.shown());
+}

@@ -1,0 +1,262 @@
+// Text entries read aloud on a scripted speech engine: repeats, trial play, the tags, line
+// breaks by voice, the voice fallback, word marks, pause and resume, the hint wait and what
+// stops it, failures that restore the window, and ducking of the main channel.
+#include <QFile>
+
+#include "tests/scheduler/kindsfixture.h"
+
+namespace {
+constexpr const char* kLine1 = "同学们好";
+}
+
+TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
+  dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
+  unit.ReadSettings();
+  const int id = addText({QStringLiteral("广播"), "08:15:00", QStringLiteral("VW Hui|2|70|3|0"),
+                          QStringLiteral("同学们好\r\n现在是<time>，今天是<date>。")});
+  load();
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 0)));
+  start(QStringLiteral("广播"));
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  ASSERT_NE(speech, nullptr);
+  const QString expected = QStringLiteral("同学们好。现在是08:15:00，今天是2024-05-01。");
+  EXPECT_EQ(speech->spoken, QStringList{expected});
+  EXPECT_EQ(texts.memoText(), QStringLiteral("同学们好\n现在是08:15:00，今天是2024-05-01。"));
+  EXPECT_EQ(texts.ttsLabel(), QStringLiteral("正在播报节目<广播>中的文稿："));
+  EXPECT_TRUE(unit.state.textshown);
+  EXPECT_EQ(speech->params[0].rate, 2);
+  EXPECT_EQ(speech->params[0].volume, 70);
+  EXPECT_EQ(speech->params[0].voice, QStringLiteral("sit/cmn-Latn-pinyin"));  // "VW Hui" is not installed here
+
+  // The clock moves on; every reading still says the time of the start.
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 7)));
+  speech->finish();
+  speech->finish();
+  EXPECT_EQ(speech->spoken, (QStringList{expected, expected, expected}));
+  EXPECT_EQ(texts.textrepeat(), 3);
+  EXPECT_TRUE(unit.state.textshown);
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  speech->finish();
+  EXPECT_FALSE(unit.state.textshown);
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_EQ(speech->spoken.size(), 3);
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]00:00:00")).size(), 1) << qPrintable(log().join('\n'));
+  // A late event of the finished reading changes nothing.
+  speech->finish();
+  EXPECT_EQ(speech->spoken.size(), 3);
+}
+
+TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
+  dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
+  unit.ReadSettings();
+  const int id = addText({QStringLiteral("试读"), "06:00:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("试一试")});
+  load();
+  unit.state.endshutdownat = QStringLiteral("07:00:00");  // the day is over: an auto end would arm
+  start(QStringLiteral("试读"), EntryMode::TryPlay);
+  EXPECT_EQ(texts.ttsLabel(), QStringLiteral("正在试播节目<试读>中的文稿："));
+  speech->finish();
+  speech->finish();
+  EXPECT_FALSE(unit.state.textshown);
+  EXPECT_EQ(speech->spoken.size(), 2);
+  EXPECT_NE(statusOf(id), QStringLiteral("已播"));
+  EXPECT_FALSE(unit.state.endshutdownarmed) << "a trial after the day's last entry must not shut the computer down";
+  EXPECT_EQ(log().filter(QStringLiteral("停止试播节目")).size(), 1);
+  EXPECT_TRUE(log().filter(QStringLiteral("停止节目")).isEmpty());
+
+  // The same entry read automatically to its end arms the end of the day.
+  start(QStringLiteral("试读"));
+  speech->finish();
+  speech->finish();
+  EXPECT_TRUE(unit.state.endshutdownarmed);
+}
+
+TEST_F(KindsFixture, LineBreaksAreReadByTheVoicesLanguageAndUnknownVoicesFallBack) {
+  struct Case {
+    QString params, txt, spoken, voice;
+    bool chinese;
+  };
+  const QList<Case> cases = {
+      // In the list of Chinese voices: "。" and the Mandarin voice in place of the missing one.
+      {"VW Hui|0|100|1|0", "第一行\n第二行", "第一行。第二行", "sit/cmn-Latn-pinyin", true},
+      // An installed Chinese voice by its language.
+      {"Chinese (Mandarin, latin as Pinyin)|0|100|1|0", "a\nb", "a。b", "sit/cmn-Latn-pinyin", true},
+      // An installed other voice: ".".
+      {"English (Great Britain)|0|100|1|0", "line one\nline two", "line one.line two", "gmw/en", false},
+      // Unknown and not Chinese, with a Chinese text: Mandarin.
+      {"Microsoft Anna|0|100|1|0", "上课\n了", "上课。了", "sit/cmn-Latn-pinyin", true},
+      // Unknown, not Chinese, no Chinese text: the engine's default voice.
+      {"Microsoft Anna|0|100|1|0", "Good\nmorning", "Good.morning", "", false},
+  };
+  int n = 0;
+  for (const Case& c : cases) addText({QStringLiteral("t%1").arg(++n), "08:15:00", c.params, c.txt});
+  load();
+  n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.params.toStdString());
+    start(QStringLiteral("t%1").arg(++n));
+    ASSERT_TRUE(unit.state.textshown);
+    EXPECT_EQ(speech->spoken.last(), c.spoken);
+    EXPECT_EQ(speech->params.back().voice, c.voice);
+    EXPECT_EQ(texts.ischinesevoice(), c.chinese);
+    speech->finish();
+    EXPECT_FALSE(unit.state.textshown);
+  }
+}
+
+TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
+  const int a = addText({QStringLiteral("坏参数"), "08:15:00", QStringLiteral("VW Hui|快|大声|几次"), QStringLiteral("好")});
+  const int b = addText({QStringLiteral("空"), "08:16:00", QStringLiteral(""), QString()});
+  load();
+  start(QStringLiteral("坏参数"));
+  EXPECT_EQ(speech->params.back().rate, 0);
+  EXPECT_EQ(speech->params.back().volume, 100);
+  EXPECT_EQ(texts.textrepeats(), 1);
+  speech->finish();
+  EXPECT_EQ(statusOf(a), QStringLiteral("已播"));
+  // Nothing to read: the one reading of nothing ends the entry.
+  start(QStringLiteral("空"));
+  EXPECT_EQ(speech->spoken.last(), QString());
+  speech->finish();
+  EXPECT_FALSE(unit.state.textshown);
+  EXPECT_EQ(statusOf(b), QStringLiteral("已播"));
+}
+
+TEST_F(KindsFixture, WordsAreMarkedWherePositionsSayWithoutDoubling) {
+  addText({QStringLiteral("词"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("你好\n世界")});
+  load();
+  QList<QPair<int, int>> marks;
+  QObject::connect(&texts, &TextEntries::wordMarked, [&](int s, int l) { marks.append({s, l}); });
+  start(QStringLiteral("词"));
+  speech->say(3, 1);
+  EXPECT_EQ(texts.selStart(), 3);
+  EXPECT_EQ(texts.selLength(), 1);
+  EXPECT_EQ(texts.memoText().mid(3, 1), QStringLiteral("世"));
+  EXPECT_EQ(marks, (QList<QPair<int, int>>{{3, 1}}));
+}
+
+TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
+  const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
+  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
+  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QString::fromUtf8(kLine1)});
+  unit.state.minvolume10 = 300;
+  load();
+  start(QStringLiteral("音乐"));
+  main().FlatTrackBar1Change(800);  // the operator's level
+  start(QStringLiteral("通知"));
+  EXPECT_EQ(main().sliderPosition(), 300);
+  EXPECT_EQ(mainPlayer()->volume(), 300);
+
+  texts.SpeedButton2Click();
+  EXPECT_EQ(speech->calls.last(), QStringLiteral("pause"));
+  EXPECT_TRUE(texts.paused());
+  EXPECT_EQ(texts.ttsLabel(), QStringLiteral("暂停播报节目<通知>中的文稿："));
+  main().FlatTrackBar1Change(500);  // moved while paused: heard now, not returned to
+  texts.Memo1DblClick();
+  EXPECT_EQ(speech->calls.last(), QStringLiteral("resume"));
+  EXPECT_EQ(texts.ttsLabel(), QStringLiteral("正在播报节目<通知>中的文稿："));
+  EXPECT_EQ(main().sliderPosition(), 300);
+
+  speech->finish();
+  EXPECT_EQ(main().sliderPosition(), 800);
+  EXPECT_EQ(mainPlayer()->volume(), 800);
+  EXPECT_EQ(unit.state.mainvolume, 800);
+}
+
+TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
+  const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
+  folder(QStringLiteral("s"), {QStringLiteral("b.mp3")});
+  addSong({QStringLiteral("主"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
+  addSong({QStringLiteral("副"), "08:10:00", "08:40:00", path(QStringLiteral("s/b.mp3")), QStringLiteral("单曲循环"), 1, QStringLiteral("副通道")});
+  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("请注意")});
+  unit.state.minvolume10 = 200;
+  load();
+  start(QStringLiteral("主"));
+  main().FlatTrackBar1Change(900);
+  start(QStringLiteral("副"));
+  EXPECT_EQ(main().sliderPosition(), 200);
+  start(QStringLiteral("通知"));
+  speech->finish();  // the text ends, the second channel still plays: still lowered
+  EXPECT_EQ(main().sliderPosition(), 200);
+  end(QStringLiteral("副"));
+  EXPECT_EQ(main().sliderPosition(), 900);  // the level the operator last set
+  EXPECT_EQ(mainPlayer()->volume(), 900);
+}
+
+TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
+  dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("200"));
+  addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("甲")});
+  addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("乙")});
+  load();
+  start(QStringLiteral("甲"));
+  // The hint sound: the bundled chime, through the media layer.
+  orvane::FakeMediaChannel* hint = backend.channel(orvane::ChannelKind::MediaPlayer, 2);
+  ASSERT_NE(hint, nullptr);
+  ASSERT_EQ(hint->opened.size(), 1);
+  QFile chime(hint->opened.first());
+  ASSERT_TRUE(chime.open(QIODevice::ReadOnly));
+  EXPECT_EQ(chime.read(4), QByteArray("RIFF"));
+  EXPECT_EQ(hint->calls.last(), QStringLiteral("play"));
+  EXPECT_TRUE(texts.hintWaiting());
+  EXPECT_TRUE(speech == nullptr || speech->spoken.isEmpty());
+  EXPECT_TRUE(testing_support::waitUntil([&] { return speech && speech->spoken.size() == 1; }, 3000));
+  EXPECT_FALSE(texts.hintWaiting());
+  speech->finish();
+
+  // A stop during the wait: nothing is read afterwards and the window leaves reading mode.
+  start(QStringLiteral("甲"));
+  runner.StopAll();
+  EXPECT_FALSE(unit.state.textshown);
+  testing_support::waitUntil([] { return false; }, 400);
+  EXPECT_EQ(speech->spoken.size(), 1);
+
+  // A second start during the wait: only the second text is read.
+  start(QStringLiteral("甲"));
+  start(QStringLiteral("乙"));
+  testing_support::waitUntil([] { return false; }, 400);
+  EXPECT_EQ(speech->spoken.mid(1), QStringList{QStringLiteral("乙")});
+
+  // A malformed wait falls back to the length of the chime (1.6 s) rather than dropping the text.
+  dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("soon"));
+  speech->finish();
+  start(QStringLiteral("甲"));
+  EXPECT_TRUE(texts.hintWaiting());
+  EXPECT_TRUE(testing_support::waitUntil([&] { return speech->spoken.size() == 3; }, 4000));
+}
+
+TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
+  const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
+  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
+  const int id = addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("请注意")});
+  load();
+  start(QStringLiteral("音乐"));
+  main().FlatTrackBar1Change(700);
+  // The first reading needs the engine: it is made, then refuses (no sound server).
+  start(QStringLiteral("通知"));
+  speech->refusal = QStringLiteral("no sound server");
+  speech->finish();  // the second reading cannot start
+  EXPECT_FALSE(unit.state.textshown);
+  EXPECT_EQ(main().sliderPosition(), 700);
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  EXPECT_FALSE(runner.SomethingPlaying() && unit.state.textshown);
+
+  speech->refusal.clear();
+  start(QStringLiteral("通知"));
+  EXPECT_TRUE(unit.state.textshown);
+  speech->breakOff(QStringLiteral("the sound server went away"));
+  EXPECT_FALSE(unit.state.textshown);
+  EXPECT_EQ(main().sliderPosition(), 700);
+}
+
+TEST_F(KindsFixture, ANewTextTakesOverFromOneStillBeingRead) {
+  const int a = addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|5|0"), QStringLiteral("甲")});
+  const int b = addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("乙")});
+  load();
+  start(QStringLiteral("甲"));
+  start(QStringLiteral("乙"));
+  EXPECT_EQ(statusOf(a), QStringLiteral("已播"));  // it stopped sounding
+  EXPECT_EQ(statusOf(b), QStringLiteral("正播"));
+  speech->finish();
+  EXPECT_EQ(statusOf(b), QStringLiteral("已播"));
+  EXPECT_FALSE(unit.state.textshown);
+}
