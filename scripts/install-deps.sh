@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev qt6-webengine-dev qt6-tools-dev-tools
   libgl-dev
   libmpv-dev mpv libpulse-dev pulseaudio pulseaudio-utils
-  libespeak-ng-dev espeak-ng-data
+  libespeak-ng-dev espeak-ng-data espeak-ng
   libmp3lame-dev libjpeg-dev
   libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev

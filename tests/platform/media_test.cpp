@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -14,6 +15,7 @@
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvchannel.h"
 #include "platform/media/mpvmediaprobe.h"
+#include "tests/support/loopbackserver.h"
 #include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
@@ -300,4 +302,50 @@ TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
   EXPECT_NEAR(double(c->lengthMs()), 1000.0, 100.0);
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
+}
+
+// Internet radio addresses: a stream served on loopback (from a thread of its own, since
+// opening waits without running this thread's event loop) plays to its end; libmpv's other
+// protocols and plain paths are refused; a closed port fails without hanging.
+TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
+  QThread serverThread;
+  serverThread.start();
+  QObject inThread;
+  inThread.moveToThread(&serverThread);
+  testing_support::LoopbackServer* server = nullptr;
+  QMetaObject::invokeMethod(
+      &inThread,
+      [&] {
+        server = new testing_support::LoopbackServer;
+        server->route(QStringLiteral("/tone.wav"), testing_support::LoopbackServer::toneWav(440, 2.0), "audio/wav");
+      },
+      Qt::BlockingQueuedConnection);
+  const QString url = server->url(QStringLiteral("/tone.wav"));
+
+  auto c = channel(ChannelKind::Stream);
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  const MediaResult opened = c->openAddress(QStringLiteral(" ") + url + QStringLiteral(" "));
+  ASSERT_TRUE(opened.ok) << opened.message.toStdString();
+  EXPECT_EQ(c->fileName(), url);
+  EXPECT_NEAR(double(c->lengthMs()), 2000.0, 100.0);
+  c->play();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 10000));
+
+  const QString wav = testing_support::writeToneWav(file("local.wav"), 0.5);
+  for (const QString& refused : {QStringLiteral("lavfi://sine"), QStringLiteral("av://lavfi:sine"), wav,
+                                 QStringLiteral("file://") + wav, QStringLiteral("http://")}) {
+    const MediaResult r = c->openAddress(refused);
+    EXPECT_FALSE(r.ok) << refused.toStdString();
+    EXPECT_FALSE(c->isOpen());
+  }
+  // Nothing listens there: the open fails and nothing waits for a stream.
+  QTcpServer closed;
+  closed.listen(QHostAddress::LocalHost, 0);
+  const quint16 port = closed.serverPort();
+  closed.close();
+  EXPECT_FALSE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 3000).ok);
+
+  QMetaObject::invokeMethod(&inThread, [&] { delete server; }, Qt::BlockingQueuedConnection);
+  serverThread.quit();
+  serverThread.wait();
 }
