@@ -6,10 +6,12 @@
 namespace bench {
 
 namespace {
-bool pactl(const QStringList& args) {
+bool pactl(const QStringList& args, QByteArray* out = nullptr) {
   QProcess p;
   p.start(QStringLiteral("pactl"), args);
-  return p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  const bool ok = p.waitForFinished(5000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  if (out) *out = p.readAllStandardOutput().trimmed();
+  return ok;
 }
 }  // namespace
 
@@ -28,13 +30,18 @@ SoundServer::SoundServer() {
     if (!server_.waitForStarted(5000)) return;
     for (int i = 0; i < 100 && !pactl({QStringLiteral("info")}); ++i) QThread::msleep(50);
   }
-  pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=benchsink"),
-         QStringLiteral("rate=48000")});
+  QByteArray module;
+  if (pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=benchsink"),
+             QStringLiteral("rate=48000")},
+            &module))
+    module_ = QString::fromUtf8(module);
   ok_ = pactl({QStringLiteral("set-default-sink"), sink()});
   qputenv("PULSE_SINK", sink().toUtf8());
 }
 
 SoundServer::~SoundServer() {
+  // A server that was there before keeps running, without our sink.
+  if (!module_.isEmpty()) pactl({QStringLiteral("unload-module"), module_});
   if (server_.state() != QProcess::NotRunning) {
     server_.terminate();
     if (!server_.waitForFinished(3000)) server_.kill();

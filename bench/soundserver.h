@@ -21,6 +21,7 @@ class SoundServer {
  private:
   QTemporaryDir dir_;
   QProcess server_;
+  QString module_;  // the sink's module on the server
   bool ok_ = false;
 };
 
