@@ -7,6 +7,7 @@
 #include "platform/speech/espeakvoices.h"
 
 #include <QByteArray>
+#include <QMutexLocker>
 #include <algorithm>
 #include <cmath>
 
@@ -97,7 +98,8 @@ bool EspeakSynth::synthesize(const QString& text, const SpeechParams& params, co
     if (message) *message = error_;
     return false;
   }
-  std::lock_guard<std::mutex> lock(mutex_);
+  // One synthesis at a time, and never beside a listing of the voices.
+  QMutexLocker lock(&EspeakVoiceCatalog::engineLock());
   const QByteArray voice = (params.voice.isEmpty() ? QStringLiteral("en") : params.voice).toUtf8();
   if (espeak_SetVoiceByName(voice.constData()) != EE_OK) {
     if (message) *message = QStringLiteral("espeak-ng has no voice named \"%1\"").arg(QString::fromUtf8(voice));

@@ -51,7 +51,7 @@ class EspeakSynth {
 
  private:
   EspeakSynth() = default;
-  std::mutex mutex_;
+  std::mutex mutex_;  // guards the start below
   bool tried_ = false;
   int sampleRate_ = 0;
   QString error_;

@@ -19,12 +19,18 @@ int EspeakVoiceCatalog::initializeEngine() {
   return rate;
 }
 
+QMutex& EspeakVoiceCatalog::engineLock() {
+  static QMutex lock;
+  return lock;
+}
+
 QList<VoiceInfo> EspeakVoiceCatalog::voices() const {
   QMutexLocker lock(&mutex_);
   // The installed voices do not change while the program runs: list them once.
   if (listed_) return voices_;
   listed_ = true;
   if (initializeEngine() < 0) return voices_;
+  QMutexLocker engine(&engineLock());
   const espeak_VOICE** list = espeak_ListVoices(nullptr);
   for (int i = 0; list && list[i]; ++i) {
     const espeak_VOICE* v = list[i];

@@ -17,6 +17,9 @@ class EspeakVoiceCatalog : public VoiceCatalog {
   // Starts espeak-ng once per process, in retrieval mode (no audio device of its own; speech
   // comes back as samples). Returns the sample rate, or -1 when the engine cannot start.
   static int initializeEngine();
+  // espeak-ng keeps its voice list and settings in global state: every call into it, the
+  // listing here and every synthesis, holds this lock.
+  static QMutex& engineLock();
 
  private:
   mutable QMutex mutex_;
