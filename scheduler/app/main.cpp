@@ -13,6 +13,7 @@
 #include "platform/system/autostart.h"
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
+#include "platform/system/shell.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
@@ -56,8 +57,15 @@ int main(int argc, char** argv) {
   services.voices = &voices;
   orvane::Processes processes;
   services.launcher = &processes;
+  orvane::DesktopShell shell;
+  services.shell = &shell;
+  // The program ends when its main window closes (after the close question), not when the
+  // last visible window goes: with the main window in the notification area, closing a
+  // prompt or another window must not end the broadcast.
+  QApplication::setQuitOnLastWindowClosed(false);
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
+  QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
   mainWindow.show();
   const int rc = QApplication::exec();
   DataModule1 = nullptr;

@@ -57,15 +57,32 @@ void BroadcastRunner::EndEntry(int index, EntryMode mode) {
   if (!armsItself && mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown();
 }
 
-void BroadcastRunner::StopAll() {
-  std::array<EntryKindHandler*, 8> stopped{};
+template <typename F>
+void BroadcastRunner::forEachHandler(F&& f) const {
+  std::array<EntryKindHandler*, 8> seen{};
   std::size_t n = 0;
   for (EntryKindHandler* h : handlers_) {
-    if (!h || std::find(stopped.begin(), stopped.begin() + n, h) != stopped.begin() + n) continue;
-    stopped[n++] = h;
-    h->StopKind();
+    if (!h || std::find(seen.begin(), seen.begin() + n, h) != seen.begin() + n) continue;
+    seen[n++] = h;
+    f(h);
   }
+}
+
+void BroadcastRunner::StopAll() {
+  forEachHandler([](EntryKindHandler* h) { h->StopKind(); });
   if (onStopAll_) onStopAll_();
+}
+
+bool BroadcastRunner::HoldForInsertion() {
+  bool held = false;
+  forEachHandler([&held](EntryKindHandler* h) { held = h->HoldForInsertion() || held; });
+  return held;
+}
+
+bool BroadcastRunner::ResumeAfterInsertion() {
+  bool resumed = false;
+  forEachHandler([&resumed](EntryKindHandler* h) { resumed = h->ResumeAfterInsertion() || resumed; });
+  return resumed;
 }
 
 bool BroadcastRunner::MainChannelBusy() const {

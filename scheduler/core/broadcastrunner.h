@@ -28,8 +28,16 @@ class BroadcastRunner : public EntryRunner {
   void StopAll() override;
   bool MainChannelBusy() const override;
   bool SomethingPlaying() const override;
+  // A manual insertion: every kind holds what it is sounding; true when anything was held.
+  bool HoldForInsertion();
+  // Every kind carries on with what it still holds; true when anything sounds again.
+  bool ResumeAfterInsertion();
 
  private:
+  // Each handler once, however many kinds it serves.
+  template <typename F>
+  void forEachHandler(F&& f) const;
+
   TDataModule1& dm_;
   MainState& s_;
   const Clock& clock_;

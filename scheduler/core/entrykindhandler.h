@@ -20,4 +20,10 @@ class EntryKindHandler {
   virtual bool Sounding() const = 0;
   // The main channel's song list holds songs.
   virtual bool MainChannelBusy() const { return false; }
+  // A manual insertion holds what the kind is sounding, where it is; true when it held
+  // anything. What is already silent (paused by the operator, played to its end) is left.
+  virtual bool HoldForInsertion() = 0;
+  // Carries on with what the insertion held, if it is still held (an end or a reload may
+  // have stopped it meanwhile); true when something sounds again.
+  virtual bool ResumeAfterInsertion() = 0;
 };

@@ -103,6 +103,7 @@ void MainChannel::MakeShuffle(int n) {
 bool MainChannel::playerOpen() const { return player_ && player_->isOpen(); }
 
 void MainChannel::closePlayers() {
+  heldPlayer_ = heldStream_ = false;
   // Closing also silences the end notice of the file that was playing.
   if (player_ && player_->isOpen()) player_->close();
   if (stream_ && stream_->isOpen()) stream_->close();
@@ -271,6 +272,7 @@ void MainChannel::StopSongs() {
 }
 
 void MainChannel::StopPlayers() {
+  heldPlayer_ = heldStream_ = false;
   if (player_ && player_->isOpen()) player_->close();
   if (s_.videoshown) CloseVideo();
   Timer_musicprocess.stop();
@@ -285,6 +287,33 @@ void MainChannel::StopPlayers() {
   if (stream_ && stream_->isOpen()) stream_->close();
   emit listChanged();
   emit panelChanged();
+}
+
+bool MainChannel::Hold() {
+  if (player_ && player_->isPlaying()) {
+    player_->pause();
+    heldPlayer_ = true;
+  }
+  if (stream_ && stream_->isPlaying()) {
+    stream_->pause();
+    heldStream_ = true;
+  }
+  return held();
+}
+
+bool MainChannel::Resume() {
+  bool resumed = false;
+  // Played again without a restart, from where each one paused.
+  if (heldPlayer_ && player_ && player_->mode() == MediaMode::Paused) {
+    player_->play();
+    resumed = true;
+  }
+  if (heldStream_ && stream_ && stream_->mode() == MediaMode::Paused) {
+    stream_->play();
+    resumed = true;
+  }
+  heldPlayer_ = heldStream_ = false;
+  return resumed;
 }
 
 void MainChannel::ApplyVideoRule(const QString& file, orvane::MediaChannel& player) {

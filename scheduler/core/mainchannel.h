@@ -58,6 +58,12 @@ class MainChannel : public QObject {
   void StopSongs();
   // The stop button: players closed and the panel emptied, the list kept.
   void StopPlayers();
+  // A manual insertion: the player that is playing (media or stream player) pauses where it
+  // is; true when one did. Resume plays on whatever is still paused from the hold; anything
+  // that closes the players lets go of the hold.
+  bool Hold();
+  bool Resume();
+  bool held() const { return heldPlayer_ || heldStream_; }
   // Shows the video window for a video file, or closes it for anything else.
   void ApplyVideoRule(const QString& file, orvane::MediaChannel& player);
   void CloseVideo();
@@ -148,6 +154,8 @@ class MainChannel : public QObject {
   bool fadeoutrunning_ = false;
   int fadeTag_ = -1;  // the entry fading out
   int duckReasons_ = 0;
+  bool heldPlayer_ = false;
+  bool heldStream_ = false;
 
   QString songLine_;
   bool songLineItalic_ = false;

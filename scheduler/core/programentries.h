@@ -21,6 +21,9 @@ class ProgramEntries : public EntryKindHandler {
   // A program runs on by itself: stopping the broadcast does not end it.
   void StopKind() override {}
   bool Sounding() const override { return false; }
+  // Nor does an insertion hold it.
+  bool HoldForInsertion() override { return false; }
+  bool ResumeAfterInsertion() override { return false; }
 
   // Ends the program's processes (the groups started for it first).
   void KillProcess(const QString& fileName);

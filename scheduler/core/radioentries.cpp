@@ -86,3 +86,19 @@ void RadioEntries::EndKind(int, const rjmb& e, EntryMode) {
 void RadioEntries::StopKind() {
   if (exists() && shown_) hide();
 }
+
+bool RadioEntries::HoldForInsertion() {
+  if (!shown_ || !player_ || !player_->isPlaying()) return false;
+  player_->stop();
+  heldOwner_ = owner_;
+  return true;
+}
+
+bool RadioEntries::ResumeAfterInsertion() {
+  const int held = heldOwner_;
+  heldOwner_ = 0;
+  // Only the same entry's address, and only while it is still up (not ended or replaced).
+  if (held == 0 || held != owner_ || !shown_ || !player_ || player_->mode() != orvane::MediaMode::Stopped) return false;
+  player_->play();
+  return true;
+}

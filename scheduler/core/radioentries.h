@@ -28,6 +28,9 @@ class RadioEntries : public QObject, public EntryKindHandler {
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
   void StopKind() override;
   bool Sounding() const override { return shown_; }
+  // The address playing stops where it is and plays again afterwards.
+  bool HoldForInsertion() override;
+  bool ResumeAfterInsertion() override;
 
   // The player ("radioplayer") has been made, and shows.
   bool exists() const { return player_ != nullptr; }
@@ -58,4 +61,5 @@ class RadioEntries : public QObject, public EntryKindHandler {
   int owner_ = 0;  // the entry whose address plays: only its own end stops it
   QString status_;
   QString address_;
+  int heldOwner_ = 0;  // the entry whose address an insertion stopped
 };

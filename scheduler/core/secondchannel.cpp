@@ -66,6 +66,7 @@ void SecondChannel::setLine(const QString& text) {
 }
 
 void SecondChannel::closePlayers() {
+  heldPlayer_ = heldStream_ = false;
   if (player_ && player_->isOpen()) player_->close();
   if (stream_ && stream_->isOpen()) stream_->close();
 }
@@ -211,6 +212,32 @@ void SecondChannel::StopPlayers() {
   closePlayers();
   lineItalic_ = false;
   setLine({});
+}
+
+bool SecondChannel::Hold() {
+  if (player_ && player_->isPlaying()) {
+    player_->pause();
+    heldPlayer_ = true;
+  }
+  if (stream_ && stream_->isPlaying()) {
+    stream_->pause();
+    heldStream_ = true;
+  }
+  return held();
+}
+
+bool SecondChannel::Resume() {
+  bool resumed = false;
+  if (heldPlayer_ && player_ && player_->mode() == MediaMode::Paused) {
+    player_->play();
+    resumed = true;
+  }
+  if (heldStream_ && stream_ && stream_->mode() == MediaMode::Paused) {
+    stream_->play();
+    resumed = true;
+  }
+  heldPlayer_ = heldStream_ = false;
+  return resumed;
 }
 
 void SecondChannel::MediaPlayer2Notify() { NextSecondSong(); }

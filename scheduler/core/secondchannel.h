@@ -49,6 +49,12 @@ class SecondChannel : public QObject {
   // The stop button: players closed and the line cleared; the list stays.
   void StopPlayers();
 
+  // A manual insertion: the playing player pauses where it is (true when one did); Resume
+  // plays on what is still paused from the hold. Closing the players lets go of the hold.
+  bool Hold();
+  bool Resume();
+  bool held() const { return heldPlayer_ || heldStream_; }
+
   void MediaPlayer2Notify();
   void Timer_music2processTimer();
   void Timer_bass2processTimer();
@@ -91,4 +97,6 @@ class SecondChannel : public QObject {
   QString secondcaption_;
   QString line_;
   bool lineItalic_ = false;
+  bool heldPlayer_ = false;
+  bool heldStream_ = false;
 };

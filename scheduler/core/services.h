@@ -8,6 +8,7 @@ class Autostart;
 class MediaProbe;
 class PowerControl;
 class ProgramLauncher;
+class Shell;
 class SystemVolume;
 class VoiceCatalog;
 }  // namespace orvane
@@ -22,4 +23,6 @@ struct SystemServices {
   orvane::Autostart* autostart = nullptr;
   // External programs of entries, and the desktop's handler for other paths.
   orvane::ProgramLauncher* launcher = nullptr;
+  // Opening a folder and showing a file in its folder (the grid's double-click).
+  orvane::Shell* shell = nullptr;
 };

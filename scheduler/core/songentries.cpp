@@ -73,7 +73,8 @@ void SongEntries::StartKind(int, const rjmb& e, EntryMode mode) {
 }
 
 void SongEntries::EndKind(int index, const rjmb& e, EntryMode mode) {
-  if (mode == EntryMode::Auto && !onSecondChannel(e) && fades(s_, e) && mainOwner_.id == e.id) {
+  // A song held by an insertion is silent already: there is nothing to fade.
+  if (mode == EntryMode::Auto && !onSecondChannel(e) && fades(s_, e) && mainOwner_.id == e.id && !main_.held()) {
     main_.StartFadeOut(index);  // ends in StopSongEntry four seconds later
     return;
   }
@@ -105,6 +106,18 @@ void SongEntries::StopSongEntry(int index, EntryMode mode) {
     }
   }
   today_.ShowNextEntry();
+}
+
+bool SongEntries::HoldForInsertion() {
+  const bool mainHeld = main_.Hold();
+  const bool secondHeld = second_.Hold();
+  return mainHeld || secondHeld;
+}
+
+bool SongEntries::ResumeAfterInsertion() {
+  const bool mainResumed = main_.Resume();
+  const bool secondResumed = second_.Resume();
+  return mainResumed || secondResumed;
 }
 
 void SongEntries::StopKind() {

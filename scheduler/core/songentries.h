@@ -38,6 +38,9 @@ class SongEntries : public QObject, public EntryKindHandler {
   void StopKind() override;
   bool Sounding() const override { return main_.busy(); }
   bool MainChannelBusy() const override { return main_.busy(); }
+  // Both channels' playing players pause where they are, and play on afterwards.
+  bool HoldForInsertion() override;
+  bool ResumeAfterInsertion() override;
 
   // Ends a song entry on its channel. Only the entry that owns the channel stops it; any
   // entry's status and the end-of-day steps are written in automatic play.

@@ -45,6 +45,7 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
   ++generation_;
   hintPending_ = false;
   paused_ = false;
+  held_ = false;
   if (speech_) speech_->stop();
   if (hint_) hint_->close();
 
@@ -110,7 +111,7 @@ void TextEntries::speakNow(quint64 generation) {
   hintPending_ = false;
   textrepeat_ = 1;
   if (!speak()) return;
-  if (paused_) speech_->pause();  // paused during the hint
+  if (paused_ || held_) speech_->pause();  // paused during the hint
   emit readingStarted();
 }
 
@@ -126,6 +127,7 @@ void TextEntries::failStart(const QString& reason) {
   ++generation_;
   hintPending_ = false;
   paused_ = false;
+  held_ = false;
   if (speech_) speech_->stop();
   // The window leaves reading mode and the music comes back up; the entry stays "正播".
   if (s_.textshown) {
@@ -191,6 +193,7 @@ void TextEntries::EndKind(int, const rjmb& e, EntryMode mode) {
     ++generation_;
     hintPending_ = false;
     paused_ = false;
+    held_ = false;
     s_.textshown = false;
     emit panelChanged();
     if (speech_) speech_->stop();
@@ -205,6 +208,7 @@ void TextEntries::StopKind() {
   ++generation_;
   hintPending_ = false;
   paused_ = false;
+  held_ = false;
   if (hint_) hint_->close();
   if (!s_.textshown) return;
   main_.setSongLine(QString());
@@ -214,6 +218,22 @@ void TextEntries::StopKind() {
   if (speech_) speech_->stop();
   main_.Unduck(MainChannel::DuckReason::Text);
   entry_ = rjmb();
+}
+
+bool TextEntries::HoldForInsertion() {
+  if (!s_.textshown || paused_ || held_) return false;
+  held_ = true;
+  // During the hint the reading has not begun: it starts paused (see speakNow).
+  if (speech_ && !hintPending_) speech_->pause();
+  return true;
+}
+
+bool TextEntries::ResumeAfterInsertion() {
+  if (!held_) return false;
+  held_ = false;
+  if (!s_.textshown) return false;
+  if (speech_ && !hintPending_) speech_->resume();
+  return true;
 }
 
 void TextEntries::SpeedButton2Click() {

@@ -44,6 +44,10 @@ class TextEntries : public QObject, public EntryKindHandler {
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
   void StopKind() override;
   bool Sounding() const override { return s_.textshown; }
+  // The reading pauses where it is (not when the operator has paused it already) and goes
+  // on afterwards.
+  bool HoldForInsertion() override;
+  bool ResumeAfterInsertion() override;
 
   // The speech voice's events.
   void SpeechWord(int position, int length);
@@ -70,6 +74,7 @@ class TextEntries : public QObject, public EntryKindHandler {
   const QString& voiceIdentifier() const { return voiceId_; }
   bool hintWaiting() const { return hintPending_; }
   bool paused() const { return paused_; }
+  bool held() const { return held_; }
 
  signals:
   // The panel's layout, its title or its text changed.
@@ -112,6 +117,7 @@ class TextEntries : public QObject, public EntryKindHandler {
   int textrepeats_ = 1;
   bool ischinesevoice_ = false;
   bool paused_ = false;
+  bool held_ = false;  // paused by an insertion
   bool hintPending_ = false;
   // Bumped by every start, stop and end: a hint wait that finds it moved on does nothing.
   quint64 generation_ = 0;

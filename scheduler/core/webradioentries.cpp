@@ -20,6 +20,7 @@ void WebRadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   panel_->ShowWebPage(e.slpath);
   shown_ = true;
   owner_ = e.id;
+  address_ = e.slpath;
 }
 
 void WebRadioEntries::hide() {
@@ -28,6 +29,8 @@ void WebRadioEntries::hide() {
   if (panel_) panel_->HideWebPage();
   shown_ = false;
   owner_ = 0;
+  address_.clear();
+  heldOwner_ = 0;
 }
 
 void WebRadioEntries::EndKind(int, const rjmb& e, EntryMode) {
@@ -39,4 +42,20 @@ void WebRadioEntries::EndKind(int, const rjmb& e, EntryMode) {
 
 void WebRadioEntries::StopKind() {
   if (panel_ && panel_->WebExists() && shown_) hide();
+}
+
+bool WebRadioEntries::HoldForInsertion() {
+  if (!panel_ || !panel_->WebExists() || !shown_) return false;
+  panel_->BlankWebPage();
+  heldOwner_ = owner_;
+  return true;
+}
+
+bool WebRadioEntries::ResumeAfterInsertion() {
+  const int held = heldOwner_;
+  heldOwner_ = 0;
+  if (held == 0 || held != owner_ || !shown_ || !panel_) return false;
+  // Back to the radio page.
+  panel_->ShowWebPage(address_);
+  return true;
 }

@@ -20,6 +20,8 @@ class WebRadioPanel {
   virtual void ShowWebPage(const QString& address) = 0;
   // Loads "about:blank" and hides the panel.
   virtual void HideWebPage() = 0;
+  // Loads "about:blank" and leaves the panel as it is.
+  virtual void BlankWebPage() = 0;
 };
 
 class WebRadioEntries : public EntryKindHandler {
@@ -32,6 +34,9 @@ class WebRadioEntries : public EntryKindHandler {
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
   void StopKind() override;
   bool Sounding() const override { return shown_; }
+  // The page is blanked and loaded again afterwards.
+  bool HoldForInsertion() override;
+  bool ResumeAfterInsertion() override;
   // "Panel_web" shows.
   bool shown() const { return shown_; }
 
@@ -44,4 +49,6 @@ class WebRadioEntries : public EntryKindHandler {
   WebRadioPanel* panel_ = nullptr;
   bool shown_ = false;
   int owner_ = 0;  // the entry whose page plays: only its own end stops it
+  QString address_;    // the page playing
+  int heldOwner_ = 0;  // the entry whose page an insertion blanked
 };

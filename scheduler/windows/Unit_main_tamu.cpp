@@ -1,6 +1,7 @@
 // Main window.
 #include "scheduler/windows/Unit_main_tamu.h"
 
+#include <QDebug>
 #include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
@@ -8,10 +9,13 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
+#include <QHBoxLayout>
 #include <QSlider>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolButton>
 
 #include "controls/ExtCtrlsX.h"
@@ -21,13 +25,19 @@
 #include "platform/media/mpvhandle.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
+#include "platform/system/shell.h"
 #include "platform/web/webradiohost.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/funVolume.h"
 #include "scheduler/windows/Unit_closepc.h"
+#include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
+#include "scheduler/windows/Unit_mmsj.h"
+#include "scheduler/windows/Unit_sjbp.h"
+#include "scheduler/windows/Unit_sjsj.h"
+#include "scheduler/windows/Unit_sysj.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
 
@@ -43,6 +53,21 @@ constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
 constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
 constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
+
+QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& text) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(QLatin1String(name));
+  b->setText(text);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  b->setAutoRaise(true);
+  return b;
+}
+
+QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
+  QAction* a = menu->addAction(text);
+  a->setObjectName(QLatin1String(name));
+  return a;
+}
 }  // namespace
 
 TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services,
@@ -56,9 +81,11 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
       web_(core_.today, songs_.main()),
       programs_(core_.today, songs_.main(), services.launcher),
       runner_(dm, core_.state, clock, core_.today),
+      commands_(dm, core_.state, clock, core_.today, runner_, core_.fired),
       webradio_(new orvane::WebRadioHost(this)) {
   setObjectName(QStringLiteral("Form_main_tamu"));
   buildLayout();
+  buildCommands();
   core_.today.setView(this);
   core_.today.setRunner(&runner_);
   songs_.setView(this);
@@ -77,6 +104,8 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
   connect(&texts_, &TextEntries::wordMarked, this, &TForm_main_tamu::markWord);
   connect(&texts_, &TextEntries::readingStarted, this, [this] { Memo1->setFocus(); });
   connect(&radio_, &RadioEntries::panelChanged, this, &TForm_main_tamu::showRadioPanel);
+  commands_.setView(this);
+  connect(&commands_, &PlayCommands::changed, this, &TForm_main_tamu::showPlayState);
   connectSongPanel();
   dispatcher_ = new Dispatcher(core_.state, clock, runner_, *this, core_.fired, core_.today, this);
   FormCreate();
@@ -236,6 +265,7 @@ void TForm_main_tamu::FormCreate() {
   LoadToday();
   ApplyStartVolume(services_.systemVolume, core_.startVolume());
   dispatcher_->start();
+  Timer_formminimize->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
   Form_main_tamu = this;
@@ -307,6 +337,17 @@ void TForm_main_tamu::connectSongPanel() {
 }
 
 bool TForm_main_tamu::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Label_exit || watched == Label_time) {
+    auto* label = static_cast<QLabel*>(watched);
+    if (event->type() == QEvent::Enter) hoverLabel(label, true);
+    if (event->type() == QEvent::Leave) hoverLabel(label, false);
+    if (watched == Label_exit && event->type() == QEvent::MouseButtonRelease) {
+      // A click: released with the left button over the label.
+      const auto* m = static_cast<QMouseEvent*>(event);
+      if (m->button() == Qt::LeftButton && Label_exit->rect().contains(m->position().toPoint())) Label_exitClick();
+    }
+    return false;
+  }
   if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick) {
     Label2DblClick();
     return true;
@@ -429,6 +470,8 @@ void TForm_main_tamu::HideWebPage() {
   Panel_web->hide();
 }
 
+void TForm_main_tamu::BlankWebPage() { webradio_->Clear(); }
+
 void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(nowtime); }
 
 void TForm_main_tamu::newDay(const QDate& day) {
@@ -486,4 +529,209 @@ void TForm_main_tamu::SetSkinActive(bool on) {
 void TForm_main_tamu::ApplyCaption(const QString& caption) {
   setCaption(caption);
   TrayIcon1->SetHint(caption);
+}
+
+// ---- commands
+
+void TForm_main_tamu::buildCommands() {
+  auto* bar = new QHBoxLayout(ToolBar1);
+  bar->setContentsMargins(4, 4, 4, 4);
+  bar->setSpacing(2);
+  ToolButton5 = makeToolButton(ToolBar1, "ToolButton5", QStringLiteral("节目表编辑"));
+  ToolButton1 = makeToolButton(ToolBar1, "ToolButton1", QStringLiteral("设定节目表"));
+  ToolButton13 = makeToolButton(ToolBar1, "ToolButton13", QStringLiteral("密码设置"));
+  ToolButton14 = makeToolButton(ToolBar1, "ToolButton14", QStringLiteral("其它设置"));
+  ToolButton2 = makeToolButton(ToolBar1, "ToolButton2", QStringLiteral("常用乐曲播放"));
+  ToolButton4 = makeToolButton(ToolBar1, "ToolButton4", QStringLiteral("语音播报"));
+  ToolButton3 = makeToolButton(ToolBar1, "ToolButton3", QStringLiteral("帮助"));
+  for (QToolButton* b : {ToolButton5, ToolButton1, ToolButton13, ToolButton14, ToolButton2, ToolButton4, ToolButton3})
+    bar->addWidget(b);
+  bar->addStretch();
+  // The player, the speech studio and the about box are not part of this program yet.
+  for (QToolButton* b : {ToolButton2, ToolButton4, ToolButton3}) b->setEnabled(false);
+  connect(ToolButton5, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton5Click);
+  connect(ToolButton1, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton1Click);
+  connect(ToolButton13, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton13Click);
+  connect(ToolButton14, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton14Click);
+
+  PopupMenu2 = new QMenu(this);
+  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+  N3 = makeAction(PopupMenu2, "N3", QStringLiteral("手动试播此节目(&H) "));
+  N4 = makeAction(PopupMenu2, "N4", QStringLiteral("停止手动试播(&E)"));
+  N5 = PopupMenu2->addSeparator();
+  N5->setObjectName(QStringLiteral("N5"));
+  N6 = makeAction(PopupMenu2, "N6", QStringLiteral("人工插播音乐(&I)..."));
+  N9 = makeAction(PopupMenu2, "N9", QStringLiteral("人工插播语音(&Y)..."));
+  N7 = PopupMenu2->addSeparator();
+  N7->setObjectName(QStringLiteral("N7"));
+  N8 = makeAction(PopupMenu2, "N8", QStringLiteral("停止自动播音(&P)"));
+  N8->setCheckable(true);
+  connect(N3, &QAction::triggered, this, &TForm_main_tamu::N3Click);
+  connect(N4, &QAction::triggered, this, &TForm_main_tamu::N4Click);
+  connect(N6, &QAction::triggered, this, &TForm_main_tamu::N6Click);
+  connect(N9, &QAction::triggered, this, &TForm_main_tamu::N9Click);
+  connect(N8, &QAction::triggered, this, &TForm_main_tamu::N8Click);
+  DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
+  connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { DBGrid1DblClick(); });
+
+  Label_exit->installEventFilter(this);
+  Label_time->installEventFilter(this);
+
+  Timer_formminimize = new QTimer(this);
+  Timer_formminimize->setObjectName(QStringLiteral("Timer_formminimize"));
+  Timer_formminimize->setSingleShot(true);
+  Timer_formminimize->setInterval(100);
+  connect(Timer_formminimize, &QTimer::timeout, this, &TForm_main_tamu::Timer_formminimizeTimer);
+  showPlayState();
+}
+
+void TForm_main_tamu::showPlayState() {
+  Label_state->setText(commands_.stateLabel());
+  const bool on = commands_.insertItemsEnabled();
+  N6->setEnabled(on && bool(insertMusic_));
+  N9->setEnabled(on && bool(insertSpeech_));
+  N8->setEnabled(on);
+  N8->setChecked(commands_.stopChecked());
+}
+
+void TForm_main_tamu::setInsertWindows(InsertWindowFactory music, InsertWindowFactory speech) {
+  insertMusic_ = std::move(music);
+  insertSpeech_ = std::move(speech);
+  showPlayState();
+}
+
+void TForm_main_tamu::ToolButton5Click() {
+  if (commands_.RefuseDuringTrial() || !PasswordGate()) return;
+  auto* manager = new TForm_sjbp(core_.dm(), core_.state, services_, core_.clock(), this);
+  manager->show();
+}
+
+void TForm_main_tamu::ToolButton1Click() {
+  if (commands_.RefuseDuringTrial() || !PasswordGate()) return;
+  auto* dayMap = new TForm_sjsj(core_.dm(), core_.clock(), this);
+  dayMap->show();
+}
+
+void TForm_main_tamu::ToolButton13Click() {
+  if (commands_.RefuseDuringTrial()) return;
+  TForm_mmsj password(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); }, this);
+  password.ShowModal();
+}
+
+void TForm_main_tamu::ToolButton14Click() {
+  if (commands_.RefuseDuringTrial() || !PasswordGate()) return;
+  {
+    TForm_sysj settings(core_.dm(), *this, services_.autostart, this);
+    settings.ShowModal();
+  }
+  ShowTodayGrid();
+}
+
+void TForm_main_tamu::DBGrid1DblClick() {
+  try {
+    const orvane::db::Query& grid = core_.dm().qry_show;
+    if (grid.isEmpty()) return;
+    // The row double-clicked, read before any prompt can let the grid move.
+    const QString kind = grid.fieldAsString(QStringLiteral("jmlx")).trimmed();
+    const QString path = grid.fieldAsString(QStringLiteral("slpath"));
+    if (kind == QLatin1String("3")) {
+      if (!PasswordGate()) return;
+      auto* list = new TForm_lb(path, this);
+      // Closed is done with: nothing can show it again.
+      connect(list, &orvane::Form::formClosed, list, &QObject::deleteLater);
+      list->show();
+    } else if (kind == QLatin1String("2") || kind == QLatin1String("1") || kind == QLatin1String("7")) {
+      if (!services_.shell) {
+        qWarning().noquote() << "main window: no desktop shell to show" << path;
+        return;
+      }
+      // A program is shown in its folder, never run from here.
+      if (kind == QLatin1String("2")) services_.shell->OpenFolder(path);
+      else services_.shell->ShowItem(path);
+    }
+  } catch (...) {
+    qWarning() << "main window: the grid's double-click failed";
+  }
+}
+
+void TForm_main_tamu::SpeedButton1Click() {
+  try {
+    songs_.SpeedButton1Click();
+  } catch (...) {
+    qWarning() << "main window: stopping the songs failed";
+  }
+}
+
+void TForm_main_tamu::N3Click() { commands_.TrialPlay(); }
+
+void TForm_main_tamu::N4Click() { commands_.EndTrial(); }
+
+void TForm_main_tamu::N6Click() { insert(insertMusic_, QStringLiteral("媒体播放器(人工插播)")); }
+
+void TForm_main_tamu::N9Click() { insert(insertSpeech_, QStringLiteral("语音播报(人工插播)")); }
+
+void TForm_main_tamu::insert(const InsertWindowFactory& make, const QString& caption) {
+  if (!make) return;
+  commands_.Insert([&make, &caption] {
+    std::unique_ptr<orvane::Form> window = make();
+    if (!window) return;
+    window->setCaption(caption);
+    window->ShowModal();
+  });
+}
+
+void TForm_main_tamu::N8Click() {
+  commands_.ToggleStop();
+  // The check mark is the commands' own, whatever the item did by itself.
+  showPlayState();
+}
+
+void TForm_main_tamu::Timer_formminimizeTimer() {
+  if (core_.dm().GetSetting(QStringLiteral("runminimize")) == QLatin1String("1") && !core_.state.videoshown)
+    HideToTray();
+  Timer_formminimize->deleteLater();
+  Timer_formminimize = nullptr;
+}
+
+void TForm_main_tamu::changeEvent(QEvent* e) {
+  Form::changeEvent(e);
+  // Minimising goes to the notification area where there is one; without one the window
+  // stays minimised (it could not be brought back from a hidden state).
+  if (e->type() == QEvent::WindowStateChange && isMinimized())
+    QTimer::singleShot(0, this, [this] {
+      if (isMinimized() && isVisible()) HideToTray();
+    });
+}
+
+void TForm_main_tamu::FormCloseQuery(bool& canClose) {
+  canClose = false;
+  // A second request while the first is being answered (the tray's "退出" behind the
+  // question) is dropped: one question, one prompt.
+  if (closeAsked_) return;
+  closeAsked_ = true;
+  const QString pw = core_.dm().GetSetting(QStringLiteral("pw")).trimmed();
+  if (pw.isEmpty() || core_.state.authorized) {
+    canClose = orvane::MessageBox(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"),
+                                  orvane::mb::YESNO | orvane::mb::ICONQUESTION | orvane::mb::DEFBUTTON2) ==
+               orvane::mb::IDYES;
+  } else {
+    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); });
+    prompt.ShowModal();
+    canClose = core_.state.authorized;
+  }
+  closeAsked_ = false;
+}
+
+void TForm_main_tamu::Label_exitClick() {
+  core_.state.authorized = false;
+  Label_exit->hide();
+}
+
+void TForm_main_tamu::hoverLabel(QLabel* label, bool over) {
+  if (label == Label_exit)
+    Label_exit->setStyleSheet(over ? QStringLiteral("color: #800000") : QStringLiteral("color: blue"));
+  if (over) label->setCursor(Qt::PointingHandCursor);
+  else label->unsetCursor();
 }

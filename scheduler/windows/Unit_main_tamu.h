@@ -4,11 +4,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "platform/forms/form.h"
 #include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/mainunit.h"
+#include "scheduler/core/playcommands.h"
 #include "scheduler/core/programentries.h"
 #include "scheduler/core/radioentries.h"
 #include "scheduler/core/services.h"
@@ -24,6 +26,7 @@ class QMenu;
 class QListWidget;
 class QPlainTextEdit;
 class QSlider;
+class QTimer;
 class QToolButton;
 class QFrame;
 class QWidget;
@@ -60,6 +63,7 @@ class TForm_main_tamu : public orvane::Form,
   RadioEntries& radio() { return radio_; }
   WebRadioEntries& webRadio() { return web_; }
   ProgramEntries& programs() { return programs_; }
+  PlayCommands& commands() { return commands_; }
   orvane::WebRadioHost& webradio() { return *webradio_; }
 
   void LoadToday() { core_.today.LoadToday(); }
@@ -88,7 +92,7 @@ class TForm_main_tamu : public orvane::Form,
   void Label2DblClick() { songs_.second().Label2DblClick(); }
   void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
   void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
-  void SpeedButton1Click() { songs_.SpeedButton1Click(); }
+  void SpeedButton1Click();
 
   // A text being read: the voice's events, pause (the panel's button), resume (a double
   // click on the text); and the end of an external program's processes.
@@ -102,6 +106,7 @@ class TForm_main_tamu : public orvane::Form,
   bool WebExists() const override;
   void ShowWebPage(const QString& address) override;
   void HideWebPage() override;
+  void BlankWebPage() override;
 
   // DispatcherHost.
   void showClock(const QString& nowtime) override;
@@ -121,6 +126,32 @@ class TForm_main_tamu : public orvane::Form,
   // The tray menu: show the window; close it.
   void N1Click();
   void N2Click();
+
+  // The toolbar. Every button refuses during a trial; the editors and the settings ask for
+  // the password first.
+  void ToolButton5Click();   // 节目表编辑: the schedule manager, a new one each time
+  void ToolButton1Click();   // 设定节目表: the day map, a new one each time
+  void ToolButton13Click();  // 密码设置: the password window, modal
+  void ToolButton14Click();  // 其它设置: the settings, modal; today's grid is shown again after
+  // A double-click on today's grid, by the row's kind: a song list opens in its window, a
+  // folder in the file manager, a song or a program is shown selected in its folder.
+  void DBGrid1DblClick();
+  // The grid's menu: trial play, end of trial, insertion of music or speech, stop and resume
+  // of automatic play (see PlayCommands).
+  void N3Click();
+  void N4Click();
+  void N6Click();
+  void N9Click();
+  void N8Click();
+  // Once, 100 ms after creation: "runminimize" hides the window to the notification area.
+  void Timer_formminimizeTimer();
+  // Log-out: the next protected command asks for the password again.
+  void Label_exitClick();
+
+  // The windows an insertion shows modally (without owner): the player for music, the
+  // speech studio for speech. Without one its menu item stays disabled.
+  using InsertWindowFactory = std::function<std::unique_ptr<orvane::Form>()>;
+  void setInsertWindows(InsertWindowFactory music, InsertWindowFactory speech);
 
   // SettingsTarget.
   void SetSkinActive(bool on) override;
@@ -161,11 +192,29 @@ class TForm_main_tamu : public orvane::Form,
   QMenu* PopupMenu1;  // the tray menu
   QAction* N1;
   QAction* N2;
+  QToolButton* ToolButton5;
+  QToolButton* ToolButton1;
+  QToolButton* ToolButton13;
+  QToolButton* ToolButton14;
+  QToolButton* ToolButton2;
+  QToolButton* ToolButton4;
+  QToolButton* ToolButton3;
+  QMenu* PopupMenu2;  // the grid's menu
+  QAction* N3;
+  QAction* N4;
+  QAction* N5;  // separator
+  QAction* N6;
+  QAction* N9;
+  QAction* N7;  // separator
+  QAction* N8;
+  QTimer* Timer_formminimize = nullptr;  // gone after its one tick
 
  protected:
   void FormShow() override;
+  void FormCloseQuery(bool& canClose) override;
   void FormClose(CloseAction& action) override;
   void resizeEvent(QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -175,6 +224,7 @@ class TForm_main_tamu : public orvane::Form,
   void todayGridShown() override;
 
   void buildLayout();
+  void buildCommands();
   void connectSongPanel();
   void FormCreate();
   void restoreSongPanelLayout();
@@ -188,6 +238,9 @@ class TForm_main_tamu : public orvane::Form,
   void showRadioPanel();
 
   void powerAction(bool shutdown);
+  void showPlayState();
+  void insert(const InsertWindowFactory& make, const QString& caption);
+  void hoverLabel(QLabel* label, bool over);
 
   MainUnit core_;
   SystemServices services_;
@@ -197,11 +250,15 @@ class TForm_main_tamu : public orvane::Form,
   WebRadioEntries web_;
   ProgramEntries programs_;
   BroadcastRunner runner_;
+  PlayCommands commands_;
   orvane::WebRadioHost* webradio_ = nullptr;
   Dispatcher* dispatcher_ = nullptr;
   QStringList shownMainSongs_;
   QStringList shownSecondSongs_;
   bool created_ = false;
+  bool closeAsked_ = false;  // a close request is being answered
+  InsertWindowFactory insertMusic_;
+  InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;
 };
 

@@ -47,6 +47,7 @@ class RecordingWebPanel : public WebRadioPanel {
     calls << QStringLiteral("show ") + address;
   }
   void HideWebPage() override { calls << QStringLiteral("hide"); }
+  void BlankWebPage() override { calls << QStringLiteral("blank"); }
   bool made = false;
   QStringList calls;
 };
