@@ -1,0 +1,486 @@
+// The main window's commands offscreen: the toolbar and the grid's menu with their texts, the
+// refusal during a trial, the password gate and log-out, the close question, the grid's
+// double-click by kind on a recording shell, insertion windows shown modally, minimising to
+// the tray (or not, without one), the start minimised, and the labels' hover.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "controls/ExtCtrlsX.h"
+#include "controls/faketraybackend.h"
+#include "platform/forms/dbgrid.h"
+#include "platform/system/passwordhash.h"
+#include "platform/system/processes.h"
+#include "platform/system/shell.h"
+#include "scheduler/windows/Unit_lbch.h"
+#include "scheduler/windows/Unit_mm.h"
+#include "scheduler/windows/Unit_mmsj.h"
+#include "scheduler/windows/Unit_sjbp.h"
+#include "scheduler/windows/Unit_sjsj.h"
+#include "scheduler/windows/Unit_sysj.h"
+#include "tests/scheduler/modalhelper.h"
+#include "tests/scheduler/settingsfixture.h"
+
+namespace {
+
+// Answers every modal window of a kind that shows, for as long as it lives, and counts them.
+template <typename W>
+class ModalAnswerer {
+ public:
+  explicit ModalAnswerer(std::function<void(W*)> act) : act_(std::move(act)) {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+      if (!w || !w->isVisible() || w == last_) return;
+      last_ = w;
+      ++count;
+      act_(w);
+    });
+    timer_.start();
+  }
+  int count = 0;
+
+ private:
+  std::function<void(W*)> act_;
+  QTimer timer_;
+  QPointer<W> last_;
+};
+
+// Answers every password prompt: types the text and presses "确定" (ok) or "取消".
+class PromptAnswerer : public ModalAnswerer<TForm_mm> {
+ public:
+  PromptAnswerer(const QString& text, bool ok)
+      : ModalAnswerer<TForm_mm>([this, text, ok](TForm_mm* prompt) {
+          if (onPrompt) onPrompt();
+          prompt->Edit1->setText(text);
+          (ok ? prompt->Button1 : prompt->Button2)->click();
+        }) {}
+  std::function<void()> onPrompt;
+};
+
+class MainCommandsTest : public SettingsFixture {
+ protected:
+  void SetUp() override {
+    SettingsFixture::SetUp();
+    useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+    services.shell = &shell;
+    services.launcher = &launcher;
+  }
+  int addRow(const QString& pname, int kind, const QString& slpath, const char* start = "08:00:00",
+             const char* end = "08:10:00") {
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
+                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
+                                            "Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,'00:10:00',"
+                                            "'单曲播放',100,'日常',:k,'主通道','')"),
+                             {{":p", pname}, {":s", QLatin1String(start)}, {":e", QLatin1String(end)}, {":path", slpath},
+                              {":k", kind}}));
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
+    return dm.qry_temp.value(0, 0).toInt();
+  }
+  orvane::db::Query& grid() { return window->core().dm().qry_show; }
+  void selectRow(int id) { ASSERT_TRUE(grid().locate(QStringLiteral("id"), id)); }
+  void setPassword(const QString& plain) {
+    set("pw", orvane::HashPassword(plain));
+    window->state().authorized = false;
+  }
+  static std::unique_ptr<orvane::Form> plainWindow() {
+    auto w = std::make_unique<orvane::Form>();
+    w->setClientSize(200, 100);  // an empty window never shows
+    return w;
+  }
+
+  orvane::RecordingShell shell;
+  orvane::RecordingLauncher launcher;
+};
+
+QList<QAction*> menuItems(QMenu* menu) { return menu->actions(); }
+
+}  // namespace
+
+TEST_F(MainCommandsTest, TheToolbarAndTheGridMenuCarryTheirTexts) {
+  openMainWindow();
+  window->show();
+  const QList<QToolButton*> buttons{window->ToolButton5, window->ToolButton1, window->ToolButton13, window->ToolButton14,
+                                    window->ToolButton2, window->ToolButton4, window->ToolButton3};
+  const QStringList texts{QStringLiteral("节目表编辑"), QStringLiteral("设定节目表"), QStringLiteral("密码设置"),
+                          QStringLiteral("其它设置"),   QStringLiteral("常用乐曲播放"), QStringLiteral("语音播报"),
+                          QStringLiteral("帮助")};
+  for (int i = 0; i < buttons.size(); ++i) {
+    EXPECT_EQ(buttons[i]->text(), texts[i]);
+    EXPECT_EQ(buttons[i]->parentWidget(), window->ToolBar1);
+    if (i > 0) {
+      EXPECT_LT(buttons[i - 1]->x(), buttons[i]->x()) << "in the toolbar's order";
+    }
+  }
+  for (QToolButton* b : {window->ToolButton5, window->ToolButton1, window->ToolButton13, window->ToolButton14})
+    EXPECT_TRUE(b->isEnabled());
+  // Their windows are not part of the program yet.
+  for (QToolButton* b : {window->ToolButton2, window->ToolButton4, window->ToolButton3}) EXPECT_FALSE(b->isEnabled());
+
+  const QList<QAction*> items = menuItems(window->PopupMenu2);
+  ASSERT_EQ(items.size(), 7);
+  const QList<QAction*> order{window->N3, window->N4, window->N5, window->N6, window->N9, window->N7, window->N8};
+  EXPECT_EQ(items, order);
+  EXPECT_EQ(window->N3->text(), QStringLiteral("手动试播此节目(&H) "));
+  EXPECT_EQ(window->N4->text(), QStringLiteral("停止手动试播(&E)"));
+  EXPECT_EQ(window->N6->text(), QStringLiteral("人工插播音乐(&I)..."));
+  EXPECT_EQ(window->N9->text(), QStringLiteral("人工插播语音(&Y)..."));
+  EXPECT_EQ(window->N8->text(), QStringLiteral("停止自动播音(&P)"));
+  EXPECT_TRUE(window->N5->isSeparator());
+  EXPECT_TRUE(window->N7->isSeparator());
+  EXPECT_TRUE(window->N8->isCheckable());
+  EXPECT_FALSE(window->N8->isChecked());
+  // Without their windows the insertions stay disabled; with them they are enabled.
+  EXPECT_FALSE(window->N6->isEnabled());
+  EXPECT_FALSE(window->N9->isEnabled());
+  window->setInsertWindows(plainWindow, plainWindow);
+  EXPECT_TRUE(window->N6->isEnabled());
+  EXPECT_TRUE(window->N9->isEnabled());
+  EXPECT_EQ(window->Label_time->toolTip(), QStringLiteral("点击可打开网络校时器"));
+  EXPECT_EQ(window->Label_exit->text(), QStringLiteral("注销登陆"));
+  EXPECT_TRUE(window->Label_exit->isHidden());
+  EXPECT_EQ(window->DBGrid1->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
+  const int id = addRow(QStringLiteral("试听"), 5, QStringLiteral("http://127.0.0.1:8000/live"), "09:00:00", "09:10:00");
+  openMainWindow();
+  window->setInsertWindows(plainWindow, plainWindow);
+  selectRow(id);
+  window->N3->trigger();
+  EXPECT_EQ(window->Label_state->text(), QStringLiteral("自动播音暂停，试播中．．．"));
+  EXPECT_EQ(window->state().playstate, PlayState::TryPlay);
+  for (QAction* a : {window->N6, window->N8, window->N9}) EXPECT_FALSE(a->isEnabled()) << qPrintable(a->objectName());
+  EXPECT_TRUE(window->N3->isEnabled());
+  EXPECT_TRUE(window->N4->isEnabled());
+
+  for (QToolButton* b : {window->ToolButton5, window->ToolButton1, window->ToolButton13, window->ToolButton14}) {
+    boxes.clear();
+    b->click();
+    ASSERT_EQ(boxes.asked().size(), 1u) << qPrintable(b->objectName());
+    EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("请先退出试播状态再来操作。"));
+    EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(boxes.asked()[0].flags, 0);
+  }
+  EXPECT_EQ(Form_sjbp, nullptr);
+  EXPECT_EQ(Form_sjsj, nullptr);
+
+  window->N4->trigger();
+  EXPECT_EQ(window->Label_state->text(), QString());
+  EXPECT_EQ(window->state().playstate, PlayState::Auto);
+  for (QAction* a : {window->N6, window->N8, window->N9}) EXPECT_TRUE(a->isEnabled());
+
+  // Stop and resume: the check mark, the state line, the next-entry line.
+  window->N8->trigger();
+  EXPECT_TRUE(window->N8->isChecked());
+  EXPECT_EQ(window->state().playstate, PlayState::StopPlay);
+  EXPECT_EQ(window->Label_state->text(), QStringLiteral("自动播音停止！"));
+  EXPECT_EQ(window->Label_jmpname->text(), QString());
+  window->N8->trigger();
+  EXPECT_FALSE(window->N8->isChecked());
+  EXPECT_EQ(window->Label_state->text(), QString());
+  EXPECT_EQ(window->Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <试听>"));
+}
+
+TEST_F(MainCommandsTest, TheGateGuardsTheEditorsAndTheSettingsUntilLogOut) {
+  openMainWindow();
+  // No password: every window opens without a prompt.
+  window->ToolButton5->click();
+  ASSERT_NE(Form_sjbp, nullptr);
+  EXPECT_EQ(Form_sjbp->parentWidget(), window.get());
+  EXPECT_FALSE(Form_sjbp->isModal());
+  Form_sjbp->close();
+  window->ToolButton1->click();
+  ASSERT_NE(Form_sjsj, nullptr);
+  Form_sjsj->close();
+  EXPECT_TRUE(boxes.asked().empty());
+
+  setPassword(QStringLiteral("abc"));
+  ModalAnswerer<TForm_sysj> settings([](TForm_sysj* w) { w->Button2Click(); });
+  {
+    PromptAnswerer cancel(QStringLiteral("abc"), false);
+    window->ToolButton5->click();
+    window->ToolButton1->click();
+    window->ToolButton14->click();
+    EXPECT_EQ(cancel.count, 3);
+    EXPECT_EQ(Form_sjbp, nullptr);
+    EXPECT_EQ(Form_sjsj, nullptr);
+    EXPECT_EQ(settings.count, 0);
+    // The password window has no gate.
+    ModalAnswerer<TForm_mmsj> passwordWindow([this](TForm_mmsj* w) {
+      EXPECT_EQ(w->parentWidget(), window.get());
+      w->Button2Click();
+    });
+    window->ToolButton13->click();
+    EXPECT_EQ(passwordWindow.count, 1);
+    EXPECT_EQ(cancel.count, 3);
+  }
+  {
+    PromptAnswerer ok(QStringLiteral("abc"), true);
+    window->ToolButton5->click();
+    EXPECT_EQ(ok.count, 1);
+    ASSERT_NE(Form_sjbp, nullptr);
+    Form_sjbp->close();
+    EXPECT_FALSE(window->Label_exit->isHidden());
+    window->ToolButton1->click();
+    EXPECT_EQ(ok.count, 1) << "passed once, asked once";
+    ASSERT_NE(Form_sjsj, nullptr);
+    Form_sjsj->close();
+    window->ToolButton14->click();
+    EXPECT_EQ(settings.count, 1);
+    EXPECT_EQ(ok.count, 1);
+  }
+  // Log-out: a click on the label; the next protected command asks again.
+  window->show();
+  QTest::mouseClick(window->Label_exit, Qt::LeftButton);
+  EXPECT_FALSE(window->state().authorized);
+  EXPECT_TRUE(window->Label_exit->isHidden());
+  {
+    PromptAnswerer cancel(QStringLiteral("abc"), false);
+    window->ToolButton1->click();
+    EXPECT_EQ(cancel.count, 1);
+    EXPECT_EQ(Form_sjsj, nullptr);
+  }
+}
+
+TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
+  openMainWindow();
+  window->show();
+  boxes.queueAnswer(orvane::mb::IDNO);
+  window->close();
+  EXPECT_TRUE(window->isVisible());
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 292);
+
+  // A second request while the question is up (the tray's "退出") asks nothing more.
+  boxes.clear();
+  boxes.queueAnswer(orvane::mb::IDNO);
+  boxes.onAsk([this](const orvane::MessageBoxRequest&) { window->N2->trigger(); });
+  window->close();
+  EXPECT_EQ(boxes.asked().size(), 1u);
+  EXPECT_TRUE(window->isVisible());
+  boxes.onAsk({});
+
+  // A password set and not entered: the prompt instead of the question.
+  setPassword(QStringLiteral("abc"));
+  boxes.clear();
+  {
+    PromptAnswerer cancel(QStringLiteral("abc"), false);
+    cancel.onPrompt = [this] { window->close(); };  // a second request behind the prompt
+    window->close();
+    EXPECT_EQ(cancel.count, 1);
+  }
+  EXPECT_TRUE(window->isVisible());
+  {
+    PromptAnswerer wrong(QStringLiteral("abd"), true);
+    // A wrong password keeps the prompt up: the answerer then gives up through Escape.
+    QTimer::singleShot(200, [] {
+      if (auto* prompt = qobject_cast<TForm_mm*>(QApplication::activeModalWidget())) prompt->Button2Click();
+    });
+    window->close();
+  }
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("密码错误。")));
+  EXPECT_FALSE(boxes.wasAsked(QStringLiteral("是否要关闭软件?")));
+  {
+    PromptAnswerer ok(QStringLiteral("abc"), true);
+    window->close();
+    EXPECT_EQ(ok.count, 1);
+  }
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(boxes.wasAsked(QStringLiteral("是否要关闭软件?"))) << "the password closes at once";
+}
+
+TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
+  const QString song = QStringLiteral("/music/a b/\"引号\" 'x'.mp3");
+  const QString program = QStringLiteral("-rf /opt/tools/run me");
+  const QString folder = QStringLiteral("-folder/with blanks \"q\"");
+  const QString list = testing_support::writeFile(home.file(QStringLiteral("pl3/早操 列表.pl3")), QByteArray("/m/a.mp3\r\n"));
+  const int songId = addRow(QStringLiteral("歌"), 1, song, "08:00:00");
+  const int programId = addRow(QStringLiteral("程序"), 7, program, "08:01:00");
+  const int folderId = addRow(QStringLiteral("文件夹"), 2, folder, "08:02:00");
+  const int listId = addRow(QStringLiteral("列表"), 3, list, "08:03:00");
+  const int textId = addRow(QStringLiteral("文稿"), 4, QStringLiteral("文稿"), "08:04:00");
+  const int radioId = addRow(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), "08:05:00");
+  const int webId = addRow(QStringLiteral("网页"), 6, QStringLiteral("www.example.com"), "08:06:00");
+  openMainWindow();
+  window->show();
+
+  // A real double-click on the song's row (the press that comes first picks the row).
+  const QRect rowRect = window->DBGrid1->visualRect(window->DBGrid1->model()->index(0, 1));
+  QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
+  QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
+  EXPECT_EQ(grid().field(QStringLiteral("id")).toInt(), songId);
+  selectRow(programId);
+  window->DBGrid1DblClick();
+  selectRow(folderId);
+  window->DBGrid1DblClick();
+  EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("ShowItem ") + song, QStringLiteral("ShowItem ") + program,
+                                      QStringLiteral("OpenFolder ") + folder}));
+  EXPECT_TRUE(launcher.calls.isEmpty()) << "a program is shown, never run";
+
+  shell.calls.clear();
+  for (int id : {textId, radioId, webId}) {
+    selectRow(id);
+    window->DBGrid1DblClick();
+  }
+  EXPECT_TRUE(shell.calls.isEmpty());
+  EXPECT_EQ(Form_lb, nullptr);
+
+  selectRow(listId);
+  window->DBGrid1DblClick();
+  ASSERT_NE(Form_lb, nullptr);
+  EXPECT_EQ(Form_lb->path(), list);
+  EXPECT_EQ(Form_lb->parentWidget(), window.get());
+  EXPECT_TRUE(Form_lb->isVisible());
+  EXPECT_FALSE(Form_lb->isModal());
+  QPointer<TForm_lb> opened = Form_lb;
+  opened->close();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));
+
+  // Behind the password: cancelled, no window.
+  setPassword(QStringLiteral("abc"));
+  {
+    PromptAnswerer cancel(QStringLiteral("abc"), false);
+    window->DBGrid1DblClick();
+    EXPECT_EQ(cancel.count, 1);
+  }
+  EXPECT_EQ(Form_lb, nullptr);
+
+  // An empty grid: nothing.
+  grid().close();
+  window->DBGrid1DblClick();
+  EXPECT_TRUE(shell.calls.isEmpty());
+  EXPECT_TRUE(boxes.asked().empty());
+}
+
+TEST_F(MainCommandsTest, AnInsertionShowsItsWindowModallyWithItsCaption) {
+  openMainWindow();
+  window->show();
+  QWidget* shownParent = window.get();
+  window->setInsertWindows(plainWindow, plainWindow);
+  QString caption;
+  QString stateLine;
+  OnNextModal<orvane::Form>([&](orvane::Form* w) {
+    caption = w->caption();
+    stateLine = window->Label_state->text();
+    shownParent = w->parentWidget();
+    EXPECT_TRUE(w->isModal());
+    w->close();
+  });
+  window->N6->trigger();
+  EXPECT_EQ(caption, QStringLiteral("媒体播放器(人工插播)"));
+  EXPECT_EQ(stateLine, QStringLiteral("自动播音暂停，插播中．．．"));
+  EXPECT_EQ(shownParent, nullptr);
+  EXPECT_EQ(window->Label_state->text(), QString());
+  EXPECT_EQ(window->state().playstate, PlayState::Auto);
+
+  OnNextModal<orvane::Form>([&](orvane::Form* w) {
+    caption = w->caption();
+    w->close();
+  });
+  window->N8->trigger();
+  window->N9->trigger();
+  EXPECT_EQ(caption, QStringLiteral("语音播报(人工插播)"));
+  EXPECT_EQ(window->Label_state->text(), QStringLiteral("自动播音停止！"));
+  EXPECT_TRUE(window->N8->isChecked());
+}
+
+TEST_F(MainCommandsTest, MinimisingHidesToTheTrayOnlyWhereThereIsOne) {
+  openMainWindow();
+  auto fake = std::make_unique<orvane::FakeTrayBackend>();
+  window->TrayIcon1->setBackend(std::move(fake));
+  window->show();
+  window->showMinimized();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return !window->isVisible(); }));
+  window->N1->trigger();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->isMinimized());
+
+  auto none = std::make_unique<orvane::FakeTrayBackend>();
+  none->trayAvailable = false;
+  window->TrayIcon1->setBackend(std::move(none));
+  window->showMinimized();
+  QTest::qWait(50);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainCommandsTest, StartingMinimisedHidesTheWindowOnce) {
+  set("runminimize", QStringLiteral("1"));
+  openMainWindow();
+  window->TrayIcon1->setBackend(std::make_unique<orvane::FakeTrayBackend>());
+  window->show();
+  ASSERT_NE(window->Timer_formminimize, nullptr);
+  EXPECT_TRUE(testing_support::waitUntil([&] { return window->Timer_formminimize == nullptr; }));
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(window->TrayIcon1->Shown());
+  window->N1->trigger();
+  QTest::qWait(200);
+  EXPECT_TRUE(window->isVisible()) << "once per run";
+}
+
+TEST_F(MainCommandsTest, StartingMinimisedWithoutATrayMinimises) {
+  set("runminimize", QStringLiteral("1"));
+  openMainWindow();
+  auto none = std::make_unique<orvane::FakeTrayBackend>();
+  none->trayAvailable = false;
+  window->TrayIcon1->setBackend(std::move(none));
+  window->show();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return window->Timer_formminimize == nullptr; }));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainCommandsTest, StartingMinimisedLeavesAShowingVideoAlone) {
+  set("runminimize", QStringLiteral("1"));
+  openMainWindow();
+  window->TrayIcon1->setBackend(std::make_unique<orvane::FakeTrayBackend>());
+  window->state().videoshown = true;
+  window->show();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return window->Timer_formminimize == nullptr; }));
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(MainCommandsTest, TheLabelsAnswerTheMouse) {
+  openMainWindow();
+  window->show();
+  window->Label_exit->show();
+  auto inkOf = [](QLabel* label) {
+    QImage image(label->size(), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    label->render(&image);
+    int maroon = 0, blue = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.red() > 90 && c.green() < 60 && c.blue() < 60) ++maroon;
+        if (c.blue() > 150 && c.red() < 90 && c.green() < 90) ++blue;
+      }
+    return std::make_pair(maroon, blue);
+  };
+  EXPECT_GT(inkOf(window->Label_exit).second, 5);
+  QEvent enter(QEvent::Enter);
+  QApplication::sendEvent(window->Label_exit, &enter);
+  EXPECT_EQ(window->Label_exit->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_GT(inkOf(window->Label_exit).first, 5);
+  EXPECT_EQ(inkOf(window->Label_exit).second, 0);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(window->Label_exit, &leave);
+  EXPECT_EQ(window->Label_exit->cursor().shape(), Qt::ArrowCursor);
+  EXPECT_GT(inkOf(window->Label_exit).second, 5);
+
+  QApplication::sendEvent(window->Label_time, &enter);
+  EXPECT_EQ(window->Label_time->cursor().shape(), Qt::PointingHandCursor);
+  QApplication::sendEvent(window->Label_time, &leave);
+  EXPECT_EQ(window->Label_time->cursor().shape(), Qt::ArrowCursor);
+}

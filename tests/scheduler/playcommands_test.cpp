@@ -1,0 +1,353 @@
+// The play state the operator switches, on fake outputs and the real dispatcher: trial play
+// and its end, insertion holding exactly what sounds and resuming it, entries whose end
+// passed meanwhile ended instead of resumed, stop and resume of automatic play.
+#include "scheduler/core/dispatcher.h"
+#include "scheduler/core/playcommands.h"
+#include "tests/scheduler/kindsfixture.h"
+
+namespace {
+struct Host : DispatcherHost {
+  TodayProgramme* today = nullptr;
+  MainState* s = nullptr;
+  void showClock(const QString&) override {}
+  void newDay(const QDate& day) override {
+    s->programmeday = day;
+    today->LoadToday();
+  }
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+};
+
+struct View : ProgrammeView {
+  QString next;
+  void setScheduleLabel(const QString&) override {}
+  void setNextEntryLabel(const QString& text) override { next = text; }
+  void todayGridShown() override {}
+};
+
+class PlayCommandsTest : public KindsFixture {
+ protected:
+  void SetUp() override {
+    KindsFixture::SetUp();
+    host.today = &unit.today;
+    host.s = &unit.state;
+    unit.today.setView(&view);
+    songs.setView(&view);
+    texts.setView(&view);
+    radio.setView(&view);
+    web.setView(&view);
+    programs.setView(&view);
+    commands.setView(&view);
+  }
+  // Loads the day and lets the dispatcher take over from the present second.
+  void begin() {
+    load();
+    dispatcher.start();
+    dispatcher.stop();  // ticks are driven by hand
+  }
+  // Moves the clock on to a time of today, ticking every few seconds as the timer would.
+  void tickTo(const char* time) {
+    const QDateTime target(clock.now().date(), QTime::fromString(QLatin1String(time), QStringLiteral("HH:mm:ss")).addMSecs(30));
+    while (clock.now() < target) {
+      clock.set(std::min(clock.now().addSecs(5), target));
+      dispatcher.Timer1Timer();
+    }
+  }
+  void selectRow(int id) { ASSERT_TRUE(dm.qry_show.locate(QStringLiteral("id"), id)); }
+  orvane::FakeMediaChannel* radioPlayer() const { return backend.channel(orvane::ChannelKind::Stream, 2); }
+  int addFolder(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
+    SongRow r{QString::fromUtf8(name), QLatin1String(start), QLatin1String(end),
+              folder(QString::fromUtf8(name), {QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}),
+              QStringLiteral("顺序循环"), 2, channel};
+    return addSong(r);
+  }
+  int addOne(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
+    SongRow r{QString::fromUtf8(name), QLatin1String(start), QLatin1String(end),
+              song(QString::fromUtf8(name) + QStringLiteral(".mp3")), QStringLiteral("单曲循环"), 1, channel};
+    return addSong(r);
+  }
+
+  Host host;
+  View view;
+  Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+  PlayCommands commands{dm, unit.state, clock, unit.today, runner, unit.fired};
+};
+}  // namespace
+
+TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
+  const int songId = addFolder("背景", "08:00:00", "08:30:00");
+  addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
+  const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00");
+  addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00");
+  addText({QStringLiteral("早读"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("同学们好")});
+  begin();
+  tickTo("08:00:00");
+  ASSERT_TRUE(mainPlayer()->isPlaying());
+  ASSERT_TRUE(secondPlayer()->isPlaying());
+  ASSERT_NE(radioPlayer(), nullptr);
+  ASSERT_TRUE(radioPlayer()->isPlaying());
+  ASSERT_TRUE(web.shown());
+  ASSERT_NE(speech, nullptr);
+  ASSERT_TRUE(unit.state.textshown);
+  tickTo("08:05:00");
+
+  bool shown = false;
+  commands.Insert([&] {
+    shown = true;
+    EXPECT_EQ(unit.state.playstate, PlayState::Insert);
+    EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音暂停，插播中．．．"));
+    EXPECT_EQ(mainPlayer()->mode(), orvane::MediaMode::Paused);
+    EXPECT_EQ(secondPlayer()->mode(), orvane::MediaMode::Paused);
+    EXPECT_EQ(radioPlayer()->calls.last(), QStringLiteral("stop"));
+    EXPECT_EQ(panel.calls.last(), QStringLiteral("blank"));
+    EXPECT_EQ(speech->calls.last(), QStringLiteral("pause"));
+    // The clock goes on behind the window; nothing starts or ends.
+    tickTo("08:06:00");
+    EXPECT_EQ(mainPlayer()->mode(), orvane::MediaMode::Paused);
+  });
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+  EXPECT_EQ(commands.stateLabel(), QString());
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(mainPlayer()->calls.last(), QStringLiteral("play"));
+  EXPECT_TRUE(secondPlayer()->isPlaying());
+  EXPECT_TRUE(radioPlayer()->isPlaying());
+  EXPECT_EQ(radioPlayer()->calls.last(), QStringLiteral("play"));
+  EXPECT_EQ(panel.calls.last(), QStringLiteral("show www.example.com/radio"));
+  EXPECT_EQ(speech->calls.last(), QStringLiteral("resume"));
+  EXPECT_TRUE(unit.state.textshown);
+  // Each output was held and resumed once, and nothing was opened anew.
+  EXPECT_EQ(mainPlayer()->calls.count(QStringLiteral("pause")), 1);
+  EXPECT_EQ(mainPlayer()->opened.size(), 1);
+  EXPECT_EQ(radioPlayer()->opened.size(), 1);
+  EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
+  EXPECT_EQ(statusOf(radioId), QStringLiteral("正播"));
+}
+
+TEST_F(PlayCommandsTest, WhatIsSilentIsNotHeldAndAnEmptyInsertionShowsTheNextEntry) {
+  addOther(QStringLiteral("午间"), 5, QStringLiteral("http://127.0.0.1:8000/noon"), 100, "12:00:00", "12:30:00");
+  begin();
+  view.next.clear();
+  commands.Insert([] {});
+  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+
+  // A song that has played to its end, a text the operator paused: nothing to hold.
+  SongRow once{QStringLiteral("一首"), QStringLiteral("08:00:00"), QStringLiteral("08:20:00"), song(QStringLiteral("x.mp3")),
+               QStringLiteral("单曲播放"), 1};
+  addSong(once);
+  addText({QStringLiteral("通知"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("注意")});
+  load();
+  tickTo("08:00:00");
+  finishMain();
+  texts.SpeedButton2Click();
+  const QStringList playerCalls = mainPlayer()->calls;
+  const QStringList speechCalls = speech->calls;
+  commands.Insert([&] { EXPECT_EQ(unit.state.playstate, PlayState::Insert); });
+  EXPECT_EQ(mainPlayer()->calls, playerCalls);
+  EXPECT_EQ(speech->calls, speechCalls);
+  EXPECT_TRUE(texts.paused()) << "the operator's pause stays";
+  EXPECT_TRUE(unit.state.textshown);
+}
+
+TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResumed) {
+  unit.state.fadeenabled = true;  // held songs end at once all the same: there is nothing to fade
+  const int songId = addFolder("背景", "08:00:00", "08:05:00");
+  const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:05:00");
+  const int adId = addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
+  const int lateId = addOne("午间", "08:05:30", "08:20:00");
+  begin();
+  ASSERT_EQ(unit.state.todayentries[std::size_t(indexOf(QStringLiteral("背景")))].endtime, QStringLiteral("08:04:56"));
+  tickTo("08:03:00");
+  ASSERT_TRUE(mainPlayer()->isPlaying());
+  commands.Insert([&] { tickTo("08:06:00"); });
+
+  EXPECT_FALSE(main().busy());
+  EXPECT_EQ(mainPlayer()->mode(), orvane::MediaMode::NotOpen);
+  EXPECT_FALSE(main().fadingOut());
+  EXPECT_EQ(mainPlayer()->calls.filter(QStringLiteral("play")).size(), 1) << "never played again";
+  EXPECT_EQ(statusOf(songId), QStringLiteral("已播"));
+  EXPECT_FALSE(radio.shown());
+  EXPECT_EQ(radioPlayer()->mode(), orvane::MediaMode::NotOpen);
+  EXPECT_EQ(statusOf(radioId), QStringLiteral("已播"));
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:04:56")).size(), 1);
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:05:00")).size(), 1);
+  // The entry whose end is still to come plays on.
+  EXPECT_TRUE(secondPlayer()->isPlaying());
+  EXPECT_EQ(statusOf(adId), QStringLiteral("正播"));
+  // A start that fell inside the insertion is not made up.
+  tickTo("08:07:00");
+  EXPECT_FALSE(main().busy());
+  EXPECT_EQ(statusOf(lateId), QStringLiteral("待播"));
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+}
+
+TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStopped) {
+  const int songId = addFolder("背景", "08:00:00", "08:30:00");
+  const int trialId = addOne("试听", "09:00:00", "09:10:00");
+  begin();
+  tickTo("08:01:00");
+  ASSERT_TRUE(main().busy());
+  selectRow(trialId);
+  commands.TrialPlay();
+  EXPECT_EQ(unit.state.playstate, PlayState::TryPlay);
+  EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音暂停，试播中．．．"));
+  EXPECT_FALSE(commands.insertItemsEnabled());
+  EXPECT_EQ(commands.trialindex(), indexOf(QStringLiteral("试听")));
+  EXPECT_EQ(names(main().songs()), QStringList{QStringLiteral("试听.mp3")});
+  EXPECT_EQ(view.next, QStringLiteral("正在试播节目<试听>中的歌曲："));
+  EXPECT_EQ(statusOf(trialId), QStringLiteral("待播")) << "a trial writes no status";
+  EXPECT_EQ(log().filter(QStringLiteral("试播节目：[starttime]09:00:00")).size(), 1);
+
+  // The toolbar refuses, the stop item does nothing, the clock starts and ends nothing.
+  EXPECT_TRUE(commands.RefuseDuringTrial());
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("请先退出试播状态再来操作。"));
+  EXPECT_EQ(boxes.asked()[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(boxes.asked()[0].flags, 0);
+  commands.ToggleStop();
+  EXPECT_FALSE(commands.stopChecked());
+  tickTo("08:02:00");
+  EXPECT_EQ(names(main().songs()), QStringList{QStringLiteral("试听.mp3")});
+
+  commands.EndTrial();
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+  EXPECT_EQ(commands.stateLabel(), QString());
+  EXPECT_TRUE(commands.insertItemsEnabled());
+  EXPECT_EQ(commands.trialindex(), -1);
+  EXPECT_EQ(log().filter(QStringLiteral("停止试播节目：[ENDtime]09:10:00")).size(), 1);
+  // The catch-up starts the entry due now again.
+  EXPECT_EQ(names(main().songs()), (QStringList{QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}));
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
+  EXPECT_FALSE(commands.RefuseDuringTrial());
+  commands.EndTrial();  // not on trial: nothing
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+
+  // With automatic play stopped, the end of a trial leaves it stopped.
+  commands.ToggleStop();
+  selectRow(trialId);
+  commands.TrialPlay();
+  commands.EndTrial();
+  EXPECT_EQ(unit.state.playstate, PlayState::StopPlay);
+  EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音停止！"));
+  EXPECT_FALSE(main().busy()) << "nothing caught up while stopped";
+  EXPECT_TRUE(commands.stopChecked());
+}
+
+TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
+  const int progId = addOther(QStringLiteral("程序"), 7, QStringLiteral("/opt/tools/prog"), 100, "08:20:00", "08:30:00");
+  addOther(QStringLiteral("别的"), 7, QStringLiteral("/opt/tools/other"), 100, "08:40:00", "08:50:00");
+  begin();
+  selectRow(progId);
+  commands.TrialPlay();
+  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open /opt/tools/prog")});
+  // The schedule changes meanwhile and the day is loaded again: another entry now sits at the
+  // trial's index. Ending the trial must not end that one's program.
+  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", progId}}));
+  load();
+  ASSERT_EQ(indexOf(QStringLiteral("别的")), 0);
+  commands.EndTrial();
+  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open /opt/tools/prog")});
+  EXPECT_EQ(log().filter(QStringLiteral("停止试播节目")).size(), 0);
+
+  // A grid row that the day's entries do not hold (the grid was shown again, the day not
+  // loaded): nothing plays, and the trial stays until it is ended.
+  const int newId = addOther(QStringLiteral("新增"), 7, QStringLiteral("/opt/tools/new"), 100, "09:00:00", "09:10:00");
+  unit.today.ShowTodayGrid();
+  selectRow(newId);
+  commands.TrialPlay();
+  EXPECT_EQ(unit.state.playstate, PlayState::TryPlay);
+  EXPECT_EQ(commands.trialindex(), -1);
+  EXPECT_EQ(launcher.calls.size(), 1);
+  commands.EndTrial();
+  EXPECT_EQ(launcher.calls.size(), 1);
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+
+  // An empty grid: nothing at all.
+  dm.qry_show.close();
+  commands.TrialPlay();
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+}
+
+TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
+  const int firstId = addFolder("背景", "08:00:00", "08:05:00");
+  const int breakId = addOne("课间", "08:10:00", "08:15:00");
+  const int secondId = addFolder("音乐", "08:20:00", "08:25:00");
+  begin();
+  tickTo("08:01:00");
+  ASSERT_TRUE(main().busy());
+  const int opened = int(mainPlayer()->opened.size());
+
+  commands.ToggleStop();
+  EXPECT_TRUE(commands.stopChecked());
+  EXPECT_EQ(unit.state.playstate, PlayState::StopPlay);
+  EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音停止！"));
+  EXPECT_EQ(view.next, QString());
+  EXPECT_FALSE(main().busy());
+  tickTo("08:03:00");
+  commands.ToggleStop();
+  EXPECT_FALSE(commands.stopChecked());
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+  EXPECT_EQ(commands.stateLabel(), QString());
+  // The entry under way is not started again; the next one is awaited.
+  EXPECT_FALSE(main().busy());
+  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <课间>"));
+  EXPECT_EQ(statusOf(firstId), QStringLiteral("正播"));
+  tickTo("08:05:00");
+  EXPECT_EQ(statusOf(firstId), QStringLiteral("已播")) << "its own end, by the clock";
+
+  // Stopped across a start: not started then, nor afterwards.
+  tickTo("08:09:50");
+  commands.ToggleStop();
+  tickTo("08:10:30");
+  commands.ToggleStop();
+  tickTo("08:16:00");
+  EXPECT_EQ(int(mainPlayer()->opened.size()), opened);
+  EXPECT_EQ(statusOf(breakId), QStringLiteral("待播"));
+
+  // Stopped across an end: the entry is ended when automatic play resumes, once.
+  tickTo("08:21:00");
+  ASSERT_TRUE(main().busy());
+  commands.ToggleStop();
+  tickTo("08:26:00");
+  commands.ToggleStop();
+  EXPECT_EQ(statusOf(secondId), QStringLiteral("已播"));
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:25:00")).size(), 1);
+  commands.ToggleStop();
+  commands.ToggleStop();
+  tickTo("08:27:00");
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:25:00")).size(), 1);
+  EXPECT_FALSE(main().busy());
+}
+
+TEST_F(PlayCommandsTest, AnInsertionWhileStoppedOrOnTrial) {
+  const int songId = addFolder("背景", "08:00:00", "08:30:00");
+  begin();
+  tickTo("08:01:00");
+  commands.ToggleStop();
+  commands.Insert([&] {
+    EXPECT_EQ(unit.state.playstate, PlayState::Insert);
+    EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音暂停，插播中．．．"));
+  });
+  EXPECT_EQ(unit.state.playstate, PlayState::StopPlay);
+  EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音停止！"));
+  commands.ToggleStop();
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+
+  // An insertion during a trial ends the trial first (its catch-up start is then held).
+  selectRow(songId);
+  commands.TrialPlay();
+  commands.Insert([&] {
+    EXPECT_EQ(unit.state.playstate, PlayState::Insert);
+    EXPECT_TRUE(main().busy());
+    EXPECT_EQ(mainPlayer()->mode(), orvane::MediaMode::Paused);
+    // A second insertion while one is up does nothing.
+    bool again = false;
+    commands.Insert([&] { again = true; });
+    EXPECT_FALSE(again);
+  });
+  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
+}
