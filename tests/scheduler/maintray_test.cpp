@@ -63,7 +63,9 @@ TEST_F(SettingsFixture, HidingGoesToTheTrayOnlyWhereThereIsOneAndAClickBringsThe
 TEST_F(SettingsFixture, ExitInTheTrayMenuClosesTheMainWindow) {
   openMainWindow();
   window->show();
+  boxes.queueAnswer(orvane::mb::IDYES);
   window->N2->trigger();
   EXPECT_FALSE(window->isVisible());
-  EXPECT_TRUE(boxes.asked().empty());
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
 }

@@ -51,10 +51,12 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
     for (int x = area.left(); x < area.right(); ++x) dark += qGray(image.pixel(x, y)) < 100;
   EXPECT_GT(dark, 50);
 
+  boxes.queueAnswer(orvane::mb::IDYES);  // "是否要关闭软件?"
   w.close();
   const QStringList after = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   EXPECT_EQ(after.last(), QStringLiteral("<2024-05-01 07:30:00> *************** 关闭软件*************** "));
-  EXPECT_TRUE(boxes.asked().empty());
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
 }
 
 TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
@@ -74,8 +76,11 @@ TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   TForm_main_tamu w(windowDm, clock, services);
   EXPECT_TRUE(w.created());
   EXPECT_FALSE(WriteLog(QStringLiteral("x")));
+  boxes.queueAnswer(orvane::mb::IDYES);
   w.close();
-  EXPECT_TRUE(boxes.asked().empty());
+  EXPECT_FALSE(w.isVisible());
+  ASSERT_EQ(boxes.asked().size(), 1u) << "nothing but the close question";
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
 }
 
 TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
@@ -121,8 +126,10 @@ TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
     EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共2条）"));
     ASSERT_EQ(w.state().todayentries.size(), 2u);
     EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <早操>"));
+    boxes.queueAnswer(orvane::mb::IDYES);
     w.close();
   }
   makeWritable(db);
-  EXPECT_TRUE(boxes.asked().empty()) << "a read-only database is logged, not a reason to stop";
+  ASSERT_EQ(boxes.asked().size(), 1u) << "a read-only database is logged, not a reason to stop";
+  EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
 }

@@ -126,6 +126,7 @@ TEST_F(SongPanelTest, StartVolumeAndTheMediaLibraryAtCreation) {
     EXPECT_EQ(system.requests, QList<int>{60});
     EXPECT_FALSE(w.state().bassready);
     EXPECT_EQ(windowBackend.channel(ChannelKind::Stream), nullptr);  // no stream player at all
+    boxes.queueAnswer(orvane::mb::IDYES);
     w.close();
   }
   dm.SetSetting(QStringLiteral("autovolume"), QStringLiteral("0"));
@@ -136,6 +137,7 @@ TEST_F(SongPanelTest, StartVolumeAndTheMediaLibraryAtCreation) {
   EXPECT_TRUE(system.requests.isEmpty());
   EXPECT_TRUE(w.state().bassready);
   EXPECT_NE(windowBackend.channel(ChannelKind::Stream, 1), nullptr);
+  boxes.queueAnswer(orvane::mb::IDYES);
   w.close();
   EXPECT_FALSE(w.state().bassready);
   EXPECT_EQ(windowBackend.channel(ChannelKind::Stream, 1), nullptr);  // freed at close
