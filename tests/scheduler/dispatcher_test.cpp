@@ -217,3 +217,14 @@ TEST_F(DispatcherTest, RealTimerTicksJustAfterTheSecond) {
   real.stop();
   for (int ms : offsets) EXPECT_LT(ms, 900) << "a tick must come after its second, never just before it";
 }
+
+TEST(FiredSetTest, AClockSetYearsBackStillRemembersItsOwnDay) {
+  FiredSet fired;
+  const QDate today(2024, 5, 1);
+  for (int d = 0; d < 3; ++d) fired.mark(today.addDays(-d), FiredKind::Start, 1, QStringLiteral("08:00:00"));
+  const QDate reset(2000, 1, 1);  // a dead clock battery
+  EXPECT_TRUE(fired.mark(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_FALSE(fired.mark(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_TRUE(fired.has(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_EQ(fired.size(reset), 1u);
+}
