@@ -23,6 +23,18 @@ void guarded(const char* what, const rjmb& e, F&& f) {
     qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed";
   }
 }
+// Runs one step of the tick; whatever it throws is logged, so the tick always finishes and
+// re-arms the timer.
+template <typename F>
+void guardedStep(const char* what, F&& f) {
+  try {
+    f();
+  } catch (const std::exception& ex) {
+    qWarning().noquote() << "dispatcher:" << what << "failed:" << ex.what();
+  } catch (...) {
+    qWarning().noquote() << "dispatcher:" << what << "failed";
+  }
+}
 }  // namespace
 
 Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner, DispatcherHost& host,
@@ -63,12 +75,13 @@ void Dispatcher::Timer1Timer() {
     }
     if (t > watermark_ && t - watermark_ <= kReplayLimit) {
       for (qint64 second = watermark_ + 1; second <= t; ++second) {
-        processSecond(QDateTime::fromSecsSinceEpoch(second));
+        // A second that fails is logged and left behind; the clock never stops on it.
+        guardedStep("second", [&] { processSecond(QDateTime::fromSecsSinceEpoch(second)); });
         watermark_ = second;
       }
     } else if (t > watermark_) {
       qInfo().noquote() << "dispatcher: no tick for" << (t - watermark_) << "s; starts and power times in between are not made up";
-      jumpTo(now);
+      guardedStep("jump", [&] { jumpTo(now); });
       watermark_ = t;
     }
   }

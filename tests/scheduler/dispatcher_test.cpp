@@ -218,6 +218,23 @@ TEST_F(DispatcherTest, RealTimerTicksJustAfterTheSecond) {
   for (int ms : offsets) EXPECT_LT(ms, 900) << "a tick must come after its second, never just before it";
 }
 
+TEST_F(DispatcherTest, AFailingReloadDoesNotStopTheClock) {
+  int ticks = 0;
+  QObject::connect(&dispatcher, &Dispatcher::ticked, [&] { ++ticks; });
+  rec.onNewDay = [](const QDate&) { throw std::runtime_error("database gone"); };
+  entries({entry(1, "morning", "00:00:02", "00:05:00")});
+  startAt(23, 59, 58);
+  tickAt(0, 0, 0, 30, day.addDays(1));
+  tickAt(0, 0, 2, 30, day.addDays(1));
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(dispatcher.watermark(), QDateTime(day.addDays(1), QTime(0, 0, 2)).toSecsSinceEpoch());
+  EXPECT_EQ(rec.events.filter(QStringLiteral("start")), QStringList{"start morning"});
+  // A failing reload in a long gap is left behind the same way.
+  tickAt(3, 0, 0, 30, day.addDays(1));
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(dispatcher.watermark(), QDateTime(day.addDays(1), QTime(3, 0, 0)).toSecsSinceEpoch());
+}
+
 TEST(FiredSetTest, AClockSetYearsBackStillRemembersItsOwnDay) {
   FiredSet fired;
   const QDate today(2024, 5, 1);
