@@ -92,10 +92,21 @@ void Dispatcher::Timer1Timer() {
 
 void Dispatcher::processSecond(const QDateTime& second) {
   const QDate day = second.date();
-  // A new day is loaded before its first second is walked, so an entry at 00:00:01 plays.
-  if (day != s_.programmeday) host_.newDay(day);
+  bool walkEntries = true;
+  if (day != s_.programmeday) {
+    if (day < s_.programmeday && clock_.now().date() == s_.programmeday) {
+      // A late second of the day before, walked after the new day's programme was already
+      // loaded (a reload just after midnight came before this tick): the entries in memory
+      // belong to the new day and must not be started at the old day's time.
+      walkEntries = false;
+    } else {
+      // A new day is loaded before its first second is walked, so an entry at 00:00:01 plays.
+      host_.newDay(day);
+      walkEntries = s_.programmeday == day;
+    }
+  }
   const QString nowtime = ClockText(second);
-  if (s_.playstate == PlayState::Auto) {
+  if (walkEntries && s_.playstate == PlayState::Auto) {
     for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
       const rjmb e = s_.todayentries[i];
       if (e.starttime == nowtime && fired_.mark(day, FiredKind::Start, e.id, nowtime))

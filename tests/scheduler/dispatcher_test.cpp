@@ -218,6 +218,19 @@ TEST_F(DispatcherTest, RealTimerTicksJustAfterTheSecond) {
   for (int ms : offsets) EXPECT_LT(ms, 900) << "a tick must come after its second, never just before it";
 }
 
+TEST_F(DispatcherTest, LateSecondOfYesterdayStartsNothingOfTheNewDay) {
+  const QDate next = day.addDays(1);
+  entries({entry(1, "old", "23:59:59", "23:59:59")});
+  startAt(23, 59, 58);
+  // The tick for 23:59:59 is held up past midnight, and an editor's reload at 00:00:00.2
+  // loaded the new day first.
+  set(0, 0, 0, 200, next);
+  entries({entry(2, "new", "23:59:59", "23:59:59"), entry(3, "first", "00:00:00", "00:10:00")});
+  unit.state.programmeday = next;
+  tickAt(0, 0, 0, 600, next);
+  EXPECT_EQ(rec.events, QStringList{"start first"}) << "the new day's 23:59:59 entry waits for tonight";
+}
+
 TEST_F(DispatcherTest, AFailingReloadDoesNotStopTheClock) {
   int ticks = 0;
   QObject::connect(&dispatcher, &Dispatcher::ticked, [&] { ++ticks; });
