@@ -35,6 +35,11 @@ void guardedStep(const char* what, F&& f) {
     qWarning().noquote() << "dispatcher:" << what << "failed";
   }
 }
+
+// Seconds of local wall-clock time on one continuous scale (days and seconds of the day).
+qint64 wallSeconds(const QDateTime& t) {
+  return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
+}
 }  // namespace
 
 Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner, DispatcherHost& host,
@@ -73,16 +78,24 @@ void Dispatcher::Timer1Timer() {
       qInfo().noquote() << "dispatcher: the clock went back" << (watermark_ - t) << "s";
       watermark_ = t - 1;
     }
-    if (t > watermark_ && t - watermark_ <= kReplayLimit) {
-      for (qint64 second = watermark_ + 1; second <= t; ++second) {
-        // A second that fails is logged and left behind; the clock never stops on it.
-        guardedStep("second", [&] { processSecond(QDateTime::fromSecsSinceEpoch(second)); });
-        watermark_ = second;
+    if (t > watermark_) {
+      // The wall clock can leap while the epoch does not: when daylight saving time begins
+      // an hour of the clock never happens, and that is a gap like any other (its ends are
+      // applied and the entry playing now is caught up).
+      const qint64 wallGap = wallSeconds(QDateTime::fromSecsSinceEpoch(t)) -
+                             wallSeconds(QDateTime::fromSecsSinceEpoch(watermark_));
+      if (t - watermark_ <= kReplayLimit && wallGap <= kReplayLimit) {
+        for (qint64 second = watermark_ + 1; second <= t; ++second) {
+          // A second that fails is logged and left behind; the clock never stops on it.
+          guardedStep("second", [&] { processSecond(QDateTime::fromSecsSinceEpoch(second)); });
+          watermark_ = second;
+        }
+      } else {
+        qInfo().noquote() << "dispatcher: the clock moved on" << wallGap << "s (" << (t - watermark_)
+                          << "s of real time) without a tick; starts and power times in between are not made up";
+        guardedStep("jump", [&] { jumpTo(now); });
+        watermark_ = t;
       }
-    } else if (t > watermark_) {
-      qInfo().noquote() << "dispatcher: no tick for" << (t - watermark_) << "s; starts and power times in between are not made up";
-      guardedStep("jump", [&] { jumpTo(now); });
-      watermark_ = t;
     }
   }
   inTick_ = false;
