@@ -197,7 +197,9 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   at(11, 59, 59);
   unit.today.LoadToday();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <下午>")) << "12:00:00 is less than two seconds away";
-  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), new bool), after);
+  bool isId = false;
+  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), &isId), after);
+  EXPECT_TRUE(isId);
   at(11, 59, 58);
   unit.today.ShowNextEntry();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
