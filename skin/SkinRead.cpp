@@ -82,11 +82,11 @@ bool TSkinReader::Load(const QByteArray& source) {
   if (namesStart + namesLength > total) {
     return fail(QStringLiteral("the name block (%1 bytes) runs past the end").arg(namesLength));
   }
-  QByteArray block = unpacked.mid(static_cast<qsizetype>(namesStart), static_cast<qsizetype>(namesLength));
-  for (char& ch : block) {
-    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch + 32);
-  }
-  const QStringList names = SplitNames(orvane::decodeText(block));
+  // Decoded first, then lowercased: in GB18030 text the second byte of a character can be
+  // an ASCII capital, and lowering that byte would name a different character than the one
+  // a description asks for.
+  const QByteArray block = unpacked.mid(static_cast<qsizetype>(namesStart), static_cast<qsizetype>(namesLength));
+  const QStringList names = SplitNames(LowerAscii(orvane::decodeText(block)));
   const int count = static_cast<int>(names.size());
   if (count > MaxEntries) return fail(QStringLiteral("%1 entries, more than %2").arg(count).arg(MaxEntries));
 

@@ -67,9 +67,10 @@ void BuildComboImage(TSkinData& data, int arrowWidth) {
   combo.RightWidth = w + 2;
   combo.BottomHeight = sunk.BottomHeight;
   combo.Bitmap = all;
-  // The right-to-left form: the button at the left.
+  // The right-to-left form: the button at the left, each frame mirrored where it stands so
+  // that frame k is still state k.
   QImage mirrored = all.copy();
-  MirrorHorz(mirrored);
+  MirrorFramesHorz(mirrored, frames);
   sunk.Bitmap = mirrored;
   sunk.LeftWidth = w + 2;
   sunk.RightWidth = 2;

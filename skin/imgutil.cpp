@@ -78,6 +78,22 @@ void MirrorHorz(QImage& bitmap) {
   bitmap = out;
 }
 
+void MirrorFramesHorz(QImage& bitmap, int frames) {
+  if (bitmap.isNull()) return;
+  QImage out = canonical(bitmap).copy();
+  const int n = frames < 1 ? 1 : frames;
+  const int fw = out.width() / n;
+  if (fw < 2) {
+    bitmap = out;
+    return;
+  }
+  for (int y = 0; y < out.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int k = 0; k < n; ++k) std::reverse(line + k * fw, line + (k + 1) * fw);
+  }
+  bitmap = out;
+}
+
 void FlipVert(QImage& bitmap) {
   if (bitmap.isNull()) return;
   QImage src = canonical(bitmap);

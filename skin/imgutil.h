@@ -38,6 +38,9 @@ QImage NewKeyImage(int width, int height);
 void ReplaceKeyColour(QImage& bitmap, TColor colour);
 // Left to right.
 void MirrorHorz(QImage& bitmap);
+// Each of `frames` equal frames side by side mirrored left to right where it stands, so that
+// frame k stays frame k (a whole-strip mirror would reverse the order of the states).
+void MirrorFramesHorz(QImage& bitmap, int frames);
 // Upside down.
 void FlipVert(QImage& bitmap);
 // Quarter turn anticlockwise: the top edge becomes the left edge.

@@ -280,7 +280,7 @@ void TSkinParser::SetFrameCounts(TSkinData& data) const {
   set(data.StatusBarEdges, 3);
   set(data.TabPane, 1);
   set(data.ToolBars, 5);
-  set(data.ComboButton, 4);
+  set(data.ComboButton, ComboButtonFrames);
   set(data.SunkEdge, 4);
   set(data.ExtraImages, 5);
   if (data.Headerbar && data.Headerbar->Frame == 0) data.Headerbar->Frame = 5;
@@ -326,10 +326,11 @@ std::unique_ptr<TSkinData> TSkinParser::ReadAll() {
   d.ToolBars = ReadPlain(QStringLiteral("ToolBars"), d);
   d.ComboButton = ReadTwoImage(QStringLiteral("ComboButton"), QStringLiteral("****"), d);
   d.SunkEdge = ReadPlain(QStringLiteral("SunkEdge"), d);
-  // The right-to-left combo button is the mirror image of the normal one.
+  // The right-to-left combo button is the mirror image of the normal one, frame by frame
+  // (its four frames are the states, which must keep their order).
   if (d.ComboButton && d.ComboButton->HasImage()) {
     d.ComboButton->Bitmap2 = d.ComboButton->Bitmap.copy();
-    MirrorHorz(d.ComboButton->Bitmap2);
+    MirrorFramesHorz(d.ComboButton->Bitmap2, ComboButtonFrames);
   }
 
   d.ExtraImages = ReadPlain(QStringLiteral("ExtraImages"), d);

@@ -24,6 +24,8 @@ class TSkinParser {
   // The width of a scroll-bar arrow in the classic metrics, which the combo image keeps
   // room for.
   static constexpr int ScrollArrowWidth = 17;
+  // The combo button's strip always holds this many state frames.
+  static constexpr int ComboButtonFrames = 4;
 
   TSkinParser(const TQuickIni& ini, const TSkinReader& reader) : ini_(ini), reader_(reader) {}
   // Builds the complete skin data.

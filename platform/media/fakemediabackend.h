@@ -24,6 +24,9 @@ class FakeMediaBackend : public MediaBackend {
   qint64 defaultLengthMs = 180000;
   // No channel can be made at all (a layer that failed to start).
   bool broken = false;
+  // Addresses answer through the event loop; when false they wait for the channel's
+  // answer() (a station that has not answered yet).
+  bool answerAddresses = true;
 
   // The n-th channel of a kind made so far (null when there is none or it is gone).
   FakeMediaChannel* channel(ChannelKind kind, int n = 0) const;

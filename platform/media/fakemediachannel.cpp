@@ -5,24 +5,52 @@
 
 namespace orvane {
 
-MediaResult FakeMediaChannel::openAddress(const QString& url, int timeoutMs) {
+MediaResult FakeMediaChannel::openAddress(const QString& url, int) {
   if (!isStreamAddress(url)) {
     calls << QStringLiteral("open ") + url;
     return MediaResult::failure(QStringLiteral("not a stream address"));
   }
-  return open(url.trimmed(), timeoutMs);
+  calls << QStringLiteral("open ") + url.trimmed();
+  if (mode_ != MediaMode::NotOpen) close();
+  ++generation_;
+  pending_ = url.trimmed();
+  if (backend_->answerAddresses) {
+    // Posted, like the real layer's answer, and dropped when the opening was given up.
+    const quint64 g = generation_;
+    QMetaObject::invokeMethod(
+        this, [this, g] { if (g == generation_) answer(); }, Qt::QueuedConnection);
+  }
+  return MediaResult::success();
+}
+
+void FakeMediaChannel::answer() {
+  if (pending_.isEmpty()) return;
+  const QString url = pending_;
+  pending_.clear();
+  if (!backend_->opens(kind_, url)) {
+    emit loadFailed(QStringLiteral("cannot open ") + url);
+    return;
+  }
+  load(url);
+  emit loaded();
 }
 
 MediaResult FakeMediaChannel::open(const QString& path, int) {
   calls << QStringLiteral("open ") + path;
+  ++generation_;
+  pending_.clear();
   if (mode_ != MediaMode::NotOpen) close();
   if (!backend_->opens(kind_, path)) return MediaResult::failure(QStringLiteral("cannot open ") + path);
+  load(path);
+  return MediaResult::success();
+}
+
+void FakeMediaChannel::load(const QString& path) {
   path_ = path;
   length_ = backend_->lengths.value(path, backend_->defaultLengthMs);
   position_ = 0;
   mode_ = MediaMode::Stopped;
   opened << path;
-  return MediaResult::success();
 }
 
 void FakeMediaChannel::play() {
@@ -37,11 +65,15 @@ void FakeMediaChannel::pause() {
 
 void FakeMediaChannel::stop() {
   calls << QStringLiteral("stop");
+  ++generation_;
+  pending_.clear();
   if (mode_ != MediaMode::NotOpen) mode_ = MediaMode::Stopped;
 }
 
 void FakeMediaChannel::close() {
   calls << QStringLiteral("close");
+  ++generation_;
+  pending_.clear();
   mode_ = MediaMode::NotOpen;
   path_.clear();
   position_ = length_ = 0;

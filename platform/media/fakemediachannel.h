@@ -17,8 +17,11 @@ class FakeMediaChannel : public MediaChannel {
   FakeMediaChannel(ChannelKind kind, FakeMediaBackend& backend) : kind_(kind), backend_(&backend) {}
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
-  // Addresses open like files (by the backend's lists); anything not an address is refused.
+  // Addresses open like files (by the backend's lists) but answer later, as a station does:
+  // through the event loop, or only at answer() when the backend holds the answers back.
+  // Anything not an address is refused at once.
   MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
+  bool opening() const override { return !pending_.isEmpty(); }
   void play() override;
   void pause() override;
   void stop() override;
@@ -38,6 +41,11 @@ class FakeMediaChannel : public MediaChannel {
   void setPosition(qint64 ms) { position_ = ms; }
   // Playback breaks off (the failure signal is sent).
   void breakOff(const QString& why);
+  // The address being opened answers now: it loads (loaded is sent) or, when the backend's
+  // lists say it cannot open, it fails (loadFailed is sent). Nothing when none is pending.
+  void answer();
+  // The address being opened, empty when none.
+  const QString& pendingAddress() const { return pending_; }
 
   // Everything asked of the channel: "open <path>", "play", "pause", "stop", "close",
   // "seek <ms>".
@@ -49,11 +57,15 @@ class FakeMediaChannel : public MediaChannel {
  private:
   ChannelKind kind_;
   FakeMediaBackend* backend_;
+  void load(const QString& path);
+
   MediaMode mode_ = MediaMode::NotOpen;
   QString path_;
   qint64 position_ = 0;
   qint64 length_ = 0;
   int volume_ = 1000;
+  QString pending_;          // the address opening, until it answers or is given up
+  quint64 generation_ = 0;   // moved on by every open, stop and close: late answers are dropped
 };
 
 }  // namespace orvane

@@ -39,13 +39,19 @@ class MediaChannel : public QObject {
   // Closes what was open and opens the file, stopped at its start; waits for the file to be
   // loaded or to fail, never longer than the time limit, without running the event loop.
   virtual MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) = 0;
-  // The same for a network address (an internet radio: "http://...", "https://", "mms://",
-  // "mmsh://", "rtsp://", "rtmp://"); anything else is refused. Players that only read
-  // files refuse every address.
+  // Closes what was open and starts opening a network address (an internet radio:
+  // "http://...", "https://", "mms://", "mmsh://", "rtsp://", "rtmp://"), and returns at once:
+  // a station may take seconds to answer, and the interface thread must not wait for it.
+  // Anything that is not such an address is refused here, and players that only read files
+  // refuse every address. Otherwise `loaded` (the channel is then open, stopped at the start)
+  // or `loadFailed` follows from the event loop, at the latest after the time limit. open,
+  // openAddress, stop and close before that answer cancel the opening: nothing is sent.
   virtual MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) {
     (void)timeoutMs;
     return MediaResult::failure(QStringLiteral("this player cannot open ") + url);
   }
+  // An address is being opened and has not answered yet (the mode is NotOpen meanwhile).
+  virtual bool opening() const { return false; }
   // The schemes openAddress takes.
   static bool isStreamAddress(const QString& url) {
     static const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mms"),
@@ -80,6 +86,9 @@ class MediaChannel : public QObject {
   void endOfMedia();
   // Playback broke off after a successful open (no audio output, a decoding error).
   void failed(const QString& message);
+  // The answers to openAddress: the address is open, or it could not be opened.
+  void loaded();
+  void loadFailed(const QString& message);
 };
 
 // Makes the channels of one kind of media layer (libmpv, or a fake in tests).

@@ -68,6 +68,8 @@ MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::share
     qWarning().noquote() << "media:" << mpv_.error();
     return;
   }
+  openingTimer_.setSingleShot(true);
+  connect(&openingTimer_, &QTimer::timeout, this, &MpvChannel::openingTimedOut);
   wake_->receiver = this;
   mpv_set_wakeup_callback(mpv_.get(), &MpvWakeTarget::wakeup, wake_.get());
   // Which audio output libmpv really opened: "null" means the sound server was not there.
@@ -87,6 +89,7 @@ double MpvChannel::mpvVolume(int level) { return 100.0 * std::cbrt(double(qBound
 
 MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
   ++generation_;
+  cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
   if (kind_ == ChannelKind::MediaPlayer) {
@@ -120,13 +123,39 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
 
 MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
   ++generation_;
+  cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
   // A radio address is sound only.
   if (kind_ == ChannelKind::MediaPlayer) mpv_set_property_string(mpv_.get(), "vid", "no");
-  const MpvHandle::Loaded loaded = mpv_.loadAddress(url, timeoutMs, [this](mpv_event* e) { handle(e); });
-  if (!loaded.ok) return MediaResult::failure(loaded.message);
-  return opened(loaded, url.trimmed());
+  // Only the request is made here; libmpv connects on its own threads, and its events about
+  // the entry come back through the wake-up callback like every other event.
+  const MpvHandle::Loaded started = mpv_.startAddress(url);
+  if (!started.ok) return MediaResult::failure(started.message);
+  opening_ = true;
+  openingEntryId_ = started.entryId;
+  openingStarted_ = false;
+  openingName_ = url.trimmed();
+  openingTimeoutMs_ = timeoutMs;
+  openingTimer_.start(qMax(0, timeoutMs));
+  return MediaResult::success();
+}
+
+void MpvChannel::cancelOpening() {
+  if (!opening_) return;
+  opening_ = false;
+  openingTimer_.stop();
+  openingEntryId_ = -1;
+  openingName_.clear();
+  // Unloads the entry: libmpv drops the connection and stops waiting for the station.
+  mpv_.command({"stop"});
+}
+
+void MpvChannel::openingTimedOut() {
+  if (!opening_) return;
+  const int limit = openingTimeoutMs_;
+  cancelOpening();
+  notify(Note::LoadFailed, QStringLiteral("not loaded within %1 ms").arg(limit));
 }
 
 MediaResult MpvChannel::opened(const MpvHandle::Loaded& loaded, const QString& name) {
@@ -156,6 +185,12 @@ void MpvChannel::pause() {
 }
 
 void MpvChannel::stop() {
+  if (opening_) {
+    // Nothing plays yet: stopping gives up the address.
+    ++generation_;
+    cancelOpening();
+    return;
+  }
   if (mode_ == MediaMode::NotOpen) return;
   ++generation_;
   mpv_.setFlag("pause", true);
@@ -165,6 +200,7 @@ void MpvChannel::stop() {
 
 void MpvChannel::close() {
   ++generation_;
+  cancelOpening();
   if (mode_ == MediaMode::NotOpen) return;
   mpv_.setFlag("pause", true);
   mpv_.command({"stop"});
@@ -215,6 +251,8 @@ bool MpvChannel::event(QEvent* e) {
       case Note::End: emit endOfMedia(); break;
       case Note::Failed: emit failed(n->message); break;
       case Note::Started: emit started(); break;
+      case Note::Loaded: emit loaded(); break;
+      case Note::LoadFailed: emit loadFailed(n->message); break;
     }
     return true;
   }
@@ -230,7 +268,44 @@ void MpvChannel::drain() {
   }
 }
 
+bool MpvChannel::handleOpening(mpv_event* e) {
+  if (!opening_) return false;
+  if (e->event_id == MPV_EVENT_START_FILE) {
+    const auto* sf = static_cast<mpv_event_start_file*>(e->data);
+    if (openingEntryId_ >= 0 && sf->playlist_entry_id != openingEntryId_) return false;
+    openingStarted_ = true;
+    openingEntryId_ = sf->playlist_entry_id;
+    return true;
+  }
+  if (e->event_id == MPV_EVENT_FILE_LOADED && openingStarted_) {
+    MpvHandle::Loaded loaded;
+    loaded.ok = true;
+    loaded.entryId = openingEntryId_;
+    loaded.lengthMs = mpv_.durationMs();
+    const QString name = openingName_;
+    opening_ = false;
+    openingTimer_.stop();
+    opened(loaded, name);
+    notify(Note::Loaded);
+    return true;
+  }
+  if (e->event_id == MPV_EVENT_END_FILE) {
+    const auto* ef = static_cast<mpv_event_end_file*>(e->data);
+    if (ef->playlist_entry_id != openingEntryId_) return false;
+    const QString why = ef->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(mpv_error_string(ef->error))
+                                                                : QStringLiteral("the stream ended while loading");
+    opening_ = false;
+    openingTimer_.stop();
+    openingEntryId_ = -1;
+    openingName_.clear();
+    notify(Note::LoadFailed, why);
+    return true;
+  }
+  return false;
+}
+
 void MpvChannel::handle(mpv_event* e) {
+  if (handleOpening(e)) return;
   if (e->event_id == MPV_EVENT_END_FILE) {
     const auto* ef = static_cast<mpv_event_end_file*>(e->data);
     if (ef->playlist_entry_id != entryId_ || mode_ == MediaMode::NotOpen || ended_) return;

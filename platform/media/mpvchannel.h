@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 #include "platform/media/mediachannel.h"
@@ -29,6 +30,7 @@ class MpvChannel : public MediaChannel {
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
   MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
+  bool opening() const override { return opening_; }
   void play() override;
   void pause() override;
   void stop() override;
@@ -53,10 +55,15 @@ class MpvChannel : public MediaChannel {
   bool event(QEvent* e) override;
 
  private:
-  enum class Note { End, Failed, Started };
+  enum class Note { End, Failed, Started, Loaded, LoadFailed };
   void drain();
   void handle(mpv_event* e);
+  // The events of an address being opened; true when the event was about it.
+  bool handleOpening(mpv_event* e);
   void notify(Note note, const QString& message = {});
+  // Gives up an address that has not answered: libmpv stops trying, nothing is announced.
+  void cancelOpening();
+  void openingTimedOut();
   // The bookkeeping of a successful open.
   MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
 
@@ -78,6 +85,14 @@ class MpvChannel : public MediaChannel {
   bool wantsSound_ = true;  // a real audio output was asked for
   int volume_ = 1000;
   quintptr videoWindow_ = 0;
+  // The address being opened: its playlist entry (-1 until libmpv names it), whether libmpv
+  // has started on it, its name, and the time limit for an answer.
+  bool opening_ = false;
+  qint64 openingEntryId_ = -1;
+  bool openingStarted_ = false;
+  QString openingName_;
+  int openingTimeoutMs_ = 0;
+  QTimer openingTimer_;
   // Stamps the notes posted to ourselves; open, stop and close move it on, so a note about a
   // file that has since been replaced is dropped.
   quint64 generation_ = 0;

@@ -110,8 +110,7 @@ MpvHandle::Loaded MpvHandle::load(const QString& path, int timeoutMs, const std:
   return loadTarget(QFile::encodeName(info.absoluteFilePath()), timeoutMs, other, nullptr);
 }
 
-MpvHandle::Loaded MpvHandle::loadAddress(const QString& url, int timeoutMs,
-                                         const std::function<void(mpv_event*)>& other) {
+MpvHandle::Loaded MpvHandle::startAddress(const QString& url) {
   // Only plain stream addresses: libmpv's other protocols (lavfi://, av://, memory://, ...)
   // are not for entries.
   if (!MediaChannel::isStreamAddress(url)) {
@@ -119,8 +118,10 @@ MpvHandle::Loaded MpvHandle::loadAddress(const QString& url, int timeoutMs,
     r.message = QStringLiteral("not a stream address");
     return r;
   }
-  return loadTarget(url.trimmed().toUtf8(), timeoutMs, other, nullptr);
+  return issueLoad(url.trimmed().toUtf8());
 }
+
+qint64 MpvHandle::durationMs() const { return qint64(std::llround(getDouble("duration", 0.0) * 1000.0)); }
 
 MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other) {
   bool commandFailed = false;
@@ -129,11 +130,9 @@ MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::functi
   return r;
 }
 
-MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
-                                        const std::function<void(mpv_event*)>& other, bool* commandFailed) {
+MpvHandle::Loaded MpvHandle::issueLoad(const QByteArray& target) {
   Loaded r;
   if (!h_) {
-    if (commandFailed) *commandFailed = true;
     r.message = error_;
     return r;
   }
@@ -142,7 +141,6 @@ MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
   mpv_node result;
   const int rc = mpv_command_ret(h_, args, &result);
   if (rc < 0) {
-    if (commandFailed) *commandFailed = true;
     r.message = QString::fromUtf8(mpv_error_string(rc));
     return r;
   }
@@ -153,6 +151,18 @@ MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
         r.entryId = result.u.list->values[i].u.int64;
   }
   mpv_free_node_contents(&result);
+  r.ok = true;
+  return r;
+}
+
+MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
+                                        const std::function<void(mpv_event*)>& other, bool* commandFailed) {
+  Loaded r = issueLoad(target);
+  if (!r.ok) {
+    if (commandFailed) *commandFailed = true;
+    return r;
+  }
+  r.ok = false;
 
   // Events are read here, on the calling thread, with libmpv's own timed wait: no event loop
   // runs, so nothing else of the program can happen in between.
@@ -170,7 +180,7 @@ MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
       }
     } else if (e->event_id == MPV_EVENT_FILE_LOADED && started) {
       r.ok = true;
-      r.lengthMs = qint64(std::llround(getDouble("duration", 0.0) * 1000.0));
+      r.lengthMs = durationMs();
       return r;
     } else if (e->event_id == MPV_EVENT_END_FILE) {
       const auto* ef = static_cast<mpv_event_end_file*>(e->data);

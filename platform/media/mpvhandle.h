@@ -53,9 +53,13 @@ class MpvHandle {
   Loaded load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
   // The same for a stream read from a descriptor, which libmpv closes when done with it.
   Loaded loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
-  // The same for a network stream address (see MediaChannel::openAddress); anything else is
-  // refused before libmpv sees it.
-  Loaded loadAddress(const QString& url, int timeoutMs, const std::function<void(mpv_event*)>& other = {});
+  // Starts loading a network stream address (see MediaChannel::openAddress) paused, and
+  // returns at once: ok with libmpv's id of the new playlist entry, or why not (anything but
+  // a stream address is refused before libmpv sees it). Whether it loads is told later by the
+  // events of that entry (start, loaded, end), read by whoever drains the player's events.
+  Loaded startAddress(const QString& url);
+  // The loaded file's length in milliseconds (0 when unknown, as for a live stream).
+  qint64 durationMs() const;
 
   void setFlag(const char* name, bool value);
   void setDouble(const char* name, double value);
@@ -65,6 +69,8 @@ class MpvHandle {
  private:
   Loaded loadTarget(const QByteArray& target, int timeoutMs, const std::function<void(mpv_event*)>& other,
                     bool* commandFailed);
+  // Issues "loadfile" paused; r.ok tells whether libmpv took it, r.entryId is the new entry.
+  Loaded issueLoad(const QByteArray& target);
 
   mpv_handle* h_ = nullptr;
   QString error_;

@@ -23,6 +23,23 @@ void guarded(const char* what, const rjmb& e, F&& f) {
     qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed";
   }
 }
+// Runs one step of the tick; whatever it throws is logged, so the tick always finishes and
+// re-arms the timer.
+template <typename F>
+void guardedStep(const char* what, F&& f) {
+  try {
+    f();
+  } catch (const std::exception& ex) {
+    qWarning().noquote() << "dispatcher:" << what << "failed:" << ex.what();
+  } catch (...) {
+    qWarning().noquote() << "dispatcher:" << what << "failed";
+  }
+}
+
+// Seconds of local wall-clock time on one continuous scale (days and seconds of the day).
+qint64 wallSeconds(const QDateTime& t) {
+  return t.date().toJulianDay() * 86400 + t.time().msecsSinceStartOfDay() / 1000;
+}
 }  // namespace
 
 Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner, DispatcherHost& host,
@@ -61,15 +78,24 @@ void Dispatcher::Timer1Timer() {
       qInfo().noquote() << "dispatcher: the clock went back" << (watermark_ - t) << "s";
       watermark_ = t - 1;
     }
-    if (t > watermark_ && t - watermark_ <= kReplayLimit) {
-      for (qint64 second = watermark_ + 1; second <= t; ++second) {
-        processSecond(QDateTime::fromSecsSinceEpoch(second));
-        watermark_ = second;
+    if (t > watermark_) {
+      // The wall clock can leap while the epoch does not: when daylight saving time begins
+      // an hour of the clock never happens, and that is a gap like any other (its ends are
+      // applied and the entry playing now is caught up).
+      const qint64 wallGap = wallSeconds(QDateTime::fromSecsSinceEpoch(t)) -
+                             wallSeconds(QDateTime::fromSecsSinceEpoch(watermark_));
+      if (t - watermark_ <= kReplayLimit && wallGap <= kReplayLimit) {
+        for (qint64 second = watermark_ + 1; second <= t; ++second) {
+          // A second that fails is logged and left behind; the clock never stops on it.
+          guardedStep("second", [&] { processSecond(QDateTime::fromSecsSinceEpoch(second)); });
+          watermark_ = second;
+        }
+      } else {
+        qInfo().noquote() << "dispatcher: the clock moved on" << wallGap << "s (" << (t - watermark_)
+                          << "s of real time) without a tick; starts and power times in between are not made up";
+        guardedStep("jump", [&] { jumpTo(now); });
+        watermark_ = t;
       }
-    } else if (t > watermark_) {
-      qInfo().noquote() << "dispatcher: no tick for" << (t - watermark_) << "s; starts and power times in between are not made up";
-      jumpTo(now);
-      watermark_ = t;
     }
   }
   inTick_ = false;
@@ -79,10 +105,21 @@ void Dispatcher::Timer1Timer() {
 
 void Dispatcher::processSecond(const QDateTime& second) {
   const QDate day = second.date();
-  // A new day is loaded before its first second is walked, so an entry at 00:00:01 plays.
-  if (day != s_.programmeday) host_.newDay(day);
+  bool walkEntries = true;
+  if (day != s_.programmeday) {
+    if (day < s_.programmeday && clock_.now().date() == s_.programmeday) {
+      // A late second of the day before, walked after the new day's programme was already
+      // loaded (a reload just after midnight came before this tick): the entries in memory
+      // belong to the new day and must not be started at the old day's time.
+      walkEntries = false;
+    } else {
+      // A new day is loaded before its first second is walked, so an entry at 00:00:01 plays.
+      host_.newDay(day);
+      walkEntries = s_.programmeday == day;
+    }
+  }
   const QString nowtime = ClockText(second);
-  if (s_.playstate == PlayState::Auto) {
+  if (walkEntries && s_.playstate == PlayState::Auto) {
     for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
       const rjmb e = s_.todayentries[i];
       if (e.starttime == nowtime && fired_.mark(day, FiredKind::Start, e.id, nowtime))

@@ -4,6 +4,7 @@
 #include <QDebug>
 
 #include "platform/media/mediaprobe.h"
+#include "scheduler/core/playmodes.h"
 #include "scheduler/core/timetext.h"
 
 namespace {
@@ -64,13 +65,12 @@ EntryKindLayout KindLayout(int index) {
 }
 
 const QStringList& SongPlayModes() {
-  static const QStringList list{QStringLiteral("单曲播放"), QStringLiteral("单曲循环")};
+  static const QStringList list{PlayMode::Single, PlayMode::LoopOne};
   return list;
 }
 
 const QStringList& FolderPlayModes() {
-  static const QStringList list{QStringLiteral("随机播放"), QStringLiteral("顺序播放"), QStringLiteral("顺序循环"),
-                                QStringLiteral("随机单曲")};
+  static const QStringList list{PlayMode::Random, PlayMode::InOrder, PlayMode::LoopAll, PlayMode::RandomOne};
   return list;
 }
 

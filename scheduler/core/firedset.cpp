@@ -8,7 +8,14 @@ bool FiredSet::has(const QDate& day, FiredKind kind, int id, const QString& time
 
 bool FiredSet::mark(const QDate& day, FiredKind kind, int id, const QString& time) {
   const bool added = days_[day].insert(Key(int(kind), id, time)).second;
-  while (days_.size() > std::size_t(kDaysKept)) days_.erase(days_.begin());
+  // Forget the day farthest from this one, never this one: after a clock set years back the
+  // oldest day is the present one, and forgetting it would let its events fire again.
+  while (days_.size() > std::size_t(kDaysKept)) {
+    auto farthest = days_.begin();
+    for (auto d = days_.begin(); d != days_.end(); ++d)
+      if (qAbs(d->first.daysTo(day)) > qAbs(farthest->first.daysTo(day))) farthest = d;
+    days_.erase(farthest);
+  }
   return added;
 }
 

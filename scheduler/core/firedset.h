@@ -20,8 +20,8 @@ class FiredSet {
 
  private:
   using Key = std::tuple<int, int, QString>;
-  // Only the last few days are kept: a clock stepped back across midnight must not repeat
-  // yesterday, and older days can never be walked again.
+  // Only the few days nearest the one last marked are kept: a clock stepped back across
+  // midnight must not repeat yesterday, and days farther away can never be walked again.
   static constexpr int kDaysKept = 3;
   std::map<QDate, std::set<Key>> days_;
 };

@@ -9,6 +9,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/funVolume.h"
+#include "scheduler/core/pathrules.h"
 #include "scheduler/core/playmodes.h"
 #include "scheduler/core/songsources.h"
 #include "scheduler/core/videohandoff.h"
@@ -145,7 +146,7 @@ int MainChannel::PlayMainFile(bool fadein, const QString& file) {
     if (s_.videoshown) CloseVideo();
   }
   int result = 0;
-  if (s_.usebass && stream_ && UpperExtension(file) == QLatin1String(".MP3")) {
+  if (s_.usebass && stream_ && FileExtension(file).toUpper() == QLatin1String(".MP3")) {
     const orvane::MediaResult r = stream_->open(file);
     if (r.ok) {
       stream_->setVolume(slider_);
@@ -317,7 +318,7 @@ bool MainChannel::Resume() {
 }
 
 void MainChannel::ApplyVideoRule(const QString& file, orvane::MediaChannel& player) {
-  const bool video = video_ && s_.videoexts.contains(UpperExtension(file)) &&
+  const bool video = video_ && s_.videoexts.contains(FileExtension(file).toUpper()) &&
                      dm_.GetSetting(QStringLiteral("videofullsc")) == QLatin1String("1");
   if (video) {
     video_->ShowVideo(player);

@@ -39,6 +39,8 @@ void RadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
         status_ = QStringLiteral("播放结束");
         emit panelChanged();
       });
+      connect(player_.get(), &orvane::MediaChannel::loaded, this, &RadioEntries::startPlaying);
+      connect(player_.get(), &orvane::MediaChannel::loadFailed, this, &RadioEntries::cannotPlay);
     }
   }
   if (!player_) {
@@ -49,20 +51,35 @@ void RadioEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   player_->setVolume(RadioLevel(e.ivolume));
   status_ = QStringLiteral("正在连接…");
   emit panelChanged();
-  // Bounded: an unreachable address fails here at the latest after the time limit; the
-  // entry stays "正播" until its end.
-  // Addresses of streams; a file path plays as the radio control would play it.
-  const orvane::MediaResult opened = orvane::MediaChannel::isStreamAddress(address_)
-                                         ? player_->openAddress(address_, kOpenTimeoutMs)
-                                         : player_->open(address_, kOpenTimeoutMs);
-  if (!opened) {
-    qWarning().noquote() << "radio: cannot play" << address_ << "-" << opened.message;
-    status_ = QStringLiteral("无法播放：") + opened.message;
-    emit panelChanged();
+  // A station may take seconds to answer, and this runs inside the dispatcher's tick: the
+  // address is only asked for here, and its answer (loaded or failed, at the latest after
+  // the time limit) comes later from the event loop. An end or a stop before then closes the
+  // player, which drops the answer. Either way the entry stays "正播" until its end.
+  if (orvane::MediaChannel::isStreamAddress(address_)) {
+    const orvane::MediaResult asked = player_->openAddress(address_, kOpenTimeoutMs);
+    if (!asked) cannotPlay(asked.message);
     return;
   }
+  // A file path plays as the radio control would play it; a local file opens at once.
+  const orvane::MediaResult opened = player_->open(address_, kOpenTimeoutMs);
+  if (!opened) {
+    cannotPlay(opened.message);
+    return;
+  }
+  startPlaying();
+}
+
+void RadioEntries::startPlaying() {
+  if (!shown_ || !player_) return;
   player_->play();
   status_ = QStringLiteral("正在播放");
+  emit panelChanged();
+}
+
+void RadioEntries::cannotPlay(const QString& why) {
+  if (!shown_) return;
+  qWarning().noquote() << "radio: cannot play" << address_ << "-" << why;
+  status_ = QStringLiteral("无法播放：") + why;
   emit panelChanged();
 }
 
@@ -88,17 +105,35 @@ void RadioEntries::StopKind() {
 }
 
 bool RadioEntries::HoldForInsertion() {
-  if (!shown_ || !player_ || !player_->isPlaying()) return false;
+  if (!shown_ || !player_) return false;
+  // A station still connecting must not start in the middle of the insertion when it
+  // answers: the opening is given up (stop does that) and asked for again afterwards.
+  const bool connecting = player_->opening();
+  if (!connecting && !player_->isPlaying()) return false;
   player_->stop();
   heldOwner_ = owner_;
+  heldConnecting_ = connecting;
   return true;
 }
 
 bool RadioEntries::ResumeAfterInsertion() {
   const int held = heldOwner_;
+  const bool connecting = heldConnecting_;
   heldOwner_ = 0;
+  heldConnecting_ = false;
   // Only the same entry's address, and only while it is still up (not ended or replaced).
-  if (held == 0 || held != owner_ || !shown_ || !player_ || player_->mode() != orvane::MediaMode::Stopped) return false;
+  if (held == 0 || held != owner_ || !shown_ || !player_) return false;
+  if (connecting) {
+    status_ = QStringLiteral("正在连接…");
+    emit panelChanged();
+    const orvane::MediaResult asked = player_->openAddress(address_, kOpenTimeoutMs);
+    if (!asked) {
+      cannotPlay(asked.message);
+      return false;
+    }
+    return true;
+  }
+  if (player_->mode() != orvane::MediaMode::Stopped) return false;
   player_->play();
   return true;
 }

@@ -1,5 +1,6 @@
 // Internet radio entries (kind 5): the address plays on a player of its own (sound only),
-// made at the first radio entry and kept; the radio panel shows while it plays.
+// made at the first radio entry and kept; the radio panel shows while it plays. Starting one
+// never waits for the station: the panel says "正在连接…" until it answers.
 #pragma once
 
 #include <QObject>
@@ -42,7 +43,7 @@ class RadioEntries : public QObject, public EntryKindHandler {
   // and an entry plays at a tenth of it.
   static int RadioLevel(int ivolume);
 
-  // How long opening an address may take before it counts as unreachable.
+  // How long an address may take to answer before it counts as unreachable.
   static constexpr int kOpenTimeoutMs = 5000;
 
  signals:
@@ -50,6 +51,9 @@ class RadioEntries : public QObject, public EntryKindHandler {
 
  private:
   void hide();
+  // The address answered: it plays now, or the panel says why it cannot.
+  void startPlaying();
+  void cannotPlay(const QString& why);
 
   MainState& s_;
   TodayProgramme& today_;
@@ -61,5 +65,6 @@ class RadioEntries : public QObject, public EntryKindHandler {
   int owner_ = 0;  // the entry whose address plays: only its own end stops it
   QString status_;
   QString address_;
-  int heldOwner_ = 0;  // the entry whose address an insertion stopped
+  int heldOwner_ = 0;            // the entry whose address an insertion stopped
+  bool heldConnecting_ = false;  // it was still connecting then
 };

@@ -7,6 +7,7 @@
 #include "platform/media/mediachannel.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/mainchannel.h"
+#include "scheduler/core/pathrules.h"
 #include "scheduler/core/playmodes.h"
 #include "scheduler/core/songsources.h"
 
@@ -97,7 +98,7 @@ int SecondChannel::PlaySecondFile(const QString& file) {
     if (s_.videoshown) main_.CloseVideo();
   }
   int result = 0;
-  if (s_.usebass && stream_ && UpperExtension(file) == QLatin1String(".MP3")) {
+  if (s_.usebass && stream_ && FileExtension(file).toUpper() == QLatin1String(".MP3")) {
     const orvane::MediaResult r = stream_->open(file);
     if (r.ok) {
       stream_->setVolume(s_.secondvolume);

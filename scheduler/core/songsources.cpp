@@ -22,8 +22,6 @@ QStringList ReadSongList(const QString& path, bool existingOnly) {
   return songs;
 }
 
-QString UpperExtension(const QString& path) { return FileExtension(path).toUpper(); }
-
 namespace {
 void scan(const QString& folder, bool recursive, QStringList& out, int depth) {
   QDir dir(folder);

@@ -13,6 +13,3 @@ QStringList ReadSongList(const QString& path, bool existingOnly);
 // Windows lists a folder in (case-insensitive); names starting with "." are left out; with
 // recursive, subfolders are scanned where they fall in that order.
 QStringList ScanSongFolder(const QString& folder, bool recursive);
-
-// The upper-cased extension of a path's file name with its dot (".MP3"), "" when none.
-QString UpperExtension(const QString& path);

@@ -100,8 +100,13 @@ SystemSettings::SaveResult SystemSettings::Save(SettingsForm& f, SettingsTarget&
   for (int i = 0; i < 3; ++i) dm_.SetSetting(QLatin1String(kShutdownSwitch[i]), flag(f.canshutdown[std::size_t(i)]));
   dm_.SetSetting(QStringLiteral("canreboot"), flag(f.canreboot));
   dm_.SetSetting(QStringLiteral("endshutdown"), flag(f.endshutdown));
-  if (f.endshutdown) target.ComputeEndShutdownTime();
-  else s.endshutdownat = kNever;
+  if (f.endshutdown) {
+    target.ComputeEndShutdownTime();
+  } else {
+    // Switched off: a shutdown already armed for the next seconds is called off too.
+    s.endshutdownat = kNever;
+    s.endshutdownarmed = false;
+  }
   dm_.SetSetting(QStringLiteral("shutdownhint"), flag(f.shutdownhint));
   // Applied at the next start, not now.
   const int volume = f.autovolume ? qBound(0, f.volumeposition, kMaxVolumePosition) * VolumeFactor(windowsVersion_) : 0;

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include "scheduler/core/pathrules.h"
+
 namespace {
 constexpr int kDay = 24 * 3600;
 
@@ -88,8 +90,7 @@ QString FormatMs(qint64 milliseconds) {
 }
 
 QString ExtractSongName(const QString& path) {
-  const int cut = int(qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))));
-  const QString name = path.mid(cut + 1);
+  const QString name = FileNameOf(path);
   return name.left(qMax<qsizetype>(0, name.size() - 4));
 }
 

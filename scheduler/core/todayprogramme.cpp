@@ -164,6 +164,7 @@ bool TodayProgramme::ComputeEndShutdownTime() {
   if (dm_.GetSetting(QStringLiteral("endshutdown")) != QLatin1String("1")) {
     // Switched off: nothing may stay armed from an earlier computation.
     s_.endshutdownat = kNever;
+    s_.endshutdownarmed = false;
     return true;
   }
   const SqlParams schedule{{QStringLiteral(":s"), s_.todayschedule}};
@@ -181,6 +182,11 @@ bool TodayProgramme::ComputeEndShutdownTime() {
     const QVariant lastText = dm_.qry_temp.value(0, 0);
     if (!lastText.isNull() && TimeToSeconds(lastText.toString()) > TimeToSeconds(s_.endshutdownat))
       s_.endshutdownat = lastText.toString();
+    // An entry added after the shutdown was armed, ending later the same day: the day is not
+    // over, so the shutdown waits for that entry's end to be armed again.
+    if (s_.endshutdownarmed && armedDay_ == s_.programmeday &&
+        QDateTime(s_.programmeday, QTime(0, 0)).addSecs(TimeToSeconds(s_.endshutdownat)) > s_.endshutdowndue)
+      s_.endshutdownarmed = false;
     return true;
   } catch (const DbError& e) {
     qWarning().noquote() << "programme: cannot compute the end-of-day time:" << e.what();
@@ -240,4 +246,5 @@ void TodayProgramme::ArmEndShutdown() {
   s_.endshutdownat = AddSeconds(t, 5, true);
   s_.endshutdowndue = QDateTime::fromSecsSinceEpoch(now.toSecsSinceEpoch() + 5);
   s_.endshutdownarmed = true;
+  armedDay_ = s_.programmeday;
 }

@@ -60,4 +60,5 @@ class TodayProgramme {
   ProgrammeView* view_ = nullptr;
   EntryRunner* runner_ = nullptr;
   FiredSet* fired_ = nullptr;
+  QDate armedDay_;  // the programme day on which the end-of-day shutdown was armed
 };

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -304,32 +305,34 @@ TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
 }
 
-// Internet radio addresses: a stream served on loopback (from a thread of its own, since
-// opening waits without running this thread's event loop) plays to its end; libmpv's other
-// protocols and plain paths are refused; a closed port fails without hanging.
+// Internet radio addresses: opening one returns at once and the answer comes from the event
+// loop (the stream is served on loopback by this very thread, which a waiting open would
+// starve); the stream then plays to its end. libmpv's other protocols and plain paths are
+// refused at once; a closed port answers with a failure.
 TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
-  QThread serverThread;
-  serverThread.start();
-  QObject inThread;
-  inThread.moveToThread(&serverThread);
-  testing_support::LoopbackServer* server = nullptr;
-  QMetaObject::invokeMethod(
-      &inThread,
-      [&] {
-        server = new testing_support::LoopbackServer;
-        server->route(QStringLiteral("/tone.wav"), testing_support::LoopbackServer::toneWav(440, 2.0), "audio/wav");
-      },
-      Qt::BlockingQueuedConnection);
-  const QString url = server->url(QStringLiteral("/tone.wav"));
+  testing_support::LoopbackServer server;
+  server.route(QStringLiteral("/tone.wav"), testing_support::LoopbackServer::toneWav(440, 2.0), "audio/wav");
+  const QString url = server.url(QStringLiteral("/tone.wav"));
 
   auto c = channel(ChannelKind::Stream);
   QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
-  const MediaResult opened = c->openAddress(QStringLiteral(" ") + url + QStringLiteral(" "));
-  ASSERT_TRUE(opened.ok) << opened.message.toStdString();
+  QSignalSpy loaded(c.get(), &MediaChannel::loaded);
+  QSignalSpy loadFailed(c.get(), &MediaChannel::loadFailed);
+  const MediaResult asked = c->openAddress(QStringLiteral(" ") + url + QStringLiteral(" "));
+  ASSERT_TRUE(asked.ok) << asked.message.toStdString();
+  EXPECT_TRUE(c->opening());
+  EXPECT_FALSE(c->isOpen());
+  EXPECT_EQ(loaded.count(), 0);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return loaded.count() + loadFailed.count() > 0; }, 10000));
+  const std::string why = loadFailed.isEmpty() ? std::string() : loadFailed.first().first().toString().toStdString();
+  ASSERT_EQ(loaded.count(), 1) << why;
+  EXPECT_FALSE(c->opening());
+  EXPECT_EQ(c->mode(), MediaMode::Stopped);
   EXPECT_EQ(c->fileName(), url);
   EXPECT_NEAR(double(c->lengthMs()), 2000.0, 100.0);
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 10000));
+  EXPECT_EQ(server.requests(QStringLiteral("/tone.wav")), 1);
 
   const QString wav = testing_support::writeToneWav(file("local.wav"), 0.5);
   for (const QString& refused : {QStringLiteral("lavfi://sine"), QStringLiteral("av://lavfi:sine"), wav,
@@ -337,15 +340,62 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
     const MediaResult r = c->openAddress(refused);
     EXPECT_FALSE(r.ok) << refused.toStdString();
     EXPECT_FALSE(c->isOpen());
+    EXPECT_FALSE(c->opening());
   }
-  // Nothing listens there: the open fails and nothing waits for a stream.
+  // Nothing listens there: the answer is a failure, well before the time limit.
   QTcpServer closed;
   closed.listen(QHostAddress::LocalHost, 0);
   const quint16 port = closed.serverPort();
   closed.close();
-  EXPECT_FALSE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 3000).ok);
+  ASSERT_TRUE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 60000).ok);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
+  EXPECT_FALSE(loadFailed.first().first().toString().isEmpty());
+  EXPECT_FALSE(c->isOpen());
+  EXPECT_FALSE(c->opening());
+  EXPECT_EQ(loaded.count(), 1);
+}
 
-  QMetaObject::invokeMethod(&inThread, [&] { delete server; }, Qt::BlockingQueuedConnection);
-  serverThread.quit();
-  serverThread.wait();
+// A station that takes the connection and never answers: the open returns at once, nothing
+// is announced while it keeps silent, the time limit turns it into a failure, and libmpv
+// hangs up. Giving up before the answer (close, stop, or another open) announces nothing.
+TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswer) {
+  testing_support::LoopbackServer station;
+  station.setSilent(true);
+  const QString url = station.url(QStringLiteral("/live"));
+  auto c = channel(ChannelKind::Stream);
+  QSignalSpy loaded(c.get(), &MediaChannel::loaded);
+  QSignalSpy loadFailed(c.get(), &MediaChannel::loadFailed);
+
+  ASSERT_TRUE(c->openAddress(url, 1500).ok);
+  EXPECT_TRUE(c->opening());
+  ASSERT_TRUE(testing_support::waitUntil([&] { return station.silentConnections() == 1; }, 5000));
+  EXPECT_TRUE(loadFailed.isEmpty()) << "answered while the station kept silent";
+  EXPECT_TRUE(c->opening());
+  ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
+  EXPECT_EQ(loadFailed.first().first().toString(), QStringLiteral("not loaded within 1500 ms"));
+  EXPECT_FALSE(c->opening());
+  EXPECT_FALSE(c->isOpen());
+  EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000))
+      << "libmpv still waits for the station";
+
+  // Given up by close, by stop, and by opening something else: nothing follows, the
+  // connection is dropped, and the channel stays as the last call left it.
+  const QString wav = testing_support::writeToneWav(file("after.wav"), 0.5);
+  for (int way = 0; way < 3; ++way) {
+    loadFailed.clear();
+    ASSERT_TRUE(c->openAddress(url, 400).ok);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 1; }, 5000)) << way;
+    if (way == 0) c->close();
+    if (way == 1) c->stop();
+    if (way == 2) {
+      ASSERT_TRUE(c->open(wav).ok);
+    }
+    EXPECT_FALSE(c->opening());
+    EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000)) << way;
+    QTest::qWait(800);  // past the time limit of the opening given up
+    EXPECT_TRUE(loadFailed.isEmpty()) << way;
+    EXPECT_TRUE(loaded.isEmpty()) << way;
+    EXPECT_EQ(c->isOpen(), way == 2) << way;
+  }
+  c->close();
 }

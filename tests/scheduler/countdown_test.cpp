@@ -45,6 +45,13 @@ TEST(Countdown, CancelAtTickTwentyNineAndTheRebootTexts) {
   EXPECT_EQ(Form_closepc, nullptr);
   EXPECT_TRUE(power.calls.isEmpty());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // Left alone, the reboot window asks for a restart, never a shutdown.
+  auto* r = new TForm_closepc(TForm_closepc::Action::Reboot, power);
+  r->Timer1.stop();
+  for (int i = 0; i < 30; ++i) r->Timer1Timer();
+  EXPECT_EQ(power.calls, QStringList{QStringLiteral("Reboot")});
+  r->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST_F(SchedulerFixture, PowerRoutinesActAtOnceOrShowOneCountdown) {

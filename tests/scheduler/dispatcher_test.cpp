@@ -1,5 +1,8 @@
 // The dispatcher on an injected clock: late, doubled and skipped ticks, clock steps, long
 // gaps, midnight, power times and the end-of-day shutdown.
+#include <QTimeZone>
+#include <ctime>
+
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/firedset.h"
@@ -216,4 +219,105 @@ TEST_F(DispatcherTest, RealTimerTicksJustAfterTheSecond) {
   ASSERT_TRUE(testing_support::waitUntil([&] { return offsets.size() >= 2; }, 4000));
   real.stop();
   for (int ms : offsets) EXPECT_LT(ms, 900) << "a tick must come after its second, never just before it";
+}
+
+namespace {
+// Sets the process's time zone for one test and puts the old one back.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ")) {
+    qputenv("TZ", zone);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (had_) qputenv("TZ", old_);
+    else qunsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  bool had_;
+  QByteArray old_;
+};
+}  // namespace
+
+TEST_F(DispatcherTest, DaylightSavingTimeNeitherStrandsNorRepeatsEntries) {
+  ScopedTimeZone berlin("Europe/Berlin");
+  const QDate spring(2024, 3, 31), autumn(2024, 10, 27);
+  if (QDateTime(spring, QTime(1, 59, 59)).addSecs(1).time() != QTime(3, 0, 0))
+    GTEST_SKIP() << "the time zone cannot be changed here";
+  // Spring: 02:00:00 never comes. What played into the lost hour is ended, and what plays
+  // across it is caught up.
+  entries({entry(1, "night", "01:59:58", "02:30:00"), entry(2, "lost", "02:10:00", "02:20:00"),
+           entry(3, "across", "02:45:00", "03:30:00")});
+  unit.state.programmeday = spring;
+  startAt(1, 59, 57, spring);
+  tickAt(1, 59, 58, 30, spring);
+  tickAt(1, 59, 59, 30, spring);
+  ASSERT_EQ(rec.events, QStringList{"start night"});
+  clock.set(QDateTime(spring, QTime(1, 59, 59, 30)).addSecs(1));  // one real second later: 03:00:00
+  ASSERT_EQ(clock.now().time().hour(), 3);
+  dispatcher.Timer1Timer();
+  EXPECT_EQ(rec.events, (QStringList{"start night", "end night", "start across"}));
+
+  // Autumn: 02:00:00 to 02:59:59 come twice; each entry and power time fires once.
+  rec.events.clear();
+  unit.state.shutdownat1 = QStringLiteral("02:30:05");
+  entries({entry(4, "twice", "02:30:00", "02:30:02")});
+  unit.state.programmeday = autumn;
+  // 02:29:58 of summer time.
+  const QDateTime first = QDateTime(autumn, QTime(0, 29, 58), QTimeZone::utc()).toLocalTime();
+  ASSERT_EQ(first.time(), QTime(2, 29, 58));
+  ASSERT_TRUE(first.isDaylightTime());
+  clock.set(first);
+  dispatcher.start();
+  dispatcher.stop();
+  auto tickEpoch = [&](qint64 secs) {
+    clock.set(QDateTime::fromSecsSinceEpoch(secs).addMSecs(30));
+    dispatcher.Timer1Timer();
+  };
+  // Through the repeated hour, a tick every five seconds.
+  for (int s = 5; s <= 3610; s += 5) tickEpoch(first.toSecsSinceEpoch() + s);
+  EXPECT_EQ(rec.events, (QStringList{"start twice", "end twice", "shutdown"}));
+}
+
+TEST_F(DispatcherTest, LateSecondOfYesterdayStartsNothingOfTheNewDay) {
+  const QDate next = day.addDays(1);
+  entries({entry(1, "old", "23:59:59", "23:59:59")});
+  startAt(23, 59, 58);
+  // The tick for 23:59:59 is held up past midnight, and an editor's reload at 00:00:00.2
+  // loaded the new day first.
+  set(0, 0, 0, 200, next);
+  entries({entry(2, "new", "23:59:59", "23:59:59"), entry(3, "first", "00:00:00", "00:10:00")});
+  unit.state.programmeday = next;
+  tickAt(0, 0, 0, 600, next);
+  EXPECT_EQ(rec.events, QStringList{"start first"}) << "the new day's 23:59:59 entry waits for tonight";
+}
+
+TEST_F(DispatcherTest, AFailingReloadDoesNotStopTheClock) {
+  int ticks = 0;
+  QObject::connect(&dispatcher, &Dispatcher::ticked, [&] { ++ticks; });
+  rec.onNewDay = [](const QDate&) { throw std::runtime_error("database gone"); };
+  entries({entry(1, "morning", "00:00:02", "00:05:00")});
+  startAt(23, 59, 58);
+  tickAt(0, 0, 0, 30, day.addDays(1));
+  tickAt(0, 0, 2, 30, day.addDays(1));
+  EXPECT_EQ(ticks, 2);
+  EXPECT_EQ(dispatcher.watermark(), QDateTime(day.addDays(1), QTime(0, 0, 2)).toSecsSinceEpoch());
+  EXPECT_EQ(rec.events.filter(QStringLiteral("start")), QStringList{"start morning"});
+  // A failing reload in a long gap is left behind the same way.
+  tickAt(3, 0, 0, 30, day.addDays(1));
+  EXPECT_EQ(ticks, 3);
+  EXPECT_EQ(dispatcher.watermark(), QDateTime(day.addDays(1), QTime(3, 0, 0)).toSecsSinceEpoch());
+}
+
+TEST(FiredSetTest, AClockSetYearsBackStillRemembersItsOwnDay) {
+  FiredSet fired;
+  const QDate today(2024, 5, 1);
+  for (int d = 0; d < 3; ++d) fired.mark(today.addDays(-d), FiredKind::Start, 1, QStringLiteral("08:00:00"));
+  const QDate reset(2000, 1, 1);  // a dead clock battery
+  EXPECT_TRUE(fired.mark(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_FALSE(fired.mark(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_TRUE(fired.has(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
+  EXPECT_EQ(fired.size(reset), 1u);
 }

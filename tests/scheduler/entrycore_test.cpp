@@ -94,6 +94,10 @@ TEST(EntryFields, PathRules) {
 
   EXPECT_EQ(FileExtension(QStringLiteral("/a.b/c")), QString());
   EXPECT_EQ(FileExtension(QStringLiteral("C:\\x\\y.PL3")), QStringLiteral(".PL3"));
+  // The playback code compares extensions upper-cased (".MP3" for the stream player, the
+  // video extensions).
+  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/song.Mp3")).toUpper(), QStringLiteral(".MP3"));
+  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/song")).toUpper(), QString());
   EXPECT_TRUE(IsFolderPath(songs));
   EXPECT_FALSE(IsFolderPath(QStringLiteral("songs")));
   EXPECT_FALSE(IsFolderPath(songs + QStringLiteral("/Bell.Mp3")));

@@ -2,6 +2,8 @@
 // recording program launcher and a recording web panel, beside the song handler.
 #pragma once
 
+#include <QCoreApplication>
+
 #include "platform/files/textfile.h"
 #include "platform/speech/speechengine.h"
 #include "platform/system/processes.h"
@@ -95,6 +97,8 @@ class KindsFixture : public SongFixture {
     return addSong(r);
   }
   QStringList log() { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
+  // Lets what the fake layer posted (a station's answer) arrive.
+  static void settle() { QCoreApplication::processEvents(); }
 
   FakeVoices voices;
   ScriptedSpeech* speech = nullptr;

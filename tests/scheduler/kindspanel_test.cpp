@@ -97,6 +97,8 @@ TEST_F(KindsPanelTest, TheRadioPanelCoversTheSongListWhileTheRadioPlays) {
   EXPECT_EQ(w.radioplayer->width(), w.ListBox5->width());
   EXPECT_EQ(w.Label_musicname->text(), QStringLiteral("正在播放：http://127.0.0.1:8000/news"));
   EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("正在试播节目<新闻台>中的网址电台"));
+  EXPECT_EQ(w.radiostatus->text(), QStringLiteral("正在连接…"));
+  QCoreApplication::processEvents();  // the station answers
   EXPECT_EQ(w.radiostatus->text(), QStringLiteral("正在播放"));
   w.EndEntry(index, EntryMode::TryPlay);
   EXPECT_FALSE(w.radioplayer->isVisible());

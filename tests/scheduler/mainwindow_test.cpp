@@ -59,6 +59,26 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("是否要关闭软件?"));
 }
 
+TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  // An external program from 07:00 to 08:00; the fixture's clock says 07:30:00.
+  const int id = addEntry({QStringLiteral("广播操"), QStringLiteral("07:00:00"), QStringLiteral("08:00:00"), 7,
+                           QStringLiteral("01:00:00")});
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock, services);
+  ASSERT_TRUE(w.created());
+  EXPECT_EQ(statusOf(id), QStringLiteral("未播"));
+  w.show();
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  EXPECT_EQ(w.state().currentid, id);
+  // Hidden to the tray and shown again: nothing starts a second time.
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='待播'"));
+  w.hide();
+  w.show();
+  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+  w.close();
+}
+
 TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
   dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("1"));
   TDataModule1 windowDm;

@@ -11,6 +11,11 @@ TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
   orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
   ASSERT_NE(player, nullptr);
   EXPECT_EQ(radio.player(), player);
+  // The start only asks for the address; the station's answer comes from the event loop.
+  EXPECT_TRUE(player->opening());
+  EXPECT_EQ(radio.status(), QStringLiteral("正在连接…"));
+  settle();
+  EXPECT_EQ(radio.status(), QStringLiteral("正在播放"));
   EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/live")});
   EXPECT_EQ(player->volume(), 100);  // the control's 10 of 100
   EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
@@ -42,6 +47,7 @@ TEST_F(KindsFixture, AnUnreachableRadioStaysPlayingAndLogsAndAStopHidesIt) {
   load();
   backend.unplayableByStream.insert(QStringLiteral("http://127.0.0.1:9/none"));
   start(QStringLiteral("电台"), EntryMode::TryPlay);
+  settle();
   EXPECT_TRUE(radio.shown());
   EXPECT_TRUE(radio.status().startsWith(QStringLiteral("无法播放")));
   EXPECT_NE(statusOf(id), QStringLiteral("已播"));
@@ -59,6 +65,7 @@ TEST_F(KindsFixture, AnUnreachableRadioStaysPlayingAndLogsAndAStopHidesIt) {
   backend.requireExistingFiles = false;
   // Broken off while playing: the panel says so; the entry goes on to its end.
   start(QStringLiteral("电台"));
+  settle();
   backend.channel(orvane::ChannelKind::Stream, 2)->breakOff(QStringLiteral("connection reset"));
   EXPECT_TRUE(radio.shown());
   EXPECT_TRUE(radio.status().contains(QStringLiteral("connection reset")));
@@ -130,7 +137,10 @@ TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItRepl
   load();
   start(QStringLiteral("早台"));
   start(QStringLiteral("晚台"));
+  settle();
   orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+  // The first address, replaced before it answered, never opened.
+  EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/b")});
   end(QStringLiteral("早台"));
   EXPECT_TRUE(radio.shown());
   EXPECT_TRUE(player->isPlaying());
@@ -146,4 +156,67 @@ TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItRepl
   EXPECT_EQ(panel.calls.last(), QStringLiteral("show http://127.0.0.1:8000/q"));
   end(QStringLiteral("晚页"));
   EXPECT_FALSE(web.shown());
+}
+
+// The panel follows the station: "正在连接…" until it answers, then "正在播放" or why not; an
+// end or a stop before the answer closes the player and the late answer changes nothing.
+TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeavesNothingPlaying) {
+  const QString address = QStringLiteral("http://127.0.0.1:8000/live");
+  const int id = addOther(QStringLiteral("电台"), 5, address);
+  load();
+  backend.answerAddresses = false;  // the station answers when the test says so
+  QStringList shown;
+  QObject::connect(&radio, &RadioEntries::panelChanged, [&] { shown << radio.status(); });
+
+  start(QStringLiteral("电台"));
+  orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+  ASSERT_NE(player, nullptr);
+  EXPECT_EQ(shown, QStringList{QStringLiteral("正在连接…")});
+  EXPECT_TRUE(player->opening());
+  EXPECT_FALSE(player->calls.contains(QStringLiteral("play")));
+  EXPECT_TRUE(radio.shown());
+  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  player->answer();
+  EXPECT_EQ(shown, (QStringList{QStringLiteral("正在连接…"), QStringLiteral("正在播放")}));
+  EXPECT_TRUE(player->isPlaying());
+  EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
+  end(QStringLiteral("电台"));
+  EXPECT_FALSE(player->isOpen());
+
+  // Ended before the station answered.
+  shown.clear();
+  start(QStringLiteral("电台"));
+  EXPECT_TRUE(player->opening());
+  end(QStringLiteral("电台"));
+  EXPECT_FALSE(player->opening());
+  player->answer();
+  settle();
+  EXPECT_FALSE(player->isOpen());
+  EXPECT_EQ(player->opened.size(), 1);
+  EXPECT_FALSE(radio.shown());
+  EXPECT_TRUE(radio.status().isEmpty());
+  EXPECT_EQ(shown, (QStringList{QStringLiteral("正在连接…"), QString()}));
+  EXPECT_FALSE(runner.SomethingPlaying());
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+
+  // Stopped before an answer that was already on its way through the event loop.
+  backend.answerAddresses = true;
+  start(QStringLiteral("电台"));
+  runner.StopAll();
+  settle();
+  EXPECT_FALSE(player->isOpen());
+  EXPECT_EQ(player->opened.size(), 1);
+  EXPECT_FALSE(radio.shown());
+
+  // A station that cannot be played says so when it answers; the entry goes on to its end.
+  backend.answerAddresses = false;
+  backend.unplayableByStream.insert(address);
+  shown.clear();
+  start(QStringLiteral("电台"));
+  player->answer();
+  EXPECT_EQ(shown, (QStringList{QStringLiteral("正在连接…"), QStringLiteral("无法播放：cannot open ") + address}));
+  EXPECT_TRUE(radio.shown());
+  EXPECT_FALSE(player->isOpen());
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
 }

@@ -82,6 +82,7 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   addText({QStringLiteral("早读"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("同学们好")});
   begin();
   tickTo("08:00:00");
+  settle();  // the station answers
   ASSERT_TRUE(mainPlayer()->isPlaying());
   ASSERT_TRUE(secondPlayer()->isPlaying());
   ASSERT_NE(radioPlayer(), nullptr);
@@ -159,6 +160,7 @@ TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResume
   begin();
   ASSERT_EQ(unit.state.todayentries[std::size_t(indexOf(QStringLiteral("背景")))].endtime, QStringLiteral("08:04:56"));
   tickTo("08:03:00");
+  settle();
   ASSERT_TRUE(mainPlayer()->isPlaying());
   commands.Insert([&] { tickTo("08:06:00"); });
 
@@ -180,6 +182,29 @@ TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResume
   EXPECT_FALSE(main().busy());
   EXPECT_EQ(statusOf(lateId), QStringLiteral("待播"));
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);
+}
+
+TEST_F(PlayCommandsTest, ARadioStillConnectingIsAskedForAgainAfterTheInsertion) {
+  const QString address = QStringLiteral("http://127.0.0.1:8000/live");
+  addOther(QStringLiteral("电台"), 5, address, 100, "08:00:00", "08:30:00");
+  backend.answerAddresses = false;  // the station answers when the test says so
+  begin();
+  tickTo("08:00:00");
+  ASSERT_NE(radioPlayer(), nullptr);
+  ASSERT_TRUE(radioPlayer()->opening());
+  commands.Insert([&] {
+    // Its answer during the insertion must not start it.
+    EXPECT_FALSE(radioPlayer()->opening());
+    radioPlayer()->answer();
+    settle();
+    EXPECT_FALSE(radioPlayer()->isPlaying());
+  });
+  EXPECT_TRUE(radioPlayer()->opening());
+  EXPECT_EQ(radio.status(), QStringLiteral("正在连接…"));
+  radioPlayer()->answer();
+  EXPECT_TRUE(radioPlayer()->isPlaying());
+  EXPECT_EQ(radio.status(), QStringLiteral("正在播放"));
+  EXPECT_EQ(radioPlayer()->calls.filter(QStringLiteral("open ")).size(), 2);
 }
 
 TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStopped) {

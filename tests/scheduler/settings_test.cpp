@@ -388,7 +388,9 @@ TEST_F(SchedulerFixture, SettingsModelScalesTheStartVolumeAndReportsEveryFailedW
   xp.LoadTimes(f);
   f.autovolume = true;
   f.volumeposition = 5;
+  target.s.endshutdownarmed = true;  // the day's last entry ended a moment ago
   ASSERT_EQ(xp.Save(f, target), SystemSettings::SaveResult::Saved);
+  EXPECT_FALSE(target.s.endshutdownarmed) << "switched off, the armed end-of-day shutdown is called off";
   EXPECT_EQ(dm.GetSetting(QStringLiteral("autovolume")), QStringLiteral("65535"));
   SettingsForm back;
   xp.LoadSwitches(back);

@@ -197,7 +197,9 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   at(11, 59, 59);
   unit.today.LoadToday();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <下午>")) << "12:00:00 is less than two seconds away";
-  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), new bool), after);
+  bool isId = false;
+  EXPECT_EQ(dm.qry_show.fieldAsInteger(QStringLiteral("id"), &isId), after);
+  EXPECT_TRUE(isId);
   at(11, 59, 58);
   unit.today.ShowNextEntry();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
@@ -230,4 +232,46 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   at(14, 0, 0);
   unit.today.ShowNextEntry();
   EXPECT_EQ(view.next, QStringLiteral("今天已无节目"));
+}
+
+TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitchedOff) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
+  addEntry({QStringLiteral("last"), QStringLiteral("16:00:00"), QStringLiteral("17:00:00"), 5, QStringLiteral("01:00:00")});
+  at(15, 0, 0);
+  unit.today.LoadToday();
+  at(17, 0, 0);
+  unit.today.ArmEndShutdown();
+  ASSERT_TRUE(unit.state.endshutdownarmed);
+  // A reload that changes nothing keeps it armed.
+  at(17, 0, 1);
+  unit.today.LoadToday();
+  EXPECT_TRUE(unit.state.endshutdownarmed);
+  // The operator adds an evening entry before the five seconds are over: no shutdown now.
+  addEntry({QStringLiteral("evening"), QStringLiteral("18:00:00"), QStringLiteral("18:30:00"), 5, QStringLiteral("00:30:00")});
+  at(17, 0, 3);
+  unit.today.LoadToday();
+  EXPECT_FALSE(unit.state.endshutdownarmed);
+  EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("18:30:00"));
+  at(18, 30, 0);
+  unit.today.ArmEndShutdown();
+  EXPECT_TRUE(unit.state.endshutdownarmed);
+  EXPECT_EQ(unit.state.endshutdowndue, QDateTime(QDate(2024, 5, 1), QTime(18, 30, 5)));
+  // Switched off before it fires: called off.
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("0"));
+  unit.today.ComputeEndShutdownTime();
+  EXPECT_FALSE(unit.state.endshutdownarmed);
+
+  // Armed just before midnight, it survives the new day's load and fires at 00:00:02.
+  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
+  addEntry({QStringLiteral("night"), QStringLiteral("23:00:00"), QStringLiteral("23:59:57"), 5, QStringLiteral("00:59:57")});
+  at(22, 0, 0);
+  unit.today.LoadToday();
+  at(23, 59, 57);
+  unit.today.ArmEndShutdown();
+  useWeekdaySchedule(QStringLiteral("Thursday"), QStringLiteral("日常"));
+  at(0, 0, 0, QDate(2024, 5, 2));
+  unit.today.LoadToday();
+  EXPECT_TRUE(unit.state.endshutdownarmed);
+  EXPECT_EQ(unit.state.endshutdowndue, QDateTime(QDate(2024, 5, 2), QTime(0, 0, 2)));
 }

@@ -69,6 +69,12 @@ TEST(ImgUtil, MirrorFlipAndQuarterTurns) {
   EXPECT_EQ(red(m, 2, 0), 1);
   EXPECT_EQ(red(m, 0, 1), 6);
 
+  // Frame by frame: 1 2 3 | 4 5 6 as two frames of three becomes 3 2 1 | 6 5 4.
+  QImage frames(6, 1, QImage::Format_RGB32);
+  for (int x = 0; x < 6; ++x) frames.setPixel(x, 0, qRgb(x + 1, 0, 0));
+  MirrorFramesHorz(frames, 2);
+  for (int x = 0; x < 6; ++x) EXPECT_EQ(red(frames, x, 0), x < 3 ? 3 - x : 9 - x) << x;
+
   QImage f = asymmetric();
   FlipVert(f);
   EXPECT_EQ(red(f, 0, 0), 4);

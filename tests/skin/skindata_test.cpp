@@ -239,9 +239,11 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
   EXPECT_EQ(cb.Style, 2);
   EXPECT_EQ(cb.Margins(), QMargins(2, 1, w + 2, 1));
   ASSERT_EQ(cb.Bitmap.size(), QSize(200, 21));
-  // The right-to-left combo button image (the original mirrored) is kept.
+  // The right-to-left combo button image (the original mirrored frame by frame) is kept:
+  // each state stays in its place.
   EXPECT_EQ(cb.Bitmap2.size(), QSize(76, 21));
-  EXPECT_TRUE(IsKeyPixel(cb.Bitmap2.pixel(75, 0)));
+  EXPECT_TRUE(IsKeyPixel(cb.Bitmap2.pixel(18, 0)));
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(cb.Bitmap2.pixel(19 * k + 5, 5), qRgb(0, 50 + k, 0)) << k;
   for (int i = 0; i < 4; ++i) {
     const int x0 = 50 * i;
     EXPECT_EQ(cb.Bitmap.pixel(x0, 0), qRgb(10 + i, 0, 0)) << i;          // edge border
@@ -251,9 +253,15 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
     // The glyph of frame i, centred in the arrow rectangle.
     EXPECT_EQ(cb.Bitmap.pixel(x0 + 50 - w + (w - 5) / 2 + 2, (21 - 5) / 2 + 2), qRgb(0, 0, 200 + i)) << i;
   }
-  // The sunken edge becomes the mirror image, for right-to-left combos.
+  // The sunken edge becomes the mirror image, for right-to-left combos: every frame mirrored
+  // where it stands, so frame k still shows state k.
   const TDataSkinObject& se = *data->SunkEdge;
-  EXPECT_EQ(se.Bitmap.pixel(199 - 10, 10), cb.Bitmap.pixel(10, 10));
+  ASSERT_EQ(se.Bitmap.size(), cb.Bitmap.size());
+  for (int i = 0; i < 4; ++i) {
+    for (const QPoint& pt : {QPoint(0, 0), QPoint(10, 10), QPoint(50 - w + 1, 1), QPoint(49, 20)}) {
+      EXPECT_EQ(se.Bitmap.pixel(50 * i + 49 - pt.x(), pt.y()), cb.Bitmap.pixel(50 * i + pt.x(), pt.y())) << i;
+    }
+  }
   EXPECT_EQ(se.LeftWidth, w + 2);
   EXPECT_EQ(se.RightWidth, 2);
   // The arrow strip: 17 x 17 squares cut from each frame's button.

@@ -92,6 +92,20 @@ TEST(SkinReader, NamesIgnoreCaseAndFollowTheLineRules) {
   EXPECT_EQ(got, QByteArray("EE"));
 }
 
+TEST(SkinReader, NamesInGb18030KeepTheirCharacters) {
+  // "\u4e04" is 0x81 0x41 in GB18030: its second byte is an ASCII capital that must stay.
+  const QByteArray name("\x81\x41.BMP\r\nskin.ini\r\n");
+  const QByteArray contents = rawContents(70000, 69, name, {3, 2}, "abcde");
+  TSkinReader reader;
+  ASSERT_TRUE(reader.Load(WritePackage(contents)));
+  EXPECT_EQ(reader.names(), QStringList({QStringLiteral("\u4e04.bmp"), QStringLiteral("skin.ini")}));
+  QByteArray got;
+  reader.GetEntry(QStringLiteral("\u4e04.bmp"), got);
+  EXPECT_EQ(got, QByteArray("abc"));
+  reader.GetEntry(QStringLiteral("\u4e04.Bmp"), got);
+  EXPECT_EQ(got, QByteArray("abc"));
+}
+
 TEST(SkinReader, RefusedPackagesChangeNothing) {
   TSkinReader reader;
   ASSERT_TRUE(reader.Load(WritePackage(rawContents(70000, 69, "keep.ini\r\n", {4}, "KEEP"))));

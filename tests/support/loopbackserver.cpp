@@ -21,6 +21,13 @@ void LoopbackServer::incomingConnection(qintptr descriptor) {
   auto* socket = new QTcpSocket(this);
   socket->setSocketDescriptor(descriptor);
   connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+  if (silent_) {
+    ++silentTaken_;
+    ++silentOpen_;
+    connect(socket, &QTcpSocket::disconnected, this, [this] { --silentOpen_; });
+    connect(socket, &QTcpSocket::readyRead, socket, [socket] { socket->readAll(); });
+    return;
+  }
   connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
     if (socket->property("answered").toBool()) {
       socket->readAll();

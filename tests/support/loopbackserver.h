@@ -1,4 +1,5 @@
-// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, and a tone as a WAV.
+// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, a tone as a WAV, or
+// silence (a station that takes the connection and never answers).
 #pragma once
 
 #include <QByteArray>
@@ -16,6 +17,12 @@ class LoopbackServer : public QTcpServer {
   void route(const QString& path, const QByteArray& body, const QByteArray& contentType);
   QString url(const QString& path) const;
   int requests(const QString& path) const { return counts_.value(path); }
+  // From now on connections are taken and never answered; what the client sends is read and
+  // dropped.
+  void setSilent(bool silent) { silent_ = silent; }
+  // Connections taken in silence, and those of them the client has not closed yet.
+  int silentConnections() const { return silentTaken_; }
+  int openSilentConnections() const { return silentOpen_; }
 
   // A 16-bit mono WAV of a sine tone.
   static QByteArray toneWav(int hz, double seconds, int rate = 44100, double amplitude = 0.5);
@@ -29,6 +36,9 @@ class LoopbackServer : public QTcpServer {
   };
   QHash<QString, Body> routes_;
   QHash<QString, int> counts_;
+  bool silent_ = false;
+  int silentTaken_ = 0;
+  int silentOpen_ = 0;
 };
 
 }  // namespace testing_support
