@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QEvent>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QLabel>
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
-#include <QHBoxLayout>
 #include <QSlider>
 #include <QTextCursor>
 #include <QTimer>
