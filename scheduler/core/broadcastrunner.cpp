@@ -69,7 +69,15 @@ void BroadcastRunner::forEachHandler(F&& f) const {
 }
 
 void BroadcastRunner::StopAll() {
-  forEachHandler([](EntryKindHandler* h) { h->StopKind(); });
+  // Every output is stopped on its own: one that fails must not keep the others sounding,
+  // and a reload that calls this must go on.
+  forEachHandler([](EntryKindHandler* h) {
+    try {
+      h->StopKind();
+    } catch (const std::exception& e) {
+      qWarning().noquote() << "stop of an output failed:" << e.what();
+    }
+  });
   if (onStopAll_) onStopAll_();
 }
 

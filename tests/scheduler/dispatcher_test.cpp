@@ -3,6 +3,7 @@
 #include <QTimeZone>
 #include <ctime>
 
+#include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/firedset.h"
@@ -320,4 +321,36 @@ TEST(FiredSetTest, AClockSetYearsBackStillRemembersItsOwnDay) {
   EXPECT_FALSE(fired.mark(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
   EXPECT_TRUE(fired.has(reset, FiredKind::Start, 1, QStringLiteral("08:00:00")));
   EXPECT_EQ(fired.size(reset), 1u);
+}
+
+namespace {
+struct StubHandler : EntryKindHandler {
+  bool throws = false;
+  int stops = 0;
+  void StartKind(int, const rjmb&, EntryMode) override {}
+  void EndKind(int, const rjmb&, EntryMode) override {}
+  void StopKind() override {
+    ++stops;
+    if (throws) throw std::runtime_error("device gone");
+  }
+  bool Sounding() const override { return false; }
+  bool HoldForInsertion() override { return false; }
+  bool ResumeAfterInsertion() override { return false; }
+};
+}  // namespace
+
+TEST_F(SchedulerFixture, StopAllStopsEveryOutputEvenWhenOneFails) {
+  BroadcastRunner runner(dm, unit.state, clock, unit.today);
+  StubHandler broken, songs, radio;
+  broken.throws = true;
+  runner.setHandler(4, &broken);
+  runner.setHandler(1, &songs);
+  runner.setHandler(5, &radio);
+  bool tidied = false;
+  runner.onStopAll([&] { tidied = true; });
+  EXPECT_NO_THROW(runner.StopAll());
+  EXPECT_EQ(songs.stops, 1);
+  EXPECT_EQ(radio.stops, 1);
+  EXPECT_EQ(broken.stops, 1);
+  EXPECT_TRUE(tidied);
 }
