@@ -53,6 +53,7 @@ constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
 constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
 constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
+constexpr int kPanelTop = 70, kPanelHeight = 462;
 
 QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& text) {
   auto* b = new QToolButton(parent);
@@ -118,7 +119,9 @@ TForm_main_tamu::~TForm_main_tamu() {
 void TForm_main_tamu::buildLayout() {
   QWidget* c = client();
   setClientSize(980, 560);
-  setMinimumSize(760, 520);
+  // The song panel's full height and the toolbar's buttons stay whole however the window is
+  // sized (on the client, so a skinned frame adds its own margins).
+  c->setMinimumSize(760, kPanelTop + kPanelHeight + 8);
 
   ToolBar1 = new QWidget(c);
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -134,7 +137,7 @@ void TForm_main_tamu::buildLayout() {
 
   Panel1 = new QFrame(c);
   Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setGeometry(8, 70, kPanelWidth, 462);
+  Panel1->setGeometry(8, kPanelTop, kPanelWidth, kPanelHeight);
   Label_musicname = makeLabel(Panel1, "Label_musicname");
   Label_musicname->setGeometry(0, 2, kPanelWidth - 24, 18);
   SpeedButton1 = new QToolButton(Panel1);
@@ -160,7 +163,8 @@ void TForm_main_tamu::buildLayout() {
   FlatTrackBar1->SetShowTicks(false);
   FlatTrackBar1->SetMax(1000);
   FlatTrackBar1->SetPageSize(50);
-  FlatTrackBar1->setGeometry(244, 20, 56, 28);
+  // Below the stop button, beside the position bar.
+  FlatTrackBar1->setGeometry(244, 23, 56, 26);
   FlatTrackBar1->SetTrackOffset(11);
   FlatTrackBar1->SetPosition(1000);
   FlatTrackBar1->setToolTip(QStringLiteral("音量调节"));
@@ -239,13 +243,26 @@ void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
   Label_date->setGeometry(w - 260, 6, 250, 18);
   Label_time->setGeometry(w - 260, 26, 250, 34);
   const int gridLeft = 8 + kPanelWidth + 10;
-  Label_sjbcaption->setGeometry(gridLeft, 72, 84, 18);
-  Label_sjb->setGeometry(gridLeft + 84, 72, 220, 18);
-  Label_shu->setGeometry(gridLeft + 304, 72, 100, 18);
-  Label_state->setGeometry(gridLeft + 404, 72, qMax(0, w - gridLeft - 404 - 80), 18);
-  Label_exit->setGeometry(w - 72, 72, 64, 18);
+  layoutGridHeader();
   DBGrid1->setGeometry(gridLeft, 94, w - gridLeft - 8, h - 94 - 28);
   Label2->setGeometry(gridLeft, h - 24, w - gridLeft - 8, 18);
+}
+
+void TForm_main_tamu::layoutGridHeader() {
+  // The line above the grid flows: the schedule's name and the count take what their texts
+  // need, so the play state keeps its room also in a narrow window.
+  const int w = client()->width();
+  int x = 8 + kPanelWidth + 10;
+  const auto place = [&x](QLabel* l, int most) {
+    const int width = qMin(l->sizeHint().width(), most);
+    l->setGeometry(x, 72, width, 18);
+    x += width + 8;
+  };
+  place(Label_sjbcaption, 120);
+  place(Label_sjb, 220);
+  place(Label_shu, 100);
+  Label_exit->setGeometry(w - 72, 72, 64, 18);
+  Label_state->setGeometry(x, 72, qMax(0, w - 80 - x), 18);
 }
 
 void TForm_main_tamu::FormCreate() {
@@ -289,24 +306,31 @@ void TForm_main_tamu::FormClose(CloseAction& action) {
   action = CloseAction::Hide;
 }
 
-void TForm_main_tamu::setScheduleLabel(const QString& text) { Label_sjb->setText(text); }
+void TForm_main_tamu::setScheduleLabel(const QString& text) {
+  Label_sjb->setText(text);
+  layoutGridHeader();
+}
 
 void TForm_main_tamu::setNextEntryLabel(const QString& text) { Label_jmpname->setText(text); }
 
 void TForm_main_tamu::todayGridShown() {
+  // The times are what the operator reads the grid for: their columns hold "00:00:00" whole
+  // in this font, never less than the usual 60.
+  const int timeWidth = qMax(60, DBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 12);
   DBGrid1->hideColumnOf(QStringLiteral("id"));
   DBGrid1->setColumn(QStringLiteral("pname"), QStringLiteral("节目名称"), 60);
-  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), 60);
-  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), 60);
+  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), timeWidth);
+  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), timeWidth);
   DBGrid1->setColumn(QStringLiteral("slpath"), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), 230);
   DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 58);
   DBGrid1->setColumn(QStringLiteral("status"), QStringLiteral("状态"), 36);
-  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), 60);
+  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), timeWidth);
   DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 50);
   DBGrid1->hideColumnOf(QStringLiteral("Schedulen"));
   DBGrid1->hideColumnOf(QStringLiteral("jmlx"));
   DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, core_.state.channelenabled);
   Label_shu->setText(QStringLiteral("（共") + QString::number(core_.dm().qry_show.recordCount()) + QStringLiteral("条）"));
+  layoutGridHeader();
 }
 
 void TForm_main_tamu::restoreSongPanelLayout() {

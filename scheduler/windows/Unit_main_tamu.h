@@ -225,6 +225,7 @@ class TForm_main_tamu : public orvane::Form,
   void todayGridShown() override;
 
   void buildLayout();
+  void layoutGridHeader();
   void buildCommands();
   void connectSongPanel();
   void FormCreate();
