@@ -152,15 +152,16 @@ void PlayCommands::endPassedEntries() {
   if (!left.isValid()) return;
   const QDateTime now = clock_.now();
   const QDate day = now.date();
-  // Ends in the seconds automatic play did not walk: after it was left, up to now (a new
-  // day has been loaded afresh, so all of today counts).
+  // Ends in the seconds automatic play did not walk: from the second it was left (the tick of
+  // that second may not have come yet; an end it did apply is in the fired set), up to now
+  // (a new day has been loaded afresh, so all of today counts).
   const int from = left.date() == day ? secondOfDay(left) : -1;
   const int to = secondOfDay(now);
   for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
     const rjmb e = s_.todayentries[i];
     if (e.isDummy() || e.endtime == kTextEnd) continue;
     const int end = TimeToSeconds(e.endtime);
-    if (end <= from || end > to) continue;
+    if (end < from || end > to) continue;
     // Only entries that were under way: started today and not yet ended.
     if (!fired_.has(day, FiredKind::Start, e.id, e.starttime)) continue;
     if (!fired_.mark(day, FiredKind::End, e.id, e.endtime)) continue;

@@ -184,6 +184,28 @@ TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResume
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);
 }
 
+TEST_F(PlayCommandsTest, AnEndInTheSecondTheInsertionBeganIsNotLost) {
+  // The operator is quicker than the tick: the insertion begins in the second the entry ends,
+  // before the dispatcher has walked that second.
+  const int songId = addFolder("背景", "08:00:00", "08:05:00");
+  begin();
+  tickTo("08:04:59");
+  ASSERT_TRUE(mainPlayer()->isPlaying());
+  clock.set(QDateTime(clock.now().date(), QTime(8, 5, 0, 10)));
+  commands.Insert([&] { tickTo("08:06:00"); });
+  EXPECT_FALSE(main().busy());
+  EXPECT_EQ(statusOf(songId), QStringLiteral("已播"));
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:05:00")).size(), 1);
+
+  // Ended by the tick before the insertion began: not ended a second time.
+  const int nextId = addFolder("课间", "08:10:00", "08:15:00");
+  load();
+  tickTo("08:15:00");
+  ASSERT_EQ(statusOf(nextId), QStringLiteral("已播"));
+  commands.Insert([&] { tickTo("08:16:00"); });
+  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:15:00")).size(), 1);
+}
+
 TEST_F(PlayCommandsTest, ARadioStillConnectingIsAskedForAgainAfterTheInsertion) {
   const QString address = QStringLiteral("http://127.0.0.1:8000/live");
   addOther(QStringLiteral("电台"), 5, address, 100, "08:00:00", "08:30:00");
