@@ -102,6 +102,7 @@ int SecondChannel::PlaySecondFile(const QString& file) {
     const orvane::MediaResult r = stream_->open(file);
     if (r.ok) {
       stream_->setVolume(s_.secondvolume);
+      main_.showStopButton(true);
       stream_->play();
       secondcaption_ = secondprefix_ + file + QStringLiteral(" 【") + FormatMs(stream_->lengthMs() / 1000 * 1000) +
                        QLatin1Char('/');

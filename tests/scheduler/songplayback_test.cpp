@@ -275,6 +275,33 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   EXPECT_EQ(second().line(), "不能播放副通道节目<bad>中的歌曲：" + path("s/c.mp3"));
 }
 
+TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
+  unit.state.logenabled = true;
+  const QString dir = folder(QStringLiteral("b"), {QStringLiteral("a.MP3"), QStringLiteral("b.MP3")});
+  backend.unplayableByMediaPlayer = {QStringLiteral("*")};
+  addSong({QStringLiteral("ad"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道", "00:10:00", 70});
+  load();
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
+  start(QStringLiteral("ad"));
+  ASSERT_NE(secondStream(), nullptr);
+  EXPECT_TRUE(secondStream()->isPlaying());
+  EXPECT_EQ(secondStream()->volume(), 700);
+  EXPECT_TRUE(second().lineItalic());
+  EXPECT_TRUE(second().Timer_bass2process.isActive());
+  EXPECT_FALSE(second().Timer_music2process.isActive());
+  // Whatever player took the song, the stop button is there to stop it.
+  EXPECT_TRUE(main().stopButtonShown());
+  EXPECT_TRUE(orvane::readTextLines(home.file(QStringLiteral("log.txt")))
+                  .contains("<2024-05-01 08:00:00>  [歌名:（副通道）]" + path("b/a.MP3")));
+  second().Timer_bass2processTimer();
+  EXPECT_EQ(second().line(), "正在播放副通道节目<ad>中的歌曲：" + path("b/a.MP3") + " 【3:00/0:00】");
+  // Its end is noticed by the position timer, which goes on by the play mode.
+  secondStream()->finish();
+  second().Timer_bass2processTimer();
+  EXPECT_EQ(secondStream()->fileName(), path("b/b.MP3"));
+  EXPECT_TRUE(second().Timer_bass2process.isActive());
+}
+
 TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
   QDir().mkpath(music.filePath("nothing"));
   testing_support::writeFile(music.filePath("nothing/readme.txt"), "no songs");
