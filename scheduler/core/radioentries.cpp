@@ -15,7 +15,8 @@ RadioEntries::RadioEntries(MainState& state, TodayProgramme& today, MainChannel&
 RadioEntries::~RadioEntries() = default;
 
 int RadioEntries::RadioLevel(int ivolume) {
-  const int control = int(std::lround(qBound(0, ivolume, 100) / 10.0));  // the control's 0..100
+  // The control's 0..100, rounded as everywhere else in the program: halves to the even one.
+  const int control = int(std::nearbyint(qBound(0, ivolume, 100) / 10.0));
   return control * 10;                                                     // the channel's 0..1000
 }
 

@@ -38,6 +38,9 @@ TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
   EXPECT_FALSE(orvane::MediaChannel::isStreamAddress(QStringLiteral("http://")));
   EXPECT_EQ(RadioEntries::RadioLevel(100), 100);
   EXPECT_EQ(RadioEntries::RadioLevel(55), 60);
+  EXPECT_EQ(RadioEntries::RadioLevel(45), 40);  // halves go to the even neighbour
+  EXPECT_EQ(RadioEntries::RadioLevel(5), 0);
+  EXPECT_EQ(RadioEntries::RadioLevel(46), 50);
   EXPECT_EQ(RadioEntries::RadioLevel(4), 0);
   EXPECT_EQ(RadioEntries::RadioLevel(0), 0);
 }
