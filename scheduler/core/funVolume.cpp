@@ -55,7 +55,8 @@ QString GetWindowsVersionName() { return WindowsVersionName(WindowsPlatform::Oth
 int AutoVolumeLevel(const QString& setting) {
   bool ok = false;
   const qlonglong v = setting.trimmed().toLongLong(&ok, 10);
-  if (!ok) {
+  // A negative number is no volume at all, not the loudest one its low bits would make.
+  if (!ok || v < 0) {
     if (!setting.trimmed().isEmpty())
       qWarning().noquote() << "settings: autovolume holds" << '"' + setting + '"' << "- the system volume is left alone";
     return 0;
@@ -66,9 +67,8 @@ int AutoVolumeLevel(const QString& setting) {
   return qMax(1, int(std::lround(double(low) * 100.0 / 65535.0)));
 }
 
-void ApplyStartVolume(orvane::SystemVolume* system, int level) {
+void ApplyStartVolume(orvane::SystemVolume* system, int level, const QString& name) {
   if (level == 0) return;
-  const QString name = GetWindowsVersionName();
   if (name == QLatin1String("Windows 7") || name == QLatin1String("Windows 8") ||
       name == QLatin1String("Windows Unknown")) {
     SetEndpointVolume(system, quint16(level));

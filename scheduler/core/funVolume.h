@@ -32,10 +32,10 @@ QString GetWindowsVersionName();
 
 // The start-up volume of the setting "autovolume" in percent, 0 when the system volume is to
 // be left alone: only the low 16 bits count (65536 is off), and a value above 100 comes from
-// the old mixer scale and is brought to percent (65535 is 100). A value that is not a number
-// is off (and logged).
+// the old mixer scale and is brought to percent (65535 is 100). A value that is not a number,
+// or is negative, is off (and logged).
 int AutoVolumeLevel(const QString& setting);
 
 // The start-up step: a non-zero level goes to the endpoint (the newer systems, and any this
-// program does not know) or to mixer lines 0 and 2 (the older ones).
-void ApplyStartVolume(orvane::SystemVolume* system, int level);
+// program does not know) or to mixer lines 0 and 2 (the older ones), by the system's name.
+void ApplyStartVolume(orvane::SystemVolume* system, int level, const QString& version = GetWindowsVersionName());

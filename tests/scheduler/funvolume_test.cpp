@@ -79,10 +79,21 @@ TEST(FunVolumeTest, StartVolumeFromTheSetting) {
   EXPECT_EQ(AutoVolumeLevel(QStringLiteral("200")), 1);
   EXPECT_EQ(AutoVolumeLevel(QString()), 0);
   EXPECT_EQ(AutoVolumeLevel(QStringLiteral("loud")), 0);
+  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("-1")), 0);  // not the loudest
 
   RecordingSystemVolume system;
   ApplyStartVolume(&system, 0);
   EXPECT_TRUE(system.requests.isEmpty());
   ApplyStartVolume(&system, 70);
   EXPECT_EQ(system.requests, QList<int>{70});  // this system takes the endpoint route
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows 8"));
+  EXPECT_EQ(system.requests, QList<int>{70});
+  // The older systems set mixer lines 0 and 2, here both the default output.
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows Vista"));
+  EXPECT_EQ(system.requests, (QList<int>{70, 70}));
+  system.requests.clear();
+  ApplyStartVolume(&system, 0, QStringLiteral("Windows XP"));
+  EXPECT_TRUE(system.requests.isEmpty());
 }
