@@ -103,6 +103,8 @@ void MainChannel::MakeShuffle(int n) {
 
 bool MainChannel::playerOpen() const { return player_ && player_->isOpen(); }
 
+bool MainChannel::holdsFile() const { return playerOpen() || (stream_ && stream_->isOpen()); }
+
 void MainChannel::closePlayers() {
   heldPlayer_ = heldStream_ = false;
   // Closing also silences the end notice of the file that was playing.

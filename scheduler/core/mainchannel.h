@@ -111,6 +111,8 @@ class MainChannel : public QObject {
   orvane::MediaChannel* player() const { return player_.get(); }
   orvane::MediaChannel* stream() const { return stream_.get(); }
   bool playerOpen() const;
+  // A player of the channel (media or stream player) holds a file.
+  bool holdsFile() const;
 
   QTimer Timer_musicprocess;
   QTimer Timer_bassprocess;

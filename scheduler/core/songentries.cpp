@@ -93,7 +93,8 @@ void SongEntries::StopSongEntry(int index, EntryMode mode) {
       secondOwner_ = {};
       if (second_.busy()) {
         second_.StopSongs();
-        main_.showStopButton(main_.playerOpen());
+        // The main channel keeps its stop button while it plays, on either player.
+        main_.showStopButton(main_.holdsFile());
       }
     }
   } else if (mainOwner_.id == e.id) {

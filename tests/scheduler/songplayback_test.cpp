@@ -300,6 +300,16 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   second().Timer_bass2processTimer();
   EXPECT_EQ(secondStream()->fileName(), path("b/b.MP3"));
   EXPECT_TRUE(second().Timer_bass2process.isActive());
+
+  // The main channel on its stream player keeps the stop button when the second one ends.
+  addSong({QStringLiteral("bg"), "08:00:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:30:00", 80});
+  load();
+  start(QStringLiteral("bg"));
+  start(QStringLiteral("ad"));
+  ASSERT_TRUE(mainStream()->isPlaying());
+  end(QStringLiteral("ad"));
+  EXPECT_FALSE(second().busy());
+  EXPECT_TRUE(main().stopButtonShown());
 }
 
 TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
