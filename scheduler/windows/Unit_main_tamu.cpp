@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -87,6 +88,9 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
   setObjectName(QStringLiteral("Form_main_tamu"));
   buildLayout();
   buildCommands();
+  // The toolbar's buttons and the song panel stay whole however the window is sized (on the
+  // client, so a skinned frame adds its own margins).
+  client()->setMinimumSize(qMax(760, ToolBar1->sizeHint().width() + 260), kPanelTop + kPanelHeight + 8);
   core_.today.setView(this);
   core_.today.setRunner(&runner_);
   songs_.setView(this);
@@ -119,9 +123,6 @@ TForm_main_tamu::~TForm_main_tamu() {
 void TForm_main_tamu::buildLayout() {
   QWidget* c = client();
   setClientSize(980, 560);
-  // The song panel's full height and the toolbar's buttons stay whole however the window is
-  // sized (on the client, so a skinned frame adds its own margins).
-  c->setMinimumSize(760, kPanelTop + kPanelHeight + 8);
 
   ToolBar1 = new QWidget(c);
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
@@ -249,20 +250,27 @@ void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
 }
 
 void TForm_main_tamu::layoutGridHeader() {
-  // The line above the grid flows: the schedule's name and the count take what their texts
-  // need, so the play state keeps its room also in a narrow window.
+  // The line above the grid flows: the count and the play state take what their texts need
+  // (the state the room of its longest text), and the schedule's name what is left, at most
+  // its own width, so a narrow window or a long name never hides the play state.
   const int w = client()->width();
-  int x = 8 + kPanelWidth + 10;
-  const auto place = [&x](QLabel* l, int most) {
-    const int width = qMin(l->sizeHint().width(), most);
-    l->setGeometry(x, 72, width, 18);
-    x += width + 8;
-  };
-  place(Label_sjbcaption, 120);
-  place(Label_sjb, 220);
-  place(Label_shu, 100);
+  const int left = 8 + kPanelWidth + 10, right = w - 80, gap = 8;
+  const QFontMetrics stateFont(Label_state->font());
+  int stateWidth = 0;
+  for (const QString& t : {PlayCommands::TrialLabel(), PlayCommands::InsertLabel(), PlayCommands::StoppedLabel()})
+    stateWidth = qMax(stateWidth, stateFont.horizontalAdvance(t) + 4);
+  const int captionWidth = Label_sjbcaption->sizeHint().width();
+  const int countWidth = Label_shu->sizeHint().width();
+  const int nameRoom = right - left - captionWidth - countWidth - stateWidth - 3 * gap;
+  const int nameWidth = qMax(0, qMin(Label_sjb->sizeHint().width(), nameRoom));
+  int x = left;
+  for (auto [label, width] : {std::pair<QLabel*, int>{Label_sjbcaption, captionWidth}, {Label_sjb, nameWidth},
+                              {Label_shu, countWidth}}) {
+    label->setGeometry(x, 72, width, 18);
+    x += width + gap;
+  }
   Label_exit->setGeometry(w - 72, 72, 64, 18);
-  Label_state->setGeometry(x, 72, qMax(0, w - 80 - x), 18);
+  Label_state->setGeometry(x, 72, qMax(0, right - x), 18);
 }
 
 void TForm_main_tamu::FormCreate() {

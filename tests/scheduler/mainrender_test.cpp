@@ -130,4 +130,12 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   expectTidy(w, "trial, narrow");
   EXPECT_FALSE(w.Label_state->geometry().intersects(w.Label_exit->geometry()));
   dump(w, "trial-narrow");
+
+  // A long schedule name gives way to the play state.
+  static_cast<ProgrammeView&>(w).setScheduleLabel(QStringLiteral("二〇二四年春季学期初中部星期三作息时间表（含课间操）"));
+  EXPECT_GE(w.Label_state->width(), w.Label_state->sizeHint().width());
+  EXPECT_GE(w.Label_shu->width(), w.Label_shu->sizeHint().width());
+  EXPECT_LE(w.Label_sjb->geometry().right(), w.Label_shu->x());
+  EXPECT_GT(w.Label_sjb->width(), 0);
+  dump(w, "long-name-narrow");
 }
