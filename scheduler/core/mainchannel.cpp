@@ -106,7 +106,7 @@ bool MainChannel::playerOpen() const { return player_ && player_->isOpen(); }
 bool MainChannel::holdsFile() const { return playerOpen() || (stream_ && stream_->isOpen()); }
 
 void MainChannel::closePlayers() {
-  heldPlayer_ = heldStream_ = false;
+  hold_.clear();
   // Closing also silences the end notice of the file that was playing.
   if (player_ && player_->isOpen()) player_->close();
   if (stream_ && stream_->isOpen()) stream_->close();
@@ -275,7 +275,7 @@ void MainChannel::StopSongs() {
 }
 
 void MainChannel::StopPlayers() {
-  heldPlayer_ = heldStream_ = false;
+  hold_.clear();
   if (player_ && player_->isOpen()) player_->close();
   if (s_.videoshown) CloseVideo();
   Timer_musicprocess.stop();
@@ -292,32 +292,9 @@ void MainChannel::StopPlayers() {
   emit panelChanged();
 }
 
-bool MainChannel::Hold() {
-  if (player_ && player_->isPlaying()) {
-    player_->pause();
-    heldPlayer_ = true;
-  }
-  if (stream_ && stream_->isPlaying()) {
-    stream_->pause();
-    heldStream_ = true;
-  }
-  return held();
-}
+bool MainChannel::Hold() { return hold_.hold(player_.get(), stream_.get()); }
 
-bool MainChannel::Resume() {
-  bool resumed = false;
-  // Played again without a restart, from where each one paused.
-  if (heldPlayer_ && player_ && player_->mode() == MediaMode::Paused) {
-    player_->play();
-    resumed = true;
-  }
-  if (heldStream_ && stream_ && stream_->mode() == MediaMode::Paused) {
-    stream_->play();
-    resumed = true;
-  }
-  heldPlayer_ = heldStream_ = false;
-  return resumed;
-}
+bool MainChannel::Resume() { return hold_.resume(player_.get(), stream_.get()); }
 
 void MainChannel::ApplyVideoRule(const QString& file, orvane::MediaChannel& player) {
   const bool video = video_ && s_.videoexts.contains(FileExtension(file).toUpper()) &&

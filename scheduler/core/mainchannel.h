@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 
+#include "scheduler/core/channelhold.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/mainstate.h"
 
@@ -63,7 +64,7 @@ class MainChannel : public QObject {
   // that closes the players lets go of the hold.
   bool Hold();
   bool Resume();
-  bool held() const { return heldPlayer_ || heldStream_; }
+  bool held() const { return hold_.any(); }
   // Shows the video window for a video file, or closes it for anything else.
   void ApplyVideoRule(const QString& file, orvane::MediaChannel& player);
   void CloseVideo();
@@ -156,8 +157,7 @@ class MainChannel : public QObject {
   bool fadeoutrunning_ = false;
   int fadeTag_ = -1;  // the entry fading out
   int duckReasons_ = 0;
-  bool heldPlayer_ = false;
-  bool heldStream_ = false;
+  ChannelHold hold_;  // what an insertion paused
 
   QString songLine_;
   bool songLineItalic_ = false;

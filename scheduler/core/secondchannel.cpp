@@ -67,7 +67,7 @@ void SecondChannel::setLine(const QString& text) {
 }
 
 void SecondChannel::closePlayers() {
-  heldPlayer_ = heldStream_ = false;
+  hold_.clear();
   if (player_ && player_->isOpen()) player_->close();
   if (stream_ && stream_->isOpen()) stream_->close();
 }
@@ -216,31 +216,9 @@ void SecondChannel::StopPlayers() {
   setLine({});
 }
 
-bool SecondChannel::Hold() {
-  if (player_ && player_->isPlaying()) {
-    player_->pause();
-    heldPlayer_ = true;
-  }
-  if (stream_ && stream_->isPlaying()) {
-    stream_->pause();
-    heldStream_ = true;
-  }
-  return held();
-}
+bool SecondChannel::Hold() { return hold_.hold(player_.get(), stream_.get()); }
 
-bool SecondChannel::Resume() {
-  bool resumed = false;
-  if (heldPlayer_ && player_ && player_->mode() == MediaMode::Paused) {
-    player_->play();
-    resumed = true;
-  }
-  if (heldStream_ && stream_ && stream_->mode() == MediaMode::Paused) {
-    stream_->play();
-    resumed = true;
-  }
-  heldPlayer_ = heldStream_ = false;
-  return resumed;
-}
+bool SecondChannel::Resume() { return hold_.resume(player_.get(), stream_.get()); }
 
 void SecondChannel::MediaPlayer2Notify() { NextSecondSong(); }
 

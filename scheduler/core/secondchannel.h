@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "scheduler/core/channelhold.h"
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/mainstate.h"
 
@@ -53,7 +54,7 @@ class SecondChannel : public QObject {
   // plays on what is still paused from the hold. Closing the players lets go of the hold.
   bool Hold();
   bool Resume();
-  bool held() const { return heldPlayer_ || heldStream_; }
+  bool held() const { return hold_.any(); }
 
   void MediaPlayer2Notify();
   void Timer_music2processTimer();
@@ -97,6 +98,5 @@ class SecondChannel : public QObject {
   QString secondcaption_;
   QString line_;
   bool lineItalic_ = false;
-  bool heldPlayer_ = false;
-  bool heldStream_ = false;
+  ChannelHold hold_;  // what an insertion paused
 };
