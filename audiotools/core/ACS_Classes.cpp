@@ -83,6 +83,31 @@ void TACSInput::ReleaseUsers() {
   for (TACSInputUser* u : users) u->InputRemoved(this);
 }
 
+// ---- TACSInputUser ----
+
+// The reading thread never sees a half-changed input: it reads under the same lock.
+void TACSInputUser::ReplaceInput(std::atomic<TACSInput*>& input, const std::atomic<bool>& busy, TACSLock& lock,
+                                 TACSInput* Value) {
+  TACSInputUser* user = this;
+  TACSInput* old = input.load();
+  if (Value == old) return;
+  if (!busy) {
+    if (old) old->RemoveUser(user);
+    input = Value;
+    if (Value) Value->AddUser(user);
+    return;
+  }
+  if (!Value) throw EACSException(QStringLiteral("Component is buisy"));
+  Value->Init();
+  {
+    TACSLockGuard g(lock);
+    input = Value;
+  }
+  if (old) old->RemoveUser(user);
+  Value->AddUser(user);
+  if (old) old->Flush();
+}
+
 // ---- TACSConverter ----
 
 TACSConverter::~TACSConverter() {
@@ -97,23 +122,7 @@ void TACSConverter::SetInput(TACSInput* Value) {
     auto* c = dynamic_cast<TACSConverter*>(p);
     p = c ? c->Input() : nullptr;
   }
-  TACSInput* old = FInput.load();
-  if (Value == old) return;
-  if (!Busy) {
-    if (old) old->RemoveUser(this);
-    FInput = Value;
-    if (Value) Value->AddUser(this);
-    return;
-  }
-  if (!Value) throw EACSException(QStringLiteral("Component is buisy"));
-  Value->Init();
-  {
-    TACSLockGuard g(InputLock);
-    FInput = Value;
-  }
-  if (old) old->RemoveUser(this);
-  Value->AddUser(this);
-  if (old) old->Flush();
+  ReplaceInput(FInput, Busy, InputLock, Value);
 }
 
 void TACSConverter::StopRunsOnInput() { StopUsersRuns(); }
@@ -235,23 +244,7 @@ bool TACSOutput::WaitForIdle(int timeoutMs) const {
 }
 
 void TACSOutput::SetInput(TACSInput* Value) {
-  TACSInput* old = FInput.load();
-  if (Value == old) return;
-  if (!Busy) {
-    if (old) old->RemoveUser(this);
-    FInput = Value;
-    if (Value) Value->AddUser(this);
-    return;
-  }
-  if (!Value) throw EACSException(QStringLiteral("Component is buisy"));
-  Value->Init();
-  {
-    TACSLockGuard g(InputLock);
-    FInput = Value;
-  }
-  if (old) old->RemoveUser(this);
-  Value->AddUser(this);
-  if (old) old->Flush();
+  ReplaceInput(FInput, Busy, InputLock, Value);
 }
 
 void TACSOutput::Run() {

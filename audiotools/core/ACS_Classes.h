@@ -68,6 +68,9 @@ class TACSInputUser {
   virtual void StopRunsOnInput() = 0;
   // The input is going away: forget it.
   virtual void InputRemoved(TACSInput* input) = 0;
+  // Gives this user a new input: at rest simply; while running only a real input, prepared
+  // first and swapped under the input lock, the old one flushed afterwards.
+  void ReplaceInput(std::atomic<TACSInput*>& input, const std::atomic<bool>& busy, TACSLock& lock, TACSInput* Value);
 };
 
 // A source of PCM audio.
@@ -107,6 +110,7 @@ class TACSInput {
   int BufEnd = 0;
 
  private:
+  friend class TACSInputUser;
   friend class TACSOutput;
   friend class TACSConverter;
   void AddUser(TACSInputUser* u);
