@@ -329,7 +329,7 @@ bool TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
 }
 
 EntryDialogContext TForm_sjbp::dialogContext() const {
-  return EntryDialogContext{dm_, services_, clock_, state_.channelenabled, {}};
+  return EntryDialogContext{dm_, services_, clock_, state_.channelenabled};
 }
 
 void TForm_sjbp::Button1Click() {

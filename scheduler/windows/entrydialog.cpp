@@ -3,7 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDebug>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -13,9 +13,9 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QUrl>
 
 #include "platform/msgbox/messagebox.h"
+#include "platform/system/shell.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entryfields.h"
@@ -331,8 +331,11 @@ void EntryDialog::Button_jmlxClick() {
 void EntryDialog::Edit_slpathDblClick() {
   const QString path = Edit_slpath->text().trimmed();
   if (path.isEmpty() || Label_jmlxshow->text() != QStringLiteral("文件夹：")) return;
-  if (context_.openFolder) context_.openFolder(path);
-  else QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (!context_.services.shell) {
+    qWarning().noquote() << "entry dialog: no desktop shell to open" << path;
+    return;
+  }
+  context_.services.shell->OpenFolder(path);
 }
 
 void EntryDialog::Button2Click() { Close(); }
