@@ -749,9 +749,8 @@ void TForm_main_tamu::FormCloseQuery(bool& canClose) {
                                   orvane::mb::YESNO | orvane::mb::ICONQUESTION | orvane::mb::DEFBUTTON2) ==
                orvane::mb::IDYES;
   } else {
-    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); });
-    prompt.ShowModal();
-    canClose = core_.state.authorized;
+    // A password is set and not entered: the prompt instead of the question.
+    canClose = PasswordGate();
   }
   closeAsked_ = false;
 }
