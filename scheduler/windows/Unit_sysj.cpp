@@ -53,7 +53,7 @@ void setTextColour(QWidget* w, const QColor& c) {
 
 TForm_sysj::TForm_sysj(TDataModule1& dm, SettingsTarget& target, const orvane::Autostart* autostart, QWidget* owner,
                        const QString& windowsVersion)
-    : Form(owner), dm_(dm), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
+    : Form(owner), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
   setObjectName(QStringLiteral("Form_sysj"));
   setCaption(QStringLiteral("系统设置"));
   buildLayout();

@@ -75,7 +75,6 @@ class TForm_sysj : public orvane::Form {
   void showDucking(bool on);
   SettingsForm formValues() const;
 
-  TDataModule1& dm_;
   SettingsTarget& target_;
   const orvane::Autostart* autostart_;
   SystemSettings settings_;
