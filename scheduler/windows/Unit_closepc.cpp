@@ -17,7 +17,6 @@ TForm_closepc::TForm_closepc(Action action, orvane::PowerControl& power, QWidget
   setCaption(shutdown ? QStringLiteral("关机提示：") : QStringLiteral("重启提示："));
   // The operator must see it whatever else is open.
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  setAttribute(Qt::WA_DeleteOnClose);
 
   Label1 = new QLabel(QStringLiteral("计算机将在"));
   Label1->setObjectName(QStringLiteral("Label1"));
