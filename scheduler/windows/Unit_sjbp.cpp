@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDebug>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -24,6 +23,7 @@
 #include "scheduler/windows/Unit_sjbp_add.h"
 #include "scheduler/windows/Unit_sjbp_addmuch.h"
 #include "scheduler/windows/Unit_sjbp_edit.h"
+#include "scheduler/windows/filepickers.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -45,12 +45,6 @@ class ScheduleComboBox : public QComboBox {
     QComboBox::showPopup();
   }
 };
-
-QString askFile(QWidget* parent, bool save, const QString& title, const QString& filter) {
-  const auto options = QFileDialog::DontUseNativeDialog;
-  return save ? QFileDialog::getSaveFileName(parent, title, QString(), filter, nullptr, options)
-              : QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, options);
-}
 }  // namespace
 
 TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemServices& services, const Clock& clock,
@@ -65,7 +59,7 @@ TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemSer
   setObjectName(QStringLiteral("Form_sjbp"));
   setCaption(kCaption);
   fileDialog = [this](bool save, const QString& title, const QString& filter) {
-    return askFile(this, save, title, filter);
+    return save ? PickSaveFile(this, title, filter) : PickOpenFile(this, title, filter);
   };
   buildLayout();
   FormCreate();
