@@ -310,16 +310,14 @@ void TForm_sjbp::FormClose(CloseAction& action) {
   }
 }
 
-bool TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
+void TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
   // What the dialog wrote is seen by comparing the shown schedule before and after: the add
   // and edit dialogs write only to it, and a batch that failed half-way has still written.
   const QList<QVariantList> before = snapshot();
   dialog.Edit_Schedulen->setText(ComboBox1->currentText());
   dialog.ShowModal();
   ShowSchedule(order);
-  const bool changed = snapshot() != before;
-  written_ = written_ || changed;
-  return changed;
+  if (snapshot() != before) written_ = true;
 }
 
 EntryDialogContext TForm_sjbp::dialogContext() const {
@@ -327,18 +325,14 @@ EntryDialogContext TForm_sjbp::dialogContext() const {
 }
 
 void TForm_sjbp::Button1Click() {
-  {
-    TForm_sjbp_add dialog(dialogContext(), this);
-    // By id: the new row comes last.
-    runDialog(dialog, QStringLiteral("ID"));
-  }
+  TForm_sjbp_add dialog(dialogContext(), this);
+  // By id: the new row comes last.
+  runDialog(dialog, QStringLiteral("ID"));
 }
 
 void TForm_sjbp::Button6Click() {
-  {
-    TForm_sjbp_addmuch dialog(dialogContext(), this);
-    runDialog(dialog, QStringLiteral("ID"));
-  }
+  TForm_sjbp_addmuch dialog(dialogContext(), this);
+  runDialog(dialog, QStringLiteral("ID"));
 }
 
 void TForm_sjbp::Button3Click() {
