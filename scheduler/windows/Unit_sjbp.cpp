@@ -24,6 +24,7 @@
 #include "scheduler/windows/Unit_sjbp_addmuch.h"
 #include "scheduler/windows/Unit_sjbp_edit.h"
 #include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -80,9 +81,8 @@ void TForm_sjbp::buildLayout() {
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("编辑的节目表："), c));
-  auto* combo = new ScheduleComboBox(c);
+  auto* combo = named(new ScheduleComboBox(c), "ComboBox1");
   ComboBox1 = combo;
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox1->setFixedWidth(200);
@@ -90,23 +90,20 @@ void TForm_sjbp::buildLayout() {
   top->addWidget(ComboBox1);
   top->addWidget(new QLabel(QStringLiteral("（如需新增节目表名请直接输入文字）"), c));
   top->addSpacing(16);
-  Label_shu = new QLabel(c);
-  Label_shu->setObjectName(QStringLiteral("Label_shu"));
+  Label_shu = named(new QLabel(c), "Label_shu");
   Label_shu->setMinimumWidth(100);
   top->addWidget(Label_shu);
   top->addStretch();
   outer->addLayout(top);
 
-  DBGrid1 = new orvane::DBGrid(c);
-  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1 = named(new orvane::DBGrid(c), "DBGrid1");
   DBGrid1->setQuery(&qry_grid);
   DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   DBGrid1->setToolTip(QStringLiteral("双击可修改选中行的内容；右击鼠标可弹出菜单"));
   DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   outer->addWidget(DBGrid1, 1);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   N1 = PopupMenu1->addAction(QStringLiteral("复制"));
   N2 = PopupMenu1->addAction(QStringLiteral("粘贴"));
   PopupMenu1->addSeparator();
@@ -122,8 +119,7 @@ void TForm_sjbp::buildLayout() {
 
   auto* buttons = new QHBoxLayout;
   auto button = [&](QPushButton*& b, const char* name, const QString& text) {
-    b = new QPushButton(text, c);
-    b->setObjectName(QLatin1String(name));
+    b = named(new QPushButton(text, c), name);
     buttons->addWidget(b);
   };
   button(Button1, "Button1", QStringLiteral("增加"));

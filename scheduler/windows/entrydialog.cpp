@@ -27,6 +27,7 @@
 #include "scheduler/core/voicenames.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 
 namespace {
 const QString kZero = QStringLiteral("00:00:00");
@@ -46,12 +47,6 @@ class ZeroWhenEmptySpinBox : public QSpinBox {
   }
 };
 
-template <typename W>
-W* named(W* w, const char* name) {
-  w->setObjectName(QLatin1String(name));
-  return w;
-}
-
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 80) {
   auto* l = new QLabel(text, parent);
   l->setGeometry(x, y, w, 20);
@@ -59,8 +54,7 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 80) {
 }
 
 QTimeEdit* timePicker(QWidget* parent, const char* name, int x, int y) {
-  auto* t = named(new QTimeEdit(QTime(0, 0, 0), parent), name);
-  t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  QTimeEdit* t = TimePicker(name, parent);
   t->setGeometry(x, y, 96, 24);
   return t;
 }
