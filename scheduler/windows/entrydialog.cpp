@@ -184,8 +184,6 @@ void EntryDialog::SetTimeQuietly(QTimeEdit* picker, int seconds) {
 
 QString EntryDialog::TimeOf(const QTimeEdit* picker) { return picker->time().toString(QStringLiteral("HH:mm:ss")); }
 
-bool EntryDialog::isTextKind() const { return ComboBox_jmlx->currentIndex() == kKindText; }
-
 void EntryDialog::ComboBox_jmlxChange() { ApplyKindLayout(ComboBox_jmlx->currentIndex()); }
 
 void EntryDialog::ApplyKindLayout(int index) {

@@ -55,8 +55,6 @@ class EntryDialog : public orvane::Form {
 
   QString GetMediaLength(const QString& path) const;
   bool FolderHasSongs(const QString& folder, bool recurse) const;
-  // The voices listed when the text layout was last shown.
-  const QList<orvane::VoiceInfo>& listedVoices() const { return voices_; }
 
   QComboBox* ComboBox_jmlx;
   QLineEdit* Edit_pname;
@@ -131,7 +129,6 @@ class EntryDialog : public orvane::Form {
   void CloseSaved();
   // Selects a voice by its description; one that is not installed is added and selected.
   void SelectVoice(const QString& description);
-  bool isTextKind() const;
 
   EntryDialogContext context_;
   EntryStore store_;
