@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QSignalBlocker>
 #include <QLabel>
 #include <QListWidget>
@@ -22,7 +21,6 @@
 #include "controls/ExtCtrlsX.h"
 #include "controls/flatTrkBar.h"
 #include "platform/forms/dbgrid.h"
-#include "platform/media/mediachannel.h"
 #include "platform/media/mpvhandle.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
