@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSlider>
@@ -37,6 +36,7 @@
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
+#include "scheduler/windows/labellink.h"
 #include "scheduler/windows/namedwidgets.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
@@ -189,7 +189,6 @@ void TForm_main_tamu::buildLayout() {
   Label_state->setFont(bold);
   Label_state->setStyleSheet(QStringLiteral("color: red"));
   Label_exit = named(new QLabel(QStringLiteral("注销登陆"), c), "Label_exit");
-  Label_exit->setStyleSheet(QStringLiteral("color: blue"));
   Label_exit->hide();
 
   DBGrid1 = named(new orvane::DBGrid(c), "DBGrid1");
@@ -339,17 +338,6 @@ void TForm_main_tamu::connectSongPanel() {
 }
 
 bool TForm_main_tamu::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label_exit || watched == Label_time) {
-    auto* label = static_cast<QLabel*>(watched);
-    if (event->type() == QEvent::Enter) hoverLabel(label, true);
-    if (event->type() == QEvent::Leave) hoverLabel(label, false);
-    if (watched == Label_exit && event->type() == QEvent::MouseButtonRelease) {
-      // A click: released with the left button over the label.
-      const auto* m = static_cast<QMouseEvent*>(event);
-      if (m->button() == Qt::LeftButton && Label_exit->rect().contains(m->position().toPoint())) Label_exitClick();
-    }
-    return false;
-  }
   if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick) {
     Label2DblClick();
     return true;
@@ -574,8 +562,10 @@ void TForm_main_tamu::buildCommands() {
           [this](const QPoint& pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { DBGrid1DblClick(); });
 
-  Label_exit->installEventFilter(this);
-  Label_time->installEventFilter(this);
+  // Maroon under the mouse, blue otherwise. The clock only shows the hand for now: the window
+  // its click opens is not part of the program yet.
+  new LabelLink(Label_exit, [this] { Label_exitClick(); }, QColor(128, 0, 0), Qt::blue);
+  new LabelLink(Label_time, {});
 
   Timer_formminimize = named(new QTimer(this), "Timer_formminimize");
   Timer_formminimize->setSingleShot(true);
@@ -725,9 +715,3 @@ void TForm_main_tamu::Label_exitClick() {
   Label_exit->hide();
 }
 
-void TForm_main_tamu::hoverLabel(QLabel* label, bool over) {
-  if (label == Label_exit)
-    Label_exit->setStyleSheet(over ? QStringLiteral("color: #800000") : QStringLiteral("color: blue"));
-  if (over) label->setCursor(Qt::PointingHandCursor);
-  else label->unsetCursor();
-}

@@ -223,7 +223,6 @@ class TForm_main_tamu : public orvane::Form,
   void powerAction(bool shutdown);
   void showPlayState();
   void insert(const InsertWindowFactory& make, const QString& caption);
-  void hoverLabel(QLabel* label, bool over);
 
   MainUnit core_;
   SystemServices services_;

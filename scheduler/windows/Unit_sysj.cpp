@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
@@ -18,20 +17,13 @@
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/autostart.h"
 #include "scheduler/windows/keypreview.h"
+#include "scheduler/windows/labellink.h"
 #include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
 
 TForm_sysj* Form_sysj = nullptr;
-
-namespace {
-void setTextColour(QWidget* w, const QColor& c) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::WindowText, c);
-  w->setPalette(p);
-}
-}  // namespace
 
 TForm_sysj::TForm_sysj(TDataModule1& dm, SettingsTarget& target, const orvane::Autostart* autostart, QWidget* owner,
                        const QString& windowsVersion)
@@ -86,7 +78,8 @@ void TForm_sysj::buildLayout() {
   Label1 = named(new QLabel(QStringLiteral("软件标题：")), "Label1");
   Edit1 = named(new QLineEdit, "Edit1");
   Label2 = named(new QLabel(QStringLiteral("（什么作用?）")), "Label2");
-  Label2->installEventFilter(this);
+  // Maroon under the mouse, black otherwise; a click explains the second channel.
+  new LabelLink(Label2, [this] { Label2Click(); }, QColor(128, 0, 0), Qt::black);
   Button1 = named(new QPushButton(QStringLiteral("确定")), "Button1");
   Button2 = named(new QPushButton(QStringLiteral("取消")), "Button2");
 
@@ -177,31 +170,6 @@ bool TForm_sysj::FormKeyDown(QKeyEvent* e) {
     CheckBox14->show();
   }
   return false;
-}
-
-bool TForm_sysj::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label2) {
-    switch (event->type()) {
-      case QEvent::Enter:
-        setTextColour(Label2, QColor(128, 0, 0));
-        Label2->setCursor(Qt::PointingHandCursor);
-        break;
-      case QEvent::Leave:
-        setTextColour(Label2, Qt::black);
-        Label2->unsetCursor();
-        break;
-      case QEvent::MouseButtonRelease: {
-        // A click is the left button released over the label; other buttons, or a release
-        // after dragging off it, do nothing.
-        const auto* m = static_cast<QMouseEvent*>(event);
-        if (m->button() != Qt::LeftButton || !Label2->rect().contains(m->position().toPoint())) break;
-        Label2Click();
-        return true;
-      }
-      default: break;
-    }
-  }
-  return Form::eventFilter(watched, event);
 }
 
 void TForm_sysj::Label2Click() {

@@ -66,7 +66,6 @@ class TForm_sysj : public orvane::Form {
  protected:
   void FormShow() override;
   void FormClose(CloseAction& action) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildLayout();
