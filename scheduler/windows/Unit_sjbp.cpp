@@ -23,6 +23,7 @@
 #include "scheduler/windows/Unit_sjbp_add.h"
 #include "scheduler/windows/Unit_sjbp_addmuch.h"
 #include "scheduler/windows/Unit_sjbp_edit.h"
+#include "scheduler/windows/combofill.h"
 #include "scheduler/windows/filepickers.h"
 #include "scheduler/windows/namedwidgets.h"
 
@@ -161,8 +162,7 @@ void TForm_sjbp::fillNames() {
   // Refilling must not lose what the operator typed, nor show a schedule on its way.
   const QString text = ComboBox1->currentText();
   const QSignalBlocker quiet(ComboBox1);
-  ComboBox1->clear();
-  ComboBox1->addItems(names);
+  StringsToComboBox(ComboBox1, names);
   ComboBox1->setEditText(text);
 }
 

@@ -18,6 +18,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/windows/Unit_main_tamu.h"
+#include "scheduler/windows/combofill.h"
 #include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
@@ -137,10 +138,7 @@ void TForm_sjsj::FormCreate() {
   } catch (const DbError& e) {
     qWarning().noquote() << "day map: cannot list the schedules:" << e.what();
   }
-  for (QComboBox* box : weekdayLists + dayLists) {
-    box->clear();
-    box->addItems(choices);
-  }
+  for (QComboBox* box : weekdayLists + dayLists) StringsToComboBox(box, choices);
   for (int i = 0; i < weekdayLists.size(); ++i)
     selectValue(weekdayLists.at(i), map_.WeekdaySchedule(DayMap::WeekdayKeys().at(i)));
   try {
