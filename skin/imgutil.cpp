@@ -19,6 +19,25 @@ QImage canonical(const QImage& image) {
   return ToSkinImage(image);
 }
 
+// A quarter turn of a w x h bitmap into an h x w one: new pixel (x, y) is the old pixel that
+// `from(x, y, w, h)` names.
+template <typename From>
+void quarterTurn(QImage& bitmap, From from) {
+  if (bitmap.isNull()) return;
+  const QImage src = canonical(bitmap);
+  const int w = src.width();
+  const int h = src.height();
+  QImage out(h, w, SkinImageFormat);
+  for (int y = 0; y < w; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < h; ++x) {
+      const QPoint old = from(x, y, w, h);
+      line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(old.y()))[old.x()];
+    }
+  }
+  bitmap = out;
+}
+
 }  // namespace
 
 QImage ToSkinImage(const QImage& image) {
@@ -105,31 +124,11 @@ void FlipVert(QImage& bitmap) {
 }
 
 void RotateLeft(QImage& bitmap) {
-  if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
-  const int w = src.width();
-  const int h = src.height();
-  QImage out(h, w, SkinImageFormat);
-  // New pixel (x, y) is old pixel (w - 1 - y, x).
-  for (int y = 0; y < w; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < h; ++x) line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(x))[w - 1 - y];
-  }
-  bitmap = out;
+  quarterTurn(bitmap, [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); });
 }
 
 void RotateRight(QImage& bitmap) {
-  if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
-  const int w = src.width();
-  const int h = src.height();
-  QImage out(h, w, SkinImageFormat);
-  // New pixel (x, y) is old pixel (y, h - 1 - x).
-  for (int y = 0; y < w; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < h; ++x) line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(h - 1 - x))[y];
-  }
-  bitmap = out;
+  quarterTurn(bitmap, [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); });
 }
 
 TColor BlendColor(TColor a, TColor b, int w) {
