@@ -13,18 +13,12 @@ namespace orvane::skin {
 
 namespace {
 
-// Brings any image into the skin image format without keying again a converted one.
-QImage canonical(const QImage& image) {
-  if (image.format() == SkinImageFormat) return image;
-  return ToSkinImage(image);
-}
-
 // A quarter turn of a w x h bitmap into an h x w one: new pixel (x, y) is the old pixel that
 // `from(x, y, w, h)` names.
 template <typename From>
 void quarterTurn(QImage& bitmap, From from) {
   if (bitmap.isNull()) return;
-  const QImage src = canonical(bitmap);
+  const QImage src = AsSkinImage(bitmap);
   const int w = src.width();
   const int h = src.height();
   QImage out(h, w, SkinImageFormat);
@@ -52,6 +46,10 @@ QImage ToSkinImage(const QImage& image) {
   return out;
 }
 
+QImage AsSkinImage(const QImage& image) {
+  return image.format() == SkinImageFormat ? image : ToSkinImage(image);
+}
+
 QImage LoadSkinBitmap(const QByteArray& bytes) {
   if (bytes.isEmpty()) return QImage();
   QBuffer buffer;
@@ -74,7 +72,7 @@ QImage NewKeyImage(int width, int height) {
 
 void ReplaceKeyColour(QImage& bitmap, TColor colour) {
   if (bitmap.isNull()) return;
-  bitmap = canonical(bitmap);
+  bitmap = AsSkinImage(bitmap);
   const QRgb with = qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour));
   for (int y = 0; y < bitmap.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
@@ -86,7 +84,7 @@ void ReplaceKeyColour(QImage& bitmap, TColor colour) {
 
 void MirrorHorz(QImage& bitmap) {
   if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
+  QImage src = AsSkinImage(bitmap);
   QImage out(src.size(), SkinImageFormat);
   const int w = src.width();
   for (int y = 0; y < src.height(); ++y) {
@@ -99,7 +97,7 @@ void MirrorHorz(QImage& bitmap) {
 
 void MirrorFramesHorz(QImage& bitmap, int frames) {
   if (bitmap.isNull()) return;
-  QImage out = canonical(bitmap).copy();
+  QImage out = AsSkinImage(bitmap).copy();
   const int n = frames < 1 ? 1 : frames;
   const int fw = out.width() / n;
   if (fw < 2) {
@@ -115,7 +113,7 @@ void MirrorFramesHorz(QImage& bitmap, int frames) {
 
 void FlipVert(QImage& bitmap) {
   if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
+  QImage src = AsSkinImage(bitmap);
   QImage out(src.size(), SkinImageFormat);
   const int h = src.height();
   const qsizetype rowBytes = static_cast<qsizetype>(src.width()) * 4;
