@@ -331,24 +331,28 @@ void TFlatTrackBar::paintEvent(QPaintEvent*) {
 void TFlatTrackBar::Paint(QPainter& Canvas) {
   if (BufferDirty) RebuildBuffer();
   if (hasFocus() && FShowFocusRect) {
-    // The focus rectangle lies under the track and the ticks, so this one paint builds the
-    // whole picture again instead of copying the background.
-    QImage image(size(), QImage::Format_RGB32);
-    {
-      QPainter p(&image);
-      paintBackground(p);
-    }
-    drawFocusRect(image);
-    {
-      QPainter p(&image);
-      DrawTrack(p);
-      if (FShowTicks) DrawTicks(p);
-    }
-    Canvas.drawImage(0, 0, image);
+    if (FocusedBuffer.isNull()) FocusedBuffer = buildFocusedPicture();
+    Canvas.drawImage(0, 0, FocusedBuffer);
   } else {
     Canvas.drawImage(0, 0, Buffer);
   }
   DrawThumb(Canvas);
+}
+
+// The focus rectangle lies under the track and the ticks, so the focused picture is built
+// from the start instead of from the background bitmap. It is kept until the background is
+// rebuilt: a bar takes the focus on every click, and moving the thumb must not rebuild it.
+QImage TFlatTrackBar::buildFocusedPicture() {
+  QImage image(size(), QImage::Format_RGB32);
+  {
+    QPainter p(&image);
+    paintBackground(p);
+  }
+  drawFocusRect(image);
+  QPainter p(&image);
+  DrawTrack(p);
+  if (FShowTicks) DrawTicks(p);
+  return image;
 }
 
 void TFlatTrackBar::paintBackground(QPainter& canvas) {
@@ -377,6 +381,7 @@ void TFlatTrackBar::drawFocusRect(QImage& image) const {
 
 void TFlatTrackBar::RebuildBuffer() {
   BufferDirty = false;
+  FocusedBuffer = QImage();
   if (width() <= 0 || height() <= 0) {
     Buffer = QImage();
     return;

@@ -305,5 +305,37 @@ TEST(TrackBarPaint, FocusRectangleInvertsEveryOtherBorderPixel) {
   EXPECT_EQ(Render(*bar).pixel(0, 0), back);
 }
 
+TEST(TrackBarPaint, AFocusedBarMovesItsThumbWithoutRedrawingTheTrack) {
+  TestPalette palette;
+  QWidget window;
+  auto* bar = new ProbeBar(&window);
+  window.resize(220, 60);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  bar->setFocus();
+  ASSERT_TRUE(bar->hasFocus());
+  int tracks = 0;
+  bar->OnDrawTrack = [&tracks](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
+    ++tracks;
+    canvas.fillRect(b, QColor(0, 200, 0));
+  };
+  bar->SetTickColor(clRed);  // the background is rebuilt at the next paint
+  Render(*bar);
+  const int drawn = tracks;
+  EXPECT_GT(drawn, 0);
+  for (int position = 1; position <= 5; ++position) {
+    bar->SetPosition(position);
+    const QImage image = Render(*bar);
+    EXPECT_EQ(image.pixel(0, 0), Colours::window().rgb() ^ 0x00FFFFFF);  // still focused
+    EXPECT_EQ(image.pixel(180, 21), qRgb(0, 200, 0));  // the track, beside the thumb
+  }
+  EXPECT_EQ(tracks, drawn);
+  // A change of the background draws the focused picture anew.
+  bar->SetTickColor(clBlue);
+  Render(*bar);
+  EXPECT_GT(tracks, drawn);
+}
+
 }  // namespace
 }  // namespace controls_test
