@@ -242,17 +242,8 @@ TEST(TrackBarPaint, ChangingTheRangeRedrawsTheTicks) {
   EXPECT_EQ(Render(bar), Render(fresh));
 }
 
-class PatternParent : public QWidget {
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    for (int y = 0; y < height(); ++y)
-      for (int x = 0; x < width(); ++x) p.fillRect(QRect(x, y, 1, 1), QColor(x, y, 99));
-  }
-};
-
 TEST(TrackBarPaint, TransparentBarShowsItsParent) {
-  PatternParent parent;
+  PatternParent parent(99);
   parent.resize(240, 60);
   auto* bar = new ProbeBar(&parent);
   bar->move(10, 5);
