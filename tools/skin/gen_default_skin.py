@@ -310,8 +310,7 @@ def extra_images():
         f = Img(9, 9)
         draw_glyph_centred(f, SMALL_DOWN, colour)
         frames.append(f)
-    grip = Img(9, 9)  # 5: size grip
-    draw_glyph(grip, SIZE_GRIP_DARK, 1, 1, DK_SHADOW)
+    grip = Img(9, 9)  # 5: size grip, white dots with dark ones below and right
     draw_glyph(grip, SIZE_GRIP_DARK, 0, 0, WHITE)
     draw_glyph(grip, SIZE_GRIP_DARK, 1, 1, DK_SHADOW)
     frames.append(grip)
