@@ -61,9 +61,14 @@ void TFlatTrackBar::SetPageTimer(std::unique_ptr<PageTimer> timer) {
     return;
   }
   FPageTimer = std::move(timer);
+  resetPageTimer();
+  FPageTimer->OnTimer = [this] { PageTimerTick(); };
+}
+
+// Off, and the first repeat waits the longer delay again.
+void TFlatTrackBar::resetPageTimer() {
   FPageTimer->SetEnabled(false);
   FPageTimer->SetInterval(kFirstPageDelayMs);
-  FPageTimer->OnTimer = [this] { PageTimerTick(); };
 }
 
 // ---- properties ----
@@ -632,12 +637,10 @@ void TFlatTrackBar::PageTimerTick() {
     MouseDown(Qt::LeftButton, Qt::NoModifier, PagePoint.x(), PagePoint.y());
   } catch (const std::exception& e) {
     // An exception cannot travel through the event loop: the paging stops and says why.
-    FPageTimer->SetEnabled(false);
-    FPageTimer->SetInterval(kFirstPageDelayMs);
+    resetPageTimer();
     qWarning("TFlatTrackBar: click paging stopped: %s", e.what());
   } catch (...) {
-    FPageTimer->SetEnabled(false);
-    FPageTimer->SetInterval(kFirstPageDelayMs);
+    resetPageTimer();
     qWarning("TFlatTrackBar: click paging stopped by an unknown error");
   }
 }
@@ -673,8 +676,7 @@ void TFlatTrackBar::MouseMove(Qt::KeyboardModifiers Shift, int X, int Y) {
 
 void TFlatTrackBar::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
   emit OnMouseUp(this, Button, Shift, X, Y);
-  FPageTimer->SetEnabled(false);
-  FPageTimer->SetInterval(kFirstPageDelayMs);
+  resetPageTimer();
   Paging = false;
   if (Dragging && Button == Qt::LeftButton) {
     Dragging = false;

@@ -172,6 +172,7 @@ class TFlatTrackBar : public QWidget {
 
  private:
   void updateCursor(const QPoint& pt);
+  void resetPageTimer();
   void paintBackground(QPainter& canvas);
   QImage buildFocusedPicture();
   void drawFocusRect(QImage& image) const;
