@@ -10,20 +10,13 @@
 #include "platform/audio/capturebackend.h"
 #include "tests/audiotools/audiotestsupport.h"
 
+using audiotest::MessageOf;
 using audiotest::ScopedFakeCapture;
+using audiotest::SineSourceIndex;
 using orvane::audio::CaptureFormat;
 using orvane::audio::FakeCapture;
 
 namespace {
-
-QString MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EACSException& e) {
-    return e.Message();
-  }
-  return QStringLiteral("(nothing raised)");
-}
 
 QByteArray ReadAllFrom(TAudioIn& in, int piece) {
   QByteArray all;
@@ -169,17 +162,6 @@ TEST(AcsAudio, NoSoundServerMeansNoDevices) {
 }
 
 // The private server of test.sh: a sine source at 1 kHz, amplitude 0.5, 48 kHz.
-int SineSourceIndex() {
-  bool ok = false;
-  QString error;
-  auto list = orvane::audio::captureBackend().sources(&ok, &error);
-  EXPECT_TRUE(ok) << "PULSE_SERVER is set but the sound server cannot be reached: " << error.toStdString();
-  for (int i = 0; i < list.size(); ++i)
-    if (list[i].name == "sine") return i;
-  ADD_FAILURE() << "the sound server has no source named \"sine\"";
-  return -1;
-}
-
 TEST(AcsAudio, RealCaptureFromTheSineSource) {
   if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "PULSE_SERVER is not set (test.sh starts a server)";
   int index = SineSourceIndex();

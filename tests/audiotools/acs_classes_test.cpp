@@ -7,9 +7,12 @@
 
 #include "audiotools/core/ACS_Classes.h"
 #include "tests/audiotools/audiotestsupport.h"
+#include "tests/support/testsupport.h"
 
+using audiotest::kWaitMs;
 using audiotest::MemoryInput;
-using audiotest::WaitUntil;
+using audiotest::MessageOf;
+using testing_support::waitUntil;
 
 namespace {
 
@@ -88,15 +91,6 @@ std::unique_ptr<MemoryInput> SlowEndless() {
   return in;
 }
 
-QString MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EACSException& e) {
-    return e.Message();
-  }
-  return QStringLiteral("(nothing raised)");
-}
-
 }  // namespace
 
 TEST(AcsClasses, RunRefusesWithoutInputAndWhileBusy) {
@@ -121,8 +115,8 @@ TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
   in.sleepMs = 2;
   out.SetInput(&in);
   out.Run();
-  EXPECT_TRUE(WaitUntil([&] { return out.GetStatus() == 0; }));
-  EXPECT_TRUE(WaitUntil([&] { return out.GetProgress() > 0; }));
+  EXPECT_TRUE(waitUntil([&] { return out.GetStatus() == 0; }, kWaitMs));
+  EXPECT_TRUE(waitUntil([&] { return out.GetProgress() > 0; }, kWaitMs));
   ASSERT_TRUE(out.WaitForIdle(10000));
   EXPECT_EQ(out.GetStatus(), 2);
   EXPECT_EQ(out.bytes, 256 * 40);
@@ -153,10 +147,10 @@ TEST(AcsClasses, StopGivesOneAbortCallThenDoneAndTheDoneEventOnce) {
     ++doneEvents;
   };
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 5; }));
+  ASSERT_TRUE(waitUntil([&] { return out.calls >= 5; }, kWaitMs));
   out.Stop();
   ASSERT_TRUE(out.WaitForIdle(5000));
-  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(out.abortCalls, 1);
   EXPECT_EQ(out.doneCalls, 1);
@@ -182,7 +176,7 @@ TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
   };
   out.OnDone = [&](TACSOutput*) { ++doneEvents; };
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return errors == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return errors == 1; }, kWaitMs));
   ASSERT_TRUE(out.WaitForIdle(5000));
   {
     QMutexLocker l(&m);
@@ -194,7 +188,7 @@ TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
 
   out.throwOnCall = -1;
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
   EXPECT_EQ(out.doneCalls, 2);
   EXPECT_EQ(errors, 1);
   EXPECT_EQ(in.inits, 2);
@@ -210,7 +204,7 @@ TEST(AcsClasses, AnExceptionInTheInputEndsTheRunThroughTheConverterChain) {
   std::atomic<int> errors{0};
   out.OnThreadException = [&](TACSOutput*, const std::exception&) { ++errors; };
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return errors == 1; }));
+  ASSERT_TRUE(waitUntil([&] { return errors == 1; }, kWaitMs));
   ASSERT_TRUE(out.WaitForIdle(5000));
   EXPECT_FALSE(conv.Lock().IsSet());
   EXPECT_EQ(out.doneCalls, 1);
@@ -225,7 +219,7 @@ TEST(AcsClasses, DestroyingARunningOutputFinishesAndJoins) {
   out->OnDone = [&](TACSOutput*) { ++doneEvents; };
   out->SetInput(in.get());
   out->Run();
-  ASSERT_TRUE(WaitUntil([&] { return out->calls >= 3; }));
+  ASSERT_TRUE(waitUntil([&] { return out->calls >= 3; }, kWaitMs));
   RecordingOutput* raw = out.get();
   int doneBefore = raw->doneCalls;
   EXPECT_EQ(doneBefore, 0);
@@ -242,7 +236,7 @@ TEST(AcsClasses, DestroyingTheInputOfARunningChainStopsTheRunFirst) {
   conv.SetInput(in.get());
   out.SetInput(&conv);
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 3; }));
+  ASSERT_TRUE(waitUntil([&] { return out.calls >= 3; }, kWaitMs));
   in.reset();
   EXPECT_EQ(out.GetStatus(), 2);
   EXPECT_EQ(out.doneCalls, 1);
@@ -257,7 +251,7 @@ TEST(AcsClasses, InputChangesWhileRunning) {
   auto second = SlowEndless();
   out.SetInput(first.get());
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return out.calls >= 3; }));
+  ASSERT_TRUE(waitUntil([&] { return out.calls >= 3; }, kWaitMs));
   EXPECT_EQ(MessageOf([&] { out.SetInput(nullptr); }), "Component is buisy");
   EXPECT_EQ(out.Input(), first.get());
   out.SetInput(second.get());
@@ -265,7 +259,7 @@ TEST(AcsClasses, InputChangesWhileRunning) {
   EXPECT_EQ(second->inits, 1);
   EXPECT_EQ(first->flushes, 1);
   int readsBefore = second->reads;
-  ASSERT_TRUE(WaitUntil([&] { return second->reads > readsBefore + 2; }));
+  ASSERT_TRUE(waitUntil([&] { return second->reads > readsBefore + 2; }, kWaitMs));
   out.Stop();
   ASSERT_TRUE(out.WaitForIdle(5000));
   EXPECT_EQ(second->flushes, 1);
@@ -310,7 +304,7 @@ TEST(AcsClasses, ARunStartedFromTheDoneEventIsNotLost) {
     if (++doneEvents == 1) o->Run();
   };
   out.Run();
-  ASSERT_TRUE(WaitUntil([&] { return doneEvents == 2; }));
+  ASSERT_TRUE(waitUntil([&] { return doneEvents == 2; }, kWaitMs));
   EXPECT_EQ(out.prepares, 2);
   EXPECT_EQ(out.bytes, 2 * 256 * 4);
 }

@@ -15,11 +15,12 @@
 #include "tests/support/testsupport.h"
 
 using audiotest::Decoded;
+using audiotest::kWaitMs;
 using audiotest::DecodeWithSndfile;
 using audiotest::MemoryInput;
 using audiotest::ReadAll;
 using audiotest::RunCommand;
-using audiotest::WaitUntil;
+using testing_support::waitUntil;
 
 namespace {
 
@@ -48,7 +49,7 @@ RunResult RunToEnd(TWaveOut& out) {
     return r;
   }
   EXPECT_TRUE(out.WaitForIdle(60000));
-  EXPECT_TRUE(WaitUntil([&] { return done == 1; }));
+  EXPECT_TRUE(waitUntil([&] { return done == 1; }, kWaitMs));
   r.error = threadError;
   r.done = threadError.isEmpty();
   out.OnDone = nullptr;
@@ -362,10 +363,10 @@ TEST_F(WaveTest, AnEarlyStopLeavesATrueHeader) {
     std::atomic<int> done{0};
     out.OnDone = [&](TACSOutput*) { ++done; };
     out.Run();
-    ASSERT_TRUE(WaitUntil([&] { return in.Position > 100000; }));
+    ASSERT_TRUE(waitUntil([&] { return in.Position > 100000; }, kWaitMs));
     out.Stop();
     ASSERT_TRUE(out.WaitForIdle(5000));
-    ASSERT_TRUE(WaitUntil([&] { return done == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return done == 1; }, kWaitMs));
     QByteArray file = ReadAll(Path("early.wav"));
     const int headerSize = type == wtPCM ? 44 : 60;
     EXPECT_LT(file.size(), 1764000 / 2);

@@ -1,6 +1,7 @@
 // Helpers of the audio tool tests.
 #include "tests/audiotools/audiotestsupport.h"
 
+#include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <QFile>
@@ -132,6 +133,26 @@ QByteArray ReadAll(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return {};
   return f.readAll();
+}
+
+QString MessageOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EACSException& e) {
+    return e.Message();
+  }
+  return QStringLiteral("(nothing raised)");
+}
+
+int SineSourceIndex() {
+  bool ok = false;
+  QString error;
+  auto list = orvane::audio::captureBackend().sources(&ok, &error);
+  EXPECT_TRUE(ok) << "PULSE_SERVER is set but the sound server cannot be reached: " << error.toStdString();
+  for (int i = 0; i < list.size(); ++i)
+    if (list[i].name == "sine") return i;
+  ADD_FAILURE() << "the sound server has no source named \"sine\"";
+  return -1;
 }
 
 }  // namespace audiotest

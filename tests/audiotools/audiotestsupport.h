@@ -1,13 +1,13 @@
 // Helpers of the audio tool tests: an input that plays bytes from memory, a fake capture
-// backend installed for one test, decoding with libsndfile and running sox.
+// backend installed for one test, decoding with libsndfile and running sox, the message a
+// component raises, and the private sound server's sine source.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <atomic>
-#include <chrono>
-#include <thread>
+#include <functional>
 #include <vector>
 
 #include "audiotools/core/ACS_Classes.h"
@@ -77,17 +77,16 @@ std::vector<short> MusicLike(int frames, int channels, int rate);
 // Signal-to-noise ratio of test against reference over their common length, in dB.
 double SnrDb(const std::vector<short>& reference, const std::vector<short>& test, size_t count);
 
-// Polls until pred is true or the time is up.
-template <class Pred>
-bool WaitUntil(Pred pred, int timeoutMs = 10000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 QByteArray ReadAll(const QString& path);
+
+// The message of the EACSException that f raises; "(nothing raised)" when it raises none.
+QString MessageOf(const std::function<void()>& f);
+
+// The index of the sine source of test.sh's private sound server among the capture sources;
+// -1 (and a test failure) when the server cannot be reached or has no such source.
+int SineSourceIndex();
+
+// How long the tests wait for the output thread to reach a state.
+constexpr int kWaitMs = 10000;
 
 }  // namespace audiotest

@@ -13,11 +13,14 @@
 #include "audiotools/core/ACS_Wave.h"
 #include "platform/audio/capturebackend.h"
 #include "tests/audiotools/audiotestsupport.h"
+#include "tests/support/testsupport.h"
 
 using audiotest::Decoded;
 using audiotest::DecodeWithSndfile;
+using audiotest::kWaitMs;
 using audiotest::ScopedFakeCapture;
-using audiotest::WaitUntil;
+using audiotest::SineSourceIndex;
+using testing_support::waitUntil;
 using orvane::audio::CaptureFormat;
 using orvane::audio::FakeCapture;
 
@@ -45,7 +48,7 @@ struct Chain {
       ++errorEvents;
     };
   }
-  bool WaitEnd(int ms = 20000) { return WaitUntil([this] { return doneEvents + errorEvents > 0; }, ms) && WaveOut1.WaitForIdle(ms); }
+  bool WaitEnd(int ms = 20000) { return waitUntil([this] { return doneEvents + errorEvents > 0; }, ms) && WaveOut1.WaitForIdle(ms); }
 };
 
 // The amplitude and phase of a tone of the given frequency, fitted by least squares, and
@@ -75,17 +78,6 @@ double SnrAgainstTone(const std::vector<short>& s, int channels, int channel, do
   }
   if (amplitude) *amplitude = std::hypot(a, b);
   return 10 * std::log10(sig / std::max(noise, 1e-9));
-}
-
-int SineSourceIndex() {
-  bool ok = false;
-  QString error;
-  auto list = orvane::audio::captureBackend().sources(&ok, &error);
-  EXPECT_TRUE(ok) << "PULSE_SERVER is set but the sound server cannot be reached: " << error.toStdString();
-  for (int i = 0; i < list.size(); ++i)
-    if (list[i].name == "sine") return i;
-  ADD_FAILURE() << "the sound server has no source named \"sine\"";
-  return -1;
 }
 
 }  // namespace
@@ -125,7 +117,7 @@ TEST(Pipeline, StopAndStallAndDestroyWhileRecording) {
     Chain c(16, 1, 22050, 600);
     c.WaveOut1.SetFileName(dir.filePath("stop.wav"));
     c.WaveOut1.Run();
-    ASSERT_TRUE(WaitUntil([&] { return c.AudioIn1.Position > 8000; }));
+    ASSERT_TRUE(waitUntil([&] { return c.AudioIn1.Position > 8000; }, kWaitMs));
     c.WaveOut1.Stop();
     ASSERT_TRUE(c.WaitEnd());
     EXPECT_EQ(c.doneEvents, 1);
@@ -156,7 +148,7 @@ TEST(Pipeline, StopAndStallAndDestroyWhileRecording) {
     auto c = std::make_unique<Chain>(8, 2, 8000, 600);
     c->WaveOut1.SetFileName(dir.filePath("destroy.wav"));
     c->WaveOut1.Run();
-    ASSERT_TRUE(WaitUntil([&] { return c->AudioIn1.Position > 1000; }));
+    ASSERT_TRUE(waitUntil([&] { return c->AudioIn1.Position > 1000; }, kWaitMs));
     c.reset();
     EXPECT_EQ(f.fake.closes, f.fake.opens);
     Decoded d = DecodeWithSndfile(dir.filePath("destroy.wav"));
@@ -171,7 +163,7 @@ TEST(Pipeline, StopAndStallAndDestroyWhileRecording) {
     out.SetInput(&meter);
     out.SetFileName(dir.filePath("source.wav"));
     out.Run();
-    ASSERT_TRUE(WaitUntil([&] { return in->Position > 1000; }));
+    ASSERT_TRUE(waitUntil([&] { return in->Position > 1000; }, kWaitMs));
     in.reset();
     EXPECT_EQ(out.GetStatus(), 2);
     EXPECT_EQ(meter.Input(), nullptr);
