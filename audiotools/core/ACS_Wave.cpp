@@ -48,7 +48,10 @@ void TWaveOut::SetBlockSize(int Value) {
 
 void TWaveOut::SetFileMode(TFileOutputMode Value) { FFileMode = Value; }
 
-QString TWaveOut::StreamName() const { return ownFile_ ? FFileName : QStringLiteral("the output stream"); }
+void TWaveOut::FailWrite() const {
+  const QString target = ownFile_ ? FFileName : QStringLiteral("the output stream");
+  throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(target, FStream->errorString()));
+}
 
 void TWaveOut::CloseOwnFile() {
   if (!ownFile_) return;
@@ -72,13 +75,13 @@ void TWaveOut::FailPrepare(const QString& message) {
 
 void TWaveOut::WriteBytes(const void* data, qint64 n) {
   qint64 w = FStream->write(static_cast<const char*>(data), n);
-  if (w != n) throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), FStream->errorString()));
+  if (w != n) FailWrite();
 }
 
 void TWaveOut::WriteLe32At(qint64 pos, quint32 v) {
   char b[4];
   PutLe32(b, v);
-  if (!FStream->seek(pos)) throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), FStream->errorString()));
+  if (!FStream->seek(pos)) FailWrite();
   WriteBytes(b, 4);
 }
 
@@ -256,9 +259,9 @@ void TWaveOut::Prepare() {
       factPos_ = FWavType == wtDVIADPCM ? facts.factPos : -1;
       dataSizePos_ = facts.dataSizePos;
       dataStart_ = facts.dataStart;
-      if (!FStream->seek(dataEnd)) throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), FStream->errorString()));
+      if (!FStream->seek(dataEnd)) FailWrite();
     } else {
-      if (!FStream->seek(0)) throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), FStream->errorString()));
+      if (!FStream->seek(0)) FailWrite();
       if (FWavType == wtPCM) {
         WritePcmHeader(in);
       } else {
@@ -348,13 +351,12 @@ void TWaveOut::Done() {
       const qint64 dataLen = dataEnd_ - dataStart_;
       qint64 fileEnd = dataEnd_;
       if (FWavType == wtPCM && (dataLen & 1)) {
-        if (!FStream->seek(dataEnd_)) throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), FStream->errorString()));
+        if (!FStream->seek(dataEnd_)) FailWrite();
         WriteBytes("\0", 1);  // RIFF chunks are word aligned
         ++fileEnd;
       }
       if (auto* fd = qobject_cast<QFileDevice*>(FStream)) {
-        if (fd->size() > fileEnd && !fd->resize(fileEnd))
-          throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), fd->errorString()));
+        if (fd->size() > fileEnd && !fd->resize(fileEnd)) FailWrite();
       } else if (auto* buf = qobject_cast<QBuffer*>(FStream)) {
         if (buf->size() > fileEnd) buf->buffer().truncate(fileEnd);
       }
@@ -364,8 +366,7 @@ void TWaveOut::Done() {
       WriteLe32At(riffStart_ + 4, Field32(fileEnd - riffStart_ - 8));
       FStream->seek(fileEnd);
       // Buffered bytes reach the disk here; a full disk must not pass for success.
-      if (auto* fd = qobject_cast<QFileDevice*>(FStream); fd && !fd->flush())
-        throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(StreamName(), fd->errorString()));
+      if (auto* fd = qobject_cast<QFileDevice*>(FStream); fd && !fd->flush()) FailWrite();
     } catch (...) {
       failure = std::current_exception();
     }

@@ -62,7 +62,8 @@ class TWaveOut : public TACSFileOut {
   void EncodeAndWriteBlock();
   int ReadInput(TACSInput* in, char* buffer, int size);
   void CloseOwnFile();
-  QString StreamName() const;
+  // Raises the output stream's last error.
+  [[noreturn]] void FailWrite() const;
 
   TWavType FWavType = wtPCM;
   int FBlockSize = 512;
