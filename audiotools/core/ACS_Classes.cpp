@@ -86,33 +86,40 @@ void TACSInput::ReleaseUsers() {
 // ---- TACSInputUser ----
 
 // The reading thread never sees a half-changed input: it reads under the same lock.
-void TACSInputUser::ReplaceInput(std::atomic<TACSInput*>& input, const std::atomic<bool>& busy, TACSLock& lock,
-                                 TACSInput* Value) {
-  TACSInputUser* user = this;
-  TACSInput* old = input.load();
+void TACSInputUser::ReplaceInput(const std::atomic<bool>& busy, TACSInput* Value) {
+  TACSInput* old = FInput.load();
   if (Value == old) return;
   if (!busy) {
-    if (old) old->RemoveUser(user);
-    input = Value;
-    if (Value) Value->AddUser(user);
+    if (old) old->RemoveUser(this);
+    FInput = Value;
+    if (Value) Value->AddUser(this);
     return;
   }
   if (!Value) throw EACSException(QStringLiteral("Component is buisy"));
   Value->Init();
   {
-    TACSLockGuard g(lock);
-    input = Value;
+    TACSLockGuard g(InputLock);
+    FInput = Value;
   }
-  if (old) old->RemoveUser(user);
-  Value->AddUser(user);
+  if (old) old->RemoveUser(this);
+  Value->AddUser(this);
   if (old) old->Flush();
+}
+
+void TACSInputUser::InputRemoved(TACSInput* input) {
+  TACSInput* expected = input;
+  FInput.compare_exchange_strong(expected, nullptr);
+}
+
+void TACSInputUser::LeaveInput() {
+  if (TACSInput* in = FInput.exchange(nullptr)) in->RemoveUser(this);
 }
 
 // ---- TACSConverter ----
 
 TACSConverter::~TACSConverter() {
   ReleaseUsers();
-  if (TACSInput* in = FInput.exchange(nullptr)) in->RemoveUser(this);
+  LeaveInput();
 }
 
 void TACSConverter::SetInput(TACSInput* Value) {
@@ -122,15 +129,10 @@ void TACSConverter::SetInput(TACSInput* Value) {
     auto* c = dynamic_cast<TACSConverter*>(p);
     p = c ? c->Input() : nullptr;
   }
-  ReplaceInput(FInput, Busy, InputLock, Value);
+  ReplaceInput(Busy, Value);
 }
 
 void TACSConverter::StopRunsOnInput() { StopUsersRuns(); }
-
-void TACSConverter::InputRemoved(TACSInput* input) {
-  TACSInput* expected = input;
-  FInput.compare_exchange_strong(expected, nullptr);
-}
 
 void UnlockConverterChain(TACSConverter* converter) {
   for (TACSConverter* c = converter; c; c = dynamic_cast<TACSConverter*>(c->Input())) c->InputLock.ReleaseIfHeldHere();
@@ -243,9 +245,7 @@ bool TACSOutput::WaitForIdle(int timeoutMs) const {
   return idle_.wait_for(lk, std::chrono::milliseconds(timeoutMs), [this] { return !Busy; });
 }
 
-void TACSOutput::SetInput(TACSInput* Value) {
-  ReplaceInput(FInput, Busy, InputLock, Value);
-}
+void TACSOutput::SetInput(TACSInput* Value) { ReplaceInput(Busy, Value); }
 
 void TACSOutput::Run() {
   std::lock_guard<std::mutex> g(runMutex_);
@@ -328,18 +328,13 @@ void TACSOutput::Terminate() {
     }
     thread_->TerminateAndJoin();
   }
-  if (TACSInput* in = FInput.exchange(nullptr)) in->RemoveUser(this);
+  LeaveInput();
 }
 
 void TACSOutput::StopRunsOnInput() {
   if (!Busy || OnWorkerThread()) return;
   Stop();
   WaitForIdle(-1);
-}
-
-void TACSOutput::InputRemoved(TACSInput* input) {
-  TACSInput* expected = input;
-  FInput.compare_exchange_strong(expected, nullptr);
 }
 
 // ---- TACSStreamedOutput, TACSFileOut ----

@@ -56,21 +56,28 @@ class TACSLockGuard {
 
 class TACSInput;
 
-// Whatever reads from an input (an output or a converter). An input that goes away first
-// ends every run that reads from it and then makes its readers forget it.
+// Whatever reads from an input (an output or a converter), under its input lock. An input
+// that goes away first ends every run that reads from it and then makes its readers forget it.
 class TACSInputUser {
  public:
   virtual ~TACSInputUser() = default;
+
+  TACSInput* Input() const { return FInput.load(); }
 
  protected:
   friend class TACSInput;
   // Ends every run that reads through this user and waits until it has ended.
   virtual void StopRunsOnInput() = 0;
   // The input is going away: forget it.
-  virtual void InputRemoved(TACSInput* input) = 0;
+  void InputRemoved(TACSInput* input);
   // Gives this user a new input: at rest simply; while running only a real input, prepared
   // first and swapped under the input lock, the old one flushed afterwards.
-  void ReplaceInput(std::atomic<TACSInput*>& input, const std::atomic<bool>& busy, TACSLock& lock, TACSInput* Value);
+  void ReplaceInput(const std::atomic<bool>& busy, TACSInput* Value);
+  // This user is going away: its input forgets it.
+  void LeaveInput();
+
+  TACSLock InputLock;
+  std::atomic<TACSInput*> FInput{nullptr};
 };
 
 // A source of PCM audio.
@@ -111,8 +118,6 @@ class TACSInput {
 
  private:
   friend class TACSInputUser;
-  friend class TACSOutput;
-  friend class TACSConverter;
   void AddUser(TACSInputUser* u);
   void RemoveUser(TACSInputUser* u);
   std::mutex usersMutex_;
@@ -124,7 +129,6 @@ class TACSConverter : public TACSInput, public TACSInputUser {
  public:
   ~TACSConverter() override;
 
-  TACSInput* Input() const { return FInput.load(); }
   // Ignored when Value is this converter (or would read from it). While the converter runs
   // the new input is initialised, swapped in under the input lock, and the old one flushed;
   // removing the input of a running converter is refused.
@@ -132,10 +136,6 @@ class TACSConverter : public TACSInput, public TACSInputUser {
 
  protected:
   void StopRunsOnInput() override;
-  void InputRemoved(TACSInput* input) override;
-
-  TACSLock InputLock;
-  std::atomic<TACSInput*> FInput{nullptr};
 
   friend void UnlockConverterChain(TACSConverter* converter);
 };
@@ -195,7 +195,6 @@ class TACSOutput : public TACSInputUser {
   TACSOutput(const TACSOutput&) = delete;
   TACSOutput& operator=(const TACSOutput&) = delete;
 
-  TACSInput* Input() const { return FInput.load(); }
   // Just stores the input when idle. While running: the new input is initialised, swapped in
   // under the input lock and the old one flushed; removing the input while running is refused.
   virtual void SetInput(TACSInput* Value);
@@ -232,12 +231,9 @@ class TACSOutput : public TACSInputUser {
   void Terminate();
 
   void StopRunsOnInput() override;
-  void InputRemoved(TACSInput* input) override;
 
   std::atomic<bool> FActive{false};
   std::atomic<int> FLastProgress{0};
-  TACSLock InputLock;
-  std::atomic<TACSInput*> FInput{nullptr};
 
  private:
   void WhenDone();
