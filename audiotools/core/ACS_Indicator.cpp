@@ -96,7 +96,7 @@ void TSoundIndicator::Init() {
   Size = in->Size.load();
   {
     std::lock_guard<std::mutex> g(meterLock_);
-    for (double& l : levels_) l = 0;
+    for (double& l : Levels) l = 0;
   }
   Position = 0;
 }
@@ -157,15 +157,15 @@ void TSoundIndicator::Analyse(const char* data, int n, int bits, int channels) {
     }
     ComplexFFT(cplx, kFrame, 1);
     LogMagnitude(cplx, mag, kFrame, 0);
-    for (int b = 0; b < kBands; ++b) levels_[b] += mag[b];
+    for (int b = 0; b < kBands; ++b) Levels[b] += mag[b];
   }
-  for (double& l : levels_) l /= frames;
+  for (double& l : Levels) l /= frames;
 }
 
 void TSoundIndicator::GetValues(std::array<double, kBands>& Values) {
   std::lock_guard<std::mutex> g(meterLock_);
   for (int i = 0; i < kBands; ++i) {
-    Values[i] = levels_[i] * 20;
-    levels_[i] = 0;
+    Values[i] = Levels[i] * 20;
+    Levels[i] = 0;
   }
 }

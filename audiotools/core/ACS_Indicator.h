@@ -48,5 +48,5 @@ class TSoundIndicator : public TACSConverter {
   // skipped while a read-out holds the lock, the read-out waits for an analysis.
   std::mutex meterLock_;
   double window_[kWindowSize];
-  double levels_[kBands] = {};
+  double Levels[kBands] = {};
 };
