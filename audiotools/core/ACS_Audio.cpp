@@ -49,12 +49,7 @@ int OutputDeviceCount() {
   return counts().outputs;
 }
 
-TAudioIn::TAudioIn() { Size = -1; }
-
-TAudioIn::~TAudioIn() {
-  ReleaseUsers();
-  device_.reset();
-}
+TAudioIn::~TAudioIn() { ReleaseUsers(); }
 
 void TAudioIn::SetBaseChannel(int Value) {
   if (Busy) throw EACSException(QStringLiteral("Component is buisy"));

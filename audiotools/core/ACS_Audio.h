@@ -19,7 +19,6 @@ class TAudioIn : public TACSInput {
   // the limit leaves them a second of slack.
   static constexpr int kReadTimeoutMs = 3000;
 
-  TAudioIn();
   ~TAudioIn() override;
 
   int GetBitsPerSample() override { return InBitsPerSample; }
