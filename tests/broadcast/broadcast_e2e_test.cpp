@@ -4,18 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "platform/files/textfile.h"
 #include "platform/media/mpvbackend.h"
-#include "scheduler/core/datamodule.h"
 #include "scheduler/core/timetext.h"
+#include "tests/broadcast/programhome.h"
 #include "tests/broadcast/soundrecorder.h"
 #include "tests/support/soundfiles.h"
-#include "tests/support/testsupport.h"
 
 namespace {
 constexpr int kLoud = 8000;   // the tone peaks at half scale (16383)
@@ -46,10 +42,9 @@ TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
   const QTime clockNow = QTime::currentTime();
   if (clockNow > QTime(23, 59, 40) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
 
-  QTemporaryDir home;
-  QTemporaryDir config;
-  const QString shortTone = testing_support::writeToneWav(home.filePath(QStringLiteral("ref.wav")), 0.5, 440.0);
-  const QString tone = testing_support::writeToneWav(home.filePath(QStringLiteral("音乐/tone.wav")), 6.0, 440.0);
+  QTemporaryDir tones;
+  const QString shortTone = testing_support::writeToneWav(tones.filePath(QStringLiteral("ref.wav")), 0.5, 440.0);
+  const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("音乐/tone.wav")), 6.0, 440.0);
 
   SoundRecorder rec;
   ASSERT_TRUE(rec.start()) << "pacat/parec did not start";
@@ -62,39 +57,19 @@ TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
   // The schedule: one single-song entry starting 3 whole seconds ahead, lasting 3 seconds.
   const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
   const QDateTime endAt = startAt.addSecs(3);
-  {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
-    TDataModule1 dm;
-    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
-                                   orvane::db::Connection::Mode::CreateIfMissing));
-    dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
-    dm.SetSetting(EnglishWeekday(startAt.date()), QStringLiteral("日常"));
-    dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
-    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
-                                            "Schedulen,jmlx,mainchannel,txt) values('上课铃',:s,:e,:p,'00:00:06',"
-                                            "'单曲播放',100,'日常',1,'主通道','')"),
-                             {{QStringLiteral(":s"), ClockText(startAt)},
-                              {QStringLiteral(":e"), ClockText(endAt)},
-                              {QStringLiteral(":p"), tone}}));
-    qputenv("ORVANE_HOME", previousHome);
-  }
+  ProgramHome home(startAt.date());
+  ASSERT_TRUE(home.ok());
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("上课铃"),
+                             .starttime = ClockText(startAt),
+                             .endtime = ClockText(endAt),
+                             .slpath = tone,
+                             .tlength = QStringLiteral("00:00:06"),
+                             .playmode = QStringLiteral("单曲播放"),
+                             .jmlx = 1}));
 
-  QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  program.setProcessEnvironment(env);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(QStringLiteral(ORVANE_PROGRAM), {});
-  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(home.start());
   rec.recordUntil(endAt.toMSecsSinceEpoch() + 2500);
-  const bool stillRunning = program.state() == QProcess::Running;
-  program.terminate();
-  if (!program.waitForFinished(5000)) program.kill();
+  const bool stillRunning = home.stop();
   rec.stop();
   ASSERT_TRUE(stillRunning) << "the program ended early";
 
@@ -110,7 +85,7 @@ TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
   const double end = double(endAt.toMSecsSinceEpoch());
   EXPECT_LT(rec.peakBetween(end + latency + 500, end + 2400), kQuiet) << "still sounding after the entry's end";
 
-  const QStringList log = orvane::readTextLines(home.filePath(QStringLiteral("log.txt")));
+  const QStringList log = home.log();
   EXPECT_TRUE(log.filter(QStringLiteral("播放节目：[starttime]") + ClockText(startAt)).size() == 1) << qPrintable(log.join('\n'));
   EXPECT_TRUE(log.filter(QStringLiteral("[歌名：]") + tone).size() == 1);
 }

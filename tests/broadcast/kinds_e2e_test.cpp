@@ -6,13 +6,9 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 
-#include "platform/files/textfile.h"
-#include "scheduler/core/datamodule.h"
 #include "scheduler/core/timetext.h"
+#include "tests/broadcast/programhome.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
 #include "tests/support/testsupport.h"
@@ -45,10 +41,11 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   const QTime clockNow = QTime::currentTime();
   if (clockNow > QTime(23, 59, 0) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
 
-  QTemporaryDir home, config;
+  ProgramHome home(QDate::currentDate());  // not near midnight: the entries' day too
+  ASSERT_TRUE(home.ok());
   LoopbackServer server;
   server.route(QStringLiteral("/live.wav"), LoopbackServer::toneWav(660, 60), "audio/wav");
-  const QString helper = home.filePath(QStringLiteral("orvhelper-e2e"));
+  const QString helper = home.file(QStringLiteral("orvhelper-e2e"));
   ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_HELPER_PROGRAM), helper));
   QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner);
 
@@ -56,45 +53,30 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   // from +14 s to +18 s, after the text.
   const QDateTime t0 = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 5);
   const QDateTime textAt = t0, programEnd = t0.addSecs(4), radioAt = t0.addSecs(10), radioEnd = t0.addSecs(14);
-  int textId = 0;
-  {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
-    TDataModule1 dm;
-    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
-                                   orvane::db::Connection::Mode::CreateIfMissing));
-    dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
-    dm.SetSetting(EnglishWeekday(t0.date()), QStringLiteral("日常"));
-    dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
-    const QString insert = QStringLiteral(
-        "insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,mainchannel,txt) "
-        "values(:n,:s,:e,:p,'00:00:00',:m,100,'日常',:k,'主通道',:t)");
-    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, insert,
-                             {{":n", QStringLiteral("广播")}, {":s", ClockText(textAt)}, {":e", QStringLiteral("00:00:00")},
-                              {":p", QStringLiteral("请注意")}, {":m", QStringLiteral("VW Hui|4|100|2|0")}, {":k", 4},
-                              {":t", QStringLiteral("同学们请注意。\n现在开始上课。")}}));
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
-    textId = dm.qry_temp.value(0, 0).toInt();
-    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, insert,
-                             {{":n", QStringLiteral("程序")}, {":s", ClockText(t0)}, {":e", ClockText(programEnd)},
-                              {":p", helper}, {":m", QStringLiteral("")}, {":k", 7}, {":t", QStringLiteral("")}}));
-    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, insert,
-                             {{":n", QStringLiteral("电台")}, {":s", ClockText(radioAt)}, {":e", ClockText(radioEnd)},
-                              {":p", server.url(QStringLiteral("/live.wav"))}, {":m", QStringLiteral("")}, {":k", 5},
-                              {":t", QStringLiteral("")}}));
-    qputenv("ORVANE_HOME", previousHome);
-  }
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("广播"),
+                             .starttime = ClockText(textAt),
+                             .endtime = QStringLiteral("00:00:00"),
+                             .slpath = QStringLiteral("请注意"),
+                             .tlength = QStringLiteral("00:00:00"),
+                             .playmode = QStringLiteral("VW Hui|4|100|2|0"),
+                             .jmlx = 4,
+                             .txt = QStringLiteral("同学们请注意。\n现在开始上课。")}));
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("程序"),
+                             .starttime = ClockText(t0),
+                             .endtime = ClockText(programEnd),
+                             .slpath = helper,
+                             .tlength = QStringLiteral("00:00:00"),
+                             .playmode = QStringLiteral(""),
+                             .jmlx = 7}));
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("电台"),
+                             .starttime = ClockText(radioAt),
+                             .endtime = ClockText(radioEnd),
+                             .slpath = server.url(QStringLiteral("/live.wav")),
+                             .tlength = QStringLiteral("00:00:00"),
+                             .playmode = QStringLiteral(""),
+                             .jmlx = 5}));
 
-  QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();  // PULSE_SINK: the test's sink
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  program.setProcessEnvironment(env);
-  program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  program.start(QStringLiteral(ORVANE_PROGRAM), {});
-  ASSERT_TRUE(program.waitForStarted(5000));
+  ASSERT_TRUE(home.start());  // into the test's own sink
 
   // The program's helper starts in the entry's second and is ended at the entry's end.
   runUntil(programEnd.addMSecs(-500));
@@ -105,10 +87,7 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   EXPECT_TRUE(QFile::exists(helper + QStringLiteral(".term"))) << "the external program was not ended at its end";
 
   runUntil(radioEnd.addMSecs(2500));
-  const bool stillRunning = program.state() == QProcess::Running;
-  program.terminate();
-  if (!program.waitForFinished(5000)) program.kill();
-  ASSERT_TRUE(stillRunning) << "the program ended early";
+  ASSERT_TRUE(home.stop()) << "the program ended early";
 
   // The text: heard from its second on, read twice, then over before the radio.
   const auto textDue = steadyAt(textAt);
@@ -130,23 +109,12 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   EXPECT_GE(server.requests(QStringLiteral("/live.wav")), 1);
 
   // What the program recorded: every start and end in the log, the text's status.
-  const QStringList log = orvane::readTextLines(home.filePath(QStringLiteral("log.txt")));
+  const QStringList log = home.log();
   const QString all = log.join(QLatin1Char('\n'));
   EXPECT_EQ(log.filter(QStringLiteral("播放节目：[starttime]") + ClockText(textAt)).size(), 2) << qPrintable(all);
   EXPECT_EQ(log.filter(QStringLiteral("停止节目：[ENDtime]00:00:00[path]请注意")).size(), 1) << qPrintable(all);
   EXPECT_EQ(log.filter(QStringLiteral("停止节目：[ENDtime]") + ClockText(programEnd) + QStringLiteral("[path]") + helper).size(), 1);
   EXPECT_EQ(log.filter(QStringLiteral("停止节目：[ENDtime]") + ClockText(radioEnd)).size(), 1);
-  {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
-    TDataModule1 dm;
-    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb"))));
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname, status from sjb order by id"));
-    QStringList statuses;
-    for (dm.qry_temp.first(); !dm.qry_temp.eof(); dm.qry_temp.next())
-      statuses << dm.qry_temp.fieldAsString(QStringLiteral("pname")) + QLatin1Char('=') + dm.qry_temp.fieldAsString(QStringLiteral("status"));
-    EXPECT_EQ(statuses, (QStringList{QStringLiteral("广播=已播"), QStringLiteral("程序=已播"), QStringLiteral("电台=已播")}));
-    qputenv("ORVANE_HOME", previousHome);
-  }
-  (void)textId;
+  EXPECT_EQ(home.statuses(),
+            (QStringList{QStringLiteral("广播=已播"), QStringLiteral("程序=已播"), QStringLiteral("电台=已播")}));
 }
