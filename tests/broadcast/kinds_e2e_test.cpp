@@ -11,23 +11,12 @@
 #include "tests/broadcast/programhome.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
-#include "tests/support/testsupport.h"
 
 using testing_support::LoopbackServer;
 using testing_support::MonitorRecorder;
-using Steady = MonitorRecorder::Clock;
 
 namespace {
 constexpr double kHeard = 0.01;
-
-// The steady-clock moment of a wall-clock moment.
-Steady::time_point steadyAt(const QDateTime& wall) {
-  return Steady::now() + std::chrono::milliseconds(wall.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch());
-}
-
-void runUntil(const QDateTime& wall) {
-  testing_support::waitUntil([&] { return QDateTime::currentDateTime() >= wall; }, 60000);
-}
 
 qint64 readPid(const QString& path) {
   QFile f(path);
@@ -90,21 +79,21 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   ASSERT_TRUE(home.stop()) << "the program ended early";
 
   // The text: heard from its second on, read twice, then over before the radio.
-  const auto textDue = steadyAt(textAt);
+  const auto textDue = MonitorRecorder::at(textAt);
   const auto heardText = monitor->firstLouder(kHeard, textDue - std::chrono::milliseconds(500));
   ASSERT_TRUE(heardText.has_value()) << "the text was not heard";
   EXPECT_GE(*heardText, textDue - std::chrono::milliseconds(100)) << "heard before its second";
   EXPECT_LT(*heardText, textDue + std::chrono::milliseconds(1500)) << "not heard in its second";
   EXPECT_GT(monitor->loudShare(kHeard, *heardText, *heardText + std::chrono::seconds(2)), 0.3);
-  EXPECT_LT(monitor->maxRms(steadyAt(radioAt) - std::chrono::milliseconds(1200), steadyAt(radioAt)), kHeard)
+  EXPECT_LT(monitor->maxRms(MonitorRecorder::at(radioAt) - std::chrono::milliseconds(1200), MonitorRecorder::at(radioAt)), kHeard)
       << "the text did not end by itself before the radio";
   // The radio: heard from its second to its end, then silence.
-  const auto radioDue = steadyAt(radioAt);
+  const auto radioDue = MonitorRecorder::at(radioAt);
   const auto heardRadio = monitor->firstLouder(kHeard, radioDue - std::chrono::milliseconds(200));
   ASSERT_TRUE(heardRadio.has_value()) << "the loopback stream was not heard";
   EXPECT_LT(*heardRadio, radioDue + std::chrono::milliseconds(2000));
-  EXPECT_GT(monitor->loudShare(kHeard, *heardRadio + std::chrono::milliseconds(200), steadyAt(radioEnd)), 0.9);
-  EXPECT_LT(monitor->maxRms(steadyAt(radioEnd) + std::chrono::milliseconds(800), steadyAt(radioEnd.addSecs(2))), kHeard)
+  EXPECT_GT(monitor->loudShare(kHeard, *heardRadio + std::chrono::milliseconds(200), MonitorRecorder::at(radioEnd)), 0.9);
+  EXPECT_LT(monitor->maxRms(MonitorRecorder::at(radioEnd) + std::chrono::milliseconds(800), MonitorRecorder::at(radioEnd.addSecs(2))), kHeard)
       << "the radio still played after its end";
   EXPECT_GE(server.requests(QStringLiteral("/live.wav")), 1);
 

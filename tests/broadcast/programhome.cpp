@@ -65,3 +65,7 @@ QStringList ProgramHome::statuses() const {
                     dm.qry_temp.fieldAsString(QStringLiteral("status"));
   return statuses;
 }
+
+void runUntil(const QDateTime& wall) {
+  testing_support::waitUntil([&] { return QDateTime::currentDateTime() >= wall; }, 60000);
+}

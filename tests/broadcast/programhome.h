@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -39,3 +40,6 @@ class ProgramHome {
   QProcess program_;
   bool ok_ = false;
 };
+
+// Handles events until the wall clock reaches the moment.
+void runUntil(const QDateTime& wall);

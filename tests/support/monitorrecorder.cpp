@@ -7,7 +7,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QProcess>
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace testing_support {
 
@@ -157,10 +159,15 @@ void MonitorRecorder::record() {
     if (pa_simple_read(static_cast<pa_simple*>(rec_), buf.data(), buf.size() * 2, &err) < 0) return;
     const auto arrived = Clock::now();
     double sum = 0;
-    for (int16_t s : buf) sum += double(s) * s;
+    int peak = 0;
+    for (int16_t s : buf) {
+      sum += double(s) * s;
+      peak = std::max(peak, std::abs(int(s)));
+    }
     Chunk c;
     c.start = arrived - chunkLength;
     c.rms = std::sqrt(sum / buf.size()) / 32768.0;
+    c.peak = peak / 32768.0;
     std::lock_guard<std::mutex> lock(mutex_);
     chunks_.push_back(c);
   }
@@ -171,17 +178,21 @@ std::vector<MonitorRecorder::Chunk> MonitorRecorder::chunks() const {
   return chunks_;
 }
 
-double MonitorRecorder::maxRms(Clock::time_point from, Clock::time_point to) const {
+MonitorRecorder::Clock::time_point MonitorRecorder::at(const QDateTime& wall) {
+  return Clock::now() + std::chrono::milliseconds(wall.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch());
+}
+
+double MonitorRecorder::maxOf(double Chunk::*measure, Clock::time_point from, Clock::time_point to) const {
   double m = 0;
   for (const Chunk& c : chunks())
-    if (c.start >= from && c.start < to) m = std::max(m, c.rms);
+    if (c.start >= from && c.start < to) m = std::max(m, c.*measure);
   return m;
 }
 
-std::optional<MonitorRecorder::Clock::time_point> MonitorRecorder::firstLouder(double threshold,
-                                                                                Clock::time_point from) const {
+std::optional<MonitorRecorder::Clock::time_point> MonitorRecorder::firstAbove(double Chunk::*measure, double threshold,
+                                                                               Clock::time_point from) const {
   for (const Chunk& c : chunks())
-    if (c.start >= from && c.rms > threshold) return c.start;
+    if (c.start >= from && c.*measure > threshold) return c.start;
   return std::nullopt;
 }
 

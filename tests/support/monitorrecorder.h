@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -36,6 +37,7 @@ class MonitorRecorder {
   struct Chunk {
     Clock::time_point start;  // when its first sample was played
     double rms = 0;           // 0..1 of full scale
+    double peak = 0;          // the largest sample, 0..1 of full scale
   };
 
   explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
@@ -50,15 +52,28 @@ class MonitorRecorder {
   bool start(QString* error = nullptr);
   void stop();
 
+  // The moment of the recorder's clock that is the given wall-clock moment.
+  static Clock::time_point at(const QDateTime& wall);
+
   std::vector<Chunk> chunks() const;
   // The loudest 10 ms between two moments (0 when nothing was recorded then).
-  double maxRms(Clock::time_point from, Clock::time_point to) const;
+  double maxRms(Clock::time_point from, Clock::time_point to) const { return maxOf(&Chunk::rms, from, to); }
+  // The largest sample between two moments (0 when nothing was recorded then).
+  double maxPeak(Clock::time_point from, Clock::time_point to) const { return maxOf(&Chunk::peak, from, to); }
   // The first 10 ms at or after `from` louder than `threshold`.
-  std::optional<Clock::time_point> firstLouder(double threshold, Clock::time_point from) const;
+  std::optional<Clock::time_point> firstLouder(double threshold, Clock::time_point from) const {
+    return firstAbove(&Chunk::rms, threshold, from);
+  }
+  // The first 10 ms at or after `from` with a sample above `threshold`.
+  std::optional<Clock::time_point> firstPeakAbove(double threshold, Clock::time_point from) const {
+    return firstAbove(&Chunk::peak, threshold, from);
+  }
   // Share of 10 ms chunks between two moments louder than `threshold`.
   double loudShare(double threshold, Clock::time_point from, Clock::time_point to) const;
 
  private:
+  double maxOf(double Chunk::*measure, Clock::time_point from, Clock::time_point to) const;
+  std::optional<Clock::time_point> firstAbove(double Chunk::*measure, double threshold, Clock::time_point from) const;
   void record();
   void playSilence();
   QString sink_;
