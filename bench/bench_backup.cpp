@@ -2,23 +2,16 @@
 // one transaction) beside the sqlite3 shell copying the same rows with one INSERT ... SELECT
 // from the attached file, on the same database in the same run.
 #include <QCoreApplication>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "bench/benchsupport.h"
 #include "platform/db/connection.h"
-#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/backuprestore.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/schedulebackup.h"
 
 namespace {
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 int entries(TDataModule1& dm) {
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb"));
   return dm.qry_temp.value(0, 0).toInt();
@@ -27,10 +20,7 @@ int entries(TDataModule1& dm) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message box: %s\n", qPrintable(r.text));
-    return orvane::mb::defaultResultOf(r.flags);
-  });
+  bench::printMessageBoxes();
   constexpr int kRows = 10000;
   bench::FilledHome home(kRows);
   TDataModule1 dm;
@@ -70,18 +60,14 @@ int main(int argc, char** argv) {
   constexpr int K = 10;
   QByteArray work = attach, base = attach + "SELECT count(*) FROM b.sjb;\n";
   for (int i = 0; i < K; ++i) work += copy;
-  std::vector<double> w, b;
-  for (int i = 0; i < 5; ++i) {
-    w.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {home.database()}, work));
-    b.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {home.database()}, base));
-  }
-  if (*std::min_element(w.begin(), w.end()) < 0 || *std::min_element(b.begin(), b.end()) < 0) {
+  const double shell = bench::shellRepetitionMs(home.database(), work, base, K);
+  if (shell < 0) {
     std::fprintf(stderr, "the sqlite3 shell failed\n");
     return 1;
   }
-  const double shell = (median(w) - median(b)) / K;
-  const double restore = median(ours);
-  std::printf("Schedule backup of %d entries: written in %.2f ms (median of %zu)\n", kRows, median(writes), writes.size());
+  const double restore = bench::median(ours);
+  std::printf("Schedule backup of %d entries: written in %.2f ms (median of %zu)\n", kRows, bench::median(writes),
+              writes.size());
   std::printf("Restore of a %d-entry backup, replacing every entry (median):\n", kRows);
   std::printf("  orvane (check the whole file, then delete and insert in one transaction): %.2f ms\n", restore);
   std::printf("  sqlite3 shell (DELETE, then one INSERT ... SELECT from the attached file): %.2f ms\n", shell);

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimeEdit>
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -77,11 +76,6 @@ void BM_BatchSeries1440(benchmark::State& state) {
 }
 BENCHMARK(BM_BatchSeries1440)->Unit(benchmark::kMillisecond);
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // The same rows as one transaction of plain inserts for the shell.
 QByteArray shellInserts() {
   QByteArray sql = "BEGIN;\n";
@@ -108,12 +102,7 @@ double shellSeriesMs(Setup& s) {
     work += clear + inserts;
     base += clear;
   }
-  std::vector<double> w, b;
-  for (int i = 0; i < 5; ++i) {
-    w.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {s.home.database()}, work));
-    b.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {s.home.database()}, base));
-  }
-  return (median(w) - median(b)) / K;
+  return bench::shellRepetitionMs(s.home.database(), work, base, K);
 }
 }  // namespace
 
@@ -134,7 +123,7 @@ int main(int argc, char** argv) {
   std::vector<double> ours;
   for (int i = 0; i < 21; ++i) ours.push_back(saveSeriesMs(s));
   const int written = s.rows();
-  const double orvane = median(ours);
+  const double orvane = bench::median(ours);
   const double shell = shellSeriesMs(s);
   std::printf("\nBatch series of %d entries (every minute of the day), median:\n", kRows);
   std::printf("  orvane batch dialog save %.2f ms (%d rows, last message \"%s\"), sqlite3 shell %.2f ms, ratio %.2fx\n",

@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
@@ -45,12 +44,6 @@ double percentile(std::vector<double> v, double p) {
   return v[std::min(v.size() - 1, std::size_t(p * double(v.size() - 1) + 0.5))];
 }
 
-void runFor(int ms) {
-  QEventLoop loop;
-  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
 void realTime(int seconds, bool stalls) {
   SystemClock clock;
   TDataModule1 dm;
@@ -83,7 +76,7 @@ void realTime(int seconds, bool stalls) {
     staller.start(100);
   }
   d.start();
-  runFor((seconds + 3) * 1000 + 1600);
+  bench::runEventsFor((seconds + 3) * 1000 + 1600);
   d.stop();
   staller.stop();
 
@@ -125,10 +118,10 @@ void idleCpu(int seconds) {
   TDataModule1 dm;
   TForm_main_tamu w(dm, clock, services);
   w.show();
-  runFor(1500);
+  bench::runEventsFor(1500);
   const double c0 = cpuSeconds();
   const auto t0 = std::chrono::steady_clock::now();
-  runFor(seconds * 1000);
+  bench::runEventsFor(seconds * 1000);
   const double share = 100.0 * (cpuSeconds() - c0) / (bench::msSince(t0) / 1000.0);
   std::printf("program idle for %d s on a 1,000-entry day: CPU %.3f %% of one core (limit 0.5 %% -> %s)\n", seconds,
               share, share < 0.5 ? "holds" : "MISSED");

@@ -13,28 +13,21 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
-#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
-#include "platform/db/connection.h"
+#include "bench/benchsupport.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvchannel.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/timetext.h"
+#include "tests/support/loopbackserver.h"
 
 namespace {
 constexpr int kWarmup = 3;
 constexpr int kRounds = 25;
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
 
 bool waitFor(const std::function<bool()>& done, int timeoutMs) {
   QElapsedTimer t;
@@ -69,7 +62,7 @@ double channelOpenToPlayingMs(const QString& mp3) {
     if (i >= kWarmup) times.push_back(ms);
     mpv->close();
   }
-  return median(times);
+  return bench::median(times);
 }
 
 // One JSON line from mpv's IPC socket that has the key and value, within the time.
@@ -118,24 +111,8 @@ double mpvOpenToPlayingMs(const QString& mp3, const QString& socketPath) {
   socket.write("{\"command\":[\"quit\"]}\n");
   socket.flush();
   if (!mpv.waitForFinished(3000)) mpv.kill();
-  return median(times);
+  return bench::median(times);
 }
-
-// A station on loopback that takes every connection and never answers.
-class SilentStation : public QTcpServer {
- public:
-  SilentStation() {
-    listen(QHostAddress::LocalHost, 0);
-    connect(this, &QTcpServer::newConnection, this, [this] {
-      while (QTcpSocket* c = nextPendingConnection()) {
-        connect(c, &QTcpSocket::readyRead, c, [c] { c->readAll(); });
-        connect(c, &QTcpSocket::disconnected, c, &QObject::deleteLater);
-        ++taken;
-      }
-    });
-  }
-  int taken = 0;
-};
 
 struct RadioHold {
   double openMs = -1;    // median time openAddress keeps the calling thread
@@ -151,16 +128,17 @@ RadioHold radioHold(int limitMs) {
   orvane::MpvBackend backend(s);
   auto channel = backend.createChannel(orvane::ChannelKind::Stream);
   if (!channel) return {};
-  SilentStation station;
-  const QString url = QStringLiteral("http://127.0.0.1:%1/live").arg(station.serverPort());
+  testing_support::LoopbackServer station;  // takes every connection and never answers
+  station.setSilent(true);
+  const QString url = station.url(QStringLiteral("/live"));
   std::vector<double> opens, cancels;
   for (int i = 0; i < kWarmup + kRounds; ++i) {
-    const int before = station.taken;
+    const int before = station.silentConnections();
     QElapsedTimer t;
     t.start();
     if (!channel->openAddress(url, 60000).ok) return {};
     const double openMs = double(t.nsecsElapsed()) / 1e6;
-    if (!waitFor([&] { return station.taken > before; }, 5000)) return {};
+    if (!waitFor([&] { return station.silentConnections() > before; }, 5000)) return {};
     t.restart();
     channel->close();
     const double cancelMs = double(t.nsecsElapsed()) / 1e6;
@@ -170,8 +148,8 @@ RadioHold radioHold(int limitMs) {
     }
   }
   RadioHold r;
-  r.openMs = median(opens);
-  r.cancelMs = median(cancels);
+  r.openMs = bench::median(opens);
+  r.cancelMs = bench::median(cancels);
   bool failed = false;
   QObject::connect(channel.get(), &orvane::MediaChannel::loadFailed, [&] { failed = true; });
   QElapsedTimer t;
@@ -189,26 +167,14 @@ long rssKb(qint64 pid) {
   return -1;
 }
 
-void sleepProcessing(int ms) {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(10);
-  }
-}
-
 // The program on a day with one song entry on each channel, starting 3 seconds after it:
 // its memory before (players made, nothing open) and with both channels playing, silently.
-void programMemory(const QString& program, const QString& mp3, const QTemporaryDir& home) {
+void programMemory(const QString& program, const QString& mp3) {
   const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
+  const bench::FilledHome home(0);
   {
-    qputenv("ORVANE_HOME", home.path().toUtf8());
     TDataModule1 dm;
-    dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
-                       orvane::db::Connection::Mode::CreateIfMissing);
-    dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
-    dm.SetSetting(EnglishWeekday(startAt.date()), QStringLiteral("日常"));
+    dm.ConnectDatabase(QStringLiteral("accesspw"), home.database());
     for (const char* channel : {"主通道", "副通道"})
       dm.ExecQuery(dm.qry_temp,
                    QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,"
@@ -224,16 +190,16 @@ void programMemory(const QString& program, const QString& mp3, const QTemporaryD
   env.insert(QStringLiteral("ORVANE_MPV_AO"), QStringLiteral("null"));  // silent, whatever sound server runs here
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
   orvane.setProcessEnvironment(env);
   orvane.start(program, {});
   if (!orvane.waitForStarted(5000)) {
     std::printf("  program did not start\n");
     return;
   }
-  sleepProcessing(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() - 700));
+  bench::runEventsFor(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() - 700));
   const long before = rssKb(orvane.processId());
-  sleepProcessing(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() + 3000));
+  bench::runEventsFor(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() + 3000));
   const long playing = rssKb(orvane.processId());
   orvane.terminate();
   if (!orvane.waitForFinished(3000)) orvane.kill();
@@ -243,7 +209,7 @@ void programMemory(const QString& program, const QString& mp3, const QTemporaryD
                                     QStringLiteral("--no-config"), QStringLiteral("--no-terminal"), mp3});
   long peerKb = -1;
   if (peer.waitForStarted(5000)) {
-    sleepProcessing(2000);
+    bench::runEventsFor(2000);
     peerKb = rssKb(peer.processId());
     peer.kill();
     peer.waitForFinished(3000);
@@ -289,7 +255,6 @@ int main(int argc, char** argv) {
               hold.answerMs, kRadioLimitMs);
 
   const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../orvane");
-  QTemporaryDir home;
-  programMemory(program, mp3, home);
+  programMemory(program, mp3);
   return 0;
 }

@@ -3,17 +3,14 @@
 // text to the same server, in the same run (median of several).
 #include <QApplication>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "bench/soundserver.h"
 #include "platform/media/mpvbackend.h"
-#include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/speech/speechengine.h"
 #include "platform/speech/voicechoice.h"
@@ -33,19 +30,6 @@ const QString kText = QStringLiteral(
     "下楼时请注意安全，不要推挤，不要奔跑。各班班主任请到操场组织本班学生做操，谢谢大家。");
 constexpr double kAudible = 0.003;
 constexpr int kRuns = 7;
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
-}
-
-void settle(int ms) {
-  const auto until = Steady::now() + std::chrono::milliseconds(ms);
-  while (Steady::now() < until) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
 
 // Waits for the first audible sample after t0; -1 when none came in time.
 double onsetMs(MonitorRecorder& monitor, Steady::time_point t0, int timeoutMs = 5000) {
@@ -74,20 +58,17 @@ double engineOnce(MonitorRecorder& monitor) {
 class Program {
  public:
   Program() {
-    qputenv("ORVANE_HOME", home_.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home_.filePath(QStringLiteral("config")).toUtf8());
-    dm_.ConnectDatabase(QStringLiteral("accesspw"), home_.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
-                        orvane::db::Connection::Mode::CreateIfMissing);
-    dm_.SetSetting(QStringLiteral("volume4"), QStringLiteral("0"));
-    dm_.SetSetting(EnglishWeekday(QDate::currentDate()), QStringLiteral("日常"));
+    qputenv("XDG_CONFIG_HOME", (home_.path() + QStringLiteral("/config")).toUtf8());
     QString mandarin;
     for (const orvane::VoiceInfo& v : voices_.voices())
       if (v.identifier.endsWith(QLatin1String("cmn-Latn-pinyin"))) mandarin = v.description;
-    dm_.ExecQuery(dm_.qry_temp,
-                  QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,"
-                                 "mainchannel,txt) values('通知','23:59:59','00:00:00','通知','00:00:00',:m,100,'日常',4,"
-                                 "'主通道',:t)"),
-                  {{QStringLiteral(":m"), mandarin + QStringLiteral("|0|100|1|0")}, {QStringLiteral(":t"), kText}});
+    TDataModule1 dm;
+    dm.ConnectDatabase(QStringLiteral("accesspw"), home_.database());
+    dm.ExecQuery(dm.qry_temp,
+                 QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,"
+                                "mainchannel,txt) values('通知','23:59:59','00:00:00','通知','00:00:00',:m,100,'日常',4,"
+                                "'主通道',:t)"),
+                 {{QStringLiteral(":m"), mandarin + QStringLiteral("|0|100|1|0")}, {QStringLiteral(":t"), kText}});
     services_.power = &power_;
     services_.media = &media_;
     services_.voices = &voices_;
@@ -105,8 +86,8 @@ class Program {
   }
 
  private:
-  QTemporaryDir home_;
-  TDataModule1 dm_, windowDm_;
+  bench::FilledHome home_{0};  // today's schedule "日常", empty but for the text
+  TDataModule1 windowDm_;
   SystemClock clock_;
   orvane::RecordingPower power_;
   orvane::MpvBackend media_;
@@ -128,14 +109,9 @@ double peerOnce(MonitorRecorder& monitor) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  bench::prepareWebEngine();
   QApplication app(argc, argv);
-  orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message box: %s\n", qPrintable(r.text));
-    return orvane::mb::defaultResultOf(r.flags);
-  });
+  bench::printMessageBoxes();
   bench::SoundServer server;
   if (!server.ok()) {
     std::fprintf(stderr, "no private sound server\n");
@@ -155,16 +131,16 @@ int main(int argc, char** argv) {
   std::vector<double> start, engine, peer;
   // The first text of a run makes the speech voice and loads the engine's data; it counts.
   const double first = program.once(monitor);
-  settle(300);
+  bench::runEventsFor(300);
   for (int i = 0; i < kRuns; ++i) {
     start.push_back(program.once(monitor));
-    settle(300);
+    bench::runEventsFor(300);
     engine.push_back(engineOnce(monitor));
-    settle(300);
+    bench::runEventsFor(300);
     peer.push_back(peerOnce(monitor));
-    settle(300);
+    bench::runEventsFor(300);
   }
-  const double s = median(start), e = median(engine), p = median(peer);
+  const double s = bench::median(start), e = bench::median(engine), p = bench::median(peer);
   std::printf("first audible sample of a 100-character Chinese text (median of %d, same server and sink):\n", kRuns);
   std::printf("  StartEntry in the main window    %7.1f ms (the run's first text: %.1f ms)\n", s, first);
   std::printf("  speech engine speak() alone      %7.1f ms\n", e);

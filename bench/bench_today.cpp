@@ -4,15 +4,12 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QStandardPaths>
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "bench/benchsupport.h"
-#include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -59,11 +56,6 @@ void BM_LoadToday(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadToday)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 double orvaneLoadMs(int n) {
   Loaded& l = loaded(n);
   std::vector<double> times;
@@ -73,7 +65,7 @@ double orvaneLoadMs(int n) {
     l.unit->today.LoadToday();
     times.push_back(bench::msSince(t0));
   }
-  return median(times);
+  return bench::median(times);
 }
 
 // The same statements through the sqlite3 shell: K loads in one process, minus the same
@@ -97,12 +89,7 @@ double shellLoadMs(int n) {
     work += reset + load;
     base += reset;
   }
-  std::vector<double> w, b;
-  for (int i = 0; i < 5; ++i) {
-    w.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {db}, work));
-    b.push_back(bench::timeCommand(QStringLiteral("sqlite3"), {db}, base));
-  }
-  return (median(w) - median(b)) / K;
+  return bench::shellRepetitionMs(db, work, base, K);
 }
 
 void startToFirstTick() {
@@ -130,10 +117,7 @@ void startToFirstTick() {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
-    std::fprintf(stderr, "message box: %s\n", qPrintable(r.text));
-    return orvane::mb::defaultResultOf(r.flags);
-  });
+  bench::printMessageBoxes();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
 

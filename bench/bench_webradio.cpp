@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 #include <unistd.h>
 
+#include "bench/benchsupport.h"
 #include "bench/soundserver.h"
 #include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
@@ -60,20 +60,10 @@ Usage usage(qint64 except) {
   }
   return u;
 }
-
-void runFor(int ms) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < until) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  bench::prepareWebEngine();
   QApplication app(argc, argv);
   bench::SoundServer sound;  // the page's stream is played, as in service
   testing_support::LoopbackServer server;
@@ -84,7 +74,7 @@ int main(int argc, char** argv) {
   QWidget window;
   window.resize(400, 300);
   window.show();
-  runFor(500);
+  bench::runEventsFor(500);
   const Usage before = usage(sound.pid());
 
   orvane::WebRadioHost host;
@@ -93,12 +83,12 @@ int main(int argc, char** argv) {
   const auto t0 = std::chrono::steady_clock::now();
   host.ensure(&window);
   host.Navigate(server.url(QStringLiteral("/radio.html")));
-  while (!loaded && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(30)) runFor(20);
-  const double loadMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-  runFor(3000);  // the stream plays
+  while (!loaded && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(30)) bench::runEventsFor(20);
+  const double loadMs = bench::msSince(t0);
+  bench::runEventsFor(3000);  // the stream plays
   const Usage after = usage(sound.pid());
   host.Clear();
-  runFor(1000);
+  bench::runEventsFor(1000);
   const Usage blank = usage(sound.pid());
 
   std::printf("memory added by the first web radio page (program and the processes it started):\n");

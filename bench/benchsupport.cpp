@@ -1,9 +1,16 @@
 // Benchmark helpers.
 #include "bench/benchsupport.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 #include "platform/db/connection.h"
+#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/timetext.h"
 
@@ -34,6 +41,12 @@ FilledHome::FilledHome(int entries) {
 
 QString FilledHome::database() const { return dir_.filePath(QStringLiteral("gsk.mdb")); }
 
+double median(std::vector<double> v) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
 double timeCommand(const QString& program, const QStringList& args, const QByteArray& input) {
   QProcess p;
   const auto t0 = std::chrono::steady_clock::now();
@@ -44,6 +57,39 @@ double timeCommand(const QString& program, const QStringList& args, const QByteA
   p.waitForFinished(60000);
   const double ms = msSince(t0);
   return p.exitCode() == 0 ? ms : -1;
+}
+
+double shellRepetitionMs(const QString& database, const QByteArray& work, const QByteArray& base, int runs) {
+  std::vector<double> w, b;
+  for (int i = 0; i < 5; ++i) {
+    w.push_back(timeCommand(QStringLiteral("sqlite3"), {database}, work));
+    b.push_back(timeCommand(QStringLiteral("sqlite3"), {database}, base));
+  }
+  if (*std::min_element(w.begin(), w.end()) < 0 || *std::min_element(b.begin(), b.end()) < 0) return -1;
+  return (median(w) - median(b)) / runs;
+}
+
+void runEventsFor(int ms) {
+  if (ms <= 0) {
+    QCoreApplication::processEvents();
+    return;
+  }
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void printMessageBoxes() {
+  orvane::setMessageBoxHandler([](const orvane::MessageBoxRequest& r) {
+    std::fprintf(stderr, "message box: %s\n", qPrintable(r.text));
+    return orvane::mb::defaultResultOf(r.flags);
+  });
+}
+
+void prepareWebEngine() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 }  // namespace bench
