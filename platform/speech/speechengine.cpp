@@ -6,6 +6,7 @@
 #include <QtEndian>
 #include <future>
 
+#include "platform/files/waveheader.h"
 #include "platform/speech/pulsestream.h"
 
 namespace orvane {
@@ -196,31 +197,7 @@ bool SpeechEngine::synthesizeToWave(const QString& text, const SpeechParams& par
     f.remove();
     return false;
   }
-  // A canonical 44-byte header: PCM, one channel, 16 bits.
-  const quint32 rate = quint32(synth.sampleRate());
-  QByteArray header;
-  auto u32 = [&](quint32 v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    header.append(b, 4);
-  };
-  auto u16 = [&](quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    header.append(b, 2);
-  };
-  header.append("RIFF", 4);
-  u32(quint32(36 + pcm.size()));
-  header.append("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  header.append("data", 4);
-  u32(quint32(pcm.size()));
+  const QByteArray header = pcmWaveHeader(synth.sampleRate(), 1, 16, pcm.size());
   if (f.write(header) != header.size() || f.write(pcm) != pcm.size() || !f.flush()) {
     if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
     f.close();

@@ -15,6 +15,7 @@
 #include "scheduler/core/timetext.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
+#include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
 using testing_support::LoopbackServer;
@@ -47,7 +48,7 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
 
   QTemporaryDir home, config;
   LoopbackServer server;
-  server.route(QStringLiteral("/live.wav"), LoopbackServer::toneWav(660, 60), "audio/wav");
+  server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 660, 0.5, 44100), "audio/wav");
   const QString helper = home.filePath(QStringLiteral("orvhelper-e2e"));
   ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_HELPER_PROGRAM), helper));
   QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner);

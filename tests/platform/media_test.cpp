@@ -311,7 +311,7 @@ TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
 // refused at once; a closed port answers with a failure.
 TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   testing_support::LoopbackServer server;
-  server.route(QStringLiteral("/tone.wav"), testing_support::LoopbackServer::toneWav(440, 2.0), "audio/wav");
+  server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(2.0, 440, 0.5, 44100), "audio/wav");
   const QString url = server.url(QStringLiteral("/tone.wav"));
 
   auto c = channel(ChannelKind::Stream);

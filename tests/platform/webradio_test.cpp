@@ -9,6 +9,7 @@
 #include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
+#include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
 using namespace orvane;
@@ -30,7 +31,7 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
   LoopbackServer server;
   server.route(QStringLiteral("/radio.html"),
                "<html><body><audio autoplay src=\"/tone.wav\"></audio></body></html>", "text/html");
-  server.route(QStringLiteral("/tone.wav"), LoopbackServer::toneWav(880, 30), "audio/wav");
+  server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(30, 880, 0.5, 44100), "audio/wav");
 
   QWidget window;
   window.resize(300, 200);

@@ -1,5 +1,5 @@
-// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, a tone as a WAV, or
-// silence (a station that takes the connection and never answers).
+// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, or silence (a station
+// that takes the connection and never answers).
 #pragma once
 
 #include <QByteArray>
@@ -23,9 +23,6 @@ class LoopbackServer : public QTcpServer {
   // Connections taken in silence, and those of them the client has not closed yet.
   int silentConnections() const { return silentTaken_; }
   int openSilentConnections() const { return silentOpen_; }
-
-  // A 16-bit mono WAV of a sine tone.
-  static QByteArray toneWav(int hz, double seconds, int rate = 44100, double amplitude = 0.5);
 
  protected:
   void incomingConnection(qintptr socket) override;
