@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
-#include <QFileInfo>
 #include <atomic>
 #include <cmath>
 #include <mutex>

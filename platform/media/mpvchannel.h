@@ -2,7 +2,6 @@
 // or the stream kind (sound only).
 #pragma once
 
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 
@@ -26,7 +25,6 @@ class MpvChannel : public MediaChannel {
 
   // False when libmpv could not start a player; every call then does nothing and open fails.
   bool ok() const { return mpv_.ok(); }
-  const QString& error() const { return mpv_.error(); }
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
   MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;

@@ -24,11 +24,6 @@ MpvSettings MpvSettings::fromEnvironment() {
 
 bool mpvVersionMatches() { return (mpv_client_api_version() >> 16) == (MPV_CLIENT_API_VERSION >> 16); }
 
-QString mpvLoadedVersion() {
-  const unsigned long v = mpv_client_api_version();
-  return QStringLiteral("%1.%2").arg(v >> 16).arg(v & 0xffff);
-}
-
 MpvHandle::MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, QByteArray>>& extraOptions) {
   // libmpv refuses to start under a numeric locale other than "C" (a Chinese desktop sets
   // one through Qt's start-up); Qt formats numbers itself and does not mind.

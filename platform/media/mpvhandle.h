@@ -27,8 +27,6 @@ struct MpvSettings {
 
 // The compiled-against and the loaded libmpv client interfaces agree on their major version.
 bool mpvVersionMatches();
-// "major.minor" of the loaded libmpv client interface.
-QString mpvLoadedVersion();
 
 class MpvHandle {
  public:
