@@ -83,11 +83,10 @@ class MpvChannel : public MediaChannel {
   bool wantsSound_ = true;  // a real audio output was asked for
   int volume_ = 1000;
   quintptr videoWindow_ = 0;
-  // The address being opened: its playlist entry (-1 until libmpv names it), whether libmpv
-  // has started on it, its name, and the time limit for an answer.
+  // The address being opened: its playlist entry as libmpv starts on it, its name, and the
+  // time limit for an answer.
   bool opening_ = false;
-  qint64 openingEntryId_ = -1;
-  bool openingStarted_ = false;
+  MpvHandle::EntryWatch openingWatch_;
   QString openingName_;
   int openingTimeoutMs_ = 0;
   QTimer openingTimer_;
