@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QtEndian>
 #include <future>
+#include <limits>
 
 #include "platform/files/waveheader.h"
 #include "platform/speech/pulsestream.h"
@@ -123,36 +124,27 @@ void SpeechEngine::stop() {
   paused_ = false;
 }
 
-void SpeechEngine::deliverWords() {
+void SpeechEngine::deliverWords() { emitWordsUpTo(out_->playedSamples()); }
+
+bool SpeechEngine::emitWordsUpTo(qint64 heard) {
   const quint64 gen = generation_;
-  const qint64 heard = out_->playedSamples();
   for (;;) {
     WordMark w;
     {
       std::lock_guard<std::mutex> lock(wordsMutex_);
-      if (words_.empty() || words_.front().sample > heard) return;
+      if (words_.empty() || words_.front().sample > heard) return true;
       w = words_.front();
       words_.pop_front();
     }
     emit word(w.position, w.length);
-    if (gen != generation_) return;  // a handler stopped or restarted the reading
+    if (gen != generation_) return false;  // a handler stopped or restarted the reading
   }
 }
 
 void SpeechEngine::finishReading(quint64 generation) {
   if (generation != generation_) return;
   // Words not yet marked when the stream ran out (the last poll came just before the end).
-  for (;;) {
-    WordMark w;
-    {
-      std::lock_guard<std::mutex> lock(wordsMutex_);
-      if (words_.empty()) break;
-      w = words_.front();
-      words_.pop_front();
-    }
-    emit word(w.position, w.length);
-    if (generation != generation_) return;
-  }
+  if (!emitWordsUpTo(std::numeric_limits<qint64>::max())) return;
   joinWorker();
   wordTimer_.stop();
   speaking_ = false;

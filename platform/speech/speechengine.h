@@ -57,6 +57,9 @@ class SpeechEngine : public QObject {
  private:
   void joinWorker();
   void deliverWords();
+  // Marks the words that begin at or before the sample heard; false when a handler of the
+  // word signal stopped or restarted the reading.
+  bool emitWordsUpTo(qint64 heard);
   void finishReading(quint64 generation);
   void failReading(quint64 generation, const QString& message);
 
