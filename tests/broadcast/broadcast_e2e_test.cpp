@@ -63,8 +63,7 @@ TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
   const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
   const QDateTime endAt = startAt.addSecs(3);
   {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
+    testing_support::ScopedEnv homeHere("ORVANE_HOME", home.path().toUtf8());
     TDataModule1 dm;
     ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
                                    orvane::db::Connection::Mode::CreateIfMissing));
@@ -78,7 +77,6 @@ TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
                              {{QStringLiteral(":s"), ClockText(startAt)},
                               {QStringLiteral(":e"), ClockText(endAt)},
                               {QStringLiteral(":p"), tone}}));
-    qputenv("ORVANE_HOME", previousHome);
   }
 
   QProcess program;

@@ -54,8 +54,7 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   const QDateTime textAt = t0, programEnd = t0.addSecs(4), radioAt = t0.addSecs(10), radioEnd = t0.addSecs(14);
   int textId = 0;
   {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
+    testing_support::ScopedEnv homeHere("ORVANE_HOME", home.path().toUtf8());
     TDataModule1 dm;
     ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb")), {}, {}, {},
                                    orvane::db::Connection::Mode::CreateIfMissing));
@@ -78,7 +77,6 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
                              {{":n", QStringLiteral("电台")}, {":s", ClockText(radioAt)}, {":e", ClockText(radioEnd)},
                               {":p", server.url(QStringLiteral("/live.wav"))}, {":m", QStringLiteral("")}, {":k", 5},
                               {":t", QStringLiteral("")}}));
-    qputenv("ORVANE_HOME", previousHome);
   }
 
   QProcess program;
@@ -133,8 +131,7 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   EXPECT_EQ(log.filter(QStringLiteral("停止节目：[ENDtime]") + ClockText(programEnd) + QStringLiteral("[path]") + helper).size(), 1);
   EXPECT_EQ(log.filter(QStringLiteral("停止节目：[ENDtime]") + ClockText(radioEnd)).size(), 1);
   {
-    const QByteArray previousHome = qgetenv("ORVANE_HOME");
-    qputenv("ORVANE_HOME", home.path().toUtf8());
+    testing_support::ScopedEnv homeHere("ORVANE_HOME", home.path().toUtf8());
     TDataModule1 dm;
     ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.filePath(QStringLiteral("gsk.mdb"))));
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname, status from sjb order by id"));
@@ -142,7 +139,6 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
     for (dm.qry_temp.first(); !dm.qry_temp.eof(); dm.qry_temp.next())
       statuses << dm.qry_temp.fieldAsString(QStringLiteral("pname")) + QLatin1Char('=') + dm.qry_temp.fieldAsString(QStringLiteral("status"));
     EXPECT_EQ(statuses, (QStringList{QStringLiteral("广播=已播"), QStringLiteral("程序=已播"), QStringLiteral("电台=已播")}));
-    qputenv("ORVANE_HOME", previousHome);
   }
   (void)textId;
 }

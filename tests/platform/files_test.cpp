@@ -15,8 +15,8 @@
 using namespace orvane;
 
 TEST(HomeFolder, ExplicitHomeThenXdgDataHomeThenDefault) {
-  const QByteArray savedHome = qgetenv("ORVANE_HOME"), savedXdg = qgetenv("XDG_DATA_HOME");
-  qputenv("ORVANE_HOME", "/tmp/orvane-explicit/");
+  testing_support::ScopedEnv home("ORVANE_HOME", "/tmp/orvane-explicit/");
+  testing_support::ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
   EXPECT_EQ(HomeFolder::path(), QStringLiteral("/tmp/orvane-explicit"));
   qunsetenv("ORVANE_HOME");
   qputenv("XDG_DATA_HOME", "/tmp/xdg-data");
@@ -25,8 +25,6 @@ TEST(HomeFolder, ExplicitHomeThenXdgDataHomeThenDefault) {
   EXPECT_EQ(HomeFolder::path(), QDir::homePath() + QStringLiteral("/.local/share/orvane"));
   qunsetenv("XDG_DATA_HOME");
   EXPECT_EQ(HomeFolder::path(), QDir::homePath() + QStringLiteral("/.local/share/orvane"));
-  qputenv("ORVANE_HOME", savedHome);
-  qputenv("XDG_DATA_HOME", savedXdg);
 }
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {

@@ -255,9 +255,7 @@ class LogCatcher {
 }  // namespace
 
 TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
-  const QByteArray previous = qgetenv("PULSE_SERVER");
-  const bool had = qEnvironmentVariableIsSet("PULSE_SERVER");
-  qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("nowhere")).toUtf8());
+  testing_support::ScopedEnv nowhere("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("nowhere")).toUtf8());
   // Long enough for libmpv to report the audio output it fell back to before the end.
   const QString wav = testing_support::writeToneWav(file("short.wav"), 1.0);
   {
@@ -284,8 +282,6 @@ TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
     EXPECT_TRUE(testing_support::waitUntil([&] { return failures.count() == 1; }, 3000));
     EXPECT_EQ(s->mode(), MediaMode::Stopped);
   }
-  if (had) qputenv("PULSE_SERVER", previous);
-  else qunsetenv("PULSE_SERVER");
 }
 
 TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
