@@ -25,8 +25,6 @@ SpeechEngine::~SpeechEngine() {
   out_.reset();  // closes the stream before the object goes: no callback reaches us after this
 }
 
-int SpeechEngine::sampleRate() const { return EspeakSynth::instance().sampleRate(); }
-
 void SpeechEngine::joinWorker() {
   if (worker_.joinable()) worker_.join();
 }

@@ -37,7 +37,6 @@ class SpeechEngine : public QObject {
   bool isSpeaking() const { return speaking_; }
   bool isPaused() const { return paused_; }
   QString lastError() const { return lastError_; }
-  int sampleRate() const;
 
   // Synthesises the text into a 16-bit mono wave file at the engine's rate, on the calling
   // thread (the engine is far faster than real time). False with the reason on failure.
