@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -339,10 +338,7 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
     EXPECT_FALSE(c->opening());
   }
   // Nothing listens there: the answer is a failure, well before the time limit.
-  QTcpServer closed;
-  closed.listen(QHostAddress::LocalHost, 0);
-  const quint16 port = closed.serverPort();
-  closed.close();
+  const quint16 port = testing_support::LoopbackServer::closedPort();
   ASSERT_TRUE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 60000).ok);
   ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
   EXPECT_FALSE(loadFailed.first().first().toString().isEmpty());

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QWidget>
 
 #include "platform/web/webradiohost.h"
@@ -63,10 +62,7 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
 }
 
 TEST(WebRadioHostTest, APageThatNeverLoadsHoldsNothingUp) {
-  QTcpServer closed;
-  closed.listen(QHostAddress::LocalHost, 0);
-  const quint16 port = closed.serverPort();
-  closed.close();
+  const quint16 port = LoopbackServer::closedPort();
   QWidget window;
   WebRadioHost host;
   host.ensure(&window);

@@ -11,6 +11,12 @@ void LoopbackServer::route(const QString& path, const QByteArray& body, const QB
   routes_.insert(path, Body{body, contentType});
 }
 
+quint16 LoopbackServer::closedPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();  // closed again when the probe goes
+}
+
 QString LoopbackServer::url(const QString& path) const {
   return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path);
 }

@@ -24,6 +24,10 @@ class LoopbackServer : public QTcpServer {
   int silentConnections() const { return silentTaken_; }
   int openSilentConnections() const { return silentOpen_; }
 
+  // A loopback port that nothing listens on (it was free a moment ago): connections to it
+  // are refused at once.
+  static quint16 closedPort();
+
  protected:
   void incomingConnection(qintptr socket) override;
 
