@@ -42,7 +42,7 @@ Setup& setup() {
 
 // A radio series: every minute from 00:00:00 to 23:59:00, 30 seconds each.
 std::unique_ptr<TForm_sjbp_addmuch> makeDialog(Setup& s) {
-  EntryDialogContext context{s.dm, SystemServices{}, s.clock, false, {}};
+  EntryDialogContext context{s.dm, SystemServices{}, s.clock, false};
   auto d = std::make_unique<TForm_sjbp_addmuch>(context);
   d->Edit_Schedulen->setText(QStringLiteral("日常"));
   d->ComboBox_jmlx->setCurrentIndex(kKindRadio);

@@ -61,9 +61,14 @@ void TFlatTrackBar::SetPageTimer(std::unique_ptr<PageTimer> timer) {
     return;
   }
   FPageTimer = std::move(timer);
+  resetPageTimer();
+  FPageTimer->OnTimer = [this] { PageTimerTick(); };
+}
+
+// Off, and the first repeat waits the longer delay again.
+void TFlatTrackBar::resetPageTimer() {
   FPageTimer->SetEnabled(false);
   FPageTimer->SetInterval(kFirstPageDelayMs);
-  FPageTimer->OnTimer = [this] { PageTimerTick(); };
 }
 
 // ---- properties ----
@@ -331,24 +336,28 @@ void TFlatTrackBar::paintEvent(QPaintEvent*) {
 void TFlatTrackBar::Paint(QPainter& Canvas) {
   if (BufferDirty) RebuildBuffer();
   if (hasFocus() && FShowFocusRect) {
-    // The focus rectangle lies under the track and the ticks, so this one paint builds the
-    // whole picture again instead of copying the background.
-    QImage image(size(), QImage::Format_RGB32);
-    {
-      QPainter p(&image);
-      paintBackground(p);
-    }
-    drawFocusRect(image);
-    {
-      QPainter p(&image);
-      DrawTrack(p);
-      if (FShowTicks) DrawTicks(p);
-    }
-    Canvas.drawImage(0, 0, image);
+    if (FocusedBuffer.isNull()) FocusedBuffer = buildFocusedPicture();
+    Canvas.drawImage(0, 0, FocusedBuffer);
   } else {
     Canvas.drawImage(0, 0, Buffer);
   }
   DrawThumb(Canvas);
+}
+
+// The focus rectangle lies under the track and the ticks, so the focused picture is built
+// from the start instead of from the background bitmap. It is kept until the background is
+// rebuilt: a bar takes the focus on every click, and moving the thumb must not rebuild it.
+QImage TFlatTrackBar::buildFocusedPicture() {
+  QImage image(size(), QImage::Format_RGB32);
+  {
+    QPainter p(&image);
+    paintBackground(p);
+  }
+  drawFocusRect(image);
+  QPainter p(&image);
+  DrawTrack(p);
+  if (FShowTicks) DrawTicks(p);
+  return image;
 }
 
 void TFlatTrackBar::paintBackground(QPainter& canvas) {
@@ -377,6 +386,7 @@ void TFlatTrackBar::drawFocusRect(QImage& image) const {
 
 void TFlatTrackBar::RebuildBuffer() {
   BufferDirty = false;
+  FocusedBuffer = QImage();
   if (width() <= 0 || height() <= 0) {
     Buffer = QImage();
     return;
@@ -627,12 +637,10 @@ void TFlatTrackBar::PageTimerTick() {
     MouseDown(Qt::LeftButton, Qt::NoModifier, PagePoint.x(), PagePoint.y());
   } catch (const std::exception& e) {
     // An exception cannot travel through the event loop: the paging stops and says why.
-    FPageTimer->SetEnabled(false);
-    FPageTimer->SetInterval(kFirstPageDelayMs);
+    resetPageTimer();
     qWarning("TFlatTrackBar: click paging stopped: %s", e.what());
   } catch (...) {
-    FPageTimer->SetEnabled(false);
-    FPageTimer->SetInterval(kFirstPageDelayMs);
+    resetPageTimer();
     qWarning("TFlatTrackBar: click paging stopped by an unknown error");
   }
 }
@@ -668,8 +676,7 @@ void TFlatTrackBar::MouseMove(Qt::KeyboardModifiers Shift, int X, int Y) {
 
 void TFlatTrackBar::MouseUp(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y) {
   emit OnMouseUp(this, Button, Shift, X, Y);
-  FPageTimer->SetEnabled(false);
-  FPageTimer->SetInterval(kFirstPageDelayMs);
+  resetPageTimer();
   Paging = false;
   if (Dragging && Button == Qt::LeftButton) {
     Dragging = false;

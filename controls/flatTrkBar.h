@@ -158,6 +158,7 @@ class TFlatTrackBar : public QWidget {
   QRect TrackRect;
   ThumbBitmaps Thumbs;
   QImage Buffer;  // background, track and ticks
+  QImage FocusedBuffer;  // the same with the focus rectangle; null until painted focused
   bool BufferDirty = true;
   bool Dragging = false;
   bool ThumbHot = false;
@@ -171,7 +172,9 @@ class TFlatTrackBar : public QWidget {
 
  private:
   void updateCursor(const QPoint& pt);
+  void resetPageTimer();
   void paintBackground(QPainter& canvas);
+  QImage buildFocusedPicture();
   void drawFocusRect(QImage& image) const;
 
   QImage FCustomThumb;

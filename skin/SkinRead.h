@@ -39,7 +39,7 @@ class TSkinReader {
   uint32_t reserved2() const { return reserved2_; }
   const QString& error() const { return error_; }
 
-  // Lowercases ASCII letters only, as names are compared.
+  // Lowercases ASCII letters only, as entry names and description keys are compared.
   static QString LowerAscii(const QString& text);
 
  private:

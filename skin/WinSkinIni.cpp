@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/files/textfile.h"
+#include "skin/SkinRead.h"
 
 namespace orvane::skin {
 
@@ -16,14 +17,6 @@ bool isHeader(const QString& line) {
 // The trimmed name between a header's brackets.
 QString headerName(const QString& header) {
   return TQuickIni::TrimText(header.mid(1, header.size() - 2));
-}
-
-QString lowerAscii(const QString& text) {
-  QString out = text;
-  for (QChar& c : out) {
-    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-  }
-  return out;
 }
 
 }  // namespace
@@ -71,12 +64,12 @@ QString TQuickIni::ReadString(const QString& section, const QString& key, const 
   if (lines_.isEmpty()) return def;
   const int header = FindSection(section);
   if (header < 0) return def;
-  const QString wanted = lowerAscii(key);
+  const QString wanted = TSkinReader::LowerAscii(key);
   for (qsizetype i = header + 1; i < lines_.size(); ++i) {
     const QString& line = lines_.at(i);
     if (isHeader(line)) break;
     const qsizetype eq = line.indexOf(QLatin1Char('='));
-    const QString lineKey = eq < 0 ? QString() : lowerAscii(TrimText(line.left(eq)));
+    const QString lineKey = eq < 0 ? QString() : TSkinReader::LowerAscii(TrimText(line.left(eq)));
     if (lineKey != wanted) continue;
     // The first line with the key decides, even when its value is empty.
     const QString value = eq < 0 ? QString() : TrimText(line.mid(eq + 1));

@@ -1,11 +1,9 @@
 // Caption-button records (see captionbuttons.h).
 #include "skin/captionbuttons.h"
 
-#include <QPainter>
 #include <optional>
 
 #include "skin/WinSkinIni.h"
-#include "skin/imgutil.h"
 #include "skin/skinparser.h"
 
 namespace orvane::skin {

@@ -13,10 +13,23 @@ namespace orvane::skin {
 
 namespace {
 
-// Brings any image into the skin image format without keying again a converted one.
-QImage canonical(const QImage& image) {
-  if (image.format() == SkinImageFormat) return image;
-  return ToSkinImage(image);
+// A quarter turn of a w x h bitmap into an h x w one: new pixel (x, y) is the old pixel that
+// `from(x, y, w, h)` names.
+template <typename From>
+void quarterTurn(QImage& bitmap, From from) {
+  if (bitmap.isNull()) return;
+  const QImage src = AsSkinImage(bitmap);
+  const int w = src.width();
+  const int h = src.height();
+  QImage out(h, w, SkinImageFormat);
+  for (int y = 0; y < w; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    for (int x = 0; x < h; ++x) {
+      const QPoint old = from(x, y, w, h);
+      line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(old.y()))[old.x()];
+    }
+  }
+  bitmap = out;
 }
 
 }  // namespace
@@ -31,6 +44,10 @@ QImage ToSkinImage(const QImage& image) {
     }
   }
   return out;
+}
+
+QImage AsSkinImage(const QImage& image) {
+  return image.format() == SkinImageFormat ? image : ToSkinImage(image);
 }
 
 QImage LoadSkinBitmap(const QByteArray& bytes) {
@@ -55,7 +72,7 @@ QImage NewKeyImage(int width, int height) {
 
 void ReplaceKeyColour(QImage& bitmap, TColor colour) {
   if (bitmap.isNull()) return;
-  bitmap = canonical(bitmap);
+  bitmap = AsSkinImage(bitmap);
   const QRgb with = qRgb(RedOf(colour), GreenOf(colour), BlueOf(colour));
   for (int y = 0; y < bitmap.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(bitmap.scanLine(y));
@@ -67,7 +84,7 @@ void ReplaceKeyColour(QImage& bitmap, TColor colour) {
 
 void MirrorHorz(QImage& bitmap) {
   if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
+  QImage src = AsSkinImage(bitmap);
   QImage out(src.size(), SkinImageFormat);
   const int w = src.width();
   for (int y = 0; y < src.height(); ++y) {
@@ -80,7 +97,7 @@ void MirrorHorz(QImage& bitmap) {
 
 void MirrorFramesHorz(QImage& bitmap, int frames) {
   if (bitmap.isNull()) return;
-  QImage out = canonical(bitmap).copy();
+  QImage out = AsSkinImage(bitmap).copy();
   const int n = frames < 1 ? 1 : frames;
   const int fw = out.width() / n;
   if (fw < 2) {
@@ -96,7 +113,7 @@ void MirrorFramesHorz(QImage& bitmap, int frames) {
 
 void FlipVert(QImage& bitmap) {
   if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
+  QImage src = AsSkinImage(bitmap);
   QImage out(src.size(), SkinImageFormat);
   const int h = src.height();
   const qsizetype rowBytes = static_cast<qsizetype>(src.width()) * 4;
@@ -105,31 +122,11 @@ void FlipVert(QImage& bitmap) {
 }
 
 void RotateLeft(QImage& bitmap) {
-  if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
-  const int w = src.width();
-  const int h = src.height();
-  QImage out(h, w, SkinImageFormat);
-  // New pixel (x, y) is old pixel (w - 1 - y, x).
-  for (int y = 0; y < w; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < h; ++x) line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(x))[w - 1 - y];
-  }
-  bitmap = out;
+  quarterTurn(bitmap, [](int x, int y, int w, int) { return QPoint(w - 1 - y, x); });
 }
 
 void RotateRight(QImage& bitmap) {
-  if (bitmap.isNull()) return;
-  QImage src = canonical(bitmap);
-  const int w = src.width();
-  const int h = src.height();
-  QImage out(h, w, SkinImageFormat);
-  // New pixel (x, y) is old pixel (y, h - 1 - x).
-  for (int y = 0; y < w; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-    for (int x = 0; x < h; ++x) line[x] = reinterpret_cast<const QRgb*>(src.constScanLine(h - 1 - x))[y];
-  }
-  bitmap = out;
+  quarterTurn(bitmap, [](int x, int y, int, int h) { return QPoint(y, h - 1 - x); });
 }
 
 TColor BlendColor(TColor a, TColor b, int w) {

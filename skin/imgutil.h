@@ -28,6 +28,9 @@ inline bool IsKeyPixel(QRgb pixel) { return (OriginalColour(pixel) & 0xFFFFFFu) 
 
 // Converts any image to the skin image format with the key colour see-through.
 QImage ToSkinImage(const QImage& image);
+// The image itself when it already is a skin image (never keyed a second time), else
+// ToSkinImage of it.
+QImage AsSkinImage(const QImage& image);
 // Loads a BMP file's bytes as a skin image; a null image when they are not a bitmap.
 QImage LoadSkinBitmap(const QByteArray& bytes);
 // A new skin image of the given size, every pixel the key colour (see-through).

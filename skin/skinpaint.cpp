@@ -33,8 +33,6 @@ void blit(QPainter& p, const QRect& dst, const QImage& image, const QRect& src, 
   p.drawImage(dst, image, src);
 }
 
-QImage canonical(const QImage& image) { return image.format() == SkinImageFormat ? image : ToSkinImage(image); }
-
 }  // namespace
 
 QRect FrameRect(const QImage& image, bool vertical, int frames, int frame) {
@@ -55,7 +53,7 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
   if (out.isNull() || image.isNull()) return out;
   const QRect cell = FrameRect(image, vertical, frames, frame);
   if (cell.isEmpty()) return out;
-  const QImage src = canonical(image);
+  const QImage src = AsSkinImage(image);
   int L = qMax(0, margins.left());
   int T = qMax(0, margins.top());
   int R = qMax(0, margins.right());
@@ -105,7 +103,7 @@ void DrawSkinImage(QPainter& painter, const QRect& rect, const QImage& image, bo
 void DrawStripFrame(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames,
                     int frame) {
   if (isInverted(rect) || image.isNull()) return;
-  blit(painter, rect, canonical(image), FrameRect(image, false, frames, frame), transparent);
+  blit(painter, rect, AsSkinImage(image), FrameRect(image, false, frames, frame), transparent);
 }
 
 void DrawStripFrameCentered(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames,
@@ -114,13 +112,13 @@ void DrawStripFrameCentered(QPainter& painter, const QRect& rect, const QImage& 
   const QRect cell = FrameRect(image, false, frames, frame);
   const QRect dst(rect.x() + (rect.width() - cell.width()) / 2, rect.y() + (rect.height() - cell.height()) / 2,
                   cell.width(), cell.height());
-  blit(painter, dst, canonical(image), cell, transparent);
+  blit(painter, dst, AsSkinImage(image), cell, transparent);
 }
 
 void DrawStripFrameThreePart(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, int frames,
                              int frame, const QMargins& margins) {
   if (isInverted(rect) || rect.isEmpty() || image.isNull()) return;
-  const QImage src = canonical(image);
+  const QImage src = AsSkinImage(image);
   const QRect cell = FrameRect(image, vertical, frames, frame);
   if (cell.width() > rect.width()) {
     blit(painter, rect, src, cell, false);
@@ -140,7 +138,7 @@ void DrawStripFrameThreePart(QPainter& painter, const QRect& rect, const QImage&
 void DrawTiledThreePart(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, bool transparent,
                         int frames, int frame, const QMargins& margins) {
   if (isInverted(rect) || rect.isEmpty() || image.isNull()) return;
-  const QImage src = canonical(image);
+  const QImage src = AsSkinImage(image);
   const QRect cell = FrameRect(image, vertical, frames, frame);
   if (cell.isEmpty()) return;
   const int W = rect.width();
@@ -180,7 +178,7 @@ void DrawTransparentBitmap(QPainter& painter, const QRect& rect, const QImage& i
   if (isInverted(rect) || image.isNull()) return;
   const QRect part = QRect(0, 0, rect.width(), rect.height()) & image.rect();
   if (part.isEmpty()) return;
-  QImage src = canonical(image);
+  QImage src = AsSkinImage(image);
   key = ColorToRGB(key);
   if (key != KeyColour) {
     // Another key: leave out pixels of that colour and draw the key colour itself.
@@ -199,7 +197,7 @@ void DrawTransparentBitmap(QPainter& painter, const QRect& rect, const QImage& i
 QRegion CreateRegionFromBitmap(const QImage& image, int xOffset, int yOffset, int toleranceBlue, int toleranceGreen,
                                int toleranceRed, TColor key) {
   if (image.isNull()) return QRegion();
-  const QImage src = canonical(image);
+  const QImage src = AsSkinImage(image);
   key = ColorToRGB(key);
   const int kr = RedOf(key), kg = GreenOf(key), kb = BlueOf(key);
   const int hr = qMin(255, kr + toleranceRed), hg = qMin(255, kg + toleranceGreen), hb = qMin(255, kb + toleranceBlue);

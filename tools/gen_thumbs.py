@@ -177,7 +177,7 @@ def xp_thumb(kind, vertical):
         img = [[(0, 0, 0)] * w for _ in range(h)]
         for (x, y) in inside:
             d = distance_to_outside(inside, x, y)
-            a, c = (y, x) if vertical else (x, y)
+            c = x if vertical else y  # across the track
             if d == 1:
                 img[y][x] = border[state]
             elif d == 2:

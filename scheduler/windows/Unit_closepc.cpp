@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "platform/system/power.h"
+#include "scheduler/windows/namedwidgets.h"
 
 TForm_closepc* Form_closepc = nullptr;
 
@@ -17,21 +18,16 @@ TForm_closepc::TForm_closepc(Action action, orvane::PowerControl& power, QWidget
   setCaption(shutdown ? QStringLiteral("关机提示：") : QStringLiteral("重启提示："));
   // The operator must see it whatever else is open.
   setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  setAttribute(Qt::WA_DeleteOnClose);
 
-  Label1 = new QLabel(QStringLiteral("计算机将在"));
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label2 = new QLabel(QString::number(kSeconds));
-  Label2->setObjectName(QStringLiteral("Label2"));
+  Label1 = named(new QLabel(QStringLiteral("计算机将在")), "Label1");
+  Label2 = named(new QLabel(QString::number(kSeconds)), "Label2");
   QFont big = Label2->font();
   big.setPointSize(big.pointSize() * 2);
   big.setBold(true);
   Label2->setFont(big);
   Label2->setStyleSheet(QStringLiteral("color: red"));
-  Label3 = new QLabel(shutdown ? QStringLiteral("秒后自动关机。") : QStringLiteral("秒后自动重启。"));
-  Label3->setObjectName(QStringLiteral("Label3"));
-  Button1 = new QPushButton(shutdown ? QStringLiteral("取消关机") : QStringLiteral("取消重启"));
-  Button1->setObjectName(QStringLiteral("Button1"));
+  Label3 = named(new QLabel(shutdown ? QStringLiteral("秒后自动关机。") : QStringLiteral("秒后自动重启。")), "Label3");
+  Button1 = named(new QPushButton(shutdown ? QStringLiteral("取消关机") : QStringLiteral("取消重启")), "Button1");
 
   auto* layout = new QVBoxLayout(client());
   auto* row = new QHBoxLayout;

@@ -21,7 +21,6 @@ class TForm_closepc : public orvane::Form {
   ~TForm_closepc() override;
 
   Action action() const { return action_; }
-  int count() const { return count_; }
   // One tick of the countdown (the timer calls it every second, then every minute).
   void Timer1Timer();
   void ShutdownNow();

@@ -13,6 +13,7 @@
 #include "scheduler/windows/Unit_sjbp_addmuch.h"
 #include "scheduler/windows/Unit_sjbp_edit.h"
 #include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 #include "scheduler/windows/songlistbox.h"
 
 TForm_lbbj* Form_lbbj = nullptr;
@@ -23,41 +24,31 @@ TForm_lbbj::TForm_lbbj(QWidget* owner) : Form(owner) {
   QWidget* c = client();
   setClientSize(560, 430);
 
-  Label1 = new QLabel(QStringLiteral("共有歌曲：0"), c);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1 = named(new QLabel(QStringLiteral("共有歌曲：0"), c), "Label1");
   Label1->setGeometry(8, 8, 160, 18);
-  Label2 = new QLabel(c);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2 = named(new QLabel(c), "Label2");
   Label2->setGeometry(170, 8, 382, 18);
-  Label_name = new QLabel(c);
-  Label_name->setObjectName(QStringLiteral("Label_name"));
+  Label_name = named(new QLabel(c), "Label_name");
   Label_name->hide();
-  Label_bz = new QLabel(c);
-  Label_bz->setObjectName(QStringLiteral("Label_bz"));
+  Label_bz = named(new QLabel(c), "Label_bz");
   Label_bz->hide();
 
-  ListBox1 = new SongListBox(c);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1 = named(new SongListBox(c), "ListBox1");
   ListBox1->setGeometry(8, 30, 430, 300);
 
-  Button1 = new QPushButton(QStringLiteral("添加歌曲..."), c);
-  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1 = named(new QPushButton(QStringLiteral("添加歌曲..."), c), "Button1");
   Button1->setGeometry(446, 30, 106, 26);
-  Button4 = new QPushButton(QStringLiteral("清除全部"), c);
-  Button4->setObjectName(QStringLiteral("Button4"));
+  Button4 = named(new QPushButton(QStringLiteral("清除全部"), c), "Button4");
   Button4->setGeometry(446, 64, 106, 26);
-  Button6 = new QPushButton(QStringLiteral("清除一首"), c);
-  Button6->setObjectName(QStringLiteral("Button6"));
+  Button6 = named(new QPushButton(QStringLiteral("清除一首"), c), "Button6");
   Button6->setGeometry(446, 98, 106, 26);
 
-  GroupBox1 = new QGroupBox(c);
-  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1 = named(new QGroupBox(c), "GroupBox1");
   GroupBox1->setGeometry(8, 338, 544, 84);
-  Label3 = new QLabel(
-      QStringLiteral("（说明：“歌曲列表”文件是存放多首歌曲名或视频名的，可以把某个文件夹或不同的文件夹中的歌名或视频名"
-                     "放入其中，实现多首歌曲或视频的播放）"),
-      GroupBox1);
-  Label3->setObjectName(QStringLiteral("Label3"));
+  Label3 = named(new QLabel(QStringLiteral("（说明：“歌曲列表”文件是存放多首歌曲名或视频名的，可以把某个文件夹或不同的文件夹中的"
+                                           "歌名或视频名放入其中，实现多首歌曲或视频的播放）"),
+                            GroupBox1),
+                 "Label3");
   Label3->setWordWrap(true);
   auto* box = new QVBoxLayout(GroupBox1);
   box->addWidget(Label3);

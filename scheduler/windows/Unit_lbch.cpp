@@ -7,6 +7,7 @@
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/songlist.h"
 #include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 #include "scheduler/windows/songlistbox.h"
 
 TForm_lb* Form_lb = nullptr;
@@ -17,26 +18,19 @@ TForm_lb::TForm_lb(const QString& path, QWidget* owner) : Form(owner), path_(pat
   QWidget* c = client();
   setClientSize(560, 380);
 
-  Label1 = new QLabel(QStringLiteral("歌曲列表文件名："), c);
-  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1 = named(new QLabel(QStringLiteral("歌曲列表文件名："), c), "Label1");
   Label1->setGeometry(8, 8, 360, 18);
-  Label2 = new QLabel(c);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2 = named(new QLabel(c), "Label2");
   Label2->setGeometry(370, 8, 180, 18);
-  ListBox1 = new SongListBox(c);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1 = named(new SongListBox(c), "ListBox1");
   ListBox1->setGeometry(8, 30, 430, 340);
-  Button1 = new QPushButton(QStringLiteral("添加歌曲..."), c);
-  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1 = named(new QPushButton(QStringLiteral("添加歌曲..."), c), "Button1");
   Button1->setGeometry(446, 30, 106, 26);
-  Button2 = new QPushButton(QStringLiteral("清除全部"), c);
-  Button2->setObjectName(QStringLiteral("Button2"));
+  Button2 = named(new QPushButton(QStringLiteral("清除全部"), c), "Button2");
   Button2->setGeometry(446, 64, 106, 26);
-  Button3 = new QPushButton(QStringLiteral("清除一首"), c);
-  Button3->setObjectName(QStringLiteral("Button3"));
+  Button3 = named(new QPushButton(QStringLiteral("清除一首"), c), "Button3");
   Button3->setGeometry(446, 98, 106, 26);
-  Button4 = new QPushButton(QStringLiteral("保存列表"), c);
-  Button4->setObjectName(QStringLiteral("Button4"));
+  Button4 = named(new QPushButton(QStringLiteral("保存列表"), c), "Button4");
   Button4->setGeometry(446, 344, 106, 26);
 
   connect(Button1, &QPushButton::clicked, this, &TForm_lb::Button1Click);

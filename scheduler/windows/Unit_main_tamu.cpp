@@ -6,12 +6,10 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QSignalBlocker>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSlider>
@@ -22,7 +20,6 @@
 #include "controls/ExtCtrlsX.h"
 #include "controls/flatTrkBar.h"
 #include "platform/forms/dbgrid.h"
-#include "platform/media/mediachannel.h"
 #include "platform/media/mpvhandle.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
@@ -39,16 +36,12 @@
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
+#include "scheduler/windows/labellink.h"
+#include "scheduler/windows/namedwidgets.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
 
 namespace {
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = {}) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(QLatin1String(name));
-  return l;
-}
-
 // The song panel's two arrangements: songs only, or a text being read above the songs.
 constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
 constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
@@ -57,18 +50,11 @@ constexpr int kPanelWidth = 300;
 constexpr int kPanelTop = 70, kPanelHeight = 462;
 
 QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& text) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(QLatin1String(name));
+  auto* b = named(new QToolButton(parent), name);
   b->setText(text);
   b->setToolButtonStyle(Qt::ToolButtonTextOnly);
   b->setAutoRaise(true);
   return b;
-}
-
-QAction* makeAction(QMenu* menu, const char* name, const QString& text) {
-  QAction* a = menu->addAction(text);
-  a->setObjectName(QLatin1String(name));
-  return a;
 }
 }  // namespace
 
@@ -124,10 +110,9 @@ void TForm_main_tamu::buildLayout() {
   QWidget* c = client();
   setClientSize(980, 560);
 
-  ToolBar1 = new QWidget(c);
-  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-  Label_date = makeLabel(c, "Label_date");
-  Label_time = makeLabel(c, "Label_time", QStringLiteral("00:00:00"));
+  ToolBar1 = named(new QWidget(c), "ToolBar1");
+  Label_date = named(new QLabel(c), "Label_date");
+  Label_time = named(new QLabel(QStringLiteral("00:00:00"), c), "Label_time");
   QFont clockFont = Label_time->font();
   clockFont.setPointSize(20);
   clockFont.setBold(true);
@@ -136,28 +121,24 @@ void TForm_main_tamu::buildLayout() {
   Label_time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   Label_date->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-  Panel1 = new QFrame(c);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1 = named(new QFrame(c), "Panel1");
   Panel1->setGeometry(8, kPanelTop, kPanelWidth, kPanelHeight);
-  Label_musicname = makeLabel(Panel1, "Label_musicname");
+  Label_musicname = named(new QLabel(Panel1), "Label_musicname");
   Label_musicname->setGeometry(0, 2, kPanelWidth - 24, 18);
-  SpeedButton1 = new QToolButton(Panel1);
-  SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+  SpeedButton1 = named(new QToolButton(Panel1), "SpeedButton1");
   SpeedButton1->setToolTip(QStringLiteral("停止播放歌曲"));
   SpeedButton1->setText(QStringLiteral("■"));
   SpeedButton1->setGeometry(kPanelWidth - 22, 0, 22, 22);
   SpeedButton1->hide();
-  TrackBar2 = new QSlider(Qt::Horizontal, Panel1);
-  TrackBar2->setObjectName(QStringLiteral("TrackBar2"));
+  TrackBar2 = named(new QSlider(Qt::Horizontal, Panel1), "TrackBar2");
   TrackBar2->setGeometry(0, 24, 140, 20);
   TrackBar2->hide();
-  Label_nowtime2 = makeLabel(Panel1, "Label_nowtime2");
+  Label_nowtime2 = named(new QLabel(Panel1), "Label_nowtime2");
   Label_nowtime2->setGeometry(144, 26, 44, 16);
-  Label_alltime2 = makeLabel(Panel1, "Label_alltime2");
+  Label_alltime2 = named(new QLabel(Panel1), "Label_alltime2");
   Label_alltime2->setGeometry(188, 26, 56, 16);
   // The main channel's volume, 0..1000: shown while a song plays.
-  FlatTrackBar1 = new orvane::controls::TFlatTrackBar(Panel1);
-  FlatTrackBar1->setObjectName(QStringLiteral("FlatTrackBar1"));
+  FlatTrackBar1 = named(new orvane::controls::TFlatTrackBar(Panel1), "FlatTrackBar1");
   FlatTrackBar1->SetThumbStyle(orvane::controls::tsMixer);
   FlatTrackBar1->SetTrackFrame(orvane::controls::fsGroove);
   FlatTrackBar1->SetTransparent(true);
@@ -171,67 +152,55 @@ void TForm_main_tamu::buildLayout() {
   FlatTrackBar1->setToolTip(QStringLiteral("音量调节"));
   FlatTrackBar1->hide();
 
-  Label_tts = makeLabel(Panel1, "Label_tts");
+  Label_tts = named(new QLabel(Panel1), "Label_tts");
   Label_tts->setGeometry(0, 56, kPanelWidth - 24, 16);
   Label_tts->hide();
-  SpeedButton2 = new QToolButton(Panel1);
-  SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+  SpeedButton2 = named(new QToolButton(Panel1), "SpeedButton2");
   SpeedButton2->setGeometry(kPanelWidth - 22, 52, 22, 22);
   SpeedButton2->setText(QStringLiteral("Ⅱ"));
   SpeedButton2->setToolTip(QStringLiteral("暂停播报（双击文稿继续）"));
   SpeedButton2->hide();
   // The text being read, its spoken word selected; the operator reads it, not edits it.
-  Memo1 = new QPlainTextEdit(Panel1);
-  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1 = named(new QPlainTextEdit(Panel1), "Memo1");
   Memo1->setGeometry(0, 74, kPanelWidth, 240);
   Memo1->setReadOnly(true);
   Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo1->hide();
-  Label_jmpname = makeLabel(Panel1, "Label_jmpname");
+  Label_jmpname = named(new QLabel(Panel1), "Label_jmpname");
   Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, 16);
-  ListBox5 = new QListWidget(Panel1);
-  ListBox5->setObjectName(QStringLiteral("ListBox5"));
+  ListBox5 = named(new QListWidget(Panel1), "ListBox5");
   ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
-  Panel_web = new QFrame(Panel1);
-  Panel_web->setObjectName(QStringLiteral("Panel_web"));
+  Panel_web = named(new QFrame(Panel1), "Panel_web");
   Panel_web->setGeometry(0, kListTop, 1, 1);
   Panel_web->hide();
   // The song paths of both channels are kept beside the names but never shown.
-  ListBox6 = new QListWidget(c);
-  ListBox6->setObjectName(QStringLiteral("ListBox6"));
+  ListBox6 = named(new QListWidget(c), "ListBox6");
   ListBox6->hide();
-  ListBox_mp2 = new QListWidget(c);
-  ListBox_mp2->setObjectName(QStringLiteral("ListBox_mp2"));
+  ListBox_mp2 = named(new QListWidget(c), "ListBox_mp2");
   ListBox_mp2->hide();
 
-  Label_sjbcaption = makeLabel(c, "Label_sjbcaption", QStringLiteral("今日节目表："));
-  Label_sjb = makeLabel(c, "Label_sjb");
+  Label_sjbcaption = named(new QLabel(QStringLiteral("今日节目表："), c), "Label_sjbcaption");
+  Label_sjb = named(new QLabel(c), "Label_sjb");
   QFont bold = Label_sjb->font();
   bold.setBold(true);
   Label_sjb->setFont(bold);
-  Label_shu = makeLabel(c, "Label_shu");
-  Label_state = makeLabel(c, "Label_state");
+  Label_shu = named(new QLabel(c), "Label_shu");
+  Label_state = named(new QLabel(c), "Label_state");
   Label_state->setFont(bold);
   Label_state->setStyleSheet(QStringLiteral("color: red"));
-  Label_exit = makeLabel(c, "Label_exit", QStringLiteral("注销登陆"));
-  Label_exit->setStyleSheet(QStringLiteral("color: blue"));
+  Label_exit = named(new QLabel(QStringLiteral("注销登陆"), c), "Label_exit");
   Label_exit->hide();
 
-  DBGrid1 = new orvane::DBGrid(c);
-  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1 = named(new orvane::DBGrid(c), "DBGrid1");
   DBGrid1->setQuery(&core_.dm().qry_show);
-  Label2 = makeLabel(c, "Label2");
+  Label2 = named(new QLabel(c), "Label2");
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  N1 = PopupMenu1->addAction(QStringLiteral("显示主窗口"));
-  N1->setObjectName(QStringLiteral("N1"));
-  N2 = PopupMenu1->addAction(QStringLiteral("退出"));
-  N2->setObjectName(QStringLiteral("N2"));
+  PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+  N1 = named(PopupMenu1->addAction(QStringLiteral("显示主窗口")), "N1");
+  N2 = named(PopupMenu1->addAction(QStringLiteral("退出")), "N2");
   connect(N1, &QAction::triggered, this, &TForm_main_tamu::N1Click);
   connect(N2, &QAction::triggered, this, &TForm_main_tamu::N2Click);
-  TrayIcon1 = new TTrayIcon(this);
-  TrayIcon1->setObjectName(QStringLiteral("TrayIcon1"));
+  TrayIcon1 = named(new TTrayIcon(this), "TrayIcon1");
   TrayIcon1->SetPopupMenu(PopupMenu1);
   TrayIcon1->OnClick = [this](QObject*) { N1Click(); };
   TrayIcon1->SetVisible(true);
@@ -369,17 +338,6 @@ void TForm_main_tamu::connectSongPanel() {
 }
 
 bool TForm_main_tamu::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label_exit || watched == Label_time) {
-    auto* label = static_cast<QLabel*>(watched);
-    if (event->type() == QEvent::Enter) hoverLabel(label, true);
-    if (event->type() == QEvent::Leave) hoverLabel(label, false);
-    if (watched == Label_exit && event->type() == QEvent::MouseButtonRelease) {
-      // A click: released with the left button over the label.
-      const auto* m = static_cast<QMouseEvent*>(event);
-      if (m->button() == Qt::LeftButton && Label_exit->rect().contains(m->position().toPoint())) Label_exitClick();
-    }
-    return false;
-  }
   if (watched == Label2 && event->type() == QEvent::MouseButtonDblClick) {
     Label2DblClick();
     return true;
@@ -472,11 +430,10 @@ void TForm_main_tamu::markWord(int start, int length) {
 void TForm_main_tamu::showRadioPanel() {
   if (!radioplayer && radio_.exists()) {
     // Where the song list is, over it, while the radio plays.
-    radioplayer = new QFrame(Panel1);
-    radioplayer->setObjectName(QStringLiteral("radioplayer"));
+    radioplayer = named(new QFrame(Panel1), "radioplayer");
     radioplayer->setFrameShape(QFrame::StyledPanel);
     radioplayer->setAutoFillBackground(true);
-    radiostatus = makeLabel(radioplayer, "radiostatus");
+    radiostatus = named(new QLabel(radioplayer), "radiostatus");
     radiostatus->setGeometry(6, 6, kPanelWidth - 12, kRadioHeight - 12);
     radiostatus->setWordWrap(true);
     radioplayer->hide();
@@ -586,17 +543,14 @@ void TForm_main_tamu::buildCommands() {
   connect(ToolButton13, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton13Click);
   connect(ToolButton14, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton14Click);
 
-  PopupMenu2 = new QMenu(this);
-  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-  N3 = makeAction(PopupMenu2, "N3", QStringLiteral("手动试播此节目(&H) "));
-  N4 = makeAction(PopupMenu2, "N4", QStringLiteral("停止手动试播(&E)"));
-  N5 = PopupMenu2->addSeparator();
-  N5->setObjectName(QStringLiteral("N5"));
-  N6 = makeAction(PopupMenu2, "N6", QStringLiteral("人工插播音乐(&I)..."));
-  N9 = makeAction(PopupMenu2, "N9", QStringLiteral("人工插播语音(&Y)..."));
-  N7 = PopupMenu2->addSeparator();
-  N7->setObjectName(QStringLiteral("N7"));
-  N8 = makeAction(PopupMenu2, "N8", QStringLiteral("停止自动播音(&P)"));
+  PopupMenu2 = named(new QMenu(this), "PopupMenu2");
+  N3 = named(PopupMenu2->addAction(QStringLiteral("手动试播此节目(&H) ")), "N3");
+  N4 = named(PopupMenu2->addAction(QStringLiteral("停止手动试播(&E)")), "N4");
+  N5 = named(PopupMenu2->addSeparator(), "N5");
+  N6 = named(PopupMenu2->addAction(QStringLiteral("人工插播音乐(&I)...")), "N6");
+  N9 = named(PopupMenu2->addAction(QStringLiteral("人工插播语音(&Y)...")), "N9");
+  N7 = named(PopupMenu2->addSeparator(), "N7");
+  N8 = named(PopupMenu2->addAction(QStringLiteral("停止自动播音(&P)")), "N8");
   N8->setCheckable(true);
   connect(N3, &QAction::triggered, this, &TForm_main_tamu::N3Click);
   connect(N4, &QAction::triggered, this, &TForm_main_tamu::N4Click);
@@ -608,11 +562,12 @@ void TForm_main_tamu::buildCommands() {
           [this](const QPoint& pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { DBGrid1DblClick(); });
 
-  Label_exit->installEventFilter(this);
-  Label_time->installEventFilter(this);
+  // Maroon under the mouse, blue otherwise. The clock only shows the hand for now: the window
+  // its click opens is not part of the program yet.
+  new LabelLink(Label_exit, [this] { Label_exitClick(); }, QColor(128, 0, 0), Qt::blue);
+  new LabelLink(Label_time, {});
 
-  Timer_formminimize = new QTimer(this);
-  Timer_formminimize->setObjectName(QStringLiteral("Timer_formminimize"));
+  Timer_formminimize = named(new QTimer(this), "Timer_formminimize");
   Timer_formminimize->setSingleShot(true);
   Timer_formminimize->setInterval(100);
   connect(Timer_formminimize, &QTimer::timeout, this, &TForm_main_tamu::Timer_formminimizeTimer);
@@ -749,9 +704,8 @@ void TForm_main_tamu::FormCloseQuery(bool& canClose) {
                                   orvane::mb::YESNO | orvane::mb::ICONQUESTION | orvane::mb::DEFBUTTON2) ==
                orvane::mb::IDYES;
   } else {
-    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); });
-    prompt.ShowModal();
-    canClose = core_.state.authorized;
+    // A password is set and not entered: the prompt instead of the question.
+    canClose = PasswordGate();
   }
   closeAsked_ = false;
 }
@@ -761,9 +715,3 @@ void TForm_main_tamu::Label_exitClick() {
   Label_exit->hide();
 }
 
-void TForm_main_tamu::hoverLabel(QLabel* label, bool over) {
-  if (label == Label_exit)
-    Label_exit->setStyleSheet(over ? QStringLiteral("color: #800000") : QStringLiteral("color: blue"));
-  if (over) label->setCursor(Qt::PointingHandCursor);
-  else label->unsetCursor();
-}

@@ -56,48 +56,29 @@ class TForm_main_tamu : public orvane::Form,
   MainUnit& core() { return core_; }
   Dispatcher& dispatcher() { return *dispatcher_; }
   MainState& state() override { return core_.state; }
-  const SystemServices& services() const { return services_; }
-  BroadcastRunner& runner() { return runner_; }
   SongEntries& songs() { return songs_; }
   TextEntries& texts() { return texts_; }
-  RadioEntries& radio() { return radio_; }
-  WebRadioEntries& webRadio() { return web_; }
-  ProgramEntries& programs() { return programs_; }
-  PlayCommands& commands() { return commands_; }
-  orvane::WebRadioHost& webradio() { return *webradio_; }
 
   void LoadToday() { core_.today.LoadToday(); }
   void ShowTodayGrid() { core_.today.ShowTodayGrid(); }
   void ComputeEndShutdownTime() override { core_.today.ComputeEndShutdownTime(); }
   void CatchUpEntry() { core_.today.CatchUpEntry(); }
-  void ShowNextEntry() { core_.today.ShowNextEntry(); }
 
   void StartEntry(int index, EntryMode mode) { runner_.StartEntry(index, mode); }
   void EndEntry(int index, EntryMode mode) { runner_.EndEntry(index, mode); }
   void StopAll() { runner_.StopAll(); }
-  bool MainChannelBusy() const { return runner_.MainChannelBusy(); }
   bool SomethingPlaying() const { return runner_.SomethingPlaying(); }
 
   // Song playback on the two channels.
   int PlayMainFile(bool fadein, const QString& file) { return songs_.main().PlayMainFile(fadein, file); }
-  int PlaySecondFile(const QString& file) { return songs_.second().PlaySecondFile(file); }
-  void NextMainSong() { songs_.main().NextMainSong(); }
-  void NextSecondSong() { songs_.second().NextSecondSong(); }
-  void MakeShuffle(int n) { songs_.main().MakeShuffle(n); }
-  void LoadPlaylistFile(const QString& path) { songs_.main().LoadPlaylistFile(path); }
-  void ScanMusicFolder(const QString& folder, bool recursive) { songs_.main().ScanMusicFolder(folder, recursive); }
-  void ScanMusicFolder2(const QString& folder, bool recursive) { songs_.second().ScanMusicFolder2(folder, recursive); }
-  void StopSongEntry(int index, EntryMode mode) { songs_.StopSongEntry(index, mode); }
   void ListBox5DblClick();
   void Label2DblClick() { songs_.second().Label2DblClick(); }
   void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
   void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
   void SpeedButton1Click();
 
-  // A text being read: the voice's events, pause (the panel's button), resume (a double
-  // click on the text); and the end of an external program's processes.
-  void SpeechWord(int position, int length) { texts_.SpeechWord(position, length); }
-  void SpeechEnd() { texts_.SpeechEnd(); }
+  // A text being read: pause (the panel's button), resume (a double click on the text); and
+  // the end of an external program's processes.
   void SpeedButton2Click() { texts_.SpeedButton2Click(); }
   void Memo1DblClick() { texts_.Memo1DblClick(); }
   void KillProcess(const QString& fileName) { programs_.KillProcess(fileName); }
@@ -242,7 +223,6 @@ class TForm_main_tamu : public orvane::Form,
   void powerAction(bool shutdown);
   void showPlayState();
   void insert(const InsertWindowFactory& make, const QString& caption);
-  void hoverLabel(QLabel* label, bool over);
 
   MainUnit core_;
   SystemServices services_;

@@ -10,6 +10,7 @@
 
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/windows/keypreview.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -18,17 +19,10 @@ TForm_mm::TForm_mm(TDataModule1& dm, MainState& state, std::function<void(bool)>
     : Form(owner), passwords_(dm, state, std::move(showLogout)) {
   setObjectName(QStringLiteral("Form_mm"));
   setCaption(QStringLiteral("请输入密码"));
-  Label1 = new QLabel(QStringLiteral("密码："));
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Edit1 = new QLineEdit;
-  Edit1->setObjectName(QStringLiteral("Edit1"));
-  Edit1->setEchoMode(QLineEdit::Password);
-  // Typed characters show as "*" whatever the style's own mask character is.
-  Edit1->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-  Button1 = new QPushButton(QStringLiteral("确定"));
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button2 = new QPushButton(QStringLiteral("取消"));
-  Button2->setObjectName(QStringLiteral("Button2"));
+  Label1 = named(new QLabel(QStringLiteral("密码：")), "Label1");
+  Edit1 = PasswordEdit("Edit1");
+  Button1 = named(new QPushButton(QStringLiteral("确定")), "Button1");
+  Button2 = named(new QPushButton(QStringLiteral("取消")), "Button2");
   // Enter is the window's own (see FormKeyPress), never a default button's.
   Button1->setAutoDefault(false);
   Button2->setAutoDefault(false);

@@ -8,46 +8,29 @@
 #include <QPushButton>
 
 #include "platform/msgbox/messagebox.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
 
 TForm_mmsj* Form_mmsj = nullptr;
 
-namespace {
-QLineEdit* passwordEdit(const char* name) {
-  auto* e = new QLineEdit;
-  e->setObjectName(QLatin1String(name));
-  e->setEchoMode(QLineEdit::Password);
-  // Typed characters show as "*" whatever the style's own mask character is.
-  e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-  return e;
-}
-
-QLabel* label(const char* name, const QString& text) {
-  auto* l = new QLabel(text);
-  l->setObjectName(QLatin1String(name));
-  return l;
-}
-}  // namespace
-
 TForm_mmsj::TForm_mmsj(TDataModule1& dm, MainState& state, std::function<void(bool)> showLogout, QWidget* owner)
     : Form(owner), passwords_(dm, state, std::move(showLogout)) {
   setObjectName(QStringLiteral("Form_mmsj"));
   setCaption(QStringLiteral("密码设置"));
-  Label1 = label("Label1", QStringLiteral("原密码："));
-  Label2 = label("Label2", QStringLiteral("新密码："));
-  Label3 = label("Label3", QStringLiteral("确认新密码："));
-  Edit1 = passwordEdit("Edit1");
-  Edit2 = passwordEdit("Edit2");
-  Edit3 = passwordEdit("Edit3");
-  Label4 = label("Label4", QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置，否则只能查看（用户不再编辑时，"
-                                          "请注意退出）。如果想设置方便，则把密码设为空，这时进行各项设置不需要密码。默认密码为空。\n"));
+  Label1 = named(new QLabel(QStringLiteral("原密码：")), "Label1");
+  Label2 = named(new QLabel(QStringLiteral("新密码：")), "Label2");
+  Label3 = named(new QLabel(QStringLiteral("确认新密码：")), "Label3");
+  Edit1 = PasswordEdit("Edit1");
+  Edit2 = PasswordEdit("Edit2");
+  Edit3 = PasswordEdit("Edit3");
+  Label4 = named(new QLabel(QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置，否则只能查看（用户不再编辑时，"
+                                           "请注意退出）。如果想设置方便，则把密码设为空，这时进行各项设置不需要密码。默认密码为空。\n")),
+                 "Label4");
   Label4->setWordWrap(true);
-  Button1 = new QPushButton(QStringLiteral("确定"));
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button2 = new QPushButton(QStringLiteral("取消"));
-  Button2->setObjectName(QStringLiteral("Button2"));
+  Button1 = named(new QPushButton(QStringLiteral("确定")), "Button1");
+  Button2 = named(new QPushButton(QStringLiteral("取消")), "Button2");
 
   auto* grid = new QGridLayout(client());
   grid->addWidget(Label1, 0, 0);

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDebug>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -24,6 +23,9 @@
 #include "scheduler/windows/Unit_sjbp_add.h"
 #include "scheduler/windows/Unit_sjbp_addmuch.h"
 #include "scheduler/windows/Unit_sjbp_edit.h"
+#include "scheduler/windows/combofill.h"
+#include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -45,12 +47,6 @@ class ScheduleComboBox : public QComboBox {
     QComboBox::showPopup();
   }
 };
-
-QString askFile(QWidget* parent, bool save, const QString& title, const QString& filter) {
-  const auto options = QFileDialog::DontUseNativeDialog;
-  return save ? QFileDialog::getSaveFileName(parent, title, QString(), filter, nullptr, options)
-              : QFileDialog::getOpenFileName(parent, title, QString(), filter, nullptr, options);
-}
 }  // namespace
 
 TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemServices& services, const Clock& clock,
@@ -65,7 +61,7 @@ TForm_sjbp::TForm_sjbp(TDataModule1& dm, const MainState& state, const SystemSer
   setObjectName(QStringLiteral("Form_sjbp"));
   setCaption(kCaption);
   fileDialog = [this](bool save, const QString& title, const QString& filter) {
-    return askFile(this, save, title, filter);
+    return save ? PickSaveFile(this, title, filter) : PickOpenFile(this, title, filter);
   };
   buildLayout();
   FormCreate();
@@ -86,9 +82,8 @@ void TForm_sjbp::buildLayout() {
 
   auto* top = new QHBoxLayout;
   top->addWidget(new QLabel(QStringLiteral("编辑的节目表："), c));
-  auto* combo = new ScheduleComboBox(c);
+  auto* combo = named(new ScheduleComboBox(c), "ComboBox1");
   ComboBox1 = combo;
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->setEditable(true);
   ComboBox1->setInsertPolicy(QComboBox::NoInsert);
   ComboBox1->setFixedWidth(200);
@@ -96,23 +91,20 @@ void TForm_sjbp::buildLayout() {
   top->addWidget(ComboBox1);
   top->addWidget(new QLabel(QStringLiteral("（如需新增节目表名请直接输入文字）"), c));
   top->addSpacing(16);
-  Label_shu = new QLabel(c);
-  Label_shu->setObjectName(QStringLiteral("Label_shu"));
+  Label_shu = named(new QLabel(c), "Label_shu");
   Label_shu->setMinimumWidth(100);
   top->addWidget(Label_shu);
   top->addStretch();
   outer->addLayout(top);
 
-  DBGrid1 = new orvane::DBGrid(c);
-  DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+  DBGrid1 = named(new orvane::DBGrid(c), "DBGrid1");
   DBGrid1->setQuery(&qry_grid);
   DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   DBGrid1->setToolTip(QStringLiteral("双击可修改选中行的内容；右击鼠标可弹出菜单"));
   DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   outer->addWidget(DBGrid1, 1);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   N1 = PopupMenu1->addAction(QStringLiteral("复制"));
   N2 = PopupMenu1->addAction(QStringLiteral("粘贴"));
   PopupMenu1->addSeparator();
@@ -128,8 +120,7 @@ void TForm_sjbp::buildLayout() {
 
   auto* buttons = new QHBoxLayout;
   auto button = [&](QPushButton*& b, const char* name, const QString& text) {
-    b = new QPushButton(text, c);
-    b->setObjectName(QLatin1String(name));
+    b = named(new QPushButton(text, c), name);
     buttons->addWidget(b);
   };
   button(Button1, "Button1", QStringLiteral("增加"));
@@ -171,8 +162,7 @@ void TForm_sjbp::fillNames() {
   // Refilling must not lose what the operator typed, nor show a schedule on its way.
   const QString text = ComboBox1->currentText();
   const QSignalBlocker quiet(ComboBox1);
-  ComboBox1->clear();
-  ComboBox1->addItems(names);
+  StringsToComboBox(ComboBox1, names);
   ComboBox1->setEditText(text);
 }
 
@@ -316,35 +306,29 @@ void TForm_sjbp::FormClose(CloseAction& action) {
   }
 }
 
-bool TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
+void TForm_sjbp::runDialog(EntryDialog& dialog, const QString& order) {
   // What the dialog wrote is seen by comparing the shown schedule before and after: the add
   // and edit dialogs write only to it, and a batch that failed half-way has still written.
   const QList<QVariantList> before = snapshot();
   dialog.Edit_Schedulen->setText(ComboBox1->currentText());
   dialog.ShowModal();
   ShowSchedule(order);
-  const bool changed = snapshot() != before;
-  written_ = written_ || changed;
-  return changed;
+  if (snapshot() != before) written_ = true;
 }
 
 EntryDialogContext TForm_sjbp::dialogContext() const {
-  return EntryDialogContext{dm_, services_, clock_, state_.channelenabled, {}};
+  return EntryDialogContext{dm_, services_, clock_, state_.channelenabled};
 }
 
 void TForm_sjbp::Button1Click() {
-  {
-    TForm_sjbp_add dialog(dialogContext(), this);
-    // By id: the new row comes last.
-    runDialog(dialog, QStringLiteral("ID"));
-  }
+  TForm_sjbp_add dialog(dialogContext(), this);
+  // By id: the new row comes last.
+  runDialog(dialog, QStringLiteral("ID"));
 }
 
 void TForm_sjbp::Button6Click() {
-  {
-    TForm_sjbp_addmuch dialog(dialogContext(), this);
-    runDialog(dialog, QStringLiteral("ID"));
-  }
+  TForm_sjbp_addmuch dialog(dialogContext(), this);
+  runDialog(dialog, QStringLiteral("ID"));
 }
 
 void TForm_sjbp::Button3Click() {

@@ -79,8 +79,8 @@ class TForm_sjbp : public orvane::Form {
   void fillNames();
   QList<qint64> selectedIds() const;
   // Shows an entry dialog modally for the shown schedule, then the list in the given order;
-  // true when the dialog changed the schedule.
-  bool runDialog(EntryDialog& dialog, const QString& order);
+  // notes whether the dialog changed the schedule.
+  void runDialog(EntryDialog& dialog, const QString& order);
   EntryDialogContext dialogContext() const;
   // The shown schedule's rows by id, to tell whether a dialog changed anything.
   QList<QVariantList> snapshot() const;

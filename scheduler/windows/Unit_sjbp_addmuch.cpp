@@ -11,6 +11,7 @@
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/entryfields.h"
 #include "scheduler/core/timetext.h"
+#include "scheduler/windows/namedwidgets.h"
 
 TForm_sjbp_addmuch* Form_sjbp_addmuch = nullptr;
 
@@ -21,20 +22,16 @@ TForm_sjbp_addmuch::TForm_sjbp_addmuch(const EntryDialogContext& context, QWidge
   QWidget* c = client();
   auto* every = new QLabel(QStringLiteral("每隔"), c);
   every->setGeometry(12, 102, 34, 20);
-  Edit_jg = new QLineEdit(c);
-  Edit_jg->setObjectName(QStringLiteral("Edit_jg"));
+  Edit_jg = named(new QLineEdit(c), "Edit_jg");
   Edit_jg->setGeometry(48, 100, 60, 24);
   // Digits only, as typed.
   Edit_jg->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), Edit_jg));
   auto* minutes = new QLabel(QStringLiteral("分钟生成一个播出节目"), c);
   minutes->setGeometry(112, 102, 200, 20);
-  CheckBox_jmnameauto = new QCheckBox(QStringLiteral("节目名称自动补充后缀数字"), c);
-  CheckBox_jmnameauto->setObjectName(QStringLiteral("CheckBox_jmnameauto"));
+  CheckBox_jmnameauto = named(new QCheckBox(QStringLiteral("节目名称自动补充后缀数字"), c), "CheckBox_jmnameauto");
   CheckBox_jmnameauto->setGeometry(300, 42, 176, 22);
   CheckBox_jmnameauto->setChecked(true);
-  DateTimePicker3 = new QTimeEdit(QTime(0, 0, 0), Panel_music);
-  DateTimePicker3->setObjectName(QStringLiteral("DateTimePicker3"));
-  DateTimePicker3->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  DateTimePicker3 = TimePicker("DateTimePicker3", Panel_music);
   DateTimePicker3->setGeometry(92, 38, 96, 24);
   Form_sjbp_addmuch = this;
 }

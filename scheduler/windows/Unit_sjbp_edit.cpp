@@ -3,7 +3,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -17,7 +16,6 @@
 #include "scheduler/core/songlist.h"
 #include "scheduler/core/timetext.h"
 #include "scheduler/core/ttsparams.h"
-#include "scheduler/core/voicenames.h"
 #include "scheduler/windows/Unit_lbbj.h"
 
 TForm_sjbp_edit* Form_sjbp_edit = nullptr;
@@ -78,7 +76,8 @@ void TForm_sjbp_edit::Fill() {
   ComboBox_channel->setCurrentIndex(e->mainchannel == kMainChannel ? 0 : 1);
 
   if (jmlxOk && jmlx == 4) {
-    FillVoiceLists();
+    // The text layout above has listed the voices and shown the text panel; a play mode that
+    // cannot be read keeps the preferred voice it chose.
     const std::optional<TtsParams> p = TtsParams::parse(e->playmode);
     if (p) {
       SelectVoice(p->voice);
@@ -88,12 +87,7 @@ void TForm_sjbp_edit::Fill() {
       if (p->hint) CheckBox_txthint->setChecked(true);
     } else {
       malformed = true;
-      const int preferred = PreferredVoiceIndex(voices_);
-      ComboBox_yyh->setCurrentIndex(preferred);
-      ComboBox_yyhyl->setCurrentIndex(preferred);
     }
-    Panel_txt->show();
-    Panel_music->hide();
   }
 
   const QStringList modes = jmlxOk && jmlx == 1 ? SongPlayModes() : FolderPlayModes();

@@ -18,6 +18,8 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/windows/Unit_main_tamu.h"
+#include "scheduler/windows/combofill.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
@@ -56,17 +58,14 @@ void TForm_sjsj::buildLayout() {
   auto* mapGroup = new QGroupBox(QStringLiteral("设置各天播放的节目表：（把节目表设为<无>则不播音）"), c);
   auto* mapLayout = new QVBoxLayout(mapGroup);
   auto* modes = new QHBoxLayout;
-  RadioButton1 = new QRadioButton(QStringLiteral("以周为循环"), mapGroup);
-  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-  RadioButton2 = new QRadioButton(QStringLiteral("以月为循环"), mapGroup);
-  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+  RadioButton1 = named(new QRadioButton(QStringLiteral("以周为循环"), mapGroup), "RadioButton1");
+  RadioButton2 = named(new QRadioButton(QStringLiteral("以月为循环"), mapGroup), "RadioButton2");
   modes->addWidget(RadioButton1);
   modes->addWidget(RadioButton2);
   modes->addStretch();
   mapLayout->addLayout(modes);
 
-  Panel1 = new QFrame(mapGroup);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1 = named(new QFrame(mapGroup), "Panel1");
   auto* week = new QGridLayout(Panel1);
   for (int i = 0; i < 7; ++i) {
     auto* box = new QComboBox(Panel1);
@@ -80,8 +79,7 @@ void TForm_sjsj::buildLayout() {
   week->setColumnStretch(2, 1);
   mapLayout->addWidget(Panel1);
 
-  Panel2 = new QFrame(mapGroup);
-  Panel2->setObjectName(QStringLiteral("Panel2"));
+  Panel2 = named(new QFrame(mapGroup), "Panel2");
   auto* month = new QGridLayout(Panel2);
   month->setVerticalSpacing(2);
   month->setHorizontalSpacing(6);
@@ -98,8 +96,7 @@ void TForm_sjsj::buildLayout() {
   mapLayout->addStretch();
   auto* saveRow = new QHBoxLayout;
   saveRow->addStretch();
-  Button1 = new QPushButton(QStringLiteral("保存"), mapGroup);
-  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1 = named(new QPushButton(QStringLiteral("保存"), mapGroup), "Button1");
   saveRow->addWidget(Button1);
   mapLayout->addLayout(saveRow);
   outer->addWidget(mapGroup, 1);
@@ -108,20 +105,16 @@ void TForm_sjsj::buildLayout() {
   holidayGroup->setFixedWidth(220);
   auto* holidays = new QVBoxLayout(holidayGroup);
   holidays->addWidget(new QLabel(QStringLiteral("以下日期不播放："), holidayGroup));
-  ListBox1 = new QListWidget(holidayGroup);
-  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1 = named(new QListWidget(holidayGroup), "ListBox1");
   holidays->addWidget(ListBox1, 1);
   holidays->addWidget(new QLabel(QStringLiteral("选择日期："), holidayGroup));
-  DateTimePicker1 = new QDateEdit(holidayGroup);
-  DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
+  DateTimePicker1 = named(new QDateEdit(holidayGroup), "DateTimePicker1");
   DateTimePicker1->setCalendarPopup(true);
   DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
   holidays->addWidget(DateTimePicker1);
   auto* holidayButtons = new QHBoxLayout;
-  Button3 = new QPushButton(QStringLiteral("增加"), holidayGroup);
-  Button3->setObjectName(QStringLiteral("Button3"));
-  Button4 = new QPushButton(QStringLiteral("删除"), holidayGroup);
-  Button4->setObjectName(QStringLiteral("Button4"));
+  Button3 = named(new QPushButton(QStringLiteral("增加"), holidayGroup), "Button3");
+  Button4 = named(new QPushButton(QStringLiteral("删除"), holidayGroup), "Button4");
   holidayButtons->addWidget(Button3);
   holidayButtons->addWidget(Button4);
   holidays->addLayout(holidayButtons);
@@ -145,10 +138,7 @@ void TForm_sjsj::FormCreate() {
   } catch (const DbError& e) {
     qWarning().noquote() << "day map: cannot list the schedules:" << e.what();
   }
-  for (QComboBox* box : weekdayLists + dayLists) {
-    box->clear();
-    box->addItems(choices);
-  }
+  for (QComboBox* box : weekdayLists + dayLists) StringsToComboBox(box, choices);
   for (int i = 0; i < weekdayLists.size(); ++i)
     selectValue(weekdayLists.at(i), map_.WeekdaySchedule(DayMap::WeekdayKeys().at(i)));
   try {

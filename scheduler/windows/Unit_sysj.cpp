@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
@@ -18,42 +17,17 @@
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/autostart.h"
 #include "scheduler/windows/keypreview.h"
+#include "scheduler/windows/labellink.h"
+#include "scheduler/windows/namedwidgets.h"
 
 using orvane::MessageBox;
 namespace mb = orvane::mb;
 
 TForm_sysj* Form_sysj = nullptr;
 
-namespace {
-QCheckBox* box(const char* name, const QString& text) {
-  auto* b = new QCheckBox(text);
-  b->setObjectName(QLatin1String(name));
-  return b;
-}
-
-QTimeEdit* picker(const char* name) {
-  auto* p = new QTimeEdit;
-  p->setObjectName(QLatin1String(name));
-  p->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  return p;
-}
-
-QLabel* label(const char* name, const QString& text) {
-  auto* l = new QLabel(text);
-  l->setObjectName(QLatin1String(name));
-  return l;
-}
-
-void setTextColour(QWidget* w, const QColor& c) {
-  QPalette p = w->palette();
-  p.setColor(QPalette::WindowText, c);
-  w->setPalette(p);
-}
-}  // namespace
-
 TForm_sysj::TForm_sysj(TDataModule1& dm, SettingsTarget& target, const orvane::Autostart* autostart, QWidget* owner,
                        const QString& windowsVersion)
-    : Form(owner), dm_(dm), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
+    : Form(owner), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
   setObjectName(QStringLiteral("Form_sysj"));
   setCaption(QStringLiteral("系统设置"));
   buildLayout();
@@ -67,51 +41,47 @@ TForm_sysj::~TForm_sysj() {
 }
 
 void TForm_sysj::buildLayout() {
-  CheckBox1 = box("CheckBox1", QStringLiteral("定时关机1 (24时制)："));
-  DateTimePicker1 = picker("DateTimePicker1");
-  CheckBox5 = box("CheckBox5", QStringLiteral("定时关机2 (24时制)："));
-  DateTimePicker2 = picker("DateTimePicker2");
-  CheckBox6 = box("CheckBox6", QStringLiteral("定时关机3 (24时制)："));
-  DateTimePicker3 = picker("DateTimePicker3");
-  CheckBox12 = box("CheckBox12", QStringLiteral("定时重启  (24时制)："));
-  DateTimePicker4 = picker("DateTimePicker4");
-  CheckBox9 = box("CheckBox9", QStringLiteral("播完一天节目后自动关机"));
-  CheckBox2 = box("CheckBox2", QStringLiteral("关机或重启前30秒提示"));
-  CheckBox3 = box("CheckBox3", QStringLiteral("开机时启动此软件"));
-  CheckBox7 = box("CheckBox7", QStringLiteral("启动后最小化"));
-  CheckBox4 = box("CheckBox4", QStringLiteral("软件启动时自动设置系统音量为以下值："));
-  TrackBar1 = new QSlider(Qt::Horizontal);
-  TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+  CheckBox1 = named(new QCheckBox(QStringLiteral("定时关机1 (24时制)：")), "CheckBox1");
+  DateTimePicker1 = TimePicker("DateTimePicker1");
+  CheckBox5 = named(new QCheckBox(QStringLiteral("定时关机2 (24时制)：")), "CheckBox5");
+  DateTimePicker2 = TimePicker("DateTimePicker2");
+  CheckBox6 = named(new QCheckBox(QStringLiteral("定时关机3 (24时制)：")), "CheckBox6");
+  DateTimePicker3 = TimePicker("DateTimePicker3");
+  CheckBox12 = named(new QCheckBox(QStringLiteral("定时重启  (24时制)：")), "CheckBox12");
+  DateTimePicker4 = TimePicker("DateTimePicker4");
+  CheckBox9 = named(new QCheckBox(QStringLiteral("播完一天节目后自动关机")), "CheckBox9");
+  CheckBox2 = named(new QCheckBox(QStringLiteral("关机或重启前30秒提示")), "CheckBox2");
+  CheckBox3 = named(new QCheckBox(QStringLiteral("开机时启动此软件")), "CheckBox3");
+  CheckBox7 = named(new QCheckBox(QStringLiteral("启动后最小化")), "CheckBox7");
+  CheckBox4 = named(new QCheckBox(QStringLiteral("软件启动时自动设置系统音量为以下值：")), "CheckBox4");
+  TrackBar1 = named(new QSlider(Qt::Horizontal), "TrackBar1");
   TrackBar1->setRange(0, SystemSettings::kMaxVolumePosition);
   TrackBar1->setPageStep(1);
   TrackBar1->setTickPosition(QSlider::TicksBelow);
   TrackBar1->setTickInterval(1);
   TrackBar1->setValue(3);
-  CheckBox8 = box("CheckBox8", QStringLiteral("启用软件皮肤"));
-  CheckBox10 = box("CheckBox10", QStringLiteral("播放视频时全屏"));
-  CheckBox11 = box("CheckBox11", QStringLiteral("软件启动时自动网络校时"));
-  CheckBox15 = box("CheckBox15", QStringLiteral("启用超市播音副通道"));
-  Label_minvolume1 = label("Label_minvolume1", QStringLiteral("副通道播放时主通道音量为："));
-  Edit_minvolume = new QLineEdit(QStringLiteral("10"));
-  Edit_minvolume->setObjectName(QStringLiteral("Edit_minvolume"));
+  CheckBox8 = named(new QCheckBox(QStringLiteral("启用软件皮肤")), "CheckBox8");
+  CheckBox10 = named(new QCheckBox(QStringLiteral("播放视频时全屏")), "CheckBox10");
+  CheckBox11 = named(new QCheckBox(QStringLiteral("软件启动时自动网络校时")), "CheckBox11");
+  CheckBox15 = named(new QCheckBox(QStringLiteral("启用超市播音副通道")), "CheckBox15");
+  Label_minvolume1 = named(new QLabel(QStringLiteral("副通道播放时主通道音量为：")), "Label_minvolume1");
+  Edit_minvolume = named(new QLineEdit(QStringLiteral("10")), "Edit_minvolume");
   // Digits only, and no more than a percentage needs: a level can never fail to convert.
   Edit_minvolume->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), Edit_minvolume));
   Edit_minvolume->setMaximumWidth(48);
-  Label_minvolume2 = label("Label_minvolume2", QStringLiteral("%"));
-  CheckBox13 = box("CheckBox13", QStringLiteral("启用谈出谈入"));
+  Label_minvolume2 = named(new QLabel(QStringLiteral("%")), "Label_minvolume2");
+  CheckBox13 = named(new QCheckBox(QStringLiteral("启用谈出谈入")), "CheckBox13");
   CheckBox13->hide();
-  CheckBox14 = box("CheckBox14", QStringLiteral("启用日志记录"));
+  CheckBox14 = named(new QCheckBox(QStringLiteral("启用日志记录")), "CheckBox14");
   CheckBox14->hide();
-  Label1 = label("Label1", QStringLiteral("软件标题："));
-  Edit1 = new QLineEdit;
-  Edit1->setObjectName(QStringLiteral("Edit1"));
-  Label2 = label("Label2", QStringLiteral("（什么作用?）"));
-  Label2->installEventFilter(this);
-  Button1 = new QPushButton(QStringLiteral("确定"));
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button2 = new QPushButton(QStringLiteral("取消"));
-  Button2->setObjectName(QStringLiteral("Button2"));
+  Label1 = named(new QLabel(QStringLiteral("软件标题：")), "Label1");
+  Edit1 = named(new QLineEdit, "Edit1");
+  Label2 = named(new QLabel(QStringLiteral("（什么作用?）")), "Label2");
+  // Maroon under the mouse, black otherwise; a click explains the second channel.
+  new LabelLink(Label2, [this] { Label2Click(); }, QColor(128, 0, 0), Qt::black);
+  Button1 = named(new QPushButton(QStringLiteral("确定")), "Button1");
+  Button2 = named(new QPushButton(QStringLiteral("取消")), "Button2");
 
   auto* grid = new QGridLayout(client());
   int row = 0;
@@ -200,31 +170,6 @@ bool TForm_sysj::FormKeyDown(QKeyEvent* e) {
     CheckBox14->show();
   }
   return false;
-}
-
-bool TForm_sysj::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Label2) {
-    switch (event->type()) {
-      case QEvent::Enter:
-        setTextColour(Label2, QColor(128, 0, 0));
-        Label2->setCursor(Qt::PointingHandCursor);
-        break;
-      case QEvent::Leave:
-        setTextColour(Label2, Qt::black);
-        Label2->unsetCursor();
-        break;
-      case QEvent::MouseButtonRelease: {
-        // A click is the left button released over the label; other buttons, or a release
-        // after dragging off it, do nothing.
-        const auto* m = static_cast<QMouseEvent*>(event);
-        if (m->button() != Qt::LeftButton || !Label2->rect().contains(m->position().toPoint())) break;
-        Label2Click();
-        return true;
-      }
-      default: break;
-    }
-  }
-  return Form::eventFilter(watched, event);
 }
 
 void TForm_sysj::Label2Click() {

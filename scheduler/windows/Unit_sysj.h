@@ -66,7 +66,6 @@ class TForm_sysj : public orvane::Form {
  protected:
   void FormShow() override;
   void FormClose(CloseAction& action) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildLayout();
@@ -75,7 +74,6 @@ class TForm_sysj : public orvane::Form {
   void showDucking(bool on);
   SettingsForm formValues() const;
 
-  TDataModule1& dm_;
   SettingsTarget& target_;
   const orvane::Autostart* autostart_;
   SystemSettings settings_;

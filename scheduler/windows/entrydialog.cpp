@@ -3,7 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDebug>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -13,9 +13,9 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimeEdit>
-#include <QUrl>
 
 #include "platform/msgbox/messagebox.h"
+#include "platform/system/shell.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entryfields.h"
@@ -27,6 +27,7 @@
 #include "scheduler/core/voicenames.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/filepickers.h"
+#include "scheduler/windows/namedwidgets.h"
 
 namespace {
 const QString kZero = QStringLiteral("00:00:00");
@@ -46,12 +47,6 @@ class ZeroWhenEmptySpinBox : public QSpinBox {
   }
 };
 
-template <typename W>
-W* named(W* w, const char* name) {
-  w->setObjectName(QLatin1String(name));
-  return w;
-}
-
 QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 80) {
   auto* l = new QLabel(text, parent);
   l->setGeometry(x, y, w, 20);
@@ -59,8 +54,7 @@ QLabel* label(QWidget* parent, const QString& text, int x, int y, int w = 80) {
 }
 
 QTimeEdit* timePicker(QWidget* parent, const char* name, int x, int y) {
-  auto* t = named(new QTimeEdit(QTime(0, 0, 0), parent), name);
-  t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  QTimeEdit* t = TimePicker(name, parent);
   t->setGeometry(x, y, 96, 24);
   return t;
 }
@@ -189,8 +183,6 @@ void EntryDialog::SetTimeQuietly(QTimeEdit* picker, int seconds) {
 }
 
 QString EntryDialog::TimeOf(const QTimeEdit* picker) { return picker->time().toString(QStringLiteral("HH:mm:ss")); }
-
-bool EntryDialog::isTextKind() const { return ComboBox_jmlx->currentIndex() == kKindText; }
 
 void EntryDialog::ComboBox_jmlxChange() { ApplyKindLayout(ComboBox_jmlx->currentIndex()); }
 
@@ -331,8 +323,11 @@ void EntryDialog::Button_jmlxClick() {
 void EntryDialog::Edit_slpathDblClick() {
   const QString path = Edit_slpath->text().trimmed();
   if (path.isEmpty() || Label_jmlxshow->text() != QStringLiteral("文件夹：")) return;
-  if (context_.openFolder) context_.openFolder(path);
-  else QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  if (!context_.services.shell) {
+    qWarning().noquote() << "entry dialog: no desktop shell to open" << path;
+    return;
+  }
+  context_.services.shell->OpenFolder(path);
 }
 
 void EntryDialog::Button2Click() { Close(); }

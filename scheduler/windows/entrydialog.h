@@ -28,12 +28,11 @@ class TForm_lbbj;
 // What an entry dialog works with.
 struct EntryDialogContext {
   TDataModule1& dm;
-  SystemServices services;  // the media length probe and the voice catalogue
+  // The media length probe, the voice catalogue, and the shell that opens a folder path
+  // double-clicked in the dialog.
+  SystemServices services;
   const Clock& clock;       // names new song lists
   bool channelenabled = false;  // the second channel is on
-  // Shows a folder in the desktop's file manager (double-click on a folder path); by default
-  // the desktop's handler for the folder's address.
-  std::function<void(const QString&)> openFolder;
 };
 
 class EntryDialog : public orvane::Form {
@@ -56,8 +55,6 @@ class EntryDialog : public orvane::Form {
 
   QString GetMediaLength(const QString& path) const;
   bool FolderHasSongs(const QString& folder, bool recurse) const;
-  // The voices listed when the text layout was last shown.
-  const QList<orvane::VoiceInfo>& listedVoices() const { return voices_; }
 
   QComboBox* ComboBox_jmlx;
   QLineEdit* Edit_pname;
@@ -132,7 +129,6 @@ class EntryDialog : public orvane::Form {
   void CloseSaved();
   // Selects a voice by its description; one that is not installed is added and selected.
   void SelectVoice(const QString& description);
-  bool isTextKind() const;
 
   EntryDialogContext context_;
   EntryStore store_;

@@ -52,6 +52,10 @@ QString PickOpenFile(QWidget* parent, const QString& title, const QString& filte
   return QFileDialog::getOpenFileName(parent, title, QString(), filters, nullptr, QFileDialog::DontUseNativeDialog);
 }
 
+QString PickSaveFile(QWidget* parent, const QString& title, const QString& filters) {
+  return QFileDialog::getSaveFileName(parent, title, QString(), filters, nullptr, QFileDialog::DontUseNativeDialog);
+}
+
 QStringList PickOpenFiles(QWidget* parent, const QString& title, const QString& filters) {
   return QFileDialog::getOpenFileNames(parent, title, QString(), filters, nullptr, QFileDialog::DontUseNativeDialog);
 }

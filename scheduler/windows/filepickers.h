@@ -11,6 +11,8 @@ class QWidget;
 QString MediaFileFilters(bool withTextAndLists);
 // One existing file, or "" when cancelled.
 QString PickOpenFile(QWidget* parent, const QString& title, const QString& filters);
+// A file name to save to, or "" when cancelled.
+QString PickSaveFile(QWidget* parent, const QString& title, const QString& filters);
 // Several existing files in the order the dialog gives them; empty when cancelled.
 QStringList PickOpenFiles(QWidget* parent, const QString& title, const QString& filters);
 // An external program, or "" when cancelled. The first filter, "可执行文件（*.exe）", lists the

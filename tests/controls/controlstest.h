@@ -1,11 +1,13 @@
 // Helpers for the flat control tests: a bar that shows its inner state, a paging timer the test
-// fires by hand, a fixed application palette, rendering and letter pictures of pixels.
+// fires by hand, a fixed application palette, a parent painted in a pattern, rendering and
+// letter pictures of pixels.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPalette>
 #include <QWidget>
 #include <map>
@@ -89,6 +91,22 @@ class TestPalette {
 
  private:
   QPalette saved_;
+};
+
+// A parent whose every pixel tells where it is: (x, y, blue).
+class PatternParent : public QWidget {
+ public:
+  explicit PatternParent(int blue) : blue_(blue) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x) p.fillRect(QRect(x, y, 1, 1), QColor(x, y, blue_));
+  }
+
+ private:
+  int blue_;
 };
 
 inline QImage Render(QWidget& w) {

@@ -227,17 +227,8 @@ TEST(Frames, SidesAndBevelsLeaveOutEndPointsAndClNone) {
 
 // ---- the parent's image behind a control ----
 
-class PatternParent : public QWidget {
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    for (int y = 0; y < height(); ++y)
-      for (int x = 0; x < width(); ++x) p.fillRect(QRect(x, y, 1, 1), QColor(x, y, 77));
-  }
-};
-
 TEST(ParentImage, CopiesTheParentsPixelsUnderTheControl) {
-  PatternParent parent;
+  PatternParent parent(77);
   parent.resize(60, 40);
   QWidget child(&parent);
   child.setGeometry(10, 5, 20, 10);

@@ -242,17 +242,8 @@ TEST(TrackBarPaint, ChangingTheRangeRedrawsTheTicks) {
   EXPECT_EQ(Render(bar), Render(fresh));
 }
 
-class PatternParent : public QWidget {
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    for (int y = 0; y < height(); ++y)
-      for (int x = 0; x < width(); ++x) p.fillRect(QRect(x, y, 1, 1), QColor(x, y, 99));
-  }
-};
-
 TEST(TrackBarPaint, TransparentBarShowsItsParent) {
-  PatternParent parent;
+  PatternParent parent(99);
   parent.resize(240, 60);
   auto* bar = new ProbeBar(&parent);
   bar->move(10, 5);
@@ -303,6 +294,38 @@ TEST(TrackBarPaint, FocusRectangleInvertsEveryOtherBorderPixel) {
   bar->SetShowFocusRect(false);
   bar->update();
   EXPECT_EQ(Render(*bar).pixel(0, 0), back);
+}
+
+TEST(TrackBarPaint, AFocusedBarMovesItsThumbWithoutRedrawingTheTrack) {
+  TestPalette palette;
+  QWidget window;
+  auto* bar = new ProbeBar(&window);
+  window.resize(220, 60);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  bar->setFocus();
+  ASSERT_TRUE(bar->hasFocus());
+  int tracks = 0;
+  bar->OnDrawTrack = [&tracks](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
+    ++tracks;
+    canvas.fillRect(b, QColor(0, 200, 0));
+  };
+  bar->SetTickColor(clRed);  // the background is rebuilt at the next paint
+  Render(*bar);
+  const int drawn = tracks;
+  EXPECT_GT(drawn, 0);
+  for (int position = 1; position <= 5; ++position) {
+    bar->SetPosition(position);
+    const QImage image = Render(*bar);
+    EXPECT_EQ(image.pixel(0, 0), Colours::window().rgb() ^ 0x00FFFFFF);  // still focused
+    EXPECT_EQ(image.pixel(180, 21), qRgb(0, 200, 0));  // the track, beside the thumb
+  }
+  EXPECT_EQ(tracks, drawn);
+  // A change of the background draws the focused picture anew.
+  bar->SetTickColor(clBlue);
+  Render(*bar);
+  EXPECT_GT(tracks, drawn);
 }
 
 }  // namespace

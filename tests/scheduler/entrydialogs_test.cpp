@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimeEdit>
 
+#include "platform/system/shell.h"
 #include "scheduler/core/songlist.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/Unit_sjbp_add.h"
@@ -69,8 +70,8 @@ class EntryDialogs : public SchedulerFixture {
     SystemServices s;
     s.mediaProbe = &probe;
     s.voices = &voices;
-    EntryDialogContext c{dm, s, clock, channels, [this](const QString& f) { opened.append(f); }};
-    return c;
+    s.shell = &shell;
+    return EntryDialogContext{dm, s, clock, channels};
   }
 
   // The columns of one row, by id (0: the last row).
@@ -117,7 +118,7 @@ class EntryDialogs : public SchedulerFixture {
 
   FakeProbe probe;
   FakeVoices voices;
-  QStringList opened;
+  orvane::RecordingShell shell;
 };
 
 TEST_F(EntryDialogs, KindLayoutsOfTheAddDialog) {
@@ -278,7 +279,8 @@ TEST_F(EntryDialogs, RowsOfEveryOtherKind) {
   EXPECT_TRUE(boxes.wasAsked(QStringLiteral("请注意，文件夹中没有歌曲!")));
   EXPECT_EQ(boxes.asked().back().flags, 0);
   QTest::mouseDClick(d.Edit_slpath, Qt::LeftButton);
-  ASSERT_EQ(opened.size(), 1) << "a double-click shows the folder";
+  ASSERT_EQ(shell.calls.size(), 1) << "a double-click shows the folder";
+  EXPECT_EQ(QDir(shell.calls[0].mid(QStringLiteral("OpenFolder ").size())), QDir(folder));
   d.Edit_slpath->setText(folder + QStringLiteral(" "));
   d.ComboBox_playmode->setCurrentIndex(2);
   d.ComboBox_channel->setCurrentIndex(1);

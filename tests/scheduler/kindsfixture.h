@@ -109,3 +109,16 @@ class KindsFixture : public SongFixture {
   WebRadioEntries web{unit.today, songs.main()};
   ProgramEntries programs{unit.today, songs.main(), &launcher};
 };
+
+// The same stand-ins for a main window of its own, which plays on its own fake media layer.
+class KindsWindowFixture : public KindsFixture {
+ protected:
+  void SetUp() override {
+    KindsFixture::SetUp();
+    windowServices.media = &windowBackend;
+    windowServices.voices = &voices;
+    windowServices.launcher = &launcher;
+  }
+  orvane::FakeMediaBackend windowBackend;
+  SystemServices windowServices{&power};
+};

@@ -11,17 +11,7 @@
 #include "tests/scheduler/kindsfixture.h"
 
 namespace {
-class KindsPanelTest : public KindsFixture {
- protected:
-  void SetUp() override {
-    KindsFixture::SetUp();
-    windowServices.media = &windowBackend;
-    windowServices.voices = &voices;
-    windowServices.launcher = &launcher;
-  }
-  orvane::FakeMediaBackend windowBackend;
-  SystemServices windowServices{&power};
-};
+class KindsPanelTest : public KindsWindowFixture {};
 }  // namespace
 
 TEST_F(KindsPanelTest, TheTextPanelFollowsTheReading) {

@@ -13,15 +13,8 @@
 #include "tests/scheduler/kindsfixture.h"
 
 namespace {
-class MainRenderTest : public KindsFixture {
+class MainRenderTest : public KindsWindowFixture {
  protected:
-  void SetUp() override {
-    KindsFixture::SetUp();
-    windowServices.media = &windowBackend;
-    windowServices.voices = &voices;
-    windowServices.launcher = &launcher;
-  }
-
   // Saves the window's picture when ORVANE_DUMP_MAIN names a folder (to look at it).
   static void dump(TForm_main_tamu& w, const char* name) {
     QImage image(w.size(), QImage::Format_ARGB32);
@@ -73,9 +66,6 @@ class MainRenderTest : public KindsFixture {
       EXPECT_TRUE(w.ToolBar1->rect().contains(b->geometry())) << qPrintable(b->objectName());
     }
   }
-
-  orvane::FakeMediaBackend windowBackend;
-  SystemServices windowServices{&power};
 };
 }  // namespace
 

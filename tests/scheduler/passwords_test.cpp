@@ -8,12 +8,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "platform/system/passwordhash.h"
 #include "scheduler/core/passwords.h"
 #include "scheduler/windows/Unit_mm.h"
 #include "scheduler/windows/Unit_mmsj.h"
+#include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/settingsfixture.h"
 
 namespace {
@@ -248,13 +248,9 @@ TEST_F(PasswordFixture, TheGateAsksOnlyWhileTheOperatorIsOut) {
   window->state().authorized = false;
   // Answers the prompt from inside its modal loop.
   auto answer = [](const QString& text, bool ok) {
-    QTimer::singleShot(0, [text, ok] {
-      for (QWidget* top : QApplication::topLevelWidgets()) {
-        auto* prompt = qobject_cast<TForm_mm*>(top);
-        if (!prompt || !prompt->isVisible()) continue;
-        prompt->Edit1->setText(text);
-        (ok ? prompt->Button1 : prompt->Button2)->click();
-      }
+    OnNextModal<TForm_mm>([text, ok](TForm_mm* prompt) {
+      prompt->Edit1->setText(text);
+      (ok ? prompt->Button1 : prompt->Button2)->click();
     });
   };
   answer(QStringLiteral("abc"), false);

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <QByteArray>
-#include <QtEndian>
 #include <cstdint>
+
+#include "tests/skin/skintestdata.h"
 
 namespace skin_testing {
 
@@ -20,15 +21,10 @@ inline uint16_t lhaCrc16(const QByteArray& data) {
 
 inline QByteArray wrapLh1(const QByteArray& compressed, const QByteArray& original, const QByteArray& fileName) {
   QByteArray h;
-  auto u32 = [&h](uint32_t v) {
-    char b[4];
-    qToLittleEndian<uint32_t>(v, b);
-    h.append(b, 4);
-  };
   h += "-lh1-";
-  u32(static_cast<uint32_t>(compressed.size()));
-  u32(static_cast<uint32_t>(original.size()));
-  u32(0x5A210000u);  // a fixed MS-DOS date and time (2025-01-01 00:00)
+  appendU32(h, static_cast<uint32_t>(compressed.size()));
+  appendU32(h, static_cast<uint32_t>(original.size()));
+  appendU32(h, 0x5A210000u);  // a fixed MS-DOS date and time (2025-01-01 00:00)
   h += char(0x20);   // attribute: archive
   h += char(0);      // header level 0
   h += static_cast<char>(fileName.size());

@@ -1,8 +1,9 @@
 // Test data for the skin suites: deterministic random and text-like bytes, raw package
-// contents with hand-made name blocks.
+// contents with hand-made name blocks, 24-bit BMP files of images.
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QtEndian>
 #include <cstdint>
@@ -53,12 +54,6 @@ inline QByteArray rawContents(uint32_t version, int skipped, const QByteArray& n
   out += data;
   return out;
 }
-
-}  // namespace skin_testing
-
-#include <QImage>
-
-namespace skin_testing {
 
 // A 24-bit BMP file (bottom-up rows padded to four bytes) of an image's colours.
 inline QByteArray bmp24(const QImage& source) {

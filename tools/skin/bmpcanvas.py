@@ -16,9 +16,6 @@ class Img:
         if 0 <= x < self.w and 0 <= y < self.h:
             self.px[y][x] = c
 
-    def get(self, x, y):
-        return self.px[y][x]
-
     def fill_rect(self, x, y, w, h, c):
         for yy in range(max(0, y), min(self.h, y + h)):
             for xx in range(max(0, x), min(self.w, x + w)):
@@ -42,11 +39,6 @@ class Img:
     def flipped_v(self):
         out = Img(self.w, self.h)
         out.px = [list(r) for r in reversed(self.px)]
-        return out
-
-    def mirrored(self):
-        out = Img(self.w, self.h)
-        out.px = [list(reversed(r)) for r in self.px]
         return out
 
     def transposed(self):

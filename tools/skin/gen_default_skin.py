@@ -174,12 +174,15 @@ def push_buttons():
     return hstrip(frames)
 
 
+# The four looks that check boxes and radio buttons share: border, fill and mark colour.
+MARK_LOOKS = [((132, 146, 166), WHITE, ACCENT_DARK), ((82, 134, 196), (236, 244, 252), ACCENT_DARK),
+              ((84, 118, 164), (210, 222, 236), ACCENT_DARK), ((200, 206, 214), (244, 246, 248), DISABLED_TEXT)]
+
+
 def check_boxes():
     frames = []
-    looks = [((132, 146, 166), WHITE, ACCENT_DARK), ((82, 134, 196), (236, 244, 252), ACCENT_DARK),
-             ((84, 118, 164), (210, 222, 236), ACCENT_DARK), ((200, 206, 214), (244, 246, 248), DISABLED_TEXT)]
     for mark in ('none', 'check', 'mixed'):
-        for border, fill, ink in looks:
+        for border, fill, ink in MARK_LOOKS:
             f = rounded_box(13, 13, 1, border, fill, mix(fill, FACE, 0.5))
             if mark == 'check':
                 draw_glyph(f, CHECK, 3, 3, ink)
@@ -191,10 +194,8 @@ def check_boxes():
 
 def radio_buttons():
     frames = []
-    looks = [((132, 146, 166), WHITE, ACCENT_DARK), ((82, 134, 196), (236, 244, 252), ACCENT_DARK),
-             ((84, 118, 164), (210, 222, 236), ACCENT_DARK), ((200, 206, 214), (244, 246, 248), DISABLED_TEXT)]
     for checked in (False, True):
-        for border, fill, ink in looks:
+        for border, fill, ink in MARK_LOOKS:
             frames.append(circle_box(13, border, fill, ink if checked else None, 2.2))
     return hstrip(frames)  # 8 frames: unchecked, checked; 4 looks each
 
@@ -309,8 +310,7 @@ def extra_images():
         f = Img(9, 9)
         draw_glyph_centred(f, SMALL_DOWN, colour)
         frames.append(f)
-    grip = Img(9, 9)  # 5: size grip
-    draw_glyph(grip, SIZE_GRIP_DARK, 1, 1, DK_SHADOW)
+    grip = Img(9, 9)  # 5: size grip, white dots with dark ones below and right
     draw_glyph(grip, SIZE_GRIP_DARK, 0, 0, WHITE)
     draw_glyph(grip, SIZE_GRIP_DARK, 1, 1, DK_SHADOW)
     frames.append(grip)

@@ -106,26 +106,28 @@ void SkinFolder::CheckDescription(const QByteArray& description) {
   }
 }
 
-void SkinFolder::CheckRoundTrip() {
-  TSkinReader reader;
+bool SkinFolder::CheckRoundTrip(TSkinReader& reader) {
   if (!reader.Load(package_)) {
     errors_ << QStringLiteral("the package does not load back: %1").arg(reader.error());
-    return;
+    return false;
   }
   if (reader.count() != entries_.size()) {
     errors_ << QStringLiteral("the package holds %1 entries instead of %2").arg(reader.count()).arg(entries_.size());
-    return;
+    return false;
   }
+  bool same = true;
   for (const PackageEntry& e : entries_) {
     QByteArray back;
     reader.GetEntry(e.name, back);
-    if (back != e.data) errors_ << QStringLiteral("%1: decodes differently from its file").arg(e.name);
+    if (back != e.data) {
+      errors_ << QStringLiteral("%1: decodes differently from its file").arg(e.name);
+      same = false;
+    }
   }
+  return same;
 }
 
-void SkinFolder::CheckStrips() {
-  TSkinReader reader;
-  if (!reader.Load(package_)) return;
+void SkinFolder::CheckStrips(const TSkinReader& reader) {
   QByteArray description;
   reader.FindEntry(QStringLiteral(".ini"), description);
   TQuickIni ini;
@@ -195,8 +197,9 @@ bool SkinFolder::Pack() {
   }
   if (!errors_.isEmpty()) return false;
   package_ = WritePackage(entries_);
-  CheckRoundTrip();
-  if (errors_.isEmpty()) CheckStrips();
+  // The strips are checked on the package as the program will read it, decoded once.
+  TSkinReader reader;
+  if (CheckRoundTrip(reader)) CheckStrips(reader);
   if (!errors_.isEmpty()) package_.clear();
   return errors_.isEmpty();
 }

@@ -10,6 +10,10 @@
 
 #include "tools/skinpack/packagewriter.h"
 
+namespace orvane::skin {
+class TSkinReader;
+}
+
 namespace orvane::skinpack {
 
 class SkinFolder {
@@ -30,8 +34,9 @@ class SkinFolder {
   void CheckNames();
   void CheckBitmaps();
   void CheckDescription(const QByteArray& description);
-  void CheckRoundTrip();
-  void CheckStrips();
+  // Loads the package into `reader`; true when every entry decodes back to its file.
+  bool CheckRoundTrip(orvane::skin::TSkinReader& reader);
+  void CheckStrips(const orvane::skin::TSkinReader& reader);
 
   QList<PackageEntry> entries_;
   QByteArray package_;

@@ -1,0 +1,19 @@
+// Shared window controls.
+#include "scheduler/windows/namedwidgets.h"
+
+#include <QLineEdit>
+#include <QTimeEdit>
+
+QTimeEdit* TimePicker(const char* name, QWidget* parent) {
+  auto* t = named(new QTimeEdit(QTime(0, 0, 0), parent), name);
+  t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  return t;
+}
+
+QLineEdit* PasswordEdit(const char* name, QWidget* parent) {
+  auto* e = named(new QLineEdit(parent), name);
+  e->setEchoMode(QLineEdit::Password);
+  // Typed characters show as "*" whatever the style's own mask character is.
+  e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+  return e;
+}
