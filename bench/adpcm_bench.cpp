@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "audiotools/core/ACS_Wave.h"
+#include "platform/files/waveheader.h"
 
 namespace {
 
@@ -71,12 +72,9 @@ void WriteTestFile(const QString& path) {
   }
   QFile f(path);
   f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char*>(&v), 4); };
-  auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char*>(&v), 2); };
-  const quint32 data = quint32(s.size() * 2);
-  f.write("RIFF" + le32(data + 36) + "WAVEfmt " + le32(16) + le16(1) + le16(kChannels) + le32(kRate) +
-          le32(kRate * kChannels * 2) + le16(kChannels * 2) + le16(16) + "data" + le32(data));
-  f.write(reinterpret_cast<const char*>(s.data()), qint64(data));
+  const qint64 data = qint64(s.size() * 2);
+  f.write(orvane::pcmWaveHeader(kRate, kChannels, 16, data));
+  f.write(reinterpret_cast<const char*>(s.data()), data);
 }
 
 double RunOurs(const QString& in, const QString& out) {

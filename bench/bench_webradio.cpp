@@ -14,6 +14,7 @@
 #include "bench/soundserver.h"
 #include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
+#include "tests/support/soundfiles.h"
 
 namespace {
 struct Usage {
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
   testing_support::LoopbackServer server;
   server.route(QStringLiteral("/radio.html"), "<html><body><audio autoplay src=\"/live.wav\"></audio></body></html>",
                "text/html");
-  server.route(QStringLiteral("/live.wav"), testing_support::LoopbackServer::toneWav(440, 60), "audio/wav");
+  server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 440, 0.5, 44100), "audio/wav");
 
   QWidget window;
   window.resize(400, 300);

@@ -39,23 +39,6 @@ QString TSkinReader::LowerAscii(const QString& text) {
   return out;
 }
 
-QStringList TSkinReader::SplitNames(const QString& block) {
-  QStringList names;
-  QString current;
-  for (qsizetype i = 0; i < block.size(); ++i) {
-    const QChar c = block.at(i);
-    if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-      names.append(current);
-      current.clear();
-      if (c == QLatin1Char('\r') && i + 1 < block.size() && block.at(i + 1) == QLatin1Char('\n')) ++i;
-    } else {
-      current.append(c);
-    }
-  }
-  if (!current.isEmpty()) names.append(current);
-  return names;
-}
-
 bool TSkinReader::Load(const QByteArray& source) {
   auto fail = [this](const QString& why) {
     error_ = why;
@@ -86,7 +69,8 @@ bool TSkinReader::Load(const QByteArray& source) {
   // an ASCII capital, and lowering that byte would name a different character than the one
   // a description asks for.
   const QByteArray block = unpacked.mid(static_cast<qsizetype>(namesStart), static_cast<qsizetype>(namesLength));
-  const QStringList names = SplitNames(LowerAscii(orvane::decodeText(block)));
+  // One name a line (CR, LF or CR LF); a final line break adds no empty name.
+  const QStringList names = orvane::splitLines(LowerAscii(orvane::decodeText(block)));
   const int count = static_cast<int>(names.size());
   if (count > MaxEntries) return fail(QStringLiteral("%1 entries, more than %2").arg(count).arg(MaxEntries));
 

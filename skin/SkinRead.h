@@ -41,8 +41,6 @@ class TSkinReader {
 
   // Lowercases ASCII letters only, as entry names and description keys are compared.
   static QString LowerAscii(const QString& text);
-  // Splits a name block at CR, LF or CR LF; a final line break adds no empty name.
-  static QStringList SplitNames(const QString& block);
 
  private:
   void CopyEntry(int index, uint64_t offset, QByteArray& dest) const;

@@ -13,59 +13,49 @@ namespace {
 
 const char* const kClientName = "Orvane";
 
-struct SourceListing {
+// What a source or sink list query hands out, collected under the connection's mutex.
+struct DeviceListing {
   PulseConnection* conn;
-  QList<CaptureSource> list;
+  QList<CaptureSource> devices;
   bool done = false;
   bool error = false;
 };
 
-void onSourceInfo(pa_context*, const pa_source_info* info, int eol, void* userdata) {
-  auto* l = static_cast<SourceListing*>(userdata);
+// The callback of both list queries: pa_source_info and pa_sink_info name and describe a
+// device the same way.
+template <typename Info>
+void onDeviceInfo(pa_context*, const Info* info, int eol, void* userdata) {
+  auto* l = static_cast<DeviceListing*>(userdata);
   {
     std::lock_guard<std::mutex> g(l->conn->mutex());
     if (eol != 0) {
       l->done = true;
       l->error = eol < 0;
     } else if (info) {
-      l->list.append({QString::fromUtf8(info->name), QString::fromUtf8(info->description)});
+      l->devices.append({QString::fromUtf8(info->name), QString::fromUtf8(info->description)});
     }
   }
   if (eol != 0) l->conn->notify();
 }
 
-struct SinkCounting {
-  PulseConnection* conn;
-  int count = 0;
-  bool done = false;
-  bool error = false;
-};
-
-void onSinkInfo(pa_context*, const pa_sink_info* info, int eol, void* userdata) {
-  auto* s = static_cast<SinkCounting*>(userdata);
-  {
-    std::lock_guard<std::mutex> g(s->conn->mutex());
-    if (eol != 0) {
-      s->done = true;
-      s->error = eol < 0;
-    } else if (info) {
-      ++s->count;
-    }
-  }
-  if (eol != 0) s->conn->notify();
-}
-
-bool listSources(PulseConnection& c, QList<CaptureSource>* out, QString* error) {
-  SourceListing l{&c, {}, false, false};
+// The sources (sinks when `sinks`) in the server's order; false with the reason on failure.
+bool listDevices(PulseConnection& c, bool sinks, QList<CaptureSource>* out, QString* error) {
+  DeviceListing l{&c};
   bool ok = c.runOperation(
       PulseCapture::kQueryTimeoutMs,
-      [&] { return pa_context_get_source_info_list(c.context(), &onSourceInfo, &l); },
+      [&] {
+        return sinks ? pa_context_get_sink_info_list(c.context(), &onDeviceInfo<pa_sink_info>, &l)
+                     : pa_context_get_source_info_list(c.context(), &onDeviceInfo<pa_source_info>, &l);
+      },
       [&] { return l.done; });
   if (!ok || l.error) {
-    if (error) *error = QStringLiteral("Cannot list the sound sources: %1").arg(ok ? c.errorText() : QStringLiteral("no answer"));
+    if (error)
+      *error = QStringLiteral("Cannot list the sound %1: %2")
+                   .arg(sinks ? QStringLiteral("outputs") : QStringLiteral("sources"),
+                        ok ? c.errorText() : QStringLiteral("no answer"));
     return false;
   }
-  *out = l.list;
+  *out = l.devices;
   return true;
 }
 
@@ -74,19 +64,15 @@ bool listSources(PulseConnection& c, QList<CaptureSource>* out, QString* error) 
 QList<CaptureSource> PulseCapture::sources(bool* ok, QString* error) {
   QList<CaptureSource> list;
   auto c = PulseConnection::connect(kClientName, kConnectTimeoutMs, error);
-  bool good = c && listSources(*c, &list, error);
+  bool good = c && listDevices(*c, false, &list, error);
   if (ok) *ok = good;
   return list;
 }
 
 int PulseCapture::sinkCount() {
   auto c = PulseConnection::connect(kClientName, kConnectTimeoutMs, nullptr);
-  if (!c) return -1;
-  SinkCounting s{c.get(), 0, false, false};
-  bool ok = c->runOperation(
-      kQueryTimeoutMs, [&] { return pa_context_get_sink_info_list(c->context(), &onSinkInfo, &s); },
-      [&] { return s.done; });
-  return ok && !s.error ? s.count : -1;
+  QList<CaptureSource> sinks;
+  return c && listDevices(*c, true, &sinks, nullptr) ? int(sinks.size()) : -1;
 }
 
 std::unique_ptr<CaptureStream> PulseCapture::open(int index, const CaptureFormat& format, QString* error) {
@@ -103,7 +89,7 @@ std::unique_ptr<CaptureStream> PulseCapture::open(int index, const CaptureFormat
   auto c = PulseConnection::connect(kClientName, kConnectTimeoutMs, error);
   if (!c) return nullptr;
   QList<CaptureSource> list;
-  if (!listSources(*c, &list, error)) return nullptr;
+  if (!listDevices(*c, false, &list, error)) return nullptr;
   if (index < 0 || index >= list.size()) {
     if (error) *error = QStringLiteral("There is no sound source number %1").arg(index);
     return nullptr;

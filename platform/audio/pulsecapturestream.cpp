@@ -166,9 +166,4 @@ QString PulseCaptureStream::errorString() const {
   return error_;
 }
 
-qint64 PulseCaptureStream::droppedBytes() const {
-  std::lock_guard<std::mutex> g(conn_->mutex());
-  return dropped_;
-}
-
 }  // namespace orvane::audio

@@ -25,8 +25,8 @@ class PulseCaptureStream : public CaptureStream {
   QString errorString() const override;
   CaptureFormat format() const override { return format_; }
 
-  // Sound that could not be kept because nobody read it for kMaxQueuedSeconds.
-  qint64 droppedBytes() const;
+  // How much sound is kept for a reader that falls behind; older sound is dropped (and the
+  // loss reported by the next read).
   static constexpr int kMaxQueuedSeconds = 20;
   // Size of the fragments the server is asked for; small enough for a lively level meter.
   static constexpr int kFragmentMs = 40;

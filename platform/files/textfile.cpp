@@ -28,8 +28,7 @@ QString readTextFile(const QString& path, bool* ok) {
   return decodeText(f.readAll());
 }
 
-QStringList readTextLines(const QString& path, bool* ok) {
-  const QString text = readTextFile(path, ok);
+QStringList splitLines(const QString& text) {
   QStringList lines;
   QString current;
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -45,6 +44,8 @@ QStringList readTextLines(const QString& path, bool* ok) {
   if (!current.isEmpty()) lines.append(current);
   return lines;
 }
+
+QStringList readTextLines(const QString& path, bool* ok) { return splitLines(readTextFile(path, ok)); }
 
 bool writeTextLines(const QString& path, const QStringList& lines) {
   QSaveFile f(path);

@@ -13,7 +13,10 @@ namespace orvane {
 QString decodeText(const QByteArray& bytes);
 // The whole file as text; ok (when given) tells whether it could be read.
 QString readTextFile(const QString& path, bool* ok = nullptr);
-// The file's lines without their line ends (CR LF, LF or CR); a final line end adds no empty line.
+// The lines of a text without their line ends (CR LF, LF or CR); a final line end adds no
+// empty line.
+QStringList splitLines(const QString& text);
+// The file's lines, split as above.
 QStringList readTextLines(const QString& path, bool* ok = nullptr);
 // Writes the lines, each followed by CR LF, replacing the file; false on failure.
 bool writeTextLines(const QString& path, const QStringList& lines);

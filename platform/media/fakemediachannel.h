@@ -44,8 +44,6 @@ class FakeMediaChannel : public MediaChannel {
   // The address being opened answers now: it loads (loaded is sent) or, when the backend's
   // lists say it cannot open, it fails (loadFailed is sent). Nothing when none is pending.
   void answer();
-  // The address being opened, empty when none.
-  const QString& pendingAddress() const { return pending_; }
 
   // Everything asked of the channel: "open <path>", "play", "pause", "stop", "close",
   // "seek <ms>".

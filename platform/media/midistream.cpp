@@ -6,9 +6,10 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QtEndian>
 #include <cerrno>
 #include <vector>
+
+#include "platform/files/waveheader.h"
 
 namespace orvane {
 
@@ -27,32 +28,6 @@ struct Synth {
     if (settings) delete_fluid_settings(settings);
   }
 };
-
-// A wave header whose sizes say "as long as it goes": the length is not known in advance.
-QByteArray streamHeader(int rate) {
-  QByteArray h;
-  auto u32 = [&h](quint32 v) {
-    v = qToLittleEndian(v);
-    h.append(reinterpret_cast<const char*>(&v), 4);
-  };
-  auto u16 = [&h](quint16 v) {
-    v = qToLittleEndian(v);
-    h.append(reinterpret_cast<const char*>(&v), 2);
-  };
-  h.append("RIFF");
-  u32(0xFFFFFFFFu);
-  h.append("WAVEfmt ");
-  u32(16);
-  u16(1);  // PCM
-  u16(2);
-  u32(quint32(rate));
-  u32(quint32(rate) * 4);
-  u16(4);
-  u16(16);
-  h.append("data");
-  u32(0xFFFFFFFFu);
-  return h;
-}
 
 constexpr int kFrames = 1024;  // frames rendered per block
 }  // namespace
@@ -108,7 +83,8 @@ void MidiStream::run() {
       s.player = new_fluid_player(s.synth);
       if (s.player && fluid_player_add(s.player, QFile::encodeName(midiPath_).constData()) == FLUID_OK &&
           fluid_player_play(s.player) == FLUID_OK) {
-        const QByteArray header = streamHeader(sampleRate_);
+        // The length is not known ahead: the header's sizes say "as long as it goes".
+        const QByteArray header = pcmWaveHeader(sampleRate_, 2, 16, -1);
         std::vector<qint16> block(kFrames * 2);
         bool going = sendAll(header.constData(), header.size());
         // The player reports its end once the last notes have rung out.

@@ -15,7 +15,6 @@ class MpvBackend : public MediaBackend {
   explicit MpvBackend(MpvSettings settings = MpvSettings::fromEnvironment());
   ~MpvBackend() override;
   std::unique_ptr<MediaChannel> createChannel(ChannelKind kind) override;
-  const MpvSettings& settings() const { return settings_; }
   std::shared_ptr<MidiRenderer> midi() const { return midi_; }
 
  private:

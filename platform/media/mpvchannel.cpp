@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
-#include <QFileInfo>
 #include <atomic>
 #include <cmath>
 #include <mutex>
@@ -133,8 +132,7 @@ MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
   const MpvHandle::Loaded started = mpv_.startAddress(url);
   if (!started.ok) return MediaResult::failure(started.message);
   opening_ = true;
-  openingEntryId_ = started.entryId;
-  openingStarted_ = false;
+  openingWatch_ = MpvHandle::EntryWatch{started.entryId};
   openingName_ = url.trimmed();
   openingTimeoutMs_ = timeoutMs;
   openingTimer_.start(qMax(0, timeoutMs));
@@ -145,7 +143,7 @@ void MpvChannel::cancelOpening() {
   if (!opening_) return;
   opening_ = false;
   openingTimer_.stop();
-  openingEntryId_ = -1;
+  openingWatch_ = {};
   openingName_.clear();
   // Unloads the entry: libmpv drops the connection and stops waiting for the station.
   mpv_.command({"stop"});
@@ -270,36 +268,29 @@ void MpvChannel::drain() {
 
 bool MpvChannel::handleOpening(mpv_event* e) {
   if (!opening_) return false;
-  if (e->event_id == MPV_EVENT_START_FILE) {
-    const auto* sf = static_cast<mpv_event_start_file*>(e->data);
-    if (openingEntryId_ >= 0 && sf->playlist_entry_id != openingEntryId_) return false;
-    openingStarted_ = true;
-    openingEntryId_ = sf->playlist_entry_id;
-    return true;
-  }
-  if (e->event_id == MPV_EVENT_FILE_LOADED && openingStarted_) {
-    MpvHandle::Loaded loaded;
-    loaded.ok = true;
-    loaded.entryId = openingEntryId_;
-    loaded.lengthMs = mpv_.durationMs();
-    const QString name = openingName_;
-    opening_ = false;
-    openingTimer_.stop();
-    opened(loaded, name);
-    notify(Note::Loaded);
-    return true;
-  }
-  if (e->event_id == MPV_EVENT_END_FILE) {
-    const auto* ef = static_cast<mpv_event_end_file*>(e->data);
-    if (ef->playlist_entry_id != openingEntryId_) return false;
-    const QString why = ef->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(mpv_error_string(ef->error))
-                                                                : QStringLiteral("the stream ended while loading");
-    opening_ = false;
-    openingTimer_.stop();
-    openingEntryId_ = -1;
-    openingName_.clear();
-    notify(Note::LoadFailed, why);
-    return true;
+  QString why;
+  switch (openingWatch_.feed(e, &why)) {
+    case MpvHandle::EntryWatch::Step::Unrelated: return false;
+    case MpvHandle::EntryWatch::Step::Started: return true;
+    case MpvHandle::EntryWatch::Step::Loaded: {
+      MpvHandle::Loaded loaded;
+      loaded.ok = true;
+      loaded.entryId = openingWatch_.entryId;
+      loaded.lengthMs = mpv_.durationMs();
+      const QString name = openingName_;
+      opening_ = false;
+      openingTimer_.stop();
+      opened(loaded, name);
+      notify(Note::Loaded);
+      return true;
+    }
+    case MpvHandle::EntryWatch::Step::Ended:
+      opening_ = false;
+      openingTimer_.stop();
+      openingWatch_ = {};
+      openingName_.clear();
+      notify(Note::LoadFailed, why.isEmpty() ? QStringLiteral("the stream ended while loading") : why);
+      return true;
   }
   return false;
 }

@@ -2,7 +2,6 @@
 // or the stream kind (sound only).
 #pragma once
 
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 
@@ -26,7 +25,6 @@ class MpvChannel : public MediaChannel {
 
   // False when libmpv could not start a player; every call then does nothing and open fails.
   bool ok() const { return mpv_.ok(); }
-  const QString& error() const { return mpv_.error(); }
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
   MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
@@ -85,11 +83,10 @@ class MpvChannel : public MediaChannel {
   bool wantsSound_ = true;  // a real audio output was asked for
   int volume_ = 1000;
   quintptr videoWindow_ = 0;
-  // The address being opened: its playlist entry (-1 until libmpv names it), whether libmpv
-  // has started on it, its name, and the time limit for an answer.
+  // The address being opened: its playlist entry as libmpv starts on it, its name, and the
+  // time limit for an answer.
   bool opening_ = false;
-  qint64 openingEntryId_ = -1;
-  bool openingStarted_ = false;
+  MpvHandle::EntryWatch openingWatch_;
   QString openingName_;
   int openingTimeoutMs_ = 0;
   QTimer openingTimer_;

@@ -24,11 +24,6 @@ MpvSettings MpvSettings::fromEnvironment() {
 
 bool mpvVersionMatches() { return (mpv_client_api_version() >> 16) == (MPV_CLIENT_API_VERSION >> 16); }
 
-QString mpvLoadedVersion() {
-  const unsigned long v = mpv_client_api_version();
-  return QStringLiteral("%1.%2").arg(v >> 16).arg(v & 0xffff);
-}
-
 MpvHandle::MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, QByteArray>>& extraOptions) {
   // libmpv refuses to start under a numeric locale other than "C" (a Chinese desktop sets
   // one through Qt's start-up); Qt formats numbers itself and does not mind.
@@ -130,6 +125,25 @@ MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::functi
   return r;
 }
 
+MpvHandle::EntryWatch::Step MpvHandle::EntryWatch::feed(mpv_event* e, QString* why) {
+  if (e->event_id == MPV_EVENT_START_FILE) {
+    const auto* sf = static_cast<mpv_event_start_file*>(e->data);
+    if (entryId >= 0 && sf->playlist_entry_id != entryId) return Step::Unrelated;
+    started = true;
+    entryId = sf->playlist_entry_id;
+    return Step::Started;
+  }
+  if (e->event_id == MPV_EVENT_FILE_LOADED && started) return Step::Loaded;
+  if (e->event_id == MPV_EVENT_END_FILE) {
+    const auto* ef = static_cast<mpv_event_end_file*>(e->data);
+    if (ef->playlist_entry_id != entryId) return Step::Unrelated;
+    why->clear();
+    if (ef->reason == MPV_END_FILE_REASON_ERROR) *why = QString::fromUtf8(mpv_error_string(ef->error));
+    return Step::Ended;
+  }
+  return Step::Unrelated;
+}
+
 MpvHandle::Loaded MpvHandle::issueLoad(const QByteArray& target) {
   Loaded r;
   if (!h_) {
@@ -167,28 +181,22 @@ MpvHandle::Loaded MpvHandle::loadTarget(const QByteArray& target, int timeoutMs,
   // Events are read here, on the calling thread, with libmpv's own timed wait: no event loop
   // runs, so nothing else of the program can happen in between.
   QDeadlineTimer deadline(timeoutMs);
-  bool started = false;
+  EntryWatch watch{r.entryId};
   while (!deadline.hasExpired()) {
     mpv_event* e = mpv_wait_event(h_, double(deadline.remainingTime()) / 1000.0);
     if (e->event_id == MPV_EVENT_NONE) continue;
-    if (e->event_id == MPV_EVENT_START_FILE) {
-      const auto* sf = static_cast<mpv_event_start_file*>(e->data);
-      if (r.entryId < 0 || sf->playlist_entry_id == r.entryId) {
-        started = true;
-        r.entryId = sf->playlist_entry_id;
-        continue;
-      }
-    } else if (e->event_id == MPV_EVENT_FILE_LOADED && started) {
-      r.ok = true;
-      r.lengthMs = durationMs();
-      return r;
-    } else if (e->event_id == MPV_EVENT_END_FILE) {
-      const auto* ef = static_cast<mpv_event_end_file*>(e->data);
-      if (ef->playlist_entry_id == r.entryId) {
-        r.message = ef->reason == MPV_END_FILE_REASON_ERROR ? QString::fromUtf8(mpv_error_string(ef->error))
-                                                            : QStringLiteral("the file ended while loading");
+    QString why;
+    switch (watch.feed(e, &why)) {
+      case EntryWatch::Step::Started: continue;
+      case EntryWatch::Step::Loaded:
+        r.ok = true;
+        r.entryId = watch.entryId;
+        r.lengthMs = durationMs();
         return r;
-      }
+      case EntryWatch::Step::Ended:
+        r.message = why.isEmpty() ? QStringLiteral("the file ended while loading") : why;
+        return r;
+      case EntryWatch::Step::Unrelated: break;
     }
     if (other) other(e);
   }

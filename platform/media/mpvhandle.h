@@ -27,8 +27,6 @@ struct MpvSettings {
 
 // The compiled-against and the loaded libmpv client interfaces agree on their major version.
 bool mpvVersionMatches();
-// "major.minor" of the loaded libmpv client interface.
-QString mpvLoadedVersion();
 
 class MpvHandle {
  public:
@@ -47,6 +45,16 @@ class MpvHandle {
     qint64 entryId = -1;     // libmpv's id of the loaded playlist entry
     qint64 lengthMs = 0;
     QString message;         // why it failed
+  };
+  // Follows one playlist entry through libmpv's events until it has loaded or failed; the
+  // waiting open and the background opening of an address read the events the same way.
+  struct EntryWatch {
+    qint64 entryId = -1;  // -1 until libmpv names the entry it started
+    bool started = false;
+    enum class Step { Unrelated, Started, Loaded, Ended };
+    // What the event means for the entry. Ended: it ended before it had loaded, with libmpv's
+    // error in `why` (empty when it ended without one).
+    Step feed(mpv_event* e, QString* why);
   };
   // Loads the file paused and waits for "loaded" or "failed", at most timeoutMs. Events of
   // earlier files met on the way go to `other`. A timeout unloads the file again.

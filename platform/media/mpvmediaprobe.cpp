@@ -2,7 +2,6 @@
 #include "platform/media/mpvmediaprobe.h"
 
 #include <QDebug>
-#include <QFileInfo>
 
 #include "platform/media/midirenderer.h"
 #include "platform/media/mpvhandle.h"

@@ -12,7 +12,8 @@ class MpvHandle;
 
 class MpvMediaProbe : public MediaProbe {
  public:
-  // MIDI files are measured by rendering them with the given renderer (none: they fail).
+  // MIDI files are measured from their tempo map, when the renderer can play them (without a
+  // renderer they fail).
   explicit MpvMediaProbe(std::shared_ptr<MidiRenderer> midi = {});
   ~MpvMediaProbe() override;
   std::optional<qint64> lengthMs(const QString& path, int timeoutMs = 3000) override;

@@ -77,25 +77,23 @@ EspeakSynth& EspeakSynth::instance() {
 }
 
 bool EspeakSynth::available() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!tried_) {
-    tried_ = true;
-    // One start of the engine per process, shared with the voice list.
-    const int rate = EspeakVoiceCatalog::initializeEngine();
-    if (rate <= 0) {
-      error_ = QStringLiteral("espeak-ng could not load its data");
-    } else {
-      sampleRate_ = rate;
-      espeak_SetSynthCallback(onSynth);
-    }
-  }
-  return sampleRate_ > 0;
+  // One start of the engine per process, shared with the voice list; then our callback.
+  static const bool ready = [] {
+    if (EspeakVoiceCatalog::initializeEngine() <= 0) return false;
+    espeak_SetSynthCallback(onSynth);
+    return true;
+  }();
+  return ready;
 }
+
+QString EspeakSynth::error() const { return QStringLiteral("espeak-ng could not load its data"); }
+
+int EspeakSynth::sampleRate() const { return std::max(0, EspeakVoiceCatalog::initializeEngine()); }
 
 bool EspeakSynth::synthesize(const QString& text, const SpeechParams& params, const Sink& sink, QString* message,
                              const std::atomic_bool* cancel) {
   if (!available()) {
-    if (message) *message = error_;
+    if (message) *message = error();
     return false;
   }
   // One synthesis at a time, and never beside a listing of the voices.
@@ -111,7 +109,7 @@ bool EspeakSynth::synthesize(const QString& text, const SpeechParams& params, co
   job.sink = &sink;
   job.cancel = cancel;
   job.utf16Of = utf16Offsets(text);
-  job.sampleRate = sampleRate_;
+  job.sampleRate = sampleRate();
   const QByteArray utf8 = text.toUtf8();
   // The engine synthesises on its own thread and calls back there; this thread waits for the
   // end, so `job` outlives every callback that can reach it.

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 namespace orvane {
@@ -39,8 +38,9 @@ class EspeakSynth {
 
   // Loads the engine once; false (with the reason in error()) when its data cannot be found.
   bool available();
-  QString error() const { return error_; }
-  int sampleRate() const { return sampleRate_; }
+  QString error() const;
+  // The engine's sample rate; 0 when it cannot start.
+  int sampleRate() const;
 
   // Synthesises the text, returning when it is done, one synthesis at a time in the process;
   // the sink is called on the engine's own thread.
@@ -51,10 +51,6 @@ class EspeakSynth {
 
  private:
   EspeakSynth() = default;
-  std::mutex mutex_;  // guards the start below
-  bool tried_ = false;
-  int sampleRate_ = 0;
-  QString error_;
 };
 
 }  // namespace orvane

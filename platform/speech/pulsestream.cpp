@@ -1,134 +1,71 @@
-// libpulse playback on a threaded mainloop: samples are queued in memory and handed to the
-// server as it asks for them, so corking the stream really holds the reading where it is.
+// libpulse playback on the shared connection's event thread: samples are queued in memory and
+// handed to the server as it asks for them, so corking the stream really holds the reading
+// where it is.
 #include "platform/speech/pulsestream.h"
 
 #include <pulse/pulseaudio.h>
 
 #include <QDeadlineTimer>
-#include <QThread>
 #include <algorithm>
+
+#include "platform/audio/pulseconnection.h"
 
 namespace orvane {
 
-namespace {
-// The lock of a threaded mainloop for one scope.
-class Locked {
- public:
-  explicit Locked(pa_threaded_mainloop* l) : l_(l) { pa_threaded_mainloop_lock(l_); }
-  ~Locked() { pa_threaded_mainloop_unlock(l_); }
-
- private:
-  pa_threaded_mainloop* l_;
-};
-
-// Waits, with the mainloop's lock held on entry and exit, until `done` holds or time is up.
-template <typename F>
-bool waitLocked(pa_threaded_mainloop* loop, QDeadlineTimer deadline, F done) {
-  while (!done()) {
-    if (deadline.hasExpired()) return done();
-    pa_threaded_mainloop_unlock(loop);
-    QThread::usleep(500);
-    pa_threaded_mainloop_lock(loop);
-  }
-  return true;
-}
-}  // namespace
+using audio::PulseConnection;
 
 PulseStream::PulseStream() = default;
 
 PulseStream::~PulseStream() {
-  if (!loop_) return;
-  {
-    Locked lock(loop_);
-    closeLocked();
-    if (context_) {
-      pa_context_set_state_callback(context_, nullptr, nullptr);
-      pa_context_disconnect(context_);
-      pa_context_unref(context_);
-      context_ = nullptr;
-    }
-  }
-  pa_threaded_mainloop_stop(loop_);
-  pa_threaded_mainloop_free(loop_);
-}
-
-void PulseStream::contextState(pa_context*, void* self) {
-  pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->loop_, 0);
-}
-
-bool PulseStream::connectContext(QString* error, int timeoutMs) {
-  if (context_ && pa_context_get_state(context_) == PA_CONTEXT_READY) return true;
-  if (context_) {  // a connection that failed or was lost: start over
-    pa_context_set_state_callback(context_, nullptr, nullptr);
-    pa_context_disconnect(context_);
-    pa_context_unref(context_);
-    context_ = nullptr;
-  }
-  context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Orvane");
-  pa_context_set_state_callback(context_, contextState, this);
-  // Never start a sound server of our own: the session's server (or PULSE_SERVER) or none.
-  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-    if (error) *error = QStringLiteral("no sound server: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-    return false;
-  }
-  const bool settled = waitLocked(loop_, QDeadlineTimer(timeoutMs), [this] {
-    const pa_context_state_t s = pa_context_get_state(context_);
-    return s == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(s);
-  });
-  if (settled && pa_context_get_state(context_) == PA_CONTEXT_READY) return true;
-  if (error) {
-    *error = settled ? QStringLiteral("no sound server: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(context_))))
-                     : QStringLiteral("the sound server did not answer within %1 ms").arg(timeoutMs);
-  }
-  return false;
+  close();
+  // conn_ goes next and joins the event thread.
 }
 
 bool PulseStream::open(int sampleRate, QString* error, int timeoutMs) {
-  if (!loop_) {
-    loop_ = pa_threaded_mainloop_new();
-    if (!loop_ || pa_threaded_mainloop_start(loop_) < 0) {
-      if (error) *error = QStringLiteral("libpulse could not start its thread");
-      if (loop_) pa_threaded_mainloop_free(loop_);
-      loop_ = nullptr;
+  const QDeadlineTimer deadline(timeoutMs);
+  close();
+  if (!conn_ || conn_->failed()) {  // a connection that failed or was lost: start over
+    conn_.reset();
+    conn_ = PulseConnection::connect("Orvane", timeoutMs, error);
+    if (!conn_) return false;
+  }
+  const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(sampleRate), 1};
+  {
+    PulseConnection::Lock lock(*conn_);
+    {
+      std::lock_guard<std::mutex> g(conn_->mutex());
+      settled_ = false;
+    }
+    rate_ = sampleRate;
+    stream_ = pa_stream_new(conn_->context(), "Speech", &spec, nullptr);
+    if (!stream_) {
+      if (error) *error = QStringLiteral("the sound server refused a stream: %1").arg(conn_->errorText());
+      return false;
+    }
+    pa_stream_set_state_callback(stream_, streamState, this);
+    pa_stream_set_write_callback(stream_, streamWrite, this);
+    // A short target keeps the first sound near the start and a cork near silent at once.
+    pa_buffer_attr attr;
+    attr.maxlength = uint32_t(-1);
+    attr.tlength = uint32_t(pa_usec_to_bytes(100000, &spec));
+    attr.prebuf = uint32_t(-1);
+    attr.minreq = uint32_t(-1);
+    attr.fragsize = uint32_t(-1);
+    const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
+    if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+      if (error) *error = QStringLiteral("the sound server refused a stream: %1").arg(conn_->errorText());
+      closeLocked();
       return false;
     }
   }
-  const QDeadlineTimer deadline(timeoutMs);
-  Locked lock(loop_);
-  closeLocked();
-  if (!connectContext(error, timeoutMs)) return false;
-  rate_ = sampleRate;
-  const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(sampleRate), 1};
-  stream_ = pa_stream_new(context_, "Speech", &spec, nullptr);
-  if (!stream_) {
-    if (error) *error = QStringLiteral("the sound server refused a stream: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-    return false;
-  }
-  pa_stream_set_state_callback(stream_, streamState, this);
-  pa_stream_set_write_callback(stream_, streamWrite, this);
-  // A short target keeps the first sound near the start and a cork near silent at once.
-  pa_buffer_attr attr;
-  attr.maxlength = uint32_t(-1);
-  attr.tlength = uint32_t(pa_usec_to_bytes(100000, &spec));
-  attr.prebuf = uint32_t(-1);
-  attr.minreq = uint32_t(-1);
-  attr.fragsize = uint32_t(-1);
-  const auto flags = pa_stream_flags_t(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE);
-  if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-    if (error) *error = QStringLiteral("the sound server refused a stream: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(context_))));
-    closeLocked();
-    return false;
-  }
-  const bool settled = waitLocked(loop_, deadline, [this] {
-    const pa_stream_state_t s = pa_stream_get_state(stream_);
-    return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
-  });
-  if (settled && pa_stream_get_state(stream_) == PA_STREAM_READY) {
+  const bool settled = conn_->waitFor(int(std::max<qint64>(0, deadline.remainingTime())), [this] { return settled_; });
+  PulseConnection::Lock lock(*conn_);
+  if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
     writeMore();
     return true;
   }
   if (error) {
-    *error = settled ? QStringLiteral("the sound server refused a stream: %1").arg(QString::fromUtf8(pa_strerror(pa_context_errno(context_))))
+    *error = settled ? QStringLiteral("the sound server refused a stream: %1").arg(conn_->errorText())
                      : QStringLiteral("the sound server did not open a stream within %1 ms").arg(timeoutMs);
   }
   closeLocked();
@@ -137,13 +74,18 @@ bool PulseStream::open(int sampleRate, QString* error, int timeoutMs) {
 
 void PulseStream::streamState(pa_stream* s, void* self) {
   auto* me = static_cast<PulseStream*>(self);
-  pa_threaded_mainloop_signal(me->loop_, 0);
   if (s != me->stream_) return;
   const pa_stream_state_t st = pa_stream_get_state(s);
+  if (st == PA_STREAM_READY || !PA_STREAM_IS_GOOD(st)) {
+    {
+      std::lock_guard<std::mutex> g(me->conn_->mutex());
+      me->settled_ = true;
+    }
+    me->conn_->notify();
+  }
   if ((st == PA_STREAM_FAILED || st == PA_STREAM_TERMINATED) && me->onFailed && !me->reportedEnd_) {
     me->reportedEnd_ = true;
-    me->onFailed(QStringLiteral("the sound server ended the stream: %1")
-                     .arg(QString::fromUtf8(pa_strerror(pa_context_errno(me->context_)))));
+    me->onFailed(QStringLiteral("the sound server ended the stream: %1").arg(me->conn_->errorText()));
   }
 }
 
@@ -183,32 +125,32 @@ void PulseStream::timingUpdated(pa_stream*, int, void* self) {
 }
 
 void PulseStream::append(const int16_t* samples, int count) {
-  if (!loop_ || count <= 0) return;
-  Locked lock(loop_);
+  if (!conn_ || count <= 0) return;
+  PulseConnection::Lock lock(*conn_);
   if (!stream_) return;
   pcm_.insert(pcm_.end(), samples, samples + count);
   writeMore();
 }
 
 void PulseStream::finish() {
-  if (!loop_) return;
-  Locked lock(loop_);
+  if (!conn_) return;
+  PulseConnection::Lock lock(*conn_);
   if (!stream_) return;
   finished_ = true;
   writeMore();
 }
 
 void PulseStream::setPaused(bool paused) {
-  if (!loop_) return;
-  Locked lock(loop_);
+  if (!conn_) return;
+  PulseConnection::Lock lock(*conn_);
   if (!stream_) return;
   if (pa_operation* op = pa_stream_cork(stream_, paused ? 1 : 0, nullptr, nullptr)) pa_operation_unref(op);
   if (pa_operation* op = pa_stream_update_timing_info(stream_, nullptr, nullptr)) pa_operation_unref(op);
 }
 
 void PulseStream::close() {
-  if (!loop_) return;
-  Locked lock(loop_);
+  if (!conn_) return;
+  PulseConnection::Lock lock(*conn_);
   closeLocked();
 }
 
@@ -235,8 +177,8 @@ void PulseStream::closeLocked() {
 }
 
 qint64 PulseStream::playedSamples() {
-  if (!loop_) return 0;
-  Locked lock(loop_);
+  if (!conn_) return 0;
+  PulseConnection::Lock lock(*conn_);
   if (!stream_) return 0;
   // The server's own account (refreshed every 100 ms): what the sink has taken from the stream
   // minus what it still holds, carried forward by the time since, while it plays. libpulse's

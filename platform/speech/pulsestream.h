@@ -4,14 +4,17 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
-struct pa_threaded_mainloop;
-struct pa_context;
 struct pa_stream;
 struct pa_operation;
 
 namespace orvane {
+
+namespace audio {
+class PulseConnection;
+}
 
 class PulseStream {
  public:
@@ -20,9 +23,9 @@ class PulseStream {
   PulseStream(const PulseStream&) = delete;
   PulseStream& operator=(const PulseStream&) = delete;
 
-  // Connects to the sound server when needed (PULSE_SERVER or the user's default) and starts
-  // a new stream on its default sink, closing the previous one. Bounded in time; false with
-  // the reason when there is no server or it refuses the stream.
+  // Connects to the sound server when needed (PULSE_SERVER or the user's default, never one
+  // started for us) and starts a new stream on its default sink, closing the previous one.
+  // Bounded in time; false with the reason when there is no server or it refuses the stream.
   bool open(int sampleRate, QString* error, int timeoutMs = 2000);
   // Queues samples behind those already given. Any thread.
   void append(const int16_t* samples, int count);
@@ -40,22 +43,21 @@ class PulseStream {
   std::function<void(const QString&)> onFailed;
 
  private:
-  bool connectContext(QString* error, int timeoutMs);
   void closeLocked();
   void writeMore();
-  static void contextState(pa_context* c, void* self);
   static void streamState(pa_stream* s, void* self);
   static void streamWrite(pa_stream* s, std::size_t bytes, void* self);
   static void drained(pa_stream* s, int success, void* self);
   static void timingUpdated(pa_stream* s, int success, void* self);
 
-  pa_threaded_mainloop* loop_ = nullptr;
-  pa_context* context_ = nullptr;
+  // Kept from stream to stream; made anew when it was lost.
+  std::unique_ptr<audio::PulseConnection> conn_;
+  bool settled_ = false;  // guarded by conn_->mutex(): the new stream is ready or has failed
+  // Everything below is guarded by the connection's event lock.
   pa_stream* stream_ = nullptr;
   pa_operation* drain_ = nullptr;
   pa_operation* timing_ = nullptr;
   int rate_ = 22050;
-  // Everything below is guarded by the mainloop's lock.
   std::vector<int16_t> pcm_;
   std::size_t written_ = 0;  // samples handed to the server
   qint64 heard_ = 0;         // never goes back, even when the server rewinds

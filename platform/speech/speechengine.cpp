@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QtEndian>
 #include <future>
+#include <limits>
 
+#include "platform/files/waveheader.h"
 #include "platform/speech/pulsestream.h"
 
 namespace orvane {
@@ -22,8 +24,6 @@ SpeechEngine::~SpeechEngine() {
   joinWorker();
   out_.reset();  // closes the stream before the object goes: no callback reaches us after this
 }
-
-int SpeechEngine::sampleRate() const { return EspeakSynth::instance().sampleRate(); }
 
 void SpeechEngine::joinWorker() {
   if (worker_.joinable()) worker_.join();
@@ -122,36 +122,27 @@ void SpeechEngine::stop() {
   paused_ = false;
 }
 
-void SpeechEngine::deliverWords() {
+void SpeechEngine::deliverWords() { emitWordsUpTo(out_->playedSamples()); }
+
+bool SpeechEngine::emitWordsUpTo(qint64 heard) {
   const quint64 gen = generation_;
-  const qint64 heard = out_->playedSamples();
   for (;;) {
     WordMark w;
     {
       std::lock_guard<std::mutex> lock(wordsMutex_);
-      if (words_.empty() || words_.front().sample > heard) return;
+      if (words_.empty() || words_.front().sample > heard) return true;
       w = words_.front();
       words_.pop_front();
     }
     emit word(w.position, w.length);
-    if (gen != generation_) return;  // a handler stopped or restarted the reading
+    if (gen != generation_) return false;  // a handler stopped or restarted the reading
   }
 }
 
 void SpeechEngine::finishReading(quint64 generation) {
   if (generation != generation_) return;
   // Words not yet marked when the stream ran out (the last poll came just before the end).
-  for (;;) {
-    WordMark w;
-    {
-      std::lock_guard<std::mutex> lock(wordsMutex_);
-      if (words_.empty()) break;
-      w = words_.front();
-      words_.pop_front();
-    }
-    emit word(w.position, w.length);
-    if (generation != generation_) return;
-  }
+  if (!emitWordsUpTo(std::numeric_limits<qint64>::max())) return;
   joinWorker();
   wordTimer_.stop();
   speaking_ = false;
@@ -196,31 +187,7 @@ bool SpeechEngine::synthesizeToWave(const QString& text, const SpeechParams& par
     f.remove();
     return false;
   }
-  // A canonical 44-byte header: PCM, one channel, 16 bits.
-  const quint32 rate = quint32(synth.sampleRate());
-  QByteArray header;
-  auto u32 = [&](quint32 v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    header.append(b, 4);
-  };
-  auto u16 = [&](quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    header.append(b, 2);
-  };
-  header.append("RIFF", 4);
-  u32(quint32(36 + pcm.size()));
-  header.append("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  header.append("data", 4);
-  u32(quint32(pcm.size()));
+  const QByteArray header = pcmWaveHeader(synth.sampleRate(), 1, 16, pcm.size());
   if (f.write(header) != header.size() || f.write(pcm) != pcm.size() || !f.flush()) {
     if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
     f.close();

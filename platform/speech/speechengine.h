@@ -37,7 +37,6 @@ class SpeechEngine : public QObject {
   bool isSpeaking() const { return speaking_; }
   bool isPaused() const { return paused_; }
   QString lastError() const { return lastError_; }
-  int sampleRate() const;
 
   // Synthesises the text into a 16-bit mono wave file at the engine's rate, on the calling
   // thread (the engine is far faster than real time). False with the reason on failure.
@@ -57,6 +56,9 @@ class SpeechEngine : public QObject {
  private:
   void joinWorker();
   void deliverWords();
+  // Marks the words that begin at or before the sample heard; false when a handler of the
+  // word signal stopped or restarted the reading.
+  bool emitWordsUpTo(qint64 heard);
   void finishReading(quint64 generation);
   void failReading(quint64 generation, const QString& message);
 

@@ -1,8 +1,6 @@
 // Voice language rule.
 #include "platform/speech/voicecatalog.h"
 
-#include <QStringList>
-
 namespace orvane {
 
 bool isChineseLanguage(const QString& language) {

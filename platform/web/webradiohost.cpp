@@ -18,8 +18,6 @@ WebRadioHost::~WebRadioHost() {
 
 QUrl WebRadioHost::toUrl(const QString& address) { return QUrl::fromUserInput(address.trimmed()); }
 
-QWidget* WebRadioHost::view() const { return view_; }
-
 QWidget* WebRadioHost::ensure(QWidget* host) {
   if (!view_) {
     // Off the record: nothing of the radio pages is kept on disk.
@@ -42,8 +40,7 @@ QWidget* WebRadioHost::ensure(QWidget* host) {
 
 void WebRadioHost::Navigate(const QString& address) {
   if (!view_) return;
-  address_ = toUrl(address);
-  view_->setUrl(address_);
+  view_->setUrl(toUrl(address));
 }
 
 void WebRadioHost::Clear() {

@@ -22,14 +22,11 @@ class WebRadioHost : public QObject {
   bool exists() const { return view_ != nullptr; }
   // Makes the view on first use as a 1 x 1 child of `host` (later calls move it there).
   QWidget* ensure(QWidget* host);
-  QWidget* view() const;
   // Loads an address as the operator typed it ("www.example.com/radio", a full URL or a
   // local file). Returns at once; the page loads (or never does) in the background.
   void Navigate(const QString& address);
   // "about:blank": whatever the page was playing stops.
   void Clear();
-  // The address last asked for.
-  QUrl address() const { return address_; }
   // The address as it will be loaded.
   static QUrl toUrl(const QString& address);
 
@@ -39,7 +36,6 @@ class WebRadioHost : public QObject {
  private:
   QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
-  QUrl address_;
 };
 
 }  // namespace orvane

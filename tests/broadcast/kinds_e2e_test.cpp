@@ -9,19 +9,16 @@
 
 #include "scheduler/core/timetext.h"
 #include "tests/broadcast/programhome.h"
+#include "tests/support/helperprogram.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
+#include "tests/support/soundfiles.h"
 
 using testing_support::LoopbackServer;
 using testing_support::MonitorRecorder;
 
 namespace {
 constexpr double kHeard = 0.01;
-
-qint64 readPid(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : 0;
-}
 }  // namespace
 
 TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
@@ -33,10 +30,9 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
   ProgramHome home(QDate::currentDate());  // not near midnight: the entries' day too
   ASSERT_TRUE(home.ok());
   LoopbackServer server;
-  server.route(QStringLiteral("/live.wav"), LoopbackServer::toneWav(660, 60), "audio/wav");
-  const QString helper = home.file(QStringLiteral("orvhelper-e2e"));
-  ASSERT_TRUE(QFile::copy(QStringLiteral(ORVANE_HELPER_PROGRAM), helper));
-  QFile::setPermissions(helper, QFile::permissions(helper) | QFile::ExeOwner);
+  server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 660, 0.5, 44100), "audio/wav");
+  const QString helper = testing_support::copyHelperProgram(home.path(), QStringLiteral("orvhelper-e2e"));
+  ASSERT_TRUE(QFile::exists(helper));
 
   // Text at +4 s (read twice, then it ends by itself); the program from +4 s to +8 s; the radio
   // from +14 s to +18 s, after the text.
@@ -69,7 +65,7 @@ TEST(KindsBroadcastTest, TextRadioAndProgramEntriesStartAndEndAtTheirTimes) {
 
   // The program's helper starts in the entry's second and is ended at the entry's end.
   runUntil(programEnd.addMSecs(-500));
-  const qint64 helperPid = readPid(helper + QStringLiteral(".pid"));
+  const qint64 helperPid = testing_support::readHelperPid(helper + QStringLiteral(".pid"));
   EXPECT_GT(helperPid, 0) << "the external program did not start";
   EXPECT_FALSE(QFile::exists(helper + QStringLiteral(".term"))) << "ended before its time";
   runUntil(programEnd.addMSecs(1500));

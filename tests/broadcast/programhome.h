@@ -19,6 +19,7 @@ class ProgramHome {
   ~ProgramHome();
   // False when the database could not be made.
   bool ok() const { return ok_; }
+  QString path() const { return home_.path(); }
   QString file(const QString& name) const { return home_.file(name); }
 
   // Writes an entry of "日常"; an empty volume, channel or text means 100, the main channel

@@ -60,16 +60,12 @@ QString execLine(const QByteArray& entry) {
 }  // namespace
 
 TEST(Autostart, DefaultFolderFollowsXdgConfigHome) {
-  const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
-  const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-  qputenv("XDG_CONFIG_HOME", "/tmp/some config");
+  testing_support::ScopedEnv config("XDG_CONFIG_HOME", "/tmp/some config");
   EXPECT_EQ(Autostart::DefaultFolder(), QStringLiteral("/tmp/some config/autostart"));
   qputenv("XDG_CONFIG_HOME", "relative/path");  // not absolute: ignored
   EXPECT_EQ(Autostart::DefaultFolder(), QDir::homePath() + QStringLiteral("/.config/autostart"));
   qputenv("XDG_CONFIG_HOME", "");
   EXPECT_EQ(Autostart::DefaultFolder(), QDir::homePath() + QStringLiteral("/.config/autostart"));
-  if (wasSet) qputenv("XDG_CONFIG_HOME", previous);
-  else qunsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(Autostart, ExecQuotesEveryAwkwardPathSoItReadsBackWhole) {

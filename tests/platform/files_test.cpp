@@ -1,4 +1,4 @@
-// Home folder, INI reading and the text file rules.
+// Home folder, INI reading, the text file rules and the wave header.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,13 +9,14 @@
 #include "platform/files/homefolder.h"
 #include "platform/files/inifile.h"
 #include "platform/files/textfile.h"
+#include "platform/files/waveheader.h"
 #include "tests/support/testsupport.h"
 
 using namespace orvane;
 
 TEST(HomeFolder, ExplicitHomeThenXdgDataHomeThenDefault) {
-  const QByteArray savedHome = qgetenv("ORVANE_HOME"), savedXdg = qgetenv("XDG_DATA_HOME");
-  qputenv("ORVANE_HOME", "/tmp/orvane-explicit/");
+  testing_support::ScopedEnv home("ORVANE_HOME", "/tmp/orvane-explicit/");
+  testing_support::ScopedEnv xdg("XDG_DATA_HOME", std::nullopt);
   EXPECT_EQ(HomeFolder::path(), QStringLiteral("/tmp/orvane-explicit"));
   qunsetenv("ORVANE_HOME");
   qputenv("XDG_DATA_HOME", "/tmp/xdg-data");
@@ -24,8 +25,6 @@ TEST(HomeFolder, ExplicitHomeThenXdgDataHomeThenDefault) {
   EXPECT_EQ(HomeFolder::path(), QDir::homePath() + QStringLiteral("/.local/share/orvane"));
   qunsetenv("XDG_DATA_HOME");
   EXPECT_EQ(HomeFolder::path(), QDir::homePath() + QStringLiteral("/.local/share/orvane"));
-  qputenv("ORVANE_HOME", savedHome);
-  qputenv("XDG_DATA_HOME", savedXdg);
 }
 
 TEST(IniFile, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {
@@ -61,4 +60,19 @@ TEST(TextFile, Utf8OrGb18030AndCrLfOnWrite) {
   ASSERT_TRUE(appendTextLine(dir.filePath(QStringLiteral("new.txt")), QStringLiteral("y")));
   EXPECT_EQ(readTextFile(dir.filePath(QStringLiteral("new.txt"))), QStringLiteral("x\r\ny\r\n"));
   EXPECT_FALSE(appendTextLine(dir.filePath(QStringLiteral("no/such/dir/x.txt")), QStringLiteral("x")));
+}
+
+TEST(WaveHeader, CanonicalPcmHeaderAndAStreamOfUnknownLength) {
+  // 1 s of 44.1 kHz 16-bit stereo: the 44 bytes every wave reader knows.
+  const QByteArray h = pcmWaveHeader(44100, 2, 16, 176400);
+  EXPECT_EQ(h, QByteArray::fromHex("52494646" "34b10200" "57415645" "666d7420" "10000000" "0100" "0200"
+                                   "44ac0000" "10b10200" "0400" "1000" "64617461" "10b10200"));
+  // 8-bit mono: one byte a frame.
+  EXPECT_EQ(pcmWaveHeader(8000, 1, 8, 3).mid(28, 8), QByteArray::fromHex("401f0000" "0100" "0800"));
+  // A stream whose length is not known: both sizes as large as they go.
+  const QByteArray s = pcmWaveHeader(22050, 1, 16, -1);
+  ASSERT_EQ(s.size(), 44);
+  EXPECT_EQ(s.mid(4, 4), QByteArray("\xff\xff\xff\xff"));
+  EXPECT_EQ(s.mid(40, 4), QByteArray("\xff\xff\xff\xff"));
+  EXPECT_EQ(s.mid(24, 4), QByteArray::fromHex("22560000"));
 }

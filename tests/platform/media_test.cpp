@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -255,9 +254,7 @@ class LogCatcher {
 }  // namespace
 
 TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
-  const QByteArray previous = qgetenv("PULSE_SERVER");
-  const bool had = qEnvironmentVariableIsSet("PULSE_SERVER");
-  qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("nowhere")).toUtf8());
+  testing_support::ScopedEnv nowhere("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("nowhere")).toUtf8());
   // Long enough for libmpv to report the audio output it fell back to before the end.
   const QString wav = testing_support::writeToneWav(file("short.wav"), 1.0);
   {
@@ -284,8 +281,6 @@ TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
     EXPECT_TRUE(testing_support::waitUntil([&] { return failures.count() == 1; }, 3000));
     EXPECT_EQ(s->mode(), MediaMode::Stopped);
   }
-  if (had) qputenv("PULSE_SERVER", previous);
-  else qunsetenv("PULSE_SERVER");
 }
 
 TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
@@ -311,7 +306,7 @@ TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
 // refused at once; a closed port answers with a failure.
 TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   testing_support::LoopbackServer server;
-  server.route(QStringLiteral("/tone.wav"), testing_support::LoopbackServer::toneWav(440, 2.0), "audio/wav");
+  server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(2.0, 440, 0.5, 44100), "audio/wav");
   const QString url = server.url(QStringLiteral("/tone.wav"));
 
   auto c = channel(ChannelKind::Stream);
@@ -343,10 +338,7 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
     EXPECT_FALSE(c->opening());
   }
   // Nothing listens there: the answer is a failure, well before the time limit.
-  QTcpServer closed;
-  closed.listen(QHostAddress::LocalHost, 0);
-  const quint16 port = closed.serverPort();
-  closed.close();
+  const quint16 port = testing_support::LoopbackServer::closedPort();
   ASSERT_TRUE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 60000).ok);
   ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
   EXPECT_FALSE(loadFailed.first().first().toString().isEmpty());

@@ -3,34 +3,27 @@
 // the desktop's handler.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <csignal>
 #include <unistd.h>
 
 #include "platform/system/processes.h"
+#include "tests/support/helperprogram.h"
 #include "tests/support/testsupport.h"
 
 using namespace orvane;
+using testing_support::copyHelperProgram;
+using testing_support::readHelperPid;
 using testing_support::waitUntil;
 
 namespace {
-// A copy of the helper program under a name of the test's choosing.
-QString helperNamed(const QTemporaryDir& dir, const QString& name) {
-  const QString path = dir.filePath(name);
-  QFile::copy(QStringLiteral(ORVANE_HELPER_PROGRAM), path);
-  QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
-  return path;
-}
-
-qint64 readPid(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return 0;
-  return f.readAll().trimmed().toLongLong();
-}
-
 bool alive(qint64 pid) {
   if (pid <= 0 || ::kill(pid_t(pid), 0) != 0) return false;
   // A zombie counts as ended.
@@ -38,6 +31,29 @@ bool alive(qint64 pid) {
   if (!f.open(QIODevice::ReadOnly)) return false;
   const QByteArray s = f.readAll();
   return s.mid(s.lastIndexOf(')') + 2, 1) != "Z";
+}
+
+// Runs one test of this program in a copy of it whose name has this run's pid appended, so
+// that ending "this program" by name can reach nothing but the copy; true when it passed.
+bool passesInOwnCopy(const QString& test, const QString& folder, QString* output) {
+  const QFileInfo self(QCoreApplication::applicationFilePath());
+  const QString copy = QDir(folder).filePath(self.fileName() + QLatin1Char('-') +
+                                             QString::number(QCoreApplication::applicationPid()));
+  if (!QFile::copy(self.filePath(), copy)) return false;
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("ORVANE_TEST_IN_OWN_COPY"), QStringLiteral("1"));
+  p.setProcessEnvironment(env);
+  p.setProcessChannelMode(QProcess::MergedChannels);
+  p.start(copy, {QStringLiteral("--gtest_filter=") + test});
+  const bool finished = p.waitForFinished(60000);
+  *output = QString::fromUtf8(p.readAll());
+  if (!finished) {
+    p.kill();
+    p.waitForFinished();
+    return false;
+  }
+  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 struct Opened {
@@ -54,24 +70,26 @@ struct Opened {
 
 TEST(ProcessesTest, StartsAProgramInItsOwnGroupAndEndsTheGroup) {
   QTemporaryDir dir;
-  const QString prog = helperNamed(dir, QStringLiteral("orvhelper-parent"));
+  const QString prog = copyHelperProgram(dir.path(), QStringLiteral("orvhelper-parent"));
+  const QString name = QFileInfo(prog).fileName();
   Opened opened;
   Processes processes(opened.opener());
   const OpenResult r = processes.Open(QStringLiteral("  ") + prog + QStringLiteral(" "));
   ASSERT_TRUE(r.ok) << r.error.toStdString();
   EXPECT_TRUE(r.started);
-  ASSERT_TRUE(waitUntil([&] { return readPid(prog + QStringLiteral(".pid")) && readPid(prog + QStringLiteral(".child")); }));
-  const qint64 pid = readPid(prog + QStringLiteral(".pid"));
-  const qint64 child = readPid(prog + QStringLiteral(".child"));
+  ASSERT_TRUE(waitUntil(
+      [&] { return readHelperPid(prog + QStringLiteral(".pid")) && readHelperPid(prog + QStringLiteral(".child")); }));
+  const qint64 pid = readHelperPid(prog + QStringLiteral(".pid"));
+  const qint64 child = readHelperPid(prog + QStringLiteral(".child"));
   EXPECT_EQ(pid, r.pid);
   EXPECT_NE(::getpgid(pid_t(pid)), ::getpgrp());
   EXPECT_EQ(::getpgid(pid_t(child)), ::getpgid(pid_t(pid)));
   EXPECT_EQ(processes.startedGroups().size(), 1);
-  EXPECT_EQ(Processes::executableName(pid), QStringLiteral("orvhelper-parent"));
+  EXPECT_EQ(Processes::executableName(pid), name);
   EXPECT_TRUE(opened.urls.isEmpty());
 
   // Case does not matter; the program ends on SIGTERM, its child with the group.
-  EXPECT_GE(processes.KillProcess(QStringLiteral("ORVHELPER-Parent")), 1);
+  EXPECT_GE(processes.KillProcess(name.toUpper()), 1);
   EXPECT_TRUE(waitUntil([&] { return !alive(pid) && !alive(child); }));
   EXPECT_TRUE(QFile::exists(prog + QStringLiteral(".term")));
   EXPECT_TRUE(processes.startedGroups().isEmpty());
@@ -79,13 +97,13 @@ TEST(ProcessesTest, StartsAProgramInItsOwnGroupAndEndsTheGroup) {
 
 TEST(ProcessesTest, WhatIgnoresTheRequestIsKilledAfterTheGraceTime) {
   QTemporaryDir dir;
-  const QString prog = helperNamed(dir, QStringLiteral("orvhelper-stubborn"));
+  const QString prog = copyHelperProgram(dir.path(), QStringLiteral("orvhelper-stubborn"));
   Processes processes;
   ASSERT_TRUE(processes.Open(prog).started);
-  ASSERT_TRUE(waitUntil([&] { return readPid(prog + QStringLiteral(".pid")) > 0; }));
-  const qint64 pid = readPid(prog + QStringLiteral(".pid"));
+  ASSERT_TRUE(waitUntil([&] { return readHelperPid(prog + QStringLiteral(".pid")) > 0; }));
+  const qint64 pid = readHelperPid(prog + QStringLiteral(".pid"));
   QSignalSpy killed(&processes, &Processes::killed);
-  ASSERT_EQ(processes.KillProcess(QStringLiteral("orvhelper-stubborn")), 1);
+  ASSERT_EQ(processes.KillProcess(QFileInfo(prog).fileName()), 1);
   waitUntil([] { return false; }, 1000);
   EXPECT_TRUE(alive(pid)) << "killed before the grace time";
   ASSERT_TRUE(waitUntil([&] { return killed.count() > 0; }, 5000));
@@ -96,27 +114,38 @@ TEST(ProcessesTest, WhatIgnoresTheRequestIsKilledAfterTheGraceTime) {
 
 TEST(ProcessesTest, EndsOurOtherProcessesOfThatNameOnlyAndNeverItself) {
   QTemporaryDir dir;
-  const QString same = helperNamed(dir, QStringLiteral("orvhelper-byname"));
-  const QString other = helperNamed(dir, QStringLiteral("orvhelper-other"));
+  const QString same = copyHelperProgram(dir.path(), QStringLiteral("orvhelper-byname"));
+  const QString other = copyHelperProgram(dir.path(), QStringLiteral("orvhelper-other"));
   // Started by someone else (here a plain child process), not through the launcher.
   QProcess a, b;
   a.start(same, {});
   b.start(other, {});
   ASSERT_TRUE(a.waitForStarted() && b.waitForStarted());
-  ASSERT_TRUE(waitUntil([&] { return readPid(same + QStringLiteral(".pid")) && readPid(other + QStringLiteral(".pid")); }));
+  ASSERT_TRUE(waitUntil(
+      [&] { return readHelperPid(same + QStringLiteral(".pid")) && readHelperPid(other + QStringLiteral(".pid")); }));
 
   Processes processes;
-  EXPECT_EQ(processes.KillProcess(QStringLiteral("orvhelper-byname")), 1);
+  EXPECT_EQ(processes.KillProcess(QFileInfo(same).fileName()), 1);
   EXPECT_TRUE(a.waitForFinished(5000));
   EXPECT_TRUE(QFile::exists(same + QStringLiteral(".term")));
   EXPECT_EQ(b.state(), QProcess::Running);
 
-  // The program's own name: it is never asked to end itself.
-  EXPECT_EQ(processes.KillProcess(Processes::executableName(::getpid())), 0);
+  // The program's own name: it is never asked to end itself. Asked from a copy of this test
+  // program named for this run alone, so that no other run of the tests is asked to end.
+  QString output;
+  EXPECT_TRUE(passesInOwnCopy(QStringLiteral("ProcessesTest.NeverAsksItselfToEnd"), dir.path(), &output))
+      << output.toStdString();
   EXPECT_EQ(processes.KillProcess(QString()), 0);
   EXPECT_EQ(processes.KillProcess(QStringLiteral("no-such-program-here")), 0);
   b.terminate();
   b.waitForFinished(5000);
+}
+
+// Run by the test above inside a copy of this program; on its own it is skipped.
+TEST(ProcessesTest, NeverAsksItselfToEnd) {
+  if (!qEnvironmentVariableIsSet("ORVANE_TEST_IN_OWN_COPY")) GTEST_SKIP() << "runs inside a copy of the test program";
+  Processes processes;
+  EXPECT_EQ(processes.KillProcess(Processes::executableName(::getpid())), 0);
 }
 
 TEST(ProcessesTest, OtherPathsGoToTheDesktopsHandlerAndBadOnesSaySo) {

@@ -252,13 +252,12 @@ TEST(SpeechEngineTest, RefusesAnUnknownVoiceAndAMissingSoundServer) {
     EXPECT_TRUE(engine.lastError().contains(QStringLiteral("VW Liang")));
     EXPECT_FALSE(engine.isSpeaking());
   }
-  const QByteArray previous = qgetenv("PULSE_SERVER");
-  qputenv("PULSE_SERVER", "unix:/nonexistent/orvane-no-server");
-  SpeechEngine lonely;
-  EXPECT_FALSE(lonely.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
-  EXPECT_FALSE(lonely.lastError().isEmpty());
-  if (previous.isEmpty()) qunsetenv("PULSE_SERVER");
-  else qputenv("PULSE_SERVER", previous);
+  {
+    testing_support::ScopedEnv nowhere("PULSE_SERVER", "unix:/nonexistent/orvane-no-server");
+    SpeechEngine lonely;
+    EXPECT_FALSE(lonely.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+    EXPECT_FALSE(lonely.lastError().isEmpty());
+  }
   waitUntil([] { return false; }, 200);
   EXPECT_EQ(ends.count(), 0);
 }

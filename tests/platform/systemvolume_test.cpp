@@ -5,26 +5,9 @@
 #include <QTemporaryDir>
 
 #include "platform/audio/pulsesystemvolume.h"
+#include "tests/support/scopedenv.h"
 
 using orvane::PulseSystemVolume;
-
-namespace {
-// Points libpulse at another server for the scope's lifetime.
-class ServerOverride {
- public:
-  explicit ServerOverride(const QByteArray& server) : previous_(qgetenv("PULSE_SERVER")), had_(qEnvironmentVariableIsSet("PULSE_SERVER")) {
-    qputenv("PULSE_SERVER", server);
-  }
-  ~ServerOverride() {
-    if (had_) qputenv("PULSE_SERVER", previous_);
-    else qunsetenv("PULSE_SERVER");
-  }
-
- private:
-  QByteArray previous_;
-  bool had_;
-};
-}  // namespace
 
 TEST(SystemVolumeTest, SetsAndReadsTheDefaultSinkOfThePrivateServer) {
   if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run through test.sh)";
@@ -40,7 +23,7 @@ TEST(SystemVolumeTest, SetsAndReadsTheDefaultSinkOfThePrivateServer) {
 
 TEST(SystemVolumeTest, NoServerFailsQuietlyAndQuickly) {
   QTemporaryDir dir;
-  ServerOverride nowhere("unix:" + dir.filePath(QStringLiteral("no-such-socket")).toUtf8());
+  testing_support::ScopedEnv nowhere("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-such-socket")).toUtf8());
   PulseSystemVolume volume(1000);
   QElapsedTimer t;
   t.start();

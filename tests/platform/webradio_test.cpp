@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QWidget>
 
 #include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
+#include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
 using namespace orvane;
@@ -30,7 +30,7 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
   LoopbackServer server;
   server.route(QStringLiteral("/radio.html"),
                "<html><body><audio autoplay src=\"/tone.wav\"></audio></body></html>", "text/html");
-  server.route(QStringLiteral("/tone.wav"), LoopbackServer::toneWav(880, 30), "audio/wav");
+  server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(30, 880, 0.5, 44100), "audio/wav");
 
   QWidget window;
   window.resize(300, 200);
@@ -62,10 +62,7 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
 }
 
 TEST(WebRadioHostTest, APageThatNeverLoadsHoldsNothingUp) {
-  QTcpServer closed;
-  closed.listen(QHostAddress::LocalHost, 0);
-  const quint16 port = closed.serverPort();
-  closed.close();
+  const quint16 port = LoopbackServer::closedPort();
   QWidget window;
   WebRadioHost host;
   host.ensure(&window);

@@ -2,6 +2,7 @@
 // gaps, midnight, power times and the end-of-day shutdown.
 #include <QTimeZone>
 #include <ctime>
+#include <optional>
 
 #include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
@@ -226,19 +227,14 @@ namespace {
 // Sets the process's time zone for one test and puts the old one back.
 class ScopedTimeZone {
  public:
-  explicit ScopedTimeZone(const char* zone) : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ")) {
-    qputenv("TZ", zone);
-    tzset();
-  }
+  explicit ScopedTimeZone(const char* zone) : tz_(std::in_place, "TZ", zone) { tzset(); }
   ~ScopedTimeZone() {
-    if (had_) qputenv("TZ", old_);
-    else qunsetenv("TZ");
+    tz_.reset();
     tzset();
   }
 
  private:
-  bool had_;
-  QByteArray old_;
+  std::optional<testing_support::ScopedEnv> tz_;
 };
 }  // namespace
 

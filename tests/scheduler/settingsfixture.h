@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 #include "platform/system/autostart.h"
 #include "scheduler/windows/Unit_main_tamu.h"
@@ -14,9 +15,7 @@ class SettingsFixture : public SchedulerFixture {
   void SetUp() override {
     SchedulerFixture::SetUp();
     ASSERT_TRUE(config.isValid());
-    hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-    previousConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    configHome.emplace("XDG_CONFIG_HOME", config.path().toUtf8());
     autostart = std::make_unique<orvane::Autostart>(orvane::Autostart::DefaultFolder());
     ASSERT_TRUE(autostart->folder().startsWith(config.path()));
     services.autostart = autostart.get();
@@ -27,8 +26,7 @@ class SettingsFixture : public SchedulerFixture {
   }
   void TearDown() override {
     window.reset();
-    if (hadConfig) qputenv("XDG_CONFIG_HOME", previousConfig);
-    else qunsetenv("XDG_CONFIG_HOME");
+    configHome.reset();
   }
 
   void openMainWindow() {
@@ -46,8 +44,7 @@ class SettingsFixture : public SchedulerFixture {
   }
 
   QTemporaryDir config{QDir::tempPath() + QStringLiteral("/orvane config XXXXXX")};
-  bool hadConfig = false;
-  QByteArray previousConfig;
+  std::optional<testing_support::ScopedEnv> configHome;
   std::unique_ptr<orvane::Autostart> autostart;
   TDataModule1 windowDm;
   std::unique_ptr<TForm_main_tamu> window;

@@ -2,8 +2,6 @@
 #include "tests/support/loopbackserver.h"
 
 #include <QTcpSocket>
-#include <QtEndian>
-#include <cmath>
 
 namespace testing_support {
 
@@ -11,6 +9,12 @@ LoopbackServer::LoopbackServer() { listen(QHostAddress::LocalHost, 0); }
 
 void LoopbackServer::route(const QString& path, const QByteArray& body, const QByteArray& contentType) {
   routes_.insert(path, Body{body, contentType});
+}
+
+quint16 LoopbackServer::closedPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();  // closed again when the probe goes
 }
 
 QString LoopbackServer::url(const QString& path) const {
@@ -51,39 +55,6 @@ void LoopbackServer::incomingConnection(qintptr descriptor) {
     socket->write(reply);
     socket->disconnectFromHost();
   });
-}
-
-QByteArray LoopbackServer::toneWav(int hz, double seconds, int rate, double amplitude) {
-  const int n = int(seconds * rate);
-  QByteArray pcm(n * 2, Qt::Uninitialized);
-  for (int i = 0; i < n; ++i) {
-    const qint16 v = qint16(std::lround(amplitude * 32767 * std::sin(2 * M_PI * hz * i / rate)));
-    qToLittleEndian(v, pcm.data() + 2 * i);
-  }
-  QByteArray h;
-  auto u32 = [&](quint32 v) {
-    char b[4];
-    qToLittleEndian(v, b);
-    h.append(b, 4);
-  };
-  auto u16 = [&](quint16 v) {
-    char b[2];
-    qToLittleEndian(v, b);
-    h.append(b, 2);
-  };
-  h.append("RIFF", 4);
-  u32(quint32(36 + pcm.size()));
-  h.append("WAVEfmt ", 8);
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(quint32(rate));
-  u32(quint32(rate * 2));
-  u16(2);
-  u16(16);
-  h.append("data", 4);
-  u32(quint32(pcm.size()));
-  return h + pcm;
 }
 
 }  // namespace testing_support

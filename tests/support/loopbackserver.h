@@ -1,5 +1,5 @@
-// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, a tone as a WAV, or
-// silence (a station that takes the connection and never answers).
+// A small HTTP server on 127.0.0.1 for tests: fixed bodies by path, or silence (a station
+// that takes the connection and never answers).
 #pragma once
 
 #include <QByteArray>
@@ -24,8 +24,9 @@ class LoopbackServer : public QTcpServer {
   int silentConnections() const { return silentTaken_; }
   int openSilentConnections() const { return silentOpen_; }
 
-  // A 16-bit mono WAV of a sine tone.
-  static QByteArray toneWav(int hz, double seconds, int rate = 44100, double amplitude = 0.5);
+  // A loopback port that nothing listens on (it was free a moment ago): connections to it
+  // are refused at once.
+  static quint16 closedPort();
 
  protected:
   void incomingConnection(qintptr socket) override;

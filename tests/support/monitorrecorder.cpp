@@ -18,7 +18,7 @@ constexpr int kRate = 16000;
 constexpr int kChunk = kRate / 100;  // 10 ms
 }  // namespace
 
-OwnSink::OwnSink() : previous_(qgetenv("PULSE_SINK")), hadPrevious_(qEnvironmentVariableIsSet("PULSE_SINK")) {
+OwnSink::OwnSink() {
   static std::atomic_int serial{0};
   name_ = QStringLiteral("orvanetest_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
   QProcess p;
@@ -29,13 +29,12 @@ OwnSink::OwnSink() : previous_(qgetenv("PULSE_SINK")), hadPrevious_(qEnvironment
   const int module = QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt(&ok);
   if (!ok) return;
   module_ = module;
-  qputenv("PULSE_SINK", name_.toUtf8());
+  defaultSink_.emplace("PULSE_SINK", name_.toUtf8());
 }
 
 OwnSink::~OwnSink() {
   if (module_ < 0) return;
-  if (hadPrevious_) qputenv("PULSE_SINK", previous_);
-  else qunsetenv("PULSE_SINK");
+  defaultSink_.reset();
   QProcess p;
   p.start(QStringLiteral("pactl"), {QStringLiteral("unload-module"), QString::number(module_)});
   p.waitForFinished(5000);

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/scopedenv.h"
+
 namespace testing_support {
 
 // A null sink of the test's own on the private server, made the process's default sink
@@ -27,8 +29,7 @@ class OwnSink {
  private:
   QString name_;
   int module_ = -1;
-  QByteArray previous_;
-  bool hadPrevious_ = false;
+  std::optional<ScopedEnv> defaultSink_;  // PULSE_SINK while the sink is there
 };
 
 class MonitorRecorder {

@@ -9,36 +9,29 @@
 #include <QtEndian>
 #include <cmath>
 
+#include "platform/files/waveheader.h"
+
 namespace testing_support {
 
-// A tone of `seconds` at `hz` (amplitude 0..1), 16-bit PCM with the given rate and channels.
-inline QString writeToneWav(const QString& path, double seconds, double hz = 1000.0, double amplitude = 0.5,
-                            int rate = 48000, int channels = 1) {
+// A wave file's bytes: a tone of `seconds` at `hz` (amplitude 0..1), 16-bit PCM with the
+// given rate and channels.
+inline QByteArray toneWav(double seconds, double hz = 1000.0, double amplitude = 0.5, int rate = 48000,
+                          int channels = 1) {
   const qint64 frames = qint64(std::llround(seconds * rate));
   QByteArray data(int(frames * channels * 2), Qt::Uninitialized);
-  auto* out = reinterpret_cast<qint16*>(data.data());
   for (qint64 i = 0; i < frames; ++i) {
     const auto v = qint16(std::lround(amplitude * 32767.0 * std::sin(2.0 * M_PI * hz * double(i) / rate)));
-    for (int c = 0; c < channels; ++c) out[i * channels + c] = qToLittleEndian(v);
+    for (int c = 0; c < channels; ++c) qToLittleEndian(v, data.data() + 2 * (i * channels + c));
   }
-  QByteArray h;
-  auto u32 = [&h](quint32 v) { h.append(reinterpret_cast<const char*>(&v), 4); };
-  auto u16 = [&h](quint16 v) { h.append(reinterpret_cast<const char*>(&v), 2); };
-  h.append("RIFF");
-  u32(quint32(36 + data.size()));
-  h.append("WAVEfmt ");
-  u32(16);
-  u16(1);
-  u16(quint16(channels));
-  u32(quint32(rate));
-  u32(quint32(rate * channels * 2));
-  u16(quint16(channels * 2));
-  u16(16);
-  h.append("data");
-  u32(quint32(data.size()));
+  return orvane::pcmWaveHeader(rate, channels, 16, data.size()) + data;
+}
+
+// The same tone written to a file (folders are made); returns the path.
+inline QString writeToneWav(const QString& path, double seconds, double hz = 1000.0, double amplitude = 0.5,
+                            int rate = 48000, int channels = 1) {
   QDir().mkpath(QFileInfo(path).absolutePath());
   QFile f(path);
-  if (f.open(QIODevice::WriteOnly)) f.write(h + data);
+  if (f.open(QIODevice::WriteOnly)) f.write(toneWav(seconds, hz, amplitude, rate, channels));
   return path;
 }
 

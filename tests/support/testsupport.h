@@ -9,6 +9,8 @@
 
 #include <ostream>
 
+#include "tests/support/scopedenv.h"
+
 // Readable QString values in test failures.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -17,15 +19,12 @@ namespace testing_support {
 // Points ORVANE_HOME at a fresh temporary folder for its lifetime.
 class TempHome {
  public:
-  TempHome();
-  ~TempHome();
   QString path() const { return dir_.path(); }
   QString file(const QString& name) const { return dir_.filePath(name); }
 
  private:
   QTemporaryDir dir_;
-  QByteArray previous_;
-  bool hadPrevious_;
+  ScopedEnv home_{"ORVANE_HOME", dir_.path().toUtf8()};
 };
 
 // Writes bytes to a file, creating folders; returns the path.
