@@ -96,8 +96,6 @@ TEST_F(WaveTest, PcmHeaderByteForByteAndBitExactDecoding) {
                                     0x10, 0xb1, 0x02, 0,                         // 176,400
                                     4,   0,   16,  0,   'd', 'a', 't', 'a',  0xa0, 0xea, 0x1a, 0x00};  // 1,764,000
   EXPECT_TRUE(file.left(44) == QByteArray(reinterpret_cast<const char*>(header), 44));
-  EXPECT_EQ(Le32(file, 4), 1764036u);
-  EXPECT_EQ(Le32(file, 28), 176400u);
   EXPECT_TRUE(file.mid(44) == pcm);
   Decoded d = DecodeWithSndfile(Path("a.wav"));
   ASSERT_TRUE(d.ok) << d.error.toStdString();
@@ -128,15 +126,12 @@ TEST_F(WaveTest, AdpcmMonoAndStereoDecodeWell) {
     const int spb = channels == 1 ? 1017 : 505;
     const int blocks = (frames + spb - 1) / spb;
     ASSERT_EQ(file.size(), 60 + blocks * 512);
-    EXPECT_EQ(Le16(file, 20), 17);
-    EXPECT_EQ(Le16(file, 22), channels);
-    EXPECT_EQ(Le32(file, 28), quint32((44100 / spb) * 512));
-    EXPECT_EQ(Le16(file, 32), 512);
-    EXPECT_EQ(Le16(file, 34), 4);
-    EXPECT_EQ(Le16(file, 38), spb);
-    EXPECT_EQ(Le32(file, 48), quint32(blocks * spb));
-    EXPECT_EQ(Le32(file, 56), quint32(blocks * 512));
-    EXPECT_EQ(Le32(file, 4), quint32(file.size() - 8));
+    // Format 17, channels, bytes a second, block align 512, 4 bits, samples a block, then the
+    // "fact" sample count, the "data" size and the RIFF size.
+    EXPECT_EQ(std::vector<quint32>({Le16(file, 20), Le16(file, 22), Le32(file, 28), Le16(file, 32), Le16(file, 34),
+                                    Le16(file, 38), Le32(file, 48), Le32(file, 56), Le32(file, 4)}),
+              std::vector<quint32>({17, quint32(channels), quint32((44100 / spb) * 512), 512, 4, quint32(spb),
+                                    quint32(blocks * spb), quint32(blocks * 512), quint32(file.size() - 8)}));
     // Each block's header carries its first sample exactly.
     for (int b = 0; b < blocks; ++b)
       for (int c = 0; c < channels; ++c)
@@ -159,22 +154,18 @@ TEST_F(WaveTest, PropertyChecks) {
   TWaveOut out;
   EXPECT_EQ(out.WavType(), wtPCM);
   EXPECT_EQ(out.BlockSize(), 512);
-  out.SetBlockSize(510);
-  EXPECT_EQ(out.BlockSize(), 512);
-  out.SetBlockSize(0);
-  EXPECT_EQ(out.BlockSize(), 512);
-  out.SetBlockSize(1024);
-  EXPECT_EQ(out.BlockSize(), 1024);
-  out.SetWavType(wtMSADPCM);
+  for (auto [size, want] : {std::pair{510, 512}, {0, 512}, {65540, 512}, {1024, 1024}}) {  // positive multiples of 4 only
+    out.SetBlockSize(size);
+    EXPECT_EQ(out.BlockSize(), want) << size;
+  }
+  out.SetWavType(wtMSADPCM);  // not written: refused
   EXPECT_EQ(out.WavType(), wtPCM);
   out.SetWavType(wtDVIADPCM);
   EXPECT_EQ(out.WavType(), wtDVIADPCM);
   out.SetFileMode(foAppend);
   EXPECT_EQ(out.FileMode(), foAppend);
-  EXPECT_TRUE(SameFourCC("fmt ", "FMT "));
-  EXPECT_TRUE(SameFourCC("data", "DaTa"));
-  EXPECT_FALSE(SameFourCC("data", "date"));
-  EXPECT_FALSE(SameFourCC("RIFF", "RIFX"));
+  EXPECT_TRUE(SameFourCC("fmt ", "FMT ") && SameFourCC("data", "DaTa"));
+  EXPECT_FALSE(SameFourCC("data", "date") || SameFourCC("RIFF", "RIFX"));
 
   MemoryInput in(QByteArray(4000, 0), 16, 1, 8000);
   in.sleepMs = 5;
