@@ -17,7 +17,6 @@
 
 using orvane::skin::TSkinReader;
 using orvane::skinpack::BuildPackageContents;
-using orvane::skinpack::PackageEntry;
 using orvane::skinpack::WritePackage;
 using namespace skin_testing;
 
@@ -25,7 +24,7 @@ namespace {
 
 // A small but complete skin: borders, buttons, caption buttons, the combo pair and a few
 // plain elements, so that mutations reach every reader and the derived images.
-QList<PackageEntry> fuzzEntries() {
+QList<orvane::skinpack::PackageEntry> fuzzEntries() {
   SkinBuilder b;
   b.ini("[TitlebarSkin]\r\nSkinName=Fuzz\r\n[Personality]\r\nLeft=side.bmp\r\nLeftFrame=2\r\nRight=side.bmp\r\n"
         "RightFrame=2\r\nTop=top.bmp\r\nTopFrame=2\r\nTopTopHeight=4\r\nBottom=top.bmp\r\nBottomFrame=2\r\n"
@@ -40,10 +39,7 @@ QList<PackageEntry> fuzzEntries() {
   b.image("side.bmp", stripImage(2, 4, 40));
   b.image("top.bmp", stripImage(1, 60, 20));
   for (int n : {4, 5, 6, 8, 12, 23}) b.image(QStringLiteral("strip%1.bmp").arg(n), stripImage(n, 7, 7));
-  QList<PackageEntry> entries;
-  entries.append({QStringLiteral("fuzz.ini"), b.description});
-  for (auto it = b.files.begin(); it != b.files.end(); ++it) entries.append({it.key(), it.value()});
-  return entries;
+  return b.entries();
 }
 
 // One random change: flipped bits, random or zeroed runs, a cut, inserted random bytes, a
@@ -131,9 +127,7 @@ TEST(SkinPackageFuzz, MutatedPackagesNeitherCrashNorHang) {
     }
   }
   QLoggingCategory::setFilterRules(QString());
-  RecordProperty("accepted", accepted);
-  RecordProperty("accepted_contents", acceptedContents);
-  ASSERT_GT(accepted, 0);
+  EXPECT_GT(accepted, 0);
   std::printf("fuzz: %d of 10000 mutated packages and %d of 1000 mutated contents accepted, %lld ms\n", accepted,
               acceptedContents, static_cast<long long>(timer.elapsed()));
   EXPECT_GT(acceptedContents, 0);

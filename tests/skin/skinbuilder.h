@@ -27,12 +27,12 @@ struct SkinBuilder {
     files[name] = bmp24(img);
     return *this;
   }
-  QByteArray package() const {
-    QList<orvane::skinpack::PackageEntry> entries;
-    entries.append({QStringLiteral("test.ini"), description});
-    for (auto it = files.begin(); it != files.end(); ++it) entries.append({it.key(), it.value()});
-    return orvane::skinpack::WritePackage(entries);
+  QList<orvane::skinpack::PackageEntry> entries() const {
+    QList<orvane::skinpack::PackageEntry> out{{QStringLiteral("test.ini"), description}};
+    for (auto it = files.begin(); it != files.end(); ++it) out.append({it.key(), it.value()});
+    return out;
   }
+  QByteArray package() const { return orvane::skinpack::WritePackage(entries()); }
   // Loads the package into a fresh skin component; null data when loading fails.
   std::shared_ptr<const orvane::skin::TSkinData> parse() const {
     orvane::skin::TSXSkin skin;
