@@ -213,7 +213,8 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
                         .parse();
   ASSERT_TRUE(data);
   const TDataSkinBorder& cb = *data->ComboButton;
-  const int w = TSkinParser::ScrollArrowWidth + 2;
+  const int w = 17 + 2;  // the scroll arrow's width and two
+  EXPECT_EQ(TSkinParser::ScrollArrowWidth, 17);
   EXPECT_EQ(cb.Style, 2);
   EXPECT_EQ(cb.Margins(), QMargins(2, 1, w + 2, 1));
   ASSERT_EQ(cb.Bitmap.size(), QSize(200, 21));
@@ -222,14 +223,15 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
   EXPECT_EQ(cb.Bitmap2.size(), QSize(76, 21));
   EXPECT_TRUE(IsKeyPixel(cb.Bitmap2.pixel(18, 0)));
   for (int k = 0; k < 4; ++k) EXPECT_EQ(cb.Bitmap2.pixel(19 * k + 5, 5), qRgb(0, 50 + k, 0)) << k;
+  // Per frame: the edge's border, the edge inside the hole's frame, the text hole (key), the
+  // button, and the glyph of that frame centred in the arrow rectangle.
   for (int i = 0; i < 4; ++i) {
     const int x0 = 50 * i;
-    EXPECT_EQ(cb.Bitmap.pixel(x0, 0), qRgb(10 + i, 0, 0)) << i;          // edge border
-    EXPECT_EQ(cb.Bitmap.pixel(x0 + 1, 1), qRgb(100 + i, 0, 0)) << i;     // edge inside the hole's frame
-    EXPECT_TRUE(IsKeyPixel(cb.Bitmap.pixel(x0 + 10, 10))) << i;          // the text hole
-    EXPECT_EQ(cb.Bitmap.pixel(x0 + 50 - w + 1, 1), qRgb(0, 50 + i, 0)) << i;  // the button
-    // The glyph of frame i, centred in the arrow rectangle.
-    EXPECT_EQ(cb.Bitmap.pixel(x0 + 50 - w + (w - 5) / 2 + 2, (21 - 5) / 2 + 2), qRgb(0, 0, 200 + i)) << i;
+    EXPECT_EQ(std::vector<QRgb>({cb.Bitmap.pixel(x0, 0), cb.Bitmap.pixel(x0 + 1, 1), cb.Bitmap.pixel(x0 + 10, 10),
+                                 cb.Bitmap.pixel(x0 + 50 - w + 1, 1),
+                                 cb.Bitmap.pixel(x0 + 50 - w + (w - 5) / 2 + 2, (21 - 5) / 2 + 2)}),
+              std::vector<QRgb>({qRgb(10 + i, 0, 0), qRgb(100 + i, 0, 0), 0u, qRgb(0, 50 + i, 0), qRgb(0, 0, 200 + i)}))
+        << i;
   }
   // The sunken edge becomes the mirror image, for right-to-left combos: every frame mirrored
   // where it stands, so frame k still shows state k.

@@ -25,9 +25,10 @@ QList<PackageEntry> thirtyFiveEntries() {
 }  // namespace
 
 TEST(SkinReader, ReadsEveryAcceptedVersion) {
-  for (uint32_t version : {20000u, 30000u, 40000u, 50000u, 60000u, 70000u}) {
-    const int skipped = TSkinReader::SkippedBlockSize(version);
-    ASSERT_GE(skipped, 0);
+  // Each version with the size of the block it skips after the header.
+  for (auto [version, skipped] : {std::pair{20000u, 0}, {30000u, 256}, {40000u, 80}, {50000u, 48}, {60000u, 117},
+                                  {70000u, 69}}) {
+    EXPECT_EQ(TSkinReader::SkippedBlockSize(version), skipped);
     const QByteArray contents = rawContents(version, skipped, "a.bmp\r\nb.ini\r\n", {3, 4}, "xyz1234", 17, 42);
     TSkinReader reader;
     ASSERT_TRUE(reader.Load(WritePackage(contents))) << version;
