@@ -7,7 +7,6 @@
 #include <complex>
 #include <numbers>
 #include <random>
-#include <thread>
 
 #include "audiotools/core/ACS_Indicator.h"
 #include "tests/audiotools/audiotestsupport.h"
@@ -196,28 +195,4 @@ TEST(AcsIndicator, ShortBlocksReadOutAndMisuse) {
   meter.Flush();
   EXPECT_FALSE(meter.Busy);
   EXPECT_FALSE(in.Busy);
-}
-
-TEST(AcsIndicator, ReadOutDuringAnalysisIsSafe) {
-  MemoryInput in(audiotest::ToBytes(Tone(-6, 4096, 2)), 16, 2, 48000);
-  in.endless = true;
-  TSoundIndicator meter;
-  meter.SetInput(&in);
-  meter.Init();
-  std::atomic<bool> stop{false};
-  std::atomic<int> readOuts{0};
-  std::thread reader([&] {
-    Levels v;
-    while (!stop) {
-      meter.GetValues(v);
-      for (double x : v) EXPECT_GE(x, 0);
-      ++readOuts;
-    }
-  });
-  char buf[4096];
-  for (int i = 0; i < 2000; ++i) ASSERT_EQ(meter.GetData(buf, sizeof buf), 4096);
-  stop = true;
-  reader.join();
-  EXPECT_GT(readOuts, 0);
-  meter.Flush();
 }

@@ -71,25 +71,33 @@ TEST(ThumbResources, EveryImageExistsWithItsSizeAndMaskConvention) {
 
 TEST(ThumbRemap, FourteenRowsWithHighlightPlusOneAndHotColours) {
   TestPalette palette;
-  const TColor hot(0x00149BF0);
-  auto t = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(10, 20, 30), hot, htctActual);
-  for (int i = 0; i < 14; ++i) EXPECT_EQ(t[i].OldColour, kKeyColours[i]) << i;
-  // System colours come through the palette; the highlight is its value plus one; white
-  // blended with the hot colour; green and lime both the lighter shadow.
-  const std::pair<int, QRgb> rows[] = {{0, Colours::face().rgb()},   {2, Colours::dkShadow().rgb()},
-                                       {11, Colours::shadow().rgb()}, {5, qRgb(11, 20, 30)},
-                                       {8, qRgb(240, 155, 20)},       {9, qRgb(240, 155, 20)},
-                                       {10, qRgb(251, 230, 195)},     {13, t[4].NewColour}};
-  for (auto [row, colour] : rows) EXPECT_EQ(t[row].NewColour, colour) << row;
+  const TColor hot(0x00149BF0), highlight = TColor::FromRGB(10, 20, 30);
+  auto rgb = [](TColor c) {
+    const TColor r = ColorToRGB(c);
+    return qRgb(r.R(), r.G(), r.B());
+  };
+  auto t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctActual);
+  // System colours come through the palette; the highlight is its value plus one; shades 30
+  // lighter or darker; white blended with the hot colour.
+  const QRgb rows[14] = {Colours::face().rgb(),           Colours::shadow().rgb(),
+                         Colours::dkShadow().rgb(),       Colours::light().rgb(),
+                         rgb(LighterColor(clBtnShadow, 30)), qRgb(11, 20, 30),
+                         rgb(DarkerColor(highlight, 30)), rgb(LighterColor(highlight, 30)),
+                         qRgb(240, 155, 20),              qRgb(240, 155, 20),
+                         qRgb(251, 230, 195),             Colours::shadow().rgb(),
+                         rgb(DarkerColor(clBtnShadow, 30)), rgb(LighterColor(clBtnShadow, 30))};
+  for (int i = 0; i < 14; ++i) {
+    EXPECT_EQ(t[i].OldColour, kKeyColours[i]) << i;
+    EXPECT_EQ(t[i].NewColour, rows[i]) << i;
+  }
   // The "+1" carries: a red channel of 255 into green, white out of the colour altogether;
   // the system highlight is resolved first.
-  for (auto [highlight, want] : {std::pair{TColor::FromRGB(255, 7, 128), qRgb(0, 8, 128)}, {clWhite, qRgb(0, 0, 0)},
+  for (auto [h, want] : {std::pair{TColor::FromRGB(255, 7, 128), qRgb(0, 8, 128)}, {clWhite, qRgb(0, 0, 0)},
                                  {clHighlight, qRgb(41, 90, 200)}})
-    EXPECT_EQ(ThumbBitmaps::MakeRemapTable(highlight, hot, htctActual)[5].NewColour, want);
+    EXPECT_EQ(ThumbBitmaps::MakeRemapTable(h, hot, htctActual)[5].NewColour, want);
   // The complement at luminance 140, and its shades 15 and 30 darker.
-  t = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(10, 20, 30), hot, htctComplement);
+  t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctComplement);
   const TColor c = ContrastColor(hot, 140);
-  auto rgb = [](TColor c) { return qRgb(c.R(), c.G(), c.B()); };
   EXPECT_EQ(t[8].NewColour, rgb(DarkerColor(c, 15)));
   EXPECT_EQ(t[9].NewColour, rgb(DarkerColor(c, 30)));
   EXPECT_EQ(t[10].NewColour, rgb(c));
