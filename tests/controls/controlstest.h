@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QTest>
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QTest>
 #include <QWidget>
 #include <map>
 #include <memory>

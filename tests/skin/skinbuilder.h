@@ -42,13 +42,4 @@ struct SkinBuilder {
   }
 };
 
-// A horizontal strip of `frames` frames of w x h, frame k filled with red k * 10.
-inline QImage stripImage(int frames, int w, int h) {
-  QImage image(frames * w, h, QImage::Format_RGB32);
-  for (int k = 0; k < frames; ++k)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb((k + 1) * 10, 0, 0));
-  return image;
-}
-
 }  // namespace skin_testing

@@ -36,15 +36,6 @@ QImage nineCell() {
 
 QRgb part(int col, int row) { return qRgb(10 + col * 10, 10 + row * 10, 5); }
 
-// A horizontal strip of `n` frames of 2 x 2 pixels; frame k has red k.
-QImage strip(int n, int w = 2, int h = 2) {
-  QImage image(n * w, h, QImage::Format_RGB32);
-  for (int k = 0; k < n; ++k)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb(k + 1, 0, 0));
-  return ToSkinImage(image);
-}
-
 // The pixels at the given points.
 std::vector<QRgb> At(const QImage& image, std::initializer_list<QPoint> points) {
   std::vector<QRgb> out;
@@ -55,7 +46,7 @@ std::vector<QRgb> At(const QImage& image, std::initializer_list<QPoint> points) 
 }  // namespace
 
 TEST(SkinPaint, FrameCells) {
-  const QImage h = strip(4, 3, 5);
+  const QImage h = ToSkinImage(stripImage(4, 3, 5));
   // Frame 9 of 4 is clamped to the last; counts below 1 count as 1.
   const struct {
     int count, frame;
@@ -116,7 +107,7 @@ TEST(SkinPaint, TransparentAndOpaqueDrawing) {
 }
 
 TEST(SkinPaint, StripFrames) {
-  const QImage s = strip(3);
+  const QImage s = ToSkinImage(stripImage(3, 2, 2));
   QImage out = canvas(10, 10);
   {
     QPainter p(&out);
@@ -125,7 +116,7 @@ TEST(SkinPaint, StripFrames) {
   }
   // Stretched, then centred unscaled: (5 - 2) / 2 = 1 pixel in.
   EXPECT_EQ(At(out, {{0, 0}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}),
-            (std::vector<QRgb>{qRgb(2, 0, 0), qRgb(2, 0, 0), kBack, qRgb(3, 0, 0), qRgb(3, 0, 0), kBack}));
+            (std::vector<QRgb>{qRgb(20, 0, 0), qRgb(20, 0, 0), kBack, qRgb(30, 0, 0), qRgb(30, 0, 0), kBack}));
 }
 
 TEST(SkinPaint, ThreePartStrips) {
