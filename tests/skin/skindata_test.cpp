@@ -89,7 +89,7 @@ TEST(SkinParser, ReaderQuirks) {
                              "LeftTopHeight=29\r\nLeftBotHeight=5\r\nTop=skins\\\\deep/T.bmp\r\nTopTopHeight=32\r\n"
                              "TopBotHeight=39\r\n"
                              "[MenuItem]\r\nImage=g.bmp\r\nFrame=9\r\nTile=2\r\n"
-                             "[Headerbar]\r\nImage=g.bmp\r\nFrame=9\r\n"
+                             "[Headerbar]\r\nImage=g.bmp\r\nFrame=9\r\nTile=1\r\n"
                              "[ExtraImages]\r\nImage=G.BMP\r\n"
                              "[MenuBackground]\r\nImage=missing.bmp\r\n"
                              "[Tab.Pane]\r\nImage=g.bmp\r\nLeftWidth=9\r\nTopHeight=3\r\nRightWidth=5\r\nBottomHeight=40\r\n"
@@ -118,13 +118,13 @@ TEST(SkinParser, ReaderQuirks) {
   ASSERT_TRUE(data->MenuItem && data->Headerbar && data->ExtraImages && data->MenuBackground && data->TabPane &&
               data->Progress);
   // Menu items: 5 frames whatever the description says, "Tile" above 1 becomes 0; a header
-  // bar keeps its given frames; a progress bar of Style 1 has one frame and the bitmap-key
+  // bar keeps its given frames and "Tile" 1; a progress bar of Style 1 has one frame and the bitmap-key
   // reader caps "Tile" at 1; scroll thumbs 4 given and 3 by default; a progress chunk keeps
   // the description's none (counted as 1).
-  EXPECT_EQ(std::vector<int>({data->MenuItem->Frame, data->MenuItem->Tile, data->Headerbar->Frame, data->Progress->Frame,
-                              data->Progress->Tile, data->HorzScrollThumb->Frame, data->VertScrollThumb->Frame,
-                              data->ProgressChunk->Frame, data->ProgressChunk->FrameCount()}),
-            std::vector<int>({5, 0, 9, 1, 1, 4, 3, 0, 1}));
+  EXPECT_EQ(std::vector<int>({data->MenuItem->Frame, data->MenuItem->Tile, data->Headerbar->Frame, data->Headerbar->Tile,
+                              data->Progress->Frame, data->Progress->Tile, data->HorzScrollThumb->Frame,
+                              data->VertScrollThumb->Frame, data->ProgressChunk->Frame, data->ProgressChunk->FrameCount()}),
+            std::vector<int>({5, 0, 9, 1, 1, 1, 4, 3, 0, 1}));
   // An extension in capitals names no image; a missing entry leaves an element without one.
   EXPECT_FALSE(data->ExtraImages->HasImage() || data->MenuBackground->HasImage());
   EXPECT_EQ(data->TabPane->Margins(), QMargins(4, 3, 4, 4));
@@ -274,8 +274,10 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
 }
 
 TEST(SkinParser, ToolbarGradientOfASaturatedWindowColour) {
+  // The window colour is the top border's pixel a third into its first frame (10, 10).
   QImage top(30, 60, QImage::Format_RGB32);
-  top.fill(qRgb(40, 80, 200));
+  top.fill(qRgb(1, 2, 3));
+  top.setPixel(10, 10, qRgb(40, 80, 200));
   const auto data = SkinBuilder()
                         .ini("[Personality]\r\nTop=t.bmp\r\nTopFrame=2\r\n[Colours]\r\nButtonFace=230 230 230\r\n")
                         .image("t.bmp", top)
