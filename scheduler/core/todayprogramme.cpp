@@ -298,6 +298,7 @@ void TodayProgramme::armAt(const QDateTime& endedAt, const QDateTime& now, const
   s_.endshutdowndue = qMax(endedAt, now).addSecs(5);
   // An absolute moment: 23:59:57 plus 5 seconds is 00:00:02 of the next day, not 24:00:02.
   s_.endshutdownat = ClockText(s_.endshutdowndue);
+  s_.endshutdownnextday = s_.endshutdowndue.date() > day;
   s_.endshutdownarmed = true;
   armedDay_ = day;
 }
