@@ -36,15 +36,9 @@ class StartFaults : public KindsFixture, public DispatcherHost {
   QDateTime at(int h, int m, int s, int ms = 30, int day = 0) const {
     return QDateTime(QDate(2024, 5, 1).addDays(day), QTime(h, m, s, ms));
   }
-  int addRaw(const QString& name, const QString& start, const QString& end, const QVariant& volume, int kind) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
-                                            "Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,'01:00:00','单曲播放',"
-                                            ":v,'日常',:k,'主通道','')"),
-                             {{":p", name}, {":s", start}, {":e", end}, {":path", song(name + ".mp3")}, {":v", volume},
-                              {":k", kind}}));
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
-    return dm.qry_temp.value(0, 0).toInt();
+  int add(const QString& name, const QString& start, const QString& end, int kind) {
+    return addSong({name, start, end, song(name + ".mp3"), QStringLiteral("单曲播放"), kind, kMainChannel,
+                    QStringLiteral("01:00:00")});
   }
 
   Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
@@ -54,20 +48,15 @@ class StartFaults : public KindsFixture, public DispatcherHost {
 
 TEST_F(StartFaults, ADayWithMalformedRowsPlaysOnAndTellsOnceWithoutWaiting) {
   struct Row {
-    const char* name;
-    const char* start;
-    const char* end;
-    QVariant volume;
-    const char* status;  // after the load at 10:00:00 and the ticks to 10:00:05
+    const char *name, *start, *end, *status;  // the status after the start at 10:00:00 and ticks to 10:00:05
   };
-  const std::vector<Row> rows = {
-      {"passed", "09:30:00", "09:40:00", 80, "未播"},
-      {"short hour", "9:00:00", "11:00:00", QVariant(), "待播"},  // never read as 09:00:00: not missed, not caught up
-      {"bad minutes", "09:75:00", "11:00:00", 80, "待播"},
-      {"due", "10:00:05", "10:00:30", 80, "正播"},
-  };
+  const std::vector<Row> rows = {{"passed", "09:30:00", "09:40:00", "未播"},
+                                 {"short hour", "9:00:00", "11:00:00", "待播"},  // never read as 09:00:00
+                                 {"bad minutes", "09:75:00", "11:00:00", "待播"},
+                                 {"due", "10:00:05", "10:00:30", "正播"}};
   std::vector<int> ids;
-  for (const Row& r : rows) ids.push_back(addRaw(r.name, r.start, r.end, r.volume, 1));
+  for (const Row& r : rows) ids.push_back(add(r.name, r.start, r.end, 1));
+  dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set ivolume=NULL where pname='short hour'"));
   startAt(at(10, 0, 0, 400));
   EXPECT_TRUE(boxes.asked().empty()) << "nothing may wait for a person before the clock runs";
   EXPECT_EQ(unit.state.currentid, 0) << "no malformed row is caught up";
@@ -82,7 +71,7 @@ TEST_F(StartFaults, ADayWithMalformedRowsPlaysOnAndTellsOnceWithoutWaiting) {
 TEST_F(StartFaults, AFadedLastSongArmsTheShutdownAtItsStoredEndAtEveryPhase) {
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
   unit.state.fadeenabled = true;
-  addRaw(QStringLiteral("last"), QStringLiteral("07:00:00"), QStringLiteral("08:00:00"), 80, 1);
+  add(QStringLiteral("last"), QStringLiteral("07:00:00"), QStringLiteral("08:00:00"), 1);
   // When the fade's fourth step comes, against the entry's stored end of 08:00:00: a coarse
   // timer may come up to a second early, a busy one late.
   for (int phase : {-950, -600, -250, -1, 0, 250, 700}) {
@@ -112,16 +101,15 @@ TEST_F(StartFaults, AFadedLastSongArmsTheShutdownAtItsStoredEndAtEveryPhase) {
 TEST_F(StartFaults, TheDayEndsAtTheRealEndOfAnEntryThatSpansMidnight) {
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
   struct Case {
-    const char* lastEnd;  // of the entry from 23:59:46
-    const char* shutdown;
+    const char *lastEnd, *shutdown;  // of the entry from 23:59:46
   };
   for (const Case& c : {Case{"00:00:10", "05-02 00:00:15"}, Case{"23:59:55", "05-02 00:00:00"}}) {
     SCOPED_TRACE(c.lastEnd);
     dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
     shutdowns.clear();
     unit.state.endshutdownarmed = false;
-    addRaw(QStringLiteral("before"), QStringLiteral("23:59:30"), QStringLiteral("23:59:50"), 80, 5);
-    addRaw(QStringLiteral("across"), QStringLiteral("23:59:46"), QString::fromLatin1(c.lastEnd), 80, 1);
+    add(QStringLiteral("before"), QStringLiteral("23:59:30"), QStringLiteral("23:59:50"), 5);
+    add(QStringLiteral("across"), QStringLiteral("23:59:46"), QString::fromLatin1(c.lastEnd), 1);
     startAt(at(23, 59, 29));
     tickThrough(at(0, 0, 20, 30, 1));
     EXPECT_EQ(shutdowns, QStringList{QString::fromLatin1(c.shutdown)}) << "never while an entry of the day plays";
@@ -129,14 +117,11 @@ TEST_F(StartFaults, TheDayEndsAtTheRealEndOfAnEntryThatSpansMidnight) {
 }
 
 TEST_F(StartFaults, AnEntryOfAnUnknownKindStartsNothingAndIsNotMarkedPlayed) {
-  QStringList warnings;
-  static QStringList* sink = nullptr;
-  sink = &warnings;
-  const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
-    *sink << m;
-  });
-  const int unknown = addRaw(QStringLiteral("kind nine"), QStringLiteral("08:00:00"), QStringLiteral("08:00:10"), 80, 9);
-  const int known = addRaw(QStringLiteral("song"), QStringLiteral("08:00:00"), QStringLiteral("08:00:10"), 80, 1);
+  static QStringList warnings;
+  const QtMessageHandler previous =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { warnings << m; });
+  const int unknown = add(QStringLiteral("kind nine"), QStringLiteral("08:00:00"), QStringLiteral("08:00:10"), 9);
+  const int known = add(QStringLiteral("song"), QStringLiteral("08:00:00"), QStringLiteral("08:00:10"), 1);
   startAt(at(7, 59, 58));
   tickThrough(at(8, 0, 0));
   EXPECT_EQ(unit.state.currentid, known);
