@@ -43,16 +43,11 @@ TEST(FindFileRules, NamesAndPaths) {
       {"a;b.mp3", "*;*.mp3", true}};
   for (const Case& c : cases)
     EXPECT_EQ(FileNameMatchesMask(QString::fromUtf8(c.name), QString::fromUtf8(c.mask)), c.match) << c.name << " " << c.mask;
-  EXPECT_FALSE(WildcardMatch("abc", "a*z"));
-  EXPECT_TRUE(WildcardMatch("ABC", "a?c*"));
   struct PathCase { const char* folder; const char* name; const char* mask; bool match; } paths[] = {
       {"/home/x/temp/", "a.mp3", "/temp/*.*", true}, {"/home/x/TEMP", "a", "/temp/*.*", true},
       {"/home/xtemp/", "a.mp3", "/temp/*.*", false}, {"/temp/x/", "a.mp3", "/temp/*.*", false},
       {"/a/", "b.wma", "*.mp3", false}, {"/a/", "b.wma", "/a/", true}};
   for (const PathCase& c : paths) EXPECT_EQ(PathMatchesMask(c.folder, c.name, c.mask), c.match) << c.folder << c.mask;
-  EXPECT_EQ(AddTrailingSlash("/a"), "/a/");
-  EXPECT_EQ(AddTrailingSlash("/a/"), "/a/");
-  EXPECT_EQ(AddTrailingSlash(""), "");
 }
 
 TEST(FindFileRules, DateTimeInRange) {
@@ -139,15 +134,13 @@ TEST(FindFileRules, ContentAgainstNaiveReference) {
     QByteArray data(size, 0);
     for (char& c : data) c = alphabet[rng.bounded(int(sizeof alphabet - 1))];
     const int plen = round % 10 == 9 ? 61441 + rng.bounded(100) : rng.bounded(1, 6);
-    QByteArray phrase;
     if (plen > size) continue;
-    const int from = round % 3 == 0 ? 61440 - plen / 2 : rng.bounded(size - plen + 1);
-    phrase = data.mid(round % 2 ? from : rng.bounded(size - plen + 1), plen);
+    const int from = round % 3 == 0 ? 61440 - plen / 2 : rng.bounded(size - plen + 1);  // across a block end
+    QByteArray phrase = data.mid(from, plen);
     if (round % 4 == 1) phrase[0] = 'q';  // often absent
     const bool whole = round % 2, ignoreCase = round % 5 != 0;
     const QString path = writeFile(dir.filePath(QString::number(round)), data);
-    const QByteArray prepared = ignoreCase ? phrase.toLower() : phrase;
-    EXPECT_EQ(FileContainsPhrase(path, prepared, whole, ignoreCase ? LowerCaseTable() : IdentityTable()),
+    EXPECT_EQ(FileContainsPhrase(path, ignoreCase ? phrase.toLower() : phrase, whole, ignoreCase ? LowerCaseTable() : IdentityTable()),
               naive(data, phrase, whole, ignoreCase))
         << "round " << round;
   }
@@ -169,31 +162,27 @@ TEST(FindFilePlan, MasksMarksAndTargets) {
   QTemporaryDir dir;
   const QString r = dir.path();
   for (const char* d : {"Music", "music", "a", "b"}) QDir(r).mkdir(d);
+  const QString canon = QDir(r).canonicalPath(), home = QDir::home().canonicalPath();
+  // Each target as "folder subfolders-mark masks max-level".
+  const auto targets = [&](const TTargetSearch& plan) {
+    QStringList out;
+    for (const TTargetFolder& t : plan.Folders.Targets)
+      out << QString("%1 %2 %3 %4").arg(QString(t.Folder).replace(canon, "R").replace(home, "~"), t.Subfolders ? ">" : "<",
+                                         t.Masks.join(',')).arg(t.MaxLevel);
+    return out;
+  };
   TSearchCriteria c;
   c.Files.FileName = "*.mp3;*.MP3; ;*.wma";
   c.Files.Subfolders = false;
   c.Files.Location = ">" + r + "/Music;<" + r + "/music;" + r + "/a;" + r + "/b/../a/;" + r + "/missing;D:\\";
   c.Files.MaxLevel = 2;
-  TTargetSearch plan(c);
-  ASSERT_EQ(plan.Folders.Targets.size(), 3u);
-  const QString canon = QDir(r).canonicalPath();
-  EXPECT_EQ(plan.Folders.Targets[0].Folder, canon + "/Music/");
-  EXPECT_TRUE(plan.Folders.Targets[0].Subfolders);
-  EXPECT_EQ(plan.Folders.Targets[1].Folder, canon + "/music/");
-  EXPECT_FALSE(plan.Folders.Targets[1].Subfolders);
-  EXPECT_EQ(plan.Folders.Targets[2].Folder, canon + "/a/");
-  EXPECT_EQ(plan.Folders.Targets[2].Masks, QStringList({"*.mp3", "*.wma"}));
-  EXPECT_EQ(plan.Folders.Targets[2].MaxLevel, 2);
-  c.Files.FileName.clear();
-  c.Files.Location = "~";
-  c.Files.Included = QStringList{"<" + r + "/b/*.txt"};
+  EXPECT_EQ(targets(TTargetSearch(c)), QStringList({"R/Music/ > *.mp3,*.wma 2", "R/music/ < *.mp3,*.wma 2",
+                                                    "R/a/ < *.mp3,*.wma 2"}));
+  c.Files = {"", {}, "~", {"<" + r + "/b/*.txt"}, {}, true};
   c.Content.SetPhrase("x");
   c.Attribute.Attributes = 55;
-  TTargetSearch second(c);
-  ASSERT_EQ(second.Folders.Targets.size(), 2u);
-  EXPECT_EQ(second.Folders.Targets[0].Masks, QStringList{"*.txt"});
-  EXPECT_EQ(second.Folders.Targets[1].Folder, AddTrailingSlash(QDir::home().canonicalPath()));
-  EXPECT_EQ(second.Folders.Targets[1].Masks, QStringList{"*.*"});
+  const TTargetSearch second(c);
+  EXPECT_EQ(targets(second), QStringList({"R/b/ < *.txt 0", "~/ > *.* 0"}));
   EXPECT_EQ(second.Attribute.Attributes, 39u);
 }
 
@@ -257,9 +246,8 @@ TEST(FindFileWalk, IgnoreValuesLoopsAndBadNames) {
       if (s->Level() == 1 && folder == root + "/") ignore = c.top;
     };
     EXPECT_EQ(Found(f, root), c.expected);
-    if (c.top == fiNone) {
-      EXPECT_EQ(levels, QStringList({"/1", "/sub/2", "/sub/deeper/3", "/sub/1", "/sub/deeper/2"}));
-    }
+    const QStringList walk{"/1", "/sub/2", "/sub/deeper/3", "/sub/1", "/sub/deeper/2"};  // two targets
+    EXPECT_TRUE(c.top != fiNone || levels == walk) << levels.join(' ').toStdString();
   }
   ::unlink(bad.constData());
 }
@@ -294,11 +282,8 @@ TEST(FindFileWalk, EventsInOrderAndNoneAfterAbort) {
   EXPECT_LT(matches, 300);
   EXPECT_EQ(events, QStringList({"begin", "abort", "finish aborted"}));
   events.clear();
-  abortReturned = false;
-  matches = 0;
-  f.OnFileMatch = [&](TFindFile*, const QString&, const TFileInfo&) { ++matches; };
+  f.OnFileMatch = nullptr;
   f.Execute();
   ASSERT_TRUE(waitUntil([&] { return !f.Busy(); }));
-  EXPECT_EQ(matches, 300);
   EXPECT_EQ(events, QStringList({"begin", "finish"}));
 }
