@@ -11,6 +11,11 @@
 #include "scheduler/core/services.h"
 #include "tests/support/testsupport.h"
 
+// One message box as "text|caption|flags", so a test checks all three in one line.
+inline QString boxLine(const orvane::MessageBoxRequest& r) {
+  return r.text + QLatin1Char('|') + r.caption + QLatin1Char('|') + QString::number(r.flags);
+}
+
 struct EntryRow {
   QString pname;
   QString starttime;
@@ -55,6 +60,17 @@ class SchedulerFixture : public ::testing::Test {
   QString statusOf(int id) {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("status"));
+  }
+
+  // The last message box as boxLine() writes it (empty when none was shown).
+  QString lastBox() const { return boxes.asked().empty() ? QString() : boxLine(boxes.asked().back()); }
+  // Columns of one sjb row joined by "|" (id 0: the newest row).
+  QString rowText(const QString& columns, int id = 0) {
+    const QString which = id ? QString::number(id) : QStringLiteral("(select max(id) from sjb)");
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select %1 from sjb where id=%2").arg(columns, which));
+    QStringList v;
+    for (int c = 0; c < dm.qry_temp.fieldNames().size(); ++c) v << dm.qry_temp.value(0, c).toString();
+    return v.join(QLatin1Char('|'));
   }
 
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
