@@ -11,11 +11,8 @@ TEST(Countdown, ThirtyTicksToOneRequestThenOnceAMinute) {
   orvane::RecordingPower power;
   auto* w = new TForm_closepc(TForm_closepc::Action::Shutdown, power);
   w->Timer1.stop();  // the test drives the ticks
-  EXPECT_EQ(w->caption(), QStringLiteral("关机提示："));
-  EXPECT_EQ(w->Label1->text(), QStringLiteral("计算机将在"));
-  EXPECT_EQ(w->Label2->text(), QStringLiteral("30"));
-  EXPECT_EQ(w->Label3->text(), QStringLiteral("秒后自动关机。"));
-  EXPECT_EQ(w->Button1->text(), QStringLiteral("取消关机"));
+  EXPECT_EQ(QStringList({w->caption(), w->Label1->text(), w->Label2->text(), w->Label3->text(), w->Button1->text()}),
+            QStringList({"关机提示：", "计算机将在", "30", "秒后自动关机。", "取消关机"}));
   EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
   for (int i = 0; i < 29; ++i) w->Timer1Timer();
   EXPECT_TRUE(power.calls.isEmpty());
@@ -35,9 +32,8 @@ TEST(Countdown, CancelAtTickTwentyNineAndTheRebootTexts) {
   orvane::RecordingPower power;
   auto* w = new TForm_closepc(TForm_closepc::Action::Reboot, power);
   w->Timer1.stop();
-  EXPECT_EQ(w->caption(), QStringLiteral("重启提示："));
-  EXPECT_EQ(w->Label3->text(), QStringLiteral("秒后自动重启。"));
-  EXPECT_EQ(w->Button1->text(), QStringLiteral("取消重启"));
+  EXPECT_EQ(QStringList({w->caption(), w->Label3->text(), w->Button1->text()}),
+            QStringList({"重启提示：", "秒后自动重启。", "取消重启"}));
   w->show();
   for (int i = 0; i < 29; ++i) w->Timer1Timer();
   w->Button1->click();

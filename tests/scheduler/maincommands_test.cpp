@@ -386,26 +386,6 @@ TEST_F(MainCommandsTest, AnInsertionShowsItsWindowModallyWithItsCaption) {
   EXPECT_TRUE(window->N8->isChecked());
 }
 
-TEST_F(MainCommandsTest, MinimisingHidesToTheTrayOnlyWhereThereIsOne) {
-  openMainWindow();
-  auto fake = std::make_unique<orvane::FakeTrayBackend>();
-  window->TrayIcon1->setBackend(std::move(fake));
-  window->show();
-  window->showMinimized();
-  EXPECT_TRUE(testing_support::waitUntil([&] { return !window->isVisible(); }));
-  window->N1->trigger();
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_FALSE(window->isMinimized());
-
-  auto none = std::make_unique<orvane::FakeTrayBackend>();
-  none->trayAvailable = false;
-  window->TrayIcon1->setBackend(std::move(none));
-  window->showMinimized();
-  QTest::qWait(50);
-  EXPECT_TRUE(window->isVisible());
-  EXPECT_TRUE(window->isMinimized());
-}
-
 TEST_F(MainCommandsTest, StartingMinimisedHidesTheWindowOnceMinimisesWithoutATrayAndSparesAVideo) {
   set("runminimize", QStringLiteral("1"));
   struct Case {
