@@ -57,8 +57,7 @@ TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
   {
     TDataModule1 dm;
     MainUnit unit(dm, clock);
-    EXPECT_FALSE(unit.ConnectDatabase());
-    EXPECT_FALSE(QFile::exists(home.file(QStringLiteral("elsewhere.mdb"))));
+    EXPECT_FALSE(unit.ConnectDatabase() || QFile::exists(home.file(QStringLiteral("elsewhere.mdb"))));
   }
   testing_support::writeFile(home.file(QStringLiteral("elsewhere.mdb")), QByteArray(2048, 'x'));
   {

@@ -19,8 +19,7 @@ TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
   EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/live")});
   EXPECT_EQ(player->volume(), 100);  // the control's 10 of 100
   EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
-  EXPECT_TRUE(radio.shown());
-  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_TRUE(radio.shown() && runner.SomethingPlaying());
   EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：http://127.0.0.1:8000/live"));
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
 
@@ -51,8 +50,7 @@ TEST_F(KindsFixture, AnUnreachableRadioStaysPlayingAndLogsAndAStopHidesIt) {
   backend.unplayableByStream.insert(QStringLiteral("http://127.0.0.1:9/none"));
   start(QStringLiteral("电台"), EntryMode::TryPlay);
   settle();
-  EXPECT_TRUE(radio.shown());
-  EXPECT_TRUE(radio.status().startsWith(QStringLiteral("无法播放")));
+  EXPECT_TRUE(radio.shown() && radio.status().startsWith(QStringLiteral("无法播放")));
   EXPECT_NE(statusOf(id), QStringLiteral("已播"));
   backend.unplayableByStream.clear();
   runner.StopAll();
@@ -70,8 +68,7 @@ TEST_F(KindsFixture, AnUnreachableRadioStaysPlayingAndLogsAndAStopHidesIt) {
   start(QStringLiteral("电台"));
   settle();
   backend.channel(orvane::ChannelKind::Stream, 2)->breakOff(QStringLiteral("connection reset"));
-  EXPECT_TRUE(radio.shown());
-  EXPECT_TRUE(radio.status().contains(QStringLiteral("connection reset")));
+  EXPECT_TRUE(radio.shown() && radio.status().contains(QStringLiteral("connection reset")));
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
 }
 
@@ -80,8 +77,7 @@ TEST_F(KindsFixture, AWebRadioPageLoadsAtTheStartAndBlanksAtTheEnd) {
   load();
   start(QStringLiteral("网页"), EntryMode::TryPlay);
   EXPECT_EQ(panel.calls, QStringList{QStringLiteral("show www.example.com/radio")});
-  EXPECT_TRUE(web.shown());
-  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_TRUE(web.shown() && runner.SomethingPlaying());
   EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：www.example.com/radio"));
   end(QStringLiteral("网页"), EntryMode::TryPlay);
   EXPECT_EQ(panel.calls.last(), QStringLiteral("hide"));
@@ -145,8 +141,7 @@ TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItRepl
   // The first address, replaced before it answered, never opened.
   EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/b")});
   end(QStringLiteral("早台"));
-  EXPECT_TRUE(radio.shown());
-  EXPECT_TRUE(player->isPlaying());
+  EXPECT_TRUE(radio.shown() && player->isPlaying());
   EXPECT_EQ(player->fileName(), QStringLiteral("http://127.0.0.1:8000/b"));
   EXPECT_EQ(statusOf(c), QStringLiteral("已播"));
   end(QStringLiteral("晚台"));
@@ -177,8 +172,7 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_EQ(shown, QStringList{QStringLiteral("正在连接…")});
   EXPECT_TRUE(player->opening());
   EXPECT_FALSE(player->calls.contains(QStringLiteral("play")));
-  EXPECT_TRUE(radio.shown());
-  EXPECT_TRUE(runner.SomethingPlaying());
+  EXPECT_TRUE(radio.shown() && runner.SomethingPlaying());
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
   player->answer();
   EXPECT_EQ(shown, (QStringList{QStringLiteral("正在连接…"), QStringLiteral("正在播放")}));

@@ -118,8 +118,7 @@ TEST_F(SongPanelTest, StartVolumeAndTheMediaLibraryAtCreation) {
   system.requests.clear();
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, windowServices);
-  EXPECT_TRUE(system.requests.isEmpty());
-  EXPECT_TRUE(w.state().bassready);
+  EXPECT_TRUE(system.requests.isEmpty() && w.state().bassready);
   EXPECT_NE(windowBackend.channel(ChannelKind::Stream, 1), nullptr);
   boxes.queueAnswer(orvane::mb::IDYES);
   w.close();
