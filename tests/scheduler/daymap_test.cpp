@@ -67,14 +67,12 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
   EXPECT_EQ(w->dayLists[14]->currentText(), QStringLiteral("考试"));
   EXPECT_EQ(w->dayLists[0]->currentText(), QStringLiteral("无"));
   EXPECT_EQ(w->dayLists[30]->currentIndex(), -1) << "a missing day row";
-  EXPECT_TRUE(w->RadioButton1->isChecked() && w->Panel1->isVisible());
-  EXPECT_FALSE(w->Panel2->isVisible());
+  EXPECT_TRUE((w->RadioButton1->isChecked() && w->Panel1->isVisible()) && !w->Panel2->isVisible());
   EXPECT_EQ(w->DateTimePicker1->date(), QDate(2024, 5, 1));
 
   // Switching pages and closing without saving stores nothing.
   w->RadioButton2->click();
-  EXPECT_FALSE(w->Panel1->isVisible());
-  EXPECT_TRUE(w->Panel2->isVisible());
+  EXPECT_TRUE(!w->Panel1->isVisible() && w->Panel2->isVisible());
   w->dayLists[0]->setCurrentIndex(0);
   w->close();
   EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")), QStringLiteral("0"));
@@ -83,8 +81,7 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
   // A monthly mode ("1" or anything else but "0") opens on the month page.
   dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("x"));
   TForm_sjsj* m = open();
-  EXPECT_TRUE(m->RadioButton2->isChecked() && m->Panel2->isVisible());
-  EXPECT_FALSE(m->Panel1->isVisible());
+  EXPECT_TRUE((m->RadioButton2->isChecked() && m->Panel2->isVisible()) && !m->Panel1->isVisible());
   EXPECT_TRUE(boxes.asked().empty());
 }
 

@@ -89,8 +89,7 @@ TEST(EntryFields, PathRules) {
   testing_support::writeFile(empty + QStringLiteral("/sub/deep.wav"), "x");
   EXPECT_TRUE(FolderHasSongs(songs, false));
   EXPECT_FALSE(FolderHasSongs(empty, false)) << "hidden names and subfolders are not searched";
-  EXPECT_TRUE(FolderHasSongs(empty, true));
-  EXPECT_FALSE(FolderHasSongs(home.file(QStringLiteral("none")), false));
+  EXPECT_TRUE(FolderHasSongs(empty, true) && !(FolderHasSongs(home.file(QStringLiteral("none")), false)));
 
   EXPECT_EQ(FileExtension(QStringLiteral("/a.b/c")), QString());
   EXPECT_EQ(FileExtension(QStringLiteral("C:\\x\\y.PL3")), QStringLiteral(".PL3"));
@@ -104,8 +103,7 @@ TEST(EntryFields, PathRules) {
   const QString tool = testing_support::writeFile(home.file(QStringLiteral("bin/tool")), "#!/bin/sh\n");
   EXPECT_FALSE(IsProgramPath(tool)) << "not executable yet";
   QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
-  EXPECT_TRUE(IsProgramPath(tool));
-  EXPECT_FALSE(IsProgramPath(home.file(QStringLiteral("bin"))));
+  EXPECT_TRUE(IsProgramPath(tool) && !(IsProgramPath(home.file(QStringLiteral("bin")))));
   EXPECT_EQ(SafeFileNamePart(QStringLiteral("早/操\\a\tb\x01")), QStringLiteral("早_操_a_b_"));
 }
 
@@ -136,8 +134,7 @@ TEST(SpeechParams, StoredFormAndBadValues) {
   EXPECT_EQ(q->rate, -3);
   EXPECT_EQ(q->volume, 80);
   EXPECT_EQ(q->repeats, 3);
-  EXPECT_TRUE(q->hint);
-  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
+  EXPECT_TRUE(q->hint && !TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
   EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|fast|100|1|0")) || TtsParams::parse(QString()));
   EXPECT_EQ(TtsParams::parse(QStringLiteral("|0|100|x|0"))->repeats, 1);
   for (const char* bad : {"", "0", "-2", "1.5", "abc"}) EXPECT_EQ(TtsParams::repeatsOf(QLatin1String(bad)), 1) << bad;
@@ -350,8 +347,7 @@ TEST_F(Conflicts, SongSpansChannelsKindsAndSchedules) {
   EXPECT_TRUE(clash(QStringLiteral("08:10:00"), 1)) << "a start touching an end";
   EXPECT_FALSE(clash(QStringLiteral("08:10:01"), 1));
   EXPECT_TRUE(clash(QStringLiteral("07:59:59"), 3)) << "an end one second before a start";
-  EXPECT_FALSE(clash(QStringLiteral("07:59:58"), 1));
-  EXPECT_TRUE(clash(QStringLiteral("08:05:00"), 2));
+  EXPECT_TRUE(!clash(QStringLiteral("07:59:58"), 1) && clash(QStringLiteral("08:05:00"), 2));
   EXPECT_FALSE(clash(QStringLiteral("09:02:00"), 1)) << "the second channel's entry";
   EXPECT_TRUE(clash(QStringLiteral("09:02:00"), 1, day, QStringLiteral("副通道")));
   EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, QStringLiteral("周末"))) << "another schedule";
@@ -366,8 +362,7 @@ TEST_F(Conflicts, OtherKindsCompareExactTimesOfTheirOwnKind) {
   add(day, 5, QStringLiteral("10:00:00"), QStringLiteral("11:00:00"), QStringLiteral("副通道"));
   add(day, 6, QStringLiteral("12:00:00"), QStringLiteral("13:00:00"));
   add(day, 7, QStringLiteral("14:00:00"), QStringLiteral("14:30:00"));
-  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4));
-  EXPECT_FALSE(clash(QStringLiteral("07:00:01"), 4));
+  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4) && !clash(QStringLiteral("07:00:01"), 4));
   EXPECT_TRUE(clash(QStringLiteral("11:00:00"), 5)) << "any channel";
   EXPECT_FALSE(clash(QStringLiteral("10:30:00"), 5)) << "inside a span is no clash for these kinds";
   EXPECT_FALSE(clash(QStringLiteral("10:00:00"), 6)) << "MMS and HTTP radios are apart";
@@ -396,8 +391,7 @@ TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
                                               QStringLiteral("00:05:00"), false);
   bool failed = false;
   EXPECT_EQ(store.InsertSeries(model, series, true, &failed), 2);
-  EXPECT_TRUE(failed);
-  EXPECT_FALSE(dm.connection()->inTransaction());
+  EXPECT_TRUE(failed && !dm.connection()->inTransaction());
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
   ASSERT_EQ(dm.qry_temp.recordCount(), 2);
   EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));

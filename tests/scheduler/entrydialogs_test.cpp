@@ -146,8 +146,7 @@ TEST_F(EntryDialogs, KindLayoutsOfTheAddDialog) {
 
   d.DateTimePicker2->setTime(QTime(9, 0));
   pickKind(d, 3);
-  EXPECT_FALSE(d.Panel_music->isVisible());
-  EXPECT_TRUE(d.Panel_txt->isVisible());
+  EXPECT_TRUE(!d.Panel_music->isVisible() && d.Panel_txt->isVisible());
   EXPECT_EQ(d.ComboBox_yyh->count(), 3);
   EXPECT_EQ(d.ComboBox_yyh->itemText(2), QStringLiteral("(英文女声)VW Kate"));
   EXPECT_EQ(d.ComboBox_yyhyl->itemText(2), QStringLiteral("VW Kate"));
@@ -205,8 +204,7 @@ TEST_F(EntryDialogs, SongPickedLengthAndTheSaveChecks) {
   const int before = int(boxes.asked().size());
   d.Button1->click();
   EXPECT_EQ(int(boxes.asked().size()), before) << "saved without a message";
-  EXPECT_FALSE(d.isVisible());
-  EXPECT_TRUE(d.Edit_pname->text().isEmpty() && d.Edit_slpath->text().isEmpty());
+  EXPECT_TRUE(!d.isVisible() && (d.Edit_pname->text().isEmpty() && d.Edit_slpath->text().isEmpty()));
   // A double quote saves; the channel is the hidden channel list's first item.
   EXPECT_EQ(rowText("pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,mainchannel,status"),
             "\"第一节\" 课|08:01:01|08:10:00|" + song + "|00:08:59|单曲播放|80|日常|1|主通道|待播");

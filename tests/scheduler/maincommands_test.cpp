@@ -230,8 +230,7 @@ TEST_F(MainCommandsTest, TheGateGuardsTheEditorsAndTheSettingsUntilLogOut) {
   // Log-out: a click on the label; the next protected command asks again.
   window->show();
   QTest::mouseClick(window->Label_exit, Qt::LeftButton);
-  EXPECT_FALSE(window->state().authorized);
-  EXPECT_TRUE(window->Label_exit->isHidden());
+  EXPECT_TRUE(!window->state().authorized && window->Label_exit->isHidden());
   {
     PromptAnswerer cancel(QStringLiteral("abc"), false);
     window->ToolButton1->click();
@@ -328,8 +327,7 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   ASSERT_NE(Form_lb, nullptr);
   EXPECT_EQ(Form_lb->path(), list);
   EXPECT_EQ(Form_lb->parentWidget(), window.get());
-  EXPECT_TRUE(Form_lb->isVisible());
-  EXPECT_FALSE(Form_lb->isModal());
+  EXPECT_TRUE(Form_lb->isVisible() && !Form_lb->isModal());
   QPointer<TForm_lb> opened = Form_lb;
   opened->close();
   EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));

@@ -85,8 +85,7 @@ TEST_F(PasswordFixture, EnterStepsToTheButtonAndASecondEnterPressesIt) {
   EXPECT_EQ(w.focusWidget(), w.Button1);
   EXPECT_FALSE(state.authorized) << "the first Enter only moves on";
   QTest::keyClick(w.Button1, Qt::Key_Enter);
-  EXPECT_TRUE(state.authorized);
-  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(state.authorized && !w.isVisible());
 }
 
 TEST_F(PasswordFixture, AnOldPlainTextPasswordIsAcceptedTrimmedAndReplacedByItsHash) {
@@ -158,8 +157,7 @@ TEST_F(PasswordFixture, ABlankNewPasswordOpensEveryGateAndAnOldPlainTextOneIsAcc
   w.Button1->click();
   EXPECT_TRUE(boxes.wasAsked(QStringLiteral("修改密码成功。")));
   EXPECT_EQ(get("pw"), QString());
-  EXPECT_TRUE(state.authorized);
-  EXPECT_FALSE(logoutShown);
+  EXPECT_TRUE(state.authorized && !logoutShown);
   // With no password the old-password field must be left empty.
   boxes.clear();
   TForm_mmsj again(dm, state, showLogout);

@@ -97,8 +97,7 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   clearWrites();
   w.Button1->click();
 
-  EXPECT_TRUE(boxes.asked().empty());
-  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(boxes.asked().empty() && !w.isVisible());
   EXPECT_EQ(Form_sysj, nullptr);
   EXPECT_EQ(writes(), QStringList{QStringLiteral("minvolume")} + kSaveOrder);
   // The stored forms, in the save order (a switched-off time stays stored).
@@ -126,8 +125,7 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   // Next time the box shows the entry; unchecking it removes the entry.
   TForm_sysj again(windowDm, *window, autostart.get(), window.get());
   again.show();
-  EXPECT_TRUE(again.CheckBox3->isChecked());
-  EXPECT_FALSE(again.CheckBox1->isChecked());
+  EXPECT_TRUE(again.CheckBox3->isChecked() && !again.CheckBox1->isChecked());
   again.CheckBox3->click();
   again.CheckBox9->click();
   again.Button1->click();
@@ -222,9 +220,7 @@ TEST_F(SettingsFixture, WithoutAnAutostartTheBoxStaysOffAndNothingIsTouched) {
   w.show();
   EXPECT_FALSE(w.CheckBox3->isChecked());
   w.Button1->click();
-  EXPECT_TRUE(boxes.asked().empty());
-  EXPECT_FALSE(w.isVisible());
-  EXPECT_TRUE(QFile::exists(autostart->filePath()));
+  EXPECT_TRUE(boxes.asked().empty() && !w.isVisible() && QFile::exists(autostart->filePath()));
   // A hidden entry counts as absent.
   testing_support::writeFile(autostart->filePath(), "[Desktop Entry]\nExec=x\nHidden=true\n");
   TForm_sysj hidden(windowDm, *window, autostart.get(), window.get());
@@ -275,8 +271,7 @@ TEST_F(SettingsFixture, CtrlHRevealsTheFadeAndLogSwitchesForGood) {
   EXPECT_EQ(w.CheckBox14->text(), QStringLiteral("启用日志记录"));
   QTest::keyClick(w.CheckBox2, Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(w.CheckBox13->isVisible()) << "nothing hides them again";
-  EXPECT_FALSE(w.CheckBox13->isChecked());
-  EXPECT_TRUE(w.CheckBox14->isChecked());
+  EXPECT_TRUE(!w.CheckBox13->isChecked() && w.CheckBox14->isChecked());
   // Keys in another window are not this window's.
   TForm_sysj other(windowDm, *window, autostart.get(), window.get());
   other.show();
@@ -324,8 +319,7 @@ TEST_F(SettingsFixture, TextsOfEveryControlAndTheHelpLabel) {
   clearWrites();
   w.CheckBox7->click();
   w.Button2->click();
-  EXPECT_TRUE(writes().isEmpty());
-  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(writes().isEmpty() && !w.isVisible());
 }
 
 TEST_F(SchedulerFixture, SettingsModelScalesTheStartVolumeAndReportsEveryFailedWrite) {

@@ -41,12 +41,8 @@ TEST_F(SongFixture, EveryPlayModeOnTheMainChannel) {
     for (int i = 0; i < c.finishes; ++i) finishMain();
     EXPECT_EQ(names(mainPlayer()->opened), c.expected);
     main().Timer_musicprocessTimer();  // the position display notices the end
-    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) {
-      EXPECT_EQ(main().songLine(), c.lineAfter);
-      EXPECT_FALSE(main().Timer_musicprocess.isActive());
-    } else {
-      EXPECT_EQ(main().songLine(), c.lineAfter);
-    }
+    EXPECT_EQ(main().songLine(), c.lineAfter);
+    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) EXPECT_FALSE(main().Timer_musicprocess.isActive());
     EXPECT_EQ(main().songs().size(), 3);
   }
 }
@@ -119,11 +115,9 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   ASSERT_NE(mainStream(), nullptr);
   EXPECT_TRUE(mainStream()->isPlaying());
   EXPECT_EQ(mainStream()->volume(), 600);  // the slider's level at once: no fade-in
-  EXPECT_FALSE(main().fadingIn());
-  EXPECT_TRUE(main().songLineItalic());
+  EXPECT_TRUE(!main().fadingIn() && main().songLineItalic());
   EXPECT_EQ(main().songLine(), "正在播放：" + mp3);
-  EXPECT_TRUE(main().Timer_bassprocess.isActive());
-  EXPECT_FALSE(main().Timer_musicprocess.isActive());
+  EXPECT_TRUE(main().Timer_bassprocess.isActive() && !main().Timer_musicprocess.isActive());
   EXPECT_EQ(main().PlayMainFile(false, mp3), 2);
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名:]" + mp3));
@@ -221,8 +215,7 @@ TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
   EXPECT_FALSE(main().ducked());
   EXPECT_EQ(mainPlayer()->volume(), 800);
   EXPECT_EQ(main().sliderPosition(), 800);
-  EXPECT_FALSE(secondPlayer()->isOpen());
-  EXPECT_TRUE(second().line().isEmpty());
+  EXPECT_TRUE(!secondPlayer()->isOpen() && second().line().isEmpty());
 
   // A quieter main channel is not raised to the ducked level.
   start(QStringLiteral("quiet"));
@@ -306,8 +299,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   start(QStringLiteral("ad"));
   ASSERT_TRUE(mainStream()->isPlaying());
   end(QStringLiteral("ad"));
-  EXPECT_FALSE(second().busy());
-  EXPECT_TRUE(main().stopButtonShown());
+  EXPECT_TRUE(!second().busy() && main().stopButtonShown());
 }
 
 TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
@@ -370,9 +362,7 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
 
   // The stop button silences both channels and keeps the lists.
   songs.SpeedButton1Click();
-  EXPECT_FALSE(mainPlayer()->isOpen() || secondPlayer()->isOpen());
-  EXPECT_TRUE(main().busy());
-  EXPECT_FALSE(main().trackShown());
+  EXPECT_TRUE(!(mainPlayer()->isOpen() || secondPlayer()->isOpen()) && main().busy() && !main().trackShown());
   EXPECT_EQ(main().selected(), -1);
   EXPECT_TRUE(main().songLine().isEmpty());
 
