@@ -15,15 +15,6 @@
 namespace {
 class MainRenderTest : public KindsWindowFixture {
  protected:
-  // Saves the window's picture when ORVANE_DUMP_MAIN names a folder (to look at it).
-  static void dump(TForm_main_tamu& w, const char* name) {
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    w.render(&image);
-    const QString folder = qEnvironmentVariable("ORVANE_DUMP_MAIN");
-    if (!folder.isEmpty()) image.save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-  }
-
   // The controls of the song panel that show, each fully inside the panel and none over
   // another; every other visible control of the window inside the window.
   static void expectTidy(TForm_main_tamu& w, const char* state) {
@@ -92,7 +83,6 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
 
   EXPECT_FALSE(w.SomethingPlaying());
   expectTidy(w, "idle");
-  dump(w, "idle");
 
   w.StartEntry(indexOfName(QStringLiteral("上课铃")), EntryMode::Auto);
   w.StartEntry(indexOfName(QStringLiteral("广播通知")), EntryMode::Auto);
@@ -102,24 +92,20 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   w.songs().second().Timer_music2processTimer();
   EXPECT_FALSE(w.Label2->text().isEmpty());
   expectTidy(w, "song");
-  dump(w, "song");
 
   w.StartEntry(indexOfName(QStringLiteral("早读")), EntryMode::Auto);
   ASSERT_TRUE(w.Memo1->isVisible());
   expectTidy(w, "text");
-  dump(w, "text");
 
   // The narrowest the window may be keeps the same order, and the play state its room.
   w.resize(w.minimumSizeHint());
   EXPECT_LE(w.width(), 760);
   expectTidy(w, "text, narrow");
-  dump(w, "text-narrow");
   w.N3Click();  // a trial of the grid's row
   ASSERT_EQ(w.Label_state->text(), QStringLiteral("自动播音暂停，试播中．．．"));
   w.ShowLogout(true);
   expectTidy(w, "trial, narrow");
   EXPECT_FALSE(w.Label_state->geometry().intersects(w.Label_exit->geometry()));
-  dump(w, "trial-narrow");
 
   // A long schedule name gives way to the play state.
   static_cast<ProgrammeView&>(w).setScheduleLabel(QStringLiteral("二〇二四年春季学期初中部星期三作息时间表（含课间操）"));
@@ -127,5 +113,4 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   EXPECT_GE(w.Label_shu->width(), w.Label_shu->sizeHint().width());
   EXPECT_LE(w.Label_sjb->geometry().right(), w.Label_shu->x());
   EXPECT_GT(w.Label_sjb->width(), 0);
-  dump(w, "long-name-narrow");
 }
