@@ -26,6 +26,16 @@
 namespace mb = orvane::mb;
 
 namespace {
+// Fills an add or batch dialog with a radio entry, as the operator types it.
+void fillRadio(EntryDialog* d, const char* name, QTime start, QTime end) {
+  d->ComboBox_jmlx->setCurrentIndex(4);
+  emit d->ComboBox_jmlx->activated(4);
+  d->Edit_pname->setText(QString::fromUtf8(name));
+  d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
+  d->DateTimePicker1->setTime(start);
+  d->DateTimePicker2->setTime(end);
+}
+
 class Manager : public SchedulerFixture {
  protected:
   void TearDown() override {
@@ -78,27 +88,22 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   unit.state.todayschedule = QStringLiteral("日常");
   unit.state.channelenabled = false;
   TForm_sjbp* w = open();
-  EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
-  EXPECT_EQ(w->ComboBox1->count(), 2);
-  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
-  EXPECT_EQ(names(w), (QStringList{QStringLiteral("丙"), QStringLiteral("乙")}));
-  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共2条"));
+  EXPECT_EQ(QStringList({w->caption(), QString::number(w->ComboBox1->count()), w->ComboBox1->currentText(),
+                         names(w).join(','), w->Label_shu->text()}),
+            QStringList({"节目表编辑", "2", "日常", "丙,乙", "共2条"}));
+  // Every column by title and width ("-" hidden).
   auto* g = w->DBGrid1;
-  const QStringList titles{QString(), QStringLiteral("节目名称"), QStringLiteral("开始时间"), QStringLiteral("结束时间"),
-                           QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), QStringLiteral("播放方式"),
-                           QStringLiteral("时长"), QStringLiteral("音量(%)"), QStringLiteral("节目表名称")};
-  const QList<int> widths{0, 60, 60, 60, 250, 60, 60, 45, 70};
-  for (int c = 1; c < titles.size(); ++c) {
-    EXPECT_FALSE(g->isColumnHidden(c)) << c;
-    EXPECT_EQ(g->model()->headerData(c, Qt::Horizontal).toString(), titles.at(c)) << c;
-    EXPECT_EQ(g->columnWidth(c), widths.at(c)) << c;
-  }
-  for (int c : {0, 9, 10, 11}) EXPECT_TRUE(g->isColumnHidden(c)) << c;
+  QStringList columns;
+  for (int c = 0; c < 12; ++c)
+    columns << (g->isColumnHidden(c) ? QStringLiteral("-")
+                                     : g->model()->headerData(c, Qt::Horizontal).toString() + QLatin1Char(' ') +
+                                           QString::number(g->columnWidth(c)));
+  EXPECT_EQ(columns, QStringList({"-", "节目名称 60", "开始时间 60", "结束时间 60", "歌曲/文件夹/歌曲列表/网络电台/文本/外部软件 250",
+                                  "播放方式 60", "时长 60", "音量(%) 45", "节目表名称 70", "-", "-", "-"}));
   EXPECT_EQ(g->toolTip(), QStringLiteral("双击可修改选中行的内容；右击鼠标可弹出菜单"));
-  const QStringList items{QStringLiteral("复制"), QStringLiteral("粘贴"), QString(), QStringLiteral("备份所有表..."),
-                          QStringLiteral("恢复备份表,,,")};
-  ASSERT_EQ(w->PopupMenu1->actions().size(), items.size());
-  for (int i = 0; i < items.size(); ++i) EXPECT_EQ(w->PopupMenu1->actions().at(i)->text(), items.at(i));
+  QStringList items;
+  for (QAction* a : w->PopupMenu1->actions()) items << a->text();
+  EXPECT_EQ(items, QStringList({"复制", "粘贴", "", "备份所有表...", "恢复备份表,,,"}));
   EXPECT_FALSE(w->N2->isEnabled());
 
   // Typing a name that has no rows yet shows an empty list; the channel column follows the switch.
@@ -330,8 +335,7 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
   w->Button4->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(w.isNull()) << "a closed manager is freed";
-  EXPECT_EQ(Form_sjbp, nullptr);
+  EXPECT_TRUE(w.isNull() && Form_sjbp == nullptr) << "a closed manager is freed";
   EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
 
   // ... one that deleted an entry does.
@@ -360,44 +364,30 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   });
   w->Button1->click();
   EXPECT_EQ(schedule, QStringLiteral("日常"));
-  EXPECT_FALSE(w->wroteEntries());
-  EXPECT_EQ(Form_sjbp_add, nullptr);
+  EXPECT_TRUE(!w->wroteEntries() && Form_sjbp_add == nullptr);
 
   // An add into a name typed just now creates that schedule; the list is by id, newest last.
   w->ComboBox1->setEditText(QStringLiteral("新表 \"甲\""));
   OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
     schedule = d->Edit_Schedulen->text();
-    d->ComboBox_jmlx->setCurrentIndex(4);
-    emit d->ComboBox_jmlx->activated(4);
-    d->Edit_pname->setText(QStringLiteral("电台"));
-    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
-    d->DateTimePicker1->setTime(QTime(9, 0));
-    d->DateTimePicker2->setTime(QTime(9, 30));
+    fillRadio(d, "电台", QTime(9, 0), QTime(9, 30));
     d->Button1->click();
   });
   w->Button1->click();
-  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
-  EXPECT_EQ(names(w), QStringList{QStringLiteral("电台")});
-  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共1条"));
+  EXPECT_EQ(schedule + names(w).join(',') + w->Label_shu->text(), QStringLiteral("新表 \"甲\"电台共1条"));
   EXPECT_TRUE(w->wroteEntries());
 
   // A batch: three rows, shown by id.
   OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
     schedule = d->Edit_Schedulen->text();
-    d->ComboBox_jmlx->setCurrentIndex(4);
-    emit d->ComboBox_jmlx->activated(4);
-    d->Edit_pname->setText(QStringLiteral("铃"));
-    d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
-    d->DateTimePicker1->setTime(QTime(6, 0));
-    d->DateTimePicker2->setTime(QTime(6, 20));
+    fillRadio(d, "铃", QTime(6, 0), QTime(6, 20));
     d->DateTimePicker3->setTime(QTime(0, 1));
     d->Edit_jg->setText(QStringLiteral("10"));
     d->Button1->click();
   });
   w->Button6->click();
-  EXPECT_EQ(schedule, QStringLiteral("新表 \"甲\""));
-  EXPECT_EQ(boxes.asked().back().text, QStringLiteral("批量增加3条节目单!"));
-  EXPECT_EQ(names(w), (QStringList{QStringLiteral("电台"), QStringLiteral("铃1"), QStringLiteral("铃2"), QStringLiteral("铃3")}));
+  EXPECT_EQ(schedule + boxes.asked().back().text, QStringLiteral("新表 \"甲\"批量增加3条节目单!"));
+  EXPECT_EQ(names(w).join(','), QStringLiteral("电台,铃1,铃2,铃3"));
 
   // Edit by double-click on a row: the dialog gets that row; afterwards the list is by start
   // time with the edited row current.
@@ -416,10 +406,8 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center();
   QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
   QTest::mouseDClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  EXPECT_EQ(dialogId, editedId);
-  EXPECT_EQ(schedule, QStringLiteral("日常"));
-  EXPECT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("午")}));
-  EXPECT_EQ(w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("午"));
+  EXPECT_TRUE(dialogId == editedId && schedule == QStringLiteral("日常"));
+  EXPECT_EQ(names(w).join(',') + w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("早,午午"));
   EXPECT_EQ(Form_sjbp_edit, nullptr);
 }
 
