@@ -119,6 +119,14 @@ class KindsWindowFixture : public KindsFixture {
     windowServices.voices = &voices;
     windowServices.launcher = &launcher;
   }
+  // Today's index of an entry by name in a main window's own day.
+  template <typename Window>
+  static int indexIn(Window& w, const QString& name) {
+    const auto& e = w.state().todayentries;
+    for (std::size_t i = 0; i < e.size(); ++i)
+      if (e[i].pname == name) return int(i);
+    return -1;
+  }
   orvane::FakeMediaBackend windowBackend;
   SystemServices windowServices{&power};
 };

@@ -11,15 +11,7 @@
 #include "tests/scheduler/kindsfixture.h"
 
 namespace {
-class KindsPanelTest : public KindsWindowFixture {
- protected:
-  static int indexIn(TForm_main_tamu& w, const QString& name) {
-    const auto& e = w.state().todayentries;
-    for (std::size_t i = 0; i < e.size(); ++i)
-      if (e[i].pname == name) return int(i);
-    return -1;
-  }
-};
+class KindsPanelTest : public KindsWindowFixture {};
 }  // namespace
 
 TEST_F(KindsPanelTest, TheTextPanelFollowsTheReading) {

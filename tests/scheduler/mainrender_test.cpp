@@ -32,19 +32,12 @@ class MainRenderTest : public KindsWindowFixture {
       }
     }
     const QRect client = w.client()->rect();
-    for (QWidget* c : {static_cast<QWidget*>(w.ToolBar1), static_cast<QWidget*>(w.Label_date),
-                       static_cast<QWidget*>(w.Label_time), static_cast<QWidget*>(w.Panel1),
-                       static_cast<QWidget*>(w.Label_sjbcaption), static_cast<QWidget*>(w.Label_sjb),
-                       static_cast<QWidget*>(w.Label_shu), static_cast<QWidget*>(w.Label_state),
-                       static_cast<QWidget*>(w.DBGrid1), static_cast<QWidget*>(w.Label2)}) {
-      if (c->isVisible()) {
-        EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName());
-      }
-    }
+    for (QWidget* c : std::initializer_list<QWidget*>{w.ToolBar1, w.Label_date, w.Label_time, w.Panel1, w.Label_sjbcaption,
+                                                      w.Label_sjb, w.Label_shu, w.Label_state, w.DBGrid1, w.Label2})
+      if (c->isVisible()) EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName());
     // The line above the grid shows its texts whole.
-    for (QLabel* l : {w.Label_sjbcaption, w.Label_sjb, w.Label_shu, w.Label_state}) {
+    for (QLabel* l : {w.Label_sjbcaption, w.Label_sjb, w.Label_shu, w.Label_state})
       EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());
-    }
     // The times in the grid are not cut.
     const int time = w.DBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
     for (const char* column : {"starttime", "endtime", "tlength"}) {
@@ -74,18 +67,12 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   w.texts().setSpeechFactory([] { return std::make_unique<ScriptedSpeech>(); });
   w.resize(980, 560);
   w.show();
-  auto indexOfName = [&w](const QString& name) {
-    const auto& e = w.state().todayentries;
-    for (std::size_t i = 0; i < e.size(); ++i)
-      if (e[i].pname == name) return int(i);
-    return -1;
-  };
 
   EXPECT_FALSE(w.SomethingPlaying());
   expectTidy(w, "idle");
 
-  w.StartEntry(indexOfName(QStringLiteral("上课铃")), EntryMode::Auto);
-  w.StartEntry(indexOfName(QStringLiteral("广播通知")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("上课铃")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("广播通知")), EntryMode::Auto);
   ASSERT_TRUE(w.songs().main().busy());
   ASSERT_TRUE(w.songs().second().busy());
   w.songs().main().Timer_musicprocessTimer();
@@ -93,7 +80,7 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   EXPECT_FALSE(w.Label2->text().isEmpty());
   expectTidy(w, "song");
 
-  w.StartEntry(indexOfName(QStringLiteral("早读")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("早读")), EntryMode::Auto);
   ASSERT_TRUE(w.Memo1->isVisible());
   expectTidy(w, "text");
 
