@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -36,25 +38,28 @@ class SchedulerFixture : public ::testing::Test {
     ASSERT_TRUE(unit.ConnectDatabase());
   }
 
-  int addEntry(const EntryRow& r) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,status,"
-                                            "statusday,ivolume,Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,"
-                                            ":len,'单曲播放',:st,:sd,:vol,:sch,:k,:ch,'')"),
-                             {{":p", r.pname},
-                              {":s", r.starttime},
-                              {":e", r.endtime},
-                              {":path", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")},
-                              {":len", r.tlength},
-                              {":st", r.status},
-                              {":sd", r.statusday},
-                              {":vol", r.ivolume},
-                              {":sch", r.schedule},
-                              {":k", r.jmlx},
-                              {":ch", r.mainchannel}}))
+  // Inserts one sjb row from its column values (txt empty unless given) and returns its id.
+  int insertRow(SqlParams columns) {
+    if (std::none_of(columns.begin(), columns.end(), [](const auto& c) { return c.first == QLatin1String("txt"); }))
+      columns.append({QStringLiteral("txt"), QStringLiteral("")});
+    QStringList names, values;
+    for (auto& c : columns) {
+      names << c.first;
+      values << QLatin1Char(':') + c.first;
+      c.first = values.last();
+    }
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into sjb(%1) values(%2)").arg(names.join(','), values.join(',')),
+                             columns))
         << qPrintable(dm.qry_temp.lastError());
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
     return dm.qry_temp.value(0, 0).toInt();
+  }
+
+  int addEntry(const EntryRow& r) {
+    return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime},
+                      {"slpath", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")}, {"tlength", r.tlength},
+                      {"playmode", QStringLiteral("单曲播放")}, {"status", r.status}, {"statusday", r.statusday},
+                      {"ivolume", r.ivolume}, {"Schedulen", r.schedule}, {"jmlx", r.jmlx}, {"mainchannel", r.mainchannel}});
   }
 
   QString statusOf(int id) {
