@@ -36,9 +36,6 @@ class Backup : public SchedulerFixture {
   // Three schedules, with every value that ever broke a statement built from text.
   void fillHostile() {
     const QStringList names{QStringLiteral("日常"), QStringLiteral("周末 \"特别\""), QStringLiteral("a;b:c")};
-    const QString insert = QStringLiteral(
-        "insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,status,ivolume,Schedulen,statusday,jmlx,"
-        "mainchannel,txt) values(:p,:s,:e,:path,:len,:mode,:st,:vol,:sch,:sd,:k,:ch,:txt)");
     const QList<QVariant> pnames{QStringLiteral("say \"hi\""), QStringLiteral("a;b;c"), QStringLiteral("x:y :v1"),
                                  QStringLiteral("line1\r\nline2\n"), QStringLiteral("早操（第一节）"), QString(""),
                                  QVariant()};
@@ -46,21 +43,13 @@ class Backup : public SchedulerFixture {
     for (const QString& schedule : names) {
       for (const QVariant& p : pnames) {
         const QString start = QString::asprintf("%.2d:%.2d:00", 6 + n / 10, n % 60);
-        ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, insert,
-                                 {{":p", p},
-                                  {":s", start},
-                                  {":e", AddSeconds(start, 30, true)},
-                                  {":path", n % 2 ? QStringLiteral("文本：你好\"；") : QStringLiteral("/音乐/a;b.mp3")},
-                                  {":len", QStringLiteral("00:00:30")},
-                                  {":mode", QStringLiteral("VW Hui|0|100|1|0")},
-                                  {":st", n % 3 ? QStringLiteral("已播") : QStringLiteral("待播")},
-                                  {":vol", n % 4 ? QVariant(n) : QVariant()},
-                                  {":sch", schedule},
-                                  {":sd", n % 2 ? QVariant() : QVariant(QStringLiteral("2024-04-30"))},
-                                  {":k", 1 + n % 7},
-                                  {":ch", QStringLiteral("副通道")},
-                                  {":txt", n % 5 ? QStringLiteral("第一行\r\n第二行 \"引号\"; :x") : QString("")}}))
-            << qPrintable(dm.qry_temp.lastError());
+        insertRow({{"pname", p}, {"starttime", start}, {"endtime", AddSeconds(start, 30, true)},
+                   {"slpath", n % 2 ? QStringLiteral("文本：你好\"；") : QStringLiteral("/音乐/a;b.mp3")},
+                   {"tlength", QStringLiteral("00:00:30")}, {"playmode", QStringLiteral("VW Hui|0|100|1|0")},
+                   {"status", n % 3 ? QStringLiteral("已播") : QStringLiteral("待播")}, {"ivolume", n % 4 ? QVariant(n) : QVariant()},
+                   {"Schedulen", schedule}, {"statusday", n % 2 ? QVariant() : QVariant(QStringLiteral("2024-04-30"))},
+                   {"jmlx", 1 + n % 7}, {"mainchannel", QStringLiteral("副通道")},
+                   {"txt", n % 5 ? QStringLiteral("第一行\r\n第二行 \"引号\"; :x") : QString("")}});
         ++n;
       }
     }
