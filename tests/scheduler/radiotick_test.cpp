@@ -62,12 +62,10 @@ TEST_F(RadioTickTest, ASilentStationDelaysNoEntryOfItsSecondAndAnEndBeforeItAnsw
   ASSERT_TRUE(liveRadio.exists());
   orvane::MediaChannel* player = liveRadio.player();
   EXPECT_TRUE(player->opening());
-  EXPECT_EQ(liveRadio.status(), QStringLiteral("正在连接…"));
-  EXPECT_EQ(statusOf(radioId), QStringLiteral("正播"));
+  EXPECT_EQ(liveRadio.status() + statusOf(radioId), QStringLiteral("正在连接…正播"));
   // The song due in the same second started in that tick.
   ASSERT_NE(mainPlayer(), nullptr);
-  EXPECT_EQ(mainPlayer()->opened, QStringList{bell});
-  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_TRUE(mainPlayer()->opened == QStringList{bell} && mainPlayer()->isPlaying());
   EXPECT_EQ(statusOf(bellId), QStringLiteral("正播"));
 
   // libmpv reaches the station, which keeps silent: still connecting.
