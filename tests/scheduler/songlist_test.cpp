@@ -3,9 +3,7 @@
 
 #include <QFile>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QStringEncoder>
 #include <QTest>
 #include <functional>
