@@ -122,8 +122,7 @@ TEST_F(DayMapWindow, AFailedSaveWritesNothingSaysSoOnceAndStaysOpen) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   ASSERT_FALSE(guard.isNull());
   EXPECT_TRUE(w->isVisible());
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("数据库写入出错!|错误|16"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("数据库写入出错!|错误|16"));
   EXPECT_EQ(day(QStringLiteral("01")), QStringLiteral("无")) << "the days before the failure are rolled back";
   EXPECT_FALSE(w->wroteDayMap());
   ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("DROP TRIGGER refuse")));
@@ -152,8 +151,7 @@ TEST_F(DayMapWindow, HolidaysAreStoredOnceAndDeletedBySelection) {
   // Delete without a selection says what to do.
   w->ListBox1->clearSelection();
   w->Button4->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("先点击选择左边表格中的不播放日期，然后再点“删除”按钮。|提示|0"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("先点击选择左边表格中的不播放日期，然后再点“删除”按钮。|提示|0"));
   EXPECT_EQ(w->ListBox1->count(), 2);
 
   QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,

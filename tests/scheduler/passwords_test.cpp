@@ -63,8 +63,7 @@ TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
             QStringList({"请输入密码", "密码：", "**", "确定", "取消"}));
   w.Edit1->setText(QStringLiteral("门卫 43"));
   w.Button1->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("密码错误。|错误|16"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("密码错误。|错误|16"));
   EXPECT_FALSE(state.authorized || logoutShown || !w.isVisible());
   EXPECT_EQ(w.focusWidget(), w.Edit1);
   w.Edit1->setText(QStringLiteral("  门卫 42 "));
@@ -123,8 +122,7 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   w.Edit2->setText(QStringLiteral("S3cret-pass"));
   w.Edit3->setText(QStringLiteral("S3cret-pasS"));
   w.Button1->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("两次输入的密码不一致，请重新输入。|出错|16"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("两次输入的密码不一致，请重新输入。|出错|16"));
   EXPECT_EQ(w.focusWidget(), w.Edit3);
 
   w.Edit1->setText(QStringLiteral("olD"));
@@ -137,8 +135,7 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   boxes.clear();
   w.Edit1->setText(QStringLiteral(" old"));
   w.Button1->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("修改密码成功。|提示|0"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("修改密码成功。|提示|0"));
   EXPECT_EQ(Form_mmsj, nullptr);
   EXPECT_FALSE(state.authorized || logoutShown || w.isVisible()) << "a change logs the operator out";
   EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("S3cret-pass"), get("pw")));
@@ -176,8 +173,7 @@ TEST_F(PasswordFixture, AFailedWriteReportsOnlyTheWriteAndChangesNothing) {
   w.Edit2->setText(QStringLiteral("new"));
   w.Edit3->setText(QStringLiteral("new"));
   w.Button1->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("数据库写入出错!|错误|16"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("数据库写入出错!|错误|16"));
   EXPECT_TRUE(state.authorized && logoutShown && w.isVisible()) << "no log-out";
   EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("old"), get("pw")));
 }

@@ -113,8 +113,7 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   // Editing an empty list says so.
   w->ComboBox1->setEditText(QStringLiteral("空"));
   w->Button3Click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("数据表为空,不能修改|提示|64"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("数据表为空,不能修改|提示|64"));
   EXPECT_FALSE(w->wroteEntries());
 }
 
@@ -288,8 +287,7 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   nextFile = home.file(QStringLiteral("x.bkj"));
   boxes.clear();
   w->EXCEL3->trigger();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("恢复节目表失败!|提示|0"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("恢复节目表失败!|提示|0"));
   EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
 
   // An empty backup.
@@ -300,8 +298,7 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   boxes.clear();
   w->setCaption(QStringLiteral("节目表编辑"));
   w->EXCEL3->trigger();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("备份文件无数据，无法导入!|提示|0"));
+  EXPECT_EQ(onlyBox(), QStringLiteral("备份文件无数据，无法导入!|提示|0"));
   EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
   EXPECT_EQ(countIn(QStringLiteral("三号")), 1);
 

@@ -69,6 +69,10 @@ class SchedulerFixture : public ::testing::Test {
 
   // The last message box as boxLine() writes it (empty when none was shown).
   QString lastBox() const { return boxes.asked().empty() ? QString() : boxLine(boxes.asked().back()); }
+  // The one message box shown, or how many there were.
+  QString onlyBox() const {
+    return boxes.asked().size() == 1 ? lastBox() : QStringLiteral("%1 boxes").arg(boxes.asked().size());
+  }
   // Columns of one sjb row joined by "|" (id 0: the newest row).
   QString rowText(const QString& columns, int id = 0) {
     const QString which = id ? QString::number(id) : QStringLiteral("(select max(id) from sjb)");

@@ -141,8 +141,7 @@ TEST_F(SettingsFixture, DuckingLevelEmptyTooHighAndSecondChannelOff) {
     w.Edit_minvolume->setText(QStringLiteral("101"));
     clearWrites();
     w.Button1->click();
-    ASSERT_EQ(boxes.asked().size(), 1u);
-    EXPECT_EQ(lastBox(), QStringLiteral("副通道播放时主通道音量的设置值不能大于100%。|提示|16"));
+    EXPECT_EQ(onlyBox(), QStringLiteral("副通道播放时主通道音量的设置值不能大于100%。|提示|16"));
     // Nothing written; the window stays with the focus on the level.
     EXPECT_TRUE(writes().isEmpty() && w.isVisible() && w.focusWidget() == w.Edit_minvolume &&
                 window->state().minvolume10 == 300);
@@ -186,8 +185,7 @@ TEST_F(SettingsFixture, AnUnwritableAutostartFolderShowsTheMessageAndKeepsTheWin
   w.CheckBox3->click();
   w.Edit1->setText(QStringLiteral("学校"));
   w.Button1->click();
-  ASSERT_EQ(boxes.asked().size(), 1u);
-  EXPECT_EQ(lastBox(), QStringLiteral("更改开机自启动软件失败。请检查：1、当前用户能否写入自启动文件夹“") +
+  EXPECT_EQ(onlyBox(), QStringLiteral("更改开机自启动软件失败。请检查：1、当前用户能否写入自启动文件夹“") +
                            autostart->folder() + QStringLiteral("”；2、是否有安全类软件阻止了播音软件写自启动项|提示|0"));
   EXPECT_TRUE(w.isVisible());
   // Everything before that step is stored and applied.
