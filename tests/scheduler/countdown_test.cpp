@@ -1,5 +1,7 @@
 // The shutdown countdown on an injected timer, and the main window's power routines.
 #include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
 
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_main_tamu.h"

@@ -1,7 +1,13 @@
 // The day map window offscreen: loading and saving both modes, the pages, holidays, and the
 // reload of the day when the window closes.
 #include <QComboBox>
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "platform/db/connection.h"

@@ -1,13 +1,20 @@
 // The add, edit and batch entry dialogs driven as the operator drives them, and the rows
 // they write.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QAbstractProxyModel>
 #include <QFileSystemModel>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimeEdit>
 
 #include "platform/system/shell.h"
 #include "scheduler/core/songlist.h"

@@ -1,7 +1,11 @@
 // The main window's text and radio panels offscreen: the reading layout and its title, the
 // spoken word selected in the text, the pause button and the double click that resumes, the
 // window back in its song layout after the text, and the radio panel over the song list.
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QToolButton>
 
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/scheduler/kindsfixture.h"

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>

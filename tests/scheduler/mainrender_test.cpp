@@ -2,6 +2,9 @@
 // song playing with a second-channel song, a text being read): every control that shows lies
 // inside the window and no two of the song panel's controls cover each other.
 #include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSlider>
 #include <QToolButton>
 
 #include "controls/flatTrkBar.h"

@@ -1,6 +1,7 @@
 // The main window's notification-area icon: its hint, menu and click, showing the window
 // again, closing from the menu, and hiding to the tray only where there is one.
 #include <QAction>
+#include <QMenu>
 
 #include "controls/ExtCtrlsX.h"
 #include "controls/faketraybackend.h"

@@ -2,7 +2,10 @@
 // the labels, the start line of the log, and the single-instance lock.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLockFile>
 #include <QProcess>
+#include <QTableView>
 
 #include "platform/files/textfile.h"
 #include "platform/forms/dbgrid.h"

@@ -4,7 +4,9 @@
 // passwords accepted and upgraded, failed writes, and the gate protected commands use.
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include "platform/system/passwordhash.h"

@@ -1,9 +1,16 @@
 // The schedule manager offscreen: the combo and grid, hostile schedule names, deleting,
 // copying and pasting, backup and restore through the menu, and the reload on close.
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QTimeEdit>
+#include <QCheckBox>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include "platform/db/connection.h"

@@ -2,9 +2,15 @@
 // key, the main window following at once, the ducking level, start at log-in, malformed
 // stored values, Ctrl+H and the help label.
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
 #include <QTest>
+#include <QTimeEdit>
 #include <QValidator>
 
 #include "controls/ExtCtrlsX.h"

@@ -3,7 +3,9 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStringEncoder>
 #include <QTest>
 #include <functional>

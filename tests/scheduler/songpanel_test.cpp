@@ -1,6 +1,10 @@
 // The main window's song panel offscreen on the fake media layer: what the channels show, and
 // the operator's double-clicks, volume slider, position bar and stop button.
+#include <QLabel>
+#include <QListWidget>
+#include <QSlider>
 #include <QTest>
+#include <QToolButton>
 
 #include "controls/flatTrkBar.h"
 #include "platform/audio/systemvolume.h"
