@@ -1,7 +1,6 @@
 // Schedule backups: the file's shape, round trips of hostile values, doubling and replacing,
 // and files that must be refused without touching the entries.
 #include <QFile>
-#include <QFileInfo>
 
 #include "platform/db/connection.h"
 #include "scheduler/core/backuprestore.h"

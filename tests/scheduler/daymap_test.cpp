@@ -2,7 +2,6 @@
 // reload of the day when the window closes.
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFrame>
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>

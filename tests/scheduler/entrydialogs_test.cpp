@@ -7,7 +7,6 @@
 #include <QFileDialog>
 #include <QAbstractProxyModel>
 #include <QFileSystemModel>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>

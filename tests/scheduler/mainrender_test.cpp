@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSlider>
 #include <QToolButton>
 
 #include "controls/flatTrkBar.h"

@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QLockFile>
 #include <QProcess>
-#include <QTableView>
 
 #include "platform/files/textfile.h"
 #include "platform/forms/dbgrid.h"

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTimeEdit>
-#include <QCheckBox>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>

@@ -2,7 +2,6 @@
 // the operator's double-clicks, volume slider, position bar and stop button.
 #include <QLabel>
 #include <QListWidget>
-#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
