@@ -231,29 +231,27 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
   in.end = QStringLiteral("08:00:00");
   in.length = QStringLiteral("00:00:00");
   in.path = QStringLiteral("/m/x");
-  EntryVerdict v = EntryCheck::Series(in);
-  EXPECT_EQ(v.message, QStringLiteral("终止时间不能小于或等于起始时间。"));
+  // Each step mends the first broken rule: message|caption|field of the next.
+  auto verdict = [&] {
+    const EntryVerdict v = EntryCheck::Series(in);
+    return v.message + QLatin1Char('|') + v.caption + QLatin1Char('|') + QString::number(int(v.field));
+  };
+  auto field = [](EntryField f) { return QString::number(int(f)); };
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("终止时间不能小于或等于起始时间。|")));
   in.end = QStringLiteral("09:00:00");
-  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("节目时长不能等于零。"));
-  EXPECT_EQ(EntryCheck::Series(in).field, EntryField::Length);
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("节目时长不能等于零。|")) && verdict().endsWith("|" + field(EntryField::Length)));
   in.length = QStringLiteral("00:05:00");
-  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。|")));
   in.path = QStringLiteral("/m/x.mp3");
-  v = EntryCheck::Series(in);
-  EXPECT_EQ(v.message, QStringLiteral("间隔不能为空。"));
-  EXPECT_EQ(v.caption, QStringLiteral("出错"));
-  EXPECT_EQ(v.field, EntryField::Interval);
+  EXPECT_EQ(verdict(), "间隔不能为空。|出错|" + field(EntryField::Interval));
   for (const char* bad : {"0", "1440", "99999999999"}) {
     in.interval = QLatin1String(bad);
-    v = EntryCheck::Series(in);
-    EXPECT_EQ(v.message, QStringLiteral("间隔至少为1。请重设")) << bad;
-    EXPECT_EQ(v.caption, QStringLiteral("提示"));
+    EXPECT_TRUE(verdict().startsWith(QStringLiteral("间隔至少为1。请重设|提示|"))) << bad;
   }
   in.interval = QStringLiteral("1439");
   EXPECT_EQ(EntryCheck::Series(in).intervalSeconds, 1439 * 60);
-  EXPECT_EQ(EntryCheck::IntervalText(60), QStringLiteral("1:00:00"));
-  EXPECT_EQ(EntryCheck::IntervalText(75), QStringLiteral("1:15:00"));
-  EXPECT_EQ(EntryCheck::IntervalText(5), QStringLiteral("0:05:00"));
+  EXPECT_EQ(QStringList({EntryCheck::IntervalText(60), EntryCheck::IntervalText(75), EntryCheck::IntervalText(5)}),
+            QStringList({"1:00:00", "1:15:00", "0:05:00"}));
 
   EntryInput text;
   text.kindIndex = kKindText;
@@ -265,33 +263,22 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
 }
 
 TEST(EntrySeries, SlotsTable) {
-  auto starts = [](const QList<SeriesSlot>& s) {
+  // Each slot as "start-end"; a text series has no end; a slot may end after midnight.
+  auto series = [](const char* first, const char* last, int interval, const char* length, bool text) {
     QStringList out;
-    for (const auto& x : s) out.append(x.starttime + QLatin1Char('-') + x.endtime);
+    for (const auto& x : EntryStore::SeriesSlots(QLatin1String(first), QLatin1String(last), interval, QLatin1String(length), text))
+      out.append(x.starttime + QLatin1Char('-') + x.endtime);
     return out;
   };
-  EXPECT_EQ(starts(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
-                                           QStringLiteral("00:05:00"), false)),
+  EXPECT_EQ(series("08:00:00", "09:00:00", 600, "00:05:00", false),
             (QStringList{"08:00:00-08:05:00", "08:10:00-08:15:00", "08:20:00-08:25:00", "08:30:00-08:35:00",
                          "08:40:00-08:45:00", "08:50:00-08:55:00", "09:00:00-09:05:00"}));
-  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 600,
-                                    QStringLiteral("00:05:00"), false)
-                .size(),
-            1);
-  const auto wrap = EntryStore::SeriesSlots(QStringLiteral("23:58:00"), QStringLiteral("23:59:00"), 3600,
-                                            QStringLiteral("00:05:00"), false);
-  ASSERT_EQ(wrap.size(), 1);
-  EXPECT_EQ(wrap[0].endtime, QStringLiteral("00:03:00"));
-  const auto text = EntryStore::SeriesSlots(QStringLiteral("07:00:00"), QStringLiteral("07:30:00"), 900,
-                                            QStringLiteral("00:00:00"), true);
-  EXPECT_EQ(starts(text), (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
-  EXPECT_TRUE(EntryStore::SeriesSlots(QStringLiteral("09:00:00"), QStringLiteral("08:00:00"), 60,
-                                      QStringLiteral("00:00:00"), true)
-                  .isEmpty());
-  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("00:00:00"), QStringLiteral("23:59:00"), 60,
-                                    QStringLiteral("00:00:30"), false)
-                .size(),
-            1440);
+  EXPECT_EQ(series("08:00:00", "08:05:00", 600, "00:05:00", false), QStringList{"08:00:00-08:05:00"});
+  EXPECT_EQ(series("23:58:00", "23:59:00", 3600, "00:05:00", false), QStringList{"23:58:00-00:03:00"});
+  EXPECT_EQ(series("07:00:00", "07:30:00", 900, "00:00:00", true),
+            (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
+  EXPECT_TRUE(series("09:00:00", "08:00:00", 60, "00:00:00", true).isEmpty());
+  EXPECT_EQ(series("00:00:00", "23:59:00", 60, "00:00:30", false).size(), 1440);
 }
 
 // The conflict test on an in-memory database.
