@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <algorithm>
+#include <exception>
 
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -27,14 +28,20 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   if (index < 0 || index >= int(s_.todayentries.size())) return;
   const rjmb e = s_.todayentries[std::size_t(index)];
   s_.currentid = e.id;
-  if (mode == EntryMode::Auto) {
-    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{QStringLiteral(":id"), e.id}});
-    today_.ShowTodayGrid();
+  // The sound first: the status, the log line and the grid come after it, so none of them
+  // (nor a database locked by another program) can make a bell late.
+  std::exception_ptr failed;
+  try {
+    if (EntryKindHandler* h = handler(e.jmlx)) h->StartKind(index, e, mode);
+    else qWarning().noquote() << "runner: entry" << e.pname << "has kind" << e.jmlx << "which nothing here can play";
+  } catch (...) {
+    failed = std::current_exception();
   }
+  // A start that failed half-way still counts as started, as the status says.
+  if (mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("正播"));
   if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
   dm_.qry_show.locate(QStringLiteral("id"), e.id);
-  if (EntryKindHandler* h = handler(e.jmlx)) h->StartKind(index, e, mode);
-  else qWarning().noquote() << "runner: entry" << e.pname << "has kind" << e.jmlx << "which nothing here can play";
+  if (failed) std::rethrow_exception(failed);
 }
 
 void BroadcastRunner::EndEntry(int index, EntryMode mode) {
@@ -42,11 +49,7 @@ void BroadcastRunner::EndEntry(int index, EntryMode mode) {
   const rjmb e = s_.todayentries[std::size_t(index)];
   s_.currentid = 0;
   // Song entries write their status when their channel has really stopped (after a fade).
-  if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) {
-    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                  {{QStringLiteral(":id"), e.id}});
-    today_.ShowTodayGrid();
-  }
+  if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("已播"), true);
   if (s_.logenabled) WriteLog(BroadcastLog::EntryEndLine(clock_.now(), mode, e.endtime, e.slpath));
   EntryKindHandler* h = handler(e.jmlx);
   if (h) h->EndKind(index, e, mode);

@@ -47,7 +47,7 @@ Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner
     : QObject(parent), s_(state), clock_(clock), runner_(runner), host_(host), fired_(fired), today_(today) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, &Dispatcher::Timer1Timer);
+  connect(&timer_, &QTimer::timeout, this, &Dispatcher::onTimer);
 }
 
 void Dispatcher::start() {
@@ -61,9 +61,24 @@ void Dispatcher::stop() {
   timer_.stop();
 }
 
-int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec() + kTickOffsetMs; }
+int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec(); }
 
-void Dispatcher::arm() { timer_.start(msToNextTick()); }
+void Dispatcher::arm() {
+  const qint64 now = clock_.now().toMSecsSinceEpoch();
+  dueMs_ = now - now % 1000 + 1000;
+  timer_.start(int(dueMs_ - now));
+}
+
+void Dispatcher::onTimer() {
+  // The timer runs on the monotonic clock, which may disagree with the wall clock by a
+  // millisecond or two: a start is never early, so the rest is waited out.
+  const qint64 early = dueMs_ - clock_.now().toMSecsSinceEpoch();
+  if (early > 0 && early < 1000) {
+    timer_.start(int(early));
+    return;
+  }
+  Timer1Timer();
+}
 
 void Dispatcher::Timer1Timer() {
   if (inTick_) return;

@@ -46,9 +46,7 @@ void SongEntries::FreeStreams() {
 }
 
 void SongEntries::markPlayed(int id) {
-  dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                {{QStringLiteral(":id"), id}});
-  today_.ShowTodayGrid();
+  today_.WriteStatus(id, QStringLiteral("已播"), true);
 }
 
 void SongEntries::takeChannel(Owner& owner, const rjmb& entry, EntryMode mode) {
