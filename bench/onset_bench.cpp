@@ -97,11 +97,14 @@ std::thread startPeer(const std::vector<QDateTime>& due, const QString& tone) {
   });
 }
 
-int playedRows(const QString& database) {
+// The measured entries are the first rows written.
+int playedRows(const QString& database, int measured) {
   auto c = orvane::db::Connection::open(database, orvane::db::Connection::Mode::OpenExisting);
   if (!c) return -1;
   orvane::db::Query q(c.get());
-  q.setSql(QStringLiteral("select count(*) from sjb where status='已播'"));
+  q.setSql(QStringLiteral("select count(*) from sjb where status='已播' and statusday=:d and id<=:n"));
+  q.bindValue(QStringLiteral(":d"), DateText(QDate::currentDate()));
+  q.bindValue(QStringLiteral(":n"), measured);
   return q.open() ? q.value(0, 0).toInt() : -1;
 }
 
@@ -144,8 +147,8 @@ Result measure(const Run& run, int measured, const QString& tone, const MonitorR
     holder->execScript(QStringLiteral("COMMIT"));
     holder.reset();
     // The queue tries again at most every 2 s.
-    for (int i = 0; i < 50 && playedRows(database) < measured; ++i) bench::runEventsFor(100);
-    r.played = playedRows(database);
+    for (int i = 0; i < 50 && playedRows(database, measured) < measured; ++i) bench::runEventsFor(100);
+    r.played = playedRows(database, measured);
   }
   paplay.join();
   orvane.terminate();
@@ -213,9 +216,11 @@ int main(int argc, char** argv) {
     if (r.played >= 0)
       std::printf("%-22s statuses \"已播\" once the lock was gone: %d of %d\n", "", r.played, measured);
   }
-  const double lockedDiff = bench::median(results[2].beyond) - bench::median(results[0].beyond);
+  // The same program on the same day, with and without the lock: its own lateness is the
+  // measure (paplay's varies more from run to run than the limit).
+  const double lockedDiff = bench::median(results[2].program) - bench::median(results[0].program);
   const bool lockOk = std::abs(lockedDiff) <= 5 && results[2].played >= measured;
-  std::printf("locked minus unlocked median lateness beyond paplay: %+.1f ms (limit 5 ms) %s\n", lockedDiff,
+  std::printf("locked minus unlocked median lateness of orvane: %+.1f ms (limit 5 ms) %s\n", lockedDiff,
               lockOk ? "ok" : "MISSED");
   program.stop();
   peer.stop();

@@ -44,6 +44,12 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   if (failed) std::rethrow_exception(failed);
 }
 
+void BroadcastRunner::PrepareEntry(int index) {
+  if (index < 0 || index >= int(s_.todayentries.size())) return;
+  const rjmb& e = s_.todayentries[std::size_t(index)];
+  if (EntryKindHandler* h = handler(e.jmlx)) h->PrepareKind(e);
+}
+
 void BroadcastRunner::EndEntry(int index, EntryMode mode) {
   if (index < 0 || index >= int(s_.todayentries.size())) return;
   const rjmb e = s_.todayentries[std::size_t(index)];

@@ -144,6 +144,13 @@ void Dispatcher::processSecond(const QDateTime& second) {
           fired_.mark(day, FiredKind::End, e.id, nowtime))
         guarded("end of", e, [&] { runner_.EndEntry(int(i), EntryMode::Auto); });
     }
+    // What starts in the next second gets ready now, so its start is only the sound.
+    if (second.toSecsSinceEpoch() == clock_.now().toSecsSinceEpoch()) {
+      const QString next = ClockText(second.addSecs(1));
+      for (std::size_t i = 0; i < s_.todayentries.size(); ++i)
+        if (s_.todayentries[i].starttime == next)
+          guarded("preparing", s_.todayentries[i], [&] { runner_.PrepareEntry(int(i)); });
+    }
   }
   host_.showClock(nowtime);
 

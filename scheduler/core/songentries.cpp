@@ -70,6 +70,11 @@ void SongEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   main_.StartSongs(e, fades(s_, e));
 }
 
+void SongEntries::PrepareKind(const rjmb& e) {
+  // A single song on the idle main channel; lists and folders are chosen at their start.
+  if (e.jmlx == 1 && !onSecondChannel(e) && mainOwner_.id == 0) main_.Prepare(e.slpath.trimmed());
+}
+
 void SongEntries::EndKind(int index, const rjmb& e, EntryMode mode) {
   // A song held by an insertion is silent already: there is nothing to fade.
   if (mode == EntryMode::Auto && !onSecondChannel(e) && fades(s_, e) && mainOwner_.id == e.id && !main_.held()) {
