@@ -43,10 +43,10 @@ QString TodayProgramme::GridStatement() {
 
 QString TodayProgramme::GetDaySchedule(const QString& day) { return DayMap::GetDaySchedule(dm_, day); }
 
-void TodayProgramme::LoadToday() {
+void TodayProgramme::LoadToday(int flushWaitMs) {
   // Statuses held up by a lock go first, so the day is read with them; a lock that outlasts
   // the short wait leaves them queued, and the grid shows them on top of what it reads.
-  queue_.Flush(kReloadWaitMs);
+  queue_.Flush(flushWaitMs);
   const QDateTime now = clock_.now();
   const QDate today = now.date();
   const QString todayText = DateText(today);

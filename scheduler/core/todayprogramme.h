@@ -31,8 +31,9 @@ class TodayProgramme {
   void setFiredSet(FiredSet* f) { fired_ = f; }
 
   // Reloads everything. Never throws: a database failure is logged and shown once, and the
-  // day then has no entries.
-  void LoadToday();
+  // day then has no entries. Statuses held up by a lock are first given flushWaitMs to be
+  // written (0 inside the tick, which never waits for a lock).
+  void LoadToday(int flushWaitMs = kReloadWaitMs);
   // Reopens the grid statement on today's schedule; statuses still queued show on top.
   void ShowTodayGrid();
   // An entry's status while the broadcast runs: today's entry and its grid row show it at

@@ -469,7 +469,8 @@ void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(no
 
 void TForm_main_tamu::newDay(const QDate& day) {
   Label_date->setText(DateLabelText(day));
-  LoadToday();
+  // Inside the tick: the first second of the day must not wait for another program's lock.
+  core_.today.LoadToday(0);
 }
 
 void TForm_main_tamu::ShutdownPC() { powerAction(true); }
