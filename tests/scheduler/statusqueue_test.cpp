@@ -2,7 +2,6 @@
 // cannot be written at all, or that stays locked while the program closes: nothing waits for
 // the lock, nothing is written out of order, nothing is lost that could be written.
 #include <QElapsedTimer>
-#include <mutex>
 
 #include "platform/db/connection.h"
 #include "tests/scheduler/schedulerfixture.h"
@@ -10,24 +9,15 @@
 namespace {
 const QString kWaiting = QStringLiteral("待播"), kPlaying = QStringLiteral("正播"), kPlayed = QStringLiteral("已播");
 
-// The warnings logged while it lives.
-class Warnings {
- public:
-  Warnings() { previous_ = qInstallMessageHandler(&Warnings::handle); }
-  ~Warnings() { qInstallMessageHandler(previous_); }
-  int count(const QString& part) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return int(lines_.filter(part).size());
-  }
-
- private:
-  static void handle(QtMsgType type, const QMessageLogContext&, const QString& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (type == QtWarningMsg) lines_ << text;
-  }
-  static inline std::mutex mutex_;
-  static inline QStringList lines_;
-  QtMessageHandler previous_ = nullptr;
+// The warnings logged while a Warnings lives (everything here logs on this thread).
+QStringList logged;
+void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtWarningMsg) logged << text;
+}
+struct Warnings {
+  QtMessageHandler previous = (logged.clear(), qInstallMessageHandler(collect));
+  ~Warnings() { qInstallMessageHandler(previous); }
+  int count(const QString& part) const { return int(logged.filter(part).size()); }
 };
 
 class StatusQueueTest : public SchedulerFixture {
