@@ -35,6 +35,7 @@ std::unique_ptr<Connection> Connection::open(const QString& path, Mode mode, QSt
   // Double-quoted strings are identifiers only: a stray quote must fail, never become a value.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
 
   // SQLite opens lazily: read the schema now so that a file which is not a database fails here.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
