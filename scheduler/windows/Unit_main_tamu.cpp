@@ -48,6 +48,8 @@ constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeigh
 constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
 constexpr int kPanelTop = 70, kPanelHeight = 462;
+// How long closing waits for a database locked by another program.
+constexpr int kCloseWaitMs = 3000;
 
 QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& text) {
   auto* b = named(new QToolButton(parent), name);
@@ -275,6 +277,8 @@ void TForm_main_tamu::FormShow() {
 }
 
 void TForm_main_tamu::FormClose(CloseAction& action) {
+  // Statuses still held up by another program's lock get a last, bounded chance.
+  core_.today.statusQueue().Close(kCloseWaitMs);
   if (core_.state.logenabled) WriteLog(BroadcastLog::CloseLine(core_.clock().now()));
   if (core_.state.bassready) {
     songs_.FreeStreams();
@@ -465,7 +469,8 @@ void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(no
 
 void TForm_main_tamu::newDay(const QDate& day) {
   Label_date->setText(DateLabelText(day));
-  LoadToday();
+  // Inside the tick: the first second of the day must not wait for another program's lock.
+  core_.today.LoadToday(0);
 }
 
 void TForm_main_tamu::ShutdownPC() { powerAction(true); }
