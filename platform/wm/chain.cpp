@@ -273,8 +273,21 @@ void Unsubclass(Link& link) {
       }
     }
   }
-  link = Link();
+  link.window_.reset();
+  link.id_ = 0;
 }
+
+Link& Link::operator=(Link&& other) noexcept {
+  if (this != &other) {
+    Unsubclass(*this);
+    window_ = std::move(other.window_);
+    id_ = other.id_;
+    other.id_ = 0;
+  }
+  return *this;
+}
+
+Link::~Link() { Unsubclass(*this); }
 
 qintptr SendMessage(HWND hwnd, quint32 msg, quintptr wParam, qintptr lParam) {
   auto d = Data(hwnd);

@@ -34,10 +34,11 @@ qint32 HitTest(WindowData& d, QPoint screen) {
   if (w->contentsRect().contains(p)) return HTCLIENT;
   const QMargins m = w->contentsMargins();
   const int W = w->width(), H = w->height();
-  const bool sizeable = (GetWindowLong(w, GWL_STYLE) & WS_THICKFRAME) && !w->isMaximized() && !w->isMinimized();
-  if (sizeable) {
-    const bool left = p.x() < m.left(), right = p.x() >= W - m.right();
-    const bool top = p.y() < kSizingBorder, bottom = p.y() >= H - m.bottom();
+  const bool left = p.x() < m.left(), right = p.x() >= W - m.right();
+  const bool top = p.y() < kSizingBorder, bottom = p.y() >= H - m.bottom();
+  // The style is asked only on a border: most points are on the caption.
+  if ((left || right || top || bottom) && (GetWindowLong(w, GWL_STYLE) & WS_THICKFRAME) && !w->isMaximized() &&
+      !w->isMinimized()) {
     const bool nearTop = p.y() < kCorner, nearBottom = p.y() >= H - kCorner;
     const bool nearLeft = p.x() < kCorner, nearRight = p.x() >= W - kCorner;
     if ((left && nearTop) || (top && nearLeft)) return HTTOPLEFT;
@@ -47,7 +48,7 @@ qint32 HitTest(WindowData& d, QPoint screen) {
     if (left) return HTLEFT;
     if (right) return HTRIGHT;
     if (top) return HTTOP;
-    if (bottom) return HTBOTTOM;
+    return HTBOTTOM;
   }
   return p.y() < m.top() ? HTCAPTION : HTBORDER;
 }
@@ -246,6 +247,9 @@ void DefHostProc(HWND hwnd, Message& m) {
       break;
     case WM_NCCALCSIZE:  // no non-client area of our own: the client fills the window
       m.result = 0;
+      break;
+    case WM_NCACTIVATE:  // the activation may go ahead
+      m.result = 1;
       break;
     case WM_NCLBUTTONDOWN: {
       const auto code = static_cast<qint32>(m.wParam);

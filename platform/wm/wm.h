@@ -51,11 +51,17 @@ struct WindowPos {
   quint32 flags = 0;
 };
 
-// One procedure of a window's chain, as returned by Subclass. A link of a destroyed window stays
-// safe to use: calling down or unsubclassing it does nothing.
+// One procedure of a window's chain, as returned by Subclass. It owns its place: dropping the
+// link unsubclasses it, so a procedure never outlives what it belongs to. A link of a destroyed
+// window stays safe to use: calling down or unsubclassing it does nothing.
 class Link {
  public:
   Link() = default;
+  Link(const Link&) = delete;
+  Link& operator=(const Link&) = delete;
+  Link(Link&& other) noexcept : window_(std::move(other.window_)), id_(other.id_) { other.id_ = 0; }
+  Link& operator=(Link&& other) noexcept;
+  ~Link();
   bool isNull() const { return id_ == 0; }
 
  private:

@@ -89,6 +89,8 @@ TEST(WmChain, OrderOutOfOrderUnsubclassAndSwallowing) {
   EXPECT_EQ(run(), "30");
   add(1, true);
   EXPECT_EQ(run(7), "1");
+  links[1] = Link();  // a dropped link leaves the chain
+  EXPECT_EQ(run(), "30");
 }
 
 TEST(WmChain, SendAndPostToDeadWindowsAndDestruction) {
