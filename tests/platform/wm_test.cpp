@@ -34,14 +34,17 @@ struct Recorder {
 struct FramedForm {
   Form form;
   Link link;
+  int top = 30;
+  QList<quintptr> paints;  // WM_NCPAINT's wParam: 1 for a frame change, else the region
   FramedForm() {
     form.setClientSize(200, 100);
     form.move(50, 60);
     form.show();
     link = Subclass(&form, [this](Message& m) {
       if (m.msg == WM_NCCALCSIZE) {
-        reinterpret_cast<QRect*>(m.lParam)->adjust(4, 30, -4, -4);
+        reinterpret_cast<QRect*>(m.lParam)->adjust(4, top, -4, -4);
       } else if (m.msg == WM_NCPAINT) {
+        paints << (m.wParam == 1 ? 1 : reinterpret_cast<const QRegion*>(m.wParam)->boundingRect().width());
         if (QPainter* p = GetWindowDC(&form)) {
           p->setClipRegion(QRegion(form.rect()) - form.contentsRect());
           p->fillRect(form.rect(), Qt::red);
@@ -171,6 +174,14 @@ TEST(WmOwnNonClient, MarginsSizesPaintMaskAndSwitchingBack) {
   f.form.render(&image);  // the frame is painted after the widget: still red
   EXPECT_EQ(image.pixel(2, 15), qRgb(255, 0, 0));
   EXPECT_NE(image.pixel(100, 60), qRgb(255, 0, 0));
+  f.form.render(&image);
+  EXPECT_EQ(f.paints, (QList<quintptr>{1, 208}));  // the switch changed the frame; then a plain region
+  EXPECT_EQ(GetWindowDC(&f.form), nullptr);        // outside a paint pass
+  f.top = 40;
+  SetWindowPos(&f.form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  EXPECT_EQ(f.form.contentsMargins(), QMargins(4, 40, 4, 4));
+  f.top = 30;
+  SetWindowPos(&f.form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
   SetWindowRgn(&f.form, QRegion(0, 0, 100, 50), false);
   EXPECT_EQ(f.form.mask(), QRegion(0, 0, 100, 50));
   f.form.resize(300, 200);  // margins follow every resize
