@@ -76,7 +76,7 @@ class Translator : public QObject {
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
-        if (d.tracking.kind != Tracking::Kind::None) return TrackingEvent(d, e);
+        if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
         return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
       case QEvent::KeyPress:
       case QEvent::KeyRelease:

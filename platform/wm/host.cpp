@@ -213,9 +213,14 @@ bool TrackingEvent(WindowData& d, QEvent* e) {
       if (!t.keyboard) EndTracking(d);
       return true;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
       if (t.keyboard) EndTracking(d);
       return true;
+    case QEvent::MouseButtonDblClick: {
+      // The double click's second press started a drag: it was a double click after all.
+      const bool keyboard = t.keyboard;
+      EndTracking(d);
+      return keyboard;
+    }
     case QEvent::KeyPress: {
       switch (static_cast<QKeyEvent*>(e)->key()) {
         case Qt::Key_Escape:
