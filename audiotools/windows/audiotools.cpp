@@ -3,6 +3,7 @@
 
 #include "audiotools/windows/Unit_player.h"
 #include "audiotools/windows/Unit_recorder.h"
+#include "audiotools/windows/Unit_ttsplay.h"
 
 void InstallAudioTools(const AudioToolsContext& context) {
   AudioTools() = context;
@@ -10,3 +11,5 @@ void InstallAudioTools(const AudioToolsContext& context) {
 }
 
 std::unique_ptr<orvane::Form> MakePlayer() { return std::make_unique<TForm_player>(); }
+
+std::unique_ptr<orvane::Form> MakeSpeechStudio() { return std::make_unique<TForm_ttsplay>(); }

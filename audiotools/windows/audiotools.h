@@ -13,3 +13,6 @@ void InstallAudioTools(const AudioToolsContext& context);
 
 // A new player window, without owner.
 std::unique_ptr<orvane::Form> MakePlayer();
+
+// A new speech studio window, without owner.
+std::unique_ptr<orvane::Form> MakeSpeechStudio();

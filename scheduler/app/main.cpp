@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   tools.shell = &shell;
   tools.voices = &voices;
   InstallAudioTools(tools);
-  mainWindow.setInsertWindows(MakePlayer, {});
+  mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
   mainWindow.show();
   const int rc = QApplication::exec();
