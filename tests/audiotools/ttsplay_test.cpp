@@ -18,11 +18,15 @@
 #include "controls/flatTrkBar.h"
 #include "platform/files/textfile.h"
 #include "platform/media/fakemediabackend.h"
+#include "platform/media/mediachannel.h"
+#include "platform/media/mpvbackend.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/speech/speechengine.h"
 #include "scheduler/core/mainstate.h"
 #include "tests/audiotools/audiotestsupport.h"
+#include "tests/support/monitorrecorder.h"
+#include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
 namespace {
@@ -152,6 +156,35 @@ TEST(StudioExport, SpeaksToAnMp3ThatFfmpegReadsAndReportsAnUnwritableTarget) {
   }
   auto pcm = audiotest::RunCommand("ffmpeg", {"-v", "error", "-i", home.file("out.mp3"), "-f", "s16le", "-"});
   EXPECT_GT(pcm.out.size(), 22050 * 2);  // more than a second of speech
+  AudioTools() = {};
+}
+
+TEST(StudioSound, ReadingOverMusicIsHeardAndStopSilencesBoth) {
+  if (!testing_support::MonitorRecorder::serverAvailable()) GTEST_SKIP() << "no private sound server";
+  testing_support::TempHome home;
+  orvane::ScopedMessageResponder boxes;
+  auto* monitor = testing_support::MonitorRecorder::shared();
+  ASSERT_NE(monitor, nullptr);
+  orvane::MpvBackend media;
+  orvane::EspeakVoiceCatalog voices;
+  AudioToolsContext c;
+  c.media = &media;
+  c.voices = &voices;
+  InstallAudioTools(c);
+  TForm_ttsplay w;
+  w.Memo1->setPlainText(QString("今天下午三点开会。").repeated(20));
+  w.Edit1->setText(testing_support::writeToneWav(home.file("music.wav"), 20.0, 440, 0.5));
+  using Clock = testing_support::MonitorRecorder::Clock;
+  const auto t0 = Clock::now();
+  w.Button1->click();
+  QTest::qWait(1500);
+  const auto t1 = Clock::now();
+  w.Button3->click();
+  QTest::qWait(800);
+  EXPECT_GT(monitor->maxRms(t0 + std::chrono::milliseconds(300), t1), 0.05);
+  EXPECT_LT(monitor->maxRms(Clock::now() - std::chrono::milliseconds(400), Clock::now()), 0.005);
+  EXPECT_FALSE(w.MediaPlayer1->isOpen());
+  EXPECT_TRUE(boxes.asked().empty());
   AudioTools() = {};
 }
 
