@@ -143,11 +143,11 @@ TForm_recorder::TForm_recorder(QWidget* owner) : Form(owner) {
   WaveOut1.SetWavType(wtPCM);
   // Both come on the output's worker thread: the window's work is done on its own thread.
   WaveOut1.OnDone = [this](TACSOutput*) {
-    const int gen = generation_;
+    const int gen = generation_.load();
     QMetaObject::invokeMethod(this, [this, gen] { if (gen == generation_) WaveOut1Done(false, {}); }, Qt::QueuedConnection);
   };
   WaveOut1.OnThreadException = [this](TACSOutput*, const std::exception& e) {
-    const int gen = generation_;
+    const int gen = generation_.load();
     const QString why = QString::fromUtf8(e.what());
     QMetaObject::invokeMethod(this, [this, gen, why] { if (gen == generation_) WaveOut1Done(true, why); }, Qt::QueuedConnection);
   };

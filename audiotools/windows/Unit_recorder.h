@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 
 #include "audiotools/core/ACS_Audio.h"
@@ -102,7 +103,7 @@ class TForm_recorder : public orvane::Form {
   QPointer<TMp3Conversion> conversion_;
   KeyPreview* preview_ = nullptr;
   // Bumped by every new run, so that a late end from an older one is ignored.
-  int generation_ = 0;
+  std::atomic<int> generation_{0};
 };
 
 // The recorder window while one is open.
