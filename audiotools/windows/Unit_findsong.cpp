@@ -329,8 +329,8 @@ void TForm_findsong::FormClose(CloseAction& action) {
   action = CloseAction::Free;
 }
 
-TForm_findsong* OpenSongFinder(PlaylistProvider provider) {
-  auto* form = new TForm_findsong(std::move(provider));
+TForm_findsong* OpenSongFinder(PlaylistProvider provider, orvane::Shell* shell) {
+  auto* form = new TForm_findsong(std::move(provider), shell);
   Form_findsong = form;
   form->show();
   return form;

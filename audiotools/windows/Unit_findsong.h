@@ -101,5 +101,6 @@ class TForm_findsong : public orvane::Form {
 // The song finder opened last, while it is open.
 extern TForm_findsong* Form_findsong;
 
-// Creates, shows and records a new song finder (owned by the application).
-TForm_findsong* OpenSongFinder(PlaylistProvider provider);
+// Creates, shows and records a new song finder (owned by the application); files are opened
+// and shown through the given shell, the desktop's own when none is given.
+TForm_findsong* OpenSongFinder(PlaylistProvider provider, orvane::Shell* shell = nullptr);

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "audiotools/windows/Unit_findsong.h"
 #include "audiotools/windows/Unit_recorder.h"
 #include "audiotools/windows/audiotoolscontext.h"
 #include "audiotools/windows/jpegimage.h"
@@ -81,7 +82,6 @@ TForm_player::TForm_player(QWidget* owner) : Form(owner) {
   PopupMenu1 = named(new QMenu(this), "PopupMenu1");
   N1 = named(PopupMenu1->addAction(QStringLiteral("打开文件...")), "N1");
   N5 = named(PopupMenu1->addAction(QStringLiteral("搜索歌曲...")), "N5");
-  N5->setEnabled(false);  // the song finder opens from here once it exists
   N2 = named(PopupMenu1->addAction(QStringLiteral("常用乐曲文件夹设置")), "N2");
   N2->setVisible(false);
   ss1 = named(PopupMenu1->addAction(QStringLiteral("打开系统录音控制窗口")), "ss1");
@@ -185,6 +185,7 @@ TForm_player::TForm_player(QWidget* owner) : Form(owner) {
           [this](TFlatTrackBar*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int) { FlatTrackBar1MouseUp(x); });
   connect(FlatTrackBar2, &TFlatTrackBar::OnChange, this, [this] { FlatTrackBar2Change(); });
   connect(N1, &QAction::triggered, this, &TForm_player::SpeedButton10Click);
+  connect(N5, &QAction::triggered, this, &TForm_player::N5Click);
   connect(N2, &QAction::triggered, this, &TForm_player::N2Click);
   connect(N3, &QAction::triggered, this, &TForm_player::N3Click);
   connect(N4, &QAction::triggered, this, &TForm_player::N4Click);
@@ -239,12 +240,16 @@ QString TForm_player::ReadSetting(const QString& key) {
   return AudioTools().dm ? AudioTools().dm->GetSetting(key) : QString();
 }
 
-void TForm_player::InsertSong(int row, const QString& path) {
+void TForm_player::InsertSong(int row, const QString& path, const QString& title) {
   if (row < 0 || row > ListBox4->count()) row = ListBox4->count();
   ListBox4->insertItem(row, path);
-  ListBox3->insertItem(row, GetSongTitle(path));
+  ListBox3->insertItem(row, title.isNull() ? GetSongTitle(path) : title);
   listChanged_ = true;
 }
+
+void TForm_player::AddSong(const QString& title, const QString& path) { InsertSong(-1, path, title); }
+
+PlaylistTarget* TForm_player::SongTarget() { return Form_player ? Form_player : Open(); }
 
 void TForm_player::RemoveSong(int row) {
   if (row < 0 || row >= ListBox4->count()) return;
@@ -534,6 +539,13 @@ void TForm_player::N3Click() {
   ListBox3->clear();
   ListBox4->clear();
   listChanged_ = true;
+}
+
+void TForm_player::N5Click() {
+  // The finder keeps no player: it asks at each click, so a player closed meanwhile is never
+  // written to and the next one is opened instead. Our lists are never kept sorted, so its
+  // songs stay where they were appended.
+  OpenSongFinder(&TForm_player::SongTarget, AudioTools().shell);
 }
 
 void TForm_player::N4Click() { RemoveSong(ListBox3->currentRow()); }

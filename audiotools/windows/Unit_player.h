@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "audiotools/core/playlisttarget.h"
 #include "platform/forms/form.h"
 
 class QAction;
@@ -21,7 +22,7 @@ class TFlatTrackBar;
 }
 }  // namespace orvane
 
-class TForm_player : public orvane::Form {
+class TForm_player : public orvane::Form, public PlaylistTarget {
   Q_OBJECT
  public:
   explicit TForm_player(QWidget* owner = nullptr);
@@ -29,6 +30,8 @@ class TForm_player : public orvane::Form {
 
   // The open player, or a new one (owned by the application), shown.
   static TForm_player* Open();
+  // Where the song finder's rows go: the open player, else a new one, shown.
+  static PlaylistTarget* SongTarget();
   // Draws an index 0..n-1 for random play (tests make it predictable).
   static std::function<int(int n)> Random;
 
@@ -39,8 +42,11 @@ class TForm_player : public orvane::Form {
   static QString GetSongTitle(const QString& path);
   QString ReadSetting(const QString& key);
   void AddFolderSongs(const QString& folder, int recursive);
-  // The one routine that changes the playlist: both lists stay in step. row -1 appends.
-  void InsertSong(int row, const QString& path);
+  // The one routine that changes the playlist: both lists stay in step. row -1 appends; a
+  // null title is the one taken from the path.
+  void InsertSong(int row, const QString& path, const QString& title = QString());
+  // Appends at the end without touching the selection or what plays.
+  void AddSong(const QString& title, const QString& path) override;
   void RemoveSong(int row);
   void MoveSong(int from, int to);
   QString SongPath(int row) const;
@@ -63,6 +69,7 @@ class TForm_player : public orvane::Form {
   void OpenFiles(const QStringList& files);
   void N2Click();
   void N3Click();
+  void N5Click();  // song finder
   void N4Click();
   void N6Click();
 
