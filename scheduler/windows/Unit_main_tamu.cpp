@@ -42,7 +42,7 @@ TForm_main_tamu* Form_main_tamu = nullptr;
 
 namespace {
 // The song panel's two arrangements: songs only, or a text being read above the songs.
-constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
+constexpr int kJmpnameTop = 54, kListTop = 72, kListHeight = 385;
 constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
 constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
@@ -168,7 +168,7 @@ void TForm_main_tamu::buildLayout() {
   Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo1->hide();
   Label_jmpname = named(new QLabel(Panel1), "Label_jmpname");
-  Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, 16);
+  Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, kListTop - kJmpnameTop);
   ListBox5 = named(new QListWidget(Panel1), "ListBox5");
   ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
   Panel_web = named(new QFrame(Panel1), "Panel_web");

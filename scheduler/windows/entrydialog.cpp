@@ -149,7 +149,7 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
   ComboBox_yyhyl->hide();
   label(Panel_txt, QStringLiteral("语速："), 12, 172, 50);
   Edit_speed = spin(Panel_txt, "Edit_speed", -10, 10, 0, 92, 170, true);
-  label(Panel_txt, QStringLiteral("音量："), 170, 172, 44);
+  label(Panel_txt, QStringLiteral("音量："), 162, 172, 52);
   Edit_txtvol = spin(Panel_txt, "Edit_txtvol", 0, 100, 100, 216, 170, true);
   label(Panel_txt, QStringLiteral("播放次数："), 294, 172, 76);
   Edit_txtcs = named(new QLineEdit(QStringLiteral("1"), Panel_txt), "Edit_txtcs");

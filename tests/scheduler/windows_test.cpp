@@ -144,7 +144,25 @@ class WindowsTest : public SettingsFixture {
 
 }  // namespace
 
-TEST_F(WindowsTest, EveryWindowShowsItsTextsWholeAtDefaultAndMinimumSize) {
+// The default font, and the larger one desktops often use.
+class WholeTextsTest : public WindowsTest, public testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    QFont font = defaultFont_;
+    if (GetParam() > 0) font.setPointSize(GetParam());
+    QApplication::setFont(font);
+    WindowsTest::SetUp();
+  }
+  void TearDown() override {
+    WindowsTest::TearDown();
+    QApplication::setFont(defaultFont_);
+  }
+  QFont defaultFont_ = QApplication::font();
+};
+
+INSTANTIATE_TEST_SUITE_P(Fonts, WholeTextsTest, testing::Values(0, 11));
+
+TEST_P(WholeTextsTest, EveryWindowShowsItsTextsWholeAtDefaultAndMinimumSize) {
   for (const Case& c : cases()) {
     SCOPED_TRACE(c.name);
     QWidget* owner = nullptr;
