@@ -16,7 +16,17 @@ namespace {
 constexpr int kTitleBarRoom = 120;
 }  // namespace
 
-Form::Form(QWidget* owner) : QWidget(owner, Qt::Window), client_(new QWidget(this)) {
+namespace {
+// The window manager keeps a window above its owner only for a dialog's window type (that is
+// what names the owner to it); an owned window keeps a normal window's maximise button.
+Qt::WindowFlags windowFlagsFor(const QWidget* owner) {
+  if (!owner) return Qt::Window;
+  return Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+         Qt::WindowCloseButtonHint;
+}
+}  // namespace
+
+Form::Form(QWidget* owner) : QWidget(owner, windowFlagsFor(owner)), client_(new QWidget(this)) {
   client_->setObjectName(QStringLiteral("client"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -80,7 +90,9 @@ void Form::placeOnOwner() {
   else outer.moveTopLeft(pos());
   outer.moveLeft(qMax(area.left(), qMin(outer.left(), area.right() + 1 - outer.width())));
   outer.moveTop(qMax(area.top(), qMin(outer.top(), area.bottom() + 1 - outer.height())));
-  move(outer.topLeft());
+  // Placed by its client area: until the window manager has framed the window, the toolkit
+  // cannot place it by its frame.
+  setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), size()));
 }
 
 int Form::ShowModal() {

@@ -1,7 +1,7 @@
 // Base of every window of the program: a top-level host holding one client widget, with the
 // life-cycle hooks (show, activate, close query, close) and modal showing with a modal result.
-// A window with an owner is the owner's transient window: the window manager keeps it above
-// the owner, and it opens centred on the owner, wholly on the owner's screen.
+// A window with an owner is the owner's transient dialog window: the window manager keeps it
+// above the owner, and it opens centred on the owner, wholly on the owner's screen.
 #pragma once
 
 #include <QWidget>
