@@ -1,6 +1,6 @@
 // What only a window manager shows (run under Xvfb with openbox): an owned window and a
 // message box stay above their owner when the owner is activated, and open centred on it
-// in their real frames.
+// in their real frames; a window whose owner is hidden still shows.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -69,4 +69,14 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
     EXPECT_TRUE(screen.contains(framed(window)));
     EXPECT_LE((framed(window).center() - framed(on).center()).manhattanLength(), 2) << window->windowTitle().toStdString();
   }
+
+  // With the owner hidden in the notification area, a window it owns (the shutdown countdown)
+  // still shows, on the screen.
+  owner.hide();
+  Form countdown(&owner);
+  countdown.setCaption(QStringLiteral("关机提示："));
+  countdown.setClientSize(300, 110);
+  countdown.show();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(&countdown));
+  EXPECT_TRUE(screen.contains(framed(&countdown)));
 }
