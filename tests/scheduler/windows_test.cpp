@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include "audiotools/windows/Unit_findsong.h"
 #include "platform/forms/messageform.h"
 #include "platform/system/passwordhash.h"
 #include "scheduler/windows/Unit_closepc.h"
@@ -107,6 +108,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
         {"song-list window", main,
          [=, this] { return new TForm_lb(testing_support::writeFile(list, "/music/a.mp3\r\n"), main); }},
         {"shutdown countdown", main, [=, this] { return new TForm_closepc(TForm_closepc::Action::Shutdown, power, main); }},
+        {"song finder", nullptr, [] { return new TForm_findsong({}); }},
         {"message box", main,
          [main] { return new orvane::TMessageForm(QStringLiteral("密码错误。"), QStringLiteral("错误"), 16, main); }},
     };
