@@ -4,6 +4,7 @@
 // entry kinds, a trial) and the minimum stays put from state to state; the password prompt
 // selects a wrong entry so the retyped one replaces it.
 #include <QComboBox>
+#include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -77,8 +78,10 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
 
   void TearDown() override {
     // Owned windows go with their owner.
+    QList<QPointer<QWidget>> made;
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w != window.get() && !w->parentWidget() && qobject_cast<orvane::Form*>(w)) delete w;
+      if (w != window.get() && !w->parentWidget() && qobject_cast<orvane::Form*>(w)) made << w;
+    for (const QPointer<QWidget>& w : made) delete w.data();
     SettingsFixture::TearDown();
     QApplication::setFont(defaultFont_);
   }
