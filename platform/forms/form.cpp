@@ -3,8 +3,8 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QKeyEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -14,9 +14,7 @@ namespace orvane {
 namespace {
 // What a title bar needs beside its caption: the icon, the buttons and the margins.
 constexpr int kTitleBarRoom = 120;
-}  // namespace
 
-namespace {
 // The window manager keeps a window above its owner only for a dialog's window type (that is
 // what names the owner to it); an owned window keeps a normal window's maximise button.
 Qt::WindowFlags windowFlagsFor(const QWidget* owner) {
@@ -122,11 +120,9 @@ void Form::setModalResult(int result) {
 
 void Form::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
-  if (!e->spontaneous() && !placed_) {
-    placed_ = true;
-    placeOnOwner();
-  }
   if (!e->spontaneous()) {
+    if (!placed_) placeOnOwner();
+    placed_ = true;
     FormShow();
     emit formShown();
   }
