@@ -4,6 +4,7 @@
 // entry kinds, a trial) and the minimum stays put from state to state; the password prompt
 // selects a wrong entry so the retyped one replaces it.
 #include <QComboBox>
+#include <QImage>
 #include <QPointer>
 #include <QLabel>
 #include <QLineEdit>
@@ -153,6 +154,8 @@ TEST_P(WindowsTest, EveryWindowWithItsOwnerAndItsTextsWholeInEveryState) {
       for (bool smallest : {false, true}) {
         if (smallest) testing_support::shrinkToMinimum(form);
         else form->resize(defaultSize);
+        QImage picture(form->size(), QImage::Format_ARGB32);
+        form->render(&picture);  // drawn offscreen at this size
         EXPECT_EQ(testing_support::cutTexts(form), QStringList())
             << "state " << step << (smallest ? " at the minimum size " : " at the default size ");
       }
