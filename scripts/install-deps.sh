@@ -14,7 +14,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev timgm6mb-soundfont
   libcrypt-dev libsndfile1-dev
-  sox libsox-fmt-all ffmpeg lame lhasa
+  sox libsox-fmt-all ffmpeg lame lhasa stress-ng
   dbus dbus-daemon python3 python3-dbusmock
   xvfb xauth fonts-wqy-microhei qt6-translations-l10n openbox x11-utils
 )

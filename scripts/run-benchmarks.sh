@@ -12,6 +12,7 @@ for b in $(find build/bench -type f -executable \( -name 'bench_*' -o -name '*_b
   # The capture needs a sound server with a sine source; its script brings one.
   run=("$b")
   if [ "$name" = capture_bench ]; then run=(bench/capture_bench.sh); fi
+  if [ "$name" = onset_bench ]; then run=(bench/onset_bench.sh); fi
   "${run[@]}" "$@" || { echo "== $name ended with status $?"; status=1; }
 done
 exit $status

@@ -8,6 +8,8 @@ namespace orvane::db {
 
 namespace {
 QString errorOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+// Editors and settings wait this long for a lock held by another program before they report.
+constexpr int kDefaultBusyTimeoutMs = 2000;
 }  // namespace
 
 std::unique_ptr<Connection> Connection::open(const QString& path, Mode mode, QString* error) {
@@ -33,7 +35,7 @@ std::unique_ptr<Connection> Connection::open(const QString& path, Mode mode, QSt
   // Double-quoted strings are identifiers only: a stray quote must fail, never become a value.
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  sqlite3_busy_timeout(db, 2000);
+  sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
 
   // SQLite opens lazily: read the schema now so that a file which is not a database fails here.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
@@ -46,7 +48,19 @@ std::unique_ptr<Connection> Connection::open(const QString& path, Mode mode, QSt
     // WAL keeps readers and the writer apart; failure (an odd file system) is harmless.
     sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
   }
-  return std::unique_ptr<Connection>(new Connection(db, path));
+  std::unique_ptr<Connection> c(new Connection(db, path));
+  c->setBusyTimeout(kDefaultBusyTimeoutMs);
+  return c;
+}
+
+void Connection::setBusyTimeout(int ms) {
+  busyTimeoutMs_ = ms;
+  sqlite3_busy_timeout(db_, ms);
+}
+
+bool IsLockRefusal(int code) {
+  const int primary = code & 0xff;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
 Connection::~Connection() {
@@ -60,6 +74,7 @@ bool Connection::execScript(const QString& sql) {
   const int rc = sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message);
   if (rc != SQLITE_OK) {
     lastError_ = message ? QString::fromUtf8(message) : errorOf(db_);
+    lastErrorCode_ = sqlite3_extended_errcode(db_);
     sqlite3_free(message);
     return false;
   }

@@ -29,9 +29,21 @@ class Connection {
 
   // Runs one or more statements without parameters and without results.
   bool execScript(const QString& sql);
-  // The error of the last failed call on this connection (statement prepare, step or script).
+  // The error of the last failed call on this connection (statement prepare, step or script),
+  // and its SQLite result code (extended; 0 when none was recorded).
   QString lastError() const { return lastError_; }
-  void setLastError(const QString& e) { lastError_ = e; }
+  int lastErrorCode() const { return lastErrorCode_; }
+  void setLastError(const QString& e, int code = 0) {
+    lastError_ = e;
+    lastErrorCode_ = code;
+  }
+
+  // How long a statement waits for another connection's lock before it is refused.
+  int busyTimeout() const { return busyTimeoutMs_; }
+  void setBusyTimeout(int ms);
+  // While set, a failed statement is not logged: its caller reports (or retries) it itself.
+  bool quietFailures() const { return quiet_; }
+  void setQuietFailures(bool quiet) { quiet_ = quiet; }
 
   bool inTransaction() const;
   bool begin();
@@ -43,7 +55,14 @@ class Connection {
   sqlite3* db_ = nullptr;
   QString path_;
   QString lastError_;
+  int lastErrorCode_ = 0;
+  int busyTimeoutMs_ = 0;
+  bool quiet_ = false;
 };
+
+// A refusal because another connection holds a lock (SQLITE_BUSY or SQLITE_LOCKED): the same
+// statement may succeed later.
+bool IsLockRefusal(int code);
 
 // Rolls back unless committed. Nested use (a transaction already open) is a no-op guard,
 // so routines that want atomicity can be called from inside a larger transaction.

@@ -114,6 +114,7 @@ bool Query::exec() {
 
 bool Query::run(bool wantRows) {
   lastError_.clear();
+  lastErrorCode_ = 0;
   rowsAffected_ = 0;
   if (!connection_) {
     lastError_ = QStringLiteral("no connection");
@@ -122,8 +123,9 @@ bool Query::run(bool wantRows) {
   sqlite3* db = connection_->handle();
   auto failWith = [&](const QString& why) {
     lastError_ = why;
-    connection_->setLastError(why);
-    qWarning().noquote() << "database:" << why << "in" << sql_;
+    lastErrorCode_ = sqlite3_extended_errcode(db);
+    connection_->setLastError(why, lastErrorCode_);
+    if (!connection_->quietFailures()) qWarning().noquote() << "database:" << why << "in" << sql_;
     if (wantRows) emit rowsReset();
     return false;
   };
@@ -171,6 +173,12 @@ int Query::fieldIndex(const QString& name) const {
 QVariant Query::value(int row, int column) const {
   if (row < 0 || row >= recordCount() || column < 0 || column >= columns_.size()) return {};
   return values_[std::size_t(row) * std::size_t(columns_.size()) + std::size_t(column)];
+}
+
+void Query::setValue(int row, int column, const QVariant& v) {
+  if (row < 0 || row >= recordCount() || column < 0 || column >= columns_.size()) return;
+  values_[std::size_t(row) * std::size_t(columns_.size()) + std::size_t(column)] = v;
+  emit valueChanged(row, column);
 }
 
 void Query::setRecNo(int row) {

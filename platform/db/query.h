@@ -38,6 +38,8 @@ class Query : public QObject {
   bool exec();
   bool isActive() const { return active_; }
   QString lastError() const { return lastError_; }
+  // SQLite's (extended) result code of the last failure; 0 after a success.
+  int lastErrorCode() const { return lastErrorCode_; }
   int rowsAffected() const { return rowsAffected_; }
 
   // Rows.
@@ -46,6 +48,9 @@ class Query : public QObject {
   const QStringList& fieldNames() const { return columns_; }
   int fieldIndex(const QString& name) const;  // without regard to case; -1 when absent
   QVariant value(int row, int column) const;
+  // Replaces one value of the rows held in memory (the database is not touched), so a grid
+  // shows a change already written without reading every row again.
+  void setValue(int row, int column, const QVariant& value);
 
   // Cursor (0-based; -1 when there is no row).
   int recNo() const { return current_; }
@@ -68,6 +73,8 @@ class Query : public QObject {
   void rowsReset();
   // The cursor moved.
   void currentChanged(int row);
+  // One value held in memory was replaced.
+  void valueChanged(int row, int column);
 
  private:
   bool run(bool wantRows);
@@ -80,6 +87,7 @@ class Query : public QObject {
   bool active_ = false;
   int rowsAffected_ = 0;
   QString lastError_;
+  int lastErrorCode_ = 0;
 };
 
 // Converts a stored value to an integer the strict way: whole integers, or text that is an

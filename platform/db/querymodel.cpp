@@ -11,6 +11,10 @@ QueryModel::QueryModel(Query* query, QObject* parent) : QAbstractTableModel(pare
     beginResetModel();
     endResetModel();
   });
+  connect(query_, &Query::valueChanged, this, [this](int row, int column) {
+    const QModelIndex at = index(row, column);
+    emit dataChanged(at, at);
+  });
 }
 
 int QueryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : query_->recordCount(); }

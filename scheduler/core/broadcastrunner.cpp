@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <algorithm>
+#include <exception>
 
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -34,13 +35,25 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
     return;
   }
   s_.currentid = e.id;
-  if (mode == EntryMode::Auto) {
-    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{QStringLiteral(":id"), e.id}});
-    today_.ShowTodayGrid();
+  // The sound first: the status, the log line and the grid come after it, so none of them
+  // (nor a database locked by another program) can make a bell late.
+  std::exception_ptr failed;
+  try {
+    h->StartKind(index, e, mode);
+  } catch (...) {
+    failed = std::current_exception();
   }
+  // A start that failed half-way still counts as started, as the status says.
+  if (mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("正播"));
   if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
   dm_.qry_show.locate(QStringLiteral("id"), e.id);
-  h->StartKind(index, e, mode);
+  if (failed) std::rethrow_exception(failed);
+}
+
+void BroadcastRunner::PrepareEntry(int index) {
+  if (index < 0 || index >= int(s_.todayentries.size())) return;
+  const rjmb& e = s_.todayentries[std::size_t(index)];
+  if (EntryKindHandler* h = handler(e.jmlx)) h->PrepareKind(e);
 }
 
 void BroadcastRunner::EndEntry(int index, EntryMode mode) {
@@ -51,11 +64,7 @@ void BroadcastRunner::EndEntry(int index, EntryMode mode) {
   if (!h) return;
   s_.currentid = 0;
   // Song entries write their status when their channel has really stopped (after a fade).
-  if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) {
-    dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                  {{QStringLiteral(":id"), e.id}});
-    today_.ShowTodayGrid();
-  }
+  if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("已播"), true);
   if (s_.logenabled) WriteLog(BroadcastLog::EntryEndLine(clock_.now(), mode, e.endtime, e.slpath));
   h->EndKind(index, e, mode);
   // Songs arm the end of the day when their channel stops; a text handler once its panel is

@@ -25,6 +25,7 @@ class BroadcastRunner : public EntryRunner {
 
   void StartEntry(int index, EntryMode mode) override;
   void EndEntry(int index, EntryMode mode) override;
+  void PrepareEntry(int index) override;
   void StopAll() override;
   bool MainChannelBusy() const override;
   bool SomethingPlaying() const override;

@@ -47,7 +47,7 @@ Dispatcher::Dispatcher(MainState& state, const Clock& clock, EntryRunner& runner
     : QObject(parent), s_(state), clock_(clock), runner_(runner), host_(host), fired_(fired), today_(today) {
   timer_.setSingleShot(true);
   timer_.setTimerType(Qt::PreciseTimer);
-  connect(&timer_, &QTimer::timeout, this, &Dispatcher::Timer1Timer);
+  connect(&timer_, &QTimer::timeout, this, &Dispatcher::onTimer);
 }
 
 void Dispatcher::start() {
@@ -61,9 +61,24 @@ void Dispatcher::stop() {
   timer_.stop();
 }
 
-int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec() + kTickOffsetMs; }
+int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec(); }
 
-void Dispatcher::arm() { timer_.start(msToNextTick()); }
+void Dispatcher::arm() {
+  const qint64 now = clock_.now().toMSecsSinceEpoch();
+  dueMs_ = now - now % 1000 + 1000;
+  timer_.start(int(dueMs_ - now));
+}
+
+void Dispatcher::onTimer() {
+  // The timer runs on the monotonic clock, which may disagree with the wall clock by a
+  // millisecond or two: a start is never early, so the rest is waited out.
+  const qint64 early = dueMs_ - clock_.now().toMSecsSinceEpoch();
+  if (early > 0 && early < 1000) {
+    timer_.start(int(early));
+    return;
+  }
+  Timer1Timer();
+}
 
 void Dispatcher::Timer1Timer() {
   if (inTick_) return;
@@ -128,6 +143,13 @@ void Dispatcher::processSecond(const QDateTime& second) {
       if (i < s_.todayentries.size() && e.endtime == nowtime && nowtime != kTextEnd &&
           fired_.mark(day, FiredKind::End, e.id, nowtime))
         guarded("end of", e, [&] { runner_.EndEntry(int(i), EntryMode::Auto); });
+    }
+    // What starts in the next second gets ready now, so its start is only the sound.
+    if (second.toSecsSinceEpoch() == clock_.now().toSecsSinceEpoch()) {
+      const QString next = ClockText(second.addSecs(1));
+      for (std::size_t i = 0; i < s_.todayentries.size(); ++i)
+        if (s_.todayentries[i].starttime == next)
+          guarded("preparing", s_.todayentries[i], [&] { runner_.PrepareEntry(int(i)); });
     }
   }
   host_.showClock(nowtime);

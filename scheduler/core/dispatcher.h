@@ -1,7 +1,8 @@
 // The one-second dispatcher: the whole clock of the broadcast. A precise single-shot timer
-// wakes it about 30 ms after each wall-clock second; every second since the last one it
-// processed is then walked in order, so a late, doubled or skipped tick neither misses nor
-// repeats an entry or a power action.
+// wakes it at each wall-clock second (and, when it comes a little early by the wall clock,
+// once more for the milliseconds left); every second since the last one it processed is then
+// walked in order, so a late, doubled or skipped tick neither misses nor repeats an entry or
+// a power action.
 #pragma once
 
 #include <QDateTime>
@@ -43,14 +44,12 @@ class Dispatcher : public QObject {
 
   // Gaps up to this many seconds are walked second by second; longer ones are a jump.
   static constexpr qint64 kReplayLimit = 10;
-  // A tick lands this long after the wall-clock second it is for.
-  static constexpr int kTickOffsetMs = 30;
   // A backwards step of the clock of at most this many seconds is sat out; a larger one
   // moves the watermark back (the fired set keeps anything from firing twice).
   static constexpr qint64 kBackwardTolerance = 2;
 
   qint64 watermark() const { return watermark_; }
-  // Milliseconds from now to the next tick.
+  // Milliseconds from now to the next wall-clock second.
   int msToNextTick() const;
 
  signals:
@@ -61,6 +60,8 @@ class Dispatcher : public QObject {
   void processSecond(const QDateTime& second);
   void jumpTo(const QDateTime& now);
   void arm();
+  // The timer fired: a tick, unless the wall clock has not reached its second yet.
+  void onTimer();
 
   MainState& s_;
   const Clock& clock_;
@@ -70,6 +71,7 @@ class Dispatcher : public QObject {
   TodayProgramme& today_;
   QTimer timer_;
   qint64 watermark_ = 0;  // seconds since the epoch of the last processed second
+  qint64 dueMs_ = 0;      // the wall-clock second the timer is armed for, ms since the epoch
   bool running_ = false;
   bool inTick_ = false;
 };

@@ -14,6 +14,9 @@ class EntryKindHandler {
   // Called after the shared end steps (current id cleared, status of kinds 4..7, log line);
   // performs the kind's own end, including its own status and end-of-day steps.
   virtual void EndKind(int index, const rjmb& entry, EntryMode mode) = 0;
+  // A second before the entry's start in automatic play: what can be made ready ahead
+  // without a sound (a file opened, paused) is, so the start itself is quick.
+  virtual void PrepareKind(const rjmb& entry) { (void)entry; }
   // Stops every output of the kind at once (a reload of the day, a trial, the operator).
   virtual void StopKind() = 0;
   // The kind is sounding: counts for the next-entry line and the catch-up.

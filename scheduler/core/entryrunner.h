@@ -9,6 +9,8 @@ class EntryRunner {
   // Starts or ends the entry at an index of today's entries.
   virtual void StartEntry(int index, EntryMode mode) = 0;
   virtual void EndEntry(int index, EntryMode mode) = 0;
+  // The entry at an index starts in the next second: its output may get ready.
+  virtual void PrepareEntry(int index) { (void)index; }
   // Stops every output of both channels.
   virtual void StopAll() = 0;
   // The main channel's song list holds songs.

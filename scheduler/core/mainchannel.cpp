@@ -108,11 +108,20 @@ bool MainChannel::playerOpen() const { return player_ && player_->isOpen(); }
 
 bool MainChannel::holdsFile() const { return playerOpen() || (stream_ && stream_->isOpen()); }
 
-void MainChannel::closePlayers() {
+void MainChannel::closePlayers(const QString& keep) {
   hold_.clear();
+  const bool keepPrepared = !keep.isEmpty() && keep == prepared_ && player_ && player_->isOpen();
+  if (!keepPrepared) prepared_.clear();
   // Closing also silences the end notice of the file that was playing.
-  if (player_ && player_->isOpen()) player_->close();
+  if (player_ && player_->isOpen() && !keepPrepared) player_->close();
   if (stream_ && stream_->isOpen()) stream_->close();
+}
+
+void MainChannel::Prepare(const QString& file) {
+  if (!player_ || player_->isOpen() || !songs_.isEmpty() || hold_.any() || file.isEmpty()) return;
+  if (s_.videoexts.contains(FileExtension(file).toUpper()) || !QFileInfo(file).isFile()) return;
+  if (player_->open(file).ok) prepared_ = file;
+  else player_->close();
 }
 
 void MainChannel::logSong(const QString& file, bool fallback) {
@@ -123,12 +132,15 @@ int MainChannel::PlayMainFile(bool fadein, const QString& file) {
   Timer_bassprocess.stop();
   Timer_musicprocess.stop();
   songLineItalic_ = false;
-  closePlayers();
+  closePlayers(file);
   sequenceDone_ = false;
   if (player_) {
-    // The picture's window must be known before the file is opened.
-    ApplyVideoRule(file, *player_);
-    const orvane::MediaResult r = player_->open(file);
+    // A file opened ahead of its second only has to play; the picture's window must be
+    // known before any other file is opened.
+    const bool ready = !prepared_.isEmpty();
+    prepared_.clear();
+    if (!ready) ApplyVideoRule(file, *player_);
+    const orvane::MediaResult r = ready ? orvane::MediaResult::success() : player_->open(file);
     if (r.ok) {
       if (fadein) {
         s_.fadeinlevel = 0;
@@ -138,6 +150,7 @@ int MainChannel::PlayMainFile(bool fadein, const QString& file) {
       SetMediaPlayerVolume(player_.get(), heardLevel());
       trackShown_ = stopButtonShown_ = sliderShown_ = true;
       player_->play();
+      if (ready) ApplyVideoRule(file, *player_);
       songLine_ = QStringLiteral("正在播放：") + file;
       allText_ = QStringLiteral("/ ") + FormatMs(player_->lengthMs());
       trackMax_ = player_->lengthMs();
@@ -209,9 +222,10 @@ void MainChannel::NextMainSong() {
 }
 
 void MainChannel::StartSongs(const rjmb& entry, bool fadein) {
-  // The entry takes the channel: whatever played before stops and its songs go.
-  StopSongs();
   const QString path = entry.slpath.trimmed();
+  // The entry takes the channel: whatever played before stops and its songs go (a single
+  // song opened ahead for this start stays).
+  StopSongs(entry.jmlx == 1 ? path : QString());
   QString empty;
   if (entry.jmlx == 3) {
     LoadPlaylistFile(path);
@@ -261,12 +275,12 @@ void MainChannel::StartSongs(const rjmb& entry, bool fadein) {
   }
 }
 
-void MainChannel::StopSongs() {
+void MainChannel::StopSongs(const QString& keep) {
   Timer_musicprocess.stop();
   Timer_bassprocess.stop();
   CancelFades();
   songLineItalic_ = false;
-  closePlayers();
+  closePlayers(keep);
   if (s_.videoshown) CloseVideo();
   sequenceDone_ = false;
   ClearSongs();
@@ -279,6 +293,7 @@ void MainChannel::StopSongs() {
 
 void MainChannel::StopPlayers() {
   hold_.clear();
+  prepared_.clear();
   if (player_ && player_->isOpen()) player_->close();
   if (s_.videoshown) CloseVideo();
   Timer_musicprocess.stop();

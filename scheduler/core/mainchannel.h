@@ -55,8 +55,14 @@ class MainChannel : public QObject {
   void NextMainSong();
   // The main-channel part of a song entry's start: the list, the first song, the volume.
   void StartSongs(const rjmb& entry, bool fadein);
-  // The channel lets go of its songs: players closed, list and song panel cleared.
-  void StopSongs();
+  // The channel lets go of its songs: players closed, list and song panel cleared. A file
+  // prepared for the start under way (keep) stays open.
+  void StopSongs(const QString& keep = {});
+  // A second before an entry's start, while the channel is idle: opens the entry's file,
+  // paused, so that its start only has to play it. Not for pictures (their window must be
+  // chosen at the start). Anything else the channel does lets it go.
+  void Prepare(const QString& file);
+  const QString& prepared() const { return prepared_; }
   // The stop button: players closed and the panel emptied, the list kept.
   void StopPlayers();
   // A manual insertion: the player that is playing (media or stream player) pauses where it
@@ -128,7 +134,8 @@ class MainChannel : public QObject {
 
  private:
   void select(int index);
-  void closePlayers();
+  // Closes both players; the media player stays open when it holds the prepared `keep`.
+  void closePlayers(const QString& keep = {});
   void applyLevel();
   int heardLevel() const;
   void setSlider(int position);
@@ -158,6 +165,7 @@ class MainChannel : public QObject {
   int fadeTag_ = -1;  // the entry fading out
   int duckReasons_ = 0;
   ChannelHold hold_;  // what an insertion paused
+  QString prepared_;  // the file opened ahead of its start on the media player, paused
 
   QString songLine_;
   bool songLineItalic_ = false;

@@ -46,9 +46,7 @@ void SongEntries::FreeStreams() {
 }
 
 void SongEntries::markPlayed(int id) {
-  dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                {{QStringLiteral(":id"), id}});
-  today_.ShowTodayGrid();
+  today_.WriteStatus(id, QStringLiteral("已播"), true);
 }
 
 void SongEntries::takeChannel(Owner& owner, const rjmb& entry, EntryMode mode) {
@@ -70,6 +68,11 @@ void SongEntries::StartKind(int, const rjmb& e, EntryMode mode) {
     view_->setNextEntryLabel((mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播放节目<")) +
                              e.pname + QStringLiteral(">中的歌曲："));
   main_.StartSongs(e, fades(s_, e));
+}
+
+void SongEntries::PrepareKind(const rjmb& e) {
+  // A single song on the idle main channel; lists and folders are chosen at their start.
+  if (e.jmlx == 1 && !onSecondChannel(e) && mainOwner_.id == 0) main_.Prepare(e.slpath.trimmed());
 }
 
 void SongEntries::EndKind(int index, const rjmb& e, EntryMode mode) {

@@ -35,6 +35,7 @@ class SongEntries : public QObject, public EntryKindHandler {
 
   void StartKind(int index, const rjmb& entry, EntryMode mode) override;
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
+  void PrepareKind(const rjmb& entry) override;
   void StopKind() override;
   bool Sounding() const override { return main_.busy(); }
   bool MainChannelBusy() const override { return main_.busy(); }

@@ -34,9 +34,7 @@ orvane::SpeechEngine* TextEntries::engine() {
 }
 
 void TextEntries::markPlayed(int id) {
-  dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id and status='正播'"),
-                {{QStringLiteral(":id"), id}});
-  today_.ShowTodayGrid();
+  today_.WriteStatus(id, QStringLiteral("已播"), true);
 }
 
 void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {

@@ -2,6 +2,8 @@
 #include "scheduler/core/todayprogramme.h"
 
 #include <QDebug>
+#include <QHash>
+#include <algorithm>
 #include <optional>
 
 #include "platform/db/connection.h"
@@ -22,6 +24,11 @@ int secondOfDay(const QDateTime& t) { return t.time().msecsSinceStartOfDay() / 1
 void showReadError() {
   orvane::PostNotice(QStringLiteral("时间表读取错误!请检查时间表。"), QStringLiteral("错误"), orvane::mb::ICONHAND);
 }
+
+const QString kWaiting = QStringLiteral("待播");
+const QString kPlaying = QStringLiteral("正播");
+const QString kPlayed = QStringLiteral("已播");
+const QString kMissed = QStringLiteral("未播");
 
 // Fades need this much of a song entry, in seconds, before they apply.
 constexpr int kFadeMinimumSeconds = 50;
@@ -57,7 +64,7 @@ QDateTime nearestAt(const QDateTime& now, int second) {
 }  // namespace
 
 TodayProgramme::TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock)
-    : dm_(dm), s_(state), clock_(clock) {}
+    : dm_(dm), s_(state), clock_(clock), queue_(dm) {}
 
 QString TodayProgramme::GridStatement() {
   return QStringLiteral(
@@ -67,9 +74,12 @@ QString TodayProgramme::GridStatement() {
 
 QString TodayProgramme::GetDaySchedule(const QString& day) { return DayMap::GetDaySchedule(dm_, day); }
 
-void TodayProgramme::LoadToday() {
+void TodayProgramme::LoadToday(int flushWaitMs) {
   // Nothing in a load may wait for a person: any box raised in it only informs.
   orvane::NoNestedLoopScope noWait;
+  // Statuses held up by a lock go first, so the day is read with them; a lock that outlasts
+  // the short wait leaves them queued, and the grid shows them on top of what it reads.
+  queue_.Flush(flushWaitMs);
   const QDateTime now = clock_.now();
   const QDate today = now.date();
   const QString todayText = DateText(today);
@@ -112,34 +122,38 @@ void TodayProgramme::LoadToday() {
 }
 
 void TodayProgramme::resetStatuses(const QString& today, int now) {
-  const SqlParams schedule{{QStringLiteral(":s"), s_.todayschedule}};
-  bool wrote = false;
-  {
+  StatusQueue::Item reset;
+  reset.what = QStringLiteral("the reset of schedule ") + s_.todayschedule + QStringLiteral(" for ") + today;
+  reset.day = s_.programmeday;
+  reset.reset = true;
+  reset.schedule = s_.todayschedule;
+  reset.resetSecond = now;
+  reset.write = [this, name = s_.todayschedule, today, now] {
+    const SqlParams schedule{{QStringLiteral(":s"), name}};
     odb::Transaction t(*dm_.connection());
     // Once per day the schedule's statuses go back to waiting; rows never reset (statusday
     // NULL) count as not reset today.
     QStringList values = TDataModule1::SplitString(QStringLiteral("待播;") + today, QStringLiteral(";"));
-    values.append(s_.todayschedule);
-    wrote = dm_.ExecQueryParams(dm_.qry_temp,
-                                QStringLiteral("update sjb set status=:v1,statusday=:v2 where Schedulen=:v3 "
-                                               "and (statusday<>:v2 or statusday is null)"),
-                                values) &&
-            dm_.ExecQuery(dm_.qry_temp,
-                          QStringLiteral("update sjb set status='已播' where Schedulen=:s and status='正播'"), schedule) &&
-            // Starts already passed are missed, compared as seconds of the day the way the
-            // dispatcher reads a start (exactly "hh:nn:ss"): a start the clock can never meet is
-            // neither missed here nor started later, only reported by the copy below.
-            dm_.ExecQuery(dm_.qry_temp,
-                          QStringLiteral("update sjb set status='未播' where Schedulen=:s and status='待播' "
-                                         "and starttime glob '[0-9][0-9]:[0-5][0-9]:[0-5][0-9]' "
-                                         "and substr(starttime,1,2)*3600+substr(starttime,4,2)*60+substr(starttime,7,2)"
-                                         "<=:now"),
-                          {{QStringLiteral(":s"), s_.todayschedule}, {QStringLiteral(":now"), now}}) &&
-            t.commit();
-  }
-  if (!wrote)
-    qWarning().noquote() << "programme: the day's statuses could not be written; the stored ones are shown:"
-                         << dm_.connection()->lastError();
+    values.append(name);
+    return dm_.ExecQueryParams(dm_.qry_temp,
+                               QStringLiteral("update sjb set status=:v1,statusday=:v2 where Schedulen=:v3 "
+                                              "and (statusday<>:v2 or statusday is null)"),
+                               values) &&
+           dm_.ExecQuery(dm_.qry_temp,
+                         QStringLiteral("update sjb set status='已播' where Schedulen=:s and status='正播'"), schedule) &&
+           // Starts already passed are missed, compared as seconds of the day the way the
+           // dispatcher reads a start (exactly "hh:nn:ss"): a start the clock can never meet is
+           // neither missed here nor started later, only reported when the day is copied.
+           dm_.ExecQuery(dm_.qry_temp,
+                         QStringLiteral("update sjb set status='未播' where Schedulen=:s and status='待播' "
+                                        "and starttime glob '[0-9][0-9]:[0-5][0-9]:[0-5][0-9]' "
+                                        "and substr(starttime,1,2)*3600+substr(starttime,4,2)*60+substr(starttime,7,2)"
+                                        "<=:now"),
+                         {{QStringLiteral(":s"), name}, {QStringLiteral(":now"), now}}) &&
+           t.commit();
+  };
+  // A lock held by another program keeps it queued; the grid shows its outcome meanwhile.
+  queue_.Write(std::move(reset));
 }
 
 void TodayProgramme::ShowTodayGrid() {
@@ -148,7 +162,71 @@ void TodayProgramme::ShowTodayGrid() {
   } catch (const DbError& e) {
     qWarning().noquote() << "programme: cannot read today's schedule:" << e.what();
   }
+  applyQueued();
   if (view_) view_->todayGridShown();
+}
+
+void TodayProgramme::WriteStatus(int id, const QString& status, bool onlyIfPlaying) {
+  showStatus(id, status, onlyIfPlaying);
+  queue_.WriteStatus(id, status, s_.programmeday, onlyIfPlaying);
+}
+
+void TodayProgramme::showStatus(int id, const QString& status, bool onlyIfPlaying) {
+  for (rjmb& e : s_.todayentries)
+    if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) e.status = status;
+  // One row changes in place: a start never reads the whole day again.
+  odb::Query& q = dm_.qry_show;
+  const int cId = q.fieldIndex(QStringLiteral("id")), cStatus = q.fieldIndex(QStringLiteral("status"));
+  if (cId < 0 || cStatus < 0) return;
+  for (int row = 0; row < q.recordCount(); ++row) {
+    if (q.value(row, cId).toLongLong() != id) continue;
+    if (!onlyIfPlaying || q.value(row, cStatus).toString() == kPlaying) q.setValue(row, cStatus, status);
+  }
+}
+
+void TodayProgramme::applyQueued() {
+  const std::deque<StatusQueue::Item>& pending = queue_.pending();
+  const QString day = DateText(s_.programmeday);
+  auto mine = [&](const StatusQueue::Item& item) {
+    return item.day == s_.programmeday && (!item.reset || item.schedule == s_.todayschedule);
+  };
+  if (std::none_of(pending.begin(), pending.end(), mine)) return;
+  odb::Query& q = dm_.qry_show;
+  const int cId = q.fieldIndex(QStringLiteral("id")), cStatus = q.fieldIndex(QStringLiteral("status")),
+            cStart = q.fieldIndex(QStringLiteral("starttime"));
+  if (cId < 0 || cStatus < 0 || cStart < 0) return;
+  // The reset acts on rows not yet reset today, so it needs each row's day as the database
+  // holds it (a read, which another program's write lock does not hold up).
+  QHash<qint64, QString> statusday;
+  if (std::any_of(pending.begin(), pending.end(), [&](const StatusQueue::Item& i) { return mine(i) && i.reset; })) {
+    odb::Query days(dm_.connection());
+    days.setSql(QStringLiteral("select id,statusday from sjb where Schedulen=:s"));
+    days.bindValue(QStringLiteral(":s"), s_.todayschedule);
+    if (days.open())
+      for (int row = 0; row < days.recordCount(); ++row)
+        statusday.insert(days.value(row, 0).toLongLong(), days.value(row, 1).toString());
+  }
+  for (const StatusQueue::Item& item : pending) {
+    if (!mine(item)) continue;
+    for (int row = 0; row < q.recordCount(); ++row) {
+      const qint64 id = q.value(row, cId).toLongLong();
+      QString status = q.value(row, cStatus).toString();
+      if (item.reset) {
+        // The same three steps as the reset's statements, on this row.
+        if (statusday.value(id) != day) status = kWaiting;
+        if (status == kPlaying) status = kPlayed;
+        if (status == kWaiting) {
+          const std::optional<int> start = EntryTimeSeconds(q.value(row, cStart).toString());
+          if (start && *start <= item.resetSecond) status = kMissed;
+        }
+      } else {
+        if (id != item.id || (item.onlyIfPlaying && status != kPlaying)) continue;
+        status = item.status;
+      }
+      statusday.insert(id, day);
+      if (status != q.value(row, cStatus).toString()) q.setValue(row, cStatus, status);
+    }
+  }
 }
 
 void TodayProgramme::copyRows() {

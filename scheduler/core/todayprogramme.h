@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "scheduler/core/mainstate.h"
+#include "scheduler/core/statusqueue.h"
 
 class Clock;
 class EntryRunner;
@@ -32,10 +33,16 @@ class TodayProgramme {
   void setFiredSet(FiredSet* f) { fired_ = f; }
 
   // Reloads everything. Never throws: a database failure is logged and shown once, and the
-  // day then has no entries.
-  void LoadToday();
-  // Reopens the grid statement on today's schedule.
+  // day then has no entries. Statuses held up by a lock are first given flushWaitMs to be
+  // written (0 inside the tick, which never waits for a lock).
+  void LoadToday(int flushWaitMs = kReloadWaitMs);
+  // Reopens the grid statement on today's schedule; statuses still queued show on top.
   void ShowTodayGrid();
+  // An entry's status while the broadcast runs: today's entry and its grid row show it at
+  // once; the database gets it through the status queue (never waiting for a lock). With
+  // onlyIfPlaying only an entry that is "正播" takes it.
+  void WriteStatus(int id, const QString& status, bool onlyIfPlaying = false);
+  StatusQueue& statusQueue() { return queue_; }
   // False when the database could not be read (logged).
   bool ComputeEndShutdownTime();
   // Starts the entry whose span contains the present second (not when it is the one playing).
@@ -53,12 +60,18 @@ class TodayProgramme {
   static QString GridStatement();
   // The schedule name shown on a day on which nothing plays.
   static QString HolidayScheduleName() { return QStringLiteral("不播音日期"); }
+  // A reload waits this long for statuses held up by a lock before it reads the day anyway.
+  static constexpr int kReloadWaitMs = 100;
 
  private:
   void resetStatuses(const QString& today, int now);
   void armAt(const QDateTime& endedAt, const QDateTime& now, const QDate& day);
   std::optional<QDateTime> lastEntryCutByNewDay(const QDate& today, const QDateTime& now) const;
   void copyRows();
+  // Shows a status on today's entry and its grid row.
+  void showStatus(int id, const QString& status, bool onlyIfPlaying);
+  // Shows on the grid's rows, in order, what the queue still has to write for this day.
+  void applyQueued();
 
   TDataModule1& dm_;
   MainState& s_;
@@ -67,4 +80,5 @@ class TodayProgramme {
   EntryRunner* runner_ = nullptr;
   FiredSet* fired_ = nullptr;
   QDate armedDay_;  // the programme day on which the end-of-day shutdown was armed
+  StatusQueue queue_;
 };

@@ -49,6 +49,8 @@ constexpr int kPanelWidth = 300;
 constexpr int kPanelTop = 70, kPanelHeight = 462;
 // Beside the song panel: the schedule's line, the play state's line, then the grid.
 constexpr int kHeaderTop = 72, kStateTop = 92, kGridTop = 114;
+// How long closing waits for a database locked by another program.
+constexpr int kCloseWaitMs = 3000;
 
 QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& text) {
   auto* b = named(new QToolButton(parent), name);
@@ -272,6 +274,8 @@ void TForm_main_tamu::FormShow() {
 }
 
 void TForm_main_tamu::FormClose(CloseAction& action) {
+  // Statuses still held up by another program's lock get a last, bounded chance.
+  core_.today.statusQueue().Close(kCloseWaitMs);
   if (core_.state.logenabled) WriteLog(BroadcastLog::CloseLine(core_.clock().now()));
   if (core_.state.bassready) {
     songs_.FreeStreams();
@@ -463,7 +467,8 @@ void TForm_main_tamu::showClock(const QString& nowtime) { Label_time->setText(no
 
 void TForm_main_tamu::newDay(const QDate& day) {
   Label_date->setText(DateLabelText(day));
-  LoadToday();
+  // Inside the tick: the first second of the day must not wait for another program's lock.
+  core_.today.LoadToday(0);
 }
 
 void TForm_main_tamu::ShutdownPC() { powerAction(true); }

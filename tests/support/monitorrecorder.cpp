@@ -14,8 +14,7 @@
 namespace testing_support {
 
 namespace {
-constexpr int kRate = 16000;
-constexpr int kChunk = kRate / 100;  // 10 ms
+constexpr int kChunk = MonitorRecorder::kRate / 100;  // 10 ms
 }  // namespace
 
 OwnSink::OwnSink() {
@@ -159,11 +158,13 @@ void MonitorRecorder::record() {
     const auto arrived = Clock::now();
     double sum = 0;
     int peak = 0;
-    for (int16_t s : buf) {
+    Chunk c;
+    for (std::size_t i = 0; i < buf.size(); ++i) {
+      const int16_t s = buf[i];
       sum += double(s) * s;
       peak = std::max(peak, std::abs(int(s)));
+      if (c.onset < 0 && std::abs(int(s)) > int(kOnsetLevel * 32768)) c.onset = int(i);
     }
-    Chunk c;
     c.start = arrived - chunkLength;
     c.rms = std::sqrt(sum / buf.size()) / 32768.0;
     c.peak = peak / 32768.0;
@@ -192,6 +193,13 @@ std::optional<MonitorRecorder::Clock::time_point> MonitorRecorder::firstAbove(do
                                                                                Clock::time_point from) const {
   for (const Chunk& c : chunks())
     if (c.start >= from && c.*measure > threshold) return c.start;
+  return std::nullopt;
+}
+
+std::optional<MonitorRecorder::Clock::time_point> MonitorRecorder::firstOnset(Clock::time_point from) const {
+  for (const Chunk& c : chunks())
+    if (c.start >= from && c.onset >= 0)
+      return c.start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(c.onset) / kRate));
   return std::nullopt;
 }
 

@@ -39,7 +39,11 @@ class MonitorRecorder {
     Clock::time_point start;  // when its first sample was played
     double rms = 0;           // 0..1 of full scale
     double peak = 0;          // the largest sample, 0..1 of full scale
+    int onset = -1;           // the first sample above kOnsetLevel, counted from `start`
   };
+  // An onset: the first sample above this share of full scale.
+  static constexpr double kOnsetLevel = 0.125;
+  static constexpr int kRate = 16000;
 
   explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
   ~MonitorRecorder();
@@ -69,6 +73,8 @@ class MonitorRecorder {
   std::optional<Clock::time_point> firstPeakAbove(double threshold, Clock::time_point from) const {
     return firstAbove(&Chunk::peak, threshold, from);
   }
+  // The first sample at or after `from` above kOnsetLevel, to the sample.
+  std::optional<Clock::time_point> firstOnset(Clock::time_point from) const;
   // Share of 10 ms chunks between two moments louder than `threshold`.
   double loudShare(double threshold, Clock::time_point from, Clock::time_point to) const;
 

@@ -1,0 +1,341 @@
+// The procedure chains, sending and posting, the hooks, and the translation of a window's Qt
+// events into its messages.
+#include <QApplication>
+#include <QHash>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QSet>
+
+#include "platform/wm/windowdata.h"
+
+namespace orvane::wm {
+
+namespace {
+
+QHash<const QWidget*, std::shared_ptr<WindowData>>& registry() {
+  static QHash<const QWidget*, std::shared_ptr<WindowData>> windows;
+  return windows;
+}
+
+// Set by the bottom of a chain: whether the message reached it (so Qt handles the event).
+bool* g_reachedBottom = nullptr;
+
+void Bottom(WindowData& d, Message& m) {
+  if (g_reachedBottom) *g_reachedBottom = true;
+  if (d.alive && d.hwnd->isWindow()) DefHostProc(d.hwnd, m);
+}
+
+void Notify(const std::shared_ptr<WindowData>& d, quint32 msg, quintptr wParam, qintptr lParam) {
+  Message m{msg, wParam, lParam, 0};
+  bool bottom = false;
+  SendTo(d, m, &bottom);
+}
+
+void SendSize(const std::shared_ptr<WindowData>& d) {
+  QWidget* w = d->hwnd;
+  const quint32 kind = w->isMinimized() ? SIZE_MINIMIZED : w->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
+  const QSize client = GetClientRect(w).size();
+  Notify(d, WM_SIZE, kind, MakePoint(client.width(), client.height()));
+}
+
+void SendPosChanged(const std::shared_ptr<WindowData>& d, quint32 flags) {
+  const QRect r = d->hwnd->isWindow() ? GetWindowRect(d->hwnd) : d->hwnd->geometry();
+  WindowPos pos{d->hwnd, r.x(), r.y(), r.width(), r.height(), flags};
+  Notify(d, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<qintptr>(&pos));
+}
+
+quint32 NonClientMouseMessage(const QMouseEvent* e) {
+  int base;
+  switch (e->type() == QEvent::MouseMove ? Qt::NoButton : e->button()) {
+    case Qt::NoButton: return WM_NCMOUSEMOVE;
+    case Qt::LeftButton: base = WM_NCLBUTTONDOWN; break;
+    case Qt::RightButton: base = WM_NCRBUTTONDOWN; break;
+    case Qt::MiddleButton: base = WM_NCMBUTTONDOWN; break;
+    default: return 0;
+  }
+  if (e->type() == QEvent::MouseButtonRelease) return base + 1;
+  if (e->type() == QEvent::MouseButtonDblClick) return base + 2;
+  return base;
+}
+
+// Watches one window and turns its events into messages through its chain.
+class Translator : public QObject {
+ public:
+  Translator(QWidget* w, std::shared_ptr<WindowData> d) : QObject(w), d_(std::move(d)) { w->installEventFilter(this); }
+
+  bool eventFilter(QObject*, QEvent* e) override {
+    WindowData& d = *d_;
+    if (!d.alive || (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None &&
+                     !d.framePending))
+      return false;
+    QWidget* w = d.hwnd;
+    switch (e->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+        if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
+        return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+        return d.tracking.keyboard && d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e);
+      case QEvent::WindowActivate:
+      case QEvent::WindowDeactivate: {
+        const bool active = e->type() == QEvent::WindowActivate;
+        Notify(d_, WM_NCACTIVATE, active, 0);
+        Notify(d_, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+        return false;
+      }
+      case QEvent::Resize:
+        if (d.ownNonClient) RecalcNonClient(d);
+        SendPosChanged(d_, SWP_NOMOVE);
+        SendSize(d_);
+        return false;
+      case QEvent::Move:
+        SendPosChanged(d_, SWP_NOSIZE);
+        return false;
+      case QEvent::WindowStateChange:
+        SendPosChanged(d_, 0);
+        SendSize(d_);
+        return false;
+      case QEvent::WindowTitleChange: {
+        const QString title = w->windowTitle();
+        Notify(d_, WM_SETTEXT, 0, reinterpret_cast<qintptr>(&title));
+        return false;
+      }
+      case QEvent::WindowIconChange:
+        Notify(d_, WM_SETICON, ICON_BIG, 0);
+        return false;
+      case QEvent::Paint:
+        return Paint(static_cast<QPaintEvent*>(e));
+      default:
+        return false;
+    }
+  }
+
+ private:
+  // Mouse at a point outside the client: hit test, then the non-client message with the code.
+  bool NonClientMouse(QMouseEvent* e) {
+    QWidget* w = d_->hwnd;
+    if (w->contentsRect().contains(e->position().toPoint())) return false;
+    const quint32 msg = NonClientMouseMessage(e);
+    if (!msg) return false;
+    const qintptr at = MakePoint(e->globalPosition().toPoint());
+    Message hit{WM_NCHITTEST, 0, at, 0};
+    bool bottom = false;
+    SendTo(d_, hit, &bottom);
+    if (hit.result == HTCLIENT || !d_->alive) return false;
+    Message m{msg, static_cast<quintptr>(hit.result), at, 0};
+    SendTo(d_, m, &bottom);
+    return true;
+  }
+
+  // The widget paints itself first; then the chain paints the frame on top, in the same pass.
+  bool Paint(QPaintEvent* e) {
+    QWidget* w = d_->hwnd;
+    const QRegion region = e->region();
+    if (!d_->framePending && (region - w->contentsRect()).isEmpty()) return false;
+    static_cast<QObject*>(w)->event(e);
+    const quintptr wParam = d_->framePending ? 1 : reinterpret_cast<quintptr>(&region);
+    d_->framePending = false;
+    QPainter painter(w);
+    d_->painter = &painter;
+    Notify(d_, WM_NCPAINT, wParam, 0);
+    d_->painter = nullptr;
+    return true;
+  }
+
+  std::shared_ptr<WindowData> d_;
+};
+
+void Destroyed(const std::shared_ptr<WindowData>& d, const QWidget* w) {
+  auto& windows = registry();
+  if (auto it = windows.find(w); it != windows.end() && it.value() == d) windows.erase(it);
+  d->alive = false;
+  d->painter = nullptr;
+  if (!d->destroySent) {
+    d->destroySent = true;
+    Notify(d, WM_DESTROY, 0, 0);
+    Notify(d, WM_NCDESTROY, 0, 0);
+  }
+  d->links.clear();
+}
+
+// ---- hooks ----
+HookProc g_hook;
+QSet<const QObject*> g_seen;  // top-level widgets already shown once
+
+class HookFilter : public QObject {
+ public:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    const QEvent::Type t = e->type();
+    if (t != QEvent::Show && t != QEvent::WindowActivate && t != QEvent::Hide) return false;
+    if (!o->isWidgetType()) return false;
+    auto* w = static_cast<QWidget*>(o);
+    if (!w->isWindow() || !g_hook) return false;
+    const bool menu = qobject_cast<QMenu*>(w) != nullptr;
+    const Qt::WindowType type = w->windowType();
+    const bool normal = type == Qt::Window || type == Qt::Dialog;
+    const HookProc hook = g_hook;  // a hook may remove itself
+    if (t == QEvent::Show) {
+      bool first = false;
+      if (!menu && !g_seen.contains(w)) {
+        first = true;
+        g_seen.insert(w);
+        QObject::connect(w, &QObject::destroyed, [w] {
+          g_seen.remove(w);
+          if (g_hook) g_hook(Hook::Destroy, w);
+        });
+      }
+      if (menu || first) hook(Hook::Create, w);
+      if (first && normal && g_hook) g_hook(Hook::Activate, w);
+    } else if (t == QEvent::WindowActivate) {
+      if (normal) hook(Hook::Activate, w);
+    } else if (menu) {
+      hook(Hook::Destroy, w);
+    }
+    return false;
+  }
+};
+HookFilter* g_hookFilter = nullptr;
+
+}  // namespace
+
+WindowData* FindData(HWND hwnd) {
+  auto it = registry().constFind(hwnd);
+  return it == registry().constEnd() ? nullptr : it.value().get();
+}
+
+std::shared_ptr<WindowData> Data(HWND hwnd) {
+  if (!hwnd) return {};
+  auto& windows = registry();
+  if (auto it = windows.constFind(hwnd); it != windows.constEnd()) return it.value();
+  // Not known: only a living widget gets a record (a destroyed one is no longer listed).
+  if (!QApplication::allWidgets().contains(hwnd)) return {};
+  auto d = std::make_shared<WindowData>();
+  d->hwnd = hwnd;
+  windows.insert(hwnd, d);
+  new Translator(hwnd, d);
+  QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
+  return d;
+}
+
+void Dispatch(const std::shared_ptr<WindowData>& d, Message& m) {
+  if (d->links.empty()) {
+    Bottom(*d, m);
+    return;
+  }
+  const std::shared_ptr<WindowProc> top = d->links.back().proc;  // survives an unsubclass inside
+  (*top)(m);
+}
+
+qintptr SendTo(const std::shared_ptr<WindowData>& d, Message& m, bool* reachedBottom) {
+  bool* const outer = g_reachedBottom;
+  *reachedBottom = false;
+  g_reachedBottom = reachedBottom;
+  Dispatch(d, m);
+  g_reachedBottom = outer;
+  return m.result;
+}
+
+Link Subclass(HWND hwnd, WindowProc proc) {
+  Link link;
+  auto d = Data(hwnd);
+  if (!d || !proc) return link;
+  link.window_ = d;
+  link.id_ = d->nextId++;
+  d->links.push_back({link.id_, std::make_shared<WindowProc>(std::move(proc))});
+  return link;
+}
+
+void CallPrevious(const Link& link, Message& m) {
+  auto d = link.window_.lock();
+  if (!d) return;
+  std::size_t i = 0;
+  while (i < d->links.size() && d->links[i].id != link.id_) ++i;
+  if (i == 0 || i == d->links.size()) {
+    Bottom(*d, m);
+    return;
+  }
+  const std::shared_ptr<WindowProc> below = d->links[i - 1].proc;
+  (*below)(m);
+}
+
+void Unsubclass(Link& link) {
+  if (auto d = link.window_.lock()) {
+    auto& links = d->links;
+    for (auto it = links.begin(); it != links.end(); ++it) {
+      if (it->id == link.id_) {
+        links.erase(it);
+        break;
+      }
+    }
+  }
+  link.window_.reset();
+  link.id_ = 0;
+}
+
+Link& Link::operator=(Link&& other) noexcept {
+  if (this != &other) {
+    Unsubclass(*this);
+    window_ = std::move(other.window_);
+    id_ = other.id_;
+    other.id_ = 0;
+  }
+  return *this;
+}
+
+Link::~Link() { Unsubclass(*this); }
+
+qintptr SendMessage(HWND hwnd, quint32 msg, quintptr wParam, qintptr lParam) {
+  auto d = Data(hwnd);
+  if (!d || !d->alive) return 0;
+  Message m{msg, wParam, lParam, 0};
+  Dispatch(d, m);
+  return m.result;
+}
+
+void PostMessage(HWND hwnd, quint32 msg, quintptr wParam, qintptr lParam) {
+  auto d = Data(hwnd);
+  if (!d || !d->alive) return;
+  // Queued on the widget itself: Qt keeps the order and discards what is left when it dies.
+  QMetaObject::invokeMethod(
+      hwnd,
+      [weak = std::weak_ptr<WindowData>(d), msg, wParam, lParam] {
+        if (auto d = weak.lock(); d && d->alive) {
+          Message m{msg, wParam, lParam, 0};
+          Dispatch(d, m);
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void NotifyDestroying(HWND hwnd) {
+  auto it = registry().constFind(hwnd);
+  if (it == registry().constEnd()) return;
+  const std::shared_ptr<WindowData> d = it.value();
+  if (d->destroySent) return;
+  d->destroySent = true;
+  Notify(d, WM_DESTROY, 0, 0);
+  Notify(d, WM_NCDESTROY, 0, 0);
+}
+
+void SetHookProc(HookProc proc) {
+  g_hook = std::move(proc);
+  if (g_hook && !g_hookFilter) {
+    g_hookFilter = new HookFilter;
+    qApp->installEventFilter(g_hookFilter);
+  } else if (!g_hook && g_hookFilter) {
+    delete g_hookFilter;
+    g_hookFilter = nullptr;
+  }
+}
+
+QPainter* GetWindowDC(HWND hwnd) {
+  WindowData* d = FindData(hwnd);
+  return d ? d->painter : nullptr;
+}
+
+}  // namespace orvane::wm

@@ -1,0 +1,62 @@
+// What the message layer keeps per window (internal to platform/wm).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <vector>
+
+#include "platform/wm/wm.h"
+
+namespace orvane::wm {
+
+// A mouse or keyboard move/resize of our own, when the window system does not do it for us.
+struct Tracking {
+  enum class Kind { None, Move, Size };
+  Kind kind = Kind::None;
+  Qt::Edges edges;         // edges that follow the mouse while sizing
+  bool keyboard = false;   // started from the system menu: arrows, Enter, a click, Escape
+  QPoint startCursor;      // screen position the drag is measured from
+  QPoint offset;           // how far the mouse or the arrow keys have taken it
+  QRect startGeometry;     // geometry() at the start, restored by Escape
+};
+
+struct WindowData {
+  QWidget* hwnd = nullptr;  // never used once alive is false
+  bool alive = true;
+  bool destroySent = false;
+  struct Entry {
+    quint64 id;
+    std::shared_ptr<WindowProc> proc;
+  };
+  std::vector<Entry> links;  // bottom first
+  quint64 nextId = 1;
+
+  bool ownNonClient = false;
+  Qt::WindowFlags nativeFlags;
+  bool savedTracking = false;
+  bool framePending = false;
+  QPainter* painter = nullptr;
+
+  quint32 styleMask = 0, styleValue = 0, exMask = 0, exValue = 0;
+  Tracking tracking;
+  QPointer<QMenu> systemMenu;
+  QIcon icon;  // what WM_GETICON last handed out
+};
+
+// The window's record, made on first need (null for a null or destroyed widget).
+std::shared_ptr<WindowData> Data(HWND hwnd);
+// The record when there is one, without making it.
+WindowData* FindData(HWND hwnd);
+// Runs m through the chain of d.
+void Dispatch(const std::shared_ptr<WindowData>& d, Message& m);
+// Whether the last Dispatch in this thread reached the bottom of its chain.
+qintptr SendTo(const std::shared_ptr<WindowData>& d, Message& m, bool* reachedBottom);
+
+// Host routines shared between the files of the layer.
+void RecalcNonClient(WindowData& d);
+bool TrackingEvent(WindowData& d, QEvent* e);
+void StartTracking(WindowData& d, Tracking::Kind kind, Qt::Edges edges, bool keyboard);
+quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended);
+void ApplyFlags(QWidget* w, Qt::WindowFlags flags);
+
+}  // namespace orvane::wm

@@ -1,0 +1,128 @@
+// Write-behind queue of the broadcast's statuses.
+#include "scheduler/core/statusqueue.h"
+
+#include <QDebug>
+#include <QElapsedTimer>
+
+#include "platform/db/connection.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/timetext.h"
+
+namespace odb = orvane::db;
+
+namespace {
+// For one attempt: the connection waits at most this long for a lock, and a failure is the
+// queue's to report (once per cause), not a line per statement; the usual behaviour comes
+// back after.
+class QueueAttempt {
+ public:
+  QueueAttempt(odb::Connection& c, int waitMs) : c_(c), usual_(c.busyTimeout()) {
+    c_.setBusyTimeout(waitMs);
+    c_.setQuietFailures(true);
+  }
+  ~QueueAttempt() {
+    c_.setQuietFailures(false);
+    c_.setBusyTimeout(usual_);
+  }
+
+ private:
+  odb::Connection& c_;
+  int usual_;
+};
+}  // namespace
+
+StatusQueue::StatusQueue(TDataModule1& dm, QObject* parent) : QObject(parent), dm_(dm) {
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, [this] {
+    writeQueued(0);
+    if (!items_.empty()) scheduleRetry();
+  });
+}
+
+StatusQueue::~StatusQueue() {
+  for (const Item& item : items_)
+    qWarning().noquote() << "status queue: not written before the end:" << item.what;
+}
+
+void StatusQueue::WriteStatus(int id, const QString& status, const QDate& day, bool onlyIfPlaying) {
+  Item item;
+  item.what = QStringLiteral("entry %1 %2 for %3").arg(id).arg(status, DateText(day));
+  item.day = day;
+  item.id = id;
+  item.status = status;
+  item.onlyIfPlaying = onlyIfPlaying;
+  item.write = [this, id, status, day, onlyIfPlaying] {
+    odb::Query q(dm_.connection());
+    q.setSql(onlyIfPlaying ? QStringLiteral("update sjb set status=:s,statusday=:d where id=:id and status='正播'")
+                           : QStringLiteral("update sjb set status=:s,statusday=:d where id=:id"));
+    q.bindValue(QStringLiteral(":s"), status);
+    q.bindValue(QStringLiteral(":d"), DateText(day));
+    q.bindValue(QStringLiteral(":id"), id);
+    return q.exec();
+  };
+  Write(std::move(item));
+}
+
+void StatusQueue::Write(Item item) {
+  items_.push_back(std::move(item));
+  // Behind a write that waits for a lock, this one waits too: statuses land in their order.
+  if (timer_.isActive()) return;
+  writeQueued(0);
+  if (!items_.empty()) scheduleRetry();
+}
+
+void StatusQueue::writeQueued(int waitMs) {
+  odb::Connection* c = dm_.connection();
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (!items_.empty()) {
+    Item& head = items_.front();
+    if (!c) {
+      logOnce(QStringLiteral("no database connection"), head.what);
+      items_.pop_front();
+      continue;
+    }
+    c->setLastError({}, 0);
+    bool written = false;
+    {
+      QueueAttempt attempt(*c, int(qMax<qint64>(0, waitMs - elapsed.elapsed())));
+      written = head.write();
+    }
+    if (written) {
+      items_.pop_front();
+      nextDelayMs_ = kFirstRetryMs;
+      continue;
+    }
+    if (odb::IsLockRefusal(c->lastErrorCode())) return;
+    // Read-only, full or damaged: trying again would fail the same way.
+    logOnce(QStringLiteral("%1 (%2)").arg(c->lastError()).arg(c->lastErrorCode()), head.what);
+    items_.pop_front();
+  }
+}
+
+void StatusQueue::scheduleRetry() {
+  timer_.start(nextDelayMs_);
+  nextDelayMs_ = qMin(nextDelayMs_ * 2, kMaxRetryMs);
+}
+
+bool StatusQueue::Flush(int waitMs) {
+  writeQueued(waitMs);
+  if (items_.empty()) timer_.stop();
+  return items_.empty();
+}
+
+void StatusQueue::Close(int waitMs) {
+  if (items_.empty()) return;
+  Flush(waitMs);
+  for (const Item& item : items_)
+    qWarning().noquote() << "status queue: the database stayed locked; not written:" << item.what;
+  items_.clear();
+  timer_.stop();
+}
+
+void StatusQueue::logOnce(const QString& cause, const QString& what) {
+  if (loggedCauses_.contains(cause)) return;
+  loggedCauses_.insert(cause);
+  qWarning().noquote() << "status queue: cannot write" << what << "-" << cause
+                       << "(this and later statuses failing the same way are dropped)";
+}

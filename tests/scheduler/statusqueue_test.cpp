@@ -1,0 +1,132 @@
+// The broadcast's statuses against a database that another connection holds locked, that
+// cannot be written at all, or that stays locked while the program closes: nothing waits for
+// the lock, nothing is written out of order, nothing is lost that could be written.
+#include <QElapsedTimer>
+
+#include "platform/db/connection.h"
+#include "tests/scheduler/schedulerfixture.h"
+
+namespace {
+const QString kWaiting = QStringLiteral("待播"), kPlaying = QStringLiteral("正播"), kPlayed = QStringLiteral("已播");
+
+// The warnings logged while a Warnings lives (everything here logs on this thread).
+QStringList logged;
+void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtWarningMsg) logged << text;
+}
+struct Warnings {
+  QtMessageHandler previous = (logged.clear(), qInstallMessageHandler(collect));
+  ~Warnings() { qInstallMessageHandler(previous); }
+  int count(const QString& part) const { return int(logged.filter(part).size()); }
+};
+
+class StatusQueueTest : public SchedulerFixture {
+ protected:
+  void SetUp() override {
+    SchedulerFixture::SetUp();
+    useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+    useWeekdaySchedule(QStringLiteral("Thursday"), QStringLiteral("日常"));
+    other = orvane::db::Connection::open(dm.connection()->path(), orvane::db::Connection::Mode::OpenExisting);
+    ASSERT_TRUE(other);
+  }
+  // Another program's write lock, as a database browser or a backup tool holds it.
+  void lock() { ASSERT_TRUE(other->execScript(QStringLiteral("BEGIN EXCLUSIVE"))); }
+  void unlock() { ASSERT_TRUE(other->execScript(QStringLiteral("COMMIT"))); }
+  QString dayOf(int id) {
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select statusday from sjb where id=:id"), {{":id", id}});
+    return dm.qry_temp.fieldAsString(QStringLiteral("statusday"));
+  }
+  // What the grid shows, row by row, and what today's entries hold.
+  QStringList shown() {
+    QStringList grid, memory;
+    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
+    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
+    for (const rjmb& e : unit.state.todayentries) memory << e.status;
+    EXPECT_EQ(grid, memory);
+    return grid;
+  }
+  StatusQueue& queue() { return unit.today.statusQueue(); }
+  std::unique_ptr<orvane::db::Connection> other;
+};
+}  // namespace
+
+TEST_F(StatusQueueTest, ALockedDatabaseDelaysNothingAndTheStatusesLandInTheirOrder) {
+  const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
+  const int b = addEntry({.pname = "b", .starttime = "07:33:00", .endtime = "07:34:00"});
+  unit.today.LoadToday();
+  lock();
+  QElapsedTimer took;
+  took.start();
+  // Started, ended (only a playing row takes "已播"), the next started: the order matters.
+  unit.today.WriteStatus(a, kPlaying);
+  unit.today.WriteStatus(a, kPlayed, true);
+  unit.today.WriteStatus(b, kPlaying);
+  EXPECT_LT(took.elapsed(), 100) << "a status write waited for the lock";
+  EXPECT_EQ(shown(), QStringList({kPlayed, kPlaying}));
+  EXPECT_EQ(queue().pending().size(), 3u);
+  EXPECT_EQ(queue().retryDelayMs(), StatusQueue::kFirstRetryMs);
+  // Retries meanwhile are refused and back off, at most kMaxRetryMs apart.
+  testing_support::waitUntil([] { return false; }, 1000);
+  EXPECT_GT(queue().retryDelayMs(), StatusQueue::kFirstRetryMs);
+  EXPECT_LE(queue().retryDelayMs(), StatusQueue::kMaxRetryMs);
+  EXPECT_EQ(statusOf(a), kWaiting);
+  unlock();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return queue().empty(); }, 4000));
+  EXPECT_EQ(QStringList({statusOf(a), statusOf(b), dayOf(a), dayOf(b)}),
+            QStringList({kPlayed, kPlaying, "2024-05-01", "2024-05-01"}));
+}
+
+TEST_F(StatusQueueTest, AReloadWhileLockedOverMidnightShowsWhatTheDatabaseEndsWith) {
+  const int x = addEntry({.pname = "x", .starttime = "23:59:55", .endtime = "23:59:58"});
+  const int y = addEntry({.pname = "y", .starttime = "00:00:00", .endtime = "00:00:30"});
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(23, 59, 50)));
+  unit.today.LoadToday();
+  const QString stored = statusOf(y);
+  lock();
+  unit.today.WriteStatus(x, kPlaying);
+  unit.today.WriteStatus(x, kPlayed, true);
+  // Midnight: the reload cannot write the day's reset either; the new day starts y.
+  clock.set(QDateTime(QDate(2024, 5, 2), QTime(0, 0, 0)));
+  unit.today.LoadToday();
+  unit.today.WriteStatus(y, kPlaying);
+  // A reload a few seconds later (an editor closed), the lock still held: y has played, x
+  // waits for tonight.
+  clock.set(QDateTime(QDate(2024, 5, 2), QTime(0, 0, 3)));
+  unit.today.LoadToday();
+  const QStringList expected{kPlayed, kWaiting};  // grid order: y (00:00:00), then x
+  EXPECT_EQ(shown(), expected);
+  EXPECT_EQ(statusOf(y), stored) << "written through the lock";
+  unlock();
+  EXPECT_TRUE(queue().Flush(1000));
+  EXPECT_EQ(QStringList({statusOf(y), statusOf(x), dayOf(y), dayOf(x)}),
+            expected + QStringList({"2024-05-02", "2024-05-02"}));
+}
+
+TEST_F(StatusQueueTest, AStatusThatCanNeverBeWrittenIsLoggedOnceAndDropped) {
+  const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
+  unit.today.LoadToday();
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("PRAGMA query_only=1")));  // as a read-only file
+  Warnings warnings;
+  for (int i = 0; i < 20; ++i) unit.today.WriteStatus(a, i % 2 ? kPlayed : kPlaying);
+  EXPECT_TRUE(queue().empty());
+  EXPECT_EQ(queue().retryDelayMs(), 0) << "a retry was scheduled for a write that cannot succeed";
+  EXPECT_EQ(warnings.count(QStringLiteral("readonly")), 1);
+  EXPECT_EQ(shown(), QStringList({kPlayed}));
+}
+
+TEST_F(StatusQueueTest, ClosingWithTheLockHeldWaitsBoundedAndLogsWhatIsLeft) {
+  const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
+  unit.today.LoadToday();
+  lock();
+  unit.today.WriteStatus(a, kPlaying);
+  Warnings warnings;
+  QElapsedTimer took;
+  took.start();
+  queue().Close(500);
+  EXPECT_GE(took.elapsed(), 400);
+  EXPECT_LT(took.elapsed(), 1500);
+  EXPECT_TRUE(queue().empty());
+  EXPECT_EQ(warnings.count(QStringLiteral("not written: entry %1").arg(a)), 1);
+  unlock();
+  EXPECT_EQ(statusOf(a), kWaiting);
+}
