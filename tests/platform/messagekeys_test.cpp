@@ -20,11 +20,12 @@
 using namespace orvane;
 
 namespace {
-struct KeyCase {
+// A flag value, what Enter, keypad Enter and Space answer (the default button has the focus)
+// and what Escape answers (0: the box stays open).
+struct FlagCase {
   int flags;
-  Qt::Key key;
-  Qt::KeyboardModifiers modifiers;
-  int answer;  // 0: the box stays open
+  int enter;
+  int escape;
 };
 
 TMessageForm* shownBox() {
@@ -35,17 +36,23 @@ TMessageForm* shownBox() {
 }  // namespace
 
 TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
-  const Qt::KeyboardModifiers none = Qt::NoModifier, keypad = Qt::KeypadModifier;
-  const KeyCase cases[] = {
-      {0, Qt::Key_Return, none, mb::IDOK},      {0, Qt::Key_Enter, keypad, mb::IDOK},
-      {0, Qt::Key_Space, none, mb::IDOK},       {0, Qt::Key_Escape, none, mb::IDOK},
-      {16, Qt::Key_Return, none, mb::IDOK},     {16, Qt::Key_Escape, none, mb::IDOK},
-      {64, Qt::Key_Enter, keypad, mb::IDOK},    {64, Qt::Key_Escape, none, mb::IDOK},
-      {33, Qt::Key_Return, none, mb::IDOK},     {33, Qt::Key_Enter, keypad, mb::IDOK},
-      {33, Qt::Key_Space, none, mb::IDOK},      {33, Qt::Key_Escape, none, mb::IDCANCEL},
-      {292, Qt::Key_Return, none, mb::IDNO},    {292, Qt::Key_Enter, keypad, mb::IDNO},
-      {292, Qt::Key_Space, none, mb::IDNO},     {292, Qt::Key_Escape, none, 0},
+  const FlagCase flagCases[] = {{0, mb::IDOK, mb::IDOK},
+                                {16, mb::IDOK, mb::IDOK},
+                                {64, mb::IDOK, mb::IDOK},
+                                {33, mb::IDOK, mb::IDCANCEL},
+                                {292, mb::IDNO, 0}};
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+      {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier},
+      {Qt::Key_Escape, Qt::NoModifier}};
+  struct KeyCase {
+    int flags;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int answer;
   };
+  std::vector<KeyCase> cases;
+  for (const FlagCase& f : flagCases)
+    for (auto [key, modifiers] : keys) cases.push_back({f.flags, key, modifiers, key == Qt::Key_Escape ? f.escape : f.enter});
   installMessageFormHandler();
   Form owner;
   owner.setCaption(QStringLiteral("节目表编辑"));
