@@ -13,6 +13,8 @@ for b in $(find build/bench -type f -executable \( -name 'bench_*' -o -name '*_b
   run=("$b")
   if [ "$name" = capture_bench ]; then run=(bench/capture_bench.sh); fi
   if [ "$name" = onset_bench ]; then run=(bench/onset_bench.sh); fi
+  if [ "$name" = recorder_bench ]; then run=(bench/recorder_bench.sh); fi
+  if [ "$name" = studio_bench ]; then run=(bench/studio_bench.sh); fi
   "${run[@]}" "$@" || { echo "== $name ended with status $?"; status=1; }
 done
 exit $status

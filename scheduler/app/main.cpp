@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "audiotools/windows/audiotools.h"
 #include "platform/audio/pulsesystemvolume.h"
 #include "platform/forms/messageform.h"
 #include "platform/forms/qttranslations.h"
@@ -68,6 +69,14 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   TForm_main_tamu mainWindow(dm, clock, services);
   if (!mainWindow.created()) return 1;
+  AudioToolsContext tools;
+  tools.media = &media;
+  tools.dm = &dm;
+  tools.state = &mainWindow.core().state;
+  tools.shell = &shell;
+  tools.voices = &voices;
+  InstallAudioTools(tools);
+  mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
   mainWindow.show();
   const int rc = QApplication::exec();

@@ -540,8 +540,11 @@ void TForm_main_tamu::buildCommands() {
   for (QToolButton* b : {ToolButton5, ToolButton1, ToolButton13, ToolButton14, ToolButton2, ToolButton4, ToolButton3})
     bar->addWidget(b);
   bar->addStretch();
-  // The player, the speech studio and the about box are not part of this program yet.
+  // The about box is not part of this program yet; the player and the speech studio are
+  // enabled when their windows are handed over (setInsertWindows).
   for (QToolButton* b : {ToolButton2, ToolButton4, ToolButton3}) b->setEnabled(false);
+  connect(ToolButton2, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton2Click);
+  connect(ToolButton4, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton4Click);
   connect(ToolButton5, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton5Click);
   connect(ToolButton1, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton1Click);
   connect(ToolButton13, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton13Click);
@@ -590,7 +593,23 @@ void TForm_main_tamu::showPlayState() {
 void TForm_main_tamu::setInsertWindows(InsertWindowFactory music, InsertWindowFactory speech) {
   insertMusic_ = std::move(music);
   insertSpeech_ = std::move(speech);
+  ToolButton2->setEnabled(bool(insertMusic_));
+  ToolButton4->setEnabled(bool(insertSpeech_));
   showPlayState();
+}
+
+void TForm_main_tamu::ToolButton2Click() {
+  if (commands_.RefuseDuringTrial() || !insertMusic_) return;
+  // A new player on every click, living on its own (it frees itself when closed).
+  if (std::unique_ptr<orvane::Form> player = insertMusic_()) player.release()->show();
+}
+
+void TForm_main_tamu::ToolButton4Click() {
+  if (commands_.RefuseDuringTrial() || !insertSpeech_) return;
+  std::unique_ptr<orvane::Form> studio = insertSpeech_();
+  if (!studio) return;
+  studio->setCaption(QStringLiteral("语音播报(手动播报)"));
+  studio.release()->show();
 }
 
 void TForm_main_tamu::ToolButton5Click() {

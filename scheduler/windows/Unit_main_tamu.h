@@ -114,6 +114,8 @@ class TForm_main_tamu : public orvane::Form,
   void ToolButton1Click();   // 设定节目表: the day map, a new one each time
   void ToolButton13Click();  // 密码设置: the password window, modal
   void ToolButton14Click();  // 其它设置: the settings, modal; today's grid is shown again after
+  void ToolButton2Click();   // 常用乐曲播放: a new player, non-modal
+  void ToolButton4Click();   // 语音播报: a new speech studio, non-modal
   // A double-click on today's grid, by the row's kind: a song list opens in its window
   // (behind the password), a folder in the file manager, a song or a program is shown
   // selected in its folder; other kinds do nothing.
