@@ -14,7 +14,12 @@
 #include <QWindow>
 
 #include "audiotools/windows/Unit_findsong.h"
+#include "audiotools/windows/Unit_player.h"
+#include "audiotools/windows/Unit_recorder.h"
+#include "audiotools/windows/Unit_ttsplay.h"
+#include "audiotools/windows/audiotools.h"
 #include "platform/forms/messageform.h"
+#include "platform/media/fakemediabackend.h"
 #include "platform/system/passwordhash.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbbj.h"
@@ -75,6 +80,11 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
               QStringLiteral(""), QStringLiteral("副通道"), 100});
     openMainWindow();
     window->show();
+    AudioToolsContext tools;
+    tools.media = &media;
+    tools.dm = &windowDm;
+    tools.state = &window->state();
+    InstallAudioTools(tools);
   }
 
   void TearDown() override {
@@ -84,6 +94,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
       if (w != window.get() && !w->parentWidget() && qobject_cast<orvane::Form*>(w)) made << w;
     for (const QPointer<QWidget>& w : made) delete w.data();
     SettingsFixture::TearDown();
+    AudioTools() = {};
     QApplication::setFont(defaultFont_);
   }
 
@@ -93,6 +104,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     const EntryDialogContext context{windowDm, services, clock, true};
     auto* dialog = new TForm_sjbp_add(context, manager);
     const QString list = home.file(QStringLiteral("pl3/早操251205071500.pl3"));
+    auto* player = new TForm_player;
     return {
         {"main window", nullptr, [main] { return main; }},
         {"schedule manager", main, [manager] { return manager; }},
@@ -113,12 +125,16 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
          [=, this] { return new TForm_lb(testing_support::writeFile(list, "/music/a.mp3\r\n"), main); }},
         {"shutdown countdown", main, [=, this] { return new TForm_closepc(TForm_closepc::Action::Shutdown, power, main); }},
         {"song finder", nullptr, [] { return new TForm_findsong({}); }},
+        {"player", nullptr, [player] { return player; }},
+        {"recorder", player, [player] { return new TForm_recorder(player); }},
+        {"speech studio", nullptr, [] { return new TForm_ttsplay; }},
         {"message box", main,
          [main] { return new orvane::TMessageForm(QStringLiteral("密码错误。"), QStringLiteral("错误"), 16, main); }},
     };
   }
 
   QFont defaultFont_ = QApplication::font();
+  orvane::FakeMediaBackend media;
 };
 
 }  // namespace
