@@ -2,6 +2,7 @@
 #include "platform/forms/dbgrid.h"
 
 #include <QHeaderView>
+#include <QStyle>
 
 #include "platform/db/query.h"
 #include "platform/db/querymodel.h"
@@ -48,13 +49,19 @@ void DBGrid::followCursor(int row) {
   syncing_ = false;
 }
 
-void DBGrid::setColumn(const QString& fieldName, const QString& title, int width, bool visible) {
+void DBGrid::setColumn(const QString& fieldName, const QString& title, int width, bool visible,
+                       const QString& typical) {
   if (!query_) return;
   model_->setTitle(fieldName, title);
   const int column = query_->fieldIndex(fieldName);
   if (column < 0) return;
   setColumnHidden(column, !visible);
-  if (visible) setColumnWidth(column, width);
+  if (!visible) return;
+  // A cell's text keeps the focus frame's margin and a little air on each side.
+  const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 6;
+  width = qMax(width, horizontalHeader()->sectionSizeHint(column));
+  if (!typical.isEmpty()) width = qMax(width, fontMetrics().horizontalAdvance(typical) + padding);
+  setColumnWidth(column, width);
 }
 
 void DBGrid::hideColumnOf(const QString& fieldName) {

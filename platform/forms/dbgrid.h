@@ -19,8 +19,11 @@ class DBGrid : public QTableView {
   db::Query* query() const { return query_; }
   db::QueryModel* queryModel() const { return model_; }
 
-  // Shows (or hides) a field's column with a title and a width in pixels.
-  void setColumn(const QString& fieldName, const QString& title, int width, bool visible = true);
+  // Shows (or hides) a field's column with a title and a width in pixels. The column is
+  // never narrower than its title, nor than the typical value given (a time, a volume, a
+  // channel's name) in the grid's font.
+  void setColumn(const QString& fieldName, const QString& title, int width, bool visible = true,
+                 const QString& typical = QString());
   void hideColumnOf(const QString& fieldName);
   // The title of the column showing the field, as the header shows it.
   QString columnTitle(const QString& fieldName) const;

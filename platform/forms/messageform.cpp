@@ -3,10 +3,15 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 #include "platform/msgbox/messagebox.h"
 
@@ -41,8 +46,17 @@ TMessageForm::TMessageForm(const QString& text, const QString& caption, int flag
     : Form(owner), text_(new QLabel(text)), flags_(flags) {
   setObjectName(QStringLiteral("TMessageForm"));
   setCaption(caption);
+  // A dialog without minimise and maximise buttons; the close box only where it has an answer.
+  Qt::WindowFlags frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (dismissResult() != 0) frame |= Qt::WindowCloseButtonHint;
+  setWindowFlags(frame);
+  setModalKind(owner ? Qt::WindowModal : Qt::ApplicationModal);
+
   auto* outer = new QVBoxLayout(client());
+  outer->setContentsMargins(16, 14, 16, 12);
+  outer->setSpacing(14);
   auto* row = new QHBoxLayout;
+  row->setSpacing(12);
   const auto icon = iconOf(flags);
   if (icon != QStyle::SP_CustomBase) {
     auto* iconLabel = new QLabel;
@@ -53,28 +67,34 @@ TMessageForm::TMessageForm(const QString& text, const QString& caption, int flag
   }
   text_->setObjectName(QStringLiteral("Message"));
   text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  text_->setWordWrap(text.size() > 60);
+  text_->setTextFormat(Qt::PlainText);
+  // One line as long as it fits in three fifths of the screen, wrapped at that width beyond.
+  const QFontMetrics metrics(text_->font());
+  int natural = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) natural = qMax(natural, metrics.horizontalAdvance(line));
+  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+  const int widest = qMax(320, (screen ? screen->availableGeometry().width() : 1024) * 3 / 5);
+  if (natural > widest) {
+    text_->setWordWrap(true);
+    text_->setFixedWidth(widest);
+  }
   row->addWidget(text_, 1);
   outer->addLayout(row);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  const int def = mb::defaultResultOf(flags);
   for (int result : mb::buttonsOf(flags)) {
     auto* b = new QPushButton(buttonText(result));
     b->setProperty("modalResult", result);
     b->setMinimumWidth(75);
+    b->setDefault(result == mb::defaultResultOf(flags));
     connect(b, &QPushButton::clicked, this, [this, result] { setModalResult(result); });
     buttons_.append(b);
     buttons->addWidget(b);
-    if (result == def) {
-      b->setDefault(true);
-      b->setFocus();
-    }
   }
   buttons->addStretch();
   outer->addLayout(buttons);
-  setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
-  setFixedSize(sizeHint());
+  // The box takes the size its caption, text and buttons need.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 QPushButton* TMessageForm::button(int result) const {
@@ -83,9 +103,74 @@ QPushButton* TMessageForm::button(int result) const {
   return nullptr;
 }
 
+int TMessageForm::dismissResult() const {
+  const auto all = mb::buttonsOf(flags_);
+  if (all.size() == 1) return all.front();
+  for (int result : all)
+    if (result == mb::IDCANCEL) return result;
+  return 0;
+}
+
+void TMessageForm::FormShow() {
+  if (QPushButton* b = button(mb::defaultResultOf(flags_))) b->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void TMessageForm::FormCloseQuery(bool& canClose) {
+  if (modalResult() != mrNone) return;
+  const int dismiss = dismissResult();
+  canClose = dismiss != 0;
+  // The close box answers as Escape does.
+  if (canClose && isModal()) setModalResult(dismiss);
+}
+
+void TMessageForm::keyPressEvent(QKeyEvent* e) {
+  if ((e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    switch (e->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter: {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* b = buttons_.contains(focused) ? focused : button(mb::defaultResultOf(flags_));
+        if (b) b->click();
+        return;
+      }
+      case Qt::Key_Escape:
+        if (QPushButton* b = button(dismissResult())) b->click();
+        return;
+      default: break;
+    }
+  }
+  Form::keyPressEvent(e);
+}
+
+namespace {
+// The window the operator worked in last: between a box closing and its owner being active
+// again (the window manager takes its time) no window is active, and a second box of the
+// same action belongs to the same window.
+QPointer<QWidget>& lastActiveWindow() {
+  static QPointer<QWidget> window;
+  return window;
+}
+
+void followActiveWindow(QWindow* active) {
+  if (!active) return;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowHandle() == active && !qobject_cast<TMessageForm*>(w)) lastActiveWindow() = w;
+}
+
+QWidget* boxOwner() {
+  QWidget* owner = QApplication::activeWindow();
+  if (!owner || qobject_cast<TMessageForm*>(owner)) owner = lastActiveWindow();
+  return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
+}
+}  // namespace
+
 void installMessageFormHandler() {
+  static QMetaObject::Connection following;
+  if (!following) following = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, &followActiveWindow);
+  followActiveWindow(QGuiApplication::focusWindow());
   setMessageBoxHandler([](const MessageBoxRequest& r) {
-    QWidget* owner = QApplication::activeWindow();
+    // The window the box answers for owns it, as long as it shows.
+    QWidget* owner = boxOwner();
     if (NoNestedLoopScope::active() && mb::isNotice(r.flags)) {
       auto* form = new TMessageForm(r.text, r.caption, r.flags, owner);
       form->setAttribute(Qt::WA_DeleteOnClose);
@@ -93,11 +178,13 @@ void installMessageFormHandler() {
       form->show();
       return mb::IDOK;
     }
-    TMessageForm form(r.text, r.caption, r.flags, owner);
-    int result = form.ShowModal();
-    // Closing the window counts as Cancel where there is one, else as the default button.
-    if (result == Form::mrCancel && !form.button(mb::IDCANCEL)) result = mb::defaultResultOf(r.flags);
-    return result;
+    // Not on the stack: an owner that goes while the box shows takes the box with it.
+    QPointer<TMessageForm> form = new TMessageForm(r.text, r.caption, r.flags, owner);
+    const int result = form->ShowModal();
+    delete form.data();
+    // A box that went without an answer (its owner closed under it) answers as its default.
+    const auto offered = mb::buttonsOf(r.flags);
+    return std::find(offered.begin(), offered.end(), result) != offered.end() ? result : mb::defaultResultOf(r.flags);
   });
 }
 

@@ -7,6 +7,7 @@
 #include "audiotools/windows/audiotools.h"
 #include "platform/audio/pulsesystemvolume.h"
 #include "platform/forms/messageform.h"
+#include "platform/forms/qttranslations.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
 #include "platform/msgbox/messagebox.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  // Qt's own pickers and buttons speak the program's language.
+  orvane::installQtTranslations();
   orvane::installMessageFormHandler();
 
   InstanceLock instance;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "platform/msgbox/messagebox.h"
@@ -25,33 +26,37 @@ TForm_lbbj::TForm_lbbj(QWidget* owner) : Form(owner) {
   setClientSize(560, 430);
 
   Label1 = named(new QLabel(QStringLiteral("共有歌曲：0"), c), "Label1");
-  Label1->setGeometry(8, 8, 160, 18);
+  // The list's file on a line of its own, whole: the window is as wide as it needs.
   Label2 = named(new QLabel(c), "Label2");
-  Label2->setGeometry(170, 8, 382, 18);
   Label_name = named(new QLabel(c), "Label_name");
   Label_name->hide();
   Label_bz = named(new QLabel(c), "Label_bz");
   Label_bz->hide();
-
   ListBox1 = named(new SongListBox(c), "ListBox1");
-  ListBox1->setGeometry(8, 30, 430, 300);
-
   Button1 = named(new QPushButton(QStringLiteral("添加歌曲..."), c), "Button1");
-  Button1->setGeometry(446, 30, 106, 26);
   Button4 = named(new QPushButton(QStringLiteral("清除全部"), c), "Button4");
-  Button4->setGeometry(446, 64, 106, 26);
   Button6 = named(new QPushButton(QStringLiteral("清除一首"), c), "Button6");
-  Button6->setGeometry(446, 98, 106, 26);
-
   GroupBox1 = named(new QGroupBox(c), "GroupBox1");
-  GroupBox1->setGeometry(8, 338, 544, 84);
   Label3 = named(new QLabel(QStringLiteral("（说明：“歌曲列表”文件是存放多首歌曲名或视频名的，可以把某个文件夹或不同的文件夹中的"
                                            "歌名或视频名放入其中，实现多首歌曲或视频的播放）"),
                             GroupBox1),
                  "Label3");
-  Label3->setWordWrap(true);
+  KeepWrappedWhole(Label3, 400);
   auto* box = new QVBoxLayout(GroupBox1);
   box->addWidget(Label3);
+
+  auto* outer = new QVBoxLayout(c);
+  outer->setContentsMargins(8, 8, 8, 8);
+  outer->addWidget(Label2);
+  outer->addWidget(Label1);
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(ListBox1, 1);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {Button1, Button4, Button6}) buttons->addWidget(b);
+  buttons->addStretch();
+  middle->addLayout(buttons);
+  outer->addLayout(middle, 1);
+  outer->addWidget(GroupBox1);
 
   connect(Button1, &QPushButton::clicked, this, &TForm_lbbj::Button1Click);
   connect(Button4, &QPushButton::clicked, this, &TForm_lbbj::Button4Click);

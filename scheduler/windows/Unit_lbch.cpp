@@ -2,7 +2,9 @@
 #include "scheduler/windows/Unit_lbch.h"
 
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/songlist.h"
@@ -19,19 +21,27 @@ TForm_lb::TForm_lb(const QString& path, QWidget* owner) : Form(owner), path_(pat
   setClientSize(560, 380);
 
   Label1 = named(new QLabel(QStringLiteral("歌曲列表文件名："), c), "Label1");
-  Label1->setGeometry(8, 8, 360, 18);
   Label2 = named(new QLabel(c), "Label2");
-  Label2->setGeometry(370, 8, 180, 18);
   ListBox1 = named(new SongListBox(c), "ListBox1");
-  ListBox1->setGeometry(8, 30, 430, 340);
   Button1 = named(new QPushButton(QStringLiteral("添加歌曲..."), c), "Button1");
-  Button1->setGeometry(446, 30, 106, 26);
   Button2 = named(new QPushButton(QStringLiteral("清除全部"), c), "Button2");
-  Button2->setGeometry(446, 64, 106, 26);
   Button3 = named(new QPushButton(QStringLiteral("清除一首"), c), "Button3");
-  Button3->setGeometry(446, 98, 106, 26);
   Button4 = named(new QPushButton(QStringLiteral("保存列表"), c), "Button4");
-  Button4->setGeometry(446, 344, 106, 26);
+
+  auto* outer = new QVBoxLayout(c);
+  outer->setContentsMargins(8, 8, 8, 8);
+  auto* top = new QHBoxLayout;
+  top->addWidget(Label1, 1);
+  top->addWidget(Label2);
+  outer->addLayout(top);
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(ListBox1, 1);
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* b : {Button1, Button2, Button3}) buttons->addWidget(b);
+  buttons->addStretch();
+  buttons->addWidget(Button4);
+  middle->addLayout(buttons);
+  outer->addLayout(middle, 1);
 
   connect(Button1, &QPushButton::clicked, this, &TForm_lb::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm_lb::Button2Click);

@@ -3,7 +3,6 @@
 
 #include <QDebug>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
@@ -43,11 +42,13 @@ TForm_main_tamu* Form_main_tamu = nullptr;
 
 namespace {
 // The song panel's two arrangements: songs only, or a text being read above the songs.
-constexpr int kJmpnameTop = 56, kListTop = 72, kListHeight = 385;
+constexpr int kJmpnameTop = 54, kListTop = 72, kListHeight = 385;
 constexpr int kReadingJmpnameTop = 318, kReadingListTop = 336, kReadingListHeight = 119;
 constexpr int kRadioHeight = 64;
 constexpr int kPanelWidth = 300;
 constexpr int kPanelTop = 70, kPanelHeight = 462;
+// Beside the song panel: the schedule's line, the play state's line, then the grid.
+constexpr int kHeaderTop = 72, kStateTop = 92, kGridTop = 114;
 // How long closing waits for a database locked by another program.
 constexpr int kCloseWaitMs = 3000;
 
@@ -169,7 +170,7 @@ void TForm_main_tamu::buildLayout() {
   Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo1->hide();
   Label_jmpname = named(new QLabel(Panel1), "Label_jmpname");
-  Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, 16);
+  Label_jmpname->setGeometry(0, kJmpnameTop, kPanelWidth, kListTop - kJmpnameTop);
   ListBox5 = named(new QListWidget(Panel1), "ListBox5");
   ListBox5->setGeometry(0, kListTop, kPanelWidth, kListHeight);
   Panel_web = named(new QFrame(Panel1), "Panel_web");
@@ -216,32 +217,28 @@ void TForm_main_tamu::resizeEvent(QResizeEvent* e) {
   Label_time->setGeometry(w - 260, 26, 250, 34);
   const int gridLeft = 8 + kPanelWidth + 10;
   layoutGridHeader();
-  DBGrid1->setGeometry(gridLeft, 94, w - gridLeft - 8, h - 94 - 28);
+  DBGrid1->setGeometry(gridLeft, kGridTop, w - gridLeft - 8, h - kGridTop - 28);
   Label2->setGeometry(gridLeft, h - 24, w - gridLeft - 8, 18);
 }
 
 void TForm_main_tamu::layoutGridHeader() {
-  // The line above the grid flows: the count and the play state take what their texts need
-  // (the state the room of its longest text), and the schedule's name what is left, at most
-  // its own width, so a narrow window or a long name never hides the play state.
+  // The line above the grid: the caption, today's schedule, the count and, at the right end,
+  // the log-out label; the schedule's name takes what its text needs of the room left. The
+  // play state has a line of its own below, so a long name and a long state never share it.
   const int w = client()->width();
   const int left = 8 + kPanelWidth + 10, right = w - 80, gap = 8;
-  const QFontMetrics stateFont(Label_state->font());
-  int stateWidth = 0;
-  for (const QString& t : {PlayCommands::TrialLabel(), PlayCommands::InsertLabel(), PlayCommands::StoppedLabel()})
-    stateWidth = qMax(stateWidth, stateFont.horizontalAdvance(t) + 4);
   const int captionWidth = Label_sjbcaption->sizeHint().width();
   const int countWidth = Label_shu->sizeHint().width();
-  const int nameRoom = right - left - captionWidth - countWidth - stateWidth - 3 * gap;
+  const int nameRoom = right - left - captionWidth - countWidth - 2 * gap;
   const int nameWidth = qMax(0, qMin(Label_sjb->sizeHint().width(), nameRoom));
   int x = left;
   for (auto [label, width] : {std::pair<QLabel*, int>{Label_sjbcaption, captionWidth}, {Label_sjb, nameWidth},
                               {Label_shu, countWidth}}) {
-    label->setGeometry(x, 72, width, 18);
+    label->setGeometry(x, kHeaderTop, width, 18);
     x += width + gap;
   }
-  Label_exit->setGeometry(w - 72, 72, 64, 18);
-  Label_state->setGeometry(x, 72, qMax(0, right - x), 18);
+  Label_exit->setGeometry(w - 72, kHeaderTop, 64, 18);
+  Label_state->setGeometry(left, kStateTop, w - 8 - left, 18);
 }
 
 void TForm_main_tamu::FormCreate() {
@@ -296,20 +293,21 @@ void TForm_main_tamu::setNextEntryLabel(const QString& text) { Label_jmpname->se
 
 void TForm_main_tamu::todayGridShown() {
   // The times are what the operator reads the grid for: their columns hold "00:00:00" whole
-  // in this font, never less than the usual 60.
-  const int timeWidth = qMax(60, DBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 12);
+  // in the grid's font, as the play mode, volume and channel columns hold theirs.
+  const QString time = QStringLiteral("00:00:00");
   DBGrid1->hideColumnOf(QStringLiteral("id"));
   DBGrid1->setColumn(QStringLiteral("pname"), QStringLiteral("节目名称"), 60);
-  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), timeWidth);
-  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), timeWidth);
+  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), 60, true, time);
+  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), 60, true, time);
   DBGrid1->setColumn(QStringLiteral("slpath"), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), 230);
-  DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 58);
-  DBGrid1->setColumn(QStringLiteral("status"), QStringLiteral("状态"), 36);
-  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), timeWidth);
-  DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 50);
+  DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 58, true, QStringLiteral("顺序循环"));
+  DBGrid1->setColumn(QStringLiteral("status"), QStringLiteral("状态"), 36, true, QStringLiteral("待播"));
+  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), 60, true, time);
+  DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 50, true, QStringLiteral("100"));
   DBGrid1->hideColumnOf(QStringLiteral("Schedulen"));
   DBGrid1->hideColumnOf(QStringLiteral("jmlx"));
-  DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, core_.state.channelenabled);
+  DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, core_.state.channelenabled,
+                     QStringLiteral("主通道"));
   Label_shu->setText(QStringLiteral("（共") + QString::number(core_.dm().qry_show.recordCount()) + QStringLiteral("条）"));
   layoutGridHeader();
 }
@@ -494,7 +492,8 @@ void TForm_main_tamu::powerAction(bool shutdown) {
 
 bool TForm_main_tamu::PasswordGate() {
   if (!core_.state.authorized) {
-    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); });
+    // Over the main window while it shows; from the notification area on its own.
+    TForm_mm prompt(core_.dm(), core_.state, [this](bool on) { ShowLogout(on); }, isVisible() ? this : nullptr);
     prompt.ShowModal();
   }
   return core_.state.authorized;

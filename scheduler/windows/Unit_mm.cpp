@@ -63,7 +63,9 @@ void TForm_mm::Button1Click() {
       MessageBox(QStringLiteral("密码错误。"), QStringLiteral("错误"), mb::ICONHAND);
       break;
   }
+  // The wrong entry is selected, so what the operator types next replaces it.
   Edit1->setFocus();
+  Edit1->selectAll();
 }
 
 void TForm_mm::Button2Click() { Close(); }

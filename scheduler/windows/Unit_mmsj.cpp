@@ -28,7 +28,7 @@ TForm_mmsj::TForm_mmsj(TDataModule1& dm, MainState& state, std::function<void(bo
   Label4 = named(new QLabel(QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置，否则只能查看（用户不再编辑时，"
                                            "请注意退出）。如果想设置方便，则把密码设为空，这时进行各项设置不需要密码。默认密码为空。\n")),
                  "Label4");
-  Label4->setWordWrap(true);
+  KeepWrappedWhole(Label4, 340);
   Button1 = named(new QPushButton(QStringLiteral("确定")), "Button1");
   Button2 = named(new QPushButton(QStringLiteral("取消")), "Button2");
 
@@ -61,11 +61,13 @@ void TForm_mmsj::Button1Click() {
     case Passwords::Result::NewMismatch:
       MessageBox(QStringLiteral("两次输入的密码不一致，请重新输入。"), QStringLiteral("出错"), mb::ICONHAND);
       Edit3->setFocus();
+      Edit3->selectAll();  // retyped, not appended to
       return;
     case Passwords::Result::OldWrong:
     case Passwords::Result::WrongPassword:
       MessageBox(QStringLiteral("输入的原密码不正确，请重新输入。"), QStringLiteral("出错"), mb::ICONHAND);
       Edit1->setFocus();
+      Edit1->selectAll();
       return;
     case Passwords::Result::ReadFailed:
       MessageBox(passwords_.error(), QStringLiteral("错误"), mb::ICONHAND);

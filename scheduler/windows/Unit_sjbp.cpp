@@ -174,17 +174,19 @@ void TForm_sjbp::ShowSchedule(const QString& order) {
   } catch (const DbError& e) {
     qWarning().noquote() << "schedule manager: cannot show the schedule:" << e.what();
   }
+  // Times, play modes, volumes and channels show whole in the grid's font, however narrow the usual width.
+  const QString time = QStringLiteral("00:00:00");
   DBGrid1->hideColumnOf(QStringLiteral("id"));
   DBGrid1->setColumn(QStringLiteral("pname"), QStringLiteral("节目名称"), 60);
-  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), 60);
-  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), 60);
+  DBGrid1->setColumn(QStringLiteral("starttime"), QStringLiteral("开始时间"), 60, true, time);
+  DBGrid1->setColumn(QStringLiteral("endtime"), QStringLiteral("结束时间"), 60, true, time);
   DBGrid1->setColumn(QStringLiteral("slpath"), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"), 250);
-  DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 60);
-  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), 60);
-  DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 45);
+  DBGrid1->setColumn(QStringLiteral("playmode"), QStringLiteral("播放方式"), 60, true, QStringLiteral("顺序循环"));
+  DBGrid1->setColumn(QStringLiteral("tlength"), QStringLiteral("时长"), 60, true, time);
+  DBGrid1->setColumn(QStringLiteral("ivolume"), QStringLiteral("音量(%)"), 45, true, QStringLiteral("100"));
   DBGrid1->setColumn(QStringLiteral("Schedulen"), QStringLiteral("节目表名称"), 70);
   DBGrid1->hideColumnOf(QStringLiteral("jmlx"));
-  DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, state_.channelenabled);
+  DBGrid1->setColumn(QStringLiteral("mainchannel"), QStringLiteral("通道"), 50, state_.channelenabled, QStringLiteral("主通道"));
   DBGrid1->hideColumnOf(QStringLiteral("txt"));
   Label_shu->setText(QStringLiteral("共") + QString::number(qry_grid.recordCount()) + QStringLiteral("条"));
 }

@@ -29,7 +29,9 @@ TForm_sjbp_addmuch::TForm_sjbp_addmuch(const EntryDialogContext& context, QWidge
   auto* minutes = new QLabel(QStringLiteral("分钟生成一个播出节目"), c);
   minutes->setGeometry(112, 102, 200, 20);
   CheckBox_jmnameauto = named(new QCheckBox(QStringLiteral("节目名称自动补充后缀数字"), c), "CheckBox_jmnameauto");
-  CheckBox_jmnameauto->setGeometry(300, 42, 176, 22);
+  // The name field leaves the box the room of its whole text.
+  Edit_pname->setFixedWidth(160);
+  CheckBox_jmnameauto->setGeometry(258, 42, 218, 22);
   CheckBox_jmnameauto->setChecked(true);
   DateTimePicker3 = TimePicker("DateTimePicker3", Panel_music);
   DateTimePicker3->setGeometry(92, 38, 96, 24);

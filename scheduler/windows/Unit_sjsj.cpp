@@ -67,6 +67,7 @@ void TForm_sjsj::buildLayout() {
 
   Panel1 = named(new QFrame(mapGroup), "Panel1");
   auto* week = new QGridLayout(Panel1);
+  week->setContentsMargins(0, 0, 0, 0);
   for (int i = 0; i < 7; ++i) {
     auto* box = new QComboBox(Panel1);
     box->setObjectName(QStringLiteral("ComboBox%1").arg(i + 1));
@@ -77,22 +78,31 @@ void TForm_sjsj::buildLayout() {
   }
   week->setRowStretch(7, 1);
   week->setColumnStretch(2, 1);
-  mapLayout->addWidget(Panel1);
+  // The two pages share one place that fits the larger, so switching moves nothing.
+  auto* pages = new QGridLayout;
+  pages->addWidget(Panel1, 0, 0);
 
   Panel2 = named(new QFrame(mapGroup), "Panel2");
   auto* month = new QGridLayout(Panel2);
+  month->setContentsMargins(0, 0, 0, 0);
   month->setVerticalSpacing(2);
   month->setHorizontalSpacing(6);
   for (int i = 0; i < 31; ++i) {
     auto* box = new QComboBox(Panel2);
     box->setObjectName(QStringLiteral("ComboBox_r%1").arg(i + 1));
-    box->setMinimumWidth(110);
+    box->setMinimumWidth(100);
     const int row = i % 8, column = (i / 8) * 2;
     month->addWidget(new QLabel(DayMap::MonthDays().at(i), Panel2), row, column);
     month->addWidget(box, row, column + 1);
     dayLists.append(box);
   }
-  mapLayout->addWidget(Panel2);
+  pages->addWidget(Panel2, 0, 0);
+  for (QFrame* page : {Panel1, Panel2}) {
+    QSizePolicy policy = page->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    page->setSizePolicy(policy);
+  }
+  mapLayout->addLayout(pages);
   mapLayout->addStretch();
   auto* saveRow = new QHBoxLayout;
   saveRow->addStretch();
@@ -102,7 +112,7 @@ void TForm_sjsj::buildLayout() {
   outer->addWidget(mapGroup, 1);
 
   auto* holidayGroup = new QGroupBox(QStringLiteral("下列日期不播放（节假日）："), c);
-  holidayGroup->setFixedWidth(220);
+  holidayGroup->setFixedWidth(200);
   auto* holidays = new QVBoxLayout(holidayGroup);
   holidays->addWidget(new QLabel(QStringLiteral("以下日期不播放："), holidayGroup));
   ListBox1 = named(new QListWidget(holidayGroup), "ListBox1");

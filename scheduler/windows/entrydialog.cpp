@@ -106,11 +106,19 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
   Panel_music->setGeometry(0, 150, 480, 250);
   Label_jmlxshow = named(label(Panel_music, QStringLiteral("单首歌曲："), 12, 8), "Label_jmlxshow");
   Edit_slpath = named(new QLineEdit(Panel_music), "Edit_slpath");
-  Edit_slpath->setGeometry(92, 6, 262, 24);
   Edit_slpath->setToolTip(QStringLiteral("要修改请按右边的按钮"));
   Edit_slpath->installEventFilter(this);
-  Button_jmlx = named(new QPushButton(QStringLiteral("选择歌曲"), Panel_music), "Button_jmlx");
-  Button_jmlx->setGeometry(358, 5, 112, 26);
+  Button_jmlx = named(new QPushButton(Panel_music), "Button_jmlx");
+  // The picker's button holds the longest caption a kind gives it; the path field the rest.
+  int buttonWidth = 112;
+  for (int kind = kKindSong; kind <= kKindProgram; ++kind) {
+    if (kind == kKindText) continue;
+    Button_jmlx->setText(KindLayout(kind).buttonCaption);
+    buttonWidth = qMax(buttonWidth, Button_jmlx->sizeHint().width());
+  }
+  Button_jmlx->setText(KindLayout(kKindSong).buttonCaption);
+  Button_jmlx->setGeometry(470 - buttonWidth, 5, buttonWidth, 26);
+  Edit_slpath->setGeometry(92, 6, 470 - buttonWidth - 4 - 92, 24);
   Label_longer0 = named(label(Panel_music, QStringLiteral("节目时长："), 12, 40), "Label_longer0");
   if (!series) Label_longer = named(label(Panel_music, QString(), 92, 40, 120), "Label_longer");
   Label_vol = named(label(Panel_music, QStringLiteral("音量："), 12, 72), "Label_vol");
@@ -141,7 +149,7 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
   ComboBox_yyhyl->hide();
   label(Panel_txt, QStringLiteral("语速："), 12, 172, 50);
   Edit_speed = spin(Panel_txt, "Edit_speed", -10, 10, 0, 92, 170, true);
-  label(Panel_txt, QStringLiteral("音量："), 170, 172, 44);
+  label(Panel_txt, QStringLiteral("音量："), 162, 172, 52);
   Edit_txtvol = spin(Panel_txt, "Edit_txtvol", 0, 100, 100, 216, 170, true);
   label(Panel_txt, QStringLiteral("播放次数："), 294, 172, 76);
   Edit_txtcs = named(new QLineEdit(QStringLiteral("1"), Panel_txt), "Edit_txtcs");

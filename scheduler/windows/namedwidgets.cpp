@@ -1,6 +1,7 @@
 // Shared window controls.
 #include "scheduler/windows/namedwidgets.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
 
@@ -16,4 +17,10 @@ QLineEdit* PasswordEdit(const char* name, QWidget* parent) {
   // Typed characters show as "*" whatever the style's own mask character is.
   e->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
   return e;
+}
+
+void KeepWrappedWhole(QLabel* label, int minWidth) {
+  label->setWordWrap(true);
+  label->setMinimumWidth(minWidth);
+  label->setMinimumHeight(label->heightForWidth(minWidth));
 }

@@ -4,6 +4,7 @@
 
 #include <QLatin1String>
 
+class QLabel;
 class QLineEdit;
 class QTimeEdit;
 class QWidget;
@@ -19,3 +20,6 @@ W* named(W* w, const char* name) {
 QTimeEdit* TimePicker(const char* name, QWidget* parent = nullptr);
 // A password field: what is typed shows as "*".
 QLineEdit* PasswordEdit(const char* name, QWidget* parent = nullptr);
+// A word-wrapped note that shows whole at the smallest size its window allows: it never gets
+// narrower than minWidth, and always has the height its text needs at that width.
+void KeepWrappedWhole(QLabel* label, int minWidth);
