@@ -28,11 +28,13 @@
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/Unit_threadnettime.h"
 #include "scheduler/core/funVolume.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
 #include "scheduler/windows/Unit_mmsj.h"
+#include "scheduler/windows/Unit_nettime.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
@@ -246,6 +248,8 @@ void TForm_main_tamu::FormCreate() {
   if (!core_.ConnectDatabase()) return;
   core_.ReadSettings();
   MainState& s = core_.state;
+  // Asynchronous: start-up goes on while the server answers.
+  if (core_.networkTimeAtStart() && services_.clockControl) (new Tsetnettime(*services_.clockControl, this))->Execute();
   // Both channels play through libmpv: one built for another major version of its client
   // interface cannot be trusted with a broadcast.
   if (!orvane::mpvVersionMatches()) {
@@ -562,10 +566,9 @@ void TForm_main_tamu::buildCommands() {
           [this](const QPoint& pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { DBGrid1DblClick(); });
 
-  // Maroon under the mouse, blue otherwise. The clock only shows the hand for now: the window
-  // its click opens is not part of the program yet.
+  // Maroon under the mouse, blue otherwise.
   new LabelLink(Label_exit, [this] { Label_exitClick(); }, QColor(128, 0, 0), Qt::blue);
-  new LabelLink(Label_time, {});
+  new LabelLink(Label_time, [this] { Label_timeClick(); });
 
   Timer_formminimize = named(new QTimer(this), "Timer_formminimize");
   Timer_formminimize->setSingleShot(true);
@@ -708,6 +711,11 @@ void TForm_main_tamu::FormCloseQuery(bool& canClose) {
     canClose = PasswordGate();
   }
   closeAsked_ = false;
+}
+
+void TForm_main_tamu::Label_timeClick() {
+  TForm_nettime window(services_.clockControl, this);
+  window.ShowModal();
 }
 
 void TForm_main_tamu::Label_exitClick() {

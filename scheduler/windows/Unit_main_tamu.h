@@ -129,6 +129,8 @@ class TForm_main_tamu : public orvane::Form,
   void Timer_formminimizeTimer();
   // Log-out: the next protected command asks for the password again.
   void Label_exitClick();
+  // The clock: the network-time window, modal.
+  void Label_timeClick();
 
   // The windows an insertion shows modally (without owner): the player for music, the
   // speech studio for speech. Without one its menu item stays disabled.
