@@ -30,11 +30,14 @@
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/Unit_threadnettime.h"
 #include "scheduler/core/funVolume.h"
+#include "scheduler/windows/About.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
 #include "scheduler/windows/Unit_mmsj.h"
 #include "scheduler/windows/Unit_nettime.h"
+#include "scheduler/windows/Unit_showtxt.h"
+#include "scheduler/windows/Unit_testshow.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
@@ -266,6 +269,11 @@ void TForm_main_tamu::FormCreate() {
   Timer_formminimize->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
+  // The tips stay open beside the main window, without owner, until closed.
+  if (core_.tipsAtStart() && !Form_syfa) {
+    Form_syfa = new TForm_syfa(core_.dm());
+    Form_syfa->show();
+  }
   Form_main_tamu = this;
   created_ = true;
 }
@@ -540,8 +548,9 @@ void TForm_main_tamu::buildCommands() {
   for (QToolButton* b : {ToolButton5, ToolButton1, ToolButton13, ToolButton14, ToolButton2, ToolButton4, ToolButton3})
     bar->addWidget(b);
   bar->addStretch();
-  // The player, the speech studio and the about box are not part of this program yet.
-  for (QToolButton* b : {ToolButton2, ToolButton4, ToolButton3}) b->setEnabled(false);
+  // The player and the speech studio are not part of this program yet.
+  for (QToolButton* b : {ToolButton2, ToolButton4}) b->setEnabled(false);
+  connect(ToolButton3, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton3Click);
   connect(ToolButton5, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton5Click);
   connect(ToolButton1, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton1Click);
   connect(ToolButton13, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton13Click);
@@ -619,6 +628,12 @@ void TForm_main_tamu::ToolButton14Click() {
   ShowTodayGrid();
 }
 
+void TForm_main_tamu::ToolButton3Click() {
+  if (commands_.RefuseDuringTrial()) return;
+  TAboutFrm about(core_.dm(), services_.shell);
+  about.ShowModal();
+}
+
 void TForm_main_tamu::DBGrid1DblClick() {
   try {
     const orvane::db::Query& grid = core_.dm().qry_show;
@@ -626,7 +641,16 @@ void TForm_main_tamu::DBGrid1DblClick() {
     // The row double-clicked, read before any prompt can let the grid move.
     const QString kind = grid.fieldAsString(QStringLiteral("jmlx")).trimmed();
     const QString path = grid.fieldAsString(QStringLiteral("slpath"));
-    if (kind == QLatin1String("3")) {
+    if (kind == QLatin1String("4")) {
+      const QString id = grid.fieldAsString(QStringLiteral("id"));
+      const QString pname = grid.fieldAsString(QStringLiteral("pname"));
+      if (!PasswordGate()) return;
+      {
+        TForm_showtxt text(core_.dm(), id, pname, this);
+        text.ShowModal();
+      }
+      ShowTodayGrid();
+    } else if (kind == QLatin1String("3")) {
       if (!PasswordGate()) return;
       auto* list = new TForm_lb(path, this);
       // Closed is done with: nothing can show it again.

@@ -114,9 +114,10 @@ class TForm_main_tamu : public orvane::Form,
   void ToolButton1Click();   // 设定节目表: the day map, a new one each time
   void ToolButton13Click();  // 密码设置: the password window, modal
   void ToolButton14Click();  // 其它设置: the settings, modal; today's grid is shown again after
-  // A double-click on today's grid, by the row's kind: a song list opens in its window
-  // (behind the password), a folder in the file manager, a song or a program is shown
-  // selected in its folder; other kinds do nothing.
+  void ToolButton3Click();   // 帮助: the about box, modal
+  // A double-click on today's grid, by the row's kind: a text opens in its window (modal)
+  // and a song list in its window (both behind the password), a folder in the file manager,
+  // a song or a program is shown selected in its folder; other kinds do nothing.
   void DBGrid1DblClick();
   // The grid's menu: trial play, end of trial, insertion of music or speech, stop and resume
   // of automatic play (see PlayCommands).
