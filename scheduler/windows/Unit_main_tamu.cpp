@@ -37,6 +37,7 @@
 #include "scheduler/windows/Unit_mmsj.h"
 #include "scheduler/windows/Unit_nettime.h"
 #include "scheduler/windows/Unit_showtxt.h"
+#include "scheduler/windows/Unit_showvideo.h"
 #include "scheduler/windows/Unit_testshow.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
@@ -108,6 +109,8 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
 }
 
 TForm_main_tamu::~TForm_main_tamu() {
+  songs_.main().setVideoHandOff(nullptr);
+  videoWindow_.reset();
   if (Form_main_tamu == this) Form_main_tamu = nullptr;
 }
 
@@ -274,6 +277,10 @@ void TForm_main_tamu::FormCreate() {
     Form_syfa = new TForm_syfa(core_.dm());
     Form_syfa->show();
   }
+  // The video window, hidden until a video song plays; both channels hand their picture to it.
+  videoWindow_ = std::make_unique<TForm_showvideo>(core_.state, songs_, [this] { SpeedButton1Click(); }, this);
+  Form_showvideo = videoWindow_.get();
+  songs_.main().setVideoHandOff(videoWindow_.get());
   Form_main_tamu = this;
   created_ = true;
 }

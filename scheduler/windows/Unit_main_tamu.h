@@ -33,6 +33,7 @@ class QWidget;
 class Clock;
 class TDataModule1;
 class TTrayIcon;
+class TForm_showvideo;
 namespace orvane {
 class DBGrid;
 class WebRadioHost;
@@ -245,6 +246,7 @@ class TForm_main_tamu : public orvane::Form,
   InsertWindowFactory insertMusic_;
   InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;
+  std::unique_ptr<TForm_showvideo> videoWindow_;  // no owner: it covers the screen on its own
 };
 
 // The one main window of the running program (null before creation and in most tests).
