@@ -84,8 +84,9 @@ class MediaChannel : public QObject {
   // platform, Wayland): videoFrameReady() tells when a new one can be rendered. Takes effect
   // at the next open; stream players ignore it.
   virtual void setVideoFrames(bool on) { (void)on; }
-  // Draws the present picture scaled into 32-bit pixels (bytes red, green, blue, unused) of
-  // the given size; false when there is no picture yet (nothing is written then).
+  // Draws the present picture scaled into 32-bit pixels of the given size, each a native word
+  // 0x00RRGGBB (bytes blue, green, red, unused on this machine: Qt's RGB32 but for the top
+  // byte); false when there is no picture yet (nothing is written then).
   virtual bool renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) {
     (void)pixels, (void)width, (void)height, (void)stride;
     return false;

@@ -138,8 +138,11 @@ bool MpvChannel::renderVideoFrame(uchar* pixels, int width, int height, qsizetyp
   if (!render_ || !haveFrame_ || !pixels || width <= 0 || height <= 0) return false;
   int size[2] = {width, height};
   size_t lineBytes = size_t(stride);
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, size},
-                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("rgb0")},
+  // Never wait for the picture's display time: this is the interface thread, and the picture
+  // is asked for when it is due already.
+  int block = 0;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},{MPV_RENDER_PARAM_SW_SIZE, size},
+                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
                                {MPV_RENDER_PARAM_SW_STRIDE, &lineBytes},
                                {MPV_RENDER_PARAM_SW_POINTER, pixels},
                                {MPV_RENDER_PARAM_INVALID, nullptr}};

@@ -218,12 +218,15 @@ void TForm_showvideo::paintPicture() {
   if (player_ && !device.isEmpty()) {
     QElapsedTimer t;
     t.start();
-    QImage picture(device, QImage::Format_RGBX8888);
-    if (player_->renderVideoFrame(picture.bits(), device.width(), device.height(), picture.bytesPerLine())) {
-      picture.setDevicePixelRatio(ratio);
-      painter.drawImage(QPoint(0, 0), picture);
+    // One picture buffer, kept while the size stays: a new one per frame costs a full page-in.
+    if (picture_.size() != device) picture_ = QImage(device, QImage::Format_RGB32);
+    if (player_->renderVideoFrame(picture_.bits(), device.width(), device.height(), picture_.bytesPerLine())) {
+      picture_.setDevicePixelRatio(ratio);
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      painter.drawImage(QPoint(0, 0), picture_);
       ++framesDrawn_;
       lastDrawMs_ = double(t.nsecsElapsed()) / 1e6;
+      emit pictureDrawn(lastDrawMs_);
       return;
     }
   }

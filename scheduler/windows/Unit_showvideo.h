@@ -4,6 +4,7 @@
 // time.
 #pragma once
 
+#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -46,6 +47,11 @@ class TForm_showvideo : public orvane::Form, public VideoHandOff {
   double lastDrawMs() const { return lastDrawMs_; }
   orvane::MediaChannel* player() const { return player_; }
 
+ signals:
+  // A picture was rendered and painted into Panel1, taking ms (the drawing path).
+  void pictureDrawn(double ms);
+ public:
+
   QWidget* Panel1;
   QFrame* Panel2;
   QLabel* Label1;
@@ -75,6 +81,7 @@ class TForm_showvideo : public orvane::Form, public VideoHandOff {
   QPointer<QWidget> screenHost_;
   QPointer<orvane::MediaChannel> player_;
   QMetaObject::Connection frames_;
+  QImage picture_;
   int framesDrawn_ = 0;
   double lastDrawMs_ = 0;
 };
