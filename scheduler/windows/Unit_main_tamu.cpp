@@ -110,7 +110,6 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
 
 TForm_main_tamu::~TForm_main_tamu() {
   songs_.main().setVideoHandOff(nullptr);
-  videoWindow_.reset();
   if (Form_main_tamu == this) Form_main_tamu = nullptr;
 }
 

@@ -230,6 +230,9 @@ class TForm_main_tamu : public orvane::Form,
 
   MainUnit core_;
   SystemServices services_;
+  // No owner: it covers the screen on its own. Declared before the channels so that it outlives
+  // their players: libmpv may still be drawing into its window until a player is gone.
+  std::unique_ptr<TForm_showvideo> videoWindow_;
   SongEntries songs_;
   TextEntries texts_;
   RadioEntries radio_;
@@ -246,7 +249,6 @@ class TForm_main_tamu : public orvane::Form,
   InsertWindowFactory insertMusic_;
   InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;
-  std::unique_ptr<TForm_showvideo> videoWindow_;  // no owner: it covers the screen on its own
 };
 
 // The one main window of the running program (null before creation and in most tests).

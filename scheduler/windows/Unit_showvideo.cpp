@@ -20,6 +20,17 @@
 
 TForm_showvideo* Form_showvideo = nullptr;
 
+namespace {
+// The picture's panel. Where libmpv draws into its window, Qt has no paint engine for it.
+class VideoPanel : public QWidget {
+ public:
+  using QWidget::QWidget;
+  QPaintEngine* paintEngine() const override {
+    return TForm_showvideo::pictureThroughWindow() ? nullptr : QWidget::paintEngine();
+  }
+};
+}  // namespace
+
 TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::function<void()> stopCommand,
                                  QWidget* screenHost)
     : Form(nullptr), s_(state), songs_(songs), stop_(std::move(stopCommand)), screenHost_(screenHost) {
@@ -30,7 +41,7 @@ TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::func
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
 
-  Panel1 = named(new QWidget(client()), "Panel1");
+  Panel1 = named(new VideoPanel(client()), "Panel1");
   Panel1->setAutoFillBackground(false);
   Panel1->setAttribute(Qt::WA_OpaquePaintEvent);
   if (pictureThroughWindow()) {
