@@ -80,6 +80,17 @@ class MediaChannel : public QObject {
   // The native window a video picture is drawn into; 0 plays video files as sound only.
   // Takes effect at the next open. Stream players ignore it.
   virtual void setVideoWindow(quintptr windowId) { (void)windowId; }
+  // Pictures the program draws itself where no native window can take them (Qt's offscreen
+  // platform, Wayland): videoFrameReady() tells when a new one can be rendered. Takes effect
+  // at the next open; stream players ignore it.
+  virtual void setVideoFrames(bool on) { (void)on; }
+  // Draws the present picture scaled into 32-bit pixels of the given size, each a native word
+  // 0x00RRGGBB (bytes blue, green, red, unused on this machine: Qt's RGB32 but for the top
+  // byte); false when there is no picture yet (nothing is written then).
+  virtual bool renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) {
+    (void)pixels, (void)width, (void)height, (void)stride;
+    return false;
+  }
 
  signals:
   // The file played to its end (not sent for stop, close or a failure).
@@ -89,6 +100,8 @@ class MediaChannel : public QObject {
   // The answers to openAddress: the address is open, or it could not be opened.
   void loaded();
   void loadFailed(const QString& message);
+  // A new picture of the open file can be rendered (see setVideoFrames).
+  void videoFrameReady();
 };
 
 // Makes the channels of one kind of media layer (libmpv, or a fake in tests).

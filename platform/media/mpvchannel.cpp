@@ -2,6 +2,7 @@
 #include "platform/media/mpvchannel.h"
 
 #include <mpv/client.h>
+#include <mpv/render.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -25,6 +26,16 @@ QEvent::Type noteEventType() {
   return t;
 }
 
+QEvent::Type frameEventType() {
+  static const auto t = QEvent::Type(QEvent::registerEventType());
+  return t;
+}
+
+struct FrameEvent : QEvent {
+  explicit FrameEvent(quint64 g) : QEvent(frameEventType()), generation(g) {}
+  quint64 generation;
+};
+
 struct NoteEvent : QEvent {
   NoteEvent(quint64 g, int n, QString m) : QEvent(noteEventType()), generation(g), note(n), message(std::move(m)) {}
   quint64 generation;
@@ -46,6 +57,17 @@ struct MpvWakeTarget {
   std::mutex mutex;
   QObject* receiver = nullptr;
   std::atomic<bool> pending{false};
+  // The renderer's update callback posts the channel's stamp of the moment, so a picture of a
+  // file that has been replaced meanwhile is recognised and dropped.
+  std::atomic<quint64> generation{0};
+  std::atomic<bool> framePending{false};
+
+  static void frameUpdate(void* data) {
+    auto* t = static_cast<MpvWakeTarget*>(data);
+    if (t->framePending.exchange(true)) return;
+    std::lock_guard<std::mutex> lock(t->mutex);
+    if (t->receiver) QCoreApplication::postEvent(t->receiver, new FrameEvent(t->generation.load()));
+  }
 
   static void wakeup(void* data) {
     auto* t = static_cast<MpvWakeTarget*>(data);
@@ -81,13 +103,56 @@ MpvChannel::~MpvChannel() {
     std::lock_guard<std::mutex> lock(wake_->mutex);
     wake_->receiver = nullptr;
   }
+  if (render_) {
+    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
+    mpv_render_context_free(render_);
+  }
   if (mpv_.ok()) mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
+}
+
+void MpvChannel::bumpGeneration() {
+  ++generation_;
+  wake_->generation = generation_;
+  haveFrame_ = false;
+}
+
+bool MpvChannel::ensureRenderContext() {
+  if (render_) return true;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  const int rc = mpv_render_context_create(&render_, mpv_.get(), params);
+  if (rc < 0) {
+    render_ = nullptr;
+    qWarning().noquote() << "media: libmpv's software renderer did not start:" << mpv_error_string(rc);
+    return false;
+  }
+  mpv_render_context_set_update_callback(render_, &MpvWakeTarget::frameUpdate, wake_.get());
+  return true;
+}
+
+void MpvChannel::setVideoFrames(bool on) {
+  if (kind_ == ChannelKind::MediaPlayer) videoFrames_ = on;
+}
+
+bool MpvChannel::renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) {
+  if (!render_ || !haveFrame_ || !pixels || width <= 0 || height <= 0) return false;
+  int size[2] = {width, height};
+  size_t lineBytes = size_t(stride);
+  // Never wait for the picture's display time: this is the interface thread, and the picture
+  // is asked for when it is due already.
+  int block = 0;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},{MPV_RENDER_PARAM_SW_SIZE, size},
+                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+                               {MPV_RENDER_PARAM_SW_STRIDE, &lineBytes},
+                               {MPV_RENDER_PARAM_SW_POINTER, pixels},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  return mpv_render_context_render(render_, params) >= 0;
 }
 
 double MpvChannel::mpvVolume(int level) { return 100.0 * std::cbrt(double(qBound(0, level, 1000)) / 1000.0); }
 
 MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
-  ++generation_;
+  bumpGeneration();
   cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
@@ -96,6 +161,9 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
       int64_t wid = int64_t(videoWindow_);
       mpv_set_property(mpv_.get(), "wid", MPV_FORMAT_INT64, &wid);
       mpv_set_property_string(mpv_.get(), "vo", "gpu,x11");
+      mpv_set_property_string(mpv_.get(), "vid", "auto");
+    } else if (videoFrames_ && ensureRenderContext()) {
+      mpv_set_property_string(mpv_.get(), "vo", "libmpv");
       mpv_set_property_string(mpv_.get(), "vid", "auto");
     } else {
       mpv_set_property_string(mpv_.get(), "vid", "no");
@@ -121,7 +189,7 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
 }
 
 MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
-  ++generation_;
+  bumpGeneration();
   cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
@@ -185,19 +253,19 @@ void MpvChannel::pause() {
 void MpvChannel::stop() {
   if (opening_) {
     // Nothing plays yet: stopping gives up the address.
-    ++generation_;
+    bumpGeneration();
     cancelOpening();
     return;
   }
   if (mode_ == MediaMode::NotOpen) return;
-  ++generation_;
+  bumpGeneration();
   mpv_.setFlag("pause", true);
   lastPositionMs_ = positionMs();
   mode_ = MediaMode::Stopped;
 }
 
 void MpvChannel::close() {
-  ++generation_;
+  bumpGeneration();
   cancelOpening();
   if (mode_ == MediaMode::NotOpen) return;
   mpv_.setFlag("pause", true);
@@ -240,6 +308,16 @@ bool MpvChannel::event(QEvent* e) {
   if (e->type() == wakeEventType()) {
     wake_->pending = false;
     drain();
+    return true;
+  }
+  if (e->type() == frameEventType()) {
+    wake_->framePending = false;
+    // The update must be asked for after every callback, whoever the picture belongs to.
+    const bool frame = render_ && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME);
+    if (frame && static_cast<FrameEvent*>(e)->generation == generation_ && mode_ != MediaMode::NotOpen) {
+      haveFrame_ = true;
+      emit videoFrameReady();
+    }
     return true;
   }
   if (e->type() == noteEventType()) {

@@ -9,6 +9,7 @@
 #include "platform/media/mpvhandle.h"
 
 struct mpv_event;
+struct mpv_render_context;
 
 namespace orvane {
 
@@ -41,6 +42,8 @@ class MpvChannel : public MediaChannel {
   void setVolume(int level) override;
   int volume() const override { return volume_; }
   void setVideoWindow(quintptr windowId) override;
+  void setVideoFrames(bool on) override;
+  bool renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) override;
 
   // libmpv's volume (0..100, cubic) for a level 0..1000 that is linear in amplitude.
   static double mpvVolume(int level);
@@ -62,6 +65,10 @@ class MpvChannel : public MediaChannel {
   // Gives up an address that has not answered: libmpv stops trying, nothing is announced.
   void cancelOpening();
   void openingTimedOut();
+  // Every open, stop and close moves the stamp on, for notes and pictures alike.
+  void bumpGeneration();
+  // libmpv's software renderer for the program's own pictures; false when it cannot start.
+  bool ensureRenderContext();
   // The bookkeeping of a successful open.
   MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
 
@@ -83,6 +90,9 @@ class MpvChannel : public MediaChannel {
   bool wantsSound_ = true;  // a real audio output was asked for
   int volume_ = 1000;
   quintptr videoWindow_ = 0;
+  bool videoFrames_ = false;
+  mpv_render_context* render_ = nullptr;  // freed before the player
+  bool haveFrame_ = false;                // a picture of the open file has arrived
   // The address being opened: its playlist entry as libmpv starts on it, its name, and the
   // time limit for an answer.
   bool opening_ = false;

@@ -13,6 +13,7 @@
 #include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
+#include "platform/system/clockcontrol.h"
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
   services.launcher = &processes;
   orvane::DesktopShell shell;
   services.shell = &shell;
+  orvane::TimedatedClock clockControl = orvane::TimedatedClock::fromEnvironment();
+  services.clockControl = &clockControl;
   // The program ends when its main window closes (after the close question), not when the
   // last visible window goes: with the main window in the notification area, closing a
   // prompt or another window must not end the broadcast.

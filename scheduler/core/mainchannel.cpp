@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/media/mediachannel.h"
+#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/funVolume.h"
@@ -479,4 +480,25 @@ void MainChannel::Unduck(DuckReason reason) {
   if (!(duckReasons_ & int(reason))) return;
   duckReasons_ &= ~int(reason);
   if (!ducked()) setSlider(s_.mainvolume);
+}
+
+// ---- previous and next (the video window)
+
+void MainChannel::StepSong(int direction) {
+  const int count = int(songs_.size());
+  if (selected_ < 0 || selected_ >= count) return;
+  if (direction < 0 && selected_ == 0) {
+    orvane::MessageBox(QStringLiteral("已是第一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return;
+  }
+  if (direction > 0 && selected_ == count - 1) {
+    orvane::MessageBox(QStringLiteral("已是最后一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return;
+  }
+  closePlayers();
+  selected_ += direction < 0 ? -1 : 1;
+  emit listChanged();
+  const QString file = songs_[selected_];
+  if (PlayMainFile(false, file) == 0)
+    setSongLine(QFileInfo::exists(file) ? QStringLiteral("不能播放此首歌曲!") : QStringLiteral("歌曲文件不存在!"));
 }

@@ -75,6 +75,10 @@ class MainChannel : public QObject {
   void ApplyVideoRule(const QString& file, orvane::MediaChannel& player);
   void CloseVideo();
 
+  // The song before (direction < 0) or after the selected one plays at once; at either end
+  // of the list the limit is shown instead. Nothing happens without a selection.
+  void StepSong(int direction);
+
   // Event handlers.
   void MediaPlayer1Notify();
   void Timer_musicprocessTimer();

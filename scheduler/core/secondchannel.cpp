@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "platform/media/mediachannel.h"
+#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/mainchannel.h"
 #include "scheduler/core/pathrules.h"
@@ -251,4 +252,25 @@ void SecondChannel::Timer_bass2processTimer() {
 
 void SecondChannel::Label2DblClick() {
   if (busy()) NextSecondSong();
+}
+
+// ---- previous and next (the video window)
+
+void SecondChannel::StepSong(int direction) {
+  const int count = int(songs_.size());
+  if (selected_ < 0 || selected_ >= count) return;
+  if (direction < 0 && selected_ == 0) {
+    orvane::MessageBox(QStringLiteral("已是第一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return;
+  }
+  if (direction > 0 && selected_ == count - 1) {
+    orvane::MessageBox(QStringLiteral("已是最后一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return;
+  }
+  closePlayers();
+  selected_ += direction < 0 ? -1 : 1;
+  emit listChanged();
+  const QString file = songs_[selected_];
+  if (PlaySecondFile(file) == 0)
+    setLine(QFileInfo::exists(file) ? QStringLiteral("不能播放此首歌曲!") : QStringLiteral("歌曲文件不存在!"));
 }

@@ -56,6 +56,10 @@ class SecondChannel : public QObject {
   bool Resume();
   bool held() const { return hold_.any(); }
 
+  // The song before (direction < 0) or after the selected one plays at once; at either end
+  // of the list the limit is shown instead. Nothing happens without a selection.
+  void StepSong(int direction);
+
   void MediaPlayer2Notify();
   void Timer_music2processTimer();
   void Timer_bass2processTimer();

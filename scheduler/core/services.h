@@ -5,6 +5,7 @@
 namespace orvane {
 class MediaBackend;
 class Autostart;
+class ClockControl;
 class MediaProbe;
 class PowerControl;
 class ProgramLauncher;
@@ -25,4 +26,6 @@ struct SystemServices {
   orvane::ProgramLauncher* launcher = nullptr;
   // Opening a folder and showing a file in its folder (the grid's double-click).
   orvane::Shell* shell = nullptr;
+  // Setting the computer's clock (network time); null leaves the clock alone.
+  orvane::ClockControl* clockControl = nullptr;
 };

@@ -27,11 +27,18 @@
 #include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/Unit_threadnettime.h"
 #include "scheduler/core/funVolume.h"
+#include "scheduler/windows/About.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
 #include "scheduler/windows/Unit_mmsj.h"
+#include "scheduler/windows/Unit_nettime.h"
+#include "scheduler/windows/Unit_showtxt.h"
+#include "scheduler/windows/Unit_showvideo.h"
+#include "scheduler/windows/Unit_testshow.h"
+#include "scheduler/windows/Unit_testshowtts.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
@@ -106,6 +113,7 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
 }
 
 TForm_main_tamu::~TForm_main_tamu() {
+  songs_.main().setVideoHandOff(nullptr);
   if (Form_main_tamu == this) Form_main_tamu = nullptr;
 }
 
@@ -245,6 +253,8 @@ void TForm_main_tamu::FormCreate() {
   if (!core_.ConnectDatabase()) return;
   core_.ReadSettings();
   MainState& s = core_.state;
+  // Asynchronous: start-up goes on while the server answers.
+  if (core_.networkTimeAtStart() && services_.clockControl) (new Tsetnettime(*services_.clockControl, this))->Execute();
   // Both channels play through libmpv: one built for another major version of its client
   // interface cannot be trusted with a broadcast.
   if (!orvane::mpvVersionMatches()) {
@@ -261,6 +271,15 @@ void TForm_main_tamu::FormCreate() {
   Timer_formminimize->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
+  // The tips stay open beside the main window, without owner, until closed.
+  if (core_.tipsAtStart() && !Form_syfa) {
+    Form_syfa = new TForm_syfa(core_.dm());
+    Form_syfa->show();
+  }
+  // The video window, hidden until a video song plays; both channels hand their picture to it.
+  videoWindow_ = std::make_unique<TForm_showvideo>(core_.state, songs_, [this] { SpeedButton1Click(); }, this);
+  Form_showvideo = videoWindow_.get();
+  songs_.main().setVideoHandOff(videoWindow_.get());
   Form_main_tamu = this;
   created_ = true;
 }
@@ -540,11 +559,12 @@ void TForm_main_tamu::buildCommands() {
   for (QToolButton* b : {ToolButton5, ToolButton1, ToolButton13, ToolButton14, ToolButton2, ToolButton4, ToolButton3})
     bar->addWidget(b);
   bar->addStretch();
-  // The about box is not part of this program yet; the player and the speech studio are
-  // enabled when their windows are handed over (setInsertWindows).
-  for (QToolButton* b : {ToolButton2, ToolButton4, ToolButton3}) b->setEnabled(false);
+  // The player and the speech studio are enabled when their windows are handed over
+  // (setInsertWindows).
+  for (QToolButton* b : {ToolButton2, ToolButton4}) b->setEnabled(false);
   connect(ToolButton2, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton2Click);
   connect(ToolButton4, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton4Click);
+  connect(ToolButton3, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton3Click);
   connect(ToolButton5, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton5Click);
   connect(ToolButton1, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton1Click);
   connect(ToolButton13, &QToolButton::clicked, this, &TForm_main_tamu::ToolButton13Click);
@@ -569,10 +589,9 @@ void TForm_main_tamu::buildCommands() {
           [this](const QPoint& pos) { PopupMenu2->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
   connect(DBGrid1, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex&) { DBGrid1DblClick(); });
 
-  // Maroon under the mouse, blue otherwise. The clock only shows the hand for now: the window
-  // its click opens is not part of the program yet.
+  // Maroon under the mouse, blue otherwise.
   new LabelLink(Label_exit, [this] { Label_exitClick(); }, QColor(128, 0, 0), Qt::blue);
-  new LabelLink(Label_time, {});
+  new LabelLink(Label_time, [this] { Label_timeClick(); });
 
   Timer_formminimize = named(new QTimer(this), "Timer_formminimize");
   Timer_formminimize->setSingleShot(true);
@@ -606,6 +625,11 @@ void TForm_main_tamu::ToolButton2Click() {
 
 void TForm_main_tamu::ToolButton4Click() {
   if (commands_.RefuseDuringTrial() || !insertSpeech_) return;
+  // The speech tip comes first for as long as the operator has not switched it off.
+  if (core_.dm().GetSetting(QStringLiteral("volume2")) == QLatin1String("1")) {
+    TForm_testshowtts tip(core_.dm(), this);
+    tip.ShowModal();
+  }
   std::unique_ptr<orvane::Form> studio = insertSpeech_();
   if (!studio) return;
   studio->setCaption(QStringLiteral("语音播报(手动播报)"));
@@ -639,6 +663,12 @@ void TForm_main_tamu::ToolButton14Click() {
   ShowTodayGrid();
 }
 
+void TForm_main_tamu::ToolButton3Click() {
+  if (commands_.RefuseDuringTrial()) return;
+  TAboutFrm about(core_.dm(), services_.shell);
+  about.ShowModal();
+}
+
 void TForm_main_tamu::DBGrid1DblClick() {
   try {
     const orvane::db::Query& grid = core_.dm().qry_show;
@@ -646,7 +676,16 @@ void TForm_main_tamu::DBGrid1DblClick() {
     // The row double-clicked, read before any prompt can let the grid move.
     const QString kind = grid.fieldAsString(QStringLiteral("jmlx")).trimmed();
     const QString path = grid.fieldAsString(QStringLiteral("slpath"));
-    if (kind == QLatin1String("3")) {
+    if (kind == QLatin1String("4")) {
+      const QString id = grid.fieldAsString(QStringLiteral("id"));
+      const QString pname = grid.fieldAsString(QStringLiteral("pname"));
+      if (!PasswordGate()) return;
+      {
+        TForm_showtxt text(core_.dm(), id, pname, this);
+        text.ShowModal();
+      }
+      ShowTodayGrid();
+    } else if (kind == QLatin1String("3")) {
       if (!PasswordGate()) return;
       auto* list = new TForm_lb(path, this);
       // Closed is done with: nothing can show it again.
@@ -731,6 +770,11 @@ void TForm_main_tamu::FormCloseQuery(bool& canClose) {
     canClose = PasswordGate();
   }
   closeAsked_ = false;
+}
+
+void TForm_main_tamu::Label_timeClick() {
+  TForm_nettime window(services_.clockControl, this);
+  window.ShowModal();
 }
 
 void TForm_main_tamu::Label_exitClick() {

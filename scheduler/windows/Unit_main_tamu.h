@@ -33,6 +33,7 @@ class QWidget;
 class Clock;
 class TDataModule1;
 class TTrayIcon;
+class TForm_showvideo;
 namespace orvane {
 class DBGrid;
 class WebRadioHost;
@@ -116,9 +117,10 @@ class TForm_main_tamu : public orvane::Form,
   void ToolButton14Click();  // 其它设置: the settings, modal; today's grid is shown again after
   void ToolButton2Click();   // 常用乐曲播放: a new player, non-modal
   void ToolButton4Click();   // 语音播报: a new speech studio, non-modal
-  // A double-click on today's grid, by the row's kind: a song list opens in its window
-  // (behind the password), a folder in the file manager, a song or a program is shown
-  // selected in its folder; other kinds do nothing.
+  void ToolButton3Click();   // 帮助: the about box, modal
+  // A double-click on today's grid, by the row's kind: a text opens in its window (modal)
+  // and a song list in its window (both behind the password), a folder in the file manager,
+  // a song or a program is shown selected in its folder; other kinds do nothing.
   void DBGrid1DblClick();
   // The grid's menu: trial play, end of trial, insertion of music or speech, stop and resume
   // of automatic play (see PlayCommands).
@@ -131,6 +133,8 @@ class TForm_main_tamu : public orvane::Form,
   void Timer_formminimizeTimer();
   // Log-out: the next protected command asks for the password again.
   void Label_exitClick();
+  // The clock: the network-time window, modal.
+  void Label_timeClick();
 
   // The windows an insertion shows modally (without owner): the player for music, the
   // speech studio for speech. Without one its menu item stays disabled.
@@ -228,6 +232,9 @@ class TForm_main_tamu : public orvane::Form,
 
   MainUnit core_;
   SystemServices services_;
+  // No owner: it covers the screen on its own. Declared before the channels so that it outlives
+  // their players: libmpv may still be drawing into its window until a player is gone.
+  std::unique_ptr<TForm_showvideo> videoWindow_;
   SongEntries songs_;
   TextEntries texts_;
   RadioEntries radio_;

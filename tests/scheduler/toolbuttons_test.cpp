@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QToolButton>
 
+#include "scheduler/windows/Unit_testshowtts.h"
+#include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/settingsfixture.h"
 
 namespace {
@@ -38,6 +40,26 @@ TEST_F(ToolButtonsTest, EachClickOpensANewWindowUnlessATrialRuns) {
   for (QToolButton* b : {window->ToolButton2, window->ToolButton4}) b->click();
   EXPECT_TRUE(made.empty());
   EXPECT_EQ(boxes.count(QStringLiteral("请先退出试播状态再来操作。")), 2);
+}
+
+TEST_F(ToolButtonsTest, TheSpeechTipComesBeforeTheStudioWhileItIsOn) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  set("volume2", QStringLiteral("1"));
+  openMainWindow();
+  window->setInsertWindows(factory(), factory());
+  bool tipFirst = false;
+  QWidget* tipOwner = nullptr;
+  OnNextModal<TForm_testshowtts>([&](TForm_testshowtts* tip) {
+    tipFirst = made.empty();
+    tipOwner = tip->parentWidget();
+    tip->close();
+  });
+  window->ToolButton4->click();
+  EXPECT_TRUE(tipFirst);
+  EXPECT_EQ(tipOwner, window.get());
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_TRUE(made[0]->isVisible());
+  delete made[0].data();
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "platform/forms/messageform.h"
 #include "platform/media/fakemediabackend.h"
 #include "platform/system/passwordhash.h"
+#include "scheduler/windows/Unit_showvideo.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/Unit_lbch.h"
@@ -88,10 +89,10 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
   }
 
   void TearDown() override {
-    // Owned windows go with their owner.
+    // Owned windows go with their owner, and so does the main window's video window.
     QList<QPointer<QWidget>> made;
     for (QWidget* w : QApplication::topLevelWidgets())
-      if (w != window.get() && !w->parentWidget() && qobject_cast<orvane::Form*>(w)) made << w;
+      if (w != window.get() && w != Form_showvideo && !w->parentWidget() && qobject_cast<orvane::Form*>(w)) made << w;
     for (const QPointer<QWidget>& w : made) delete w.data();
     SettingsFixture::TearDown();
     AudioTools() = {};
