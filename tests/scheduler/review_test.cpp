@@ -1,0 +1,40 @@
+// Around a start: a tick that outlasts its second, a song opened ahead of its second, and
+// rows whose times the clock cannot read.
+#include <QSignalSpy>
+
+#include "scheduler/core/dispatcher.h"
+#include "tests/scheduler/songfixture.h"
+
+namespace {
+// Showing one second takes as long as the case says (a slow open, a reload).
+struct SlowHost : DispatcherHost {
+  ManualClock* clock = nullptr;
+  int overrunMs = 0;
+  void showClock(const QString& t) override {
+    if (t == QLatin1String("08:00:00")) clock->set(clock->now().addMSecs(overrunMs));
+  }
+  void newDay(const QDate&) override {}
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+};
+}  // namespace
+
+TEST_F(SongFixture, ATickThatOutlastsItsSecondWalksTheNextOneAtOnceAndNeverEarly) {
+  // How far into the next seconds the tick of 08:00:00 ends; the ticks that follow at once.
+  for (auto [overrunMs, ticksAtOnce] : {std::pair{300, 0}, {990, 1}, {2500, 1}}) {
+    SCOPED_TRACE(overrunMs);
+    SlowHost host;
+    host.clock = &clock;
+    host.overrunMs = overrunMs;
+    Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(7, 59, 59, 500)));
+    dispatcher.start();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0, 10)));
+    dispatcher.Timer1Timer();
+    const qint64 walked = dispatcher.watermark();
+    QSignalSpy ticks(&dispatcher, &Dispatcher::ticked);
+    testing_support::waitUntil([] { return false; }, 150);  // the clock stands still meanwhile
+    EXPECT_EQ(ticks.count(), ticksAtOnce);
+    EXPECT_EQ(dispatcher.watermark(), ticksAtOnce ? clock.now().toSecsSinceEpoch() : walked);
+  }
+}
