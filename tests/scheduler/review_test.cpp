@@ -38,3 +38,35 @@ TEST_F(SongFixture, ATickThatOutlastsItsSecondWalksTheNextOneAtOnceAndNeverEarly
     EXPECT_EQ(dispatcher.watermark(), ticksAtOnce ? clock.now().toSecsSinceEpoch() : walked);
   }
 }
+
+TEST_F(SongFixture, ASongOpenedAheadNeverHoldsUpTheSecondItIsFor) {
+  SlowHost host;
+  host.clock = &clock;
+  Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+  const QString bell = song(QStringLiteral("bell.wav"));
+  addSong({QStringLiteral("铃声"), "08:20:00", "08:20:05", bell, QStringLiteral("单曲播放"), 1});
+  // How long the file takes to open, when the tick before its second comes, whether it is
+  // opened then (else at its start, as without opening ahead).
+  struct Case {
+    int opensInMs, tickMs;
+    bool ahead;
+  };
+  for (const Case& c : {Case{0, 2, true}, Case{900, 2, true}, Case{2000, 2, false}, Case{0, 960, false}}) {
+    SCOPED_TRACE(testing::Message() << c.opensInMs << " ms at " << c.tickMs);
+    backend.openTakesMs[bell] = c.opensInMs;
+    unit.fired = FiredSet();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 58)));
+    load();
+    dispatcher.start();
+    dispatcher.stop();
+    mainPlayer()->opened.clear();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 59, c.tickMs)));
+    dispatcher.Timer1Timer();
+    EXPECT_EQ(mainPlayer()->opened, c.ahead ? QStringList{bell} : QStringList{});
+    EXPECT_FALSE(mainPlayer()->isPlaying()) << "heard before its second";
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 20, 0, 2)));
+    dispatcher.Timer1Timer();
+    EXPECT_EQ(mainPlayer()->opened, QStringList{bell});
+    EXPECT_TRUE(mainPlayer()->isPlaying());
+  }
+}
