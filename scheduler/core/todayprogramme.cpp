@@ -270,7 +270,10 @@ void TodayProgramme::copyRows() {
     r.jmlx = int(odb::toStrictInteger(q.value(row, cKind), &ok));
     malformed |= !ok;
     r.mainchannel = text(row, cChannel);
-    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds)
+    // Only an end the clock can read is brought forward: shortening "9:00:00" would make a time
+    // the clock meets of a row reported as malformed.
+    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds &&
+        EntryTimeSeconds(r.endtime))
       r.endtime = AddSeconds(r.endtime, kFadeSeconds, false);
     entries.push_back(std::move(r));
   }

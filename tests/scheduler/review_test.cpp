@@ -70,3 +70,15 @@ TEST_F(SongFixture, ASongOpenedAheadNeverHoldsUpTheSecondItIsFor) {
     EXPECT_TRUE(mainPlayer()->isPlaying());
   }
 }
+
+TEST_F(SongFixture, OnlyAnEndTheClockCanReadIsBroughtForwardForTheFade) {
+  unit.state.fadeenabled = true;
+  // The stored end and the end the clock meets (a malformed one never).
+  const std::vector<std::pair<QString, QString>> ends = {{"07:35:00", "07:34:56"}, {"00:00:02", "23:59:58"},
+                                                         {"7:35:00", "7:35:00"},   {"07:35:00 ", "07:35:00 "},
+                                                         {"07:75:00", "07:75:00"}};
+  for (const auto& [stored, met] : ends)
+    addSong({stored, "07:30:00", stored, song(QStringLiteral("a.mp3")), QStringLiteral("单曲播放"), 1});
+  load();
+  for (const auto& [stored, met] : ends) EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf(stored))].endtime, met);
+}
