@@ -322,6 +322,9 @@ void TodayProgramme::CatchUpEntry() {
   const int now = secondOfDay(moment);
   for (int i = int(s_.todayentries.size()) - 1; i >= 0; --i) {
     const rjmb& e = s_.todayentries[std::size_t(i)];
+    // An entry of a kind nothing can play is passed over: it must not take the catch-up from
+    // one that can.
+    if (e.jmlx < 1 || e.jmlx > 7) continue;
     const std::optional<int> start = EntryTimeSeconds(e.starttime), end = EntryTimeSeconds(e.endtime);
     if (start && end && *start <= now && *end > now) {
       // Never restart the entry that is already sounding.

@@ -82,3 +82,13 @@ TEST_F(SongFixture, OnlyAnEndTheClockCanReadIsBroughtForwardForTheFade) {
   load();
   for (const auto& [stored, met] : ends) EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf(stored))].endtime, met);
 }
+
+TEST_F(SongFixture, TheCatchUpPassesOverAnEntryOfAnUnknownKind) {
+  addSong({QStringLiteral("music"), "08:00:00", "09:00:00", song(QStringLiteral("m.mp3")), QStringLiteral("单曲播放"), 1});
+  addSong({QStringLiteral("kind nine"), "08:30:00", "08:45:00", song(QStringLiteral("n.mp3")), QStringLiteral("单曲播放"), 9});
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 35, 0)));
+  load();
+  unit.today.CatchUpEntry();
+  EXPECT_EQ(unit.state.currentid, unit.state.todayentries[std::size_t(indexOf(QStringLiteral("music")))].id);
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+}
