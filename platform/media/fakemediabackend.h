@@ -22,6 +22,9 @@ class FakeMediaBackend : public MediaBackend {
   // Lengths by path; others are defaultLengthMs long.
   QHash<QString, qint64> lengths;
   qint64 defaultLengthMs = 180000;
+  // How long files take to open, by path (others at once): an open that may not wait that
+  // long fails as timed out.
+  QHash<QString, int> openTakesMs;
   // No channel can be made at all (a layer that failed to start).
   bool broken = false;
   // Addresses answer through the event loop; when false they wait for the channel's

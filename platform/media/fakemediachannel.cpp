@@ -35,11 +35,12 @@ void FakeMediaChannel::answer() {
   emit loaded();
 }
 
-MediaResult FakeMediaChannel::open(const QString& path, int) {
+MediaResult FakeMediaChannel::open(const QString& path, int timeoutMs) {
   calls << QStringLiteral("open ") + path;
   ++generation_;
   pending_.clear();
   if (mode_ != MediaMode::NotOpen) close();
+  if (backend_->openTakesMs.value(path) > timeoutMs) return MediaResult::failure(QStringLiteral("timed out"));
   if (!backend_->opens(kind_, path)) return MediaResult::failure(QStringLiteral("cannot open ") + path);
   load(path);
   return MediaResult::success();

@@ -65,7 +65,15 @@ int Dispatcher::msToNextTick() const { return 1000 - clock_.now().time().msec();
 
 void Dispatcher::arm() {
   const qint64 now = clock_.now().toMSecsSinceEpoch();
-  dueMs_ = now - now % 1000 + 1000;
+  const qint64 second = now - now % 1000;
+  if (second / 1000 > watermark_) {
+    // The tick outlasted its second (a slow open, a reload): the second under way is due
+    // already and is walked at once, not when the one after it begins.
+    dueMs_ = second;
+    timer_.start(0);
+    return;
+  }
+  dueMs_ = second + 1000;
   timer_.start(int(dueMs_ - now));
 }
 

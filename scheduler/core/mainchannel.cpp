@@ -121,7 +121,11 @@ void MainChannel::closePlayers(const QString& keep) {
 void MainChannel::Prepare(const QString& file) {
   if (!player_ || player_->isOpen() || !songs_.isEmpty() || hold_.any() || file.isEmpty()) return;
   if (s_.videoexts.contains(FileExtension(file).toUpper()) || !QFileInfo(file).isFile()) return;
-  if (player_->open(file).ok) prepared_ = file;
+  // Opening ahead must never hold up the second it is for: a file that does not open in what
+  // is left of this one is given up, and its start opens it as it would have anyway.
+  const int left = 1000 - clock_.now().time().msec() - kPrepareMarginMs;
+  if (left < kPrepareMarginMs) return;
+  if (player_->open(file, left).ok) prepared_ = file;
   else player_->close();
 }
 

@@ -130,6 +130,8 @@ class MainChannel : public QObject {
   QTimer Timer_volupordown;
 
   static constexpr int kAttemptsPerSong = 10;
+  // An opening ahead ends at least this long before the second it is for, or is not tried.
+  static constexpr int kPrepareMarginMs = 50;
 
  signals:
   void panelChanged();

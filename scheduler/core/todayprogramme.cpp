@@ -270,7 +270,10 @@ void TodayProgramme::copyRows() {
     r.jmlx = int(odb::toStrictInteger(q.value(row, cKind), &ok));
     malformed |= !ok;
     r.mainchannel = text(row, cChannel);
-    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds)
+    // Only an end the clock can read is brought forward: shortening "9:00:00" would make a time
+    // the clock meets of a row reported as malformed.
+    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds &&
+        EntryTimeSeconds(r.endtime))
       r.endtime = AddSeconds(r.endtime, kFadeSeconds, false);
     entries.push_back(std::move(r));
   }
@@ -319,6 +322,9 @@ void TodayProgramme::CatchUpEntry() {
   const int now = secondOfDay(moment);
   for (int i = int(s_.todayentries.size()) - 1; i >= 0; --i) {
     const rjmb& e = s_.todayentries[std::size_t(i)];
+    // An entry of a kind nothing can play is passed over: it must not take the catch-up from
+    // one that can.
+    if (e.jmlx < 1 || e.jmlx > 7) continue;
     const std::optional<int> start = EntryTimeSeconds(e.starttime), end = EntryTimeSeconds(e.endtime);
     if (start && end && *start <= now && *end > now) {
       // Never restart the entry that is already sounding.
