@@ -135,7 +135,7 @@ void TSkinManage::Purge() {
 
 void TSkinManage::PurgeDestroyed() {
   for (TWinSkinForm* f : Forms())
-    if (f->LifeState() == TWinSkinForm::lsDestroyed) Free(f);
+    if (f->LifeState() == TWinSkinForm::lsDestroyed || !f->Handle()) Free(f);
 }
 
 void TSkinManage::UnskinAndFree(TWinSkinForm* f) {
@@ -244,7 +244,7 @@ void TSkinManage::AddPopupMenu(QWidget* w) {
 void TSkinManage::RemovePopupMenu(QWidget* w) {
   popups_.removeAll(nullptr);
   for (const QPointer<TWinSkinPopMenu>& p : QList(popups_)) {
-    if (p->Handle() != w) continue;
+    if (p->Handle() != w && p->Handle()) continue;  // a skinner whose menu is gone goes too
     p->RestoreWindow();
     popups_.removeAll(p);
     delete p.data();

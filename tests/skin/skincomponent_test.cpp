@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMetaProperty>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QWidget>
@@ -151,4 +152,30 @@ TEST(SkinComponentWindows, WindowCheckAndCaptionHint) {
   skin.HideCaptionHint();
   EXPECT_FALSE(hint->isVisible());
   EXPECT_FALSE(skin.CaptionHintShown());
+}
+
+TEST(SkinComponentText, MeasuresAndPlacesText) {
+  QImage image(120, 40, QImage::Format_RGB32);
+  QPainter p(&image);
+  const QFontMetrics fm = p.fontMetrics();
+  QRect r(0, 0, 40, 0);
+  EXPECT_EQ(SkinDrawText(&p, "abc abc abc", r, DT_CALCRECT | DT_SINGLELINE), fm.height());
+  EXPECT_NEAR(r.width(), fm.horizontalAdvance("abc abc abc"), 1);
+  r = QRect(0, 0, 40, 0);
+  EXPECT_GE(SkinDrawText(&p, "abc abc abc", r, DT_CALCRECT | DT_WORDBREAK), 2 * fm.height());
+  // Where the ink lands: the columns holding dark pixels.
+  auto inkColumns = [&](quint32 format) {
+    image.fill(Qt::white);
+    QRect box(0, 0, 120, 40);
+    SkinDrawText(&p, "WW", box, format);
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+      for (int y = 0; y < image.height(); ++y)
+        if (qGray(image.pixel(x, y)) < 128) last = x, first = first < 0 ? x : first;
+    return std::pair(first, last);
+  };
+  EXPECT_LT(inkColumns(DT_SINGLELINE).second, 60);
+  EXPECT_GT(inkColumns(DT_SINGLELINE | DT_RIGHT).first, 60);
+  const auto centred = inkColumns(DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  EXPECT_NEAR(centred.first + centred.second, 120, 4);
 }

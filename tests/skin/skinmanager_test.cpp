@@ -77,6 +77,7 @@ TEST_F(SkinManagerTest, AddWindowRefusesInTheOrderOfItsTests) {
     return keep.back().get();
   };
   std::unique_ptr<TSXSkin> ownSkin;  // an unloaded skin for one window only
+  wm::Link answer;
   struct Case {
     const char* what;
     std::function<QWidget*()> make;
@@ -87,7 +88,6 @@ TEST_F(SkinManagerTest, AddWindowRefusesInTheOrderOfItsTests) {
       {"a Form", [&] { SkinManager->SetOn(true); return form(); }, true},
       {"answers the query", [&] {
          QWidget* w = form();
-         static wm::Link answer;
          answer = wm::Subclass(w, [](wm::Message& m) { m.result = m.msg == WM_SKINQUERY; });
          return w;
        }, false},
