@@ -145,7 +145,8 @@ enum TSkinOption {
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
 constexpr quint32 SetBit(int member) { return 1u << member; }
-inline constexpr quint32 DefaultSkinControls = ((1u << (xcFastReport + 1)) - 1) & ~SetBit(xcMenuItem) & ~SetBit(xcFastReport);
+inline constexpr quint32 DefaultSkinControls =
+    ((1u << (xcFastReport + 1)) - 1) & ~SetBit(xcMenuItem) & ~SetBit(xcFastReport);
 inline constexpr quint16 DefaultSkinOptions = SetBit(xoPreview) | SetBit(xoToolbarBK) | SetBit(xoCaptionButtonHint);
 inline constexpr const char* SkinComponentVersion = "5.40.07.15";
 // The foreign control classes the component knows, "class=kind".

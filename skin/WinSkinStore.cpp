@@ -292,7 +292,8 @@ void TSkinManage::SetMDIMaximized(bool maximized) {
 
 void TSkinManage::PostAction(int action, int intervalMs, QWidget* window) {
   ++posted_;
-  const bool switchPending = timer_.isActive() && (queuedAction_ == ActionActivate || queuedAction_ == ActionDeactivate);
+  const bool switchPending =
+      timer_.isActive() && (queuedAction_ == ActionActivate || queuedAction_ == ActionDeactivate);
   if (switchPending && (action == ActionRefresh || action == ActionPurge || action == ActionRebuild)) {
     followAction_ = action;
     followInterval_ = intervalMs;

@@ -19,14 +19,14 @@ namespace {
 class RecordingSkinner : public TWinSkinForm {
  public:
   RecordingSkinner(QWidget* w, QObject* o, const QString& c, QStringList* log) : TWinSkinForm(w, o, c), log_(log) {
-    link_ = wm::Subclass(w, [this](wm::Message& m) {
-      if (m.msg == WM_SKINQUERY)
-        m.result = 1;
-      else
-        wm::CallPrevious(link_, m);
-    });
+    link_ = wm::Subclass(
+        w, [this](wm::Message& m) { m.msg == WM_SKINQUERY ? void(m.result = 1) : wm::CallPrevious(link_, m); });
   }
-  void InitForm(TSXSkin* s, QObject*) override { skin_ = s, rec("InitForm"); }
+  void InitForm(TSXSkin* s, QObject*) override {
+    skin_ = s, rec("InitForm");
+    if (OnInit) std::exchange(OnInit, nullptr)();
+  }
+  static inline std::function<void()> OnInit;
   void InitWindow(TSXSkin* s) override { skin_ = s, rec("InitWindow"); }
   void Unskin() override { wm::Unsubclass(link_), rec("Unskin"); }
   void Detach() override { wm::Unsubclass(link_), rec("Detach"); }
@@ -48,7 +48,8 @@ class RecordingSkinner : public TWinSkinForm {
 class SkinManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetFormSkinnerFactory([this](QWidget* w, QObject* o, const QString& c) { return new RecordingSkinner(w, o, c, &log); });
+    SetFormSkinnerFactory(
+        [this](QWidget* w, QObject* o, const QString& c) { return new RecordingSkinner(w, o, c, &log); });
     QFile f(QString::fromLatin1(DefaultSkinResource));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     skin = std::make_unique<TSXSkin>();
@@ -92,19 +93,13 @@ TEST_F(SkinManagerTest, AddWindowRefusesInTheOrderOfItsTests) {
          return w;
        }, false},
       {"already listed", [&] { QWidget* w = form(); SkinManager->AddWindow(w); return w; }, false},
-      {"plain child", [&] {
-         auto* c = new QWidget(form());
-         c->setProperty("vclClass", QStringLiteral("#32770"));
-         c->resize(10, 10);
-         return c;
-       }, false},
+      {"plain child", [&] { auto* c = new QWidget(form()); c->setProperty("vclClass", "#32770"); return c; }, false},
       {"foreign window", [&] { keep.push_back(std::make_unique<QWidget>()); return keep.back().get(); }, false},
       {"foreign dialog box", [&] { keep.push_back(std::make_unique<QDialog>()); return keep.back().get(); }, true},
       {"no area", [&] { QWidget* w = form(); w->resize(0, 0); return w; }, false},
       {"no area, MDI child", [&] {
          QWidget* w = form();
-         w->resize(0, 0);
-         w->setProperty("wmExStyle", quint32(wm::WS_EX_MDICHILD));
+         w->resize(0, 0), w->setProperty("wmExStyle", quint32(wm::WS_EX_MDICHILD));
          return w;
        }, true},
       {"Tag 99", [&] { QWidget* w = form(); w->setProperty("Tag", 99); return w; }, false},
@@ -171,6 +166,9 @@ TEST_F(SkinManagerTest, OnlyTheLastQueuedSwitchRunsAndRefreshesWaitForIt) {
        {"FreeSysButtons Form", "ApplySkinMetrics Form", "ApplySkinColors Form"}, 1},
       {[&] { skin->SetActive(false), SkinManager->PostAction(TSkinManage::ActionRefresh, 10); }, false,
        {detach, "RefreshWindow Form"}, 2},
+      // switched off again while the switch-on walks the windows
+      {[&] { RecordingSkinner::OnInit = [&] { skin->SetActive(false); }, skin->SetActive(true); }, false,
+       {attach, detach, "RefreshWindow Form"}, 2},
   };
   for (const Step& s : steps) {
     log.clear();
