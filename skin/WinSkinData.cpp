@@ -44,13 +44,14 @@ TColor ParseColour(const QString& text) {
   return RGBColor(components[0], components[1], components[2]);
 }
 
-TSXSkin::TSXSkin() = default;
-TSXSkin::~TSXSkin() = default;
-
 bool TSXSkin::LoadSkin() {
   skinLoading_ = true;
   TSkinReader reader;
-  if (!reader.Load(skinStream_)) return false;
+  if (!reader.Load(skinStream_)) {
+    // The previous skin stays in use, so windows shown from now on are still skinned.
+    skinLoading_ = !data_;
+    return false;
+  }
   QByteArray description;
   reader.FindEntry(QStringLiteral(".ini"), description);
   TQuickIni ini;
