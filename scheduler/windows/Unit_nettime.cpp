@@ -11,6 +11,15 @@
 #include "platform/system/clockcontrol.h"
 #include "scheduler/windows/namedwidgets.h"
 
+namespace {
+// What the two time labels show besides a time.
+const QString kFetching = QStringLiteral("正在获取网络时间...");
+const QString kWaiting = QStringLiteral("等待获取网络时间...");
+const QString kSyncing = QStringLiteral("正在校对网络时间...");
+const QString kFetchFailed = QStringLiteral("获取网络时间失败!");
+const QString kSyncFailed = QStringLiteral("校对网络时间失败!");
+}  // namespace
+
 TForm_nettime::TForm_nettime(orvane::ClockControl* clock, QWidget* owner, QUrl url)
     : Form(owner), clock_(clock), net_(std::move(url), this) {
   setObjectName(QStringLiteral("Form_nettime"));
@@ -32,6 +41,12 @@ TForm_nettime::TForm_nettime(orvane::ClockControl* clock, QWidget* owner, QUrl u
   buttons->addWidget(Button1);
   buttons->addWidget(Button2);
   grid->addLayout(buttons, 2, 0, 1, 2);
+  // The time labels start empty: they keep room for the longest thing they will show.
+  int widest = 0;
+  for (const QString& text : {kFetching, kWaiting, kSyncing, kFetchFailed, kSyncFailed, NetTimeText(QDateTime::currentDateTime())})
+    widest = qMax(widest, Label1->fontMetrics().horizontalAdvance(text));
+  Label1->setMinimumWidth(widest);
+  Label2->setMinimumWidth(widest);
   setClientSize(330, 110);
   connect(Button1, &QPushButton::clicked, this, &TForm_nettime::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TForm_nettime::Button2Click);
@@ -46,8 +61,8 @@ void TForm_nettime::setWaiting(bool waiting) {
 
 void TForm_nettime::Button1Click() {
   if (net_.pending()) return;
-  Label1->setText(QStringLiteral("正在获取网络时间..."));
-  Label2->setText(QStringLiteral("等待获取网络时间..."));
+  Label1->setText(kFetching);
+  Label2->setText(kWaiting);
   syncing_ = false;
   setWaiting(true);
   net_.GetHttpDate();
@@ -55,7 +70,7 @@ void TForm_nettime::Button1Click() {
 
 void TForm_nettime::Button2Click() {
   if (net_.pending()) return;
-  Label1->setText(QStringLiteral("正在校对网络时间..."));
+  Label1->setText(kSyncing);
   date_ = QDateTime();
   syncing_ = true;
   setWaiting(true);
@@ -70,7 +85,7 @@ void TForm_nettime::Button2Click() {
 void TForm_nettime::fetched(const QDateTime& date) {
   date_ = date;
   if (syncing_) return;  // the shift's answer decides what shows
-  Label1->setText(date.isValid() ? NetTimeText(date) : QStringLiteral("获取网络时间失败!"));
+  Label1->setText(date.isValid() ? NetTimeText(date) : kFetchFailed);
   Label2->setText(NetTimeText(QDateTime::currentDateTime()));
   setWaiting(false);
 }
@@ -84,7 +99,7 @@ void TForm_nettime::SyncClock(NetTimeOutcome outcome) {
     case NetTimeOutcome::AlreadyRight: message = QStringLiteral("时间同步成功!"); break;
     case NetTimeOutcome::SyncEnabled: message = QStringLiteral("系统已开启自动网络校时，无需校对。"); break;
     default:
-      Label1->setText(QStringLiteral("校对网络时间失败!"));
+      Label1->setText(kSyncFailed);
       orvane::MessageBox(QStringLiteral("时间同步失败!"), QStringLiteral("提示"), orvane::mb::OK);
       return;
   }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QPointer>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -21,7 +22,12 @@
 #include "platform/forms/messageform.h"
 #include "platform/media/fakemediabackend.h"
 #include "platform/system/passwordhash.h"
+#include "scheduler/windows/About.h"
+#include "scheduler/windows/Unit_nettime.h"
+#include "scheduler/windows/Unit_showtxt.h"
 #include "scheduler/windows/Unit_showvideo.h"
+#include "scheduler/windows/Unit_testshow.h"
+#include "scheduler/windows/Unit_testshowtts.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/Unit_lbch.h"
@@ -57,6 +63,10 @@ bool nextState(orvane::Form* form, int step) {
     emit d->ComboBox_jmlx->activated(step);
     return true;
   }
+  if (auto* net = qobject_cast<TForm_nettime*>(form); net && step == 1) {
+    net->Button2->click();  // no clock control here: the failure shows at once
+    return true;
+  }
   if (auto* main = qobject_cast<TForm_main_tamu*>(form); main && step == 1) {
     main->ShowLogout(true);
     main->N3Click();  // the longest play state: a trial
@@ -77,7 +87,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     const QString schedule = QStringLiteral("春季学期作息时间表");
     useWeekdaySchedule(QStringLiteral("Wednesday"), schedule);
     addEntry({QStringLiteral("起床音乐"), "07:00:00", "07:20:45", 1, "00:20:45", schedule});
-    addEntry({QStringLiteral("广播通知"), "20:45:10", "20:49:59", 1, "00:04:49", schedule, QStringLiteral("待播"),
+    notice_ = addEntry({QStringLiteral("广播通知"), "20:45:10", "20:49:59", 1, "00:04:49", schedule, QStringLiteral("待播"),
               QStringLiteral(""), QStringLiteral("副通道"), 100});
     openMainWindow();
     window->show();
@@ -99,6 +109,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     QApplication::setFont(defaultFont_);
   }
 
+  // The video window is not among them: a frameless full-screen picture with no text of its own.
   std::vector<Case> cases() {
     TForm_main_tamu* main = window.get();
     auto* manager = new TForm_sjbp(windowDm, main->state(), services, clock, main);
@@ -124,6 +135,12 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
          }},
         {"song-list window", main,
          [=, this] { return new TForm_lb(testing_support::writeFile(list, "/music/a.mp3\r\n"), main); }},
+        {"network time", main, [=, this] { return new TForm_nettime(services.clockControl, main); }},
+        {"entry text", main,
+         [=, this] { return new TForm_showtxt(windowDm, QString::number(notice_), QStringLiteral("广播通知"), main); }},
+        {"tips", nullptr, [this] { return new TForm_syfa(windowDm); }},
+        {"speech tip", main, [=, this] { return new TForm_testshowtts(windowDm, main); }},
+        {"about box", nullptr, [this] { return new TAboutFrm(windowDm, services.shell); }},
         {"shutdown countdown", main, [=, this] { return new TForm_closepc(TForm_closepc::Action::Shutdown, power, main); }},
         {"song finder", nullptr, [] { return new TForm_findsong({}); }},
         {"player", nullptr, [player] { return player; }},
@@ -135,6 +152,7 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
   }
 
   QFont defaultFont_ = QApplication::font();
+  int notice_ = 0;
   orvane::FakeMediaBackend media;
 };
 
