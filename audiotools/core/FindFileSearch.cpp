@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <cstring>
+#include <mutex>
 
 #include "audiotools/core/FindFile.h"
 
@@ -275,15 +276,17 @@ void TFindFile::DoSearchAbort() {
   if (OnSearchAbort && !destroying_) OnSearchAbort(this);
 }
 
+// The two calls from the walk lock the run by reference: a run always exists while it walks,
+// and a locker given a pointer would have the compiler suppose it might not.
 TFolderIgnore TFindFile::DoFolderChange(const QString& folder) {
   TFolderIgnore ignore = fiNone;
-  QMutexLocker lock(&run_->mutex);
+  const std::lock_guard lock(run_->mutex);
   if (!run_->aborted && OnFolderChange) OnFolderChange(this, folder, ignore);
   return ignore;
 }
 
 void TFindFile::DoFileMatch(const QString& folder, const TFileInfo& info) {
-  QMutexLocker lock(&run_->mutex);
+  const std::lock_guard lock(run_->mutex);
   if (!run_->aborted && OnFileMatch) OnFileMatch(this, folder, info);
 }
 

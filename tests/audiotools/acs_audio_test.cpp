@@ -28,7 +28,7 @@ TEST(AcsAudio, RecordSizeFollowsFormatAndTime) {
   TAudioIn in;
   EXPECT_EQ(in.Size, -1);
   // The defaults: 8 bits, mono, 8000 Hz, 600 s.
-  EXPECT_EQ(std::vector<int>({in.GetBitsPerSample(), in.GetChannels(), in.GetSampleRate(), in.GetTotalTime()}),
+  EXPECT_EQ(std::vector<int>({in.GetBitsPerSample(), in.GetChannels(), in.GetSampleRate(), static_cast<int>(in.GetTotalTime())}),
             std::vector<int>({8, 1, 8000, 600}));
   in.Init();
   EXPECT_EQ(in.RecordSize(), 4800000);

@@ -304,7 +304,7 @@ TEST_F(WaveTest, AnEarlyStopLeavesATrueHeader) {
     EXPECT_EQ(Le32(file, 4), quint32(file.size() - 8));
     EXPECT_EQ(Le32(file, headerSize - 4), quint32(file.size() - headerSize));
     const qint64 frames = type == wtPCM ? (file.size() - 44) / 4 : qint64((file.size() - 60) / 512) * 505;
-    if (type == wtDVIADPCM) EXPECT_EQ(Le32(file, 48), quint32(frames));
+    if (type == wtDVIADPCM) { EXPECT_EQ(Le32(file, 48), quint32(frames)); }
     ExpectSoxReadsCleanly(Path("early.wav"), frames);
     const Decoded d = DecodeWithSndfile(Path("early.wav"));
     EXPECT_TRUE(d.ok);

@@ -53,8 +53,8 @@ TEST_F(PlayerFixture, PlayFileFallsBackToTheStreamOnlyForMp3AndOnlyWithTheSwitch
     media.unplayableByStream = c.streamFails ? QSet<QString>{files[c.file]} : QSet<QString>{};
     state.usebass = c.usebass;
     EXPECT_EQ(p.PlayFile(files[c.file]), c.result) << files[c.file].toStdString();
-    if (c.result) EXPECT_EQ(p.Label_file->font().italic(), c.result == 2);
-    if (c.result) EXPECT_EQ(p.Label_file0->text(), "正在播放：");
+    if (c.result) { EXPECT_EQ(p.Label_file->font().italic(), c.result == 2); }
+    if (c.result) { EXPECT_EQ(p.Label_file0->text(), "正在播放："); }
   }
 }
 

@@ -361,7 +361,7 @@ TEST_F(EntryDialogs, EditFillsEveryKindAndSavesByUpdate) {
                   .join(QLatin1Char('|')),
               QStringLiteral("%1|课间|%2:00:00|%2:05:00|%3|70|00:05:00|副通道|%4")
                   .arg(c.index).arg(8 + c.jmlx, 2, 10, QLatin1Char('0')).arg(c.path).arg(c.jmlx == 1 ? 2 : 4));
-    if (c.jmlx <= 3) EXPECT_EQ(d.ComboBox_playmode->currentText(), c.playmode);
+    if (c.jmlx <= 3) { EXPECT_EQ(d.ComboBox_playmode->currentText(), c.playmode); }
     // Saving unchanged never clashes with the entry itself and changes nothing.
     d.Button1->click();
     ASSERT_FALSE(d.isVisible()) << qPrintable(lastBox());

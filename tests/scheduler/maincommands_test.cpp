@@ -108,7 +108,7 @@ TEST_F(MainCommandsTest, TheToolbarAndTheGridMenuCarryTheirTexts) {
   for (int i = 0; i < buttons.size(); ++i) {
     EXPECT_EQ(buttons[i]->text(), texts[i]);
     EXPECT_TRUE(buttons[i]->parentWidget() == window->ToolBar1 && buttons[i]->isEnabled() == (i < 4 || i == 6)) << i;
-    if (i > 0) EXPECT_LT(buttons[i - 1]->x(), buttons[i]->x()) << i;
+    if (i > 0) { EXPECT_LT(buttons[i - 1]->x(), buttons[i]->x()) << i; }
   }
   const QList<QAction*> items = window->PopupMenu2->actions();
   EXPECT_EQ(items, (QList<QAction*>{window->N3, window->N4, window->N5, window->N6, window->N9, window->N7, window->N8}));

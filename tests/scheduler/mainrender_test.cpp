@@ -33,7 +33,7 @@ class MainRenderTest : public KindsWindowFixture {
     const QRect client = w.client()->rect();
     for (QWidget* c : std::initializer_list<QWidget*>{w.ToolBar1, w.Label_date, w.Label_time, w.Panel1, w.Label_sjbcaption,
                                                       w.Label_sjb, w.Label_shu, w.Label_state, w.DBGrid1, w.Label2})
-      if (c->isVisible()) EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName());
+      if (c->isVisible()) { EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName()); }
     // The line above the grid shows its texts whole.
     for (QLabel* l : {w.Label_sjbcaption, w.Label_sjb, w.Label_shu, w.Label_state})
       EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());

@@ -154,7 +154,7 @@ TEST_F(SchedulerFixture, NetTimeWindowAgainstChosenServers) {
     w.Button2->click();
     EXPECT_EQ(w.Label1->text(), QStringLiteral("正在校对网络时间..."));
     ASSERT_TRUE(testing_support::waitUntil([&] { return !clock.pending.isEmpty() || !boxes.asked().empty(); }));
-    if (!clock.pending.isEmpty()) EXPECT_FALSE(w.Button1->isEnabled() || w.Button2->isEnabled());
+    if (!clock.pending.isEmpty()) { EXPECT_FALSE(w.Button1->isEnabled() || w.Button2->isEnabled()); }
     clock.answerPending();
     ASSERT_EQ(boxes.asked().size(), 1u);
     EXPECT_EQ(boxes.asked()[0].text, c.box);

@@ -120,7 +120,7 @@ TEST(SongListEditor, AddRemoveAndMoveItems) {
   for (const auto& step : steps) {
     step.act();
     EXPECT_EQ(box->lines().join(QString()), QLatin1String(step.lines)) << "step " << n;
-    if (step.row >= 0) EXPECT_EQ(box->currentRow(), step.row) << "step " << n;
+    if (step.row >= 0) { EXPECT_EQ(box->currentRow(), step.row) << "step " << n; }
     ++n;
   }
   EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：3"));

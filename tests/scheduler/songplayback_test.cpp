@@ -42,7 +42,7 @@ TEST_F(SongFixture, EveryPlayModeOnTheMainChannel) {
     EXPECT_EQ(names(mainPlayer()->opened), c.expected);
     main().Timer_musicprocessTimer();  // the position display notices the end
     EXPECT_EQ(main().songLine(), c.lineAfter);
-    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) EXPECT_FALSE(main().Timer_musicprocess.isActive());
+    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) { EXPECT_FALSE(main().Timer_musicprocess.isActive()); }
     EXPECT_EQ(main().songs().size(), 3);
   }
 }
