@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 
+#include "platform/forms/form.h"
 #include "platform/wm/wm.h"
 
 namespace orvane::skin {
@@ -31,12 +32,7 @@ quint32 ExStyle(QWidget* w) { return wm::GetWindowLong(w, wm::GWL_EXSTYLE); }
 bool IsForm(QWidget* w) { return w && w->inherits("orvane::Form"); }
 
 // The program's forms, as the screen lists them.
-QList<QWidget*> ScreenForms() {
-  QList<QWidget*> forms;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (IsForm(w)) forms << w;
-  return forms;
-}
+QList<QWidget*> ScreenForms() { return {orvane::ScreenForms().cbegin(), orvane::ScreenForms().cend()}; }
 
 }  // namespace
 

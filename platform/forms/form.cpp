@@ -5,9 +5,13 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include "platform/wm/wm.h"
 
 namespace orvane {
 
@@ -22,7 +26,78 @@ Qt::WindowFlags windowFlagsFor(const QWidget* owner) {
   return Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
          Qt::WindowCloseButtonHint;
 }
+
+// The window flags a border style decides; the others (staying on top, say) are the window's.
+constexpr Qt::WindowFlags kBorderHints =
+    Qt::FramelessWindowHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint |
+    Qt::WindowContextHelpButtonHint | Qt::WindowShadeButtonHint | Qt::WindowFullscreenButtonHint |
+    Qt::MSWindowsFixedSizeDialogHint;
+
+bool IsSizeable(BorderStyle style) { return style == bsSizeable || style == bsSizeToolWin; }
+bool IsToolWindow(BorderStyle style) { return style == bsToolWindow || style == bsSizeToolWin; }
+// The help button shows beside no minimise and maximise buttons, except on a dialog.
+bool ShowsHelp(BorderStyle style, BorderIcons shown) {
+  return (shown & biHelp) && (style == bsDialog || !(shown & (biMinimize | biMaximize)));
+}
+
+QList<Form*>& formList() {
+  static auto* forms = new QList<Form*>;  // never freed: forms may outlive static destruction
+  return *forms;
+}
 }  // namespace
+
+BorderIcons ShownBorderIcons(BorderStyle style, BorderIcons icons) {
+  switch (style) {
+    case bsNone: return {};
+    case bsDialog: return icons & (biSystemMenu | biHelp);
+    case bsToolWindow:
+    case bsSizeToolWin: return icons & biSystemMenu;
+    default: return icons;
+  }
+}
+
+quint32 BorderStyleBits(BorderStyle style, BorderIcons icons) {
+  quint32 bits = 0;
+  switch (style) {
+    case bsNone: bits = wm::WS_POPUP; break;
+    case bsSingle:
+    case bsToolWindow: bits = wm::WS_CAPTION; break;
+    case bsSizeable:
+    case bsSizeToolWin: bits = wm::WS_CAPTION | wm::WS_THICKFRAME; break;
+    case bsDialog: bits = wm::WS_POPUP | wm::WS_CAPTION; break;
+  }
+  const BorderIcons shown = ShownBorderIcons(style, icons);
+  if (shown & biSystemMenu) bits |= wm::WS_SYSMENU;
+  if (shown & biMinimize) bits |= wm::WS_MINIMIZEBOX;
+  if (shown & biMaximize) bits |= wm::WS_MAXIMIZEBOX;
+  return bits;
+}
+
+quint32 BorderExStyleBits(BorderStyle style, BorderIcons icons) {
+  quint32 bits = 0;
+  if (style == bsDialog) bits |= wm::WS_EX_DLGMODALFRAME;
+  if (IsToolWindow(style)) bits |= wm::WS_EX_TOOLWINDOW;
+  if (ShowsHelp(style, ShownBorderIcons(style, icons))) bits |= wm::WS_EX_CONTEXTHELP;
+  return bits;
+}
+
+Qt::WindowFlags BorderWindowFlags(BorderStyle style, BorderIcons icons, bool owned) {
+  Qt::WindowFlags flags = IsToolWindow(style) ? Qt::Tool : owned || style == bsDialog ? Qt::Dialog : Qt::Window;
+  // Only the hints named here: without this the toolkit adds a full title bar's worth.
+  flags |= Qt::CustomizeWindowHint;
+  if (style == bsNone) return flags | Qt::FramelessWindowHint;
+  flags |= Qt::WindowTitleHint;
+  const BorderIcons shown = ShownBorderIcons(style, icons);
+  if (shown & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (shown & biMinimize) flags |= Qt::WindowMinimizeButtonHint;
+  if (shown & biMaximize) flags |= Qt::WindowMaximizeButtonHint;
+  if (ShowsHelp(style, shown)) flags |= Qt::WindowContextHelpButtonHint;
+  if (!IsSizeable(style)) flags |= Qt::MSWindowsFixedSizeDialogHint;
+  return flags;
+}
+
+const QList<Form*>& ScreenForms() { return formList(); }
 
 Form::Form(QWidget* owner) : QWidget(owner, windowFlagsFor(owner)), client_(new QWidget(this)) {
   client_->setObjectName(QStringLiteral("client"));
@@ -30,10 +105,91 @@ Form::Form(QWidget* owner) : QWidget(owner, windowFlagsFor(owner)), client_(new 
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(client_);
+  formList().append(this);
 }
 
 Form::~Form() {
+  // The window's procedures see it go while it is still whole.
+  wm::NotifyDestroying(this);
+  formList().removeOne(this);
   if (modalLoop_) modalLoop_->quit();
+}
+
+Qt::WindowFlags Form::nativeFlags() const {
+  Qt::WindowFlags flags = windowFlags();
+  // A window drawing its own frame has the native one switched off only for that.
+  if (wm::HasOwnNonClient(const_cast<Form*>(this))) flags &= ~Qt::FramelessWindowHint;
+  return flags;
+}
+
+BorderStyle Form::borderStyle() const {
+  if (borderStyle_) return *borderStyle_;
+  const Qt::WindowFlags flags = nativeFlags();
+  const Qt::WindowType type = windowType();
+  if ((flags & Qt::FramelessWindowHint) || !(flags & Qt::WindowTitleHint) || type == Qt::Popup ||
+      type == Qt::ToolTip || type == Qt::SplashScreen)
+    return bsNone;
+  const bool fixed = (flags & Qt::MSWindowsFixedSizeDialogHint) || minimumSize() == maximumSize();
+  if (type == Qt::Tool) return fixed ? bsToolWindow : bsSizeToolWin;
+  if (type == Qt::Dialog && fixed) return bsDialog;
+  return fixed ? bsSingle : bsSizeable;
+}
+
+BorderIcons Form::borderIcons() const {
+  if (borderIcons_) return *borderIcons_;
+  const Qt::WindowFlags flags = nativeFlags();
+  BorderIcons icons;
+  if (flags & Qt::WindowSystemMenuHint) icons |= biSystemMenu;
+  if (flags & Qt::WindowMinimizeButtonHint) icons |= biMinimize;
+  if (flags & Qt::WindowMaximizeButtonHint) icons |= biMaximize;
+  if (flags & Qt::WindowContextHelpButtonHint) icons |= biHelp;
+  return icons;
+}
+
+void Form::setBorderStyle(BorderStyle style) {
+  // The other half is fixed at what it reads now, before the flags change under it.
+  if (!borderIcons_) borderIcons_ = borderIcons();
+  borderStyle_ = style;
+  applyBorder();
+}
+
+void Form::setBorderIcons(BorderIcons icons) {
+  if (!borderStyle_) borderStyle_ = borderStyle();
+  borderIcons_ = icons;
+  applyBorder();
+}
+
+void Form::applyBorder() {
+  const BorderStyle style = borderStyle();
+  const BorderIcons icons = borderIcons();
+  // The window-message layer reports these as the window's style.
+  setProperty("wmStyle", BorderStyleBits(style, icons));
+  setProperty("wmExStyle", BorderExStyleBits(style, icons));
+  // A window drawing its own frame takes it up again over its new native flags.
+  const bool ownFrame = wm::HasOwnNonClient(this);
+  if (ownFrame) wm::SetOwnNonClient(this, false);
+  const Qt::WindowFlags flags =
+      BorderWindowFlags(style, icons, owner() != nullptr) | (windowFlags() & ~(Qt::WindowType_Mask | kBorderHints));
+  if (flags != windowFlags()) {
+    if (isVisible()) {
+      // Never setWindowFlags on a shown window: it hides it, which ends a modal loop.
+      overrideWindowFlags(flags);
+      if (QWindow* handle = windowHandle()) handle->setFlags(flags);
+    } else {
+      setWindowFlags(flags);  // keeps the owner: the parent stays
+    }
+  }
+  if (ownFrame) wm::SetOwnNonClient(this, true);
+}
+
+QMenuBar* Form::menuBar() const { return menuBar_; }
+
+void Form::setMenuBar(QMenuBar* bar) {
+  if (bar == menuBar_) return;
+  if (menuBar_) menuBar_->hide();
+  menuBar_ = bar;
+  layout()->setMenuBar(bar);
+  if (bar) bar->show();
 }
 
 void Form::setClientSize(int width, int height) {

@@ -4,11 +4,42 @@
 // above the owner, and it opens centred on the owner, wholly on the owner's screen.
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QWidget>
+#include <optional>
 
 class QEventLoop;
+class QMenuBar;
 
 namespace orvane {
+
+// How a window is framed.
+enum BorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+// The title bar's buttons and menu.
+enum BorderIcon { biSystemMenu = 0x1, biMinimize = 0x2, biMaximize = 0x4, biHelp = 0x8 };
+Q_DECLARE_FLAGS(BorderIcons, BorderIcon)
+Q_DECLARE_OPERATORS_FOR_FLAGS(BorderIcons)
+
+// What a border style lets the title bar show: a dialog its system menu and help button, a
+// tool window its system menu, a window without a frame nothing.
+BorderIcons ShownBorderIcons(BorderStyle style, BorderIcons icons);
+// The window style bits (GWL_STYLE, GWL_EXSTYLE) of a border style with its icons.
+quint32 BorderStyleBits(BorderStyle style, BorderIcons icons);
+quint32 BorderExStyleBits(BorderStyle style, BorderIcons icons);
+// The native window flags: a tool window for the tool styles, else a dialog for a dialog frame
+// or an owned window, else a normal window; the sizing border only for the sizeable styles.
+Qt::WindowFlags BorderWindowFlags(BorderStyle style, BorderIcons icons, bool owned);
+
+// The number a program keeps on a form, menu or control for its own use (0 when never set).
+inline int GetTag(const QObject* object) { return object ? object->property("Tag").toInt() : 0; }
+inline void SetTag(QObject* object, int tag) {
+  if (object) object->setProperty("Tag", tag);
+}
+
+class Form;
+// Every form that exists, in the order they were created.
+const QList<Form*>& ScreenForms();
 
 class Form : public QWidget {
   Q_OBJECT
@@ -49,6 +80,20 @@ class Form : public QWidget {
 
   void setVisible(bool visible) override;
 
+  // The frame and title-bar buttons. Until a program sets them they are read from the window
+  // flags and whether the size is fixed; once set they decide the window flags and the style
+  // bits the window-message layer reports. An owned window stays its owner's whatever its
+  // border.
+  BorderStyle borderStyle() const;
+  void setBorderStyle(BorderStyle style);
+  BorderIcons borderIcons() const;
+  void setBorderIcons(BorderIcons icons);
+
+  // The window's menu bar above the client (null: none). Replacing it hides the one before,
+  // which stays the caller's.
+  QMenuBar* menuBar() const;
+  void setMenuBar(QMenuBar* bar);
+
  signals:
   void formShown();
   void formClosed();
@@ -70,6 +115,10 @@ class Form : public QWidget {
   // Centres the window on its owner (on the screen when the owner is hidden) and keeps it
   // wholly on that screen.
   void placeOnOwner();
+  // The window flags without what the window-message layer has put on for its own frame.
+  Qt::WindowFlags nativeFlags() const;
+  // Makes the window flags and style bits follow the set border style and icons.
+  void applyBorder();
 
   QWidget* client_;
   QEventLoop* modalLoop_ = nullptr;
@@ -78,6 +127,9 @@ class Form : public QWidget {
   bool placed_ = false;
   QSize designSize_;
   Qt::WindowModality modalKind_ = Qt::ApplicationModal;
+  std::optional<BorderStyle> borderStyle_;
+  std::optional<BorderIcons> borderIcons_;
+  QPointer<QMenuBar> menuBar_;
 };
 
 }  // namespace orvane

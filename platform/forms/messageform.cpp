@@ -46,10 +46,9 @@ TMessageForm::TMessageForm(const QString& text, const QString& caption, int flag
     : Form(owner), text_(new QLabel(text)), flags_(flags) {
   setObjectName(QStringLiteral("TMessageForm"));
   setCaption(caption);
-  // A dialog without minimise and maximise buttons; the close box only where it has an answer.
-  Qt::WindowFlags frame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-  if (dismissResult() != 0) frame |= Qt::WindowCloseButtonHint;
-  setWindowFlags(frame);
+  // A dialog frame; the close box only where it has an answer.
+  setBorderStyle(bsDialog);
+  setBorderIcons(dismissResult() != 0 ? BorderIcons(biSystemMenu) : BorderIcons());
   setModalKind(owner ? Qt::WindowModal : Qt::ApplicationModal);
 
   auto* outer = new QVBoxLayout(client());

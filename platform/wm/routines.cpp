@@ -41,6 +41,8 @@ quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended) {
   quint32 s = 0;
   if (own.isValid()) {
     s = own.toUInt();
+    // Staying on top is no part of a border style: it is the window's flag.
+    if (extended && (f & Qt::WindowStaysOnTopHint)) s |= WS_EX_TOPMOST;
   } else if (extended) {
     if (type == Qt::Tool) s |= WS_EX_TOOLWINDOW;
     if (f & Qt::WindowContextHelpButtonHint) s |= WS_EX_CONTEXTHELP;
