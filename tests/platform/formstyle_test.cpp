@@ -29,7 +29,8 @@ TEST(FormBorder, EachStyleGivesItsFlagsAndStyleBits) {
     quint32 bits, exBits;
   } rows[] = {
       {bsNone, kAll, true, Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint, WS_POPUP, 0},
-      {bsSingle, kAll, false, Qt::Window | kTitle | kMenu | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | kFixed,
+      {bsSingle, kAll, false,
+       Qt::Window | kTitle | kMenu | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | kFixed,
        WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0},
       {bsSingle, kSys | biHelp, false, Qt::Window | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
        WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP},
@@ -37,7 +38,8 @@ TEST(FormBorder, EachStyleGivesItsFlagsAndStyleBits) {
        WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, 0},
       {bsDialog, kAll, false, Qt::Dialog | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
        WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP},
-      {bsDialog, biMinimize | biMaximize, true, Qt::Dialog | kTitle | kFixed, WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME},
+      {bsDialog, biMinimize | biMaximize, true, Qt::Dialog | kTitle | kFixed, WS_POPUP | WS_CAPTION,
+       WS_EX_DLGMODALFRAME},
       {bsToolWindow, kAll, false, Qt::Tool | kTitle | kMenu | kFixed, WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW},
       {bsSizeToolWin, kSys, true, Qt::Tool | kTitle | kMenu, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW},
   };
