@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "platform/wm/wm.h"
+#include "skin/FormSkinner.h"
 
 namespace orvane::skin {
 
@@ -16,7 +17,9 @@ TSkinManage* SkinManager = nullptr;
 namespace {
 
 FormSkinnerFactory& formFactory() {
-  static FormSkinnerFactory f;
+  static FormSkinnerFactory f = [](QWidget* w, QObject* o, const QString& c) -> TWinSkinForm* {
+    return new TFormSkinner(w, o, c);
+  };
   return f;
 }
 PopupSkinnerFactory& popupFactory() {
