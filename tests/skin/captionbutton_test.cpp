@@ -51,50 +51,33 @@ class CaptionButtonTest : public FormSkinFixture {};
 TEST_F(CaptionButtonTest, VisibilityTable) {
   using namespace wm;
   const quint32 cap = WS_CAPTION | WS_SYSMENU;
+  // Visibility, Visibility1, Action, style, ex-style, maximised, active -> visible, enabled (-1 not checked).
   struct Case {
-    quint32 style, ex;
-    const char* cls;
-    bool maximized, active;
     int vis, vis1, action;
-    bool visible;
-    int enabled;  // -1: not checked
+    quint32 style, ex;
+    bool maximized, active, visible;
+    int enabled;
+    const char* cls = "TForm_x";
   } cases[] = {
-      {kFull, 0, "TForm_x", false, true, 0, 0, 0, true, -1},
-      {kFull, 0, "TForm_x", false, true, -1, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 0, -1, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 1, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", true, true, 1, 1, 5, true, -1},
-      {kFull, 0, "TForm_x", true, true, 2, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, false, 3, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, false, 4, 4, 5, true, -1},
-      {kFull, 0, "TForm_x", false, true, 5, 0, 5, false, -1},
-      {cap, 0, "TForm_x", false, true, 6, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 6, 8, 5, true, -1},
-      {WS_CAPTION | WS_MINIMIZEBOX, 0, "TForm_x", false, true, 8, 0, 5, false, -1},
-      {WS_CAPTION | WS_MINIMIZEBOX, 0, "TForm_x", false, true, 0, 8, 5, true, -1},
-      {kFull, 0, "TForm_x", false, true, 7, 0, 5, false, -1},
-      {cap | WS_MINIMIZEBOX, 0, "TForm_x", false, true, 7, 7, 5, true, -1},
-      {cap | WS_MAXIMIZEBOX, 0, "TForm_x", false, true, 9, 9, 5, true, -1},
-      {cap, WS_EX_CONTEXTHELP, "TForm_x", false, true, 10, 10, 5, true, -1},
-      {kFull, WS_EX_CONTEXTHELP, "TForm_x", false, true, 10, 0, 5, false, -1},
-      {kFull, WS_EX_CONTEXTHELP, "TForm_x", false, true, 0, 10, 5, true, -1},
-      {kFull, 0, "TForm_x", false, true, 50, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 100, 100, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 150, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 500, 999, 5, true, -1},
-      {kFull, 0, "TForm_x", false, true, 2500, 0, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 1500, 1600, 5, true, -1},
-      {kFull, 0, "TForm_x", false, true, 1600, 0, 5, false, -1},
-      {cap, WS_EX_DLGMODALFRAME, "TForm_x", false, true, 0, 200, 5, true, -1},
-      {cap, WS_EX_DLGMODALFRAME, "TMessageForm", false, true, 0, 200, 5, false, -1},
-      {kFull, 0, "TForm_x", false, true, 200, 0, 5, false, -1},
-      {WS_CAPTION, 0, "TForm_x", false, true, 0, 0, 0, false, -1},
-      {kFull, 0, "TForm_x", false, true, 0, 0, 1, true, 1},
-      {cap | WS_MINIMIZEBOX, 0, "TForm_x", false, true, 0, 0, 1, true, 0},
-      {WS_CAPTION | WS_MAXIMIZEBOX | WS_MINIMIZEBOX, 0, "TForm_x", false, true, 0, 0, 2, true, 0},
-      {cap | WS_MAXIMIZEBOX, 0, "TForm_x", false, true, 0, 0, 2, true, 0},
-      {cap, WS_EX_DLGMODALFRAME, "TForm_x", false, true, 0, 0, 3, false, -1},
-      {cap, 0, "TForm_x", false, true, 0, 0, 11, true, -1},
+      {0, 0, 0, kFull, 0, 0, 1, 1, -1}, {-1, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {0, -1, 5, kFull, 0, 0, 1, 0, -1}, {1, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {1, 1, 5, kFull, 0, 1, 1, 1, -1}, {2, 0, 5, kFull, 0, 1, 1, 0, -1},
+      {3, 0, 5, kFull, 0, 0, 0, 0, -1}, {4, 4, 5, kFull, 0, 0, 0, 1, -1},
+      {5, 0, 5, kFull, 0, 0, 1, 0, -1}, {6, 0, 5, cap, 0, 0, 1, 0, -1},
+      {6, 8, 5, kFull, 0, 0, 1, 1, -1}, {8, 0, 5, WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 1, 0, -1},
+      {0, 8, 5, WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 1, 1, -1}, {7, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {7, 7, 5, cap | WS_MINIMIZEBOX, 0, 0, 1, 1, -1}, {9, 9, 5, cap | WS_MAXIMIZEBOX, 0, 0, 1, 1, -1},
+      {10, 10, 5, cap, WS_EX_CONTEXTHELP, 0, 1, 1, -1}, {10, 0, 5, kFull, WS_EX_CONTEXTHELP, 0, 1, 0, -1},
+      {0, 10, 5, kFull, WS_EX_CONTEXTHELP, 0, 1, 1, -1}, {50, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {100, 100, 5, kFull, 0, 0, 1, 0, -1}, {150, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {500, 999, 5, kFull, 0, 0, 1, 1, -1}, {2500, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {1500, 1600, 5, kFull, 0, 0, 1, 1, -1}, {1600, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {0, 200, 5, cap, WS_EX_DLGMODALFRAME, 0, 1, 1, -1}, {200, 0, 5, kFull, 0, 0, 1, 0, -1},
+      {0, 200, 5, cap, WS_EX_DLGMODALFRAME, 0, 1, 0, -1, "TMessageForm"}, {0, 0, 0, WS_CAPTION, 0, 0, 1, 0, -1},
+      {0, 0, 1, kFull, 0, 0, 1, 1, 1}, {0, 0, 1, cap | WS_MINIMIZEBOX, 0, 0, 1, 1, 0},
+      {0, 0, 2, WS_CAPTION | WS_MAXIMIZEBOX | WS_MINIMIZEBOX, 0, 0, 1, 1, 0},
+      {0, 0, 2, cap | WS_MAXIMIZEBOX, 0, 0, 1, 1, 0},
+      {0, 0, 3, cap, WS_EX_DLGMODALFRAME, 0, 1, 0, -1}, {0, 0, 11, cap, 0, 0, 1, 1, -1},
   };
   TDataSkinSysButton& r = Record(0);
   int row = 0;
