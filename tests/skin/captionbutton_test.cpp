@@ -116,6 +116,12 @@ TEST_F(CaptionButtonTest, LayoutByAlign) {
                                                         : QPoint(0, 0);
     EXPECT_EQ(b.Bounds, QRect(expected, QSize(w, h))) << "Align " << align;
   }
+  // A button without an image, or with zero frames, takes no place and no click.
+  r.Bitmap = QImage(), r.Frame = 0, r.Align = 0;
+  Skinned s(skin.get(), kFull);
+  s.f->LayoutSysButtons();
+  EXPECT_TRUE(s.f->SysButtons()[0]->Bounds.isEmpty());
+  EXPECT_EQ(s.f->FindObject(QPoint(5, 3)), nullptr);
 }
 
 TEST_F(CaptionButtonTest, StatesAndClicksThroughTheTitleBarMouse) {

@@ -189,3 +189,18 @@ TEST_F(FormSkinTest, WindowGoneWithActivationPendingOrDestroyedWhileSkinned) {
   SkinManager->TimerAction();
   EXPECT_TRUE(f.isNull());
 }
+
+TEST_F(FormSkinTest, WithoutFrameSkinningOnlyControlsAreSkinnedAndTheBareUnskinRestores) {
+  skin->SkinControls &= ~SetBit(xcMainMenu);
+  orvane::Form form;
+  const QColor before = form.palette().color(QPalette::Window);
+  TFormSkinner f(&form, &form, "TForm_b");
+  f.InitForm(skin.get(), &form);
+  EXPECT_FALSE(f.FrameSkinned());
+  EXPECT_EQ(f.LifeState(), TWinSkinForm::lsAttached);
+  EXPECT_TRUE(f.SysButtons().empty());
+  EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 1);
+  f.Unskin();
+  EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 0);
+  EXPECT_EQ(form.palette().color(QPalette::Window), before);
+}
