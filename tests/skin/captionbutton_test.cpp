@@ -220,3 +220,39 @@ TEST_F(CaptionButtonTest, HintAfterTwiceThePauseUntilTheHidePause) {
   for (int a : actions) hints << CaptionButtonHint(a);
   EXPECT_EQ(hints.join(u','), "关闭,关闭,关闭,最大化,最大化,最小化,最小化,最小化,最小化,还原,还原,,");
 }
+
+TEST_F(CaptionButtonTest, PaintDrawsInsideThePassAndOtherwiseAsksForOne) {
+  TDataSkinSysButton& r = Record(0);
+  r.Visibility = r.Visibility1 = 0, r.Align = 0, r.Xcoord = r.Ycoord = 0, r.Action = 0;
+  Skinned s(skin.get(), kFull);
+  wm::SetOwnNonClient(&s.w, true);
+  s.w.show();
+  wm::SendMessage(&s.w, WM_SKINACTIVATE, 0, 1000);
+  s.f->LayoutSysButtons();
+  TWinSysButton* b = s.f->SysButtons()[0];
+  b->State = TNCObject::stHot;
+  bool inPass = false;
+  wm::Link top = wm::Subclass(&s.w, [&](wm::Message& m) {
+    wm::CallPrevious(top, m);
+    if (m.msg != wm::WM_NCPAINT) return;
+    inPass = wm::GetWindowDC(&s.w) != nullptr;
+    b->Paint();
+  });
+  b->Paint();  // outside a pass: only a repaint is asked for
+  EXPECT_FALSE(inPass);
+  s.f->FrameChanged();
+  const QImage shot = s.w.grab().toImage();
+  ASSERT_TRUE(inPass);
+  const QRect cell = FrameRect(b->Image, false, b->Frames, TNCObject::stHot);
+  int compared = 0;
+  for (int y = 0; y < cell.height(); ++y)
+    for (int x = 0; x < cell.width(); ++x) {
+      const QColor want = b->Image.pixelColor(cell.topLeft() + QPoint(x, y));
+      if (want.alpha() != 255) continue;
+      ++compared;
+      ASSERT_EQ(shot.pixelColor(b->Bounds.topLeft() + QPoint(x, y)).rgb(), want.rgb()) << x << ',' << y;
+    }
+  EXPECT_GT(compared, 0);
+  wm::Unsubclass(top);
+  wm::SetOwnNonClient(&s.w, false);
+}
