@@ -7,6 +7,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
+#include "skin/FormSkinner.h"
 
 namespace orvane::skin {
 
@@ -17,7 +18,9 @@ TSkinManage* SkinManager = nullptr;
 namespace {
 
 FormSkinnerFactory& formFactory() {
-  static FormSkinnerFactory f;
+  static FormSkinnerFactory f = [](QWidget* w, QObject* o, const QString& c) -> TWinSkinForm* {
+    return new TFormSkinner(w, o, c);
+  };
   return f;
 }
 PopupSkinnerFactory& popupFactory() {
