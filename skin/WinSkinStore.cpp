@@ -6,6 +6,8 @@
 #include <QMenu>
 
 #include "platform/wm/wm.h"
+#include "skin/SkinStyle.h"
+#include "skin/WinSkinPopMenu.h"
 
 namespace orvane::skin {
 
@@ -46,6 +48,7 @@ void SetPopupSkinnerFactory(PopupSkinnerFactory factory) { popupFactory() = std:
 void CreateSkinManager() {
   if (SkinManager) return;
   hookInert = false;
+  InstallPopupMenuSkinner();
   SkinManager = new TSkinManage;
   qAddPostRoutine(FreeSkinManager);
 }
@@ -77,6 +80,7 @@ TSkinManage::~TSkinManage() {
   }
   if (hookInstalled_) wm::SetHookProc({});
   hookInert = true;
+  RemoveSkinStyle();
 }
 
 void TSkinManage::InstallHook() {
@@ -347,11 +351,13 @@ void TSkinManage::TimerAction() {
     switch (action) {
       case ActionActivate:
         on_ = true;
+        InstallSkinStyle();
         Purge();
         AddFormsOf(s);
         break;
       case ActionDeactivate:
         on_ = false;
+        RemoveSkinStyle();
         Purge();
         if (onlyThis) {
           if (const QList<TWinSkinForm*> mine = ofSkin(); !mine.isEmpty()) UnskinAndFree(mine.last());

@@ -1,0 +1,163 @@
+// The popup-menu skinner (see WinSkinPopMenu.h).
+#include "skin/WinSkinPopMenu.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHash>
+#include <QMenu>
+#include <QPainter>
+
+#include "skin/WinSkinStore.h"
+#include "skin/skindata.h"
+#include "skin/skinpaint.h"
+
+namespace orvane::skin {
+
+QPointer<TPopupMenuSkinner> CurrentPopupSkinner;
+
+namespace {
+
+QHash<const QWidget*, TPopupMenuSkinner*>& skinners() {
+  static QHash<const QWidget*, TPopupMenuSkinner*> map;
+  return map;
+}
+
+// The menu lays its items out again: its frame width follows whether it is skinned.
+void Relayout(QWidget* w) {
+  if (!w) return;
+  QEvent e(QEvent::StyleChange);
+  QCoreApplication::sendEvent(w, &e);
+}
+
+}  // namespace
+
+TPopupMenuSkinner* PopupSkinnerOf(const QWidget* hwnd) { return hwnd ? skinners().value(hwnd) : nullptr; }
+
+void InstallPopupMenuSkinner() {
+  SetPopupSkinnerFactory([](QWidget* hwnd) -> TWinSkinPopMenu* { return hwnd ? new TPopupMenuSkinner(hwnd) : nullptr; });
+}
+
+TPopupMenuSkinner::TPopupMenuSkinner(QWidget* hwnd) : TWinSkinPopMenu(hwnd) {}
+
+TPopupMenuSkinner::~TPopupMenuSkinner() {
+  Unsubclass();
+  if (CurrentPopupSkinner == this) CurrentPopupSkinner = nullptr;
+}
+
+void TPopupMenuSkinner::Subclass(TSXSkin* skin, QObject* menu) {
+  if (!hwnd_ || Subclassed()) return;
+  skin_ = skin;
+  MenuHandle = menu;
+  OwnerDrawn = false;
+  link_ = wm::Subclass(hwnd_, [this](wm::Message& m) { WndProc(m); });
+  skinners().insert(hwnd_, this);
+  Relayout(hwnd_);
+}
+
+void TPopupMenuSkinner::Unsubclass(bool relayout) {
+  if (!Subclassed()) return;
+  wm::Unsubclass(link_);
+  frame_ = QImage();
+  for (auto it = skinners().begin(); it != skinners().end();) {
+    if (it.value() == this) it = skinners().erase(it);
+    else ++it;
+  }
+  if (relayout) Relayout(hwnd_);
+}
+
+bool TPopupMenuSkinner::Paints() const {
+  if (!Subclassed() || !skin_ || !SkinManager || !SkinManager->On() || skin_->SkinLoading()) return false;
+  const std::shared_ptr<const TSkinData> data = skin_->Data();
+  return data && data->MenuBackground && data->MenuBackground->HasImage();
+}
+
+void TPopupMenuSkinner::RebuildFrame(const QSize& size) {
+  const std::shared_ptr<const TSkinData> data = skin_->Data();
+  const TDataSkinObject& e = *data->MenuBackground;
+  // Kept opaque, as the items' painter copies pieces of it as their background.
+  QImage frame(size, QImage::Format_ARGB32_Premultiplied);
+  frame.fill(QColor(255, 0, 255));
+  QPainter p(&frame);
+  p.drawImage(0, 0, BuildSkinBitmap(size, e.Bitmap, e.Margins(), false, e.Tile != 0, e.FrameCount(), 1));
+  p.end();
+  frame_ = frame;
+}
+
+void TPopupMenuSkinner::DrawBackground(QPainter& painter, const QRect& rect) {
+  if (!Paints() || !hwnd_) return;
+  if (frame_.size() != hwnd_->size()) RebuildFrame(hwnd_->size());
+  painter.drawImage(rect.topLeft(), frame_, rect);
+}
+
+void TPopupMenuSkinner::WndProc(wm::Message& m) {
+  if (m.msg == WM_SKINQUERY) {
+    m.result = 1;
+    return;
+  }
+  if (!SkinManager || !SkinManager->On()) {
+    wm::CallPrevious(link_, m);
+    return;
+  }
+  switch (m.msg) {
+    case wm::WM_DESTROY:
+      // The window is going (its handle may be dead already): nothing of it is touched.
+      wm::CallPrevious(link_, m);
+      Unsubclass(false);
+      return;
+    case wm::WM_ERASEBKGND:
+      if (!(skin_ && skin_->HasOption(xoMenuBG))) wm::CallPrevious(link_, m);
+      m.result = 1;
+      return;
+    case wm::WM_NCPAINT:
+      FramePaint(m);
+      return;
+    case wm::WM_PRINT:
+      PrintPaint(m);
+      return;
+    default:
+      wm::CallPrevious(link_, m);
+  }
+}
+
+void TPopupMenuSkinner::FramePaint(wm::Message& m) {
+  // The whole window: the frame invalidated, or an update region covering all of it.
+  const QRect r = hwnd_ ? hwnd_->rect() : QRect();
+  const bool whole = m.wParam == 1 || (m.wParam && r.isValid() &&
+                                       (QRegion(r) - *reinterpret_cast<const QRegion*>(m.wParam)).isEmpty());
+  QPainter* dc = hwnd_ ? wm::GetWindowDC(hwnd_) : nullptr;
+  if (!Paints() || !whole || !dc) {
+    wm::CallPrevious(link_, m);
+    return;
+  }
+  RebuildFrame(r.size());
+  if (!MenuHandle) CurrentPopupSkinner = this;
+  // Only the four edges: the menu has painted its inside in this pass already, and what
+  // shows behind its items is the skin style's business.
+  const int w = PopupFrameWidth;
+  dc->save();
+  dc->setCompositionMode(QPainter::CompositionMode_Source);
+  for (const QRect& band : {QRect(0, 0, r.width(), w), QRect(0, r.height() - w, r.width(), w),
+                            QRect(0, 0, w, r.height()), QRect(r.width() - w, 0, w, r.height())})
+    dc->drawImage(band.topLeft(), frame_, band);
+  dc->restore();
+}
+
+void TPopupMenuSkinner::PrintPaint(wm::Message& m) {
+  auto* target = reinterpret_cast<QPainter*>(m.wParam);
+  if (!Paints() || !target || !hwnd_) {
+    wm::CallPrevious(link_, m);
+    return;
+  }
+  if (!MenuHandle) CurrentPopupSkinner = this;
+  const QRect r = hwnd_->rect();
+  const QRect inner = r.adjusted(PopupFrameWidth, PopupFrameWidth, -PopupFrameWidth, -PopupFrameWidth);
+  RebuildFrame(r.size());
+  target->drawImage(r.topLeft(), frame_);
+  target->save();
+  target->setBackgroundMode(Qt::TransparentMode);
+  target->setClipRect(inner);
+  wm::CallPrevious(link_, m);
+  target->restore();
+}
+
+}  // namespace orvane::skin
