@@ -30,7 +30,11 @@ TSkinStyle::TSkinStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fus
 }
 
 int TSkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
-  if (metric == PM_MenuPanelWidth && PaintingSkinner(widget)) return PopupFrameWidth;
+  if (metric == PM_MenuPanelWidth && widget) {
+    // A menu is laid out before it is shown, and before its skinner comes.
+    const TPopupMenuSkinner* p = PopupSkinnerOf(widget);
+    if (p ? p->Paints() : !widget->isVisible() && PopupWouldPaint(widget)) return PopupFrameWidth;
+  }
   return QProxyStyle::pixelMetric(metric, option, widget);
 }
 
@@ -66,6 +70,7 @@ void InstallSkinStyle() {
 void RemoveSkinStyle() {
   if (!installed || QApplication::style() != installed.data()) return;
   installed = nullptr;
+  if (QCoreApplication::closingDown()) return;  // the application takes its style down itself
   QStyle* back = displacedStyle.isEmpty() ? nullptr : QStyleFactory::create(displacedStyle);
   QApplication::setStyle(back ? back : QStyleFactory::create(QStringLiteral("Fusion")));
 }

@@ -33,6 +33,19 @@ void Relayout(QWidget* w) {
 
 TPopupMenuSkinner* PopupSkinnerOf(const QWidget* hwnd) { return hwnd ? skinners().value(hwnd) : nullptr; }
 
+bool PopupWouldPaint(const QWidget* menu) {
+  if (!SkinManager || !SkinManager->On() || !qobject_cast<const QMenu*>(menu)) return false;
+  TSXSkin* skin = SkinManager->FindSkinFor(const_cast<QWidget*>(menu));
+  if (!skin || skin->SkinLoading()) return false;
+  const int kind = SkinManager->MenuKind();
+  const bool wanted = kind == TSkinManage::mkPopup     ? skin->HasControl(xcPopupMenu)
+                      : kind == TSkinManage::mkMenuBar ? skin->HasControl(xcMainMenu) || skin->HasControl(xcMenuItem)
+                      : kind == TSkinManage::mkSystem  ? skin->HasControl(xcSystemMenu)
+                                                       : true;
+  const std::shared_ptr<const TSkinData> data = skin->Data();
+  return wanted && data && data->MenuBackground && data->MenuBackground->HasImage();
+}
+
 void InstallPopupMenuSkinner() {
   SetPopupSkinnerFactory([](QWidget* hwnd) -> TWinSkinPopMenu* { return hwnd ? new TPopupMenuSkinner(hwnd) : nullptr; });
 }
@@ -51,7 +64,8 @@ void TPopupMenuSkinner::Subclass(TSXSkin* skin, QObject* menu) {
   OwnerDrawn = false;
   link_ = wm::Subclass(hwnd_, [this](wm::Message& m) { WndProc(m); });
   skinners().insert(hwnd_, this);
-  Relayout(hwnd_);
+  // The menu laid its items out before it was shown, with the frame the style foresaw then.
+  if (Paints() != PopupWouldPaint(hwnd_)) Relayout(hwnd_);
 }
 
 void TPopupMenuSkinner::Unsubclass(bool relayout) {
@@ -72,21 +86,42 @@ bool TPopupMenuSkinner::Paints() const {
 }
 
 void TPopupMenuSkinner::RebuildFrame(const QSize& size) {
+  // The frame depends only on the (unchanging) skin data and the size; the same menu opened
+  // again gets the image it had, built once, instead of a nine-slice of its whole area.
+  struct Cached {
+    std::weak_ptr<const TSkinData> data;
+    QSize size;
+    QImage frame;
+  };
+  static QList<Cached> cache;  // most recent first
   const std::shared_ptr<const TSkinData> data = skin_->Data();
+  for (qsizetype i = 0; i < cache.size(); ++i) {
+    if (cache[i].size == size && cache[i].data.lock() == data) {
+      cache.move(i, 0);
+      frame_ = cache.first().frame;
+      return;
+    }
+  }
   const TDataSkinObject& e = *data->MenuBackground;
-  // Kept opaque, as the items' painter copies pieces of it as their background.
-  QImage frame(size, QImage::Format_ARGB32_Premultiplied);
-  frame.fill(QColor(255, 0, 255));
-  QPainter p(&frame);
-  p.drawImage(0, 0, BuildSkinBitmap(size, e.Bitmap, e.Margins(), false, e.Tile != 0, e.FrameCount(), 1));
-  p.end();
-  frame_ = frame;
+  frame_ = BuildSkinBitmap(size, e.Bitmap, e.Margins(), false, e.Tile != 0, e.FrameCount(), 1);
+  cache.removeIf([](const Cached& c) { return c.data.expired(); });
+  cache.prepend({data, size, frame_});
+  if (cache.size() > 8) cache.removeLast();
+}
+
+// Copies part of the frame bitmap as a plain copy would: see-through pixels in the key colour.
+void TPopupMenuSkinner::CopyFrame(QPainter& painter, const QRect& part) const {
+  painter.fillRect(part, QColor(255, 0, 255));
+  painter.drawImage(part.topLeft(), frame_, part);
 }
 
 void TPopupMenuSkinner::DrawBackground(QPainter& painter, const QRect& rect) {
   if (!Paints() || !hwnd_) return;
   if (frame_.size() != hwnd_->size()) RebuildFrame(hwnd_->size());
-  painter.drawImage(rect.topLeft(), frame_, rect);
+  painter.save();
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  CopyFrame(painter, rect);
+  painter.restore();
 }
 
 void TPopupMenuSkinner::WndProc(wm::Message& m) {
@@ -135,10 +170,10 @@ void TPopupMenuSkinner::FramePaint(wm::Message& m) {
   // shows behind its items is the skin style's business.
   const int w = PopupFrameWidth;
   dc->save();
-  dc->setCompositionMode(QPainter::CompositionMode_Source);
+  dc->setCompositionMode(QPainter::CompositionMode_SourceOver);
   for (const QRect& band : {QRect(0, 0, r.width(), w), QRect(0, r.height() - w, r.width(), w),
-                            QRect(0, 0, w, r.height()), QRect(r.width() - w, 0, w, r.height())})
-    dc->drawImage(band.topLeft(), frame_, band);
+                            QRect(0, w, w, r.height() - 2 * w), QRect(r.width() - w, w, w, r.height() - 2 * w)})
+    CopyFrame(*dc, band);
   dc->restore();
 }
 
@@ -152,8 +187,8 @@ void TPopupMenuSkinner::PrintPaint(wm::Message& m) {
   const QRect r = hwnd_->rect();
   const QRect inner = r.adjusted(PopupFrameWidth, PopupFrameWidth, -PopupFrameWidth, -PopupFrameWidth);
   RebuildFrame(r.size());
-  target->drawImage(r.topLeft(), frame_);
   target->save();
+  CopyFrame(*target, r);
   target->setBackgroundMode(Qt::TransparentMode);
   target->setClipRect(inner);
   wm::CallPrevious(link_, m);

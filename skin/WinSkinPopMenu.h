@@ -41,6 +41,7 @@ class TPopupMenuSkinner final : public TWinSkinPopMenu {
  private:
   void WndProc(wm::Message& m);
   void RebuildFrame(const QSize& size);
+  void CopyFrame(QPainter& painter, const QRect& part) const;
   void FramePaint(wm::Message& m);
   void PrintPaint(wm::Message& m);
 
@@ -54,6 +55,9 @@ extern QPointer<TPopupMenuSkinner> CurrentPopupSkinner;
 
 // The skinner on a menu window, null when it has none.
 TPopupMenuSkinner* PopupSkinnerOf(const QWidget* hwnd);
+// Whether a menu about to be shown will get a skinner that paints its frame (the manager
+// would take it and the skin has a menu background): its items are laid out for that frame.
+bool PopupWouldPaint(const QWidget* menu);
 // Lets the skin manager give popup menu windows this skinner.
 void InstallPopupMenuSkinner();
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <memory>
 
@@ -112,6 +113,14 @@ TEST_F(PopupMenuTest, AShownMenuHasTheSkinFrameUntilTheSkinIsSwitchedOff) {
     EXPECT_EQ(menu->actionGeometry(menu->actions().first()).topLeft(), firstItem + QPoint(3, 3));
     QImage img = Render(menu);
     ExpectSkinCorners(img);
+    // Printed, the frame goes to the target and the inside is left to the window.
+    QImage printed(menu->size(), QImage::Format_ARGB32_Premultiplied);
+    printed.fill(Qt::transparent);
+    {
+      QPainter p(&printed);
+      wm::SendMessage(menu, wm::WM_PRINT, reinterpret_cast<quintptr>(&p), 0);
+    }
+    ExpectSkinCorners(printed);
     // Inside the frame: Fusion's menu panel, without its border.
     const QPoint inside(img.width() - 5, img.height() - 5);
     EXPECT_EQ(img.pixel(inside), fusion.pixel(fusion.width() - 5, fusion.height() - 5));
