@@ -46,7 +46,7 @@ class TPopupMenuSkinner final : public TWinSkinPopMenu {
   void PrintPaint(wm::Message& m);
 
   wm::Link link_;
-  TSXSkin* skin_ = nullptr;
+  QPointer<TSXSkin> skin_;
   QImage frame_;
 };
 

@@ -57,26 +57,18 @@ class PopupMenuTest : public ::testing::Test {
     SkinManager->TimerAction();
     ASSERT_TRUE(SkinStyleInstalled());
   }
-  void Stop() {
-    skin->SetActive(false);
-    SkinManager->TimerAction();
-  }
-  void TearDown() override {
-    FreeSkinManager();
-    skin.reset();
-  }
+  void Stop() { skin->SetActive(false), SkinManager->TimerAction(); }
+  void TearDown() override { FreeSkinManager(), skin.reset(); }
   // The skin's menu background at the menu's corners: 3 x 3 pixels copied unscaled.
   void ExpectSkinCorners(const QImage& img) {
     const QImage& src = skin->Data()->MenuBackground->Bitmap;
     auto opaque = [](QRgb p) { return qAlpha(p) == 0 ? qRgb(255, 0, 255) : p; };
     const int W = img.width(), H = img.height(), w = src.width(), h = src.height();
-    for (int y = 0; y < 3; ++y)
-      for (int x = 0; x < 3; ++x) {
-        EXPECT_EQ(img.pixel(x, y), opaque(src.pixel(x, y))) << x << "," << y;
-        EXPECT_EQ(img.pixel(W - 3 + x, y), opaque(src.pixel(w - 3 + x, y)));
-        EXPECT_EQ(img.pixel(x, H - 3 + y), opaque(src.pixel(x, h - 3 + y)));
-        EXPECT_EQ(img.pixel(W - 3 + x, H - 3 + y), opaque(src.pixel(w - 3 + x, h - 3 + y)));
-      }
+    for (int i = 0; i < 36; ++i) {
+      const int x = i % 3 + (i / 9 % 2) * 3, y = i / 3 % 3 + (i / 18) * 3;  // 0..2 near, 3..5 far side
+      auto at = [](int v, int size) { return v < 3 ? v : size - 6 + v; };
+      EXPECT_EQ(img.pixel(at(x, W), at(y, H)), opaque(src.pixel(at(x, w), at(y, h)))) << x << "," << y;
+    }
   }
   std::unique_ptr<TSXSkin> skin;
 };
@@ -116,10 +108,9 @@ TEST_F(PopupMenuTest, AShownMenuHasTheSkinFrameUntilTheSkinIsSwitchedOff) {
     // Printed, the frame goes to the target and the inside is left to the window.
     QImage printed(menu->size(), QImage::Format_ARGB32_Premultiplied);
     printed.fill(Qt::transparent);
-    {
-      QPainter p(&printed);
-      wm::SendMessage(menu, wm::WM_PRINT, reinterpret_cast<quintptr>(&p), 0);
-    }
+    QPainter painter(&printed);
+    wm::SendMessage(menu, wm::WM_PRINT, reinterpret_cast<quintptr>(&painter));
+    painter.end();
     ExpectSkinCorners(printed);
     // Inside the frame: Fusion's menu panel, without its border.
     const QPoint inside(img.width() - 5, img.height() - 5);
