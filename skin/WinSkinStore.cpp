@@ -8,6 +8,8 @@
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
 #include "skin/FormSkinner.h"
+#include "skin/SkinStyle.h"
+#include "skin/WinSkinPopMenu.h"
 
 namespace orvane::skin {
 
@@ -45,6 +47,7 @@ void SetPopupSkinnerFactory(PopupSkinnerFactory factory) { popupFactory() = std:
 void CreateSkinManager() {
   if (SkinManager) return;
   hookInert = false;
+  InstallPopupMenuSkinner();
   SkinManager = new TSkinManage;
   qAddPostRoutine(FreeSkinManager);
 }
@@ -76,6 +79,7 @@ TSkinManage::~TSkinManage() {
   }
   if (hookInstalled_) wm::SetHookProc({});
   hookInert = true;
+  RemoveSkinStyle();
 }
 
 void TSkinManage::InstallHook() {
@@ -346,11 +350,13 @@ void TSkinManage::TimerAction() {
     switch (action) {
       case ActionActivate:
         on_ = true;
+        InstallSkinStyle();
         Purge();
         AddFormsOf(s);
         break;
       case ActionDeactivate:
         on_ = false;
+        RemoveSkinStyle();
         Purge();
         if (onlyThis) {
           if (const QList<TWinSkinForm*> mine = ofSkin(); !mine.isEmpty()) UnskinAndFree(mine.last());

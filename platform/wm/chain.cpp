@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QSet>
+#include <QStyle>
 
 #include "platform/wm/windowdata.h"
 
@@ -44,6 +45,14 @@ void SendPosChanged(const std::shared_ptr<WindowData>& d, quint32 flags) {
   const QRect r = d->hwnd->isWindow() ? GetWindowRect(d->hwnd) : d->hwnd->geometry();
   WindowPos pos{d->hwnd, r.x(), r.y(), r.width(), r.height(), flags};
   Notify(d, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<qintptr>(&pos));
+}
+
+// A menu window's border is its panel frame, which the style lays its items inside.
+QRect ClientArea(QWidget* w) {
+  const QRect r = w->contentsRect();
+  if (!qobject_cast<QMenu*>(w)) return r;
+  const int fw = w->style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, w);
+  return r.adjusted(fw, fw, -fw, -fw);
 }
 
 quint32 NonClientMouseMessage(const QMouseEvent* e) {
@@ -136,7 +145,7 @@ class Translator : public QObject {
   bool Paint(QPaintEvent* e) {
     QWidget* w = d_->hwnd;
     const QRegion region = e->region();
-    if (!d_->framePending && (region - w->contentsRect()).isEmpty()) return false;
+    if (!d_->framePending && (region - ClientArea(w)).isEmpty()) return false;
     static_cast<QObject*>(w)->event(e);
     const quintptr wParam = d_->framePending ? 1 : reinterpret_cast<quintptr>(&region);
     d_->framePending = false;
