@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>

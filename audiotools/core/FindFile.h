@@ -8,13 +8,13 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
-#include <QRecursiveMutex>
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Attribute bits, valued as the classic file attributes so stored masks keep their meaning.
@@ -174,6 +174,7 @@ class TTargetSearch {
   bool Matches(const QString& folder, const TFileInfo& info, const std::atomic<bool>* aborted = nullptr) const;
 };
 
+class QSocketNotifier;
 class TFindFile;
 using TFileMatchEvent = std::function<void(TFindFile* sender, const QString& folder, const TFileInfo& info)>;
 using TFolderChangeEvent = std::function<void(TFindFile* sender, const QString& folder, TFolderIgnore& ignore)>;
@@ -222,7 +223,10 @@ class TFindFile : public QObject {
   void DoneSearch();
   void workerEnded();
   std::shared_ptr<Run> run_;
-  QThread* thread_ = nullptr;
+  // A plain thread, so that its start, its end and the join are all in plain sight of the
+  // tools that check the worker's sharing; its end is announced through the run's event file.
+  std::thread worker_;
+  std::unique_ptr<QSocketNotifier> ended_;
   std::atomic<bool> busy_{false};
   bool destroying_ = false;
 };

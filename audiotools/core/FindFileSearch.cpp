@@ -1,5 +1,8 @@
 // The search component: the folder walk and its worker thread.
 #include <dirent.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/eventfd.h>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
@@ -10,7 +13,10 @@
 #include <QDebug>
 #include <QFile>
 #include <QSet>
+#include <QSocketNotifier>
 #include <QStringDecoder>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -66,6 +72,25 @@ bool FoldName(const char* bytes, size_t len, QString& name, std::u32string& base
   return true;
 }
 
+// Gives the calling thread the scheduling a QThread started with this priority would get: the
+// idle class for the lowest, otherwise a place in the range of the current policy.
+void ApplyPriority(QThread::Priority priority) {
+  if (priority == QThread::InheritPriority) return;
+  const pthread_t self = pthread_self();
+  int policy = SCHED_OTHER;
+  sched_param param{};
+  if (pthread_getschedparam(self, &policy, &param) != 0) return;
+  if (priority == QThread::IdlePriority) {
+    param.sched_priority = 0;
+    pthread_setschedparam(self, SCHED_IDLE, &param);
+    return;
+  }
+  const int lo = sched_get_priority_min(policy), hi = sched_get_priority_max(policy);
+  if (lo < 0 || hi < 0) return;
+  param.sched_priority = (priority - QThread::LowestPriority) * (hi - lo) / QThread::TimeCriticalPriority + lo;
+  pthread_setschedparam(self, policy, &param);
+}
+
 struct Ancestor {
   dev_t dev;
   ino_t ino;
@@ -84,17 +109,46 @@ struct Frame {
 // worker that outlives its component (stuck in the kernel) touches only this.
 struct TFindFile::Run {
   explicit Run(TFindFile* o, const TSearchCriteria& c) : plan(std::make_unique<TTargetSearch>(c)), owner(o) {}
-  QRecursiveMutex mutex;
+  ~Run() {
+    if (endedFd >= 0) ::close(endedFd);
+  }
+  std::recursive_mutex mutex;
   std::atomic<bool> aborted{false};
   std::unique_ptr<TTargetSearch> plan;
   TFindFile* owner;  // reached only while not aborted
   std::atomic<int> depth{0};
   qint64 badNames = 0;
+  // Set by the worker as its last step; the component waits on it (and then joins) before it
+  // touches anything the worker wrote.
+  std::mutex doneMutex;
+  std::condition_variable doneChanged;
+  bool done = false;
+  int endedFd = -1;  // an event file the worker signals when it ends
+
+  void Work(QThread::Priority priority);
+  bool WaitDone(std::chrono::milliseconds limit);
 
   void SearchAllFolders();
   void SearchTree(const TTargetFolder& target, QSet<QString>* listed);
   bool Stop() const { return aborted.load(std::memory_order_relaxed); }
 };
+
+void TFindFile::Run::Work(QThread::Priority priority) {
+  ApplyPriority(priority);
+  SearchAllFolders();
+  {
+    const std::lock_guard lock(doneMutex);
+    done = true;
+  }
+  doneChanged.notify_all();
+  const uint64_t one = 1;
+  if (::write(endedFd, &one, sizeof one) != sizeof one) qWarning() << "search: the worker could not announce its end";
+}
+
+bool TFindFile::Run::WaitDone(std::chrono::milliseconds limit) {
+  std::unique_lock lock(doneMutex);
+  return doneChanged.wait_for(lock, limit, [this] { return done; });
+}
 
 void TFindFile::Run::SearchAllFolders() {
   QSet<QString> listed;  // a path is listed once however many targets reach it
@@ -130,7 +184,7 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
     depth = f.depth;
     TFolderIgnore ignore = fiNone;
     {
-      QMutexLocker lock(&mutex);
+      const std::lock_guard lock(mutex);
       if (Stop()) {
         ::closedir(dir);
         break;
@@ -186,7 +240,7 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
       info.Created = (sx.stx_mask & STATX_BTIME) ? LocalOf(sx.stx_btime) : info.Modified;
       if (listed && listed->contains(f.folder + name)) continue;
       if (Stop() || !owner->IsAcceptable(f.folder, info)) continue;
-      QMutexLocker lock(&mutex);
+      const std::lock_guard lock(mutex);
       if (Stop()) break;
       if (listed) listed->insert(f.folder + name);
       owner->DoFileMatch(f.folder, info);
@@ -205,16 +259,14 @@ TFindFile::~TFindFile() {
   destroying_ = true;
   if (!busy_) return;
   Abort();
-  if (!thread_) return;
-  if (thread_->wait(2000)) {
-    delete thread_;
+  ended_.reset();
+  if (!worker_.joinable()) return;
+  if (run_->WaitDone(std::chrono::milliseconds(2000))) {
+    worker_.join();
     return;
   }
   qWarning() << "search: the worker did not end within 2 s; it ends alone and its results are dropped";
-  QThread* t = thread_;
-  QObject::disconnect(t, nullptr, this, nullptr);
-  QObject::connect(t, &QThread::finished, t, &QObject::deleteLater);
-  if (t->isFinished()) t->deleteLater();
+  worker_.detach();
 }
 
 bool TFindFile::Aborted() const { return run_ && run_->aborted; }
@@ -229,11 +281,20 @@ void TFindFile::Execute() {
     DoneSearch();
     return;
   }
-  std::shared_ptr<Run> run = run_;
-  thread_ = QThread::create([run] { run->SearchAllFolders(); });
-  thread_->setObjectName(QStringLiteral("TSearchThread"));
-  connect(thread_, &QThread::finished, this, &TFindFile::workerEnded, Qt::QueuedConnection);
-  thread_->start(ThreadPriority);
+  run_->endedFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (run_->endedFd < 0) {
+    // No event file to hear the worker's end by: the search runs here instead.
+    qWarning() << "search: no event file for the worker (" << std::strerror(errno) << "); searching on this thread";
+    run_->SearchAllFolders();
+    DoneSearch();
+    return;
+  }
+  ended_ = std::make_unique<QSocketNotifier>(run_->endedFd, QSocketNotifier::Read);
+  connect(ended_.get(), &QSocketNotifier::activated, this, &TFindFile::workerEnded);
+  worker_ = std::thread([run = run_, priority = ThreadPriority] {
+    pthread_setname_np(pthread_self(), "TSearchThread");
+    run->Work(priority);
+  });
 }
 
 void TFindFile::Abort() {
@@ -241,7 +302,7 @@ void TFindFile::Abort() {
   run_->aborted = true;
   // Handlers run under this mutex and test the flag inside it: once it is held here, none
   // runs and none will.
-  QMutexLocker lock(&run_->mutex);
+  const std::lock_guard lock(run_->mutex);
   DoSearchAbort();
 }
 
@@ -258,9 +319,10 @@ void TFindFile::DoneSearch() {
 }
 
 void TFindFile::workerEnded() {
-  thread_->wait();
-  delete thread_;
-  thread_ = nullptr;
+  // The notifier is dropped later: it is the one calling.
+  ended_->setEnabled(false);
+  ended_.release()->deleteLater();
+  worker_.join();
   DoneSearch();
 }
 

@@ -124,14 +124,14 @@ TForm_findsong::TForm_findsong(PlaylistProvider provider, orvane::Shell* shell, 
   FindFile->OnSearchFinish = [this](TFindFile*) { FindFileSearchFinish(); };
   // These two run on the search's worker: they only fill the batch the window drains.
   FindFile->OnFolderChange = [this](TFindFile*, const QString& folder, TFolderIgnore&) {
-    QMutexLocker lock(&batchMutex_);
+    const std::lock_guard lock(batchMutex_);
     ++folders_;
     lastFolder_ = folder;
     folderChanged_ = true;
   };
   FindFile->OnFileMatch = [this](TFindFile*, const QString& folder, const TFileInfo& info) {
     const Found f{info.Name, folder, info.Size, (info.Attributes & fa::Directory) != 0, info.Modified};
-    QMutexLocker lock(&batchMutex_);
+    const std::lock_guard lock(batchMutex_);
     batch_.push_back(f);
   };
   drainTimer_ = new QTimer(this);
@@ -192,7 +192,7 @@ void TForm_findsong::FindFileSearchBegin() {
   StopButton->setEnabled(true);
   Animate->setVisible(true);
   {
-    QMutexLocker lock(&batchMutex_);
+    const std::lock_guard lock(batchMutex_);
     batch_.clear();
     folders_ = 0;
     folderChanged_ = false;
@@ -206,7 +206,7 @@ void TForm_findsong::drain() {
   std::vector<Found> rows;
   QString folder;
   {
-    QMutexLocker lock(&batchMutex_);
+    const std::lock_guard lock(batchMutex_);
     rows.swap(batch_);
     // The folder line changes at most ten times a second.
     if (folderChanged_ && (!statusShown_.isValid() || statusShown_.elapsed() >= 100)) {
@@ -235,7 +235,7 @@ void TForm_findsong::FindFileSearchFinish() {
   const double seconds = static_cast<double>(started_.nsecsElapsed()) / 1e9;
   int folders;
   {
-    QMutexLocker lock(&batchMutex_);
+    const std::lock_guard lock(batchMutex_);
     folders = folders_;
   }
   QString status = QStringLiteral("搜索 %1 个文件夹并找到 %2 个文件 -- 用时 %3 秒")

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QMutex>
+#include <mutex>
 #include <vector>
 
 #include "audiotools/core/FindFile.h"
@@ -87,7 +87,7 @@ class TForm_findsong : public orvane::Form {
   orvane::Shell* shell_;
   QTimer* drainTimer_;
   // Filled by the search's worker, emptied by the window.
-  QMutex batchMutex_;
+  std::mutex batchMutex_;
   std::vector<Found> batch_;
   int folders_ = 0;
   QString lastFolder_;
