@@ -109,6 +109,7 @@ void startUpAtPhases() {
   bench::FilledHome home(10000);
   orvane::RecordingPower power;
   SystemServices services{&power};
+  services.skinPackage = QStringLiteral(":/skin/default.skn");  // as the program starts
   SystemClock clock;
   std::vector<double> ready, lateness, sinceReady;
   int skipped = 0;

@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   services.shell = &shell;
   orvane::TimedatedClock clockControl = orvane::TimedatedClock::fromEnvironment();
   services.clockControl = &clockControl;
+  services.skinPackage = QStringLiteral(":/skin/default.skn");
   // The program ends when its main window closes (after the close question), not when the
   // last visible window goes: with the main window in the notification area, closing a
   // prompt or another window must not end the broadcast.

@@ -2,6 +2,8 @@
 // them; the program passes the real layers, tests pass recording fakes.
 #pragma once
 
+#include <QString>
+
 namespace orvane {
 class MediaBackend;
 class Autostart;
@@ -28,4 +30,7 @@ struct SystemServices {
   orvane::Shell* shell = nullptr;
   // Setting the computer's clock (network time); null leaves the clock alone.
   orvane::ClockControl* clockControl = nullptr;
+  // The skin package the main window's skin component reads (a file or a ":/" resource);
+  // empty places no skin component, and every window keeps the native look.
+  QString skinPackage;
 };

@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QEvent>
+#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QSignalBlocker>
@@ -14,6 +15,7 @@
 #include <QSlider>
 #include <QTextCursor>
 #include <QTimer>
+#include <QtEndian>
 #include <QToolButton>
 
 #include "controls/ExtCtrlsX.h"
@@ -44,6 +46,7 @@
 #include "scheduler/windows/Unit_sysj.h"
 #include "scheduler/windows/labellink.h"
 #include "scheduler/windows/namedwidgets.h"
+#include "skin/WinSkinData.h"
 
 TForm_main_tamu* Form_main_tamu = nullptr;
 
@@ -109,6 +112,7 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
   connect(&commands_, &PlayCommands::changed, this, &TForm_main_tamu::showPlayState);
   connectSongPanel();
   dispatcher_ = new Dispatcher(core_.state, clock, runner_, *this, core_.fired, core_.today, this);
+  placeSkin();
   FormCreate();
 }
 
@@ -267,7 +271,11 @@ void TForm_main_tamu::FormCreate() {
   TrayIcon1->SetHint(core_.Caption());
   LoadToday();
   ApplyStartVolume(services_.systemVolume, core_.startVolume());
+  skinOn_ = core_.skinWanted();
   dispatcher_->start();
+  // Unpacking and parsing the skin takes a while: it runs once the dispatcher is armed, as a
+  // queued step, so it never delays a tick.
+  if (SXSkin1) QTimer::singleShot(0, this, &TForm_main_tamu::loadSkin);
   Timer_formminimize->start();
   if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
   core_.state.startpending = true;
@@ -282,6 +290,34 @@ void TForm_main_tamu::FormCreate() {
   songs_.main().setVideoHandOff(videoWindow_.get());
   Form_main_tamu = this;
   created_ = true;
+}
+
+void TForm_main_tamu::placeSkin() {
+  if (services_.skinPackage.isEmpty()) return;
+  SXSkin1 = new orvane::skin::TSXSkin(this);
+  SXSkin1->setObjectName(QStringLiteral("SXSkin1"));
+  // Until the component is loaded the switch is only remembered.
+  skinSwitch_ = [this](bool on) {
+    if (SXSkin1->IsLoaded())
+      SXSkin1->SetActive(on);
+    else
+      skinOn_ = on;
+  };
+}
+
+void TForm_main_tamu::loadSkin() {
+  QFile file(services_.skinPackage);
+  QByteArray package;
+  if (file.open(QIODevice::ReadOnly)) package = file.readAll();
+  QByteArray saved(4, '\0');
+  qToLittleEndian<quint32>(static_cast<quint32>(package.size()), saved.data());
+  // A package that cannot be read leaves the component without a skin: switching it on then
+  // changes nothing and every window keeps the native look.
+  if (package.isEmpty() || !SXSkin1->ReadSkinStream(saved + package))
+    qWarning().noquote() << "skin package" << services_.skinPackage
+                         << "cannot be read; the windows keep the native look";
+  SXSkin1->Loaded();
+  SXSkin1->SetActive(skinOn_);
 }
 
 void TForm_main_tamu::FormShow() {

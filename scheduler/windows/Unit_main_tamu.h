@@ -34,6 +34,9 @@ class Clock;
 class TDataModule1;
 class TTrayIcon;
 class TForm_showvideo;
+namespace orvane::skin {
+class TSXSkin;
+}
 namespace orvane {
 class DBGrid;
 class WebRadioHost;
@@ -144,9 +147,12 @@ class TForm_main_tamu : public orvane::Form,
   // SettingsTarget.
   void SetSkinActive(bool on) override;
   void ApplyCaption(const QString& caption) override;
-  // The skin component's Active switch, connected by the skin engine when it is placed on
-  // this window. Until then switching the skin only stores "canuseskin".
+  // The skin component's Active switch, connected to SXSkin1 when it is placed on this
+  // window. Without it switching the skin only stores "canuseskin".
   void setSkinSwitch(std::function<void(bool)> activate) { skinSwitch_ = std::move(activate); }
+  // The skin component (null when no skin package is given); it reads its package and
+  // starts the skin manager after the dispatcher is armed.
+  orvane::skin::TSXSkin* SXSkin1 = nullptr;
 
   // Components, named as the rest of the program knows them.
   QWidget* ToolBar1;
@@ -251,6 +257,9 @@ class TForm_main_tamu : public orvane::Form,
   InsertWindowFactory insertMusic_;
   InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;
+  bool skinOn_ = false;  // the switch asked for before the component is loaded
+  void placeSkin();
+  void loadSkin();
 };
 
 // The one main window of the running program (null before creation and in most tests).
