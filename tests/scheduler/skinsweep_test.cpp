@@ -44,8 +44,6 @@ class SkinSweepTest : public SettingsFixture {
     SettingsFixture::SetUp();
     services.skinPackage = QStringLiteral(":/skin/default.skn");
     entry_ = addEntry({QStringLiteral("广播通知"), "20:45:10", "20:49:59", 1, "00:04:49", QStringLiteral("日常")});
-    openMainWindow();
-    window->show();
   }
   void TearDown() override {
     for (const QPointer<orvane::Form>& f : made_)
@@ -83,6 +81,8 @@ class SkinSweepTest : public SettingsFixture {
 };
 
 TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
+  openMainWindow();
+  window->show();
   QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded(), 5000);
   ASSERT_TRUE(window->SXSkin1->Active());  // "canuseskin" is "1" on a fresh home
   ASSERT_FALSE(window->SXSkin1->SkinLoading());
@@ -117,6 +117,33 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
         if (dynamic_cast<orvane::skin::TWinSkinForm*>(o)) ++skinTimers;
     EXPECT_EQ(skinTimers, 0);
   }
+}
+
+QStringList warnings;
+
+// A missing package and one that is no skin: logged, the switch stays on, no window skinned,
+// and the dispatcher ticks on.
+TEST_F(SkinSweepTest, AnUnreadableSkinIsLoggedAndTheNativeLookStays) {
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtWarningMsg) warnings << text;
+      });
+  for (const char* content : {static_cast<const char*>(nullptr), "no skin package"}) {
+    warnings.clear();
+    services.skinPackage = home.file(QStringLiteral("broken.skn"));
+    if (content) testing_support::writeFile(services.skinPackage, content);
+    openMainWindow();
+    window->show();
+    QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded(), 5000);
+    QTest::qWait(400);  // past the switch's delay
+    EXPECT_TRUE(window->SXSkin1->Active());
+    EXPECT_FALSE(SkinManager->FindSkinForm(window.get()));
+    EXPECT_EQ(orvane::wm::SendMessage(window.get(), orvane::skin::WM_SKINQUERY), 0);
+    EXPECT_TRUE(window->dispatcher().running());
+    EXPECT_EQ(warnings.filter(services.skinPackage).size(), 1) << warnings.join(u'\n').toStdString();
+    window.reset();
+  }
+  qInstallMessageHandler(previous);
 }
 
 }  // namespace
