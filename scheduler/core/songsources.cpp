@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/pathrules.h"
 #include "scheduler/core/songlist.h"
 
@@ -49,4 +50,22 @@ QStringList ScanSongFolder(const QString& folder, bool recursive) {
   if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir()) return out;
   scan(QDir::cleanPath(folder), recursive, out, 0);
   return out;
+}
+
+bool StepSelection(int& selected, int count, int direction) {
+  if (selected < 0 || selected >= count) return false;
+  if (direction < 0 && selected == 0) {
+    orvane::MessageBox(QStringLiteral("已是第一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return false;
+  }
+  if (direction > 0 && selected == count - 1) {
+    orvane::MessageBox(QStringLiteral("已是最后一首"), QStringLiteral("提示"), orvane::mb::OK);
+    return false;
+  }
+  selected += direction < 0 ? -1 : 1;
+  return true;
+}
+
+QString NotPlayedLine(const QString& file) {
+  return QFileInfo::exists(file) ? QStringLiteral("不能播放此首歌曲!") : QStringLiteral("歌曲文件不存在!");
 }
