@@ -12,7 +12,6 @@
 #include <optional>
 
 #include "platform/media/mpvbackend.h"
-#include "scheduler/core/timetext.h"
 #include "tests/broadcast/programhome.h"
 #include "tests/support/helperprogram.h"
 #include "tests/support/loopbackserver.h"
@@ -28,6 +27,8 @@ constexpr double kOnset = 3000 / 32768.0;
 constexpr double kLoud = 8000 / 32768.0;  // the tone peaks at half scale
 constexpr double kQuiet = 300 / 32768.0;  // the silence played beside it is exact
 constexpr double kHeard = 0.01;
+
+QString ClockText(const QDateTime& t) { return t.toString(QStringLiteral("hh:mm:ss")); }
 
 double msBetween(Steady::time_point from, Steady::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <csignal>
@@ -40,20 +39,14 @@ bool passesInOwnCopy(const QString& test, const QString& folder, QString* output
   const QString copy = QDir(folder).filePath(self.fileName() + QLatin1Char('-') +
                                              QString::number(QCoreApplication::applicationPid()));
   if (!QFile::copy(self.filePath(), copy)) return false;
+  testing_support::ScopedEnv inCopy("ORVANE_TEST_IN_OWN_COPY", "1");
   QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_TEST_IN_OWN_COPY"), QStringLiteral("1"));
-  p.setProcessEnvironment(env);
   p.setProcessChannelMode(QProcess::MergedChannels);
   p.start(copy, {QStringLiteral("--gtest_filter=") + test});
   const bool finished = p.waitForFinished(60000);
   *output = QString::fromUtf8(p.readAll());
-  if (!finished) {
-    p.kill();
-    p.waitForFinished();
-    return false;
-  }
-  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  if (!finished) p.kill(), p.waitForFinished();
+  return finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 struct Opened {
@@ -154,28 +147,20 @@ TEST(ProcessesTest, OtherPathsGoToTheDesktopsHandlerAndBadOnesSaySo) {
   Opened opened;
   Processes processes(opened.opener());
 
-  OpenResult r = processes.Open(text);
-  EXPECT_TRUE(r.ok);
-  EXPECT_FALSE(r.started);
-  r = processes.Open(dir.path());
-  EXPECT_TRUE(r.ok);
-  r = processes.Open(QStringLiteral("http://127.0.0.1:9/radio.html"));
-  EXPECT_TRUE(r.ok);
-  ASSERT_EQ(opened.urls.size(), 3);
-  EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(text));
-  EXPECT_EQ(opened.urls[1], QUrl::fromLocalFile(dir.path()));
-  EXPECT_EQ(opened.urls[2], QUrl(QStringLiteral("http://127.0.0.1:9/radio.html")));
-
-  r = processes.Open(dir.filePath(QStringLiteral("missing.exe")));
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains(QStringLiteral("does not exist")));
-  r = processes.Open(QStringLiteral("   "));
-  EXPECT_FALSE(r.ok);
-  EXPECT_FALSE(r.error.isEmpty());
+  const QUrl web(QStringLiteral("http://127.0.0.1:9/radio.html"));
+  for (const auto& [path, url] : std::vector<std::pair<QString, QUrl>>{
+           {text, QUrl::fromLocalFile(text)}, {dir.path(), QUrl::fromLocalFile(dir.path())}, {web.toString(), web}}) {
+    const OpenResult r = processes.Open(path);
+    EXPECT_TRUE(r.ok && !r.started) << path.toStdString();
+    EXPECT_EQ(opened.urls.value(opened.urls.size() - 1), url);
+  }
+  EXPECT_TRUE(processes.Open(dir.filePath(QStringLiteral("missing.exe"))).error.contains(QStringLiteral("does not exist")));
   opened.answer = false;
-  r = processes.Open(text);
-  EXPECT_FALSE(r.ok);
-  EXPECT_FALSE(r.error.isEmpty());
+  for (const QString& bad : {QStringLiteral("   "), dir.filePath(QStringLiteral("missing.exe")), text}) {
+    const OpenResult r = processes.Open(bad);
+    EXPECT_FALSE(r.ok) << bad.toStdString();
+    EXPECT_FALSE(r.error.isEmpty());
+  }
   EXPECT_EQ(opened.urls.size(), 4);
   EXPECT_TRUE(processes.startedGroups().isEmpty());
 }
