@@ -71,7 +71,8 @@ TEST_F(MediaTest, MissingAndUndecodableFilesFailWithinTheBoundedWaitAndTheProbeS
   const QString garbage = testing_support::writeFile(file("bad.mp3"), QByteArray(4096, 'x'));
   const QString zeros = testing_support::writeFile(file("bad.wma"), QByteArray(100, '\0'));
   const QString empty = testing_support::writeFile(file("empty.wav"), QByteArray());
-  for (const QString& path : {file("missing.mp3"), garbage, zeros, empty, dir.path()}) {
+  const QString fakeMidi = testing_support::writeFile(file("fake.mid"), QByteArray("not midi at all"));
+  for (const QString& path : {file("missing.mp3"), garbage, zeros, empty, fakeMidi, dir.path()}) {
     QElapsedTimer t;
     t.start();
     const MediaResult r = c->open(path, 1500);

@@ -227,6 +227,9 @@ TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
   EXPECT_EQ(answers, QStringList{kOdd + QStringLiteral(" fallback")});
   ASSERT_EQ(opened.size(), 1);
   EXPECT_EQ(opened[0], QUrl::fromLocalFile(QStringLiteral("/tmp/-x dir")));
+  DesktopShell lone(QDBusConnection(QStringLiteral("orvane-no-bus")), [&](const QUrl& url) { return opened << url, true; });
+  EXPECT_TRUE(lone.ShowItem(kOdd)) << "a bus that never connected falls back at once";
+  EXPECT_EQ(opened.value(1), QUrl::fromLocalFile(QStringLiteral("/tmp/-x dir")));
 
   // Folders open as file URLs, a relative name staying a path; nothing is asked for no path.
   const QString folder = QStringLiteral("-rf /music/a \"b\"");
@@ -236,7 +239,7 @@ TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
   EXPECT_FALSE(shell.OpenFolder(QStringLiteral("/nowhere")));
   EXPECT_FALSE(shell.OpenFolder(QString()));
   EXPECT_FALSE(shell.ShowItem(QString()));
-  EXPECT_EQ(opened.size(), 3);
+  EXPECT_EQ(opened.size(), 4);
   QDBusConnection::disconnectFromBus(QStringLiteral("fm-client"));
   QDBusConnection::disconnectFromBus(QStringLiteral("fm-service"));
 }
