@@ -375,7 +375,24 @@ def main():
     ap.add_argument("--jobs", type=int, default=3, help="ninja jobs per worker")
     ap.add_argument("--mutants", help="replay this mutant set instead of drawing one")
     ap.add_argument("--report", help="also write the text report here")
+    ap.add_argument("--libraries", help="only these libraries (comma-separated names)")
+    ap.add_argument("--from-results", nargs="+", metavar="FILE",
+                    help="no run: report on results.json files of earlier runs (later files replace a library's mutants)")
     args = ap.parse_args()
+    if args.from_results:
+        merged = {}
+        for path in args.from_results:
+            with open(path) as f:
+                data = json.load(f)
+            libs = {m["library"] for m in data["mutants"]}
+            merged = {l: ms for l, ms in merged.items() if l not in libs}
+            for m in data["mutants"]:
+                merged.setdefault(m["library"], []).append(m)
+        results = [m for lib in LIBRARIES for m in merged.get(lib, [])]
+        live = [m for m in results if m["status"] in ("killed", "survived")]
+        report(args, data["commit"], live, results, data.get("minutes", 0))
+        return
+    only = set(args.libraries.split(",")) if args.libraries else set(LIBRARIES)
 
     os.makedirs(args.workdir, exist_ok=True)
     commit = subprocess.check_output(["git", "-C", REPO, "rev-parse", args.commit], text=True).strip()
@@ -392,6 +409,8 @@ def main():
     limits = {}
     plans = set()
     for lib in LIBRARIES:
+        if lib not in only:
+            continue
         for folder in ["platform/speech", "platform/media", "platform/db"] if lib == "platform layers" else [None]:
             m = {"library": lib, "file": (folder or LIBRARIES[lib]["dirs"][0]) + "/x.cpp"}
             plans.update(test_plan(m))
@@ -410,12 +429,13 @@ def main():
         per_lib_pools = None
     else:
         queue = []
-        per_lib_pools = {lib: candidates(workers[0].root, lib, args.seed) for lib in LIBRARIES}
+        per_lib_pools = {lib: candidates(workers[0].root, lib, args.seed) for lib in LIBRARIES if lib in only}
         for lib, pool in per_lib_pools.items():
             log("%s: %d candidate sites" % (lib, len(pool)))
     # Drawing: per library, take candidates in seeded order, at most MAX_PER_FILE per file and one
     # per line, until per-library live (compiling) mutants are found.
-    need = {lib: args.per_library for lib in LIBRARIES}
+    need = {lib: args.per_library if lib in only else 0 for lib in LIBRARIES}
+    relaxed = {lib: False for lib in LIBRARIES}
     used = {lib: {} for lib in LIBRARIES}
     cursor = {lib: 0 for lib in LIBRARIES}
     in_flight = {lib: 0 for lib in LIBRARIES}
@@ -434,12 +454,16 @@ def main():
                 if need[lib] - in_flight[lib] <= 0:
                     continue
                 pool = per_lib_pools[lib]
+                if cursor[lib] >= len(pool) and not relaxed[lib]:
+                    # A library of few files: a second pass over the draw without the cap per file.
+                    relaxed[lib] = True
+                    cursor[lib] = 0
                 while cursor[lib] < len(pool):
                     m = pool[cursor[lib]]
-                    m["draw"] = cursor[lib]
+                    m["draw"] = cursor[lib] + (len(pool) if relaxed[lib] else 0)
                     cursor[lib] += 1
                     lines = used[lib].setdefault(m["file"], set())
-                    if len(lines) >= MAX_PER_FILE or m["line"] in lines:
+                    if (len(lines) >= MAX_PER_FILE and not relaxed[lib]) or m["line"] in lines:
                         continue
                     lines.add(m["line"])
                     in_flight[lib] += 1
@@ -464,7 +488,8 @@ def main():
                 with lock:
                     busy = per_lib_pools is not None and any(in_flight.values())
                     needy = per_lib_pools is not None and any(
-                        need[l] - in_flight[l] > 0 and cursor[l] < len(per_lib_pools[l]) for l in LIBRARIES)
+                        need[l] - in_flight[l] > 0 and (cursor[l] < len(per_lib_pools[l]) or not relaxed[l])
+                        for l in per_lib_pools)
                 if busy or needy:
                     time.sleep(2)
                     continue
@@ -483,19 +508,22 @@ def main():
     live = [m for m in results if m["status"] in ("killed", "survived")]
     if per_lib_pools is not None:
         kept = []
-        for lib in LIBRARIES:
+        for lib in per_lib_pools:
             mine = sorted((m for m in live if m["library"] == lib), key=lambda m: m["draw"])
             kept += mine[:args.per_library]
         live = kept
         with open(os.path.join(args.workdir, "mutants.json"), "w") as f:
             json.dump([{k: m[k] for k in ("library", "file", "line", "kind", "old", "new", "draw")} for m in live],
                       f, indent=1)
+    minutes = round((time.time() - start) / 60, 1)
     with open(os.path.join(args.workdir, "results.json"), "w") as f:
-        json.dump({"commit": commit, "seed": args.seed, "minutes": round((time.time() - start) / 60, 1),
-                   "mutants": results}, f, indent=1)
+        json.dump({"commit": commit, "seed": args.seed, "minutes": minutes, "mutants": results}, f, indent=1)
+    report(args, commit, live, results, minutes)
 
+
+def report(args, commit, live, results, minutes):
     out = ["Mutation report: commit %s, seed %d, %d live mutants, %.1f min" %
-           (commit[:10], args.seed, len(live), (time.time() - start) / 60), ""]
+           (commit[:10], args.seed, len(live), minutes), ""]
     out.append("%-18s %6s %6s %8s" % ("library", "killed", "total", "rate"))
     total_k = 0
     for lib in LIBRARIES:

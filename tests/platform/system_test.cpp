@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "platform/audio/pulsecapture.h"
 #include "platform/audio/pulsesystemvolume.h"
 #include "platform/system/autostart.h"
 #include "platform/system/passwordhash.h"
@@ -263,6 +264,15 @@ TEST(SystemVolumeTest, SetsAndReadsThePrivateServersSinkAndFailsQuicklyWithoutOn
   EXPECT_FALSE(volume.setVolume(50));
   EXPECT_FALSE(volume.volume().has_value());
   EXPECT_LT(t.elapsed(), 2500);
+}
+
+TEST(PulseCaptureTest, AFormatTheServerCannotTakeIsRefusedBeforeAnyConnection) {
+  // Channels beyond a byte must not wrap round to a small count.
+  for (const audio::CaptureFormat& f : {audio::CaptureFormat{44100, 258, 16}, {44100, 0, 16}, {44100, 2, 24}, {0, 2, 16}}) {
+    QString error;
+    EXPECT_EQ(audio::PulseCapture().open(0, f, &error), nullptr) << f.channels;
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Unsupported capture format"))) << error.toStdString();
+  }
 }
 
 #include "system_test.moc"
