@@ -49,15 +49,13 @@ TEST_F(MediaTest, TwoSecondWaveHasItsLengthAndEndsOnce) {
     auto c = channel(kind);
     QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
     ASSERT_TRUE(c->open(wav).ok);
-    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_TRUE(c->mode() == MediaMode::Stopped && c->fileName() == wav);
     EXPECT_NEAR(double(c->lengthMs()), 2000.0, 50.0);
-    EXPECT_EQ(c->fileName(), wav);
     c->play();
     EXPECT_EQ(c->mode(), MediaMode::Playing);
     ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 5000));
     QTest::qWait(50);
-    EXPECT_EQ(ends.count(), 1);
-    EXPECT_EQ(c->mode(), MediaMode::Stopped);
+    EXPECT_TRUE(ends.count() == 1 && c->mode() == MediaMode::Stopped);
     EXPECT_EQ(c->positionMs(), c->lengthMs());
     c->play();  // at the end: does nothing and sends nothing
     QTest::qWait(20);
@@ -76,11 +74,8 @@ TEST_F(MediaTest, MissingAndUndecodableFilesFailWithinTheBoundedWaitAndTheProbeS
     QElapsedTimer t;
     t.start();
     const MediaResult r = c->open(path, 1500);
-    EXPECT_FALSE(r.ok) << qPrintable(path);
-    EXPECT_FALSE(r.message.isEmpty());
+    EXPECT_FALSE(r.ok || r.message.isEmpty() || c->isOpen() || probe.lengthMs(path).has_value()) << qPrintable(path);
     EXPECT_LT(t.elapsed(), 1500 + 500) << qPrintable(path);
-    EXPECT_FALSE(c->isOpen());
-    EXPECT_FALSE(probe.lengthMs(path).has_value()) << qPrintable(path);
   }
   // The channel is still good for a real file afterwards; the probe measures it without playing.
   const QString ok = testing_support::writeToneWav(file("ok.wav"), 1.5);
@@ -108,8 +103,7 @@ TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   QThread::msleep(300);
   ASSERT_TRUE(c->open(longWav).ok);  // the next song replaces the finished one
   QCoreApplication::processEvents();
-  EXPECT_EQ(ends.count(), 0);
-  EXPECT_EQ(c->fileName(), longWav);
+  EXPECT_TRUE(ends.isEmpty() && c->fileName() == longWav);
   EXPECT_NEAR(double(c->lengthMs()), 3000.0, 50.0);
 
   // A channel destroyed with news still queued goes quietly.
@@ -138,8 +132,7 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
   QThread::msleep(200);
   EXPECT_NEAR(double(c->positionMs()), double(paused), 30.0);
   c->stop();
-  EXPECT_EQ(c->mode(), MediaMode::Stopped);
-  EXPECT_TRUE(c->isOpen());
+  EXPECT_TRUE(c->mode() == MediaMode::Stopped && c->isOpen());
   // A seek past the end lands on the end, and the file ends.
   c->play();
   c->seek(60000);
@@ -284,15 +277,11 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   QSignalSpy loadFailed(c.get(), &MediaChannel::loadFailed);
   const MediaResult asked = c->openAddress(QStringLiteral(" ") + url + QStringLiteral(" "));
   ASSERT_TRUE(asked.ok) << asked.message.toStdString();
-  EXPECT_TRUE(c->opening());
-  EXPECT_FALSE(c->isOpen());
-  EXPECT_EQ(loaded.count(), 0);
+  EXPECT_TRUE(c->opening() && !c->isOpen() && loaded.isEmpty());
   ASSERT_TRUE(testing_support::waitUntil([&] { return loaded.count() + loadFailed.count() > 0; }, 10000));
   const std::string why = loadFailed.isEmpty() ? std::string() : loadFailed.first().first().toString().toStdString();
   ASSERT_EQ(loaded.count(), 1) << why;
-  EXPECT_FALSE(c->opening());
-  EXPECT_EQ(c->mode(), MediaMode::Stopped);
-  EXPECT_EQ(c->fileName(), url);
+  EXPECT_TRUE(!c->opening() && c->mode() == MediaMode::Stopped && c->fileName() == url);
   EXPECT_NEAR(double(c->lengthMs()), 2000.0, 100.0);
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 10000));
@@ -302,17 +291,14 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   for (const QString& refused : {QStringLiteral("lavfi://sine"), QStringLiteral("av://lavfi:sine"), wav,
                                  QStringLiteral("file://") + wav, QStringLiteral("http://")}) {
     const MediaResult r = c->openAddress(refused);
-    EXPECT_FALSE(r.ok) << refused.toStdString();
-    EXPECT_FALSE(c->isOpen());
-    EXPECT_FALSE(c->opening());
+    EXPECT_FALSE(r.ok || c->isOpen() || c->opening()) << refused.toStdString();
   }
   // Nothing listens there: the answer is a failure, well before the time limit.
   const quint16 port = testing_support::LoopbackServer::closedPort();
   ASSERT_TRUE(c->openAddress(QStringLiteral("http://127.0.0.1:%1/radio").arg(port), 60000).ok);
   ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
   EXPECT_FALSE(loadFailed.first().first().toString().isEmpty());
-  EXPECT_FALSE(c->isOpen());
-  EXPECT_FALSE(c->opening());
+  EXPECT_FALSE(c->isOpen() || c->opening());
   EXPECT_EQ(loaded.count(), 1);
 }
 
@@ -330,12 +316,10 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
   ASSERT_TRUE(c->openAddress(url, 1500).ok);
   EXPECT_TRUE(c->opening());
   ASSERT_TRUE(testing_support::waitUntil([&] { return station.silentConnections() == 1; }, 5000));
-  EXPECT_TRUE(loadFailed.isEmpty()) << "answered while the station kept silent";
-  EXPECT_TRUE(c->opening());
+  EXPECT_TRUE(loadFailed.isEmpty() && c->opening()) << "answered while the station kept silent";
   ASSERT_TRUE(testing_support::waitUntil([&] { return loadFailed.count() > 0; }, 10000));
   EXPECT_EQ(loadFailed.first().first().toString(), QStringLiteral("not loaded within 1500 ms"));
-  EXPECT_FALSE(c->opening());
-  EXPECT_FALSE(c->isOpen());
+  EXPECT_FALSE(c->opening() || c->isOpen());
   EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000))
       << "libmpv still waits for the station";
 
@@ -346,16 +330,11 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
     loadFailed.clear();
     ASSERT_TRUE(c->openAddress(url, 400).ok);
     ASSERT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 1; }, 5000)) << way;
-    if (way == 0) c->close();
-    if (way == 1) c->stop();
-    if (way == 2) {
-      ASSERT_TRUE(c->open(wav).ok);
-    }
+    way == 0 ? c->close() : way == 1 ? c->stop() : void(c->open(wav));
     EXPECT_FALSE(c->opening());
     EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000)) << way;
     QTest::qWait(800);  // past the time limit of the opening given up
-    EXPECT_TRUE(loadFailed.isEmpty()) << way;
-    EXPECT_TRUE(loaded.isEmpty()) << way;
+    EXPECT_TRUE(loadFailed.isEmpty() && loaded.isEmpty()) << way;
     EXPECT_EQ(c->isOpen(), way == 2) << way;
   }
   c->close();
