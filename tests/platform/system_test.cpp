@@ -97,7 +97,7 @@ TEST(Autostart, EnableWritesTheEntryHiddenOnesDoNotCountAndDisableRemoves) {
   }
   ASSERT_TRUE(a.enable(QStringLiteral("/usr/bin/orvane")));  // replaces a hidden entry
   ASSERT_TRUE(a.disable(&error));
-  EXPECT_FALSE(QFile::exists(a.filePath()));
+  EXPECT_FALSE(QFile::exists(a.filePath()) || a.isPresent());
   // A file where the folder should be, a folder where the entry should be: refused with a reason.
   testing_support::writeFile(tmp.filePath(QStringLiteral("autostart")), "not a folder");
   error.clear();
@@ -216,10 +216,8 @@ TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
   ASSERT_TRUE(waitUntil([&] { return !answers.isEmpty(); }));
   EXPECT_EQ(answers, QStringList{kOdd + QStringLiteral(" shown")});
   ASSERT_EQ(manager.uris.size(), 1);
-  EXPECT_TRUE(manager.uris[0].startsWith(QStringLiteral("file:///tmp/-x%20dir/")));
-  EXPECT_EQ(QUrl(manager.uris[0]).toLocalFile(), kOdd);
-  EXPECT_EQ(manager.startupId, QString());
-  EXPECT_TRUE(opened.isEmpty());
+  EXPECT_TRUE(manager.uris[0].startsWith(QStringLiteral("file:///tmp/-x%20dir/")) && QUrl(manager.uris[0]).toLocalFile() == kOdd);
+  EXPECT_TRUE(manager.startupId.isEmpty() && opened.isEmpty());
 
   service.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));  // no file manager now
   answers.clear();
