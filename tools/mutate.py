@@ -381,16 +381,18 @@ def main():
     args = ap.parse_args()
     if args.from_results:
         merged = {}
+        minutes = 0
         for path in args.from_results:
             with open(path) as f:
                 data = json.load(f)
+            minutes += data.get("minutes", 0)
             libs = {m["library"] for m in data["mutants"]}
             merged = {l: ms for l, ms in merged.items() if l not in libs}
             for m in data["mutants"]:
                 merged.setdefault(m["library"], []).append(m)
         results = [m for lib in LIBRARIES for m in merged.get(lib, [])]
         live = [m for m in results if m["status"] in ("killed", "survived")]
-        report(args, data["commit"], live, results, data.get("minutes", 0))
+        report(args, data["commit"], live, results, minutes)
         return
     only = set(args.libraries.split(",")) if args.libraries else set(LIBRARIES)
 
