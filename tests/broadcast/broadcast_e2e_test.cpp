@@ -6,22 +6,17 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QLocale>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
-#include "platform/files/textfile.h"
 #include "platform/media/mpvbackend.h"
-#include "scheduler/core/datamodule.h"
-#include "scheduler/core/entrystore.h"
+#include "tests/broadcast/programhome.h"
 #include "tests/support/helperprogram.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
 #include "tests/support/soundfiles.h"
-#include "tests/support/testsupport.h"
 
 using testing_support::MonitorRecorder;
 using Steady = MonitorRecorder::Clock;
@@ -32,75 +27,6 @@ constexpr double kOnset = 3000 / 32768.0;
 constexpr double kLoud = 8000 / 32768.0;  // the tone peaks at half scale
 constexpr double kQuiet = 300 / 32768.0;  // the silence played beside it is exact
 constexpr double kHeard = 0.01;
-
-// A fresh home folder for the real program: its default database with the start volume left
-// alone, the broadcast log on and "日常" as the schedule of one day (ORVANE_HOME points there
-// for the object's lifetime); entries written as the entry dialogs write them; the program
-// started on it offscreen, power actions only logged, playing into the sink PULSE_SINK names.
-class ProgramHome {
- public:
-  explicit ProgramHome(const QDate& day) {
-    TDataModule1 dm;
-    ok_ = dm.ConnectDatabase(QStringLiteral("accesspw"), database(), {}, {}, {}, orvane::db::Connection::Mode::CreateIfMissing) &&
-          dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")) &&
-          dm.SetSetting(QLocale::c().dayName(day.dayOfWeek()), QStringLiteral("日常")) &&
-          dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
-  }
-  ~ProgramHome() {
-    if (program_.state() != QProcess::NotRunning) stop();
-  }
-  bool ok() const { return ok_; }
-  QString path() const { return home_.path(); }
-  QString database() const { return home_.file(QStringLiteral("gsk.mdb")); }
-  // An entry of "日常" at volume 100 on the main channel.
-  bool addEntry(EntryValues v) {
-    v.Schedulen = QStringLiteral("日常");
-    v.ivolume = QStringLiteral("100");
-    v.mainchannel = QStringLiteral("主通道");
-    if (!v.txt) v.txt = QStringLiteral("");
-    TDataModule1 dm;
-    return dm.ConnectDatabase(QStringLiteral("accesspw"), database()) && EntryStore(dm).Insert(v);
-  }
-  bool start() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ORVANE_HOME"), home_.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-    program_.setProcessEnvironment(env);
-    program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program_.start(QStringLiteral(ORVANE_PROGRAM), {});
-    return program_.waitForStarted(5000);
-  }
-  // Ends the program; true when it was still running until then.
-  bool stop() {
-    const bool stillRunning = program_.state() == QProcess::Running;
-    program_.terminate();
-    if (!program_.waitForFinished(5000)) program_.kill();
-    return stillRunning;
-  }
-  QStringList log() const { return orvane::readTextLines(home_.file(QStringLiteral("log.txt"))); }
-  // "name=status" of every entry, in the order they were written.
-  QStringList statuses() const {
-    TDataModule1 dm;
-    if (!dm.ConnectDatabase(QStringLiteral("accesspw"), database())) return {};
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname, status from sjb order by id"));
-    QStringList statuses;
-    for (dm.qry_temp.first(); !dm.qry_temp.eof(); dm.qry_temp.next())
-      statuses << dm.qry_temp.fieldAsString(QStringLiteral("pname")) + QLatin1Char('=') + dm.qry_temp.fieldAsString(QStringLiteral("status"));
-    return statuses;
-  }
-
- private:
-  testing_support::TempHome home_;
-  QTemporaryDir config_;
-  QProcess program_;
-  bool ok_ = false;
-};
-
-void runUntil(const QDateTime& wall) {
-  testing_support::waitUntil([&] { return QDateTime::currentDateTime() >= wall; }, 60000);
-}
 
 QString ClockText(const QDateTime& t) { return t.toString(QStringLiteral("hh:mm:ss")); }
 
