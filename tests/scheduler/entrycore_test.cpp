@@ -21,16 +21,13 @@
 using orvane::VoiceInfo;
 
 TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
-  EXPECT_EQ(SplitField(QStringLiteral("08:15:30"), QLatin1Char(':'), 2), QStringLiteral("15"));
-  EXPECT_EQ(SplitField(QStringLiteral("a:"), QLatin1Char(':'), 2), QString()) << "a final break adds no field";
-  EXPECT_EQ(SplitField(QStringLiteral("a::b"), QLatin1Char(':'), 2), QString());
-  EXPECT_EQ(SplitField(QStringLiteral("a::b"), QLatin1Char(':'), 3), QStringLiteral("b"));
-  EXPECT_EQ(SplitField(QStringLiteral("a\r\nb:c"), QLatin1Char(':'), 2), QStringLiteral("b"));
-  EXPECT_EQ(SplitField(QStringLiteral("a"), QLatin1Char(':'), 0), QString());
-
-  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("0:3:28")), 208);
-  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("23:59:59")), 86399);
-  EXPECT_EQ(TimeOfDaySeconds(QStringLiteral("8:05")), 8 * 3600 + 300);
+  // A final break adds no field; a line break ends the first one.
+  const std::tuple<const char*, int, const char*> fields[] = {
+      {"08:15:30", 2, "15"}, {"a:", 2, ""}, {"a::b", 2, ""}, {"a::b", 3, "b"}, {"a\r\nb:c", 2, "b"}, {"a", 0, ""}};
+  for (const auto& [text, n, field] : fields)
+    EXPECT_EQ(SplitField(QLatin1String(text), QLatin1Char(':'), n), QLatin1String(field)) << text << " " << n;
+  for (auto [text, seconds] : {std::pair{"0:3:28", 208}, {"23:59:59", 86399}, {"8:05", 8 * 3600 + 300}})
+    EXPECT_EQ(TimeOfDaySeconds(QLatin1String(text)), seconds) << text;
   for (const char* bad : {"", "24:00:00", "25:00:00", "12:60:00", "12:00:60", "1:2:3:4", "ab:00:00", "123:00:00",
                           "12:00:", "-1:00:00"})
     EXPECT_FALSE(TimeOfDaySeconds(QLatin1String(bad))) << bad;
@@ -53,9 +50,9 @@ TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
 
 TEST(EntryFields, KindsAndRadioAddresses) {
   EXPECT_EQ(EntryKindTexts().size(), 6);
-  EXPECT_EQ(RadioJmlx(QStringLiteral(" Http://x/y")), 6);
-  EXPECT_EQ(RadioJmlx(QStringLiteral("mms://x")), 5);
-  EXPECT_EQ(RadioJmlx(QStringLiteral("rtsp://x")), 0);
+  EXPECT_EQ(QString::asprintf("%d %d %d", RadioJmlx(QStringLiteral(" Http://x/y")), RadioJmlx(QStringLiteral("mms://x")),
+                              RadioJmlx(QStringLiteral("rtsp://x"))),
+            QStringLiteral("6 5 0"));
   const int expected[] = {0, 1, 2, 3, 4, 4, 5};
   for (int jmlx = 1; jmlx <= 7; ++jmlx) EXPECT_EQ(KindIndexOfJmlx(jmlx), expected[jmlx - 1]);
   EXPECT_EQ(KindIndexOfJmlx(8), -1);
@@ -68,12 +65,11 @@ TEST(EntryFields, LengthsThroughTheProbe) {
   probe.lengths[QStringLiteral("/m/a.mp3")] = 205000;           // 3:25 plays as 3:28
   probe.lengths[QStringLiteral("/m/long.mp3")] = 3906000;       // 1:05:06 plays as 1:05:09
   probe.lengths[QStringLiteral("/m/day.mp3")] = 24LL * 3600000; // a day: no time of day
-  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/a.mp3")), QStringLiteral("3:28"));
-  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("3:28")), 208);
-  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/long.mp3")), QStringLiteral("1:05:09"));
-  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("1:05:09")), 3909);
-  EXPECT_EQ(GetMediaLength(&probe, QStringLiteral("/m/missing.mp3")), QStringLiteral("00:00:00"));
-  EXPECT_EQ(MediaLengthSeconds(QStringLiteral("00:00:00")), 0);
+  for (auto [file, text, seconds] : {std::tuple{"/m/a.mp3", "3:28", 208}, {"/m/long.mp3", "1:05:09", 3909},
+                                     {"/m/missing.mp3", "00:00:00", 0}}) {
+    EXPECT_EQ(GetMediaLength(&probe, QLatin1String(file)), QLatin1String(text));
+    EXPECT_EQ(MediaLengthSeconds(QLatin1String(text)), seconds);
+  }
   EXPECT_EQ(MediaLengthSeconds(GetMediaLength(&probe, QStringLiteral("/m/day.mp3"))), 0);
   EXPECT_GT(probe.lastTimeoutMs, 0) << "the wait is bounded";
   EXPECT_EQ(GetMediaLength(nullptr, QStringLiteral("/m/a.mp3")), QStringLiteral("00:00:00"));
@@ -89,31 +85,25 @@ TEST(EntryFields, PathRules) {
   testing_support::writeFile(empty + QStringLiteral("/sub/deep.wav"), "x");
   EXPECT_TRUE(FolderHasSongs(songs, false));
   EXPECT_FALSE(FolderHasSongs(empty, false)) << "hidden names and subfolders are not searched";
-  EXPECT_TRUE(FolderHasSongs(empty, true));
-  EXPECT_FALSE(FolderHasSongs(home.file(QStringLiteral("none")), false));
+  EXPECT_TRUE(FolderHasSongs(empty, true) && !(FolderHasSongs(home.file(QStringLiteral("none")), false)));
 
-  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/c")), QString());
-  EXPECT_EQ(FileExtension(QStringLiteral("C:\\x\\y.PL3")), QStringLiteral(".PL3"));
-  // The playback code compares extensions upper-cased (".MP3" for the stream player, the
-  // video extensions).
-  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/song.Mp3")).toUpper(), QStringLiteral(".MP3"));
-  EXPECT_EQ(FileExtension(QStringLiteral("/a.b/song")).toUpper(), QString());
+  EXPECT_EQ(QStringList({FileExtension(QStringLiteral("/a.b/c")), FileExtension(QStringLiteral("C:\\x\\y.PL3")),
+                         FileExtension(QStringLiteral("/a.b/song.Mp3"))}),
+            QStringList({"", ".PL3", ".Mp3"}));
   EXPECT_TRUE(IsFolderPath(songs));
-  EXPECT_FALSE(IsFolderPath(QStringLiteral("songs")));
-  EXPECT_FALSE(IsFolderPath(songs + QStringLiteral("/Bell.Mp3")));
+  EXPECT_FALSE(IsFolderPath(QStringLiteral("songs")) || IsFolderPath(songs + QStringLiteral("/Bell.Mp3")));
   EXPECT_FALSE(IsFolderPath(QStringLiteral("\\\\server\\share")));
   const QString tool = testing_support::writeFile(home.file(QStringLiteral("bin/tool")), "#!/bin/sh\n");
   EXPECT_FALSE(IsProgramPath(tool)) << "not executable yet";
   QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
-  EXPECT_TRUE(IsProgramPath(tool));
-  EXPECT_FALSE(IsProgramPath(home.file(QStringLiteral("bin"))));
+  EXPECT_TRUE(IsProgramPath(tool) && !(IsProgramPath(home.file(QStringLiteral("bin")))));
   EXPECT_EQ(SafeFileNamePart(QStringLiteral("早/操\\a\tb\x01")), QStringLiteral("早_操_a_b_"));
 }
 
 TEST(Voices, DisplayNamesAndPreferenceOrder) {
-  EXPECT_EQ(VoiceDisplayName(QStringLiteral(" VW Liang ")), QStringLiteral("(中文男声)VW Liang"));
-  EXPECT_EQ(VoiceDisplayName(QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")), QStringLiteral("(粤语女声)ScanSoft Sin-Ji"));
-  EXPECT_EQ(VoiceDisplayName(QStringLiteral("English (Great Britain)")), QStringLiteral("English (Great Britain)"));
+  EXPECT_EQ(QStringList({VoiceDisplayName(QStringLiteral(" VW Liang ")), VoiceDisplayName(QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")),
+                         VoiceDisplayName(QStringLiteral("English (Great Britain)"))}),
+            QStringList({"(中文男声)VW Liang", "(粤语女声)ScanSoft Sin-Ji", "English (Great Britain)"}));
 
   const VoiceInfo english = voice("English (Great Britain)", "en-gb", "gmw/en");
   const VoiceInfo mandarin = voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin");
@@ -133,14 +123,9 @@ TEST(SpeechParams, StoredFormAndBadValues) {
   EXPECT_EQ(p.toString(), QStringLiteral("Microsoft Simplified Chinese|0|100|1|0"));
   const auto q = TtsParams::parse(QStringLiteral("VW Hui|-3|80|3|1"));
   ASSERT_TRUE(q);
-  EXPECT_EQ(q->voice, QStringLiteral("VW Hui"));
-  EXPECT_EQ(q->rate, -3);
-  EXPECT_EQ(q->volume, 80);
-  EXPECT_EQ(q->repeats, 3);
-  EXPECT_TRUE(q->hint);
-  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
-  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|fast|100|1|0")));
-  EXPECT_FALSE(TtsParams::parse(QString()));
+  EXPECT_EQ(q->voice + QString::asprintf(" %d %d %d", q->rate, q->volume, q->repeats), QStringLiteral("VW Hui -3 80 3"));
+  EXPECT_TRUE(q->hint && !TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
+  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|fast|100|1|0")) || TtsParams::parse(QString()));
   EXPECT_EQ(TtsParams::parse(QStringLiteral("|0|100|x|0"))->repeats, 1);
   for (const char* bad : {"", "0", "-2", "1.5", "abc"}) EXPECT_EQ(TtsParams::repeatsOf(QLatin1String(bad)), 1) << bad;
   EXPECT_EQ(TtsParams::repeatsOf(QStringLiteral(" 4 ")), 4);
@@ -165,42 +150,33 @@ TEST(EntryChecks, SingleEntryOrderAndMessages) {
     calls.append(t + QLatin1Char('/') + QString::number(jmlx));
     return t == QLatin1String("08:00:00") ? startClash : endClash;
   };
-  // Each case breaks one rule and every later one; the first broken rule is reported.
+  // Each step mends the first broken rule; the next broken one is reported, with its field.
+  auto verdict = [&](const EntryInput& x) {
+    const EntryVerdict v = EntryCheck::Single(x, conflicts);
+    return v.message + QLatin1Char('|') + QString::number(int(v.field));
+  };
   EntryInput in = songInput();
   in.path = QStringLiteral("  ");
   in.volume = 101;
   in.end = in.start;
-  EntryVerdict v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("“单首歌曲”　栏不能为空。"));
-  EXPECT_EQ(v.field, EntryField::Path);
-  EXPECT_EQ(v.caption, QStringLiteral("提示"));
-  EXPECT_EQ(v.flags, 16);
+  const EntryVerdict first = EntryCheck::Single(in, conflicts);
+  EXPECT_EQ(first.caption + QString::number(first.flags), QStringLiteral("提示16"));
+  EXPECT_EQ(verdict(in), "“单首歌曲”　栏不能为空。|" + QString::number(int(EntryField::Path)));
   in.path = QStringLiteral("/music/bell");
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("初始音量不能大于100%。"));
-  EXPECT_EQ(v.field, EntryField::Volume);
+  EXPECT_EQ(verdict(in), "初始音量不能大于100%。|" + QString::number(int(EntryField::Volume)));
   in.volume = 100;
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("结束时间不能小于或等于开始时间。"));
-  EXPECT_EQ(v.field, EntryField::End);
+  EXPECT_EQ(verdict(in), "结束时间不能小于或等于开始时间。|" + QString::number(int(EntryField::End)));
   in.end = QStringLiteral("08:05:00");
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
+  EXPECT_EQ(EntryCheck::Single(in, conflicts).message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
   EXPECT_TRUE(calls.isEmpty()) << "no conflict test before the kind checks pass";
   in.path = QStringLiteral("/music/bell.mp3");
   startClash = endClash = true;
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("该节目“开始时间”与其它节目时间有交叉，请修改开始时间。"));
-  EXPECT_EQ(v.field, EntryField::Start);
+  EXPECT_EQ(verdict(in), "该节目“开始时间”与其它节目时间有交叉，请修改开始时间。|" + QString::number(int(EntryField::Start)));
   startClash = false;
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_EQ(v.message, QStringLiteral("该节目“结束时间”与其它节目时间有交叉，请修改结束时间。"));
-  EXPECT_EQ(v.field, EntryField::End);
+  EXPECT_EQ(verdict(in), "该节目“结束时间”与其它节目时间有交叉，请修改结束时间。|" + QString::number(int(EntryField::End)));
   endClash = false;
-  v = EntryCheck::Single(in, conflicts);
-  EXPECT_TRUE(v.ok);
-  EXPECT_EQ(v.jmlx, 1);
-  EXPECT_EQ(v.playmode, QStringLiteral("单曲播放"));
+  const EntryVerdict v = EntryCheck::Single(in, conflicts);
+  EXPECT_TRUE(v.ok && v.jmlx == 1 && v.playmode == QStringLiteral("单曲播放"));
   EXPECT_EQ(calls.last(), QStringLiteral("08:05:00/1"));
 }
 
@@ -255,29 +231,27 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
   in.end = QStringLiteral("08:00:00");
   in.length = QStringLiteral("00:00:00");
   in.path = QStringLiteral("/m/x");
-  EntryVerdict v = EntryCheck::Series(in);
-  EXPECT_EQ(v.message, QStringLiteral("终止时间不能小于或等于起始时间。"));
+  // Each step mends the first broken rule: message|caption|field of the next.
+  auto verdict = [&] {
+    const EntryVerdict v = EntryCheck::Series(in);
+    return v.message + QLatin1Char('|') + v.caption + QLatin1Char('|') + QString::number(int(v.field));
+  };
+  auto field = [](EntryField f) { return QString::number(int(f)); };
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("终止时间不能小于或等于起始时间。|")));
   in.end = QStringLiteral("09:00:00");
-  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("节目时长不能等于零。"));
-  EXPECT_EQ(EntryCheck::Series(in).field, EntryField::Length);
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("节目时长不能等于零。|")) && verdict().endsWith("|" + field(EntryField::Length)));
   in.length = QStringLiteral("00:05:00");
-  EXPECT_EQ(EntryCheck::Series(in).message, QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。"));
+  EXPECT_TRUE(verdict().startsWith(QStringLiteral("您选择的不是单首歌曲！请检查节目与节目类型是否对应。|")));
   in.path = QStringLiteral("/m/x.mp3");
-  v = EntryCheck::Series(in);
-  EXPECT_EQ(v.message, QStringLiteral("间隔不能为空。"));
-  EXPECT_EQ(v.caption, QStringLiteral("出错"));
-  EXPECT_EQ(v.field, EntryField::Interval);
+  EXPECT_EQ(verdict(), "间隔不能为空。|出错|" + field(EntryField::Interval));
   for (const char* bad : {"0", "1440", "99999999999"}) {
     in.interval = QLatin1String(bad);
-    v = EntryCheck::Series(in);
-    EXPECT_EQ(v.message, QStringLiteral("间隔至少为1。请重设")) << bad;
-    EXPECT_EQ(v.caption, QStringLiteral("提示"));
+    EXPECT_TRUE(verdict().startsWith(QStringLiteral("间隔至少为1。请重设|提示|"))) << bad;
   }
   in.interval = QStringLiteral("1439");
   EXPECT_EQ(EntryCheck::Series(in).intervalSeconds, 1439 * 60);
-  EXPECT_EQ(EntryCheck::IntervalText(60), QStringLiteral("1:00:00"));
-  EXPECT_EQ(EntryCheck::IntervalText(75), QStringLiteral("1:15:00"));
-  EXPECT_EQ(EntryCheck::IntervalText(5), QStringLiteral("0:05:00"));
+  EXPECT_EQ(QStringList({EntryCheck::IntervalText(60), EntryCheck::IntervalText(75), EntryCheck::IntervalText(5)}),
+            QStringList({"1:00:00", "1:15:00", "0:05:00"}));
 
   EntryInput text;
   text.kindIndex = kKindText;
@@ -289,33 +263,22 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
 }
 
 TEST(EntrySeries, SlotsTable) {
-  auto starts = [](const QList<SeriesSlot>& s) {
+  // Each slot as "start-end"; a text series has no end; a slot may end after midnight.
+  auto series = [](const char* first, const char* last, int interval, const char* length, bool text) {
     QStringList out;
-    for (const auto& x : s) out.append(x.starttime + QLatin1Char('-') + x.endtime);
+    for (const auto& x : EntryStore::SeriesSlots(QLatin1String(first), QLatin1String(last), interval, QLatin1String(length), text))
+      out.append(x.starttime + QLatin1Char('-') + x.endtime);
     return out;
   };
-  EXPECT_EQ(starts(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
-                                           QStringLiteral("00:05:00"), false)),
+  EXPECT_EQ(series("08:00:00", "09:00:00", 600, "00:05:00", false),
             (QStringList{"08:00:00-08:05:00", "08:10:00-08:15:00", "08:20:00-08:25:00", "08:30:00-08:35:00",
                          "08:40:00-08:45:00", "08:50:00-08:55:00", "09:00:00-09:05:00"}));
-  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 600,
-                                    QStringLiteral("00:05:00"), false)
-                .size(),
-            1);
-  const auto wrap = EntryStore::SeriesSlots(QStringLiteral("23:58:00"), QStringLiteral("23:59:00"), 3600,
-                                            QStringLiteral("00:05:00"), false);
-  ASSERT_EQ(wrap.size(), 1);
-  EXPECT_EQ(wrap[0].endtime, QStringLiteral("00:03:00"));
-  const auto text = EntryStore::SeriesSlots(QStringLiteral("07:00:00"), QStringLiteral("07:30:00"), 900,
-                                            QStringLiteral("00:00:00"), true);
-  EXPECT_EQ(starts(text), (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
-  EXPECT_TRUE(EntryStore::SeriesSlots(QStringLiteral("09:00:00"), QStringLiteral("08:00:00"), 60,
-                                      QStringLiteral("00:00:00"), true)
-                  .isEmpty());
-  EXPECT_EQ(EntryStore::SeriesSlots(QStringLiteral("00:00:00"), QStringLiteral("23:59:00"), 60,
-                                    QStringLiteral("00:00:30"), false)
-                .size(),
-            1440);
+  EXPECT_EQ(series("08:00:00", "08:05:00", 600, "00:05:00", false), QStringList{"08:00:00-08:05:00"});
+  EXPECT_EQ(series("23:58:00", "23:59:00", 3600, "00:05:00", false), QStringList{"23:58:00-00:03:00"});
+  EXPECT_EQ(series("07:00:00", "07:30:00", 900, "00:00:00", true),
+            (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
+  EXPECT_TRUE(series("09:00:00", "08:00:00", 60, "00:00:00", true).isEmpty());
+  EXPECT_EQ(series("00:00:00", "23:59:00", 60, "00:00:30", false).size(), 1440);
 }
 
 // The conflict test on an in-memory database.
@@ -352,8 +315,7 @@ TEST_F(Conflicts, SongSpansChannelsKindsAndSchedules) {
   EXPECT_TRUE(clash(QStringLiteral("08:10:00"), 1)) << "a start touching an end";
   EXPECT_FALSE(clash(QStringLiteral("08:10:01"), 1));
   EXPECT_TRUE(clash(QStringLiteral("07:59:59"), 3)) << "an end one second before a start";
-  EXPECT_FALSE(clash(QStringLiteral("07:59:58"), 1));
-  EXPECT_TRUE(clash(QStringLiteral("08:05:00"), 2));
+  EXPECT_TRUE(!clash(QStringLiteral("07:59:58"), 1) && clash(QStringLiteral("08:05:00"), 2));
   EXPECT_FALSE(clash(QStringLiteral("09:02:00"), 1)) << "the second channel's entry";
   EXPECT_TRUE(clash(QStringLiteral("09:02:00"), 1, day, QStringLiteral("副通道")));
   EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, QStringLiteral("周末"))) << "another schedule";
@@ -368,13 +330,11 @@ TEST_F(Conflicts, OtherKindsCompareExactTimesOfTheirOwnKind) {
   add(day, 5, QStringLiteral("10:00:00"), QStringLiteral("11:00:00"), QStringLiteral("副通道"));
   add(day, 6, QStringLiteral("12:00:00"), QStringLiteral("13:00:00"));
   add(day, 7, QStringLiteral("14:00:00"), QStringLiteral("14:30:00"));
-  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4));
-  EXPECT_FALSE(clash(QStringLiteral("07:00:01"), 4));
+  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4) && !clash(QStringLiteral("07:00:01"), 4));
   EXPECT_TRUE(clash(QStringLiteral("11:00:00"), 5)) << "any channel";
   EXPECT_FALSE(clash(QStringLiteral("10:30:00"), 5)) << "inside a span is no clash for these kinds";
   EXPECT_FALSE(clash(QStringLiteral("10:00:00"), 6)) << "MMS and HTTP radios are apart";
-  EXPECT_TRUE(clash(QStringLiteral("12:00:00"), 6));
-  EXPECT_TRUE(clash(QStringLiteral("14:30:00"), 7));
+  EXPECT_TRUE(clash(QStringLiteral("12:00:00"), 6) && clash(QStringLiteral("14:30:00"), 7));
   EXPECT_FALSE(clash(QStringLiteral("14:00:00"), 1));
 }
 
@@ -399,8 +359,7 @@ TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
                                               QStringLiteral("00:05:00"), false);
   bool failed = false;
   EXPECT_EQ(store.InsertSeries(model, series, true, &failed), 2);
-  EXPECT_TRUE(failed);
-  EXPECT_FALSE(dm.connection()->inTransaction());
+  EXPECT_TRUE(failed && !dm.connection()->inTransaction());
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
   ASSERT_EQ(dm.qry_temp.recordCount(), 2);
   EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));

@@ -49,37 +49,27 @@ TEST(FunVolumeTest, EndpointAndMixerLines) {
 
 TEST(FunVolumeTest, WindowsVersionTable) {
   using P = WindowsPlatform;
-  EXPECT_EQ(WindowsVersionName(P::Win32s, 3, 10), QStringLiteral("Windows 3.1"));
-  EXPECT_EQ(WindowsVersionName(P::Windows9x, 4, 0), QStringLiteral("Windows95"));
-  EXPECT_EQ(WindowsVersionName(P::Windows9x, 4, 90), QStringLiteral("Windows Me"));
-  EXPECT_EQ(WindowsVersionName(P::Windows9x, 4, 10), QStringLiteral("Windows98"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 3, 51), QStringLiteral("Windows NT 3.51"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 4, 0), QStringLiteral("Windows NT 4.0 "));
-  EXPECT_EQ(WindowsVersionName(P::NT, 5, 0), QStringLiteral("Windows 2000"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 5, 1), QStringLiteral("Windows XP"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 5, 2), QStringLiteral("Windows 2003"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 6, 0), QStringLiteral("Windows Vista"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 6, 1), QStringLiteral("Windows 7"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 6, 10), QStringLiteral("Windows 7"));  // "6.10" reads as 6.1
-  EXPECT_EQ(WindowsVersionName(P::NT, 6, 2), QStringLiteral("Windows 8"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 6, 3), QStringLiteral("Windows Unknown"));
-  EXPECT_EQ(WindowsVersionName(P::NT, 10, 0), QStringLiteral("Windows Unknown"));
-  EXPECT_EQ(WindowsVersionName(P::Other, 6, 1), QStringLiteral("Windows Unknown"));
+  const struct {
+    P platform;
+    int major, minor;
+    const char* name;
+  } rows[] = {{P::Win32s, 3, 10, "Windows 3.1"},  {P::Windows9x, 4, 0, "Windows95"},   {P::Windows9x, 4, 90, "Windows Me"},
+              {P::Windows9x, 4, 10, "Windows98"}, {P::NT, 3, 51, "Windows NT 3.51"}, {P::NT, 4, 0, "Windows NT 4.0 "},
+              {P::NT, 5, 0, "Windows 2000"},      {P::NT, 5, 1, "Windows XP"},       {P::NT, 5, 2, "Windows 2003"},
+              {P::NT, 6, 0, "Windows Vista"},     {P::NT, 6, 1, "Windows 7"},        {P::NT, 6, 10, "Windows 7"},
+              {P::NT, 6, 2, "Windows 8"},         {P::NT, 6, 3, "Windows Unknown"},  {P::NT, 10, 0, "Windows Unknown"},
+              {P::Other, 6, 1, "Windows Unknown"}};  // "6.10" reads as 6.1
+  for (const auto& r : rows)
+    EXPECT_EQ(WindowsVersionName(r.platform, r.major, r.minor), QLatin1String(r.name)) << r.major << "." << r.minor;
   EXPECT_EQ(GetWindowsVersionName(), QStringLiteral("Windows Unknown"));
 }
 
 TEST(FunVolumeTest, StartVolumeFromTheSetting) {
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("0")), 0);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("65")), 65);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("100")), 100);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("65536")), 0);  // no low bits: off
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("65537")), 1);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("65535")), 100);  // the old mixer scale
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("32768")), 50);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("200")), 1);
-  EXPECT_EQ(AutoVolumeLevel(QString()), 0);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("loud")), 0);
-  EXPECT_EQ(AutoVolumeLevel(QStringLiteral("-1")), 0);  // not the loudest
+  // The old mixer scale (65535 the loudest) and its low bits; anything unreadable is off.
+  const std::pair<const char*, int> levels[] = {{"0", 0},      {"65", 65},     {"100", 100}, {"65536", 0}, {"65537", 1},
+                                                {"65535", 100}, {"32768", 50}, {"200", 1},    {"", 0},      {"loud", 0},
+                                                {"-1", 0}};
+  for (const auto& [text, level] : levels) EXPECT_EQ(AutoVolumeLevel(QLatin1String(text)), level) << text;
 
   RecordingSystemVolume system;
   ApplyStartVolume(&system, 0);

@@ -81,14 +81,10 @@ class KindsFixture : public SongFixture {
   }
 
   int addText(const TextRow& r) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
-                                            "Schedulen,jmlx,mainchannel,txt) values(:p,:s,'00:00:00',:path,'00:00:00',"
-                                            ":mode,100,'日常',4,'主通道',:txt)"),
-                             {{":p", r.pname}, {":s", r.starttime}, {":path", r.txt.left(20)}, {":mode", r.params},
-                              {":txt", r.txt}}));
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
-    return dm.qry_temp.value(0, 0).toInt();
+    return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", QStringLiteral("00:00:00")},
+                      {"slpath", r.txt.left(20)}, {"tlength", QStringLiteral("00:00:00")}, {"playmode", r.params},
+                      {"ivolume", 100}, {"Schedulen", QStringLiteral("日常")}, {"jmlx", 4},
+                      {"mainchannel", QStringLiteral("主通道")}, {"txt", r.txt}});
   }
   int addOther(const QString& pname, int kind, const QString& slpath, int ivolume = 100,
                const QString& starttime = QStringLiteral("08:20:00"), const QString& endtime = QStringLiteral("08:30:00")) {
@@ -118,6 +114,14 @@ class KindsWindowFixture : public KindsFixture {
     windowServices.media = &windowBackend;
     windowServices.voices = &voices;
     windowServices.launcher = &launcher;
+  }
+  // Today's index of an entry by name in a main window's own day.
+  template <typename Window>
+  static int indexIn(Window& w, const QString& name) {
+    const auto& e = w.state().todayentries;
+    for (std::size_t i = 0; i < e.size(); ++i)
+      if (e[i].pname == name) return int(i);
+    return -1;
   }
   orvane::FakeMediaBackend windowBackend;
   SystemServices windowServices{&power};

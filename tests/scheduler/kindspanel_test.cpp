@@ -27,26 +27,16 @@ TEST_F(KindsPanelTest, TheTextPanelFollowsTheReading) {
   });
   w.resize(980, 560);
   w.show();
-  const int index = [&] {
-    const auto& e = w.state().todayentries;
-    for (std::size_t i = 0; i < e.size(); ++i)
-      if (e[i].pname == QStringLiteral("早读")) return int(i);
-    return -1;
-  }();
+  const int index = indexIn(w, QStringLiteral("早读"));
   ASSERT_GE(index, 0);
   const QRect listBefore = w.ListBox5->geometry();
 
   w.StartEntry(index, EntryMode::Auto);
   ASSERT_NE(voice, nullptr);
-  EXPECT_TRUE(w.Memo1->isVisible());
-  EXPECT_TRUE(w.Label_tts->isVisible());
-  EXPECT_TRUE(w.SpeedButton2->isVisible());
-  EXPECT_EQ(w.Label_tts->text(), QStringLiteral("正在播报节目<早读>中的文稿："));
-  EXPECT_EQ(w.Memo1->toPlainText(), QStringLiteral("同学们\n早上好"));
-  EXPECT_EQ(w.Label_jmpname->y(), 318);
-  EXPECT_EQ(w.ListBox5->y(), 336);
-  EXPECT_EQ(w.ListBox5->height(), 119);
-  EXPECT_TRUE(w.SomethingPlaying());
+  EXPECT_TRUE(w.Memo1->isVisible() && w.Label_tts->isVisible() && w.SpeedButton2->isVisible() && w.SomethingPlaying());
+  EXPECT_EQ(w.Label_tts->text() + w.Memo1->toPlainText(), QStringLiteral("正在播报节目<早读>中的文稿：同学们\n早上好"));
+  EXPECT_EQ(QString::asprintf("%d %d %d", w.Label_jmpname->y(), w.ListBox5->y(), w.ListBox5->height()),
+            QStringLiteral("318 336 119"));
 
   voice->say(4, 2);
   EXPECT_EQ(w.Memo1->textCursor().selectedText(), QStringLiteral("早上"));
@@ -60,9 +50,7 @@ TEST_F(KindsPanelTest, TheTextPanelFollowsTheReading) {
   EXPECT_EQ(w.Memo1->textCursor().selectedText(), QStringLiteral("早上"));  // the double click selects nothing else
 
   voice->finish();
-  EXPECT_FALSE(w.Memo1->isVisible());
-  EXPECT_FALSE(w.Label_tts->isVisible());
-  EXPECT_FALSE(w.SpeedButton2->isVisible());
+  EXPECT_FALSE(w.Memo1->isVisible() || w.Label_tts->isVisible() || w.SpeedButton2->isVisible());
   EXPECT_EQ(w.ListBox5->geometry(), listBefore);
   EXPECT_EQ(w.Label_jmpname->y(), 56);
   EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <早读>"));
@@ -75,9 +63,7 @@ TEST_F(KindsPanelTest, TheRadioPanelCoversTheSongListWhileTheRadioPlays) {
   ASSERT_TRUE(w.created());
   w.resize(980, 560);
   w.show();
-  int index = -1;
-  for (std::size_t i = 0; i < w.state().todayentries.size(); ++i)
-    if (w.state().todayentries[i].pname == QStringLiteral("新闻台")) index = int(i);
+  const int index = indexIn(w, QStringLiteral("新闻台"));
   ASSERT_GE(index, 0);
   EXPECT_EQ(w.radioplayer, nullptr);
   w.StartEntry(index, EntryMode::TryPlay);
@@ -91,8 +77,7 @@ TEST_F(KindsPanelTest, TheRadioPanelCoversTheSongListWhileTheRadioPlays) {
   QCoreApplication::processEvents();  // the station answers
   EXPECT_EQ(w.radiostatus->text(), QStringLiteral("正在播放"));
   w.EndEntry(index, EntryMode::TryPlay);
-  EXPECT_FALSE(w.radioplayer->isVisible());
-  EXPECT_TRUE(w.Label_musicname->text().isEmpty());
+  EXPECT_TRUE(!w.radioplayer->isVisible() && w.Label_musicname->text().isEmpty());
 }
 
 TEST_F(KindsPanelTest, AProgramEntryShowsItsLineAndEndsItsProcesses) {
@@ -101,9 +86,7 @@ TEST_F(KindsPanelTest, AProgramEntryShowsItsLineAndEndsItsProcesses) {
   TForm_main_tamu w(windowDm, clock, windowServices);
   ASSERT_TRUE(w.created());
   w.show();
-  int index = -1;
-  for (std::size_t i = 0; i < w.state().todayentries.size(); ++i)
-    if (w.state().todayentries[i].pname == QStringLiteral("备份")) index = int(i);
+  const int index = indexIn(w, QStringLiteral("备份"));
   w.StartEntry(index, EntryMode::Auto);
   EXPECT_EQ(w.Label_musicname->text(), QStringLiteral("打开外部程序：/usr/local/bin/backup"));
   EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("正在播放节目<备份>"));

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QSlider>
 #include <QToolButton>
 
 #include "controls/flatTrkBar.h"
@@ -15,15 +14,6 @@
 namespace {
 class MainRenderTest : public KindsWindowFixture {
  protected:
-  // Saves the window's picture when ORVANE_DUMP_MAIN names a folder (to look at it).
-  static void dump(TForm_main_tamu& w, const char* name) {
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    w.render(&image);
-    const QString folder = qEnvironmentVariable("ORVANE_DUMP_MAIN");
-    if (!folder.isEmpty()) image.save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-  }
-
   // The controls of the song panel that show, each fully inside the panel and none over
   // another; every other visible control of the window inside the window.
   static void expectTidy(TForm_main_tamu& w, const char* state) {
@@ -41,19 +31,12 @@ class MainRenderTest : public KindsWindowFixture {
       }
     }
     const QRect client = w.client()->rect();
-    for (QWidget* c : {static_cast<QWidget*>(w.ToolBar1), static_cast<QWidget*>(w.Label_date),
-                       static_cast<QWidget*>(w.Label_time), static_cast<QWidget*>(w.Panel1),
-                       static_cast<QWidget*>(w.Label_sjbcaption), static_cast<QWidget*>(w.Label_sjb),
-                       static_cast<QWidget*>(w.Label_shu), static_cast<QWidget*>(w.Label_state),
-                       static_cast<QWidget*>(w.DBGrid1), static_cast<QWidget*>(w.Label2)}) {
-      if (c->isVisible()) {
-        EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName());
-      }
-    }
+    for (QWidget* c : std::initializer_list<QWidget*>{w.ToolBar1, w.Label_date, w.Label_time, w.Panel1, w.Label_sjbcaption,
+                                                      w.Label_sjb, w.Label_shu, w.Label_state, w.DBGrid1, w.Label2})
+      if (c->isVisible()) EXPECT_TRUE(client.contains(c->geometry())) << qPrintable(c->objectName());
     // The line above the grid shows its texts whole.
-    for (QLabel* l : {w.Label_sjbcaption, w.Label_sjb, w.Label_shu, w.Label_state}) {
+    for (QLabel* l : {w.Label_sjbcaption, w.Label_sjb, w.Label_shu, w.Label_state})
       EXPECT_GE(l->width(), l->sizeHint().width()) << qPrintable(l->objectName());
-    }
     // The times in the grid are not cut.
     const int time = w.DBGrid1->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00"));
     for (const char* column : {"starttime", "endtime", "tlength"}) {
@@ -83,43 +66,32 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   w.texts().setSpeechFactory([] { return std::make_unique<ScriptedSpeech>(); });
   w.resize(980, 560);
   w.show();
-  auto indexOfName = [&w](const QString& name) {
-    const auto& e = w.state().todayentries;
-    for (std::size_t i = 0; i < e.size(); ++i)
-      if (e[i].pname == name) return int(i);
-    return -1;
-  };
 
   EXPECT_FALSE(w.SomethingPlaying());
   expectTidy(w, "idle");
-  dump(w, "idle");
 
-  w.StartEntry(indexOfName(QStringLiteral("上课铃")), EntryMode::Auto);
-  w.StartEntry(indexOfName(QStringLiteral("广播通知")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("上课铃")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("广播通知")), EntryMode::Auto);
   ASSERT_TRUE(w.songs().main().busy());
   ASSERT_TRUE(w.songs().second().busy());
   w.songs().main().Timer_musicprocessTimer();
   w.songs().second().Timer_music2processTimer();
   EXPECT_FALSE(w.Label2->text().isEmpty());
   expectTidy(w, "song");
-  dump(w, "song");
 
-  w.StartEntry(indexOfName(QStringLiteral("早读")), EntryMode::Auto);
+  w.StartEntry(indexIn(w, QStringLiteral("早读")), EntryMode::Auto);
   ASSERT_TRUE(w.Memo1->isVisible());
   expectTidy(w, "text");
-  dump(w, "text");
 
   // The narrowest the window may be keeps the same order, and the play state its room.
   w.resize(w.minimumSizeHint());
   EXPECT_LE(w.width(), 760);
   expectTidy(w, "text, narrow");
-  dump(w, "text-narrow");
   w.N3Click();  // a trial of the grid's row
   ASSERT_EQ(w.Label_state->text(), QStringLiteral("自动播音暂停，试播中．．．"));
   w.ShowLogout(true);
   expectTidy(w, "trial, narrow");
   EXPECT_FALSE(w.Label_state->geometry().intersects(w.Label_exit->geometry()));
-  dump(w, "trial-narrow");
 
   // A long schedule name gives way to the play state.
   static_cast<ProgrammeView&>(w).setScheduleLabel(QStringLiteral("二〇二四年春季学期初中部星期三作息时间表（含课间操）"));
@@ -127,5 +99,4 @@ TEST_F(MainRenderTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   EXPECT_GE(w.Label_shu->width(), w.Label_shu->sizeHint().width());
   EXPECT_LE(w.Label_sjb->geometry().right(), w.Label_shu->x());
   EXPECT_GT(w.Label_sjb->width(), 0);
-  dump(w, "long-name-narrow");
 }

@@ -62,12 +62,10 @@ TEST_F(RadioTickTest, ASilentStationDelaysNoEntryOfItsSecondAndAnEndBeforeItAnsw
   ASSERT_TRUE(liveRadio.exists());
   orvane::MediaChannel* player = liveRadio.player();
   EXPECT_TRUE(player->opening());
-  EXPECT_EQ(liveRadio.status(), QStringLiteral("正在连接…"));
-  EXPECT_EQ(statusOf(radioId), QStringLiteral("正播"));
+  EXPECT_EQ(liveRadio.status() + statusOf(radioId), QStringLiteral("正在连接…正播"));
   // The song due in the same second started in that tick.
   ASSERT_NE(mainPlayer(), nullptr);
-  EXPECT_EQ(mainPlayer()->opened, QStringList{bell});
-  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_TRUE(mainPlayer()->opened == QStringList{bell} && mainPlayer()->isPlaying());
   EXPECT_EQ(statusOf(bellId), QStringLiteral("正播"));
 
   // libmpv reaches the station, which keeps silent: still connecting.
@@ -79,17 +77,11 @@ TEST_F(RadioTickTest, ASilentStationDelaysNoEntryOfItsSecondAndAnEndBeforeItAnsw
   // The entry ends before the station answers: nothing plays, nobody waits for the station,
   // and no late answer shows up on the panel.
   runner.EndEntry(indexOf(QStringLiteral("电台")), EntryMode::Auto);
-  EXPECT_FALSE(liveRadio.shown());
-  EXPECT_FALSE(player->opening());
-  EXPECT_FALSE(player->isOpen());
-  EXPECT_TRUE(liveRadio.status().isEmpty());
+  EXPECT_TRUE(!(liveRadio.shown() || player->opening() || player->isOpen()) && liveRadio.status().isEmpty());
   EXPECT_EQ(statusOf(radioId), QStringLiteral("已播"));
   EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000))
       << "libmpv still waits for the station";
   QTest::qWait(300);
-  EXPECT_TRUE(loaded.isEmpty());
-  EXPECT_TRUE(loadFailed.isEmpty());
-  EXPECT_FALSE(player->isOpen());
-  EXPECT_FALSE(liveRadio.Sounding());
+  EXPECT_TRUE((loaded.isEmpty() && loadFailed.isEmpty()) && !(player->isOpen() || liveRadio.Sounding()));
   EXPECT_TRUE(mainPlayer()->isPlaying()) << "the song of the same second plays on";
 }

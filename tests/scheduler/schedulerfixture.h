@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -10,6 +12,11 @@
 #include "scheduler/core/mainunit.h"
 #include "scheduler/core/services.h"
 #include "tests/support/testsupport.h"
+
+// One message box as "text|caption|flags", so a test checks all three in one line.
+inline QString boxLine(const orvane::MessageBoxRequest& r) {
+  return r.text + QLatin1Char('|') + r.caption + QLatin1Char('|') + QString::number(r.flags);
+}
 
 struct EntryRow {
   QString pname;
@@ -31,30 +38,48 @@ class SchedulerFixture : public ::testing::Test {
     ASSERT_TRUE(unit.ConnectDatabase());
   }
 
-  int addEntry(const EntryRow& r) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,status,"
-                                            "statusday,ivolume,Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,"
-                                            ":len,'单曲播放',:st,:sd,:vol,:sch,:k,:ch,'')"),
-                             {{":p", r.pname},
-                              {":s", r.starttime},
-                              {":e", r.endtime},
-                              {":path", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")},
-                              {":len", r.tlength},
-                              {":st", r.status},
-                              {":sd", r.statusday},
-                              {":vol", r.ivolume},
-                              {":sch", r.schedule},
-                              {":k", r.jmlx},
-                              {":ch", r.mainchannel}}))
+  // Inserts one sjb row from its column values (txt empty unless given) and returns its id.
+  int insertRow(SqlParams columns) {
+    if (std::none_of(columns.begin(), columns.end(), [](const auto& c) { return c.first == QLatin1String("txt"); }))
+      columns.append({QStringLiteral("txt"), QStringLiteral("")});
+    QStringList names, values;
+    for (auto& c : columns) {
+      names << c.first;
+      values << QLatin1Char(':') + c.first;
+      c.first = values.last();
+    }
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into sjb(%1) values(%2)").arg(names.join(','), values.join(',')),
+                             columns))
         << qPrintable(dm.qry_temp.lastError());
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
     return dm.qry_temp.value(0, 0).toInt();
   }
 
+  int addEntry(const EntryRow& r) {
+    return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime},
+                      {"slpath", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")}, {"tlength", r.tlength},
+                      {"playmode", QStringLiteral("单曲播放")}, {"status", r.status}, {"statusday", r.statusday},
+                      {"ivolume", r.ivolume}, {"Schedulen", r.schedule}, {"jmlx", r.jmlx}, {"mainchannel", r.mainchannel}});
+  }
+
   QString statusOf(int id) {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("status"));
+  }
+
+  // The last message box as boxLine() writes it (empty when none was shown).
+  QString lastBox() const { return boxes.asked().empty() ? QString() : boxLine(boxes.asked().back()); }
+  // The one message box shown, or how many there were.
+  QString onlyBox() const {
+    return boxes.asked().size() == 1 ? lastBox() : QStringLiteral("%1 boxes").arg(boxes.asked().size());
+  }
+  // Columns of one sjb row joined by "|" (id 0: the newest row).
+  QString rowText(const QString& columns, int id = 0) {
+    const QString which = id ? QString::number(id) : QStringLiteral("(select max(id) from sjb)");
+    dm.OpenQuery(dm.qry_temp, QStringLiteral("select %1 from sjb where id=%2").arg(columns, which));
+    QStringList v;
+    for (int c = 0; c < dm.qry_temp.fieldNames().size(); ++c) v << dm.qry_temp.value(0, c).toString();
+    return v.join(QLatin1Char('|'));
   }
 
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {

@@ -47,21 +47,9 @@ class SongFixture : public SchedulerFixture {
   QString path(const QString& name) const { return music.filePath(name); }
 
   int addSong(const SongRow& r) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp,
-                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
-                                            "Schedulen,jmlx,mainchannel,txt) values(:p,:s,:e,:path,:len,:mode,:vol,"
-                                            "'日常',:k,:ch,'')"),
-                             {{":p", r.pname},
-                              {":s", r.starttime},
-                              {":e", r.endtime},
-                              {":path", r.slpath},
-                              {":len", r.tlength},
-                              {":mode", r.playmode},
-                              {":vol", r.ivolume},
-                              {":k", r.jmlx},
-                              {":ch", r.channel}}));
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
-    return dm.qry_temp.value(0, 0).toInt();
+    return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime}, {"slpath", r.slpath},
+                      {"tlength", r.tlength}, {"playmode", r.playmode}, {"ivolume", r.ivolume},
+                      {"Schedulen", QStringLiteral("日常")}, {"jmlx", r.jmlx}, {"mainchannel", r.channel}});
   }
   // Today's index of an entry by name.
   int indexOf(const QString& pname) const {

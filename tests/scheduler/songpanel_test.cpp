@@ -2,7 +2,6 @@
 // the operator's double-clicks, volume slider, position bar and stop button.
 #include <QLabel>
 #include <QListWidget>
-#include <QSlider>
 #include <QTest>
 #include <QToolButton>
 
@@ -39,24 +38,13 @@ TEST_F(SongPanelTest, PanelFollowsTheChannelsAndTheOperator) {
   w.resize(980, 560);
   w.show();  // the first showing starts the entry due now
   ASSERT_TRUE(w.songs().main().busy());
-  EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("正在播放节目<music>中的歌曲："));
-  EXPECT_EQ(w.ListBox5->count(), 3);
-  EXPECT_EQ(w.ListBox5->item(0)->text(), QStringLiteral("一"));
-  EXPECT_EQ(w.ListBox6->item(0)->text(), path("p/一.mp3"));
-  EXPECT_EQ(w.ListBox5->currentRow(), 0);
-  EXPECT_EQ(w.Label_musicname->text(), "正在播放：" + path("p/一.mp3"));
-  EXPECT_TRUE(w.TrackBar2->isVisible());
-  EXPECT_TRUE(w.SpeedButton1->isVisible());
-  EXPECT_TRUE(w.FlatTrackBar1->isVisible());
-  EXPECT_EQ(w.FlatTrackBar1->Position(), 800);
-  EXPECT_EQ(w.FlatTrackBar1->toolTip(), QStringLiteral("音量调节(80%)"));
-  EXPECT_EQ(w.Label_alltime2->text(), QStringLiteral("/ 3:00"));
-  if (qEnvironmentVariableIsSet("ORVANE_DUMP_PANEL")) {
-    QImage image(w.size(), QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    w.render(&image);
-    image.save(qEnvironmentVariable("ORVANE_DUMP_PANEL"));
-  }
+  EXPECT_EQ(QStringList({w.Label_jmpname->text(), QString::number(w.ListBox5->count()), w.ListBox5->item(0)->text(),
+                         w.ListBox6->item(0)->text(), QString::number(w.ListBox5->currentRow()), w.Label_musicname->text(),
+                         QString::number(w.FlatTrackBar1->Position()), w.FlatTrackBar1->toolTip(),
+                         w.Label_alltime2->text()}),
+            QStringList({"正在播放节目<music>中的歌曲：", "3", "一", path("p/一.mp3"), "0", "正在播放：" + path("p/一.mp3"),
+                         "800", "音量调节(80%)", "/ 3:00"}));
+  EXPECT_TRUE(w.TrackBar2->isVisible() && w.SpeedButton1->isVisible() && w.FlatTrackBar1->isVisible());
 
   // The volume slider by keyboard.
   w.FlatTrackBar1->setFocus();
@@ -98,19 +86,14 @@ TEST_F(SongPanelTest, PanelFollowsTheChannelsAndTheOperator) {
 
   // The stop button silences both channels.
   QTest::mouseClick(w.SpeedButton1, Qt::LeftButton);
-  EXPECT_FALSE(player(0)->isOpen());
-  EXPECT_FALSE(player(1)->isOpen());
-  EXPECT_FALSE(w.TrackBar2->isVisible());
-  EXPECT_FALSE(w.FlatTrackBar1->isVisible());
+  EXPECT_FALSE(player(0)->isOpen() || player(1)->isOpen() || w.TrackBar2->isVisible() || w.FlatTrackBar1->isVisible());
   EXPECT_TRUE(w.Label_musicname->text().isEmpty());
   EXPECT_EQ(w.ListBox5->count(), 3);
 
   // A reload of the day empties the panel.
   w.LoadToday();
-  EXPECT_EQ(w.ListBox5->count(), 0);
-  EXPECT_EQ(w.ListBox_mp2->count(), 0);
-  EXPECT_TRUE(w.Label2->text().isEmpty());
-  EXPECT_FALSE(w.SpeedButton1->isVisible());
+  EXPECT_EQ(w.ListBox5->count() + w.ListBox_mp2->count(), 0);
+  EXPECT_TRUE(w.Label2->text().isEmpty() && !w.SpeedButton1->isVisible());
   w.close();
 }
 
@@ -134,8 +117,7 @@ TEST_F(SongPanelTest, StartVolumeAndTheMediaLibraryAtCreation) {
   system.requests.clear();
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, windowServices);
-  EXPECT_TRUE(system.requests.isEmpty());
-  EXPECT_TRUE(w.state().bassready);
+  EXPECT_TRUE(system.requests.isEmpty() && w.state().bassready);
   EXPECT_NE(windowBackend.channel(ChannelKind::Stream, 1), nullptr);
   boxes.queueAnswer(orvane::mb::IDYES);
   w.close();

@@ -41,12 +41,8 @@ TEST_F(SongFixture, EveryPlayModeOnTheMainChannel) {
     for (int i = 0; i < c.finishes; ++i) finishMain();
     EXPECT_EQ(names(mainPlayer()->opened), c.expected);
     main().Timer_musicprocessTimer();  // the position display notices the end
-    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) {
-      EXPECT_EQ(main().songLine(), c.lineAfter);
-      EXPECT_FALSE(main().Timer_musicprocess.isActive());
-    } else {
-      EXPECT_EQ(main().songLine(), c.lineAfter);
-    }
+    EXPECT_EQ(main().songLine(), c.lineAfter);
+    if (c.mode == PlayMode::InOrder || c.mode == PlayMode::Single) EXPECT_FALSE(main().Timer_musicprocess.isActive());
     EXPECT_EQ(main().songs().size(), 3);
   }
 }
@@ -87,13 +83,11 @@ TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
   load();
   start(QStringLiteral("skip"));
   EXPECT_EQ(names(mainPlayer()->calls.filter("open ")), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
-  EXPECT_EQ(names(mainPlayer()->opened), QStringList{"c.mp3"});
-  EXPECT_EQ(main().songLine(), "正在播放：" + path("u/c.mp3"));
+  EXPECT_EQ(names(mainPlayer()->opened).join(',') + "|" + main().songLine(), "c.mp3|正在播放：" + path("u/c.mp3"));
 
   // A single-song mode gives up at the first failure, with the message of the start.
   start(QStringLiteral("single"));
-  EXPECT_EQ(main().songLine(), QStringLiteral("不能播放此首歌曲!请安装解码器"));
-  EXPECT_FALSE(mainPlayer()->isOpen());
+  EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainPlayer()->isOpen());
 
   // A song that cannot be played again is tried 10 times the list's size, and no more.
   start(QStringLiteral("loop"));
@@ -101,8 +95,7 @@ TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
   backend.unplayableByMediaPlayer.insert(path("u/c.mp3"));
   mainPlayer()->calls.clear();
   finishMain();
-  EXPECT_EQ(mainPlayer()->calls.filter("open ").size(), 11);
-  EXPECT_FALSE(mainPlayer()->isOpen());
+  EXPECT_TRUE(mainPlayer()->calls.filter("open ").size() == 11 && !mainPlayer()->isOpen());
 }
 
 TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
@@ -117,13 +110,10 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("mp3"));
   ASSERT_NE(mainStream(), nullptr);
-  EXPECT_TRUE(mainStream()->isPlaying());
+  EXPECT_TRUE(mainStream()->isPlaying() && !main().fadingIn() && main().songLineItalic());
   EXPECT_EQ(mainStream()->volume(), 600);  // the slider's level at once: no fade-in
-  EXPECT_FALSE(main().fadingIn());
-  EXPECT_TRUE(main().songLineItalic());
   EXPECT_EQ(main().songLine(), "正在播放：" + mp3);
-  EXPECT_TRUE(main().Timer_bassprocess.isActive());
-  EXPECT_FALSE(main().Timer_musicprocess.isActive());
+  EXPECT_TRUE(main().Timer_bassprocess.isActive() && !main().Timer_musicprocess.isActive());
   EXPECT_EQ(main().PlayMainFile(false, mp3), 2);
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名:]" + mp3));
@@ -131,14 +121,11 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   // The stream's end is noticed by its position timer, which goes on by the play mode.
   mainStream()->finish();
   main().Timer_bassprocessTimer();
-  EXPECT_FALSE(main().Timer_bassprocess.isActive());
-  EXPECT_EQ(main().songLine(), QString());
-  EXPECT_FALSE(main().songLineItalic());
+  EXPECT_FALSE(main().Timer_bassprocess.isActive() || !main().songLine().isEmpty() || main().songLineItalic());
 
   // Only ".MP3" falls back.
   start(QStringLiteral("wma"));
-  EXPECT_EQ(main().songLine(), QStringLiteral("不能播放此首歌曲!请安装解码器"));
-  EXPECT_FALSE(mainStream()->isOpen());
+  EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainStream()->isOpen());
   // And only when the fallback is allowed.
   unit.state.usebass = false;
   EXPECT_EQ(main().PlayMainFile(false, mp3), 0);
@@ -151,8 +138,7 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   load();
   EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf("fade"))].endtime, QStringLiteral("08:09:56"));
   start(QStringLiteral("fade"));
-  EXPECT_TRUE(main().fadingIn());
-  EXPECT_EQ(main().fadeinstep(), 200);
+  EXPECT_TRUE(main().fadingIn() && main().fadeinstep() == 200);
   for (int i = 0; i < 4; ++i) main().Timer_volupordownTimer();
   EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{0, 200, 400, 600, 800}));
   EXPECT_FALSE(main().Timer_volupordown.isActive());
@@ -160,19 +146,14 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   main().FlatTrackBar1Change(885);
   mainPlayer()->volumes.clear();
   end(QStringLiteral("fade"));
-  EXPECT_TRUE(main().fadingOut());
-  EXPECT_EQ(main().fadeoutstep(), 221);
-  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  EXPECT_TRUE(main().fadingOut() && main().fadeoutstep() == 221 && statusOf(id) == QStringLiteral("正播"));
   for (int i = 0; i < 3; ++i) main().Timer_volupordownTimer();
   EXPECT_TRUE(main().busy());
   main().Timer_volupordownTimer();
   EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{664, 443, 222, 0}));
   // The fourth tick ends the entry.
-  EXPECT_FALSE(main().busy());
-  EXPECT_FALSE(mainPlayer()->isOpen());
+  EXPECT_FALSE(main().busy() || mainPlayer()->isOpen() || main().Timer_volupordown.isActive() || songs.mainOwner());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
-  EXPECT_FALSE(main().Timer_volupordown.isActive());
-  EXPECT_EQ(songs.mainOwner(), 0);
 }
 
 TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
@@ -186,12 +167,9 @@ TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
   ASSERT_TRUE(main().fadingOut());
   start(QStringLiteral("next"));
   EXPECT_FALSE(main().fadingOut());
-  EXPECT_EQ(statusOf(first), QStringLiteral("已播"));
-  EXPECT_EQ(statusOf(next), QStringLiteral("正播"));
+  EXPECT_EQ(statusOf(first) + statusOf(next), QStringLiteral("已播正播"));
   for (int i = 0; i < 6; ++i) main().Timer_volupordownTimer();
-  EXPECT_TRUE(mainPlayer()->isPlaying());
-  EXPECT_EQ(mainPlayer()->fileName(), path("r/b.mp3"));
-  EXPECT_EQ(songs.mainOwner(), next);
+  EXPECT_TRUE(mainPlayer()->isPlaying() && mainPlayer()->fileName() == path("r/b.mp3") && songs.mainOwner() == next);
   // Even a late stop of the first entry leaves the channel to its owner.
   songs.StopSongEntry(indexOf("first"), EntryMode::Auto);
   EXPECT_TRUE(mainPlayer()->isPlaying());
@@ -206,34 +184,29 @@ TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
   addSong({QStringLiteral("quiet"), "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
   addSong({QStringLiteral("late"), "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
   load();
+  // Heard on the main channel, shown on the slider, kept to come back to.
+  auto levels = [&] {
+    return QString::asprintf("%d %d %d", mainPlayer()->volume(), main().sliderPosition(), unit.state.mainvolume);
+  };
   start(QStringLiteral("music"));
-  EXPECT_EQ(mainPlayer()->volume(), 800);
+  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
   start(QStringLiteral("notice"));
-  EXPECT_TRUE(main().ducked());
-  EXPECT_EQ(mainPlayer()->volume(), 100);
-  EXPECT_EQ(main().sliderPosition(), 100);
-  EXPECT_EQ(secondPlayer()->volume(), 900);
-  EXPECT_TRUE(secondPlayer()->isPlaying());
+  EXPECT_TRUE(main().ducked() && secondPlayer()->isPlaying() && secondPlayer()->volume() == 900);
+  EXPECT_EQ(levels(), QStringLiteral("100 100 800"));
   // The operator may change what is heard while ducked, not what comes back.
   main().FlatTrackBar1Change(300);
-  EXPECT_EQ(mainPlayer()->volume(), 300);
-  EXPECT_EQ(unit.state.mainvolume, 800);
+  EXPECT_EQ(levels(), QStringLiteral("300 300 800"));
   end(QStringLiteral("notice"));
-  EXPECT_FALSE(main().ducked());
-  EXPECT_EQ(mainPlayer()->volume(), 800);
-  EXPECT_EQ(main().sliderPosition(), 800);
-  EXPECT_FALSE(secondPlayer()->isOpen());
-  EXPECT_TRUE(second().line().isEmpty());
+  EXPECT_TRUE(!main().ducked() && !secondPlayer()->isOpen() && second().line().isEmpty());
+  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
 
   // A quieter main channel is not raised to the ducked level.
   start(QStringLiteral("quiet"));
-  EXPECT_EQ(mainPlayer()->volume(), 50);
   start(QStringLiteral("notice"));
   EXPECT_EQ(mainPlayer()->volume(), 50);
   // A main entry that starts while ducked starts ducked, and later returns to its own level.
   start(QStringLiteral("late"));
-  EXPECT_EQ(mainPlayer()->volume(), 100);
-  EXPECT_EQ(unit.state.mainvolume, 700);
+  EXPECT_EQ(levels(), QStringLiteral("100 100 700"));
   end(QStringLiteral("notice"));
   EXPECT_EQ(mainPlayer()->volume(), 700);
 }
@@ -284,13 +257,10 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("ad"));
   ASSERT_NE(secondStream(), nullptr);
-  EXPECT_TRUE(secondStream()->isPlaying());
   EXPECT_EQ(secondStream()->volume(), 700);
-  EXPECT_TRUE(second().lineItalic());
-  EXPECT_TRUE(second().Timer_bass2process.isActive());
-  EXPECT_FALSE(second().Timer_music2process.isActive());
   // Whatever player took the song, the stop button is there to stop it.
-  EXPECT_TRUE(main().stopButtonShown());
+  EXPECT_TRUE(secondStream()->isPlaying() && second().lineItalic() && second().Timer_bass2process.isActive() &&
+              !second().Timer_music2process.isActive() && main().stopButtonShown());
   EXPECT_TRUE(orvane::readTextLines(home.file(QStringLiteral("log.txt")))
                   .contains("<2024-05-01 08:00:00>  [歌名:（副通道）]" + path("b/a.MP3")));
   second().Timer_bass2processTimer();
@@ -308,8 +278,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   start(QStringLiteral("ad"));
   ASSERT_TRUE(mainStream()->isPlaying());
   end(QStringLiteral("ad"));
-  EXPECT_FALSE(second().busy());
-  EXPECT_TRUE(main().stopButtonShown());
+  EXPECT_TRUE(!second().busy() && main().stopButtonShown());
 }
 
 TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
@@ -326,8 +295,7 @@ TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
   start(QStringLiteral("list"));
   EXPECT_EQ(main().songLine(), "\"" + list + "\" 播放列表中没有歌曲或歌曲不存在!");
   start(QStringLiteral("single"));
-  EXPECT_EQ(main().songLine(), "\"" + path("missing.mp3") + "\" 歌曲不存在!");
-  EXPECT_FALSE(main().busy());
+  EXPECT_TRUE(main().songLine() == "\"" + path("missing.mp3") + "\" 歌曲不存在!" && !main().busy());
 }
 
 TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
@@ -336,9 +304,7 @@ TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
   start(QStringLiteral("long"));
   mainPlayer()->setPosition(60000);
   main().Timer_musicprocessTimer();
-  EXPECT_EQ(main().trackPosition(), 60000);
-  EXPECT_EQ(main().nowText(), QStringLiteral("1:00"));
-  EXPECT_EQ(main().allText(), QStringLiteral("/ 3:00"));
+  EXPECT_EQ(QString::number(main().trackPosition()) + main().nowText() + main().allText(), QStringLiteral("600001:00/ 3:00"));
   mainPlayer()->calls.clear();
   main().TrackBar2Change(69000);
   EXPECT_TRUE(mainPlayer()->calls.filter("seek").isEmpty());
@@ -367,16 +333,12 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   start(QStringLiteral("second"));
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：]" + path("z/a.mp3")));
-  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：（副通道）]" + path("z/b.mp3")));
-  EXPECT_TRUE(runner.MainChannelBusy());
+  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：（副通道）]" + path("z/b.mp3")) && runner.MainChannelBusy());
   EXPECT_TRUE(runner.SomethingPlaying());
 
   // The stop button silences both channels and keeps the lists.
   songs.SpeedButton1Click();
-  EXPECT_FALSE(mainPlayer()->isOpen());
-  EXPECT_FALSE(secondPlayer()->isOpen());
-  EXPECT_TRUE(main().busy());
-  EXPECT_FALSE(main().trackShown());
+  EXPECT_TRUE(!(mainPlayer()->isOpen() || secondPlayer()->isOpen()) && main().busy() && !main().trackShown());
   EXPECT_EQ(main().selected(), -1);
   EXPECT_TRUE(main().songLine().isEmpty());
 
@@ -384,12 +346,8 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   end(QStringLiteral("main"));
   ASSERT_TRUE(main().fadingOut());
   runner.StopAll();
-  EXPECT_FALSE(main().fadingOut());
-  EXPECT_FALSE(main().Timer_volupordown.isActive());
-  EXPECT_FALSE(main().busy());
-  EXPECT_FALSE(second().busy());
-  EXPECT_FALSE(main().ducked());
-  EXPECT_FALSE(main().stopButtonShown());
+  EXPECT_FALSE(main().fadingOut() || main().Timer_volupordown.isActive() || main().busy() || second().busy());
+  EXPECT_FALSE(main().ducked() || main().stopButtonShown());
   EXPECT_EQ(songs.mainOwner(), 0);
 }
 
@@ -398,9 +356,7 @@ TEST_F(SongFixture, TrialPlayWritesNoStatusAndEndsAtOnce) {
   const int id = addSong({QStringLiteral("try"), "08:00:00", "08:10:00", folder("t", kThree), PlayMode::LoopAll});
   load();
   start(QStringLiteral("try"), EntryMode::TryPlay);
-  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
   end(QStringLiteral("try"), EntryMode::TryPlay);
-  EXPECT_FALSE(main().fadingOut());
-  EXPECT_FALSE(main().busy());
+  EXPECT_FALSE(main().fadingOut() || main().busy());
   EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
 }

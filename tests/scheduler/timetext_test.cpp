@@ -9,31 +9,30 @@ TEST(TimeText, SecondsAndTheirBoundaries) {
   EXPECT_EQ(TimeToSeconds(QStringLiteral("25:00:00")), 90000);
   for (const char* bad : {"", "7:30", "aa:bb:cc", "07:30:00:00", "-1:00:00", "07: 30:00"})
     EXPECT_EQ(TimeToSeconds(QLatin1String(bad)), 0) << bad;
-  EXPECT_TRUE(IsTimeText(QStringLiteral("00:00:00")));
-  EXPECT_FALSE(IsTimeText(QStringLiteral("7:30:00")));
-  EXPECT_EQ(AddSeconds(QStringLiteral("07:35:00"), 4, false), QStringLiteral("07:34:56"));
-  EXPECT_EQ(AddSeconds(QStringLiteral("23:59:57"), 5, true), QStringLiteral("00:00:02"));
-  EXPECT_EQ(AddSeconds(QStringLiteral("00:00:02"), 4, false), QStringLiteral("23:59:58"));
-  EXPECT_EQ(AddSeconds(QStringLiteral("00:00:00"), 4, false), QStringLiteral("00:00:00"));
-  EXPECT_EQ(AddSeconds(QStringLiteral("25:00:00"), 5, true), QStringLiteral("25:00:00"));
-  EXPECT_EQ(FormatMs(0), QStringLiteral("0:00"));
-  EXPECT_EQ(FormatMs(61999), QStringLiteral("1:01"));
-  EXPECT_EQ(FormatMs(3600000 + 62000), QStringLiteral("1:01:02"));
-  EXPECT_EQ(FormatMs(-5), QStringLiteral("0:00"));
+  EXPECT_TRUE(IsTimeText(QStringLiteral("00:00:00")) && !IsTimeText(QStringLiteral("7:30:00")));
+  // Within the day; "00:00:00" and "25:00:00" (never) stay as they are.
+  const std::tuple<const char*, int, bool, const char*> sums[] = {{"07:35:00", 4, false, "07:34:56"},
+                                                                  {"23:59:57", 5, true, "00:00:02"},
+                                                                  {"00:00:02", 4, false, "23:59:58"},
+                                                                  {"00:00:00", 4, false, "00:00:00"},
+                                                                  {"25:00:00", 5, true, "25:00:00"}};
+  for (const auto& [time, seconds, add, result] : sums)
+    EXPECT_EQ(AddSeconds(QLatin1String(time), seconds, add), QLatin1String(result)) << time;
+  EXPECT_EQ(QStringList({FormatMs(0), FormatMs(61999), FormatMs(3600000 + 62000), FormatMs(-5)}),
+            QStringList({"0:00", "1:01", "1:01:02", "0:00"}));
 }
 
 TEST(TimeText, NamesAndPieces) {
-  EXPECT_EQ(ExtractSongName(QStringLiteral("/music/上课铃.mp3")), QStringLiteral("上课铃"));
-  EXPECT_EQ(ExtractSongName(QStringLiteral("C:\\music\\bell.wav")), QStringLiteral("bell"));
-  EXPECT_EQ(ExtractSongName(QStringLiteral("/a\\b/c.mid")), QStringLiteral("c"));
-  EXPECT_EQ(GetDelimitedItem(QStringLiteral("VW Hui|0|100|3|1"), QLatin1Char('|'), 4), QStringLiteral("3"));
-  EXPECT_EQ(GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 0), QString());
-  EXPECT_EQ(GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 3), QString());
+  EXPECT_EQ(QStringList({ExtractSongName(QStringLiteral("/music/上课铃.mp3")), ExtractSongName(QStringLiteral("C:\\music\\bell.wav")),
+                         ExtractSongName(QStringLiteral("/a\\b/c.mid"))}),
+            QStringList({"上课铃", "bell", "c"}));
+  EXPECT_EQ(QStringList({GetDelimitedItem(QStringLiteral("VW Hui|0|100|3|1"), QLatin1Char('|'), 4),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 0),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 3)}),
+            QStringList({"3", "", ""}));
   const QDate wednesday(2024, 5, 1), sunday(2024, 5, 5);
-  EXPECT_EQ(EnglishWeekday(wednesday), QStringLiteral("Wednesday"));
-  EXPECT_EQ(EnglishWeekday(sunday), QStringLiteral("Sunday"));
-  EXPECT_EQ(ChineseWeekday(sunday), QStringLiteral("星期日"));
-  EXPECT_EQ(DateLabelText(wednesday), QStringLiteral("2024年05月01日 星期三"));
+  EXPECT_EQ(QStringList({EnglishWeekday(wednesday), EnglishWeekday(sunday), ChineseWeekday(sunday), DateLabelText(wednesday)}),
+            QStringList({"Wednesday", "Sunday", "星期日", "2024年05月01日 星期三"}));
 }
 
 TEST(BroadcastLogLines, ExactTexts) {
