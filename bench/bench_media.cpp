@@ -1,7 +1,9 @@
-// The media channel beside the mpv player: the time from opening a local MP3 to hearing it
-// (ours: open, play, first sound; mpv: loadfile over its IPC socket to its playback start),
-// how long the interface thread is held by opening a radio station that never answers
-// (beside a limit), and the program's memory with both channels open beside a playing mpv's.
+// The media channel beside the mpv player, both playing into the same private sound server's
+// sink (the real output, not a null one): the time from opening a local MP3 to playing it
+// (ours: open, play, playback started; mpv: loadfile over its IPC socket to its playback
+// start), how long the interface thread is held by opening a radio station that never answers
+// (beside a limit), and the program's memory with both channels playing beside a playing mpv's,
+// each read from /proc during this run.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "bench/benchsupport.h"
+#include "bench/soundserver.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvchannel.h"
 #include "scheduler/core/datamodule.h"
@@ -42,7 +45,7 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
 // Ours: open (bounded wait for "loaded"), play, until libmpv reports the sound started.
 double channelOpenToPlayingMs(const QString& mp3) {
   orvane::MpvSettings s;
-  s.audioOutput = "null";
+  s.audioOutput = "pulse";
   s.silentFallback = false;
   orvane::MpvBackend backend(s);
   auto channel = backend.createChannel(orvane::ChannelKind::MediaPlayer);
@@ -79,11 +82,11 @@ bool readUntil(QLocalSocket& socket, const QString& key, const QString& value, i
   return false;
 }
 
-// The peer: a running mpv (--no-video --ao=null) told to load the file over its IPC socket.
+// The peer: a running mpv (--no-video --ao=pulse) told to load the file over its IPC socket.
 double mpvOpenToPlayingMs(const QString& mp3, const QString& socketPath) {
   QProcess mpv;
   mpv.start(QStringLiteral("mpv"), {QStringLiteral("--idle=yes"), QStringLiteral("--no-video"),
-                                   QStringLiteral("--ao=null"), QStringLiteral("--no-config"),
+                                   QStringLiteral("--ao=pulse"), QStringLiteral("--no-config"),
                                    QStringLiteral("--no-terminal"), QStringLiteral("--input-ipc-server=") + socketPath});
   if (!mpv.waitForStarted(5000)) return -1;
   QLocalSocket socket;
@@ -123,7 +126,7 @@ struct RadioHold {
 // Opening an address of a silent station, then giving it up once libmpv has connected.
 RadioHold radioHold(int limitMs) {
   orvane::MpvSettings s;
-  s.audioOutput = "null";
+  s.audioOutput = "pulse";
   s.silentFallback = false;
   orvane::MpvBackend backend(s);
   auto channel = backend.createChannel(orvane::ChannelKind::Stream);
@@ -187,7 +190,7 @@ void programMemory(const QString& program, const QString& mp3) {
   QProcess orvane;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("ORVANE_MPV_AO"), QStringLiteral("null"));  // silent, whatever sound server runs here
+  env.insert(QStringLiteral("ORVANE_MPV_AO"), QStringLiteral("pulse"));  // the private server's sink, as the peer
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
@@ -205,7 +208,7 @@ void programMemory(const QString& program, const QString& mp3) {
   if (!orvane.waitForFinished(3000)) orvane.kill();
 
   QProcess peer;
-  peer.start(QStringLiteral("mpv"), {QStringLiteral("--no-video"), QStringLiteral("--ao=null"),
+  peer.start(QStringLiteral("mpv"), {QStringLiteral("--no-video"), QStringLiteral("--ao=pulse"),
                                     QStringLiteral("--no-config"), QStringLiteral("--no-terminal"), mp3});
   long peerKb = -1;
   if (peer.waitForStarted(5000)) {
@@ -214,16 +217,22 @@ void programMemory(const QString& program, const QString& mp3) {
     peer.kill();
     peer.waitForFinished(3000);
   }
-  std::printf("memory (RSS) of the program, offscreen:\n"
-              "  channels made, nothing open: %.1f MB\n"
-              "  both channels open and playing: %.1f MB\n"
-              "  beside it, mpv --no-video --ao=null playing the same file: %.1f MB\n",
-              before / 1024.0, playing / 1024.0, peerKb / 1024.0);
+  auto mb = [](long kb) { return kb > 0 ? QString::number(kb / 1024.0, 'f', 1) + QStringLiteral(" MB") : QStringLiteral("not measured"); };
+  std::printf("memory (RSS read from /proc in this run) of the program, offscreen, on the private server:\n"
+              "  channels made, nothing open: %s\n"
+              "  both channels open and playing: %s\n"
+              "  beside it, mpv --no-video --ao=pulse playing the same file: %s\n",
+              qPrintable(mb(before)), qPrintable(mb(playing)), qPrintable(mb(peerKb)));
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  bench::SoundServer server;  // every player of this run, ours and mpv, plays into its sink
+  if (!server.ok()) {
+    std::printf("no private sound server\n");
+    return 1;
+  }
   QTemporaryDir dir;
   const QString mp3 = dir.filePath(QStringLiteral("song.mp3"));
   if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
@@ -235,9 +244,9 @@ int main(int argc, char** argv) {
   const double ours = channelOpenToPlayingMs(mp3);
   const bool haveMpv = !QStandardPaths::findExecutable(QStringLiteral("mpv")).isEmpty();
   const double peer = haveMpv ? mpvOpenToPlayingMs(mp3, dir.filePath(QStringLiteral("mpv.sock"))) : -1;
-  std::printf("open to playing, a 60 s local MP3, median of %d:\n  media channel: %.2f ms\n", kRounds, ours);
+  std::printf("open to playing, a 60 s local MP3, both into the private server's sink, median of %d:\n  media channel: %.2f ms\n", kRounds, ours);
   if (peer > 0)
-    std::printf("  mpv --no-video --ao=null (loadfile over IPC): %.2f ms\n  ratio %.2fx (target within 1.5x: %s)\n", peer,
+    std::printf("  mpv --no-video --ao=pulse (loadfile over IPC): %.2f ms\n  ratio %.2fx (target within 1.5x: %s)\n", peer,
                 ours / peer, ours <= 1.5 * peer ? "holds" : "MISSED");
   else
     std::printf("  mpv: %s\n", haveMpv ? "did not answer" : "not installed (scripts/install-deps.sh installs it)");

@@ -1,9 +1,11 @@
 // Loading today's programme (1,000 and 10,000 entries) beside the same statements run by the
-// sqlite3 shell, and the program's start to its first dispatcher tick on a 10,000-entry day.
+// sqlite3 shell, and the program's start on a 10,000-entry day at several phases of the second.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QTime>
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -78,11 +80,12 @@ double shellLoadMs(int n) {
       "update sjb set status='待播',statusday='2024-05-01' where Schedulen='日常' and (statusday<>'2024-05-01' or "
       "statusday is null);\n"
       "update sjb set status='已播' where Schedulen='日常' and status='正播';\n"
-      "update sjb set status='未播' where Schedulen='日常' and status='待播' and starttime<='12:00:00';\n"
+      "update sjb set status='未播' where Schedulen='日常' and status='待播' and starttime glob "
+      "'[0-9][0-9]:[0-5][0-9]:[0-5][0-9]' and substr(starttime,1,2)*3600+substr(starttime,4,2)*60+"
+      "substr(starttime,7,2)<=43200;\n"
       "COMMIT;\n"
       "select id,pname,starttime,endtime,slpath,playmode,status,tlength,ivolume,Schedulen,jmlx,mainchannel from sjb "
-      "where Schedulen='日常' order by starttime,id;\n"
-      "select max(endtime) from sjb where Schedulen='日常';\n";
+      "where Schedulen='日常' order by starttime,id;\n";
   constexpr int K = 20;
   QByteArray work, base;
   for (int i = 0; i < K; ++i) {
@@ -92,25 +95,59 @@ double shellLoadMs(int n) {
   return bench::shellRepetitionMs(db, work, base, K);
 }
 
-void startToFirstTick() {
+// Sleeps (handling events) until the wall clock is `phase` ms past a second.
+void waitForPhase(int phase) {
+  const int msec = QTime::currentTime().msec();
+  bench::runEventsFor((phase - msec + 1000) % 1000);
+}
+
+// The program's start on a 10,000-entry day, at ten phases of the wall-clock second: the time
+// to "window shown and dispatcher armed", and the first tick of each start: how late it came
+// after the wall-clock second it is for, and whether it was for the very next second. Each
+// start is the first of its day (the daily status reset runs).
+void startUpAtPhases() {
   bench::FilledHome home(10000);
   orvane::RecordingPower power;
   SystemServices services{&power};
   SystemClock clock;
-  const auto t0 = std::chrono::steady_clock::now();
-  TDataModule1 dm;
-  TForm_main_tamu w(dm, clock, services);
-  w.show();
-  const double ready = bench::msSince(t0);
-  QEventLoop loop;
-  QObject::connect(&w.dispatcher(), &Dispatcher::ticked, &loop, &QEventLoop::quit);
-  loop.exec();
-  const double tick = bench::msSince(t0);
-  std::printf("start of the program on a 10,000-entry day: window shown and dispatcher armed after %.1f ms;\n"
-              "  first dispatcher tick after %.1f ms (the tick waits for the next wall-clock second + 30 ms)."
-              "  limit: 1000 ms -> %s\n",
-              ready, tick, tick < 1000 ? "holds" : "MISSED");
-  w.close();
+  std::vector<double> ready, lateness, sinceReady;
+  int skipped = 0;
+  for (int phase = 0; phase < 1000; phase += 100) {
+    {
+      TDataModule1 reset;
+      reset.ConnectDatabase(QStringLiteral("accesspw"), home.database());
+      reset.ExecQuery(reset.qry_temp, QStringLiteral("update sjb set statusday=''"));
+    }
+    waitForPhase(phase);
+    const auto t0 = std::chrono::steady_clock::now();
+    TDataModule1 dm;
+    TForm_main_tamu w(dm, clock, services);
+    w.show();
+    ready.push_back(bench::msSince(t0));
+    const auto shown = std::chrono::steady_clock::now();
+    const qint64 armedAt = w.dispatcher().watermark();
+    QEventLoop loop;
+    QDateTime tickDone;
+    QObject::connect(&w.dispatcher(), &Dispatcher::ticked, &loop, [&] {
+      tickDone = QDateTime::currentDateTime();
+      loop.quit();
+    });
+    loop.exec();
+    sinceReady.push_back(bench::msSince(shown));
+    const qint64 second = w.dispatcher().watermark();
+    lateness.push_back(double(tickDone.toMSecsSinceEpoch() - second * 1000));
+    if (second != armedAt + 1) ++skipped;
+  }
+  const double worstReady = *std::max_element(ready.begin(), ready.end());
+  const double worstLate = *std::max_element(lateness.begin(), lateness.end());
+  std::printf("\nstart of the program on a 10,000-entry day, 10 starts at phases 0, 100, .., 900 ms of the wall-clock second:\n"
+              "  window shown and dispatcher armed: median %.1f ms, worst %.1f ms; limit 1000 ms -> %s\n"
+              "  first tick: done %.1f ms (median) / %.1f ms (worst) after its wall-clock second; worst %.1f ms after the\n"
+              "  window was ready; %d of 10 first ticks were not for the next second; limit: inside its own second\n"
+              "  (1000 ms), none skipped -> %s\n",
+              bench::median(ready), worstReady, worstReady < 1000 ? "holds" : "MISSED", bench::median(lateness), worstLate,
+              *std::max_element(sinceReady.begin(), sinceReady.end()), skipped,
+              worstLate < 1000 && skipped == 0 ? "holds" : "MISSED");
 }
 }  // namespace
 
@@ -130,6 +167,6 @@ int main(int argc, char** argv) {
                                                              : "  (target < 20 ms and within 2x: MISSED)")
                           : "");
   }
-  startToFirstTick();
+  startUpAtPhases();
   return 0;
 }

@@ -1,7 +1,9 @@
 // Skin benchmarks, each beside its peer or limit in the same run:
 //  1. unpacking a 2 MiB skin package against Debian's lhasa extracting the same LZHUF data
 //     (wrapped as an -lh1- archive; lhasa's time includes starting the process, shown apart);
-//  2. the default skin from package to parsed skin data, against the 10 ms limit.
+//  2. the default skin from package to parsed skin data, against the 10 ms limit;
+//  3. hostile descriptions of 3,000 and 30,000 colour sections, whose parse must grow no
+//     faster than their size (within 1.5 times the linear growth).
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,6 +18,7 @@
 
 #include "skin/SkinRead.h"
 #include "skin/WinSkinData.h"
+#include "skin/skindata.h"
 #include "tests/skin/lhawrap.h"
 #include "tools/skinpack/packagewriter.h"
 #include "tools/skinpack/skinfolder.h"
@@ -122,5 +125,25 @@ int main(int argc, char** argv) {
               parsed ? "" : "   (FAILED to parse)");
   std::printf("  limit                                %7.2f ms\n", 10.0);
   std::printf("  => %s\n", load.median < 10.0 ? "within the limit" : "OVER the limit");
+
+  std::printf("\nHostile descriptions: colour sections, each read for its colour\n");
+  double perSection[2] = {0, 0};
+  const int counts[2] = {3000, 30000};
+  for (int i = 0; i < 2; ++i) {
+    QByteArray ini;
+    for (int k = 0; k < counts[i]; ++k) ini += "[Colour" + QByteArray::number(k) + "]\r\ncolor=1 2 3\r\n";
+    const QByteArray hostile = orvane::skinpack::WritePackage({{QStringLiteral("hostile.ini"), ini}});
+    bool ok = false;
+    const Timing t = measure(5, [&] {
+      orvane::skin::TSXSkin skin;
+      skin.SetSkinStream(hostile);
+      ok = skin.LoadSkin() && skin.Data() && skin.Data()->ExtraColours.size() == counts[i];
+    });
+    perSection[i] = t.median / counts[i];
+    std::printf("  %6d sections, %4lld KB    best %7.2f ms   median %7.2f ms%s\n", counts[i],
+                static_cast<long long>(ini.size() / 1024), t.best, t.median, ok ? "" : "   (FAILED to parse)");
+  }
+  std::printf("  => 10 times the sections take %.1f times as long (limit 15): %s\n", 10 * perSection[1] / perSection[0],
+              perSection[1] <= 1.5 * perSection[0] ? "linear" : "SLOWER than linear");
   return 0;
 }

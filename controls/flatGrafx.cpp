@@ -4,7 +4,9 @@
 #include <QDebug>
 #include <QPainter>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace orvane::controls {
 
@@ -12,6 +14,17 @@ namespace {
 
 // Round to nearest, halves to even (the default rounding mode).
 int roundEven(long double v) { return int(std::nearbyint(v)); }
+
+// num / den (den > 0) rounded to the nearest integer, an exact half to the even one.
+std::int64_t roundRatio(std::int64_t num, std::int64_t den) {
+  std::int64_t q = num / den, rem = num % den;
+  if (rem < 0) {
+    --q;
+    rem += den;
+  }
+  if (2 * rem > den || (2 * rem == den && (q & 1))) ++q;
+  return q;
+}
 
 void setPixel(QPainter& canvas, int x, int y, TColor c) { canvas.fillRect(QRect(x, y, 1, 1), ToQColor(c)); }
 
@@ -69,23 +82,27 @@ void drawTwoPairs(QPainter& canvas, const QRect& R, TColor outerA, TColor outerB
 }  // namespace
 
 void ColorToHSL(TColor c, std::uint8_t& H, std::uint8_t& S, std::uint8_t& L) {
+  // Channels stay integers and every byte is one exact quotient, so a value that lands on a
+  // half rounds to even instead of to whichever side floating point leaves it.
   const TColor rgb = ColorToRGB(c);
-  const long double r = rgb.R() / 255.0L, g = rgb.G() / 255.0L, b = rgb.B() / 255.0L;
-  const long double mx = std::max({r, g, b}), mn = std::min({r, g, b});
-  const long double l = (mx + mn) / 2;
-  long double h = 0, s = 0;
-  if (mx != mn) {
-    const long double d = mx - mn;
-    s = l < 0.5L ? d / (mx + mn) : d / (2 - mx - mn);
-    if (r == mx) h = (g - b) / d;
-    else if (g == mx) h = 2 + (b - r) / d;
-    else h = 4 + (r - g) / d;
-    h = h / 6;
-    if (h < 0) h = h + 1;
-  }
-  H = std::uint8_t(roundEven(240 * h));
-  S = std::uint8_t(roundEven(240 * s));
-  L = std::uint8_t(roundEven(240 * l));
+  const int r = rgb.R(), g = rgb.G(), b = rgb.B();
+  const int mx = std::max({r, g, b}), mn = std::min({r, g, b});
+  // L = (mx + mn) / 510 of 240.
+  L = std::uint8_t(roundRatio(240 * (mx + mn), 510));
+  H = 0;
+  S = 0;
+  if (mx == mn) return;
+  const int d = mx - mn;
+  // S = d / (mx + mn) below half luminance, else d / (510 - mx - mn) (the 255s cancel).
+  S = std::uint8_t(roundRatio(240 * d, mx + mn < 255 ? mx + mn : 510 - mx - mn));
+  // Hue in sixths of a turn, 40 bytes each: red 0, green 2, blue 4, plus the signed share of
+  // the other two; a negative hue goes round once (240).
+  int num;
+  if (r == mx) num = 40 * (g - b);
+  else if (g == mx) num = 40 * (2 * d + b - r);
+  else num = 40 * (4 * d + r - g);
+  if (num < 0) num += 240 * d;
+  H = std::uint8_t(roundRatio(num, d));
 }
 
 std::uint8_t ColorHue(TColor c) {
@@ -95,27 +112,28 @@ std::uint8_t ColorHue(TColor c) {
 }
 
 TColor HSLToColor(std::uint8_t H, std::uint8_t S, std::uint8_t L) {
-  // The hue divides by 239 here (not 240): hue 239 comes out as red again.
-  const long double h = H / 239.0L, s = S / 240.0L, l = L / 240.0L;
-  const long double m2 = l < 0.5L ? l * (1 + s) : l + s - l * s;
+  // Exact rationals: m1 and m2 in units of 1/240^2, the hue in units of 1/239 (239, not 240:
+  // hue 239 comes out as red again), channels in units of 1/(240^2 * 239).
+  static constexpr std::int64_t kUnit = 240 * 240 * 239;
+  const std::int64_t h = H, s = S, l = L;
+  const std::int64_t m2 = l < 120 ? l * (240 + s) : 240 * l + 240 * s - l * s;
   if (m2 <= 0) return clBlack;
-  const long double m1 = 2 * l - m2;
-  const long double sv = (m2 - m1) / m2;
-  const long double x = 6 * h;
-  const int sextant = int(std::trunc(x));
-  const long double f = x - sextant;
-  const long double v = m2 * sv * f;
-  const long double mid1 = m1 + v, mid2 = m2 - v;
-  long double red, green, blue;
+  const std::int64_t m1 = 480 * l - m2;
+  // x = 6h; sextant = Trunc(x); f = x - sextant; v = m2 * sv * f = (m2 - m1) * f.
+  const std::int64_t sextant = 6 * h / 239;
+  const std::int64_t f = 6 * h - 239 * sextant;
+  const std::int64_t v = (m2 - m1) * f;
+  const std::int64_t M2 = m2 * 239, M1 = m1 * 239, mid1 = M1 + v, mid2 = M2 - v;
+  std::int64_t red, green, blue;
   switch (sextant) {
-    case 1: red = mid2; green = m2; blue = m1; break;
-    case 2: red = m1; green = m2; blue = mid1; break;
-    case 3: red = m1; green = mid2; blue = m2; break;
-    case 4: red = mid1; green = m1; blue = m2; break;
-    case 5: red = m2; green = m1; blue = mid2; break;
-    default: red = m2; green = mid1; blue = m1; break;
+    case 1: red = mid2; green = M2; blue = M1; break;
+    case 2: red = M1; green = M2; blue = mid1; break;
+    case 3: red = M1; green = mid2; blue = M2; break;
+    case 4: red = mid1; green = M1; blue = M2; break;
+    case 5: red = M2; green = M1; blue = mid2; break;
+    default: red = M2; green = mid1; blue = M1; break;
   }
-  auto byte = [](long double ch) { return roundEven(std::min(ch, 1.0L) * 255); };
+  auto byte = [](std::int64_t ch) { return int(roundRatio(std::min(ch, kUnit) * 255, kUnit)); };
   return TColor::FromRGB(byte(red), byte(green), byte(blue));
 }
 

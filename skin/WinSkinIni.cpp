@@ -34,7 +34,9 @@ void TQuickIni::LoadFromStream(const QByteArray& bytes) {
   const QString text = orvane::decodeText(bytes);
   lines_.clear();
   sections_.clear();
-  sectionLines_.clear();
+  sectionIndex_.clear();
+  sectionKeys_.clear();
+  Keys* keys = nullptr;  // the keys of the section being read; none before the first header
   qsizetype i = 0;
   const qsizetype n = text.size();
   while (i < n) {
@@ -48,34 +50,30 @@ void TQuickIni::LoadFromStream(const QByteArray& bytes) {
     lines_.append(line);
     if (isHeader(line)) {
       sections_.append(line);
-      sectionLines_.append(static_cast<int>(lines_.size() - 1));
+      const QString name = headerName(line).toCaseFolded();
+      keys = nullptr;
+      if (!sectionIndex_.contains(name)) {
+        sectionIndex_.insert(name, static_cast<qsizetype>(sectionKeys_.size()));
+        sectionKeys_.emplace_back();
+        keys = &sectionKeys_.back();
+      }
+      continue;
     }
+    if (!keys) continue;
+    // The first line with a key decides, even when its value is empty; a line without "="
+    // has an empty key and no value.
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    const QString key = eq < 0 ? QString() : TSkinReader::LowerAscii(TrimText(line.left(eq)));
+    if (!keys->contains(key)) keys->insert(key, eq < 0 ? QString() : TrimText(line.mid(eq + 1)));
   }
-}
-
-int TQuickIni::FindSection(const QString& section) const {
-  for (qsizetype k = 0; k < sections_.size(); ++k) {
-    if (headerName(sections_.at(k)).compare(section, Qt::CaseInsensitive) == 0) return sectionLines_.at(k);
-  }
-  return -1;
 }
 
 QString TQuickIni::ReadString(const QString& section, const QString& key, const QString& def) const {
-  if (lines_.isEmpty()) return def;
-  const int header = FindSection(section);
-  if (header < 0) return def;
-  const QString wanted = TSkinReader::LowerAscii(key);
-  for (qsizetype i = header + 1; i < lines_.size(); ++i) {
-    const QString& line = lines_.at(i);
-    if (isHeader(line)) break;
-    const qsizetype eq = line.indexOf(QLatin1Char('='));
-    const QString lineKey = eq < 0 ? QString() : TSkinReader::LowerAscii(TrimText(line.left(eq)));
-    if (lineKey != wanted) continue;
-    // The first line with the key decides, even when its value is empty.
-    const QString value = eq < 0 ? QString() : TrimText(line.mid(eq + 1));
-    return value.isEmpty() ? def : value;
-  }
-  return def;
+  const auto found = sectionIndex_.constFind(section.toCaseFolded());
+  if (found == sectionIndex_.cend()) return def;
+  const Keys& keys = sectionKeys_[static_cast<size_t>(*found)];
+  const auto value = keys.constFind(TSkinReader::LowerAscii(key));
+  return value == keys.cend() || value->isEmpty() ? def : *value;
 }
 
 bool TQuickIni::StrToInt(const QString& text, int* value) {

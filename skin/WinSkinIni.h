@@ -3,9 +3,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
+#include <QHash>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace orvane::skin {
 
@@ -34,11 +35,16 @@ class TQuickIni {
   static bool StrToInt(const QString& text, int* value);
 
  private:
-  int FindSection(const QString& section) const;
+  // The keys of one section: lowercased key -> the value of its first line (empty when that
+  // line has no value), so every read is one lookup however large the description.
+  using Keys = QHash<QString, QString>;
 
   QStringList lines_;
   QStringList sections_;
-  QList<int> sectionLines_;
+  // Case-folded, trimmed section name -> its first header's keys; later headers of the same
+  // name are never read.
+  QHash<QString, qsizetype> sectionIndex_;
+  std::vector<Keys> sectionKeys_;
 };
 
 }  // namespace orvane::skin

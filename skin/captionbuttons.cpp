@@ -19,15 +19,16 @@ bool isOtherButtonSection(const QString& upper) {
 }  // namespace
 
 void ReadCaptionButtons(const TQuickIni& ini, const TSkinReader& reader, const QStringList& sections,
-                        TSkinData& data) {
+                        TSkinData& data, QHash<QString, QImage>* images) {
   data.SysButtons.clear();
-  QStringList names = sections;
-  for (qsizetype i = names.size() - 1; i >= 0; --i) {
-    const QString upper = names.at(i).toUpper();
+  QStringList names;
+  for (const QString& name : sections) {
+    const QString upper = name.toUpper();
+    if (isOtherButtonSection(upper) || !upper.startsWith(QLatin1String("BUTTON"))) continue;
     // A button hidden for good (Action -1) is kept only with Visibility 0.
-    const bool hidden = ini.ReadInteger(names.at(i), QStringLiteral("Action"), 0) == -1 &&
-                        ini.ReadInteger(names.at(i), QStringLiteral("Visibility"), -1) != 0;
-    if (isOtherButtonSection(upper) || !upper.startsWith(QLatin1String("BUTTON")) || hidden) names.removeAt(i);
+    const bool hidden = ini.ReadInteger(name, QStringLiteral("Action"), 0) == -1 &&
+                        ini.ReadInteger(name, QStringLiteral("Visibility"), -1) != 0;
+    if (!hidden) names.append(name);
   }
 
   std::optional<QPoint> maximisePoint;
@@ -47,7 +48,7 @@ void ReadCaptionButtons(const TQuickIni& ini, const TSkinReader& reader, const Q
     }
     r->CombineOp = ini.ReadInteger(s, QStringLiteral("CombineOp"), -1);
     r->Frame = ini.ReadInteger(s, QStringLiteral("frame"), 0);
-    r->Bitmap = LoadSkinImage(reader, ini.ReadString(s, QStringLiteral("ButtonImage"), QString()), s);
+    r->Bitmap = LoadSkinImage(reader, ini.ReadString(s, QStringLiteral("ButtonImage"), QString()), s, images);
     if (r->Frame == 0) {
       r->Frame = 6;
       if (r->HasImage() && r->Action >= 0) {
@@ -61,7 +62,7 @@ void ReadCaptionButtons(const TQuickIni& ini, const TSkinReader& reader, const Q
 
   // The minimise, restore and close buttons of a maximised MDI child.
   const QImage strip = LoadSkinImage(reader, ini.ReadString(QStringLiteral("MDICONTROLS"), QStringLiteral("Image"), QString()),
-                                     QStringLiteral("MDICONTROLS"));
+                                     QStringLiteral("MDICONTROLS"), images);
   const int w = strip.isNull() ? 0 : strip.width() / 12;
   const int h = strip.isNull() ? 0 : strip.height();
   for (int j = 0; j < 3; ++j) {

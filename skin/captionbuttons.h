@@ -2,6 +2,8 @@
 // sections, plus the three buttons of a maximised MDI child.
 #pragma once
 
+#include <QHash>
+#include <QImage>
 #include <QStringList>
 
 #include "skin/skindata.h"
@@ -12,8 +14,9 @@ class TQuickIni;
 class TSkinReader;
 
 // Replaces data.SysButtons with one record per caption-button section of `sections` (in
-// description order) followed by the three MDI records.
+// description order) followed by the three MDI records. Images come through `images` when
+// given, so buttons naming one entry share it.
 void ReadCaptionButtons(const TQuickIni& ini, const TSkinReader& reader, const QStringList& sections,
-                        TSkinData& data);
+                        TSkinData& data, QHash<QString, QImage>* images = nullptr);
 
 }  // namespace orvane::skin

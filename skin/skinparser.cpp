@@ -13,13 +13,20 @@ namespace orvane::skin {
 
 Q_LOGGING_CATEGORY(lcSkinParse, "orvane.skin.data")
 
-QImage LoadSkinImage(const TSkinReader& reader, const QString& value, const QString& section) {
+QImage LoadSkinImage(const TSkinReader& reader, const QString& value, const QString& section, SkinImageCache* cache) {
   if (value.isEmpty()) return QImage();
   const qsizetype cut = qMax(value.lastIndexOf(QLatin1Char('/')), value.lastIndexOf(QLatin1Char('\\')));
   const QString fileName = value.mid(cut + 1);
   const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
   // Only ".bmp" as written; other extensions (capitals included) name no image.
   if (dot < 0 || fileName.mid(dot) != QLatin1String(".bmp")) return QImage();
+  if (cache) {
+    const auto known = cache->constFind(TSkinReader::LowerAscii(fileName));
+    if (known != cache->cend()) return *known;
+    QImage image = LoadSkinImage(reader, fileName, section);
+    cache->insert(TSkinReader::LowerAscii(fileName), image);
+    return image;
+  }
   QByteArray bytes;
   reader.GetEntry(fileName, bytes);
   if (bytes.isEmpty()) {
@@ -33,8 +40,12 @@ QImage LoadSkinImage(const TSkinReader& reader, const QString& value, const QStr
   return image;
 }
 
+QImage TSkinParser::Load(const QString& value, const QString& section) const {
+  return LoadSkinImage(reader_, value, section, &images_);
+}
+
 QImage TSkinParser::Image(const QString& section, const QString& key) const {
-  return LoadSkinImage(reader_, ini_.ReadString(section, key, QString()), section);
+  return Load(ini_.ReadString(section, key, QString()), section);
 }
 
 int TSkinParser::Int(const QString& section, const QString& key, int def) const {
@@ -69,7 +80,7 @@ std::unique_ptr<TDataSkinObject> TSkinParser::ReadPlain(const QString& section, 
   const QString image = ini_.ReadString(section, QStringLiteral("Image"), QString());
   if (image.isEmpty()) return nullptr;
   auto e = std::make_unique<TDataSkinObject>(section);
-  e->Bitmap = LoadSkinImage(reader_, image, section);
+  e->Bitmap = Load(image, section);
   ReadPlainFields(*e, section, true, data);
   return e;
 }
@@ -79,9 +90,9 @@ std::unique_ptr<TDataSkinBorder> TSkinParser::ReadTwoImage(const QString& sectio
   const QString image = ini_.ReadString(section, QStringLiteral("Image"), QString());
   if (image.isEmpty()) return nullptr;
   auto e = std::make_unique<TDataSkinBorder>(section);
-  e->Bitmap = LoadSkinImage(reader_, image, section);
+  e->Bitmap = Load(image, section);
   const QString second = ini_.ReadString(section, secondKey, QString());
-  if (!second.isEmpty()) e->Bitmap2 = LoadSkinImage(reader_, second, section);
+  if (!second.isEmpty()) e->Bitmap2 = Load(second, section);
   ReadPlainFields(*e, section, false, data);
   return e;
 }
@@ -90,7 +101,7 @@ std::unique_ptr<TDataSkinBorder> TSkinParser::ReadBitmapKey(const QString& secti
   const QString image = ini_.ReadString(section, QStringLiteral("Bitmap"), QString());
   if (image.isEmpty()) return nullptr;
   auto e = std::make_unique<TDataSkinBorder>(section);
-  e->Bitmap = LoadSkinImage(reader_, image, section);
+  e->Bitmap = Load(image, section);
   e->Style = Int(section, QStringLiteral("Style"), 0);
   e->LeftWidth = Int(section, QStringLiteral("LeftWidth"), 0);
   e->RightWidth = Int(section, QStringLiteral("RightWidth"), 0);
@@ -106,7 +117,7 @@ std::unique_ptr<TDataSkinBoxLabel> TSkinParser::ReadBoxLabel(const QString& sect
   const QString image = ini_.ReadString(section, QStringLiteral("Image"), QString());
   if (image.isEmpty()) return nullptr;
   auto e = std::make_unique<TDataSkinBoxLabel>(section);
-  e->Bitmap = LoadSkinImage(reader_, image, section);
+  e->Bitmap = Load(image, section);
   ReadPlainFields(*e, section, true, data);
   e->BackgroundAlignment = Int(section, QStringLiteral("BackgroundAlignment"), 0);
   e->BackgroundLeftShift = Int(section, QStringLiteral("BackgroundLeftShift"), 0);
@@ -119,7 +130,7 @@ std::unique_ptr<TDataSkinObject> TSkinParser::ReadMenuBar() const {
   const QString image = ini_.ReadString(section, QStringLiteral("menuBar"), QString());
   if (image.isEmpty()) return nullptr;
   auto e = std::make_unique<TDataSkinObject>(QStringLiteral("menuBar"));
-  e->Bitmap = LoadSkinImage(reader_, image, section);
+  e->Bitmap = Load(image, section);
   e->TopHeight = 0;
   e->BottomHeight = 0;
   // These three are switches for tiling, kept in the tile field and the side margins.
@@ -304,7 +315,7 @@ std::unique_ptr<TSkinData> TSkinParser::ReadAll() {
 
   ReadBorders(*data);
   ReadColours(*data, sections);
-  ReadCaptionButtons(ini_, reader_, sections, *data);
+  ReadCaptionButtons(ini_, reader_, sections, *data, &images_);
   ReadButtons(*data);
   ReadTitle(*data);
 

@@ -2,6 +2,7 @@
 // read, with its default, in the order the skin component reads them.
 #pragma once
 
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -16,8 +17,11 @@ class TSkinReader;
 
 // The image a description value names: its file-name part (any folder dropped) is looked up
 // in the package when its extension is exactly ".bmp"; a null image otherwise, or when the
-// entry is missing or not a bitmap.
-QImage LoadSkinImage(const TSkinReader& reader, const QString& value, const QString& section = QString());
+// entry is missing or not a bitmap. With a cache, each entry is decoded once and every later
+// value naming it shares that image, however many sections name it.
+using SkinImageCache = QHash<QString, QImage>;
+QImage LoadSkinImage(const TSkinReader& reader, const QString& value, const QString& section = QString(),
+                     SkinImageCache* cache = nullptr);
 
 class TSkinParser {
  public:
@@ -51,8 +55,11 @@ class TSkinParser {
   void ReadTitle(TSkinData& data) const;
   void SetFrameCounts(TSkinData& data) const;
 
+  QImage Load(const QString& value, const QString& section) const;
+
   const TQuickIni& ini_;
   const TSkinReader& reader_;
+  mutable SkinImageCache images_;
 };
 
 }  // namespace orvane::skin

@@ -18,35 +18,35 @@ constexpr int16_t kStepTable[89] = {
 constexpr int8_t kIndexTable[16] = {-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
 
 // One sample: the 4-bit code, with the predictor and index moved as a decoder will move them.
-inline uint8_t EncodeSample(int sample, ChannelState& st) {
-  int step = kStepTable[st.index];
-  int diff = sample - st.predictor;
-  uint8_t code = 0;
-  if (diff < 0) {
-    code = 8;
-    diff = -diff;
-  }
-  if (diff >= step) {
-    code |= 4;
-    diff -= step;
-  }
-  if (diff >= step >> 1) {
-    code |= 2;
-    diff -= step >> 1;
-  }
-  if (diff >= step >> 2) code |= 1;
+// The three magnitude bits are found by successive halving of the step, without branches:
+// the bits of real sound are unpredictable, and a mispredicted branch per bit would cost
+// more than the arithmetic. Predictor and index live in locals of the caller, so stores of
+// the output bytes cannot make the compiler reload them.
+inline unsigned EncodeSample(int sample, int& predictor, int& index) {
+  const int step = kStepTable[index];
+  int diff = sample - predictor;
+  const unsigned sign = diff < 0 ? 8u : 0u;
+  diff = diff < 0 ? -diff : diff;
   int delta = step >> 3;
-  if (code & 4) delta += step;
-  if (code & 2) delta += step >> 1;
-  if (code & 1) delta += step >> 2;
-  int p = st.predictor + ((code & 8) ? -delta : delta);
-  if (p > 32767) p = 32767;
-  if (p < -32767) p = -32767;
-  st.predictor = int16_t(p);
-  int idx = st.index + kIndexTable[code];
-  if (idx < 0) idx = 0;
-  if (idx > 88) idx = 88;
-  st.index = uint8_t(idx);
+  const int b2 = -int(diff >= step);
+  diff -= step & b2;
+  delta += step & b2;
+  const int half = step >> 1;
+  const int b1 = -int(diff >= half);
+  diff -= half & b1;
+  delta += half & b1;
+  const int quarter = step >> 2;
+  const int b0 = -int(diff >= quarter);
+  delta += quarter & b0;
+  const unsigned code = sign | (unsigned(b2) & 4u) | (unsigned(b1) & 2u) | (unsigned(b0) & 1u);
+  int p = predictor + (sign ? -delta : delta);
+  p = p > 32767 ? 32767 : p;
+  p = p < -32767 ? -32767 : p;
+  predictor = p;
+  int idx = index + kIndexTable[code];
+  idx = idx < 0 ? 0 : idx;
+  idx = idx > 88 ? 88 : idx;
+  index = idx;
   return code;
 }
 
@@ -65,13 +65,16 @@ void EncodeMonoBlock(const int16_t* samples, int blockSize, ChannelState& state,
   std::memset(block, 0, size_t(blockSize));
   state.predictor = samples[0];
   WriteHeader(block, state);
+  int predictor = state.predictor, index = state.index;
   const int nibbles = (blockSize - 4) * 2;
   uint8_t* out = block + 4;
   for (int i = 0; i < nibbles; i += 2) {
-    uint8_t lo = EncodeSample(samples[1 + i], state);
-    uint8_t hi = EncodeSample(samples[2 + i], state);
+    const unsigned lo = EncodeSample(samples[1 + i], predictor, index);
+    const unsigned hi = EncodeSample(samples[2 + i], predictor, index);
     *out++ = uint8_t(lo | (hi << 4));
   }
+  state.predictor = int16_t(predictor);
+  state.index = uint8_t(index);
 }
 
 void EncodeStereoBlock(const int16_t* frames, int blockSize, ChannelState& left, ChannelState& right, uint8_t* block) {
@@ -80,19 +83,27 @@ void EncodeStereoBlock(const int16_t* frames, int blockSize, ChannelState& left,
   right.predictor = frames[1];
   WriteHeader(block, left);
   WriteHeader(block + 4, right);
+  int lp = left.predictor, li = left.index, rp = right.predictor, ri = right.index;
   const int perChannel = blockSize - 8;  // nibbles per channel, in groups of 8
   uint8_t* out = block + 8;
+  // Each group of 8 frames becomes 4 bytes of the left channel, then 4 of the right; the two
+  // channels are encoded side by side, so their independent chains overlap in the processor.
   for (int g = 0; g < perChannel; g += 8) {
-    for (int ch = 0; ch < 2; ++ch) {
-      ChannelState& st = ch == 0 ? left : right;
-      const int16_t* s = frames + 2 * (1 + g) + ch;  // frame 1 + g onwards, this channel
-      for (int k = 0; k < 8; k += 2) {
-        uint8_t lo = EncodeSample(s[2 * k], st);
-        uint8_t hi = EncodeSample(s[2 * (k + 1)], st);
-        *out++ = uint8_t(lo | (hi << 4));
-      }
+    const int16_t* f = frames + 2 * (1 + g);  // frame 1 + g onwards
+    for (int k = 0; k < 4; ++k) {
+      const unsigned l0 = EncodeSample(f[4 * k], lp, li);
+      const unsigned r0 = EncodeSample(f[4 * k + 1], rp, ri);
+      const unsigned l1 = EncodeSample(f[4 * k + 2], lp, li);
+      const unsigned r1 = EncodeSample(f[4 * k + 3], rp, ri);
+      out[k] = uint8_t(l0 | (l1 << 4));
+      out[4 + k] = uint8_t(r0 | (r1 << 4));
     }
+    out += 8;
   }
+  left.predictor = int16_t(lp);
+  left.index = uint8_t(li);
+  right.predictor = int16_t(rp);
+  right.index = uint8_t(ri);
 }
 
 }  // namespace ImaAdpcm

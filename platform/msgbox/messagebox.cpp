@@ -1,7 +1,10 @@
 // Message box dispatch, flag decoding and the test responder.
 #include "platform/msgbox/messagebox.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QSet>
+#include <QTimer>
 
 namespace orvane {
 
@@ -42,6 +45,21 @@ int MessageBox(const QString& text, const QString& caption, int flags) {
   if (handler()) return handler()(request);
   qWarning().noquote() << "[" + caption + "]" << text;
   return mb::defaultResultOf(flags);
+}
+
+void PostNotice(const QString& text, const QString& caption, int flags) {
+  static QSet<QString> waiting;
+  if (!QCoreApplication::instance()) {
+    qWarning().noquote() << "[" + caption + "]" << text;
+    return;
+  }
+  if (waiting.contains(text)) return;
+  waiting.insert(text);
+  QTimer::singleShot(0, QCoreApplication::instance(), [text, caption, flags] {
+    waiting.remove(text);
+    NoNestedLoopScope noWait;
+    MessageBox(text, caption, flags);
+  });
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler h) {

@@ -52,6 +52,12 @@ using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 // button is the answer.
 int MessageBox(const QString& text, const QString& caption, int flags);
 
+// Shows an informing box (a single OK button) from the event loop, later, and without waiting
+// for anyone to answer it: for faults found where the broadcast has to go on regardless (the
+// day's programme read at start-up, a reload, a tick). While a box with the same text is still
+// waiting to be shown, it is not queued a second time.
+void PostNotice(const QString& text, const QString& caption, int flags);
+
 // Installs the handler that shows boxes; returns the previous one.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 

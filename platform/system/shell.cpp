@@ -17,6 +17,17 @@ DesktopShell::DesktopShell(QDBusConnection bus, UrlOpener opener, QObject* paren
 
 QUrl DesktopShell::FileUrl(const QString& path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()); }
 
+bool DesktopShell::OpenFile(const QString& path) {
+  if (path.isEmpty()) {
+    qWarning() << "shell: no file to open";
+    return false;
+  }
+  // A file URL goes to the handler of the file's type: an executable is shown, never run.
+  const bool ok = opener_(FileUrl(path));
+  if (!ok) qWarning().noquote() << "shell: nothing opens the file" << path;
+  return ok;
+}
+
 bool DesktopShell::OpenFolder(const QString& folder) {
   if (folder.isEmpty()) {
     qWarning() << "shell: no folder to open";

@@ -1,5 +1,5 @@
-// The desktop shell: opening a folder in the file manager and showing a file selected in its
-// folder. Paths travel as file URLs, never through a command line, so no character of a path
+// The desktop shell: opening a file with its desktop handler, opening a folder in the file
+// manager and showing a file selected in its folder. Paths travel as file URLs, never through a command line, so no character of a path
 // (blanks, quotes, a leading "-") can change what is asked.
 #pragma once
 
@@ -15,6 +15,9 @@ namespace orvane {
 class Shell {
  public:
   virtual ~Shell() = default;
+  // Opens the file with the desktop's handler for its type; never runs it as a program.
+  // False when nothing could be asked to.
+  virtual bool OpenFile(const QString& path) = 0;
   // Opens the folder in the desktop's file manager. False when nothing could be asked to.
   virtual bool OpenFolder(const QString& folder) = 0;
   // Shows the file selected in its folder; where no file manager takes that request, the
@@ -22,7 +25,7 @@ class Shell {
   virtual bool ShowItem(const QString& path) = 0;
 };
 
-// The real shell: folders go to the desktop's handler for file URLs; a file is shown through
+// The real shell: files and folders go to the desktop's handler for file URLs; a file is shown through
 // org.freedesktop.FileManager1 ShowItems on the session bus, asynchronously, and its folder
 // is opened when that call fails (no file manager on the bus, a refusal, no answer in time).
 class DesktopShell : public QObject, public Shell {
@@ -34,6 +37,7 @@ class DesktopShell : public QObject, public Shell {
   explicit DesktopShell(QDBusConnection bus = QDBusConnection::sessionBus(), UrlOpener opener = {},
                         QObject* parent = nullptr);
 
+  bool OpenFile(const QString& path) override;
   bool OpenFolder(const QString& folder) override;
   bool ShowItem(const QString& path) override;
 
@@ -52,10 +56,14 @@ class DesktopShell : public QObject, public Shell {
   UrlOpener opener_;
 };
 
-// A fake that records requests ("OpenFolder <path>", "ShowItem <path>"), for tests of the
-// code that decides what to show.
+// A fake that records requests ("OpenFile <path>", "OpenFolder <path>", "ShowItem <path>"),
+// for tests of the code that decides what to show.
 class RecordingShell : public Shell {
  public:
+  bool OpenFile(const QString& path) override {
+    calls << QStringLiteral("OpenFile ") + path;
+    return result;
+  }
   bool OpenFolder(const QString& folder) override {
     calls << QStringLiteral("OpenFolder ") + folder;
     return result;

@@ -26,6 +26,13 @@ EntryKindHandler* BroadcastRunner::handler(int kind) const {
 void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   if (index < 0 || index >= int(s_.todayentries.size())) return;
   const rjmb e = s_.todayentries[std::size_t(index)];
+  EntryKindHandler* h = handler(e.jmlx);
+  if (!h) {
+    // Nothing here can play it: it neither counts as playing nor as played.
+    qWarning().noquote() << "runner: entry" << e.pname << "at" << e.starttime << "has the unknown kind" << e.jmlx
+                         << "and is not started";
+    return;
+  }
   s_.currentid = e.id;
   if (mode == EntryMode::Auto) {
     dm_.ExecQuery(dm_.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{QStringLiteral(":id"), e.id}});
@@ -33,13 +40,15 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   }
   if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
   dm_.qry_show.locate(QStringLiteral("id"), e.id);
-  if (EntryKindHandler* h = handler(e.jmlx)) h->StartKind(index, e, mode);
-  else qWarning().noquote() << "runner: entry" << e.pname << "has kind" << e.jmlx << "which nothing here can play";
+  h->StartKind(index, e, mode);
 }
 
 void BroadcastRunner::EndEntry(int index, EntryMode mode) {
   if (index < 0 || index >= int(s_.todayentries.size())) return;
   const rjmb e = s_.todayentries[std::size_t(index)];
+  // An entry of an unknown kind was never started: there is nothing to end or to mark played.
+  EntryKindHandler* h = handler(e.jmlx);
+  if (!h) return;
   s_.currentid = 0;
   // Song entries write their status when their channel has really stopped (after a fade).
   if (!isSongKind(e.jmlx) && mode == EntryMode::Auto) {
@@ -48,13 +57,11 @@ void BroadcastRunner::EndEntry(int index, EntryMode mode) {
     today_.ShowTodayGrid();
   }
   if (s_.logenabled) WriteLog(BroadcastLog::EntryEndLine(clock_.now(), mode, e.endtime, e.slpath));
-  EntryKindHandler* h = handler(e.jmlx);
-  if (h) h->EndKind(index, e, mode);
-  else today_.ShowNextEntry();
+  h->EndKind(index, e, mode);
   // Songs arm the end of the day when their channel stops; a text handler once its panel is
   // down. Everything else arms here, but not while a text is still being read.
-  const bool armsItself = isSongKind(e.jmlx) || (e.jmlx == 4 && h);
-  if (!armsItself && mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown();
+  const bool armsItself = isSongKind(e.jmlx) || e.jmlx == 4;
+  if (!armsItself && mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown(&e);
 }
 
 template <typename F>

@@ -26,6 +26,9 @@ MainChannel::MainChannel(MainState& state, TDataModule1& dm, const Clock& clock,
                          std::mt19937& random, QObject* parent)
     : QObject(parent), s_(state), dm_(dm), clock_(clock), media_(media), random_(random) {
   for (QTimer* t : {&Timer_musicprocess, &Timer_bassprocess, &Timer_volupordown}) t->setInterval(1000);
+  // A fade-out ends its entry: its four steps keep to whole seconds, not to a coarse timer's
+  // five per cent.
+  Timer_volupordown.setTimerType(Qt::PreciseTimer);
   connect(&Timer_musicprocess, &QTimer::timeout, this, &MainChannel::Timer_musicprocessTimer);
   connect(&Timer_bassprocess, &QTimer::timeout, this, &MainChannel::Timer_bassprocessTimer);
   connect(&Timer_volupordown, &QTimer::timeout, this, &MainChannel::Timer_volupordownTimer);

@@ -17,6 +17,7 @@ struct rjmb {
   QString pname;
   QString starttime;
   QString endtime;  // possibly shortened by the fade-out time
+  QString storedend;  // the end as stored, before any shortening: when the entry really ends
   QString slpath;
   QString playmode;
   QString status;
@@ -30,9 +31,11 @@ struct rjmb {
     rjmb r;
     r.starttime = kNever;
     r.endtime = kNever;
+    r.storedend = kNever;
     return r;
   }
   bool isDummy() const { return id == 0 && starttime == kNever; }
+  const QString& endAsStored() const { return storedend.isEmpty() ? endtime : storedend; }
 };
 
 inline const QString kMainChannel = QStringLiteral("主通道");
@@ -46,6 +49,7 @@ struct MainState {
   QString shutdownat3 = kNever;
   QString rebootat = kNever;
   QString endshutdownat = kNever;  // the day's last end (or last text start)
+  bool endshutdownnextday = false;  // that end is after midnight (an entry that spans it)
   bool endshutdownarmed = false;
   QDateTime endshutdowndue;  // when armed: the moment of the end-of-day shutdown
   bool logenabled = false;

@@ -86,7 +86,7 @@ void SongEntries::StopSongEntry(int index, EntryMode mode) {
   const rjmb e = s_.todayentries[std::size_t(index)];
   if (mode == EntryMode::Auto) {
     markPlayed(e.id);
-    if (!s_.textshown) today_.ArmEndShutdown();
+    if (!s_.textshown) today_.ArmEndShutdown(&e);
   }
   if (onSecondChannel(e)) {
     if (secondOwner_.id == e.id) {

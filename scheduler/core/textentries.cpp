@@ -201,7 +201,7 @@ void TextEntries::EndKind(int, const rjmb& e, EntryMode mode) {
     entry_ = rjmb();
   }
   today_.ShowNextEntry();
-  if (mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown();
+  if (mode == EntryMode::Auto && !s_.textshown) today_.ArmEndShutdown(&e);
 }
 
 void TextEntries::StopKind() {

@@ -36,6 +36,13 @@ bool IsTimeText(const QString& time) {
   return true;
 }
 
+std::optional<int> EntryTimeSeconds(const QString& time) {
+  if (!IsTimeText(time)) return std::nullopt;
+  const int h = time.left(2).toInt(), m = time.mid(3, 2).toInt(), s = time.right(2).toInt();
+  if (m >= 60 || s >= 60) return std::nullopt;
+  return h * 3600 + m * 60 + s;
+}
+
 QString SecondsToTime(int seconds) {
   return QString::asprintf("%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
 }

@@ -15,6 +15,10 @@ inline const QString kNever = QStringLiteral("25:00:00");
 int TimeToSeconds(const QString& time);
 // True for exactly two digits, ":", two digits, ":", two digits.
 bool IsTimeText(const QString& time);
+// Seconds of the day of an entry's start or end as the dispatcher reads it: exactly
+// "hh:nn:ss" with minutes and seconds below 60 (hours of 24 and more never come); nothing for
+// anything else, which no part of the day may then read as a time ("9:00:00", "07:75:00").
+std::optional<int> EntryTimeSeconds(const QString& time);
 // Seconds of the day as "hh:nn:ss".
 QString SecondsToTime(int seconds);
 // Any number of seconds as the clock time it reaches, wrapped into one day ("hh:nn:ss"):

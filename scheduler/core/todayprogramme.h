@@ -3,7 +3,9 @@
 // start and the next-entry line.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
+#include <optional>
 
 #include "scheduler/core/mainstate.h"
 
@@ -38,10 +40,12 @@ class TodayProgramme {
   bool ComputeEndShutdownTime();
   // Starts the entry whose span contains the present second (not when it is the one playing).
   void CatchUpEntry();
-  // When an entry ends in automatic play: once the day's last end has passed, the computer
+  // When an entry ends in automatic play: once the day's last end is reached, the computer
   // is to shut down 5 seconds later (only with "endshutdown" on). Every entry-ending path
-  // calls this one routine.
-  void ArmEndShutdown();
+  // calls this one routine with the entry that ended (none: a text whose reading ended now).
+  void ArmEndShutdown(const rjmb* ended = nullptr);
+  // The moment the programme day's last entry ends (invalid when none ends).
+  QDateTime EndOfDay() const;
   void ShowNextEntry();
   // The schedule named for a day of the month ("01".."31"); "" when none.
   QString GetDaySchedule(const QString& day);
@@ -51,7 +55,9 @@ class TodayProgramme {
   static QString HolidayScheduleName() { return QStringLiteral("不播音日期"); }
 
  private:
-  void resetStatuses(const QString& today, const QString& now);
+  void resetStatuses(const QString& today, int now);
+  void armAt(const QDateTime& endedAt, const QDateTime& now, const QDate& day);
+  std::optional<QDateTime> lastEntryCutByNewDay(const QDate& today, const QDateTime& now) const;
   void copyRows();
 
   TDataModule1& dm_;

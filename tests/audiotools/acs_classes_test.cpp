@@ -93,18 +93,47 @@ std::unique_ptr<MemoryInput> SlowEndless() {
 
 }  // namespace
 
-TEST(AcsClasses, RunRefusesWithoutInputAndWhileBusy) {
+TEST(AcsClasses, ARunRefusesARunAndNoInputTakesANewInputAndStopsOnce) {
   RecordingOutput out;
   EXPECT_EQ(MessageOf([&] { out.Run(); }), "Input is not assigned");
   EXPECT_EQ(out.prepares, 0);
-  auto in = SlowEndless();
-  out.SetInput(in.get());
+  auto first = SlowEndless(), second = SlowEndless();
+  std::atomic<int> doneEvents{0};
+  out.OnDone = [&](TACSOutput* sender) {
+    EXPECT_EQ(sender, &out);
+    EXPECT_FALSE(out.Busy);
+    ++doneEvents;
+  };
+  out.SetInput(first.get());
   out.Run();
+  ASSERT_TRUE(waitUntil([&] { return out.calls >= 3; }, kWaitMs));
   EXPECT_EQ(MessageOf([&] { out.Run(); }), "Component is buisy");
-  EXPECT_STREQ(std::runtime_error("Component is buisy").what(), EACSException("Component is buisy").what());
+  EXPECT_STREQ(EACSException("Component is buisy").what(), "Component is buisy");
+  EXPECT_EQ(MessageOf([&] { out.SetInput(nullptr); }), "Component is buisy");
+  EXPECT_EQ(out.Input(), first.get());
+  // A new input while running: the old one is flushed, the new one opened and read.
+  out.SetInput(second.get());
+  EXPECT_EQ(out.Input(), second.get());
+  EXPECT_EQ(std::vector<int>({second->inits, first->flushes}), std::vector<int>({1, 1}));
+  const int readsBefore = second->reads;
+  ASSERT_TRUE(waitUntil([&] { return second->reads > readsBefore + 2; }, kWaitMs));
   out.Stop();
   ASSERT_TRUE(out.WaitForIdle(5000));
-  EXPECT_EQ(out.prepares, 1);
+  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // One call with Abort, then Done and the done event once, and nothing after.
+  EXPECT_EQ(std::vector<int>({out.prepares, out.abortCalls, out.doneCalls, doneEvents, out.callsAfterDone,
+                              out.GetStatus(), first->flushes, second->flushes}),
+            std::vector<int>({1, 1, 1, 1, 0, 2, 1, 1}));
+  // The file output's base keeps rewriting: appending is its writers' business.
+  struct PlainFileOut : TACSFileOut {
+    ~PlainFileOut() override { Terminate(); }
+    bool DoOutput(bool) override { return false; }
+    void Done() override {}
+    void Prepare() override {}
+  } f;
+  f.SetFileMode(foAppend);
+  EXPECT_EQ(f.FileMode(), foRewrite);
 }
 
 TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
@@ -121,43 +150,15 @@ TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
   EXPECT_EQ(out.GetStatus(), 2);
   EXPECT_EQ(out.bytes, 256 * 40);
   EXPECT_EQ(out.GetProgress(), 100);
-  EXPECT_EQ(out.doneCalls, 1);
-  EXPECT_EQ(in.inits, 1);
-  EXPECT_EQ(in.flushes, 1);
-
-  MemoryInput unknown(Bytes(10), 16, 1, 8000);
+  EXPECT_EQ(std::vector<int>({out.doneCalls, in.inits, in.flushes}), std::vector<int>({1, 1, 1}));
+  // An input of unknown size gives -1, an empty one 0.
+  MemoryInput unknown(Bytes(10), 16, 1, 8000), empty(QByteArray(), 16, 1, 8000);
   unknown.unknownSize = true;
-  unknown.Init();
-  out.SetInput(&unknown);
-  EXPECT_EQ(out.GetProgress(), -1);
-  MemoryInput empty(QByteArray(), 16, 1, 8000);
-  empty.Init();
-  out.SetInput(&empty);
-  EXPECT_EQ(out.GetProgress(), 0);
-}
-
-TEST(AcsClasses, StopGivesOneAbortCallThenDoneAndTheDoneEventOnce) {
-  RecordingOutput out;
-  auto in = SlowEndless();
-  out.SetInput(in.get());
-  std::atomic<int> doneEvents{0};
-  out.OnDone = [&](TACSOutput* sender) {
-    EXPECT_EQ(sender, &out);
-    EXPECT_FALSE(out.Busy);
-    ++doneEvents;
-  };
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return out.calls >= 5; }, kWaitMs));
-  out.Stop();
-  ASSERT_TRUE(out.WaitForIdle(5000));
-  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(out.abortCalls, 1);
-  EXPECT_EQ(out.doneCalls, 1);
-  EXPECT_EQ(doneEvents, 1);
-  EXPECT_EQ(out.callsAfterDone, 0);
-  EXPECT_EQ(out.GetStatus(), 2);
-  EXPECT_EQ(in->flushes, 1);
+  for (auto [input, want] : {std::pair{&unknown, -1}, {&empty, 0}}) {
+    input->Init();
+    out.SetInput(input);
+    EXPECT_EQ(out.GetProgress(), want);
+  }
 }
 
 TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
@@ -182,16 +183,13 @@ TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
     QMutexLocker l(&m);
     EXPECT_EQ(text, "output failed on purpose");
   }
-  EXPECT_EQ(out.doneCalls, 1);  // the file is finished even so
-  EXPECT_EQ(doneEvents, 0);
-  EXPECT_EQ(in.flushes, 1);
+  // The file is finished even so; no done event.
+  EXPECT_EQ(std::vector<int>({out.doneCalls, doneEvents, in.flushes}), std::vector<int>({1, 0, 1}));
 
   out.throwOnCall = -1;
   out.Run();
   ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
-  EXPECT_EQ(out.doneCalls, 2);
-  EXPECT_EQ(errors, 1);
-  EXPECT_EQ(in.inits, 2);
+  EXPECT_EQ(std::vector<int>({out.doneCalls, errors, in.inits}), std::vector<int>({2, 1, 2}));
 }
 
 TEST(AcsClasses, AnExceptionInTheInputEndsTheRunThroughTheConverterChain) {
@@ -206,10 +204,8 @@ TEST(AcsClasses, AnExceptionInTheInputEndsTheRunThroughTheConverterChain) {
   out.Run();
   ASSERT_TRUE(waitUntil([&] { return errors == 1; }, kWaitMs));
   ASSERT_TRUE(out.WaitForIdle(5000));
-  EXPECT_FALSE(conv.Lock().IsSet());
   EXPECT_EQ(out.doneCalls, 1);
-  EXPECT_FALSE(conv.Busy);
-  EXPECT_FALSE(in.Busy);
+  EXPECT_FALSE(conv.Lock().IsSet() || conv.Busy || in.Busy);
 }
 
 TEST(AcsClasses, DestroyingARunningOutputFinishesAndJoins) {
@@ -220,9 +216,7 @@ TEST(AcsClasses, DestroyingARunningOutputFinishesAndJoins) {
   out->SetInput(in.get());
   out->Run();
   ASSERT_TRUE(waitUntil([&] { return out->calls >= 3; }, kWaitMs));
-  RecordingOutput* raw = out.get();
-  int doneBefore = raw->doneCalls;
-  EXPECT_EQ(doneBefore, 0);
+  EXPECT_EQ(out->doneCalls, 0);
   out.reset();  // must not hang, must finish the run
   EXPECT_EQ(in->flushes, 1);
   EXPECT_EQ(doneEvents, 0);  // the owner is going away: no events
@@ -245,28 +239,7 @@ TEST(AcsClasses, DestroyingTheInputOfARunningChainStopsTheRunFirst) {
   EXPECT_FALSE(conv.Busy);
 }
 
-TEST(AcsClasses, InputChangesWhileRunning) {
-  RecordingOutput out;
-  auto first = SlowEndless();
-  auto second = SlowEndless();
-  out.SetInput(first.get());
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return out.calls >= 3; }, kWaitMs));
-  EXPECT_EQ(MessageOf([&] { out.SetInput(nullptr); }), "Component is buisy");
-  EXPECT_EQ(out.Input(), first.get());
-  out.SetInput(second.get());
-  EXPECT_EQ(out.Input(), second.get());
-  EXPECT_EQ(second->inits, 1);
-  EXPECT_EQ(first->flushes, 1);
-  int readsBefore = second->reads;
-  ASSERT_TRUE(waitUntil([&] { return second->reads > readsBefore + 2; }, kWaitMs));
-  out.Stop();
-  ASSERT_TRUE(out.WaitForIdle(5000));
-  EXPECT_EQ(second->flushes, 1);
-  EXPECT_EQ(first->flushes, 1);
-}
-
-TEST(AcsClasses, ConverterIgnoresItselfAndLoopsAsInput) {
+TEST(AcsClasses, ConverterLoopsAreRefusedAndUnlockingReleasesOnlyThisThreadsLocks) {
   PassThrough a, b;
   MemoryInput in(Bytes(16), 16, 1, 8000);
   a.SetInput(&a);
@@ -276,13 +249,6 @@ TEST(AcsClasses, ConverterIgnoresItselfAndLoopsAsInput) {
   a.SetInput(&b);  // would make a loop
   EXPECT_EQ(a.Input(), &in);
   EXPECT_EQ(b.Input(), &a);
-}
-
-TEST(AcsClasses, UnlockConverterChainReleasesOnlyWhatThisThreadHolds) {
-  PassThrough a, b;
-  MemoryInput in(Bytes(16), 16, 1, 8000);
-  a.SetInput(&in);
-  b.SetInput(&a);
   b.Lock().Acquire();
   a.Lock().Acquire();
   UnlockConverterChain(&b);
@@ -307,15 +273,4 @@ TEST(AcsClasses, ARunStartedFromTheDoneEventIsNotLost) {
   ASSERT_TRUE(waitUntil([&] { return doneEvents == 2; }, kWaitMs));
   EXPECT_EQ(out.prepares, 2);
   EXPECT_EQ(out.bytes, 2 * 256 * 4);
-}
-
-TEST(AcsClasses, FileOutputModeStaysRewriteInTheBase) {
-  struct PlainFileOut : TACSFileOut {
-    ~PlainFileOut() override { Terminate(); }
-    bool DoOutput(bool) override { return false; }
-    void Done() override {}
-    void Prepare() override {}
-  } f;
-  f.SetFileMode(foAppend);
-  EXPECT_EQ(f.FileMode(), foRewrite);
 }

@@ -7,7 +7,6 @@
 #include <complex>
 #include <numbers>
 #include <random>
-#include <thread>
 
 #include "audiotools/core/ACS_Indicator.h"
 #include "tests/audiotools/audiotestsupport.h"
@@ -108,11 +107,8 @@ TEST(AcsIndicator, ComplexFftMatchesADirectDftAndInvertsItself) {
 
 TEST(AcsIndicator, WindowMultiplyAndLogMagnitude) {
   std::vector<double> w(1024);
-  HannWindow(w.data(), 1024, true);
-  EXPECT_DOUBLE_EQ(w[0], 0);
-  EXPECT_NEAR(w[1023], 0, 1e-15);
-  EXPECT_NEAR(w[511], w[512], 1e-12);  // symmetric around 511.5
-  EXPECT_NEAR(w[63], (1 - std::cos(2 * kPi * 63 / 1023)) / 2, 1e-15);
+  HannWindow(w.data(), 1024, true);  // symmetric: (1 - cos(2 pi k / 1023)) / 2
+  for (int k : {0, 63, 511, 512, 1023}) EXPECT_NEAR(w[k], (1 - std::cos(2 * kPi * k / 1023)) / 2, 1e-15) << k;
   HannWindow(w.data(), 1024, false);
   EXPECT_DOUBLE_EQ(w[512], 1);
   std::vector<double> data = {2, 3, 4};
@@ -130,16 +126,29 @@ TEST(AcsIndicator, WindowMultiplyAndLogMagnitude) {
   EXPECT_NEAR(out[1], 1 + std::log10(0.5), 1e-15);
 }
 
-TEST(AcsIndicator, LevelsOfSilence) {
+TEST(AcsIndicator, LevelsOfSilenceAndOfEightBitSound) {
   Levels v = Measure(audiotest::ToBytes(std::vector<short>(64 * 8, 0)), 16, 1);
   for (double x : v) EXPECT_EQ(x, 0);
-  // 8-bit silence is 128 and is not centred: the lowest band shows it.
-  QByteArray eight(64 * 8, char(128));
-  v = Measure(eight, 8, 1);
-  std::vector<double> samples(64 * 8, 128.0);
-  Levels e = ExpectedLevels(samples);
-  EXPECT_GT(v[0], 0);
-  for (int b = 0; b < 32; ++b) EXPECT_NEAR(v[size_t(b)], e[size_t(b)], 1e-9) << "band " << b;
+  // 8-bit silence is 128 and is not centred: the lowest band shows it. 8-bit stereo averages
+  // the channels.
+  QByteArray stereo;
+  std::vector<double> mono;
+  for (int i = 0; i < 64 * 4; ++i) {
+    const int l = 128 + int(100 * std::sin(i * 0.3)), r = 128 + int(50 * std::cos(i * 0.1));
+    stereo.append(char(l)).append(char(r));
+    mono.push_back((l + r) / 2.0);
+  }
+  const struct {
+    QByteArray data;
+    int channels;
+    std::vector<double> mono;
+  } rows[] = {{QByteArray(64 * 8, char(128)), 1, std::vector<double>(64 * 8, 128.0)}, {stereo, 2, mono}};
+  for (const auto& r : rows) {
+    v = Measure(r.data, 8, r.channels);
+    const Levels e = ExpectedLevels(r.mono);
+    EXPECT_GT(v[0], 0);
+    for (int b = 0; b < 32; ++b) EXPECT_NEAR(v[size_t(b)], e[size_t(b)], 1e-9) << r.channels << " band " << b;
+  }
 }
 
 TEST(AcsIndicator, LevelsOfAOneKilohertzToneFollowItsLevel) {
@@ -164,75 +173,26 @@ TEST(AcsIndicator, LevelsOfAOneKilohertzToneFollowItsLevel) {
   }
 }
 
-TEST(AcsIndicator, EightBitStereoAveragesTheChannels) {
-  QByteArray data;
-  std::vector<double> mono;
-  for (int i = 0; i < 64 * 4; ++i) {
-    int l = 128 + int(100 * std::sin(i * 0.3)), r = 128 + int(50 * std::cos(i * 0.1));
-    data.append(char(l));
-    data.append(char(r));
-    mono.push_back((l + r) / 2.0);
-  }
-  Levels v = Measure(data, 8, 2);
-  Levels e = ExpectedLevels(mono);
-  for (int b = 0; b < 32; ++b) EXPECT_NEAR(v[size_t(b)], e[size_t(b)], 1e-9);
-}
-
 TEST(AcsIndicator, ShortBlocksReadOutAndMisuse) {
   MemoryInput in(audiotest::ToBytes(Tone(0, 64 * 2 + 63, 1)), 16, 1, 48000);
   TSoundIndicator meter;
-  EXPECT_THROW(meter.GetBitsPerSample(), EACSException);
-  try {
-    meter.GetBitsPerSample();
-  } catch (const EACSException& e) {
-    EXPECT_EQ(e.Message(), "Input is not assigned.");
-  }
+  EXPECT_EQ(audiotest::MessageOf([&] { meter.GetBitsPerSample(); }), "Input is not assigned.");
   char buf[256];
-  try {
-    meter.GetData(buf, 16);
-    ADD_FAILURE() << "GetData before Init";
-  } catch (const EACSException& e) {
-    EXPECT_EQ(e.Message(), "The Stream is not opened");
-  }
+  EXPECT_EQ(audiotest::MessageOf([&] { meter.GetData(buf, 16); }), "The Stream is not opened");
   meter.SetInput(&in);
   meter.Init();
   EXPECT_EQ(meter.Size, in.Size);
   EXPECT_EQ(meter.GetData(buf, 256), 256);  // two frames
-  Levels a;
+  Levels a, zero{};
   meter.GetValues(a);
   EXPECT_GT(a[1], 0);
-  Levels zero;
-  meter.GetValues(zero);
-  for (double x : zero) EXPECT_EQ(x, 0) << "a second read-out at once shows zeros";
+  meter.GetValues(a);
+  EXPECT_EQ(a, zero) << "a second read-out at once shows zeros";
   EXPECT_EQ(meter.GetData(buf, 256), 126);  // 63 samples: no whole frame
-  meter.GetValues(zero);
-  for (double x : zero) EXPECT_EQ(x, 0) << "a block under 64 samples leaves the levels";
+  meter.GetValues(a);
+  EXPECT_EQ(a, zero) << "a block under 64 samples leaves the levels";
   EXPECT_EQ(meter.GetData(buf, 256), 0);
   meter.Flush();
   EXPECT_FALSE(meter.Busy);
   EXPECT_FALSE(in.Busy);
-}
-
-TEST(AcsIndicator, ReadOutDuringAnalysisIsSafe) {
-  MemoryInput in(audiotest::ToBytes(Tone(-6, 4096, 2)), 16, 2, 48000);
-  in.endless = true;
-  TSoundIndicator meter;
-  meter.SetInput(&in);
-  meter.Init();
-  std::atomic<bool> stop{false};
-  std::atomic<int> readOuts{0};
-  std::thread reader([&] {
-    Levels v;
-    while (!stop) {
-      meter.GetValues(v);
-      for (double x : v) EXPECT_GE(x, 0);
-      ++readOuts;
-    }
-  });
-  char buf[4096];
-  for (int i = 0; i < 2000; ++i) ASSERT_EQ(meter.GetData(buf, sizeof buf), 4096);
-  stop = true;
-  reader.join();
-  EXPECT_GT(readOuts, 0);
-  meter.Flush();
 }

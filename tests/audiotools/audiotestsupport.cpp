@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QtEndian>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -52,10 +53,8 @@ ScopedFakeCapture::~ScopedFakeCapture() { orvane::audio::setCaptureBackend(nullp
 
 Decoded DecodeWithSndfile(const QString& path) {
   Decoded d;
-  SF_INFO info;
-  std::memset(&info, 0, sizeof info);
-  QByteArray p = QFile::encodeName(path);
-  SNDFILE* f = sf_open(p.constData(), SFM_READ, &info);
+  SF_INFO info{};
+  SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
   if (!f) {
     d.error = QString::fromUtf8(sf_strerror(nullptr));
     return d;
@@ -64,42 +63,29 @@ Decoded DecodeWithSndfile(const QString& path) {
   d.channels = info.channels;
   d.format = info.format;
   d.samples.resize(size_t(info.frames * info.channels));
-  sf_count_t got = sf_readf_short(f, d.samples.data(), info.frames);
-  d.samples.resize(size_t(got * info.channels));
+  d.samples.resize(size_t(sf_readf_short(f, d.samples.data(), info.frames) * info.channels));
   if (sf_error(f) != SF_ERR_NO_ERROR) d.error = QString::fromUtf8(sf_strerror(f));
   sf_close(f);
   d.ok = d.error.isEmpty();
   return d;
 }
 
-CommandResult RunCommand(const QString& program, const QStringList& args, int timeoutMs) {
-  CommandResult r;
+CommandResult RunCommand(const QString& program, const QStringList& args) {
   QProcess p;
   p.start(program, args);
-  if (!p.waitForStarted(timeoutMs)) {
-    r.err = "cannot start " + program.toUtf8();
-    return r;
-  }
-  p.waitForFinished(timeoutMs);
-  r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = p.readAllStandardOutput();
-  r.err = p.readAllStandardError();
-  return r;
+  if (!p.waitForStarted() || !p.waitForFinished(60000)) return {-1, {}, "cannot run " + program.toUtf8()};
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
 QByteArray ToBytes(const std::vector<short>& samples) {
   QByteArray b(qsizetype(samples.size() * 2), Qt::Uninitialized);
-  for (size_t i = 0; i < samples.size(); ++i) {
-    b[qsizetype(2 * i)] = char(samples[i] & 0xff);
-    b[qsizetype(2 * i + 1)] = char((samples[i] >> 8) & 0xff);
-  }
+  for (size_t i = 0; i < samples.size(); ++i) qToLittleEndian<qint16>(samples[i], b.data() + 2 * i);
   return b;
 }
 
 std::vector<short> FromBytes(const QByteArray& bytes) {
   std::vector<short> s(size_t(bytes.size() / 2));
-  for (size_t i = 0; i < s.size(); ++i)
-    s[i] = short(uint16_t(uint8_t(bytes[qsizetype(2 * i)])) | uint16_t(uint8_t(bytes[qsizetype(2 * i + 1)])) << 8);
+  for (size_t i = 0; i < s.size(); ++i) s[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
   return s;
 }
 

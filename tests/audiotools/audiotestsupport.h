@@ -64,10 +64,9 @@ Decoded DecodeWithSndfile(const QString& path);
 
 struct CommandResult {
   int exitCode = -1;
-  QByteArray out;
-  QByteArray err;
+  QByteArray out, err;
 };
-CommandResult RunCommand(const QString& program, const QStringList& args, int timeoutMs = 60000);
+CommandResult RunCommand(const QString& program, const QStringList& args);
 
 // 16-bit little-endian PCM, interleaved.
 QByteArray ToBytes(const std::vector<short>& samples);
@@ -82,9 +81,13 @@ QByteArray ReadAll(const QString& path);
 // The message of the EACSException that f raises; "(nothing raised)" when it raises none.
 QString MessageOf(const std::function<void()>& f);
 
-// The index of the sine source of test.sh's private sound server among the capture sources;
-// -1 (and a test failure) when the server cannot be reached or has no such source.
+// The index of the sine source of test.sh's private sound server among the capture sources
+// (1 kHz, amplitude 0.5, 48 kHz); -1 (and a test failure) when the server cannot be reached
+// or has no such source. Tests skip when PULSE_SERVER is not set.
 int SineSourceIndex();
+#define SKIP_WITHOUT_SOUND_SERVER()                 \
+  if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) \
+  GTEST_SKIP() << "PULSE_SERVER is not set (test.sh starts a server)"
 
 // How long the tests wait for the output thread to reach a state.
 constexpr int kWaitMs = 10000;

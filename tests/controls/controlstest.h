@@ -1,6 +1,6 @@
 // Helpers for the flat control tests: a bar that shows its inner state, a paging timer the test
-// fires by hand, a fixed application palette, a parent painted in a pattern, rendering and
-// letter pictures of pixels.
+// fires by hand, a fixed application palette, a parent painted in a pattern, shown windows,
+// rendering and letter pictures of pixels.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
+#include <QTest>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -35,7 +36,20 @@ class ProbeBar : public TFlatTrackBar {
   using TFlatTrackBar::ThumbRect;
   using TFlatTrackBar::Thumbs;
   using TFlatTrackBar::TrackRect;
+  // The classic look (no visual themes) with the given thumb: box is 11 x 21, no pointer shift.
+  explicit ProbeBar(TThumbStyle style, QWidget* parent = nullptr) : TFlatTrackBar(parent) {
+    SetThemeAware(false);
+    SetThumbStyle(style);
+  }
 };
+
+// Shows a top-level widget; with active, also makes it the active window (for focus).
+inline bool Shown(QWidget& w, bool active = false) {
+  w.show();
+  if (!active) return QTest::qWaitForWindowExposed(&w);
+  QApplication::setActiveWindow(&w);
+  return QTest::qWaitForWindowActive(&w);
+}
 
 class ManualPageTimer : public PageTimer {
  public:
@@ -115,8 +129,6 @@ inline QImage Render(QWidget& w) {
   w.render(&image);
   return image;
 }
-
-inline QRgb Rgb(const QColor& c) { return c.rgb(); }
 
 // Compares the pixels of an image with a picture of letters, one string per row; returns the
 // first difference as text (empty when they match).

@@ -71,34 +71,31 @@ TEST(ThumbResources, EveryImageExistsWithItsSizeAndMaskConvention) {
 
 TEST(ThumbRemap, FourteenRowsWithHighlightPlusOneAndHotColours) {
   TestPalette palette;
-  const TColor hot(0x00149BF0);
-  const TColor highlight = TColor::FromRGB(10, 20, 30);
-  auto t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctActual);
-  for (int i = 0; i < 14; ++i) EXPECT_EQ(t[i].OldColour, kKeyColours[i]) << i;
+  const TColor hot(0x00149BF0), highlight = TColor::FromRGB(10, 20, 30);
   auto rgb = [](TColor c) {
     const TColor r = ColorToRGB(c);
     return qRgb(r.R(), r.G(), r.B());
   };
-  // System colours come through the palette; the highlight is its value plus one.
-  EXPECT_EQ(t[0].NewColour, Colours::face().rgb());
-  EXPECT_EQ(t[2].NewColour, Colours::dkShadow().rgb());
-  EXPECT_EQ(t[11].NewColour, Colours::shadow().rgb());
-  EXPECT_EQ(t[5].NewColour, qRgb(11, 20, 30));
-  EXPECT_EQ(t[8].NewColour, qRgb(240, 155, 20));
-  EXPECT_EQ(t[9].NewColour, qRgb(240, 155, 20));
-  EXPECT_EQ(t[10].NewColour, qRgb(251, 230, 195));  // white blended with the hot colour
-  EXPECT_EQ(t[4].NewColour, t[13].NewColour);       // green and lime: the lighter shadow
-
-  // A red channel of 255 carries into green.
-  t = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(255, 7, 128), hot, htctActual);
-  EXPECT_EQ(t[5].NewColour, qRgb(0, 8, 128));
-  // White carries out of the colour altogether: black.
-  t = ThumbBitmaps::MakeRemapTable(clWhite, hot, htctActual);
-  EXPECT_EQ(t[5].NewColour, qRgb(0, 0, 0));
-  // The system highlight is resolved first.
-  t = ThumbBitmaps::MakeRemapTable(clHighlight, hot, htctActual);
-  EXPECT_EQ(t[5].NewColour, qRgb(41, 90, 200));
-
+  auto t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctActual);
+  // System colours come through the palette; the highlight is its value plus one; shades 30
+  // lighter or darker; white blended with the hot colour.
+  const QRgb rows[14] = {Colours::face().rgb(),           Colours::shadow().rgb(),
+                         Colours::dkShadow().rgb(),       Colours::light().rgb(),
+                         rgb(LighterColor(clBtnShadow, 30)), qRgb(11, 20, 30),
+                         rgb(DarkerColor(highlight, 30)), rgb(LighterColor(highlight, 30)),
+                         qRgb(240, 155, 20),              qRgb(240, 155, 20),
+                         qRgb(251, 230, 195),             Colours::shadow().rgb(),
+                         rgb(DarkerColor(clBtnShadow, 30)), rgb(LighterColor(clBtnShadow, 30))};
+  for (int i = 0; i < 14; ++i) {
+    EXPECT_EQ(t[i].OldColour, kKeyColours[i]) << i;
+    EXPECT_EQ(t[i].NewColour, rows[i]) << i;
+  }
+  // The "+1" carries: a red channel of 255 into green, white out of the colour altogether;
+  // the system highlight is resolved first.
+  for (auto [h, want] : {std::pair{TColor::FromRGB(255, 7, 128), qRgb(0, 8, 128)}, {clWhite, qRgb(0, 0, 0)},
+                                 {clHighlight, qRgb(41, 90, 200)}})
+    EXPECT_EQ(ThumbBitmaps::MakeRemapTable(h, hot, htctActual)[5].NewColour, want);
+  // The complement at luminance 140, and its shades 15 and 30 darker.
   t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctComplement);
   const TColor c = ContrastColor(hot, 140);
   EXPECT_EQ(t[8].NewColour, rgb(DarkerColor(c, 15)));
@@ -106,7 +103,8 @@ TEST(ThumbRemap, FourteenRowsWithHighlightPlusOneAndHotColours) {
   EXPECT_EQ(t[10].NewColour, rgb(c));
 }
 
-TEST(ThumbRemap, ReplacesKeyEntriesOnly) {
+TEST(ThumbRemap, ReplacesKeyEntriesOnlyAndLoadRecoloursButNotMasksOrXpImages) {
+  TestPalette palette;
   const auto table = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(10, 20, 30), TColor(0x00149BF0), htctActual);
   QImage indexed(17, 1, QImage::Format_Indexed8);
   QList<QRgb> colours = kKeyColours;
@@ -116,19 +114,12 @@ TEST(ThumbRemap, ReplacesKeyEntriesOnly) {
   QImage rgb32 = indexed.convertToFormat(QImage::Format_RGB32);
   ThumbBitmaps::Remap(indexed, table);
   ThumbBitmaps::Remap(rgb32, table);
-  for (int i = 0; i < 14; ++i) {
-    EXPECT_EQ(indexed.color(i), table[i].NewColour) << i;
-    EXPECT_EQ(rgb32.pixel(i, 0), table[i].NewColour) << i;
+  for (int i = 0; i < 17; ++i) {
+    const QRgb want = i < 14 ? table[i].NewColour : colours[i];
+    EXPECT_EQ(indexed.color(i), want) << i;
+    EXPECT_EQ(rgb32.pixel(i, 0), want) << i;
   }
-  for (int i = 14; i < 17; ++i) {
-    EXPECT_EQ(indexed.color(i), colours[i]);
-    EXPECT_EQ(rgb32.pixel(i, 0), colours[i]);
-  }
-}
 
-TEST(ThumbRemap, LoadRecoloursImagesButNotMasksOrXpImages) {
-  TestPalette palette;
-  const auto table = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(10, 20, 30), TColor(0x00149BF0), htctActual);
   const ThumbBitmaps mixer = ThumbBitmaps::Load(tsMixer, ptStandard, orHorizontal, table);
   EXPECT_EQ(mixer.Normal.format(), QImage::Format_RGB32);
   QSet<QRgb> normal, hot;
@@ -142,14 +133,12 @@ TEST(ThumbRemap, LoadRecoloursImagesButNotMasksOrXpImages) {
   EXPECT_TRUE(normal.contains(Colours::face().rgb()));
   EXPECT_FALSE(normal.contains(qRgb(192, 192, 192)));
   EXPECT_TRUE(hot.contains(qRgb(240, 155, 20)));
-
   const ThumbBitmaps xp = ThumbBitmaps::Load(tsXPPointer, ptStandard, orVertical, table);
   EXPECT_EQ(xp.Normal, Raw("QXTRKBAR_V_XPPTR").convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(ThumbRemap, CustomThumbIsThreeFrames) {
   QImage custom(30, 7, QImage::Format_RGB32);
-  custom.fill(Qt::black);
   for (int y = 0; y < 7; ++y)
     for (int x = 0; x < 30; ++x) custom.setPixel(x, y, qRgb(x / 10 * 100, y, x % 10));
   const ThumbBitmaps t = ThumbBitmaps::FromCustom(custom);
@@ -159,15 +148,12 @@ TEST(ThumbRemap, CustomThumbIsThreeFrames) {
   EXPECT_EQ(t.Mask.pixel(3, 2), qRgb(100, 2, 3));
   EXPECT_EQ(t.Disabled.pixel(3, 2), qRgb(200, 2, 3));
   EXPECT_TRUE(ThumbBitmaps::FromCustom(QImage(2, 5, QImage::Format_RGB32)).Normal.isNull());
-
   // On the bar: a 30-pixel custom thumb is a 10-pixel thumb, and the style switches to custom.
-  ProbeBar bar;
-  bar.SetThumbStyle(tsMixer);
+  ProbeBar bar(tsMixer);
   bar.SetCustomThumb(custom);
   EXPECT_EQ(bar.ThumbStyle(), tsCustom);
-  EXPECT_EQ(bar.ThumbLength, 10);
-  EXPECT_EQ(bar.ThumbBreadth, 7);
-  EXPECT_EQ(bar.TrackWidth(), 6);  // no track-width rule for the custom image
+  EXPECT_EQ(std::vector<int>({bar.ThumbLength, bar.ThumbBreadth, bar.TrackWidth()}),
+            std::vector<int>({10, 7, 6}));  // no track-width rule for the custom image
   EXPECT_EQ(bar.Thumbs.Hot, bar.Thumbs.Normal);
 }
 

@@ -1,5 +1,7 @@
 // Today's programme: the day's schedule, the daily status reset, missed entries, the fade
 // shortening, the end-of-day time, the catch-up and the next-entry line.
+#include <QCoreApplication>
+
 #include "scheduler/core/entryrunner.h"
 #include "tests/scheduler/schedulerfixture.h"
 
@@ -164,6 +166,7 @@ TEST_F(Today, MalformedRowsAreReportedOnceAndTheRestStillLoads) {
   ASSERT_EQ(entries().size(), 3u);
   EXPECT_EQ(entries()[1].pname, QStringLiteral("c"));
   EXPECT_EQ(entries()[2].ivolume, 100);
+  QCoreApplication::processEvents();  // the notice is told from the event loop
   EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1);
 }
 

@@ -1,12 +1,11 @@
 // Our default skin: packed from resources/skin/default exactly as the build packs it,
 // parsed completely, every element present and well-formed, its frame drawn and traced.
+// (That the files are what their generator draws: the default_skin_drawn test.)
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QSet>
 
 #include "skin/SkinRead.h"
-#include "skin/WinSkinIni.h"
 #include "skin/imgutil.h"
 #include "skin/skindata.h"
 #include "skin/skinpaint.h"
@@ -28,63 +27,6 @@ std::shared_ptr<const TSkinData> defaultSkin() {
   return skin.Data();
 }
 
-// Every key the parser reads, by section (caption-button keys are checked across all
-// "Button." sections; the combo button's second image key is not used by this skin).
-const QList<QPair<QString, QStringList>>& keysRead() {
-  static const QStringList plain = {"Image", "Style", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "Trans"};
-  static const QList<QPair<QString, QStringList>> keys = {
-      {"TitlebarSkin", {"SkinName"}},
-      {"Personality",
-       {"Left", "LeftTopHeight", "LeftBotHeight", "LeftFrame", "LeftStretch", "LeftTrans", "Right", "RightTopHeight",
-        "RightBotHeight", "RightFrame", "RightStretch", "RightTrans", "Top", "TopTopHeight", "TopBotHeight", "TopFrame",
-        "TopStretch", "TopTrans", "Bottom", "BottomTopHeight", "BottomBotHeight", "BottomFrame", "BottomStretch",
-        "BottomTrans", "TextBack", "TextShift", "TextShiftVert", "TextRightClip", "TextAlignment", "Textbackground",
-        "TXTBackleft", "TXTBackRight", "ActiveTextR", "ActiveTextG", "ActiveTextB", "InActiveTextR", "InActiveTextG",
-        "InActiveTextB", "menuBar", "TileMenu", "TileLeftMenu", "TileRightMenu"}},
-      {"Fonts", {"FontHeight"}},
-      {"Colours",
-       {"WindowText", "TitleTextActive", "TitleTextNoActive", "ButtonFace", "ButtonText", "ButtonHilight", "Buttonlight",
-        "ButtonShadow", "ButtonDkShadow", "HilightText", "Hilight", "Menubar", "MenuBarText", "MenuText", "Menu",
-        "Scrollbar"}},
-      {"Customcolors", {"Color0", "Color1", "Color2", "Color3", "Color4", "Color5", "Color6", "Color7", "Color8", "Color9"}},
-      {"MDICONTROLS", {"Image"}},
-      {"Buttons",
-       {"Bitmap", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "Trans", "Tile", "CheckButton", "RadioButton",
-        "CheckButtonFrame", "RadioButtonFrame", "NormalColour", "MouseOverColour", "PressedColour", "NormalColour2",
-        "MouseOverColour2", "PressedColour2"}},
-      {"Progress", {"Bitmap", "Style", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "Trans", "Tile"}},
-      {"Progress.Chunk", plain + QStringList{"Frame", "Tile"}},
-      {"GroupBoxEdge", plain},
-      {"GroupBox", plain + QStringList{"BackgroundAlignment", "BackgroundLeftShift", "BackgroundRightShift"}},
-      {"Tabs", plain + QStringList{"Border", "Tile", "NormalColour2", "MouseOverColour2"}},
-      {"Tab.Pane", {"Image", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight"}},
-      {"StatusBarEdges", {"Image", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "NormalColour2"}},
-      {"ToolBars", plain + QStringList{"NormalColour", "MouseOverColour", "PressedColour"}},
-      {"ComboButton", plain},
-      {"SunkEdge", plain},
-      {"ExtraImages", {"Image", "Trans"}},
-      {"Headerbar", {"Image", "Frame", "LeftWidth", "RightWidth", "TopHeight", "BottomHeight", "NormalColour2"}},
-      {"MenuItem", {"Image", "Trans", "NormalColour2", "MouseOverColour2", "PressedColour2"}},
-      {"MenuBackground", {"Image"}},
-      {"Scrollbar", {"Image", "Trans"}},
-      {"HorzScroll", {"Image", "LeftWidth", "RightWidth", "Tile"}},
-      {"VertScroll", {"Image", "TopHeight", "BottomHeight", "Tile"}},
-      {"HorzScrollThumb", {"Image", "FrameCount", "Trans"}},
-      {"VertScrollThumb", {"Image", "FrameCount", "Trans"}},
-      {"Trackbar.ThumbHorz", {"Image"}},
-      {"Trackbar.ThumbVert", {"Image"}},
-      {"Trackbar.ThumbLeft", {"Image"}},
-      {"Trackbar.ThumbRight", {"Image"}},
-      {"Trackbar.ThumbUp", {"Image"}},
-      {"Trackbar.ThumbDown", {"Image"}},
-      {"UpDown.Horz", {"Image", "GlyphImage"}},
-      {"UpDown.Vert", {"Image", "GlyphImage"}},
-      {"Track", {"Image", "Frame", "LeftWidth", "RightWidth"}},
-      {"TRACKVERT", {"Image", "Frame", "TopHeight", "BottomHeight"}},
-  };
-  return keys;
-}
-
 }  // namespace
 
 TEST(DefaultSkin, TheBuildPackedTheSourcesDeterministically) {
@@ -100,36 +42,8 @@ TEST(DefaultSkin, TheBuildPackedTheSourcesDeterministically) {
   ASSERT_TRUE(reader.Load(embedded));
   EXPECT_EQ(reader.version(), 70000u);
   EXPECT_EQ(reader.count(), folder.entries().size());
-  qint64 sum = 0;
-  for (int i = 0; i < reader.count(); ++i) sum += reader.size(i);
-  EXPECT_EQ(sum, reader.data().size());
-}
-
-TEST(DefaultSkin, DescriptionHoldsEveryKeyTheParserReads) {
-  TSkinReader reader;
-  ASSERT_TRUE(reader.Load(resource(DefaultSkinResource)));
   QByteArray bytes;
   EXPECT_EQ(reader.FindEntry(QStringLiteral(".ini"), bytes), QStringLiteral("slate.ini"));
-  TQuickIni ini;
-  ini.LoadFromStream(bytes);
-  for (const auto& [section, keys] : keysRead()) {
-    for (const QString& key : keys) {
-      EXPECT_FALSE(ini.ReadString(section, key, QString()).isEmpty()) << "[" << section.toStdString() << "] " << key.toStdString();
-    }
-  }
-  QStringList sections;
-  ini.ReadSections(sections);
-  QSet<QString> buttonKeys;
-  int colourSections = 0;
-  for (const QString& s : sections) {
-    if (s.startsWith(QLatin1String("Colour."))) ++colourSections;
-    if (!s.startsWith(QLatin1String("Button."))) continue;
-    for (const char* key : {"Action", "Align", "Xcoord", "Ycoord", "Visibility", "Visibility1", "CombineOp", "frame", "ButtonImage"}) {
-      if (!ini.ReadString(s, QLatin1String(key), QString()).isEmpty()) buttonKeys.insert(QLatin1String(key));
-    }
-  }
-  EXPECT_EQ(buttonKeys.size(), 9);
-  EXPECT_EQ(colourSections, 2);
 }
 
 TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
@@ -150,12 +64,10 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
   const TDataSkinBorder& left = data->Border(bsLeft);
   const TDataSkinBorder& top = data->Border(bsTop);
   const TDataSkinBorder& bottom = data->Border(bsBottom);
-  EXPECT_EQ(left.Bitmap.width() / left.FrameCount(), 4);
-  EXPECT_EQ(top.Bitmap.height() / top.FrameCount(), 30);
-  EXPECT_EQ(bottom.Bitmap.height() / bottom.FrameCount(), 4);
-  EXPECT_EQ(data->Border(bsRight).Bitmap.width() / 2, 4);
-  EXPECT_EQ(left.Trans, 1);
-  EXPECT_EQ(bottom.Trans, 0);
+  EXPECT_EQ(std::vector<int>({left.Bitmap.width() / left.FrameCount(), top.Bitmap.height() / top.FrameCount(),
+                              bottom.Bitmap.height() / bottom.FrameCount(), data->Border(bsRight).Bitmap.width() / 2,
+                              left.Trans, bottom.Trans}),
+            std::vector<int>({4, 30, 4, 4, 1, 0}));
   EXPECT_TRUE(IsKeyPixel(left.Bitmap.pixel(0, 0)));
   // The window colour is the title bar's, saturated: the tool-bar gradient turns light blue.
   const TColor window = data->Colour(scWindow);
@@ -163,11 +75,9 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
   EXPECT_EQ(data->Toolbar->Bitmap.size(), QSize(10, 40));
 
   // Buttons, check boxes and radio buttons.
-  EXPECT_EQ(data->Buttons->Bitmap.width() % 5, 0);
-  EXPECT_EQ(data->Buttons->CheckButtonFrame, 12);
-  EXPECT_EQ(data->Buttons->RadioButtonFrame, 8);
-  EXPECT_EQ(data->Buttons->CheckBitmap.width(), 12 * 13);
-  EXPECT_EQ(data->Title->TXTBackleft, 8);
+  EXPECT_EQ(std::vector<int>({data->Buttons->Bitmap.width() % 5, data->Buttons->CheckButtonFrame,
+                              data->Buttons->RadioButtonFrame, data->Buttons->CheckBitmap.width(), data->Title->TXTBackleft}),
+            std::vector<int>({0, 12, 8, 12 * 13, 8}));
   EXPECT_EQ(data->Title->ActiveText, RGBColor(255, 255, 255));
 
   // Caption buttons: close, maximise, restore, minimise, help, system menu, then MDI.
@@ -178,9 +88,8 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
     EXPECT_EQ(r[i]->Frame, 6) << i;
     EXPECT_EQ(r[i]->Bitmap.size(), QSize(126, 18)) << i;
   }
-  EXPECT_EQ(r[4]->Action, 4);
-  EXPECT_EQ(r[4]->Xcoord, 50);  // the help button takes the maximise button's place
-  EXPECT_EQ(r[5]->Action, 3);
+  EXPECT_EQ(std::vector<int>({r[4]->Action, r[4]->Xcoord, r[5]->Action}),
+            std::vector<int>({4, 50, 3}));  // the help button takes the maximise button's place
   EXPECT_FALSE(r[5]->HasImage());
   for (int j = 0; j < 3; ++j) {
     EXPECT_EQ(r[6 + j]->Bitmap.size(), QSize(64, 14));
@@ -237,22 +146,10 @@ TEST(DefaultSkin, AFrameDrawsAndTracesToAShapedRegion) {
 }
 
 TEST(DefaultSkin, BuiltInImagesAreCompiledIn) {
-  const QImage track(QStringLiteral(":/skin/builtin/TRACK.bmp"));
-  EXPECT_EQ(track.size(), QSize(16, 4));
-  EXPECT_LE(track.colorCount(), 16);
-  EXPECT_GT(track.colorCount(), 0);
-  const QImage vert(QStringLiteral(":/skin/builtin/TRACKVERT.bmp"));
-  EXPECT_EQ(vert.size(), QSize(4, 16));
-  // Four 16 x 16 monochrome menu glyphs (restore, maximise, minimise, close), black on white.
+  EXPECT_EQ(QImage(QStringLiteral(":/skin/builtin/TRACK.bmp")).size(), QSize(16, 4));
+  EXPECT_EQ(QImage(QStringLiteral(":/skin/builtin/TRACKVERT.bmp")).size(), QSize(4, 16));
+  // Four 16 x 16 monochrome menu glyphs (restore, maximise, minimise, close).
   const QImage menu(QStringLiteral(":/skin/builtin/CORVELMENU.bmp"));
-  ASSERT_EQ(menu.size(), QSize(64, 16));
+  EXPECT_EQ(menu.size(), QSize(64, 16));
   EXPECT_EQ(menu.depth(), 1);
-  for (int glyph = 0; glyph < 4; ++glyph) {
-    int black = 0;
-    for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x) black += menu.pixel(glyph * 16 + x, y) == qRgb(0, 0, 0);
-    EXPECT_GT(black, 10) << glyph;
-    EXPECT_LT(black, 128) << glyph;
-    EXPECT_EQ(menu.pixel(glyph * 16, 0), qRgb(255, 255, 255)) << glyph;
-  }
 }

@@ -24,36 +24,34 @@ int red(const QImage& image, int x, int y) { return qRed(image.pixel(x, y)); }
 
 }  // namespace
 
-TEST(ImgUtil, SkinImagesMakeOnlyTheExactKeySeeThrough) {
-  QImage image(3, 1, QImage::Format_RGB32);
-  image.setPixel(0, 0, kMagenta);
-  image.setPixel(1, 0, qRgb(255, 1, 255));
-  image.setPixel(2, 0, qRgb(10, 20, 30));
-  const QImage skin = LoadSkinBitmap(bmp24(image));
-  ASSERT_EQ(skin.format(), SkinImageFormat);
-  EXPECT_EQ(skin.pixel(0, 0), 0u);
-  EXPECT_TRUE(IsKeyPixel(skin.pixel(0, 0)));
-  EXPECT_EQ(skin.pixel(1, 0), qRgb(255, 1, 255));
-  EXPECT_FALSE(IsKeyPixel(skin.pixel(1, 0)));
-  EXPECT_EQ(skin.pixel(2, 0), qRgb(10, 20, 30));
-  EXPECT_TRUE(LoadSkinBitmap("not a bitmap").isNull());
-  EXPECT_TRUE(LoadSkinBitmap(QByteArray()).isNull());
-  QByteArray truncated = bmp24(solid(20, 20, qRgb(1, 2, 3)));
-  truncated.truncate(100);
-  const QImage partial = LoadSkinBitmap(truncated);  // refused or partial, never a crash
-  EXPECT_TRUE(partial.isNull() || partial.format() == SkinImageFormat);
+// One row of pixels.
+QImage Row(std::initializer_list<QRgb> pixels) {
+  QImage image(int(pixels.size()), 1, QImage::Format_RGB32);
+  int x = 0;
+  for (QRgb p : pixels) image.setPixel(x++, 0, p);
+  return image;
 }
 
-TEST(ImgUtil, ReplaceKeyColourWritesTheStoredBytes) {
-  QImage image(3, 1, QImage::Format_RGB32);
-  image.setPixel(0, 0, kMagenta);
-  image.setPixel(1, 0, qRgb(255, 1, 255));
-  image.setPixel(2, 0, kMagenta);
-  QImage skin = ToSkinImage(image);
-  ReplaceKeyColour(skin, RGBColor(10, 20, 30));
-  EXPECT_EQ(skin.pixel(0, 0), qRgb(10, 20, 30));
-  EXPECT_EQ(skin.pixel(1, 0), qRgb(255, 1, 255));
-  EXPECT_EQ(skin.pixel(2, 0), qRgb(10, 20, 30));
+std::vector<QRgb> PixelsOf(const QImage& image) {
+  std::vector<QRgb> out;
+  for (int x = 0; x < image.width(); ++x) out.push_back(image.pixel(x, 0));
+  return out;
+}
+
+TEST(ImgUtil, SkinImagesMakeOnlyTheExactKeySeeThroughAndReplaceItsStoredBytes) {
+  const QImage skin = LoadSkinBitmap(bmp24(Row({kMagenta, qRgb(255, 1, 255), qRgb(10, 20, 30)})));
+  ASSERT_EQ(skin.format(), SkinImageFormat);
+  EXPECT_EQ(PixelsOf(skin), (std::vector<QRgb>{0u, qRgb(255, 1, 255), qRgb(10, 20, 30)}));
+  EXPECT_TRUE(IsKeyPixel(skin.pixel(0, 0)));
+  EXPECT_FALSE(IsKeyPixel(skin.pixel(1, 0)));
+  EXPECT_TRUE(LoadSkinBitmap("not a bitmap").isNull());
+  EXPECT_TRUE(LoadSkinBitmap(QByteArray()).isNull());
+  const QImage partial = LoadSkinBitmap(bmp24(solid(20, 20, qRgb(1, 2, 3))).left(100));  // refused or partial
+  EXPECT_TRUE(partial.isNull() || partial.format() == SkinImageFormat);
+
+  QImage keyed = ToSkinImage(Row({kMagenta, qRgb(255, 1, 255), kMagenta}));
+  ReplaceKeyColour(keyed, RGBColor(10, 20, 30));
+  EXPECT_EQ(PixelsOf(keyed), (std::vector<QRgb>{qRgb(10, 20, 30), qRgb(255, 1, 255), qRgb(10, 20, 30)}));
   // A bitmap in another format is converted first.
   QImage plain = solid(2, 2, kMagenta);
   ReplaceKeyColour(plain, RGBColor(1, 2, 3));
@@ -62,42 +60,35 @@ TEST(ImgUtil, ReplaceKeyColourWritesTheStoredBytes) {
 }
 
 TEST(ImgUtil, MirrorFlipAndQuarterTurns) {
+  // Each image as its rows of red values.
+  auto reds = [](const QImage& image) {
+    std::vector<int> out;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) out.push_back(red(image, x, y));
+    return out;
+  };
   QImage m = asymmetric();
-  MirrorHorz(m);  // A B C -> C B A
-  EXPECT_EQ(red(m, 0, 0), 3);
-  EXPECT_EQ(red(m, 1, 0), 2);
-  EXPECT_EQ(red(m, 2, 0), 1);
-  EXPECT_EQ(red(m, 0, 1), 6);
+  MirrorHorz(m);
+  EXPECT_EQ(reds(m), std::vector<int>({3, 2, 1, 6, 5, 4}));
 
   // Frame by frame: 1 2 3 | 4 5 6 as two frames of three becomes 3 2 1 | 6 5 4.
   QImage frames(6, 1, QImage::Format_RGB32);
   for (int x = 0; x < 6; ++x) frames.setPixel(x, 0, qRgb(x + 1, 0, 0));
   MirrorFramesHorz(frames, 2);
-  for (int x = 0; x < 6; ++x) EXPECT_EQ(red(frames, x, 0), x < 3 ? 3 - x : 9 - x) << x;
-
+  EXPECT_EQ(reds(frames), std::vector<int>({3, 2, 1, 6, 5, 4}));
   QImage f = asymmetric();
   FlipVert(f);
-  EXPECT_EQ(red(f, 0, 0), 4);
-  EXPECT_EQ(red(f, 2, 1), 3);
-
+  EXPECT_EQ(reds(f), std::vector<int>({4, 5, 6, 1, 2, 3}));
   // Anticlockwise: the top row 1 2 3 becomes the left column read upwards.
   QImage l = asymmetric();
   RotateLeft(l);
   ASSERT_EQ(l.size(), QSize(2, 3));
-  EXPECT_EQ(red(l, 0, 2), 1);
-  EXPECT_EQ(red(l, 0, 1), 2);
-  EXPECT_EQ(red(l, 0, 0), 3);
-  EXPECT_EQ(red(l, 1, 0), 6);
-  EXPECT_EQ(red(l, 1, 2), 4);
-
+  EXPECT_EQ(reds(l), std::vector<int>({3, 6, 2, 5, 1, 4}));
   // Clockwise: the left column 1 4 becomes the top row read right to left.
   QImage r = asymmetric();
   RotateRight(r);
   ASSERT_EQ(r.size(), QSize(2, 3));
-  EXPECT_EQ(red(r, 1, 0), 1);
-  EXPECT_EQ(red(r, 0, 0), 4);
-  EXPECT_EQ(red(r, 0, 2), 6);
-  EXPECT_EQ(red(r, 1, 2), 3);
+  EXPECT_EQ(reds(r), std::vector<int>({4, 1, 5, 2, 6, 3}));
 
   RotateLeft(r);
   EXPECT_EQ(r, asymmetric());
@@ -118,11 +109,10 @@ TEST(ImgUtil, BlendAndSaturation) {
   EXPECT_EQ(BlendColor(SystemColour(COLOR_BTNFACE), clWhite, 0), clWhite);
   EXPECT_EQ(BlendColor(SystemColour(COLOR_BTNFACE), clWhite, 1000), SysColor(COLOR_BTNFACE));
 
-  EXPECT_EQ(ColorSaturation(RGBColor(255, 0, 0)), 255);
-  EXPECT_EQ(ColorSaturation(RGBColor(100, 20, 20)), 200);
-  EXPECT_EQ(ColorSaturation(clWhite), 0);
-  EXPECT_EQ(ColorSaturation(RGBColor(200, 150, 150)), 64);
-  EXPECT_EQ(ColorSaturation(RGBColor(200, 100, 100)), 128);  // 127.5 goes to the even number
+  // Dark colours count 200; else (max - min) * 255 / max, 127.5 going to the even number.
+  for (auto [c, want] : {std::pair{RGBColor(255, 0, 0), 255}, {RGBColor(100, 20, 20), 200}, {clWhite, 0},
+                         {RGBColor(200, 150, 150), 64}, {RGBColor(200, 100, 100), 128}})
+    EXPECT_EQ(ColorSaturation(c), want) << std::hex << c;
 }
 
 TEST(ImgUtil, GradientTablesRoundSymmetricallyAndAreCached) {
@@ -167,10 +157,8 @@ TEST(ImgUtil, GradientFillPaintsBandsInsideTheVisibleArea) {
     p.setClipRect(QRect(2, 0, 3, 2));
     GradientFill(p, QRect(0, 0, 8, 2), RGBColor(0, 0, 0), 0, RGBColor(70, 0, 0));
   }
-  EXPECT_EQ(columns.pixel(0, 0), 0u);  // left of the clip box: not painted
-  EXPECT_EQ(columns.pixel(2, 0), qRgb(20, 0, 0));
-  EXPECT_EQ(columns.pixel(4, 1), qRgb(40, 0, 0));
-  EXPECT_EQ(columns.pixel(5, 0), 0u);
+  // Only the clip box (x 2..4) is painted.
+  EXPECT_EQ(PixelsOf(columns), (std::vector<QRgb>{0, 0, qRgb(20, 0, 0), qRgb(30, 0, 0), qRgb(40, 0, 0), 0, 0, 0}));
 
   // Nothing visible, nothing painted; a zero-height rectangle is ignored.
   QImage untouched(4, 4, QImage::Format_ARGB32_Premultiplied);

@@ -17,7 +17,6 @@
 
 using orvane::skin::TSkinReader;
 using orvane::skinpack::BuildPackageContents;
-using orvane::skinpack::PackageEntry;
 using orvane::skinpack::WritePackage;
 using namespace skin_testing;
 
@@ -25,7 +24,7 @@ namespace {
 
 // A small but complete skin: borders, buttons, caption buttons, the combo pair and a few
 // plain elements, so that mutations reach every reader and the derived images.
-QList<PackageEntry> fuzzEntries() {
+QList<orvane::skinpack::PackageEntry> fuzzEntries() {
   SkinBuilder b;
   b.ini("[TitlebarSkin]\r\nSkinName=Fuzz\r\n[Personality]\r\nLeft=side.bmp\r\nLeftFrame=2\r\nRight=side.bmp\r\n"
         "RightFrame=2\r\nTop=top.bmp\r\nTopFrame=2\r\nTopTopHeight=4\r\nBottom=top.bmp\r\nBottomFrame=2\r\n"
@@ -40,71 +39,50 @@ QList<PackageEntry> fuzzEntries() {
   b.image("side.bmp", stripImage(2, 4, 40));
   b.image("top.bmp", stripImage(1, 60, 20));
   for (int n : {4, 5, 6, 8, 12, 23}) b.image(QStringLiteral("strip%1.bmp").arg(n), stripImage(n, 7, 7));
-  QList<PackageEntry> entries;
-  entries.append({QStringLiteral("fuzz.ini"), b.description});
-  for (auto it = b.files.begin(); it != b.files.end(); ++it) entries.append({it.key(), it.value()});
-  return entries;
+  return b.entries();
 }
 
-// One random change; every random number is drawn in its own statement, so the sequence
-// of mutations is the same whatever order a compiler evaluates arguments in.
+// One random change: flipped bits, random or zeroed runs, a cut, inserted random bytes, a
+// duplicated chunk or a hostile header word. Every random number is drawn in its own statement,
+// so the sequence is the same whatever order a compiler evaluates arguments in.
 QByteArray mutate(const QByteArray& input, std::mt19937& rng) {
   QByteArray m = input;
   auto pos = [&rng, &m]() { return static_cast<qsizetype>(rng() % static_cast<uint32_t>(std::max<qsizetype>(1, m.size()))); };
   const uint32_t kind = rng() % 7;
+  const qsizetype at = pos();
+  const qsizetype count = 1 + rng() % 64;
+  const uint32_t value = rng();
+  if (m.isEmpty() && kind != 3) return m;
   switch (kind) {
-    case 0:  // flip a few bits
-      for (int k = 1 + static_cast<int>(rng() % 4); k > 0 && !m.isEmpty(); --k) {
-        const qsizetype p = pos();
-        const int bit = static_cast<int>(rng() % 8);
-        m[p] = static_cast<char>(m[p] ^ (1 << bit));
-      }
+    case 0:  // flip a bit
+      m[at] = static_cast<char>(m[at] ^ (1 << (value % 8)));
       break;
-    case 1: {  // overwrite a run of bytes
-      const qsizetype start = pos();
-      const qsizetype count = 1 + rng() % 16;
-      for (qsizetype p = start; p < start + count && p < m.size(); ++p) m[p] = static_cast<char>(rng());
+    case 1:  // overwrite or zero a run
+    case 6:
+      for (qsizetype p = at; p < at + count && p < m.size(); ++p) m[p] = kind == 1 ? static_cast<char>(rng()) : 0;
       break;
-    }
-    case 2:  // truncate
-      m.truncate(pos());
+    case 2:
+      m.truncate(at);
       break;
-    case 3: {  // insert random bytes
-      const qsizetype at = pos();
-      const qsizetype count = 1 + rng() % 32;
-      const uint32_t seed = rng();
-      m.insert(at, randomBytes(count, seed));
+    case 3:
+      m.insert(at, randomBytes(count, value));
       break;
-    }
     case 4:  // a hostile header word
       if (m.size() >= 20) {
-        const uint32_t values[] = {0u, 1u, 0xFFFFFFFFu, 0x7FFFFFFFu, 16u << 20, (16u << 20) + 1, static_cast<uint32_t>(rng())};
-        const uint32_t value = values[rng() % 7];
-        const qsizetype word = 4 * (rng() % 5);
-        qToLittleEndian<uint32_t>(value, m.data() + word);
+        const uint32_t values[] = {0u, 1u, 0xFFFFFFFFu, 0x7FFFFFFFu, 16u << 20, (16u << 20) + 1, value};
+        qToLittleEndian<uint32_t>(values[value % 7], m.data() + 4 * (rng() % 5));
       }
       break;
-    case 5:  // duplicate a chunk
-      if (!m.isEmpty()) {
-        const qsizetype from = pos();
-        const qsizetype count = 1 + rng() % 64;
-        const QByteArray chunk = m.mid(from, count);
-        m.insert(pos(), chunk);
-      }
+    default:  // duplicate a chunk
+      m.insert(pos(), m.mid(at, count));
       break;
-    default: {  // zero a run
-      const qsizetype start = pos();
-      const qsizetype count = 1 + rng() % 64;
-      for (qsizetype p = start; p < start + count && p < m.size(); ++p) m[p] = 0;
-      break;
-    }
   }
   return m;
 }
 
 // What an accepted package must satisfy, whatever its bytes; it is then parsed completely.
 void checkAccepted(const TSkinReader& reader) {
-  ASSERT_LE(reader.count(), TSkinReader::MaxEntries);
+  ASSERT_LE(reader.count(), 1001);
   ASSERT_EQ(reader.count(), reader.names().size());
   qint64 sum = 0;
   for (int i = 0; i < reader.count(); ++i) sum += reader.size(i);
@@ -149,9 +127,7 @@ TEST(SkinPackageFuzz, MutatedPackagesNeitherCrashNorHang) {
     }
   }
   QLoggingCategory::setFilterRules(QString());
-  RecordProperty("accepted", accepted);
-  RecordProperty("accepted_contents", acceptedContents);
-  ASSERT_GT(accepted, 0);
+  EXPECT_GT(accepted, 0);
   std::printf("fuzz: %d of 10000 mutated packages and %d of 1000 mutated contents accepted, %lld ms\n", accepted,
               acceptedContents, static_cast<long long>(timer.elapsed()));
   EXPECT_GT(acceptedContents, 0);

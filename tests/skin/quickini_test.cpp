@@ -32,16 +32,14 @@ TEST(QuickIni, KeepsTrimmedLinesAndSectionsInOrder) {
   QStringList names{"stale"};
   ini.ReadSections(names);
   EXPECT_EQ(names, QStringList({"First", "second", "Third"}));
-  // Blanks around "=" and inside the brackets do not matter; keys and sections ignore case.
-  EXPECT_EQ(ini.ReadString("first", "KEY", "d"), "value with blanks");
-  EXPECT_EQ(ini.ReadString("SECOND", "k", "d"), "v");
-  // A key line before any section belongs to none.
-  EXPECT_EQ(ini.ReadString("", "orphan", "d"), "d");
-  EXPECT_EQ(ini.ReadString("first", "orphan", "d"), "d");
-  // A line without "=" has no value.
-  EXPECT_EQ(ini.ReadString("second", "noequals", "d"), "d");
-  EXPECT_EQ(ini.ReadString("missing", "k", "d"), "d");
-  EXPECT_EQ(ini.ReadString("third", "k", "d"), "d");
+  // Blanks around "=" and inside the brackets do not matter; keys and sections ignore case; a
+  // key line before any section belongs to none; a line without "=" has no value.
+  const struct {
+    const char *section, *key, *want;
+  } rows[] = {{"first", "KEY", "value with blanks"}, {"SECOND", "k", "v"},         {"", "orphan", "d"},
+              {"first", "orphan", "d"},              {"second", "noequals", "d"}, {"missing", "k", "d"},
+              {"third", "k", "d"}};
+  for (const auto& r : rows) EXPECT_EQ(ini.ReadString(r.section, r.key, "d"), r.want) << r.section << "/" << r.key;
 }
 
 TEST(QuickIni, FirstSectionAndFirstKeyWin) {

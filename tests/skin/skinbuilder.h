@@ -27,12 +27,12 @@ struct SkinBuilder {
     files[name] = bmp24(img);
     return *this;
   }
-  QByteArray package() const {
-    QList<orvane::skinpack::PackageEntry> entries;
-    entries.append({QStringLiteral("test.ini"), description});
-    for (auto it = files.begin(); it != files.end(); ++it) entries.append({it.key(), it.value()});
-    return orvane::skinpack::WritePackage(entries);
+  QList<orvane::skinpack::PackageEntry> entries() const {
+    QList<orvane::skinpack::PackageEntry> out{{QStringLiteral("test.ini"), description}};
+    for (auto it = files.begin(); it != files.end(); ++it) out.append({it.key(), it.value()});
+    return out;
   }
+  QByteArray package() const { return orvane::skinpack::WritePackage(entries()); }
   // Loads the package into a fresh skin component; null data when loading fails.
   std::shared_ptr<const orvane::skin::TSkinData> parse() const {
     orvane::skin::TSXSkin skin;
@@ -41,14 +41,5 @@ struct SkinBuilder {
     return skin.Data();
   }
 };
-
-// A horizontal strip of `frames` frames of w x h, frame k filled with red k * 10.
-inline QImage stripImage(int frames, int w, int h) {
-  QImage image(frames * w, h, QImage::Format_RGB32);
-  for (int k = 0; k < frames; ++k)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb((k + 1) * 10, 0, 0));
-  return image;
-}
 
 }  // namespace skin_testing

@@ -36,26 +36,25 @@ QImage nineCell() {
 
 QRgb part(int col, int row) { return qRgb(10 + col * 10, 10 + row * 10, 5); }
 
-// A horizontal strip of `n` frames of 2 x 2 pixels; frame k has red k.
-QImage strip(int n, int w = 2, int h = 2) {
-  QImage image(n * w, h, QImage::Format_RGB32);
-  for (int k = 0; k < n; ++k)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb(k + 1, 0, 0));
-  return ToSkinImage(image);
+// The pixels at the given points.
+std::vector<QRgb> At(const QImage& image, std::initializer_list<QPoint> points) {
+  std::vector<QRgb> out;
+  for (const QPoint& p : points) out.push_back(image.pixel(p));
+  return out;
 }
 
 }  // namespace
 
 TEST(SkinPaint, FrameCells) {
-  const QImage h = strip(4, 3, 5);
-  EXPECT_EQ(FrameRect(h, false, 4, 1), QRect(0, 0, 3, 5));
-  EXPECT_EQ(FrameRect(h, false, 4, 3), QRect(6, 0, 3, 5));
-  EXPECT_EQ(FrameRect(h, false, 4, 9), QRect(9, 0, 3, 5));  // clamped to the last frame
-  EXPECT_EQ(FrameRect(h, false, 0, 1), QRect(0, 0, 12, 5));  // below 1 counts as 1
-  EXPECT_EQ(FrameRect(h, false, -3, 2), QRect(0, 0, 12, 5));
-  QImage v = ToSkinImage(solid(4, 10, qRgb(1, 1, 1)));
-  EXPECT_EQ(FrameRect(v, true, 2, 2), QRect(0, 5, 4, 5));
+  const QImage h = ToSkinImage(stripImage(4, 3, 5));
+  // Frame 9 of 4 is clamped to the last; counts below 1 count as 1.
+  const struct {
+    int count, frame;
+    QRect cell;
+  } rows[] = {{4, 1, QRect(0, 0, 3, 5)}, {4, 3, QRect(6, 0, 3, 5)}, {4, 9, QRect(9, 0, 3, 5)},
+              {0, 1, QRect(0, 0, 12, 5)}, {-3, 2, QRect(0, 0, 12, 5)}};
+  for (const auto& r : rows) EXPECT_EQ(FrameRect(h, false, r.count, r.frame), r.cell) << r.count << " " << r.frame;
+  EXPECT_EQ(FrameRect(ToSkinImage(solid(4, 10, qRgb(1, 1, 1))), true, 2, 2), QRect(0, 5, 4, 5));
   EXPECT_EQ(ValidFrameCount(0), 1);
   EXPECT_EQ(ValidFrameCount(5), 5);
 }
@@ -63,32 +62,22 @@ TEST(SkinPaint, FrameCells) {
 TEST(SkinPaint, NineSliceKeepsCornersAndStretchesTheRest) {
   const QImage built = BuildSkinBitmap(QSize(12, 10), nineCell(), QMargins(2, 2, 2, 2), false, false, 1, 1);
   ASSERT_EQ(built.size(), QSize(12, 10));
-  EXPECT_EQ(built.pixel(0, 0), part(0, 0));
-  EXPECT_EQ(built.pixel(11, 0), part(2, 0));
-  EXPECT_EQ(built.pixel(0, 9), part(0, 2));
-  EXPECT_EQ(built.pixel(11, 9), part(2, 2));
-  EXPECT_EQ(built.pixel(6, 0), part(1, 0));   // top edge
-  EXPECT_EQ(built.pixel(1, 5), part(0, 1));   // left edge
-  EXPECT_EQ(built.pixel(10, 5), part(2, 1));  // right edge
-  EXPECT_EQ(built.pixel(6, 8), part(1, 2));   // bottom edge
-  EXPECT_EQ(built.pixel(2, 2), part(1, 1));
-  EXPECT_EQ(built.pixel(9, 7), part(1, 1));
+  // Corners, then the top, left, right and bottom edges, then the centre.
+  EXPECT_EQ(At(built, {{0, 0}, {11, 0}, {0, 9}, {11, 9}, {6, 0}, {1, 5}, {10, 5}, {6, 8}, {2, 2}, {9, 7}}),
+            (std::vector<QRgb>{part(0, 0), part(2, 0), part(0, 2), part(2, 2), part(1, 0), part(0, 1), part(2, 1),
+                               part(1, 2), part(1, 1), part(1, 1)}));
 
   // Margins wider than the target drop the fixed edges in that direction only.
   const QImage narrow = BuildSkinBitmap(QSize(3, 10), nineCell(), QMargins(2, 2, 2, 2), false, false, 1, 1);
-  EXPECT_EQ(narrow.pixel(0, 0), part(0, 0));   // stretched whole cell width, top margin kept
-  EXPECT_EQ(narrow.pixel(2, 9), part(2, 2));
-  EXPECT_EQ(narrow.pixel(1, 5), part(1, 1));
+  EXPECT_EQ(At(narrow, {{0, 0}, {2, 9}, {1, 5}}), (std::vector<QRgb>{part(0, 0), part(2, 2), part(1, 1)}));
 
   // Tiling repeats the centre; the edges drawn after it cover the overrun.
   QImage cell = nineCell();
   cell.setPixel(2, 2, qRgb(200, 0, 0));
   const QImage tiled = BuildSkinBitmap(QSize(11, 6), cell, QMargins(2, 2, 2, 2), false, true, 1, 1);
-  EXPECT_EQ(tiled.pixel(2, 2), qRgb(200, 0, 0));
-  EXPECT_EQ(tiled.pixel(4, 2), qRgb(200, 0, 0));
-  EXPECT_EQ(tiled.pixel(6, 2), qRgb(200, 0, 0));
-  EXPECT_EQ(tiled.pixel(3, 3), part(1, 1));
-  EXPECT_EQ(tiled.pixel(9, 2), part(2, 1));  // right edge over the last tile
+  // The marked pixel every 2; the right edge over the last tile.
+  EXPECT_EQ(At(tiled, {{2, 2}, {4, 2}, {6, 2}, {3, 3}, {9, 2}}),
+            (std::vector<QRgb>{qRgb(200, 0, 0), qRgb(200, 0, 0), qRgb(200, 0, 0), part(1, 1), part(2, 1)}));
 
   // Frames of a vertical strip.
   QImage two(6, 12, QImage::Format_RGB32);
@@ -112,28 +101,22 @@ TEST(SkinPaint, TransparentAndOpaqueDrawing) {
     DrawSkinImage(p, QRect(4, 4, 4, 4), skin, false, false, false, 1, 1, QMargins(1, 1, 1, 1));
     DrawSkinImage(p, QRect(4, 0, -1, 4), skin, false, false, false, 1, 1, QMargins());  // inverted: nothing
   }
-  EXPECT_EQ(out.pixel(0, 0), kBack);             // see-through
-  EXPECT_EQ(out.pixel(1, 1), qRgb(50, 60, 70));
-  EXPECT_EQ(out.pixel(4, 4), kMagenta);          // an opaque copy shows the key colour
-  EXPECT_EQ(out.pixel(3, 0), qRgb(50, 60, 70));
-  EXPECT_EQ(out.pixel(7, 0), kBack);
+  // The key is see-through when drawn transparent; an opaque copy shows it.
+  EXPECT_EQ(At(out, {{0, 0}, {1, 1}, {4, 4}, {3, 0}, {7, 0}}),
+            (std::vector<QRgb>{kBack, qRgb(50, 60, 70), kMagenta, qRgb(50, 60, 70), kBack}));
 }
 
 TEST(SkinPaint, StripFrames) {
-  const QImage s = strip(3);
+  const QImage s = ToSkinImage(stripImage(3, 2, 2));
   QImage out = canvas(10, 10);
   {
     QPainter p(&out);
     DrawStripFrame(p, QRect(0, 0, 5, 5), s, true, 3, 2);
     DrawStripFrameCentered(p, QRect(5, 5, 5, 5), s, true, 3, 3);
   }
-  EXPECT_EQ(out.pixel(0, 0), qRgb(2, 0, 0));
-  EXPECT_EQ(out.pixel(4, 4), qRgb(2, 0, 0));
-  // Centred unscaled: (5 - 2) / 2 = 1 pixel in.
-  EXPECT_EQ(out.pixel(5, 5), kBack);
-  EXPECT_EQ(out.pixel(6, 6), qRgb(3, 0, 0));
-  EXPECT_EQ(out.pixel(7, 7), qRgb(3, 0, 0));
-  EXPECT_EQ(out.pixel(8, 8), kBack);
+  // Stretched, then centred unscaled: (5 - 2) / 2 = 1 pixel in.
+  EXPECT_EQ(At(out, {{0, 0}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}),
+            (std::vector<QRgb>{qRgb(20, 0, 0), qRgb(20, 0, 0), kBack, qRgb(30, 0, 0), qRgb(30, 0, 0), kBack}));
 }
 
 TEST(SkinPaint, ThreePartStrips) {
@@ -147,11 +130,8 @@ TEST(SkinPaint, ThreePartStrips) {
     QPainter p(&out);
     DrawStripFrameThreePart(p, QRect(0, 0, 12, 4), s, false, 1, 1, QMargins(1, 0, 1, 0));
   }
-  EXPECT_EQ(qRed(out.pixel(0, 0)), 1);
-  EXPECT_EQ(qRed(out.pixel(6, 0)), 2);
-  EXPECT_EQ(qRed(out.pixel(11, 3)), 3);
-  EXPECT_EQ(qBlue(out.pixel(11, 3)), 9);  // stretched to the full height
-  EXPECT_EQ(out.pixel(0, 4), kBack);
+  // Caps and middle, stretched to the full height.
+  EXPECT_EQ(At(out, {{0, 0}, {6, 0}, {11, 3}, {0, 4}}), (std::vector<QRgb>{qRgb(1, 0, 0), qRgb(2, 0, 0), qRgb(3, 0, 9), kBack}));
 
   // Tiled: the middle (a 2-pixel pattern) repeats; a zero-width middle does not loop forever.
   QImage pattern(6, 1, QImage::Format_RGB32);
@@ -185,9 +165,8 @@ TEST(SkinPaint, TilingAndOtherKeys) {
     TileBitmap(p, QRect(0, 0, 3, 3), ToSkinImage(tile), QRect(0, 0, 2, 2));
     TileBitmap(p, QRect(0, 0, 3, 3), ToSkinImage(tile), QRect(0, 0, 0, 2));
   }
-  EXPECT_EQ(out.pixel(1, 1), qRgb(7, 7, 7));
-  EXPECT_EQ(out.pixel(3, 3), qRgb(7, 7, 7));  // the last tile runs past the destination
-  EXPECT_EQ(out.pixel(4, 4), kBack);
+  // The last tile runs past the destination.
+  EXPECT_EQ(At(out, {{1, 1}, {3, 3}, {4, 4}}), (std::vector<QRgb>{qRgb(7, 7, 7), qRgb(7, 7, 7), kBack}));
 
   QImage green(3, 1, QImage::Format_RGB32);
   green.setPixel(0, 0, qRgb(0, 255, 0));
@@ -198,10 +177,8 @@ TEST(SkinPaint, TilingAndOtherKeys) {
     QPainter p(&drawn);
     DrawTransparentBitmap(p, QRect(0, 0, 3, 2), ToSkinImage(green), RGBColor(0, 255, 0));
   }
-  EXPECT_EQ(drawn.pixel(0, 0), kBack);
-  EXPECT_EQ(drawn.pixel(1, 0), qRgb(9, 9, 9));
-  EXPECT_EQ(drawn.pixel(2, 0), kMagenta);  // with another key, magenta is a colour like any other
-  EXPECT_EQ(drawn.pixel(1, 1), kBack);     // only the image's own part
+  // With another key, magenta is a colour like any other; only the image's own part is drawn.
+  EXPECT_EQ(At(drawn, {{0, 0}, {1, 0}, {2, 0}, {1, 1}}), (std::vector<QRgb>{kBack, qRgb(9, 9, 9), kMagenta, kBack}));
 }
 
 TEST(SkinPaint, RegionTracingUsesOriginalColoursWithTolerance) {
@@ -215,12 +192,11 @@ TEST(SkinPaint, RegionTracingUsesOriginalColoursWithTolerance) {
   image.setPixel(2, 3, qRgb(255, 2, 255));
   const QImage skin = ToSkinImage(image);
   const QRegion region = CreateRegionFromBitmap(skin, 10, 20, 1, 1, 1, KeyColour);
-  EXPECT_FALSE(region.contains(QPoint(10, 20)));
-  EXPECT_TRUE(region.contains(QPoint(11, 20)));
-  EXPECT_FALSE(region.contains(QPoint(14, 20)));
-  EXPECT_TRUE(region.contains(QPoint(10, 21)));
-  EXPECT_FALSE(region.contains(QPoint(12, 22)));  // within +1
-  EXPECT_TRUE(region.contains(QPoint(12, 23)));   // +2 is kept
+  // The corners out, +1 from the key out, +2 kept.
+  std::vector<bool> inside;
+  for (QPoint p : {QPoint(10, 20), QPoint(11, 20), QPoint(14, 20), QPoint(10, 21), QPoint(12, 22), QPoint(12, 23)})
+    inside.push_back(region.contains(p));
+  EXPECT_EQ(inside, std::vector<bool>({false, true, false, true, false, true}));
   EXPECT_EQ(region.boundingRect(), QRect(10, 20, 5, 4));
   // Same rows merge: one rectangle for the two identical middle lines would be a band.
   QImage plain = solid(30, 200, qRgb(1, 2, 3));

@@ -25,17 +25,16 @@ QList<PackageEntry> thirtyFiveEntries() {
 }  // namespace
 
 TEST(SkinReader, ReadsEveryAcceptedVersion) {
-  for (uint32_t version : {20000u, 30000u, 40000u, 50000u, 60000u, 70000u}) {
-    const int skipped = TSkinReader::SkippedBlockSize(version);
-    ASSERT_GE(skipped, 0);
+  // Each version with the size of the block it skips after the header.
+  for (auto [version, skipped] : {std::pair{20000u, 0}, {30000u, 256}, {40000u, 80}, {50000u, 48}, {60000u, 117},
+                                  {70000u, 69}}) {
+    EXPECT_EQ(TSkinReader::SkippedBlockSize(version), skipped);
     const QByteArray contents = rawContents(version, skipped, "a.bmp\r\nb.ini\r\n", {3, 4}, "xyz1234", 17, 42);
     TSkinReader reader;
     ASSERT_TRUE(reader.Load(WritePackage(contents))) << version;
-    EXPECT_EQ(reader.version(), version);
-    EXPECT_EQ(reader.namesLength(), 14u);
-    EXPECT_EQ(reader.reserved1(), 17u);
-    EXPECT_EQ(reader.reserved2(), 42u);
-    EXPECT_EQ(reader.count(), 2);
+    EXPECT_EQ(std::vector<uint32_t>({reader.version(), reader.namesLength(), reader.reserved1(), reader.reserved2(),
+                                     uint32_t(reader.count())}),
+              std::vector<uint32_t>({version, 14, 17, 42, 2}));
     QByteArray entry;
     reader.GetEntry(QStringLiteral("b.ini"), entry);
     EXPECT_EQ(entry, QByteArray("1234")) << version;
@@ -109,42 +108,33 @@ TEST(SkinReader, NamesInGb18030KeepTheirCharacters) {
 TEST(SkinReader, RefusedPackagesChangeNothing) {
   TSkinReader reader;
   ASSERT_TRUE(reader.Load(WritePackage(rawContents(70000, 69, "keep.ini\r\n", {4}, "KEEP"))));
-  auto expectUnchanged = [&reader](const char* what) {
-    EXPECT_EQ(reader.names(), QStringList({"keep.ini"})) << what;
-    QByteArray got;
-    reader.GetEntry(QStringLiteral("keep.ini"), got);
-    EXPECT_EQ(got, QByteArray("KEEP")) << what;
-    EXPECT_FALSE(reader.error().isEmpty()) << what;
-  };
-  EXPECT_FALSE(reader.Load(WritePackage(rawContents(70001, 0, "x\r\n", {1}, "x"))));
-  expectUnchanged("unknown version");
-  EXPECT_FALSE(reader.Load(WritePackage(QByteArray())));
-  expectUnchanged("unpacked size 0");
-  EXPECT_FALSE(reader.Load(QByteArray("\x05\x00", 2)));
-  expectUnchanged("no size field");
-  EXPECT_FALSE(reader.Load(WritePackage(QByteArray(15, '\0'))));
-  expectUnchanged("short header");
-  // The name block's length runs past the end.
   QByteArray longNames = rawContents(70000, 69, "a\r\n", {1}, "x");
-  longNames[4] = char(200);
-  EXPECT_FALSE(reader.Load(WritePackage(longNames)));
-  expectUnchanged("names length");
-  // The sizes need more data than there is.
-  EXPECT_FALSE(reader.Load(WritePackage(rawContents(70000, 69, "a\r\nb\r\n", {3, 0xFFFFFFF0u}, "abc"))));
-  expectUnchanged("sizes");
-  // The size table itself runs past the end.
-  EXPECT_FALSE(reader.Load(WritePackage(rawContents(70000, 69, "a\r\nb\r\nc\r\n", {}, QByteArray()))));
-  expectUnchanged("size table");
-  // More than 1001 names.
+  longNames[4] = char(200);  // the name block's length runs past the end
   QByteArray names;
   QList<uint32_t> sizes;
   for (int i = 0; i < 1002; ++i) {
     names += "n" + QByteArray::number(i) + "\r\n";
     sizes.append(0);
   }
-  EXPECT_FALSE(reader.Load(WritePackage(rawContents(70000, 69, names, sizes, QByteArray()))));
-  expectUnchanged("1002 names");
-  // 1001 are fine.
+  const QList<QPair<const char*, QByteArray>> refused = {
+      {"unknown version", WritePackage(rawContents(70001, 0, "x\r\n", {1}, "x"))},
+      {"unpacked size 0", WritePackage(QByteArray())},
+      {"no size field", QByteArray("\x05\x00", 2)},
+      {"short header", WritePackage(QByteArray(15, '\0'))},
+      {"names length", WritePackage(longNames)},
+      {"sizes need more data than there is", WritePackage(rawContents(70000, 69, "a\r\nb\r\n", {3, 0xFFFFFFF0u}, "abc"))},
+      {"size table past the end", WritePackage(rawContents(70000, 69, "a\r\nb\r\nc\r\n", {}, QByteArray()))},
+      {"1002 names", WritePackage(rawContents(70000, 69, names, sizes, QByteArray()))}};
+  for (const auto& [what, package] : refused) {
+    SCOPED_TRACE(what);
+    EXPECT_FALSE(reader.Load(package));
+    EXPECT_EQ(reader.names(), QStringList({"keep.ini"}));
+    QByteArray got;
+    reader.GetEntry(QStringLiteral("keep.ini"), got);
+    EXPECT_EQ(got, QByteArray("KEEP"));
+    EXPECT_FALSE(reader.error().isEmpty());
+  }
+  // 1001 names are fine.
   names = names.left(names.lastIndexOf("n1001"));
   sizes.removeLast();
   EXPECT_TRUE(reader.Load(WritePackage(rawContents(70000, 69, names, sizes, QByteArray()))));

@@ -58,39 +58,19 @@ inline QByteArray rawContents(uint32_t version, int skipped, const QByteArray& n
 // A 24-bit BMP file (bottom-up rows padded to four bytes) of an image's colours.
 inline QByteArray bmp24(const QImage& source) {
   const QImage image = source.convertToFormat(QImage::Format_RGB32);
-  const int w = image.width();
-  const int h = image.height();
-  const int stride = (w * 3 + 3) & ~3;
-  QByteArray out;
-  auto u16 = [&out](uint16_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>(v >> 8);
-  };
-  out += "BM";
-  appendU32(out, static_cast<uint32_t>(54 + stride * h));
-  appendU32(out, 0);
-  appendU32(out, 54);
-  appendU32(out, 40);
-  appendU32(out, static_cast<uint32_t>(w));
-  appendU32(out, static_cast<uint32_t>(h));
-  u16(1);
-  u16(24);
-  appendU32(out, 0);
-  appendU32(out, static_cast<uint32_t>(stride * h));
-  appendU32(out, 2835);
-  appendU32(out, 2835);
-  appendU32(out, 0);
-  appendU32(out, 0);
+  const int w = image.width(), h = image.height(), stride = (w * 3 + 3) & ~3;
+  QByteArray out("BM");
+  // File size, reserved, pixel offset; the info header: its size, width, height, 1 plane and
+  // 24 bits, no compression, the pixel bytes, 2835 pixels a metre, no palette.
+  for (uint32_t v : {uint32_t(54 + stride * h), 0u, 54u, 40u, uint32_t(w), uint32_t(h), 1u | 24u << 16, 0u,
+                     uint32_t(stride * h), 2835u, 2835u, 0u, 0u})
+    appendU32(out, v);
   for (int y = h - 1; y >= 0; --y) {
-    QByteArray row;
     for (int x = 0; x < w; ++x) {
       const QRgb c = image.pixel(x, y);
-      row += static_cast<char>(qBlue(c));
-      row += static_cast<char>(qGreen(c));
-      row += static_cast<char>(qRed(c));
+      out.append(static_cast<char>(qBlue(c))).append(static_cast<char>(qGreen(c))).append(static_cast<char>(qRed(c)));
     }
-    row += QByteArray(stride - w * 3, '\0');
-    out += row;
+    out.append(QByteArray(stride - w * 3, '\0'));
   }
   return out;
 }
@@ -103,5 +83,14 @@ inline QImage solid(int w, int h, QRgb colour) {
 }
 
 constexpr QRgb kMagenta = 0xFFFF00FFu;
+
+// A horizontal strip of `frames` frames of w x h, frame k (counted from 1) filled with red k * 10.
+inline QImage stripImage(int frames, int w, int h) {
+  QImage image(frames * w, h, QImage::Format_RGB32);
+  for (int k = 0; k < frames; ++k)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) image.setPixel(k * w + x, y, qRgb((k + 1) * 10, 0, 0));
+  return image;
+}
 
 }  // namespace skin_testing

@@ -1,0 +1,294 @@
+// The search component: the folder walk and its worker thread.
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QDebug>
+#include <QFile>
+#include <QSet>
+#include <QStringDecoder>
+#include <cstring>
+
+#include "audiotools/core/FindFile.h"
+
+namespace {
+
+// Kernel pseudo file systems: nothing in them is a song, and some never end.
+bool IsPseudoFileSystem(long type) {
+  switch (static_cast<unsigned long>(type)) {
+    case PROC_SUPER_MAGIC: case SYSFS_MAGIC: case DEVPTS_SUPER_MAGIC: case DEBUGFS_MAGIC: case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC: case CGROUP_SUPER_MAGIC: case CGROUP2_SUPER_MAGIC: case PSTOREFS_MAGIC:
+    case BPF_FS_MAGIC: case 0x62656570 /* configfs */: case 0x65735543 /* fusectl */: case 0x19800202 /* mqueue */:
+    case BINFMTFS_MAGIC: case SELINUX_MAGIC: case EFIVARFS_MAGIC: case NSFS_MAGIC:
+      return true;
+    default:
+      return false;
+  }
+}
+
+TDateTime LocalOf(const struct statx_timestamp& t) {
+  const time_t secs = t.tv_sec;
+  struct tm tm {};
+  localtime_r(&secs, &tm);
+  const QDate date(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+  return DateTimeOf(date, QTime(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(t.tv_nsec / 1000000)));
+}
+
+// Folds a name given as bytes and splits it; false when the bytes are not valid UTF-8.
+bool FoldName(const char* bytes, size_t len, QString& name, std::u32string& base, std::u32string& ext) {
+  bool ascii = true;
+  for (size_t i = 0; i < len; ++i)
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) {
+    std::u32string folded(len, U'\0');
+    for (size_t i = 0; i < len; ++i) {
+      const char c = bytes[i];
+      folded[i] = static_cast<char32_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    const size_t dot = folded.rfind(U'.');
+    base = dot == std::u32string::npos ? folded : folded.substr(0, dot);
+    ext = dot == std::u32string::npos ? std::u32string(U".") : folded.substr(dot);
+    name = QString::fromLatin1(bytes, static_cast<qsizetype>(len));
+    return true;
+  }
+  QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  name = decode(QByteArrayView(bytes, static_cast<qsizetype>(len)));
+  if (decode.hasError()) return false;
+  SplitFolded(name, base, ext);
+  return true;
+}
+
+struct Ancestor {
+  dev_t dev;
+  ino_t ino;
+  std::shared_ptr<const Ancestor> parent;
+};
+
+struct Frame {
+  QString folder;
+  int depth;
+  std::shared_ptr<const Ancestor> chain;
+};
+
+}  // namespace
+
+// What one search shares between the component and its worker. The worker holds it too, so a
+// worker that outlives its component (stuck in the kernel) touches only this.
+struct TFindFile::Run {
+  explicit Run(TFindFile* o, const TSearchCriteria& c) : plan(std::make_unique<TTargetSearch>(c)), owner(o) {}
+  QRecursiveMutex mutex;
+  std::atomic<bool> aborted{false};
+  std::unique_ptr<TTargetSearch> plan;
+  TFindFile* owner;  // reached only while not aborted
+  std::atomic<int> depth{0};
+  qint64 badNames = 0;
+
+  void SearchAllFolders();
+  void SearchTree(const TTargetFolder& target, QSet<QString>* listed);
+  bool Stop() const { return aborted.load(std::memory_order_relaxed); }
+};
+
+void TFindFile::Run::SearchAllFolders() {
+  QSet<QString> listed;  // a path is listed once however many targets reach it
+  for (const TTargetFolder& t : plan->Folders.Targets) {
+    if (Stop()) break;
+    SearchTree(t, plan->Folders.Targets.size() > 1 ? &listed : nullptr);
+  }
+  if (badNames) qInfo() << "search:" << badNames << "entries skipped: their names are not valid UTF-8";
+}
+
+void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* listed) {
+  // Depth first, in the order of each listing, without recursion: a folder is read once and
+  // closed before any of its subfolders is opened.
+  std::vector<Frame> stack{{target.Folder, 1, nullptr}};
+  std::vector<QString> subfolders;
+  QString name;
+  std::u32string base, ext;
+  while (!stack.empty() && !Stop()) {
+    Frame f = std::move(stack.back());
+    stack.pop_back();
+    const QByteArray folderBytes = QFile::encodeName(f.folder);
+    const int fd = ::open(folderBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;  // unreadable or gone: passed over
+    struct statfs fs {};
+    struct stat st {};
+    bool skip = ::fstatfs(fd, &fs) != 0 || IsPseudoFileSystem(fs.f_type) || ::fstat(fd, &st) != 0;
+    for (const Ancestor* a = f.chain.get(); a && !skip; a = a->parent.get()) skip = a->dev == st.st_dev && a->ino == st.st_ino;
+    DIR* dir = skip ? nullptr : ::fdopendir(fd);
+    if (!dir) {
+      ::close(fd);
+      continue;
+    }
+    depth = f.depth;
+    TFolderIgnore ignore = fiNone;
+    {
+      QMutexLocker lock(&mutex);
+      if (Stop()) {
+        ::closedir(dir);
+        break;
+      }
+      ignore = owner->DoFolderChange(f.folder);
+    }
+    const bool files = (ignore == fiNone || ignore == fiJustSubfolders) && f.depth >= target.MinLevel;
+    const bool descend = target.Subfolders && (ignore == fiNone || ignore == fiJustThis) &&
+                         !(target.MaxLevel != 0 && f.depth >= target.MaxLevel);
+    subfolders.clear();
+    while (files || descend) {
+      if (Stop()) break;
+      errno = 0;
+      const dirent* e = ::readdir(dir);
+      if (!e) break;
+      const char* n = e->d_name;
+      if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+      if (!FoldName(n, std::strlen(n), name, base, ext)) {
+        ++badNames;
+        continue;
+      }
+      bool isDir = e->d_type == DT_DIR;
+      if (e->d_type == DT_UNKNOWN) {
+        struct stat s {};
+        isDir = ::fstatat(fd, n, &s, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(s.st_mode);
+      }
+      if (descend && isDir) subfolders.push_back(name);
+      if (!files || !target.NameMatches(base, ext)) continue;
+      struct statx sx {};
+      if (::statx(fd, n, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) continue;
+      TFileInfo info;
+      info.Name = name;
+      if (S_ISLNK(sx.stx_mode)) {
+        // A link is described by what it points at (a broken one by itself) and never entered.
+        info.Attributes |= fa::ReparsePoint;
+        struct statx pointed {};
+        if (::statx(fd, n, 0, STATX_BASIC_STATS | STATX_BTIME, &pointed) == 0) sx = pointed;
+      }
+      const mode_t mode = sx.stx_mode;
+      if (S_ISDIR(mode)) info.Attributes |= fa::Directory;
+      else if (S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode)) info.Attributes |= fa::System;
+      else info.Attributes |= fa::Archive;
+      if (name.startsWith(QLatin1Char('.'))) info.Attributes |= fa::Hidden;
+      if (!(mode & S_IWUSR)) info.Attributes |= fa::Readonly;
+      if (sx.stx_attributes & STATX_ATTR_COMPRESSED) info.Attributes |= fa::Compressed;
+      if (sx.stx_attributes & STATX_ATTR_ENCRYPTED) info.Attributes |= fa::Encrypted;
+      if (!S_ISDIR(mode)) {
+        info.Size = static_cast<qint64>(sx.stx_size);
+        if (S_ISREG(mode) && sx.stx_blocks * 512 < sx.stx_size) info.Attributes |= fa::SparseFile;
+      }
+      info.Modified = LocalOf(sx.stx_mtime);
+      info.Accessed = LocalOf(sx.stx_atime);
+      info.Created = (sx.stx_mask & STATX_BTIME) ? LocalOf(sx.stx_btime) : info.Modified;
+      if (listed && listed->contains(f.folder + name)) continue;
+      if (Stop() || !owner->IsAcceptable(f.folder, info)) continue;
+      QMutexLocker lock(&mutex);
+      if (Stop()) break;
+      if (listed) listed->insert(f.folder + name);
+      owner->DoFileMatch(f.folder, info);
+    }
+    ::closedir(dir);
+    if (subfolders.empty()) continue;
+    auto chain = std::make_shared<const Ancestor>(Ancestor{st.st_dev, st.st_ino, f.chain});
+    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+      stack.push_back({f.folder + *it + QLatin1Char('/'), f.depth + 1, chain});
+  }
+}
+
+TFindFile::TFindFile(QObject* owner) : QObject(owner) {}
+
+TFindFile::~TFindFile() {
+  destroying_ = true;
+  if (!busy_) return;
+  Abort();
+  if (!thread_) return;
+  if (thread_->wait(2000)) {
+    delete thread_;
+    return;
+  }
+  qWarning() << "search: the worker did not end within 2 s; it ends alone and its results are dropped";
+  QThread* t = thread_;
+  QObject::disconnect(t, nullptr, this, nullptr);
+  QObject::connect(t, &QThread::finished, t, &QObject::deleteLater);
+  if (t->isFinished()) t->deleteLater();
+}
+
+bool TFindFile::Aborted() const { return run_ && run_->aborted; }
+
+int TFindFile::Level() const { return run_ ? run_->depth.load() : 0; }
+
+void TFindFile::Execute() {
+  if (busy_) return;
+  InitSearch();
+  if (!Threaded) {
+    run_->SearchAllFolders();
+    DoneSearch();
+    return;
+  }
+  std::shared_ptr<Run> run = run_;
+  thread_ = QThread::create([run] { run->SearchAllFolders(); });
+  thread_->setObjectName(QStringLiteral("TSearchThread"));
+  connect(thread_, &QThread::finished, this, &TFindFile::workerEnded, Qt::QueuedConnection);
+  thread_->start(ThreadPriority);
+}
+
+void TFindFile::Abort() {
+  if (!busy_ || !run_ || run_->aborted) return;
+  run_->aborted = true;
+  // Handlers run under this mutex and test the flag inside it: once it is held here, none
+  // runs and none will.
+  QMutexLocker lock(&run_->mutex);
+  DoSearchAbort();
+}
+
+void TFindFile::InitSearch() {
+  busy_ = true;
+  run_ = std::make_shared<Run>(this, Criteria);
+  DoSearchBegin();
+}
+
+void TFindFile::DoneSearch() {
+  DoSearchFinish();
+  run_->plan.reset();
+  busy_ = false;
+}
+
+void TFindFile::workerEnded() {
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  DoneSearch();
+}
+
+void TFindFile::DoSearchBegin() {
+  if (OnSearchBegin && !destroying_) OnSearchBegin(this);
+}
+
+void TFindFile::DoSearchFinish() {
+  if (OnSearchFinish && !destroying_) OnSearchFinish(this);
+}
+
+void TFindFile::DoSearchAbort() {
+  if (OnSearchAbort && !destroying_) OnSearchAbort(this);
+}
+
+TFolderIgnore TFindFile::DoFolderChange(const QString& folder) {
+  TFolderIgnore ignore = fiNone;
+  QMutexLocker lock(&run_->mutex);
+  if (!run_->aborted && OnFolderChange) OnFolderChange(this, folder, ignore);
+  return ignore;
+}
+
+void TFindFile::DoFileMatch(const QString& folder, const TFileInfo& info) {
+  QMutexLocker lock(&run_->mutex);
+  if (!run_->aborted && OnFileMatch) OnFileMatch(this, folder, info);
+}
+
+bool TFindFile::IsAcceptable(const QString& folder, const TFileInfo& info) {
+  // Only the shared run is touched: the content read may outlast the component.
+  const std::shared_ptr<Run> run = run_;
+  return !run->aborted && run->plan->Matches(folder, info, &run->aborted);
+}

@@ -1,0 +1,289 @@
+// File search: the matching rules, content search, the plan, and walks checked against find.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "audiotools/core/FindFile.h"
+#include "tests/support/testsupport.h"
+
+using testing_support::waitUntil;
+using testing_support::writeFile;
+
+namespace {
+
+// The matches of a search below root, relative to it and sorted.
+QStringList Found(TFindFile& f, const QString& root) {
+  QStringList found;
+  f.OnFileMatch = [&](TFindFile*, const QString& folder, const TFileInfo& info) {
+    found << (folder + info.Name).mid(QDir(root).canonicalPath().size() + 1);
+  };
+  f.Execute();
+  if (f.Threaded) waitUntil([&] { return !f.Busy(); }, 20000);
+  found.sort();
+  return found;
+}
+
+}  // namespace
+
+TEST(FindFileRules, NamesAndPaths) {
+  struct Case { const char* name; const char* mask; bool match; } cases[] = {
+      {"abc", "a*z", false}, {"abc", "abc?", true}, {"abcd", "abc", false}, {"abc", "a*c", true},
+      {"dove.mp3", "*love*.mp3", false}, {"My LOVE song.MP3", "*love*.mp3", true}, {"love.mp3x", "*love*.mp3", false},
+      {"love", "*love*.mp3", false}, {"a.b.mp3", "*.mp3", true}, {".bashrc", "*.*", true}, {"README", "*.*", true},
+      {"x.love", "*love*", false}, {"abc.txt", "abc", true}, {"我的爱人.MP3", "*爱*.mp3", true},
+      {"爱.wma", "?.wma", true}, {"ÄRGER.mp3", "*ärger*.mp3", true}, {"a*b.mp3", "a*b.mp3", true},
+      {"a;b.mp3", "*;*.mp3", true}};
+  for (const Case& c : cases)
+    EXPECT_EQ(FileNameMatchesMask(QString::fromUtf8(c.name), QString::fromUtf8(c.mask)), c.match) << c.name << " " << c.mask;
+  struct PathCase { const char* folder; const char* name; const char* mask; bool match; } paths[] = {
+      {"/home/x/temp/", "a.mp3", "/temp/*.*", true}, {"/home/x/TEMP", "a", "/temp/*.*", true},
+      {"/home/xtemp/", "a.mp3", "/temp/*.*", false}, {"/temp/x/", "a.mp3", "/temp/*.*", false},
+      {"/a/", "b.wma", "*.mp3", false}, {"/a/", "b.wma", "/a/", true}};
+  for (const PathCase& c : paths) EXPECT_EQ(PathMatchesMask(c.folder, c.name, c.mask), c.match) << c.folder << c.mask;
+}
+
+TEST(FindFileRules, DateTimeInRange) {
+  const auto at = [](int d, int h, int m) { return DateTimeOf(QDate(2024, 5, d), QTime(h, m)); };
+  const auto time = [](int h, int m) { return DateTimeOf(QDate(1899, 12, 30), QTime(h, m)); };
+  struct Case { TDateTime value, after, before; bool in; } cases[] = {
+      {at(10, 23, 59), 0, at(10, 0, 0), true},    {at(11, 0, 1), 0, at(10, 0, 0), false},
+      {at(10, 0, 0), at(10, 0, 0), 0, true},      {at(9, 23, 59), at(10, 0, 0), 0, false},
+      {at(3, 8, 30), time(8, 0), time(9, 0), true}, {at(3, 9, 30), time(8, 0), time(9, 0), false},
+      {at(10, 12, 0), at(10, 12, 0), at(10, 12, 0), true}, {at(10, 12, 1), 0, at(10, 12, 0), false},
+      {at(10, 12, 0), 0, 0, true}};
+  for (const Case& c : cases) EXPECT_EQ(DateTimeInRange(c.value, c.after, c.before), c.in) << c.value;
+}
+
+TEST(FindFileRules, AttributesSizesAndTimesOnRealFiles) {
+  QTemporaryDir dir;
+  const QString r = dir.path() + "/";
+  writeFile(r + "plain.mp3", "x");
+  writeFile(r + ".hidden.mp3", "xx");
+  writeFile(r + "ro.mp3", QByteArray(2000, 'r'));
+  QFile::setPermissions(r + "ro.mp3", QFile::ReadOwner);
+  QDir(r).mkdir("folder.mp3");
+  QFile::link(r + "plain.mp3", r + "link.mp3");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(r + "fifo.mp3").constData(), 0600), 0);
+  QFile sparse(r + "sparse.mp3");
+  ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(1 << 20));
+  sparse.close();
+  const QStringList all{".hidden.mp3", "fifo.mp3", "link.mp3", "plain.mp3", "ro.mp3", "sparse.mp3"};
+  struct Case {
+    quint32 attributes;
+    bool exact;
+    quint32 exBit;
+    TFileAttributeStatus exStatus;
+    qint64 min, max;
+    QStringList expected;
+  } cases[] = {
+      {39, false, 0, fsIgnore, 0, 0, all},
+      {32, true, 0, fsIgnore, 0, 0, {"link.mp3", "plain.mp3", "sparse.mp3"}},
+      {55, false, fa::Directory, fsSet, 0, 0, {"folder.mp3"}},
+      {39, false, fa::ReparsePoint, fsSet, 0, 0, {"link.mp3"}},
+      {39, false, fa::System, fsSet, 0, 0, {"fifo.mp3"}},
+      {39, false, fa::SparseFile, fsSet, 0, 0, {"sparse.mp3"}},
+      {39, false, fa::Readonly, fsSet, 0, 0, {"ro.mp3"}},
+      {39, false, fa::Hidden, fsUnset, 0, 0, {"fifo.mp3", "link.mp3", "plain.mp3", "ro.mp3", "sparse.mp3"}},
+      {39, false, 0, fsIgnore, 2, 2000, {".hidden.mp3", "ro.mp3"}},
+      {39, false, 0, fsIgnore, 0, 1, {"fifo.mp3", "link.mp3", "plain.mp3"}}};
+  for (const Case& c : cases) {
+    TFindFile f;
+    f.Criteria.Files.Location = r;
+    f.Criteria.Attribute.Attributes = c.attributes;
+    f.Criteria.Attribute.ExactMatch = c.exact;
+    if (c.exBit) f.Criteria.AttributeEx.Set(c.exBit, c.exStatus);
+    f.Criteria.Size = {c.min, c.max};
+    EXPECT_EQ(Found(f, r), c.expected) << c.attributes << " " << c.exBit;
+  }
+  TFindFile f;
+  f.Criteria.Files.Location = r;
+  f.Criteria.TimeStamp.ModifiedAfter = DateTimeOf(QDateTime::currentDateTime().addDays(1).date(), QTime());
+  EXPECT_TRUE(Found(f, r).isEmpty());
+  f.Criteria.TimeStamp.ModifiedAfter = DateTimeOf(QDate::currentDate(), QTime());
+  f.Criteria.TimeStamp.CreatedBefore = DateTimeOf(QDate::currentDate(), QTime());
+  EXPECT_EQ(Found(f, r), all);
+}
+
+TEST(FindFileRules, ContentAgainstNaiveReference) {
+  QTemporaryDir dir;
+  const auto naive = [](QByteArray data, QByteArray phrase, bool whole, bool ignoreCase) {
+    if (ignoreCase) {
+      data = data.toLower();  // ASCII only: bytes above 127 stay
+      phrase = phrase.toLower();
+    }
+    for (qsizetype i = data.indexOf(phrase); i >= 0; i = data.indexOf(phrase, i + 1)) {
+      if (!whole) return true;
+      const bool before = i == 0 || IsDelimiter(static_cast<unsigned char>(data[i - 1]));
+      const qsizetype end = i + phrase.size();
+      if (before && (end == data.size() || IsDelimiter(static_cast<unsigned char>(data[end])))) return true;
+    }
+    return false;
+  };
+  QRandomGenerator rng(19);
+  const char alphabet[] = "aBb .\xe7\x88\xb1";
+  for (int round = 0; round < 60; ++round) {
+    const int size = round % 3 == 0 ? 61440 * 2 + rng.bounded(20) : rng.bounded(1, 200000);
+    QByteArray data(size, 0);
+    for (char& c : data) c = alphabet[rng.bounded(int(sizeof alphabet - 1))];
+    const int plen = round % 10 == 9 ? 61441 + rng.bounded(100) : rng.bounded(1, 6);
+    if (plen > size) continue;
+    const int from = round % 3 == 0 ? 61440 - plen / 2 : rng.bounded(size - plen + 1);  // across a block end
+    QByteArray phrase = data.mid(from, plen);
+    if (round % 4 == 1) phrase[0] = 'q';  // often absent
+    const bool whole = round % 2, ignoreCase = round % 5 != 0;
+    const QString path = writeFile(dir.filePath(QString::number(round)), data);
+    EXPECT_EQ(FileContainsPhrase(path, ignoreCase ? phrase.toLower() : phrase, whole, ignoreCase ? LowerCaseTable() : IdentityTable()),
+              naive(data, phrase, whole, ignoreCase))
+        << "round " << round;
+  }
+  struct Case { const char* text; bool match; } words[] = {
+      {"bells ring", false}, {"the bell.", true}, {"ring the bell", true}, {"bell rings", true}, {"Bell", true},
+      {"abell", false}, {"bel", false}};
+  for (const Case& w : words) {
+    TContentCriteria c;
+    c.SetPhrase("bell");
+    c.WholeWord = true;
+    EXPECT_EQ(c.Matches(writeFile(dir.filePath("w"), w.text)), w.match) << w.text;
+  }
+  const QString fifo = dir.filePath("x.mp3");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(FileContainsPhrase(fifo, "a", false, IdentityTable()));
+}
+
+TEST(FindFilePlan, MasksMarksAndTargets) {
+  QTemporaryDir dir;
+  const QString r = dir.path();
+  for (const char* d : {"Music", "music", "a", "b"}) QDir(r).mkdir(d);
+  const QString canon = QDir(r).canonicalPath(), home = QDir::home().canonicalPath();
+  // Each target as "folder subfolders-mark masks max-level".
+  const auto targets = [&](const TTargetSearch& plan) {
+    QStringList out;
+    for (const TTargetFolder& t : plan.Folders.Targets)
+      out << QString("%1 %2 %3 %4").arg(QString(t.Folder).replace(canon, "R").replace(home, "~"), t.Subfolders ? ">" : "<",
+                                         t.Masks.join(',')).arg(t.MaxLevel);
+    return out;
+  };
+  TSearchCriteria c;
+  c.Files.FileName = "*.mp3;*.MP3; ;*.wma";
+  c.Files.Subfolders = false;
+  c.Files.Location = ">" + r + "/Music;<" + r + "/music;" + r + "/a;" + r + "/b/../a/;" + r + "/missing;D:\\";
+  c.Files.MaxLevel = 2;
+  EXPECT_EQ(targets(TTargetSearch(c)), QStringList({"R/Music/ > *.mp3,*.wma 2", "R/music/ < *.mp3,*.wma 2",
+                                                    "R/a/ < *.mp3,*.wma 2"}));
+  c.Files = {"", {}, "~", {"<" + r + "/b/*.txt"}, {}, true};
+  c.Content.SetPhrase("x");
+  c.Attribute.Attributes = 55;
+  const TTargetSearch second(c);
+  EXPECT_EQ(targets(second), QStringList({"R/b/ < *.txt 0", "~/ > *.* 0"}));
+  EXPECT_EQ(second.Attribute.Attributes, 39u);
+}
+
+// A generated tree walked by the component and by GNU find must give the same files.
+TEST(FindFileWalk, AgreesWithFind) {
+  QTemporaryDir dir;
+  const QString root = QDir(dir.path()).canonicalPath();
+  QRandomGenerator rng(7);
+  QStringList folders{root};
+  for (int i = 0; i < 60; ++i) {
+    const QString parent = folders[rng.bounded(folders.size())];
+    if (parent.count('/') - root.count('/') < 5) folders << parent + (i % 7 ? "/Dir" : "/.dir") + QString::number(i);
+    QDir().mkpath(folders.last());
+  }
+  const char* names[] = {"Love%1.mp3", "x%1.MP3", ".LOVE%1.wma", "glove%1.WMA", "%1.txt", "l%1ove.mp3"};
+  for (int i = 0; i < 400; ++i)
+    writeFile(folders[rng.bounded(folders.size())] + "/" + QString(names[i % 6]).arg(i), "");
+  struct Case { QString masks; quint16 min, max; QStringList findArgs; } cases[] = {
+      {"*love*.mp3;*love*.wma", 0, 0, {"(", "-iname", "*love*.mp3", "-o", "-iname", "*love*.wma", ")"}},
+      {"*.*", 0, 0, {}},
+      {"*.mp3", 3, 0, {"-mindepth", "3", "-iname", "*.mp3"}},
+      {"*.*", 0, 2, {"-maxdepth", "2"}},
+      {"*.txt", 2, 3, {"-mindepth", "2", "-maxdepth", "3", "-iname", "*.txt"}}};
+  for (const Case& c : cases) {
+    QProcess find;
+    find.start("find", QStringList{root} + c.findArgs + QStringList{"-type", "f", "-printf", "%P\\n"});
+    ASSERT_TRUE(find.waitForFinished());
+    QStringList expected = QString::fromUtf8(find.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    expected.sort();
+    TFindFile f;
+    f.Threaded = true;
+    f.Criteria.Files.FileName = c.masks;
+    f.Criteria.Files.Location = root;
+    f.Criteria.Files.MinLevel = c.min;
+    f.Criteria.Files.MaxLevel = c.max;
+    EXPECT_EQ(Found(f, root), expected) << c.masks.toStdString() << " " << c.min << " " << c.max;
+  }
+}
+
+TEST(FindFileWalk, IgnoreValuesLoopsAndBadNames) {
+  QTemporaryDir dir;
+  const QString root = QDir(dir.path()).canonicalPath();
+  writeFile(root + "/top.mp3", "");
+  writeFile(root + "/sub/low.mp3", "");
+  writeFile(root + "/sub/deeper/lowest.mp3", "");
+  QFile::link(root, root + "/sub/loop");
+  const QByteArray bad = QFile::encodeName(root) + "/bad\xff.mp3";  // Qt cannot name it: removed here
+  ::close(::open(bad.constData(), O_CREAT | O_WRONLY, 0600));
+  struct Case { TFolderIgnore top; QStringList expected; } cases[] = {
+      {fiNone, {"sub/deeper/lowest.mp3", "sub/low.mp3", "top.mp3"}},
+      {fiJustThis, {"sub/deeper/lowest.mp3", "sub/low.mp3"}},
+      {fiJustSubfolders, {"top.mp3"}},
+      {fiThisAndSubfolders, {}}};
+  for (const Case& c : cases) {
+    TFindFile f;
+    // Overlapping locations: each file is listed once.
+    f.Criteria.Files.Location = c.top == fiNone ? root + ";" + root + "/sub" : root;
+    QStringList levels;
+    f.OnFolderChange = [&](TFindFile* s, const QString& folder, TFolderIgnore& ignore) {
+      levels << folder.mid(root.size()) + QString::number(s->Level());
+      if (s->Level() == 1 && folder == root + "/") ignore = c.top;
+    };
+    EXPECT_EQ(Found(f, root), c.expected);
+    const QStringList walk{"/1", "/sub/2", "/sub/deeper/3", "/sub/1", "/sub/deeper/2"};  // two targets
+    EXPECT_TRUE(c.top != fiNone || levels == walk) << levels.join(' ').toStdString();
+  }
+  ::unlink(bad.constData());
+}
+
+TEST(FindFileWalk, EventsInOrderAndNoneAfterAbort) {
+  QTemporaryDir dir;
+  const QString root = QDir(dir.path()).canonicalPath();
+  for (int i = 0; i < 300; ++i) writeFile(root + QString("/d%1/f%2.mp3").arg(i % 30).arg(i), "");
+  TFindFile f;
+  f.Threaded = true;
+  f.Criteria.Files.Location = root;
+  QStringList events;
+  std::atomic<int> matches{0}, late{0};
+  std::atomic<bool> abortReturned{false};
+  f.OnSearchBegin = [&](TFindFile*) { events << "begin"; };
+  f.OnSearchAbort = [&](TFindFile*) { events << "abort"; };
+  f.OnSearchFinish = [&](TFindFile* s) { events << (s->Aborted() ? "finish aborted" : "finish"); };
+  f.OnFolderChange = [&](TFindFile*, const QString&, TFolderIgnore&) { late += abortReturned; };
+  f.OnFileMatch = [&](TFindFile*, const QString&, const TFileInfo&) {
+    late += abortReturned;
+    ++matches;
+    QThread::msleep(2);
+  };
+  f.Execute();
+  f.Execute();  // busy: nothing
+  ASSERT_TRUE(waitUntil([&] { return matches > 3; }));
+  f.Abort();
+  abortReturned = true;
+  f.Abort();  // once only
+  ASSERT_TRUE(waitUntil([&] { return !f.Busy(); }));
+  EXPECT_EQ(late, 0);
+  EXPECT_LT(matches, 300);
+  EXPECT_EQ(events, QStringList({"begin", "abort", "finish aborted"}));
+  events.clear();
+  f.OnFileMatch = nullptr;
+  f.Execute();
+  ASSERT_TRUE(waitUntil([&] { return !f.Busy(); }));
+  EXPECT_EQ(events, QStringList({"begin", "finish"}));
+}
