@@ -1,37 +1,41 @@
-// The whole program, heard: with a fresh home folder whose schedule holds one song entry a
-// few seconds ahead, the real program (offscreen) must start the song at its second and stop
-// it at its end, as recorded from the test's own null sink on the private sound server.
+// The whole program, heard. A fresh home folder whose schedule holds, a few seconds ahead, a
+// song entry, an external program, a text read aloud and an internet radio served on loopback;
+// the real program (offscreen) must start each at its second and end it at its end, as
+// recorded from the test's own null sink on the private sound server.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "platform/media/mpvbackend.h"
-#include "scheduler/core/timetext.h"
 #include "tests/broadcast/programhome.h"
+#include "tests/support/helperprogram.h"
+#include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
 #include "tests/support/soundfiles.h"
 
 using testing_support::MonitorRecorder;
 using Steady = MonitorRecorder::Clock;
+using namespace std::chrono_literals;
 
 namespace {
 constexpr double kOnset = 3000 / 32768.0;
 constexpr double kLoud = 8000 / 32768.0;  // the tone peaks at half scale
 constexpr double kQuiet = 300 / 32768.0;  // the silence played beside it is exact
+constexpr double kHeard = 0.01;
 
-Steady::duration ms(double v) { return std::chrono::duration_cast<Steady::duration>(std::chrono::duration<double, std::milli>(v)); }
+QString ClockText(const QDateTime& t) { return t.toString(QStringLiteral("hh:mm:ss")); }
+
 double msBetween(Steady::time_point from, Steady::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
 // The time from play() to the sound at the sink's monitor, through the same player and server
-// the program uses; none when the tone was not heard. What the recorder played to settle the
-// sink came before this and does not count.
+// the program uses; none when the tone was not heard.
 std::optional<double> measureLatency(const MonitorRecorder& monitor, const QString& tone) {
   const Steady::time_point begun = Steady::now();
   orvane::MpvSettings s;
@@ -44,60 +48,102 @@ std::optional<double> measureLatency(const MonitorRecorder& monitor, const QStri
   const Steady::time_point played = Steady::now();
   runUntil(QDateTime::currentDateTime().addMSecs(1500));
   player->close();
-  const auto heard = monitor.firstPeakAbove(kOnset, std::max(begun, played - ms(500)));
+  const auto heard = monitor.firstPeakAbove(kOnset, std::max(begun, played - 500ms));
   if (!heard) return std::nullopt;
   return msBetween(played, *heard);
 }
 }  // namespace
 
-TEST(BroadcastTest, ASongEntryIsHeardAtItsSecondAndStopsAtItsEnd) {
-  if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run through test.sh)";
+TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
+  MonitorRecorder* monitor = MonitorRecorder::shared();
+  if (!monitor) GTEST_SKIP() << "no private sound server (run through test.sh)";
   const QTime clockNow = QTime::currentTime();
-  if (clockNow > QTime(23, 59, 40) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
+  if (clockNow > QTime(23, 59, 0) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
 
   QTemporaryDir tones;
-  const QString shortTone = testing_support::writeToneWav(tones.filePath(QStringLiteral("ref.wav")), 0.5, 440.0);
   const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("音乐/tone.wav")), 6.0, 440.0);
-
-  const MonitorRecorder* monitor = MonitorRecorder::shared();
-  ASSERT_NE(monitor, nullptr) << "the test's own sink could not be recorded";
-  const std::optional<double> measured = measureLatency(*monitor, shortTone);
+  const std::optional<double> measured =
+      measureLatency(*monitor, testing_support::writeToneWav(tones.filePath(QStringLiteral("ref.wav")), 0.5, 440.0));
   ASSERT_TRUE(measured.has_value()) << "the reference tone was not heard";
   const double latency = *measured;
   ASSERT_GE(latency, -50);
   ASSERT_LT(latency, 1000);
   std::printf("output path latency (player -> server -> monitor): %.1f ms\n", latency);
 
-  // The schedule: one single-song entry starting 3 whole seconds ahead, lasting 3 seconds.
-  const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
-  const QDateTime endAt = startAt.addSecs(3);
-  ProgramHome home(startAt.date());
+  ProgramHome home(QDate::currentDate());  // not near midnight: the entries' day too
   ASSERT_TRUE(home.ok());
-  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("上课铃"),
-                             .starttime = ClockText(startAt),
-                             .endtime = ClockText(endAt),
-                             .slpath = tone,
-                             .tlength = QStringLiteral("00:00:06"),
-                             .playmode = QStringLiteral("单曲播放"),
-                             .jmlx = 1}));
+  testing_support::LoopbackServer server;
+  server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 660, 0.5, 44100), "audio/wav");
+  const QString helper = testing_support::copyHelperProgram(home.path(), QStringLiteral("orvhelper-e2e"));
+  ASSERT_TRUE(QFile::exists(helper));
 
-  ASSERT_TRUE(home.start());
-  runUntil(endAt.addMSecs(2500));
+  // The song from +0 s to +3 s (its file is 6 s long), the program from +1 s to +5 s, the text
+  // at +6 s (read twice, then it ends by itself), the radio from +16 s to +20 s.
+  const QDateTime t0 = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
+  const QDateTime songEnd = t0.addSecs(3), programAt = t0.addSecs(1), programEnd = t0.addSecs(5), textAt = t0.addSecs(6),
+                  radioAt = t0.addSecs(16), radioEnd = t0.addSecs(20);
+  const QString none = QStringLiteral("00:00:00");
+  const std::vector<EntryValues> entries = {
+      {.pname = QStringLiteral("上课铃"), .starttime = ClockText(t0), .endtime = ClockText(songEnd), .slpath = tone,
+       .tlength = QStringLiteral("00:00:06"), .playmode = QStringLiteral("单曲播放"), .jmlx = 1},
+      {.pname = QStringLiteral("程序"), .starttime = ClockText(programAt), .endtime = ClockText(programEnd), .slpath = helper,
+       .tlength = none, .playmode = QStringLiteral(""), .jmlx = 7},
+      {.pname = QStringLiteral("广播"), .starttime = ClockText(textAt), .endtime = none, .slpath = QStringLiteral("请注意"),
+       .tlength = none, .playmode = QStringLiteral("VW Hui|4|100|2|0"), .jmlx = 4,
+       .txt = QStringLiteral("同学们请注意。\n现在开始上课。")},
+      {.pname = QStringLiteral("电台"), .starttime = ClockText(radioAt), .endtime = ClockText(radioEnd),
+       .slpath = server.url(QStringLiteral("/live.wav")), .tlength = none, .playmode = QStringLiteral(""), .jmlx = 5}};
+  for (const EntryValues& e : entries) ASSERT_TRUE(home.addEntry(e)) << e.pname.toStdString();
+
+  ASSERT_TRUE(home.start());  // into the test's own sink
+  // The external program starts in its second and is ended at the entry's end.
+  runUntil(programEnd.addMSecs(-500));
+  EXPECT_GT(testing_support::readHelperPid(helper + QStringLiteral(".pid")), 0) << "the external program did not start";
+  EXPECT_FALSE(QFile::exists(helper + QStringLiteral(".term"))) << "ended before its time";
+  runUntil(programEnd.addMSecs(1500));
+  EXPECT_TRUE(QFile::exists(helper + QStringLiteral(".term"))) << "the external program was not ended at its end";
+  runUntil(radioEnd.addMSecs(2500));
   ASSERT_TRUE(home.stop()) << "the program ended early";
 
-  const Steady::time_point due = MonitorRecorder::at(startAt), end = MonitorRecorder::at(endAt);
-  const auto heard = monitor->firstPeakAbove(kOnset, due - ms(2000));
+  // The song: heard within its second (less the output latency), on until its end, then silence.
+  const Steady::time_point due = MonitorRecorder::at(t0), end = MonitorRecorder::at(songEnd);
+  const auto heard = monitor->firstPeakAbove(kOnset, due - 2000ms);
   ASSERT_TRUE(heard.has_value()) << "the tone was never heard";
-  const double heardMs = msBetween(due, *heard);  // after the due second began
-  const double started = heardMs - latency;
-  std::printf("entry due at %s; tone heard %.1f ms after the due second began (%.1f ms after latency)\n",
-              qPrintable(ClockText(startAt)), heardMs, started);
+  const double started = msBetween(due, *heard) - latency;
+  std::printf("song due at %s; heard %.1f ms after its second began, less the latency\n", qPrintable(ClockText(t0)), started);
   EXPECT_GE(started, -50) << "heard before its time";
   EXPECT_LT(started, 1000) << "not within the second it was due";
-  EXPECT_GT(monitor->maxPeak(*heard + ms(100), end - ms(200)), kLoud) << "the tone did not go on";
-  EXPECT_LT(monitor->maxPeak(end + ms(latency + 500), end + ms(2400)), kQuiet) << "still sounding after the entry's end";
+  EXPECT_GT(monitor->maxPeak(*heard + 100ms, end - 200ms), kLoud) << "the tone did not go on";
+  const auto afterSong = end + std::chrono::milliseconds(qint64(latency) + 500);
+  EXPECT_LT(monitor->maxPeak(afterSong, end + 2400ms), kQuiet) << "still sounding after the entry's end";
+  // The text: heard from its second on, read twice, then over before the radio.
+  const auto textDue = MonitorRecorder::at(textAt);
+  const auto heardText = monitor->firstLouder(kHeard, textDue - 500ms);
+  ASSERT_TRUE(heardText.has_value()) << "the text was not heard";
+  EXPECT_GE(*heardText, textDue - 100ms) << "heard before its second";
+  EXPECT_LT(*heardText, textDue + 1500ms) << "not heard in its second";
+  EXPECT_GT(monitor->loudShare(kHeard, *heardText, *heardText + 2s), 0.3);
+  const auto radioDue = MonitorRecorder::at(radioAt);
+  EXPECT_LT(monitor->maxRms(radioDue - 1200ms, radioDue), kHeard) << "the text did not end by itself before the radio";
+  // The radio: heard from its second to its end, then silence.
+  const auto heardRadio = monitor->firstLouder(kHeard, radioDue - 200ms);
+  ASSERT_TRUE(heardRadio.has_value()) << "the loopback stream was not heard";
+  EXPECT_LT(*heardRadio, radioDue + 2000ms);
+  EXPECT_GT(monitor->loudShare(kHeard, *heardRadio + 200ms, MonitorRecorder::at(radioEnd)), 0.9);
+  EXPECT_LT(monitor->maxRms(MonitorRecorder::at(radioEnd) + 800ms, MonitorRecorder::at(radioEnd.addSecs(2))), kHeard)
+      << "the radio still played after its end";
+  EXPECT_GE(server.requests(QStringLiteral("/live.wav")), 1);
 
+  // What the program recorded: every start and end in the log, every entry's status.
   const QStringList log = home.log();
-  EXPECT_TRUE(log.filter(QStringLiteral("播放节目：[starttime]") + ClockText(startAt)).size() == 1) << qPrintable(log.join('\n'));
-  EXPECT_TRUE(log.filter(QStringLiteral("[歌名：]") + tone).size() == 1);
+  const QString all = log.join(QLatin1Char('\n'));
+  const QString played = QStringLiteral("播放节目：[starttime]"), stopped = QStringLiteral("停止节目：[ENDtime]");
+  for (const auto& [line, count] : std::vector<std::pair<QString, int>>{
+           {played + ClockText(t0), 1}, {QStringLiteral("[歌名：]") + tone, 1}, {played + ClockText(programAt), 1},
+           {played + ClockText(textAt), 1}, {played + ClockText(radioAt), 1},
+           {stopped + QStringLiteral("00:00:00[path]请注意"), 1},
+           {stopped + ClockText(programEnd) + QStringLiteral("[path]") + helper, 1}, {stopped + ClockText(radioEnd), 1}})
+    EXPECT_EQ(log.filter(line).size(), count) << line.toStdString() << "\n" << all.toStdString();
+  EXPECT_EQ(home.statuses(), (QStringList{QStringLiteral("上课铃=已播"), QStringLiteral("程序=已播"), QStringLiteral("广播=已播"),
+                                          QStringLiteral("电台=已播")}));
 }

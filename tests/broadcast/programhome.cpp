@@ -1,11 +1,11 @@
 // A home folder and database for the real program, and the program run on it.
 #include "tests/broadcast/programhome.h"
 
+#include <QLocale>
 #include <QProcessEnvironment>
 
 #include "platform/files/textfile.h"
 #include "scheduler/core/datamodule.h"
-#include "scheduler/core/timetext.h"
 
 namespace {
 const QString kSchedule = QStringLiteral("日常");
@@ -17,7 +17,7 @@ ProgramHome::ProgramHome(const QDate& day) {
   TDataModule1 dm;
   ok_ = dm.ConnectDatabase(QStringLiteral("accesspw"), database(*this), {}, {}, {},
                            orvane::db::Connection::Mode::CreateIfMissing) &&
-        dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")) && dm.SetSetting(EnglishWeekday(day), kSchedule) &&
+        dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")) && dm.SetSetting(QLocale::c().dayName(day.dayOfWeek()), kSchedule) &&
         dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
 }
 

@@ -1,16 +1,12 @@
-// Forms: the message box window for each flag value the program uses, modal results, the
-// responder seam, and the query-bound grid.
+// Forms: the message box window for each flag value the program uses, modal results and the
+// responder seam.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include "platform/db/connection.h"
-#include "platform/db/query.h"
-#include "platform/forms/dbgrid.h"
 #include "platform/forms/form.h"
 #include "platform/forms/messageform.h"
 #include "platform/msgbox/messagebox.h"
@@ -38,13 +34,13 @@ void clickLater(int result) {
 }  // namespace
 
 TEST(MessageFlags, ButtonsAndDefaultsOfTheFlagsInUse) {
-  EXPECT_EQ(mb::buttonsOf(0), std::vector<int>{mb::IDOK});
-  EXPECT_EQ(mb::buttonsOf(16), std::vector<int>{mb::IDOK});
-  EXPECT_EQ(mb::buttonsOf(64), std::vector<int>{mb::IDOK});
-  EXPECT_EQ(mb::buttonsOf(33), (std::vector<int>{mb::IDOK, mb::IDCANCEL}));
-  EXPECT_EQ(mb::buttonsOf(292), (std::vector<int>{mb::IDYES, mb::IDNO}));
-  EXPECT_EQ(mb::defaultResultOf(33), mb::IDOK);
-  EXPECT_EQ(mb::defaultResultOf(292), mb::IDNO) << "292 makes No the default";
+  const std::vector<std::tuple<int, std::vector<int>, int>> rows = {
+      {0, {mb::IDOK}, mb::IDOK}, {16, {mb::IDOK}, mb::IDOK}, {64, {mb::IDOK}, mb::IDOK},
+      {33, {mb::IDOK, mb::IDCANCEL}, mb::IDOK}, {292, {mb::IDYES, mb::IDNO}, mb::IDNO}};
+  for (const auto& [flags, buttons, byDefault] : rows) {
+    EXPECT_EQ(mb::buttonsOf(flags), buttons) << flags;
+    EXPECT_EQ(mb::defaultResultOf(flags), byDefault) << flags;
+  }
   EXPECT_TRUE(mb::isNotice(16));
   EXPECT_FALSE(mb::isNotice(292));
 }
@@ -107,25 +103,4 @@ TEST(FormModal, ModalResultEndsTheLoopAndCloseQueryCanRefuse) {
   Form plain;
   QTimer::singleShot(0, &plain, [&] { plain.close(); });
   EXPECT_EQ(plain.ShowModal(), Form::mrCancel) << "closing without a result cancels";
-}
-
-TEST(DBGridBinding, FollowsTheCursorAndMovesIt) {
-  QTemporaryDir dir;
-  auto c = db::Connection::open(dir.filePath(QStringLiteral("g.db")), db::Connection::Mode::CreateIfMissing);
-  ASSERT_TRUE(c->execScript(QStringLiteral("CREATE TABLE t(id INTEGER, name TEXT); INSERT INTO t VALUES(1,'a'),(2,'b'),(3,'c');")));
-  db::Query q(c.get());
-  DBGrid grid;
-  grid.setQuery(&q);
-  q.setSql(QStringLiteral("SELECT id,name FROM t ORDER BY id"));
-  ASSERT_TRUE(q.open());
-  grid.hideColumnOf(QStringLiteral("id"));
-  grid.setColumn(QStringLiteral("name"), QStringLiteral("节目名称"), 60);
-  EXPECT_TRUE(grid.isColumnHidden(0));
-  EXPECT_EQ(grid.columnWidth(1), 60);
-  EXPECT_EQ(grid.columnTitle(QStringLiteral("name")), QStringLiteral("节目名称"));
-  q.locate(QStringLiteral("id"), 3);
-  EXPECT_EQ(grid.currentIndex().row(), 2);
-  grid.setCurrentIndex(grid.model()->index(1, 1));
-  EXPECT_EQ(q.recNo(), 1);
-  EXPECT_EQ(q.fieldAsString(QStringLiteral("name")), QStringLiteral("b"));
 }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <csignal>
@@ -40,20 +39,14 @@ bool passesInOwnCopy(const QString& test, const QString& folder, QString* output
   const QString copy = QDir(folder).filePath(self.fileName() + QLatin1Char('-') +
                                              QString::number(QCoreApplication::applicationPid()));
   if (!QFile::copy(self.filePath(), copy)) return false;
+  testing_support::ScopedEnv inCopy("ORVANE_TEST_IN_OWN_COPY", "1");
   QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_TEST_IN_OWN_COPY"), QStringLiteral("1"));
-  p.setProcessEnvironment(env);
   p.setProcessChannelMode(QProcess::MergedChannels);
   p.start(copy, {QStringLiteral("--gtest_filter=") + test});
   const bool finished = p.waitForFinished(60000);
   *output = QString::fromUtf8(p.readAll());
-  if (!finished) {
-    p.kill();
-    p.waitForFinished();
-    return false;
-  }
-  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  if (!finished) p.kill(), p.waitForFinished();
+  return finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 struct Opened {
@@ -75,24 +68,20 @@ TEST(ProcessesTest, StartsAProgramInItsOwnGroupAndEndsTheGroup) {
   Opened opened;
   Processes processes(opened.opener());
   const OpenResult r = processes.Open(QStringLiteral("  ") + prog + QStringLiteral(" "));
-  ASSERT_TRUE(r.ok) << r.error.toStdString();
-  EXPECT_TRUE(r.started);
+  ASSERT_TRUE(r.ok && r.started) << r.error.toStdString();
   ASSERT_TRUE(waitUntil(
       [&] { return readHelperPid(prog + QStringLiteral(".pid")) && readHelperPid(prog + QStringLiteral(".child")); }));
   const qint64 pid = readHelperPid(prog + QStringLiteral(".pid"));
   const qint64 child = readHelperPid(prog + QStringLiteral(".child"));
   EXPECT_EQ(pid, r.pid);
-  EXPECT_NE(::getpgid(pid_t(pid)), ::getpgrp());
-  EXPECT_EQ(::getpgid(pid_t(child)), ::getpgid(pid_t(pid)));
-  EXPECT_EQ(processes.startedGroups().size(), 1);
+  EXPECT_TRUE(::getpgid(pid_t(pid)) != ::getpgrp() && ::getpgid(pid_t(child)) == ::getpgid(pid_t(pid))) << "a group of its own";
+  EXPECT_TRUE(processes.startedGroups().size() == 1 && opened.urls.isEmpty());
   EXPECT_EQ(Processes::executableName(pid), name);
-  EXPECT_TRUE(opened.urls.isEmpty());
 
   // Case does not matter; the program ends on SIGTERM, its child with the group.
   EXPECT_GE(processes.KillProcess(name.toUpper()), 1);
   EXPECT_TRUE(waitUntil([&] { return !alive(pid) && !alive(child); }));
-  EXPECT_TRUE(QFile::exists(prog + QStringLiteral(".term")));
-  EXPECT_TRUE(processes.startedGroups().isEmpty());
+  EXPECT_TRUE(QFile::exists(prog + QStringLiteral(".term")) && processes.startedGroups().isEmpty());
 }
 
 TEST(ProcessesTest, WhatIgnoresTheRequestIsKilledAfterTheGraceTime) {
@@ -126,8 +115,7 @@ TEST(ProcessesTest, EndsOurOtherProcessesOfThatNameOnlyAndNeverItself) {
 
   Processes processes;
   EXPECT_EQ(processes.KillProcess(QFileInfo(same).fileName()), 1);
-  EXPECT_TRUE(a.waitForFinished(5000));
-  EXPECT_TRUE(QFile::exists(same + QStringLiteral(".term")));
+  EXPECT_TRUE(a.waitForFinished(5000) && QFile::exists(same + QStringLiteral(".term")));
   EXPECT_EQ(b.state(), QProcess::Running);
 
   // The program's own name: it is never asked to end itself. Asked from a copy of this test
@@ -135,8 +123,7 @@ TEST(ProcessesTest, EndsOurOtherProcessesOfThatNameOnlyAndNeverItself) {
   QString output;
   EXPECT_TRUE(passesInOwnCopy(QStringLiteral("ProcessesTest.NeverAsksItselfToEnd"), dir.path(), &output))
       << output.toStdString();
-  EXPECT_EQ(processes.KillProcess(QString()), 0);
-  EXPECT_EQ(processes.KillProcess(QStringLiteral("no-such-program-here")), 0);
+  EXPECT_EQ(processes.KillProcess(QString()) + processes.KillProcess(QStringLiteral("no-such-program-here")), 0);
   b.terminate();
   b.waitForFinished(5000);
 }
@@ -154,28 +141,20 @@ TEST(ProcessesTest, OtherPathsGoToTheDesktopsHandlerAndBadOnesSaySo) {
   Opened opened;
   Processes processes(opened.opener());
 
-  OpenResult r = processes.Open(text);
-  EXPECT_TRUE(r.ok);
-  EXPECT_FALSE(r.started);
-  r = processes.Open(dir.path());
-  EXPECT_TRUE(r.ok);
-  r = processes.Open(QStringLiteral("http://127.0.0.1:9/radio.html"));
-  EXPECT_TRUE(r.ok);
-  ASSERT_EQ(opened.urls.size(), 3);
-  EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(text));
-  EXPECT_EQ(opened.urls[1], QUrl::fromLocalFile(dir.path()));
-  EXPECT_EQ(opened.urls[2], QUrl(QStringLiteral("http://127.0.0.1:9/radio.html")));
-
-  r = processes.Open(dir.filePath(QStringLiteral("missing.exe")));
-  EXPECT_FALSE(r.ok);
-  EXPECT_TRUE(r.error.contains(QStringLiteral("does not exist")));
-  r = processes.Open(QStringLiteral("   "));
-  EXPECT_FALSE(r.ok);
-  EXPECT_FALSE(r.error.isEmpty());
+  const QUrl web(QStringLiteral("http://127.0.0.1:9/radio.html"));
+  for (const auto& [path, url] : std::vector<std::pair<QString, QUrl>>{
+           {text, QUrl::fromLocalFile(text)}, {dir.path(), QUrl::fromLocalFile(dir.path())}, {web.toString(), web}}) {
+    const OpenResult r = processes.Open(path);
+    EXPECT_TRUE(r.ok && !r.started) << path.toStdString();
+    EXPECT_EQ(opened.urls.value(opened.urls.size() - 1), url);
+  }
+  EXPECT_TRUE(processes.Open(dir.filePath(QStringLiteral("missing.exe"))).error.contains(QStringLiteral("does not exist")));
   opened.answer = false;
-  r = processes.Open(text);
-  EXPECT_FALSE(r.ok);
-  EXPECT_FALSE(r.error.isEmpty());
+  for (const QString& bad : {QStringLiteral("   "), dir.filePath(QStringLiteral("missing.exe")), text}) {
+    const OpenResult r = processes.Open(bad);
+    EXPECT_FALSE(r.ok) << bad.toStdString();
+    EXPECT_FALSE(r.error.isEmpty());
+  }
   EXPECT_EQ(opened.urls.size(), 4);
   EXPECT_TRUE(processes.startedGroups().isEmpty());
 }

@@ -11,11 +11,27 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "tests/support/scopedenv.h"
+
 namespace testing_support {
 
 namespace {
-constexpr int kChunk = MonitorRecorder::kRate / 100;  // 10 ms
-}  // namespace
+constexpr int kRate = MonitorRecorder::kRate;
+constexpr int kChunk = kRate / 100;  // 10 ms
+
+// The test program's own null sink, the default sink (PULSE_SINK) while it is there.
+class OwnSink {
+ public:
+  OwnSink();
+  ~OwnSink();
+  bool ok() const { return module_ >= 0; }
+  const QString& name() const { return name_; }
+
+ private:
+  QString name_;
+  int module_ = -1;
+  std::optional<ScopedEnv> defaultSink_;
+};
 
 OwnSink::OwnSink() {
   static std::atomic_int serial{0};
@@ -39,14 +55,15 @@ OwnSink::~OwnSink() {
   p.waitForFinished(5000);
 }
 
+}  // namespace
+
 MonitorRecorder::~MonitorRecorder() { stop(); }
 
 bool MonitorRecorder::serverAvailable() {
   if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) return false;
   QProcess p;
   p.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
-  if (!p.waitForFinished(5000) || p.exitCode() != 0) return false;
-  return p.readAllStandardOutput().contains("testsink");
+  return p.waitForFinished(5000) && p.exitCode() == 0 && p.readAllStandardOutput().contains("testsink");
 }
 
 MonitorRecorder* MonitorRecorder::shared() {

@@ -12,25 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/scopedenv.h"
-
 namespace testing_support {
-
-// A null sink of the test's own on the private server, made the process's default sink
-// (PULSE_SINK) for its lifetime, so that test programs running side by side do not hear each
-// other. Streams opened afterwards play into it.
-class OwnSink {
- public:
-  OwnSink();
-  ~OwnSink();
-  bool ok() const { return module_ >= 0; }
-  const QString& name() const { return name_; }
-
- private:
-  QString name_;
-  int module_ = -1;
-  std::optional<ScopedEnv> defaultSink_;  // PULSE_SINK while the sink is there
-};
 
 class MonitorRecorder {
  public:
@@ -47,11 +29,13 @@ class MonitorRecorder {
 
   explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
   ~MonitorRecorder();
-  // True when PULSE_SERVER names a server that has the sink "testsink".
-  static bool serverAvailable();
-  // One sink of the test program's own with a recorder on it, made on first use (it takes
+  // A null sink of the test program's own on the private server (PULSE_SERVER, with the sink
+  // "testsink") made the process's default sink (PULSE_SINK), so that test programs running
+  // side by side do not hear each other, with a recorder on it; made on first use (it takes
   // about two seconds to settle) and kept until the application ends; null without a server.
   static MonitorRecorder* shared();
+  // The private sound server of test.sh answers and has its sink.
+  static bool serverAvailable();
   // Starts recording the sink's monitor and, so that the sink never idles and every chunk
   // carries its true time, playing silence into the sink beside whatever the test plays.
   bool start(QString* error = nullptr);
@@ -60,7 +44,6 @@ class MonitorRecorder {
   // The moment of the recorder's clock that is the given wall-clock moment.
   static Clock::time_point at(const QDateTime& wall);
 
-  std::vector<Chunk> chunks() const;
   // The loudest 10 ms between two moments (0 when nothing was recorded then).
   double maxRms(Clock::time_point from, Clock::time_point to) const { return maxOf(&Chunk::rms, from, to); }
   // The largest sample between two moments (0 when nothing was recorded then).
@@ -81,6 +64,7 @@ class MonitorRecorder {
  private:
   double maxOf(double Chunk::*measure, Clock::time_point from, Clock::time_point to) const;
   std::optional<Clock::time_point> firstAbove(double Chunk::*measure, double threshold, Clock::time_point from) const;
+  std::vector<Chunk> chunks() const;
   void record();
   void playSilence();
   QString sink_;

@@ -1,0 +1,554 @@
+#!/usr/bin/env python3
+"""Mutation check: how many small faults in the code does the test suite catch?
+
+Draws small mutations (a changed constant, a flipped comparison, '<' for '<=', '&&' for '||',
+a removed statement, two swapped arguments) with a fixed seed, spread over every library,
+applies them one at a time to a private copy of a commit (its own source and build tree),
+rebuilds only the test programs that cover the mutated file, runs them with a time limit and
+records each mutant as killed, survived or (not counted) not compiling. Mutants that do not
+compile are replaced by the next draw, so every library gets the same number of live ones.
+
+    tools/mutate.py --commit REV --workdir DIR [--seed N] [--per-library N] [--workers N]
+                    [--mutants FILE] [--report FILE]
+
+--mutants FILE replays a set written by an earlier run (DIR/mutants.json), so a later commit is
+measured against exactly the same faults. The report (text) goes to --report and stdout; the
+full results go to DIR/results.json. Standard library only.
+"""
+import argparse
+import json
+import os
+import random
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Library -> source folders, and the test programs that cover it, cheapest and closest first.
+# A program may carry a gtest filter chosen by the mutated file's folder; the first program
+# that fails kills the mutant, so the later (broader) ones only run for the survivors.
+LIBRARIES = {
+    "scheduler core": {"dirs": ["scheduler/core"],
+                       "tests": ["scheduler_tests", "broadcast_tests"]},
+    "scheduler windows": {"dirs": ["scheduler/windows"],
+                          "tests": ["scheduler_tests", "broadcast_tests"]},
+    "platform layers": {"dirs": ["platform"],
+                        "tests": ["platform_tests", "scheduler_tests"]},
+    "controls": {"dirs": ["controls"],
+                 "tests": ["controls_tests", "tray_tests", "scheduler_tests"]},
+    "audio tools": {"dirs": ["audiotools"], "tests": ["audiotools_tests"]},
+    "skin": {"dirs": ["skin", "tools/skinpack"], "tests": ["skin_tests", "scheduler_tests"]},
+}
+# The slow suites of the platform program run only for mutants in the folder they cover.
+PLATFORM_FILTERS = {
+    "platform/speech": "",
+    "platform/media": "-SpeechEngineTest.*",
+    "platform/audio": "-SpeechEngineTest.*",
+}
+PLATFORM_DEFAULT_FILTER = "-SpeechEngineTest.*:MediaTest.*"
+# Programs that need more than their own target.
+EXTRA_TARGETS = {"broadcast_tests": ["orvane", "orvane_helperprogram"],
+                 "platform_tests": ["orvane_helperprogram"],
+                 "scheduler_tests": ["orvane_helperprogram"]}
+TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
+              "broadcast_tests": "tests/broadcast/broadcast_tests",
+              "platform_tests": "tests/platform/platform_tests",
+              "controls_tests": "tests/controls/controls_tests",
+              "tray_tests": "tests/controls/tray_tests",
+              "audiotools_tests": "tests/audiotools/audiotools_tests",
+              "skin_tests": "tests/skin/skin_tests"}
+
+MAX_PER_FILE = 2
+
+
+def log(msg):
+    print(time.strftime("%H:%M:%S"), msg, flush=True)
+
+
+# ---------------------------------------------------------------- drawing mutants
+
+def mask_line(line, in_block):
+    """Blanks comments and string/char literals so operators are only found in code.
+    Returns the masked line (same length) and whether a block comment is still open."""
+    out = []
+    i, n = 0, len(line)
+    while i < n:
+        if in_block:
+            end = line.find("*/", i)
+            if end < 0:
+                out.append(" " * (n - i))
+                i = n
+            else:
+                out.append(" " * (end + 2 - i))
+                i = end + 2
+                in_block = False
+            continue
+        c = line[i]
+        if line.startswith("//", i):
+            out.append(" " * (n - i))
+            break
+        if line.startswith("/*", i):
+            in_block = True
+            continue
+        if c in "\"'":
+            # Raw strings are rare here; treat R"( as an ordinary string up to the quote.
+            j = i + 1
+            while j < n and line[j] != c:
+                j += 2 if line[j] == "\\" else 1
+            out.append(" " * (min(j, n - 1) + 1 - i))
+            i = j + 1
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)[:n].ljust(n), in_block
+
+
+DECL = re.compile(r"^\s*(?:const\s+|static\s+|constexpr\s+)*[A-Za-z_][\w:<>,]*[\s*&]+[A-Za-z_]\w*\s*(?:=|\(|\{|;|\[)")
+STATEMENT = re.compile(r"^\s*[A-Za-z_][\w:.\->\[\]()]*\s*(?:\(|=[^=]|\+=|-=|\|=|&=|\+\+|--|<<)")
+SKIP_START = ("return", "case ", "default", "if ", "if(", "else", "for ", "while ", "switch", "do ",
+              "break", "continue", "goto", "throw", "Q_", "emit ", "public", "private", "protected",
+              "namespace", "using ", "template", "typedef", "struct ", "class ", "enum ", "#", "}")
+SWAP = re.compile(r"\b([A-Za-z_]\w*)\(([A-Za-z_][\w.]*|-?\d+), ([A-Za-z_][\w.]*|-?\d+)\)")
+NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+REL = [(" < ", " <= "), (" <= ", " < "), (" > ", " >= "), (" >= ", " > "),
+       (" == ", " != "), (" != ", " == "), (" && ", " || "), (" || ", " && ")]
+ARITH = [(" + ", " - "), (" - ", " + ")]
+WORDS = [("true", "false"), ("false", "true")]
+
+
+def sites_in_file(root, rel):
+    """Every candidate mutation in one file: (line number, kind, original line, new line)."""
+    with open(os.path.join(root, rel), encoding="utf-8", errors="surrogateescape") as f:
+        lines = f.read().split("\n")
+    sites = []
+    in_block = False
+    depth = 0  # brace depth, so statements are only removed inside function bodies
+    for no, line in enumerate(lines, 1):
+        masked, in_block = mask_line(line, in_block)
+        stripped = masked.strip()
+        body = depth > 0
+        depth += masked.count("{") - masked.count("}")
+        if not stripped or stripped.startswith("#"):
+            continue
+        if "static_assert" in masked or "Q_DECLARE" in masked or "enum" in masked:
+            continue
+        for a, b in REL:
+            for m in re.finditer(re.escape(a), masked):
+                # "a < b" in a template argument list is not a comparison worth mutating.
+                if a.strip() in "<>" and ("template" in masked or "std::" in masked[:m.start()][-12:]):
+                    continue
+                new = line[:m.start()] + b + line[m.end():]
+                sites.append((no, "flip '%s' to '%s'" % (a.strip(), b.strip()), line, new))
+        if body:
+            for a, b in ARITH:
+                for m in re.finditer(re.escape(a), masked):
+                    new = line[:m.start()] + b + line[m.end():]
+                    sites.append((no, "arithmetic '%s' to '%s'" % (a.strip(), b.strip()), line, new))
+            for a, b in WORDS:
+                for m in re.finditer(r"\b%s\b" % a, masked):
+                    new = line[:m.start()] + b + line[m.end():]
+                    sites.append((no, "%s to %s" % (a, b), line, new))
+            for m in NUMBER.finditer(masked):
+                # Array sizes and bit widths in declarations rarely compile changed; keep values.
+                v = int(m.group(1))
+                nv = {0: "1", 1: "0"}.get(v, str(v + 1))
+                new = line[:m.start()] + nv + line[m.end():]
+                sites.append((no, "constant %d to %s" % (v, nv), line, new))
+            for m in SWAP.finditer(masked):
+                if m.group(2) == m.group(3):
+                    continue
+                new = line[:m.start(2)] + m.group(3) + ", " + m.group(2) + line[m.end(3):]
+                sites.append((no, "swap arguments of %s" % m.group(1), line, new))
+            if (stripped.endswith(";") and STATEMENT.match(masked) and not DECL.match(masked)
+                    and not stripped.startswith(SKIP_START) and stripped.count("(") == stripped.count(")")):
+                indent = line[:len(line) - len(line.lstrip())]
+                sites.append((no, "remove statement", line, indent + ";"))
+    return sites
+
+
+def library_files(root, lib):
+    files = []
+    for d in LIBRARIES[lib]["dirs"]:
+        for base, _, names in os.walk(os.path.join(root, d)):
+            for name in sorted(names):
+                if name.endswith(".cpp") and not name.startswith("fake"):
+                    files.append(os.path.relpath(os.path.join(base, name), root))
+    return sorted(files)
+
+
+def candidates(root, lib, seed):
+    """All sites of a library in a seeded order, at most MAX_PER_FILE per file kept later."""
+    sites = []
+    for rel in library_files(root, lib):
+        for no, kind, old, new in sites_in_file(root, rel):
+            sites.append({"library": lib, "file": rel, "line": no, "kind": kind, "old": old, "new": new})
+    rng = random.Random("%s/%s" % (seed, lib))
+    rng.shuffle(sites)
+    return sites
+
+
+# ---------------------------------------------------------------- build trees
+
+class Worker:
+    """One private copy of the commit with its own build tree and sound server."""
+
+    def __init__(self, index, workdir, commit, jobs):
+        self.index = index
+        self.root = os.path.join(workdir, "w%d" % index)
+        self.commit = commit
+        self.jobs = jobs
+        self.env = dict(os.environ)
+        self.env["CCACHE_BASEDIR"] = self.root
+        self.env.setdefault("CCACHE_DIR", "/work/main/.cache/ccache")
+        self.env["CCACHE_MAXSIZE"] = self.env.get("CCACHE_MAXSIZE", "2G")
+
+    def prepare(self, targets):
+        if not os.path.isdir(self.root):
+            os.makedirs(self.root)
+            archive = subprocess.Popen(["git", "-C", REPO, "archive", self.commit], stdout=subprocess.PIPE)
+            subprocess.check_call(["tar", "-x", "-C", self.root], stdin=archive.stdout)
+            if archive.wait() != 0:
+                raise SystemExit("git archive %s failed" % self.commit)
+        if not os.path.isfile(os.path.join(self.root, "build", "CMakeCache.txt")):
+            subprocess.check_call(["cmake", "-S", self.root, "-B", os.path.join(self.root, "build"), "-G", "Ninja",
+                                   "-DCMAKE_BUILD_TYPE=Release", "-DORVANE_BUILD_BENCH=OFF"],
+                                  env=self.env, stdout=subprocess.DEVNULL)
+        log("w%d: building %s" % (self.index, " ".join(targets)))
+        r = self.build(targets, timeout=3600)
+        if r.returncode != 0:
+            sys.stdout.write(r.stdout[-4000:])
+            raise SystemExit("w%d: the unmutated copy does not build" % self.index)
+
+    def build(self, targets, timeout=900):
+        cmd = ["ninja", "-C", os.path.join(self.root, "build"), "-j%d" % self.jobs] + targets
+        try:
+            return subprocess.run(cmd, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                  text=True, errors="replace", timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return subprocess.CompletedProcess(cmd, 124, "build timed out", "")
+
+    def object_target(self, rel):
+        """The ninja output for one source file, so a mutant is compile-checked before linking."""
+        r = subprocess.run(["ninja", "-C", os.path.join(self.root, "build"), "-t", "targets", "all"],
+                           stdout=subprocess.PIPE, text=True)
+        suffix = "/" + os.path.basename(rel) + ".o"
+        want = os.path.dirname(rel)
+        for line in r.stdout.splitlines():
+            out = line.split(":")[0]
+            if out.endswith(suffix) and ("/" + want + "/") in ("/" + out.replace(".dir/", "/")):
+                return out
+        return None
+
+    def run_test(self, name, gfilter, limit):
+        """Runs one test program against a fresh home and sound server; returns (status, seconds)."""
+        tmp = tempfile.mkdtemp(prefix="mut-run-", dir=self.root)
+        env = dict(self.env)
+        env.update({"QT_QPA_PLATFORM": "offscreen", "ORVANE_DRY_RUN_SYSTEM": "1",
+                    "QT_LOGGING_RULES": "qt.qpa.*=false",
+                    "ORVANE_HOME": os.path.join(tmp, "home"), "XDG_CONFIG_HOME": os.path.join(tmp, "config"),
+                    "PULSE_RUNTIME_PATH": os.path.join(tmp, "pulse"),
+                    "PULSE_STATE_PATH": os.path.join(tmp, "pulse", "state"),
+                    "PULSE_SERVER": "unix:" + os.path.join(tmp, "pulse", "native")})
+        os.makedirs(env["ORVANE_HOME"])
+        os.makedirs(env["PULSE_STATE_PATH"])
+        pulse = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "--log-target=file:" + os.path.join(tmp, "pulse.log"),
+             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + os.path.join(tmp, "pulse", "native"),
+             "-L", "module-null-sink sink_name=testsink rate=48000",
+             "-L", "module-sine-source source_name=sine rate=48000 frequency=1000"],
+            env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            for _ in range(100):
+                if subprocess.run(["pactl", "info"], env=env, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL).returncode == 0:
+                    break
+                time.sleep(0.05)
+            subprocess.run(["pactl", "set-default-sink", "testsink"], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            cmd = [os.path.join(self.root, "build", TEST_PATHS[name])]
+            if gfilter:
+                cmd.append("--gtest_filter=" + gfilter)
+            start = time.time()
+            proc = subprocess.Popen(cmd, cwd=tmp, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                    text=True, errors="replace", start_new_session=True)
+            try:
+                out, _ = proc.communicate(timeout=limit)
+                status = "pass" if proc.returncode == 0 else "fail"
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                out, _ = proc.communicate()
+                status = "timeout"
+            failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", out or "", re.M)))
+            return status, time.time() - start, failed
+        finally:
+            pulse.terminate()
+            try:
+                pulse.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pulse.kill()
+                pulse.wait()
+            shutil.rmtree(tmp, ignore_errors=True)
+
+
+def test_plan(mutant):
+    plan = []
+    for name in LIBRARIES[mutant["library"]]["tests"]:
+        gfilter = ""
+        if name == "platform_tests":
+            folder = "/".join(mutant["file"].split("/")[:2])
+            gfilter = PLATFORM_FILTERS.get(folder, PLATFORM_DEFAULT_FILTER)
+        plan.append((name, gfilter))
+    return plan
+
+
+def apply(worker, mutant):
+    path = os.path.join(worker.root, mutant["file"])
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+        text = f.read()
+    lines = text.split("\n")
+    idx = mutant["line"] - 1
+    if idx >= len(lines) or lines[idx] != mutant["old"]:
+        # The code moved since the set was drawn: find the same line nearby.
+        matches = [i for i, l in enumerate(lines) if l == mutant["old"]]
+        if not matches:
+            return None
+        idx = min(matches, key=lambda i: abs(i - idx))
+    lines[idx] = mutant["new"]
+    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+        f.write("\n".join(lines))
+    return text
+
+
+def restore(worker, mutant, text):
+    with open(os.path.join(worker.root, mutant["file"]), "w", encoding="utf-8", errors="surrogateescape") as f:
+        f.write(text)
+
+
+def evaluate(worker, mutant, limits):
+    """Applies, compile-checks, builds and runs; fills mutant['status']."""
+    text = apply(worker, mutant)
+    if text is None:
+        mutant["status"] = "missing"
+        return mutant
+    try:
+        obj = worker.object_target(mutant["file"])
+        if obj:
+            r = worker.build([obj], timeout=600)
+            if r.returncode != 0:
+                mutant["status"] = "build-failed"
+                return mutant
+        mutant["runs"] = []
+        mutant["status"] = "survived"
+        for name, gfilter in test_plan(mutant):
+            r = worker.build([name] + EXTRA_TARGETS.get(name, []), timeout=900)
+            if r.returncode != 0:
+                mutant["status"] = "build-failed"
+                mutant["build_log"] = r.stdout[-1500:]
+                return mutant
+            status, secs, failed = worker.run_test(name, gfilter, limits.get((name, gfilter), 300))
+            mutant["runs"].append({"test": name, "filter": gfilter, "result": status,
+                                   "seconds": round(secs, 1), "failed": failed[:10]})
+            if status != "pass":
+                mutant["status"] = "killed"
+                break
+        return mutant
+    finally:
+        restore(worker, mutant, text)
+
+
+# ---------------------------------------------------------------- the run
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("--commit", default="HEAD")
+    ap.add_argument("--workdir", required=True)
+    ap.add_argument("--seed", type=int, default=17)
+    ap.add_argument("--per-library", type=int, default=11)
+    ap.add_argument("--workers", type=int, default=2)
+    ap.add_argument("--jobs", type=int, default=3, help="ninja jobs per worker")
+    ap.add_argument("--mutants", help="replay this mutant set instead of drawing one")
+    ap.add_argument("--report", help="also write the text report here")
+    ap.add_argument("--libraries", help="only these libraries (comma-separated names)")
+    ap.add_argument("--from-results", nargs="+", metavar="FILE",
+                    help="no run: report on results.json files of earlier runs (later files replace a library's mutants)")
+    args = ap.parse_args()
+    if args.from_results:
+        merged = {}
+        minutes = 0
+        for path in args.from_results:
+            with open(path) as f:
+                data = json.load(f)
+            minutes += data.get("minutes", 0)
+            libs = {m["library"] for m in data["mutants"]}
+            merged = {l: ms for l, ms in merged.items() if l not in libs}
+            for m in data["mutants"]:
+                merged.setdefault(m["library"], []).append(m)
+        results = [m for lib in LIBRARIES for m in merged.get(lib, [])]
+        live = [m for m in results if m["status"] in ("killed", "survived")]
+        report(args, data["commit"], live, results, minutes)
+        return
+    only = set(args.libraries.split(",")) if args.libraries else set(LIBRARIES)
+
+    os.makedirs(args.workdir, exist_ok=True)
+    commit = subprocess.check_output(["git", "-C", REPO, "rev-parse", args.commit], text=True).strip()
+    log("commit %s, seed %d" % (commit[:10], args.seed))
+    all_targets = sorted(set(TEST_PATHS) | {"orvane", "orvane_helperprogram"})
+    workers = [Worker(i, args.workdir, commit, args.jobs) for i in range(args.workers)]
+    threads = [threading.Thread(target=w.prepare, args=(all_targets,)) for w in workers]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+    # Baseline: every program passes unmutated; its time sets the limit for the mutants.
+    limits = {}
+    plans = set()
+    for lib in LIBRARIES:
+        if lib not in only:
+            continue
+        for folder in ["platform/speech", "platform/media", "platform/db"] if lib == "platform layers" else [None]:
+            m = {"library": lib, "file": (folder or LIBRARIES[lib]["dirs"][0]) + "/x.cpp"}
+            plans.update(test_plan(m))
+    for name, gfilter in sorted(plans):
+        status, secs, failed = workers[0].run_test(name, gfilter, 900)
+        log("baseline %s %s: %s in %.1f s" % (name, gfilter, status, secs))
+        if status != "pass":
+            raise SystemExit("baseline %s fails unmutated: %s" % (name, failed))
+        limits[(name, gfilter)] = secs * 3 + 30
+
+    lock = threading.Lock()
+    results = []
+    if args.mutants:
+        with open(args.mutants) as f:
+            queue = [dict(m, status=None) for m in json.load(f)]
+        per_lib_pools = None
+    else:
+        queue = []
+        per_lib_pools = {lib: candidates(workers[0].root, lib, args.seed) for lib in LIBRARIES if lib in only}
+        for lib, pool in per_lib_pools.items():
+            log("%s: %d candidate sites" % (lib, len(pool)))
+    # Drawing: per library, take candidates in seeded order, at most MAX_PER_FILE per file and one
+    # per line, until per-library live (compiling) mutants are found.
+    need = {lib: args.per_library if lib in only else 0 for lib in LIBRARIES}
+    relaxed = {lib: False for lib in LIBRARIES}
+    used = {lib: {} for lib in LIBRARIES}
+    cursor = {lib: 0 for lib in LIBRARIES}
+    in_flight = {lib: 0 for lib in LIBRARIES}
+    order = list(LIBRARIES)
+    seq = [0]
+
+    def next_mutant():
+        with lock:
+            if per_lib_pools is None:
+                return queue.pop(0) if queue else None
+            # Round robin over the libraries that still need mutants; the draw stays in seeded
+            # order per library, and the kept set is the first compiling ones in that order.
+            for _ in range(len(order)):
+                lib = order[seq[0] % len(order)]
+                seq[0] += 1
+                if need[lib] - in_flight[lib] <= 0:
+                    continue
+                pool = per_lib_pools[lib]
+                if cursor[lib] >= len(pool) and not relaxed[lib]:
+                    # A library of few files: a second pass over the draw without the cap per file.
+                    relaxed[lib] = True
+                    cursor[lib] = 0
+                while cursor[lib] < len(pool):
+                    m = pool[cursor[lib]]
+                    m["draw"] = cursor[lib] + (len(pool) if relaxed[lib] else 0)
+                    cursor[lib] += 1
+                    lines = used[lib].setdefault(m["file"], set())
+                    if (len(lines) >= MAX_PER_FILE and not relaxed[lib]) or m["line"] in lines:
+                        continue
+                    lines.add(m["line"])
+                    in_flight[lib] += 1
+                    return dict(m)
+            return None
+
+    def done(m):
+        with lock:
+            results.append(m)
+            if per_lib_pools is not None:
+                in_flight[m["library"]] -= 1
+                if m["status"] in ("killed", "survived"):
+                    need[m["library"]] -= 1
+            log("w: %-17s %-13s %s:%d %s %s" % (m["library"], m["status"], m["file"], m["line"], m["kind"],
+                                               " ".join("%s=%s" % (r["test"], r["result"]) for r in m.get("runs", []))))
+
+    def loop(worker):
+        while True:
+            m = next_mutant()
+            if m is None:
+                # Others may still fail to compile and need a replacement draw.
+                with lock:
+                    busy = per_lib_pools is not None and any(in_flight.values())
+                    needy = per_lib_pools is not None and any(
+                        need[l] - in_flight[l] > 0 and (cursor[l] < len(per_lib_pools[l]) or not relaxed[l])
+                        for l in per_lib_pools)
+                if busy or needy:
+                    time.sleep(2)
+                    continue
+                return
+            done(evaluate(worker, m, limits))
+
+    start = time.time()
+    threads = [threading.Thread(target=loop, args=(w,)) for w in workers]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+
+    # Keep the draw order stable: if a library got more live mutants than asked (parallel
+    # draws), keep the first ones in seeded order.
+    live = [m for m in results if m["status"] in ("killed", "survived")]
+    if per_lib_pools is not None:
+        kept = []
+        for lib in per_lib_pools:
+            mine = sorted((m for m in live if m["library"] == lib), key=lambda m: m["draw"])
+            kept += mine[:args.per_library]
+        live = kept
+        with open(os.path.join(args.workdir, "mutants.json"), "w") as f:
+            json.dump([{k: m[k] for k in ("library", "file", "line", "kind", "old", "new", "draw")} for m in live],
+                      f, indent=1)
+    minutes = round((time.time() - start) / 60, 1)
+    with open(os.path.join(args.workdir, "results.json"), "w") as f:
+        json.dump({"commit": commit, "seed": args.seed, "minutes": minutes, "mutants": results}, f, indent=1)
+    report(args, commit, live, results, minutes)
+
+
+def report(args, commit, live, results, minutes):
+    out = ["Mutation report: commit %s, seed %d, %d live mutants, %.1f min" %
+           (commit[:10], args.seed, len(live), minutes), ""]
+    out.append("%-18s %6s %6s %8s" % ("library", "killed", "total", "rate"))
+    total_k = 0
+    for lib in LIBRARIES:
+        mine = [m for m in live if m["library"] == lib]
+        k = sum(m["status"] == "killed" for m in mine)
+        total_k += k
+        out.append("%-18s %6d %6d %7.0f%%" % (lib, k, len(mine), 100.0 * k / max(1, len(mine))))
+    out.append("%-18s %6d %6d %7.0f%%" % ("all", total_k, len(live), 100.0 * total_k / max(1, len(live))))
+    failed = [m for m in results if m["status"] not in ("killed", "survived")]
+    out.append("")
+    out.append("not counted (did not compile or not found): %d" % len(failed))
+    out.append("")
+    out.append("Survivors:")
+    for m in sorted(live, key=lambda m: (m["library"], m["file"], m["line"])):
+        if m["status"] == "survived":
+            out.append("  [%s] %s:%d %s\n      - %s\n      + %s" % (m["library"], m["file"], m["line"], m["kind"],
+                                                             m["old"].strip(), m["new"].strip()))
+    text = "\n".join(out) + "\n"
+    sys.stdout.write(text)
+    if args.report:
+        with open(args.report, "w") as f:
+            f.write(text)
+
+
+if __name__ == "__main__":
+    main()
