@@ -387,9 +387,8 @@ void TFormSkinner::GiveSystemMenuBack() {
 
 void TFormSkinner::RestoreProcedures() { wm::Unsubclass(link_); }
 
-void TFormSkinner::BareUnskin() {
-  hoverTimer_.stop();
-  FreeControls();
+// Menus back to the style's own drawing and the form's colour back to what it was.
+void TFormSkinner::RestoreFormLook() {
   if (auto* form = qobject_cast<QWidget*>(object_.data())) {
     SetPopupMenusOwnerDraw(form, false);
     if (skin_ && skin_->HasControl(xcMenuItem)) SetMainMenusOwnerDraw(form, false);
@@ -400,6 +399,12 @@ void TFormSkinner::BareUnskin() {
       if (!hadOwnPalette_) form->setAttribute(Qt::WA_SetPalette, false);
     }
   }
+}
+
+void TFormSkinner::BareUnskin() {
+  hoverTimer_.stop();
+  FreeControls();
+  RestoreFormLook();
   RestoreProcedures();
   if (lifeState_ != lsDestroying && hwnd_)
     for (QWidget* c : hwnd_->findChildren<QWidget*>()) c->update();
@@ -416,16 +421,7 @@ void TFormSkinner::Unskin() {
   hot_ = nullptr;
   RestoreProcedures();
   FreeControls();
-  if (auto* form = qobject_cast<QWidget*>(object_.data())) {
-    SetPopupMenusOwnerDraw(form, false);
-    if (skin_ && skin_->HasControl(xcMenuItem)) SetMainMenusOwnerDraw(form, false);
-    if (lifeState_ != lsDestroying) {
-      QPalette pal = form->palette();
-      pal.setColor(QPalette::Window, savedColor_);
-      form->setPalette(pal);
-      if (!hadOwnPalette_) form->setAttribute(Qt::WA_SetPalette, false);
-    }
-  }
+  RestoreFormLook();
   GiveSystemMenuBack();
   QWidget* w = hwnd_;
   if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w)) {

@@ -176,6 +176,7 @@ class TFormSkinner : public TWinSkinForm {
   void FreeControls(bool onlyDestroyed = false);
   void RestoreProcedures();
   void BareUnskin();
+  void RestoreFormLook();
   void GiveSystemMenuBack();
   QWidget* ActiveMDIChild() const;
   void Maximize();

@@ -91,16 +91,16 @@ void ApplyPriority(QThread::Priority priority) {
   pthread_setschedparam(self, policy, &param);
 }
 
-struct Ancestor {
+struct FolderOnPath {
   dev_t dev;
   ino_t ino;
-  std::shared_ptr<const Ancestor> parent;
+  std::shared_ptr<const FolderOnPath> parent;
 };
 
 struct Frame {
   QString folder;
   int depth;
-  std::shared_ptr<const Ancestor> chain;
+  std::shared_ptr<const FolderOnPath> chain;
 };
 
 }  // namespace
@@ -175,7 +175,7 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
     struct statfs fs {};
     struct stat st {};
     bool skip = ::fstatfs(fd, &fs) != 0 || IsPseudoFileSystem(fs.f_type) || ::fstat(fd, &st) != 0;
-    for (const Ancestor* a = f.chain.get(); a && !skip; a = a->parent.get()) skip = a->dev == st.st_dev && a->ino == st.st_ino;
+    for (const FolderOnPath* a = f.chain.get(); a && !skip; a = a->parent.get()) skip = a->dev == st.st_dev && a->ino == st.st_ino;
     DIR* dir = skip ? nullptr : ::fdopendir(fd);
     if (!dir) {
       ::close(fd);
@@ -247,7 +247,7 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
     }
     ::closedir(dir);
     if (subfolders.empty()) continue;
-    auto chain = std::make_shared<const Ancestor>(Ancestor{st.st_dev, st.st_ino, f.chain});
+    auto chain = std::make_shared<const FolderOnPath>(FolderOnPath{st.st_dev, st.st_ino, f.chain});
     for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
       stack.push_back({f.folder + *it + QLatin1Char('/'), f.depth + 1, chain});
   }
