@@ -12,6 +12,7 @@
 #include <map>
 
 #include "bench/benchsupport.h"
+#include "bench/starttimes.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -22,21 +23,6 @@
 #include "scheduler/windows/Unit_main_tamu.h"
 
 namespace {
-struct Timing : EntryRunner, DispatcherHost {
-  MainState* s = nullptr;
-  std::map<int, std::vector<qint64>> calls;  // entry id -> wall ms of each start call
-  void StartEntry(int i, EntryMode) override {
-    calls[s->todayentries[std::size_t(i)].id].push_back(QDateTime::currentMSecsSinceEpoch());
-  }
-  void EndEntry(int, EntryMode) override {}
-  void StopAll() override {}
-  bool MainChannelBusy() const override { return false; }
-  bool SomethingPlaying() const override { return false; }
-  void showClock(const QString&) override {}
-  void newDay(const QDate& day) override { s->programmeday = day; }
-  void ShutdownPC() override {}
-  void RebootPC() override {}
-};
 
 double percentile(std::vector<double> v, double p) {
   if (v.empty()) return 0;
@@ -48,7 +34,7 @@ void realTime(int seconds, bool stalls) {
   SystemClock clock;
   TDataModule1 dm;
   MainUnit unit(dm, clock);
-  Timing t;
+  bench::StartTimes t;
   t.s = &unit.state;
   unit.state.programmeday = QDate::currentDate();
   const qint64 first = QDateTime::currentSecsSinceEpoch() + 2;

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "bench/benchsupport.h"
+#include "bench/starttimes.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/clock.h"
@@ -28,22 +29,6 @@ namespace {
 constexpr int kSeconds = 10;
 constexpr int kFrames = kSeconds * 25;
 
-// An entry due every second; the offset of each start call from its wall-clock second.
-struct Timing : EntryRunner, DispatcherHost {
-  MainState* s = nullptr;
-  std::map<int, qint64> firstCall;
-  void StartEntry(int i, EntryMode) override {
-    firstCall.emplace(s->todayentries[std::size_t(i)].id, QDateTime::currentMSecsSinceEpoch());
-  }
-  void EndEntry(int, EntryMode) override {}
-  void StopAll() override {}
-  bool MainChannelBusy() const override { return false; }
-  bool SomethingPlaying() const override { return false; }
-  void showClock(const QString&) override {}
-  void newDay(const QDate& day) override { s->programmeday = day; }
-  void ShutdownPC() override {}
-  void RebootPC() override {}
-};
 
 double cpu(int who) {
   rusage u{};
@@ -92,7 +77,7 @@ int main(int argc, char** argv) {
   QObject::connect(&window, &TForm_showvideo::pictureDrawn, [&](double ms) { drawMs.push_back(ms); });
 
   // The dispatcher with an entry due every second of the playing time.
-  Timing timing;
+  bench::StartTimes timing;
   timing.s = &unit.state;
   unit.state.programmeday = QDate::currentDate();
   unit.state.todayentries.clear();
@@ -128,8 +113,9 @@ int main(int argc, char** argv) {
 
   std::vector<double> offsets;
   for (int k = 0; k < kSeconds; ++k) {
-    const auto it = timing.firstCall.find(k + 1);
-    if (it != timing.firstCall.end()) offsets.push_back(double(it->second - (first + k) * 1000));
+    // An entry due every second; the offset of its first start call from its wall-clock second.
+    const auto it = timing.calls.find(k + 1);
+    if (it != timing.calls.end()) offsets.push_back(double(it->second.front() - (first + k) * 1000));
   }
   const double shownShare = 100.0 * double(drawMs.size()) / kFrames;
   const double medianDraw = bench::median(drawMs);

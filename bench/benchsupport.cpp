@@ -16,6 +16,16 @@
 
 namespace bench {
 
+std::vector<double> runTimesMs(int runs, const std::function<void()>& run) {
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const auto t0 = std::chrono::steady_clock::now();
+    run();
+    ms.push_back(msSince(t0));
+  }
+  return ms;
+}
+
 FilledHome::FilledHome(int entries) {
   qputenv("ORVANE_HOME", dir_.path().toUtf8());
   TDataModule1 dm;

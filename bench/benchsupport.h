@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <chrono>
+#include <functional>
 #include <vector>
 
 class TDataModule1;
@@ -28,6 +29,9 @@ class FilledHome {
 inline double msSince(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
+
+// The wall time in milliseconds of each of `runs` calls of `run`.
+std::vector<double> runTimesMs(int runs, const std::function<void()>& run);
 
 // The middle value (the upper one of an even count); -1 for none.
 double median(std::vector<double> v);

@@ -5,13 +5,13 @@
 //     then with the hook filter installed (which should add under 5 %), then also with a
 //     procedure on the window's chain and its own non-client area.
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "bench/benchsupport.h"
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
 
@@ -20,13 +20,7 @@ using namespace orvane;
 namespace {
 
 double bestMs(int runs, const std::function<void()>& run) {
-  std::vector<double> ms;
-  for (int i = 0; i < runs; ++i) {
-    QElapsedTimer t;
-    t.start();
-    run();
-    ms.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
-  }
+  const std::vector<double> ms = bench::runTimesMs(runs, run);
   return *std::min_element(ms.begin(), ms.end());
 }
 
