@@ -103,7 +103,13 @@ bool TSkinKinds::Register(const QString& className, TSkinKindCreator creator) {
   return true;
 }
 
+std::function<void(const QString&, QWidget*)>& TSkinKinds::Observer() {
+  static std::function<void(const QString&, QWidget*)> observer;
+  return observer;
+}
+
 TSkinControl* TSkinKinds::Create(const QString& className, QWidget* control, const TSkinKindArgs& args) {
+  if (Observer()) Observer()(className, control);
   const auto it = kinds().constFind(className.toUpper());
   if (it == kinds().constEnd() || !control) return nullptr;
   return it.value()(control, args);

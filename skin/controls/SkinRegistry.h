@@ -48,6 +48,8 @@ class TSkinKinds {
   // is built into the program.
   static TSkinControl* Create(const QString& className, QWidget* control, const TSkinKindArgs& args = {});
   static bool Has(const QString& className);
+  // Told of every skinner asked for (also one not built in), for diagnostics and tests.
+  static std::function<void(const QString& className, QWidget* control)>& Observer();
 };
 
 }  // namespace orvane::skin
