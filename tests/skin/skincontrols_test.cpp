@@ -7,6 +7,10 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +37,7 @@
 #include "platform/forms/form.h"
 #include "skin/SkinStyle.h"
 #include "skin/controls/ControlChooser.h"
+#include "skin/controls/SkinPieceCache.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/controls/skinprops.h"
 #include "tests/skin/skinfixture.h"
@@ -171,6 +176,30 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
   skin->SkinControls = all;
 }
 
+TEST_F(SkinControlsTest, InnerPartsBelongToTheirControl) {
+  QWidget host;
+  auto* spin = new QSpinBox(&host);
+  auto* combo = new QComboBox(&host);
+  combo->setEditable(true);
+  auto* memo = new QPlainTextEdit(&host);
+  auto* grid = new QTableView(&host);
+  auto* tabs = new QTabWidget(&host);
+  auto* status = new QStatusBar(&host);
+  status->setSizeGripEnabled(true);
+  host.show();
+  const std::pair<QWidget*, QWidget*> cases[] = {
+      {spin->findChild<QLineEdit*>(), spin},      {combo->lineEdit(), combo},
+      {memo->verticalScrollBar(), memo},          {memo->viewport(), memo},
+      {grid->horizontalHeader(), grid},           {grid->horizontalHeader()->viewport(), grid},
+      {tabs->tabBar(), tabs},                     {tabs->findChild<QStackedWidget*>(), tabs},
+      {status->findChild<QSizeGrip*>(), status},  {spin, spin},
+  };
+  for (const auto& [part, owner] : cases) {
+    ASSERT_TRUE(part);
+    EXPECT_EQ(TSkinRegistry::OwnerOf(part), owner) << part->metaObject()->className();
+  }
+}
+
 TEST_F(SkinControlsTest, DisabledRadioGroupsHostsAndLateWidgets) {
   orvane::Form form;
   auto* group = new QGroupBox(form.client());
@@ -282,6 +311,47 @@ TEST_F(SkinControlsTest, ToolBarButtonsDrawTheToolBarsFrameOfTheirState) {
   QImage img(4, 4, QImage::Format_ARGB32_Premultiplied);
   QPainter p(&img);
   EXPECT_FALSE(TControlChooser::CustomDraw(QStyle::PE_PanelButtonTool, &o, &p, button));
+}
+
+TEST_F(SkinControlsTest, PaintKitPiecesAreCachedPerSkinAndFocusRectanglesUndoThemselves) {
+  QWidget control;
+  TSkinControl kit(&control);
+  kit.InitWindow(&control, skin.get(), nullptr);
+  TDataSkinObject element("Piece");
+  element.Bitmap = QImage(8, 4, QImage::Format_ARGB32_Premultiplied);
+  element.Bitmap.fill(Qt::blue);
+  element.Bitmap.setPixel(0, 0, 0);  // see-through
+  element.Frame = 2;
+  QImage img(10, 10, QImage::Format_ARGB32_Premultiplied);
+  for (int trans : {0, 1}) {
+    element.Trans = trans;
+    img.fill(Qt::white);
+    QPainter p(&img);
+    const quint64 built = TSkinPieceCache::Built();
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    EXPECT_EQ(TSkinPieceCache::Built(), built + 1);  // the second is a blit
+    kit.UpdateSkin();
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    EXPECT_EQ(TSkinPieceCache::Built(), built + 2);
+    kit.DrawElement(&p, QRect(4, 4, -1, 3), 2, 1, &element);  // inverted: nothing
+    p.end();
+    EXPECT_EQ(img.pixelColor(2, 2), trans ? QColor(Qt::white) : QColor(255, 0, 255));
+    EXPECT_EQ(img.pixelColor(4, 4), QColor(Qt::blue));
+  }
+  kit.Caption = "Focus";
+  const QImage before = img;
+  QPainter p(&img);
+  kit.DrawTextFocusRect(&p, DT_CENTER, img.rect());
+  p.end();
+  EXPECT_NE(img, before);
+  p.begin(&img);
+  kit.DrawTextFocusRect(&p, DT_CENTER, img.rect());
+  p.end();
+  EXPECT_EQ(img, before);
+  EXPECT_EQ(kit.BiDiFlags(DT_CENTER), DT_CENTER);
+  control.setLayoutDirection(Qt::RightToLeft);
+  EXPECT_EQ(kit.BiDiFlags(DT_CENTER), DT_CENTER | DT_RTLREADING);
 }
 
 TEST_F(SkinControlsTest, PropertyRoutines) {
