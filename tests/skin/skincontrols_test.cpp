@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
@@ -268,6 +269,13 @@ TEST_F(SkinControlsTest, BareDialogWidgetsByTheirClassicClass) {
                           "inner:TSkinBoxH", "panelCheck:TSkinCheckBox", "panel:TSkinBox"};
   EXPECT_EQ(asked, expected);
   EXPECT_EQ(panel->palette().color(QPalette::Window), ToQColor(skin->Data()->Colour(scButtonFace)));
+  // A file dialog of Qt's own: its buttons, edits and combos, inside its containers.
+  QFileDialog files;
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  asked.clear();
+  ASSERT_TRUE(Skinned(&files));
+  for (const char* kind : {"TSkinButton", "TSkinEdit", "TSkinComBox", "TSkinBox"})
+    EXPECT_FALSE(asked.filter(kind).isEmpty()) << kind;
 }
 
 TEST_F(SkinControlsTest, ToolBarButtonsDrawTheToolBarsFrameOfTheirState) {
