@@ -108,7 +108,10 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
   TFormSkinner* f = Skinned(&form);
   ASSERT_TRUE(f);
   QStringList rows = skin->Skin3rd();
-  rows << "TMyNil=nil" << "TBorderEdit=edit";
+  // Unknown kinds decide nothing, kinds are cut at 50 characters, case is ignored, the first
+  // of repeated rows wins.
+  rows << "TMyNil=nil" << "TBorderEdit=edit" << "TOdd=whatever" << "TLong=button" + QString(50, 'x')
+       << "tcase=BUTTON" << "TRep=button" << "TRep=nil" << "no equals sign";
   skin->SetSkin3rd(rows);
   const quint32 all = skin->SkinControls;
   struct Case {
@@ -162,6 +165,11 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
       {"TBorderEdit", Make<QLineEdit>(), -1, "TSkinEdit"},
       {"TBorderEdit", Make<QLineEdit>([](QLineEdit* e) { e->setFrame(false); }), -1, ""},
       {"TVirtualStringTree", Make<QWidget>(), -1, "TSkinScrollbar"},
+      {"TOdd", Make<QPushButton>(), -1, ""},
+      {"TLong", Make<QPushButton>(), -1, ""},
+      {"TCASE", Make<QLabel>(), -1, "TSkinButton"},
+      {"TRep", Make<QLabel>(), -1, "TSkinButton"},
+      {"", Make<QCheckBox>([](QCheckBox* b) { b->setProperty("vclClass", 5); }), -1, "TSkinCheckBox"},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
