@@ -222,7 +222,6 @@ void TControlChooser::SkinFormControls(QWidget* form) {
 
 void TControlChooser::SkinControlsOf(QWidget* owner) {
   if (!owner) return;
-  QWidget* root = IsForm(owner) ? static_cast<QWidget*>(owner) : owner;
   // Creation order; an inner form's own controls are its business, inner parts their owner's.
   std::function<void(QWidget*)> walk = [&](QWidget* parent) {
     for (QObject* o : parent->children()) {
@@ -233,7 +232,7 @@ void TControlChooser::SkinControlsOf(QWidget* owner) {
       if (!IsForm(c)) walk(c);
     }
   };
-  walk(root);
+  walk(owner);
   if (Form() && Has(xcPopupMenu)) Form()->SetPopupMenusOwnerDraw(owner, true);
 }
 
