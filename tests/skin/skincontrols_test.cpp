@@ -422,6 +422,8 @@ TEST_F(SkinControlsTest, SwitchedOffByMessageAndTakenOffGivesFusionBackPixelForP
   orvane::Form form;
   auto* button = new QPushButton("Skin", form.client());
   button->setGeometry(10, 10, 80, 30);
+  auto* panel = new QFrame(form.client());
+  const QColor panelColour = panel->palette().color(QPalette::Window);
   PaintProbe* probe = nullptr;
   skin->OnSkinControl = [&](QObject*, TSXSkin*, QWidget*, QWidget* c, const QString&, QObject*& out) {
     if (c == button) out = probe = new PaintProbe(button);
@@ -438,18 +440,22 @@ TEST_F(SkinControlsTest, SwitchedOffByMessageAndTakenOffGivesFusionBackPixelForP
   EXPECT_TRUE(button->testAttribute(Qt::WA_Hover));
   EXPECT_EQ(Perform(button, WM_SKINQUERY), 1);
   EXPECT_EQ(Render(button).pixelColor(40, 15), QColor(Qt::red));
+  EXPECT_TRUE(panel->autoFillBackground());
+  EXPECT_NE(panel->palette().color(QPalette::Window), panelColour);
   Perform(button, WM_SKINCONTROLSWITCH, 0);
   EXPECT_NE(Render(button).pixelColor(40, 15), QColor(Qt::red));
   Perform(button, WM_SKINCONTROLSWITCH, 1);
   EXPECT_EQ(Render(button).pixelColor(40, 15), QColor(Qt::red));
-  f->Unskin();
+  // Switched off as the program does it: the skin style goes, Fusion paints exactly as before.
+  SkinManager->SetCurrentSkin(skin.get());
+  SkinManager->PostAction(TSkinManage::ActionDeactivate, 0);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return SkinManager->Forms().isEmpty(); }));
+  EXPECT_FALSE(SkinStyleInstalled());
   EXPECT_EQ(Render(button), plain);
   EXPECT_EQ(button->palette(), palette);
+  EXPECT_EQ(panel->palette().color(QPalette::Window), panelColour);
+  EXPECT_FALSE(panel->autoFillBackground());
   EXPECT_EQ(Perform(button, WM_SKINQUERY), 0);
-  // The skin style without skinners is Fusion itself.
-  RemoveSkinStyle();
-  QApplication::setStyle(QStringLiteral("Fusion"));
-  EXPECT_EQ(Render(button), plain);
 }
 
 TEST_F(SkinControlsTest, SkinnersDieWithTheirControlsAndWindow) {
