@@ -77,7 +77,7 @@ class Translator : public QObject {
   bool eventFilter(QObject*, QEvent* e) override {
     WindowData& d = *d_;
     if (!d.alive || (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None &&
-                     !d.framePending))
+                     !d.framePending && !d.movePending))
       return false;
     QWidget* w = d.hwnd;
     switch (e->type()) {
@@ -85,6 +85,7 @@ class Translator : public QObject {
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
+        if (d.movePending && PendingMoveEvent(d, static_cast<QMouseEvent*>(e))) return true;
         if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
         return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
       case QEvent::KeyPress:

@@ -1,5 +1,6 @@
 // Top-level hosts: own non-client mode and the default procedure at the bottom of their chain.
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QLayout>
@@ -260,6 +261,20 @@ bool TrackingEvent(WindowData& d, QEvent* e) {
   }
 }
 
+// A caption press moves the window only once the mouse has gone the drag distance with the
+// button held: a window manager that takes the move at the press would swallow a double click.
+bool PendingMoveEvent(WindowData& d, QMouseEvent* e) {
+  if (e->type() == QEvent::MouseMove && (e->buttons() & Qt::LeftButton)) {
+    if ((e->globalPosition().toPoint() - d.moveFrom).manhattanLength() < QApplication::startDragDistance()) return true;
+    d.movePending = false;
+    MoveByMouse(d, d.moveFrom);
+    if (d.tracking.kind != Tracking::Kind::None) TrackingEvent(d, e);
+    return true;
+  }
+  d.movePending = false;  // released, pressed again, or moved without the button
+  return false;
+}
+
 void DefHostProc(HWND hwnd, Message& m) {
   auto d = Data(hwnd);
   if (!d || !d->alive) return;
@@ -276,7 +291,10 @@ void DefHostProc(HWND hwnd, Message& m) {
     case WM_NCLBUTTONDOWN: {
       const auto code = static_cast<qint32>(m.wParam);
       if (hwnd->isMaximized() || hwnd->isMinimized()) break;
-      if (code == HTCAPTION) MoveByMouse(*d, PointFromParam(m.lParam));
+      if (code == HTCAPTION) {
+        d->movePending = true;
+        d->moveFrom = PointFromParam(m.lParam);
+      }
       else if (const Qt::Edges edges = EdgesOfHit(code)) SizeByMouse(*d, edges, PointFromParam(m.lParam));
       break;
     }
