@@ -112,4 +112,10 @@ TEST_F(SkinFrameTest, PaintedFromThePrimitivesAndRegionTracedOnSizeChange) {
   EXPECT_EQ(form.mask(), QRegion(0, 0, 5, 5));  // same size: not traced again
   for (QSize s : {QSize(3, 3), QSize(1, 1), QSize(300, 201)})  // smaller than the borders: clipped, never inverted
     { form.setMinimumSize(1, 1); form.resize(s); EXPECT_TRUE(form.rect().contains(form.mask().boundingRect())); }
+  for (BorderSide s : {bsLeft, bsRight, bsTop, bsBottom}) const_cast<TDataSkinBorder&>(d.Border(s)).Trans = 0;
+  form.resize(300, 200);  // no see-through borders: the whole rectangle
+  EXPECT_EQ(form.mask(), QRegion(form.rect()));
+  // Right to left (alignment 0): the caption ends where the right-aligned buttons begin, moved 10 on.
+  form.setProperty("wmExStyle", wm::WS_EX_LEFTSCROLLBAR), On(&form, false), f = On(&form), Shot(form);
+  EXPECT_EQ(f->CaptionRect().right() + 1, form.width() - b.right() - f->WidestRightButton() + 10) << d.Title->TextAlignment;
 }
