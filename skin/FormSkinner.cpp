@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
@@ -143,6 +144,7 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (dialog_) frameKind_ = fkDialog;
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
+    CreateMenuBar();
     ApplySkinMetrics();
   } else {
     lifeState_ = lsAttached;
@@ -416,6 +418,7 @@ void TFormSkinner::Unskin() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   if (skin_) skin_->HideCaptionHint();
   hot_ = nullptr;
@@ -423,6 +426,7 @@ void TFormSkinner::Unskin() {
   FreeControls();
   RestoreFormLook();
   GiveSystemMenuBack();
+  FreeMenuBar(true);
   QWidget* w = hwnd_;
   if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w)) {
     const QRect r = wm::GetWindowRect(w);
@@ -441,13 +445,16 @@ void TFormSkinner::Detach() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   hot_ = nullptr;
   RestoreProcedures();
   FreeControls();
+  FreeMenuBar(false);
 }
 
 void TFormSkinner::WndProc(wm::Message& m) {
+  if (frameSkinned_ && MenuProc(m)) return;
   switch (m.msg) {
     case WM_SKINQUERY:
       m.result = 1;
@@ -498,6 +505,7 @@ void RegisterFormSkinner() {
       [](QWidget* hwnd, QObject* object, const QString& className) -> TWinSkinForm* {
         return new TFormSkinner(hwnd, object, className);
       });
+  RegisterMenuPainters();
 }
 
 }  // namespace orvane::skin
