@@ -194,8 +194,26 @@ class TFormSkinner : public TWinSkinForm {
   // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
   // program's main window, or an MDI child's frame, has its say before `previous`.
   void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
-  // The bar drawn into the frame's current paint pass.
-  void PaintMenuBar();
+  // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
+  // WM_NCCALCSIZE: the client inside the skin borders and the menu bar.
+  void CalcNCSize(wm::Message& m);
+  // WM_NCHITTEST over the default answer: the title bar moves, the menu-bar row is the menu.
+  void NCHitTest(wm::Message& m);
+  // WM_NCPAINT: wParam 1 composes the frame anew; any other pass redraws it from the cache.
+  void NCPaint(wm::Message& m);
+  // Composes sides, title bar and menu bar into the frame image and draws it into the paint
+  // pass; with no pass running, asks for one.
+  void PaintFrame(QPainter* dc = nullptr);
+  void PaintTitle(QPainter& p);
+  void PaintCaption(QPainter& p, const QRect& g);
+  void PaintSysButtons(QPainter& p);
+  // Side 1 left, 2 right, 3 top, 4 bottom, in the window's active or inactive frame.
+  void PaintBorderSide(int side, const QRect& rect, QPainter& p);
+  // Takes WS_SYSMENU off the style while the skin draws the caption buttons (strip), or gives
+  // it back.
+  void SetSysMenuStyle(bool strip);
+  const QImage& FrameImage() const { return frameImage_; }
+  int WidestRightButton() const { return widestRight_; }
 
  private:
   void WndProc(wm::Message& m);
@@ -213,6 +231,10 @@ class TFormSkinner : public TWinSkinForm {
   bool MenuKey(quint32 key);
   bool MenuDialogChar(wm::Message& m);
   bool OwnerDrawItem(wm::Message& m);
+  // The frame rows of the window procedure; false leaves the message to the rest.
+  bool FrameProc(wm::Message& m);
+  void PaintMenuBar(QPainter& p, const QRect& rect);
+  void InvalidateFrame();
 
   wm::Link link_;
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
@@ -246,6 +268,13 @@ class TFormSkinner : public TWinSkinForm {
   bool menuTracking_ = false;
   quint32 lastSysMenuClick_ = 0;
   QPointer<QMenu> sysPopup_;
+
+  // The composed frame, what it was composed for, and the region's size.
+  QImage frameImage_;
+  bool frameDirty_ = true;
+  bool frameActive_ = true;
+  QSize regionSize_;
+  int widestRight_ = 0;
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.

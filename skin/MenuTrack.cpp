@@ -418,25 +418,9 @@ bool TFormSkinner::MenuProc(wm::Message& m) {
     case wm::WM_SIZE:
       if (menuBar_) menuBar_->LayoutItems();  // the bar follows the window's width
       return false;
-    case wm::WM_NCPAINT:
-      // The bar is drawn over the frame in the same pass.
-      if (menuBar_ && wm::GetWindowDC(hwnd_)) {
-        wm::CallPrevious(link_, m);
-        PaintMenuBar();
-        return true;
-      }
-      return false;
     default:
       return false;
   }
-}
-
-void TFormSkinner::PaintMenuBar() {
-  QPainter* dc = hwnd_ ? wm::GetWindowDC(hwnd_) : nullptr;
-  if (!dc || !menuBar_ || menuBarHeight_ <= 0) return;
-  menuBar_->LayoutItems();
-  menuBar_->Paint(*dc, menuBar_->BarRect());
-  if (hot_ && hot_->IsMenuItem()) hot_->Paint();
 }
 
 bool TFormSkinner::OwnerDrawItem(wm::Message& m) {

@@ -43,6 +43,7 @@ class TSkinManage : public QObject {
   void SetLastMenuHandle(QObject* menu);
   const QImage* GetMenuBitmapByHandle(QObject* menu) const;
   void SetMDIMaximized(bool maximized);
+  bool MDIMaximized() const { return mdiMaximized_; }
   // Queues an action for the timer. A later request replaces a pending one, except that a
   // pending switch-on or switch-off is never replaced by a refresh, purge or rebuild: those
   // then run after it.
