@@ -306,6 +306,7 @@ void TFormSkinner::BuildSystemMenu() {
     const quint32 command = info.id;
     QObject::connect(a, &QAction::triggered, w, [w, command] { wm::PostMessage(w, wm::WM_SYSCOMMAND, command, 0); });
   }
+  wm::WatchMenu(popup, w);
   sysPopup_ = popup;
 }
 
