@@ -234,6 +234,8 @@ class TFormSkinner : public TWinSkinForm {
   // The frame rows of the window procedure; false leaves the message to the rest.
   bool FrameProc(wm::Message& m);
   void PaintMenuBar(QPainter& p, const QRect& rect);
+  void DrawFrameImage(QPainter& dc);
+  const QImage& SideBitmap(int side, const QSize& size);
   void InvalidateFrame();
 
   wm::Link link_;
@@ -275,6 +277,12 @@ class TFormSkinner : public TWinSkinForm {
   bool frameActive_ = true;
   QSize regionSize_;
   int widestRight_ = 0;
+  struct SideCache {
+    QImage image;
+    int frame = 0;
+    const TSkinData* data = nullptr;
+  };
+  SideCache sideCache_[4];
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.
