@@ -428,6 +428,14 @@ bool TFormSkinner::MenuProc(wm::Message& m) {
     case wm::WM_SIZE:
       if (menuBar_) menuBar_->LayoutItems();  // the bar follows the window's width
       return false;
+    case wm::WM_MDISETMENU:
+      // An MDI frame's menu replaced: the bar is built from it again.
+      wm::CallPrevious(link_, m);
+      if (menuBar_) {
+        menuBar_->BuildItems();
+        menuBar_->LayoutItems();
+      }
+      return true;
     default:
       return false;
   }

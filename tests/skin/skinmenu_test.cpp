@@ -19,7 +19,8 @@ namespace wm = orvane::wm;
 
 namespace {
 
-// A form with a menu bar (File, Edit with a submenu first, an invisible View, Help) and its skinner.
+// A form with a menu bar (File, Edit with a submenu first, an invisible View, Help, a Chinese
+// caption) and its skinner.
 struct MenuWindow {
   explicit MenuWindow(TSXSkin* skin, quint32 ex = 0, quint32 style = 0) : form(new orvane::Form) {
     form->setProperty("wmExStyle", ex);
@@ -40,6 +41,7 @@ struct MenuWindow {
     editMenu->addAction(QStringLiteral("&Copy"));
     bar->addMenu(QStringLiteral("&View"))->menuAction()->setVisible(false);
     bar->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About"));
+    bar->addMenu(QStringLiteral("设置(&S)"))->addAction(QStringLiteral("-"));
     form->setMenuBar(bar);
     f = new TFormSkinner(form, form, QStringLiteral("TForm_x"));
     f->InitForm(skin, form);
@@ -151,7 +153,7 @@ TEST_F(SkinMenuTest, BarTakesTheMenuLaysOutPaintsAndGivesItBack) {
   // A bar changed while skinned is built again.
   m.bar->addMenu(QStringLiteral("&Tools"));
   QCoreApplication::processEvents();
-  EXPECT_EQ(m.Bar()->ItemCount(), 5);
+  EXPECT_EQ(m.Bar()->ItemCount(), 6);
   // Switched off with a drop-down and the system menu open: both closed, the bar back in place.
   m.Click(1);
   m.f->ShowSystemMenu(QPoint(10, 10));
@@ -179,7 +181,8 @@ TEST_F(SkinMenuTest, ClickDropsTheMenuBelowTheItemAndKeysAndMouseMoveBetweenItem
     int from, key;
     quint32 ex;
     int to;
-  } cases[] = {{0, Qt::Key_Right, 0, 1}, {3, Qt::Key_Right, 0, 0}, {0, Qt::Key_Left, 0, 3}, {1, Qt::Key_Left, 0, 0},
+  } cases[] = {{0, Qt::Key_Right, 0, 1}, {4, Qt::Key_Right, 0, 0}, {0, Qt::Key_Left, 0, 4}, {3, Qt::Key_Right, 0, 4},
+               {1, Qt::Key_Left, 0, 0},
                {1, Qt::Key_Right, 0, 1},  // on an entry with a submenu: the submenu opens
                {0, Qt::Key_Left, wm::WS_EX_LEFTSCROLLBAR, 1}};
   for (const Case& c : cases) {
@@ -205,7 +208,7 @@ TEST_F(SkinMenuTest, AltWithALetterOrSpaceAndDialogChars) {
     bool dialogChar;
     int item;
     bool systemMenu;
-  } cases[] = {{Qt::Key_E, false, 1, false}, {Qt::Key_H, false, 3, false}, {Qt::Key_Q, false, -1, false},
+  } cases[] = {{Qt::Key_E, false, 1, false}, {Qt::Key_H, false, 3, false}, {Qt::Key_S, false, 4, false}, {Qt::Key_Q, false, -1, false},
                {Qt::Key_Space, false, -1, true}, {Qt::Key_F, true, 0, false}, {Qt::Key_V, true, -1, false}};
   for (const Case& c : cases) {
     MenuWindow m(skin.get());
