@@ -86,7 +86,9 @@ void DropDownWatch::Choose(TMenuBtn* item) {
 
 bool DropDownWatch::eventFilter(QObject* o, QEvent* e) {
   const QEvent::Type type = e->type();
-  if (type != QEvent::Show && type != QEvent::KeyPress && type != QEvent::MouseMove) return false;
+  if (type != QEvent::Show && type != QEvent::KeyPress && type != QEvent::MouseMove &&
+      type != QEvent::MouseButtonPress)
+    return false;
   auto* menu = qobject_cast<QMenu*>(o);
   if (!menu || !form || !dropDown || !watched.contains(menu)) return false;
   switch (type) {
@@ -129,6 +131,14 @@ bool DropDownWatch::eventFilter(QObject* o, QEvent* e) {
         default:
           return false;
       }
+    }
+    case QEvent::MouseButtonPress: {
+      // A press on the open item closes the drop-down and stays there (no second opening).
+      auto* press = static_cast<QMouseEvent*>(e);
+      if (menu->rect().contains(press->position().toPoint()) || !form->MenuBar()) return false;
+      TMenuBtn* b = form->MenuBar()->ItemAt(form->WindowPoint(press->globalPosition().toPoint()));
+      menu->setAttribute(Qt::WA_NoMouseReplay, b && b->Index == openIndex);
+      return false;
     }
     case QEvent::MouseMove: {
       // The drop-down holds the mouse: moves over the bar arrive here.
