@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
@@ -75,6 +76,8 @@ TFormSkinner::TFormSkinner(QWidget* hwnd, QObject* object, const QString& classN
 TFormSkinner::~TFormSkinner() {
   hoverTimer_.stop();
   FreeControls();
+  FreeMenuBar(false);  // its items are title-bar objects of this skinner
+  FreeSystemMenu();
   FreeSysButtons();
   if (SkinManager && SkinManager->State() != TSkinManage::Destroying && hwnd_) SkinManager->RemoveForm(hwnd_);
 }
@@ -143,7 +146,7 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (dialog_) frameKind_ = fkDialog;
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
-    ReserveMenuBar();
+    CreateMenuBar();
     ApplySkinMetrics();
   } else {
     lifeState_ = lsAttached;
@@ -180,6 +183,7 @@ void TFormSkinner::ApplySkinMetrics() {
     }
     sysButtons_.push_back(b);
   }
+  if (menuBar_) menuBar_->LayoutItems();
 }
 
 void TFormSkinner::FreeSysButtons() {
@@ -412,6 +416,7 @@ void TFormSkinner::Unskin() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   if (skin_) skin_->HideCaptionHint();
   hot_ = nullptr;
@@ -419,6 +424,7 @@ void TFormSkinner::Unskin() {
   FreeControls();
   RestoreFormLook();
   GiveSystemMenuBack();
+  FreeMenuBar(true);
   QWidget* w = hwnd_;
   // The native frame comes back around the same client, at the same place.
   if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w))
@@ -434,13 +440,16 @@ void TFormSkinner::Detach() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   hot_ = nullptr;
   RestoreProcedures();
   FreeControls();
+  FreeMenuBar(false);
 }
 
 void TFormSkinner::WndProc(wm::Message& m) {
+  if (frameSkinned_ && MenuProc(m)) return;
   if (FrameProc(m)) return;
   switch (m.msg) {
     case WM_SKINQUERY:
@@ -492,6 +501,7 @@ void RegisterFormSkinner() {
       [](QWidget* hwnd, QObject* object, const QString& className) -> TWinSkinForm* {
         return new TFormSkinner(hwnd, object, className);
       });
+  RegisterMenuPainters();
 }
 
 }  // namespace orvane::skin

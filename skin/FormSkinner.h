@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,8 @@ namespace orvane::skin {
 
 struct TSkinData;
 class TFormSkinner;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // The skinned window posts and sends these beside the ones the manager speaks.
 enum : quint32 {
@@ -156,7 +159,7 @@ class TFormSkinner : public TWinSkinForm {
   bool Activated() const { return activated_; }
   QMargins Borders() const { return borders_; }
   int MenuBarHeight() const { return menuBarHeight_; }
-  bool HasMenuBar() const { return false; }
+  bool HasMenuBar() const;
   QRect CaptionRect() const { return captionRect_; }
   void SetCaptionRect(const QRect& r) { captionRect_ = r; }
   QSize StandardNonClient() const { return stdNonClient_; }
@@ -169,6 +172,28 @@ class TFormSkinner : public TWinSkinForm {
   // The skin's counter of time the mouse rests on a caption button (shared by every window).
   static int& HintCounter();
 
+  // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
+  TWinSkinMenu* MenuBar() const;
+  // The bar made from the window's menu bar, which leaves the window.
+  void CreateMenuBar();
+  // The bar freed; giveBack puts the window's menu bar back.
+  void FreeMenuBar(bool giveBack);
+  bool MenuTracking() const { return menuTracking_; }
+  void SetMenuTracking(bool on) { menuTracking_ = on; }
+  // Drops the item's menu down below it.
+  void TrackMenu(TMenuBtn* item);
+  void BuildSystemMenu();
+  void FreeSystemMenu();
+  // Opens the skinned system menu; a second opening within the double-click time closes.
+  void ShowSystemMenu(QPoint screen);
+  QMenu* SystemMenuPopup() const;
+  // Window coordinates back to the screen.
+  QPoint WindowToScreen(QPoint windowPt) const;
+  // The menu messages of the skinned procedure: true when one was answered here.
+  bool MenuProc(wm::Message& m);
+  // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
+  // program's main window, or an MDI child's frame, has its say before `previous`.
+  void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
   // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
   // WM_NCCALCSIZE: the client inside the skin borders and the menu bar.
   void CalcNCSize(wm::Message& m);
@@ -203,13 +228,15 @@ class TFormSkinner : public TWinSkinForm {
   void Maximize();
   void Restore();
   void Minimize();
+  bool MenuKey(quint32 key);
+  bool MenuDialogChar(wm::Message& m);
+  bool OwnerDrawItem(wm::Message& m);
   // The frame rows of the window procedure; false leaves the message to the rest.
   bool FrameProc(wm::Message& m);
   void PaintMenuBar(QPainter& p, const QRect& rect);
   void DrawFrameImage(QPainter& dc);
   const QImage& SideBitmap(int side, const QSize& size);
   void InvalidateFrame();
-  void ReserveMenuBar();
 
   wm::Link link_;
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
@@ -239,6 +266,10 @@ class TFormSkinner : public TWinSkinForm {
   int frameKind_ = fkSizeable;
   int buttonBits_ = 0;
   int showState_ = ssNormal;
+  QPointer<TWinSkinMenu> menuBar_;
+  bool menuTracking_ = false;
+  quint32 lastSysMenuClick_ = 0;
+  QPointer<QMenu> sysPopup_;
 
   // The composed frame, what it was composed for, and the region's size.
   QImage frameImage_;

@@ -8,6 +8,7 @@
 
 #include "platform/forms/form.h"
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/imgutil.h"
 #include "skin/skindata.h"
@@ -57,14 +58,6 @@ const QImage& TFormSkinner::SideBitmap(int side, const QSize& size) {
 }
 
 // ---- metrics ---------------------------------------------------------------------------------
-
-void TFormSkinner::ReserveMenuBar() {
-  if (windowKind_ == wkMDIChild) return;
-  auto* form = qobject_cast<orvane::Form*>(hwnd_.data());
-  QMenuBar* bar = form ? form->menuBar() : nullptr;
-  // The skinned menu bar takes the row of a window whose menu bar is shown.
-  if (bar && !bar->isHidden()) menuBarHeight_ = wm::GetSystemMetrics(wm::SM_CYMENU);
-}
 
 void TFormSkinner::CalcNCSize(wm::Message& m) {
   auto* rect = reinterpret_cast<QRect*>(m.lParam);
@@ -187,8 +180,14 @@ void TFormSkinner::DrawFrameImage(QPainter& dc) {
 }
 
 void TFormSkinner::PaintMenuBar(QPainter& p, const QRect& rect) {
-  // The skinned menu bar paints itself into this row; until it does, the row is the face colour.
-  if (rect.width() > 0 && rect.height() > 0) p.fillRect(rect, ToQColor(data_->Colour(scButtonFace)));
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+  // A row without a skinned bar (an MDI child's extra title height) is the face colour.
+  if (!menuBar_) {
+    p.fillRect(rect, ToQColor(data_->Colour(scButtonFace)));
+    return;
+  }
+  menuBar_->LayoutItems();
+  menuBar_->Paint(p, rect);
 }
 
 void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {
