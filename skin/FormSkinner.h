@@ -4,6 +4,7 @@
 // skinners of its controls, and gives everything back when the skin goes.
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,6 +21,7 @@
 #include "skin/TSkinControl.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm.h"
+#include "skin/WinSkinMsgs.h"
 
 class QMenu;
 
@@ -26,15 +29,6 @@ namespace orvane::skin {
 
 struct TSkinData;
 class TFormSkinner;
-
-// The skinned window posts and sends these beside the ones the manager speaks.
-enum : quint32 {
-  WM_SKINACTIONQUERY = 0x3515,  // sent: should the caption button (wParam Visibility, lParam Action) show?
-  WM_SKINBUTTONACTION = 0x3514,  // posted: a caption button with an action of the window's own
-  WM_SKINMDIMAXIMIZE = 0x3516,   // posted to an MDI client: lay out its maximised child
-  WM_SKINNOTIFY = 0xBC4E,        // the window is skinned (lParam SkinNotifyKey); nothing handles it
-};
-inline constexpr qintptr SkinNotifyKey = 0x41A2;
 
 // A mouse-sensitive object of the title bar, in window coordinates (origin at the window's
 // outer top-left corner).
@@ -169,8 +163,28 @@ class TFormSkinner : public TWinSkinForm {
   // The skin's counter of time the mouse rests on a caption button (shared by every window).
   static int& HintCounter();
 
+  // ---- the window procedures ----
+  // Makes a control's scroll-bar skinner anew after its window was recreated: given the
+  // control and its old skinner (already out of the list, freed afterwards). Set by the
+  // scroll-bar skinners; unset, the control stays without one.
+  std::function<void(QWidget* control, TSkinControl* old)> RebuildScrollbar;
+  bool HasFormProcedure() const { return !formLink_.isNull(); }
+  bool MDIClientSubclassed() const { return !mdiLink_.isNull(); }
+
  private:
   void WndProc(wm::Message& m);
+  void FrameStage(wm::Message& m);
+  void NonClientStage(wm::Message& m);
+  void FormWndProc(wm::Message& m);
+  void MDIClientProc(wm::Message& m);
+  void SizeChanged(wm::Message& m);
+  void SysCommand(wm::Message& m);
+  void RecreateWindow(wm::Message& m);
+  void RebuildScrollSkinner(QWidget* control);
+  void RefreshShowState();
+  void RepaintFrame();
+  QWidget* FindMDIClient() const;
+  void HookMDIClient();
   void Activate();
   void NCMouse(wm::Message& m);
   void FreeControls(bool onlyDestroyed = false);
@@ -184,6 +198,11 @@ class TFormSkinner : public TWinSkinForm {
   void Minimize();
 
   wm::Link link_;
+  wm::Link formLink_;  // the form's own procedure, directly above the default one
+  wm::Link mdiLink_;   // on the MDI client of an MDI frame
+  bool savedMenuUpdate_ = true;
+  QBrush faceBrush_;
+  bool framePainting_ = true;  // off while the window is made anew
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
   bool activated_ = false;
   QTimer hoverTimer_;

@@ -226,8 +226,8 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
   if (!b || !hwnd_) return;
   const int action = b->Record()->Action;
   // Acts on the active child of an MDI frame; nothing without one.
-  auto onChild = [this](void (QWidget::*act)()) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) (sub->*act)();
+  auto onChild = [this](quint32 command) {
+    if (QWidget* child = ActiveMDIChild()) wm::SendMessage(child, wm::WM_SYSCOMMAND, command, 0);
   };
   switch (action) {
     case 0: {
@@ -253,13 +253,13 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
       wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_CONTEXTHELP, 0);
       return;
     case 7: case 60:
-      onChild(&QWidget::showMinimized);
+      onChild(wm::SC_MINIMIZE);
       return;
     case 8: case 61:
-      onChild(&QWidget::showNormal);
+      onChild(wm::SC_RESTORE);
       return;
     case 9: case 62:
-      if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) sub->close();
+      onChild(wm::SC_CLOSE);
       return;
     default:
       wm::PostMessage(hwnd_, WM_SKINBUTTONACTION, static_cast<quintptr>(action), 0);
