@@ -147,6 +147,7 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (windowKind_ == wkMDIFrame) HookMDIClient();
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
+    ReserveMenuBar();
     ApplySkinMetrics();
   } else {
     lifeState_ = lsAttached;
@@ -228,16 +229,6 @@ void TFormSkinner::FrameChanged() {
   if (hwnd_) wm::SetWindowPos(hwnd_, 0, 0, 0, 0, 0, 0x37);
 }
 
-void TFormSkinner::ClearRegion() {
-  if (hwnd_ && regionSet_) wm::SetWindowRgn(hwnd_, QRegion(), true);
-  regionSet_ = false;
-}
-
-void TFormSkinner::UpdateRegion() {
-  // A region shapes only a frame the skin draws; a native frame keeps the window rectangular.
-  if (!hwnd_ || lifeState_ == lsDestroyed || !wm::HasOwnNonClient(hwnd_)) return;
-}
-
 void TFormSkinner::RefreshWindow() {
   if (!hwnd_) return;
   wm::InvalidateRect(hwnd_, nullptr, true);
@@ -256,6 +247,12 @@ void TFormSkinner::Activate() {
   else
     SkinChildWindows();
   if (!hwnd_) return;
+  if (lifeState_ == lsCreated && frameSkinned_ && !child_ && windowKind_ != wkMDIChild) {
+    // From here the window draws its own frame: the skin's metrics already answer.
+    lifeState_ = lsResizing;
+    wm::SetOwnNonClient(w, true);
+    lifeState_ = lsCreated;
+  }
   if (lifeState_ == lsCreated) {
     if (windowKind_ == wkMDIChild) {
       if (showState_ == ssMaximized) {
@@ -271,10 +268,9 @@ void TFormSkinner::Activate() {
       lifeState_ = lsResizing;
       AdjustSize(false);
       lifeState_ = lsAttached;
-      if (showState_ == ssMaximized)
-        FrameChanged();
-      else
-        UpdateRegion();
+      // A maximised window gets its region too: the skin's corners are see-through there as well.
+      if (showState_ == ssMaximized) FrameChanged();
+      UpdateRegion();
     }
   }
   AfterSkin();
@@ -314,8 +310,8 @@ void TFormSkinner::ApplySkinColors() {
   if (frameSkinned_ && form) {
     SetPopupMenusOwnerDraw(form, true);
     AdjustSize(true);
-    form->resize(form->width(), form->height() + 1);
-    form->resize(form->width(), form->height() - 1);
+    FrameChanged();
+    UpdateRegion();
   }
   AfterSkin();
   lifeState_ = lsAttached;
@@ -433,15 +429,12 @@ void TFormSkinner::Unskin() {
   RestoreFormLook();
   GiveSystemMenuBack();
   QWidget* w = hwnd_;
-  if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w)) {
-    const QRect r = wm::GetWindowRect(w);
-    const int width = r.width() - (borders_.left() + borders_.right()) + stdNonClient_.width();
-    const int height = r.height() - (borders_.top() + borders_.bottom()) + stdNonClient_.height();
-    const QPoint at = windowKind_ == wkMDIChild && w->parentWidget() ? w->pos() : r.topLeft();
-    wm::SetWindowPos(w, 0, at.x(), at.y(), width, height, 0x34);
-  }
+  // The native frame comes back around the same client, at the same place.
+  if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w))
+    wm::SetOwnNonClient(w, false);
   if (w) wm::SetWindowRgn(w, QRegion(), true);
   regionSet_ = false;
+  regionSize_ = QSize();
 }
 
 void TFormSkinner::Detach() {

@@ -171,6 +171,27 @@ class TFormSkinner : public TWinSkinForm {
   bool HasFormProcedure() const { return !formLink_.isNull(); }
   bool MDIClientSubclassed() const { return !mdiLink_.isNull(); }
 
+  // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
+  // WM_NCCALCSIZE: the client inside the skin borders and the menu bar.
+  void CalcNCSize(wm::Message& m);
+  // WM_NCHITTEST over the default answer: the title bar moves, the menu-bar row is the menu.
+  void NCHitTest(wm::Message& m);
+  // WM_NCPAINT: wParam 1 composes the frame anew; any other pass redraws it from the cache.
+  void NCPaint(wm::Message& m);
+  // Composes sides, title bar and menu bar into the frame image and draws it into the paint
+  // pass; with no pass running, asks for one.
+  void PaintFrame(QPainter* dc = nullptr);
+  void PaintTitle(QPainter& p);
+  void PaintCaption(QPainter& p, const QRect& g);
+  void PaintSysButtons(QPainter& p);
+  // Side 1 left, 2 right, 3 top, 4 bottom, in the window's active or inactive frame.
+  void PaintBorderSide(int side, const QRect& rect, QPainter& p);
+  // Takes WS_SYSMENU off the style while the skin draws the caption buttons (strip), or gives
+  // it back.
+  void SetSysMenuStyle(bool strip);
+  const QImage& FrameImage() const { return frameImage_; }
+  int WidestRightButton() const { return widestRight_; }
+
  private:
   void WndProc(wm::Message& m);
   void FrameStage(wm::Message& m);
@@ -182,7 +203,6 @@ class TFormSkinner : public TWinSkinForm {
   void RecreateWindow(wm::Message& m);
   void RebuildScrollSkinner(QWidget* control);
   void RefreshShowState();
-  void RepaintFrame();
   QWidget* FindMDIClient() const;
   void HookMDIClient();
   void Activate();
@@ -196,13 +216,15 @@ class TFormSkinner : public TWinSkinForm {
   void Maximize();
   void Restore();
   void Minimize();
+  void PaintMenuBar(QPainter& p, const QRect& rect);
+  void InvalidateFrame();
+  void ReserveMenuBar();
 
   wm::Link link_;
   wm::Link formLink_;  // the form's own procedure, directly above the default one
   wm::Link mdiLink_;   // on the MDI client of an MDI frame
   bool savedMenuUpdate_ = true;
   QBrush faceBrush_;
-  bool framePainting_ = true;  // off while the window is made anew
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
   bool activated_ = false;
   QTimer hoverTimer_;
@@ -230,6 +252,13 @@ class TFormSkinner : public TWinSkinForm {
   int frameKind_ = fkSizeable;
   int buttonBits_ = 0;
   int showState_ = ssNormal;
+
+  // The composed frame, what it was composed for, and the region's size.
+  QImage frameImage_;
+  bool frameDirty_ = true;
+  bool frameActive_ = true;
+  QSize regionSize_;
+  int widestRight_ = 0;
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.

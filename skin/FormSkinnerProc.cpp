@@ -220,12 +220,10 @@ void TFormSkinner::SysCommand(wm::Message& m) {
 
 void TFormSkinner::RecreateWindow(wm::Message& m) {
   // The window is made anew underneath: whatever it paints meanwhile is not the skin's frame.
-  const bool painting = framePainting_;
-  framePainting_ = false;
-  QPointer<TFormSkinner> self(this);
+  QPointer<TSXSkin> skin(skin_);
+  if (skin) skin->FramePainting = false;
   wm::CallPrevious(link_, m);
-  if (!self) return;
-  framePainting_ = painting;
+  if (skin) skin->FramePainting = true;
 }
 
 // ---- stage 3: the skinned frame -------------------------------------------------------------
@@ -247,8 +245,17 @@ void TFormSkinner::NonClientStage(wm::Message& m) {
         wm::SendMessage(mdiClient_, wm::WM_NCACTIVATE, m.wParam, m.lParam);
       else if (windowKind_ == wkMDIChild)
         wm::CallPrevious(link_, m);
-      RepaintFrame();
+      PaintFrame();
       m.result = 1;
+      return;
+    case wm::WM_NCCALCSIZE:
+      CalcNCSize(m);
+      return;
+    case wm::WM_NCHITTEST:
+      NCHitTest(m);
+      return;
+    case wm::WM_NCPAINT:
+      NCPaint(m);
       return;
     case wm::WM_WINDOWPOSCHANGING:
       wm::CallPrevious(link_, m);
@@ -264,19 +271,12 @@ void TFormSkinner::NonClientStage(wm::Message& m) {
       NCMouse(m);
       return;
     case WM_SKINPAINTFRAME:
-      RepaintFrame();
+      PaintFrame();
       return;
     default:
       break;
   }
   wm::CallPrevious(link_, m);
-}
-
-// Paints the frame now: inside a paint pass of the window into it, otherwise by asking the
-// window for a frame pass.
-void TFormSkinner::RepaintFrame() {
-  if (!hwnd_ || !framePainting_) return;
-  wm::RedrawWindow(hwnd_, nullptr, wm::RDW_FRAME);
 }
 
 // ---- the form's own procedure ----------------------------------------------------------------
@@ -288,7 +288,9 @@ void TFormSkinner::FormWndProc(wm::Message& m) {
       return;
     case WM_SKINPRINTFRAME:
       // Only the engine's own request is answered; anything else is swallowed.
-      if (m.lParam == SkinNotifyKey) m.result = SkinNotifyKey;
+      if (m.lParam != SkinNotifyKey) return;
+      if (auto* dc = reinterpret_cast<QPainter*>(m.wParam)) PaintFrame(dc);
+      m.result = SkinNotifyKey;
       return;
     case WM_SKINPRESENT:
       m.result = m.lParam == SkinNotifyKey ? SkinNotifyKey : 1;
@@ -303,7 +305,7 @@ void TFormSkinner::FormWndProc(wm::Message& m) {
           wm::PostMessage(SkinManager->MDIClient(), WM_SKINMDIMAXIMIZE, reinterpret_cast<quintptr>(hwnd_.data()));
         FrameChanged();
       } else if (showState_ == ssMinimized) {
-        RepaintFrame();
+        PaintFrame();
       } else {
         FrameChanged();
       }

@@ -191,6 +191,8 @@ class TSXSkin : public QObject {
   void SetVersion(const QString&) {}
   bool MenuUpdate = true;
   bool MenuMerge = false;
+  // Skinned frames are painted (switched off while a window is rebuilt).
+  bool FramePainting = true;
   bool HasControl(TSkinControlType t) const { return SkinControls & SetBit(t); }
   bool HasOption(TSkinOption o) const { return Options & SetBit(o); }
 

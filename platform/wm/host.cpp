@@ -176,7 +176,8 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     ApplyFlags(hwnd, d->nativeFlags | Qt::FramelessWindowHint);
     const QMargins m = CalcMargins(d, QRect(outer, client));
     hwnd->setContentsMargins(m);
-    hwnd->setGeometry(QRect(outer, client.grownBy(m)));
+    // A maximised or minimised window keeps the place the window system gave it.
+    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(QRect(outer, client.grownBy(m)));
     d->framePending = true;
     hwnd->update();
   } else {
@@ -187,7 +188,7 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     hwnd->setMouseTracking(d->savedTracking);
     hwnd->setContentsMargins(0, 0, 0, 0);
     hwnd->clearMask();
-    hwnd->setGeometry(client);
+    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(client);
   }
 }
 
@@ -288,6 +289,12 @@ void DefHostProc(HWND hwnd, Message& m) {
     case WM_SETTEXT:  // lParam: const QString*
       if (auto* text = reinterpret_cast<const QString*>(m.lParam)) hwnd->setWindowTitle(*text);
       m.result = 1;
+      [[fallthrough]];
+    case WM_SETICON:  // the title bar shows the new text or icon
+      if (d->ownNonClient) {
+        d->framePending = true;
+        hwnd->update();
+      }
       break;
     case WM_GETICON:  // result: const QIcon*, valid until the next WM_GETICON; 0 without an icon
       d->icon = hwnd->windowIcon();

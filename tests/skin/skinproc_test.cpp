@@ -25,6 +25,7 @@ struct Recorded {
   explicit Recorded(QWidget* window) : w(window) {
     below = wm::Subclass(w, [this](wm::Message& m) {
       seen << m.msg;
+      if (m.msg == CM_RECREATEWND) during = w->grab().toImage();  // a paint pass while recreated
       if (m.msg == wm::WM_SYSCOMMAND || m.msg == wm::WM_CLOSE) return;
       const qintptr before = m.result;
       wm::CallPrevious(below, m);
@@ -39,6 +40,7 @@ struct Recorded {
   TFormSkinner* f = nullptr;
   QList<quint32> seen;
   bool answeredBeneath = false;
+  QImage during;
 };
 
 }  // namespace
@@ -103,6 +105,11 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
     if (row.msg == wm::WM_INITMENUPOPUP) { EXPECT_EQ(SkinManager->MenuKind(), TSkinManage::mkSystem); }
     if (row.msg == wm::WM_SIZE) { EXPECT_EQ(r.f->ShowState(), TFormSkinner::ssMaximized); }
     if (row.msg == wm::WM_SYSCOMMAND) { EXPECT_EQ(r.f->ShowState(), TFormSkinner::ssMinimized); }
+    if (row.msg == CM_RECREATEWND) {  // the title bar was not painted meanwhile
+      const QRect title(0, 0, form.width(), r.f->Borders().top());
+      EXPECT_NE(r.during.copy(title), form.grab().toImage().copy(title));
+      EXPECT_TRUE(skin->FramePainting);
+    }
     if (row.msg == wm::WM_ERASEBKGND) { EXPECT_EQ(dc.pixelColor(10, 10), face); }
     if (row.msg == wm::WM_CTLCOLORSTATIC) { EXPECT_EQ(reinterpret_cast<const QBrush*>(result)->color(), face); }
   }
