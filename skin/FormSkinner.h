@@ -212,7 +212,8 @@ class TFormSkinner : public TWinSkinForm {
   void BareUnskin();
   void RestoreFormLook();
   void GiveSystemMenuBack();
-  QWidget* ActiveMDIChild() const;
+  // The MDI client's active child (null without one), and whether it is maximised.
+  QWidget* ActiveMDIChild(bool* maximized = nullptr) const;
   void Maximize();
   void Restore();
   void Minimize();

@@ -111,8 +111,8 @@ bool TFormSkinner::IsSysButtonVisible(int index) {
     if (code == 10) return help && (!isFirst || (!minBox && !maxBox));
     if (code == 100) {
       if (!isFirst) return first;
-      QWidget* child = ActiveMDIChild();
-      return child && child->isMaximized() && HasMenuBar();
+      bool maximized = false;
+      return ActiveMDIChild(&maximized) && maximized && HasMenuBar();
     }
     if (code == 200) return !dialog_ && frameKind_ == fkDialog;
     if (code >= 201 && code <= 999) return true;
@@ -182,9 +182,14 @@ QPoint TFormSkinner::WindowPoint(QPoint screen) const {
 
 // ---- clicks -------------------------------------------------------------------------------
 
-QWidget* TFormSkinner::ActiveMDIChild() const {
-  auto* area = qobject_cast<QMdiArea*>(mdiClient_.data());
-  return windowKind_ == wkMDIFrame && area ? area->activeSubWindow() : nullptr;
+QWidget* TFormSkinner::ActiveMDIChild(bool* maximized) const {
+  if (maximized) *maximized = false;
+  if (windowKind_ != wkMDIFrame || !mdiClient_) return nullptr;
+  bool max = false;
+  auto* child = reinterpret_cast<QWidget*>(
+      wm::SendMessage(mdiClient_, wm::WM_MDIGETACTIVE, 0, reinterpret_cast<qintptr>(&max)));
+  if (maximized) *maximized = max;
+  return child;
 }
 
 void TFormSkinner::Maximize() {

@@ -47,7 +47,8 @@ void DefMDIClientProc(HWND hwnd, Message& m) {
       if (QMdiSubWindow* sub = ChildOf(area, m.wParam)) sub->showNormal();
       break;
     case WM_MDIGETACTIVE: {
-      QMdiSubWindow* sub = area->activeSubWindow();
+      // The client's current child, also while the frame itself is not the active window.
+      QMdiSubWindow* sub = area->currentSubWindow();
       if (auto* maximized = reinterpret_cast<bool*>(m.lParam)) *maximized = sub && sub->isMaximized();
       m.result = reinterpret_cast<qintptr>(sub);
       break;
