@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
@@ -147,7 +148,7 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (windowKind_ == wkMDIFrame) HookMDIClient();
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
-    ReserveMenuBar();
+    CreateMenuBar();
     ApplySkinMetrics();
   } else {
     lifeState_ = lsAttached;
@@ -421,6 +422,7 @@ void TFormSkinner::Unskin() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   if (skin_) skin_->HideCaptionHint();
   hot_ = nullptr;
@@ -428,6 +430,7 @@ void TFormSkinner::Unskin() {
   FreeControls();
   RestoreFormLook();
   GiveSystemMenuBack();
+  FreeMenuBar(true);
   QWidget* w = hwnd_;
   // The native frame comes back around the same client, at the same place.
   if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w))
@@ -443,10 +446,12 @@ void TFormSkinner::Detach() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   hot_ = nullptr;
   RestoreProcedures();
   FreeControls();
+  FreeMenuBar(false);
 }
 
 void RegisterFormSkinner() {
@@ -454,6 +459,7 @@ void RegisterFormSkinner() {
       [](QWidget* hwnd, QObject* object, const QString& className) -> TWinSkinForm* {
         return new TFormSkinner(hwnd, object, className);
       });
+  RegisterMenuPainters();
 }
 
 }  // namespace orvane::skin

@@ -29,6 +29,8 @@ namespace orvane::skin {
 
 struct TSkinData;
 class TFormSkinner;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // A mouse-sensitive object of the title bar, in window coordinates (origin at the window's
 // outer top-left corner).
@@ -150,7 +152,7 @@ class TFormSkinner : public TWinSkinForm {
   bool Activated() const { return activated_; }
   QMargins Borders() const { return borders_; }
   int MenuBarHeight() const { return menuBarHeight_; }
-  bool HasMenuBar() const { return false; }
+  bool HasMenuBar() const;
   QRect CaptionRect() const { return captionRect_; }
   void SetCaptionRect(const QRect& r) { captionRect_ = r; }
   QSize StandardNonClient() const { return stdNonClient_; }
@@ -192,6 +194,29 @@ class TFormSkinner : public TWinSkinForm {
   const QImage& FrameImage() const { return frameImage_; }
   int WidestRightButton() const { return widestRight_; }
 
+  // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
+  TWinSkinMenu* MenuBar() const;
+  // The bar made from the window's menu bar, which leaves the window.
+  void CreateMenuBar();
+  // The bar freed; giveBack puts the window's menu bar back.
+  void FreeMenuBar(bool giveBack);
+  bool MenuTracking() const { return menuTracking_; }
+  void SetMenuTracking(bool on) { menuTracking_ = on; }
+  // Drops the item's menu down below it.
+  void TrackMenu(TMenuBtn* item);
+  void BuildSystemMenu();
+  void FreeSystemMenu();
+  // Opens the skinned system menu; a second opening within the double-click time closes.
+  void ShowSystemMenu(QPoint screen);
+  QMenu* SystemMenuPopup() const;
+  // Window coordinates back to the screen.
+  QPoint WindowToScreen(QPoint windowPt) const;
+  // A drop-down's selection, followed while it is open.
+  void MenuSelect(wm::Message& m);
+  // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
+  // program's main window, or an MDI child's frame, has its say before `previous`.
+  void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
+
  private:
   void WndProc(wm::Message& m);
   void FrameStage(wm::Message& m);
@@ -219,7 +244,10 @@ class TFormSkinner : public TWinSkinForm {
   void Minimize();
   void PaintMenuBar(QPainter& p, const QRect& rect);
   void InvalidateFrame();
-  void ReserveMenuBar();
+
+  bool MenuKey(quint32 key);
+  bool MenuDialogChar(wm::Message& m);
+  bool OwnerDrawItem(wm::Message& m);
 
   wm::Link link_;
   wm::Link formLink_;  // the form's own procedure, directly above the default one
@@ -260,6 +288,11 @@ class TFormSkinner : public TWinSkinForm {
   bool frameActive_ = true;
   QSize regionSize_;
   int widestRight_ = 0;
+
+  QPointer<TWinSkinMenu> menuBar_;
+  bool menuTracking_ = false;
+  quint32 lastSysMenuClick_ = 0;
+  QPointer<QMenu> sysPopup_;
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.

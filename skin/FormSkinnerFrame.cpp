@@ -7,6 +7,7 @@
 
 #include "platform/forms/form.h"
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/imgutil.h"
 #include "skin/skindata.h"
@@ -48,14 +49,6 @@ QImage SideBitmap(const TDataSkinBorder& e, int side, const QSize& size, bool ac
 }  // namespace
 
 // ---- metrics ---------------------------------------------------------------------------------
-
-void TFormSkinner::ReserveMenuBar() {
-  if (windowKind_ == wkMDIChild) return;
-  auto* form = qobject_cast<orvane::Form*>(hwnd_.data());
-  QMenuBar* bar = form ? form->menuBar() : nullptr;
-  // The skinned menu bar takes the row of a window whose menu bar is shown.
-  if (bar && !bar->isHidden()) menuBarHeight_ = wm::GetSystemMetrics(wm::SM_CYMENU);
-}
 
 void TFormSkinner::CalcNCSize(wm::Message& m) {
   auto* rect = reinterpret_cast<QRect*>(m.lParam);
@@ -170,8 +163,13 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
 }
 
 void TFormSkinner::PaintMenuBar(QPainter& p, const QRect& rect) {
-  // The skinned menu bar paints itself into this row; until it does, the row is the face colour.
-  if (rect.width() > 0 && rect.height() > 0) p.fillRect(rect, ToQColor(data_->Colour(scButtonFace)));
+  if (rect.width() <= 0 || rect.height() <= 0) return;
+  if (menuBar_) {
+    menuBar_->LayoutItems();
+    menuBar_->Paint(p, rect);
+  } else {
+    p.fillRect(rect, ToQColor(data_->Colour(scButtonFace)));
+  }
 }
 
 void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {

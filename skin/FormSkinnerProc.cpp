@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
@@ -170,6 +171,14 @@ void TFormSkinner::FrameStage(wm::Message& m) {
       wm::CallPrevious(link_, m);
       RefreshShowState();
       return;
+    case WM_SKINMENUAT:
+      if (menuBar_)
+        if (TMenuBtn* item = menuBar_->ItemAt(WindowPoint(wm::PointFromParam(m.lParam)))) {
+          item->MouseDown();
+          TrackMenu(item);
+        }
+      m.result = 0;
+      return;
     case CM_RECREATEWND:
       RecreateWindow(m);
       return;
@@ -201,6 +210,11 @@ void TFormSkinner::SizeChanged(wm::Message& m) {
 }
 
 void TFormSkinner::SysCommand(wm::Message& m) {
+  // The keyboard's way into the menu bar and the system menu.
+  if ((m.wParam & 0xFFF0) == wm::SC_KEYMENU && MenuKey(static_cast<quint32>(m.lParam))) {
+    m.result = 1;
+    return;
+  }
   switch (m.wParam & 0xFFF0) {
     case wm::SC_MINIMIZE:
       showState_ = ssMinimized;
@@ -222,8 +236,13 @@ void TFormSkinner::RecreateWindow(wm::Message& m) {
   // The window is made anew underneath: whatever it paints meanwhile is not the skin's frame.
   QPointer<TSXSkin> skin(skin_);
   if (skin) skin->FramePainting = false;
+  QPointer<TFormSkinner> self(this);
   wm::CallPrevious(link_, m);
   if (skin) skin->FramePainting = true;
+  if (!self || !hwnd_ || !wm::GetMenu(hwnd_)) return;
+  // The new window has its menu again: the skinned bar takes it over.
+  if (menuBar_ && skin_ && skin_->MenuUpdate) menuBar_->BuildItems();
+  wm::SetMenu(hwnd_, nullptr);
 }
 
 // ---- stage 3: the skinned frame -------------------------------------------------------------
@@ -260,6 +279,13 @@ void TFormSkinner::NonClientStage(wm::Message& m) {
     case wm::WM_WINDOWPOSCHANGING:
       wm::CallPrevious(link_, m);
       return;
+    case wm::WM_MEASUREITEM:
+    case wm::WM_DRAWITEM:
+      if (!OwnerDrawItem(m)) wm::CallPrevious(link_, m);
+      return;
+    case wm::WM_MENUSELECT:
+      MenuSelect(m);
+      break;
     case wm::WM_SIZE:
       SizeChanged(m);
       return;
@@ -283,6 +309,9 @@ void TFormSkinner::NonClientStage(wm::Message& m) {
 
 void TFormSkinner::FormWndProc(wm::Message& m) {
   switch (m.msg) {
+    case CM_DIALOGCHAR:
+      DialogChar(m, {});
+      return;
     case WM_SKINAPPLYCOLORS:
       ApplySkinColors();
       return;

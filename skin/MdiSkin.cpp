@@ -4,7 +4,9 @@
 #include <QMdiSubWindow>
 
 #include "platform/forms/form.h"
+#include "platform/wm/menus.h"
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 
 namespace orvane::skin {
@@ -60,7 +62,10 @@ void TFormSkinner::MDIClientProc(wm::Message& m) {
       bool maximized = false;
       const qintptr active = wm::SendMessage(client, wm::WM_MDIGETACTIVE, 0, reinterpret_cast<qintptr>(&maximized));
       if (SkinManager) SkinManager->SetMDIMaximized(active && maximized);
-      if (HasMenuBar() && !active && skin_) skin_->MenuUpdate = savedMenuUpdate_;
+      if (menuBar_ && !active && skin_) {
+        skin_->MenuUpdate = savedMenuUpdate_;
+        menuBar_->BuildItems();
+      }
       return;
     }
     case wm::WM_MDITILE:
@@ -68,6 +73,14 @@ void TFormSkinner::MDIClientProc(wm::Message& m) {
       if (frameSkinned_ && SkinManager && SkinManager->MDIMaximized()) SkinManager->SetMDIMaximized(false);
       wm::CallPrevious(mdiLink_, m);
       return;
+    case wm::WM_MDISETMENU: {
+      QPointer<TFormSkinner> self(this);
+      wm::CallPrevious(mdiLink_, m);
+      if (!self || !frameSkinned_ || !hwnd_) return;
+      if (m.wParam && menuBar_) menuBar_->BuildItems();
+      wm::SetMenu(hwnd_, nullptr);
+      return;
+    }
     case WM_SKINMDIMAXIMIZE:
       if (client)
         wm::RedrawWindow(client, nullptr,

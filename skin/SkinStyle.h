@@ -15,6 +15,11 @@ class TSkinStyle : public QProxyStyle {
                   const QWidget* widget = nullptr) const override;
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
+  // Items of an owner-drawn menu are measured and painted by the menu's owner window.
+  QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                         const QWidget* widget) const override;
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget = nullptr) const override;
 };
 
 // Makes the skin style the application's style (nothing when it already is).

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 #include "skin/skinpaint.h"
@@ -171,7 +172,7 @@ void TFormSkinner::LayoutSysButtons() {
 TNCObject* TFormSkinner::FindObject(QPoint pt) const {
   for (TWinSysButton* b : sysButtons_)
     if (b->Visible && b->Record()->Action >= 0 && b->Bounds.contains(pt)) return b;
-  return nullptr;
+  return menuBar_ ? menuBar_->ItemAt(pt) : nullptr;
 }
 
 QPoint TFormSkinner::WindowPoint(QPoint screen) const {
@@ -218,11 +219,7 @@ void TFormSkinner::Minimize() {
   wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_MINIMIZE, 0);
 }
 
-void TFormSkinner::TrackSystemMenu(QPoint screen) {
-  if (!hwnd_) return;
-  if (!systemMenu_) systemMenu_ = wm::GetSystemMenu(hwnd_, false);
-  if (systemMenu_) systemMenu_->popup(screen);
-}
+void TFormSkinner::TrackSystemMenu(QPoint screen) { ShowSystemMenu(screen); }
 
 void TFormSkinner::SysButtonClick(QPoint pt) {
   TWinSysButton* b = nullptr;
@@ -297,6 +294,7 @@ void TFormSkinner::NCMouse(wm::Message& m) {
       if (TNCObject* o = FindObject(pt)) {
         if (!active_) hwnd_->activateWindow();
         o->MouseDown();
+        if (o->IsMenuItem()) TrackMenu(static_cast<TMenuBtn*>(o));
         return consume();
       }
       if (showState_ == ssMaximized && active_ && static_cast<qint32>(m.wParam) == wm::HTCAPTION) m.wParam = wm::HTMENU;
@@ -348,7 +346,7 @@ void TFormSkinner::NCMouse(wm::Message& m) {
 }
 
 void TFormSkinner::HoverTimer() {
-  if (!hot_ || !hwnd_) return;
+  if (!hot_ || !hwnd_ || menuTracking_) return;
   const QPoint cursor = wm::GetCursorPos();
   const QPoint pt = WindowPoint(cursor);
   if (hot_->Bounds.contains(pt)) {

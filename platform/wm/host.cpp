@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "platform/wm/menus.h"
 #include "platform/wm/windowdata.h"
 
 namespace orvane::wm {
@@ -247,6 +248,7 @@ bool TrackingEvent(WindowData& d, QEvent* e) {
 void DefHostProc(HWND hwnd, Message& m) {
   auto d = Data(hwnd);
   if (!d || !d->alive) return;
+  if (DefMenuProc(hwnd, m)) return;
   switch (m.msg) {
     case WM_NCHITTEST:
       m.result = HitTest(*d, PointFromParam(m.lParam));

@@ -3,6 +3,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "platform/wm/menus.h"
 #include "platform/wm/windowdata.h"
 
 namespace orvane::wm {
@@ -58,6 +59,10 @@ void DefMDIClientProc(HWND hwnd, Message& m) {
         area->activatePreviousSubWindow();
       else
         area->activateNextSubWindow();
+      break;
+    case WM_MDISETMENU:  // wParam: the frame's new menu bar (0 keeps it); result the one before
+      m.result = reinterpret_cast<qintptr>(GetMenu(area->window()));
+      if (m.wParam) SetMenu(area->window(), reinterpret_cast<QMenuBar*>(m.wParam));
       break;
     case WM_MDITILE:
       area->tileSubWindows();

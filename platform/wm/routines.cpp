@@ -221,6 +221,7 @@ QMenu* GetSystemMenu(HWND hwnd, bool revert) {
       }
       QAction* a = menu->addAction(QString::fromUtf8(item.text));
       a->setData(item.command);
+      a->setProperty("wmCommand", item.command);  // a system command is its own number
       const quint32 command = item.command;
       QObject::connect(a, &QAction::triggered, hwnd, [hwnd, command] { PostMessage(hwnd, WM_SYSCOMMAND, command, 0); });
     }
