@@ -16,6 +16,10 @@ QMdiSubWindow* ChildOf(QMdiArea* area, quintptr wParam) {
   return sub && area->subWindowList().contains(sub) ? sub : nullptr;
 }
 
+void RedrawFrame(QMdiArea* area) {
+  if (QWidget* frame = area->window(); frame != area) RedrawWindow(frame, nullptr, RDW_FRAME);
+}
+
 }  // namespace
 
 void DefMDIClientProc(HWND hwnd, Message& m) {
@@ -26,6 +30,9 @@ void DefMDIClientProc(HWND hwnd, Message& m) {
       auto* content = reinterpret_cast<QWidget*>(m.lParam);
       if (!content) break;
       QMdiSubWindow* sub = area->addSubWindow(content);
+      // A maximised child's buttons live in the frame's menu bar: the frame is redrawn when a
+      // child's state changes.
+      QObject::connect(sub, &QMdiSubWindow::windowStateChanged, area, [area] { RedrawFrame(area); });
       sub->show();
       m.result = reinterpret_cast<qintptr>(sub);
       break;
@@ -36,6 +43,7 @@ void DefMDIClientProc(HWND hwnd, Message& m) {
         sub->hide();
         area->removeSubWindow(sub);
         delete sub;
+        RedrawFrame(area);
       }
       break;
     case WM_MDIACTIVATE:

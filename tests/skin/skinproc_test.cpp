@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 
 #include "platform/forms/form.h"
@@ -150,10 +151,13 @@ struct MdiForm : orvane::Form {
 
 TEST_F(SkinProcTest, MdiFrameAndChildren) {
   MdiForm frame;
+  auto* bar = new QMenuBar;
+  bar->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("x"));
+  frame.setMenuBar(bar);
   frame.resize(500, 400);
   frame.show();
   auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&frame));
-  ASSERT_TRUE(f);
+  ASSERT_TRUE(f && testing_support::waitUntil([&] { return f->Activated(); }));
   EXPECT_EQ(f->WindowKind(), TWinSkinForm::wkMDIFrame);
   EXPECT_EQ(SkinManager->MDIClient(), frame.area);
   EXPECT_TRUE(f->MDIClientSubclassed());
@@ -167,20 +171,32 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
     EXPECT_EQ(c->Object(), sub->widget());
     EXPECT_EQ(wm::GetClassName(sub), wm::GetClassName(sub->widget()));
   }
-  // The manager's maximised-child state follows the client's children.
-  struct Step {
-    quint32 msg;
-    QMdiSubWindow* child;
-    bool maximizedAfter;
+  auto maximize = [&](QMdiSubWindow* sub) {
+    wm::SendMessage(frame.area, wm::WM_MDIMAXIMIZE, reinterpret_cast<quintptr>(sub));
+    frame.grab();  // the frame's menu bar paints the child's buttons
   };
-  const Step steps[] = {
-      {wm::WM_MDIMAXIMIZE, b, true}, {wm::WM_MDITILE, nullptr, false}, {wm::WM_MDIMAXIMIZE, b, true},
-      {wm::WM_MDIDESTROY, b, false},
-  };
-  for (const Step& s : steps) {
-    wm::SendMessage(frame.area, s.msg, reinterpret_cast<quintptr>(s.child));
-    if (s.msg == wm::WM_MDIMAXIMIZE) SkinManager->SetMDIMaximized(true);  // as the frame's menu bar does when it paints
-    EXPECT_EQ(SkinManager->MDIMaximized(), s.maximizedAfter) << s.msg;
-  }
+  // The maximised child's restore button sits in the frame's menu bar and acts on the child.
+  maximize(b);
+  EXPECT_TRUE(SkinManager->MDIMaximized());
+  TWinSysButton* restore = nullptr;
+  for (TWinSysButton* x : f->SysButtons())
+    if (x->Record()->Visibility == 100 && x->Record()->Action == 8) restore = x;
+  ASSERT_TRUE(restore && restore->Visible);
+  const int barTop = f->Borders().top();
+  EXPECT_TRUE(restore->Bounds.top() >= barTop && restore->Bounds.bottom() < barTop + f->MenuBarHeight());
+  const qintptr at = wm::MakePoint(frame.mapToGlobal(restore->Bounds.center()));
+  wm::SendMessage(&frame, wm::WM_NCLBUTTONDOWN, wm::HTMENU, at);
+  wm::SendMessage(&frame, wm::WM_NCLBUTTONUP, wm::HTMENU, at);
+  EXPECT_FALSE(b->isMaximized() || b->isMinimized());
+  EXPECT_FALSE(SkinManager->MDIMaximized());
+  // The MDI client's procedure keeps the manager's state with the children.
+  maximize(b);
+  wm::SendMessage(frame.area, wm::WM_MDITILE);
+  EXPECT_FALSE(SkinManager->MDIMaximized());
+  maximize(b);
+  wm::SendMessage(frame.area, wm::WM_MDIDESTROY, reinterpret_cast<quintptr>(b));
+  EXPECT_FALSE(SkinManager->MDIMaximized());
   EXPECT_EQ(frame.area->subWindowList(), QList<QMdiSubWindow*>{a});
+  wm::SendMessage(frame.area, wm::WM_MDIDESTROY, reinterpret_cast<quintptr>(a));
+  EXPECT_TRUE(skin->MenuUpdate);  // no child left: the frame's own menu again
 }
