@@ -10,6 +10,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
+#include "skin/WinSkinMenu.h"
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
 
@@ -78,6 +79,7 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
       {"print frame, no painter", &r, WM_SKINPRINTFRAME, 0, SkinNotifyKey, SkinNotifyKey, true},
       {"print frame, not ours", &r, WM_SKINPRINTFRAME, dcParam, 7, 0, true},
       {"caption drawing", &r, wm::WM_NCUAHDRAWCAPTION, 0, 0, 0, false},
+      {"repaint frame", &r, WM_SKINPAINTFRAME, 0, 0, 0, false},
       {"menu command close", &r, wm::WM_COMMAND, wm::SC_CLOSE, 0, -1, false},
       {"menu command other", &r, wm::WM_COMMAND, 1234, 0, -1, true},
       {"system menu opens", &r, wm::WM_INITMENUPOPUP, reinterpret_cast<quintptr>(systemMenu), 0, -1, true},
@@ -114,6 +116,14 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
     if (row.msg == wm::WM_ERASEBKGND) { EXPECT_EQ(dc.pixelColor(10, 10), face); }
     if (row.msg == wm::WM_CTLCOLORSTATIC) { EXPECT_EQ(reinterpret_cast<const QBrush*>(result)->color(), face); }
   }
+  // The frame printed into a painter is the frame on the screen.
+  QImage printed(form.size(), QImage::Format_ARGB32_Premultiplied);
+  printed.fill(Qt::transparent);
+  QPainter printer(&printed);
+  EXPECT_EQ(wm::SendMessage(&form, WM_SKINPRINTFRAME, reinterpret_cast<quintptr>(&printer), SkinNotifyKey), SkinNotifyKey);
+  printer.end();
+  const QRect title(0, 0, form.width(), r.f->Borders().top());
+  EXPECT_EQ(printed.copy(title), form.grab().toImage().convertToFormat(printed.format()).copy(title));
   // Colours re-applied on request.
   QPalette pal = form.palette();
   pal.setColor(QPalette::Window, Qt::red);
@@ -188,6 +198,11 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
   wm::SendMessage(&frame, wm::WM_NCLBUTTONDOWN, wm::HTMENU, at);
   wm::SendMessage(&frame, wm::WM_NCLBUTTONUP, wm::HTMENU, at);
   EXPECT_FALSE(b->isMaximized() || b->isMinimized());
+  // A point on a menu-bar item drops its menu down.
+  const QRect file = f->MenuBar()->Items().front()->Bounds;
+  wm::SendMessage(&frame, WM_SKINMENUAT, 0, wm::MakePoint(frame.mapToGlobal(file.center())));
+  ASSERT_TRUE(OpenDropDown());
+  OpenDropDown()->hide();
   EXPECT_FALSE(SkinManager->MDIMaximized());
   // The MDI client's procedure keeps the manager's state with the children.
   maximize(b);
