@@ -11,6 +11,7 @@
 #include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
+#include "skin/imgutil.h"
 #include "skin/skinpaint.h"
 
 namespace orvane::skin {
@@ -396,7 +397,7 @@ void TFormSkinner::DrawWindowIcon(QPainter& painter, const QRect& rect) const {
   }
   if (!iconBitmap_.isNull())
     DrawTransparentBitmap(painter, QRect(rect.topLeft(), iconBitmap_.size()),
-                          iconBitmap_.convertToFormat(QImage::Format_ARGB32_Premultiplied), KeyColour);
+                          ToSkinImage(iconBitmap_), KeyColour);
 }
 
 }  // namespace orvane::skin

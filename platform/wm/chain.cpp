@@ -195,7 +195,8 @@ class HookFilter : public QObject {
     if ((!w->isWindow() && !qobject_cast<QMdiSubWindow*>(w)) || !g_hook) return false;
     const bool menu = qobject_cast<QMenu*>(w) != nullptr;
     const Qt::WindowType type = w->windowType();
-    const bool normal = type == Qt::Window || type == Qt::Dialog;
+    // Tool windows are activated like any other window the program opens.
+    const bool normal = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
     const HookProc hook = g_hook;  // a hook may remove itself
     if (t == QEvent::Show) {
       bool first = false;

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QWhatsThis>
 #include <QWidget>
@@ -157,11 +158,24 @@ void ApplyFlags(QWidget* w, Qt::WindowFlags flags) {
   if (QWindow* h = w->windowHandle()) h->setFlags(flags);
 }
 
+// A size the program fixed is its client's: in own non-client mode the limits take the margins
+// in as well (a layout that fixes the size counts them by itself).
+void FitFixedSize(WindowData& d, const QMargins& m) {
+  QWidget* w = d.hwnd;
+  const QMargins had = std::exchange(d.limitMargins, m);
+  const QSize fixed = w->minimumSize();
+  if (m == had || fixed != w->maximumSize() || fixed.width() >= QWIDGETSIZE_MAX || fixed.height() >= QWIDGETSIZE_MAX) return;
+  if (const QLayout* l = w->layout(); l && l->sizeConstraint() == QLayout::SetFixedSize) return;
+  w->setFixedSize(fixed + QSize(m.left() + m.right() - had.left() - had.right(), m.top() + m.bottom() - had.top() - had.bottom()));
+}
+
 void RecalcNonClient(WindowData& d) {
   auto self = Data(d.hwnd);
   if (!self) return;
   const QMargins m = CalcMargins(self, d.hwnd->geometry());
-  if (m != d.hwnd->contentsMargins()) d.hwnd->setContentsMargins(m);
+  if (m == d.hwnd->contentsMargins()) return;
+  FitFixedSize(d, m);
+  d.hwnd->setContentsMargins(m);
 }
 
 void SetOwnNonClient(HWND hwnd, bool on) {
@@ -176,6 +190,7 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     hwnd->setMouseTracking(true);  // the frame needs moves without a button
     ApplyFlags(hwnd, d->nativeFlags | Qt::FramelessWindowHint);
     const QMargins m = CalcMargins(d, QRect(outer, client));
+    FitFixedSize(*d, m);
     hwnd->setContentsMargins(m);
     // A maximised or minimised window keeps the place the window system gave it.
     if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(QRect(outer, client.grownBy(m)));
@@ -187,6 +202,7 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     d->framePending = false;
     ApplyFlags(hwnd, d->nativeFlags);
     hwnd->setMouseTracking(d->savedTracking);
+    FitFixedSize(*d, QMargins());
     hwnd->setContentsMargins(0, 0, 0, 0);
     hwnd->clearMask();
     if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(client);

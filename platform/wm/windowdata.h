@@ -35,6 +35,7 @@ struct WindowData {
   Qt::WindowFlags nativeFlags;
   bool savedTracking = false;
   bool framePending = false;
+  QMargins limitMargins;  // the margins a fixed size was last widened by
   QPainter* painter = nullptr;
 
   quint32 styleMask = 0, styleValue = 0, exMask = 0, exValue = 0;

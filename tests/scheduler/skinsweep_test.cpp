@@ -29,6 +29,7 @@
 #include "scheduler/windows/Unit_sysj.h"
 #include "scheduler/windows/Unit_testshow.h"
 #include "scheduler/windows/Unit_testshowtts.h"
+#include "skin/FormSkinner.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm.h"
 #include "skin/WinSkinStore.h"
@@ -97,10 +98,21 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   covered.removeDuplicates();
   EXPECT_EQ(covered, declared);
 
+  // Skinned: the skin's own frame with its margins and region, around the client it had.
+  std::map<orvane::Form*, QSize> clients;
+  auto skinned = [&](orvane::Form* f) {
+    auto skinner = [f] { return dynamic_cast<orvane::skin::TFormSkinner*>(SkinManager->FindSkinForm(f)); };
+    ASSERT_TRUE(testing_support::waitUntil([&] { return skinner() && skinner()->Activated(); }, 3000));
+    const QMargins b = skinner()->Borders() + QMargins(0, skinner()->MenuBarHeight(), 0, 0);
+    EXPECT_TRUE(orvane::wm::HasOwnNonClient(f));
+    EXPECT_EQ(f->contentsMargins(), b);
+    EXPECT_EQ(f->mask().isEmpty(), b.isNull());
+    EXPECT_EQ(clients.emplace(f, f->contentsRect().size()).first->second, f->contentsRect().size());
+  };
   for (orvane::Form* f : forms) {
     SCOPED_TRACE(f->metaObject()->className());
     EXPECT_TRUE(QTest::qWaitForWindowExposed(f));
-    QTRY_VERIFY_WITH_TIMEOUT(SkinManager->FindSkinForm(f), 3000);
+    skinned(f);
     EXPECT_EQ(orvane::wm::SendMessage(f, orvane::skin::WM_SKINQUERY), 1);
   }
 
@@ -116,6 +128,14 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
       for (QObject* o = t->parent(); o && o != f; o = o->parent())
         if (dynamic_cast<orvane::skin::TWinSkinForm*>(o)) ++skinTimers;
     EXPECT_EQ(skinTimers, 0);
+    EXPECT_FALSE(orvane::wm::HasOwnNonClient(f));
+    EXPECT_TRUE(f->mask().isEmpty());
+    EXPECT_EQ(f->contentsRect().size(), clients[f]);
+  }
+  window->SetSkinActive(true);
+  for (orvane::Form* f : forms) {
+    SCOPED_TRACE(f->metaObject()->className());
+    skinned(f);
   }
 }
 
