@@ -185,6 +185,7 @@ void TFormSkinner::ApplySkinMetrics() {
     }
     sysButtons_.push_back(b);
   }
+  if (menuBar_) menuBar_->LayoutItems();
 }
 
 void TFormSkinner::FreeSysButtons() {

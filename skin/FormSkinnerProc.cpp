@@ -197,6 +197,7 @@ void TFormSkinner::RefreshShowState() {
 
 void TFormSkinner::SizeChanged(wm::Message& m) {
   wm::CallPrevious(link_, m);
+  if (menuBar_) menuBar_->LayoutItems();  // the bar's items follow the window's width
   switch (m.wParam) {
     case wm::SIZE_MINIMIZED: showState_ = ssMinimized; break;
     case wm::SIZE_MAXIMIZED: showState_ = ssMaximized; break;

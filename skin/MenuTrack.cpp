@@ -28,21 +28,22 @@ class DropDownWatch : public QObject {
   QPoint lastMouse;
   bool switching = false, firstKeySent = false, itemChanged = false;
 
+  // Watched from the application's filter: a menu without mouse tracking gets no plain moves.
   void Watch(QMenu* menu) {
     QSet<QMenu*> seen;
     std::function<void(QMenu*)> add = [&](QMenu* m) {
       if (!m || seen.contains(m)) return;
       seen.insert(m);
-      m->installEventFilter(this);
       watched << m;
       for (QAction* a : m->actions()) add(a->menu());
     };
     add(menu);
+    qApp->installEventFilter(this);
   }
 
   void Unwatch() {
-    for (const QPointer<QMenu>& m : std::exchange(watched, {}))
-      if (m) m->removeEventFilter(this);
+    watched.clear();
+    qApp->removeEventFilter(this);
   }
 
   bool eventFilter(QObject* o, QEvent* e) override;
@@ -84,9 +85,11 @@ void DropDownWatch::Choose(TMenuBtn* item) {
 }
 
 bool DropDownWatch::eventFilter(QObject* o, QEvent* e) {
+  const QEvent::Type type = e->type();
+  if (type != QEvent::Show && type != QEvent::KeyPress && type != QEvent::MouseMove) return false;
   auto* menu = qobject_cast<QMenu*>(o);
-  if (!menu || !form || !dropDown) return false;
-  switch (e->type()) {
+  if (!menu || !form || !dropDown || !watched.contains(menu)) return false;
+  switch (type) {
     case QEvent::Show:
       if (menu == dropDown && !firstKeySent) {
         // The first item is made active as a Down key would.
