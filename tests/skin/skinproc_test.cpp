@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 
@@ -41,7 +40,7 @@ struct Recorded {
   wm::Link below;
   TFormSkinner* f = nullptr;
   QList<quint32> seen;
-  bool answeredBeneath = false;
+  bool answeredBeneath = false;  // the form's procedure lies beneath
   QImage during;
 };
 
@@ -57,14 +56,8 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
   QPainter painter(&dc);
   const auto dcParam = reinterpret_cast<quintptr>(&painter);
   QMenu* systemMenu = wm::GetSystemMenu(&form);
-  struct Row {
-    const char* what;
-    Recorded* to;
-    quint32 msg;
-    quintptr wParam;
-    qintptr lParam;
-    qintptr result;
-    bool passed;  // reached the procedure beneath the skin
+  struct Row {  // passed: reached the procedure beneath the skin
+    const char* what; Recorded* to; quint32 msg; quintptr wParam; qintptr lParam, result; bool passed;
   };
   // Before the deferred activation nothing of the frame is painted.
   const Row early[] = {
@@ -99,6 +92,7 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
   };
   for (const Row& row : early) run(row);
   ASSERT_TRUE(testing_support::waitUntil([&] { return r.f->Activated() && bare.f->Activated(); }));
+  const QRect title(0, 0, form.width(), r.f->Borders().top());
   for (const Row& row : rows) {
     const qintptr result = run(row);
     QCoreApplication::processEvents();
@@ -109,7 +103,6 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
     if (row.msg == wm::WM_SIZE) { EXPECT_EQ(r.f->ShowState(), TFormSkinner::ssMaximized); }
     if (row.msg == wm::WM_SYSCOMMAND) { EXPECT_EQ(r.f->ShowState(), TFormSkinner::ssMinimized); }
     if (row.msg == CM_RECREATEWND) {  // the title bar was not painted meanwhile
-      const QRect title(0, 0, form.width(), r.f->Borders().top());
       EXPECT_NE(r.during.copy(title), form.grab().toImage().copy(title));
       EXPECT_TRUE(skin->FramePainting);
     }
@@ -122,12 +115,9 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
   QPainter printer(&printed);
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINPRINTFRAME, reinterpret_cast<quintptr>(&printer), SkinNotifyKey), SkinNotifyKey);
   printer.end();
-  const QRect title(0, 0, form.width(), r.f->Borders().top());
   EXPECT_EQ(printed.copy(title), form.grab().toImage().convertToFormat(printed.format()).copy(title));
   // Colours re-applied on request.
-  QPalette pal = form.palette();
-  pal.setColor(QPalette::Window, Qt::red);
-  form.setPalette(pal);
+  form.setPalette(QPalette(Qt::red));
   wm::SendMessage(&form, WM_SKINAPPLYCOLORS);
   EXPECT_EQ(form.palette().color(QPalette::Window), face);
   // A control's scroll-bar skinner is made anew through the hook.
