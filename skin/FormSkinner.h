@@ -243,6 +243,8 @@ class TFormSkinner : public TWinSkinForm {
   void Restore();
   void Minimize();
   void PaintMenuBar(QPainter& p, const QRect& rect);
+  void DrawFrameImage(QPainter& dc);
+  const QImage& SideBitmap(int side, const QSize& size);
   void InvalidateFrame();
 
   bool MenuKey(quint32 key);
@@ -293,6 +295,12 @@ class TFormSkinner : public TWinSkinForm {
   bool menuTracking_ = false;
   quint32 lastSysMenuClick_ = 0;
   QPointer<QMenu> sysPopup_;
+  struct SideCache {
+    QImage image;
+    int frame = 0;
+    const TSkinData* data = nullptr;
+  };
+  SideCache sideCache_[4];
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.

@@ -40,13 +40,20 @@ const TDataSkinBorder* SideElement(const TSkinData& d, int side) {
   }
 }
 
-// The nine-slice image of one side at the given size, in the frame for the window's state.
-QImage SideBitmap(const TDataSkinBorder& e, int side, const QSize& size, bool active) {
-  const int frame = e.FrameCount() == 1 || active ? 1 : 2;
-  return BuildSkinBitmap(size, e.Bitmap, e.Margins(), side == 3 || side == 4, e.Tile != 1, e.FrameCount(), frame);
-}
-
 }  // namespace
+
+// The nine-slice image of one side at the given size, in the frame for the window's state;
+// the last one of each side is kept (the region and the painting ask for the same).
+const QImage& TFormSkinner::SideBitmap(int side, const QSize& size) {
+  const TDataSkinBorder& e = *SideElement(*data_, side);
+  const int frame = e.FrameCount() == 1 || active_ ? 1 : 2;
+  SideCache& c = sideCache_[side - 1];
+  if (c.image.size() != size || c.frame != frame || c.data != data_.get()) {
+    c = SideCache{BuildSkinBitmap(size, e.Bitmap, e.Margins(), side == 3 || side == 4, e.Tile != 1, e.FrameCount(), frame),
+                  frame, data_.get()};
+  }
+  return c.image;
+}
 
 // ---- metrics ---------------------------------------------------------------------------------
 
@@ -117,10 +124,7 @@ void TFormSkinner::NCPaint(wm::Message& m) {
     return;
   }
   // An object's own repaint: the frame as composed, the object under the mouse in its state.
-  dc->save();
-  dc->setClipRegion(QRegion(w->rect()) - w->contentsRect(), Qt::IntersectClip);
-  dc->drawImage(0, 0, frameImage_);
-  dc->restore();
+  DrawFrameImage(*dc);
   if (hot_) hot_->Paint();
 }
 
@@ -136,8 +140,8 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
   }
   const int W = w->width(), H = w->height();
   try {
+    // Every frame pixel is painted anew; the client part of the image is never shown.
     if (frameImage_.size() != w->size()) frameImage_ = QImage(W, H, QImage::Format_ARGB32_Premultiplied);
-    frameImage_.fill(Qt::transparent);
     QPainter p(&frameImage_);
     const int L = borders_.left(), T = borders_.top(), R = borders_.right(), B = borders_.bottom();
     if (showState_ != ssMinimized) {
@@ -152,14 +156,25 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
     p.end();
     frameActive_ = active_;
     frameDirty_ = false;
-    dc->save();
-    dc->setClipRegion(QRegion(w->rect()) - w->contentsRect(), Qt::IntersectClip);
-    dc->drawImage(0, 0, frameImage_);
-    dc->restore();
+    DrawFrameImage(*dc);
   } catch (...) {
     // A frame that cannot be painted leaves the window as it is.
   }
   hot_ = nullptr;
+}
+
+void TFormSkinner::DrawFrameImage(QPainter& dc) {
+  QWidget* w = hwnd_;
+  if (!w) return;
+  // The four strips around the client, copied as they are (every frame pixel is opaque).
+  const QRect c = w->contentsRect();
+  const int W = w->width(), H = w->height();
+  dc.save();
+  dc.setCompositionMode(QPainter::CompositionMode_Source);
+  for (const QRect& r : {Edges(0, 0, W, c.top()), Edges(0, c.top(), c.left(), c.bottom() + 1),
+                         Edges(c.right() + 1, c.top(), W, c.bottom() + 1), Edges(0, c.bottom() + 1, W, H)})
+    if (r.width() > 0 && r.height() > 0) dc.drawImage(r, frameImage_, r);
+  dc.restore();
 }
 
 void TFormSkinner::PaintMenuBar(QPainter& p, const QRect& rect) {
@@ -176,7 +191,7 @@ void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {
   if (!data_ || rect.width() < 0 || rect.height() < 0) return;
   const TDataSkinBorder* e = SideElement(*data_, side);
   if (!e || rect.isEmpty()) return;
-  const QImage side9 = SideBitmap(*e, side, rect.size(), active_);
+  const QImage& side9 = SideBitmap(side, rect.size());
   // An opaque copy: see-through pixels are the key colour, which the region leaves out.
   p.fillRect(rect, QColor(255, 0, 255));
   p.drawImage(rect.topLeft(), side9);
@@ -313,9 +328,7 @@ void TFormSkinner::UpdateRegion() {
       const QRect r = Clipped(rect, size);
       if (r.isEmpty()) return QRegion();
       if (!trace) return QRegion(r);
-      const TDataSkinBorder& e = *SideElement(d, side);
-      const QImage bmp = SideBitmap(e, side, rect.size(), active_);
-      return CreateRegionFromBitmap(bmp, rect.x(), rect.y(), 1, 1, 1, KeyColour) & r;
+      return CreateRegionFromBitmap(SideBitmap(side, rect.size()), rect.x(), rect.y(), 1, 1, 1, KeyColour) & r;
     };
     const int strip = W - L - R;
     const QRegion left = part(1, Edges(0, 0, L, H), d.Border(bsLeft).Trans && H >= 2);

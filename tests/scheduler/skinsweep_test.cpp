@@ -98,15 +98,12 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   covered.removeDuplicates();
   EXPECT_EQ(covered, declared);
 
-  // Skinned: the skin's own frame with its margins and region, around the client it had.
-  std::map<orvane::Form*, QSize> clients;
+  std::map<orvane::Form*, QSize> clients;  // skinned: the skin's frame, margins and region around the same client
   auto skinned = [&](orvane::Form* f) {
-    auto skinner = [f] { return dynamic_cast<orvane::skin::TFormSkinner*>(SkinManager->FindSkinForm(f)); };
-    ASSERT_TRUE(testing_support::waitUntil([&] { return skinner() && skinner()->Activated(); }, 3000));
-    const QMargins b = skinner()->Borders() + QMargins(0, skinner()->MenuBarHeight(), 0, 0);
-    EXPECT_TRUE(orvane::wm::HasOwnNonClient(f));
-    EXPECT_EQ(f->contentsMargins(), b);
-    EXPECT_EQ(f->mask().isEmpty(), b.isNull());
+    const auto s = [f] { return dynamic_cast<orvane::skin::TFormSkinner*>(SkinManager->FindSkinForm(f)); };
+    ASSERT_TRUE(testing_support::waitUntil([&] { return s() && s()->Activated(); }, 3000));
+    const QMargins b = s()->Borders() + QMargins(0, s()->MenuBarHeight(), 0, 0);
+    EXPECT_TRUE(orvane::wm::HasOwnNonClient(f) && f->contentsMargins() == b && f->mask().isEmpty() == b.isNull());
     EXPECT_EQ(clients.emplace(f, f->contentsRect().size()).first->second, f->contentsRect().size());
   };
   for (orvane::Form* f : forms) {
@@ -128,15 +125,10 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
       for (QObject* o = t->parent(); o && o != f; o = o->parent())
         if (dynamic_cast<orvane::skin::TWinSkinForm*>(o)) ++skinTimers;
     EXPECT_EQ(skinTimers, 0);
-    EXPECT_FALSE(orvane::wm::HasOwnNonClient(f));
-    EXPECT_TRUE(f->mask().isEmpty());
-    EXPECT_EQ(f->contentsRect().size(), clients[f]);
+    EXPECT_TRUE(!orvane::wm::HasOwnNonClient(f) && f->mask().isEmpty() && f->contentsRect().size() == clients[f]);
   }
   window->SetSkinActive(true);
-  for (orvane::Form* f : forms) {
-    SCOPED_TRACE(f->metaObject()->className());
-    skinned(f);
-  }
+  for (orvane::Form* f : forms) skinned(f);
 }
 
 QStringList warnings;
