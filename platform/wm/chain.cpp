@@ -237,6 +237,16 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
   d->hwnd = hwnd;
   windows.insert(hwnd, d);
   new Translator(hwnd, d);
+  // An MDI child is activated inside its frame, with no activation event of its own.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd))
+    QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,
+                     [weak = std::weak_ptr<WindowData>(d)](Qt::WindowStates before, Qt::WindowStates now) {
+                       auto d = weak.lock();
+                       const bool active = now & Qt::WindowActive;
+                       if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
+                       Notify(d, WM_NCACTIVATE, active, 0);
+                       Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                     });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;
 }

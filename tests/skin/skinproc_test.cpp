@@ -170,6 +170,7 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
     EXPECT_EQ(c->WindowKind(), TWinSkinForm::wkMDIChild);
     EXPECT_EQ(c->Object(), sub->widget());
     EXPECT_EQ(wm::GetClassName(sub), wm::GetClassName(sub->widget()));
+    EXPECT_EQ(c->IsActive(), sub == b);  // told of its activation inside the frame
   }
   auto maximize = [&](QMdiSubWindow* sub) {
     wm::SendMessage(frame.area, wm::WM_MDIMAXIMIZE, reinterpret_cast<quintptr>(sub));
@@ -204,4 +205,17 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
   EXPECT_EQ(frame.area->subWindowList(), QList<QMdiSubWindow*>{a});
   wm::SendMessage(frame.area, wm::WM_MDIDESTROY, reinterpret_cast<quintptr>(a));
   EXPECT_TRUE(skin->MenuUpdate);  // no child left: the frame's own menu again
+}
+
+TEST_F(SkinProcTest, SavedActiveSwitchesOnForItsOwnSkin) {
+  TSXSkin saved;  // read with Active set, into a manager that already runs
+  saved.SetSkinStream(skin->SkinStream());
+  ASSERT_TRUE(saved.LoadSkin());
+  saved.SetActive(true);
+  SkinManager->SetOn(false);
+  int changed = 0;
+  saved.OnSkinChanged = [&](TSXSkin*) { ++changed; };
+  saved.Loaded();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return changed == 1; }, 2000));
+  EXPECT_TRUE(SkinManager->On());
 }
