@@ -170,7 +170,6 @@ class TFormSkinner : public TWinSkinForm {
   // control and its old skinner (already out of the list, freed afterwards). Set by the
   // scroll-bar skinners; unset, the control stays without one.
   std::function<void(QWidget* control, TSkinControl* old)> RebuildScrollbar;
-  bool HasFormProcedure() const { return !formLink_.isNull(); }
   bool MDIClientSubclassed() const { return !mdiLink_.isNull(); }
 
   // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
