@@ -1,5 +1,4 @@
-// The skinned frame on real windows: margins and client through on, off, on; hit codes, caption
-// drag and double click; painting checked against the drawing primitives; the region.
+// The skinned frame: margins and client through on, off, on; hit codes and the caption; painting and region.
 #include <QApplication>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -8,13 +7,11 @@
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
 
-using namespace orvane::skin;
-namespace wm = orvane::wm;
+using namespace orvane::skin; namespace wm = orvane::wm;
 
 struct SkinFrameTest : FormSkinFixture {
   TFormSkinner* On(QWidget* w, bool on = true) {
-    SkinManager->SetCurrentSkin(skin.get());
-    SkinManager->PostAction(on ? TSkinManage::ActionActivate : TSkinManage::ActionDeactivate, 0);
+    SkinManager->SetCurrentSkin(skin.get()), SkinManager->PostAction(on ? TSkinManage::ActionActivate : TSkinManage::ActionDeactivate, 0);
     SkinManager->TimerAction();
     auto f = [w] { return dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(w)); };
     EXPECT_TRUE(testing_support::waitUntil([&] { return !on || (f() && f()->Activated()); }));
@@ -35,8 +32,7 @@ TEST_F(SkinFrameTest, MarginsAndClientThroughOnOffOn) {
   for (const auto& c : cases) {
     orvane::Form form;
     form.setBorderStyle(c.border), form.setClientSize(300, 200), form.setMenuBar(c.menu ? new QMenuBar : nullptr);
-    c.max ? form.showMaximized() : form.show();
-    QCoreApplication::processEvents();
+    (c.max ? form.showMaximized() : form.show()), QCoreApplication::processEvents();
     const QSize client = wm::GetClientRect(&form).size();  // kept through on, off, on
     for (int round = 0; round < 2; ++round) {
       ASSERT_TRUE(On(&form));
@@ -93,8 +89,7 @@ TEST_F(SkinFrameTest, PaintedFromThePrimitivesAndRegionTracedOnSizeChange) {
   };
   auto cell = [](TWinSysButton* s, int frame) { return s->Image.copy(FrameRect(s->Image, false, s->Frames, frame)); };
   for (int frame : {1, 2}) {
-    wm::SendMessage(&form, wm::WM_NCACTIVATE, frame == 1);
-    const QImage shot = Shot(form);
+    const QImage shot = (wm::SendMessage(&form, wm::WM_NCACTIVATE, frame == 1), Shot(form));
     same(shot, Side(bsLeft, {b.left(), H}, frame), {0, 0}, true);
     same(shot, Side(bsRight, {b.right(), H}, frame), {W - b.right(), 0}, true);
     same(shot, Side(bsBottom, {W - b.left() - b.right(), b.bottom()}, frame), {b.left(), H - b.bottom()}, true);
@@ -104,8 +99,7 @@ TEST_F(SkinFrameTest, PaintedFromThePrimitivesAndRegionTracedOnSizeChange) {
     for (TWinSysButton* s : f->SysButtons())
       if (s->Visible && s->Record()->Action < 3) same(shot, cell(s, s->Frames < 4 ? 1 : 3 * frame - 2), s->Bounds.topLeft(), false);
   }
-  wm::SendMessage(&form, wm::WM_NCACTIVATE, 1), Shot(form);  // the frame repaint clears the hot object
-  TWinSysButton* close = f->SysButtons()[0];
+  TWinSysButton* close = (wm::SendMessage(&form, wm::WM_NCACTIVATE, 1), Shot(form), f->SysButtons()[0]);  // a frame repaint clears the hot object
   for (quint32 msg : {wm::WM_NCMOUSEMOVE, wm::WM_NCLBUTTONDOWN}) {
     wm::SendMessage(&form, msg, wm::HTCAPTION, wm::MakePoint(form.mapToGlobal(close->Bounds.center())));
     same(Shot(form), cell(close, msg == wm::WM_NCMOUSEMOVE ? 3 : 2), close->Bounds.topLeft(), false);
