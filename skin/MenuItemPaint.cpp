@@ -66,15 +66,48 @@ QFont ItemFont(const QAction* a, const QWidget* menu) {
   return f;
 }
 
+// The width of a caption as shown: its "&" markers left out ("&&" shows one).
 int TextWidth(const QFontMetrics& fm, const QString& text) {
-  return fm.boundingRect(QRect(0, 0, 0x7FFF, 0x7FFF), Qt::TextShowMnemonic | Qt::TextExpandTabs | Qt::TextSingleLine,
-                         text)
-      .width();
+  if (text.contains(QLatin1Char('\t')))
+    return fm.boundingRect(QRect(0, 0, 0x7FFF, 0x7FFF), Qt::TextShowMnemonic | Qt::TextExpandTabs | Qt::TextSingleLine,
+                           text)
+        .width();
+  QString shown;
+  shown.reserve(text.size());
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text.at(i) == QLatin1Char('&') && i + 1 < text.size()) ++i;
+    shown += text.at(i);
+  }
+  return fm.horizontalAdvance(shown);
+}
+
+// The element's nine-slice image for an item size and frame, kept while items of that size paint.
+const QImage& ElementImage(const TDataSkinObject& e, const QSize& size, int frame) {
+  struct Key {
+    qint64 image;
+    QSize size;
+    int frame;
+  };
+  static Key key{0, {}, 0};
+  static QImage image;
+  if (key.image != e.Bitmap.cacheKey() || key.size != size || key.frame != frame || image.isNull()) {
+    image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    DrawSkinImage(p, QRect(QPoint(0, 0), size), e.Bitmap, false, e.Tile != 0, e.Trans != 0, miFrames, frame,
+                  e.Margins());
+    key = {e.Bitmap.cacheKey(), size, frame};
+  }
+  return image;
 }
 
 // The item's measure without owner draw: caption, a gap and the shortcut, a line of text.
 QSize StandardMeasure(const wm::MeasureItemStruct& item) {
   if (IsSeparator(item.action)) return QSize(0, 8);
+  const QString text = item.action ? item.action->text() : QString();
+  // The menu's own measure of its contents, except for the captions measured with a blank.
+  if (item.contentsSize.isValid() && !text.isEmpty() && text != QLatin1String("&"))
+    return QSize(item.contentsSize.width(), std::max(item.contentsSize.height() + 4, kGlyphColumn + 4));
   const QFontMetrics fm(ItemFont(item.action, item.menu));
   int width = TextWidth(fm, Caption(item.action));
   const QString shortcut = ShortcutText(item.action);
@@ -204,8 +237,12 @@ void ItemPainter(QWidget* owner, wm::DrawItemStruct& item) {
   const TDataSkinObject& e = *data->MenuItem;
   const QRect& r = item.rcItem;
   if (r.width() < 1 || r.height() < 1) return;
-  QImage bitmap(r.size(), QImage::Format_ARGB32_Premultiplied);
-  QPainter p(&bitmap);
+  // Straight into the menu's paint pass, in item coordinates and clipped to the item.
+  QPainter& p = *item.painter;
+  p.save();
+  p.translate(r.topLeft());
+  p.setClipRect(QRect(QPoint(0, 0), r.size()), Qt::IntersectClip);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const QRect local(QPoint(0, 0), r.size());
   // The skinned menu's own background under the item.
   p.fillRect(local, Slot(*data, scMenu));
@@ -215,11 +252,10 @@ void ItemPainter(QWidget* owner, wm::DrawItemStruct& item) {
     DrawSeparatorStrip(p, local, e);
   } else {
     const int frame = (item.itemState & wm::ODS_SELECTED) ? miSelected : miNormal;
-    DrawSkinImage(p, local, e.Bitmap, false, e.Tile != 0, e.Trans != 0, miFrames, frame, e.Margins());
+    p.drawImage(QPoint(0, 0), ElementImage(e, local.size(), frame));
     DrawContents(p, local, item, *data);
   }
-  p.end();
-  item.painter->drawImage(r.topLeft(), bitmap);
+  p.restore();
 }
 
 void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
@@ -227,8 +263,12 @@ void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
   if (!data || !item.painter) return wm::DefaultDrawItem(item);
   const QRect& r = item.rcItem;
   if (r.width() < 1 || r.height() < 1) return;
-  QImage bitmap(r.size(), QImage::Format_ARGB32_Premultiplied);
-  QPainter p(&bitmap);
+  // Straight into the menu's paint pass, in item coordinates and clipped to the item.
+  QPainter& p = *item.painter;
+  p.save();
+  p.translate(r.topLeft());
+  p.setClipRect(QRect(QPoint(0, 0), r.size()), Qt::IntersectClip);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   const QRect local(QPoint(0, 0), r.size());
   const bool selected = item.itemState & wm::ODS_SELECTED;
   if (IsSeparator(item.action)) {
@@ -240,8 +280,7 @@ void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
     p.fillRect(local, Slot(*data, selected ? scHilight : scMenu));
     DrawContents(p, local, item, *data);
   }
-  p.end();
-  item.painter->drawImage(r.topLeft(), bitmap);
+  p.restore();
 }
 
 void RegisterMenuPainters() {

@@ -167,9 +167,20 @@ QAction* FindByCommand(QWidget* menu, quint32 id, QSet<QWidget*>& seen) {
   return nullptr;
 }
 
+// Whether the action sits in the menu or in one of the menus it opens: walked up from the action.
 bool InMenuTree(QWidget* menu, QAction* action) {
-  QSet<QWidget*> seen;
-  return action && FindByCommand(menu, wm::CommandId(action), seen) == action;
+  if (!menu || !action) return false;
+  QSet<QAction*> seen;
+  std::function<bool(QAction*)> up = [&](QAction* a) {
+    if (seen.contains(a)) return false;
+    seen.insert(a);
+    for (QObject* o : a->associatedObjects()) {
+      if (o == menu) return true;
+      if (auto* m = qobject_cast<QMenu*>(o); m && up(m->menuAction())) return true;
+    }
+    return false;
+  };
+  return up(action);
 }
 
 constexpr qintptr kAltKeyData = 0x20000000;  // the key data's context bit: Alt is down
@@ -305,6 +316,7 @@ void TFormSkinner::BuildSystemMenu() {
     const quint32 command = info.id;
     QObject::connect(a, &QAction::triggered, w, [w, command] { wm::PostMessage(w, wm::WM_SYSCOMMAND, command, 0); });
   }
+  wm::WatchMenu(popup, w);
   sysPopup_ = popup;
 }
 

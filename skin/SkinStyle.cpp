@@ -58,18 +58,19 @@ const QMenu* OwnerDrawnMenu(const QWidget* widget) {
 
 QSize TSkinStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                    const QWidget* widget) const {
-  const QSize standard = QProxyStyle::sizeFromContents(type, option, size, widget);
+  auto standard = [&] { return QProxyStyle::sizeFromContents(type, option, size, widget); };
   auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
   const QMenu* menu = type == CT_MenuItem && item ? OwnerDrawnMenu(widget) : nullptr;
   QWidget* owner = menu ? wm::MenuOwner(menu) : nullptr;
   QAction* action = owner ? ItemAction(menu, item, true) : nullptr;
-  if (!action) return standard;
+  if (!action) return standard();
   wm::MeasureItemStruct measure;
   measure.itemId = wm::CommandId(action);
   measure.action = action;
   measure.menu = const_cast<QMenu*>(menu);
   measure.defaultSize = standard;
-  if (!wm::SendMessage(owner, wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&measure))) return standard;
+  measure.contentsSize = size;
+  if (!wm::SendMessage(owner, wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&measure))) return standard();
   return QSize(measure.itemWidth, measure.itemHeight);
 }
 

@@ -203,8 +203,9 @@ void DefaultDrawItem(DrawItemStruct& item) {
 }
 
 void DefaultMeasureItem(MeasureItemStruct& item) {
-  item.itemWidth = item.defaultSize.width();
-  item.itemHeight = item.defaultSize.height();
+  const QSize size = item.defaultSize ? item.defaultSize() : QSize();
+  item.itemWidth = size.width();
+  item.itemHeight = size.height();
 }
 
 bool DefMenuProc(HWND hwnd, Message& m) {

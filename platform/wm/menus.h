@@ -40,7 +40,9 @@ struct MeasureItemStruct {
   int itemWidth = 0;
   int itemHeight = 0;
   // The size the menu would give the item without owner draw (empty: none known).
-  QSize defaultSize;
+  std::function<QSize()> defaultSize;
+  // The menu's own measure of the item's contents (invalid: none).
+  QSize contentsSize;
 };
 
 // WM_DRAWITEM's lParam: the item to paint into rcItem with the painter.

@@ -95,8 +95,13 @@ QColor Darkest(const QImage& img, const QRect& r) {
 
 class SkinMenuTest : public FormSkinFixture {
  protected:
+  void SetUp() override {
+    FormSkinFixture::SetUp();
+    InstallSkinStyle();
+  }
   void TearDown() override {
     CloseDropDown();
+    RemoveSkinStyle();
     FormSkinFixture::TearDown();
   }
 };
@@ -270,4 +275,93 @@ TEST_F(SkinMenuTest, SystemMenuFollowsTheWindowAndTwoClicksClose) {
   }
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(m.log, QList<quint32>({WM_CLOSE, 0}));
+}
+
+TEST_F(SkinMenuTest, OwnerDrawnItemsArePaintedFromTheSkin) {
+  MenuWindow m(skin.get());
+  m.Click(0);
+  QMenu* file = m.file;
+  ASSERT_EQ(file->activeAction(), m.open);
+  QImage img(file->size(), QImage::Format_ARGB32_Premultiplied);
+  for (int pass = 0; pass < 2; ++pass) file->render(&img);  // the second with the menu's frame image
+  const TDataSkinObject& e = *skin->Data()->MenuItem;
+  const QImage* frame = PopupSkinnerOf(file) ? PopupSkinnerOf(file)->FrameBitmap() : nullptr;
+  // What the rules give for an item: the menu's background, then the element's frame.
+  auto expected = [&](QRect g, int elementFrame) {
+    QImage b(g.size(), QImage::Format_ARGB32_Premultiplied);
+    b.fill(Slot(skin.get(), scMenu));
+    QPainter p(&b);
+    if (frame) p.drawImage(QPoint(0, 0), *frame, g);
+    if (elementFrame != 2)
+      DrawSkinImage(p, QRect(QPoint(0, 0), g.size()), e.Bitmap, false, e.Tile != 0, e.Trans != 0, 5, elementFrame,
+                    e.Margins());
+    else
+      p.drawImage(QRect(QPoint(0, 0), g.size()).adjusted(e.LeftWidth, 0, -e.RightWidth, 0), e.Bitmap,
+                  QRect(FrameRect(e.Bitmap, false, 5, 2).left() + e.LeftWidth, 0, 1, e.Bitmap.height()));
+    return b;
+  };
+  // action, element frame, colour the glyph column shows (none: -1), caption colour slot.
+  struct Case {
+    QAction* a;
+    int elementFrame, glyph, caption;
+  } cases[] = {{m.open, 4, -1, scHilightText},
+               {file->actions().at(1), 2, -1, -1},
+               {m.checked, 1, scMenuText, scMenuText},
+               {m.disabled, 1, -1, scButtonShadow}};
+  for (const Case& c : cases) {
+    const QRect g = file->actionGeometry(c.a);
+    const QImage want = expected(g, c.elementFrame);
+    const int x = c.elementFrame == 2 ? g.width() / 2 : g.width() - 2;  // clear of glyphs and text
+    for (int y = 0; y < g.height(); ++y)
+      ASSERT_EQ(img.pixel(g.left() + x, g.top() + y), want.pixel(x, y)) << c.a->text().toStdString() << " y " << y;
+    if (c.caption < 0) continue;
+    const QColor glyph = Darkest(img, QRect(g.left(), g.top(), 22, g.height()));
+    if (c.glyph >= 0) EXPECT_EQ(glyph, Slot(skin.get(), SkinColourSlot(c.glyph))) << c.a->text().toStdString();
+    if (c.caption != scHilightText) {
+      const QColor text = Darkest(img, QRect(g.left() + 24, g.top(), g.width() / 2, g.height()));
+      EXPECT_LE(qAbs(qGray(text.rgb()) - qGray(Slot(skin.get(), SkinColourSlot(c.caption)).rgb())), 8)
+          << c.a->text().toStdString();
+    }
+  }
+}
+
+TEST_F(SkinMenuTest, MeasuresAndLongMenusAndACommandThatClosesItsWindow) {
+  auto* m = new MenuWindow(skin.get());
+  // "&" and "" measure as "& " and " ", for the bar's own items and for entries measured by text.
+  const std::pair<const char*, const char*> twins[] = {{"&", "& "}, {"", " "}};
+  for (const auto& [a, b] : twins) {
+    for (quint32 byText : {0u, 5000u}) {
+      int width[2];
+      int k = 0;
+      for (const char* caption : {a, b}) {
+        QAction* x = m->file->addAction(QString::fromLatin1(caption));
+        if (byText) x->setProperty("wmCommand", byText + k);
+        wm::MeasureItemStruct mi{wm::ODT_MENU, wm::CommandId(x), x, m->file};
+        EXPECT_EQ(wm::SendMessage(m->form, wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&mi)), 1);
+        width[k++] = mi.itemWidth;
+      }
+      EXPECT_EQ(width[0], width[1]) << a << " " << byText;
+    }
+  }
+  // A thousand items, each measured by the owner.
+  QMenu* help = m->Item(3)->DropDown;
+  for (int i = 0; i < 1000; ++i) help->addAction(QStringLiteral("Bell %1").arg(i));
+  m->Click(3);
+  ASSERT_TRUE(help->isVisible());
+  wm::MeasureItemStruct one{wm::ODT_MENU, wm::CommandId(help->actions().at(500)), help->actions().at(500), help};
+  wm::SendMessage(m->form, wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&one));
+  for (QAction* a : help->actions()) ASSERT_EQ(help->actionGeometry(a).height(), one.itemHeight);
+  CloseDropDown();
+  // A command that closes its window (freed once the command returns) while its drop-down closes.
+  QPointer<orvane::Form> form = m->form;
+  QObject::connect(m->open, &QAction::triggered, form, [form] {
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->close();
+  });
+  m->Click(0);
+  Key(OpenDropDown(), Qt::Key_Return);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(form.isNull());
+  EXPECT_EQ(OpenDropDown(), nullptr);
+  delete m;
 }
