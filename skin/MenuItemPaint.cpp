@@ -47,16 +47,16 @@ bool HasImages(const QWidget* menu) {
   return false;
 }
 
+// The caption: the text before a tab; what follows the tab is shown as the shortcut.
 QString Caption(const QAction* a) {
-  QString text = a ? a->text() : QString();
+  QString text = a ? a->text().section(QLatin1Char('\t'), 0, 0) : QString();
   if (text.isEmpty() || text == QLatin1String("&")) text += QLatin1Char(' ');
   return text;
 }
 
 QString ShortcutText(const QAction* a) {
   if (!a) return {};
-  const QVariant own = a->property("ShortCutText");
-  if (own.isValid()) return own.toString();
+  if (const qsizetype tab = a->text().indexOf(QLatin1Char('\t')); tab >= 0) return a->text().mid(tab + 1);
   return a->shortcut().isEmpty() ? QString() : a->shortcut().toString(QKeySequence::NativeText);
 }
 
@@ -106,13 +106,15 @@ QSize StandardMeasure(const wm::MeasureItemStruct& item) {
   if (IsSeparator(item.action)) return QSize(0, 8);
   const QString text = item.action ? item.action->text() : QString();
   // The menu's own measure of its contents, except for the captions measured with a blank.
+  // A menu with images has its glyph column in the standard measure.
+  const int images = HasImages(item.menu) ? kGlyphColumn : 0;
   if (item.contentsSize.isValid() && !text.isEmpty() && text != QLatin1String("&"))
-    return QSize(item.contentsSize.width(), std::max(item.contentsSize.height() + 4, kGlyphColumn + 4));
+    return QSize(item.contentsSize.width() + images, std::max(item.contentsSize.height() + 4, kGlyphColumn + 4));
   const QFontMetrics fm(ItemFont(item.action, item.menu));
   int width = TextWidth(fm, Caption(item.action));
   const QString shortcut = ShortcutText(item.action);
   if (!shortcut.isEmpty()) width += 2 * kGap + fm.horizontalAdvance(shortcut);
-  return QSize(width, std::max(fm.height() + 4, kGlyphColumn + 4));
+  return QSize(width + images, std::max(fm.height() + 4, kGlyphColumn + 4));
 }
 
 int LeftMargin(QWidget* owner) {
@@ -139,7 +141,7 @@ void DrawContents(QPainter& p, const QRect& r, const wm::DrawItemStruct& item, c
       image = a->icon().pixmap(QSize(16, 16), disabled ? QIcon::Disabled : QIcon::Normal).toImage();
   }
   const int glyphWidth = std::max(kGlyphColumn, image.isNull() ? 0 : image.width());
-  const QRect glyph(rtl ? r.right() - 1 - glyphWidth - kGap : r.left() + 2, r.top(), glyphWidth + kGap, r.height());
+  const QRect glyph(rtl ? r.right() - 1 - glyphWidth : r.left() + 2, r.top(), glyphWidth, r.height());
 
   QColor text = selected ? Slot(data, scHilightText) : Slot(data, scMenuText);
   if (disabled)
@@ -170,8 +172,8 @@ void DrawContents(QPainter& p, const QRect& r, const wm::DrawItemStruct& item, c
     p.restore();
   }
 
-  QRect area = rtl ? QRect(QPoint(r.left() + 2 * kGap, r.top()), QPoint(glyph.left() - kGap, r.bottom()))
-                   : QRect(QPoint(glyph.right() + 1 + kGap, r.top()), QPoint(r.right() - 2 * kGap, r.bottom()));
+  QRect area = rtl ? QRect(QPoint(r.left() + kGap, r.top()), QPoint(glyph.left() - 1 - kGap, r.bottom()))
+                   : QRect(QPoint(glyph.right() + 1 + kGap, r.top()), QPoint(r.right() - kGap, r.bottom()));
   p.setFont(ItemFont(a, item.menu));
   p.setPen(text);
   QRect captionRect = area;

@@ -282,9 +282,7 @@ void TFormSkinner::BuildSystemMenu() {
     if (info.text.isEmpty()) {
       a = popup->addSeparator();
     } else {
-      const qsizetype tab = info.text.indexOf(QLatin1Char('\t'));
-      a = popup->addAction(tab < 0 ? info.text : info.text.left(tab));
-      if (tab >= 0) a->setProperty("ShortCutText", info.text.mid(tab + 1));
+      a = popup->addAction(info.text);  // a shortcut after a tab is drawn at the right
     }
     a->setProperty("Tag", info.id);
     int glyph = -1;
