@@ -20,8 +20,7 @@ namespace {
 
 class SkinProcTest : public FormSkinFixture {};
 
-// A window with a recording procedure under its skin, which keeps system commands and
-// closing from acting.
+// A window recorded beneath its skin; system commands and closing are kept from acting.
 struct Recorded {
   explicit Recorded(QWidget* window) : w(window) {
     below = wm::Subclass(w, [this](wm::Message& m) {
@@ -42,6 +41,16 @@ struct Recorded {
   QList<quint32> seen;
   bool answeredBeneath = false;  // the form's procedure lies beneath
   QImage during;
+};
+
+// A test-only MDI form: an MDI client in its client area, children made the classic way.
+struct MdiForm : orvane::Form {
+  MdiForm() : area(new QMdiArea(client())) { area->resize(400, 300); }
+  QMdiSubWindow* NewChild() {
+    auto* child = new orvane::Form;
+    return reinterpret_cast<QMdiSubWindow*>(wm::SendMessage(area, wm::WM_MDICREATE, 0, reinterpret_cast<qintptr>(child)));
+  }
+  QMdiArea* area;
 };
 
 }  // namespace
@@ -122,32 +131,14 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
   EXPECT_EQ(form.palette().color(QPalette::Window), face);
   // A control's scroll-bar skinner is made anew through the hook.
   QWidget* control = new QWidget(form.client());
-  auto* old = new TSkinControl(control);
+  QPointer<TSkinControl> old = new TSkinControl(control);
   r.f->AddSkinControl(old);
-  QPointer<TSkinControl> oldGuard(old);
   QWidget* rebuilt = nullptr;
   r.f->RebuildScrollbar = [&](QWidget* c, TSkinControl* was) { rebuilt = was == old ? c : nullptr; };
   wm::SendMessage(&form, WM_SKINREBUILDSCROLL, reinterpret_cast<quintptr>(control));
   EXPECT_EQ(rebuilt, control);
-  EXPECT_TRUE(!oldGuard && r.f->SkinControlList().isEmpty());
+  EXPECT_TRUE(!old && r.f->SkinControlList().isEmpty());
 }
-
-namespace {
-
-// A test-only MDI form: an MDI client in its client area, children made the classic way.
-struct MdiForm : orvane::Form {
-  MdiForm() {
-    area = new QMdiArea(client());
-    area->resize(400, 300);
-  }
-  QMdiSubWindow* NewChild() {
-    auto* child = new orvane::Form;
-    return reinterpret_cast<QMdiSubWindow*>(wm::SendMessage(area, wm::WM_MDICREATE, 0, reinterpret_cast<qintptr>(child)));
-  }
-  QMdiArea* area;
-};
-
-}  // namespace
 
 TEST_F(SkinProcTest, MdiFrameAndChildren) {
   MdiForm frame;
@@ -183,8 +174,8 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
   for (TWinSysButton* x : f->SysButtons())
     if (x->Record()->Visibility == 100 && x->Record()->Action == 8) restore = x;
   ASSERT_TRUE(restore && restore->Visible);
-  const int barTop = f->Borders().top();
-  EXPECT_TRUE(restore->Bounds.top() >= barTop && restore->Bounds.bottom() < barTop + f->MenuBarHeight());
+  EXPECT_TRUE(restore->Bounds.top() >= f->Borders().top() &&
+              restore->Bounds.bottom() < f->Borders().top() + f->MenuBarHeight());
   const qintptr at = wm::MakePoint(frame.mapToGlobal(restore->Bounds.center()));
   wm::SendMessage(&frame, wm::WM_NCLBUTTONDOWN, wm::HTMENU, at);
   wm::SendMessage(&frame, wm::WM_NCLBUTTONUP, wm::HTMENU, at);
