@@ -77,6 +77,8 @@ TFormSkinner::TFormSkinner(QWidget* hwnd, QObject* object, const QString& classN
 TFormSkinner::~TFormSkinner() {
   hoverTimer_.stop();
   FreeControls();
+  FreeMenuBar(false);  // its items are title-bar objects of this skinner
+  FreeSystemMenu();
   FreeSysButtons();
   if (SkinManager && SkinManager->State() != TSkinManage::Destroying && hwnd_) SkinManager->RemoveForm(hwnd_);
 }
