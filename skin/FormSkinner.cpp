@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
@@ -89,6 +90,7 @@ void TFormSkinner::InitForm(TSXSkin* skin, QObject* form) {
   if (!hwnd_) return;
   if (skin->HasControl(xcMenuItem)) form->setProperty("AutoScroll", false);
   HookWindow(skin);
+  if (frameSkinned_ && hwnd_) formLink_ = wm::SubclassBottom(hwnd_, [this](wm::Message& m) { FormWndProc(m); });
   if (w) {
     hadOwnPalette_ = w->testAttribute(Qt::WA_SetPalette);
     savedColor_ = w->palette().color(QPalette::Window);
@@ -126,9 +128,10 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
                                                                                                  : ssNormal;
   sizeable_ = style_ & wm::WS_THICKFRAME;
   windowKind_ = wkPlain;
-  if (auto* area = w->findChild<QMdiArea*>()) {
+  if (QWidget* client = FindMDIClient()) {
     windowKind_ = wkMDIFrame;
-    mdiClient_ = area;
+    mdiClient_ = client;
+    if (SkinManager) SkinManager->SetMDIClient(client, object_);
   }
   if (ex & wm::WS_EX_MDICHILD) {
     windowKind_ = wkMDIChild;
@@ -144,6 +147,7 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (ex & wm::WS_EX_DLGMODALFRAME) frameKind_ = fkDialog;
   dialog_ = className_ == QLatin1String("#32770") || className_ == QLatin1String("TMessageForm");
   if (dialog_) frameKind_ = fkDialog;
+  if (windowKind_ == wkMDIFrame) HookMDIClient();
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
     CreateMenuBar();
@@ -256,7 +260,8 @@ void TFormSkinner::Activate() {
   if (lifeState_ == lsCreated) {
     if (windowKind_ == wkMDIChild) {
       if (showState_ == ssMaximized) {
-        if (QWidget* client = w->parentWidget()) wm::PostMessage(client, WM_SKINMDIMAXIMIZE, reinterpret_cast<quintptr>(w));
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub && sub->mdiArea())
+          wm::PostMessage(sub->mdiArea(), WM_SKINMDIMAXIMIZE, reinterpret_cast<quintptr>(w));
       } else if (showState_ == ssNormal) {
         lifeState_ = lsResizing;
         AdjustSize(false);
@@ -385,7 +390,11 @@ void TFormSkinner::GiveSystemMenuBack() {
   if (!(style & wm::WS_SYSMENU)) wm::SetWindowLong(hwnd_, wm::GWL_STYLE, style | wm::WS_SYSMENU);
 }
 
-void TFormSkinner::RestoreProcedures() { wm::Unsubclass(link_); }
+void TFormSkinner::RestoreProcedures() {
+  wm::Unsubclass(formLink_);
+  wm::Unsubclass(link_);
+  wm::Unsubclass(mdiLink_);
+}
 
 // Menus back to the style's own drawing and the form's colour back to what it was.
 void TFormSkinner::RestoreFormLook() {
@@ -446,54 +455,6 @@ void TFormSkinner::Detach() {
   RestoreProcedures();
   FreeControls();
   FreeMenuBar(false);
-}
-
-void TFormSkinner::WndProc(wm::Message& m) {
-  if (frameSkinned_ && MenuProc(m)) return;
-  if (FrameProc(m)) return;
-  switch (m.msg) {
-    case WM_SKINQUERY:
-      m.result = 1;
-      wm::PostMessage(hwnd_, WM_SKINNOTIFY, 0, SkinNotifyKey);
-      return;
-    case WM_SKINACTIVATE:
-      Activate();
-      return;
-    case wm::WM_NCDESTROY: {
-      lifeState_ = lsDestroying;
-      QPointer<TFormSkinner> self(this);
-      // The procedures below still see the message before the skin lets go of the window.
-      wm::CallPrevious(link_, m);
-      if (!self) return;
-      Detach();
-      lifeState_ = lsDestroyed;
-      return;
-    }
-    case wm::WM_NCACTIVATE:
-      if (lifeState_ == lsCreated && windowKind_ != wkMDIChild) {
-        m.result = 0;
-        return;
-      }
-      break;
-    case wm::WM_SETICON:
-      wm::CallPrevious(link_, m);
-      if (frameSkinned_) BuildIconBitmap();
-      return;
-    case wm::WM_NCMOUSEMOVE:
-    case wm::WM_NCLBUTTONDOWN:
-    case wm::WM_NCLBUTTONUP:
-    case wm::WM_NCLBUTTONDBLCLK:
-    case wm::WM_NCRBUTTONDOWN:
-      if (frameSkinned_ && (!child_ || windowKind_ == wkMDIChild) && lifeState_ != lsCreated &&
-          !(windowKind_ == wkMDIChild && showState_ == ssMaximized)) {
-        NCMouse(m);
-        return;
-      }
-      break;
-    default:
-      break;
-  }
-  wm::CallPrevious(link_, m);
 }
 
 void RegisterFormSkinner() {

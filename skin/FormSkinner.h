@@ -4,6 +4,7 @@
 // skinners of its controls, and gives everything back when the skin goes.
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -20,6 +21,7 @@
 #include "skin/TSkinControl.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm.h"
+#include "skin/WinSkinMsgs.h"
 
 class QMenu;
 
@@ -29,15 +31,6 @@ struct TSkinData;
 class TFormSkinner;
 class TWinSkinMenu;
 class TMenuBtn;
-
-// The skinned window posts and sends these beside the ones the manager speaks.
-enum : quint32 {
-  WM_SKINACTIONQUERY = 0x3515,  // sent: should the caption button (wParam Visibility, lParam Action) show?
-  WM_SKINBUTTONACTION = 0x3514,  // posted: a caption button with an action of the window's own
-  WM_SKINMDIMAXIMIZE = 0x3516,   // posted to an MDI client: lay out its maximised child
-  WM_SKINNOTIFY = 0xBC4E,        // the window is skinned (lParam SkinNotifyKey); nothing handles it
-};
-inline constexpr qintptr SkinNotifyKey = 0x41A2;
 
 // A mouse-sensitive object of the title bar, in window coordinates (origin at the window's
 // outer top-left corner).
@@ -172,28 +165,13 @@ class TFormSkinner : public TWinSkinForm {
   // The skin's counter of time the mouse rests on a caption button (shared by every window).
   static int& HintCounter();
 
-  // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
-  TWinSkinMenu* MenuBar() const;
-  // The bar made from the window's menu bar, which leaves the window.
-  void CreateMenuBar();
-  // The bar freed; giveBack puts the window's menu bar back.
-  void FreeMenuBar(bool giveBack);
-  bool MenuTracking() const { return menuTracking_; }
-  void SetMenuTracking(bool on) { menuTracking_ = on; }
-  // Drops the item's menu down below it.
-  void TrackMenu(TMenuBtn* item);
-  void BuildSystemMenu();
-  void FreeSystemMenu();
-  // Opens the skinned system menu; a second opening within the double-click time closes.
-  void ShowSystemMenu(QPoint screen);
-  QMenu* SystemMenuPopup() const;
-  // Window coordinates back to the screen.
-  QPoint WindowToScreen(QPoint windowPt) const;
-  // The menu messages of the skinned procedure: true when one was answered here.
-  bool MenuProc(wm::Message& m);
-  // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
-  // program's main window, or an MDI child's frame, has its say before `previous`.
-  void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
+  // ---- the window procedures ----
+  // Makes a control's scroll-bar skinner anew after its window was recreated: given the
+  // control and its old skinner (already out of the list, freed afterwards). Set by the
+  // scroll-bar skinners; unset, the control stays without one.
+  std::function<void(QWidget* control, TSkinControl* old)> RebuildScrollbar;
+  bool MDIClientSubclassed() const { return !mdiLink_.isNull(); }
+
   // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
   // WM_NCCALCSIZE: the client inside the skin borders and the menu bar.
   void CalcNCSize(wm::Message& m);
@@ -215,8 +193,42 @@ class TFormSkinner : public TWinSkinForm {
   const QImage& FrameImage() const { return frameImage_; }
   int WidestRightButton() const { return widestRight_; }
 
+  // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
+  TWinSkinMenu* MenuBar() const;
+  // The bar made from the window's menu bar, which leaves the window.
+  void CreateMenuBar();
+  // The bar freed; giveBack puts the window's menu bar back.
+  void FreeMenuBar(bool giveBack);
+  bool MenuTracking() const { return menuTracking_; }
+  void SetMenuTracking(bool on) { menuTracking_ = on; }
+  // Drops the item's menu down below it.
+  void TrackMenu(TMenuBtn* item);
+  void BuildSystemMenu();
+  void FreeSystemMenu();
+  // Opens the skinned system menu; a second opening within the double-click time closes.
+  void ShowSystemMenu(QPoint screen);
+  QMenu* SystemMenuPopup() const;
+  // Window coordinates back to the screen.
+  QPoint WindowToScreen(QPoint windowPt) const;
+  // A drop-down's selection, followed while it is open.
+  void MenuSelect(wm::Message& m);
+  // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
+  // program's main window, or an MDI child's frame, has its say before `previous`.
+  void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
+
  private:
   void WndProc(wm::Message& m);
+  void FrameStage(wm::Message& m);
+  void NonClientStage(wm::Message& m);
+  void FormWndProc(wm::Message& m);
+  void MDIClientProc(wm::Message& m);
+  void SizeChanged(wm::Message& m);
+  void SysCommand(wm::Message& m);
+  void RecreateWindow(wm::Message& m);
+  void RebuildScrollSkinner(QWidget* control);
+  void RefreshShowState();
+  QWidget* FindMDIClient() const;
+  void HookMDIClient();
   void Activate();
   void NCMouse(wm::Message& m);
   void FreeControls(bool onlyDestroyed = false);
@@ -224,21 +236,25 @@ class TFormSkinner : public TWinSkinForm {
   void BareUnskin();
   void RestoreFormLook();
   void GiveSystemMenuBack();
-  QWidget* ActiveMDIChild() const;
+  // The MDI client's active child (null without one), and whether it is maximised.
+  QWidget* ActiveMDIChild(bool* maximized = nullptr) const;
   void Maximize();
   void Restore();
   void Minimize();
-  bool MenuKey(quint32 key);
-  bool MenuDialogChar(wm::Message& m);
-  bool OwnerDrawItem(wm::Message& m);
-  // The frame rows of the window procedure; false leaves the message to the rest.
-  bool FrameProc(wm::Message& m);
   void PaintMenuBar(QPainter& p, const QRect& rect);
   void DrawFrameImage(QPainter& dc);
   const QImage& SideBitmap(int side, const QSize& size);
   void InvalidateFrame();
 
+  bool MenuKey(quint32 key);
+  bool MenuDialogChar(wm::Message& m);
+  bool OwnerDrawItem(wm::Message& m);
+
   wm::Link link_;
+  wm::Link formLink_;  // the form's own procedure, directly above the default one
+  wm::Link mdiLink_;   // on the MDI client of an MDI frame
+  bool savedMenuUpdate_ = true;
+  QBrush faceBrush_;
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
   bool activated_ = false;
   QTimer hoverTimer_;
@@ -266,10 +282,6 @@ class TFormSkinner : public TWinSkinForm {
   int frameKind_ = fkSizeable;
   int buttonBits_ = 0;
   int showState_ = ssNormal;
-  QPointer<TWinSkinMenu> menuBar_;
-  bool menuTracking_ = false;
-  quint32 lastSysMenuClick_ = 0;
-  QPointer<QMenu> sysPopup_;
 
   // The composed frame, what it was composed for, and the region's size.
   QImage frameImage_;
@@ -277,6 +289,11 @@ class TFormSkinner : public TWinSkinForm {
   bool frameActive_ = true;
   QSize regionSize_;
   int widestRight_ = 0;
+
+  QPointer<TWinSkinMenu> menuBar_;
+  bool menuTracking_ = false;
+  quint32 lastSysMenuClick_ = 0;
+  QPointer<QMenu> sysPopup_;
   struct SideCache {
     QImage image;
     int frame = 0;

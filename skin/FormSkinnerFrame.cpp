@@ -1,8 +1,7 @@
 // The skinned frame of a window: the client kept inside the skin borders and the menu bar,
 // hit codes for the title bar and the menu row, the frame composed into one image of the
 // window's size (sides, title bar with caption and caption buttons, menu bar) and drawn from
-// it, the window region traced from the see-through pixels of the borders, and the frame rows
-// of the window procedure.
+// it, the window region traced from the see-through pixels of the borders.
 #include <QMenuBar>
 #include <QPainter>
 
@@ -20,7 +19,6 @@ namespace {
 
 constexpr quint32 DT_RTLREADING = 0x20000;
 constexpr qintptr WVR_VALIDRECTS = 0x400;
-enum : quint32 { WM_SKINPAINTFRAME = 0x3502 };
 
 // A rectangle from its edges, the right and bottom ones outside it (widths may come out
 // negative for a window smaller than its borders).
@@ -181,13 +179,12 @@ void TFormSkinner::DrawFrameImage(QPainter& dc) {
 
 void TFormSkinner::PaintMenuBar(QPainter& p, const QRect& rect) {
   if (rect.width() <= 0 || rect.height() <= 0) return;
-  // A row without a skinned bar (an MDI child's extra title height) is the face colour.
-  if (!menuBar_) {
+  if (menuBar_) {
+    menuBar_->LayoutItems();
+    menuBar_->Paint(p, rect);
+  } else {
     p.fillRect(rect, ToQColor(data_->Colour(scButtonFace)));
-    return;
   }
-  menuBar_->LayoutItems();
-  menuBar_->Paint(p, rect);
 }
 
 void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {
@@ -342,90 +339,6 @@ void TFormSkinner::UpdateRegion() {
   }
   wm::SetWindowRgn(w, region, true);
   regionSet_ = true;
-}
-
-// ---- the frame rows of the window procedure -------------------------------------------------
-
-bool TFormSkinner::FrameProc(wm::Message& m) {
-  if (!frameSkinned_ || !hwnd_) return false;
-  switch (m.msg) {
-    case wm::WM_NCPAINT:
-      if (lifeState_ != lsCreated) break;
-      m.result = 0;  // nothing is painted before the activation
-      return true;
-    case wm::WM_NCACTIVATE:
-      if (lifeState_ != lsCreated || windowKind_ == wkMDIChild) break;
-      m.result = 0;
-      return true;
-    default:
-      break;
-  }
-  // Child windows keep their own frames.
-  if (child_ && windowKind_ != wkMDIChild) return false;
-  switch (m.msg) {
-    case wm::WM_SETICON:
-      wm::CallPrevious(link_, m);
-      BuildIconBitmap();
-      if (lifeState_ != lsCreated) InvalidateFrame();
-      return true;
-    case wm::WM_SETTEXT:
-      wm::CallPrevious(link_, m);
-      if (lifeState_ != lsCreated && hwnd_ && hwnd_->isVisible() && !hwnd_->isMinimized()) InvalidateFrame();
-      return true;
-    case wm::WM_ACTIVATE:
-      active_ = (m.wParam & 0xFFFF) != wm::WA_INACTIVE;
-      return false;
-    case wm::WM_WINDOWPOSCHANGED:
-    case wm::WM_GETMINMAXINFO: {
-      wm::CallPrevious(link_, m);
-      const quint32 show = wm::GetWindowPlacement(hwnd_).showCmd;
-      showState_ = show == wm::SW_SHOWMAXIMIZED ? ssMaximized
-                   : (show == wm::SW_SHOWMINIMIZED || show == wm::SW_MINIMIZE || show == wm::SW_SHOWMINNOACTIVE)
-                       ? ssMinimized
-                       : ssNormal;
-      return true;
-    }
-    case wm::WM_SIZE: {
-      wm::CallPrevious(link_, m);
-      showState_ = m.wParam == wm::SIZE_MINIMIZED ? ssMinimized : m.wParam == wm::SIZE_MAXIMIZED ? ssMaximized : ssNormal;
-      const bool mdiSkip = windowKind_ == wkMDIChild &&
-                           ((SkinManager && SkinManager->MDIMaximized()) || showState_ != ssNormal);
-      if (showState_ != ssMinimized && !mdiSkip && (lifeState_ == lsAttached || lifeState_ == lsReapplying))
-        UpdateRegion();
-      return true;
-    }
-    default:
-      break;
-  }
-  // The rows below are not for a maximised MDI child nor before the activation.
-  if ((windowKind_ == wkMDIChild && showState_ == ssMaximized) || lifeState_ == lsCreated) return false;
-  switch (m.msg) {
-    case wm::WM_NCACTIVATE:
-      active_ = m.wParam != 0;
-      if (m.wParam)
-        hoverTimer_.start();
-      else
-        hoverTimer_.stop();
-      if (windowKind_ == wkMDIFrame && mdiClient_) wm::SendMessage(mdiClient_, wm::WM_NCACTIVATE, m.wParam, m.lParam);
-      if (windowKind_ == wkMDIChild) wm::CallPrevious(link_, m);
-      PaintFrame();
-      m.result = 1;
-      return true;
-    case wm::WM_NCCALCSIZE:
-      CalcNCSize(m);
-      return true;
-    case wm::WM_NCHITTEST:
-      NCHitTest(m);
-      return true;
-    case wm::WM_NCPAINT:
-      NCPaint(m);
-      return true;
-    case WM_SKINPAINTFRAME:
-      PaintFrame();
-      return true;
-    default:
-      return false;
-  }
 }
 
 // ---- the parent's background under a control -----------------------------------------------

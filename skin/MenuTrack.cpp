@@ -86,9 +86,7 @@ void DropDownWatch::Choose(TMenuBtn* item) {
 
 bool DropDownWatch::eventFilter(QObject* o, QEvent* e) {
   const QEvent::Type type = e->type();
-  if (type != QEvent::Show && type != QEvent::KeyPress && type != QEvent::MouseMove &&
-      type != QEvent::MouseButtonPress)
-    return false;
+  if (type != QEvent::Show && type != QEvent::KeyPress && type != QEvent::MouseMove) return false;
   auto* menu = qobject_cast<QMenu*>(o);
   if (!menu || !form || !dropDown || !watched.contains(menu)) return false;
   switch (type) {
@@ -131,14 +129,6 @@ bool DropDownWatch::eventFilter(QObject* o, QEvent* e) {
         default:
           return false;
       }
-    }
-    case QEvent::MouseButtonPress: {
-      // A press on the open item closes the drop-down and stays there (no second opening).
-      auto* press = static_cast<QMouseEvent*>(e);
-      if (menu->rect().contains(press->position().toPoint()) || !form->MenuBar()) return false;
-      TMenuBtn* b = form->MenuBar()->ItemAt(form->WindowPoint(press->globalPosition().toPoint()));
-      menu->setAttribute(Qt::WA_NoMouseReplay, b && b->Index == openIndex);
-      return false;
     }
     case QEvent::MouseMove: {
       // The drop-down holds the mouse: moves over the bar arrive here.
@@ -193,7 +183,6 @@ bool InMenuTree(QWidget* menu, QAction* action) {
   return up(action);
 }
 
-constexpr quint32 CM_DIALOGCHAR = 0xB006;
 constexpr qintptr kAltKeyData = 0x20000000;  // the key data's context bit: Alt is down
 
 }  // namespace
@@ -402,52 +391,15 @@ void TFormSkinner::DialogChar(wm::Message& m, const std::function<void(wm::Messa
   if (previous) previous(m);
 }
 
-bool TFormSkinner::MenuProc(wm::Message& m) {
-  switch (m.msg) {
-    case wm::WM_SYSCOMMAND: {
-      const quint32 command = m.wParam & 0xFFF0;
-      if (command == wm::SC_KEYMENU && MenuKey(static_cast<quint32>(m.lParam))) {
-        m.result = 1;
-        return true;
-      }
-      if (command == wm::SC_MINIMIZE) showState_ = ssMinimized;
-      else if (command == wm::SC_MAXIMIZE) showState_ = ssMaximized;
-      else if (command == wm::SC_RESTORE) {
-        showState_ = ssNormal;
-        if (windowKind_ == wkMDIChild && SkinManager) SkinManager->SetMDIMaximized(false);
-      }
-      return false;
-    }
-    case CM_DIALOGCHAR:
-      return MenuDialogChar(m);
-    case wm::WM_MENUSELECT: {
-      DropDownWatch& t = Tracking();
-      if (t.form != this) return false;
-      if ((m.wParam >> 16) == 0xFFFF && m.lParam == 0) {
-        if (!t.switching) menuTracking_ = false;
-      } else {
-        t.switching = false;
-        QSet<QWidget*> seen;
-        t.selected = FindByCommand(reinterpret_cast<QWidget*>(m.lParam), m.wParam & 0xFFFF, seen);
-      }
-      return false;
-    }
-    case wm::WM_MEASUREITEM:
-    case wm::WM_DRAWITEM:
-      return OwnerDrawItem(m);
-    case wm::WM_SIZE:
-      if (menuBar_) menuBar_->LayoutItems();  // the bar follows the window's width
-      return false;
-    case wm::WM_MDISETMENU:
-      // An MDI frame's menu replaced: the bar is built from it again.
-      wm::CallPrevious(link_, m);
-      if (menuBar_) {
-        menuBar_->BuildItems();
-        menuBar_->LayoutItems();
-      }
-      return true;
-    default:
-      return false;
+void TFormSkinner::MenuSelect(wm::Message& m) {
+  DropDownWatch& t = Tracking();
+  if (t.form != this) return;
+  if ((m.wParam >> 16) == 0xFFFF && m.lParam == 0) {
+    if (!t.switching) menuTracking_ = false;
+  } else {
+    t.switching = false;
+    QSet<QWidget*> seen;
+    t.selected = FindByCommand(reinterpret_cast<QWidget*>(m.lParam), m.wParam & 0xFFFF, seen);
   }
 }
 

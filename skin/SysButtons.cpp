@@ -113,8 +113,8 @@ bool TFormSkinner::IsSysButtonVisible(int index) {
     if (code == 10) return help && (!isFirst || (!minBox && !maxBox));
     if (code == 100) {
       if (!isFirst) return first;
-      QWidget* child = ActiveMDIChild();
-      return child && child->isMaximized() && HasMenuBar();
+      bool maximized = false;
+      return ActiveMDIChild(&maximized) && maximized && HasMenuBar();
     }
     if (code == 200) return !dialog_ && frameKind_ == fkDialog;
     if (code >= 201 && code <= 999) return true;
@@ -184,9 +184,14 @@ QPoint TFormSkinner::WindowPoint(QPoint screen) const {
 
 // ---- clicks -------------------------------------------------------------------------------
 
-QWidget* TFormSkinner::ActiveMDIChild() const {
-  auto* area = qobject_cast<QMdiArea*>(mdiClient_.data());
-  return windowKind_ == wkMDIFrame && area ? area->activeSubWindow() : nullptr;
+QWidget* TFormSkinner::ActiveMDIChild(bool* maximized) const {
+  if (maximized) *maximized = false;
+  if (windowKind_ != wkMDIFrame || !mdiClient_) return nullptr;
+  bool max = false;
+  auto* child = reinterpret_cast<QWidget*>(
+      wm::SendMessage(mdiClient_, wm::WM_MDIGETACTIVE, 0, reinterpret_cast<qintptr>(&max)));
+  if (maximized) *maximized = max;
+  return child;
 }
 
 void TFormSkinner::Maximize() {
@@ -224,8 +229,8 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
   if (!b || !hwnd_) return;
   const int action = b->Record()->Action;
   // Acts on the active child of an MDI frame; nothing without one.
-  auto onChild = [this](void (QWidget::*act)()) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) (sub->*act)();
+  auto onChild = [this](quint32 command) {
+    if (QWidget* child = ActiveMDIChild()) wm::SendMessage(child, wm::WM_SYSCOMMAND, command, 0);
   };
   switch (action) {
     case 0: {
@@ -251,13 +256,13 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
       wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_CONTEXTHELP, 0);
       return;
     case 7: case 60:
-      onChild(&QWidget::showMinimized);
+      onChild(wm::SC_MINIMIZE);
       return;
     case 8: case 61:
-      onChild(&QWidget::showNormal);
+      onChild(wm::SC_RESTORE);
       return;
     case 9: case 62:
-      if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) sub->close();
+      onChild(wm::SC_CLOSE);
       return;
     default:
       wm::PostMessage(hwnd_, WM_SKINBUTTONACTION, static_cast<quintptr>(action), 0);

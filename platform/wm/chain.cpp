@@ -2,6 +2,8 @@
 // events into its messages.
 #include <QApplication>
 #include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,7 +27,13 @@ bool* g_reachedBottom = nullptr;
 
 void Bottom(WindowData& d, Message& m) {
   if (g_reachedBottom) *g_reachedBottom = true;
-  if (d.alive && d.hwnd->isWindow()) DefHostProc(d.hwnd, m);
+  if (!d.alive) return;
+  if (d.hwnd->isWindow())
+    DefHostProc(d.hwnd, m);
+  else if (qobject_cast<QMdiSubWindow*>(d.hwnd))
+    DefMDIChildProc(d.hwnd, m);
+  else if (qobject_cast<QMdiArea*>(d.hwnd))
+    DefMDIClientProc(d.hwnd, m);
 }
 
 void Notify(const std::shared_ptr<WindowData>& d, quint32 msg, quintptr wParam, qintptr lParam) {
@@ -184,7 +192,8 @@ class HookFilter : public QObject {
     if (t != QEvent::Show && t != QEvent::WindowActivate && t != QEvent::Hide) return false;
     if (!o->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(o);
-    if (!w->isWindow() || !g_hook) return false;
+    // An MDI child is a window of its own inside its frame.
+    if ((!w->isWindow() && !qobject_cast<QMdiSubWindow*>(w)) || !g_hook) return false;
     const bool menu = qobject_cast<QMenu*>(w) != nullptr;
     const Qt::WindowType type = w->windowType();
     // Tool windows are activated like any other window the program opens.
@@ -229,6 +238,16 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
   d->hwnd = hwnd;
   windows.insert(hwnd, d);
   new Translator(hwnd, d);
+  // An MDI child is activated inside its frame, with no activation event of its own.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd))
+    QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,
+                     [weak = std::weak_ptr<WindowData>(d)](Qt::WindowStates before, Qt::WindowStates now) {
+                       auto d = weak.lock();
+                       const bool active = now & Qt::WindowActive;
+                       if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
+                       Notify(d, WM_NCACTIVATE, active, 0);
+                       Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                     });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;
 }
@@ -258,6 +277,16 @@ Link Subclass(HWND hwnd, WindowProc proc) {
   link.window_ = d;
   link.id_ = d->nextId++;
   d->links.push_back({link.id_, std::make_shared<WindowProc>(std::move(proc))});
+  return link;
+}
+
+Link SubclassBottom(HWND hwnd, WindowProc proc) {
+  Link link;
+  auto d = Data(hwnd);
+  if (!d || !proc) return link;
+  link.window_ = d;
+  link.id_ = d->nextId++;
+  d->links.insert(d->links.begin(), {link.id_, std::make_shared<WindowProc>(std::move(proc))});
   return link;
 }
 

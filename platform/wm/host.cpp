@@ -325,6 +325,12 @@ void DefHostProc(HWND hwnd, Message& m) {
     case WM_SETTEXT:  // lParam: const QString*
       if (auto* text = reinterpret_cast<const QString*>(m.lParam)) hwnd->setWindowTitle(*text);
       m.result = 1;
+      [[fallthrough]];
+    case WM_SETICON:  // the title bar shows the new text or icon
+      if (d->ownNonClient) {
+        d->framePending = true;
+        hwnd->update();
+      }
       break;
     case WM_GETICON:  // result: const QIcon*, valid until the next WM_GETICON; 0 without an icon
       d->icon = hwnd->windowIcon();
