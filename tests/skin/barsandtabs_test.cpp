@@ -1,0 +1,345 @@
+// Sliders, up-downs, progress bars, the media player's panel and tabs under the default skin:
+// the shared geometry by its rules, then real skinned windows rendered offscreen with every
+// probed pixel checked against the frame of the skin bitmap it must come from.
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <climits>
+
+#include "platform/forms/form.h"
+#include "platform/forms/mediaplayer.h"
+#include "platform/forms/tabset.h"
+#include "platform/forms/updown.h"
+#include "platform/wm/wm.h"
+#include "skin/controls/SkinRegistry.h"
+#include "skin/controls/TMediaPlayerSx.h"
+#include "skin/controls/TSkinMP.h"
+#include "skin/controls/TSkinTab.h"
+#include "skin/controls/skinlayout.h"
+#include "skin/imgutil.h"
+#include "tests/skin/skinfixture.h"
+#include "tests/support/testsupport.h"
+
+using namespace orvane::skin;
+using orvane::TMediaPlayer;
+namespace wm = orvane::wm;
+
+namespace {
+
+// Whether a pixel is one of the colours of a frame's cell (see-through pixels left out).
+bool FromFrame(QRgb px, const QImage& strip, int frames, int frame) {
+  const QRect cell = FrameRect(strip, false, frames, frame);
+  for (int y = cell.top(); y <= cell.bottom(); ++y)
+    for (int x = cell.left(); x <= cell.right(); ++x)
+      if (!IsKeyPixel(strip.pixel(x, y)) && (strip.pixel(x, y) | 0xFF000000u) == (px | 0xFF000000u)) return true;
+  return false;
+}
+
+QImage Render(QWidget* w) {
+  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::black);
+  w->render(&image);
+  return image;
+}
+
+void Click(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
+  QTest::mousePress(w, b, {}, at);
+  QTest::mouseRelease(w, b, {}, at);
+}
+
+class BarsAndTabsTest : public FormSkinFixture {
+ protected:
+  // A shown, skinned and activated form.
+  void Show(orvane::Form& form) {
+    form.resize(420, 300);
+    form.show();
+    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
+    ASSERT_TRUE(f);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return f->Activated(); }));
+    QApplication::processEvents();
+  }
+  const TSkinData& D() const { return *skin->Data(); }
+};
+
+}  // namespace
+
+TEST(SkinBarsLayout, RulesOfTheSharedGeometry) {
+  // Progress fill: length x (pos - min) / (max - min), clamped; none for an empty range.
+  const struct {
+    int length;
+    qint64 pos, min, max;
+    int fill;
+  } fills[] = {{100, 15, 10, 20, 50},   {100, 0, 0, 100, 0},          {100, 100, 0, 100, 100},
+               {100, 5, 5, 5, 0},       {100, 9, 10, 20, 0},          {100, -5, -10, 0, 50},
+               {100, 0, -10, 0, 100},   {100, 30, 20, 10, 0},         {100, 200, 0, 100, 100},
+               {100, 0, INT_MIN, INT_MAX, 50}, {1000000, INT_MAX - 1, INT_MIN, INT_MAX, 999999},
+               {INT_MAX, INT_MAX - 1, INT_MIN, INT_MAX, INT_MAX - 1}};
+  for (const auto& f : fills)
+    EXPECT_EQ(ProgressFill(f.length, f.pos, f.min, f.max), f.fill) << f.pos << " in " << f.min << ".." << f.max;
+  EXPECT_EQ(ProgressChunks(0, 1, 8), 0);
+  EXPECT_EQ(ProgressChunks(17, 1, 8), 3);
+  // Up-down halves: lengths halved toward zero; inside an edit 3 pixels from its edges.
+  EXPECT_EQ(UpDownHalves(QRect(0, 0, 16, 25), false), std::make_pair(QRect(0, 0, 16, 12), QRect(0, 12, 16, 12)));
+  EXPECT_EQ(UpDownHalves(QRect(2, 0, 31, 16), true), std::make_pair(QRect(2, 0, 15, 16), QRect(17, 0, 15, 16)));
+  EXPECT_EQ(InEditRect(QRect(62, 1, 17, 22), QRect(0, 0, 80, 24)), QRect(62, 3, 15, 18));
+  EXPECT_EQ(UpDownFrame(udDown, udsPressed), 6);
+  EXPECT_EQ(UpDownFrame(udRight, udsHot), 8);
+  EXPECT_EQ(UpDownHalfState(false, true, true), udsDisabled);
+  EXPECT_EQ(UpDownHalfState(true, true, true), udsPressed);
+  // A close mark turned with its tab lands where the turned image shows it.
+  for (int o = toTop; o <= toRight; ++o) {
+    const QSize size(40, 22);
+    QImage image(size, SkinImageFormat);
+    image.fill(Qt::white);
+    const QRect mark = CloseMarkRect(size);
+    QPainter(&image).fillRect(mark, Qt::red);
+    TurnImage(image, o);
+    QRect found;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, y) == qRgb(255, 0, 0)) found |= QRect(x, y, 1, 1);
+    EXPECT_EQ(TurnRect(mark, size, o), found) << o;
+  }
+  // The tab set's skip rule: a tab that does not fit is left out, a later narrower one is placed.
+  using P = orvane::TTabSet::Place;
+  auto places = [](bool scroller) {
+    QList<QPair<int, QRect>> out;
+    for (const P& p : orvane::TTabSet::Layout({20, 50, 10}, 0, 5, 60, scroller, 18)) out << qMakePair(p.index, p.rect);
+    return out;
+  };
+  EXPECT_EQ(places(false), (QList<QPair<int, QRect>>{{0, QRect(5, 0, 29, 18)}, {2, QRect(34, 0, 19, 18)}}));
+  EXPECT_EQ(places(true), (QList<QPair<int, QRect>>{{0, QRect(5, 0, 29, 18)}}));
+}
+
+TEST(SkinBarsLayout, MediaPlayerSetsAndButtonEdges) {
+  quint16 set = 0;
+  EXPECT_TRUE(TMediaPlayer::ParseSetText(" [btPlay, btstop ,btEject] ", &set));
+  EXPECT_EQ(TMediaPlayer::SetText(set), "[btPlay,btStop,btEject]");
+  for (const char* bad : {"btPlay", "[btPlay,btFoo]", "[btPlay", ""}) EXPECT_FALSE(TMediaPlayer::ParseSetText(bad, &set));
+  TMediaPlayer player;
+  player.SetVisibleButtons("[btPlay,btFoo]");  // refused: everything stays visible
+  EXPECT_EQ(player.Visible(), TMediaPlayer::AllButtons);
+  player.SetVisibleButtons("[]");
+  EXPECT_EQ(player.ButtonAt(0), TMediaPlayer::NoButton);
+  // Visible play, stop, eject, 10 wide: both ends count, the earlier button wins a shared edge.
+  const quint16 three = (1 << TMediaPlayer::btPlay) | (1 << TMediaPlayer::btStop) | (1 << TMediaPlayer::btEject);
+  const int hits[][2] = {{-1, 9}, {0, 0}, {10, 0}, {11, 2}, {20, 2}, {21, 8}, {30, 8}, {31, 9}};
+  for (const auto& h : hits) EXPECT_EQ(TMediaPlayer::HitButton(h[0], three, 10), h[1]) << h[0];
+}
+
+TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
+  orvane::Form form;
+  auto* horz = new QSlider(Qt::Horizontal, form.client());
+  horz->setGeometry(10, 10, 150, 30);
+  auto* vert = new QSlider(Qt::Vertical, form.client());
+  vert->setGeometry(170, 10, 30, 150);
+  auto* bar = new QProgressBar(form.client());
+  bar->setGeometry(10, 50, 150, 20);
+  bar->setTextVisible(false);
+  bar->setRange(10, 20);
+  bar->setValue(15);
+  auto* upright = new QProgressBar(form.client());
+  upright->setOrientation(Qt::Vertical);
+  upright->setTextVisible(false);
+  upright->setGeometry(210, 10, 20, 150);
+  upright->setRange(0, 100);
+  upright->setValue(25);
+  auto* updown = new orvane::TUpDown(form.client());
+  updown->setGeometry(10, 80, 20, 32);
+  Show(form);
+  for (QWidget* w : std::initializer_list<QWidget*>{horz, vert, bar, upright, updown})
+    ASSERT_TRUE(TSkinRegistry::SkinnerFor(w)) << w->metaObject()->className();
+
+  // Thumbs: frame 2 of the thumb strip for the orientation; frames 1 and 2 tell apart.
+  for (QSlider* s : {horz, vert}) {
+    const TDataSkinObject& thumb = *D().TrackbarThumbs[s == horz ? tbThumbHorz : tbThumbVert];
+    QStyleOptionSlider opt;
+    opt.initFrom(s);
+    opt.orientation = s->orientation();
+    opt.maximum = s->maximum();
+    opt.sliderPosition = s->sliderPosition();
+    const QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
+    const QRgb px = Render(s).pixel(handle.center());
+    EXPECT_TRUE(FromFrame(px, thumb.Bitmap, 5, 2));
+    EXPECT_FALSE(FromFrame(px, thumb.Bitmap, 5, 1));
+  }
+  // Progress: from 10 to 20 at 15 half filled; an upright bar fills from the bottom.
+  const TDataSkinBorder& p = *D().Progress;
+  const QImage b = Render(bar);
+  EXPECT_TRUE(FromFrame(b.pixel(40, 10), p.Bitmap, 2, 2));
+  EXPECT_TRUE(FromFrame(b.pixel(110, 10), p.Bitmap, 2, 1));
+  EXPECT_FALSE(FromFrame(b.pixel(110, 10), p.Bitmap, 2, 2));
+  const QImage u = Render(upright);
+  EXPECT_TRUE(FromFrame(u.pixel(10, 140), p.Bitmap, 2, 2));
+  EXPECT_TRUE(FromFrame(u.pixel(10, 40), p.Bitmap, 2, 1));
+  bar->reset();  // value min - 1: nothing filled
+  EXPECT_TRUE(FromFrame(Render(bar).pixel(40, 10), p.Bitmap, 2, 1));
+
+  // Up-down halves: normal, hot, pressed, disabled from "UpDown.Vert" (arrow x 4 + state).
+  const TDataSkinBorder& ud = *D().UpDownVert;
+  auto probe = [&](QPoint inHalf) { return Render(updown).pixel(inHalf); };
+  const QPoint top(3, 3), bottom(3, 19);
+  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
+  QTest::mouseMove(updown, bottom);
+  QApplication::processEvents();
+  EXPECT_TRUE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsHot)));
+  EXPECT_FALSE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsNormal)));
+  QTest::mousePress(updown, Qt::LeftButton, {}, QPoint(10, 20));
+  EXPECT_TRUE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsPressed)));
+  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
+  QTest::mouseRelease(updown, Qt::LeftButton, {}, QPoint(10, 20));
+  updown->SetPosition(5);
+  Click(updown, QPoint(10, 4));  // the top half steps up
+  EXPECT_EQ(updown->Position(), 6);
+  updown->setEnabled(false);
+  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsDisabled)));
+  EXPECT_FALSE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
+}
+
+TEST_F(BarsAndTabsTest, MediaPlayerPanelPaintsForwardsAndDies) {
+  orvane::Form form;
+  auto* player = new TMediaPlayer(form.client());
+  player->setGeometry(10, 10, 90, 30);
+  player->SetVisibleButtons("[btPlay,btStop,btEject]");
+  player->SetEnabledButtons("[btPlay,btEject]");
+  player->SetColoredButtons("[btPlay]");
+  QList<int> clicks;
+  QObject::connect(player, &TMediaPlayer::Click, [&](int b) { clicks << b; });
+  Show(form);
+  auto* mp = qobject_cast<TSkinMP*>(TSkinRegistry::Find(player));
+  ASSERT_TRUE(mp && mp->Panel());
+  TMediaPlayerSx* panel = mp->Panel();
+  const int registered = TSkinRegistry::Count();
+  EXPECT_EQ(panel->geometry(), player->geometry());
+  EXPECT_TRUE(panel->isVisible());
+  const TDataSkinButton& buttons = *D().Buttons;
+  // Play over stop: only the press reaches the player. Play over play: one click.
+  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 15));
+  EXPECT_TRUE(FromFrame(Render(panel).pixel(2, 15), buttons.Bitmap, 5, 2));
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
+  EXPECT_TRUE(clicks.isEmpty());
+  Click(panel, QPoint(30, 15));  // the shared edge of play and stop is play's
+  EXPECT_EQ(clicks, QList<int>{TMediaPlayer::btPlay});
+  // Stop is disabled: frame 3, also while pressed.
+  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(45, 15));
+  EXPECT_TRUE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 3));
+  EXPECT_FALSE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 2));
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
+  EXPECT_EQ(clicks.size(), 1);
+  // The panel follows the player and dies with it.
+  player->move(20, 60);
+  EXPECT_EQ(panel->geometry(), player->geometry());
+  player->hide();
+  EXPECT_FALSE(panel->isVisible());
+  delete player;
+  EXPECT_EQ(TMediaPlayerSx::LiveCount(), 0);
+  EXPECT_EQ(TSkinRegistry::Count(), registered - 1);
+  EXPECT_FALSE(TSkinRegistry::Find(player));
+}
+
+TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {
+  orvane::Form form;
+  auto* tabs = new QTabWidget(form.client());
+  tabs->setGeometry(10, 10, 380, 260);
+  orvane::SetTag(tabs, CloseMarkTag);
+  QList<QPointer<QWidget>> pages;
+  for (const char* t : {"One", "Two", "Three"}) {
+    pages << new QWidget;
+    tabs->addTab(pages.back(), t);
+  }
+  qintptr answer = 1;
+  QList<QPair<quintptr, qintptr>> asked;
+  wm::Link link = wm::Subclass(&form, [&](wm::Message& m) {
+    if (m.msg != WM_SKINTABCLOSE) return wm::CallPrevious(link, m);
+    asked << qMakePair(m.wParam, m.lParam);
+    m.result = answer;
+  });
+  Show(form);
+  auto* skinner = qobject_cast<TSkinTab*>(TSkinRegistry::Find(tabs));
+  ASSERT_TRUE(skinner && skinner->CloseMarks());
+  const TDataSkinBorder& e = *D().Tabs;
+  const struct {
+    QTabWidget::TabPosition pos;
+    QPoint probe;  // a point 3 pixels into the tab from its outer edge, mid-length (from the tab's corner)
+  } cases[] = {{QTabWidget::North, {0, 3}}, {QTabWidget::South, {0, -4}}, {QTabWidget::West, {3, 0}},
+               {QTabWidget::East, {-4, 0}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pos);
+    tabs->setTabPosition(c.pos);
+    tabs->setCurrentIndex(0);
+    QApplication::processEvents();
+    QTabBar* bar = tabs->tabBar();
+    const QImage image = Render(bar);
+    for (int i : {0, 1}) {
+      const QRect r = bar->tabRect(i);
+      const QPoint at(c.probe.x() ? (c.probe.x() > 0 ? r.left() : r.right() + 1) + c.probe.x() : r.center().x(),
+                      c.probe.y() ? (c.probe.y() > 0 ? r.top() : r.bottom() + 1) + c.probe.y() : r.center().y() + 6);
+      EXPECT_TRUE(FromFrame(image.pixel(at), e.Bitmap, 5, i == 0 ? 2 : 1)) << i;
+      EXPECT_FALSE(FromFrame(image.pixel(at), e.Bitmap, 5, i == 0 ? 1 : 2)) << i;
+    }
+    // The mark of tab 1 is drawn where it is kept; a press there asks and never selects.
+    const QRect mark = skinner->CloseMarkAt(1);
+    ASSERT_TRUE(bar->tabRect(1).contains(mark));
+    EXPECT_EQ(image.pixel(mark.center()), ToQColor(e.NormalColour2).rgb());
+    asked.clear();
+    answer = 1;
+    Click(bar, mark.center());
+    EXPECT_EQ(asked, (QList<QPair<quintptr, qintptr>>{{reinterpret_cast<quintptr>(tabs), 1}}));
+    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    Click(bar, bar->tabRect(1).center());  // beside the mark the tab is selected as ever
+    EXPECT_EQ(tabs->currentIndex(), 1);
+  }
+  // Answer 0: the page goes.
+  tabs->setTabPosition(QTabWidget::North);
+  tabs->setCurrentIndex(0);
+  QApplication::processEvents();
+  Render(tabs->tabBar());
+  answer = 0;
+  Click(tabs->tabBar(), skinner->CloseMarkAt(2).center());
+  EXPECT_EQ(tabs->count(), 2);
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(pages[2].isNull());
+  // The tab widget dies skinned: no skinner left for it or its bar.
+  const QPointer<TSkinTab> gone(skinner);
+  delete tabs;
+  EXPECT_TRUE(gone.isNull());
+}
+
+TEST_F(BarsAndTabsTest, TabSetDrawsWhereClicksLand) {
+  orvane::Form form;
+  auto* set = new orvane::TTabSet(form.client());
+  const QString wide(400, QLatin1Char('M'));
+  set->SetTabs({"A", wide, "B"});
+  set->setGeometry(10, 10, 200, 22);
+  set->SetTabIndex(0);
+  QList<int> changes;
+  QObject::connect(set, &orvane::TTabSet::Change, [&](int t) { changes << t; });
+  Show(form);
+  ASSERT_TRUE(TSkinRegistry::SkinnerFor(set));
+  const QFontMetrics fm = set->fontMetrics();
+  const int a = fm.horizontalAdvance("A") + 9, b = fm.horizontalAdvance("B") + 9;
+  // The wide tab is skipped (and so the scroller shows): B comes right after A.
+  ASSERT_TRUE(set->ScrollerShown());
+  const QImage image = Render(set);
+  const QImage flipped = [&] {
+    QImage f = D().Tabs->Bitmap.copy();
+    FlipVert(f);
+    return f;
+  }();
+  EXPECT_TRUE(FromFrame(image.pixel(5 + a / 2, 18), flipped, 5, 2));
+  EXPECT_TRUE(FromFrame(image.pixel(5 + a + b / 2, 18), flipped, 5, 1));
+  EXPECT_FALSE(FromFrame(image.pixel(5 + a + b / 2, 18), flipped, 5, 2));
+  Click(set, QPoint(5 + a + 2, 10));
+  EXPECT_EQ(changes, QList<int>{2});
+  Click(set, QPoint(5 + a + b + 2, 10));  // past the last drawn tab: nothing
+  EXPECT_EQ(set->TabIndex(), 2);
+  // The scroller steps the first tab with its right half.
+  orvane::TUpDown* scroller = set->Scroller();
+  Click(scroller, QPoint(scroller->width() - 3, scroller->height() / 2));
+  EXPECT_EQ(set->FirstIndex(), 1);
+}
