@@ -301,6 +301,9 @@ bool TControlChooser::Chain(const QString& n, QWidget* c) {
   const bool tabs = Has(xcTab) && HasTabElement(Skin());
   if (n == QLatin1String("TTABSET") && tabs) return Attach(QStringLiteral("TSkinTab31"), c, false), true;
   if (n == QLatin1String("TTABBEDNOTEBOOK") && tabs) return Attach(QStringLiteral("TSkinTab"), c, false), true;
+  // Qt's tab widgets and tab bars are the page and tab controls.
+  if ((qobject_cast<QTabWidget*>(c) || qobject_cast<QTabBar*>(c) || is({"TPAGECONTROL", "TTABCONTROL"})) && tabs)
+    return Attach(QStringLiteral("TSkinTab"), c, false), true;
   if (n == QLatin1String("TMVCPANEL")) return SkinChildren(c), true;
   if ((qobject_cast<QCheckBox*>(c) || is({"TCHECKBOX", "TDBCHECKBOX"})) && Has(xcCheckBox))
     return Attach(QStringLiteral("TSkinCheckBox"), c, false), true;

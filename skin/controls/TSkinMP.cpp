@@ -9,6 +9,8 @@ namespace orvane::skin {
 
 TSkinMP::~TSkinMP() { FreePanel(); }
 
+TMediaPlayerSx* TSkinMP::Panel() const { return panel_; }
+
 bool TSkinMP::CanSkin() const {
   const auto data = Data();
   return data && data->Buttons && data->Buttons->HasImage();

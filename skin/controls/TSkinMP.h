@@ -21,7 +21,7 @@ class TSkinMP : public TSkinControl {
   void InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) override;
   void DoneControl() override;
   void UpdateSkin() override;
-  TMediaPlayerSx* Panel() const { return panel_; }
+  TMediaPlayerSx* Panel() const;
 
  private:
   void FreePanel();

@@ -24,10 +24,14 @@ bool TSkinTrackBar::drawComplexControl(const TSkinStyle* style, QStyle::ComplexC
     ticks.subControls = QStyle::SC_SliderTickmarks;
     style->baseStyle()->drawComplexControl(cc, &ticks, p, w);
   }
+  // Pieces are stretched pixel for pixel, never blended.
+  p->save();
+  p->setRenderHint(QPainter::SmoothPixmapTransform, false);
   if (slider->subControls & QStyle::SC_SliderGroove)
     DrawChannel(p, style->subControlRect(cc, slider, QStyle::SC_SliderGroove, w), vertical);
   if (slider->subControls & QStyle::SC_SliderHandle)
     DrawThumb(p, style->subControlRect(cc, slider, QStyle::SC_SliderHandle, w), vertical);
+  p->restore();
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QStyleOptionToolButton>
 
 #include "skin/SkinStyle.h"
+#include "skin/WinSkinData.h"
 #include "skin/controls/skinlayout.h"
 #include "skin/skindata.h"
 
@@ -63,6 +64,8 @@ int ArrowOf(Qt::ArrowType type) {
 }  // namespace
 
 TSkinUpDown::TSkinUpDown(QWidget* control, const TSkinKindArgs& args) : TSkinControl(control), InEdit(args.OfEdit) {}
+
+void TSkinUpDown::SetHostSkin(TSXSkin* skin) { skin_ = skin; }
 
 bool TSkinUpDown::Horizontal(const QStyleOption* opt) const {
   return ForceHorizontal || (opt && (opt->state & QStyle::State_Horizontal));

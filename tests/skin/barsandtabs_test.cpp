@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QSlider>
+#include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -15,6 +16,7 @@
 #include "platform/forms/tabset.h"
 #include "platform/forms/updown.h"
 #include "platform/wm/wm.h"
+#include "skin/SkinStyle.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/controls/TMediaPlayerSx.h"
 #include "skin/controls/TSkinMP.h"
@@ -53,6 +55,14 @@ void Click(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
 
 class BarsAndTabsTest : public FormSkinFixture {
  protected:
+  void SetUp() override {
+    FormSkinFixture::SetUp();
+    InstallSkinStyle();
+  }
+  void TearDown() override {
+    RemoveSkinStyle();
+    FormSkinFixture::TearDown();
+  }
   // A shown, skinned and activated form.
   void Show(orvane::Form& form) {
     form.resize(420, 300);
@@ -137,6 +147,7 @@ TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
   horz->setGeometry(10, 10, 150, 30);
   auto* vert = new QSlider(Qt::Vertical, form.client());
   vert->setGeometry(170, 10, 30, 150);
+  for (QSlider* s : {horz, vert}) s->setValue(50);  // mid-way: the same place either way up
   auto* bar = new QProgressBar(form.client());
   bar->setGeometry(10, 50, 150, 20);
   bar->setTextVisible(false);

@@ -397,8 +397,9 @@ def scroll_thumb(vertical):
     return hstrip(frames)  # 1 normal, 2 pressed, 3 hot
 
 
-def trackbar_thumb(shape):
-    """5 frames: normal, pressed (the painter's), disabled, hot, focused."""
+def trackbar_thumb(shape, upright=False):
+    """5 frames side by side: normal, pressed (the painter's), disabled, hot, focused; each
+    frame turned on its side for an upright slider."""
     looks = [((120, 136, 158), WHITE, (214, 222, 232)), ((84, 118, 164), (236, 242, 250), (196, 212, 232)),
              ((200, 206, 214), (244, 246, 248), (232, 235, 239)), ((82, 134, 196), WHITE, (206, 224, 246)),
              (ACCENT, WHITE, (212, 228, 246))]
@@ -415,7 +416,7 @@ def trackbar_thumb(shape):
                     edge = x in (5 - half, 5 + half) or y == 0
                     f.set(x, y, border if edge else mix(top, bottom, y / 19))
             f = {'down': f, 'up': f.flipped_v(), 'right': f.rotated_left(), 'left': f.rotated_right()}[shape]
-        frames.append(f)
+        frames.append(f.transposed() if upright else f)
     return hstrip(frames)
 
 
@@ -532,7 +533,7 @@ def skin_files():
         'thumb_horz.bmp': scroll_thumb(False),
         'thumb_vert.bmp': scroll_thumb(True),
         'track_thumb_horz.bmp': trackbar_thumb('pill'),
-        'track_thumb_vert.bmp': trackbar_thumb('pill').transposed(),
+        'track_thumb_vert.bmp': trackbar_thumb('pill', upright=True),
         'track_thumb_left.bmp': trackbar_thumb('left'),
         'track_thumb_right.bmp': trackbar_thumb('right'),
         'track_thumb_up.bmp': trackbar_thumb('up'),
