@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <climits>
 
 #include "platform/forms/form.h"
@@ -189,6 +190,18 @@ TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
   EXPECT_TRUE(FromFrame(u.pixel(10, 40), p.Bitmap, 2, 1));
   bar->reset();  // value min - 1: nothing filled
   EXPECT_TRUE(FromFrame(Render(bar).pixel(40, 10), p.Bitmap, 2, 1));
+  {  // The chunk style: a one-frame trough with chunks over the filled part.
+    auto& q = const_cast<TDataSkinBorder&>(p);
+    q.Bitmap = FrameRect(q.Bitmap, false, 2, 1).isEmpty() ? q.Bitmap : q.Bitmap.copy(FrameRect(q.Bitmap, false, 2, 1));
+    q.Style = 1;
+    q.Frame = 1;
+    bar->setValue(15);
+    const QImage c = Render(bar);
+    const QImage& chunk = D().ProgressChunk->Bitmap;
+    EXPECT_TRUE(FromFrame(c.pixel(40, 10), chunk, 1, 1));
+    EXPECT_TRUE(FromFrame(c.pixel(110, 10), q.Bitmap, 1, 1));
+    EXPECT_FALSE(FromFrame(c.pixel(110, 10), chunk, 1, 1));
+  }
 
   // Up-down halves: normal, hot, pressed, disabled from "UpDown.Vert" (arrow x 4 + state).
   const TDataSkinBorder& ud = *D().UpDownVert;
@@ -258,7 +271,7 @@ TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {
   tabs->setGeometry(10, 10, 380, 260);
   orvane::SetTag(tabs, CloseMarkTag);
   QList<QPointer<QWidget>> pages;
-  for (const char* t : {"One", "Two", "Three"}) {
+  for (const char* t : {"One", "Two", "Three", "Four", "Five", "Six", "Seven"}) {
     pages << new QWidget;
     tabs->addTab(pages.back(), t);
   }
@@ -298,27 +311,45 @@ TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {
     EXPECT_EQ(image.pixel(mark.center()), ToQColor(e.NormalColour2).rgb());
     asked.clear();
     answer = 1;
+    const int count = tabs->count();
     Click(bar, mark.center());
     EXPECT_EQ(asked, (QList<QPair<quintptr, qintptr>>{{reinterpret_cast<quintptr>(tabs), 1}}));
-    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->count(), count);
     EXPECT_EQ(tabs->currentIndex(), 0);
     Click(bar, bar->tabRect(1).center());  // beside the mark the tab is selected as ever
     EXPECT_EQ(tabs->currentIndex(), 1);
+    Render(bar);
+    // Answer 0: the last page goes.
+    const int last = tabs->count() - 1;
+    const QPointer<QWidget> page = tabs->widget(last);
+    answer = 0;
+    Click(bar, skinner->CloseMarkAt(last).center());
+    EXPECT_EQ(tabs->count(), last);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(page.isNull());
   }
-  // Answer 0: the page goes.
+  // Too many tabs for the width: the scroll buttons are up-down halves, the left one disabled.
   tabs->setTabPosition(QTabWidget::North);
+  for (int i = 0; i < 12; ++i) tabs->addTab(new QWidget, QStringLiteral("Tab %1").arg(i));
   tabs->setCurrentIndex(0);
   QApplication::processEvents();
-  Render(tabs->tabBar());
-  answer = 0;
-  Click(tabs->tabBar(), skinner->CloseMarkAt(2).center());
-  EXPECT_EQ(tabs->count(), 2);
-  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(pages[2].isNull());
+  const TDataSkinBorder& horz = *D().UpDownHorz;
+  int shown = 0;
+  for (QToolButton* b : tabs->tabBar()->findChildren<QToolButton*>()) {
+    if (!b->isVisible()) continue;
+    ++shown;
+    const bool right = b->arrowType() == Qt::RightArrow;
+    const int frame = UpDownFrame(right ? udRight : udLeft, right ? udsNormal : udsDisabled);
+    EXPECT_TRUE(FromFrame(Render(b).pixel(3, 3), horz.Bitmap, 8, frame)) << right;
+    EXPECT_FALSE(FromFrame(Render(b).pixel(3, 3), horz.Bitmap, 8, right ? frame + 2 : frame - 2)) << right;
+  }
+  EXPECT_EQ(shown, 2);
   // The tab widget dies skinned: no skinner left for it or its bar.
+  const int registered = TSkinRegistry::Count();
   const QPointer<TSkinTab> gone(skinner);
   delete tabs;
   EXPECT_TRUE(gone.isNull());
+  EXPECT_EQ(TSkinRegistry::Count(), registered - 1);
 }
 
 TEST_F(BarsAndTabsTest, TabSetDrawsWhereClicksLand) {
