@@ -123,7 +123,12 @@ void TTabSet::paintEvent(QPaintEvent*) {
     if (&p == &places.front() && places.size() > 1) option.position = QStyleOptionTab::Beginning;
     if (&p == &places.back() && places.size() > 1) option.position = QStyleOptionTab::End;
     style()->drawControl(QStyle::CE_TabBarTabShape, &option, &painter, this);
-    style()->drawControl(QStyle::CE_TabBarTabLabel, &option, &painter, this);
+    // A style keeps room beside a tab's text that these tabs do not have; the label gets it
+    // on both sides, so it stays centred on the tab.
+    QStyleOptionTab label(option);
+    const int pad = qMax(0, style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &label, this));
+    label.rect.adjust(-pad / 2, 0, pad / 2, 0);
+    style()->drawControl(QStyle::CE_TabBarTabLabel, &label, &painter, this);
   }
 }
 

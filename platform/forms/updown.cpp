@@ -52,8 +52,9 @@ void TUpDown::Step(bool up) {
 
 void TUpDown::InitStyleOption(QStyleOptionSpinBox* option) const {
   option->initFrom(this);
-  option->subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
-  option->frame = false;
+  // The frame closes the pair like a button column; there is no field.
+  option->subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown | QStyle::SC_SpinBoxFrame;
+  option->frame = true;
   option->buttonSymbols = QAbstractSpinBox::UpDownArrows;
   QAbstractSpinBox::StepEnabled steps;
   if (isEnabled() && (wrap_ || position_ < max_)) steps |= QAbstractSpinBox::StepUpEnabled;
