@@ -122,6 +122,12 @@ int TMediaPlayerSx::ButtonFrame(int index) const {
 
 void TMediaPlayerSx::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  if (mediaPlayer_ && !(skinner_ && skinner_->SkinEnabled() && skinner_->CanSkin())) {
+    // Switched off: the player's own look at once, and the panel out of the way after the paint.
+    mediaPlayer_->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    QMetaObject::invokeMethod(this, &TMediaPlayerSx::SyncVisibility, Qt::QueuedConnection);
+    return;
+  }
   ReadButtons();
   const auto data = skinner_ ? skinner_->Data() : nullptr;
   const QColor face = skinner_ ? skinner_->ButtonFace() : palette().button().color();

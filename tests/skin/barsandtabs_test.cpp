@@ -254,6 +254,11 @@ TEST_F(BarsAndTabsTest, MediaPlayerPanelPaintsForwardsAndDies) {
   EXPECT_FALSE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 2));
   QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
   EXPECT_EQ(clicks.size(), 1);
+  // Skinning switched off and on for the player: the panel goes and comes back.
+  Perform(player, WM_SKINCONTROLSWITCH, 0);
+  EXPECT_TRUE(testing_support::waitUntil([&] { return !panel->isVisible(); }, 1000));
+  Perform(player, WM_SKINCONTROLSWITCH, 1);
+  EXPECT_TRUE(testing_support::waitUntil([&] { return panel->isVisible(); }, 1000));
   // The panel follows the player and dies with it.
   player->move(20, 60);
   EXPECT_EQ(panel->geometry(), player->geometry());
@@ -298,6 +303,13 @@ TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {
     QApplication::processEvents();
     QTabBar* bar = tabs->tabBar();
     const QImage image = Render(bar);
+    // The page frame is the element's second image, its edge on the far side from the tabs.
+    const QImage whole = Render(tabs);
+    const QPoint far = c.pos == QTabWidget::North ? QPoint(200, tabs->height() - 1)
+                       : c.pos == QTabWidget::South ? QPoint(200, 0)
+                       : c.pos == QTabWidget::West  ? QPoint(tabs->width() - 1, 200)
+                                                    : QPoint(0, 200);
+    EXPECT_TRUE(FromFrame(whole.pixel(far), e.Bitmap2, 1, 1));
     for (int i : {0, 1}) {
       const QRect r = bar->tabRect(i);
       const QPoint at(c.probe.x() ? (c.probe.x() > 0 ? r.left() : r.right() + 1) + c.probe.x() : r.center().x(),
