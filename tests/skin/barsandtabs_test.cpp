@@ -219,6 +219,13 @@ TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
   updown->SetPosition(5);
   Click(updown, QPoint(10, 4));  // the top half steps up
   EXPECT_EQ(updown->Position(), 6);
+  QList<int> changed;
+  QObject::connect(updown, &orvane::TUpDown::Changed, [&](int v) { changed << v; });
+  QTest::mousePress(updown, Qt::LeftButton, {}, QPoint(10, 4));  // held: repeats after the first delay
+  QTest::qWait(orvane::TUpDown::RepeatDelay + 2 * orvane::TUpDown::RepeatInterval + 50);
+  QTest::mouseRelease(updown, Qt::LeftButton, {}, QPoint(10, 4));
+  EXPECT_GE(changed.size(), 3);
+  EXPECT_EQ(changed.first(), 7);
   updown->setEnabled(false);
   EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsDisabled)));
   EXPECT_FALSE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
