@@ -78,7 +78,8 @@ QRect TSkinUpDown::PairRect(const TSkinStyle* style, const QStyleOptionSpinBox* 
   if (!base) return InEditRect(opt->rect, opt->rect);
   const QRect up = base->subControlRect(QStyle::CC_SpinBox, opt, QStyle::SC_SpinBoxUp, w);
   const QRect down = base->subControlRect(QStyle::CC_SpinBox, opt, QStyle::SC_SpinBoxDown, w);
-  return InEditRect(up.united(down), opt->rect);
+  const QRect pair = up.united(down);
+  return pair.isEmpty() ? QRect() : InEditRect(pair, opt->rect);  // an edit without arrows
 }
 
 QRect TSkinUpDown::ArrowRect(const TSkinStyle* style, const QStyleOptionSpinBox* opt, QStyle::SubControl sc,

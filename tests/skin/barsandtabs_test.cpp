@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QSlider>
+#include <QSpinBox>
+#include <QStyleOptionSpinBox>
 #include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
@@ -22,6 +24,7 @@
 #include "skin/controls/TMediaPlayerSx.h"
 #include "skin/controls/TSkinMP.h"
 #include "skin/controls/TSkinTab.h"
+#include "skin/controls/TSkinUpDown.h"
 #include "skin/controls/skinlayout.h"
 #include "skin/imgutil.h"
 #include "tests/skin/skinfixture.h"
@@ -226,6 +229,30 @@ TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
   QTest::mouseRelease(updown, Qt::LeftButton, {}, QPoint(10, 4));
   EXPECT_GE(changed.size(), 3);
   EXPECT_EQ(changed.first(), 7);
+  {  // An edit's arrows: inside the edit's button place, 3 pixels from its edges, the rest white.
+    QSpinBox spin;
+    spin.resize(80, 26);
+    TSkinUpDown arrows(&spin, TSkinKindArgs{0, false, {}, true});
+    arrows.SetHostSkin(skin.get());
+    QStyleOptionSpinBox opt;
+    opt.initFrom(&spin);
+    opt.subControls = QStyle::SC_All;
+    opt.frame = true;
+    const TSkinStyle* style = InstalledSkinStyle();
+    const QRect up = arrows.ArrowRect(style, &opt, QStyle::SC_SpinBoxUp, &spin);
+    const QRect down = arrows.ArrowRect(style, &opt, QStyle::SC_SpinBoxDown, &spin);
+    EXPECT_EQ(up.top(), 3);
+    EXPECT_EQ(up.bottom() + 1, down.top());
+    EXPECT_LE(down.bottom(), 26 - 4);
+    EXPECT_LE(up.right(), 80 - 4);
+    QImage image(spin.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    arrows.DrawArrows(style, &opt, &painter, &spin);
+    painter.end();
+    EXPECT_TRUE(FromFrame(image.pixel(up.left() + 3, up.top() + 3), ud.Bitmap, 8, 1));
+    EXPECT_EQ(image.pixel(up.right() + 1, up.top() + 3), qRgb(255, 255, 255));  // pulled in from the right
+  }
   updown->setEnabled(false);
   EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsDisabled)));
   EXPECT_FALSE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
