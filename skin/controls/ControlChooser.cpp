@@ -23,6 +23,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyleOption>
+#include <QPointer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -224,8 +225,11 @@ void TControlChooser::SkinControlsOf(QWidget* owner) {
   if (!owner) return;
   // Creation order; an inner form's own controls are its business, inner parts their owner's.
   std::function<void(QWidget*)> walk = [&](QWidget* parent) {
-    for (QObject* o : parent->children()) {
-      auto* c = qobject_cast<QWidget*>(o);
+    // A copy: a skinner may add widgets beside its control (the media player's panel), and the
+    // children met so far must stay the ones walked.
+    const QList<QPointer<QObject>> children(parent->children().cbegin(), parent->children().cend());
+    for (const QPointer<QObject>& o : children) {
+      auto* c = qobject_cast<QWidget*>(o.data());
       if (!c || c->isWindow() || TSkinRegistry::IsInnerPart(c)) continue;
       SkinControl(c, parent);
       if (!Form()) return;
