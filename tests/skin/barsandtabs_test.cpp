@@ -288,6 +288,8 @@ TEST_F(BarsAndTabsTest, MediaPlayerPanelPaintsForwardsAndDies) {
   EXPECT_FALSE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 2));
   QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
   EXPECT_EQ(clicks.size(), 1);
+  player->SetVisibleButtons("[btPlay,btStop]");  // the panel shows what the player says
+  EXPECT_TRUE(testing_support::waitUntil([&] { return panel->VisibleCount() == 2; }, 1000));
   // Skinning switched off and on for the player: the panel goes and comes back.
   Perform(player, WM_SKINCONTROLSWITCH, 0);
   EXPECT_TRUE(testing_support::waitUntil([&] { return !panel->isVisible(); }, 1000));
