@@ -256,6 +256,11 @@ TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
   updown->setEnabled(false);
   EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsDisabled)));
   EXPECT_FALSE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
+  // Without the element: plain buttons, face inside a dark outline.
+  const_cast<TDataSkinBorder&>(ud).Bitmap = QImage();
+  updown->setEnabled(true);
+  EXPECT_EQ(probe(top), ToQColor(D().Colour(scButtonFace)).rgb());
+  EXPECT_EQ(probe(QPoint(0, 0)), ToQColor(D().Colour(scButtonDkShadow)).rgb());
 }
 
 TEST_F(BarsAndTabsTest, MediaPlayerPanelPaintsForwardsAndDies) {
