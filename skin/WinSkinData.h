@@ -281,7 +281,8 @@ enum : quint32 {
   DT_END_ELLIPSIS = 0x8000, DT_RTLREADING = 0x20000,
 };
 // Draws text in the rectangle (an '&' underlines the next character unless DT_NOPREFIX);
-// DT_CALCRECT only measures, widening or heightening rect. Returns the text's height.
+// DT_CALCRECT only measures: rect takes the text's size (wrapped within rect's width with
+// DT_WORDBREAK). Returns the text's height.
 int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format);
 // Text in the system's 8-bit encoding to text.
 QString AnsiToWideStr(const QByteArray& text);

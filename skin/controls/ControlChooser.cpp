@@ -23,6 +23,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyleOption>
+#include <QPointer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -224,8 +225,11 @@ void TControlChooser::SkinControlsOf(QWidget* owner) {
   if (!owner) return;
   // Creation order; an inner form's own controls are its business, inner parts their owner's.
   std::function<void(QWidget*)> walk = [&](QWidget* parent) {
-    for (QObject* o : parent->children()) {
-      auto* c = qobject_cast<QWidget*>(o);
+    // A copy: a skinner may add widgets beside its control (the media player's panel), and the
+    // children met so far must stay the ones walked.
+    const QList<QPointer<QObject>> children(parent->children().cbegin(), parent->children().cend());
+    for (const QPointer<QObject>& o : children) {
+      auto* c = qobject_cast<QWidget*>(o.data());
       if (!c || c->isWindow() || TSkinRegistry::IsInnerPart(c)) continue;
       SkinControl(c, parent);
       if (!Form()) return;
@@ -304,6 +308,9 @@ bool TControlChooser::Chain(const QString& n, QWidget* c) {
   const bool tabs = Has(xcTab) && HasTabElement(Skin());
   if (n == QLatin1String("TTABSET") && tabs) return Attach(QStringLiteral("TSkinTab31"), c, false), true;
   if (n == QLatin1String("TTABBEDNOTEBOOK") && tabs) return Attach(QStringLiteral("TSkinTab"), c, false), true;
+  // Qt's tab widgets and tab bars are the page and tab controls.
+  if ((qobject_cast<QTabWidget*>(c) || qobject_cast<QTabBar*>(c) || is({"TPAGECONTROL", "TTABCONTROL"})) && tabs)
+    return Attach(QStringLiteral("TSkinTab"), c, false), true;
   if (n == QLatin1String("TMVCPANEL")) return SkinChildren(c), true;
   if ((qobject_cast<QCheckBox*>(c) || is({"TCHECKBOX", "TDBCHECKBOX"})) && Has(xcCheckBox))
     return Attach(QStringLiteral("TSkinCheckBox"), c, false), true;
