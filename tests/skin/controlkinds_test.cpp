@@ -1,0 +1,192 @@
+// The control kinds under the default skin: every kind in its states drawn, compared pixel by
+// pixel with the skin's own frame at its place (text masked), and the click areas.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QPainter>
+#include <functional>
+
+#include "skin/WinSkinData.h"
+#include "skin/controls/buttonpaint.h"
+#include "skin/controls/checkpaint.h"
+#include "skin/controls/editpaint.h"
+#include "skin/controls/panelpaint.h"
+#include "skin/imgutil.h"
+#include "skin/skindata.h"
+
+using namespace orvane::skin;
+namespace k = orvane::skin::kinds;
+using S = QStyle::State;
+constexpr QStyle::StateFlag En = QStyle::State_Enabled, Hot = QStyle::State_MouseOver, Down = QStyle::State_Sunken,
+                            Foc = QStyle::State_HasFocus, On = QStyle::State_On, Tri = QStyle::State_NoChange;
+
+namespace {
+
+constexpr QRgb kUnder = 0xFF3C1E5Au;  // beneath everything: shows wherever nothing was drawn
+
+QImage Blank(QSize s, QRgb fill = kUnder) {
+  QImage img(s, QImage::Format_ARGB32_Premultiplied);
+  img.fill(fill);
+  return img;
+}
+
+// Pixels that differ outside the mask.
+int Differing(const QImage& a, const QImage& b, const QRegion& mask) {
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (!mask.contains(QPoint(x, y)) && a.pixel(x, y) != b.pixel(x, y)) ++n;
+  return n;
+}
+
+class ControlKinds : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QFile f(QString::fromLatin1(DefaultSkinResource));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    skin.SetSkinStream(f.readAll());
+    ASSERT_TRUE(skin.LoadSkin());
+  }
+  TSkinData& Data() { return const_cast<TSkinData&>(*skin.Data()); }
+  QColor Face() { return ToQColor(Data().Colour(scButtonFace)); }
+  // The skin's frame of an element nine-sliced at a rectangle, over a fill.
+  QImage NineSlice(QSize size, const QColor& fill, const QImage& bmp, const QMargins& m, int frames, int frame,
+                   bool keyed, QRect at = {}) {
+    QImage img = Blank(size);
+    QPainter p(&img);
+    if (fill.isValid()) p.fillRect(img.rect(), fill);
+    if (at.isNull()) at = img.rect();
+    DrawSkinImage(p, at, bmp, false, false, keyed, frames, frame, m);
+    return img;
+  }
+  TSXSkin skin;
+};
+
+}  // namespace
+
+// Push, bit and menu buttons in every state: the "Buttons" frame over ButtonFace.
+TEST_F(ControlKinds, ButtonsShowTheirStateFrame) {
+  const struct {
+    k::ButtonKind kind;
+    S state;
+    bool isDefault;
+    int frame;
+  } rows[] = {
+      {k::bkPush, En, false, 1}, {k::bkPush, En | Hot, false, 4},
+      {k::bkPush, En | Down, false, 2}, {k::bkPush, En | Foc, false, 5},
+      {k::bkPush, En, true, 5}, {k::bkPush, Down, false, 3},
+      {k::bkPush, En | Foc | Hot, false, 4},
+      {k::bkMenu, En | Foc, true, 4}, {k::bkBit, En, true, 5},
+  };
+  const TDataSkinButton& e = *Data().Buttons;
+  for (const auto& r : rows) {
+    QStyleOptionButton o;
+    o.rect = QRect(0, 0, 90, 26);
+    o.state = r.state;
+    o.text = QStringLiteral("OK");
+    if (r.isDefault) o.features |= QStyleOptionButton::DefaultButton;
+    QImage got = Blank(o.rect.size());
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintPushButton(p, Data(), skin.Options, r.kind, o, nullptr));
+    p.end();
+    const QImage want = NineSlice(o.rect.size(), Face(), e.Bitmap, e.Margins(), 5, r.frame, true);
+    if (r.frame != 1) ASSERT_GT(Differing(want, NineSlice(o.rect.size(), Face(), e.Bitmap, e.Margins(), 5, 1, true), {}), 20);
+    const QRegion text = r.kind == k::bkMenu ? QRect(6, 2, 80, 22) : QRect(20, 2, 50, 22);
+    EXPECT_EQ(Differing(got, want, text), 0) << r.kind << " frame " << r.frame;
+  }
+}
+
+// Check boxes and radio buttons: the strip's frame for the state at the box's place, for 4-,
+// 8- and 12-frame strips and both reading directions.
+TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
+  const struct {
+    bool radio;
+    int frames;  // the strip read as this many frames
+    S state;
+    bool rtl;
+    int frame;
+  } rows[] = {
+      {false, 12, En, false, 1}, {false, 12, En | On, false, 5}, {false, 12, En | Tri, false, 9},
+      {false, 12, S(), false, 4}, {false, 12, On, false, 8}, {false, 12, Tri, false, 12},
+      {false, 4, On, false, 4}, {false, 4, En | Tri, false, 4}, {false, 4, En | On, false, 2}, {false, 4, S(), false, 3},
+      {true, 8, En | On, false, 5}, {true, 8, S(), false, 4}, {true, 8, On, false, 8}, {true, 4, On, false, 4},
+      {true, 8, En | On | Foc, true, 5}, {false, 12, En | On | Foc, true, 5},
+  };
+  TDataSkinButton& e = *Data().Buttons;
+  for (const auto& r : rows) {
+    (r.radio ? e.RadioButtonFrame : e.CheckButtonFrame) = r.frames;
+    const QImage& strip = r.radio ? e.RadioBitmap : e.CheckBitmap;
+    QStyleOptionButton o;
+    o.rect = QRect(0, 0, 120, 21);
+    o.state = r.state;
+    o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    o.text = QStringLiteral("Bell");
+    QImage got = Blank(o.rect.size());
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintCheck(p, Data(), skin.Options, r.radio, o, nullptr));
+    p.end();
+    const int fw = strip.width() / r.frames;
+    const int x = !r.rtl ? 0 : r.radio ? 120 - 1 - fw : 120 - fw;
+    auto oracle = [&](int frame) {
+      QImage img = Blank(o.rect.size(), Face().rgb());
+      QPainter q(&img);
+      DrawStripFrame(q, QRect(x, (21 - strip.height()) / 2, fw, strip.height()), strip, true, r.frames, frame);
+      return img;
+    };
+    if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
+    const QRegion text = r.rtl ? QRect(0, 0, x - 1, 21) : QRect(fw + 1, 0, 120, 21);
+    EXPECT_EQ(Differing(got, oracle(r.frame), text), 0) << r.radio << " " << r.frames << " frame " << r.frame;
+  }
+}
+
+// Combo boxes in the three looks and both directions: the skin's image for the state over the
+// whole box (one image), or the edge and the button strip at the button's place.
+TEST_F(ControlKinds, CombosShowTheirStateFrame) {
+  const struct {
+    int style;
+    S state;
+    bool arrow;  // the mouse is over the arrow / it is pressed there
+    bool rtl;
+    int frame;
+  } rows[] = {
+      {2, En, false, false, 1}, {2, En | Hot, true, false, 4}, {2, En | Hot, false, false, 1},
+      {2, En | Down, true, false, 2}, {2, En | Foc, false, false, 4}, {2, S(), false, false, 3},
+      {2, En | Hot, true, true, 4}, {2, En, false, true, 1}, {0, En | Down, true, false, 2}, {0, En, false, true, 1},
+      {1, En | Hot, true, false, 4}, {1, S(), false, true, 3},
+  };
+  TDataSkinBorder& combo = *Data().ComboButton;
+  ASSERT_EQ(combo.Style, 2);  // the default skin has both images, so its combo box is one image
+  for (const auto& r : rows) {
+    combo.Style = r.style;
+    QStyleOptionComboBox o;
+    o.rect = QRect(0, 0, 110, 22);
+    o.state = r.state;
+    o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    if (r.arrow) o.activeSubControls = QStyle::SC_ComboBoxArrow;
+    k::ComboGeometry g;
+    ASSERT_TRUE(k::ComboLayout(Data(), o.rect, r.rtl, &g));
+    QImage got = Blank(o.rect.size());
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintCombo(p, Data(), o, false));
+    p.end();
+    // The whole image for the state; or the button strip's frame at the button, where its
+    // see-through pixels keep what is beneath.
+    auto oracle = [&](int frame) {
+      if (r.style == 2) {
+        const TDataSkinObject& e = r.rtl ? *Data().SunkEdge : combo;
+        QImage img = NineSlice(o.rect.size(), QColor(), e.Bitmap, e.Margins(), 4, frame, true);
+        QPainter(&img).fillRect(g.edit, Qt::white);
+        return img;
+      }
+      QImage img = got.copy();
+      QPainter q(&img);
+      DrawStripFrame(q, g.button, r.rtl && r.style == 0 ? combo.Bitmap2 : combo.Bitmap, r.style == 0, 4, frame);
+      if (r.style == 0) DrawStripFrameCentered(q, g.glyph, Data().ExtraImages->Bitmap, true, 5, frame);
+      return img;
+    };
+    if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
+    EXPECT_EQ(Differing(got, oracle(r.frame), {}), 0) << r.style << " frame " << r.frame << " rtl " << r.rtl;
+    if (r.style != 1) EXPECT_EQ(g.button.width(), 19);
+    EXPECT_EQ(r.rtl, g.button.left() < g.edit.left());
+  }
+}
