@@ -190,3 +190,81 @@ TEST_F(ControlKinds, CombosShowTheirStateFrame) {
     EXPECT_EQ(r.rtl, g.button.left() < g.edit.left());
   }
 }
+
+// Status-bar bevels, the size grip, the edit border, the group box's frame and caption, and the
+// arrow glyph's points.
+TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
+  const TDataSkinObject& edges = *Data().StatusBarEdges;
+  const QSize bar(200, 22);
+  for (int bevel : {1, 2, 3}) {
+    QImage got = Blank(bar);
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintStatusItem(p, Data(), got.rect(), bevel));
+    p.end();
+    const QImage want = NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, bevel, false);
+    if (bevel != 1) ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20);
+    EXPECT_EQ(Differing(got, want, {}), 0) << bevel;
+  }
+  {
+    QImage got = Blank(QSize(20, 20));
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintSizeGrip(p, Data(), got.rect(), false));
+    p.end();
+    QImage want = Blank(QSize(20, 20));
+    QPainter(&want).drawImage(QPoint(19 - 9, 19 - 9), Data().ExtraImages->Bitmap, QRect(36, 0, 9, 9));
+    EXPECT_EQ(Differing(got, want, {}), 0);
+  }
+  {
+    QStyleOptionFrame o;
+    o.rect = QRect(0, 0, 40, 20);
+    o.lineWidth = 1;
+    o.palette.setColor(QPalette::Base, QColor(250, 250, 200));
+    QImage got = Blank(o.rect.size());
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintEditPanel(p, Data(), o));
+    p.end();
+    const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow));
+    const std::vector<QRgb> want = {shadow, shadow, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFAFAC8u};
+    EXPECT_EQ((std::vector<QRgb>{got.pixel(0, 10), got.pixel(39, 19), got.pixel(1, 10), got.pixel(37, 17),
+                                 got.pixel(3, 10)}),
+              want);
+    o.lineWidth = 0;  // no border: the edit paints itself
+    EXPECT_FALSE(k::PaintEditPanel(p, Data(), o));
+  }
+  {
+    QStyleOptionGroupBox o;
+    o.rect = QRect(0, 0, 160, 80);
+    o.text = QStringLiteral("Bell");
+    o.state = En;
+    QImage got = Blank(o.rect.size());
+    QPainter p(&got);
+    ASSERT_TRUE(k::PaintGroupBox(p, Data(), o));
+    p.end();
+    const k::GroupGeometry g = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, false, false);
+    const int mid = o.fontMetrics.height() / 2 - 1;
+    EXPECT_EQ(g.frame, QRect(QPoint(1, mid), QPoint(158, 78)));
+    EXPECT_EQ(g.label.left(), 8);
+    const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow)), face = Face().rgb();
+    // The frame's straight sides, its clear corner, and the caption cutting the top line.
+    EXPECT_EQ((std::vector<QRgb>{got.pixel(1, 40), got.pixel(158, 40), got.pixel(80, 78), got.pixel(1, mid),
+                                 got.pixel(4, mid), got.pixel(g.label.left() + 1, mid), got.pixel(50, 40)}),
+              (std::vector<QRgb>{shadow, shadow, shadow, face, shadow, got.pixel(g.label.left() + 1, mid), face}));
+    EXPECT_NE(got.pixel(g.label.right() + 3, mid), face);
+    const k::GroupGeometry rtl = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, true, false);
+    EXPECT_EQ(rtl.label.right(), 160 - 8 - 1);
+  }
+  // The up arrow: lines without their end points.
+  QImage arrow = Blank(QSize(12, 12), 0xFFFFFFFFu);
+  QPainter p(&arrow);
+  p.setPen(Qt::black);
+  k::DrawArrowGlyph(p, 6, 3, 0);
+  p.end();
+  int black = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) black += arrow.pixel(x, y) == 0xFF000000u;
+  EXPECT_EQ(arrow.pixel(6, 3), 0xFF000000u);
+  EXPECT_EQ(arrow.pixel(6, 2), 0xFFFFFFFFu);   // the first line's end
+  EXPECT_EQ(arrow.pixel(10, 7), 0xFFFFFFFFu);  // the second line's end
+  EXPECT_EQ(arrow.pixel(9, 6), 0xFF000000u);
+  EXPECT_EQ(black, 15);
+}
