@@ -146,6 +146,11 @@ int main(int argc, char** argv) {
 
   QPixmapCache::clear();
   const double first = RenderMs(form.client());
+  if (qEnvironmentVariableIsSet("SKIN_BENCH_DUMP")) {
+    QImage img(form.client()->size(), QImage::Format_ARGB32_Premultiplied);
+    form.client()->render(&img);
+    img.save(qEnvironmentVariable("SKIN_BENCH_DUMP"));
+  }
   const double skinned = WarmMedian(form.client(), kRuns);
   const double hover = HoverMs(button, kRuns);
   FreeSkinManager();

@@ -26,6 +26,7 @@ namespace orvane::skin {
 
 struct TSkinData;
 class TFormSkinner;
+class TControlChooser;
 
 // The skinned window posts and sends these beside the ones the manager speaks.
 enum : quint32 {
@@ -117,9 +118,11 @@ class TFormSkinner : public TWinSkinForm {
   bool AddSkinControl(TSkinControl* control);
   void RemoveSkinControl(TSkinControl* control);
   QList<TSkinControl*> SkinControlList() const;
-  // Gives every control its skinner, and the bare window's child windows theirs.
-  virtual void SkinFormControls() {}
-  virtual void SkinChildWindows() {}
+  // Gives every control its skinner, and the bare window's child windows theirs (through the
+  // window's control chooser, skin/controls/ControlChooser.h).
+  virtual void SkinFormControls();
+  virtual void SkinChildWindows();
+  TControlChooser* Chooser();
 
   // ---- menus switched to skin painting (dynamic properties the menu painter reads) ----
   static void SetMainMenusOwnerDraw(QWidget* form, bool on);

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QSet>
 #include <QStyle>
+#include <utility>
 
 #include "platform/wm/windowdata.h"
 
@@ -25,6 +26,12 @@ bool* g_reachedBottom = nullptr;
 
 void Bottom(WindowData& d, Message& m) {
   if (g_reachedBottom) *g_reachedBottom = true;
+  if (m.msg == WM_PAINT && d.childPaint && d.alive) {
+    // A child widget paints itself here, so that the links above can paint over it afterwards.
+    QPaintEvent* e = std::exchange(d.childPaint, nullptr);
+    static_cast<QObject*>(d.hwnd)->event(e);
+    return;
+  }
   if (d.alive && d.hwnd->isWindow()) DefHostProc(d.hwnd, m);
 }
 
@@ -55,6 +62,20 @@ QRect ClientArea(QWidget* w) {
   return r.adjusted(fw, fw, -fw, -fw);
 }
 
+// The client mouse message of a child widget's mouse event (0 for other buttons).
+quint32 ClientMouseMessage(const QMouseEvent* e) {
+  if (e->type() == QEvent::MouseMove) return WM_MOUSEMOVE;
+  quint32 base;
+  switch (e->button()) {
+    case Qt::LeftButton: base = WM_LBUTTONDOWN; break;
+    case Qt::RightButton: base = WM_RBUTTONDOWN; break;
+    default: return 0;
+  }
+  if (e->type() == QEvent::MouseButtonRelease) return base + 1;
+  if (e->type() == QEvent::MouseButtonDblClick) return base + 2;
+  return base;
+}
+
 quint32 NonClientMouseMessage(const QMouseEvent* e) {
   int base;
   switch (e->type() == QEvent::MouseMove ? Qt::NoButton : e->button()) {
@@ -80,6 +101,7 @@ class Translator : public QObject {
                      !d.framePending))
       return false;
     QWidget* w = d.hwnd;
+    if (!w->isWindow()) return d.links.empty() ? false : ChildEvent(e);
     switch (e->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
@@ -125,6 +147,46 @@ class Translator : public QObject {
   }
 
  private:
+  // A child widget's events as its messages: paint (the widget paints at the bottom), mouse
+  // (eaten when a link handles it without passing it down), focus, enabling, showing, leaving.
+  bool ChildEvent(QEvent* e) {
+    QWidget* w = d_->hwnd;
+    Message m;
+    bool mayEat = false;
+    switch (e->type()) {
+      case QEvent::Paint: {
+        d_->childPaint = static_cast<QPaintEvent*>(e);
+        m.msg = WM_PAINT;
+        bool bottom = false;
+        SendTo(d_, m, &bottom);
+        d_->childPaint = nullptr;
+        return true;
+      }
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        m.msg = ClientMouseMessage(me);
+        if (!m.msg) return false;
+        m.wParam = static_cast<quintptr>(me->buttons().toInt());
+        m.lParam = MakePoint(me->position().toPoint());
+        mayEat = true;
+        break;
+      }
+      case QEvent::FocusIn: m.msg = WM_SETFOCUS; break;
+      case QEvent::FocusOut: m.msg = WM_KILLFOCUS; break;
+      case QEvent::EnabledChange: m.msg = WM_ENABLE; m.wParam = w->isEnabled(); break;
+      case QEvent::Show: m.msg = WM_SHOWWINDOW; m.wParam = 1; break;
+      case QEvent::Hide: m.msg = WM_SHOWWINDOW; m.wParam = 0; break;
+      case QEvent::Leave: m.msg = WM_MOUSELEAVE; break;
+      default: return false;
+    }
+    bool bottom = false;
+    SendTo(d_, m, &bottom);
+    return mayEat && !bottom;
+  }
+
   // Mouse at a point outside the client: hit test, then the non-client message with the code.
   bool NonClientMouse(QMouseEvent* e) {
     QWidget* w = d_->hwnd;

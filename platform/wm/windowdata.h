@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPaintEvent>
 #include <vector>
 
 #include "platform/wm/wm.h"
@@ -36,6 +37,7 @@ struct WindowData {
   bool savedTracking = false;
   bool framePending = false;
   QPainter* painter = nullptr;
+  QPaintEvent* childPaint = nullptr;  // a child widget's paint, delivered at the bottom of its chain
 
   quint32 styleMask = 0, styleValue = 0, exMask = 0, exValue = 0;
   Tracking tracking;

@@ -44,7 +44,7 @@ bool ComboLayout(const TSkinData& data, const QRect& r, bool buttonLeft, ComboGe
   const int L = r.left(), T = r.top(), R = r.left() + r.width(), B = r.top() + r.height();
   auto span = [](int l, int t, int rr, int b) { return QRect(l, t, rr - l, b - t); };
   if (g.style == 1) {
-    const int w = SM_CYVTHUMB;
+    const int w = SM_CYVTHUMB_SKIN;
     const QSize cell = StripFrameSize(e.Bitmap, e.FrameCount());
     const QRect inner = r.adjusted(2, 2, -2, -2);
     const int h = w > cell.height() ? cell.height() : inner.height();
@@ -57,7 +57,7 @@ bool ComboLayout(const TSkinData& data, const QRect& r, bool buttonLeft, ComboGe
     }
   } else if (g.style == 2) {
     // One image per state: the arrow is its fixed outer 19 pixels.
-    const int w = SM_CXVSCROLL + 2;
+    const int w = SM_CXVSCROLL_SKIN + 2;
     if (buttonLeft) {
       g.button = span(L, T, L + w, B);
       g.edit = span(L + w + 2, T + 2, R - 2, B - 2);
@@ -66,7 +66,7 @@ bool ComboLayout(const TSkinData& data, const QRect& r, bool buttonLeft, ComboGe
       g.edit = span(L + 2, T + 2, R - w - 2, B - 2);
     }
   } else {
-    const int w = SM_CXHSCROLL;
+    const int w = SM_CXHSCROLL_SKIN;
     if (buttonLeft) {
       g.edit = span(L + w + 4, T + 2, R - 2, B - 2);
       g.button = span(L, T, L + w + 2, B);
@@ -115,7 +115,7 @@ bool PaintCombo(QPainter& p, const TSkinData& data, const QStyleOptionComboBox& 
     const QBrush base = option.palette.brush(QPalette::Base);
     FrameRect(p, r.adjusted(1, 1, -1, -1), base.color());
     const QRect inner = r.adjusted(2, 2, -2, -2);
-    const int w = SM_CYVTHUMB;
+    const int w = SM_CYVTHUMB_SKIN;
     p.fillRect(left ? QRect(inner.left(), inner.top(), w, inner.height())
                     : QRect(inner.left() + inner.width() - w, inner.top(), w, inner.height()),
                base);

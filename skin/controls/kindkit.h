@@ -10,19 +10,13 @@
 #include <QRect>
 #include <QString>
 
+#include "skin/TSkinControl.h"
 #include "skin/skindata.h"
 
 class QWidget;
 class QStyleOption;
 
 namespace orvane::skin::kinds {
-
-// Text format flags beside the ones SkinDrawText knows.
-inline constexpr quint32 DT_RTLREADING = 0x20000;
-// The fixed scroll-bar metrics the skin's layouts are drawn for.
-inline constexpr int SM_CXVSCROLL = 17;
-inline constexpr int SM_CXHSCROLL = 17;
-inline constexpr int SM_CYVTHUMB = 17;
 
 QColor SkinColour(const TSkinData& data, SkinColourSlot slot);
 // The classic scheme's button-shadow colour: disabled captions.
