@@ -2,9 +2,24 @@
 // pixel with the skin's own frame at its place (text masked), and the click areas.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
 #include <functional>
+
+#include "platform/forms/form.h"
+#include "skin/SkinStyle.h"
+#include "skin/controls/SkinRegistry.h"
+#include "tests/skin/skinfixture.h"
+#include "tests/support/testsupport.h"
 
 #include "skin/WinSkinData.h"
 #include "skin/controls/buttonpaint.h"
@@ -267,4 +282,151 @@ TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
   EXPECT_EQ(arrow.pixel(10, 7), 0xFFFFFFFFu);  // the second line's end
   EXPECT_EQ(arrow.pixel(9, 6), 0xFF000000u);
   EXPECT_EQ(black, 15);
+}
+
+namespace {
+
+// Real widgets on a skinned window, driven by the mouse and the keyboard.
+class KindsOnWidgets : public FormSkinFixture {
+ protected:
+  void SetUp() override {
+    FormSkinFixture::SetUp();
+    InstallSkinStyle();
+    form.setClientSize(400, 300);
+    form.show();
+    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
+    ASSERT_TRUE(f && testing_support::waitUntil([&] { return f->Activated(); }));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  }
+  void TearDown() override {
+    RemoveSkinStyle();
+    FormSkinFixture::TearDown();
+  }
+  template <typename W>
+  W* Add(QRect at, const QString& skinner) {
+    auto* w = new W(form.client());
+    w->setGeometry(at);
+    w->show();
+    QApplication::processEvents();
+    TSkinControl* s = TSkinRegistry::SkinnerFor(w);
+    EXPECT_TRUE(s && QLatin1String(s->metaObject()->className()).endsWith(QLatin1String("::") + skinner))
+        << qPrintable(skinner);
+    return w;
+  }
+  static QImage Shot(QWidget* w) {
+    QImage img = Blank(w->size());
+    w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+  }
+  TSkinData& Data() { return const_cast<TSkinData&>(*skin->Data()); }
+  QImage ButtonOracle(QSize size, int frame) {
+    const TDataSkinButton& e = *Data().Buttons;
+    QImage img = Blank(size, ToQRgb(Data().Colour(scButtonFace)));
+    QPainter p(&img);
+    DrawSkinImage(p, img.rect(), e.Bitmap, false, false, true, 5, frame, e.Margins());
+    return img;
+  }
+  orvane::Form form;
+};
+
+}  // namespace
+
+// A push button hovered, pressed, pressed by Space, focused, default and disabled shows the
+// skin's frame for each; it clicks only when released over itself.
+TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
+  auto* b = Add<QPushButton>(QRect(20, 20, 90, 26), "TSkinButton");
+  b->setText(QStringLiteral("OK"));
+  const QPoint mid(45, 13), away(200, 200);
+  const struct {
+    std::function<void()> act, undo;
+    int frame;
+  } rows[] = {
+      {[] {}, [] {}, 1},
+      {[&] { QTest::mouseMove(b, mid); }, [&] { QTest::mouseMove(&form, away); }, 4},
+      {[&] { QTest::mousePress(b, Qt::LeftButton, {}, mid); }, [&] { QTest::mouseRelease(b, Qt::LeftButton, {}, mid); }, 2},
+      {[&] { b->setFocus(), QTest::keyPress(b, Qt::Key_Space); }, [&] { QTest::keyRelease(b, Qt::Key_Space), b->clearFocus(); }, 2},
+      {[&] { b->setFocus(); }, [&] { b->clearFocus(); }, 5},
+      {[&] { b->setDefault(true); }, [&] { b->setDefault(false); }, 5},
+      {[&] { b->setEnabled(false); }, [&] { b->setEnabled(true); }, 3},
+  };
+  for (const auto& r : rows) {
+    r.act();
+    QApplication::processEvents();
+    if (r.frame != 1) ASSERT_GT(Differing(ButtonOracle(b->size(), r.frame), ButtonOracle(b->size(), 1), {}), 20);
+    EXPECT_EQ(Differing(Shot(b), ButtonOracle(b->size(), r.frame), QRect(20, 2, 50, 22)), 0) << "frame " << r.frame;
+    r.undo();
+  }
+  QSignalSpy clicked(b, &QPushButton::clicked);
+  QTest::mousePress(b, Qt::LeftButton, {}, mid);
+  QTest::mouseMove(b, QPoint(150, 13));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(150, 13));
+  EXPECT_EQ(clicked.count(), 0);
+  QTest::mouseClick(b, Qt::LeftButton, {}, mid);
+  EXPECT_EQ(clicked.count(), 1);
+  // Without the skin's button image the plain style paints, as with the skinner switched off.
+  Data().Buttons->Bitmap = QImage();
+  const QImage missing = Shot(b);
+  Perform(b, WM_SKINCONTROLSWITCH, 0);
+  EXPECT_EQ(Differing(missing, Shot(b), {}), 0);
+}
+
+// Click areas: a check box answers over its box and caption only; an editable combo opens
+// from its arrow and not from the pixel beside it, in each combo style and direction; a
+// checkable group box toggles over its caption and not past it.
+TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
+  auto* check = Add<QCheckBox>(QRect(10, 10, 200, 21), "TSkinCheckBox");
+  check->setText(QStringLiteral("Bell"));
+  for (const bool rtl : {false, true}) {
+    check->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    QStyleOptionButton o;
+    o.initFrom(check);
+    o.text = check->text();
+    const QRect area = check->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &o, check);
+    EXPECT_EQ(rtl ? area.right() : area.left(), rtl ? 199 : 0);
+    const int inside = rtl ? area.left() : area.right(), outside = rtl ? inside - 1 : inside + 1;
+    const bool before = check->isChecked();
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(outside, 10));
+    EXPECT_EQ(check->isChecked(), before) << rtl;
+    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(inside, 10));
+    EXPECT_NE(check->isChecked(), before) << rtl;
+  }
+
+  auto* combo = Add<QComboBox>(QRect(10, 50, 160, 22), "TSkinComBox");
+  combo->setEditable(true);
+  combo->addItems({QStringLiteral("a"), QStringLiteral("b")});
+  for (const int style : {2, 0, 1}) {
+    for (const bool rtl : {false, true}) {
+      Data().ComboButton->Style = style;
+      combo->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+      QApplication::processEvents();
+      QStyleOptionComboBox o;
+      o.initFrom(combo);
+      o.editable = true;
+      const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, combo);
+      const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo);
+      EXPECT_EQ(combo->lineEdit()->geometry(), field) << style << rtl;
+      const int inside = rtl ? arrow.right() : arrow.left(), outside = rtl ? inside + 1 : inside - 1;
+      QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(outside, 11));
+      EXPECT_FALSE(combo->view()->isVisible()) << style << rtl;
+      QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(inside, 11));
+      EXPECT_TRUE(combo->view()->isVisible()) << style << rtl;
+      combo->hidePopup();
+    }
+  }
+
+  auto* group = Add<QGroupBox>(QRect(10, 90, 200, 80), "TSkinGroupBox");
+  group->setTitle(QStringLiteral("Bells"));
+  group->setCheckable(true);
+  QStyleOptionGroupBox o;
+  o.initFrom(group);
+  o.text = group->title();
+  o.subControls = QStyle::SC_GroupBoxCheckBox | QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+  const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &o, QStyle::SC_GroupBoxLabel, group);
+  EXPECT_EQ(label.left(), 8 + Data().Buttons->CheckBitmap.width() / 12 + 2);
+  const QPoint in(label.right(), label.center().y()), past(label.right() + 1, label.center().y());
+  QTest::mouseClick(group, Qt::LeftButton, {}, past);
+  EXPECT_TRUE(group->isChecked());
+  QTest::mouseClick(group, Qt::LeftButton, {}, in);
+  EXPECT_FALSE(group->isChecked());
 }
