@@ -10,7 +10,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QLabel>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
@@ -429,4 +433,86 @@ TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
   EXPECT_TRUE(group->isChecked());
   QTest::mouseClick(group, Qt::LeftButton, {}, in);
   EXPECT_FALSE(group->isChecked());
+}
+
+// The other kinds as real widgets in their states: each image against the skin's frame at the
+// kind's place (text masked).
+TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
+  const QColor face = ToQColor(Data().Colour(scButtonFace));
+  const TDataSkinButton& btn = *Data().Buttons;
+  const TDataSkinBorder& combo = *Data().ComboButton;
+  auto strip = [&](bool radio, int frame, int x) {
+    return [=, this](QSize s) {
+      QImage img = Blank(s, face.rgb());
+      const QImage& bmp = radio ? Data().Buttons->RadioBitmap : Data().Buttons->CheckBitmap;
+      QPainter p(&img);
+      DrawStripFrame(p, QRect(x, (s.height() - 13) / 2, 13, 13), bmp, true, radio ? 8 : 12, frame);
+      return img;
+    };
+  };
+  auto nine = [&](const TDataSkinObject& e, int frames, int frame, QColor fill, QRect hole = {}) {
+    return [=, &e](QSize s) {
+      QImage img = Blank(s, fill.isValid() ? fill.rgb() : kUnder);
+      QPainter p(&img);
+      if (!hole.isNull()) p.fillRect(hole, Qt::white);
+      DrawSkinImage(p, img.rect(), e.Bitmap, false, e.Tile == 1, e.Trans == 1, frames, frame, e.Margins());
+      return img;
+    };
+  };
+  const QRect field(2, 2, 160 - 21 - 2, 18);
+  struct Case {
+    std::function<QWidget*()> make;
+    std::function<void(QWidget*)> act;
+    std::function<QImage(QSize)> oracle, plain;  // the state's image and the normal one
+    QRegion mask;
+  };
+  const Case rows[] = {
+      {[&] { return Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox"); },
+       [](QWidget* w) { w->setFocus(), QTest::keyClick(w, Qt::Key_Space); }, strip(false, 5, 0), strip(false, 1, 0),
+       QRect(14, 0, 120, 21)},
+      {[&] { return Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox"); },
+       [](QWidget* w) { static_cast<QCheckBox*>(w)->setCheckState(Qt::PartiallyChecked), w->setEnabled(false); },
+       strip(false, 12, 0), strip(false, 1, 0), QRect(14, 0, 120, 21)},
+      {[&] {
+         auto* r = Add<QRadioButton>(QRect(10, 10, 120, 21), "TSkinRadioButton");
+         r->setLayoutDirection(Qt::RightToLeft);
+         return r;
+       },
+       [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, {113, 10}); },
+       strip(true, 5, 120 - 1 - 13), strip(true, 1, 120 - 1 - 13), QRect(0, 0, 105, 21)},
+      {[&] { return Add<QToolButton>(QRect(10, 10, 60, 24), "TSkinSpeedButton"); },
+       [](QWidget* w) { QTest::mouseMove(w, {30, 12}); }, nine(btn, 5, 4, face), nine(btn, 5, 1, face),
+       QRect(15, 2, 30, 20)},
+      {[&] {
+         auto* t = Add<QToolButton>(QRect(10, 10, 60, 24), "TSkinSpeedButton");
+         t->setAutoRaise(true), t->setCheckable(true);
+         return t;
+       },
+       [](QWidget* w) { static_cast<QToolButton*>(w)->setChecked(true); }, nine(btn, 5, 2, face),
+       [&](QSize s) { return Blank(s, face.rgb()); }, QRect(15, 2, 30, 20)},
+      {[&] {
+         auto* c = Add<QComboBox>(QRect(10, 10, 160, 22), "TSkinComBox");
+         c->setEditable(true);
+         return c;
+       },
+       [](QWidget* w) { QTest::mouseMove(w, {150, 11}); }, nine(combo, 4, 4, QColor(), field),
+       nine(combo, 4, 1, QColor(), field), field},
+      {[&] {
+         auto* c = Add<QComboBox>(QRect(10, 10, 160, 22), "TSkinComBox");
+         c->setEditable(true);
+         return c;
+       },
+       [](QWidget* w) { QTest::mousePress(static_cast<QComboBox*>(w)->lineEdit(), Qt::LeftButton, {}, {5, 5}); },
+       nine(combo, 4, 2, QColor(), field), nine(combo, 4, 1, QColor(), field), field},
+  };
+  for (const Case& c : rows) {
+    QWidget* w = c.make();
+    QTest::mouseMove(&form, QPoint(390, 290));
+    ASSERT_GT(Differing(c.oracle(w->size()), c.plain(w->size()), {}), 4);
+    EXPECT_EQ(Differing(Shot(w), c.plain(w->size()), c.mask), 0) << w->metaObject()->className();
+    c.act(w);
+    QApplication::processEvents();
+    EXPECT_EQ(Differing(Shot(w), c.oracle(w->size()), c.mask), 0) << w->metaObject()->className();
+    delete w;
+  }
 }
