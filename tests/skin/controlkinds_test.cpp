@@ -516,3 +516,35 @@ TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
     delete w;
   }
 }
+
+// Edit and spin-box borders, an edit painting itself into another painter on request, and a
+// status bar's one panel for a message, its labels in the skin's colour until the skin goes.
+TEST_F(KindsOnWidgets, EditsAndStatusBar) {
+  auto* edit = Add<QLineEdit>(QRect(10, 10, 100, 22), "TSkinEdit");
+  auto* spin = Add<QSpinBox>(QRect(10, 40, 100, 22), "TSkinEdit");
+  const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow));
+  EXPECT_EQ((std::vector<QRgb>{Shot(edit).pixel(0, 11), Shot(edit).pixel(2, 11), Shot(spin).pixel(0, 11)}),
+            (std::vector<QRgb>{shadow, 0xFFFFFFFFu, shadow}));
+  edit->setText(QStringLiteral("08:00:00"));
+  QImage into = Blank(edit->size());
+  QPainter p(&into);
+  EXPECT_EQ(Perform(edit, 0xBC4A, reinterpret_cast<quintptr>(&p), 0x41A2), 0x41A2);
+  p.end();
+  EXPECT_EQ(Differing(into, Shot(edit), {}), 0);
+  EXPECT_EQ(Perform(edit, 0xBC4A, 0, 0x41A2), 0x41A2);
+
+  auto* bar = Add<QStatusBar>(QRect(0, 270, 400, 22), "TSkinStatusBar");
+  auto* label = new QLabel(QStringLiteral("ready"), bar);
+  bar->addWidget(label);
+  const QColor own = label->palette().color(QPalette::WindowText);
+  const TDataSkinObject& edges = *Data().StatusBarEdges;
+  const QImage lowered = BuildSkinBitmap(bar->size(), edges.Bitmap, edges.Margins(), false, false, 3, 1);
+  QApplication::processEvents();
+  EXPECT_EQ(Shot(bar).pixel(0, 0), ToQRgb(Data().Colour(scButtonFace)));
+  bar->showMessage(QStringLiteral("bell"));
+  EXPECT_EQ(Shot(bar).pixel(0, 0), lowered.pixel(0, 0));
+  EXPECT_NE(lowered.pixel(0, 0), ToQRgb(Data().Colour(scButtonFace)));
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), ToQColor(edges.NormalColour2));
+  SkinManager->FindSkinForm(&form)->Unskin();
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), own);
+}
