@@ -15,12 +15,21 @@
 
 namespace orvane::skin {
 
-void TSkinEdit::AfterDefault(wm::Message& m) {
-  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinPrintMarker) return TSkinControl::AfterDefault(m);
-  // Asked by another painter of the skin: the edit's own painting into its painter.
-  if (auto* painter = reinterpret_cast<QPainter*>(m.wParam); painter && Handle())
-    Handle()->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
+namespace {
+
+// Asked by another painter of the skin: the edit's own painting into the painter in wParam.
+bool PrintEdit(wm::Message& m, QWidget* edit) {
+  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinPrintMarker) return false;
+  if (auto* painter = reinterpret_cast<QPainter*>(m.wParam); painter && edit)
+    edit->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
   m.result = SkinPrintMarker;
+  return true;
+}
+
+}  // namespace
+
+void TSkinEdit::AfterDefault(wm::Message& m) {
+  if (!PrintEdit(m, Handle())) TSkinControl::AfterDefault(m);
 }
 
 bool TSkinEdit::drawPrimitive(const TSkinStyle*, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
@@ -106,6 +115,7 @@ bool TSkinComBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSkinComBox::AfterDefault(wm::Message& m) {
+  if (PrintEdit(m, edit_)) return;
   if (m.msg == wm::WM_MOUSEMOVE || m.msg == WM_SKINMOUSELEAVE) {
     // Hot only over the arrow: the whole image changes as the mouse crosses into it or out.
     const QWidget* w = Handle();

@@ -198,19 +198,29 @@ bool PaintPushButton(QPainter& p, const TSkinData& data, quint16 options, Button
   p.setPen(CaptionColour(*data.Buttons, option.palette.color(QPalette::ButtonText), state, kind != bkMenu));
   p.setBrush(Qt::NoBrush);
 
-  // The glyph: a strip by name, else the button's icon.
+  // The glyph: a strip by name; else an image of "Images" ("DisabledIndex" when disabled);
+  // else the button's icon.
   QImage strip = PropImage(widget, kind == bkBitProperty ? glyphProperty.toLatin1().constData() : "Glyph");
   const int count = kind == bkMenu ? 1 : GlyphCount(widget);
+  QIcon icon = option.icon;
+  bool iconDisabled = !enabled;
+  if (kind == bkBit && widget) {
+    const QList<QIcon> images = widget->property("Images").value<QList<QIcon>>();
+    const int index = PropInt(widget, "ImageIndex"), disabled = PropInt(widget, "DisabledIndex");
+    const int pick = !enabled && disabled >= 0 ? disabled : index;
+    if (index >= 0 && pick < images.size()) icon = images.at(pick);
+    iconDisabled = !enabled && pick == index;
+  }
   QSize glyph;
   if (!strip.isNull())
     glyph = QSize(strip.width() / count, strip.height());
-  else if (!option.icon.isNull())
+  else if (!icon.isNull())
     glyph = option.iconSize;
   auto drawGlyph = [&](const QPoint& at) {
     if (!strip.isNull()) {
       DrawGlyphFrame(p, at, count, state == bfPressed ? 3 : state == bfDisabled ? 2 : 1, strip);
-    } else if (!option.icon.isNull()) {
-      DrawIcon(p, at, option.icon, glyph, enabled, option.state & QStyle::State_On);
+    } else if (!icon.isNull()) {
+      DrawIcon(p, at, icon, glyph, !iconDisabled, option.state & QStyle::State_On);
     }
   };
   const QString& text = option.text;

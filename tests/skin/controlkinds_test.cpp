@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -14,24 +15,23 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QLabel>
 #include <QTest>
 #include <QToolButton>
 #include <functional>
+#include <memory>
 
 #include "platform/forms/form.h"
 #include "skin/SkinStyle.h"
-#include "skin/controls/SkinRegistry.h"
-#include "tests/skin/skinfixture.h"
-#include "tests/support/testsupport.h"
-
 #include "skin/WinSkinData.h"
+#include "skin/controls/SkinRegistry.h"
 #include "skin/controls/buttonpaint.h"
 #include "skin/controls/checkpaint.h"
 #include "skin/controls/editpaint.h"
 #include "skin/controls/panelpaint.h"
 #include "skin/imgutil.h"
 #include "skin/skindata.h"
+#include "tests/skin/skinfixture.h"
+#include "tests/support/testsupport.h"
 
 using namespace orvane::skin;
 namespace k = orvane::skin::kinds;
@@ -58,98 +58,81 @@ int Differing(const QImage& a, const QImage& b, const QRegion& mask) {
   return n;
 }
 
-class ControlKinds : public ::testing::Test {
+// The default skin loaded; its data may be changed by a test (the next load renews it).
+class ControlKinds : public FormSkinFixture {
  protected:
-  void SetUp() override {
-    QFile f(QString::fromLatin1(DefaultSkinResource));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    skin.SetSkinStream(f.readAll());
-    ASSERT_TRUE(skin.LoadSkin());
-  }
-  TSkinData& Data() { return const_cast<TSkinData&>(*skin.Data()); }
+  TSkinData& Data() { return const_cast<TSkinData&>(*skin->Data()); }
   QColor Face() { return ToQColor(Data().Colour(scButtonFace)); }
-  // The skin's frame of an element nine-sliced at a rectangle, over a fill.
+  // The skin's frame of an element nine-sliced over the whole image, over a fill.
   QImage NineSlice(QSize size, const QColor& fill, const QImage& bmp, const QMargins& m, int frames, int frame,
-                   bool keyed, QRect at = {}) {
-    QImage img = Blank(size);
+                   bool keyed) {
+    QImage img = Blank(size, fill.isValid() ? fill.rgb() : kUnder);
     QPainter p(&img);
-    if (fill.isValid()) p.fillRect(img.rect(), fill);
-    if (at.isNull()) at = img.rect();
-    DrawSkinImage(p, at, bmp, false, false, keyed, frames, frame, m);
+    DrawSkinImage(p, img.rect(), bmp, false, false, keyed, frames, frame, m);
     return img;
   }
-  TSXSkin skin;
 };
 
 }  // namespace
 
-// Push, bit and menu buttons in every state: the "Buttons" frame over ButtonFace.
-TEST_F(ControlKinds, ButtonsShowTheirStateFrame) {
+// The frame each kind of button shows, each later rule overriding the earlier ones; and
+// captions and sizes that must not break the painting.
+TEST_F(ControlKinds, ButtonFrameRules) {
+  // kind, focused, default, pressed, hot, enabled, down (speed buttons), frame
   const struct {
     k::ButtonKind kind;
-    S state;
-    bool isDefault;
+    bool f, d, p, h, e, down;
     int frame;
-  } rows[] = {
-      {k::bkPush, En, false, 1}, {k::bkPush, En | Hot, false, 4},
-      {k::bkPush, En | Down, false, 2}, {k::bkPush, En | Foc, false, 5},
-      {k::bkPush, En, true, 5}, {k::bkPush, Down, false, 3},
-      {k::bkPush, En | Foc | Hot, false, 4},
-      {k::bkMenu, En | Foc, true, 4}, {k::bkBit, En, true, 5},
-  };
-  const TDataSkinButton& e = *Data().Buttons;
-  for (const auto& r : rows) {
-    QStyleOptionButton o;
-    o.rect = QRect(0, 0, 90, 26);
-    o.state = r.state;
-    o.text = QStringLiteral("OK");
-    if (r.isDefault) o.features |= QStyleOptionButton::DefaultButton;
-    QImage got = Blank(o.rect.size());
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintPushButton(p, Data(), skin.Options, r.kind, o, nullptr));
-    p.end();
-    const QImage want = NineSlice(o.rect.size(), Face(), e.Bitmap, e.Margins(), 5, r.frame, true);
-    if (r.frame != 1) ASSERT_GT(Differing(want, NineSlice(o.rect.size(), Face(), e.Bitmap, e.Margins(), 5, 1, true), {}), 20);
-    const QRegion text = r.kind == k::bkMenu ? QRect(6, 2, 80, 22) : QRect(20, 2, 50, 22);
-    EXPECT_EQ(Differing(got, want, text), 0) << r.kind << " frame " << r.frame;
+  } rows[] = {{k::bkPush, 0, 0, 0, 0, 1, 0, 1}, {k::bkPush, 1, 0, 0, 0, 1, 0, 5}, {k::bkPush, 0, 1, 0, 0, 1, 0, 5},
+              {k::bkPush, 1, 0, 0, 1, 1, 0, 4}, {k::bkPush, 1, 1, 1, 1, 1, 0, 2}, {k::bkPush, 0, 0, 1, 0, 0, 0, 3},
+              {k::bkBitProperty, 0, 1, 0, 0, 1, 0, 1}, {k::bkMenu, 1, 1, 0, 0, 1, 0, 4}, {k::bkMenu, 0, 1, 0, 0, 1, 0, 1},
+              {k::bkSpeed, 1, 1, 0, 0, 1, 0, 1}, {k::bkSpeed, 0, 0, 0, 1, 1, 0, 4}, {k::bkSpeed, 0, 0, 0, 0, 0, 1, 2}};
+  for (const auto& r : rows) EXPECT_EQ(k::ButtonState(r.kind, r.f, r.d, r.p, r.h, r.e, r.down), r.frame) << r.kind;
+  QStyleOptionButton o;
+  o.state = En | Foc;
+  for (const QString& text : {QStringLiteral("||a||"), QString(10000, QLatin1Char('x')) + QStringLiteral("||")}) {
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(90, 26)}) {
+      o.rect = QRect(QPoint(), size);
+      o.text = text;
+      QImage img = Blank(size.expandedTo(QSize(1, 1)));
+      QPainter p(&img);
+      for (const k::ButtonKind kind : {k::bkPush, k::bkBit, k::bkMenu})
+        EXPECT_TRUE(k::PaintPushButton(p, Data(), skin->Options, kind, o, nullptr));
+    }
   }
+  Data().Buttons->Bitmap = QImage();  // no face to paint with: the plain style's turn
+  QImage img = Blank(QSize(10, 10));
+  QPainter p(&img);
+  EXPECT_FALSE(k::PaintPushButton(p, Data(), skin->Options, k::bkPush, o, nullptr));
 }
 
-// Check boxes and radio buttons: the strip's frame for the state at the box's place, for 4-,
-// 8- and 12-frame strips and both reading directions.
+// The strip's frame for a check box's or radio button's state at the box's place, for 4-, 8-
+// and 12-frame strips and both directions.
 TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
+  // radio, the strip read as this many frames, state, right to left, frame
   const struct {
     bool radio;
-    int frames;  // the strip read as this many frames
+    int frames;
     S state;
     bool rtl;
     int frame;
-  } rows[] = {
-      {false, 12, En, false, 1}, {false, 12, En | On, false, 5}, {false, 12, En | Tri, false, 9},
-      {false, 12, S(), false, 4}, {false, 12, On, false, 8}, {false, 12, Tri, false, 12},
-      {false, 4, On, false, 4}, {false, 4, En | Tri, false, 4}, {false, 4, En | On, false, 2}, {false, 4, S(), false, 3},
-      {true, 8, En | On, false, 5}, {true, 8, S(), false, 4}, {true, 8, On, false, 8}, {true, 4, On, false, 4},
-      {true, 8, En | On | Foc, true, 5}, {false, 12, En | On | Foc, true, 5},
-  };
+  } rows[] = {{0, 12, En, 0, 1},     {0, 12, En | Tri, 0, 9}, {0, 12, S(), 0, 4},     {0, 12, On, 0, 8},
+              {0, 4, On, 0, 4},      {0, 4, En | Tri, 0, 4},  {0, 4, En | On, 0, 2},  {0, 4, S(), 0, 3},
+              {1, 8, En | On, 0, 5}, {1, 8, S(), 0, 4},       {1, 8, On, 0, 8},       {1, 4, On, 0, 4},
+              {0, 12, En | On | Foc, 1, 5}};
   TDataSkinButton& e = *Data().Buttons;
   for (const auto& r : rows) {
     (r.radio ? e.RadioButtonFrame : e.CheckButtonFrame) = r.frames;
     const QImage& strip = r.radio ? e.RadioBitmap : e.CheckBitmap;
+    const int fw = strip.width() / r.frames, x = !r.rtl ? 0 : r.radio ? 119 - fw : 120 - fw;
     QStyleOptionButton o;
-    o.rect = QRect(0, 0, 120, 21);
-    o.state = r.state;
+    o.rect = QRect(0, 0, 120, 21), o.state = r.state, o.text = QStringLiteral("Bell");
     o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
-    o.text = QStringLiteral("Bell");
     QImage got = Blank(o.rect.size());
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintCheck(p, Data(), skin.Options, r.radio, o, nullptr));
-    p.end();
-    const int fw = strip.width() / r.frames;
-    const int x = !r.rtl ? 0 : r.radio ? 120 - 1 - fw : 120 - fw;
+    ASSERT_TRUE(k::PaintCheck(*std::make_unique<QPainter>(&got), Data(), skin->Options, r.radio, o, nullptr));
     auto oracle = [&](int frame) {
       QImage img = Blank(o.rect.size(), Face().rgb());
-      QPainter q(&img);
-      DrawStripFrame(q, QRect(x, (21 - strip.height()) / 2, fw, strip.height()), strip, true, r.frames, frame);
+      DrawStripFrame(*std::make_unique<QPainter>(&img), QRect(x, 4, fw, 13), strip, true, r.frames, frame);
       return img;
     };
     if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
@@ -159,142 +142,96 @@ TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
 }
 
 // Combo boxes in the three looks and both directions: the skin's image for the state over the
-// whole box (one image), or the edge and the button strip at the button's place.
+// whole box, or the button strip at the button's place (its see-through pixels keep what is
+// beneath); hot only over the arrow.
 TEST_F(ControlKinds, CombosShowTheirStateFrame) {
+  // style, state, over (or pressed at) the arrow, right to left, frame
   const struct {
     int style;
     S state;
-    bool arrow;  // the mouse is over the arrow / it is pressed there
-    bool rtl;
+    bool arrow, rtl;
     int frame;
-  } rows[] = {
-      {2, En, false, false, 1}, {2, En | Hot, true, false, 4}, {2, En | Hot, false, false, 1},
-      {2, En | Down, true, false, 2}, {2, En | Foc, false, false, 4}, {2, S(), false, false, 3},
-      {2, En | Hot, true, true, 4}, {2, En, false, true, 1}, {0, En | Down, true, false, 2}, {0, En, false, true, 1},
-      {1, En | Hot, true, false, 4}, {1, S(), false, true, 3},
-  };
+  } rows[] = {{2, En, 0, 0, 1},         {2, En | Hot, 1, 0, 4}, {2, En | Hot, 0, 0, 1}, {2, En | Down, 1, 0, 2},
+              {2, En | Foc, 0, 0, 4},   {2, S(), 0, 0, 3},      {2, En | Hot, 1, 1, 4}, {2, En, 0, 1, 1},
+              {0, En | Down, 1, 0, 2},  {0, En, 0, 1, 1},       {1, En | Hot, 1, 0, 4}, {1, S(), 0, 1, 3}};
   TDataSkinBorder& combo = *Data().ComboButton;
   ASSERT_EQ(combo.Style, 2);  // the default skin has both images, so its combo box is one image
   for (const auto& r : rows) {
     combo.Style = r.style;
     QStyleOptionComboBox o;
-    o.rect = QRect(0, 0, 110, 22);
-    o.state = r.state;
-    o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    o.rect = QRect(0, 0, 110, 22), o.state = r.state, o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
     if (r.arrow) o.activeSubControls = QStyle::SC_ComboBoxArrow;
     k::ComboGeometry g;
     ASSERT_TRUE(k::ComboLayout(Data(), o.rect, r.rtl, &g));
     QImage got = Blank(o.rect.size());
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintCombo(p, Data(), o, false));
-    p.end();
-    // The whole image for the state; or the button strip's frame at the button, where its
-    // see-through pixels keep what is beneath.
+    ASSERT_TRUE(k::PaintCombo(*std::make_unique<QPainter>(&got), Data(), o, false));
     auto oracle = [&](int frame) {
-      if (r.style == 2) {
-        const TDataSkinObject& e = r.rtl ? *Data().SunkEdge : combo;
-        QImage img = NineSlice(o.rect.size(), QColor(), e.Bitmap, e.Margins(), 4, frame, true);
-        QPainter(&img).fillRect(g.edit, Qt::white);
-        return img;
-      }
-      QImage img = got.copy();
+      const TDataSkinObject& e = r.rtl ? *Data().SunkEdge : combo;
+      QImage img = r.style == 2 ? NineSlice(o.rect.size(), QColor(), e.Bitmap, e.Margins(), 4, frame, true) : got.copy();
       QPainter q(&img);
-      DrawStripFrame(q, g.button, r.rtl && r.style == 0 ? combo.Bitmap2 : combo.Bitmap, r.style == 0, 4, frame);
+      if (r.style == 2) q.fillRect(g.edit, Qt::white);
+      if (r.style != 2)
+        DrawStripFrame(q, g.button, r.rtl && r.style == 0 ? combo.Bitmap2 : combo.Bitmap, r.style == 0, 4, frame);
       if (r.style == 0) DrawStripFrameCentered(q, g.glyph, Data().ExtraImages->Bitmap, true, 5, frame);
       return img;
     };
     if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
     EXPECT_EQ(Differing(got, oracle(r.frame), {}), 0) << r.style << " frame " << r.frame << " rtl " << r.rtl;
-    if (r.style != 1) EXPECT_EQ(g.button.width(), 19);
+    EXPECT_EQ(g.button.width(), r.style == 1 ? 50 : 19);
     EXPECT_EQ(r.rtl, g.button.left() < g.edit.left());
   }
 }
 
-// Status-bar bevels, the size grip, the edit border, the group box's frame and caption, and the
-// arrow glyph's points.
+// Status-bar bevels, the size grip, the group box's frame and caption, and the arrow glyph.
 TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
   const TDataSkinObject& edges = *Data().StatusBarEdges;
   const QSize bar(200, 22);
   for (int bevel : {1, 2, 3}) {
     QImage got = Blank(bar);
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintStatusItem(p, Data(), got.rect(), bevel));
-    p.end();
+    ASSERT_TRUE(k::PaintStatusItem(*std::make_unique<QPainter>(&got), Data(), got.rect(), bevel));
     const QImage want = NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, bevel, false);
     if (bevel != 1) ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20);
     EXPECT_EQ(Differing(got, want, {}), 0) << bevel;
   }
-  {
-    QImage got = Blank(QSize(20, 20));
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintSizeGrip(p, Data(), got.rect(), false));
-    p.end();
-    QImage want = Blank(QSize(20, 20));
-    QPainter(&want).drawImage(QPoint(19 - 9, 19 - 9), Data().ExtraImages->Bitmap, QRect(36, 0, 9, 9));
-    EXPECT_EQ(Differing(got, want, {}), 0);
-  }
-  {
-    QStyleOptionFrame o;
-    o.rect = QRect(0, 0, 40, 20);
-    o.lineWidth = 1;
-    o.palette.setColor(QPalette::Base, QColor(250, 250, 200));
-    QImage got = Blank(o.rect.size());
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintEditPanel(p, Data(), o));
-    p.end();
-    const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow));
-    const std::vector<QRgb> want = {shadow, shadow, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFAFAC8u};
-    EXPECT_EQ((std::vector<QRgb>{got.pixel(0, 10), got.pixel(39, 19), got.pixel(1, 10), got.pixel(37, 17),
-                                 got.pixel(3, 10)}),
-              want);
-    o.lineWidth = 0;  // no border: the edit paints itself
-    EXPECT_FALSE(k::PaintEditPanel(p, Data(), o));
-  }
-  {
-    QStyleOptionGroupBox o;
-    o.rect = QRect(0, 0, 160, 80);
-    o.text = QStringLiteral("Bell");
-    o.state = En;
-    QImage got = Blank(o.rect.size());
-    QPainter p(&got);
-    ASSERT_TRUE(k::PaintGroupBox(p, Data(), o));
-    p.end();
-    const k::GroupGeometry g = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, false, false);
-    const int mid = o.fontMetrics.height() / 2 - 1;
-    EXPECT_EQ(g.frame, QRect(QPoint(1, mid), QPoint(158, 78)));
-    EXPECT_EQ(g.label.left(), 8);
-    const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow)), face = Face().rgb();
-    // The frame's straight sides, its clear corner, and the caption cutting the top line.
-    EXPECT_EQ((std::vector<QRgb>{got.pixel(1, 40), got.pixel(158, 40), got.pixel(80, 78), got.pixel(1, mid),
-                                 got.pixel(4, mid), got.pixel(g.label.left() + 1, mid), got.pixel(50, 40)}),
-              (std::vector<QRgb>{shadow, shadow, shadow, face, shadow, got.pixel(g.label.left() + 1, mid), face}));
-    EXPECT_NE(got.pixel(g.label.right() + 3, mid), face);
-    const k::GroupGeometry rtl = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, true, false);
-    EXPECT_EQ(rtl.label.right(), 160 - 8 - 1);
-  }
-  // The up arrow: lines without their end points.
+  QImage grip = Blank(QSize(20, 20)), gripWant = grip;
+  ASSERT_TRUE(k::PaintSizeGrip(*std::make_unique<QPainter>(&grip), Data(), grip.rect(), false));
+  QPainter(&gripWant).drawImage(QPoint(10, 10), Data().ExtraImages->Bitmap, QRect(36, 0, 9, 9));
+  EXPECT_EQ(Differing(grip, gripWant, {}), 0);
+
+  QStyleOptionGroupBox o;
+  o.rect = QRect(0, 0, 160, 80), o.text = QStringLiteral("Bell"), o.state = En;
+  o.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  QImage got = Blank(o.rect.size());
+  ASSERT_TRUE(k::PaintGroupBox(*std::make_unique<QPainter>(&got), Data(), o));
+  const k::GroupGeometry g = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, false, false);
+  const int mid = o.fontMetrics.height() / 2 - 1;
+  EXPECT_EQ(g.frame, QRect(QPoint(1, mid), QPoint(158, 78)));
+  EXPECT_EQ(g.label.left(), 8);
+  EXPECT_EQ(k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, true, false).label.right(), 160 - 8 - 1);
+  const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow)), face = Face().rgb();
+  // The frame's sides, its clear corner, the top line, the line past the caption, the inside.
+  EXPECT_EQ((std::vector<QRgb>{got.pixel(1, 40), got.pixel(158, 40), got.pixel(80, 78), got.pixel(1, mid),
+                               got.pixel(4, mid), got.pixel(g.label.right() + 6, mid), got.pixel(50, 40)}),
+            (std::vector<QRgb>{shadow, shadow, shadow, face, shadow, shadow, face}));
+
   QImage arrow = Blank(QSize(12, 12), 0xFFFFFFFFu);
   QPainter p(&arrow);
   p.setPen(Qt::black);
   k::DrawArrowGlyph(p, 6, 3, 0);
   p.end();
-  int black = 0;
-  for (int y = 0; y < 12; ++y)
-    for (int x = 0; x < 12; ++x) black += arrow.pixel(x, y) == 0xFF000000u;
-  EXPECT_EQ(arrow.pixel(6, 3), 0xFF000000u);
-  EXPECT_EQ(arrow.pixel(6, 2), 0xFFFFFFFFu);   // the first line's end
-  EXPECT_EQ(arrow.pixel(10, 7), 0xFFFFFFFFu);  // the second line's end
-  EXPECT_EQ(arrow.pixel(9, 6), 0xFF000000u);
-  EXPECT_EQ(black, 15);
+  // The apex, the first two lines' ends left out, a point of the second line; 15 points.
+  EXPECT_EQ((std::vector<QRgb>{arrow.pixel(6, 3), arrow.pixel(6, 2), arrow.pixel(10, 7), arrow.pixel(9, 6)}),
+            (std::vector<QRgb>{0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u}));
+  EXPECT_EQ(Differing(arrow, Blank(QSize(12, 12), 0xFFFFFFFFu), {}), 15);
 }
 
 namespace {
 
 // Real widgets on a skinned window, driven by the mouse and the keyboard.
-class KindsOnWidgets : public FormSkinFixture {
+class KindsOnWidgets : public ControlKinds {
  protected:
   void SetUp() override {
-    FormSkinFixture::SetUp();
+    ControlKinds::SetUp();
     InstallSkinStyle();
     form.setClientSize(400, 300);
     form.show();
@@ -305,7 +242,7 @@ class KindsOnWidgets : public FormSkinFixture {
   }
   void TearDown() override {
     RemoveSkinStyle();
-    FormSkinFixture::TearDown();
+    ControlKinds::TearDown();
   }
   template <typename W>
   W* Add(QRect at, const QString& skinner) {
@@ -323,13 +260,9 @@ class KindsOnWidgets : public FormSkinFixture {
     w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     return img;
   }
-  TSkinData& Data() { return const_cast<TSkinData&>(*skin->Data()); }
   QImage ButtonOracle(QSize size, int frame) {
     const TDataSkinButton& e = *Data().Buttons;
-    QImage img = Blank(size, ToQRgb(Data().Colour(scButtonFace)));
-    QPainter p(&img);
-    DrawSkinImage(p, img.rect(), e.Bitmap, false, false, true, 5, frame, e.Margins());
-    return img;
+    return NineSlice(size, Face(), e.Bitmap, e.Margins(), 5, frame, true);
   }
   orvane::Form form;
 };
@@ -440,7 +373,7 @@ TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
 TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
   const QColor face = ToQColor(Data().Colour(scButtonFace));
   const TDataSkinButton& btn = *Data().Buttons;
-  const TDataSkinBorder& combo = *Data().ComboButton;
+  const TDataSkinBorder& combo_ = *Data().ComboButton;
   auto strip = [&](bool radio, int frame, int x) {
     return [=, this](QSize s) {
       QImage img = Blank(s, face.rgb());
@@ -459,61 +392,41 @@ TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
       return img;
     };
   };
-  const QRect field(2, 2, 160 - 21 - 2, 18);
-  struct Case {
-    std::function<QWidget*()> make;
-    std::function<void(QWidget*)> act;
+  auto* check = Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox");
+  auto* grey = Add<QCheckBox>(QRect(140, 10, 120, 21), "TSkinCheckBox");
+  auto* radio = Add<QRadioButton>(QRect(10, 40, 120, 21), "TSkinRadioButton");
+  auto* tool = Add<QToolButton>(QRect(10, 70, 60, 24), "TSkinSpeedButton");
+  auto* flat = Add<QToolButton>(QRect(80, 70, 60, 24), "TSkinSpeedButton");
+  auto* combo = Add<QComboBox>(QRect(10, 100, 160, 22), "TSkinComBox");
+  radio->setLayoutDirection(Qt::RightToLeft);
+  flat->setAutoRaise(true), flat->setCheckable(true);
+  combo->setEditable(true);
+  const QRect field(2, 2, 160 - 21 - 2, 18), caption(14, 0, 120, 21), face2(15, 2, 30, 20);
+  const struct {
+    QWidget* w;
+    std::function<void()> act;
     std::function<QImage(QSize)> oracle, plain;  // the state's image and the normal one
     QRegion mask;
+  } rows[] = {
+      {check, [&] { check->setFocus(), QTest::keyClick(check, Qt::Key_Space); }, strip(false, 5, 0), strip(false, 1, 0), caption},
+      {grey, [&] { grey->setCheckState(Qt::PartiallyChecked), grey->setEnabled(false); }, strip(false, 12, 0),
+       strip(false, 1, 0), caption},
+      {radio, [&] { QTest::mouseClick(radio, Qt::LeftButton, {}, {113, 10}); }, strip(true, 5, 106),
+       strip(true, 1, 106), QRect(0, 0, 105, 21)},
+      {tool, [&] { QTest::mouseMove(tool, {30, 12}); }, nine(btn, 5, 4, face), nine(btn, 5, 1, face), face2},
+      {flat, [&] { flat->setChecked(true); }, nine(btn, 5, 2, face), [&](QSize s) { return Blank(s, face.rgb()); }, face2},
+      {combo, [&] { QTest::mouseMove(combo, {150, 11}); }, nine(combo_, 4, 4, QColor(), field),
+       nine(combo_, 4, 1, QColor(), field), field},
+      {combo, [&] { QTest::mousePress(combo->lineEdit(), Qt::LeftButton, {}, {5, 5}); },
+       nine(combo_, 4, 2, QColor(), field), nine(combo_, 4, 1, QColor(), field), field},
   };
-  const Case rows[] = {
-      {[&] { return Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox"); },
-       [](QWidget* w) { w->setFocus(), QTest::keyClick(w, Qt::Key_Space); }, strip(false, 5, 0), strip(false, 1, 0),
-       QRect(14, 0, 120, 21)},
-      {[&] { return Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox"); },
-       [](QWidget* w) { static_cast<QCheckBox*>(w)->setCheckState(Qt::PartiallyChecked), w->setEnabled(false); },
-       strip(false, 12, 0), strip(false, 1, 0), QRect(14, 0, 120, 21)},
-      {[&] {
-         auto* r = Add<QRadioButton>(QRect(10, 10, 120, 21), "TSkinRadioButton");
-         r->setLayoutDirection(Qt::RightToLeft);
-         return r;
-       },
-       [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, {113, 10}); },
-       strip(true, 5, 120 - 1 - 13), strip(true, 1, 120 - 1 - 13), QRect(0, 0, 105, 21)},
-      {[&] { return Add<QToolButton>(QRect(10, 10, 60, 24), "TSkinSpeedButton"); },
-       [](QWidget* w) { QTest::mouseMove(w, {30, 12}); }, nine(btn, 5, 4, face), nine(btn, 5, 1, face),
-       QRect(15, 2, 30, 20)},
-      {[&] {
-         auto* t = Add<QToolButton>(QRect(10, 10, 60, 24), "TSkinSpeedButton");
-         t->setAutoRaise(true), t->setCheckable(true);
-         return t;
-       },
-       [](QWidget* w) { static_cast<QToolButton*>(w)->setChecked(true); }, nine(btn, 5, 2, face),
-       [&](QSize s) { return Blank(s, face.rgb()); }, QRect(15, 2, 30, 20)},
-      {[&] {
-         auto* c = Add<QComboBox>(QRect(10, 10, 160, 22), "TSkinComBox");
-         c->setEditable(true);
-         return c;
-       },
-       [](QWidget* w) { QTest::mouseMove(w, {150, 11}); }, nine(combo, 4, 4, QColor(), field),
-       nine(combo, 4, 1, QColor(), field), field},
-      {[&] {
-         auto* c = Add<QComboBox>(QRect(10, 10, 160, 22), "TSkinComBox");
-         c->setEditable(true);
-         return c;
-       },
-       [](QWidget* w) { QTest::mousePress(static_cast<QComboBox*>(w)->lineEdit(), Qt::LeftButton, {}, {5, 5}); },
-       nine(combo, 4, 2, QColor(), field), nine(combo, 4, 1, QColor(), field), field},
-  };
-  for (const Case& c : rows) {
-    QWidget* w = c.make();
+  for (const auto& r : rows) {
     QTest::mouseMove(&form, QPoint(390, 290));
-    ASSERT_GT(Differing(c.oracle(w->size()), c.plain(w->size()), {}), 4);
-    EXPECT_EQ(Differing(Shot(w), c.plain(w->size()), c.mask), 0) << w->metaObject()->className();
-    c.act(w);
+    ASSERT_GT(Differing(r.oracle(r.w->size()), r.plain(r.w->size()), {}), 4);
+    EXPECT_EQ(Differing(Shot(r.w), r.plain(r.w->size()), r.mask), 0) << r.w->metaObject()->className();
+    r.act();
     QApplication::processEvents();
-    EXPECT_EQ(Differing(Shot(w), c.oracle(w->size()), c.mask), 0) << w->metaObject()->className();
-    delete w;
+    EXPECT_EQ(Differing(Shot(r.w), r.oracle(r.w->size()), r.mask), 0) << r.w->metaObject()->className();
   }
 }
 
