@@ -28,7 +28,6 @@
 #include "skin/controls/checkpaint.h"
 #include "skin/controls/editpaint.h"
 #include "skin/controls/panelpaint.h"
-#include "skin/imgutil.h"
 #include "skin/skindata.h"
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
@@ -63,46 +62,47 @@ class ControlKinds : public FormSkinFixture {
  protected:
   TSkinData& Data() { return const_cast<TSkinData&>(*skin->Data()); }
   QColor Face() { return ToQColor(Data().Colour(scButtonFace)); }
-  // The skin's frame of an element nine-sliced over the whole image, over a fill.
+  // The skin's frame of an element nine-sliced over the whole image, over a fill and a white hole.
   QImage NineSlice(QSize size, const QColor& fill, const QImage& bmp, const QMargins& m, int frames, int frame,
-                   bool keyed) {
+                   bool keyed, const QRect& hole = {}) {
     QImage img = Blank(size, fill.isValid() ? fill.rgb() : kUnder);
     QPainter p(&img);
+    p.fillRect(hole, Qt::white);
     DrawSkinImage(p, img.rect(), bmp, false, false, keyed, frames, frame, m);
+    return img;
+  }
+  // A check or radio strip's frame at (x, 4) over ButtonFace.
+  QImage Strip(QSize size, bool radio, int frames, int frame, int x) {
+    const QImage& strip = radio ? Data().Buttons->RadioBitmap : Data().Buttons->CheckBitmap;
+    QImage img = Blank(size, Face().rgb());
+    QPainter p(&img);
+    DrawStripFrame(p, QRect(x, 4, strip.width() / frames, 13), strip, true, frames, frame);
     return img;
   }
 };
 
 }  // namespace
 
-// The frame each kind of button shows, each later rule overriding the earlier ones; and
-// captions and sizes that must not break the painting.
+// The frame each kind of button shows, each later rule overriding the earlier ones.
 TEST_F(ControlKinds, ButtonFrameRules) {
   // kind, focused, default, pressed, hot, enabled, down (speed buttons), frame
-  const struct {
-    k::ButtonKind kind;
-    bool f, d, p, h, e, down;
-    int frame;
-  } rows[] = {{k::bkPush, 0, 0, 0, 0, 1, 0, 1}, {k::bkPush, 1, 0, 0, 0, 1, 0, 5}, {k::bkPush, 0, 1, 0, 0, 1, 0, 5},
+  const struct { k::ButtonKind kind; bool f, d, p, h, e, down; int frame; } rows[] = {{k::bkPush, 0, 0, 0, 0, 1, 0, 1}, {k::bkPush, 1, 0, 0, 0, 1, 0, 5}, {k::bkPush, 0, 1, 0, 0, 1, 0, 5},
               {k::bkPush, 1, 0, 0, 1, 1, 0, 4}, {k::bkPush, 1, 1, 1, 1, 1, 0, 2}, {k::bkPush, 0, 0, 1, 0, 0, 0, 3},
               {k::bkBitProperty, 0, 1, 0, 0, 1, 0, 1}, {k::bkMenu, 1, 1, 0, 0, 1, 0, 4}, {k::bkMenu, 0, 1, 0, 0, 1, 0, 1},
               {k::bkSpeed, 1, 1, 0, 0, 1, 0, 1}, {k::bkSpeed, 0, 0, 0, 1, 1, 0, 4}, {k::bkSpeed, 0, 0, 0, 0, 0, 1, 2}};
   for (const auto& r : rows) EXPECT_EQ(k::ButtonState(r.kind, r.f, r.d, r.p, r.h, r.e, r.down), r.frame) << r.kind;
+  // Sizes and captions that must not break the painting; no face image: the plain style's turn.
+  QImage img = Blank(QSize(90, 26));
+  QPainter p(&img);
   QStyleOptionButton o;
   o.state = En | Foc;
-  for (const QString& text : {QStringLiteral("||a||"), QString(10000, QLatin1Char('x')) + QStringLiteral("||")}) {
-    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(90, 26)}) {
-      o.rect = QRect(QPoint(), size);
-      o.text = text;
-      QImage img = Blank(size.expandedTo(QSize(1, 1)));
-      QPainter p(&img);
-      for (const k::ButtonKind kind : {k::bkPush, k::bkBit, k::bkMenu})
+  for (const QString& text : {QStringLiteral("||a||"), QString(10000, QLatin1Char('x')) + QStringLiteral("||")})
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(90, 26)})
+      for (const k::ButtonKind kind : {k::bkPush, k::bkBit, k::bkMenu}) {
+        o.rect = QRect(QPoint(), size), o.text = text;
         EXPECT_TRUE(k::PaintPushButton(p, Data(), skin->Options, kind, o, nullptr));
-    }
-  }
-  Data().Buttons->Bitmap = QImage();  // no face to paint with: the plain style's turn
-  QImage img = Blank(QSize(10, 10));
-  QPainter p(&img);
+      }
+  Data().Buttons->Bitmap = QImage();
   EXPECT_FALSE(k::PaintPushButton(p, Data(), skin->Options, k::bkPush, o, nullptr));
 }
 
@@ -110,13 +110,7 @@ TEST_F(ControlKinds, ButtonFrameRules) {
 // and 12-frame strips and both directions.
 TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
   // radio, the strip read as this many frames, state, right to left, frame
-  const struct {
-    bool radio;
-    int frames;
-    S state;
-    bool rtl;
-    int frame;
-  } rows[] = {{0, 12, En, 0, 1},     {0, 12, En | Tri, 0, 9}, {0, 12, S(), 0, 4},     {0, 12, On, 0, 8},
+  const struct { bool radio; int frames; S state; bool rtl; int frame; } rows[] = {{0, 12, En, 0, 1},     {0, 12, En | Tri, 0, 9}, {0, 12, S(), 0, 4},     {0, 12, On, 0, 8},
               {0, 4, On, 0, 4},      {0, 4, En | Tri, 0, 4},  {0, 4, En | On, 0, 2},  {0, 4, S(), 0, 3},
               {1, 8, En | On, 0, 5}, {1, 8, S(), 0, 4},       {1, 8, On, 0, 8},       {1, 4, On, 0, 4},
               {0, 12, En | On | Foc, 1, 5}};
@@ -130,12 +124,8 @@ TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
     o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
     QImage got = Blank(o.rect.size());
     ASSERT_TRUE(k::PaintCheck(*std::make_unique<QPainter>(&got), Data(), skin->Options, r.radio, o, nullptr));
-    auto oracle = [&](int frame) {
-      QImage img = Blank(o.rect.size(), Face().rgb());
-      DrawStripFrame(*std::make_unique<QPainter>(&img), QRect(x, 4, fw, 13), strip, true, r.frames, frame);
-      return img;
-    };
-    if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
+    auto oracle = [&](int frame) { return Strip(o.rect.size(), r.radio, r.frames, frame, x); };
+    if (r.frame != 1) { ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4); }
     const QRegion text = r.rtl ? QRect(0, 0, x - 1, 21) : QRect(fw + 1, 0, 120, 21);
     EXPECT_EQ(Differing(got, oracle(r.frame), text), 0) << r.radio << " " << r.frames << " frame " << r.frame;
   }
@@ -146,12 +136,7 @@ TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
 // beneath); hot only over the arrow.
 TEST_F(ControlKinds, CombosShowTheirStateFrame) {
   // style, state, over (or pressed at) the arrow, right to left, frame
-  const struct {
-    int style;
-    S state;
-    bool arrow, rtl;
-    int frame;
-  } rows[] = {{2, En, 0, 0, 1},         {2, En | Hot, 1, 0, 4}, {2, En | Hot, 0, 0, 1}, {2, En | Down, 1, 0, 2},
+  const struct { int style; S state; bool arrow, rtl; int frame; } rows[] = {{2, En, 0, 0, 1},         {2, En | Hot, 1, 0, 4}, {2, En | Hot, 0, 0, 1}, {2, En | Down, 1, 0, 2},
               {2, En | Foc, 0, 0, 4},   {2, S(), 0, 0, 3},      {2, En | Hot, 1, 1, 4}, {2, En, 0, 1, 1},
               {0, En | Down, 1, 0, 2},  {0, En, 0, 1, 1},       {1, En | Hot, 1, 0, 4}, {1, S(), 0, 1, 3}};
   TDataSkinBorder& combo = *Data().ComboButton;
@@ -175,7 +160,7 @@ TEST_F(ControlKinds, CombosShowTheirStateFrame) {
       if (r.style == 0) DrawStripFrameCentered(q, g.glyph, Data().ExtraImages->Bitmap, true, 5, frame);
       return img;
     };
-    if (r.frame != 1) ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4);
+    if (r.frame != 1) { ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4); }
     EXPECT_EQ(Differing(got, oracle(r.frame), {}), 0) << r.style << " frame " << r.frame << " rtl " << r.rtl;
     EXPECT_EQ(g.button.width(), r.style == 1 ? 50 : 19);
     EXPECT_EQ(r.rtl, g.button.left() < g.edit.left());
@@ -190,7 +175,7 @@ TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
     QImage got = Blank(bar);
     ASSERT_TRUE(k::PaintStatusItem(*std::make_unique<QPainter>(&got), Data(), got.rect(), bevel));
     const QImage want = NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, bevel, false);
-    if (bevel != 1) ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20);
+    if (bevel != 1) { ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20); }
     EXPECT_EQ(Differing(got, want, {}), 0) << bevel;
   }
   QImage grip = Blank(QSize(20, 20)), gripWant = grip;
@@ -261,8 +246,7 @@ class KindsOnWidgets : public ControlKinds {
     return img;
   }
   QImage ButtonOracle(QSize size, int frame) {
-    const TDataSkinButton& e = *Data().Buttons;
-    return NineSlice(size, Face(), e.Bitmap, e.Margins(), 5, frame, true);
+    return NineSlice(size, Face(), Data().Buttons->Bitmap, Data().Buttons->Margins(), 5, frame, true);
   }
   orvane::Form form;
 };
@@ -275,10 +259,7 @@ TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
   auto* b = Add<QPushButton>(QRect(20, 20, 90, 26), "TSkinButton");
   b->setText(QStringLiteral("OK"));
   const QPoint mid(45, 13), away(200, 200);
-  const struct {
-    std::function<void()> act, undo;
-    int frame;
-  } rows[] = {
+  const struct { std::function<void()> act, undo; int frame; } rows[] = {
       {[] {}, [] {}, 1},
       {[&] { QTest::mouseMove(b, mid); }, [&] { QTest::mouseMove(&form, away); }, 4},
       {[&] { QTest::mousePress(b, Qt::LeftButton, {}, mid); }, [&] { QTest::mouseRelease(b, Qt::LeftButton, {}, mid); }, 2},
@@ -290,7 +271,7 @@ TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
   for (const auto& r : rows) {
     r.act();
     QApplication::processEvents();
-    if (r.frame != 1) ASSERT_GT(Differing(ButtonOracle(b->size(), r.frame), ButtonOracle(b->size(), 1), {}), 20);
+    if (r.frame != 1) { ASSERT_GT(Differing(ButtonOracle(b->size(), r.frame), ButtonOracle(b->size(), 1), {}), 20); }
     EXPECT_EQ(Differing(Shot(b), ButtonOracle(b->size(), r.frame), QRect(20, 2, 50, 22)), 0) << "frame " << r.frame;
     r.undo();
   }
@@ -312,6 +293,13 @@ TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
 // from its arrow and not from the pixel beside it, in each combo style and direction; a
 // checkable group box toggles over its caption and not past it.
 TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
+  // A click just outside changes nothing, one just inside does.
+  auto edge = [](QWidget* w, QPoint in, QPoint out, const std::function<bool()>& changed, const char* what) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, out);
+    EXPECT_FALSE(changed()) << what << " " << out.x();
+    QTest::mouseClick(w, Qt::LeftButton, {}, in);
+    EXPECT_TRUE(changed()) << what << " " << in.x();
+  };
   auto* check = Add<QCheckBox>(QRect(10, 10, 200, 21), "TSkinCheckBox");
   check->setText(QStringLiteral("Bell"));
   for (const bool rtl : {false, true}) {
@@ -321,12 +309,9 @@ TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
     o.text = check->text();
     const QRect area = check->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &o, check);
     EXPECT_EQ(rtl ? area.right() : area.left(), rtl ? 199 : 0);
-    const int inside = rtl ? area.left() : area.right(), outside = rtl ? inside - 1 : inside + 1;
+    const int in = rtl ? area.left() : area.right();
     const bool before = check->isChecked();
-    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(outside, 10));
-    EXPECT_EQ(check->isChecked(), before) << rtl;
-    QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(inside, 10));
-    EXPECT_NE(check->isChecked(), before) << rtl;
+    edge(check, {in, 10}, {rtl ? in - 1 : in + 1, 10}, [&] { return check->isChecked() != before; }, "check");
   }
 
   auto* combo = Add<QComboBox>(QRect(10, 50, 160, 22), "TSkinComBox");
@@ -341,13 +326,10 @@ TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
       o.initFrom(combo);
       o.editable = true;
       const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, combo);
-      const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo);
-      EXPECT_EQ(combo->lineEdit()->geometry(), field) << style << rtl;
-      const int inside = rtl ? arrow.right() : arrow.left(), outside = rtl ? inside + 1 : inside - 1;
-      QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(outside, 11));
-      EXPECT_FALSE(combo->view()->isVisible()) << style << rtl;
-      QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(inside, 11));
-      EXPECT_TRUE(combo->view()->isVisible()) << style << rtl;
+      EXPECT_EQ(combo->lineEdit()->geometry(),
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo));
+      const int in = rtl ? arrow.right() : arrow.left();
+      edge(combo, {in, 11}, {rtl ? in + 1 : in - 1, 11}, [&] { return combo->view()->isVisible(); }, "combo");
       combo->hidePopup();
     }
   }
@@ -361,37 +343,13 @@ TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
   o.subControls = QStyle::SC_GroupBoxCheckBox | QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
   const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &o, QStyle::SC_GroupBoxLabel, group);
   EXPECT_EQ(label.left(), 8 + Data().Buttons->CheckBitmap.width() / 12 + 2);
-  const QPoint in(label.right(), label.center().y()), past(label.right() + 1, label.center().y());
-  QTest::mouseClick(group, Qt::LeftButton, {}, past);
-  EXPECT_TRUE(group->isChecked());
-  QTest::mouseClick(group, Qt::LeftButton, {}, in);
-  EXPECT_FALSE(group->isChecked());
+  edge(group, {label.right(), label.center().y()}, {label.right() + 1, label.center().y()},
+       [&] { return !group->isChecked(); }, "group");
 }
 
 // The other kinds as real widgets in their states: each image against the skin's frame at the
 // kind's place (text masked).
 TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
-  const QColor face = ToQColor(Data().Colour(scButtonFace));
-  const TDataSkinButton& btn = *Data().Buttons;
-  const TDataSkinBorder& combo_ = *Data().ComboButton;
-  auto strip = [&](bool radio, int frame, int x) {
-    return [=, this](QSize s) {
-      QImage img = Blank(s, face.rgb());
-      const QImage& bmp = radio ? Data().Buttons->RadioBitmap : Data().Buttons->CheckBitmap;
-      QPainter p(&img);
-      DrawStripFrame(p, QRect(x, (s.height() - 13) / 2, 13, 13), bmp, true, radio ? 8 : 12, frame);
-      return img;
-    };
-  };
-  auto nine = [&](const TDataSkinObject& e, int frames, int frame, QColor fill, QRect hole = {}) {
-    return [=, &e](QSize s) {
-      QImage img = Blank(s, fill.isValid() ? fill.rgb() : kUnder);
-      QPainter p(&img);
-      if (!hole.isNull()) p.fillRect(hole, Qt::white);
-      DrawSkinImage(p, img.rect(), e.Bitmap, false, e.Tile == 1, e.Trans == 1, frames, frame, e.Margins());
-      return img;
-    };
-  };
   auto* check = Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox");
   auto* grey = Add<QCheckBox>(QRect(140, 10, 120, 21), "TSkinCheckBox");
   auto* radio = Add<QRadioButton>(QRect(10, 40, 120, 21), "TSkinRadioButton");
@@ -402,31 +360,35 @@ TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
   flat->setAutoRaise(true), flat->setCheckable(true);
   combo->setEditable(true);
   const QRect field(2, 2, 160 - 21 - 2, 18), caption(14, 0, 120, 21), face2(15, 2, 30, 20);
+  const QSize cs(120, 21), ts(60, 24), bs(160, 22);
+  const TDataSkinButton& b = *Data().Buttons;
+  const TDataSkinBorder& c = *Data().ComboButton;
+  auto button = [&](int f) { return NineSlice(ts, Face(), b.Bitmap, b.Margins(), 5, f, true); };
+  auto box = [&](int f) { return NineSlice(bs, QColor(), c.Bitmap, c.Margins(), 4, f, true, field); };
   const struct {
     QWidget* w;
     std::function<void()> act;
-    std::function<QImage(QSize)> oracle, plain;  // the state's image and the normal one
+    QImage oracle, plain;  // the state's image and the normal one
     QRegion mask;
   } rows[] = {
-      {check, [&] { check->setFocus(), QTest::keyClick(check, Qt::Key_Space); }, strip(false, 5, 0), strip(false, 1, 0), caption},
-      {grey, [&] { grey->setCheckState(Qt::PartiallyChecked), grey->setEnabled(false); }, strip(false, 12, 0),
-       strip(false, 1, 0), caption},
-      {radio, [&] { QTest::mouseClick(radio, Qt::LeftButton, {}, {113, 10}); }, strip(true, 5, 106),
-       strip(true, 1, 106), QRect(0, 0, 105, 21)},
-      {tool, [&] { QTest::mouseMove(tool, {30, 12}); }, nine(btn, 5, 4, face), nine(btn, 5, 1, face), face2},
-      {flat, [&] { flat->setChecked(true); }, nine(btn, 5, 2, face), [&](QSize s) { return Blank(s, face.rgb()); }, face2},
-      {combo, [&] { QTest::mouseMove(combo, {150, 11}); }, nine(combo_, 4, 4, QColor(), field),
-       nine(combo_, 4, 1, QColor(), field), field},
-      {combo, [&] { QTest::mousePress(combo->lineEdit(), Qt::LeftButton, {}, {5, 5}); },
-       nine(combo_, 4, 2, QColor(), field), nine(combo_, 4, 1, QColor(), field), field},
+      {check, [&] { check->setFocus(), QTest::keyClick(check, Qt::Key_Space); }, Strip(cs, 0, 12, 5, 0),
+       Strip(cs, 0, 12, 1, 0), caption},
+      {grey, [&] { grey->setCheckState(Qt::PartiallyChecked), grey->setEnabled(false); }, Strip(cs, 0, 12, 12, 0),
+       Strip(cs, 0, 12, 1, 0), caption},
+      {radio, [&] { QTest::mouseClick(radio, Qt::LeftButton, {}, {113, 10}); }, Strip(cs, 1, 8, 5, 106),
+       Strip(cs, 1, 8, 1, 106), QRect(0, 0, 105, 21)},
+      {tool, [&] { QTest::mouseMove(tool, {30, 12}); }, button(4), button(1), face2},
+      {flat, [&] { flat->setChecked(true); }, button(2), Blank(ts, Face().rgb()), face2},
+      {combo, [&] { QTest::mouseMove(combo, {150, 11}); }, box(4), box(1), field},
+      {combo, [&] { QTest::mousePress(combo->lineEdit(), Qt::LeftButton, {}, {5, 5}); }, box(2), box(1), field},
   };
   for (const auto& r : rows) {
     QTest::mouseMove(&form, QPoint(390, 290));
-    ASSERT_GT(Differing(r.oracle(r.w->size()), r.plain(r.w->size()), {}), 4);
-    EXPECT_EQ(Differing(Shot(r.w), r.plain(r.w->size()), r.mask), 0) << r.w->metaObject()->className();
+    ASSERT_GT(Differing(r.oracle, r.plain, {}), 4);
+    EXPECT_EQ(Differing(Shot(r.w), r.plain, r.mask), 0) << r.w->metaObject()->className();
     r.act();
     QApplication::processEvents();
-    EXPECT_EQ(Differing(Shot(r.w), r.oracle(r.w->size()), r.mask), 0) << r.w->metaObject()->className();
+    EXPECT_EQ(Differing(Shot(r.w), r.oracle, r.mask), 0) << r.w->metaObject()->className();
   }
 }
 
