@@ -93,14 +93,6 @@ void TSkinComBox::WatchEdit() {
   if (edit_) edit_->installEventFilter(this);
 }
 
-QRect TSkinComBox::ButtonRect() const {
-  const auto data = Data();
-  kinds::ComboGeometry g;
-  const QWidget* w = Handle();
-  if (!w || !data || !kinds::ComboLayout(*data, w->rect(), w->layoutDirection() == Qt::RightToLeft, &g)) return {};
-  return g.button;
-}
-
 // The left button down in the text field presses the combo as well.
 bool TSkinComBox::eventFilter(QObject* watched, QEvent* event) {
   if (watched == edit_ && SkinEnabled()) {
@@ -115,19 +107,7 @@ bool TSkinComBox::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TSkinComBox::AfterDefault(wm::Message& m) {
-  if (PrintEdit(m, edit_)) return;
-  if (m.msg == wm::WM_MOUSEMOVE || m.msg == WM_SKINMOUSELEAVE) {
-    // Hot only over the arrow: the whole image changes as the mouse crosses into it or out.
-    const QWidget* w = Handle();
-    const bool over = m.msg == wm::WM_MOUSEMOVE && w && w->isEnabled() &&
-                      ButtonRect().contains(wm::PointFromParam(m.lParam));
-    if (over != bool(MouseState & msOver)) {
-      MouseState ^= msOver;
-      Repaint();
-    }
-    return;
-  }
-  TSkinControl::AfterDefault(m);
+  if (!PrintEdit(m, edit_)) TSkinControl::AfterDefault(m);
 }
 
 bool TSkinComBox::drawComplexControl(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
@@ -137,7 +117,14 @@ bool TSkinComBox::drawComplexControl(const TSkinStyle*, QStyle::ComplexControl c
   const auto data = Data();
   // A text field made after the skin came is watched from the next paint on.
   WatchEdit();
-  return combo && data && kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed);
+  if (!combo || !data || !kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed)) return false;
+  // The box repaints only the arrow as the mouse crosses into it, but the state's image covers
+  // the whole box: a new state seen through a partial paint asks for the whole.
+  const int frame = kinds::ComboStateOf(data->ComboButton->Style, *combo, MouseState & msPressed);
+  if (frame != lastFrame_ && lastFrame_ && p->hasClipping() && !p->clipBoundingRect().contains(combo->rect))
+    Repaint();
+  lastFrame_ = frame;
+  return true;
 }
 
 bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
