@@ -21,6 +21,8 @@
 #include "skin/WinSkinForm.h"
 
 class QMenu;
+class QPainter;
+class QStyleOption;
 
 namespace orvane::skin {
 
@@ -123,6 +125,14 @@ class TFormSkinner : public TWinSkinForm {
   virtual void SkinFormControls();
   virtual void SkinChildWindows();
   TControlChooser* Chooser();
+  // The steps of the choice, as the chooser takes them (ControlChooser.h).
+  void SkinControlsOf(QWidget* owner);
+  void SkinChildren(QWidget* control);
+  void SkinControl(QWidget* control, QWidget* parent);
+  bool SkinControlByMap(const QString& className, QWidget* control);
+  void SkinWindowByClass(QWidget* window);
+  bool ToolBarCustomDraw(QWidget* bar, QPainter* painter, const QRect& rect);
+  bool ToolButtonCustomDraw(const QStyleOption* option, QPainter* painter, const QWidget* button);
 
   // ---- menus switched to skin painting (dynamic properties the menu painter reads) ----
   static void SetMainMenusOwnerDraw(QWidget* form, bool on);

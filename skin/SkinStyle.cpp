@@ -73,6 +73,7 @@ void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
       return;
     }
   }
+  if (TControlChooser::CustomDraw(element, option, painter, widget)) return;  // tool bars
   if (BySkinner(widget, [&](TSkinControl* s) { return s->drawPrimitive(this, element, option, painter, widget); }))
     return;
   QProxyStyle::drawPrimitive(element, option, painter, widget);
@@ -80,6 +81,7 @@ void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
 
 void TSkinStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                              const QWidget* widget) const {
+  if (element == CE_ToolButtonLabel && TControlChooser::CustomDrawLabel(baseStyle(), option, painter, widget)) return;
   if (BySkinner(widget, [&](TSkinControl* s) { return s->drawControl(this, element, option, painter, widget); }))
     return;
   QProxyStyle::drawControl(element, option, painter, widget);

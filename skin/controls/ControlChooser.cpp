@@ -8,6 +8,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -45,8 +46,8 @@ namespace {
 
 const char* const kOnCustomDraw = "OnCustomDraw";
 const char* const kOnCustomDrawButton = "OnCustomDrawButton";
-const QString kToolBarDraw = QStringLiteral("skinToolBarCustomDraw");
-const QString kToolButtonDraw = QStringLiteral("skinToolButtonCustomDraw");
+const QString kToolBarDraw = QLatin1String(ToolBarDrawMark);
+const QString kToolButtonDraw = QLatin1String(ToolButtonDrawMark);
 
 bool IsForm(const QObject* o) { return o && o->inherits("orvane::Form"); }
 
@@ -189,7 +190,10 @@ QString TControlChooser::BareClassOf(const QWidget* w, quint32* style) {
     c = QStringLiteral("#32770");
   } else if (qobject_cast<const QTreeView*>(w)) {
     c = QStringLiteral("systreeview32");
-  } else if (w && (w->metaObject() == &QWidget::staticMetaObject || w->metaObject() == &QFrame::staticMetaObject)) {
+  } else if (w && (w->metaObject() == &QWidget::staticMetaObject || w->metaObject() == &QFrame::staticMetaObject ||
+                    (!qobject_cast<const QAbstractScrollArea*>(w) && !qobject_cast<const QLabel*>(w) &&
+                     !qobject_cast<const QAbstractButton*>(w) && w->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly)))) {
+    // Anything else that holds widgets (a button box, a splitter, a page stack) is a panel.
     c = QStringLiteral("tpanel");
   } else if (w) {
     c = wm::GetClassName(const_cast<QWidget*>(w)).left(100).toLower();
@@ -218,7 +222,6 @@ void TControlChooser::SkinFormControls(QWidget* form) {
 
 void TControlChooser::SkinControlsOf(QWidget* owner) {
   if (!owner) return;
-  QWidget* root = IsForm(owner) ? static_cast<QWidget*>(owner) : owner;
   // Creation order; an inner form's own controls are its business, inner parts their owner's.
   std::function<void(QWidget*)> walk = [&](QWidget* parent) {
     for (QObject* o : parent->children()) {
@@ -229,7 +232,7 @@ void TControlChooser::SkinControlsOf(QWidget* owner) {
       if (!IsForm(c)) walk(c);
     }
   };
-  walk(root);
+  walk(owner);
   if (Form() && Has(xcPopupMenu)) Form()->SetPopupMenusOwnerDraw(owner, true);
 }
 
@@ -521,7 +524,11 @@ void TControlChooser::SkinWindowByClass(QWidget* w) {
   const QString c = BareClassOf(w, &s);
   if (c == QLatin1String("button")) {
     if ((s & 0xB) == 0xB) return;
-    if ((s & 7) == 7 || (s & 0x80) == 0x80) return;
+    if ((s & 7) == 7 || (s & 0x80) == 0x80) {
+      // A group box holds its buttons on Qt: they are skinned all the same.
+      if ((s & 7) == 7) SkinChildWindows(w);
+      return;
+    }
     if ((s & 3) == 3 || (s & 2) == 2 || (s & 5) == 5) {
       if (Has(xcCheckBox)) AttachWindow(QStringLiteral("TSkinCheckBox"), w);
       return;

@@ -24,6 +24,10 @@ class TSkinControl;
 class TSXSkin;
 struct TSkinKindArgs;
 
+// The custom-draw events the chooser gives a tool bar (its own ones are left alone).
+inline constexpr const char* ToolBarDrawMark = "skinToolBarCustomDraw";
+inline constexpr const char* ToolButtonDrawMark = "skinToolButtonCustomDraw";
+
 class TControlChooser : public QObject {
   Q_OBJECT
  public:

@@ -17,4 +17,18 @@ void TFormSkinner::SkinChildWindows() {
   if (hwnd_) Chooser()->SkinChildWindows(hwnd_);
 }
 
+void TFormSkinner::SkinControlsOf(QWidget* owner) { Chooser()->SkinControlsOf(owner); }
+void TFormSkinner::SkinChildren(QWidget* control) { Chooser()->SkinChildren(control); }
+void TFormSkinner::SkinControl(QWidget* control, QWidget* parent) { Chooser()->SkinControl(control, parent); }
+bool TFormSkinner::SkinControlByMap(const QString& className, QWidget* control) {
+  return Chooser()->SkinControlByMap(className, control);
+}
+void TFormSkinner::SkinWindowByClass(QWidget* window) { Chooser()->SkinWindowByClass(window); }
+bool TFormSkinner::ToolBarCustomDraw(QWidget* bar, QPainter* painter, const QRect& rect) {
+  return Chooser()->ToolBarCustomDraw(bar, painter, rect);
+}
+bool TFormSkinner::ToolButtonCustomDraw(const QStyleOption* option, QPainter* painter, const QWidget* button) {
+  return Chooser()->ToolButtonCustomDraw(option, painter, button);
+}
+
 }  // namespace orvane::skin

@@ -9,10 +9,17 @@ namespace orvane::skin {
 namespace {
 quint64 generation = 1;
 quint64 built = 0;
+std::weak_ptr<const void> followed;
 }  // namespace
 
 quint64 TSkinPieceCache::Generation() { return generation; }
 void TSkinPieceCache::BumpGeneration() { ++generation; }
+void TSkinPieceCache::Follow(const std::shared_ptr<const void>& skinData) {
+  if (!skinData || followed.lock() == skinData) return;
+  followed = skinData;
+  ++generation;
+}
+
 quint64 TSkinPieceCache::Built() { return built; }
 
 QPixmap TSkinPieceCache::Piece(const void* element, int frame, QSize size, bool transparent, int rotation,

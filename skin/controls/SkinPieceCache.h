@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QSize>
 #include <functional>
+#include <memory>
 
 namespace orvane::skin {
 
@@ -18,6 +19,8 @@ class TSkinPieceCache {
   static quint64 Generation();
   // The skin changed: pieces made before are no longer used.
   static void BumpGeneration();
+  // The skin data being drawn: a different one (a new skin) bumps the generation.
+  static void Follow(const std::shared_ptr<const void>& skinData);
   // The cached piece, or `build`'s image stored and returned. A null image is not stored.
   static QPixmap Piece(const void* element, int frame, QSize size, bool transparent, int rotation,
                        const std::function<QImage()>& build);

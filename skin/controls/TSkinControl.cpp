@@ -293,6 +293,7 @@ void TSkinControl::DrawElement(QPainter* dc, const QRect& rect, int frameCount, 
                                const TDataSkinObject* element) const {
   if (!dc || !element || !element->HasImage() || Inverted(rect) || rect.isEmpty()) return;
   const bool transparent = element->Trans == 1;
+  TSkinPieceCache::Follow(Data());
   const QPixmap piece = TSkinPieceCache::Piece(element, frame, rect.size(), transparent, 0, [&] {
     QImage built = BuildSkinBitmap(rect.size(), element->Bitmap, element->Margins(), false, element->Tile == 1,
                                    frameCount, frame);

@@ -7,6 +7,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +38,7 @@
 #include "platform/forms/form.h"
 #include "skin/SkinStyle.h"
 #include "skin/controls/ControlChooser.h"
+#include "skin/controls/SkinPieceCache.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/controls/skinprops.h"
 #include "tests/skin/skinfixture.h"
@@ -102,7 +108,10 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
   TFormSkinner* f = Skinned(&form);
   ASSERT_TRUE(f);
   QStringList rows = skin->Skin3rd();
-  rows << "TMyNil=nil" << "TBorderEdit=edit";
+  // Unknown kinds decide nothing, kinds are cut at 50 characters, case is ignored, the first
+  // of repeated rows wins.
+  rows << "TMyNil=nil" << "TBorderEdit=edit" << "TOdd=whatever" << "TLong=button" + QString(50, 'x')
+       << "tcase=BUTTON" << "TRep=button" << "TRep=nil" << "no equals sign";
   skin->SetSkin3rd(rows);
   const quint32 all = skin->SkinControls;
   struct Case {
@@ -156,6 +165,11 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
       {"TBorderEdit", Make<QLineEdit>(), -1, "TSkinEdit"},
       {"TBorderEdit", Make<QLineEdit>([](QLineEdit* e) { e->setFrame(false); }), -1, ""},
       {"TVirtualStringTree", Make<QWidget>(), -1, "TSkinScrollbar"},
+      {"TOdd", Make<QPushButton>(), -1, ""},
+      {"TLong", Make<QPushButton>(), -1, ""},
+      {"TCASE", Make<QLabel>(), -1, "TSkinButton"},
+      {"TRep", Make<QLabel>(), -1, "TSkinButton"},
+      {"", Make<QCheckBox>([](QCheckBox* b) { b->setProperty("vclClass", 5); }), -1, "TSkinCheckBox"},
   };
   for (size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
@@ -169,6 +183,30 @@ TEST_F(SkinControlsTest, EachControlGetsTheSkinnerItsClassAndSwitchesCallFor) {
     EXPECT_EQ(asked.filter(QString::number(i) + ":").join(','), *c.expected ? QString::number(i) + ":" + c.expected : "");
   }
   skin->SkinControls = all;
+}
+
+TEST_F(SkinControlsTest, InnerPartsBelongToTheirControl) {
+  QWidget host;
+  auto* spin = new QSpinBox(&host);
+  auto* combo = new QComboBox(&host);
+  combo->setEditable(true);
+  auto* memo = new QPlainTextEdit(&host);
+  auto* grid = new QTableView(&host);
+  auto* tabs = new QTabWidget(&host);
+  auto* status = new QStatusBar(&host);
+  status->setSizeGripEnabled(true);
+  host.show();
+  const std::pair<QWidget*, QWidget*> cases[] = {
+      {spin->findChild<QLineEdit*>(), spin},      {combo->lineEdit(), combo},
+      {memo->verticalScrollBar(), memo},          {memo->viewport(), memo},
+      {grid->horizontalHeader(), grid},           {grid->horizontalHeader()->viewport(), grid},
+      {tabs->tabBar(), tabs},                     {tabs->findChild<QStackedWidget*>(), tabs},
+      {status->findChild<QSizeGrip*>(), status},  {spin, spin},
+  };
+  for (const auto& [part, owner] : cases) {
+    ASSERT_TRUE(part);
+    EXPECT_EQ(TSkinRegistry::OwnerOf(part), owner) << part->metaObject()->className();
+  }
 }
 
 TEST_F(SkinControlsTest, DisabledRadioGroupsHostsAndLateWidgets) {
@@ -239,6 +277,13 @@ TEST_F(SkinControlsTest, BareDialogWidgetsByTheirClassicClass) {
                           "inner:TSkinBoxH", "panelCheck:TSkinCheckBox", "panel:TSkinBox"};
   EXPECT_EQ(asked, expected);
   EXPECT_EQ(panel->palette().color(QPalette::Window), ToQColor(skin->Data()->Colour(scButtonFace)));
+  // A file dialog of Qt's own: its buttons, edits and combos, inside its containers.
+  QFileDialog files;
+  files.setOption(QFileDialog::DontUseNativeDialog);
+  asked.clear();
+  ASSERT_TRUE(Skinned(&files));
+  for (const char* kind : {"TSkinButton", "TSkinEdit", "TSkinComBox", "TSkinBox"})
+    EXPECT_FALSE(asked.filter(kind).isEmpty()) << kind;
 }
 
 TEST_F(SkinControlsTest, ToolBarButtonsDrawTheToolBarsFrameOfTheirState) {
@@ -282,6 +327,47 @@ TEST_F(SkinControlsTest, ToolBarButtonsDrawTheToolBarsFrameOfTheirState) {
   QImage img(4, 4, QImage::Format_ARGB32_Premultiplied);
   QPainter p(&img);
   EXPECT_FALSE(TControlChooser::CustomDraw(QStyle::PE_PanelButtonTool, &o, &p, button));
+}
+
+TEST_F(SkinControlsTest, PaintKitPiecesAreCachedPerSkinAndFocusRectanglesUndoThemselves) {
+  QWidget control;
+  TSkinControl kit(&control);
+  kit.InitWindow(&control, skin.get(), nullptr);
+  TDataSkinObject element("Piece");
+  element.Bitmap = QImage(8, 4, QImage::Format_ARGB32_Premultiplied);
+  element.Bitmap.fill(Qt::blue);
+  element.Bitmap.setPixel(0, 0, 0);  // see-through
+  element.Frame = 2;
+  QImage img(10, 10, QImage::Format_ARGB32_Premultiplied);
+  for (int trans : {0, 1}) {
+    element.Trans = trans;
+    img.fill(Qt::white);
+    QPainter p(&img);
+    const quint64 built = TSkinPieceCache::Built();
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    EXPECT_EQ(TSkinPieceCache::Built(), built + 1);  // the second is a blit
+    kit.UpdateSkin();
+    kit.DrawElement(&p, QRect(2, 2, 4, 4), 2, 1, &element);
+    EXPECT_EQ(TSkinPieceCache::Built(), built + 2);
+    kit.DrawElement(&p, QRect(4, 4, -1, 3), 2, 1, &element);  // inverted: nothing
+    p.end();
+    EXPECT_EQ(img.pixelColor(2, 2), trans ? QColor(Qt::white) : QColor(255, 0, 255));
+    EXPECT_EQ(img.pixelColor(4, 4), QColor(Qt::blue));
+  }
+  kit.Caption = "Focus";
+  const QImage before = img;
+  QPainter p(&img);
+  kit.DrawTextFocusRect(&p, DT_CENTER, img.rect());
+  p.end();
+  EXPECT_NE(img, before);
+  p.begin(&img);
+  kit.DrawTextFocusRect(&p, DT_CENTER, img.rect());
+  p.end();
+  EXPECT_EQ(img, before);
+  EXPECT_EQ(kit.BiDiFlags(DT_CENTER), DT_CENTER);
+  control.setLayoutDirection(Qt::RightToLeft);
+  EXPECT_EQ(kit.BiDiFlags(DT_CENTER), DT_CENTER | DT_RTLREADING);
 }
 
 TEST_F(SkinControlsTest, PropertyRoutines) {
