@@ -1,6 +1,7 @@
 // The edit and combo-box skinners (see SkinEdits.h).
 #include "skin/controls/SkinEdits.h"
 
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -70,17 +71,32 @@ bool TSkinComBox::CanSkin() const {
 void TSkinComBox::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
   TSkinControl::InitControl(formSkin, skin, setColor);
   WatchEdit();
+  SkinDropList();
 }
 
 void TSkinComBox::InitWindow(QWidget* handle, TSXSkin* skin, TFormSkinner* formSkin) {
   TSkinControl::InitWindow(handle, skin, formSkin);
   WatchEdit();
+  SkinDropList();
+}
+
+void TSkinComBox::SkinDropList() {
+  auto* combo = qobject_cast<QComboBox*>(Handle());
+  QAbstractItemView* list = combo ? combo->view() : nullptr;
+  if (!list || DropScrollSkin || TSkinRegistry::Find(list)) return;
+  // The popup list's scroll bars: their own skinner, a child of the list.
+  DropScrollSkin = TSkinKinds::Create(QStringLiteral("TComboxScrollBar"), list);
+  if (DropScrollSkin) DropScrollSkin->InitWindow(list, Skin(), FormSkin());
 }
 
 void TSkinComBox::DoneControl() {
   if (edit_) edit_->removeEventFilter(this);
   edit_ = nullptr;
   MouseState = 0;
+  if (DropScrollSkin) {
+    DropScrollSkin->DoneControl();
+    delete DropScrollSkin.data();
+  }
   TSkinControl::DoneControl();
 }
 

@@ -49,6 +49,9 @@ class TSkinComBox : public TSkinControl {
 
  private:
   void WatchEdit();
+  // The popup list's scroll-bar skinner.
+  void SkinDropList();
+  QPointer<TSkinControl> DropScrollSkin;
   QPointer<QLineEdit> edit_;
   int lastFrame_ = 0;  // the state last painted
 };
