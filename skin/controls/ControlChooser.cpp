@@ -308,9 +308,19 @@ bool TControlChooser::Chain(const QString& n, QWidget* c) {
   const bool tabs = Has(xcTab) && HasTabElement(Skin());
   if (n == QLatin1String("TTABSET") && tabs) return Attach(QStringLiteral("TSkinTab31"), c, false), true;
   if (n == QLatin1String("TTABBEDNOTEBOOK") && tabs) return Attach(QStringLiteral("TSkinTab"), c, false), true;
-  // Qt's tab widgets and tab bars are the page and tab controls.
-  if ((qobject_cast<QTabWidget*>(c) || qobject_cast<QTabBar*>(c) || is({"TPAGECONTROL", "TTABCONTROL"})) && tabs)
-    return Attach(QStringLiteral("TSkinTab"), c, false), true;
+  // Qt's tab widgets and tab bars are the page and tab controls; drawn as buttons when their
+  // "Style" says so.
+  if ((qobject_cast<QTabWidget*>(c) || qobject_cast<QTabBar*>(c) || is({"TPAGECONTROL", "TTABCONTROL"})) &&
+      GetPropAsString(c, QStringLiteral("Style")).compare(QLatin1String("tsButtons"), Qt::CaseInsensitive) == 0 &&
+      Has(xcTab))
+    return Attach(QStringLiteral("TSkinTabBtn"), c, false), true;
+  if ((qobject_cast<QTabWidget*>(c) || qobject_cast<QTabBar*>(c) || is({"TPAGECONTROL", "TTABCONTROL"})) && tabs) {
+    Attach(QStringLiteral("TSkinTab"), c, false);
+    // Its pages show the skin's face colour.
+    if (auto* pages = qobject_cast<QTabWidget*>(c))
+      for (int i = 0; i < pages->count(); ++i) Attach(QStringLiteral("TSkinTabSheet"), pages->widget(i), true);
+    return true;
+  }
   if (n == QLatin1String("TMVCPANEL")) return SkinChildren(c), true;
   if ((qobject_cast<QCheckBox*>(c) || is({"TCHECKBOX", "TDBCHECKBOX"})) && Has(xcCheckBox))
     return Attach(QStringLiteral("TSkinCheckBox"), c, false), true;
@@ -474,7 +484,13 @@ bool TControlChooser::SkinControlByMap(const QString& n, QWidget* c) {
       SkinChildren(c);
     }
   } else if (kind == QLatin1String("singlescrollbar")) {
-    if (Has(xcScrollbar)) attach("TSkinScrollbar", false, TSkinKindArgs{0, true});
+    if (Has(xcScrollbar)) {
+      // A scroll bar of its own is a scroll-bar control.
+      if (qobject_cast<QScrollBar*>(c))
+        attach("TSkinScControl");
+      else
+        attach("TSkinScrollbar", false, TSkinKindArgs{0, true});
+    }
   } else if (kind == QLatin1String("embedscrollbar")) {
     if (Has(xcScrollbar))
       for (QWidget* child : c->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))

@@ -266,7 +266,8 @@ TEST_F(SkinControlsTest, BareDialogWidgetsByTheirClassicClass) {
   make(new QCheckBox(panel), "panelCheck");
   ASSERT_TRUE(Skinned(&dialog));
   QStringList expected = {"default:TSkinButton", "button:TSkinButton", "tristate:TSkinCheckBox",
-                          "radio:TSkinRadioButton", "editable:TSkinComBox", "list:TSkinComBox", "edit:TSkinEdit",
+                          "radio:TSkinRadioButton", "editable:TSkinComBox", ":TComboxScrollBar", "list:TSkinComBox",
+                          ":TComboxScrollBar", "edit:TSkinEdit",
                           "grip:TSkinSizer", "tabs:TSkinTab", "toolbar:TSkinBoxH", "innerButton:TSkinButton",
                           "inner:TSkinBoxH", "panelCheck:TSkinCheckBox", "panel:TSkinBox"};
   EXPECT_EQ(asked, expected);
