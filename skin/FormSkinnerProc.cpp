@@ -13,6 +13,8 @@
 #include "skin/FormSkinner.h"
 #include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
+#include "skin/controls/TScrollbarSx.h"
+#include "skin/controls/TSkinHeader.h"
 #include "skin/skindata.h"
 
 namespace orvane::skin {
@@ -130,8 +132,17 @@ void TFormSkinner::RebuildScrollSkinner(QWidget* control) {
     }
   if (!old) return;
   controls_.removeAll(old);
-  if (RebuildScrollbar) RebuildScrollbar(control, old);
+  if (RebuildScrollbar) {
+    RebuildScrollbar(control, old);
+    delete old;
+    return;
+  }
+  // The control's scroll-bar skinner made anew, of the same kind, once the old one is gone
+  // from the registry.
+  const bool listView = qobject_cast<TSkinListView*>(old) != nullptr;
   delete old;
+  TSkinScrollbar* fresh = listView ? new TSkinListView(control) : new TSkinScrollbar(control);
+  fresh->InitScrollbar(control, skin_, this);
 }
 
 // ---- stage 2: a window whose frame the skin paints ----------------------------------------

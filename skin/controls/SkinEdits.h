@@ -8,15 +8,14 @@
 #include <QPointer>
 
 #include "skin/TSkinControl.h"
+#include "skin/WinSkinMsgs.h"
 
 class QLineEdit;
 
 namespace orvane::skin {
 
-// The private message that asks an edit to paint its content into the QPainter* in wParam
-// (lParam the skin's marker); answered with the marker.
-inline constexpr quint32 WM_SKINPRINTEDIT = 0xBC4A;
-inline constexpr qintptr SkinPrintMarker = 0x41A2;
+// The edit's print request (WM_SKINPRINTEDIT) is marked and answered with the engine's key.
+inline constexpr qintptr SkinPrintMarker = SkinNotifyKey;
 
 class TSkinEdit : public TSkinControl {
   Q_OBJECT

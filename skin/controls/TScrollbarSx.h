@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "skin/TSkinControl.h"
+#include "skin/WinSkinMsgs.h"
 #include "skin/controls/SkinRegistry.h"
 
 class QStyleOptionSlider;
@@ -21,7 +22,7 @@ struct TSkinData;
 
 // The private message that asks a scroll area to draw its border into the QPainter* in wParam
 // (lParam the skin's marker, answered with it).
-inline constexpr quint32 WM_SKINPRINTBORDER = 0xBC4B;
+inline constexpr quint32 WM_SKINPRINTBORDER = WM_SKINPRINTFRAME;
 
 // Frames of the "Scrollbar" strip (1-based).
 enum TScrollStripFrame {

@@ -6,10 +6,14 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPlainTextEdit>
 
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
 #include "skin/WinSkinMenu.h"
+#include "skin/controls/SkinRegistry.h"
+#include "skin/controls/TScrollbarSx.h"
+#include "skin/controls/TSkinHeader.h"
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
 
@@ -138,6 +142,18 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
   wm::SendMessage(&form, WM_SKINREBUILDSCROLL, reinterpret_cast<quintptr>(control));
   EXPECT_EQ(rebuilt, control);
   EXPECT_TRUE(!old && r.f->SkinControlList().isEmpty());
+  // Without a hook the engine makes a scroll-bar skinner of the same kind again.
+  r.f->RebuildScrollbar = nullptr;
+  auto* memo = new QPlainTextEdit(form.client());
+  for (bool listView : {false, true}) {
+    QPointer<TSkinScrollbar> was = listView ? new TSkinListView(memo) : new TSkinScrollbar(memo);
+    was->InitScrollbar(memo, skin.get(), r.f);
+    wm::SendMessage(&form, WM_SKINREBUILDSCROLL, reinterpret_cast<quintptr>(memo));
+    auto* now = qobject_cast<TSkinScrollbar*>(TSkinRegistry::SkinnerFor(memo));
+    EXPECT_TRUE(!was && now && (qobject_cast<TSkinListView*>(now) != nullptr) == listView) << listView;
+    EXPECT_EQ(r.f->SkinControlList().size(), 1);
+    delete now;
+  }
 }
 
 TEST_F(SkinProcTest, MdiFrameAndChildren) {
