@@ -10,6 +10,7 @@
 #include "platform/wm/wm.h"
 #include "skin/FormSkinner.h"
 #include "skin/SkinStyle.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinPopMenu.h"
 
 namespace orvane::skin {
@@ -66,6 +67,8 @@ void CreateSkinManager() {
   if (SkinManager) return;
   hookInert = false;
   InstallPopupMenuSkinner();
+  // The owner-drawn items of the skinned menus name their painters and measurers.
+  RegisterMenuPainters();
   SkinManager = new TSkinManage;
   qAddPostRoutine(FreeSkinManager);
 }
@@ -330,9 +333,13 @@ void TSkinManage::PostAction(int action, int intervalMs, QWidget* window) {
   if (state_ != NotStarted) {
     timer_.start();
   } else if (action == ActionActivate) {
+    // Windows are skinned as they become active; the style that draws their menus and
+    // controls must be in place before the first of them.
     on_ = true;
+    InstallSkinStyle();
   } else if (action == ActionDeactivate) {
     on_ = false;
+    RemoveSkinStyle();
   }
 }
 

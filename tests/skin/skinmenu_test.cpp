@@ -368,3 +368,20 @@ TEST_F(SkinMenuTest, MeasuresAndLongMenusAndACommandThatClosesItsWindow) {
   EXPECT_EQ(OpenDropDown(), nullptr);
   delete m;
 }
+
+TEST_F(SkinMenuTest, TheManagerBringsTheItemPaintersAndMeasurers) {
+  // The program makes no call of its own for them: the manager's birth is enough.
+  for (const char* name : {"skinMainMeasure", "skinPopupMeasure"}) wm::RegisterMenuMeasurer(QString::fromLatin1(name), {});
+  FreeSkinManager();
+  CreateSkinManager();
+  QAction a(QStringLiteral("&Open"));
+  for (const char* name : {"skinMainMeasure", "skinPopupMeasure"}) {
+    a.setProperty("OnMeasureItem", QString::fromLatin1(name));
+    wm::MeasureItemStruct item;
+    item.action = &a;
+    item.defaultSize = [] { return QSize(); };
+    wm::Message m{wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&item), 0};
+    ASSERT_TRUE(wm::DefMenuProc(nullptr, m));
+    EXPECT_GE(item.itemWidth, 35) << name;
+  }
+}

@@ -10,6 +10,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
+#include "skin/SkinStyle.h"
 #include "skin/WinSkinMenu.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/controls/TScrollbarSx.h"
@@ -225,4 +226,15 @@ TEST_F(SkinProcTest, SavedActiveSwitchesOnForItsOwnSkin) {
   saved.Loaded();
   EXPECT_TRUE(testing_support::waitUntil([&] { return changed == 1; }, 2000));
   EXPECT_TRUE(SkinManager->On());
+}
+
+TEST_F(SkinProcTest, SwitchedBeforeAnyWindowIsActiveTheStyleFollows) {
+  // Before the first activation no timer runs: the switch itself puts the style in or out.
+  SkinManager->SetState(TSkinManage::NotStarted);
+  for (const bool on : {true, false, true}) {
+    SkinManager->PostAction(on ? TSkinManage::ActionActivate : TSkinManage::ActionDeactivate, 250);
+    EXPECT_EQ(SkinStyleInstalled(), on);
+    EXPECT_EQ(SkinManager->On(), on);
+  }
+  RemoveSkinStyle();
 }
