@@ -2,6 +2,12 @@
 // is skinned once (it answers the skinned query); switching off leaves none of the engine's
 // skinners, procedure links or timers behind. The table covers every TForm_ class the window
 // headers declare (the build greps them).
+//
+// Each skinned window is also written as a picture for review, see-through pixels left
+// transparent: skinsweep_<class>.png in the folder named by the environment variable
+// ORVANE_SKIN_SHOTS, else in the test's working folder (CTest runs it in its build folder).
+#include <QDir>
+#include <QPainter>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -38,6 +44,23 @@
 namespace {
 
 using orvane::skin::SkinManager;
+
+// The window as the screen shows it, outside its region transparent, written for review.
+void WriteForReview(orvane::Form* f) {
+  const QString dir = qEnvironmentVariableIsSet("ORVANE_SKIN_SHOTS") ? qEnvironmentVariable("ORVANE_SKIN_SHOTS")
+                                                                      : QDir::currentPath();
+  QImage img(f->size(), QImage::Format_ARGB32_Premultiplied);
+  img.fill(Qt::transparent);
+  f->render(&img);
+  if (!f->mask().isEmpty()) {
+    QPainter p(&img);
+    p.setClipRegion(QRegion(img.rect()) - f->mask());
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillRect(img.rect(), Qt::transparent);
+  }
+  const QString name = QString::fromLatin1(f->metaObject()->className()).section(QLatin1String("::"), -1);
+  EXPECT_TRUE(img.save(QDir(dir).filePath(QStringLiteral("skinsweep_%1.png").arg(name))));
+}
 
 class SkinSweepTest : public SettingsFixture {
  protected:
@@ -111,6 +134,7 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(f));
     skinned(f);
     EXPECT_EQ(orvane::wm::SendMessage(f, orvane::skin::WM_SKINQUERY), 1);
+    WriteForReview(f);
   }
 
   window->SetSkinActive(false);  // as the settings window switches it
