@@ -323,7 +323,10 @@ void DefHostProc(HWND hwnd, Message& m) {
       m.result = hwnd->windowTitle().size();
       break;
     case WM_SETTEXT:  // lParam: const QString*
-      if (auto* text = reinterpret_cast<const QString*>(m.lParam)) hwnd->setWindowTitle(*text);
+      // The title's own change arrives here too: setting it again would announce it again (an
+      // empty title is announced even when unchanged).
+      if (auto* text = reinterpret_cast<const QString*>(m.lParam); text && *text != hwnd->windowTitle())
+        hwnd->setWindowTitle(*text);
       m.result = 1;
       [[fallthrough]];
     case WM_SETICON:  // the title bar shows the new text or icon
