@@ -185,6 +185,36 @@ bool InMenuTree(QWidget* menu, QAction* action) {
 
 constexpr qintptr kAltKeyData = 0x20000000;  // the key data's context bit: Alt is down
 
+// Alt with Space opens the skinned system menu of a window that has no menu bar (the bar's
+// own filter does it where there is one): the key reaches the window as SC_KEYMENU.
+class SystemMenuKey : public QObject {
+ public:
+  explicit SystemMenuKey(TFormSkinner* form) : QObject(form), form_(form) {
+    setObjectName(QStringLiteral("skinSystemMenuKey"));
+    qApp->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type t = event->type();
+    if (t != QEvent::ShortcutOverride && t != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Space || key->modifiers() != Qt::AltModifier) return false;
+    auto* target = qobject_cast<QWidget*>(watched);
+    QWidget* w = form_->Handle();
+    if (!w || !target || target->window() != w || qobject_cast<QMenu*>(target) || form_->HasMenuBar()) return false;
+    if (t == QEvent::ShortcutOverride) {
+      event->accept();  // ours, not a shortcut's
+      return true;
+    }
+    wm::SendMessage(w, wm::WM_SYSCOMMAND, wm::SC_KEYMENU, ' ');
+    return true;
+  }
+
+ private:
+  TFormSkinner* form_;
+};
+
 }  // namespace
 
 QMenu* OpenDropDown() { return Tracking().dropDown; }
@@ -198,6 +228,7 @@ QMenu* TFormSkinner::SystemMenuPopup() const { return sysPopup_; }
 
 void TFormSkinner::CreateMenuBar() {
   QWidget* w = hwnd_;
+  if (w && !findChild<QObject*>(QStringLiteral("skinSystemMenuKey"), Qt::FindDirectChildrenOnly)) new SystemMenuKey(this);
   if (!w || menuBar_ || windowKind_ == wkMDIChild || !wm::GetMenu(w)) return;
   menuBar_ = new TWinSkinMenu(this, skin_);
   menuBarHeight_ = wm::GetSystemMetrics(wm::SM_CYMENU);
@@ -207,6 +238,7 @@ void TFormSkinner::CreateMenuBar() {
 void TFormSkinner::FreeMenuBar(bool giveBack) {
   if (Tracking().form == this && Tracking().dropDown) Tracking().dropDown->hide();
   EndTracking(this);
+  delete findChild<QObject*>(QStringLiteral("skinSystemMenuKey"), Qt::FindDirectChildrenOnly);
   if (!menuBar_) return;
   QPointer<QMenuBar> menu = menuBar_->Menu() ? menuBar_->Menu() : menuBar_->WindowMenu();
   delete menuBar_.data();

@@ -385,3 +385,17 @@ TEST_F(SkinMenuTest, TheManagerBringsTheItemPaintersAndMeasurers) {
     EXPECT_GE(item.itemWidth, 35) << name;
   }
 }
+
+TEST_F(SkinMenuTest, AltSpaceOpensTheSystemMenuOfAWindowWithoutABar) {
+  orvane::Form form;
+  form.setGeometry(150, 150, 300, 200);
+  auto* edit = new QLineEdit(form.client());
+  auto* f = new TFormSkinner(&form, &form, QStringLiteral("TForm_y"));
+  f->InitForm(skin.get(), &form);
+  wm::SendMessage(&form, WM_SKINACTIVATE, 0, 1000);
+  Key(edit, Qt::Key_Space, Qt::AltModifier, QStringLiteral(" "));
+  QMenu* sys = f->SystemMenuPopup();
+  ASSERT_TRUE(sys && sys->isVisible());
+  EXPECT_EQ(sys->pos(), form.mapToGlobal(form.contentsRect().topLeft()));  // at the client's origin
+  sys->hide();
+}
