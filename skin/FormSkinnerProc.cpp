@@ -59,13 +59,14 @@ void TFormSkinner::WndProc(wm::Message& m) {
     case wm::WM_NCUAHDRAWCAPTION:  // the system's own caption drawing: never over the skin
       m.result = 0;
       return;
-    case wm::WM_INITMENUPOPUP:
-      if (SkinManager)
-        SkinManager->SetMenuKind(systemMenu_ && reinterpret_cast<QMenu*>(m.wParam) == systemMenu_.data()
-                                     ? TSkinManage::mkSystem
-                                     : TSkinManage::mkMenuBar);
+    case wm::WM_INITMENUPOPUP: {
+      // The skinned system menu stands in for the window's own: it opens as a system menu too.
+      auto* menu = reinterpret_cast<QMenu*>(m.wParam);
+      const bool system = menu && (menu == systemMenu_.data() || menu == sysPopup_.data());
+      if (SkinManager) SkinManager->SetMenuKind(system ? TSkinManage::mkSystem : TSkinManage::mkMenuBar);
       wm::CallPrevious(link_, m);
       return;
+    }
     case wm::WM_NCACTIVATE:
       if (lifeState_ == lsCreated && windowKind_ != wkMDIChild) {
         m.result = 0;

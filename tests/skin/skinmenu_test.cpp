@@ -273,6 +273,7 @@ TEST_F(SkinMenuTest, SystemMenuFollowsTheWindowAndTwoClicksClose) {
     SendMessage(m.form, WM_NCLBUTTONUP, HTSYSMENU, at);
     if (i == 0) {
       ASSERT_TRUE(m.f->SystemMenuPopup() && m.f->SystemMenuPopup()->isVisible());
+      EXPECT_EQ(SkinManager->MenuKind(), TSkinManage::mkSystem);  // opened as the system menu
       m.f->SystemMenuPopup()->hide();
     }
   }
