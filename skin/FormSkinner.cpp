@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QScreen>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMdiArea>
@@ -218,7 +219,9 @@ void TFormSkinner::AdjustSize(bool keepClient) {
   const int height = clientBottom + tb + menuBarHeight_;
   if (dialog_ && !keepClient && data_) {
     const int text = QFontMetrics(captionFont_).horizontalAdvance(wm::GetWindowText(w));
-    const int needed = data_->Title->TextShift() + text + data_->Title->TextRightClip();
+    int needed = data_->Title->TextShift() + text + data_->Title->TextRightClip();
+    // Never wider than the screen: a longer caption is cut short with an ellipsis instead.
+    if (const QScreen* screen = w->screen()) needed = std::min(needed, screen->availableGeometry().width());
     if (width < needed) {
       const int shift = (needed - width) / 2;
       for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))

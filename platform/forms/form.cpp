@@ -211,7 +211,9 @@ void Form::setVisible(bool visible) {
 void Form::fitCaption() {
   QFont titleFont = font();
   titleFont.setBold(true);
-  const int needed = QFontMetrics(titleFont).horizontalAdvance(caption()) + kTitleBarRoom;
+  int needed = QFontMetrics(titleFont).horizontalAdvance(caption()) + kTitleBarRoom;
+  // Never wider than the screen: a longer caption is cut short in the title bar instead.
+  if (const QScreen* s = screen()) needed = qMin(needed, s->availableGeometry().width());
   const int frame = contentsMargins().left() + contentsMargins().right();
   // An explicit minimum replaces the one the client's layout asks for, so it is set only
   // when it is the larger.

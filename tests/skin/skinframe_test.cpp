@@ -137,4 +137,8 @@ TEST_F(SkinFrameTest, BadTitlesAndSizes) {
     EXPECT_TRUE(form.rect().contains(form.mask().boundingRect()) && form.mask().rectCount() < 64) << s.width();
   }
   form.resize(300, 200);
+  // A dialog widened for its caption stays within the screen (its client at most, the borders beside).
+  orvane::Form box;
+  box.setProperty("vclClass", QStringLiteral("TMessageForm")), box.setWindowTitle(QString(10000, u'W')), box.show(), On(&box);
+  EXPECT_LE(box.width(), box.screen()->availableGeometry().width() + b.left() + b.right());
 }
