@@ -7,7 +7,6 @@
 // transparent: skinsweep_<class>.png in the folder named by the environment variable
 // ORVANE_SKIN_SHOTS, else in the test's working folder (CTest runs it in its build folder).
 #include <QDir>
-#include <QPainter>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -47,17 +46,10 @@ using orvane::skin::SkinManager;
 
 // The window as the screen shows it, outside its region transparent, written for review.
 void WriteForReview(orvane::Form* f) {
-  const QString dir = qEnvironmentVariableIsSet("ORVANE_SKIN_SHOTS") ? qEnvironmentVariable("ORVANE_SKIN_SHOTS")
-                                                                      : QDir::currentPath();
   QImage img(f->size(), QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  f->render(&img);
-  if (!f->mask().isEmpty()) {
-    QPainter p(&img);
-    p.setClipRegion(QRegion(img.rect()) - f->mask());
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.fillRect(img.rect(), Qt::transparent);
-  }
+  const QRegion shown = f->mask().isEmpty() ? QRegion(f->rect()) : f->mask();
+  img.fill(Qt::transparent), f->render(&img, shown.boundingRect().topLeft(), shown);
+  const QString dir = qEnvironmentVariableIsSet("ORVANE_SKIN_SHOTS") ? qEnvironmentVariable("ORVANE_SKIN_SHOTS") : QDir::currentPath();
   const QString name = QString::fromLatin1(f->metaObject()->className()).section(QLatin1String("::"), -1);
   EXPECT_TRUE(img.save(QDir(dir).filePath(QStringLiteral("skinsweep_%1.png").arg(name))));
 }

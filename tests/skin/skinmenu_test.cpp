@@ -370,33 +370,18 @@ TEST_F(SkinMenuTest, MeasuresAndLongMenusAndACommandThatClosesItsWindow) {
   delete m;
 }
 
-TEST_F(SkinMenuTest, TheManagerBringsTheItemPaintersAndMeasurers) {
-  // The program makes no call of its own for them: the manager's birth is enough.
-  for (const char* name : {"skinMainMeasure", "skinPopupMeasure"}) wm::RegisterMenuMeasurer(QString::fromLatin1(name), {});
-  FreeSkinManager();
-  CreateSkinManager();
+TEST_F(SkinMenuTest, PaintersComeWithTheManagerAndAltSpaceOpensTheSystemMenuWithoutABar) {
+  wm::RegisterMenuMeasurer(QStringLiteral("skinPopupMeasure"), {});  // the manager's birth brings it back
+  FreeSkinManager(), CreateSkinManager();
   QAction a(QStringLiteral("&Open"));
-  for (const char* name : {"skinMainMeasure", "skinPopupMeasure"}) {
-    a.setProperty("OnMeasureItem", QString::fromLatin1(name));
-    wm::MeasureItemStruct item;
-    item.action = &a;
-    item.defaultSize = [] { return QSize(); };
-    wm::Message m{wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&item), 0};
-    ASSERT_TRUE(wm::DefMenuProc(nullptr, m));
-    EXPECT_GE(item.itemWidth, 35) << name;
-  }
-}
-
-TEST_F(SkinMenuTest, AltSpaceOpensTheSystemMenuOfAWindowWithoutABar) {
+  a.setProperty("OnMeasureItem", QStringLiteral("skinPopupMeasure"));
+  wm::MeasureItemStruct item{wm::ODT_MENU, 0, &a};
+  wm::Message msg{wm::WM_MEASUREITEM, 0, reinterpret_cast<qintptr>(&item)};
+  EXPECT_TRUE(wm::DefMenuProc(nullptr, msg) && item.itemWidth >= 35);
   orvane::Form form;
-  form.setGeometry(150, 150, 300, 200);
-  auto* edit = new QLineEdit(form.client());
   auto* f = new TFormSkinner(&form, &form, QStringLiteral("TForm_y"));
-  f->InitForm(skin.get(), &form);
-  wm::SendMessage(&form, WM_SKINACTIVATE, 0, 1000);
-  Key(edit, Qt::Key_Space, Qt::AltModifier, QStringLiteral(" "));
-  QMenu* sys = f->SystemMenuPopup();
-  ASSERT_TRUE(sys && sys->isVisible());
-  EXPECT_EQ(sys->pos(), form.mapToGlobal(form.contentsRect().topLeft()));  // at the client's origin
-  sys->hide();
+  f->InitForm(skin.get(), &form), wm::SendMessage(&form, WM_SKINACTIVATE, 0, 1000);
+  Key(new QLineEdit(form.client()), Qt::Key_Space, Qt::AltModifier, QStringLiteral(" "));
+  ASSERT_TRUE(f->SystemMenuPopup() && f->SystemMenuPopup()->isVisible());
+  EXPECT_EQ(f->SystemMenuPopup()->pos(), form.mapToGlobal(form.contentsRect().topLeft()));  // the client's origin
 }
