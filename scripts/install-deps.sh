@@ -16,7 +16,7 @@ PACKAGES=(
   libcrypt-dev libsndfile1-dev
   sox libsox-fmt-all ffmpeg lame lhasa stress-ng
   dbus dbus-daemon python3 python3-dbusmock
-  xvfb xauth fonts-wqy-microhei qt6-translations-l10n openbox x11-utils
+  xvfb xauth fonts-wqy-microhei qt6-translations-l10n openbox x11-utils libxcb1-dev
 )
 
 missing=()

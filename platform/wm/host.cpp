@@ -2,12 +2,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QWhatsThis>
 #include <QWidget>
 #include <QWindow>
+#include <xcb/xcb.h>
 
 #include "platform/wm/menus.h"
 #include "platform/wm/windowdata.h"
@@ -262,12 +264,27 @@ bool TrackingEvent(WindowData& d, QEvent* e) {
   }
 }
 
+// Whether the left button is down now, not as the queued events last said. A drag already over
+// by the time its first move is handled must not hand the window manager a move: it would carry
+// the window until the next click. Without X the queue is all there is.
+bool LeftButtonStillDown() {
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  const xcb_screen_t* screen = c ? xcb_setup_roots_iterator(xcb_get_setup(c)).data : nullptr;
+  if (!screen) return true;
+  xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr);
+  const bool down = !reply || (reply->mask & XCB_BUTTON_MASK_1);
+  free(reply);
+  return down;
+}
+
 // A caption press moves the window only once the mouse has gone the drag distance with the
 // button held: a window manager that takes the move at the press would swallow a double click.
 bool PendingMoveEvent(WindowData& d, QMouseEvent* e) {
   if (e->type() == QEvent::MouseMove && (e->buttons() & Qt::LeftButton)) {
     if ((e->globalPosition().toPoint() - d.moveFrom).manhattanLength() < QApplication::startDragDistance()) return true;
     d.movePending = false;
+    if (!LeftButtonStillDown()) return true;
     MoveByMouse(d, d.moveFrom);
     if (d.tracking.kind != Tracking::Kind::None) TrackingEvent(d, e);
     return true;
