@@ -208,6 +208,9 @@ class Translator : public QObject {
   // Mouse at a point outside the client: hit test, then the non-client message with the code.
   bool NonClientMouse(QMouseEvent* e) {
     QWidget* w = d_->hwnd;
+    // An open popup holds the mouse: a press outside it is not on its frame but the one that
+    // closes it, and must reach it.
+    if (w->windowType() == Qt::Popup && !w->rect().contains(e->position().toPoint())) return false;
     if (w->contentsRect().contains(e->position().toPoint())) return false;
     const quint32 msg = NonClientMouseMessage(e);
     if (!msg) return false;
