@@ -185,6 +185,20 @@ bool InMenuTree(QWidget* menu, QAction* action) {
 
 constexpr qintptr kAltKeyData = 0x20000000;  // the key data's context bit: Alt is down
 
+// Hands a watched object's events to a function (true: the event is eaten).
+class FilterFunction : public QObject {
+ public:
+  FilterFunction(QObject* watched, std::function<bool(QEvent*)> f) : QObject(watched), f_(std::move(f)) {
+    watched->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override { return f_(e); }
+
+ private:
+  std::function<bool(QEvent*)> f_;
+};
+
 // Alt with Space opens the skinned system menu of a window that has no menu bar (the bar's
 // own filter does it where there is one): the key reaches the window as SC_KEYMENU.
 class SystemMenuKey : public QObject {
@@ -347,6 +361,28 @@ void TFormSkinner::BuildSystemMenu() {
     QObject::connect(a, &QAction::triggered, w, [w, command] { wm::PostMessage(w, wm::WM_SYSCOMMAND, command, 0); });
   }
   wm::WatchMenu(popup, w);
+  // The press that closes the menu is never passed on to the window beneath (some systems never
+  // do): when it falls on the system-menu button within the double-click time of the opening, it
+  // is the second click of a double click there, which closes the window.
+  popup->setAttribute(Qt::WA_NoMouseReplay);
+  QPointer<TFormSkinner> self(this);
+  new FilterFunction(popup, [self, popup](QEvent* e) {
+    // The second press of a double click comes as the double click itself.
+    if (!self || !self->hwnd_ || (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick))
+      return false;
+    const auto* press = static_cast<QMouseEvent*>(e);
+    if (press->button() != Qt::LeftButton || popup->rect().contains(press->position().toPoint())) return false;
+    const auto* button = dynamic_cast<TWinSysButton*>(self->hot_.data());
+    const int action = button ? button->Record()->Action : -1;
+    const qint32 dbl = static_cast<qint32>(self->dblClickTime_);
+    if ((action == 3 || action == 11 || action == 12) && dbl >= 0 &&
+        button->Bounds.contains(self->WindowPoint(press->globalPosition().toPoint())) &&
+        wm::GetTickCount() - self->lastSysMenuClick_ <= static_cast<quint32>(dbl)) {
+      self->hoverTimer_.stop();
+      wm::PostMessage(self->hwnd_, wm::WM_CLOSE, 0, 0);
+    }
+    return false;
+  });
   sysPopup_ = popup;
 }
 

@@ -281,6 +281,15 @@ TEST_F(SkinMenuTest, SystemMenuFollowsTheWindowAndTwoClicksClose) {
   }
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(m.log, QList<quint32>({WM_CLOSE, 0}));
+  // Where the press that closes the open menu is not passed on, it closes the window itself.
+  MenuWindow n(skin.get());
+  n.f->LayoutSysButtons(), SendMessage(n.form, WM_NCLBUTTONDOWN, HTSYSMENU, at), SendMessage(n.form, WM_NCLBUTTONUP, HTSYSMENU, at);
+  QMenu* sys = n.f->SystemMenuPopup();
+  ASSERT_TRUE(sys);
+  const QPointF g(n.Screen(button->Bounds.center()));
+  QMouseEvent second(QEvent::MouseButtonDblClick, sys->mapFromGlobal(g), g, Qt::LeftButton, Qt::LeftButton, {});
+  QCoreApplication::sendEvent(sys, &second), QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(!sys->isVisible() && n.log == QList<quint32>({WM_CLOSE, 0}));
 }
 
 TEST_F(SkinMenuTest, OwnerDrawnItemsArePaintedFromTheSkin) {
