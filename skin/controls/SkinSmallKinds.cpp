@@ -102,6 +102,7 @@ void TSkinObjImage::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setC
   Register();
   ApplyGlyphs();
   initialized_ = true;
+  skinEnabled_ = true;
   state_ = csAttached;
 }
 

@@ -64,6 +64,8 @@ void TSkinControl::Attach() {
   QApplication::sendEvent(w, &change);
   w->update();
   initialized_ = true;
+  // Attached again after a detach, the skinner paints again.
+  skinEnabled_ = true;
   state_ = csAttached;
 }
 
