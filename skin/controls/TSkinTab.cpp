@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStackedWidget>
 #include <QStyleOptionTab>
 #include <QStyleOptionToolButton>
 #include <QTabBar>
@@ -65,11 +66,24 @@ void TSkinTab::Attached() {
     filtered_ = bar;
     bar->installEventFilter(this);
   }
+  // Pages added later show the skin's face colour too, as the first ones do.
+  if (tabs) {
+    stack_ = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    if (stack_) stack_->installEventFilter(this);
+  }
+}
+
+void TSkinTab::SkinPage(QWidget* page) {
+  if (!Initialized() || !page || page->parentWidget() != stack_ || page->isWindow() || TSkinRegistry::Find(page) || !FormSkin()) return;
+  if (TSkinControl* sheet = TSkinKinds::Create(QStringLiteral("TSkinTabSheet"), page))
+    sheet->InitControl(FormSkin(), Skin(), true);
 }
 
 void TSkinTab::DoneControl() {
   if (filtered_) filtered_->removeEventFilter(this);
   filtered_ = nullptr;
+  if (stack_) stack_->removeEventFilter(this);
+  stack_ = nullptr;
   tabRects_.clear();
   TSkinControl::DoneControl();
 }
@@ -234,6 +248,12 @@ bool TSkinTab::HitCloseMark(const QPoint& pos) {
 }
 
 bool TSkinTab::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == stack_ && e->type() == QEvent::ChildAdded && SkinEnabled()) {
+    // Later: a page made with the stack as its parent is not whole yet.
+    QPointer<QObject> child = static_cast<QChildEvent*>(e)->child();
+    QMetaObject::invokeMethod(this, [this, child] { SkinPage(qobject_cast<QWidget*>(child.data())); },
+                              Qt::QueuedConnection);
+  }
   if (watched == filtered_ && e->type() == QEvent::MouseButtonPress && SkinEnabled() && CanSkin()) {
     auto* me = static_cast<QMouseEvent*>(e);
     // The tab under a mark is never selected by the press.

@@ -62,7 +62,7 @@ nettime=Button1:TSkinButton,Button2:TSkinButton
 about=Button2:TSkinButton,Button3:TSkinButton
 close=Button1:TSkinButton
 finder=Filename:TSkinEdit,Location:TSkinEdit,BrowseButton:TSkinButton,Subfolders:TSkinCheckBox,type1:TSkinCheckBox,type2:TSkinCheckBox,Threaded:TSkinCheckBox,FindButton:TSkinButton,StopButton:TSkinButton,Animate:TSkinProgress,FoundFiles:TSkinListView,:TSkinHeader,StatusBar:TSkinStatusBar
-speech=Memo1:TSkinScrollbar,GroupBox1:TSkinGroupBox,Animate1:TSkinProgress,Button1:TSkinButton,Button2:TSkinButton,Button3:TSkinButton,Button4:TSkinButton,Button5:TSkinButton,ComboBox4:TSkinComBox,Edit1:TSkinEdit,Button7:TSkinButton,Edit2:TSkinEdit,UpDown1:TSkinSpeedButton,:TSkinSpeedButton,CheckBox1:TSkinCheckBox,Edit3:TSkinEdit,CheckBox2:TSkinCheckBox,ComboBox1:TSkinComBox,ComboBox2:TSkinComBox,ComboBox3:TSkinComBox)";
+speech=Memo1:TSkinScrollbar,GroupBox1:TSkinGroupBox,Animate1:TSkinProgress,Button1:TSkinButton,Button2:TSkinButton,Button3:TSkinButton,Button4:TSkinButton,Button5:TSkinButton,ComboBox4:TSkinComBox,Edit1:TSkinEdit,Button7:TSkinButton,Edit2:TSkinEdit,UpDown1:TSkinUpDown,CheckBox1:TSkinCheckBox,Edit3:TSkinEdit,CheckBox2:TSkinCheckBox,ComboBox1:TSkinComBox,ComboBox2:TSkinComBox,ComboBox3:TSkinComBox)";
   QStringList got;
   for (const auto& [name, f] : forms) {
     f->show();
