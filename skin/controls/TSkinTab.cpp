@@ -236,10 +236,12 @@ bool TSkinTab::HitCloseMark(const QPoint& pos) {
   QPointer<TSkinTab> self(this);
   QWidget* form = tabs->window();
   for (const int i : hits) {
+    // The page asked about; the answer's handler may remove pages itself, and then another page
+    // at this index must not go in its stead.
+    const QPointer<QWidget> page = tabs->widget(i);
     const qintptr answer = wm::SendMessage(form, WM_SKINTABCLOSE, reinterpret_cast<quintptr>(tabs.data()), i);
     if (!self || !tabs) break;
-    if (answer != 0 || i >= tabs->count()) continue;
-    QWidget* page = tabs->widget(i);
+    if (answer != 0 || !page || tabs->indexOf(page) != i) continue;
     tabs->removeTab(i);
     if (tabRects_.size() > i) tabRects_.resize(i);
     if (page) page->deleteLater();
