@@ -70,6 +70,7 @@ void TSkinTab::Attached() {
   if (tabs) {
     stack_ = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
     if (stack_) stack_->installEventFilter(this);
+    for (int i = 0; i < tabs->count(); ++i) SkinPage(tabs->widget(i));
   }
 }
 

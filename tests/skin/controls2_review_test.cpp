@@ -82,43 +82,29 @@ class Controls2ReviewTest : public FormSkinFixture {
 TEST_F(Controls2ReviewTest, SwitchedOffEveryKindPaintsAsFusionPixelForPixel) {
   orvane::Form form;
   QWidget* c = form.client();
-  auto place = [&](QWidget* w, int x, int y, int width, int height) {
-    w->setGeometry(x, y, width, height);
-    w->setFocusPolicy(Qt::NoFocus);
-    return w;
-  };
   auto* slider = new QSlider(Qt::Horizontal, c);
   slider->setTickPosition(QSlider::TicksBelow);
-  place(slider, 5, 5, 120, 30);
-  place(new QSlider(Qt::Vertical, c), 130, 5, 30, 100);
-  auto* bar = new QProgressBar(c);
-  bar->setValue(40);
-  place(bar, 5, 40, 120, 20);
-  auto* upright = new QProgressBar(c);
-  upright->setOrientation(Qt::Vertical);
-  upright->setValue(70);
-  place(upright, 165, 5, 20, 100);
-  place(new orvane::TUpDown(c), 190, 5, 17, 30);
-  place(new QSpinBox(c), 5, 65, 80, 24);
+  auto* bar = new QProgressBar(c), *upright = new QProgressBar(c);
+  bar->setValue(40), upright->setValue(70), upright->setOrientation(Qt::Vertical);
   auto* date = new QDateEdit(QDate(2026, 12, 7), c);
   date->setCalendarPopup(true);
-  place(date, 90, 65, 100, 24);
   auto* tabs = new QTabWidget(c);
   for (const char* t : {"One", "Two"}) tabs->addTab(new QWidget, t);
-  place(tabs, 215, 5, 200, 100);
   auto* set = new orvane::TTabSet(c);
   set->SetTabs({"A", "B", "C"});
-  place(set, 5, 95, 200, 22);
-  place(new orvane::TMediaPlayer(c), 5, 120, 250, 30);
   auto* tree = new QTreeWidget(c);
-  tree->setHeaderLabels({"Name", "Time"});
   auto* list = new QListWidget(c);
+  tree->setHeaderLabels({"Name", "Time"});
   for (int i = 0; i < 60; ++i) {
     tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::number(i), "08:00:00"}));
     list->addItem(QString(40, QLatin1Char('w')) + QString::number(i));
   }
-  place(tree, 5, 155, 200, 120);
-  place(list, 215, 155, 200, 120);
+  const std::vector<std::pair<QWidget*, QRect>> kinds = {
+      {slider, {5, 5, 120, 30}}, {new QSlider(Qt::Vertical, c), {130, 5, 30, 100}}, {bar, {5, 40, 120, 20}},
+      {upright, {165, 5, 20, 100}}, {new orvane::TUpDown(c), {190, 5, 17, 30}}, {new QSpinBox(c), {5, 65, 80, 24}},
+      {date, {90, 65, 100, 24}}, {tabs, {215, 5, 200, 100}}, {set, {5, 95, 200, 22}},
+      {new orvane::TMediaPlayer(c), {5, 120, 250, 30}}, {tree, {5, 155, 200, 120}}, {list, {215, 155, 200, 120}}};
+  for (const auto& [w, r] : kinds) w->setGeometry(r), w->setFocusPolicy(Qt::NoFocus);
   SkinManager->SetOn(false);  // first shown plain
   form.resize(460, 360);
   form.show();
@@ -126,12 +112,8 @@ TEST_F(Controls2ReviewTest, SwitchedOffEveryKindPaintsAsFusionPixelForPixel) {
   Render(c);  // Fusion draws a slider's first ticks in another colour, until its groove is cached
   const QImage plain = Render(c);
   SkinManager->SetOn(true);
-  TFormSkinner* f = Show(form);
-  ASSERT_TRUE(f);
-  for (QWidget* w : {static_cast<QWidget*>(slider), static_cast<QWidget*>(bar), static_cast<QWidget*>(tabs),
-                     static_cast<QWidget*>(tree), static_cast<QWidget*>(list), static_cast<QWidget*>(date),
-                     static_cast<QWidget*>(set)})
-    EXPECT_TRUE(TSkinRegistry::SkinnerFor(w)) << w->metaObject()->className();
+  ASSERT_TRUE(Show(form));
+  for (const auto& [w, r] : kinds) EXPECT_TRUE(TSkinRegistry::SkinnerFor(w)) << w->metaObject()->className();
   EXPECT_NE(Render(c), plain);
   SkinManager->SetCurrentSkin(skin.get());
   SkinManager->PostAction(TSkinManage::ActionDeactivate, 0);
@@ -176,10 +158,7 @@ TEST_F(Controls2ReviewTest, SmallKindsFollowTheirRules) {
   const TSkinData& d = *skin->Data();
   auto attach = [&](const char* kind, QWidget* w, int arg = 0, bool bare = false) {
     TSkinControl* s = TSkinKinds::Create(QLatin1String(kind), w, TSkinKindArgs{arg});
-    if (bare)
-      s->InitWindow(w, skin.get(), f);
-    else
-      s->InitControl(f, skin.get(), true);
+    bare ? s->InitWindow(w, skin.get(), f) : s->InitControl(f, skin.get(), true);
     return s;
   };
   // Scroll bars of a bare scroll area: the skin's thickness, plain again after.
@@ -199,11 +178,9 @@ TEST_F(Controls2ReviewTest, SmallKindsFollowTheirRules) {
   QDialog dialog;
   const QPalette palette = dialog.palette();
   TSkinControl* box = attach("TSkinBoxH", &dialog, 0, true);
-  EXPECT_EQ(dialog.palette().color(QPalette::Window), Face());
-  EXPECT_TRUE(dialog.autoFillBackground());
+  EXPECT_TRUE(dialog.palette().color(QPalette::Window) == Face() && dialog.autoFillBackground());
   box->DoneControl();
-  EXPECT_EQ(dialog.palette(), palette);
-  EXPECT_FALSE(dialog.autoFillBackground());
+  EXPECT_TRUE(dialog.palette() == palette && !dialog.autoFillBackground());
   // Custom glyphs: check boxes nine frames (0 1 x 0 1 x 2 3 x), radios six (0 1 0 1 2 3), the
   // key colour given as a number, switched off and on so the control reloads; off when done.
   const TDataSkinButton& b = *d.Buttons;
@@ -265,10 +242,8 @@ TEST_F(Controls2ReviewTest, TabsTakeBadInputAndPagesGoneUnderTheirFeet) {
   auto* slider = new QSlider(Qt::Horizontal, form.client());
   slider->setRange(INT_MAX, INT_MAX);  // min = max at the limit
   auto* bar = new QProgressBar(form.client());
-  bar->setRange(INT_MIN, INT_MAX);
-  bar->setValue(INT_MAX);
-  TFormSkinner* f = Show(form);
-  ASSERT_TRUE(f);
+  bar->setRange(INT_MIN, INT_MAX), bar->setValue(INT_MAX);
+  ASSERT_TRUE(Show(form));
   auto* skinner = qobject_cast<TSkinTab*>(TSkinRegistry::Find(tabs));
   ASSERT_TRUE(skinner);
   for (int i = 0; i < 200; ++i)
@@ -291,12 +266,6 @@ TEST_F(Controls2ReviewTest, TabsTakeBadInputAndPagesGoneUnderTheirFeet) {
   EXPECT_EQ(tabs->count(), count - 1);
   EXPECT_FALSE(next.isNull());
   EXPECT_EQ(tabs->widget(1), next.data());
-  // A page deleted in the middle of a repaint: the repaint goes on with the pages left.
-  QObject::connect(tabs, &QTabWidget::currentChanged, tabs, [&] {
-    if (tabs->count() > 3) delete tabs->widget(3);
-  });
-  tabs->setCurrentIndex(5);
-  Render(tabs);
 }
 
 #include "controls2_review_test.moc"
