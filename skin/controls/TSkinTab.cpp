@@ -126,7 +126,8 @@ void TSkinTab::DrawTab(QPainter* p, const QStyleOptionTab* tab) {
                   e.Trans == 1, e.FrameCount(), current ? 2 : 1, e.Margins());
     if (closeMarks_) {
       mark = CloseMarkRect(size);
-      ip.setPen(ToQColor(current ? e.MouseOverColour2 : e.NormalColour2));
+      // The strip's plain pen: the label colours are set only after the marks.
+      ip.setPen(Qt::black);
       ip.drawLine(mark.topLeft(), mark.bottomRight());
       ip.drawLine(mark.topRight(), mark.bottomLeft());
     }
