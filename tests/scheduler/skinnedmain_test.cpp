@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTest>
 
 #include "platform/forms/dbgrid.h"
 #include "skin/SkinStyle.h"
@@ -22,22 +21,26 @@ class SkinnedMainTest : public SettingsFixture {};
 
 TEST_F(SkinnedMainTest, ActivationInstallsTheSkinStyleAndTheMainControlsPaintSkinned) {
   services.skinPackage = QStringLiteral(":/skin/default.skn");
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  for (int i = 0; i < 60; ++i) {  // a full day's programme: more rows than the grid shows
+    const QString at = QTime(8, 0).addSecs(i * 600).toString(QStringLiteral("HH:mm:ss"));
+    addEntry({QStringLiteral("bell%1").arg(i), at, QTime::fromString(at).addSecs(60).toString(QStringLiteral("HH:mm:ss"))});
+  }
   openMainWindow();
   window->show();
-  QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()), 5000);
-  QTRY_VERIFY_WITH_TIMEOUT(InstalledSkinStyle() != nullptr, 3000);
+  ASSERT_TRUE(testing_support::waitUntil(
+      [&] { return window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()); }));
+  ASSERT_TRUE(testing_support::waitUntil([&] { return InstalledSkinStyle() != nullptr; }));
   ASSERT_EQ(QApplication::style(), InstalledSkinStyle());
+  window->Memo1->show();  // as while a text is read
   for (int i = 0; i < 200; ++i) {
     window->ListBox5->addItem(QString::number(i));
     window->Memo1->appendPlainText(QString::number(i));
   }
-  QWidget* grid = window->DBGrid1;
-  QScrollBar* gridBar = window->DBGrid1->verticalScrollBar();
-  gridBar->setRange(0, 500);  // the grid's rows, as a full day's programme gives them
   const std::vector<std::pair<QWidget*, QWidget*>> painted = {
       {window->ListBox5, window->ListBox5->verticalScrollBar()},
       {window->Memo1, window->Memo1->verticalScrollBar()},
-      {grid, gridBar},
+      {window->DBGrid1, window->DBGrid1->verticalScrollBar()},
       {window->TrackBar2, window->TrackBar2}};
   for (const auto& [control, part] : painted) {
     SCOPED_TRACE(control->objectName().toStdString());
@@ -45,7 +48,7 @@ TEST_F(SkinnedMainTest, ActivationInstallsTheSkinStyleAndTheMainControlsPaintSki
     ASSERT_NE(s, nullptr);
     ASSERT_EQ(TSkinRegistry::SkinnerFor(part), s);
     if (part != control) {
-      QTRY_VERIFY_WITH_TIMEOUT(static_cast<QScrollBar*>(part)->maximum() > 0, 2000);
+      ASSERT_TRUE(testing_support::waitUntil([&] { return static_cast<QScrollBar*>(part)->maximum() > 0; }, 2000));
     }
     const QImage skinned = part->grab().toImage();
     Perform(control, WM_SKINCONTROLSWITCH, 0);
