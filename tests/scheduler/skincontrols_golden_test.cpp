@@ -37,7 +37,7 @@ TEST_F(SkinControlsGoldenTest, EachWindowsControlsGetTheirSkinners) {
   services.skinPackage = QStringLiteral(":/skin/default.skn");
   openMainWindow();
   window->show();
-  QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()), 5000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()); }, 5000));
   TForm_main_tamu* main = window.get();
   auto* manager = new TForm_sjbp(windowDm, main->state(), services, clock, main);
   const EntryDialogContext context{windowDm, services, clock, true};
@@ -67,7 +67,7 @@ speech=Memo1:TSkinScrollbar,GroupBox1:TSkinGroupBox,Animate1:TSkinProgress,Butto
   for (const auto& [name, f] : forms) {
     f->show();
     auto* s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f));
-    QTRY_VERIFY_WITH_TIMEOUT((s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f))) && s->Activated(), 3000);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return (s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f))) && s->Activated(); }, 3000));
     got << QString::fromLatin1(name) + "=" + asked.value(f).join(',');
   }
   TSkinKinds::Observer() = nullptr;

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 
 #include "platform/forms/dbgrid.h"
+#include "skin/FormSkinner.h"
 #include "skin/SkinStyle.h"
 #include "skin/TSkinControl.h"
 #include "skin/WinSkinStore.h"
@@ -29,7 +30,10 @@ TEST_F(SkinnedMainTest, ActivationInstallsTheSkinStyleAndTheMainControlsPaintSki
   openMainWindow();
   window->show();
   ASSERT_TRUE(testing_support::waitUntil(
-      [&] { return window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()); }));
+      [&] {
+        auto* f = SkinManager ? dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(window.get())) : nullptr;
+        return f && f->Activated();
+      }));
   ASSERT_TRUE(testing_support::waitUntil([&] { return InstalledSkinStyle() != nullptr; }));
   ASSERT_EQ(QApplication::style(), InstalledSkinStyle());
   window->Memo1->show();  // as while a text is read
