@@ -48,14 +48,34 @@ bool TSkinEdit::drawComplexControl(const TSkinStyle* style, QStyle::ComplexContr
   const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(opt);
   const auto data = Data();
   if (!spin || !data) return false;
-  // The arrows stay the plain style's until an up-down skinner paints them.
-  style->baseStyle()->drawComplexControl(cc, opt, p, w);
+  if (!upDownTried_ && Skin() && Skin()->HasControl(xcSpin) && Handle()) {
+    // The arrows get their own skinner, which paints for this one and keeps out of the registry.
+    upDownTried_ = true;
+    TSkinKindArgs args;
+    args.OfEdit = true;
+    upDown_ = TSkinKinds::Create(QStringLiteral("TSkinUpDown"), Handle(), args);
+    if (upDown_) upDown_->SetHostSkin(Skin());
+  }
+  // Without an up-down skinner the arrows stay the plain style's.
+  if (!upDown_ || !upDown_->CanSkin() || !upDown_->drawComplexControl(style, cc, opt, p, w))
+    style->baseStyle()->drawComplexControl(cc, opt, p, w);
   if (spin->frame) {
     const QRect buttons = style->subControlRect(cc, spin, QStyle::SC_SpinBoxUp, w) |
                           style->subControlRect(cc, spin, QStyle::SC_SpinBoxDown, w);
     kinds::PaintSpinFrame(*p, *data, spin->rect, buttons);
   }
   return true;
+}
+
+bool TSkinEdit::subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                               QStyle::SubControl sc, const QWidget* w, QRect& out) {
+  return cc == QStyle::CC_SpinBox && upDown_ && upDown_->CanSkin() && upDown_->subControlRect(style, cc, opt, sc, w, out);
+}
+
+void TSkinEdit::DoneControl() {
+  delete upDown_.data();
+  upDownTried_ = false;
+  TSkinControl::DoneControl();
 }
 
 TSkinComBox::~TSkinComBox() {
