@@ -151,9 +151,10 @@ QImage CreateDisabledGlyph(const QImage& glyph) {
   for (int y = 0; y < src.height(); ++y) {
     for (int x = 0; x < src.width(); ++x) {
       const QRgb c = src.pixel(x, y);
-      if (qAlpha(c) == 0 || (c | 0xFF000000u) == (clear | 0xFF000000u)) continue;
-      // Dark pixels carry the shape, as a monochrome mask keeps them.
-      if (qGray(c) < 192) mask.setPixel(x, y, 0xFF000000u);
+      // White turns into the mask's background, as a monochrome copy of the glyph makes it;
+      // the glyph's see-through colour too.
+      if (qAlpha(c) == 0 || (c | 0xFF000000u) == (clear | 0xFF000000u) || (c | 0xFF000000u) == 0xFFFFFFFFu) continue;
+      mask.setPixel(x, y, 0xFF000000u);
     }
   }
   auto tinted = [&](const QColor& colour) {
