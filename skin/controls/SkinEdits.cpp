@@ -137,14 +137,7 @@ bool TSkinComBox::drawComplexControl(const TSkinStyle*, QStyle::ComplexControl c
   const auto data = Data();
   // A text field made after the skin came is watched from the next paint on.
   WatchEdit();
-  if (!combo || !data || !kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed)) return false;
-  // The box repaints only the arrow as the mouse crosses into it, but the state's image covers
-  // the whole box: a new state seen through a partial paint asks for the whole.
-  const int frame = kinds::ComboStateOf(data->ComboButton->Style, *combo, MouseState & msPressed);
-  if (frame != lastFrame_ && lastFrame_ && p->hasClipping() && !p->clipBoundingRect().contains(combo->rect))
-    Repaint();
-  lastFrame_ = frame;
-  return true;
+  return combo && data && kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed);
 }
 
 bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,

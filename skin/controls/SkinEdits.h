@@ -1,8 +1,8 @@
 // The edit and combo-box skinners. An edit gets the skin's border (a spin or time edit round
-// its field, its arrows painted by an up-down skinner when the program has that kind); a combo box its skin image with the arrow
-// button where the skin's style puts it, hot only while the mouse is over the arrow (the box's
-// own hover tracking, through the arrow's rectangle) and pressed also while the mouse is down
-// in an editable combo's text field.
+// its field, its arrows painted by an up-down skinner when the program has that kind); a
+// combo box its skin image with the arrow button where the skin's style puts it, hot only
+// while the mouse is over the arrow (the box's own hover tracking, through the arrow's
+// rectangle) and pressed also while the mouse is down in an editable combo's text field.
 #pragma once
 
 #include <QPointer>
@@ -59,7 +59,6 @@ class TSkinComBox : public TSkinControl {
  private:
   void WatchEdit();
   QPointer<QLineEdit> edit_;
-  int lastFrame_ = 0;  // the state last painted
 };
 
 }  // namespace orvane::skin
