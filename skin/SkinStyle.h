@@ -15,8 +15,8 @@ class TSkinStyle : public QProxyStyle {
                   const QWidget* widget = nullptr) const override;
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget = nullptr) const override;
-
-  // Every call below goes to the control's skinner when it has one that is switched on and has
+  // Items of an owner-drawn menu are measured and painted by the menu's owner window; every
+  // other call below goes to the control's skinner when it has one that is switched on and has
   // its skin element (TSkinRegistry::SkinnerFor); everything else is Fusion's.
   void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                    const QWidget* widget = nullptr) const override;

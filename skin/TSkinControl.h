@@ -42,6 +42,7 @@
 #include <memory>
 
 #include "platform/wm/wm.h"
+#include "skin/WinSkinData.h"
 
 class QPainter;
 class QStyleOption;
@@ -61,8 +62,6 @@ enum : quint32 {
   WM_SKINMOUSELEAVE = 0xB014,     // the mouse left the control (the form skinner tells it)
   WM_SKINENABLEDCHANGED = 0xB00C, // the control's enabled state changed
 };
-// Text flag of the skin's text routine: right-to-left reading order.
-inline constexpr quint32 DT_RTLREADING = 0x20000;
 // The Tag that makes a control transparent: no fill, the parent shows through.
 inline constexpr int TransparentTag = 5555;
 // Scroll-bar metrics of the skinned controls.

@@ -192,8 +192,11 @@ void TSXSkin::Loaded() {
   if (active_) {
     if (skinLoading_)
       active_ = false;  // no package was read
-    else
+    else {
+      // The timer carries out an action only for the skin it was queued for.
+      SkinManager->SetCurrentSkin(this);
       SkinManager->PostAction(TSkinManage::ActionActivate, 250);
+    }
   }
   if (HasControl(xcMainMenu))
     SkinControls &= ~SetBit(xcMenuItem);

@@ -2,6 +2,8 @@
 // events into its messages.
 #include <QApplication>
 #include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -32,7 +34,13 @@ void Bottom(WindowData& d, Message& m) {
     static_cast<QObject*>(d.hwnd)->event(e);
     return;
   }
-  if (d.alive && d.hwnd->isWindow()) DefHostProc(d.hwnd, m);
+  if (!d.alive) return;
+  if (d.hwnd->isWindow())
+    DefHostProc(d.hwnd, m);
+  else if (qobject_cast<QMdiSubWindow*>(d.hwnd))
+    DefMDIChildProc(d.hwnd, m);
+  else if (qobject_cast<QMdiArea*>(d.hwnd))
+    DefMDIClientProc(d.hwnd, m);
 }
 
 void Notify(const std::shared_ptr<WindowData>& d, quint32 msg, quintptr wParam, qintptr lParam) {
@@ -98,15 +106,22 @@ class Translator : public QObject {
   bool eventFilter(QObject*, QEvent* e) override {
     WindowData& d = *d_;
     if (!d.alive || (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None &&
-                     !d.framePending))
+                     !d.framePending && !d.movePending))
       return false;
     QWidget* w = d.hwnd;
-    if (!w->isWindow()) return d.links.empty() ? false : ChildEvent(e);
+    // A plain child control (no MDI child or client, no frame of its own): its paint, mouse, focus,
+    // enabling, showing and leaving as its messages; the rest as for every window.
+    if (!w->isWindow() && !d.links.empty() && !d.ownNonClient && !qobject_cast<QMdiSubWindow*>(w) &&
+        !qobject_cast<QMdiArea*>(w)) {
+      bool eaten = false;
+      if (ChildEvent(e, &eaten)) return eaten;
+    }
     switch (e->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
+        if (d.movePending && PendingMoveEvent(d, static_cast<QMouseEvent*>(e))) return true;
         if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
         return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
       case QEvent::KeyPress:
@@ -149,7 +164,8 @@ class Translator : public QObject {
  private:
   // A child widget's events as its messages: paint (the widget paints at the bottom), mouse
   // (eaten when a link handles it without passing it down), focus, enabling, showing, leaving.
-  bool ChildEvent(QEvent* e) {
+  // True when the event is one of these; *eaten when the widget must not see it any more.
+  bool ChildEvent(QEvent* e, bool* eaten) {
     QWidget* w = d_->hwnd;
     Message m;
     bool mayEat = false;
@@ -160,6 +176,7 @@ class Translator : public QObject {
         bool bottom = false;
         SendTo(d_, m, &bottom);
         d_->childPaint = nullptr;
+        *eaten = true;
         return true;
       }
       case QEvent::MouseButtonPress:
@@ -168,7 +185,7 @@ class Translator : public QObject {
       case QEvent::MouseMove: {
         auto* me = static_cast<QMouseEvent*>(e);
         m.msg = ClientMouseMessage(me);
-        if (!m.msg) return false;
+        if (!m.msg) return true;
         m.wParam = static_cast<quintptr>(me->buttons().toInt());
         m.lParam = MakePoint(me->position().toPoint());
         mayEat = true;
@@ -184,7 +201,8 @@ class Translator : public QObject {
     }
     bool bottom = false;
     SendTo(d_, m, &bottom);
-    return mayEat && !bottom;
+    *eaten = mayEat && !bottom && d_->alive;
+    return true;
   }
 
   // Mouse at a point outside the client: hit test, then the non-client message with the code.
@@ -245,10 +263,12 @@ class HookFilter : public QObject {
     if (t != QEvent::Show && t != QEvent::WindowActivate && t != QEvent::Hide) return false;
     if (!o->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(o);
-    if (!w->isWindow() || !g_hook) return false;
+    // An MDI child is a window of its own inside its frame.
+    if ((!w->isWindow() && !qobject_cast<QMdiSubWindow*>(w)) || !g_hook) return false;
     const bool menu = qobject_cast<QMenu*>(w) != nullptr;
     const Qt::WindowType type = w->windowType();
-    const bool normal = type == Qt::Window || type == Qt::Dialog;
+    // Tool windows are activated like any other window the program opens.
+    const bool normal = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
     const HookProc hook = g_hook;  // a hook may remove itself
     if (t == QEvent::Show) {
       bool first = false;
@@ -289,6 +309,16 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
   d->hwnd = hwnd;
   windows.insert(hwnd, d);
   new Translator(hwnd, d);
+  // An MDI child is activated inside its frame, with no activation event of its own.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd))
+    QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,
+                     [weak = std::weak_ptr<WindowData>(d)](Qt::WindowStates before, Qt::WindowStates now) {
+                       auto d = weak.lock();
+                       const bool active = now & Qt::WindowActive;
+                       if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
+                       Notify(d, WM_NCACTIVATE, active, 0);
+                       Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                     });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;
 }
@@ -318,6 +348,16 @@ Link Subclass(HWND hwnd, WindowProc proc) {
   link.window_ = d;
   link.id_ = d->nextId++;
   d->links.push_back({link.id_, std::make_shared<WindowProc>(std::move(proc))});
+  return link;
+}
+
+Link SubclassBottom(HWND hwnd, WindowProc proc) {
+  Link link;
+  auto d = Data(hwnd);
+  if (!d || !proc) return link;
+  link.window_ = d;
+  link.id_ = d->nextId++;
+  d->links.insert(d->links.begin(), {link.id_, std::make_shared<WindowProc>(std::move(proc))});
   return link;
 }
 

@@ -65,7 +65,7 @@ TEST_F(FormSkinTest, AttachActivateAndUnskin) {
   // The skin changes: colours again, the size kept, life back to attached.
   f->ApplySkinColors();
   EXPECT_EQ(f->LifeState(), TWinSkinForm::lsAttached);
-  EXPECT_EQ(form.size(), QSize(300, 200));
+  EXPECT_EQ(wm::GetClientRect(&form).size(), QSize(300, 200));
   f->Unskin();
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 0);
   EXPECT_EQ(form.palette().color(QPalette::Window), before);
