@@ -173,11 +173,14 @@ QImage CreateDisabledGlyph(const QImage& glyph) {
 void DrawGlyphFrame(QPainter& p, const QPoint& at, int count, int number, const QImage& strip) {
   if (strip.isNull()) return;
   const int n = ValidFrameCount(count);
+  // The disabled glyph of a one-image strip is made from the image (before the number falls
+  // back to the first glyph).
+  const bool emboss = number == 2 && n == 1;
   if (number > n || number < 1) number = 1;
   const int fw = strip.width() / n;
   if (fw <= 0) return;
   QImage frame = strip.copy((number - 1) * fw, 0, fw, strip.height()).convertToFormat(QImage::Format_ARGB32);
-  if (number == 2 && n == 1) {
+  if (emboss) {
     p.drawImage(at, CreateDisabledGlyph(frame));
     return;
   }
