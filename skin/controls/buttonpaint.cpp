@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "skin/controls/kindkit.h"
+#include "skin/controls/panelpaint.h"
 
 namespace orvane::skin::kinds {
 
@@ -289,6 +290,15 @@ bool PaintSpeedButton(QPainter& p, const TSkinData& data, quint16 options, const
       DrawIcon(p, l.glyph, option.icon, glyph, state != bfDisabled, down);
     }
     DrawText(p, text, l.text, l.flags | (rtl ? DT_RTLREADING : 0));
+  } else if (option.arrowType != Qt::NoArrow && text.isEmpty()) {
+    // An arrow button: the skin's small arrow in the caption's colour, in the middle.
+    const QPoint c = r.center();
+    switch (option.arrowType) {
+      case Qt::UpArrow: DrawArrowGlyph(p, c.x(), c.y() - 2, 0); break;
+      case Qt::DownArrow: DrawArrowGlyph(p, c.x(), c.y() - 1, 1); break;
+      case Qt::LeftArrow: DrawArrowGlyph(p, c.x(), c.y(), 2); break;
+      default: DrawArrowGlyph(p, c.x(), c.y(), 3); break;
+    }
   } else {
     DrawButtonCaption(p, r, DT_CENTER, text, false, options, rtl);
   }
