@@ -43,6 +43,7 @@
 
 #include "platform/wm/wm.h"
 #include "skin/WinSkinData.h"
+#include "skin/WinSkinMsgs.h"
 
 class QPainter;
 class QStyleOption;
@@ -58,7 +59,7 @@ struct TSkinData;
 
 // The private messages every control skinner answers.
 enum : quint32 {
-  WM_SKINCONTROLSWITCH = 0x3506,  // wParam > 0: the control's skin on, 0: off (Fusion at once)
+  WM_SKINCONTROLSWITCH = WM_SKINCONTROL,  // wParam > 0: the control's skin on, 0: off (Fusion at once)
   WM_SKINMOUSELEAVE = 0xB014,     // the mouse left the control (the form skinner tells it)
   WM_SKINENABLEDCHANGED = 0xB00C, // the control's enabled state changed
 };
