@@ -19,10 +19,10 @@ namespace {
 
 // Asked by another painter of the skin: the edit's own painting into the painter in wParam.
 bool PrintEdit(wm::Message& m, QWidget* edit) {
-  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinPrintMarker) return false;
+  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinNotifyKey) return false;
   if (auto* painter = reinterpret_cast<QPainter*>(m.wParam); painter && edit)
     edit->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
-  m.result = SkinPrintMarker;
+  m.result = SkinNotifyKey;
   return true;
 }
 

@@ -13,11 +13,6 @@ class QLineEdit;
 
 namespace orvane::skin {
 
-// The private message that asks an edit to paint its content into the QPainter* in wParam
-// (lParam the skin's marker); answered with the marker.
-inline constexpr quint32 WM_SKINPRINTEDIT = 0xBC4A;
-inline constexpr qintptr SkinPrintMarker = 0x41A2;
-
 class TSkinEdit : public TSkinControl {
   Q_OBJECT
  public:
