@@ -47,6 +47,7 @@ struct WindowData {
   Tracking tracking;
   QPointer<QMenu> systemMenu;
   QIcon icon;  // what WM_GETICON last handed out
+  bool childStateHooked = false;  // an MDI child's frame follows its minimised and maximised states
 };
 
 // The window's record, made on first need (null for a null or destroyed widget).
@@ -65,5 +66,9 @@ bool PendingMoveEvent(WindowData& d, QMouseEvent* e);
 void StartTracking(WindowData& d, Tracking::Kind kind, Qt::Edges edges, bool keyboard);
 quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended);
 void ApplyFlags(QWidget* w, Qt::WindowFlags flags);
+// An MDI child in own non-client mode (mdichild.cpp): switched on or off, and whether it draws
+// its own frame now (not while minimised).
+void SetChildOwnNonClient(const std::shared_ptr<WindowData>& d, bool on);
+bool ChildFrameIsOwn(const WindowData& d);
 
 }  // namespace orvane::wm
