@@ -120,10 +120,8 @@ class Translator : public QObject {
     // first, so that the margins and the region its messages set are the ones that stay.
     if ((e->type() == QEvent::Resize || e->type() == QEvent::WindowStateChange) && e != childFirst_ &&
         d.ownNonClient && qobject_cast<QMdiSubWindow*>(w)) {
-      static_cast<QObject*>(w)->event(e);
-      if (!d_->alive) return true;
       QEvent* const outer = std::exchange(childFirst_, e);
-      eventFilter(w, e);
+      ChildEventFirst(d_, e, [this, w, e] { eventFilter(w, e); });
       childFirst_ = outer;
       return true;
     }

@@ -2,7 +2,9 @@
 // to the margins its chain asks for, inside the MDI client. While it is minimised the child
 // shows the window system's small bar again (a frameless minimised child has no size at all),
 // and neither a maximised nor a minimised child keeps a region: those states are the system's.
+#include <QCoreApplication>
 #include <QMdiSubWindow>
+#include <QShowEvent>
 
 #include "platform/wm/windowdata.h"
 
@@ -17,27 +19,36 @@ void ApplyChildFlags(WindowData& d, QMdiSubWindow* sub) {
   const bool own = d.ownNonClient && !sub->isMinimized();
   // setWindowFlags of the sub-window itself: it lays out its title bar and border anew, and a
   // child widget is never hidden by a change of flags.
-  if (bool(sub->windowFlags() & Qt::FramelessWindowHint) != own)
+  if (bool(sub->windowFlags() & Qt::FramelessWindowHint) != own) {
     sub->setWindowFlags(own ? d.nativeFlags | Qt::FramelessWindowHint : d.nativeFlags);
+    // The system's title bar finds its text and buttons again only when the sub-window is shown.
+    if (!own && sub->isVisible()) {
+      QShowEvent shown;
+      QCoreApplication::sendEvent(sub, &shown);
+    }
+  }
   if (!own || sub->isMaximized()) sub->clearMask();
 }
 
-void FollowState(const std::shared_ptr<WindowData>& d, QMdiSubWindow* sub) {
-  if (std::exchange(d->childStateHooked, true)) return;
-  QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,
-                   [weak = std::weak_ptr<WindowData>(d), sub](Qt::WindowStates before, Qt::WindowStates now) {
-                     auto d = weak.lock();
-                     const Qt::WindowStates sizing = Qt::WindowMinimized | Qt::WindowMaximized;
-                     if (!d || !d->alive || !d->ownNonClient || !((before ^ now) & sizing)) return;
-                     ApplyChildFlags(*d, sub);
-                     if (sub->isMinimized()) return;
-                     RecalcNonClient(*d);
-                     d->framePending = true;
-                     sub->update();
-                   });
-}
-
 }  // namespace
+
+void ChildEventFirst(const std::shared_ptr<WindowData>& d, QEvent* e, const std::function<void()>& messages) {
+  QMdiSubWindow* sub = SubOf(*d);
+  if (!sub) return;
+  // The frame for the new state is chosen before the sub-window lays the state out (a
+  // minimised one finds its place at the bottom of the client by its bar's size).
+  const bool stateChange = e->type() == QEvent::WindowStateChange;
+  if (stateChange) ApplyChildFlags(*d, sub);
+  static_cast<QObject*>(sub)->event(e);
+  if (!d->alive) return;
+  messages();
+  // The margins follow the state the messages have told the chain of.
+  if (stateChange && d->alive && ChildFrameIsOwn(*d)) {
+    RecalcNonClient(*d);
+    d->framePending = true;
+    sub->update();
+  }
+}
 
 bool ChildFrameIsOwn(const WindowData& d) {
   const QMdiSubWindow* sub = SubOf(d);
@@ -56,7 +67,6 @@ void SetChildOwnNonClient(const std::shared_ptr<WindowData>& d, bool on) {
     d->ownNonClient = true;
     d->savedTracking = sub->hasMouseTracking();
     sub->setMouseTracking(true);  // the frame needs moves without a button
-    FollowState(d, sub);
     ApplyChildFlags(*d, sub);
     RecalcNonClient(*d);
     if (normal) sub->setGeometry(QRect(outer, client.grownBy(sub->contentsMargins())));
