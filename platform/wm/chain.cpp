@@ -332,6 +332,9 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
                        if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
                        Notify(d, WM_NCACTIVATE, active, 0);
                        Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                       // The activation hook sees it too, so a child already open when the
+                       // skin is switched on is skinned once it is activated.
+                       if (active && d->alive && g_hook) g_hook(Hook::Activate, d->hwnd);
                      });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;

@@ -30,4 +30,6 @@ TEST_F(FormSkinFixture, MdiChildDrawsItsOwnFrameInsideTheArea) {
   ASSERT_TRUE(waitUntil([&] { return c() && c()->Activated(); })); click(0); EXPECT_TRUE(waitUntil([&] { return !gone; }));
   const QSize client = wm::GetClientRect(sub = first).size();  // off: Qt's frame around the same client
   on(false); EXPECT_TRUE(!wm::HasOwnNonClient(sub) && !(sub->windowFlags() & Qt::FramelessWindowHint) && sub->contentsMargins().top() > 0 && sub->mask().isEmpty() && wm::GetClientRect(sub).size() == client);
+  // On again: the open child is skinned once it is activated inside its frame.
+  on(true), area->setActiveSubWindow(nullptr), area->setActiveSubWindow(sub); EXPECT_TRUE(waitUntil([&] { return c() && c()->Activated() && skinned(); }));
 }
