@@ -253,3 +253,8 @@ TEST(TrayIcon, MovingToAnotherBackendTakesTheIconAlong) {
   t.icon.reset();
   EXPECT_EQ(other->count(QStringLiteral("remove")), 1) << "destruction takes the icon out";
 }
+
+TEST(QtTray, AnIconNeverShownCannotBeChanged) {
+  orvane::QtTrayBackend tray;
+  EXPECT_FALSE(tray.modify(NotifyIconData{}));
+}
