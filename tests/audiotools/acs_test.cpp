@@ -223,7 +223,6 @@ TEST(AcsClasses, DestroyingARunningOutputOrTheInputOfARunningChainFinishesTheRun
   EXPECT_EQ(out->doneCalls, 0);
   out.reset();  // must not hang, must finish the run; the owner is going away: no events
   EXPECT_EQ(std::vector<int>({in->flushes, doneEvents, in->Busy}), std::vector<int>({1, 0, 0}));
-
   RecordingOutput chained;
   PassThrough conv;
   conv.SetInput(in.get());
@@ -728,7 +727,6 @@ TEST_F(WaveTest, AppendingPcmAndAdpcm) {
   QByteArray file = ReadAll(Path("ap.wav"));
   EXPECT_EQ(Le32(file, 40), quint32(both.size() * 2));
   EXPECT_EQ(Le32(file, 4), quint32(file.size() - 8));
-
   ASSERT_EQ(Write("apa.wav", &a, wtDVIADPCM, foRewrite, 256), "");
   TWaveOut more;  // a fresh writer learns type and block size from the file
   more.SetFileMode(foAppend);

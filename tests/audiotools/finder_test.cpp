@@ -355,7 +355,6 @@ class FindSong : public ::testing::Test {
       QThread::msleep(300);
     };
   }
-
   QTemporaryDir dir;
   QString root;
   FakePlayer player;
@@ -399,7 +398,6 @@ TEST_F(FindSong, SearchSortAndRowActions) {
   clickHeader(0);
   EXPECT_EQ(column(0), QStringList({"glove.mp3", "LOVE me.WMA", "My Love.mp3"}));
   EXPECT_EQ(column(1)[1], root + "/a/");
-
   form->FoundFiles->setCurrentItem(form->FoundFiles->topLevelItem(1));
   form->N1->trigger();
   form->N2->trigger();
@@ -409,7 +407,6 @@ TEST_F(FindSong, SearchSortAndRowActions) {
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(player.songs, QStringList{"LOVE me.WMA|" + root + "/a/LOVE me.WMA"});
   EXPECT_EQ(shell.calls, QStringList({"OpenFile " + root + "/a/LOVE me.WMA", "ShowItem " + root + "/a/LOVE me.WMA"}));
-
   form->type1->setChecked(false);
   form->type2->setChecked(false);
   form->Subfolders->setChecked(false);
@@ -440,7 +437,6 @@ TEST_F(FindSong, StopRefusedSortAndClosingMidSearch) {
                   .match(form->StatusBar->currentMessage())
                   .hasMatch());
   orvane::setMessageBoxHandler(previous);
-
   slowDown();
   search("love");
   QThread::msleep(50);
@@ -462,7 +458,6 @@ TEST(FinderWire, FinderRowsGoToTheOpenPlayerOrANewOne) {
   const QString song = testing_support::writeFile(home.file("songs/My Love.mp3"), "x");
   const QString songPath = QFileInfo(song).canonicalFilePath();
   orvane::writeTextLines(home.file("playlist.txt"), {first});
-
   QPointer<TForm_player> player = TForm_player::Open();
   player->ListBox3->setCurrentRow(0);
   ASSERT_TRUE(player->N5->isEnabled());
@@ -474,7 +469,6 @@ TEST(FinderWire, FinderRowsGoToTheOpenPlayerOrANewOne) {
   finder->FindButton->click();
   ASSERT_TRUE(waitUntil([&] { return finder->FindButton->isEnabled() && finder->FoundFiles->topLevelItemCount() == 1; }, 10000));
   finder->FoundFiles->topLevelItem(0)->setSelected(true);
-
   // Twice: into the open player, then, that player closed, into a new one made for it.
   for (int round = 0; round < 2; ++round) {
     finder->N1->trigger();

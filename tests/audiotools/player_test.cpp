@@ -146,7 +146,6 @@ TEST_F(PlayerFixture, ListEditsStayInStepAndOnlyAChangedListIsWritten) {
   stale->close();  // unchanged: does not undo the first window's edits
   ASSERT_TRUE(testing_support::waitUntil([&] { return first.isNull() && stale.isNull(); }));
   EXPECT_EQ(orvane::readTextLines(home.file("playlist.txt")).size(), 3);
-
   struct { qint64 ms; const char* text; } times[] = {{3725000, "1:02:05"}, {187000, "3:07"}, {0, "0:00"}};
   for (auto t : times) EXPECT_EQ(TForm_player::FormatPlayTime(t.ms), t.text);
   struct { const char* path; const char* title; } titles[] = {{"/m/a.b.mp3", "a.b"}, {"C:\\x\\y.wav", "y"}, {"z", "z"}};

@@ -53,7 +53,6 @@ TEST(Recorder, RecordsTheSineSourceToWaveAndToMp3UnderTheClocksName) {
   // The server's sine source hands out about a second ahead when a capture starts.
   EXPECT_NEAR(double(wav.frames()) / 48000, 3.6, 0.8);
   EXPECT_NEAR(Frequency(wav.samples, 2, 48000), 1000, 10);
-
   r.RadioButton1->setChecked(true);  // 11025 Hz
   r.RadioButton4->setChecked(true);  // "8 位", overruled by the MP3
   r.CheckBox1->setChecked(true);
@@ -90,7 +89,6 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
   EXPECT_EQ(r.ListBox1->item(1)->text(), "Monitor of Speakers");
   EXPECT_TRUE(r.SelectSource("mic"));
   EXPECT_EQ(r.ListBox1->currentRow(), 0);
-
   // A source that stalls ends like Stop, keeps what it had and says so.
   capture.fake.stallAfterBytes = 48000;
   r.Button1->click();
@@ -99,7 +97,6 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
   EXPECT_TRUE(boxes.wasAsked("录音中断!已录制的部分保存到:" + kept));
   EXPECT_EQ(audiotest::DecodeWithSndfile(kept).samples.size(), 24000u);
   capture.fake.stallAfterBytes = -1;
-
   // An unwritable home folder: the error box, and recording stays possible.
   {
     testing_support::ScopedEnv bad("ORVANE_HOME", (testing_support::writeFile(home.file("plain"), "x") + "/sub").toUtf8());
@@ -109,7 +106,6 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
     EXPECT_EQ(boxes.asked().front().flags, 16);
     EXPECT_TRUE(r.Button1->isEnabled());
   }
-
   // Alt+H shows the conversion tool; a wave it cannot take is refused with the error box.
   QTest::keyClick(r.ListBox1, Qt::Key_H, Qt::AltModifier);
   EXPECT_FALSE(r.Button3->isHidden());
@@ -117,7 +113,6 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
   r.ConvertFile(testing_support::writeFile(home.file("eight.wav"), QByteArray("RIFF\x24\x00\x00\x00WAVEfmt \x10\x00\x00\x00\x01\x00\x01\x00\x11\x2B\x00\x00\x11\x2B\x00\x00\x01\x00\x08\x00", 36)));
   ASSERT_TRUE(waitUntil([&] { return !boxes.asked().empty(); }, 5000));
   EXPECT_EQ(boxes.asked().front().text, "Erreur de lecture");
-
   // Closing while recording (MP3 asked for) keeps the sound as a wave under its name.
   r.CheckBox1->setChecked(true);
   capture.fake.realTime = true;
@@ -126,7 +121,6 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
   r.close();
   ASSERT_TRUE(waitUntil([&] { return window.isNull(); }));
   EXPECT_GT(audiotest::DecodeWithSndfile(home.file("0102030405-2.wav")).frames(), 0);
-
   struct { qint64 ms; const char* text; } times[] = {{75000, "录制时间: 01:15"}, {3600999, "录制时间: 60:00"}, {3601000, ""}};
   for (auto t : times) EXPECT_EQ(TForm_recorder::ElapsedText(t.ms), QString::fromUtf8(t.text));
 }

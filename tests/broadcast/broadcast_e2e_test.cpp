@@ -59,7 +59,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   if (!monitor) GTEST_SKIP() << "no private sound server (run through test.sh)";
   const QTime clockNow = QTime::currentTime();
   if (clockNow > QTime(23, 59, 0) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
-
   QTemporaryDir tones;
   const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("音乐/tone.wav")), 6.0, 440.0);
   const std::optional<double> measured =
@@ -69,14 +68,12 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   ASSERT_GE(latency, -50);
   ASSERT_LT(latency, 1000);
   std::printf("output path latency (player -> server -> monitor): %.1f ms\n", latency);
-
   ProgramHome home(QDate::currentDate());  // not near midnight: the entries' day too
   ASSERT_TRUE(home.ok());
   testing_support::LoopbackServer server;
   server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 660, 0.5, 44100), "audio/wav");
   const QString helper = testing_support::copyHelperProgram(home.path(), QStringLiteral("orvhelper-e2e"));
   ASSERT_TRUE(QFile::exists(helper));
-
   // The song from +0 s to +3 s (its file is 6 s long), the program from +1 s to +5 s, the text
   // at +6 s (read twice, then it ends by itself), the radio from +16 s to +20 s.
   const QDateTime t0 = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
@@ -94,7 +91,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
       {.pname = QStringLiteral("电台"), .starttime = ClockText(radioAt), .endtime = ClockText(radioEnd),
        .slpath = server.url(QStringLiteral("/live.wav")), .tlength = none, .playmode = QStringLiteral(""), .jmlx = 5}};
   for (const EntryValues& e : entries) ASSERT_TRUE(home.addEntry(e)) << e.pname.toStdString();
-
   ASSERT_TRUE(home.start());  // into the test's own sink
   // The external program starts in its second and is ended at the entry's end.
   runUntil(programEnd.addMSecs(-500));
@@ -104,7 +100,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   EXPECT_TRUE(QFile::exists(helper + QStringLiteral(".term"))) << "the external program was not ended at its end";
   runUntil(radioEnd.addMSecs(2500));
   ASSERT_TRUE(home.stop()) << "the program ended early";
-
   // The song: heard within its second (less the output latency), on until its end, then silence.
   const Steady::time_point due = MonitorRecorder::at(t0), end = MonitorRecorder::at(songEnd);
   const auto heard = monitor->firstPeakAbove(kOnset, due - 2000ms);
@@ -133,7 +128,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   EXPECT_LT(monitor->maxRms(MonitorRecorder::at(radioEnd) + 800ms, MonitorRecorder::at(radioEnd.addSecs(2))), kHeard)
       << "the radio still played after its end";
   EXPECT_GE(server.requests(QStringLiteral("/live.wav")), 1);
-
   // What the program recorded: every start and end in the log, every entry's status.
   const QStringList log = home.log();
   const QString all = log.join(QLatin1Char('\n'));

@@ -23,7 +23,6 @@ TEST(LockedDatabaseTest, TheBellRingsOnItsSecondAndItsStatusIsWrittenAfterTheLoc
   const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("tone.wav")), 3.0, 440.0);
   const MonitorRecorder* monitor = MonitorRecorder::shared();
   ASSERT_NE(monitor, nullptr) << "the test's own sink could not be recorded";
-
   const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 5);
   const QDateTime endAt = startAt.addSecs(2);
   ProgramHome home(startAt.date());
@@ -32,7 +31,6 @@ TEST(LockedDatabaseTest, TheBellRingsOnItsSecondAndItsStatusIsWrittenAfterTheLoc
                              .slpath = tone, .tlength = QStringLiteral("00:00:03"),
                              .playmode = QStringLiteral("单曲播放"), .jmlx = 1}));
   ASSERT_TRUE(home.start());
-
   runUntil(startAt.addSecs(-2));
   auto other = orvane::db::Connection::open(home.file(QStringLiteral("gsk.mdb")), orvane::db::Connection::Mode::OpenExisting);
   ASSERT_TRUE(other && other->execScript(QStringLiteral("BEGIN EXCLUSIVE")));
@@ -49,13 +47,11 @@ TEST(LockedDatabaseTest, TheBellRingsOnItsSecondAndItsStatusIsWrittenAfterTheLoc
   EXPECT_TRUE(testing_support::waitUntil([&] { return home.statuses() == QStringList{played}; }, 5000))
       << qPrintable(home.statuses().join(' '));
   ASSERT_TRUE(home.stop()) << "the program ended early";
-
   auto db = orvane::db::Connection::open(home.file(QStringLiteral("gsk.mdb")), orvane::db::Connection::Mode::OpenExisting);
   orvane::db::Query day(db.get());
   day.setSql(QStringLiteral("select statusday from sjb"));
   ASSERT_TRUE(day.open());
   EXPECT_EQ(day.value(0, 0).toString(), DateText(startAt.date()));
-
   const auto due = MonitorRecorder::at(startAt);
   const auto heard = monitor->firstPeakAbove(3000 / 32768.0, due - std::chrono::seconds(2));
   ASSERT_TRUE(heard.has_value()) << "the tone was never heard";

@@ -18,7 +18,6 @@ TEST(StartFaultsBroadcastTest, ADayWithMalformedRowsStillPlaysItsNextEntry) {
   if (!monitor) GTEST_SKIP() << "no private sound server (run through test.sh)";
   const QTime clockNow = QTime::currentTime();
   if (clockNow > QTime(23, 59, 40) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
-
   QTemporaryDir tones;
   const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("tone.wav")), 4.0, 440.0);
   const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
@@ -41,11 +40,9 @@ TEST(StartFaultsBroadcastTest, ADayWithMalformedRowsStillPlaysItsNextEntry) {
                                             "'00:00:04','单曲播放',NULL,'日常',1,'主通道','')"),
                              {{QStringLiteral(":p"), tone}}));
   }
-
   ASSERT_TRUE(home.start());
   runUntil(startAt.addMSecs(2800));
   ASSERT_TRUE(home.stop()) << "the program ended early";
-
   const MonitorRecorder::Clock::time_point due = MonitorRecorder::at(startAt);
   const auto heard = monitor->firstPeakAbove(3000 / 32768.0, due - std::chrono::milliseconds(2000));
   ASSERT_TRUE(heard.has_value()) << "the entry after the start was never heard";

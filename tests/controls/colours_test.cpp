@@ -446,7 +446,6 @@ TEST(ThumbRemap, ReplacesKeyEntriesOnlyAndLoadRecoloursButNotMasksOrXpImages) {
     EXPECT_EQ(indexed.color(i), want) << i;
     EXPECT_EQ(rgb32.pixel(i, 0), want) << i;
   }
-
   const ThumbBitmaps mixer = ThumbBitmaps::Load(tsMixer, ptStandard, orHorizontal, table);
   EXPECT_EQ(mixer.Normal.format(), QImage::Format_RGB32);
   QSet<QRgb> normal, hot;

@@ -151,7 +151,6 @@ TEST(TrackBarModel, SetterSideEffects) {
   }
   bar.SetTrackFrame(fsFlatRounded);  // not a frame style: refused
   EXPECT_EQ(bar.TrackFrame(), fsStatus);
-
   // Every setter that changes the look rebuilds the background on the next paint.
   auto dirtied = [&bar](const std::function<void()>& set) {
     Render(bar);
@@ -223,7 +222,6 @@ TEST(TrackBarGeometry, TrackAndThumbInBothOrientations) {
     EXPECT_EQ(bar.ThumbRect, r.thumb) << int(r.style) << " " << int(r.pointer) << " " << r.position;
   }
   EXPECT_EQ(bar.TrackRect, RectLTRB(14, 20, 186, 26));
-
   // Vertical: the pointer 21 x 11 shifted towards the left ticks, Min at the bottom.
   ProbeBar tall(tsPointer);
   tall.resize(35, 200);
@@ -499,7 +497,6 @@ TEST(TrackBarPaint, FocusRectangleAndAFocusedBarMovingItsThumb) {
   const std::vector<QRgb> border = {image.pixel(0, 0),   image.pixel(1, 0),    image.pixel(2, 0),   image.pixel(0, 2),
                                     image.pixel(199, 1), image.pixel(199, 34), image.pixel(100, 34), image.pixel(1, 1)};
   EXPECT_EQ(border, (std::vector<QRgb>{inverted, back, inverted, inverted, inverted, back, inverted, back}));
-
   // Moving the thumb of a focused bar keeps the track; a change of the background draws anew.
   int tracks = 0;
   bar->OnDrawTrack = [&tracks](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
@@ -548,7 +545,6 @@ class MouseTest : public ::testing::Test {
     EXPECT_EQ(timer->interval, 200);
     EXPECT_FALSE(bar.Paging);
   }
-
   ProbeBar bar{tsBox};
   ManualPageTimer* timer = nullptr;
 };

@@ -60,16 +60,13 @@ TEST(TimedatedClockTest, ShiftsRelativelyRefusesAndDryRunReachesNothing) {
   ASSERT_TRUE(bus.startTemplate(QStringLiteral("timedated"), kName));
   QDBusConnection c = QDBusConnection::connectToBus(bus.address(), QStringLiteral("clock-test"));
   ASSERT_TRUE(c.isConnected());
-
   orvane::TimedatedClock dry(c, true);
   EXPECT_EQ(shift(dry, 5000000, true).outcome, orvane::ClockAnswer::Ok);
   EXPECT_TRUE(setTimeCalls(c).isEmpty()) << "the dry run must not reach timedated";
-
   orvane::TimedatedClock real(c, false);
   EXPECT_EQ(shift(real, -3600500000LL, true).outcome, orvane::ClockAnswer::Ok);
   EXPECT_EQ(shift(real, 250000, false).outcome, orvane::ClockAnswer::Ok);
   EXPECT_EQ(setTimeCalls(c), (QStringList{QStringLiteral("-3600500000,true,true"), QStringLiteral("250000,true,false")}));
-
   // Refusals: automatic sync with NTP on is the system's own time keeping; with NTP off, or
   // any other refusal, the shift failed.
   const QString syncEnabled = QStringLiteral("org.freedesktop.timedate1.AutomaticTimeSyncEnabled");
@@ -86,7 +83,6 @@ TEST(TimedatedClockTest, ShiftsRelativelyRefusesAndDryRunReachesNothing) {
   EXPECT_EQ(a.outcome, orvane::ClockAnswer::Failed);
   EXPECT_TRUE(a.error.contains(QStringLiteral("AccessDenied"))) << qPrintable(a.error);
   QDBusConnection::disconnectFromBus(QStringLiteral("clock-test"));
-
   // No timedated on the bus at all.
   testing_support::PrivateBus empty;
   ASSERT_TRUE(empty.ok());

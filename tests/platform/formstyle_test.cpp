@@ -120,13 +120,11 @@ TEST(FormBorder, MessageFormTagsAndMenuBar) {
   EXPECT_EQ(GetWindowLong(&yesNo, GWL_STYLE), WS_POPUP | WS_CAPTION);
   EXPECT_EQ(GetWindowLong(&yesNo, GWL_EXSTYLE), WS_EX_DLGMODALFRAME);
   EXPECT_FALSE(yesNo.windowFlags() & Qt::WindowCloseButtonHint);
-
   Form form;
   QMenu menu;
   EXPECT_EQ(GetTag(&menu), 0);
   SetTag(&menu, 33333);
   EXPECT_EQ(menu.property("Tag").toInt(), 33333);
-
   auto* bar = new QMenuBar;
   bar->addMenu(QStringLiteral("File"));
   form.setClientSize(300, 200);

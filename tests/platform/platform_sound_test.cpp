@@ -111,7 +111,6 @@ TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   c->close();
   QTest::qWait(50);
   EXPECT_EQ(ends.count(), 0);
-
   ASSERT_TRUE(c->open(shortWav).ok);
   c->play();
   QThread::msleep(300);
@@ -119,7 +118,6 @@ TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(ends.isEmpty() && c->fileName() == longWav);
   EXPECT_NEAR(double(c->lengthMs()), 3000.0, 50.0);
-
   // A channel destroyed with news still queued goes quietly.
   c->play();
   QThread::msleep(100);
@@ -152,7 +150,6 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
   c->seek(60000);
   ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
   EXPECT_EQ(c->positionMs(), c->lengthMs());
-
   // 1000 is full scale; an eighth of the amplitude is half of libmpv's cubic scale.
   for (const auto& [level, mpv] : std::vector<std::pair<int, double>>{{1000, 100}, {0, 0}, {125, 50}, {5000, 100}})
     EXPECT_NEAR(MpvChannel::mpvVolume(level), mpv, 1e-9) << level;
@@ -168,7 +165,6 @@ TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   EXPECT_EQ(c->lengthMs(), 1000);  // two half-second notes
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
-
   // Four dense minutes open at once: nothing waits for the whole rendering.
   const QString dense = testing_support::writeMidi(file("dense.mid"), 1920, 8, 24);
   QElapsedTimer t;
@@ -184,7 +180,6 @@ TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   c->play();
   QThread::msleep(100);
   c.reset();
-
   // Without a soundfont a MIDI file fails like any unplayable file.
   QString why;
   EXPECT_EQ(MidiRenderer(QStringList{file("no.sf2")}).start(mid, &why), nullptr);
@@ -198,7 +193,6 @@ TEST(MidiFileTest, LengthFromTheTempoMap) {
            {4, 1, 0, 2000}, {4, 3, 0, 2000}, {4, 1, 1000000u, 4000}, {0, 1, 0, 0}})
     EXPECT_EQ(MidiFile::lengthMs(testing_support::writeMidi(dir.filePath(QStringLiteral("t.mid")), notes, chord, 96, tempo)), ms)
         << notes << " " << chord << " " << tempo;
-
   // Two tracks and a tempo change half-way; the longer track decides.
   auto vlq = testing_support::midiVlq;
   QByteArray t1 = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(192) +
@@ -221,7 +215,6 @@ TEST(MidiFileTest, LengthFromTheTempoMap) {
   // Time-code division: 25 frames a second, 40 ticks a frame.
   QByteArray smpte = chunk("MThd", QByteArray("\x00\x00\x00\x01\xE7\x28", 6)) + chunk("MTrk", t2);
   EXPECT_EQ(MidiFile::lengthMs(smpte), 384);
-
   for (const QByteArray& bad : {two.left(two.size() - 5), QByteArray("MThd"), QByteArray("not midi at all")})
     EXPECT_FALSE(MidiFile::lengthMs(bad).has_value()) << bad.size();
   EXPECT_FALSE(MidiFile::lengthMs(dir.filePath("missing.mid")).has_value());
@@ -248,7 +241,6 @@ TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
     EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
     qInstallMessageHandler(previous);
     EXPECT_FALSE(logged.filter(QStringLiteral("no sound server")).isEmpty()) << qPrintable(logged.join("\n"));
-
     // Without the silent fallback the channel reports the failure and stops.
     MpvSettings strict;
     strict.silentFallback = false;
@@ -284,7 +276,6 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   testing_support::LoopbackServer server;
   server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(2.0, 440, 0.5, 44100), "audio/wav");
   const QString url = server.url(QStringLiteral("/tone.wav"));
-
   auto c = channel(ChannelKind::Stream);
   QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
   QSignalSpy loaded(c.get(), &MediaChannel::loaded);
@@ -300,7 +291,6 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 10000));
   EXPECT_EQ(server.requests(QStringLiteral("/tone.wav")), 1);
-
   const QString wav = testing_support::writeToneWav(file("local.wav"), 0.5);
   for (const QString& refused : {QStringLiteral("lavfi://sine"), QStringLiteral("av://lavfi:sine"), wav,
                                  QStringLiteral("file://") + wav, QStringLiteral("http://")}) {
@@ -326,7 +316,6 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
   auto c = channel(ChannelKind::Stream);
   QSignalSpy loaded(c.get(), &MediaChannel::loaded);
   QSignalSpy loadFailed(c.get(), &MediaChannel::loadFailed);
-
   ASSERT_TRUE(c->openAddress(url, 1500).ok);
   EXPECT_TRUE(c->opening());
   ASSERT_TRUE(testing_support::waitUntil([&] { return station.silentConnections() == 1; }, 5000));
@@ -336,7 +325,6 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
   EXPECT_FALSE(c->opening() || c->isOpen());
   EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000))
       << "libmpv still waits for the station";
-
   // Given up by close, by stop, and by opening something else: nothing follows, the
   // connection is dropped, and the channel stays as the last call left it.
   const QString wav = testing_support::writeToneWav(file("after.wav"), 0.5);
@@ -395,7 +383,6 @@ TEST(VoiceChoiceTest, InstalledVoiceElseMandarinForChineseElseTheDefault) {
     EXPECT_EQ(c.found, found) << name.toStdString();
     EXPECT_EQ(c.voice.identifier, identifier) << name.toStdString();
   }
-
   EXPECT_TRUE(containsChinese(QStringLiteral("8点 上课")));
   EXPECT_FALSE(containsChinese(QStringLiteral("Class begins at 08:00, 。")));
   for (const char* yes : {"zh", "cmn", "yue", "cmn-latn-pinyin", "ZH-cn", " yue "})
@@ -422,7 +409,6 @@ TEST(SpeechSynthesis, WordMarksCountCharactersOfTheTextAsGiven) {
   EXPECT_TRUE(words.front().position == 0 && words.front().length == 5);
   EXPECT_EQ(text.mid(words.back().position, words.back().length), QStringLiteral("world"));
   EXPECT_TRUE(words.front().sample < words.back().sample && words.back().sample < samples);
-
   words.clear();
   ASSERT_TRUE(EspeakSynth::instance().synthesize(
       kChinese, SpeechParams{kMandarinVoice, 0, 100},
@@ -434,7 +420,6 @@ TEST(SpeechSynthesis, WordMarksCountCharactersOfTheTextAsGiven) {
   ASSERT_FALSE(words.empty());
   EXPECT_EQ(kChinese.mid(words[0].position, words[0].length), QStringLiteral("你"));
   for (const WordMark& w : words) EXPECT_NE(kChinese.at(w.position), QChar(u'，'));
-
   EXPECT_FALSE(EspeakSynth::instance().synthesize(text, SpeechParams{QStringLiteral("no-such-voice"), 0, 100},
                                                   [](const int16_t*, int, const std::vector<WordMark>&) { return true; },
                                                   &error));
@@ -460,7 +445,6 @@ TEST(SpeechSynthesis, WritesAWaveFileWhoseLengthFollowsTheRate) {
   const qint64 normal = lengthOf(0), fast = lengthOf(10), slow = lengthOf(-10);
   EXPECT_GT(normal, EspeakSynth::instance().sampleRate());  // more than a second of speech
   EXPECT_TRUE(fast < normal && normal < slow) << fast << " " << normal << " " << slow;
-
   QString error;
   EXPECT_FALSE(SpeechEngine::synthesizeToWave(kChinese, {}, dir.filePath(QStringLiteral("no/such/folder/x.wav")), &error));
   EXPECT_FALSE(error.isEmpty());
@@ -484,7 +468,6 @@ TEST(SpeechEngineTest, ReadsAloudWithWordsInStepAndEndsOnce) {
   std::this_thread::sleep_for(100ms);
   QCoreApplication::processEvents();
   EXPECT_TRUE(ends.count() == 1 && failures.isEmpty() && !engine.isSpeaking());
-
   // The words in order of the text, each one marked while the sound was playing, not all at once.
   ASSERT_GE(marks.size(), 8u);
   for (std::size_t i = 1; i < marks.size(); ++i) EXPECT_LT(marks[i - 1].first, marks[i].first);
@@ -532,7 +515,6 @@ TEST(SpeechEngineTest, PauseIsSilentResumeCarriesOnStopEndsNothingAndASecondSpea
   EXPECT_TRUE(quietFor(700)) << "sound after stop";
   EXPECT_EQ(words, wordsAtStop);
   EXPECT_EQ(ends.count(), 0);
-
   // Speaking again drops the reading going on: one end, for the second text only.
   ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
   ASSERT_TRUE(engine.speak(QStringLiteral("好"), SpeechParams{kMandarinVoice, 0, 100}));
@@ -594,7 +576,6 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
   server.route(QStringLiteral("/radio.html"),
                "<html><body><audio autoplay src=\"/tone.wav\"></audio></body></html>", "text/html");
   server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(30, 880, 0.5, 44100), "audio/wav");
-
   QWidget window;
   window.resize(300, 200);
   window.show();
@@ -606,7 +587,6 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->parentWidget(), &window);
   EXPECT_EQ(view->size(), QSize(1, 1));
-
   QSignalSpy loaded(&host, &WebRadioHost::loadFinished);
   const auto t0 = MonitorRecorder::Clock::now();
   host.Navigate(server.url(QStringLiteral("/radio.html")));
@@ -614,7 +594,6 @@ TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
   EXPECT_TRUE(loaded.first().at(1).toBool());
   ASSERT_TRUE(waitUntil([&] { return monitor->firstLouder(0.05, t0).has_value(); }, 20000)) << "the page was not heard";
   EXPECT_GE(server.requests(QStringLiteral("/tone.wav")), 1);
-
   host.Clear();
   waitUntil([] { return false; }, 800);
   const auto quiet = MonitorRecorder::Clock::now();

@@ -194,7 +194,6 @@ TEST(Files, IniSectionsAndKeysIgnoreCaseAndTextFilesAreUtf8OrGb18030WithCrLf) {
   EXPECT_EQ(IniFile(path).readString(QStringLiteral("db"), QStringLiteral("path")), QStringLiteral("/srv/gsk.mdb"));
   EXPECT_EQ(IniFile(path).readString(QStringLiteral("db"), QStringLiteral("nokey"), QStringLiteral("fb")), QStringLiteral("fb"));
   EXPECT_EQ(IniFile(dir.filePath(QStringLiteral("none.ini"))).readString(QStringLiteral("db"), QStringLiteral("path")), QString());
-
   const QString chinese = QStringLiteral("上课铃声");
   QStringEncoder gb("GB18030");
   const QString gbPath = testing_support::writeFile(dir.filePath(QStringLiteral("gb.pl3")), gb.encode(chinese + QStringLiteral("\r\nline2\n")));
@@ -261,7 +260,6 @@ TEST(MessageForm, ShowsTextCaptionButtonsAndAnswersWithTheButtonClicked) {
   TMessageForm plain(QStringLiteral("请先退出试播状态再来操作。"), QStringLiteral("提示"), 0);
   EXPECT_EQ(buttonTexts(plain), QStringList{QStringLiteral("确定")});
   EXPECT_FALSE(plain.findChild<QLabel*>(QStringLiteral("Image"))) << "flags 0 show no icon";
-
   installMessageFormHandler();
   clickLater(mb::IDYES);
   EXPECT_EQ(MessageBox(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"), 292), mb::IDYES);
@@ -305,7 +303,6 @@ TEST(FormModal, ModalResultEndsTheLoopAndCloseQueryCanRefuse) {
   EXPECT_EQ(form.ShowModal(), Form::mrOk);
   EXPECT_EQ(form.queries, 2);
   EXPECT_FALSE(form.isVisible());
-
   Form plain;
   QTimer::singleShot(0, &plain, [&] { plain.close(); });
   EXPECT_EQ(plain.ShowModal(), Form::mrCancel) << "closing without a result cancels";
@@ -366,7 +363,6 @@ TEST(ProcessesTest, StartsAProgramInItsOwnGroupAndEndsTheGroup) {
   EXPECT_TRUE(::getpgid(pid_t(pid)) != ::getpgrp() && ::getpgid(pid_t(child)) == ::getpgid(pid_t(pid))) << "a group of its own";
   EXPECT_TRUE(processes.startedGroups().size() == 1 && opened.urls.isEmpty());
   EXPECT_EQ(Processes::executableName(pid), name);
-
   // Case does not matter; the program ends on SIGTERM, its child with the group.
   EXPECT_GE(processes.KillProcess(name.toUpper()), 1);
   EXPECT_TRUE(waitUntil([&] { return !alive(pid) && !alive(child); }));
@@ -401,12 +397,10 @@ TEST(ProcessesTest, EndsOurOtherProcessesOfThatNameOnlyAndNeverItself) {
   ASSERT_TRUE(a.waitForStarted() && b.waitForStarted());
   ASSERT_TRUE(waitUntil(
       [&] { return readHelperPid(same + QStringLiteral(".pid")) && readHelperPid(other + QStringLiteral(".pid")); }));
-
   Processes processes;
   EXPECT_EQ(processes.KillProcess(QFileInfo(same).fileName()), 1);
   EXPECT_TRUE(a.waitForFinished(5000) && QFile::exists(same + QStringLiteral(".term")));
   EXPECT_EQ(b.state(), QProcess::Running);
-
   // The program's own name: it is never asked to end itself. Asked from a copy of this test
   // program named for this run alone, so that no other run of the tests is asked to end.
   QString output;
@@ -429,7 +423,6 @@ TEST(ProcessesTest, OtherPathsGoToTheDesktopsHandlerAndBadOnesSaySo) {
   const QString text = testing_support::writeFile(dir.filePath(QStringLiteral("notice.txt")), "hello");
   Opened opened;
   Processes processes(opened.opener());
-
   const QUrl web(QStringLiteral("http://127.0.0.1:9/radio.html"));
   for (const auto& [path, url] : std::vector<std::pair<QString, QUrl>>{
            {text, QUrl::fromLocalFile(text)}, {dir.path(), QUrl::fromLocalFile(dir.path())}, {web.toString(), web}}) {
@@ -644,7 +637,6 @@ TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
   ASSERT_EQ(manager.uris.size(), 1);
   EXPECT_TRUE(manager.uris[0].startsWith(QStringLiteral("file:///tmp/-x%20dir/")) && QUrl(manager.uris[0]).toLocalFile() == kOdd);
   EXPECT_TRUE(manager.startupId.isEmpty() && opened.isEmpty());
-
   service.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));  // no file manager now
   answers.clear();
   EXPECT_TRUE(shell.ShowItem(kOdd));
@@ -655,7 +647,6 @@ TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
   DesktopShell lone(QDBusConnection(QStringLiteral("orvane-no-bus")), [&](const QUrl& url) { return opened << url, true; });
   EXPECT_TRUE(lone.ShowItem(kOdd)) << "a bus that never connected falls back at once";
   EXPECT_EQ(opened.value(1), QUrl::fromLocalFile(QStringLiteral("/tmp/-x dir")));
-
   // Folders open as file URLs, a relative name staying a path; nothing is asked for no path.
   const QString folder = QStringLiteral("-rf /music/a \"b\"");
   EXPECT_TRUE(shell.OpenFolder(folder));

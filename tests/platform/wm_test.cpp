@@ -266,7 +266,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
     QApplication::sendEvent(&f.form, &e);
   }
   EXPECT_EQ(f.form.geometry(), start.translated(-8, 0));
-
   const QString title("窗口");
   SendMessage(&f.form, WM_SETTEXT, 0, reinterpret_cast<qintptr>(&title));
   QString text;
@@ -282,7 +281,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   SendMessage(&f.form, WM_COMMAND, CommandId(on));
   SendMessage(&f.form, WM_COMMAND, CommandId(off));
   EXPECT_EQ(fired, 1);
-
   QStringList items;
   for (QAction* a : GetSystemMenu(&f.form)->actions()) items << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : "~"));
   EXPECT_EQ(items, (QStringList{"还原(&R)~", "移动(&M)", "大小(&S)", "最小化(&N)", "最大化(&X)", "-", "关闭(&C)\tAlt+F4"}));
@@ -291,7 +289,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   EXPECT_FALSE(GetSystemMenu(&f.form)->actions()[4]->isEnabled());
   SendMessage(&f.form, WM_CLOSE);
   EXPECT_FALSE(f.form.isVisible());
-
   QMenu menu;
   QDialog dialog;
   QWidget plain, named;

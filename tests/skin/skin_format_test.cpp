@@ -319,7 +319,6 @@ TEST(SkinPack, PacksAGoodSkinThatReadsBackAndRefusesWhatTheProgramCouldNotUse) {
   TSkinReader reader;
   ASSERT_TRUE(reader.Load(folder.package()));
   EXPECT_EQ(reader.count(), 6);
-
   QByteArray deep = bmp24(solid(8, 20, qRgb(1, 2, 3)));
   deep[28] = 32;  // claims 32 bits per pixel
   const struct {

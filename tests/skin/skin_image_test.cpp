@@ -377,7 +377,6 @@ TEST(SkinParser, ReaderQuirks) {
   EXPECT_TRUE(top.HasImage());
   EXPECT_EQ(top.Margins(), QMargins(32, 0, 39, 0));
   EXPECT_EQ(data->Colour(scWindow), RGBColor(200, 100, 50));
-
   ASSERT_TRUE(data->MenuItem && data->Headerbar && data->ExtraImages && data->MenuBackground && data->TabPane &&
               data->Progress);
   // Menu items: 5 frames whatever the description says, "Tile" above 1 becomes 0; a header
@@ -431,7 +430,6 @@ TEST(SkinParser, ColoursButtonsAndTitle) {
   EXPECT_EQ(data->CustomColours[0], RGBColor(9, 8, 7));
   EXPECT_EQ(data->CustomColours[5], clWhite);
   EXPECT_EQ(data->CustomColours[9], RGBColor(1, 1, 1));
-
   const TDataSkinButton& b = *data->Buttons;
   EXPECT_EQ(b.Margins(), QMargins(9, 8, 9, 8));
   EXPECT_EQ(FrameTileTrans(b), std::vector<int>({5, 0, 1}));
@@ -441,7 +439,6 @@ TEST(SkinParser, ColoursButtonsAndTitle) {
   EXPECT_FALSE(b.PressedColour2Given);
   EXPECT_EQ(b.NormalColour2, RGBColor(10, 20, 30));
   EXPECT_EQ(b.PressedColour2, data->Colour(scButtonText));
-
   const TDataSkinTitle& t = *data->Title;
   EXPECT_EQ(std::vector<int>({t.TextShift(), t.TextShiftVert(), t.TextRightClip(), t.BottomHeight, t.TextAlignment,
                               t.FontHeight}),
@@ -512,7 +509,6 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
   EXPECT_EQ(arrow.Bitmap.size(), QSize(68, 17));
   EXPECT_EQ(arrow.Frame, 4);
   EXPECT_EQ(arrow.Bitmap.pixel(17 * 2, 0), cb.Bitmap.pixel(3 * 50 - 19, 2));
-
   // Without a sunken edge the arrow strip is the button with its key pixels in ButtonFace.
   const auto plain = SkinBuilder()
                          .ini("[Colours]\r\nButtonFace=200 201 202\r\n[ComboButton]\r\nImage=c.bmp\r\n")
@@ -525,7 +521,6 @@ TEST(SkinParser, ComboImageArrowAndToolbar) {
   // With a sunken edge and no combo button the strip stays empty.
   const auto edgeOnly = SkinBuilder().ini("[SunkEdge]\r\nImage=s.bmp\r\n").image("s.bmp", sunk).parse();
   EXPECT_FALSE(edgeOnly->ComboxArrow->HasImage());
-
   // The tool-bar gradient from ButtonFace towards the window colour.
   const TDataSkinObject& tb = *data->Toolbar;
   EXPECT_EQ(tb.Frame, 1);
@@ -609,13 +604,11 @@ TEST(SkinComponent, LoadsReplacesWholeAndKeepsTheOldSkinOnFailure) {
   EXPECT_FALSE(skin.Data());
   EXPECT_FALSE(skin.LoadSkin());  // no package
   EXPECT_TRUE(skin.SkinLoading());
-
   skin.SetSkinStream(SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=First\r\n").package());
   ASSERT_TRUE(skin.LoadSkin());
   EXPECT_FALSE(skin.SkinLoading());
   const std::shared_ptr<const TSkinData> first = skin.Data();
   EXPECT_EQ(first->SkinName, "First");
-
   QByteArray broken = SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=Second\r\n").package();
   broken.truncate(broken.size() / 2);
   skin.SetSkinStream(broken);
@@ -624,7 +617,6 @@ TEST(SkinComponent, LoadsReplacesWholeAndKeepsTheOldSkinOnFailure) {
   QLoggingCategory::setFilterRules(QString());
   EXPECT_FALSE(skin.SkinLoading());  // a complete skin is still held
   EXPECT_EQ(skin.Data(), first);  // the previous skin stays
-
   skin.SetSkinStream(SkinBuilder().ini("[TitlebarSkin]\r\nSkinName=Third\r\n").package());
   ASSERT_TRUE(skin.LoadSkin());
   EXPECT_EQ(skin.Data()->SkinName, "Third");
@@ -653,7 +645,6 @@ TEST(DefaultSkin, TheBuildPackedTheSourcesDeterministically) {
   const QByteArray embedded = resource(DefaultSkinResource);
   ASSERT_FALSE(embedded.isEmpty());
   EXPECT_TRUE(folder.package() == embedded);
-
   TSkinReader reader;
   ASSERT_TRUE(reader.Load(embedded));
   EXPECT_EQ(reader.version(), 70000u);
@@ -675,7 +666,6 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
     if (slot == 9 || slot == 10 || slot == scWindow) continue;
     EXPECT_TRUE(data->ColourGiven[slot]) << slot;
   }
-
   // The frame: 4-pixel sides and bottom, a 30-pixel title bar; rounded top corners.
   const TDataSkinBorder& left = data->Border(bsLeft);
   const TDataSkinBorder& top = data->Border(bsTop);
@@ -689,13 +679,11 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
   const TColor window = data->Colour(scWindow);
   EXPECT_GT(BlueOf(window), RedOf(window) + 50);
   EXPECT_EQ(data->Toolbar->Bitmap.size(), QSize(10, 40));
-
   // Buttons, check boxes and radio buttons.
   EXPECT_EQ(std::vector<int>({data->Buttons->Bitmap.width() % 5, data->Buttons->CheckButtonFrame,
                               data->Buttons->RadioButtonFrame, data->Buttons->CheckBitmap.width(), data->Title->TXTBackleft}),
             std::vector<int>({0, 12, 8, 12 * 13, 8}));
   EXPECT_EQ(data->Title->ActiveText, RGBColor(255, 255, 255));
-
   // Caption buttons: close, maximise, restore, minimise, help, system menu, then MDI.
   const auto& r = data->SysButtons;
   ASSERT_EQ(r.size(), 9u);
@@ -711,7 +699,6 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
     EXPECT_EQ(r[6 + j]->Bitmap.size(), QSize(64, 14));
     EXPECT_EQ(r[6 + j]->Xcoord, (3 - j) * 20);
   }
-
   // Derived: the combo image and its arrow strip; the tracks come from the description.
   EXPECT_EQ(data->ComboButton->Style, 2);
   EXPECT_EQ(data->ComboButton->Bitmap.size(), QSize(200, 21));

@@ -77,7 +77,6 @@ TEST(SkinComponentPackage, SavedRecordRoundTripAndFailedLoadsKeepTheSkin) {
   ASSERT_EQ(saved.size(), package.size() + 4);
   EXPECT_EQ(qFromLittleEndian<quint32>(saved.constData()), quint32(package.size()));
   EXPECT_EQ(TSXSkin().WriteSkinStream(), QByteArray(4, '\0'));
-
   TSXSkin skin;
   ASSERT_TRUE(skin.ReadSkinStream(saved));
   EXPECT_EQ(skin.SkinStream(), package);
@@ -116,7 +115,6 @@ TEST(SkinComponentWindows, WindowCheckAndCaptionHint) {
   bool doSkin = true;
   skin.CanSkinForm(&window, QStringLiteral("SysMonthCal32"), doSkin);
   EXPECT_TRUE(doSkin);
-
   const QRect button(300, 200, 20, 18);
   const QString longText = QString(u'关').repeated(200);
   skin.Options &= ~SetBit(xoCaptionButtonHint);
@@ -288,13 +286,11 @@ TEST_F(SkinManagerTest, OnlyTheLastQueuedSwitchRunsAndRefreshesWaitForIt) {
     return testing_support::waitUntil([&] { return changed == n && !SkinManager->ActionTimer().isActive(); }, 3000);
   };
   const QString attach = "InitForm Form", detach = "Unskin Form";
-
   skin->SetActive(true);
   EXPECT_TRUE(SkinManager->Forms().isEmpty());  // not before the timer
   ASSERT_TRUE(settled(1));
   ASSERT_EQ(SkinManager->Forms().size(), 1);
   EXPECT_EQ(log, QStringList{attach});
-
   struct Step {
     std::function<void()> request;
     bool skinnedAfter;
