@@ -10,8 +10,6 @@
 #include "controls/flatGrafx.h"
 #include "controlstest.h"
 
-
-
 namespace controls_test {
 namespace {
 
@@ -38,19 +36,16 @@ TEST(TrackBarModel, DefaultsOfANewBar) {
   ProbeBar bar;
   EXPECT_EQ(bar.size(), QSize(200, 35));
   EXPECT_EQ(std::vector<int>({bar.Max(), bar.Min(), bar.Position(), bar.TrackWidth(), bar.TrackOffset(), bar.TickStep(),
-                              bar.PageSize(), bar.GetPageTimer().Interval()}),
-            std::vector<int>({10, 0, 0, 8, 20, 1, 1, 200}));
-  EXPECT_EQ(bar.ThumbStyle(), tsPointer);
-  EXPECT_EQ(bar.TrackFrame(), fsStatus);
+                              bar.PageSize(), bar.GetPageTimer().Interval(), bar.ThumbStyle(), bar.TrackFrame(),
+                              bar.HotTrackColorType(), bar.focusPolicy()}),
+            std::vector<int>({10, 0, 0, 8, 20, 1, 1, 200, tsPointer, fsStatus, htctActual, Qt::StrongFocus}));
   EXPECT_EQ(bar.HotTrackColor(), TColor::FromRGB(240, 155, 20));
-  EXPECT_EQ(bar.HotTrackColorType(), htctActual);
   EXPECT_EQ(std::vector<bool>({bar.ShowTicks(), bar.ShowFocusRect(), bar.ThemeAware(), bar.BufferDirty, bar.TabOnEnter(),
                                bar.Transparent(), bar.GetPageTimer().Enabled()}),
             std::vector<bool>({true, true, true, true, false, false, false}));
-  EXPECT_EQ(bar.focusPolicy(), Qt::StrongFocus);
 }
 
-TEST(TrackBarModel, RangeNeverCrossesAndPositionFollows) {
+TEST(TrackBarModel, RangeNeverCrossesAndPositionFollowsEvenWhenRefused) {
   ProbeBar bar;
   EventLog log(bar);
   bar.SetMax(bar.Min());
@@ -58,23 +53,21 @@ TEST(TrackBarModel, RangeNeverCrossesAndPositionFollows) {
   bar.SetMax(100);
   bar.SetMin(100);
   EXPECT_EQ(bar.Min(), 99);
-  EXPECT_EQ(bar.Position(), 99);  // Min passed the position, which followed through the setter
+  // Min passed the position, which followed through the setter.
+  EXPECT_EQ(bar.Position(), 99);
   EXPECT_EQ(log.Take(), (Log{"changing 99", "change 99"}));
   bar.SetMin(0);
   bar.SetPosition(80);
   log.Take();
-  bar.SetMax(50);
-  EXPECT_EQ(bar.Position(), 50);
-  EXPECT_EQ(log.Take(), (Log{"changing 50", "change 50"}));
   // Shrinking the range below a position whose change is refused still keeps it in range.
-  log.allowChanges = false;
-  bar.SetMax(30);
-  EXPECT_EQ(bar.Position(), 30);
-  EXPECT_EQ(log.Take(), (Log{"changing 30", "change 30"}));
-  bar.SetMax(100);
-  bar.SetMin(60);
-  EXPECT_EQ(bar.Position(), 60);
-  EXPECT_EQ(log.Take(), (Log{"changing 60", "change 60"}));
+  const std::tuple<bool, int, int, int> steps[] = {{true, 0, 50, 50}, {false, 0, 30, 30}, {false, 60, 100, 60}};
+  for (const auto& [allow, min, max, want] : steps) {
+    log.allowChanges = allow;
+    bar.SetMax(max);
+    bar.SetMin(min);
+    EXPECT_EQ(bar.Position(), want);
+    EXPECT_EQ(log.Take(), (Log{"changing " + std::to_string(want), "change " + std::to_string(want)})) << max;
+  }
 }
 
 TEST(TrackBarModel, PositionClampsAndTheClampedEqualCaseStillFires) {
@@ -98,9 +91,7 @@ TEST(TrackBarModel, PositionClampsAndTheClampedEqualCaseStillFires) {
   // A veto stops the setter and the keys.
   log.allowChanges = false;
   bar.SetPosition(5);
-  QTest::keyClick(&bar, Qt::Key_Left);
-  QTest::keyClick(&bar, Qt::Key_Home);
-  QTest::keyClick(&bar, Qt::Key_PageDown);
+  for (Qt::Key key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_PageDown}) QTest::keyClick(&bar, key);
   EXPECT_EQ(bar.Position(), 10);
   EXPECT_EQ(log.Take(), (Log{"changing 5", "changing 9", "changing 0", "changing 9"}));
 }
@@ -109,19 +100,16 @@ TEST(TrackBarModel, KeyMapInBothOrientations) {
   ProbeBar bar;
   bar.SetMax(100);
   bar.SetPageSize(7);
-  const struct {
-    Qt::Key key;
-    Qt::KeyboardModifiers mods;
-    int want;  // from 50
-  } keys[] = {{Qt::Key_Right, {}, 51},      {Qt::Key_Up, {}, 51},   {Qt::Key_Plus, Qt::KeypadModifier, 51},
-              {Qt::Key_Left, {}, 49},       {Qt::Key_Down, {}, 49}, {Qt::Key_Minus, Qt::KeypadModifier, 49},
-              {Qt::Key_Minus, {}, 50},  // the main keyboard's minus is not a key of the bar
-              {Qt::Key_A, {}, 50},          {Qt::Key_PageUp, {}, 57}, {Qt::Key_PageDown, {}, 43},
-              {Qt::Key_End, {}, 100},       {Qt::Key_Home, {}, 0}};
-  for (const auto& k : keys) {
+  // From 50; the main keyboard's minus is not a key of the bar.
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+      {Qt::Key_Right, {}, 51},  {Qt::Key_Up, {}, 51},   {Qt::Key_Plus, Qt::KeypadModifier, 51},
+      {Qt::Key_Left, {}, 49},   {Qt::Key_Down, {}, 49}, {Qt::Key_Minus, Qt::KeypadModifier, 49},
+      {Qt::Key_Minus, {}, 50},  {Qt::Key_A, {}, 50},    {Qt::Key_PageUp, {}, 57},
+      {Qt::Key_PageDown, {}, 43}, {Qt::Key_End, {}, 100}, {Qt::Key_Home, {}, 0}};
+  for (const auto& [key, mods, want] : keys) {
     bar.SetPosition(50);
-    QTest::keyClick(&bar, k.key, k.mods);
-    EXPECT_EQ(bar.Position(), k.want) << "key " << std::hex << int(k.key);
+    QTest::keyClick(&bar, key, mods);
+    EXPECT_EQ(bar.Position(), want) << "key " << std::hex << int(key);
   }
   // A tall bar turns vertical, and Home and End swap.
   bar.resize(35, 200);
@@ -151,28 +139,24 @@ TEST(TrackBarModel, SetterSideEffects) {
   }
   bar.SetTrackFrame(fsFlatRounded);  // not a frame style: refused
   EXPECT_EQ(bar.TrackFrame(), fsStatus);
-  // Every setter that changes the look rebuilds the background on the next paint.
-  auto dirtied = [&bar](const std::function<void()>& set) {
+  // Every setter that changes the look rebuilds the background on the next paint; moving the
+  // thumb keeps it, and so does a setter given the value it has.
+  const std::pair<std::function<void()>, bool> setters[] = {
+      {[&] { bar.SetThumbStyle(tsMixer); }, true}, {[&] { bar.SetMax(1000); }, true},
+      {[&] { bar.SetMin(-3); }, true},              {[&] { bar.SetTickColor(clRed); }, true},
+      {[&] { bar.SetHighlightColor(clRed); }, true}, {[&] { bar.setEnabled(false); }, true},
+      {[&] { bar.SetPosition(5); }, false},         {[&] { bar.SetTickColor(clRed); }, false}};
+  for (const auto& [set, dirty] : setters) {
     Render(bar);
     EXPECT_FALSE(bar.BufferDirty);
     set();
-    return bar.BufferDirty;
-  };
-  EXPECT_TRUE(dirtied([&] { bar.SetThumbStyle(tsMixer); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetMax(1000); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetMin(-3); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetTickColor(clRed); }));
-  EXPECT_TRUE(dirtied([&] { bar.SetHighlightColor(clRed); }));
-  EXPECT_TRUE(dirtied([&] { bar.setEnabled(false); }));
-  EXPECT_FALSE(dirtied([&] { bar.SetPosition(5); }));       // moving the thumb keeps the background
-  EXPECT_FALSE(dirtied([&] { bar.SetTickColor(clRed); }));  // the same value: nothing
-}
-
-TEST(TrackBarModel, ThemeAwareChoosesTheXpThumbs) {
-  ProbeBar bar(tsBox);
+    EXPECT_EQ(bar.BufferDirty, dirty) << &set - &setters[0].first;
+  }
+  // Under Fusion the program counts visual themes as on: theme awareness takes the XP thumbs.
+  bar.SetThumbStyle(tsBox);
+  bar.SetThemeAware(false);
   const QImage classic = bar.Thumbs.Normal;
   bar.SetThemeAware(true);
-  // Under Fusion the program counts visual themes as on.
   EXPECT_EQ(bar.Thumbs.Normal, QImage(":/controls/QXTRKBAR_H_XPBOX.xpm").convertToFormat(QImage::Format_RGB32));
   EXPECT_NE(bar.Thumbs.Normal, classic);
 }
@@ -203,23 +187,17 @@ TEST(TrackBarGeometry, TrackAndThumbInBothOrientations) {
   EXPECT_EQ(std::vector<int>({bar.ThumbLength, bar.ThumbBreadth, bar.ThumbHalf}), std::vector<int>({11, 21, 5}));
   EXPECT_EQ(bar.TrackRect, RectLTRB(9, 20, 191, 28));
   // Each row: style, pointer, position, then the thumb; (8 - 21) div 2 = -6; 181 * 50 / 100 = 90.
-  const struct {
-    TThumbStyle style;
-    TPointerType pointer;
-    int position;
-    QRect thumb;
-  } rows[] = {{tsBox, ptStandard, 0, RectLTRB(4, 14, 15, 35)},
-              {tsBox, ptStandard, 50, RectLTRB(94, 14, 105, 35)},
-              {tsBox, ptStandard, 100, RectLTRB(185, 14, 196, 35)},
-              {tsPointer, ptStandard, 100, RectLTRB(185, 12, 196, 33)},  // two pixels towards the top ticks
-              {tsPointer, ptWin95, 100, RectLTRB(185, 14, 196, 35)},
-              {tsMixer, ptStandard, 0, RectLTRB(4, 15, 25, 31)}};  // 21 x 16 on a 6-pixel track
-  for (const auto& r : rows) {
-    bar.SetThumbStyle(r.style);
-    bar.SetPointerType(r.pointer);
-    bar.SetPosition(r.position);
+  // A pointer sits two pixels towards the top ticks; a mixer thumb is 21 x 16 on a 6-pixel track.
+  const std::tuple<TThumbStyle, TPointerType, int, QRect> rows[] = {
+      {tsBox, ptStandard, 0, RectLTRB(4, 14, 15, 35)},       {tsBox, ptStandard, 50, RectLTRB(94, 14, 105, 35)},
+      {tsBox, ptStandard, 100, RectLTRB(185, 14, 196, 35)},  {tsPointer, ptStandard, 100, RectLTRB(185, 12, 196, 33)},
+      {tsPointer, ptWin95, 100, RectLTRB(185, 14, 196, 35)}, {tsMixer, ptStandard, 0, RectLTRB(4, 15, 25, 31)}};
+  for (const auto& [style, pointer, position, thumb] : rows) {
+    bar.SetThumbStyle(style);
+    bar.SetPointerType(pointer);
+    bar.SetPosition(position);
     Render(bar);
-    EXPECT_EQ(bar.ThumbRect, r.thumb) << int(r.style) << " " << int(r.pointer) << " " << r.position;
+    EXPECT_EQ(bar.ThumbRect, thumb) << int(style) << " " << int(pointer) << " " << position;
   }
   EXPECT_EQ(bar.TrackRect, RectLTRB(14, 20, 186, 26));
   // Vertical: the pointer 21 x 11 shifted towards the left ticks, Min at the bottom.
@@ -245,16 +223,13 @@ TEST(TrackBarModel, TabOnEnterMovesTheFocusOn) {
   second->move(0, 40);
   ASSERT_TRUE(Shown(window, true));
   first->setFocus();
-  ASSERT_TRUE(first->hasFocus());
-  QTest::keyClick(first, Qt::Key_Return);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(first->hasFocus());  // off by default
-  first->SetTabOnEnter(true);
-  QTest::keyClick(first, Qt::Key_Return);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(second->hasFocus());
+  for (bool tab : {false, true}) {  // off by default
+    first->SetTabOnEnter(tab);
+    QTest::keyClick(first, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second->hasFocus(), tab);
+  }
 }
-
 
 struct TickCase {
   QSize size;
