@@ -2,7 +2,6 @@
 // and our default skin packed, parsed, drawn and traced.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLoggingCategory>
 #include <QPainter>
 
@@ -13,6 +12,7 @@
 #include "skin/skinpaint.h"
 #include "skin/skinparser.h"
 #include "tests/skin/skinbuilder.h"
+#include "tests/skin/skinfixture.h"
 #include "tools/skinpack/skinfolder.h"
 
 using namespace orvane::skin;
@@ -623,26 +623,12 @@ TEST(SkinComponent, LoadsReplacesWholeAndKeepsTheOldSkinOnFailure) {
   EXPECT_EQ(first->SkinName, "First");  // a painter holding the old data still has all of it
 }
 
-namespace {
-QByteArray resource(const char* path) {
-  QFile f{QString::fromLatin1(path)};
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-std::shared_ptr<const TSkinData> defaultSkin() {
-  TSXSkin skin;
-  skin.SetSkinStream(resource(DefaultSkinResource));
-  if (!skin.LoadSkin()) return nullptr;
-  return skin.Data();
-}
-}  // namespace
-
 TEST(DefaultSkin, TheBuildPackedTheSourcesDeterministically) {
   orvane::skinpack::SkinFolder folder;
   ASSERT_TRUE(folder.Read(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default")));
   ASSERT_TRUE(folder.Pack()) << folder.errors().join(QLatin1Char('\n')).toStdString();
   EXPECT_TRUE(folder.warnings().isEmpty()) << folder.warnings().join(QLatin1Char('\n')).toStdString();
-  const QByteArray embedded = resource(DefaultSkinResource);
+  const QByteArray embedded = DefaultSkinPackage();
   ASSERT_FALSE(embedded.isEmpty());
   EXPECT_TRUE(folder.package() == embedded);
   TSkinReader reader;
@@ -654,8 +640,9 @@ TEST(DefaultSkin, TheBuildPackedTheSourcesDeterministically) {
 }
 
 TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
-  const auto data = defaultSkin();
-  ASSERT_TRUE(data);
+  const auto skin = LoadedDefaultSkin();
+  ASSERT_TRUE(skin);
+  const auto data = skin->Data();
   EXPECT_EQ(data->SkinName, "Slate");
   for (const auto& [section, e] : data->Elements()) {
     EXPECT_TRUE(e->HasImage()) << section.toStdString();
@@ -708,12 +695,7 @@ TEST(DefaultSkin, EveryElementIsPresentAndWellFormed) {
   EXPECT_EQ(data->Scrollbar->Bitmap.width(), 23 * data->Scrollbar->Bitmap.height());
   EXPECT_EQ(data->UpDownVert->Bitmap2.width() % 8, 0);
   EXPECT_EQ(data->ExtraColours.size(), 2);
-}
-
-// Elements drawn opaque would show the key colour: their images must not hold any.
-TEST(DefaultSkin, OpaqueElementsHoldNoKeyColour) {
-  const auto data = defaultSkin();
-  ASSERT_TRUE(data);
+  // Elements drawn opaque would show the key colour: their images must not hold any.
   auto keyPixels = [](const QImage& image) {
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -729,21 +711,4 @@ TEST(DefaultSkin, OpaqueElementsHoldNoKeyColour) {
   }
   EXPECT_EQ(keyPixels(data->Tabs->Bitmap2), 0);  // the page frame is drawn opaque
   EXPECT_EQ(keyPixels(data->Track->Bitmap), 0);
-}
-
-TEST(DefaultSkin, AFrameDrawsAndTracesToAShapedRegion) {
-  const auto data = defaultSkin();
-  ASSERT_TRUE(data);
-  const int W = 320, H = 200;
-  const TDataSkinBorder& left = data->Border(bsLeft);
-  const TDataSkinBorder& top = data->Border(bsTop);
-  const QImage side = BuildSkinBitmap(QSize(4, H), left.Bitmap, left.Margins(), false, left.Tile != 1, left.FrameCount(), 1);
-  const QRegion region = CreateRegionFromBitmap(side, 0, 0, 1, 1, 1, KeyColour);
-  EXPECT_FALSE(region.contains(QPoint(0, 0)));  // the rounded corner is see-through
-  EXPECT_TRUE(region.contains(QPoint(3, 0)) || region.contains(QPoint(3, 1)));
-  EXPECT_TRUE(region.contains(QPoint(0, H / 2)));
-  const QImage title = BuildSkinBitmap(QSize(W - 8, 30), top.Bitmap, top.Margins(), true, top.Tile != 1, top.FrameCount(), 1);
-  const QImage inactive = BuildSkinBitmap(QSize(W - 8, 30), top.Bitmap, top.Margins(), true, top.Tile != 1, top.FrameCount(), 2);
-  EXPECT_NE(title.pixel(W / 2, 15), inactive.pixel(W / 2, 15));
-  EXPECT_EQ(qAlpha(title.pixel(W / 2, 15)), 255);
 }
