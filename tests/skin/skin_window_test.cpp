@@ -218,59 +218,45 @@ TEST_F(SkinManagerTest, AddWindowRefusesInTheOrderOfItsTests) {
     if (cls) keep.back()->setProperty("vclClass", QString::fromLatin1(cls));
     return keep.back().get();
   };
+  auto with = [](QWidget* w, const char* name, QVariant v) { return w->setProperty(name, v), w; };
+  auto dialog = [&] { return keep.push_back(std::make_unique<QDialog>()), keep.back().get(); };
   std::unique_ptr<TSXSkin> ownSkin;  // an unloaded skin for one window only
   wm::Link answer;
-  struct Case {
-    const char* what;
-    std::function<QWidget*()> make;
-    bool skinned;
-  };
-  const Case cases[] = {
-      {"skinning off", [&] { SkinManager->SetOn(false); return form(); }, false},
-      {"a Form", [&] { SkinManager->SetOn(true); return form(); }, true},
+  const std::tuple<const char*, std::function<QWidget*()>, bool> cases[] = {
+      {"skinning off", [&] { return SkinManager->SetOn(false), form(); }, false},
+      {"a Form", [&] { return SkinManager->SetOn(true), form(); }, true},
       {"answers the query", [&] {
          QWidget* w = form();
-         answer = wm::Subclass(w, [](wm::Message& m) { m.result = m.msg == WM_SKINQUERY; });
-         return w;
+         return answer = wm::Subclass(w, [](wm::Message& m) { m.result = m.msg == WM_SKINQUERY; }), w;
        }, false},
-      {"already listed", [&] { QWidget* w = form(); SkinManager->AddWindow(w); return w; }, false},
-      {"plain child", [&] { auto* c = new QWidget(form()); c->setProperty("vclClass", "#32770"); return c; }, false},
-      {"foreign window", [&] { keep.push_back(std::make_unique<QWidget>()); return keep.back().get(); }, false},
-      {"foreign dialog box", [&] { keep.push_back(std::make_unique<QDialog>()); return keep.back().get(); }, true},
-      {"no area", [&] { QWidget* w = form(); w->resize(0, 0); return w; }, false},
-      {"no area, MDI child", [&] {
-         QWidget* w = form();
-         w->resize(0, 0), w->setProperty("wmExStyle", quint32(wm::WS_EX_MDICHILD));
-         return w;
-       }, true},
-      {"Tag 99", [&] { QWidget* w = form(); w->setProperty("Tag", 99); return w; }, false},
-      {"Tag 98", [&] { QWidget* w = form(); w->setProperty("Tag", 98); return w; }, true},
+      {"already listed", [&] { QWidget* w = form(); return SkinManager->AddWindow(w), w; }, false},
+      {"plain child", [&] { return with(new QWidget(form()), "vclClass", "#32770"); }, false},
+      {"foreign window", [&] { return keep.push_back(std::make_unique<QWidget>()), keep.back().get(); }, false},
+      {"foreign dialog box", dialog, true},
+      {"no area", [&] { QWidget* w = form(); return w->resize(0, 0), w; }, false},
+      {"no area, MDI child", [&] { QWidget* w = form(); return w->resize(0, 0), with(w, "wmExStyle", quint32(wm::WS_EX_MDICHILD)); }, true},
+      {"Tag 99", [&] { return with(form(), "Tag", 99); }, false},
+      {"Tag 98", [&] { return with(form(), "Tag", 98); }, true},
       {"TApplication", [&] { return form("TApplication"); }, false},
       {"render window", [&] { return form("xTTERenderWindow"); }, false},
       {"preview, option on", [&] { return form("TPrintPreview"); }, true},
-      {"preview, option off", [&] { skin->Options &= ~SetBit(xoPreview); return form("TPrintPreview"); }, false},
+      {"preview, option off", [&] { return skin->Options &= ~SetBit(xoPreview), form("TPrintPreview"); }, false},
       {"month calendar", [&] { return form("SysMonthCal32"); }, false},
-      {"dialog with bit 0x200", [&] {
-         keep.push_back(std::make_unique<QDialog>());
-         keep.back()->setProperty("wmStyle", quint32(wm::WS_POPUP | 0x200));
-         return keep.back().get();
-       }, false},
+      {"dialog with bit 0x200", [&] { return with(dialog(), "wmStyle", quint32(wm::WS_POPUP | 0x200)); }, false},
       {"own skin not loaded", [&] {
          QWidget* w = form();
          ownSkin = std::make_unique<TSXSkin>(w);
          ownSkin->SkinFormtype = sfOnlyThisForm;
-         SkinManager->RegisterSkin(ownSkin.get());
-         return w;
+         return SkinManager->RegisterSkin(ownSkin.get()), w;
        }, false},
   };
-  for (const Case& c : cases) {
-    QWidget* w = c.make();
+  for (const auto& [what, make, skinned] : cases) {
+    QWidget* w = make();
     log.clear();
-    EXPECT_EQ(SkinManager->AddWindow(w), c.skinned) << c.what;
-    EXPECT_EQ(SkinManager->FindSkinForm(w) != nullptr, c.skinned || std::string(c.what) == "already listed") << c.what;
-    if (c.skinned) {
-      EXPECT_EQ(log, QStringList{(w->inherits("orvane::Form") ? "InitForm " : "InitWindow ") + wm::GetClassName(w)});
-    }
+    EXPECT_EQ(SkinManager->AddWindow(w), skinned) << what;
+    EXPECT_EQ(SkinManager->FindSkinForm(w) != nullptr, skinned || std::string(what) == "already listed") << what;
+    EXPECT_EQ(log, skinned ? QStringList{(w->inherits("orvane::Form") ? "InitForm " : "InitWindow ") + wm::GetClassName(w)}
+                           : QStringList()) << what;
   }
   EXPECT_EQ(SkinManager->FindSkinFor(keep.front().get()), skin.get());
   EXPECT_EQ(SkinManager->FindSkinFor(ownSkin->OwnerWindow()), ownSkin.get());
@@ -406,8 +392,7 @@ TEST_F(FormSkinFixture, AttachActivateAndUnskin) {
   f->Unskin();
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 0);
   EXPECT_EQ(form.palette().color(QPalette::Window), before);
-  EXPECT_FALSE(f->HoverTimerObject().isActive());
-  EXPECT_FALSE(f->Subclassed());
+  EXPECT_FALSE(f->HoverTimerObject().isActive() || f->Subclassed());
 }
 
 TEST_F(FormSkinFixture, FrameKindAndButtonBitsFromTheStyle) {
@@ -461,20 +446,16 @@ TEST_F(FormSkinFixture, MenusSwitchedToSkinPaintingAndBack) {
   f.ApplySkinColors();
   const auto draw = [](QAction* a) { return a->property("OnDrawItem").toString(); };
   const auto measure = [](QAction* a) { return a->property("OnMeasureItem").toString(); };
-  EXPECT_TRUE(bar->property("OwnerDraw").toBool());
-  EXPECT_EQ(draw(top), "") << "top level of a main menu";
-  EXPECT_EQ(draw(item), "skinMenuItem");
-  EXPECT_EQ(draw(deep), "skinMenuItem");
-  EXPECT_EQ(measure(deep), "skinMainMeasure");
-  EXPECT_EQ(draw(own), "mine");
-  EXPECT_TRUE(popup->property("OwnerDraw").toBool());
-  EXPECT_EQ(measure(p1), "skinPopupMeasure");
-  EXPECT_EQ(draw(p2), "skinMenuItem");
-  EXPECT_FALSE(off->property("OwnerDraw").toBool());
-  EXPECT_EQ(draw(o1), "");
+  const auto ownerDraw = [&] {
+    return std::vector<bool>({bar->property("OwnerDraw").toBool(), popup->property("OwnerDraw").toBool(),
+                              off->property("OwnerDraw").toBool()});
+  };
+  EXPECT_EQ(ownerDraw(), std::vector<bool>({true, true, false}));
+  // Not the top level of a main menu, nor an item with a painter of its own, nor a disabled menu.
+  EXPECT_EQ(QStringList({draw(top), draw(item), draw(deep), measure(deep), draw(own), measure(p1), draw(p2), draw(o1)}),
+            QStringList({"", "skinMenuItem", "skinMenuItem", "skinMainMeasure", "mine", "skinPopupMeasure", "skinMenuItem", ""}));
   f.Unskin();
-  EXPECT_FALSE(bar->property("OwnerDraw").toBool());
-  EXPECT_FALSE(popup->property("OwnerDraw").toBool());
+  EXPECT_EQ(ownerDraw(), std::vector<bool>({false, false, false}));
   for (QAction* a : {deep, p1, p2}) EXPECT_EQ(draw(a) + measure(a), "") << a->text().toStdString();
   EXPECT_EQ(draw(own), "mine");
 }
@@ -502,8 +483,7 @@ TEST_F(FormSkinFixture, WindowGoneWithActivationPendingOrDestroyedWhileSkinned) 
     ASSERT_TRUE(f);
     delete form;  // 0x3503 still queued
     QApplication::processEvents();
-    EXPECT_TRUE(f.isNull());
-    EXPECT_TRUE(SkinManager->Forms().isEmpty());
+    EXPECT_TRUE(f.isNull() && SkinManager->Forms().isEmpty());
   }
   orvane::Form form;
   form.resize(200, 100);
@@ -526,9 +506,8 @@ TEST_F(FormSkinFixture, WithoutFrameSkinningOnlyControlsAreSkinnedAndTheBareUnsk
   const QColor before = form.palette().color(QPalette::Window);
   TFormSkinner f(&form, &form, "TForm_b");
   f.InitForm(skin.get(), &form);
-  EXPECT_FALSE(f.FrameSkinned());
+  EXPECT_TRUE(!f.FrameSkinned() && f.SysButtons().empty());
   EXPECT_EQ(f.LifeState(), TWinSkinForm::lsAttached);
-  EXPECT_TRUE(f.SysButtons().empty());
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 1);
   f.Unskin();
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 0);
