@@ -3,6 +3,7 @@
 // (its ADPCM blocks byte for byte libsndfile's), and the chain end to end, for real on the
 // private sound server's sine source.
 #include <gtest/gtest.h>
+
 #include <sndfile.h>
 
 #include <QBuffer>

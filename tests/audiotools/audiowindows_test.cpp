@@ -3,6 +3,7 @@
 // media layer and once through libmpv; the speech studio with a scripted engine and its export
 // through espeak-ng and ffmpeg, and reading over music heard on the sound server.
 #include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>

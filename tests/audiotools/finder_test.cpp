@@ -1,6 +1,7 @@
 // File search: the matching rules, content search against a naive reference, the plan, walks
 // checked against GNU find; the song finder window offscreen, and wired to the player.
 #include <gtest/gtest.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>

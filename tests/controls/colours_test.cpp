@@ -1,6 +1,7 @@
 // Colour routines (every colour against exact fractions), system colours, every frame style's
 // pixels, the parent image, and the thumb resources and their recolouring.
 #include <gtest/gtest.h>
+
 #include <QPainter>
 #include <QSet>
 #include <array>

@@ -2,6 +2,7 @@
 // addresses on loopback; speech (voices, rates, wave files, reading aloud heard on the private
 // sound server's monitor); the hidden web browser playing a page.
 #include <gtest/gtest.h>
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,7 @@
 // The skin on windows: the component's properties, package record and text, the manager's
 // refusals and queued switches, the form skinner's life on real windows, and caption buttons.
 #include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
