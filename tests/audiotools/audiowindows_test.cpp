@@ -430,32 +430,6 @@ TEST_F(PlayerFixture, ListEditsStayInStepAndOnlyAChangedListIsWritten) {
   for (auto t : titles) EXPECT_EQ(TForm_player::GetSongTitle(t.path), t.title);
 }
 
-TEST(PlayerSound, ATonePlaysOnTheMonitorAndVolume500HalvesIt) {
-  if (!testing_support::MonitorRecorder::serverAvailable()) GTEST_SKIP() << "no private sound server";
-  testing_support::TempHome home;
-  auto* monitor = testing_support::MonitorRecorder::shared();
-  ASSERT_NE(monitor, nullptr);
-  orvane::MpvBackend media;
-  AudioToolsContext c;
-  c.media = &media;
-  InstallAudioTools(c);
-  const QString tone = testing_support::writeToneWav(home.file("tone.wav"), 3.0, 1000, 0.5);
-  TForm_player p;
-  double levels[2];
-  for (int i = 0; i < 2; ++i) {
-    p.FlatTrackBar2->SetPosition(i == 0 ? 1000 : 500);
-    const auto t0 = testing_support::MonitorRecorder::Clock::now();
-    ASSERT_EQ(p.PlayFile(tone), 1);
-    QTest::qWait(1500);
-    levels[i] = monitor->maxRms(t0 + std::chrono::milliseconds(500), testing_support::MonitorRecorder::Clock::now());
-    p.SpeedButton9->click();
-  }
-  EXPECT_GT(levels[0], 0.2);
-  EXPECT_NEAR(levels[1] / levels[0], 0.5, 0.025);
-  AudioTools() = {};
-}
-
-
 class Scripted : public orvane::SpeechEngine {
  public:
   bool speak(const QString& text, const orvane::SpeechParams&) override { return spoken << text, true; }
@@ -573,8 +547,11 @@ TEST(StudioExport, SpeaksToAnMp3ThatFfmpegReadsAndReportsAnUnwritableTarget) {
   AudioTools() = {};
 }
 
-TEST(StudioSound, ReadingOverMusicIsHeardAndStopSilencesBoth) {
+// Heard on the private sound server: a tone from the player at full volume and at 500 (half the
+// amplitude), and the studio reading over music until Stop silences both.
+TEST(AudioWindowsSound, ThePlayersVolumeAndTheStudioReadingOverMusic) {
   if (!testing_support::MonitorRecorder::serverAvailable()) GTEST_SKIP() << "no private sound server";
+  using Clock = testing_support::MonitorRecorder::Clock;
   testing_support::TempHome home;
   orvane::ScopedMessageResponder boxes;
   auto* monitor = testing_support::MonitorRecorder::shared();
@@ -582,13 +559,26 @@ TEST(StudioSound, ReadingOverMusicIsHeardAndStopSilencesBoth) {
   orvane::MpvBackend media;
   orvane::EspeakVoiceCatalog voices;
   AudioToolsContext c;
-  c.media = &media;
-  c.voices = &voices;
+  c.media = &media, c.voices = &voices;
   InstallAudioTools(c);
+  {
+    const QString tone = testing_support::writeToneWav(home.file("tone.wav"), 3.0, 1000, 0.5);
+    TForm_player p;
+    double levels[2];
+    for (int i = 0; i < 2; ++i) {
+      p.FlatTrackBar2->SetPosition(i == 0 ? 1000 : 500);
+      const auto t0 = Clock::now();
+      ASSERT_EQ(p.PlayFile(tone), 1);
+      QTest::qWait(1500);
+      levels[i] = monitor->maxRms(t0 + std::chrono::milliseconds(500), Clock::now());
+      p.SpeedButton9->click();
+    }
+    EXPECT_GT(levels[0], 0.2);
+    EXPECT_NEAR(levels[1] / levels[0], 0.5, 0.025);
+  }
   TForm_ttsplay w;
   w.Memo1->setPlainText(QString("今天下午三点开会。").repeated(20));
   w.Edit1->setText(testing_support::writeToneWav(home.file("music.wav"), 20.0, 440, 0.5));
-  using Clock = testing_support::MonitorRecorder::Clock;
   const auto t0 = Clock::now();
   w.Button1->click();
   QTest::qWait(1500);

@@ -428,9 +428,8 @@ TEST_F(FindSong, StopRefusedSortAndClosingMidSearch) {
   EXPECT_FALSE(form->FindButton->isEnabled());
   clickHeader(1);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "搜索正在进行时,不能对文件排序.");
-  EXPECT_EQ(boxes[0].caption, "提示");
-  EXPECT_EQ(boxes[0].flags, 48);
+  EXPECT_EQ(QStringList({boxes[0].text, boxes[0].caption, QString::number(boxes[0].flags)}),
+            QStringList({"搜索正在进行时,不能对文件排序.", "提示", "48"}));
   QTest::mouseClick(form->StopButton, Qt::LeftButton);
   EXPECT_EQ(form->StatusBar->currentMessage(), "正在取消搜索, 请稍等...");
   ASSERT_TRUE(finished());
@@ -451,9 +450,7 @@ TEST(FinderWire, FinderRowsGoToTheOpenPlayerOrANewOne) {
   MainState state;
   orvane::RecordingShell shell;
   AudioToolsContext c;
-  c.media = &media;
-  c.state = &state;
-  c.shell = &shell;
+  c.media = &media, c.state = &state, c.shell = &shell;
   InstallAudioTools(c);
   const QString first = testing_support::writeFile(home.file("a.mp3"), "x");
   const QString song = testing_support::writeFile(home.file("songs/My Love.mp3"), "x");
@@ -476,12 +473,11 @@ TEST(FinderWire, FinderRowsGoToTheOpenPlayerOrANewOne) {
     ASSERT_TRUE(Form_player && Form_player->isVisible()) << round;
     EXPECT_EQ(round == 0, Form_player == player.data());
     TForm_player* p = Form_player;
+    // The second one read the list the first wrote on closing; titles and paths in step.
     const int n = p->ListBox4->count();
-    EXPECT_EQ(n, 2 + round);  // the second one read the list the first wrote on closing
-    EXPECT_EQ(p->ListBox3->count(), n);
-    EXPECT_EQ(p->ListBox3->item(n - 1)->text(), "My Love.mp3");
-    EXPECT_EQ(p->SongPath(n - 1), songPath);
-    EXPECT_EQ(p->SongPath(0), first);
+    EXPECT_EQ(std::vector<int>({n, p->ListBox3->count()}), std::vector<int>({2 + round, 2 + round}));
+    EXPECT_EQ(QStringList({p->ListBox3->item(n - 1)->text(), p->SongPath(n - 1), p->SongPath(0)}),
+              QStringList({"My Love.mp3", songPath, first}));
     EXPECT_EQ(p->ListBox3->currentRow(), round == 0 ? 0 : -1);  // the selection stays
     EXPECT_TRUE(p->Label_file0->text().isEmpty());               // nothing starts
     EXPECT_TRUE(media.channel(orvane::ChannelKind::MediaPlayer)->opened.isEmpty());
