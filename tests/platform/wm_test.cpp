@@ -445,17 +445,7 @@ TEST(FormBorder, MessageFormTagsAndMenuBar) {
   EXPECT_EQ(form.client()->y(), 0);
 }
 
-// The message box as a dialog: the keys of each flag value the program uses, its owner and
-// place over the owner, and Qt's own texts in Chinese.
 namespace {
-// A flag value, what Enter, keypad Enter and Space answer (the default button has the focus)
-// and what Escape answers (0: the box stays open).
-struct FlagCase {
-  int flags;
-  int enter;
-  int escape;
-};
-
 TMessageForm* shownBox() {
   for (QWidget* w : QApplication::topLevelWidgets())
     if (auto* f = qobject_cast<TMessageForm*>(w); f && f->isVisible()) return f;
@@ -464,11 +454,10 @@ TMessageForm* shownBox() {
 }  // namespace
 
 TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
-  const FlagCase flagCases[] = {{0, mb::IDOK, mb::IDOK},
-                                {16, mb::IDOK, mb::IDOK},
-                                {64, mb::IDOK, mb::IDOK},
-                                {33, mb::IDOK, mb::IDCANCEL},
-                                {292, mb::IDNO, 0}};
+  // A flag value, what Enter, keypad Enter and Space answer (the default button has the focus)
+  // and what Escape answers (0: the box stays open).
+  const std::tuple<int, int, int> flagCases[] = {
+      {0, mb::IDOK, mb::IDOK}, {16, mb::IDOK, mb::IDOK}, {64, mb::IDOK, mb::IDOK}, {33, mb::IDOK, mb::IDCANCEL}, {292, mb::IDNO, 0}};
   const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
       {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier},
       {Qt::Key_Escape, Qt::NoModifier}};
@@ -479,8 +468,8 @@ TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
     int answer;
   };
   std::vector<KeyCase> cases;
-  for (const FlagCase& f : flagCases)
-    for (auto [key, modifiers] : keys) cases.push_back({f.flags, key, modifiers, key == Qt::Key_Escape ? f.escape : f.enter});
+  for (const auto& [flags, enter, escape] : flagCases)
+    for (auto [key, modifiers] : keys) cases.push_back({flags, key, modifiers, key == Qt::Key_Escape ? escape : enter});
   installMessageFormHandler();
   Form owner;
   owner.setCaption(QStringLiteral("节目表编辑"));
@@ -497,8 +486,7 @@ TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
       ASSERT_TRUE(QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }));
       // A dialog over the window that raised it, modal to it, centred on it.
       EXPECT_EQ(box->parentWidget(), &owner);
-      EXPECT_EQ(box->windowType(), Qt::Dialog);
-      EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+      EXPECT_EQ(std::pair(box->windowType(), box->windowModality()), std::pair(Qt::Dialog, Qt::WindowModal));
       EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
       EXPECT_LE((box->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
       // The default button has the focus; the key goes where the keyboard sends it.
