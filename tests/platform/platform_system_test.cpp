@@ -142,11 +142,10 @@ TEST_F(Db, CursorLocateStrictIntegersModelAndGrid) {
   grid.setCurrentIndex(grid.model()->index(4, 1));
   EXPECT_EQ(q.recNo(), 4) << "the cursor follows the grid";
   EXPECT_EQ(q.fieldAsString(QStringLiteral("n")), QString()) << "NULL reads as empty text";
-  EXPECT_EQ(model.rowCount(), 7);
-  EXPECT_EQ(model.columnCount(), 3);
-  EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("节目名称"));
-  EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("id"));
-  EXPECT_EQ(model.data(model.index(1, 1)).toString(), QStringLiteral("b"));
+  EXPECT_EQ(std::pair(model.rowCount(), model.columnCount()), std::pair(7, 3));
+  EXPECT_EQ(QStringList({model.headerData(1, Qt::Horizontal).toString(), model.headerData(0, Qt::Horizontal).toString(),
+                         model.data(model.index(1, 1)).toString()}),
+            QStringList({QStringLiteral("节目名称"), QStringLiteral("id"), QStringLiteral("b")}));
   grid.hideColumnOf(QStringLiteral("id"));
   grid.setColumn(QStringLiteral("name"), QStringLiteral("歌曲"), 60);
   EXPECT_TRUE(grid.isColumnHidden(0));
@@ -254,9 +253,8 @@ TEST(MessageFlags, ButtonsAndDefaultsOfTheFlagsInUse) {
 
 TEST(MessageForm, ShowsTextCaptionButtonsAndAnswersWithTheButtonClicked) {
   TMessageForm question(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"), 292);
-  EXPECT_EQ(question.caption(), QStringLiteral("提示"));
-  EXPECT_EQ(question.textLabel()->text(), QStringLiteral("是否要关闭软件?"));
-  EXPECT_EQ(buttonTexts(question), (QStringList{QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")}));
+  EXPECT_EQ(QStringList({question.caption(), question.textLabel()->text()}) + buttonTexts(question),
+            (QStringList{QStringLiteral("提示"), QStringLiteral("是否要关闭软件?"), QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")}));
   EXPECT_TRUE(question.button(mb::IDNO)->isDefault());
   EXPECT_TRUE(question.findChild<QLabel*>(QStringLiteral("Image")));
   TMessageForm plain(QStringLiteral("请先退出试播状态再来操作。"), QStringLiteral("提示"), 0);
@@ -284,8 +282,7 @@ TEST(MessageResponder, RecordsQuestionsAndAnswersFromItsQueue) {
   EXPECT_EQ(MessageBox(QStringLiteral("a"), QStringLiteral("提示"), 292), mb::IDYES);
   EXPECT_EQ(MessageBox(QStringLiteral("b"), QStringLiteral("提示"), 292), mb::IDNO);
   ASSERT_EQ(responder.asked().size(), 2u);
-  EXPECT_EQ(responder.asked()[1].flags, 292);
-  EXPECT_TRUE(responder.wasAsked(QStringLiteral("a")));
+  EXPECT_TRUE(responder.asked()[1].flags == 292 && responder.wasAsked(QStringLiteral("a")));
 }
 
 TEST(FormModal, ModalResultEndsTheLoopAndCloseQueryCanRefuse) {
