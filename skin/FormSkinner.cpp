@@ -7,12 +7,14 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
 #include <QTableView>
 #include <QToolBar>
 
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
@@ -75,6 +77,8 @@ TFormSkinner::TFormSkinner(QWidget* hwnd, QObject* object, const QString& classN
 TFormSkinner::~TFormSkinner() {
   hoverTimer_.stop();
   FreeControls();
+  FreeMenuBar(false);  // its items are title-bar objects of this skinner
+  FreeSystemMenu();
   FreeSysButtons();
   if (SkinManager && SkinManager->State() != TSkinManage::Destroying && hwnd_) SkinManager->RemoveForm(hwnd_);
 }
@@ -86,6 +90,7 @@ void TFormSkinner::InitForm(TSXSkin* skin, QObject* form) {
   if (!hwnd_) return;
   if (skin->HasControl(xcMenuItem)) form->setProperty("AutoScroll", false);
   HookWindow(skin);
+  if (frameSkinned_ && hwnd_) formLink_ = wm::SubclassBottom(hwnd_, [this](wm::Message& m) { FormWndProc(m); });
   if (w) {
     hadOwnPalette_ = w->testAttribute(Qt::WA_SetPalette);
     savedColor_ = w->palette().color(QPalette::Window);
@@ -123,9 +128,10 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
                                                                                                  : ssNormal;
   sizeable_ = style_ & wm::WS_THICKFRAME;
   windowKind_ = wkPlain;
-  if (auto* area = w->findChild<QMdiArea*>()) {
+  if (QWidget* client = FindMDIClient()) {
     windowKind_ = wkMDIFrame;
-    mdiClient_ = area;
+    mdiClient_ = client;
+    if (SkinManager) SkinManager->SetMDIClient(client, object_);
   }
   if (ex & wm::WS_EX_MDICHILD) {
     windowKind_ = wkMDIChild;
@@ -141,8 +147,10 @@ void TFormSkinner::HookWindow(TSXSkin* skin) {
   if (ex & wm::WS_EX_DLGMODALFRAME) frameKind_ = fkDialog;
   dialog_ = className_ == QLatin1String("#32770") || className_ == QLatin1String("TMessageForm");
   if (dialog_) frameKind_ = fkDialog;
+  if (windowKind_ == wkMDIFrame) HookMDIClient();
   link_ = wm::Subclass(w, [this](wm::Message& m) { WndProc(m); });
   if (frameSkinned_) {
+    CreateMenuBar();
     ApplySkinMetrics();
   } else {
     lifeState_ = lsAttached;
@@ -179,6 +187,7 @@ void TFormSkinner::ApplySkinMetrics() {
     }
     sysButtons_.push_back(b);
   }
+  if (menuBar_) menuBar_->LayoutItems();
 }
 
 void TFormSkinner::FreeSysButtons() {
@@ -224,16 +233,6 @@ void TFormSkinner::FrameChanged() {
   if (hwnd_) wm::SetWindowPos(hwnd_, 0, 0, 0, 0, 0, 0x37);
 }
 
-void TFormSkinner::ClearRegion() {
-  if (hwnd_ && regionSet_) wm::SetWindowRgn(hwnd_, QRegion(), true);
-  regionSet_ = false;
-}
-
-void TFormSkinner::UpdateRegion() {
-  // A region shapes only a frame the skin draws; a native frame keeps the window rectangular.
-  if (!hwnd_ || lifeState_ == lsDestroyed || !wm::HasOwnNonClient(hwnd_)) return;
-}
-
 void TFormSkinner::RefreshWindow() {
   if (!hwnd_) return;
   wm::InvalidateRect(hwnd_, nullptr, true);
@@ -252,10 +251,17 @@ void TFormSkinner::Activate() {
   else
     SkinChildWindows();
   if (!hwnd_) return;
+  if (lifeState_ == lsCreated && frameSkinned_ && !child_ && windowKind_ != wkMDIChild) {
+    // From here the window draws its own frame: the skin's metrics already answer.
+    lifeState_ = lsResizing;
+    wm::SetOwnNonClient(w, true);
+    lifeState_ = lsCreated;
+  }
   if (lifeState_ == lsCreated) {
     if (windowKind_ == wkMDIChild) {
       if (showState_ == ssMaximized) {
-        if (QWidget* client = w->parentWidget()) wm::PostMessage(client, WM_SKINMDIMAXIMIZE, reinterpret_cast<quintptr>(w));
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w); sub && sub->mdiArea())
+          wm::PostMessage(sub->mdiArea(), WM_SKINMDIMAXIMIZE, reinterpret_cast<quintptr>(w));
       } else if (showState_ == ssNormal) {
         lifeState_ = lsResizing;
         AdjustSize(false);
@@ -266,10 +272,9 @@ void TFormSkinner::Activate() {
       lifeState_ = lsResizing;
       AdjustSize(false);
       lifeState_ = lsAttached;
-      if (showState_ == ssMaximized)
-        FrameChanged();
-      else
-        UpdateRegion();
+      // A maximised window gets its region too: the skin's corners are see-through there as well.
+      if (showState_ == ssMaximized) FrameChanged();
+      UpdateRegion();
     }
   }
   AfterSkin();
@@ -309,8 +314,8 @@ void TFormSkinner::ApplySkinColors() {
   if (frameSkinned_ && form) {
     SetPopupMenusOwnerDraw(form, true);
     AdjustSize(true);
-    form->resize(form->width(), form->height() + 1);
-    form->resize(form->width(), form->height() - 1);
+    FrameChanged();
+    UpdateRegion();
   }
   AfterSkin();
   lifeState_ = lsAttached;
@@ -385,7 +390,11 @@ void TFormSkinner::GiveSystemMenuBack() {
   if (!(style & wm::WS_SYSMENU)) wm::SetWindowLong(hwnd_, wm::GWL_STYLE, style | wm::WS_SYSMENU);
 }
 
-void TFormSkinner::RestoreProcedures() { wm::Unsubclass(link_); }
+void TFormSkinner::RestoreProcedures() {
+  wm::Unsubclass(formLink_);
+  wm::Unsubclass(link_);
+  wm::Unsubclass(mdiLink_);
+}
 
 // Menus back to the style's own drawing and the form's colour back to what it was.
 void TFormSkinner::RestoreFormLook() {
@@ -416,6 +425,7 @@ void TFormSkinner::Unskin() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   if (skin_) skin_->HideCaptionHint();
   hot_ = nullptr;
@@ -423,16 +433,14 @@ void TFormSkinner::Unskin() {
   FreeControls();
   RestoreFormLook();
   GiveSystemMenuBack();
+  FreeMenuBar(true);
   QWidget* w = hwnd_;
-  if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w)) {
-    const QRect r = wm::GetWindowRect(w);
-    const int width = r.width() - (borders_.left() + borders_.right()) + stdNonClient_.width();
-    const int height = r.height() - (borders_.top() + borders_.bottom()) + stdNonClient_.height();
-    const QPoint at = windowKind_ == wkMDIChild && w->parentWidget() ? w->pos() : r.topLeft();
-    wm::SetWindowPos(w, 0, at.x(), at.y(), width, height, 0x34);
-  }
+  // The native frame comes back around the same client, at the same place.
+  if (w && lifeState_ != lsDestroying && (windowKind_ == wkMDIChild || !child_) && wm::HasOwnNonClient(w))
+    wm::SetOwnNonClient(w, false);
   if (w) wm::SetWindowRgn(w, QRegion(), true);
   regionSet_ = false;
+  regionSize_ = QSize();
 }
 
 void TFormSkinner::Detach() {
@@ -441,56 +449,12 @@ void TFormSkinner::Detach() {
     return;
   }
   if (systemMenu_) systemMenu_->close();
+  FreeSystemMenu();
   hoverTimer_.stop();
   hot_ = nullptr;
   RestoreProcedures();
   FreeControls();
-}
-
-void TFormSkinner::WndProc(wm::Message& m) {
-  switch (m.msg) {
-    case WM_SKINQUERY:
-      m.result = 1;
-      wm::PostMessage(hwnd_, WM_SKINNOTIFY, 0, SkinNotifyKey);
-      return;
-    case WM_SKINACTIVATE:
-      Activate();
-      return;
-    case wm::WM_NCDESTROY: {
-      lifeState_ = lsDestroying;
-      QPointer<TFormSkinner> self(this);
-      // The procedures below still see the message before the skin lets go of the window.
-      wm::CallPrevious(link_, m);
-      if (!self) return;
-      Detach();
-      lifeState_ = lsDestroyed;
-      return;
-    }
-    case wm::WM_NCACTIVATE:
-      if (lifeState_ == lsCreated && windowKind_ != wkMDIChild) {
-        m.result = 0;
-        return;
-      }
-      break;
-    case wm::WM_SETICON:
-      wm::CallPrevious(link_, m);
-      if (frameSkinned_) BuildIconBitmap();
-      return;
-    case wm::WM_NCMOUSEMOVE:
-    case wm::WM_NCLBUTTONDOWN:
-    case wm::WM_NCLBUTTONUP:
-    case wm::WM_NCLBUTTONDBLCLK:
-    case wm::WM_NCRBUTTONDOWN:
-      if (frameSkinned_ && (!child_ || windowKind_ == wkMDIChild) && lifeState_ != lsCreated &&
-          !(windowKind_ == wkMDIChild && showState_ == ssMaximized)) {
-        NCMouse(m);
-        return;
-      }
-      break;
-    default:
-      break;
-  }
-  wm::CallPrevious(link_, m);
+  FreeMenuBar(false);
 }
 
 void RegisterFormSkinner() {
@@ -498,6 +462,7 @@ void RegisterFormSkinner() {
       [](QWidget* hwnd, QObject* object, const QString& className) -> TWinSkinForm* {
         return new TFormSkinner(hwnd, object, className);
       });
+  RegisterMenuPainters();
 }
 
 }  // namespace orvane::skin

@@ -4,6 +4,7 @@
 // skinners of its controls, and gives everything back when the skin goes.
 #pragma once
 
+#include <QBrush>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,22 +21,19 @@
 #include "skin/TSkinControl.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm.h"
+#include "skin/WinSkinMsgs.h"
 
 class QMenu;
+class QPainter;
+class QStyleOption;
 
 namespace orvane::skin {
 
 struct TSkinData;
 class TFormSkinner;
-
-// The skinned window posts and sends these beside the ones the manager speaks.
-enum : quint32 {
-  WM_SKINACTIONQUERY = 0x3515,  // sent: should the caption button (wParam Visibility, lParam Action) show?
-  WM_SKINBUTTONACTION = 0x3514,  // posted: a caption button with an action of the window's own
-  WM_SKINMDIMAXIMIZE = 0x3516,   // posted to an MDI client: lay out its maximised child
-  WM_SKINNOTIFY = 0xBC4E,        // the window is skinned (lParam SkinNotifyKey); nothing handles it
-};
-inline constexpr qintptr SkinNotifyKey = 0x41A2;
+class TControlChooser;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // A mouse-sensitive object of the title bar, in window coordinates (origin at the window's
 // outer top-left corner).
@@ -117,9 +116,19 @@ class TFormSkinner : public TWinSkinForm {
   bool AddSkinControl(TSkinControl* control);
   void RemoveSkinControl(TSkinControl* control);
   QList<TSkinControl*> SkinControlList() const;
-  // Gives every control its skinner, and the bare window's child windows theirs.
-  virtual void SkinFormControls() {}
-  virtual void SkinChildWindows() {}
+  // Gives every control its skinner, and the bare window's child windows theirs (through the
+  // window's control chooser, skin/controls/ControlChooser.h).
+  virtual void SkinFormControls();
+  virtual void SkinChildWindows();
+  TControlChooser* Chooser();
+  // The steps of the choice, as the chooser takes them (ControlChooser.h).
+  void SkinControlsOf(QWidget* owner);
+  void SkinChildren(QWidget* control);
+  void SkinControl(QWidget* control, QWidget* parent);
+  bool SkinControlByMap(const QString& className, QWidget* control);
+  void SkinWindowByClass(QWidget* window);
+  bool ToolBarCustomDraw(QWidget* bar, QPainter* painter, const QRect& rect);
+  bool ToolButtonCustomDraw(const QStyleOption* option, QPainter* painter, const QWidget* button);
 
   // ---- menus switched to skin painting (dynamic properties the menu painter reads) ----
   static void SetMainMenusOwnerDraw(QWidget* form, bool on);
@@ -156,7 +165,7 @@ class TFormSkinner : public TWinSkinForm {
   bool Activated() const { return activated_; }
   QMargins Borders() const { return borders_; }
   int MenuBarHeight() const { return menuBarHeight_; }
-  bool HasMenuBar() const { return false; }
+  bool HasMenuBar() const;
   QRect CaptionRect() const { return captionRect_; }
   void SetCaptionRect(const QRect& r) { captionRect_ = r; }
   QSize StandardNonClient() const { return stdNonClient_; }
@@ -169,8 +178,70 @@ class TFormSkinner : public TWinSkinForm {
   // The skin's counter of time the mouse rests on a caption button (shared by every window).
   static int& HintCounter();
 
+  // ---- the window procedures ----
+  // Makes a control's scroll-bar skinner anew after its window was recreated: given the
+  // control and its old skinner (already out of the list, freed afterwards). Set by the
+  // scroll-bar skinners; unset, the control stays without one.
+  std::function<void(QWidget* control, TSkinControl* old)> RebuildScrollbar;
+  bool MDIClientSubclassed() const { return !mdiLink_.isNull(); }
+
+  // ---- the skinned frame: metrics, painting and region (FormSkinnerFrame.cpp) ----
+  // WM_NCCALCSIZE: the client inside the skin borders and the menu bar.
+  void CalcNCSize(wm::Message& m);
+  // WM_NCHITTEST over the default answer: the title bar moves, the menu-bar row is the menu.
+  void NCHitTest(wm::Message& m);
+  // WM_NCPAINT: wParam 1 composes the frame anew; any other pass redraws it from the cache.
+  void NCPaint(wm::Message& m);
+  // Composes sides, title bar and menu bar into the frame image and draws it into the paint
+  // pass; with no pass running, asks for one.
+  void PaintFrame(QPainter* dc = nullptr);
+  void PaintTitle(QPainter& p);
+  void PaintCaption(QPainter& p, const QRect& g);
+  void PaintSysButtons(QPainter& p);
+  // Side 1 left, 2 right, 3 top, 4 bottom, in the window's active or inactive frame.
+  void PaintBorderSide(int side, const QRect& rect, QPainter& p);
+  // Takes WS_SYSMENU off the style while the skin draws the caption buttons (strip), or gives
+  // it back.
+  void SetSysMenuStyle(bool strip);
+  const QImage& FrameImage() const { return frameImage_; }
+  int WidestRightButton() const { return widestRight_; }
+
+  // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
+  TWinSkinMenu* MenuBar() const;
+  // The bar made from the window's menu bar, which leaves the window.
+  void CreateMenuBar();
+  // The bar freed; giveBack puts the window's menu bar back.
+  void FreeMenuBar(bool giveBack);
+  bool MenuTracking() const { return menuTracking_; }
+  void SetMenuTracking(bool on) { menuTracking_ = on; }
+  // Drops the item's menu down below it.
+  void TrackMenu(TMenuBtn* item);
+  void BuildSystemMenu();
+  void FreeSystemMenu();
+  // Opens the skinned system menu; a second opening within the double-click time closes.
+  void ShowSystemMenu(QPoint screen);
+  QMenu* SystemMenuPopup() const;
+  // Window coordinates back to the screen.
+  QPoint WindowToScreen(QPoint windowPt) const;
+  // A drop-down's selection, followed while it is open.
+  void MenuSelect(wm::Message& m);
+  // A character with Alt: the bar item with that mnemonic opens (answer 1); otherwise the
+  // program's main window, or an MDI child's frame, has its say before `previous`.
+  void DialogChar(wm::Message& m, const std::function<void(wm::Message&)>& previous);
+
  private:
   void WndProc(wm::Message& m);
+  void FrameStage(wm::Message& m);
+  void NonClientStage(wm::Message& m);
+  void FormWndProc(wm::Message& m);
+  void MDIClientProc(wm::Message& m);
+  void SizeChanged(wm::Message& m);
+  void SysCommand(wm::Message& m);
+  void RecreateWindow(wm::Message& m);
+  void RebuildScrollSkinner(QWidget* control);
+  void RefreshShowState();
+  QWidget* FindMDIClient() const;
+  void HookMDIClient();
   void Activate();
   void NCMouse(wm::Message& m);
   void FreeControls(bool onlyDestroyed = false);
@@ -178,12 +249,25 @@ class TFormSkinner : public TWinSkinForm {
   void BareUnskin();
   void RestoreFormLook();
   void GiveSystemMenuBack();
-  QWidget* ActiveMDIChild() const;
+  // The MDI client's active child (null without one), and whether it is maximised.
+  QWidget* ActiveMDIChild(bool* maximized = nullptr) const;
   void Maximize();
   void Restore();
   void Minimize();
+  void PaintMenuBar(QPainter& p, const QRect& rect);
+  void DrawFrameImage(QPainter& dc);
+  const QImage& SideBitmap(int side, const QSize& size);
+  void InvalidateFrame();
+
+  bool MenuKey(quint32 key);
+  bool MenuDialogChar(wm::Message& m);
+  bool OwnerDrawItem(wm::Message& m);
 
   wm::Link link_;
+  wm::Link formLink_;  // the form's own procedure, directly above the default one
+  wm::Link mdiLink_;   // on the MDI client of an MDI frame
+  bool savedMenuUpdate_ = true;
+  QBrush faceBrush_;
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
   bool activated_ = false;
   QTimer hoverTimer_;
@@ -211,6 +295,24 @@ class TFormSkinner : public TWinSkinForm {
   int frameKind_ = fkSizeable;
   int buttonBits_ = 0;
   int showState_ = ssNormal;
+
+  // The composed frame, what it was composed for, and the region's size.
+  QImage frameImage_;
+  bool frameDirty_ = true;
+  bool frameActive_ = true;
+  QSize regionSize_;
+  int widestRight_ = 0;
+
+  QPointer<TWinSkinMenu> menuBar_;
+  bool menuTracking_ = false;
+  quint32 lastSysMenuClick_ = 0;
+  QPointer<QMenu> sysPopup_;
+  struct SideCache {
+    QImage image;
+    int frame = 0;
+    const TSkinData* data = nullptr;
+  };
+  SideCache sideCache_[4];
 };
 
 // Installs the form skinner as the one the manager creates for the windows it accepts.

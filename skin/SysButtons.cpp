@@ -8,8 +8,10 @@
 #include <QPainter>
 
 #include "skin/FormSkinner.h"
+#include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
+#include "skin/imgutil.h"
 #include "skin/skinpaint.h"
 
 namespace orvane::skin {
@@ -111,8 +113,8 @@ bool TFormSkinner::IsSysButtonVisible(int index) {
     if (code == 10) return help && (!isFirst || (!minBox && !maxBox));
     if (code == 100) {
       if (!isFirst) return first;
-      QWidget* child = ActiveMDIChild();
-      return child && child->isMaximized() && HasMenuBar();
+      bool maximized = false;
+      return ActiveMDIChild(&maximized) && maximized && HasMenuBar();
     }
     if (code == 200) return !dialog_ && frameKind_ == fkDialog;
     if (code >= 201 && code <= 999) return true;
@@ -171,7 +173,7 @@ void TFormSkinner::LayoutSysButtons() {
 TNCObject* TFormSkinner::FindObject(QPoint pt) const {
   for (TWinSysButton* b : sysButtons_)
     if (b->Visible && b->Record()->Action >= 0 && b->Bounds.contains(pt)) return b;
-  return nullptr;
+  return menuBar_ ? menuBar_->ItemAt(pt) : nullptr;
 }
 
 QPoint TFormSkinner::WindowPoint(QPoint screen) const {
@@ -182,9 +184,14 @@ QPoint TFormSkinner::WindowPoint(QPoint screen) const {
 
 // ---- clicks -------------------------------------------------------------------------------
 
-QWidget* TFormSkinner::ActiveMDIChild() const {
-  auto* area = qobject_cast<QMdiArea*>(mdiClient_.data());
-  return windowKind_ == wkMDIFrame && area ? area->activeSubWindow() : nullptr;
+QWidget* TFormSkinner::ActiveMDIChild(bool* maximized) const {
+  if (maximized) *maximized = false;
+  if (windowKind_ != wkMDIFrame || !mdiClient_) return nullptr;
+  bool max = false;
+  auto* child = reinterpret_cast<QWidget*>(
+      wm::SendMessage(mdiClient_, wm::WM_MDIGETACTIVE, 0, reinterpret_cast<qintptr>(&max)));
+  if (maximized) *maximized = max;
+  return child;
 }
 
 void TFormSkinner::Maximize() {
@@ -213,11 +220,7 @@ void TFormSkinner::Minimize() {
   wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_MINIMIZE, 0);
 }
 
-void TFormSkinner::TrackSystemMenu(QPoint screen) {
-  if (!hwnd_) return;
-  if (!systemMenu_) systemMenu_ = wm::GetSystemMenu(hwnd_, false);
-  if (systemMenu_) systemMenu_->popup(screen);
-}
+void TFormSkinner::TrackSystemMenu(QPoint screen) { ShowSystemMenu(screen); }
 
 void TFormSkinner::SysButtonClick(QPoint pt) {
   TWinSysButton* b = nullptr;
@@ -226,8 +229,8 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
   if (!b || !hwnd_) return;
   const int action = b->Record()->Action;
   // Acts on the active child of an MDI frame; nothing without one.
-  auto onChild = [this](void (QWidget::*act)()) {
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) (sub->*act)();
+  auto onChild = [this](quint32 command) {
+    if (QWidget* child = ActiveMDIChild()) wm::SendMessage(child, wm::WM_SYSCOMMAND, command, 0);
   };
   switch (action) {
     case 0: {
@@ -253,13 +256,13 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
       wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_CONTEXTHELP, 0);
       return;
     case 7: case 60:
-      onChild(&QWidget::showMinimized);
+      onChild(wm::SC_MINIMIZE);
       return;
     case 8: case 61:
-      onChild(&QWidget::showNormal);
+      onChild(wm::SC_RESTORE);
       return;
     case 9: case 62:
-      if (auto* sub = qobject_cast<QMdiSubWindow*>(ActiveMDIChild())) sub->close();
+      onChild(wm::SC_CLOSE);
       return;
     default:
       wm::PostMessage(hwnd_, WM_SKINBUTTONACTION, static_cast<quintptr>(action), 0);
@@ -292,6 +295,7 @@ void TFormSkinner::NCMouse(wm::Message& m) {
       if (TNCObject* o = FindObject(pt)) {
         if (!active_) hwnd_->activateWindow();
         o->MouseDown();
+        if (o->IsMenuItem()) TrackMenu(static_cast<TMenuBtn*>(o));
         return consume();
       }
       if (showState_ == ssMaximized && active_ && static_cast<qint32>(m.wParam) == wm::HTCAPTION) m.wParam = wm::HTMENU;
@@ -343,7 +347,7 @@ void TFormSkinner::NCMouse(wm::Message& m) {
 }
 
 void TFormSkinner::HoverTimer() {
-  if (!hot_ || !hwnd_) return;
+  if (!hot_ || !hwnd_ || menuTracking_) return;
   const QPoint cursor = wm::GetCursorPos();
   const QPoint pt = WindowPoint(cursor);
   if (hot_->Bounds.contains(pt)) {
@@ -393,7 +397,7 @@ void TFormSkinner::DrawWindowIcon(QPainter& painter, const QRect& rect) const {
   }
   if (!iconBitmap_.isNull())
     DrawTransparentBitmap(painter, QRect(rect.topLeft(), iconBitmap_.size()),
-                          iconBitmap_.convertToFormat(QImage::Format_ARGB32_Premultiplied), KeyColour);
+                          ToSkinImage(iconBitmap_), KeyColour);
 }
 
 }  // namespace orvane::skin

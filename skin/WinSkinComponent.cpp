@@ -192,8 +192,11 @@ void TSXSkin::Loaded() {
   if (active_) {
     if (skinLoading_)
       active_ = false;  // no package was read
-    else
+    else {
+      // The timer carries out an action only for the skin it was queued for.
+      SkinManager->SetCurrentSkin(this);
       SkinManager->PostAction(TSkinManage::ActionActivate, 250);
+    }
   }
   if (HasControl(xcMainMenu))
     SkinControls &= ~SetBit(xcMenuItem);
@@ -304,7 +307,8 @@ int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format)
   if (format & DT_CALCRECT) {
     const QRect need = dc->fontMetrics().boundingRect(
         QRect(rect.left(), rect.top(), (format & DT_WORDBREAK) ? rect.width() : 0x7FFF, 0x7FFF), flags, shown);
-    rect.setSize(QSize((format & DT_WORDBREAK) ? std::max(rect.width(), need.width()) : need.width(), need.height()));
+    // Wrapped text takes the width of its longest line: narrower than rect, or wider for a long word.
+    rect.setSize(QSize(need.width(), need.height()));
     return need.height();
   }
   QRect drawn;

@@ -191,6 +191,8 @@ class TSXSkin : public QObject {
   void SetVersion(const QString&) {}
   bool MenuUpdate = true;
   bool MenuMerge = false;
+  // Skinned frames are painted (switched off while a window is rebuilt).
+  bool FramePainting = true;
   bool HasControl(TSkinControlType t) const { return SkinControls & SetBit(t); }
   bool HasOption(TSkinOption o) const { return Options & SetBit(o); }
 
@@ -276,10 +278,11 @@ class TSXSkin : public QObject {
 enum : quint32 {
   DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4, DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10,
   DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_NOCLIP = 0x100, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
-  DT_END_ELLIPSIS = 0x8000,
+  DT_END_ELLIPSIS = 0x8000, DT_RTLREADING = 0x20000,
 };
 // Draws text in the rectangle (an '&' underlines the next character unless DT_NOPREFIX);
-// DT_CALCRECT only measures, widening or heightening rect. Returns the text's height.
+// DT_CALCRECT only measures: rect takes the text's size (wrapped within rect's width with
+// DT_WORDBREAK). Returns the text's height.
 int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format);
 // Text in the system's 8-bit encoding to text.
 QString AnsiToWideStr(const QByteArray& text);

@@ -9,15 +9,11 @@
 #include <QString>
 #include <QWidget>
 
+#include "skin/WinSkinMsgs.h"
+
 namespace orvane::skin {
 
 class TSXSkin;
-
-// The private messages a skinned window speaks.
-enum : quint32 {
-  WM_SKINACTIVATE = 0x3503,  // posted after attaching (wParam 0, lParam 1000): deferred activation
-  WM_SKINQUERY = 0x3523,     // sent: a skinned window answers 1
-};
 
 // The skinner of one top-level window.
 class TWinSkinForm : public QObject {

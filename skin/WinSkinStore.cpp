@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLoggingCategory>
+#include <QMdiSubWindow>
 #include <QMenu>
 
 #include "platform/forms/form.h"
@@ -34,10 +35,27 @@ bool hookInert = false;
 
 quint32 Style(QWidget* w) { return wm::GetWindowLong(w, wm::GWL_STYLE); }
 quint32 ExStyle(QWidget* w) { return wm::GetWindowLong(w, wm::GWL_EXSTYLE); }
-bool IsForm(QWidget* w) { return w && w->inherits("orvane::Form"); }
 
-// The program's forms, as the screen lists them.
-QList<QWidget*> ScreenForms() { return {orvane::ScreenForms().cbegin(), orvane::ScreenForms().cend()}; }
+// The window a form lives in: the MDI child that hosts it, else the form itself.
+QWidget* FormWindow(Form* f) {
+  auto* sub = qobject_cast<QMdiSubWindow*>(f->parentWidget());
+  if (sub && sub->widget() == f) return sub;
+  return f;
+}
+
+// The form of the screen's form list whose window is w, else null (a foreign window).
+QObject* FormOfWindow(QWidget* w) {
+  for (Form* f : orvane::ScreenForms())
+    if (FormWindow(f) == w) return f;
+  return nullptr;
+}
+
+// The windows of the program's forms, as the screen lists them.
+QList<QWidget*> ScreenForms() {
+  QList<QWidget*> list;
+  for (Form* f : orvane::ScreenForms()) list << FormWindow(f);
+  return list;
+}
 
 }  // namespace
 
@@ -153,7 +171,7 @@ bool TSkinManage::AddWindow(QWidget* w) {
   if (!on_ || !w) return false;
   Purge();
   if (wm::SendMessage(w, WM_SKINQUERY) == 1 || FindSkinForm(w)) return false;
-  QObject* object = IsForm(w) ? w : nullptr;
+  QObject* object = FormOfWindow(w);
   const quint32 exStyle = ExStyle(w);
   const bool mdiChild = exStyle & wm::WS_EX_MDICHILD;
   if (!activating_ && (Style(w) & wm::WS_CHILD) && !mdiChild &&

@@ -43,6 +43,11 @@ class TSkinManage : public QObject {
   void SetLastMenuHandle(QObject* menu);
   const QImage* GetMenuBitmapByHandle(QObject* menu) const;
   void SetMDIMaximized(bool maximized);
+  bool MDIMaximized() const { return mdiMaximized_; }
+  // The MDI client and the frame's form, as the frame's skinner found them.
+  void SetMDIClient(QWidget* client, QObject* frameForm) { mdiClient_ = client, mdiFrameForm_ = frameForm; }
+  QWidget* MDIClient() const { return mdiClient_; }
+  QObject* MDIFrameForm() const { return mdiFrameForm_; }
   // Queues an action for the timer. A later request replaces a pending one, except that a
   // pending switch-on or switch-off is never replaced by a refresh, purge or rebuild: those
   // then run after it.
@@ -85,6 +90,8 @@ class TSkinManage : public QObject {
   int menuKind_ = mkPopup;
   bool ownerDrawn_ = false;
   bool mdiMaximized_ = false;
+  QPointer<QWidget> mdiClient_;
+  QPointer<QObject> mdiFrameForm_;
   int queuedAction_ = 0;
   QPointer<QWidget> queuedWindow_;
   // A refresh, purge or rebuild asked for while a switch was pending: run after the switch.

@@ -14,6 +14,8 @@
 
 #include "skin/skincolors.h"
 
+class QWidget;
+
 namespace orvane::skin {
 
 // A frame count as divisions use it: below 1 counts as 1.
@@ -52,5 +54,9 @@ void DrawTransparentBitmap(QPainter& painter, const QRect& rect, const QImage& i
 // matches by its original colour, so see-through pixels match the key colour 0xFF00FF.
 QRegion CreateRegionFromBitmap(const QImage& image, int xOffset, int yOffset, int toleranceBlue, int toleranceGreen,
                                int toleranceRed, TColor key);
+
+// The control's parent, background and own painting but none of its children, as it lies
+// under the control, drawn into the painter at the control's origin.
+void PaintParentBackground(QWidget* control, QPainter& painter);
 
 }  // namespace orvane::skin

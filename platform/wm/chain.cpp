@@ -2,12 +2,15 @@
 // events into its messages.
 #include <QApplication>
 #include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QSet>
 #include <QStyle>
+#include <utility>
 
 #include "platform/wm/windowdata.h"
 
@@ -25,7 +28,19 @@ bool* g_reachedBottom = nullptr;
 
 void Bottom(WindowData& d, Message& m) {
   if (g_reachedBottom) *g_reachedBottom = true;
-  if (d.alive && d.hwnd->isWindow()) DefHostProc(d.hwnd, m);
+  if (m.msg == WM_PAINT && d.childPaint && d.alive) {
+    // A child widget paints itself here, so that the links above can paint over it afterwards.
+    QPaintEvent* e = std::exchange(d.childPaint, nullptr);
+    static_cast<QObject*>(d.hwnd)->event(e);
+    return;
+  }
+  if (!d.alive) return;
+  if (d.hwnd->isWindow())
+    DefHostProc(d.hwnd, m);
+  else if (qobject_cast<QMdiSubWindow*>(d.hwnd))
+    DefMDIChildProc(d.hwnd, m);
+  else if (qobject_cast<QMdiArea*>(d.hwnd))
+    DefMDIClientProc(d.hwnd, m);
 }
 
 void Notify(const std::shared_ptr<WindowData>& d, quint32 msg, quintptr wParam, qintptr lParam) {
@@ -55,6 +70,20 @@ QRect ClientArea(QWidget* w) {
   return r.adjusted(fw, fw, -fw, -fw);
 }
 
+// The client mouse message of a child widget's mouse event (0 for other buttons).
+quint32 ClientMouseMessage(const QMouseEvent* e) {
+  if (e->type() == QEvent::MouseMove) return WM_MOUSEMOVE;
+  quint32 base;
+  switch (e->button()) {
+    case Qt::LeftButton: base = WM_LBUTTONDOWN; break;
+    case Qt::RightButton: base = WM_RBUTTONDOWN; break;
+    default: return 0;
+  }
+  if (e->type() == QEvent::MouseButtonRelease) return base + 1;
+  if (e->type() == QEvent::MouseButtonDblClick) return base + 2;
+  return base;
+}
+
 quint32 NonClientMouseMessage(const QMouseEvent* e) {
   int base;
   switch (e->type() == QEvent::MouseMove ? Qt::NoButton : e->button()) {
@@ -77,14 +106,22 @@ class Translator : public QObject {
   bool eventFilter(QObject*, QEvent* e) override {
     WindowData& d = *d_;
     if (!d.alive || (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None &&
-                     !d.framePending))
+                     !d.framePending && !d.movePending))
       return false;
     QWidget* w = d.hwnd;
+    // A plain child control (no MDI child or client, no frame of its own): its paint, mouse, focus,
+    // enabling, showing and leaving as its messages; the rest as for every window.
+    if (!w->isWindow() && !d.links.empty() && !d.ownNonClient && !qobject_cast<QMdiSubWindow*>(w) &&
+        !qobject_cast<QMdiArea*>(w)) {
+      bool eaten = false;
+      if (ChildEvent(e, &eaten)) return eaten;
+    }
     switch (e->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::MouseMove:
+        if (d.movePending && PendingMoveEvent(d, static_cast<QMouseEvent*>(e))) return true;
         if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
         return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
       case QEvent::KeyPress:
@@ -125,6 +162,49 @@ class Translator : public QObject {
   }
 
  private:
+  // A child widget's events as its messages: paint (the widget paints at the bottom), mouse
+  // (eaten when a link handles it without passing it down), focus, enabling, showing, leaving.
+  // True when the event is one of these; *eaten when the widget must not see it any more.
+  bool ChildEvent(QEvent* e, bool* eaten) {
+    QWidget* w = d_->hwnd;
+    Message m;
+    bool mayEat = false;
+    switch (e->type()) {
+      case QEvent::Paint: {
+        d_->childPaint = static_cast<QPaintEvent*>(e);
+        m.msg = WM_PAINT;
+        bool bottom = false;
+        SendTo(d_, m, &bottom);
+        d_->childPaint = nullptr;
+        *eaten = true;
+        return true;
+      }
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove: {
+        auto* me = static_cast<QMouseEvent*>(e);
+        m.msg = ClientMouseMessage(me);
+        if (!m.msg) return true;
+        m.wParam = static_cast<quintptr>(me->buttons().toInt());
+        m.lParam = MakePoint(me->position().toPoint());
+        mayEat = true;
+        break;
+      }
+      case QEvent::FocusIn: m.msg = WM_SETFOCUS; break;
+      case QEvent::FocusOut: m.msg = WM_KILLFOCUS; break;
+      case QEvent::EnabledChange: m.msg = WM_ENABLE; m.wParam = w->isEnabled(); break;
+      case QEvent::Show: m.msg = WM_SHOWWINDOW; m.wParam = 1; break;
+      case QEvent::Hide: m.msg = WM_SHOWWINDOW; m.wParam = 0; break;
+      case QEvent::Leave: m.msg = WM_MOUSELEAVE; break;
+      default: return false;
+    }
+    bool bottom = false;
+    SendTo(d_, m, &bottom);
+    *eaten = mayEat && !bottom && d_->alive;
+    return true;
+  }
+
   // Mouse at a point outside the client: hit test, then the non-client message with the code.
   bool NonClientMouse(QMouseEvent* e) {
     QWidget* w = d_->hwnd;
@@ -183,10 +263,12 @@ class HookFilter : public QObject {
     if (t != QEvent::Show && t != QEvent::WindowActivate && t != QEvent::Hide) return false;
     if (!o->isWidgetType()) return false;
     auto* w = static_cast<QWidget*>(o);
-    if (!w->isWindow() || !g_hook) return false;
+    // An MDI child is a window of its own inside its frame.
+    if ((!w->isWindow() && !qobject_cast<QMdiSubWindow*>(w)) || !g_hook) return false;
     const bool menu = qobject_cast<QMenu*>(w) != nullptr;
     const Qt::WindowType type = w->windowType();
-    const bool normal = type == Qt::Window || type == Qt::Dialog;
+    // Tool windows are activated like any other window the program opens.
+    const bool normal = type == Qt::Window || type == Qt::Dialog || type == Qt::Tool;
     const HookProc hook = g_hook;  // a hook may remove itself
     if (t == QEvent::Show) {
       bool first = false;
@@ -227,6 +309,16 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
   d->hwnd = hwnd;
   windows.insert(hwnd, d);
   new Translator(hwnd, d);
+  // An MDI child is activated inside its frame, with no activation event of its own.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd))
+    QObject::connect(sub, &QMdiSubWindow::windowStateChanged, sub,
+                     [weak = std::weak_ptr<WindowData>(d)](Qt::WindowStates before, Qt::WindowStates now) {
+                       auto d = weak.lock();
+                       const bool active = now & Qt::WindowActive;
+                       if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
+                       Notify(d, WM_NCACTIVATE, active, 0);
+                       Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                     });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;
 }
@@ -256,6 +348,16 @@ Link Subclass(HWND hwnd, WindowProc proc) {
   link.window_ = d;
   link.id_ = d->nextId++;
   d->links.push_back({link.id_, std::make_shared<WindowProc>(std::move(proc))});
+  return link;
+}
+
+Link SubclassBottom(HWND hwnd, WindowProc proc) {
+  Link link;
+  auto d = Data(hwnd);
+  if (!d || !proc) return link;
+  link.window_ = d;
+  link.id_ = d->nextId++;
+  d->links.insert(d->links.begin(), {link.id_, std::make_shared<WindowProc>(std::move(proc))});
   return link;
 }
 

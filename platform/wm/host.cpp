@@ -1,12 +1,15 @@
 // Top-level hosts: own non-client mode and the default procedure at the bottom of their chain.
 #include <QAction>
+#include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QWhatsThis>
 #include <QWidget>
 #include <QWindow>
 
+#include "platform/wm/menus.h"
 #include "platform/wm/windowdata.h"
 
 namespace orvane::wm {
@@ -156,11 +159,24 @@ void ApplyFlags(QWidget* w, Qt::WindowFlags flags) {
   if (QWindow* h = w->windowHandle()) h->setFlags(flags);
 }
 
+// A size the program fixed is its client's: in own non-client mode the limits take the margins
+// in as well (a layout that fixes the size counts them by itself).
+void FitFixedSize(WindowData& d, const QMargins& m) {
+  QWidget* w = d.hwnd;
+  const QMargins had = std::exchange(d.limitMargins, m);
+  const QSize fixed = w->minimumSize();
+  if (m == had || fixed != w->maximumSize() || fixed.width() >= QWIDGETSIZE_MAX || fixed.height() >= QWIDGETSIZE_MAX) return;
+  if (const QLayout* l = w->layout(); l && l->sizeConstraint() == QLayout::SetFixedSize) return;
+  w->setFixedSize(fixed + QSize(m.left() + m.right() - had.left() - had.right(), m.top() + m.bottom() - had.top() - had.bottom()));
+}
+
 void RecalcNonClient(WindowData& d) {
   auto self = Data(d.hwnd);
   if (!self) return;
   const QMargins m = CalcMargins(self, d.hwnd->geometry());
-  if (m != d.hwnd->contentsMargins()) d.hwnd->setContentsMargins(m);
+  if (m == d.hwnd->contentsMargins()) return;
+  FitFixedSize(d, m);
+  d.hwnd->setContentsMargins(m);
 }
 
 void SetOwnNonClient(HWND hwnd, bool on) {
@@ -175,8 +191,10 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     hwnd->setMouseTracking(true);  // the frame needs moves without a button
     ApplyFlags(hwnd, d->nativeFlags | Qt::FramelessWindowHint);
     const QMargins m = CalcMargins(d, QRect(outer, client));
+    FitFixedSize(*d, m);
     hwnd->setContentsMargins(m);
-    hwnd->setGeometry(QRect(outer, client.grownBy(m)));
+    // A maximised or minimised window keeps the place the window system gave it.
+    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(QRect(outer, client.grownBy(m)));
     d->framePending = true;
     hwnd->update();
   } else {
@@ -185,9 +203,10 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     d->framePending = false;
     ApplyFlags(hwnd, d->nativeFlags);
     hwnd->setMouseTracking(d->savedTracking);
+    FitFixedSize(*d, QMargins());
     hwnd->setContentsMargins(0, 0, 0, 0);
     hwnd->clearMask();
-    hwnd->setGeometry(client);
+    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(client);
   }
 }
 
@@ -243,9 +262,24 @@ bool TrackingEvent(WindowData& d, QEvent* e) {
   }
 }
 
+// A caption press moves the window only once the mouse has gone the drag distance with the
+// button held: a window manager that takes the move at the press would swallow a double click.
+bool PendingMoveEvent(WindowData& d, QMouseEvent* e) {
+  if (e->type() == QEvent::MouseMove && (e->buttons() & Qt::LeftButton)) {
+    if ((e->globalPosition().toPoint() - d.moveFrom).manhattanLength() < QApplication::startDragDistance()) return true;
+    d.movePending = false;
+    MoveByMouse(d, d.moveFrom);
+    if (d.tracking.kind != Tracking::Kind::None) TrackingEvent(d, e);
+    return true;
+  }
+  d.movePending = false;  // released, pressed again, or moved without the button
+  return false;
+}
+
 void DefHostProc(HWND hwnd, Message& m) {
   auto d = Data(hwnd);
   if (!d || !d->alive) return;
+  if (DefMenuProc(hwnd, m)) return;
   switch (m.msg) {
     case WM_NCHITTEST:
       m.result = HitTest(*d, PointFromParam(m.lParam));
@@ -259,7 +293,10 @@ void DefHostProc(HWND hwnd, Message& m) {
     case WM_NCLBUTTONDOWN: {
       const auto code = static_cast<qint32>(m.wParam);
       if (hwnd->isMaximized() || hwnd->isMinimized()) break;
-      if (code == HTCAPTION) MoveByMouse(*d, PointFromParam(m.lParam));
+      if (code == HTCAPTION) {
+        d->movePending = true;
+        d->moveFrom = PointFromParam(m.lParam);
+      }
       else if (const Qt::Edges edges = EdgesOfHit(code)) SizeByMouse(*d, edges, PointFromParam(m.lParam));
       break;
     }
@@ -288,6 +325,12 @@ void DefHostProc(HWND hwnd, Message& m) {
     case WM_SETTEXT:  // lParam: const QString*
       if (auto* text = reinterpret_cast<const QString*>(m.lParam)) hwnd->setWindowTitle(*text);
       m.result = 1;
+      [[fallthrough]];
+    case WM_SETICON:  // the title bar shows the new text or icon
+      if (d->ownNonClient) {
+        d->framePending = true;
+        hwnd->update();
+      }
       break;
     case WM_GETICON:  // result: const QIcon*, valid until the next WM_GETICON; 0 without an icon
       d->icon = hwnd->windowIcon();

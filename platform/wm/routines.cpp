@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QScreen>
 #include <QStyle>
@@ -39,7 +41,14 @@ quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended) {
   // A window that states its own style bits (the forms do, from their border style) keeps them.
   const QVariant own = w->property(extended ? "wmExStyle" : "wmStyle");
   quint32 s = 0;
-  if (own.isValid()) {
+  if (qobject_cast<QMdiSubWindow*>(w) && !own.isValid()) {
+    // An MDI child: a captioned child window inside its frame's client.
+    if (extended) return WS_EX_MDICHILD;
+    s = WS_CHILD | WS_CAPTION | WS_THICKFRAME;
+    if (f & Qt::WindowSystemMenuHint) s |= WS_SYSMENU;
+    if (f & Qt::WindowMinimizeButtonHint) s |= WS_MINIMIZEBOX;
+    if (f & Qt::WindowMaximizeButtonHint) s |= WS_MAXIMIZEBOX;
+  } else if (own.isValid()) {
     s = own.toUInt();
     // Staying on top is no part of a border style: it is the window's flag.
     if (extended && (f & Qt::WindowStaysOnTopHint)) s |= WS_EX_TOPMOST;
@@ -62,8 +71,9 @@ quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended) {
   if (!extended) {
     if (w->isVisible()) s |= WS_VISIBLE;
     if (!w->isEnabled()) s |= WS_DISABLED;
-    if (w->isWindow() && w->isMinimized()) s |= WS_MINIMIZE;
-    if (w->isWindow() && w->isMaximized()) s |= WS_MAXIMIZE;
+    const bool framed = w->isWindow() || qobject_cast<QMdiSubWindow*>(w);
+    if (framed && w->isMinimized()) s |= WS_MINIMIZE;
+    if (framed && w->isMaximized()) s |= WS_MAXIMIZE;
   }
   return s;
 }
@@ -180,6 +190,9 @@ QString GetClassName(HWND hwnd) {
   const QString own = hwnd->property("vclClass").toString();
   if (!own.isEmpty()) return own;
   if (qobject_cast<QMenu*>(hwnd)) return QStringLiteral("#32768");
+  if (qobject_cast<QMdiArea*>(hwnd)) return QStringLiteral("MDIClient");
+  // An MDI child is of its form's class.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(hwnd); sub && sub->widget()) return GetClassName(sub->widget());
   const QString name = QString::fromLatin1(hwnd->metaObject()->className());
   if (hwnd->inherits("orvane::Form")) {
     const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
@@ -208,6 +221,7 @@ QMenu* GetSystemMenu(HWND hwnd, bool revert) {
       }
       QAction* a = menu->addAction(QString::fromUtf8(item.text));
       a->setData(item.command);
+      a->setProperty("wmCommand", item.command);  // a system command is its own number
       const quint32 command = item.command;
       QObject::connect(a, &QAction::triggered, hwnd, [hwnd, command] { PostMessage(hwnd, WM_SYSCOMMAND, command, 0); });
     }

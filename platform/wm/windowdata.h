@@ -1,8 +1,10 @@
 // What the message layer keeps per window (internal to platform/wm).
 #pragma once
 
+#include <QMouseEvent>
 #include <QObject>
 #include <QPointer>
+#include <QPaintEvent>
 #include <vector>
 
 #include "platform/wm/wm.h"
@@ -35,7 +37,11 @@ struct WindowData {
   Qt::WindowFlags nativeFlags;
   bool savedTracking = false;
   bool framePending = false;
+  QMargins limitMargins;  // the margins a fixed size was last widened by
+  bool movePending = false;  // the caption was pressed: a drag will move the window
+  QPoint moveFrom;
   QPainter* painter = nullptr;
+  QPaintEvent* childPaint = nullptr;  // a child widget's paint, delivered at the bottom of its chain
 
   quint32 styleMask = 0, styleValue = 0, exMask = 0, exValue = 0;
   Tracking tracking;
@@ -55,6 +61,7 @@ qintptr SendTo(const std::shared_ptr<WindowData>& d, Message& m, bool* reachedBo
 // Host routines shared between the files of the layer.
 void RecalcNonClient(WindowData& d);
 bool TrackingEvent(WindowData& d, QEvent* e);
+bool PendingMoveEvent(WindowData& d, QMouseEvent* e);
 void StartTracking(WindowData& d, Tracking::Kind kind, Qt::Edges edges, bool keyboard);
 quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended);
 void ApplyFlags(QWidget* w, Qt::WindowFlags flags);

@@ -66,6 +66,7 @@ class Link {
 
  private:
   friend Link Subclass(HWND, WindowProc);
+  friend Link SubclassBottom(HWND, WindowProc);
   friend void CallPrevious(const Link&, Message&);
   friend void Unsubclass(Link&);
   std::weak_ptr<WindowData> window_;
@@ -85,6 +86,9 @@ inline QPoint PointFromParam(qintptr v) {
 // ---- the procedure chain ------------------------------------------------------------------
 // Puts proc on top of the window's chain.
 Link Subclass(HWND hwnd, WindowProc proc);
+// Puts proc at the bottom of the chain, directly above the window's own default procedure:
+// the place of the procedure a window's class gives it, which every later subclass sits on.
+Link SubclassBottom(HWND hwnd, WindowProc proc);
 // Passes the message to the procedure below link (the bottom when there is none).
 void CallPrevious(const Link& link, Message& m);
 // Removes the link wherever it sits in the chain; the links above and below keep their order.
@@ -97,6 +101,13 @@ void PostMessage(HWND hwnd, quint32 msg, quintptr wParam = 0, qintptr lParam = 0
 // The bottom procedure of every top-level window: hit test, client-area calculation, caption
 // moving and sizing, system commands, closing, text, icon and commands.
 void DefHostProc(HWND hwnd, Message& m);
+// The bottom procedures of an MDI client (a QMdiArea) and of an MDI child (a QMdiSubWindow).
+// The client: WM_MDICREATE (lParam the QWidget to host; result its QMdiSubWindow*),
+// WM_MDIDESTROY, WM_MDIACTIVATE, WM_MDIMAXIMIZE, WM_MDIRESTORE (wParam the child),
+// WM_MDIGETACTIVE (result the active child; lParam a bool* told whether it is maximised),
+// WM_MDINEXT, WM_MDITILE, WM_MDICASCADE. The child: system commands, closing, text and icon.
+void DefMDIClientProc(HWND hwnd, Message& m);
+void DefMDIChildProc(HWND hwnd, Message& m);
 // A window about to be destroyed tells its chain so while it is still whole: WM_DESTROY and
 // WM_NCDESTROY run now, and not again when it is gone. Windows that do not call this get both
 // from their destruction, with a handle that must no longer be used.

@@ -126,6 +126,8 @@ void TForm_main_tamu::buildLayout() {
   setClientSize(980, 560);
 
   ToolBar1 = named(new QWidget(c), "ToolBar1");
+  // The skin knows it as a tool bar (background and button custom drawing).
+  ToolBar1->setProperty("vclClass", QStringLiteral("TToolBar"));
   Label_date = named(new QLabel(c), "Label_date");
   Label_time = named(new QLabel(QStringLiteral("00:00:00"), c), "Label_time");
   QFont clockFont = Label_time->font();

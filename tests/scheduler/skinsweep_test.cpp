@@ -29,6 +29,7 @@
 #include "scheduler/windows/Unit_sysj.h"
 #include "scheduler/windows/Unit_testshow.h"
 #include "scheduler/windows/Unit_testshowtts.h"
+#include "skin/FormSkinner.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm.h"
 #include "skin/WinSkinStore.h"
@@ -97,10 +98,18 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   covered.removeDuplicates();
   EXPECT_EQ(covered, declared);
 
+  std::map<orvane::Form*, QSize> clients;  // skinned: the skin's frame, margins and region around the same client
+  auto skinned = [&](orvane::Form* f) {
+    const auto s = [f] { return dynamic_cast<orvane::skin::TFormSkinner*>(SkinManager->FindSkinForm(f)); };
+    ASSERT_TRUE(testing_support::waitUntil([&] { return s() && s()->Activated(); }, 3000));
+    const QMargins b = s()->Borders() + QMargins(0, s()->MenuBarHeight(), 0, 0);
+    EXPECT_TRUE(orvane::wm::HasOwnNonClient(f) && f->contentsMargins() == b && f->mask().isEmpty() == b.isNull());
+    EXPECT_EQ(clients.emplace(f, f->contentsRect().size()).first->second, f->contentsRect().size());
+  };
   for (orvane::Form* f : forms) {
     SCOPED_TRACE(f->metaObject()->className());
     EXPECT_TRUE(QTest::qWaitForWindowExposed(f));
-    QTRY_VERIFY_WITH_TIMEOUT(SkinManager->FindSkinForm(f), 3000);
+    skinned(f);
     EXPECT_EQ(orvane::wm::SendMessage(f, orvane::skin::WM_SKINQUERY), 1);
   }
 
@@ -116,7 +125,10 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
       for (QObject* o = t->parent(); o && o != f; o = o->parent())
         if (dynamic_cast<orvane::skin::TWinSkinForm*>(o)) ++skinTimers;
     EXPECT_EQ(skinTimers, 0);
+    EXPECT_TRUE(!orvane::wm::HasOwnNonClient(f) && f->mask().isEmpty() && f->contentsRect().size() == clients[f]);
   }
+  window->SetSkinActive(true);
+  for (orvane::Form* f : forms) skinned(f);
 }
 
 QStringList warnings;

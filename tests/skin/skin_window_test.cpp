@@ -389,7 +389,7 @@ TEST_F(FormSkinFixture, AttachActivateAndUnskin) {
   // The skin changes: colours again, the size kept, life back to attached.
   f->ApplySkinColors();
   EXPECT_EQ(f->LifeState(), TWinSkinForm::lsAttached);
-  EXPECT_EQ(form.size(), QSize(300, 200));
+  EXPECT_EQ(wm::GetClientRect(&form).size(), QSize(300, 200));
   f->Unskin();
   EXPECT_EQ(wm::SendMessage(&form, WM_SKINQUERY), 0);
   EXPECT_EQ(form.palette().color(QPalette::Window), before);
@@ -624,8 +624,8 @@ TEST_F(FormSkinFixture, StatesAndClicksThroughTheTitleBarMouse) {
     EXPECT_EQ(b->State, TNCObject::stHot) << c.action;
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(s.log.join(u','), c.posted[0] ? sys + QLatin1String(c.posted) : QString()) << c.action;
-    EXPECT_EQ(GetSystemMenu(&s.w)->isVisible(), c.action == 3) << c.action;
-    GetSystemMenu(&s.w)->close();
+    EXPECT_EQ(s.f->SystemMenuPopup() && s.f->SystemMenuPopup()->isVisible(), c.action == 3) << c.action;
+    if (s.f->SystemMenuPopup()) s.f->SystemMenuPopup()->close();
     SendMessage(&s.w, WM_NCMOUSEMOVE, HTCAPTION, s.At(QPoint(-40, -40)));
     EXPECT_EQ(s.f->HotObject(), nullptr);
     // Maximising lets go of the button without a leave.
@@ -647,8 +647,9 @@ TEST_F(FormSkinFixture, StatesAndClicksThroughTheTitleBarMouse) {
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(s.log, QStringList({QString::number(WM_SKINBUTTONACTION, 16) + " 5", sys + "f030", sys + "f120", sys + "f060"}));
   SendMessage(&s.w, WM_NCRBUTTONDOWN, HTCAPTION, off);
-  EXPECT_TRUE(GetSystemMenu(&s.w)->isVisible());
-  GetSystemMenu(&s.w)->close();
+  ASSERT_TRUE(s.f->SystemMenuPopup());
+  EXPECT_TRUE(s.f->SystemMenuPopup()->isVisible());
+  s.f->SystemMenuPopup()->close();
   // An inactive window drops title-bar moves.
   s.f->SetActive(false);
   SendMessage(&s.w, WM_NCMOUSEMOVE, HTCAPTION, on);

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Orvane's default skin ("Slate"): every bitmap of resources/skin/default, its
-description, and the program's built-in skin images in resources/skin/builtin.
+description, the program's built-in skin images in resources/skin/builtin, and the media
+player's 27 button glyphs in resources/mediaplayer.
 
 Deterministic: the same script always writes the same bytes. Run without arguments to
 (re)write the files, with --check to verify that the committed files match this script.
@@ -19,6 +20,7 @@ from bmpcanvas import (KEY, Img, bmp1, bmp4, bmp24, circle_box, draw_glyph, draw
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'))
 SKIN_DIR = os.path.join(ROOT, 'resources', 'skin', 'default')
 BUILTIN_DIR = os.path.join(ROOT, 'resources', 'skin', 'builtin')
+MEDIAPLAYER_DIR = os.path.join(ROOT, 'resources', 'mediaplayer')
 
 # ---------------------------------------------------------------- palette
 WHITE = (255, 255, 255)
@@ -395,8 +397,9 @@ def scroll_thumb(vertical):
     return hstrip(frames)  # 1 normal, 2 pressed, 3 hot
 
 
-def trackbar_thumb(shape):
-    """5 frames: normal, pressed (the painter's), disabled, hot, focused."""
+def trackbar_thumb(shape, upright=False):
+    """5 frames side by side: normal, pressed (the painter's), disabled, hot, focused; each
+    frame turned on its side for an upright slider."""
     looks = [((120, 136, 158), WHITE, (214, 222, 232)), ((84, 118, 164), (236, 242, 250), (196, 212, 232)),
              ((200, 206, 214), (244, 246, 248), (232, 235, 239)), ((82, 134, 196), WHITE, (206, 224, 246)),
              (ACCENT, WHITE, (212, 228, 246))]
@@ -413,7 +416,7 @@ def trackbar_thumb(shape):
                     edge = x in (5 - half, 5 + half) or y == 0
                     f.set(x, y, border if edge else mix(top, bottom, y / 19))
             f = {'down': f, 'up': f.flipped_v(), 'right': f.rotated_left(), 'left': f.rotated_right()}[shape]
-        frames.append(f)
+        frames.append(f.transposed() if upright else f)
     return hstrip(frames)
 
 
@@ -464,6 +467,38 @@ def builtin_menu_glyphs():
     return img
 
 
+# ---------------------------------------------------------------- media player glyphs
+# Drawn on 0x008080, the colour the player's buttons leave out when they put a glyph.
+GLYPH_KEY = (0x80, 0x80, 0x00)  # as (r, g, b): the BGR value 0x008080 is red 0x80, green 0x80
+MP_GLYPHS = [
+    ('MPPLAY', ['X.....', 'XXX...', 'XXXXX.', 'XXXXXX', 'XXXXX.', 'XXX...', 'X.....'], (0, 128, 0)),
+    ('MPPAUSE', ['XX..XX'] * 7, (160, 120, 0)),
+    ('MPSTOP', ['XXXXXX'] * 6, (192, 0, 0)),
+    ('MPNEXT', ['X...X.XX', 'XX..X.XX', 'XXX.X.XX', 'XXXXX.XX', 'XXX.X.XX', 'XX..X.XX', 'X...X.XX'], (0, 0, 160)),
+    ('MPPREV', ['XX.X...X', 'XX.X..XX', 'XX.X.XXX', 'XX.XXXXX', 'XX.X.XXX', 'XX.X..XX', 'XX.X...X'], (0, 0, 160)),
+    ('MPSTEP', ['X...X...', 'XX..XX..', 'XXX.XXX.', 'XXXXXXXX', 'XXX.XXX.', 'XX..XX..', 'X...X...'], (0, 96, 128)),
+    ('MPBACK', ['...X...X', '..XX..XX', '.XXX.XXX', 'XXXXXXXX', '.XXX.XXX', '..XX..XX', '...X...X'], (0, 96, 128)),
+    ('MPRECORD', ['..XX..', '.XXXX.', 'XXXXXX', 'XXXXXX', '.XXXX.', '..XX..'], (208, 0, 0)),
+    ('MPEJECT', ['...X...', '..XXX..', '.XXXXX.', 'XXXXXXX', '.......', 'XXXXXXX', 'XXXXXXX'], (96, 0, 128)),
+]
+
+
+def media_player_glyphs():
+    """EN_, DI_ and CL_ glyph of each of the nine buttons: black, greyed with a white
+    relief, coloured; each 16 x 12 with the glyph centred."""
+    out = {}
+    for name, rows, colour in MP_GLYPHS:
+        for prefix in ('EN', 'DI', 'CL'):
+            img = Img(16, 12, GLYPH_KEY)
+            if prefix == 'DI':
+                draw_glyph_centred(img, rows, WHITE, 1, 1)
+                draw_glyph_centred(img, rows, (128, 128, 128))
+            else:
+                draw_glyph_centred(img, rows, BLACK if prefix == 'EN' else colour)
+            out['%s_%s.bmp' % (prefix, name)] = bmp24(img)
+    return out
+
+
 def skin_files():
     files = {name: bmp24(img) for name, img in borders().items()}
     images = {
@@ -498,7 +533,7 @@ def skin_files():
         'thumb_horz.bmp': scroll_thumb(False),
         'thumb_vert.bmp': scroll_thumb(True),
         'track_thumb_horz.bmp': trackbar_thumb('pill'),
-        'track_thumb_vert.bmp': trackbar_thumb('pill').transposed(),
+        'track_thumb_vert.bmp': trackbar_thumb('pill', upright=True),
         'track_thumb_left.bmp': trackbar_thumb('left'),
         'track_thumb_right.bmp': trackbar_thumb('right'),
         'track_thumb_up.bmp': trackbar_thumb('up'),
@@ -523,7 +558,8 @@ def builtin_files():
 def main(argv):
     check = '--check' in argv
     problems = []
-    for folder, files in ((SKIN_DIR, skin_files()), (BUILTIN_DIR, builtin_files())):
+    for folder, files in ((SKIN_DIR, skin_files()), (BUILTIN_DIR, builtin_files()),
+                          (MEDIAPLAYER_DIR, media_player_glyphs())):
         if not check:
             os.makedirs(folder, exist_ok=True)
         present = set(os.listdir(folder)) if os.path.isdir(folder) else set()

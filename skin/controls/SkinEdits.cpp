@@ -1,0 +1,160 @@
+// The edit and combo-box skinners (see SkinEdits.h).
+#include "skin/controls/SkinEdits.h"
+
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "skin/SkinStyle.h"
+#include "skin/WinSkinData.h"
+#include "skin/controls/SkinRegistry.h"
+#include "skin/controls/editpaint.h"
+#include "skin/skindata.h"
+
+namespace orvane::skin {
+
+namespace {
+
+// Asked by another painter of the skin: the edit's own painting into the painter in wParam.
+bool PrintEdit(wm::Message& m, QWidget* edit) {
+  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinPrintMarker) return false;
+  if (auto* painter = reinterpret_cast<QPainter*>(m.wParam); painter && edit)
+    edit->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
+  m.result = SkinPrintMarker;
+  return true;
+}
+
+}  // namespace
+
+void TSkinEdit::AfterDefault(wm::Message& m) {
+  if (!PrintEdit(m, Handle())) TSkinControl::AfterDefault(m);
+}
+
+bool TSkinEdit::drawPrimitive(const TSkinStyle*, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
+                              const QWidget* w) {
+  if (pe != QStyle::PE_PanelLineEdit) return false;
+  const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(opt);
+  // The field inside a spin box is drawn with the spin box.
+  if (!frame || (w && qobject_cast<const QAbstractSpinBox*>(w->parentWidget()))) return false;
+  const auto data = Data();
+  return data && kinds::PaintEditPanel(*p, *data, *frame);
+}
+
+bool TSkinEdit::drawComplexControl(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                                   QPainter* p, const QWidget* w) {
+  if (cc != QStyle::CC_SpinBox || !style) return false;
+  const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(opt);
+  const auto data = Data();
+  if (!spin || !data) return false;
+  // The arrows stay the plain style's until an up-down skinner paints them.
+  style->baseStyle()->drawComplexControl(cc, opt, p, w);
+  if (spin->frame) {
+    const QRect buttons = style->subControlRect(cc, spin, QStyle::SC_SpinBoxUp, w) |
+                          style->subControlRect(cc, spin, QStyle::SC_SpinBoxDown, w);
+    kinds::PaintSpinFrame(*p, *data, spin->rect, buttons);
+  }
+  return true;
+}
+
+TSkinComBox::~TSkinComBox() {
+  if (edit_) edit_->removeEventFilter(this);
+}
+
+bool TSkinComBox::CanSkin() const {
+  const auto data = Data();
+  return data && data->ComboButton && data->ComboButton->HasImage();
+}
+
+void TSkinComBox::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
+  TSkinControl::InitControl(formSkin, skin, setColor);
+  WatchEdit();
+  SkinDropList();
+}
+
+void TSkinComBox::InitWindow(QWidget* handle, TSXSkin* skin, TFormSkinner* formSkin) {
+  TSkinControl::InitWindow(handle, skin, formSkin);
+  WatchEdit();
+  SkinDropList();
+}
+
+void TSkinComBox::SkinDropList() {
+  auto* combo = qobject_cast<QComboBox*>(Handle());
+  QAbstractItemView* list = combo ? combo->view() : nullptr;
+  if (!list || DropScrollSkin || TSkinRegistry::Find(list)) return;
+  // The popup list's scroll bars: their own skinner, a child of the list.
+  DropScrollSkin = TSkinKinds::Create(QStringLiteral("TComboxScrollBar"), list);
+  if (DropScrollSkin) DropScrollSkin->InitWindow(list, Skin(), FormSkin());
+}
+
+void TSkinComBox::DoneControl() {
+  if (edit_) edit_->removeEventFilter(this);
+  edit_ = nullptr;
+  MouseState = 0;
+  if (DropScrollSkin) {
+    DropScrollSkin->DoneControl();
+    delete DropScrollSkin.data();
+  }
+  TSkinControl::DoneControl();
+}
+
+void TSkinComBox::WatchEdit() {
+  auto* combo = qobject_cast<QComboBox*>(Handle());
+  QLineEdit* edit = combo ? combo->lineEdit() : nullptr;
+  if (edit == edit_) return;
+  if (edit_) edit_->removeEventFilter(this);
+  edit_ = edit;
+  if (edit_) edit_->installEventFilter(this);
+}
+
+// The left button down in the text field presses the combo as well.
+bool TSkinComBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == edit_ && SkinEnabled()) {
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick || t == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+      MouseState = t == QEvent::MouseButtonRelease ? MouseState & ~msPressed : MouseState | msPressed;
+      Repaint();
+    }
+  }
+  return TSkinControl::eventFilter(watched, event);
+}
+
+void TSkinComBox::AfterDefault(wm::Message& m) {
+  if (!PrintEdit(m, edit_)) TSkinControl::AfterDefault(m);
+}
+
+bool TSkinComBox::drawComplexControl(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                                     QPainter* p, const QWidget*) {
+  if (cc != QStyle::CC_ComboBox) return false;
+  const auto* combo = qstyleoption_cast<const QStyleOptionComboBox*>(opt);
+  const auto data = Data();
+  // A text field made after the skin came is watched from the next paint on.
+  WatchEdit();
+  if (!combo || !data || !kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed)) return false;
+  // The box repaints only the arrow as the mouse crosses into it, but the state's image covers
+  // the whole box: a new state seen through a partial paint asks for the whole.
+  const int frame = kinds::ComboStateOf(data->ComboButton->Style, *combo, MouseState & msPressed);
+  if (frame != lastFrame_ && lastFrame_ && p->hasClipping() && !p->clipBoundingRect().contains(combo->rect))
+    Repaint();
+  lastFrame_ = frame;
+  return true;
+}
+
+bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                                 QStyle::SubControl sc, const QWidget*, QRect& out) {
+  if (cc != QStyle::CC_ComboBox || (sc != QStyle::SC_ComboBoxArrow && sc != QStyle::SC_ComboBoxEditField))
+    return false;
+  const auto data = Data();
+  kinds::ComboGeometry g;
+  if (!data || !kinds::ComboLayout(*data, opt->rect, opt->direction == Qt::RightToLeft, &g)) return false;
+  out = sc == QStyle::SC_ComboBoxArrow ? g.button : g.edit;
+  return true;
+}
+
+ORVANE_SKIN_KIND(TSkinEdit)
+ORVANE_SKIN_KIND(TSkinComBox)
+
+}  // namespace orvane::skin

@@ -1,0 +1,58 @@
+// The edit and combo-box skinners. An edit gets the skin's border (a spin or time edit round
+// its field, its arrows left to their own painter); a combo box its skin image with the arrow
+// button where the skin's style puts it, hot only while the mouse is over the arrow (the box's
+// own hover tracking, through the arrow's rectangle) and pressed also while the mouse is down
+// in an editable combo's text field.
+#pragma once
+
+#include <QPointer>
+
+#include "skin/TSkinControl.h"
+#include "skin/WinSkinMsgs.h"
+
+class QLineEdit;
+
+namespace orvane::skin {
+
+// The edit's print request (WM_SKINPRINTEDIT) is marked and answered with the engine's key.
+inline constexpr qintptr SkinPrintMarker = SkinNotifyKey;
+
+class TSkinEdit : public TSkinControl {
+  Q_OBJECT
+ public:
+  using TSkinControl::TSkinControl;
+  void AfterDefault(wm::Message& m) override;
+  bool drawPrimitive(const TSkinStyle* style, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
+                     const QWidget* w) override;
+  bool drawComplexControl(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                          QPainter* p, const QWidget* w) override;
+};
+
+class TSkinComBox : public TSkinControl {
+  Q_OBJECT
+ public:
+  using TSkinControl::TSkinControl;
+  ~TSkinComBox() override;
+  bool CanSkin() const override;
+  void InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) override;
+  void InitWindow(QWidget* handle, TSXSkin* skin, TFormSkinner* formSkin) override;
+  void DoneControl() override;
+  void AfterDefault(wm::Message& m) override;
+  bool drawComplexControl(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                          QPainter* p, const QWidget* w) override;
+  bool subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                      QStyle::SubControl sc, const QWidget* w, QRect& out) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void WatchEdit();
+  // The popup list's scroll-bar skinner.
+  void SkinDropList();
+  QPointer<TSkinControl> DropScrollSkin;
+  QPointer<QLineEdit> edit_;
+  int lastFrame_ = 0;  // the state last painted
+};
+
+}  // namespace orvane::skin

@@ -1,0 +1,425 @@
+// The control kinds under the default skin: every kind in its states drawn, compared pixel by
+// pixel with the skin's own frame at its place (text masked), and the click areas.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "platform/forms/form.h"
+#include "skin/SkinStyle.h"
+#include "skin/WinSkinData.h"
+#include "skin/controls/SkinRegistry.h"
+#include "skin/controls/buttonpaint.h"
+#include "skin/controls/checkpaint.h"
+#include "skin/controls/editpaint.h"
+#include "skin/controls/panelpaint.h"
+#include "skin/skindata.h"
+#include "tests/skin/skinfixture.h"
+#include "tests/support/testsupport.h"
+
+using namespace orvane::skin;
+namespace k = orvane::skin::kinds;
+using S = QStyle::State;
+constexpr QStyle::StateFlag En = QStyle::State_Enabled, Hot = QStyle::State_MouseOver, Down = QStyle::State_Sunken,
+                            Foc = QStyle::State_HasFocus, On = QStyle::State_On, Tri = QStyle::State_NoChange;
+
+namespace {
+
+constexpr QRgb kUnder = 0xFF3C1E5Au;  // beneath everything: shows wherever nothing was drawn
+
+QImage Blank(QSize s, QRgb fill = kUnder) {
+  QImage img(s, QImage::Format_ARGB32_Premultiplied);
+  img.fill(fill);
+  return img;
+}
+
+// Pixels that differ outside the mask.
+int Differing(const QImage& a, const QImage& b, const QRegion& mask) {
+  int n = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (!mask.contains(QPoint(x, y)) && a.pixel(x, y) != b.pixel(x, y)) ++n;
+  return n;
+}
+
+// The default skin loaded; its data may be changed by a test (the next load renews it).
+class ControlKinds : public FormSkinFixture {
+ protected:
+  TSkinData& Data() { return const_cast<TSkinData&>(*skin->Data()); }
+  QColor Face() { return ToQColor(Data().Colour(scButtonFace)); }
+  // The skin's frame of an element nine-sliced over the whole image, over a fill and a white hole.
+  QImage NineSlice(QSize size, const QColor& fill, const QImage& bmp, const QMargins& m, int frames, int frame,
+                   bool keyed, const QRect& hole = {}) {
+    QImage img = Blank(size, fill.isValid() ? fill.rgb() : kUnder);
+    QPainter p(&img);
+    p.fillRect(hole, Qt::white);
+    DrawSkinImage(p, img.rect(), bmp, false, false, keyed, frames, frame, m);
+    return img;
+  }
+  // A check or radio strip's frame at (x, 4) over ButtonFace.
+  QImage Strip(QSize size, bool radio, int frames, int frame, int x) {
+    const QImage& strip = radio ? Data().Buttons->RadioBitmap : Data().Buttons->CheckBitmap;
+    QImage img = Blank(size, Face().rgb());
+    QPainter p(&img);
+    DrawStripFrame(p, QRect(x, 4, strip.width() / frames, 13), strip, true, frames, frame);
+    return img;
+  }
+};
+
+}  // namespace
+
+// The frame each kind of button shows, each later rule overriding the earlier ones.
+TEST_F(ControlKinds, ButtonFrameRules) {
+  // kind, focused, default, pressed, hot, enabled, down (speed buttons), frame
+  const struct { k::ButtonKind kind; bool f, d, p, h, e, down; int frame; } rows[] = {{k::bkPush, 0, 0, 0, 0, 1, 0, 1}, {k::bkPush, 1, 0, 0, 0, 1, 0, 5}, {k::bkPush, 0, 1, 0, 0, 1, 0, 5},
+              {k::bkPush, 1, 0, 0, 1, 1, 0, 4}, {k::bkPush, 1, 1, 1, 1, 1, 0, 2}, {k::bkPush, 0, 0, 1, 0, 0, 0, 3},
+              {k::bkBitProperty, 0, 1, 0, 0, 1, 0, 1}, {k::bkMenu, 1, 1, 0, 0, 1, 0, 4}, {k::bkMenu, 0, 1, 0, 0, 1, 0, 1},
+              {k::bkSpeed, 1, 1, 0, 0, 1, 0, 1}, {k::bkSpeed, 0, 0, 0, 1, 1, 0, 4}, {k::bkSpeed, 0, 0, 0, 0, 0, 1, 2}};
+  for (const auto& r : rows) EXPECT_EQ(k::ButtonState(r.kind, r.f, r.d, r.p, r.h, r.e, r.down), r.frame) << r.kind;
+  // Sizes and captions that must not break the painting; no face image: the plain style's turn.
+  QImage img = Blank(QSize(90, 26));
+  QPainter p(&img);
+  QStyleOptionButton o;
+  o.state = En | Foc;
+  for (const QString& text : {QStringLiteral("||a||"), QString(10000, QLatin1Char('x')) + QStringLiteral("||")})
+    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(90, 26)})
+      for (const k::ButtonKind kind : {k::bkPush, k::bkBit, k::bkMenu}) {
+        o.rect = QRect(QPoint(), size), o.text = text;
+        EXPECT_TRUE(k::PaintPushButton(p, Data(), skin->Options, kind, o, nullptr));
+      }
+  Data().Buttons->Bitmap = QImage();
+  EXPECT_FALSE(k::PaintPushButton(p, Data(), skin->Options, k::bkPush, o, nullptr));
+}
+
+// The strip's frame for a check box's or radio button's state at the box's place, for 4-, 8-
+// and 12-frame strips and both directions.
+TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
+  // radio, the strip read as this many frames, state, right to left, frame
+  const struct { bool radio; int frames; S state; bool rtl; int frame; } rows[] = {{0, 12, En, 0, 1},     {0, 12, En | Tri, 0, 9}, {0, 12, S(), 0, 4},     {0, 12, On, 0, 8},
+              {0, 4, On, 0, 4},      {0, 4, En | Tri, 0, 4},  {0, 4, En | On, 0, 2},  {0, 4, S(), 0, 3},
+              {1, 8, En | On, 0, 5}, {1, 8, S(), 0, 4},       {1, 8, On, 0, 8},       {1, 4, On, 0, 4},
+              {0, 12, En | On | Foc, 1, 5}};
+  TDataSkinButton& e = *Data().Buttons;
+  for (const auto& r : rows) {
+    (r.radio ? e.RadioButtonFrame : e.CheckButtonFrame) = r.frames;
+    const QImage& strip = r.radio ? e.RadioBitmap : e.CheckBitmap;
+    const int fw = strip.width() / r.frames, x = !r.rtl ? 0 : r.radio ? 119 - fw : 120 - fw;
+    QStyleOptionButton o;
+    o.rect = QRect(0, 0, 120, 21), o.state = r.state, o.text = QStringLiteral("Bell");
+    o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    QImage got = Blank(o.rect.size());
+    ASSERT_TRUE(k::PaintCheck(*std::make_unique<QPainter>(&got), Data(), skin->Options, r.radio, o, nullptr));
+    auto oracle = [&](int frame) { return Strip(o.rect.size(), r.radio, r.frames, frame, x); };
+    if (r.frame != 1) { ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4); }
+    const QRegion text = r.rtl ? QRect(0, 0, x - 1, 21) : QRect(fw + 1, 0, 120, 21);
+    EXPECT_EQ(Differing(got, oracle(r.frame), text), 0) << r.radio << " " << r.frames << " frame " << r.frame;
+  }
+}
+
+// Combo boxes in the three looks and both directions: the skin's image for the state over the
+// whole box, or the button strip at the button's place (its see-through pixels keep what is
+// beneath); hot only over the arrow.
+TEST_F(ControlKinds, CombosShowTheirStateFrame) {
+  // style, state, over (or pressed at) the arrow, right to left, frame
+  const struct { int style; S state; bool arrow, rtl; int frame; } rows[] = {{2, En, 0, 0, 1},         {2, En | Hot, 1, 0, 4}, {2, En | Hot, 0, 0, 1}, {2, En | Down, 1, 0, 2},
+              {2, En | Foc, 0, 0, 4},   {2, S(), 0, 0, 3},      {2, En | Hot, 1, 1, 4}, {2, En, 0, 1, 1},
+              {0, En | Down, 1, 0, 2},  {0, En, 0, 1, 1},       {1, En | Hot, 1, 0, 4}, {1, S(), 0, 1, 3}};
+  TDataSkinBorder& combo = *Data().ComboButton;
+  ASSERT_EQ(combo.Style, 2);  // the default skin has both images, so its combo box is one image
+  for (const auto& r : rows) {
+    combo.Style = r.style;
+    QStyleOptionComboBox o;
+    o.rect = QRect(0, 0, 110, 22), o.state = r.state, o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
+    if (r.arrow) o.activeSubControls = QStyle::SC_ComboBoxArrow;
+    k::ComboGeometry g;
+    ASSERT_TRUE(k::ComboLayout(Data(), o.rect, r.rtl, &g));
+    QImage got = Blank(o.rect.size());
+    ASSERT_TRUE(k::PaintCombo(*std::make_unique<QPainter>(&got), Data(), o, false));
+    auto oracle = [&](int frame) {
+      const TDataSkinObject& e = r.rtl ? *Data().SunkEdge : combo;
+      QImage img = r.style == 2 ? NineSlice(o.rect.size(), QColor(), e.Bitmap, e.Margins(), 4, frame, true) : got.copy();
+      QPainter q(&img);
+      if (r.style == 2) q.fillRect(g.edit, Qt::white);
+      if (r.style != 2)
+        DrawStripFrame(q, g.button, r.rtl && r.style == 0 ? combo.Bitmap2 : combo.Bitmap, r.style == 0, 4, frame);
+      if (r.style == 0) DrawStripFrameCentered(q, g.glyph, Data().ExtraImages->Bitmap, true, 5, frame);
+      return img;
+    };
+    if (r.frame != 1) { ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4); }
+    EXPECT_EQ(Differing(got, oracle(r.frame), {}), 0) << r.style << " frame " << r.frame << " rtl " << r.rtl;
+    EXPECT_EQ(g.button.width(), r.style == 1 ? 50 : 19);
+    EXPECT_EQ(r.rtl, g.button.left() < g.edit.left());
+  }
+}
+
+// Status-bar bevels, the size grip, the group box's frame and caption, and the arrow glyph.
+TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
+  const TDataSkinObject& edges = *Data().StatusBarEdges;
+  const QSize bar(200, 22);
+  for (int bevel : {1, 2, 3}) {
+    QImage got = Blank(bar);
+    ASSERT_TRUE(k::PaintStatusItem(*std::make_unique<QPainter>(&got), Data(), got.rect(), bevel));
+    const QImage want = NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, bevel, false);
+    if (bevel != 1) { ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20); }
+    EXPECT_EQ(Differing(got, want, {}), 0) << bevel;
+  }
+  QImage grip = Blank(QSize(20, 20)), gripWant = grip;
+  ASSERT_TRUE(k::PaintSizeGrip(*std::make_unique<QPainter>(&grip), Data(), grip.rect(), false));
+  QPainter(&gripWant).drawImage(QPoint(10, 10), Data().ExtraImages->Bitmap, QRect(36, 0, 9, 9));
+  EXPECT_EQ(Differing(grip, gripWant, {}), 0);
+
+  QStyleOptionGroupBox o;
+  o.rect = QRect(0, 0, 160, 80), o.text = QStringLiteral("Bell"), o.state = En;
+  o.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+  QImage got = Blank(o.rect.size());
+  ASSERT_TRUE(k::PaintGroupBox(*std::make_unique<QPainter>(&got), Data(), o));
+  const k::GroupGeometry g = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, false, false);
+  const int mid = o.fontMetrics.height() / 2 - 1;
+  EXPECT_EQ(g.frame, QRect(QPoint(1, mid), QPoint(158, 78)));
+  EXPECT_EQ(g.label.left(), 8);
+  EXPECT_EQ(k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, true, false).label.right(), 160 - 8 - 1);
+  const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow)), face = Face().rgb();
+  // The frame's sides, its clear corner, the top line, the line past the caption, the inside.
+  EXPECT_EQ((std::vector<QRgb>{got.pixel(1, 40), got.pixel(158, 40), got.pixel(80, 78), got.pixel(1, mid),
+                               got.pixel(4, mid), got.pixel(g.label.right() + 6, mid), got.pixel(50, 40)}),
+            (std::vector<QRgb>{shadow, shadow, shadow, face, shadow, shadow, face}));
+
+  QImage arrow = Blank(QSize(12, 12), 0xFFFFFFFFu);
+  QPainter p(&arrow);
+  p.setPen(Qt::black);
+  k::DrawArrowGlyph(p, 6, 3, 0);
+  p.end();
+  // The apex, the first two lines' ends left out, a point of the second line; 15 points.
+  EXPECT_EQ((std::vector<QRgb>{arrow.pixel(6, 3), arrow.pixel(6, 2), arrow.pixel(10, 7), arrow.pixel(9, 6)}),
+            (std::vector<QRgb>{0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u}));
+  EXPECT_EQ(Differing(arrow, Blank(QSize(12, 12), 0xFFFFFFFFu), {}), 15);
+}
+
+namespace {
+
+// Real widgets on a skinned window, driven by the mouse and the keyboard.
+class KindsOnWidgets : public ControlKinds {
+ protected:
+  void SetUp() override {
+    ControlKinds::SetUp();
+    InstallSkinStyle();
+    form.setClientSize(400, 300);
+    form.show();
+    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
+    ASSERT_TRUE(f && testing_support::waitUntil([&] { return f->Activated(); }));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  }
+  void TearDown() override {
+    RemoveSkinStyle();
+    ControlKinds::TearDown();
+  }
+  template <typename W>
+  W* Add(QRect at, const QString& skinner) {
+    auto* w = new W(form.client());
+    w->setGeometry(at);
+    w->show();
+    QApplication::processEvents();
+    TSkinControl* s = TSkinRegistry::SkinnerFor(w);
+    EXPECT_TRUE(s && QLatin1String(s->metaObject()->className()).endsWith(QLatin1String("::") + skinner))
+        << qPrintable(skinner);
+    return w;
+  }
+  static QImage Shot(QWidget* w) {
+    QImage img = Blank(w->size());
+    w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
+    return img;
+  }
+  QImage ButtonOracle(QSize size, int frame) {
+    return NineSlice(size, Face(), Data().Buttons->Bitmap, Data().Buttons->Margins(), 5, frame, true);
+  }
+  orvane::Form form;
+};
+
+}  // namespace
+
+// A push button hovered, pressed, pressed by Space, focused, default and disabled shows the
+// skin's frame for each; it clicks only when released over itself.
+TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
+  auto* b = Add<QPushButton>(QRect(20, 20, 90, 26), "TSkinButton");
+  b->setText(QStringLiteral("OK"));
+  const QPoint mid(45, 13), away(200, 200);
+  const struct { std::function<void()> act, undo; int frame; } rows[] = {
+      {[] {}, [] {}, 1},
+      {[&] { QTest::mouseMove(b, mid); }, [&] { QTest::mouseMove(&form, away); }, 4},
+      {[&] { QTest::mousePress(b, Qt::LeftButton, {}, mid); }, [&] { QTest::mouseRelease(b, Qt::LeftButton, {}, mid); }, 2},
+      {[&] { b->setFocus(), QTest::keyPress(b, Qt::Key_Space); }, [&] { QTest::keyRelease(b, Qt::Key_Space), b->clearFocus(); }, 2},
+      {[&] { b->setFocus(); }, [&] { b->clearFocus(); }, 5},
+      {[&] { b->setDefault(true); }, [&] { b->setDefault(false); }, 5},
+      {[&] { b->setEnabled(false); }, [&] { b->setEnabled(true); }, 3},
+  };
+  for (const auto& r : rows) {
+    r.act();
+    QApplication::processEvents();
+    if (r.frame != 1) { ASSERT_GT(Differing(ButtonOracle(b->size(), r.frame), ButtonOracle(b->size(), 1), {}), 20); }
+    EXPECT_EQ(Differing(Shot(b), ButtonOracle(b->size(), r.frame), QRect(20, 2, 50, 22)), 0) << "frame " << r.frame;
+    r.undo();
+  }
+  QSignalSpy clicked(b, &QPushButton::clicked);
+  QTest::mousePress(b, Qt::LeftButton, {}, mid);
+  QTest::mouseMove(b, QPoint(150, 13));
+  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(150, 13));
+  EXPECT_EQ(clicked.count(), 0);
+  QTest::mouseClick(b, Qt::LeftButton, {}, mid);
+  EXPECT_EQ(clicked.count(), 1);
+  // Without the skin's button image the plain style paints, as with the skinner switched off.
+  Data().Buttons->Bitmap = QImage();
+  const QImage missing = Shot(b);
+  Perform(b, WM_SKINCONTROLSWITCH, 0);
+  EXPECT_EQ(Differing(missing, Shot(b), {}), 0);
+}
+
+// Click areas: a check box answers over its box and caption only; an editable combo opens
+// from its arrow and not from the pixel beside it, in each combo style and direction; a
+// checkable group box toggles over its caption and not past it.
+TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
+  // A click just outside changes nothing, one just inside does.
+  auto edge = [](QWidget* w, QPoint in, QPoint out, const std::function<bool()>& changed, const char* what) {
+    QTest::mouseClick(w, Qt::LeftButton, {}, out);
+    EXPECT_FALSE(changed()) << what << " " << out.x();
+    QTest::mouseClick(w, Qt::LeftButton, {}, in);
+    EXPECT_TRUE(changed()) << what << " " << in.x();
+  };
+  auto* check = Add<QCheckBox>(QRect(10, 10, 200, 21), "TSkinCheckBox");
+  check->setText(QStringLiteral("Bell"));
+  for (const bool rtl : {false, true}) {
+    check->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+    QStyleOptionButton o;
+    o.initFrom(check);
+    o.text = check->text();
+    const QRect area = check->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &o, check);
+    EXPECT_EQ(rtl ? area.right() : area.left(), rtl ? 199 : 0);
+    const int in = rtl ? area.left() : area.right();
+    const bool before = check->isChecked();
+    edge(check, {in, 10}, {rtl ? in - 1 : in + 1, 10}, [&] { return check->isChecked() != before; }, "check");
+  }
+
+  auto* combo = Add<QComboBox>(QRect(10, 50, 160, 22), "TSkinComBox");
+  combo->setEditable(true);
+  combo->addItems({QStringLiteral("a"), QStringLiteral("b")});
+  for (const int style : {2, 0, 1}) {
+    for (const bool rtl : {false, true}) {
+      Data().ComboButton->Style = style;
+      combo->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
+      QApplication::processEvents();
+      QStyleOptionComboBox o;
+      o.initFrom(combo);
+      o.editable = true;
+      const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, combo);
+      EXPECT_EQ(combo->lineEdit()->geometry(),
+                combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo));
+      const int in = rtl ? arrow.right() : arrow.left();
+      edge(combo, {in, 11}, {rtl ? in + 1 : in - 1, 11}, [&] { return combo->view()->isVisible(); }, "combo");
+      combo->hidePopup();
+    }
+  }
+
+  auto* group = Add<QGroupBox>(QRect(10, 90, 200, 80), "TSkinGroupBox");
+  group->setTitle(QStringLiteral("Bells"));
+  group->setCheckable(true);
+  QStyleOptionGroupBox o;
+  o.initFrom(group);
+  o.text = group->title();
+  o.subControls = QStyle::SC_GroupBoxCheckBox | QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+  const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &o, QStyle::SC_GroupBoxLabel, group);
+  EXPECT_EQ(label.left(), 8 + Data().Buttons->CheckBitmap.width() / 12 + 2);
+  edge(group, {label.right(), label.center().y()}, {label.right() + 1, label.center().y()},
+       [&] { return !group->isChecked(); }, "group");
+}
+
+// The other kinds as real widgets in their states: each image against the skin's frame at the
+// kind's place (text masked).
+TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
+  auto* check = Add<QCheckBox>(QRect(10, 10, 120, 21), "TSkinCheckBox");
+  auto* grey = Add<QCheckBox>(QRect(140, 10, 120, 21), "TSkinCheckBox");
+  auto* radio = Add<QRadioButton>(QRect(10, 40, 120, 21), "TSkinRadioButton");
+  auto* tool = Add<QToolButton>(QRect(10, 70, 60, 24), "TSkinSpeedButton");
+  auto* flat = Add<QToolButton>(QRect(80, 70, 60, 24), "TSkinSpeedButton");
+  auto* combo = Add<QComboBox>(QRect(10, 100, 160, 22), "TSkinComBox");
+  radio->setLayoutDirection(Qt::RightToLeft);
+  flat->setAutoRaise(true), flat->setCheckable(true);
+  combo->setEditable(true);
+  const QRect field(2, 2, 160 - 21 - 2, 18), caption(14, 0, 120, 21), face2(15, 2, 30, 20);
+  const QSize cs(120, 21), ts(60, 24), bs(160, 22);
+  const TDataSkinButton& b = *Data().Buttons;
+  const TDataSkinBorder& c = *Data().ComboButton;
+  auto button = [&](int f) { return NineSlice(ts, Face(), b.Bitmap, b.Margins(), 5, f, true); };
+  auto box = [&](int f) { return NineSlice(bs, QColor(), c.Bitmap, c.Margins(), 4, f, true, field); };
+  const struct {
+    QWidget* w;
+    std::function<void()> act;
+    QImage oracle, plain;  // the state's image and the normal one
+    QRegion mask;
+  } rows[] = {
+      {check, [&] { check->setFocus(), QTest::keyClick(check, Qt::Key_Space); }, Strip(cs, 0, 12, 5, 0),
+       Strip(cs, 0, 12, 1, 0), caption},
+      {grey, [&] { grey->setCheckState(Qt::PartiallyChecked), grey->setEnabled(false); }, Strip(cs, 0, 12, 12, 0),
+       Strip(cs, 0, 12, 1, 0), caption},
+      {radio, [&] { QTest::mouseClick(radio, Qt::LeftButton, {}, {113, 10}); }, Strip(cs, 1, 8, 5, 106),
+       Strip(cs, 1, 8, 1, 106), QRect(0, 0, 105, 21)},
+      {tool, [&] { QTest::mouseMove(tool, {30, 12}); }, button(4), button(1), face2},
+      {flat, [&] { flat->setChecked(true); }, button(2), Blank(ts, Face().rgb()), face2},
+      {combo, [&] { QTest::mouseMove(combo, {150, 11}); }, box(4), box(1), field},
+      {combo, [&] { QTest::mousePress(combo->lineEdit(), Qt::LeftButton, {}, {5, 5}); }, box(2), box(1), field},
+  };
+  for (const auto& r : rows) {
+    QTest::mouseMove(&form, QPoint(390, 290));
+    ASSERT_GT(Differing(r.oracle, r.plain, {}), 4);
+    EXPECT_EQ(Differing(Shot(r.w), r.plain, r.mask), 0) << r.w->metaObject()->className();
+    r.act();
+    QApplication::processEvents();
+    EXPECT_EQ(Differing(Shot(r.w), r.oracle, r.mask), 0) << r.w->metaObject()->className();
+  }
+}
+
+// Edit and spin-box borders, an edit painting itself into another painter on request, and a
+// status bar's one panel for a message, its labels in the skin's colour until the skin goes.
+TEST_F(KindsOnWidgets, EditsAndStatusBar) {
+  auto* edit = Add<QLineEdit>(QRect(10, 10, 100, 22), "TSkinEdit");
+  auto* spin = Add<QSpinBox>(QRect(10, 40, 100, 22), "TSkinEdit");
+  const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow));
+  EXPECT_EQ((std::vector<QRgb>{Shot(edit).pixel(0, 11), Shot(edit).pixel(2, 11), Shot(spin).pixel(0, 11)}),
+            (std::vector<QRgb>{shadow, 0xFFFFFFFFu, shadow}));
+  edit->setText(QStringLiteral("08:00:00"));
+  QImage into = Blank(edit->size());
+  QPainter p(&into);
+  EXPECT_EQ(Perform(edit, 0xBC4A, reinterpret_cast<quintptr>(&p), 0x41A2), 0x41A2);
+  p.end();
+  EXPECT_EQ(Differing(into, Shot(edit), {}), 0);
+  EXPECT_EQ(Perform(edit, 0xBC4A, 0, 0x41A2), 0x41A2);
+
+  auto* bar = Add<QStatusBar>(QRect(0, 270, 400, 22), "TSkinStatusBar");
+  auto* label = new QLabel(QStringLiteral("ready"), bar);
+  bar->addWidget(label);
+  const QColor own = label->palette().color(QPalette::WindowText);
+  const TDataSkinObject& edges = *Data().StatusBarEdges;
+  const QImage lowered = BuildSkinBitmap(bar->size(), edges.Bitmap, edges.Margins(), false, false, 3, 1);
+  QApplication::processEvents();
+  EXPECT_EQ(Shot(bar).pixel(0, 0), ToQRgb(Data().Colour(scButtonFace)));
+  bar->showMessage(QStringLiteral("bell"));
+  EXPECT_EQ(Shot(bar).pixel(0, 0), lowered.pixel(0, 0));
+  EXPECT_NE(lowered.pixel(0, 0), ToQRgb(Data().Colour(scButtonFace)));
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), ToQColor(edges.NormalColour2));
+  SkinManager->FindSkinForm(&form)->Unskin();
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), own);
+}
