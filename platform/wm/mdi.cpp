@@ -93,6 +93,8 @@ void DefMDIChildProc(HWND hwnd, Message& m) {
         case SC_MINIMIZE: sub->showMinimized(); break;
         case SC_MAXIMIZE: sub->showMaximized(); break;
         case SC_RESTORE: sub->showNormal(); break;
+        case SC_MOVE:
+        case SC_SIZE: DefHostProc(hwnd, m); break;  // inside the MDI client, by mouse or keys
         case SC_NEXTWINDOW:
         case SC_PREVWINDOW:
           if (QMdiArea* area = sub->mdiArea()) {
@@ -107,6 +109,14 @@ void DefMDIChildProc(HWND hwnd, Message& m) {
       break;
     case WM_CLOSE:
       sub->close();
+      break;
+    case WM_NCHITTEST:
+    case WM_NCCALCSIZE:
+    case WM_NCACTIVATE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      // A child's frame answers, moves and sizes as a window's does, within its client.
+      DefHostProc(hwnd, m);
       break;
     case WM_GETTEXT: {
       auto* out = reinterpret_cast<QString*>(m.lParam);

@@ -39,6 +39,8 @@ int TSkinControl::LiveCount() { return liveSkinners; }
 
 TSXSkin* TSkinControl::Skin() const { return skin_.data(); }
 
+void TSkinControl::SetHostSkin(TSXSkin* skin) { skin_ = skin; }
+
 TFormSkinner* TSkinControl::FormSkin() const { return static_cast<TFormSkinner*>(formSkin_.data()); }
 
 std::shared_ptr<const TSkinData> TSkinControl::Data() const { return skin_ ? skin_->Data() : nullptr; }
