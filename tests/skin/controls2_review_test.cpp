@@ -40,9 +40,16 @@ QImage Render(QWidget* w) {
   return image;
 }
 
-// A stand-in for a foreign control that takes its glyphs through properties.
+// Stand-ins for foreign controls that take their glyphs through properties.
+class GlyphProps : public QObject {
+  Q_OBJECT
+  Q_PROPERTY(QImage Glyph MEMBER Glyph)
+ public:
+  QImage Glyph;
+};
 class GlyphTaker : public QWidget {
   Q_OBJECT
+  Q_PROPERTY(QObject* Properties MEMBER Properties)
   Q_PROPERTY(QImage CustomGlyphs MEMBER CustomGlyphs)
   Q_PROPERTY(int transparentcolor MEMBER transparentcolor)
   Q_PROPERTY(bool UseCustomGlyphs MEMBER UseCustomGlyphs)
@@ -50,6 +57,8 @@ class GlyphTaker : public QWidget {
   Q_PROPERTY(QImage TabBackGroundActive MEMBER TabBackGroundActive)
  public:
   using QWidget::QWidget;
+  GlyphProps props;
+  QObject* Properties = &props;
   QImage CustomGlyphs, TabBackGround, TabBackGroundActive;
   int transparentcolor = 0;
   bool UseCustomGlyphs = false;
@@ -183,6 +192,7 @@ TEST_F(Controls2ReviewTest, SmallKindsFollowTheirRules) {
   EXPECT_TRUE(dialog.palette() == palette && !dialog.autoFillBackground());
   // Custom glyphs: check boxes nine frames (0 1 x 0 1 x 2 3 x), radios six (0 1 0 1 2 3), the
   // key colour given as a number, switched off and on so the control reloads; off when done.
+  // Kind 3: six frames (0 1 x 0 1 x) as the "Glyph" of "Properties", cleared when done.
   const TDataSkinButton& b = *d.Buttons;
   const struct {
     int kind;
@@ -190,22 +200,25 @@ TEST_F(Controls2ReviewTest, SmallKindsFollowTheirRules) {
     int stripFrames;
     QList<int> map;
   } glyphs[] = {{1, &b.CheckBitmap, b.CheckButtonFrame, {0, 1, -1, 0, 1, -1, 2, 3, -1}},
-                {2, &b.RadioBitmap, b.RadioButtonFrame, {0, 1, 0, 1, 2, 3}}};
+                {2, &b.RadioBitmap, b.RadioButtonFrame, {0, 1, 0, 1, 2, 3}},
+                {3, &b.CheckBitmap, b.CheckButtonFrame, {0, 1, -1, 0, 1, -1}}};
   for (const auto& g : glyphs) {
     SCOPED_TRACE(g.kind);
     auto* taker = new GlyphTaker(form.client());
     TSkinControl* s = attach("TSkinObjImage", taker, g.kind);
-    const int frames = ValidFrameCount(g.stripFrames), w = g.strip->width() / frames;
-    ASSERT_EQ(taker->CustomGlyphs.size(), QSize(w * g.map.size(), g.strip->height()));
+    const QImage& got = g.kind == 3 ? taker->props.Glyph : taker->CustomGlyphs;
+    const int frames = ValidFrameCount(g.stripFrames), w = g.strip->width() / frames, h = g.strip->height();
+    ASSERT_EQ(got.size(), QSize(w * g.map.size(), h));
     for (int i = 0; i < g.map.size(); ++i) {
       const int from = g.map[i] < 0 ? (frames == 5 ? 4 : -1) : g.map[i];
-      const QRgb got = taker->CustomGlyphs.pixel(i * w + w / 2, g.strip->height() / 2);
-      EXPECT_EQ(got, from < 0 ? qRgb(255, 0, 255) : g.strip->pixel(from * w + w / 2, g.strip->height() / 2)) << i;
+      EXPECT_EQ(got.pixel(i * w + w / 2, h / 2), from < 0 ? qRgb(255, 0, 255) : g.strip->pixel(from * w + w / 2, h / 2))
+          << i;
     }
-    EXPECT_EQ(taker->transparentcolor, 0xFF00FF);
-    EXPECT_TRUE(taker->UseCustomGlyphs);
+    EXPECT_EQ(taker->transparentcolor, g.kind == 3 ? 0 : 0xFF00FF);
+    EXPECT_EQ(taker->UseCustomGlyphs, g.kind != 3);
     s->DoneControl();
     EXPECT_FALSE(taker->UseCustomGlyphs);
+    EXPECT_TRUE(taker->props.Glyph.isNull());
   }
   // Tab backgrounds: 100 x 21 from the tab frames 1 and 2, cleared when done; kind 4 only.
   auto* page = new GlyphTaker(form.client());
