@@ -65,19 +65,28 @@ void TSkinControl::Attach() {
   QEvent change(QEvent::StyleChange);
   QApplication::sendEvent(w, &change);
   w->update();
+  MarkAttached();
+}
+
+void TSkinControl::MarkAttached() {
   initialized_ = true;
   // Attached again after a detach, the skinner paints again.
   skinEnabled_ = true;
   state_ = csAttached;
 }
 
-void TSkinControl::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
-  if (initialized_ || !hwnd_) return;
+bool TSkinControl::Bind(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
+  if (initialized_ || !hwnd_) return false;
   setColor_ = setColor;
   skin_ = skin;
   formSkin_ = formSkin;
   control_ = hwnd_;
   Register();
+  return true;
+}
+
+void TSkinControl::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
+  if (!Bind(formSkin, skin, setColor)) return;
   if (setColor_) ApplyColour();
   Attach();
 }
