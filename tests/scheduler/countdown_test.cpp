@@ -1,4 +1,3 @@
-// The shutdown countdown on an injected timer, and the main window's power routines.
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -32,7 +31,6 @@ TEST(Countdown, ThirtyTicksToOneRequestThenOnceAMinuteOrACancelAtTickTwentyNine)
     w->Button1->click();
     EXPECT_EQ(Form_closepc, nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
     // Cancelled at tick 29: nothing asked, the timer stopped.
     power.calls.clear();
     w = new TForm_closepc(c.action, power);

@@ -1,4 +1,3 @@
-// The data module: connection rules, bootstrap and healing, statements, settings, strings.
 #include <QFile>
 
 #include "platform/files/homefolder.h"

@@ -1,5 +1,3 @@
-// The day map window offscreen: loading and saving both modes, the pages, holidays, and the
-// reload of the day when the window closes.
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -66,7 +64,6 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
             QStringList({"日常", "无", "周末", "", "考试", "无", ""}));
   EXPECT_TRUE((w->RadioButton1->isChecked() && w->Panel1->isVisible()) && !w->Panel2->isVisible());
   EXPECT_EQ(w->DateTimePicker1->date(), QDate(2024, 5, 1));
-
   // Switching pages and closing without saving stores nothing.
   w->RadioButton2->click();
   EXPECT_TRUE(!w->Panel1->isVisible() && w->Panel2->isVisible());
@@ -74,7 +71,6 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
   w->close();
   EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")), QStringLiteral("0"));
   EXPECT_EQ(day(QStringLiteral("01")), QStringLiteral("无"));
-
   // A monthly mode ("1" or anything else but "0") opens on the month page.
   dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("x"));
   TForm_sjsj* m = open();
@@ -99,7 +95,6 @@ TEST_F(DayMapWindow, SavesOnlyTheChosenModeAllSevenDaysAlike) {
     stored << dm.GetSetting(QLatin1String(day));
   EXPECT_EQ(stored, week);
   EXPECT_EQ(day(QStringLiteral("02")), QStringLiteral("无"));
-
   TForm_sjsj* m = open();
   for (int i = 0; i < 7; ++i) EXPECT_EQ(m->weekdayLists[i]->currentText(), week[i]);
   m->RadioButton2->click();
@@ -140,7 +135,6 @@ TEST_F(DayMapWindow, HolidaysAreStoredOnceAndDeletedBySelection) {
   TForm_sjsj* w = open();
   ASSERT_EQ(w->ListBox1->count(), 1);
   EXPECT_EQ(w->ListBox1->item(0)->text(), QStringLiteral("2024-10-01"));
-
   w->DateTimePicker1->setDate(QDate(2025, 1, 2));
   w->Button3->click();
   w->Button3->click();  // the same day again is refused, the list does not change
@@ -152,13 +146,11 @@ TEST_F(DayMapWindow, HolidaysAreStoredOnceAndDeletedBySelection) {
   dm.QueryToStrings(dm.qry_temp, QStringLiteral("select holiday from holiday order by holiday"), holidays);
   EXPECT_EQ(holidays, QStringList({"2024-10-01", "2025-01-02"}));
   EXPECT_TRUE(boxes.asked().empty());
-
   // Delete without a selection says what to do.
   w->ListBox1->clearSelection();
   w->Button4->click();
   EXPECT_EQ(onlyBox(), QStringLiteral("先点击选择左边表格中的不播放日期，然后再点“删除”按钮。|提示|0"));
   EXPECT_EQ(w->ListBox1->count(), 2);
-
   QTest::mouseClick(w->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier,
                     w->ListBox1->visualItemRect(w->ListBox1->item(0)).center());
   w->Button4->click();
@@ -176,7 +168,6 @@ TEST_F(DayMapWindow, TodaysHolidayAndTodaysChoiceTakeEffectWhenTheWindowCloses) 
   TForm_main_tamu main(windowDm, clock, services);
   ASSERT_TRUE(main.created());
   EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("日常"));
-
   // An untouched window leaves the day as it is, even when the table changed meanwhile.
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("周末"));
   QPointer<TForm_sjsj> w = new TForm_sjsj(windowDm, clock);
@@ -186,7 +177,6 @@ TEST_F(DayMapWindow, TodaysHolidayAndTodaysChoiceTakeEffectWhenTheWindowCloses) 
   EXPECT_TRUE(w.isNull());
   EXPECT_EQ(Form_sjsj, nullptr);
   EXPECT_EQ(main.Label_sjb->text(), QStringLiteral("日常"));
-
   // A holiday for today: the day becomes the holiday as soon as the window closes.
   w = new TForm_sjsj(windowDm, clock);
   w->show();
@@ -194,7 +184,6 @@ TEST_F(DayMapWindow, TodaysHolidayAndTodaysChoiceTakeEffectWhenTheWindowCloses) 
   w->Button3->click();
   w->close();
   EXPECT_EQ(main.Label_sjb->text() + main.Label_jmpname->text(), QStringLiteral("不播音日期今天为不播音日期"));
-
   // Choosing "无" for today's weekday, with the holiday gone, leaves the day empty.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from holiday"));
   w = new TForm_sjsj(windowDm, clock);

@@ -1,6 +1,3 @@
-// The entry dialogs' shared routines without widgets: time and field helpers, path rules,
-// stored field forms, voices, speech parameters, the checks in their order, the conflict
-// test and the batch series.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -31,7 +28,6 @@ TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
   for (const char* bad : {"", "24:00:00", "25:00:00", "12:60:00", "12:00:60", "1:2:3:4", "ab:00:00", "123:00:00",
                           "12:00:", "-1:00:00"})
     EXPECT_FALSE(TimeOfDaySeconds(QLatin1String(bad))) << bad;
-
   EXPECT_EQ(WrapTime(23 * 3600 + 58 * 60 + 5 * 60), QStringLiteral("00:03:00"));
   EXPECT_EQ(WrapTime(-1), QStringLiteral("23:59:59"));
 }
@@ -86,7 +82,6 @@ TEST(EntryFields, PathRules) {
   EXPECT_TRUE(FolderHasSongs(songs, false));
   EXPECT_FALSE(FolderHasSongs(empty, false)) << "hidden names and subfolders are not searched";
   EXPECT_TRUE(FolderHasSongs(empty, true) && !(FolderHasSongs(home.file(QStringLiteral("none")), false)));
-
   EXPECT_EQ(QStringList({FileExtension(QStringLiteral("/a.b/c")), FileExtension(QStringLiteral("C:\\x\\y.PL3")),
                          FileExtension(QStringLiteral("/a.b/song.Mp3"))}),
             QStringList({"", ".PL3", ".Mp3"}));
@@ -104,7 +99,6 @@ TEST(Voices, DisplayNamesAndPreferenceOrder) {
   EXPECT_EQ(QStringList({VoiceDisplayName(QStringLiteral(" VW Liang ")), VoiceDisplayName(QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")),
                          VoiceDisplayName(QStringLiteral("English (Great Britain)"))}),
             QStringList({"(中文男声)VW Liang", "(粤语女声)ScanSoft Sin-Ji", "English (Great Britain)"}));
-
   const VoiceInfo english = voice("English (Great Britain)", "en-gb", "gmw/en");
   const VoiceInfo mandarin = voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin");
   const VoiceInfo cantonese = voice("Chinese (Cantonese)", "yue", "sit/yue");
@@ -209,7 +203,6 @@ TEST(EntryChecks, KindRulesOnLinuxPaths) {
   EXPECT_EQ(exe.jmlx, 7);
   EXPECT_EQ(exe.playmode, QStringLiteral("外部软件"));
   EXPECT_EQ(check(kKindProgram, folder).message, QStringLiteral("您选择的不是外部文件！请检查节目与节目类型是否对应。"));
-
   EntryInput text;
   text.kindIndex = kKindText;
   text.text = QStringLiteral(" \r\n ");
@@ -252,7 +245,6 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
   EXPECT_EQ(EntryCheck::Series(in).intervalSeconds, 1439 * 60);
   EXPECT_EQ(QStringList({EntryCheck::IntervalText(60), EntryCheck::IntervalText(75), EntryCheck::IntervalText(5)}),
             QStringList({"1:00:00", "1:15:00", "0:05:00"}));
-
   EntryInput text;
   text.kindIndex = kKindText;
   text.text = QStringLiteral("x");

@@ -1,5 +1,3 @@
-// The volume routines: players, the system output through a recording fake, the old mixer
-// lines, the Windows version table and the start-up volume.
 #include <gtest/gtest.h>
 
 #include "platform/audio/systemvolume.h"
@@ -26,19 +24,16 @@ TEST(FunVolumeTest, EndpointAndMixerLines) {
   SetEndpointVolume(&system, 300);
   EXPECT_EQ(system.requests, (QList<int>{40, 100}));
   SetEndpointVolume(nullptr, 40);
-
   system.requests.clear();
   EXPECT_EQ(SetMixerVolume(&system, 0, 65535), 0);
   EXPECT_EQ(SetMixerVolume(&system, 2, 32768), 0);
   EXPECT_EQ(SetMixerVolume(&system, 1, 1000), 0);  // no synthesizer line here: left alone
   EXPECT_EQ(SetMixerVolume(&system, 3, 1000), 0);
   EXPECT_EQ(system.requests, (QList<int>{100, 50}));
-
   orvane::ScopedMessageResponder boxes;
   system.available = false;
   EXPECT_EQ(SetMixerVolume(&system, 0, 100), -1);  // no mixer at all: silent
   EXPECT_TRUE(boxes.asked().empty());
-
   // A server that is there but refuses says so once.
   struct Refusing : RecordingSystemVolume {
     bool setVolume(int) override { return false; }
@@ -70,7 +65,6 @@ TEST(FunVolumeTest, StartVolumeFromTheSetting) {
                                                 {"65535", 100}, {"32768", 50}, {"200", 1},    {"", 0},      {"loud", 0},
                                                 {"-1", 0}};
   for (const auto& [text, level] : levels) EXPECT_EQ(AutoVolumeLevel(QLatin1String(text)), level) << text;
-
   RecordingSystemVolume system;
   ApplyStartVolume(&system, 0);
   EXPECT_TRUE(system.requests.isEmpty());

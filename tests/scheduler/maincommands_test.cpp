@@ -1,12 +1,9 @@
-// The main window's commands offscreen: the toolbar and the grid's menu with their texts, the
-// refusal during a trial, the password gate and log-out, the close question, the grid's
-// double-click by kind on a recording shell, insertion windows shown modally, minimising to
-// the tray (or not, without one), the start minimised, and the labels' hover.
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +21,7 @@
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
 #include "scheduler/windows/Unit_sysj.h"
+#include "scheduler/windows/Unit_testshowtts.h"
 #include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/settingsfixture.h"
 
@@ -45,7 +43,6 @@ class ModalAnswerer {
     timer_.start();
   }
   int count = 0;
-
  private:
   std::function<void(W*)> act_;
   QTimer timer_;
@@ -84,19 +81,28 @@ class MainCommandsTest : public SettingsFixture {
     set("pw", orvane::HashPassword(plain));
     window->state().authorized = false;
   }
+  // Insertion windows that are recorded as they are made.
+  TForm_main_tamu::InsertWindowFactory factory() {
+    return [this] {
+      auto w = plainWindow();
+      made.push_back(w.get());
+      return w;
+    };
+  }
   static std::unique_ptr<orvane::Form> plainWindow() {
     auto w = std::make_unique<orvane::Form>();
     w->setClientSize(200, 100);  // an empty window never shows
     return w;
   }
-
   orvane::RecordingShell shell;
   orvane::RecordingLauncher launcher;
+  std::vector<QPointer<orvane::Form>> made;
 };
 
 }  // namespace
 
-TEST_F(MainCommandsTest, TheToolbarAndTheGridMenuCarryTheirTexts) {
+TEST_F(MainCommandsTest, TheToolbarTheGridMenuAndTheTrayCarryTheirTexts) {
+  set("softtitle", QStringLiteral("钟声"));
   openMainWindow();
   window->show();
   const QList<QToolButton*> buttons{window->ToolButton5, window->ToolButton1, window->ToolButton13, window->ToolButton14,
@@ -124,6 +130,20 @@ TEST_F(MainCommandsTest, TheToolbarAndTheGridMenuCarryTheirTexts) {
   EXPECT_EQ(window->Label_time->toolTip() + window->Label_exit->text(), QStringLiteral("点击可打开网络校时器注销登陆"));
   EXPECT_TRUE(window->Label_exit->isHidden());
   EXPECT_EQ(window->DBGrid1->contextMenuPolicy(), Qt::CustomContextMenu);
+  TTrayIcon* tray = window->TrayIcon1;
+  EXPECT_EQ(tray->Hint(), QStringLiteral("钟声 V5.11"));
+  EXPECT_TRUE(tray->Visible());
+  EXPECT_EQ(tray->PopupMenu(), window->PopupMenu1);
+  EXPECT_EQ(window->PopupMenu1->actions(), (QList<QAction*>{window->N1, window->N2}));
+  EXPECT_EQ(window->N1->text() + window->N2->text(), QStringLiteral("显示主窗口退出"));
+  // Offscreen there is no tray: the icon says it could not be shown.
+  EXPECT_FALSE(tray->Shown());
+  auto fake = std::make_unique<orvane::FakeTrayBackend>();
+  orvane::FakeTrayBackend* area = fake.get();
+  tray->setBackend(std::move(fake));
+  EXPECT_TRUE(tray->Shown());
+  EXPECT_EQ(area->last.tip, QStringLiteral("钟声 V5.11"));
+  EXPECT_EQ(area->menu, window->PopupMenu1);
 }
 
 TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
@@ -141,7 +161,6 @@ TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
   EXPECT_EQ(window->Label_state->text(), QStringLiteral("自动播音暂停，试播中．．．"));
   EXPECT_EQ(window->state().playstate, PlayState::TryPlay);
   EXPECT_EQ(enabled(), QStringLiteral("11000"));
-
   for (QToolButton* b : {window->ToolButton5, window->ToolButton1, window->ToolButton13, window->ToolButton14}) {
     boxes.clear();
     b->click();
@@ -149,11 +168,9 @@ TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
     EXPECT_EQ(lastBox(), QStringLiteral("请先退出试播状态再来操作。|提示|0"));
   }
   EXPECT_TRUE(Form_sjbp == nullptr && Form_sjsj == nullptr);
-
   window->N4->trigger();
   EXPECT_TRUE(window->Label_state->text().isEmpty() && window->state().playstate == PlayState::Auto);
   EXPECT_EQ(enabled(), QStringLiteral("11111"));
-
   // Stop and resume: the check mark, the state line, the next-entry line.
   window->N8->trigger();
   EXPECT_TRUE(window->N8->isChecked() && window->state().playstate == PlayState::StopPlay);
@@ -174,7 +191,6 @@ TEST_F(MainCommandsTest, TheGateGuardsTheEditorsAndTheSettingsUntilLogOut) {
   ASSERT_NE(Form_sjsj, nullptr);
   Form_sjsj->close();
   EXPECT_TRUE(boxes.asked().empty());
-
   setPassword(QStringLiteral("abc"));
   ModalAnswerer<TForm_sysj> settings([](TForm_sysj* w) { w->Button2Click(); });
   {
@@ -227,7 +243,6 @@ TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   window->close();
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(onlyBox(), QStringLiteral("是否要关闭软件?|提示|292"));
-
   // A second request while the question is up (the tray's "退出") asks nothing more.
   boxes.clear();
   boxes.queueAnswer(orvane::mb::IDNO);
@@ -236,7 +251,6 @@ TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   EXPECT_EQ(boxes.asked().size(), 1u);
   EXPECT_TRUE(window->isVisible());
   boxes.onAsk({});
-
   // A password set and not entered: the prompt instead of the question.
   setPassword(QStringLiteral("abc"));
   boxes.clear();
@@ -279,7 +293,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   const int songId = ids[1], folderId = ids[2], listId = ids[3], programId = ids[7];
   openMainWindow();
   window->show();
-
   // A real double-click on the song's row (the press that comes first picks the row).
   const QRect rowRect = window->DBGrid1->visualRect(window->DBGrid1->model()->index(0, 1));
   QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
@@ -292,7 +305,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("ShowItem ") + song, QStringLiteral("ShowItem ") + program,
                                       QStringLiteral("OpenFolder ") + folder}));
   EXPECT_TRUE(launcher.calls.isEmpty()) << "a program is shown, never run";
-
   shell.calls.clear();
   for (int id : {ids[5], ids[6]}) {
     selectRow(id);
@@ -300,7 +312,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   }
   EXPECT_TRUE(shell.calls.isEmpty());
   EXPECT_EQ(Form_lb, nullptr);
-
   selectRow(listId);
   window->DBGrid1DblClick();
   ASSERT_NE(Form_lb, nullptr);
@@ -309,7 +320,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   QPointer<TForm_lb> opened = Form_lb;
   opened->close();
   EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));
-
   // Behind the password: cancelled, no window.
   setPassword(QStringLiteral("abc"));
   {
@@ -318,7 +328,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
     EXPECT_EQ(cancel.count, 1);
   }
   EXPECT_EQ(Form_lb, nullptr);
-
   // An empty grid: nothing.
   grid().close();
   window->DBGrid1DblClick();
@@ -342,7 +351,6 @@ TEST_F(MainCommandsTest, AnInsertionShowsItsWindowModallyWithItsCaption) {
   window->N6->trigger();
   EXPECT_EQ(caption + stateLine, QStringLiteral("媒体播放器(人工插播)自动播音暂停，插播中．．．"));
   EXPECT_TRUE(shownParent == nullptr && window->Label_state->text().isEmpty() && window->state().playstate == PlayState::Auto);
-
   OnNextModal<orvane::Form>([&](orvane::Form* w) {
     caption = w->caption();
     w->close();
@@ -379,36 +387,64 @@ TEST_F(MainCommandsTest, StartingMinimisedHidesTheWindowOnceMinimisesWithoutATra
   EXPECT_TRUE(window->isVisible()) << "once per run";
 }
 
-TEST_F(MainCommandsTest, TheLabelsAnswerTheMouse) {
+TEST_F(SettingsFixture, HidingGoesToTheTrayOnlyWhereThereIsOneAndAClickBringsTheWindowBack) {
   openMainWindow();
+  auto fake = std::make_unique<orvane::FakeTrayBackend>();
+  orvane::FakeTrayBackend* area = fake.get();
+  window->TrayIcon1->setBackend(std::move(fake));
   window->show();
-  window->Label_exit->show();
-  auto inkOf = [](QLabel* label) {
-    QImage image(label->size(), QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    label->render(&image);
-    int maroon = 0, blue = 0;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x) {
-        const QColor c = image.pixelColor(x, y);
-        if (c.red() > 90 && c.green() < 60 && c.blue() < 60) ++maroon;
-        if (c.blue() > 150 && c.red() < 90 && c.green() < 90) ++blue;
-      }
-    return std::make_pair(maroon, blue);
-  };
-  EXPECT_GT(inkOf(window->Label_exit).second, 5);
-  QEvent enter(QEvent::Enter);
-  QApplication::sendEvent(window->Label_exit, &enter);
-  EXPECT_EQ(window->Label_exit->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_GT(inkOf(window->Label_exit).first, 5);
-  EXPECT_EQ(inkOf(window->Label_exit).second, 0);
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(window->Label_exit, &leave);
-  EXPECT_EQ(window->Label_exit->cursor().shape(), Qt::ArrowCursor);
-  EXPECT_GT(inkOf(window->Label_exit).second, 5);
+  window->HideToTray();
+  EXPECT_FALSE(window->isVisible());
+  area->click(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(window->isVisible() && !window->isMinimized());
+  window->showMinimized();  // minimising hides to the tray as well
+  EXPECT_TRUE(testing_support::waitUntil([&] { return !window->isVisible(); }));
+  window->N1->trigger();
+  EXPECT_TRUE(window->isVisible());
+  // No tray: the window is minimised, never hidden, and the icon comes when a tray does.
+  auto none = std::make_unique<orvane::FakeTrayBackend>();
+  orvane::FakeTrayBackend* missing = none.get();
+  missing->trayAvailable = false;
+  window->TrayIcon1->setBackend(std::move(none));
+  window->HideToTray();
+  EXPECT_TRUE(window->isVisible() && window->isMinimized());
+  missing->appear();
+  EXPECT_TRUE(window->TrayIcon1->Shown());
+  missing->click(QSystemTrayIcon::Trigger);
+  EXPECT_FALSE(window->isMinimized());
+}
 
-  QApplication::sendEvent(window->Label_time, &enter);
-  EXPECT_EQ(window->Label_time->cursor().shape(), Qt::PointingHandCursor);
-  QApplication::sendEvent(window->Label_time, &leave);
-  EXPECT_EQ(window->Label_time->cursor().shape(), Qt::ArrowCursor);
+TEST_F(MainCommandsTest, EachClickOpensANewWindowUnlessATrialRuns) {
+  openMainWindow();
+  window->setInsertWindows(factory(), factory());
+  for (QToolButton* b : {window->ToolButton2, window->ToolButton4, window->ToolButton2}) b->click();
+  ASSERT_EQ(made.size(), 3u);
+  for (auto& w : made) EXPECT_TRUE(w && w->isVisible() && !w->isModal() && !w->parentWidget());
+  EXPECT_EQ(made[1]->caption(), QStringLiteral("语音播报(手动播报)"));
+  EXPECT_NE(made[0], made[2]);
+  for (auto& w : made) delete w.data();
+  window->state().playstate = PlayState::TryPlay;
+  made.clear();
+  for (QToolButton* b : {window->ToolButton2, window->ToolButton4}) b->click();
+  EXPECT_TRUE(made.empty());
+  EXPECT_EQ(boxes.count(QStringLiteral("请先退出试播状态再来操作。")), 2);
+}
+
+TEST_F(MainCommandsTest, TheSpeechTipComesBeforeTheStudioWhileItIsOn) {
+  set("volume2", QStringLiteral("1"));
+  openMainWindow();
+  window->setInsertWindows(factory(), factory());
+  bool tipFirst = false;
+  QWidget* tipOwner = nullptr;
+  OnNextModal<TForm_testshowtts>([&](TForm_testshowtts* tip) {
+    tipFirst = made.empty();
+    tipOwner = tip->parentWidget();
+    tip->close();
+  });
+  window->ToolButton4->click();
+  EXPECT_TRUE(tipFirst);
+  EXPECT_EQ(tipOwner, window.get());
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_TRUE(made[0]->isVisible());
+  delete made[0].data();
 }

@@ -1,5 +1,3 @@
-// The main window offscreen: creation from a fresh home, the grid's columns and count line,
-// the labels, the start line of the log, and the single-instance lock.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -31,13 +29,11 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   for (int c = 0; c < 12; ++c) hidden += grid->isColumnHidden(c) ? QLatin1Char('h') : QLatin1Char('.');
   EXPECT_EQ(hidden, QStringLiteral("h........hhh"));
   EXPECT_EQ(grid->currentIndex().row(), 0);
-
   w.show();
   EXPECT_EQ(w.Label_date->text(), QStringLiteral("2024年05月01日 星期三"));
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   ASSERT_FALSE(log.isEmpty());
   EXPECT_EQ(log.first(), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
-
   // The grid renders its Chinese titles and rows offscreen.
   QImage image(w.size(), QImage::Format_ARGB32);
   image.fill(Qt::white);
@@ -47,7 +43,6 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   for (int y = area.top(); y < area.top() + 60; ++y)
     for (int x = area.left(); x < area.right(); ++x) dark += qGray(image.pixel(x, y)) < 100;
   EXPECT_GT(dark, 50);
-
   boxes.queueAnswer(orvane::mb::IDYES);  // "是否要关闭软件?"
   w.close();
   const QStringList after = orvane::readTextLines(home.file(QStringLiteral("log.txt")));

@@ -1,7 +1,3 @@
-// Passwords: the prompt (trimmed entry, wrong password, Enter stepping through the window),
-// the password window (mismatch, wrong old password, success logging out, blank password),
-// yescrypt hashes that keep the typed password out of the database file, old plain-text
-// passwords accepted and upgraded, failed writes, and the gate protected commands use.
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -74,19 +70,6 @@ TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   EXPECT_EQ(boxes.asked().size(), 1u);
 }
 
-TEST_F(PasswordFixture, EnterStepsToTheButtonAndASecondEnterPressesIt) {
-  setPassword(QStringLiteral("abc"));
-  TForm_mm w(dm, state, showLogout);
-  w.show();
-  w.Edit1->setFocus();
-  QTest::keyClicks(w.Edit1, QStringLiteral("abc"));
-  QTest::keyClick(w.Edit1, Qt::Key_Return);
-  EXPECT_EQ(w.focusWidget(), w.Button1);
-  EXPECT_FALSE(state.authorized) << "the first Enter only moves on";
-  QTest::keyClick(w.Button1, Qt::Key_Enter);
-  EXPECT_TRUE(state.authorized && !w.isVisible());
-}
-
 TEST_F(PasswordFixture, AnOldPlainTextPasswordIsAcceptedTrimmedAndReplacedByItsHash) {
   set("pw", QStringLiteral(" legacy-pw-77 "));
   TForm_mm w(dm, state, showLogout);
@@ -119,21 +102,18 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
     e->setText(QStringLiteral("a b"));
     EXPECT_EQ(e->displayText(), QStringLiteral("***")) << qPrintable(e->objectName());
   }
-
   w.Edit1->setText(QStringLiteral("old"));
   w.Edit2->setText(QStringLiteral("S3cret-pass"));
   w.Edit3->setText(QStringLiteral("S3cret-pasS"));
   w.Button1->click();
   EXPECT_EQ(onlyBox(), QStringLiteral("两次输入的密码不一致，请重新输入。|出错|16"));
   EXPECT_EQ(w.focusWidget(), w.Edit3);
-
   w.Edit1->setText(QStringLiteral("olD"));
   w.Edit3->setText(QStringLiteral(" S3cret-pass "));
   w.Button1->click();
   EXPECT_EQ(lastBox(), QStringLiteral("输入的原密码不正确，请重新输入。|出错|16"));
   EXPECT_EQ(w.focusWidget(), w.Edit1);
   EXPECT_TRUE(state.authorized && w.isVisible());
-
   boxes.clear();
   w.Edit1->setText(QStringLiteral(" old"));
   w.Button1->click();

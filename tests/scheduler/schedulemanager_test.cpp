@@ -1,5 +1,3 @@
-// The schedule manager offscreen: the combo and grid, hostile schedule names, deleting,
-// copying and pasting, backup and restore through the menu, and the reload on close.
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -73,7 +71,6 @@ class Manager : public SchedulerFixture {
     r.schedule = schedule;
     return r;
   }
-
   QList<QPointer<TForm_sjbp>> windows;
   QList<QStringList> asks;
   QString nextFile;
@@ -105,7 +102,6 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   for (QAction* a : w->PopupMenu1->actions()) items << a->text();
   EXPECT_EQ(items, QStringList({"复制", "粘贴", "", "备份所有表...", "恢复备份表,,,"}));
   EXPECT_FALSE(w->N2->isEnabled());
-
   // Typing a name that has no rows yet shows an empty list; the channel column follows the switch.
   unit.state.channelenabled = true;
   w->ComboBox1->setEditText(QStringLiteral("新表"));
@@ -116,7 +112,6 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   EXPECT_EQ(names(w), QStringList{QStringLiteral("甲")});
   EXPECT_FALSE(g->isColumnHidden(10));
   EXPECT_EQ(g->columnWidth(10), 50);
-
   // Editing an empty list says so.
   w->ComboBox1->setEditText(QStringLiteral("空"));
   w->Button3Click();
@@ -167,7 +162,6 @@ TEST_F(Manager, DeletesTheSelectedRowsOnlyAfterOk) {
   w->DBGrid1->selectionModel()->clearSelection();
   w->Button2->click();
   EXPECT_TRUE(boxes.asked().empty());
-
   // Ctrl-clicks select rows 1 and 3; Cancel keeps them, OK deletes exactly them.
   auto* vp = w->DBGrid1->viewport();
   QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center());
@@ -246,7 +240,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   addEntry(row(QStringLiteral("乙"), QStringLiteral("07:00:00"), QStringLiteral("二号")));
   TForm_sjbp* w = open();
   w->ComboBox1->setEditText(QStringLiteral("二号"));
-
   // Cancelled dialogs do nothing.
   nextFile.clear();
   w->EXCEL2->trigger();
@@ -254,14 +247,12 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_TRUE(boxes.asked().empty());
   EXPECT_EQ(asks, (QList<QStringList>{{"save", "备份数据到...", "节目表备份文件(*.bkj)"},
                                       {"open", "从节目表备份文件恢复数据", "节目表备份文件(*.bkj)"}}));
-
   // The backup holds every schedule, whichever is shown; ".bkj" is added once.
   nextFile = home.file(QStringLiteral("学期"));
   w->EXCEL2->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("成功备份节目表!|提示信息|0"));
   ASSERT_TRUE(QFile::exists(home.file(QStringLiteral("学期.bkj"))));
   EXPECT_FALSE(w->wroteEntries());
-
   // Restore with "No": every entry doubles; the caption shows the count while the message is up.
   nextFile = home.file(QStringLiteral("学期.bkj"));
   QString captionAtMessage;
@@ -281,13 +272,11 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
   EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共2条"));
   EXPECT_TRUE(w->wroteEntries());
-
   // "Yes" replaces everything.
   boxes.queueAnswer(mb::IDYES);
   w->EXCEL3->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("恢复节目表成功!|提示|0"));
   EXPECT_EQ(countIn(QStringLiteral("一号")) + countIn(QStringLiteral("二号")), 2);
-
   // A file that is not a backup: failure, nothing asked, nothing changed (the refused files
   // themselves are the backup tests' business).
   testing_support::writeFile(home.file(QStringLiteral("x.bkj")), "not a backup");
@@ -296,7 +285,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   w->EXCEL3->trigger();
   EXPECT_EQ(onlyBox(), QStringLiteral("恢复节目表失败!|提示|0"));
   EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
-
   // An empty backup.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
   nextFile = home.file(QStringLiteral("空.bkj"));
@@ -308,7 +296,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_EQ(onlyBox(), QStringLiteral("备份文件无数据，无法导入!|提示|0"));
   EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
   EXPECT_EQ(countIn(QStringLiteral("三号")), 1);
-
   // A backup that cannot be written is reported.
   nextFile = home.file(QStringLiteral("no/such/folder/b"));
   w->EXCEL2->trigger();
@@ -323,7 +310,6 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   TForm_main_tamu main(windowDm, clock, services);
   ASSERT_TRUE(main.created());
   EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-
   // Something changes the table behind the main window's back; an untouched manager closing
   // does not reload (the count stays) ...
   addEntry(row(QStringLiteral("加课"), QStringLiteral("10:00:00"), QStringLiteral("日常")));
@@ -334,7 +320,6 @@ TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(w.isNull() && Form_sjbp == nullptr) << "a closed manager is freed";
   EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-
   // ... one that deleted an entry does.
   w = new TForm_sjbp(windowDm, main.state(), services, clock);
   w->show();
@@ -352,7 +337,6 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   addEntry(row(QStringLiteral("晚"), QStringLiteral("18:00:00"), QStringLiteral("日常")));
   addEntry(row(QStringLiteral("早"), QStringLiteral("07:00:00"), QStringLiteral("日常")));
   TForm_sjbp* w = open();
-
   // A cancelled add writes nothing and leaves the day alone.
   QString schedule;
   OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
@@ -362,7 +346,6 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   w->Button1->click();
   EXPECT_EQ(schedule, QStringLiteral("日常"));
   EXPECT_TRUE(!w->wroteEntries() && Form_sjbp_add == nullptr);
-
   // An add into a name typed just now creates that schedule; the list is by id, newest last.
   w->ComboBox1->setEditText(QStringLiteral("新表 \"甲\""));
   OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
@@ -373,7 +356,6 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   w->Button1->click();
   EXPECT_EQ(schedule + names(w).join(',') + w->Label_shu->text(), QStringLiteral("新表 \"甲\"电台共1条"));
   EXPECT_TRUE(w->wroteEntries());
-
   // A batch: three rows, shown by id.
   OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
     schedule = d->Edit_Schedulen->text();
@@ -385,7 +367,6 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   w->Button6->click();
   EXPECT_EQ(schedule + boxes.asked().back().text, QStringLiteral("新表 \"甲\"批量增加3条节目单!"));
   EXPECT_EQ(names(w).join(','), QStringLiteral("电台,铃1,铃2,铃3"));
-
   // Edit by double-click on a row: the dialog gets that row; afterwards the list is by start
   // time with the edited row current.
   w->ComboBox1->setEditText(QStringLiteral("日常"));

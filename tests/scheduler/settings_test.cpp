@@ -1,6 +1,3 @@
-// The settings window on a running main window: loading, the save order and forms of every
-// key, the main window following at once, the ducking level, start at log-in, malformed
-// stored values, Ctrl+H and the help label.
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -57,7 +54,6 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   std::vector<bool> skin;
   window->setSkinSwitch([&](bool on) { skin.push_back(on); });
   EXPECT_EQ(window->TrayIcon1->Hint(), QStringLiteral("实验中学 V5.11"));
-
   TForm_sysj w(windowDm, *window, autostart.get(), window.get());
   EXPECT_EQ(Form_sysj, &w);
   w.show();
@@ -78,7 +74,6 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
                          QString::number(w.TrackBar1->value()), QString::number(w.TrackBar1->maximum()),
                          w.Edit_minvolume->text(), w.Edit1->text()}),
             QStringList({"17:30:00", "21:00:00", "3", "5", "30", "实验中学"}));
-
   w.CheckBox1->click();
   EXPECT_FALSE(w.DateTimePicker1->isEnabled());
   w.CheckBox5->click();
@@ -96,7 +91,6 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   w.CheckBox14->setChecked(true);
   clearWrites();
   w.Button1->click();
-
   EXPECT_TRUE(boxes.asked().empty() && !w.isVisible());
   EXPECT_EQ(Form_sysj, nullptr);
   EXPECT_EQ(writes(), QStringList{QStringLiteral("minvolume")} + kSaveOrder);
@@ -112,13 +106,11 @@ TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   EXPECT_TRUE(!s.fadeenabled && s.logenabled && s.channelenabled);
   EXPECT_EQ(skin, std::vector<bool>{false});
   EXPECT_EQ(window->caption() + "|" + window->TrayIcon1->Hint(), QStringLiteral("新标题 V5.11|新标题 V5.11"));
-
   ASSERT_TRUE(autostart->isPresent());
   QFile entry(autostart->filePath());
   ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
   EXPECT_TRUE(entry.readAll().contains(("Exec=\"" + QCoreApplication::applicationFilePath() + "\"\n").toUtf8()));
   entry.close();
-
   // Next time the box shows the entry; unchecking it removes the entry.
   TForm_sysj again(windowDm, *window, autostart.get(), window.get());
   again.show();
@@ -272,7 +264,6 @@ TEST_F(SettingsFixture, TextsOfEveryControlAndTheHelpLabel) {
                                 "软件启动时自动设置系统音量为以下值：", "启用软件皮肤", "播放视频时全屏",
                                 "软件启动时自动网络校时", "启用超市播音副通道", "确定", "取消", "软件标题：",
                                 "（什么作用?）"}));
-
   QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
   QCoreApplication::sendEvent(w.Label2, &enter);
   EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(128, 0, 0));
@@ -330,7 +321,6 @@ TEST_F(SchedulerFixture, SettingsModelScalesTheStartVolumeAndReportsEveryFailedW
   EXPECT_EQ(back.volumeposition, 5);
   EXPECT_EQ(target.computed, 0) << "end-of-day shutdown off: nothing to compute";
   EXPECT_EQ(target.s.endshutdownat, kNever);
-
   // Every write fails: each reports, and the rest still runs and applies.
   ASSERT_TRUE(dm.connection()->execScript(
       QStringLiteral("create trigger nowrite before update on system1 begin select raise(abort,'read only'); end;")));

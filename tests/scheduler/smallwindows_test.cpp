@@ -1,5 +1,3 @@
-// The entry-text window, the two tip windows and the about box, and how the main window opens
-// them: a text row's double-click, the tips at start, the "帮助" button.
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -87,7 +85,6 @@ TEST_F(SchedulerFixture, TipWindowsWriteTheirSwitchAndTheAboutBoxOpensHelpAndTip
       EXPECT_EQ(dm.GetSetting(QLatin1String(key)), QStringLiteral("1"));
     }
   }
-
   orvane::RecordingShell shell;
   const QString help = testing_support::writeFile(home.file(QStringLiteral("help.html")), "<html></html>");
   TAboutFrm about(dm, &shell, nullptr, help);
@@ -101,7 +98,6 @@ TEST_F(SchedulerFixture, TipWindowsWriteTheirSwitchAndTheAboutBoxOpensHelpAndTip
   EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("找不到帮助文件：") + home.file(QStringLiteral("gone/help.html")));
   EXPECT_EQ(boxes.asked()[0].caption + QString::number(boxes.asked()[0].flags), QStringLiteral("提示0"));
   EXPECT_EQ(shell.calls.size(), 1);
-
   // The tips from the about box: modal, owned by it, without the switch.
   dm.SetSetting(QStringLiteral("volume1"), QStringLiteral("1"));
   bool seen = false;
@@ -135,7 +131,6 @@ TEST_F(SchedulerFixture, MainWindowOpensTipsAboutAndEntryText) {
   EXPECT_TRUE(testing_support::waitUntil([&] { return tips.isNull(); }));
   EXPECT_EQ(Form_syfa, nullptr);
   w.show();
-
   // A text row: its window, modal and owned by the main window; the grid shows the new text.
   ASSERT_TRUE(windowDm.qry_show.locate(QStringLiteral("id"), id));
   bool owned = false;
@@ -148,7 +143,6 @@ TEST_F(SchedulerFixture, MainWindowOpensTipsAboutAndEntryText) {
   EXPECT_TRUE(owned);
   ASSERT_TRUE(windowDm.qry_show.locate(QStringLiteral("id"), id));
   EXPECT_EQ(windowDm.qry_show.fieldAsString(QStringLiteral("slpath")), QStringLiteral("文本：请同学们到操场集合..."));
-
   // "帮助": the about box, modal, without owner.
   bool about = false;
   OnNextModal<TAboutFrm>([&](TAboutFrm* a) {

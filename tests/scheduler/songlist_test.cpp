@@ -1,4 +1,3 @@
-// Song-list files, the song-list editor and the song-list window.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -40,17 +39,14 @@ TEST(SongListFile, BytesAndEncodings) {
   bool ok = false;
   EXPECT_EQ(SongList::Read(path, &ok), (QStringList{QStringLiteral("/m/1.mp3"), QStringLiteral("/m/早操.mp3")}));
   EXPECT_TRUE(ok);
-
   ASSERT_TRUE(SongList::Write(path, {QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
   EXPECT_EQ(bytesOf(path), QByteArray("a\r\n\r\nb\r\n\r\n")) << "empty lines are kept";
   EXPECT_EQ(SongList::Read(path), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
-
   QStringEncoder gb("GB18030");
   const QString old = QStringLiteral("D:\\歌曲\\运动员进行曲.mp3");
   testing_support::writeFile(path, QByteArray(gb(old)) + "\r\nD:\\b.wav\rD:\\c.mid\nD:\\d.mp3");
   EXPECT_EQ(SongList::Read(path),
             (QStringList{old, QStringLiteral("D:\\b.wav"), QStringLiteral("D:\\c.mid"), QStringLiteral("D:\\d.mp3")}));
-
   SongList::Read(home.file(QStringLiteral("missing.pl3")), &ok);
   EXPECT_TRUE(!ok && SongList::IsBlank({QStringLiteral(" "), QString(), QStringLiteral("\t")}));
   EXPECT_FALSE(SongList::IsBlank({QString(), QStringLiteral("x")}));
@@ -63,7 +59,6 @@ TEST(SongListFile, NamesAndTheListFolder) {
   EXPECT_EQ(SongList::NewListPath(QStringLiteral("a/b\\c\td"), at), home.path() + QStringLiteral("/pl3/a_b_c_d251205071500.pl3"));
   EXPECT_EQ(SongList::NameLine(QStringLiteral("D:\\lists\\早操.pl3")), QStringLiteral("歌曲列表文件名：早操.pl3"));
   EXPECT_EQ(SongList::NameLine(QStringLiteral("/srv/lists/课间.pl3")), QStringLiteral("歌曲列表文件名：课间.pl3"));
-
   // The home folder's list folder is made when missing; no other folder is.
   EXPECT_TRUE(SongList::Write(SongList::NewListPath(QStringLiteral("x"), at), {QStringLiteral("/m/a.mp3")}));
   EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("pl3/x251205071500.pl3"))));
@@ -93,7 +88,6 @@ TEST(SongListEditor, AddRemoveAndMoveItems) {
   ASSERT_EQ(editor.ListBox1->lines(),
             (QStringList{QStringLiteral("/m/a.mp3"), m + "b.mp3", m + "c.mp3", m + "d.mp3"}));
   EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：4"));
-
   SongListBox* box = editor.ListBox1;
   box->setLines({"a", "b", "c", "d"});
   editor.Button6->click();
@@ -149,7 +143,6 @@ TEST(SongListEditor, ClosingSavesOnlyAListThatIsNotBlank) {
   editor.AddFiles({QStringLiteral("/m/a.mp3"), QString(), QStringLiteral("/m/b.mp3")});
   editor.close();
   EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n\r\n/m/b.mp3\r\n")) << "the pl3 folder was made";
-
   // A list that cannot be saved is reported.
   TForm_lbbj failing;
   failing.Label_name->setText(home.file(QStringLiteral("no/such/folder/x.pl3")));

@@ -1,4 +1,3 @@
-// Where songs come from: folder scans in the Windows order, song lists in either encoding.
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -1,6 +1,3 @@
-// Text entries read aloud on a scripted speech engine: repeats, trial play, the tags, line
-// breaks by voice, the voice fallback, word marks, pause and resume, the hint wait and what
-// stops it, failures that restore the window, and ducking of the main channel.
 #include <QFile>
 
 #include "tests/scheduler/kindsfixture.h"
@@ -27,7 +24,6 @@ TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
   // "VW Hui" is not installed here.
   EXPECT_EQ(QString::asprintf("%d %d ", speech->params[0].rate, speech->params[0].volume) + speech->params[0].voice,
             QStringLiteral("2 70 sit/cmn-Latn-pinyin"));
-
   // The clock moves on; every reading still says the time of the start.
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 7)));
   speech->finish();
@@ -56,7 +52,6 @@ TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   EXPECT_TRUE(!unit.state.textshown && speech->spoken.size() == 2 && statusOf(id) != QStringLiteral("已播"));
   EXPECT_FALSE(unit.state.endshutdownarmed) << "a trial after the day's last entry must not shut the computer down";
   EXPECT_TRUE(log().filter(QStringLiteral("停止试播节目")).size() == 1 && log().filter(QStringLiteral("停止节目")).isEmpty());
-
   // The same entry read automatically to its end arms the end of the day.
   start(QStringLiteral("试读"));
   speech->finish();
@@ -137,7 +132,6 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   };
   start(QStringLiteral("通知"));
   EXPECT_EQ(levels(), QStringLiteral("300 300 800"));
-
   texts.SpeedButton2Click();
   EXPECT_TRUE(texts.paused());
   EXPECT_EQ(speech->calls.last() + texts.ttsLabel(), QStringLiteral("pause暂停播报节目<通知>中的文稿："));
@@ -145,7 +139,6 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   texts.Memo1DblClick();
   EXPECT_EQ(speech->calls.last() + texts.ttsLabel(), QStringLiteral("resume正在播报节目<通知>中的文稿："));
   EXPECT_EQ(main().sliderPosition(), 300);
-
   speech->finish();
   EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
 }
@@ -187,20 +180,17 @@ TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
   EXPECT_TRUE(testing_support::waitUntil([&] { return speech && speech->spoken.size() == 1; }, 3000));
   EXPECT_FALSE(texts.hintWaiting());
   speech->finish();
-
   // A stop during the wait: nothing is read afterwards and the window leaves reading mode.
   start(QStringLiteral("甲"));
   runner.StopAll();
   EXPECT_FALSE(unit.state.textshown);
   testing_support::waitUntil([] { return false; }, 400);
   EXPECT_EQ(speech->spoken.size(), 1);
-
   // A second start during the wait: only the second text is read.
   start(QStringLiteral("甲"));
   start(QStringLiteral("乙"));
   testing_support::waitUntil([] { return false; }, 400);
   EXPECT_EQ(speech->spoken.mid(1), QStringList{QStringLiteral("乙")});
-
   // A malformed wait falls back to the length of the chime (1.6 s) rather than dropping the text.
   dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("soon"));
   speech->finish();
@@ -220,7 +210,6 @@ TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
   speech->refusal = QStringLiteral("no sound server");
   speech->finish();  // the second reading cannot start
   EXPECT_TRUE(!unit.state.textshown && main().sliderPosition() == 700 && statusOf(id) == QStringLiteral("正播"));
-
   speech->refusal.clear();
   start(QStringLiteral("通知"));
   EXPECT_TRUE(unit.state.textshown);

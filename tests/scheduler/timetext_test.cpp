@@ -1,4 +1,3 @@
-// Time strings, weekday names, log lines.
 #include <gtest/gtest.h>
 
 #include "scheduler/core/broadcastlog.h"

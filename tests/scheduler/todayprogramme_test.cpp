@@ -1,5 +1,3 @@
-// Today's programme: the day's schedule, the daily status reset, missed entries, the fade
-// shortening, the end-of-day time, the catch-up and the next-entry line.
 #include <QCoreApplication>
 
 #include "scheduler/core/entryrunner.h"
@@ -36,7 +34,6 @@ class Today : public SchedulerFixture {
   }
   void at(int h, int m, int s, QDate day = QDate(2024, 5, 1)) { clock.set(QDateTime(day, QTime(h, m, s))); }
   const std::vector<rjmb>& entries() const { return unit.state.todayentries; }
-
   FakeRunner runner;
   FakeView view;
 };
@@ -53,7 +50,6 @@ TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
   EXPECT_EQ(view.schedule, QStringLiteral("周三"));
   ASSERT_EQ(entries().size(), 1u);
   EXPECT_EQ(entries()[0].pname, QStringLiteral("周三铃"));
-
   dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("1"));
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update rjb set sjb='一号' where rj='01'"));
   unit.today.LoadToday();
@@ -63,14 +59,12 @@ TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1='volume4'"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayschedule, QStringLiteral("一号"));
-
   dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into holiday values('2024-05-01')"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayschedule, QStringLiteral("不播音日期"));
   EXPECT_EQ(view.next, QStringLiteral("今天为不播音日期"));
   EXPECT_TRUE(entries()[0].isDummy());
   EXPECT_EQ(entries().size(), 1u);
-
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from holiday"));
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("无"));
   view.next = QStringLiteral("stale");
@@ -100,12 +94,10 @@ TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
   EXPECT_EQ(statusOf(now), QStringLiteral("未播")) << "a NULL statusday is reset too; a start at this second is passed";
   EXPECT_EQ(statusOf(later), QStringLiteral("待播"));
   EXPECT_EQ(statusOf(other), QStringLiteral("已播")) << "other schedules are untouched";
-
   // The catch-up of the first showing starts the 10:00:00 entry.
   unit.today.CatchUpEntry();
   ASSERT_EQ(runner.started.size(), 1u);
   EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, now);
-
   // Later the same day: what played stays played, nothing goes back to waiting.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id"), {{":id", now}});
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{":id", later}});
@@ -114,7 +106,6 @@ TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
   EXPECT_EQ(statusOf(now), QStringLiteral("已播"));
   EXPECT_EQ(statusOf(later), QStringLiteral("已播")) << "a row left playing by a reload counts as played";
   EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
-
   // The next day everything of the schedule starts over.
   at(6, 0, 0, QDate(2024, 5, 2));
   useWeekdaySchedule(QStringLiteral("Thursday"), QStringLiteral("日常"));
@@ -208,7 +199,6 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
   unit.today.CatchUpEntry();
   EXPECT_TRUE(runner.started.empty()) << "a text entry (end 00:00:00) is never caught up";
-
   at(12, 10, 0);
   runner.busy = true;
   unit.today.CatchUpEntry();
@@ -222,7 +212,6 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   ASSERT_EQ(runner.started.size(), 1u);
   EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, noon);
   EXPECT_EQ(runner.started[0].second, EntryMode::Auto);
-
   // While something plays the grid stays on the playing entry and the line is left alone.
   runner.playing = true;
   unit.state.currentid = noon;
@@ -264,7 +253,6 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("0"));
   unit.today.ComputeEndShutdownTime();
   EXPECT_FALSE(unit.state.endshutdownarmed);
-
   // Armed just before midnight, it survives the new day's load and fires at 00:00:02.
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
   addEntry({QStringLiteral("night"), QStringLiteral("23:00:00"), QStringLiteral("23:59:57"), 5, QStringLiteral("00:59:57")});

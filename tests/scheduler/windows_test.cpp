@@ -1,8 +1,3 @@
-// Every window as a desktop user meets it, in the default font and a larger one: an owned
-// window carries its owner as transient parent and opens centred on it, wholly on its
-// screen; every text shows whole at the default and the minimum size, in every state (pages,
-// entry kinds, a trial) and the minimum stays put from state to state; the password prompt
-// selects a wrong entry so the retyped one replaces it.
 #include <QComboBox>
 #include <QImage>
 #include <QPointer>
@@ -97,7 +92,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     tools.state = &window->state();
     InstallAudioTools(tools);
   }
-
   void TearDown() override {
     // Owned windows go with their owner, and so does the main window's video window.
     QList<QPointer<QWidget>> made;
@@ -108,7 +102,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     AudioTools() = {};
     QApplication::setFont(defaultFont_);
   }
-
   // The video window is not among them: a frameless full-screen picture with no text of its own.
   std::vector<Case> cases() {
     TForm_main_tamu* main = window.get();
@@ -150,7 +143,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
          [main] { return new orvane::TMessageForm(QStringLiteral("密码错误。"), QStringLiteral("错误"), 16, main); }},
     };
   }
-
   QFont defaultFont_ = QApplication::font();
   int notice_ = 0;
   orvane::FakeMediaBackend media;
