@@ -3,11 +3,16 @@
 #include <QDir>
 #include <QFile>
 
+#include "platform/audio/systemvolume.h"
+#include "platform/media/fakemediabackend.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
+#include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entrycheck.h"
 #include "scheduler/core/entryfields.h"
 #include "scheduler/core/entrystore.h"
+#include "scheduler/core/funVolume.h"
 #include "scheduler/core/pathrules.h"
 #include "scheduler/core/timetext.h"
 #include "scheduler/core/ttsparams.h"
@@ -364,4 +369,99 @@ TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {
   ASSERT_GE(preferred, 0);
   EXPECT_TRUE(installed.at(preferred).identifier.endsWith(QLatin1String("cmn-Latn-pinyin"), Qt::CaseInsensitive));
   EXPECT_EQ(VoiceDisplayNames(installed).size(), installed.size());
+}
+
+TEST(TimeText, SecondsAndTheirBoundaries) {
+  EXPECT_EQ(TimeToSeconds(QStringLiteral("07:30:15")), 7 * 3600 + 30 * 60 + 15);
+  EXPECT_EQ(TimeToSeconds(QStringLiteral("25:00:00")), 90000);
+  for (const char* bad : {"", "7:30", "aa:bb:cc", "07:30:00:00", "-1:00:00", "07: 30:00"})
+    EXPECT_EQ(TimeToSeconds(QLatin1String(bad)), 0) << bad;
+  EXPECT_TRUE(IsTimeText(QStringLiteral("00:00:00")) && !IsTimeText(QStringLiteral("7:30:00")));
+  // Within the day; "00:00:00" and "25:00:00" (never) stay as they are.
+  const std::tuple<const char*, int, bool, const char*> sums[] = {{"07:35:00", 4, false, "07:34:56"},
+                                                                  {"23:59:57", 5, true, "00:00:02"},
+                                                                  {"00:00:02", 4, false, "23:59:58"},
+                                                                  {"00:00:00", 4, false, "00:00:00"},
+                                                                  {"25:00:00", 5, true, "25:00:00"}};
+  for (const auto& [time, seconds, add, result] : sums)
+    EXPECT_EQ(AddSeconds(QLatin1String(time), seconds, add), QLatin1String(result)) << time;
+  EXPECT_EQ(QStringList({FormatMs(0), FormatMs(61999), FormatMs(3600000 + 62000), FormatMs(-5)}),
+            QStringList({"0:00", "1:01", "1:01:02", "0:00"}));
+}
+
+TEST(TimeText, NamesAndPieces) {
+  EXPECT_EQ(QStringList({ExtractSongName(QStringLiteral("/music/上课铃.mp3")), ExtractSongName(QStringLiteral("C:\\music\\bell.wav")),
+                         ExtractSongName(QStringLiteral("/a\\b/c.mid"))}),
+            QStringList({"上课铃", "bell", "c"}));
+  EXPECT_EQ(QStringList({GetDelimitedItem(QStringLiteral("VW Hui|0|100|3|1"), QLatin1Char('|'), 4),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 0),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 3)}),
+            QStringList({"3", "", ""}));
+  const QDate wednesday(2024, 5, 1), sunday(2024, 5, 5);
+  EXPECT_EQ(QStringList({EnglishWeekday(wednesday), EnglishWeekday(sunday), ChineseWeekday(sunday), DateLabelText(wednesday)}),
+            QStringList({"Wednesday", "Sunday", "星期日", "2024年05月01日 星期三"}));
+}
+
+TEST(BroadcastLogLines, ExactTexts) {
+  const QDateTime t(QDate(2024, 5, 1), QTime(7, 30, 0));
+  EXPECT_EQ(BroadcastLog::StartLine(t), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
+  EXPECT_EQ(BroadcastLog::CloseLine(t), QStringLiteral("<2024-05-01 07:30:00> *************** 关闭软件*************** "));
+  EXPECT_EQ(BroadcastLog::Stamp(QDateTime(QDate(2024, 5, 1), QTime(0, 0))), QStringLiteral("2024-05-01"));
+  EXPECT_EQ(BroadcastLog::EntryStartLine(t, EntryMode::TryPlay, QStringLiteral("07:30:00"), QStringLiteral("/m/a.mp3")),
+            QStringLiteral("*<2024-05-01 07:30:00>   试播节目：[starttime]07:30:00[path]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::EntryEndLine(t, EntryMode::Auto, QStringLiteral("07:35:00"), QStringLiteral("/m/a.mp3")),
+            QStringLiteral("*<2024-05-01 07:30:00>   停止节目：[ENDtime]07:35:00[path]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::SongLine(t, QStringLiteral("/m/a.mp3"), true, true),
+            QStringLiteral("<2024-05-01 07:30:00>  [歌名:（副通道）]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::SongLine(t, QStringLiteral("/m/a.mp3"), false, false),
+            QStringLiteral("<2024-05-01 07:30:00>  [歌名：]/m/a.mp3"));
+}
+
+using orvane::RecordingSystemVolume;
+
+TEST(FunVolumeTest, EndpointAndMixerLines) {
+  RecordingSystemVolume system;
+  SetEndpointVolume(&system, 40);
+  SetEndpointVolume(&system, 300);
+  EXPECT_EQ(system.requests, (QList<int>{40, 100}));
+  SetEndpointVolume(nullptr, 40);
+  system.requests.clear();
+  EXPECT_EQ(SetMixerVolume(&system, 0, 65535), 0);
+  EXPECT_EQ(SetMixerVolume(&system, 2, 32768), 0);
+  EXPECT_EQ(SetMixerVolume(&system, 1, 1000), 0);  // no synthesizer line here: left alone
+  EXPECT_EQ(SetMixerVolume(&system, 3, 1000), 0);
+  EXPECT_EQ(system.requests, (QList<int>{100, 50}));
+  orvane::ScopedMessageResponder boxes;
+  system.available = false;
+  EXPECT_EQ(SetMixerVolume(&system, 0, 100), -1);  // no mixer at all: silent
+  EXPECT_TRUE(boxes.asked().empty());
+  // A server that is there but refuses says so once.
+  struct Refusing : RecordingSystemVolume {
+    bool setVolume(int) override { return false; }
+  } refusing;
+  EXPECT_EQ(SetMixerVolume(&refusing, 2, 100), 0);
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("SetControlDetails Error")));
+}
+
+TEST(FunVolumeTest, StartVolumeFromTheSetting) {
+  // The old mixer scale (65535 the loudest) and its low bits; anything unreadable is off.
+  const std::pair<const char*, int> levels[] = {{"0", 0},      {"65", 65},     {"100", 100}, {"65536", 0}, {"65537", 1},
+                                                {"65535", 100}, {"32768", 50}, {"200", 1},    {"", 0},      {"loud", 0},
+                                                {"-1", 0}};
+  for (const auto& [text, level] : levels) EXPECT_EQ(AutoVolumeLevel(QLatin1String(text)), level) << text;
+  RecordingSystemVolume system;
+  ApplyStartVolume(&system, 0);
+  EXPECT_TRUE(system.requests.isEmpty());
+  ApplyStartVolume(&system, 70);
+  EXPECT_EQ(system.requests, QList<int>{70});  // this system takes the endpoint route
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows 8"));
+  EXPECT_EQ(system.requests, QList<int>{70});
+  // The older systems set mixer lines 0 and 2, here both the default output.
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows Vista"));
+  EXPECT_EQ(system.requests, (QList<int>{70, 70}));
+  system.requests.clear();
+  ApplyStartVolume(&system, 0, QStringLiteral("Windows XP"));
+  EXPECT_TRUE(system.requests.isEmpty());
 }

@@ -8,7 +8,6 @@
 #include <QSlider>
 #include <QTest>
 #include <QTimeEdit>
-#include <QValidator>
 
 #include "controls/ExtCtrlsX.h"
 #include "scheduler/windows/Unit_sysj.h"
@@ -133,9 +132,6 @@ TEST_F(SettingsFixture, DuckingLevelEmptyTooHighAndSecondChannelOff) {
     w.Edit_minvolume->clear();
     QTest::keyClicks(w.Edit_minvolume, QStringLiteral("1a-2 .09"));
     EXPECT_EQ(w.Edit_minvolume->text(), QStringLiteral("120"));
-    QString wide = QStringLiteral("５");  // a full-width digit is no digit here
-    int at = 0;
-    EXPECT_EQ(w.Edit_minvolume->validator()->validate(wide, at), QValidator::Invalid);
     w.Edit_minvolume->setText(QStringLiteral("101"));
     clearWrites();
     w.Button1->click();
@@ -153,6 +149,7 @@ TEST_F(SettingsFixture, DuckingLevelEmptyTooHighAndSecondChannelOff) {
   {
     TForm_sysj w(windowDm, *window, autostart.get(), window.get());
     w.show();
+    EXPECT_EQ(w.Label_minvolume1->text() + w.Label_minvolume2->text(), QStringLiteral("副通道播放时主通道音量为：%"));
     w.CheckBox15->click();
     EXPECT_FALSE(w.Label_minvolume1->isVisible() || w.Edit_minvolume->isVisible() || w.Label_minvolume2->isVisible());
     w.Edit_minvolume->setText(QStringLiteral("40"));
@@ -162,15 +159,6 @@ TEST_F(SettingsFixture, DuckingLevelEmptyTooHighAndSecondChannelOff) {
     EXPECT_EQ(get("minvolume") + get("canchannel"), QStringLiteral("100"));
     EXPECT_EQ(window->state().minvolume10, 400) << "the in-memory level follows the edit";
   }
-  // The window shows the ducking controls by the switch.
-  TForm_sysj w(windowDm, *window, autostart.get(), window.get());
-  w.show();
-  EXPECT_FALSE(w.Edit_minvolume->isVisible());
-  w.CheckBox15->click();
-  EXPECT_TRUE(w.Label_minvolume1->isVisible());
-  EXPECT_EQ(w.Label_minvolume1->text() + w.Label_minvolume2->text(), QStringLiteral("副通道播放时主通道音量为：%"));
-  w.Button2->click();
-  EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(SettingsFixture, AnUnwritableAutostartFolderShowsTheMessageAndKeepsTheWindowOpen) {
@@ -264,20 +252,6 @@ TEST_F(SettingsFixture, TextsOfEveryControlAndTheHelpLabel) {
                                 "软件启动时自动设置系统音量为以下值：", "启用软件皮肤", "播放视频时全屏",
                                 "软件启动时自动网络校时", "启用超市播音副通道", "确定", "取消", "软件标题：",
                                 "（什么作用?）"}));
-  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-  QCoreApplication::sendEvent(w.Label2, &enter);
-  EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-  EXPECT_EQ(w.Label2->cursor().shape(), Qt::PointingHandCursor);
-  QEvent leave(QEvent::Leave);
-  QCoreApplication::sendEvent(w.Label2, &leave);
-  EXPECT_EQ(w.Label2->palette().color(QPalette::WindowText), QColor(Qt::black));
-  EXPECT_EQ(w.Label2->cursor().shape(), Qt::ArrowCursor);
-  // Only a left click shows the explanation.
-  QTest::mouseClick(w.Label2, Qt::RightButton);
-  QTest::mouseClick(w.Label2, Qt::MiddleButton);
-  QTest::mousePress(w.Label2, Qt::LeftButton);
-  QTest::mouseRelease(w.Label2, Qt::LeftButton, {}, QPoint(-5, -5));
-  EXPECT_TRUE(boxes.asked().empty());
   QTest::mouseClick(w.Label2, Qt::LeftButton);
   ASSERT_EQ(boxes.asked().size(), 1u);
   EXPECT_EQ(lastBox(),
