@@ -136,13 +136,6 @@ TEST_F(SchedulerFixture, SettingsAccessorAndTypedReaders) {
   EXPECT_EQ(unit.state.chinesevoices.size(), 8);
 }
 
-TEST_F(SchedulerFixture, FailedSettingWriteSaysSo) {
-  dm.ExecQuery(dm.qry_temp, QStringLiteral("drop table system1"));
-  EXPECT_FALSE(dm.SetSetting(QStringLiteral("pw"), QStringLiteral("x")));
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("数据库写入出错!")));
-  EXPECT_EQ(dm.GetSetting(QStringLiteral("pw")), QString()) << "a failed read is logged and reads empty";
-}
-
 TEST(DataModuleStrings, SplitCountMidPos) {
   // Pieces joined by "/" so that an empty piece shows.
   for (auto [text, pieces] : {std::pair{"待播;2024-05-01", "待播/2024-05-01"}, {"abc;", "abc/"}, {"abc", "abc"}, {"", ""}})

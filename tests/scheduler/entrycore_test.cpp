@@ -49,18 +49,6 @@ TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
   EXPECT_EQ(StoredText(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
 }
 
-TEST(EntryFields, KindsAndRadioAddresses) {
-  EXPECT_EQ(EntryKindTexts().size(), 6);
-  EXPECT_EQ(QString::asprintf("%d %d %d", RadioJmlx(QStringLiteral(" Http://x/y")), RadioJmlx(QStringLiteral("mms://x")),
-                              RadioJmlx(QStringLiteral("rtsp://x"))),
-            QStringLiteral("6 5 0"));
-  const int expected[] = {0, 1, 2, 3, 4, 4, 5};
-  for (int jmlx = 1; jmlx <= 7; ++jmlx) EXPECT_EQ(KindIndexOfJmlx(jmlx), expected[jmlx - 1]);
-  EXPECT_EQ(KindIndexOfJmlx(8), -1);
-  EXPECT_EQ(JmlxOfKindIndex(kKindRadio, QStringLiteral("MMS://a")), 5);
-  EXPECT_EQ(JmlxOfKindIndex(kKindProgram, QString()), 7);
-}
-
 TEST(EntryFields, LengthsThroughTheProbe) {
   FakeProbe probe;
   probe.lengths[QStringLiteral("/m/a.mp3")] = 205000;           // 3:25 plays as 3:28

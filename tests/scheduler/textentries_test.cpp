@@ -107,18 +107,6 @@ TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
   EXPECT_EQ(statusOf(b), QStringLiteral("已播"));
 }
 
-TEST_F(KindsFixture, WordsAreMarkedWherePositionsSayWithoutDoubling) {
-  addText({QStringLiteral("词"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("你好\n世界")});
-  load();
-  QList<QPair<int, int>> marks;
-  QObject::connect(&texts, &TextEntries::wordMarked, [&](int s, int l) { marks.append({s, l}); });
-  start(QStringLiteral("词"));
-  speech->say(3, 1);
-  EXPECT_TRUE(texts.selStart() == 3 && texts.selLength() == 1);
-  EXPECT_EQ(texts.memoText().mid(3, 1), QStringLiteral("世"));
-  EXPECT_EQ(marks, (QList<QPair<int, int>>{{3, 1}}));
-}
-
 TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
   addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});

@@ -145,22 +145,6 @@ TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
   EXPECT_TRUE(boxes.asked().empty()) << "an empty length is not an error";
 }
 
-TEST_F(Today, MalformedRowsAreReportedOnceAndTheRestStillLoads) {
-  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
-  EntryRow bad{QStringLiteral("bad"), QStringLiteral("7:10"), QStringLiteral("xx")};
-  bad.ivolume = QStringLiteral("loud");
-  addEntry(bad);
-  addEntry({QStringLiteral("c"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00")});
-  at(6, 0, 0);
-  unit.today.LoadToday();
-  ASSERT_EQ(entries().size(), 3u);
-  EXPECT_EQ(entries()[1].pname, QStringLiteral("c"));
-  EXPECT_EQ(entries()[2].ivolume, 100);
-  QCoreApplication::processEvents();  // the notice is told from the event loop
-  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1);
-}
-
 TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
