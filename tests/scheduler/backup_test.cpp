@@ -206,7 +206,7 @@ TEST_F(Backup, EmptyBackupNamesAndAFailedWriteKeepTheOldFile) {
                              {"/tmp/a.bkj.txt", "/tmp/a.bkj.txt.bkj"}})
     EXPECT_EQ(ScheduleBackup::WithExtension(QLatin1String(name)), QLatin1String(file));
   // A backup over an older one replaces it whole; a failed one leaves it and no stray file.
-  addEntry({QStringLiteral("早操"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00")});
+  addEntry({"早操", "08:00:00", "08:05:00"});
   ASSERT_TRUE(ScheduleBackup::Write(db(), file(QStringLiteral("none.bkj")), nullptr, &rows));
   EXPECT_EQ(rows, 1);
   const QByteArray kept = [&] {

@@ -86,8 +86,7 @@ TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
 
 TEST_F(SchedulerFixture, StatementsBindHostileValues) {
   const QString schedule = QStringLiteral("高\"三\";早:操 Schedulen");
-  const int id = addEntry({QStringLiteral("升旗\"仪式\""), QStringLiteral("07:00:00"), QStringLiteral("07:05:00"), 1,
-                           QStringLiteral("00:05:00"), schedule});
+  const int id = addEntry({"升旗\"仪式\"", "07:00:00", "07:05:00", 1, "00:05:00", schedule});
   EXPECT_EQ(rowText(QStringLiteral("pname,Schedulen"), id), "升旗\"仪式\"|" + schedule);
   // The status reset of a schedule whose name holds ":" works: only real parameters count.
   EXPECT_TRUE(dm.ExecQueryParams(dm.qry_temp, QStringLiteral("update sjb set status=:v1 where Schedulen=:v2"),
@@ -101,8 +100,7 @@ TEST_F(SchedulerFixture, StatementsBindHostileValues) {
   EXPECT_EQ(boxes.asked().size(), 1u) << "ExecQuery itself reports nothing";
   EXPECT_THROW(dm.OpenQuery(dm.qry_temp, QStringLiteral("select * from nosuchtable")), DbError);
   QStringList list{QStringLiteral("stale")};
-  addEntry({QStringLiteral("b"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1, QStringLiteral("00:01:00"),
-            QStringLiteral("  ")});
+  addEntry({"b", "08:00:00", "08:01:00", 1, "00:01:00", "  "});
   dm.QueryToStrings(dm.qry_temp, QStringLiteral("select Schedulen from sjb group by Schedulen"), list);
   EXPECT_EQ(list, QStringList{schedule}) << "blank values are left out";
 }

@@ -19,8 +19,7 @@ class DayMapWindow : public SchedulerFixture {
   void SetUp() override {
     SchedulerFixture::SetUp();
     for (const char* s : {"日常", "周末", "考试"})
-      addEntry({QStringLiteral("铃"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1,
-                QStringLiteral("00:01:00"), QString::fromUtf8(s)});
+      addEntry({"铃", "08:00:00", "08:01:00", 1, "00:01:00", QString::fromUtf8(s)});
   }
   void TearDown() override {
     for (auto& w : windows)

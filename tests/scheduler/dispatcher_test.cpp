@@ -195,7 +195,7 @@ TEST_F(DispatcherTest, EndOfDayShutdownArmedLateFiresAfterMidnight) {
 
 TEST_F(DispatcherTest, CatchUpAndTickShareTheFiredSet) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("radio"), QStringLiteral("08:00:00"), QStringLiteral("08:30:00"), 5});
+  addEntry({"radio", "08:00:00", "08:30:00", 5});
   set(8, 0, 0, 100);
   unit.today.LoadToday();
   unit.today.CatchUpEntry();  // an editor closed at 08:00:00.1

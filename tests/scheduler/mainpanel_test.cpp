@@ -65,7 +65,7 @@ class MainPanelTest : public KindsWindowFixture {
 }  // namespace
 
 TEST_F(MainPanelTest, TheTextPanelFollowsTheReading) {
-  addText({QStringLiteral("早读"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("同学们\r\n早上好")});
+  addText({"早读", "08:15:00", "VW Hui|0|100|1|0", "同学们\r\n早上好"});
   TForm_main_tamu& w = open(false);
   ScriptedSpeech* voice = nullptr;
   w.texts().setSpeechFactory([&voice] {
@@ -134,11 +134,10 @@ TEST_F(MainPanelTest, AProgramEntryShowsItsLineAndEndsItsProcesses) {
 
 TEST_F(MainPanelTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
   const QString dir = folder(QStringLiteral("r"), {"晨曲.mp3", "进行曲.mp3", "课间音乐.mp3"});
-  addSong({QStringLiteral("起床音乐"), "07:00:00", "07:20:00", dir, QStringLiteral("顺序循环"), 2, "主通道", "00:20:00", 80});
-  addSong({QStringLiteral("上课铃"), "08:00:00", "08:10:00", dir, QStringLiteral("顺序播放"), 2, "主通道", "00:10:00", 90});
-  addSong({QStringLiteral("广播通知"), "08:01:00", "08:05:00", dir, QStringLiteral("单曲播放"), 2, "副通道", "00:04:00", 70});
-  addText({QStringLiteral("早读"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"),
-           QStringLiteral("同学们早上好！\r\n今天是<date>，现在时间<time>。\r\n请各班按时到操场集合。")});
+  addSong({"起床音乐", "07:00:00", "07:20:00", dir, "顺序循环", 2, "主通道", "00:20:00", 80});
+  addSong({"上课铃", "08:00:00", "08:10:00", dir, "顺序播放", 2, "主通道", "00:10:00", 90});
+  addSong({"广播通知", "08:01:00", "08:05:00", dir, "单曲播放", 2, "副通道", "00:04:00", 70});
+  addText({"早读", "08:15:00", "VW Hui|0|100|1|0", "同学们早上好！\r\n今天是<date>，现在时间<time>。\r\n请各班按时到操场集合。"});
   addOther(QStringLiteral("午间电台"), 5, QStringLiteral("http://127.0.0.1:9/radio"), 100, "12:00:00", "12:30:00");
   TForm_main_tamu& w = open(false);
   w.texts().setSpeechFactory([] { return std::make_unique<ScriptedSpeech>(); });
@@ -175,8 +174,8 @@ TEST_F(MainPanelTest, IdlePlayingAndReadingLayoutsKeepEveryControlInPlace) {
 
 TEST_F(MainPanelTest, PanelFollowsTheChannelsAndTheOperator) {
   const QString dir = folder(QStringLiteral("p"), {"一.mp3", "二.mp3", "三.mp3"});
-  addSong({QStringLiteral("music"), "07:59:00", "08:30:00", dir, QStringLiteral("顺序循环"), 2, "主通道", "00:31:00", 80});
-  addSong({QStringLiteral("notice"), "07:59:30", "08:10:00", dir, QStringLiteral("顺序循环"), 2, "副通道", "00:10:30", 90});
+  addSong({"music", "07:59:00", "08:30:00", dir, "顺序循环", 2, "主通道", "00:31:00", 80});
+  addSong({"notice", "07:59:30", "08:10:00", dir, "顺序循环", 2, "副通道", "00:10:30", 90});
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(7, 59, 10)));
   dm.SetSetting(QStringLiteral("cantstr"), QStringLiteral("0"));
   TForm_main_tamu& w = open();  // the first showing starts the entry due now

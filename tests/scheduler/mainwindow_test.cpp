@@ -16,8 +16,8 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
   dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("0"));
-  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
-  addEntry({QStringLiteral("上课"), QStringLiteral("08:00:00"), QStringLiteral("08:00:30"), 1, QStringLiteral("00:00:30")});
+  addEntry({"早操", "07:40:00", "07:45:00"});
+  addEntry({"上课", "08:00:00", "08:00:30", 1, "00:00:30"});
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
@@ -55,8 +55,7 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
 TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   // An external program from 07:00 to 08:00; the fixture's clock says 07:30:00.
-  const int id = addEntry({QStringLiteral("广播操"), QStringLiteral("07:00:00"), QStringLiteral("08:00:00"), 7,
-                           QStringLiteral("01:00:00")});
+  const int id = addEntry({"广播操", "07:00:00", "08:00:00", 7, "01:00:00"});
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
@@ -124,8 +123,8 @@ void makeWritable(const QString& path) {
 
 TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
-  addEntry({QStringLiteral("已过"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  addEntry({"早操", "07:40:00", "07:45:00"});
+  addEntry({"已过", "07:00:00", "07:05:00"});
   const QString db = home.file(QStringLiteral("gsk.mdb"));
   dm.con1.reset();  // let go of the file (and checkpoint its journal)
   if (!makeReadOnly(db)) GTEST_SKIP() << "cannot make a file read-only here";

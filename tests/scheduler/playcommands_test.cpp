@@ -75,7 +75,7 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
   const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00");
   addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00");
-  addText({QStringLiteral("早读"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("同学们好")});
+  addText({"早读", "08:00:00", "VW Hui|0|100|1|0", "同学们好"});
   begin();
   tickTo("08:00:00");
   settle();  // the station answers
@@ -119,7 +119,7 @@ TEST_F(PlayCommandsTest, WhatIsSilentIsNotHeldAndAnEmptyInsertionShowsTheNextEnt
   SongRow once{QStringLiteral("一首"), QStringLiteral("08:00:00"), QStringLiteral("08:20:00"), song(QStringLiteral("x.mp3")),
                QStringLiteral("单曲播放"), 1};
   addSong(once);
-  addText({QStringLiteral("通知"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("注意")});
+  addText({"通知", "08:00:00", "VW Hui|0|100|1|0", "注意"});
   load();
   tickTo("08:00:00");
   finishMain();

@@ -45,7 +45,7 @@ TEST_F(RadioTickTest, ASilentStationDelaysNoEntryOfItsSecondAndAnEndBeforeItAnsw
   const int radioId = addOther(QStringLiteral("电台"), 5, station.url(QStringLiteral("/live")), 100,
                                QStringLiteral("08:20:00"), QStringLiteral("08:30:00"));
   const QString bell = song(QStringLiteral("bell.mp3"));
-  const int bellId = addSong({QStringLiteral("铃声"), "08:20:00", "08:25:00", bell, QStringLiteral("单曲播放"), 1});
+  const int bellId = addSong({"铃声", "08:20:00", "08:25:00", bell, "单曲播放", 1});
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 59, 500)));
   load();
   ASSERT_LT(indexOf(QStringLiteral("电台")), indexOf(QStringLiteral("铃声"))) << "the radio must come first in its second";

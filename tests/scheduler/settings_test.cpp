@@ -40,8 +40,8 @@ const QStringList kSaveOrder = {
 
 TEST_F(SettingsFixture, RoundTripWritesEveryKeyInOrderAndTheMainWindowFollows) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
-  addEntry({QStringLiteral("放学"), QStringLiteral("17:00:00"), QStringLiteral("17:20:00")});
+  addEntry({"早操", "07:40:00", "07:45:00"});
+  addEntry({"放学", "17:00:00", "17:20:00"});
   for (const auto& [key, value] : std::initializer_list<std::pair<const char*, const char*>>{
            {"canshutdown1", "1"}, {"shutdowntime1", "17:30:00"}, {"canshutdown2", "0"}, {"shutdowntime2", "21:00:00"},
            {"canshutdown3", "1"}, {"shutdowntime3", "23:30:00"}, {"canreboot", "0"}, {"reboottime", "06:00:00"},

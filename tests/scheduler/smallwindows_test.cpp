@@ -30,7 +30,7 @@ TEST_F(SchedulerFixture, EntryTextShowsAndSavesAnyText) {
       {QStringLiteral("第一行\n第二行"), QStringLiteral("文本：第一行\n第二行...")},
   };
   for (const auto& c : cases) {
-    const int id = addEntry({QStringLiteral("通知"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 4});
+    const int id = addEntry({"通知", "08:00:00", "08:05:00", 4});
     ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set txt=:t where id=:id"), {{":t", QStringLiteral("旧")}, {":id", id}}));
     TForm_showtxt w(dm, QString::number(id), QStringLiteral("通知"));
     EXPECT_EQ(w.caption() + w.Label1->text() + w.Memo1->toPlainText() + w.Button1->text() + w.Button2->text(),
@@ -44,7 +44,7 @@ TEST_F(SchedulerFixture, EntryTextShowsAndSavesAnyText) {
   }
   EXPECT_TRUE(boxes.asked().empty());
   // Closing stores nothing; an entry deleted meanwhile fails.
-  const int id = addEntry({QStringLiteral("通知"), QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), 4});
+  const int id = addEntry({"通知", "09:00:00", "09:05:00", 4});
   TForm_showtxt w(dm, QString::number(id), QStringLiteral("通知"));
   w.Memo1->setPlainText(QStringLiteral("新"));
   w.Button2->click();
@@ -106,7 +106,7 @@ TEST_F(SchedulerFixture, MainWindowOpensTipsAboutAndEntryText) {
   ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
   ASSERT_TRUE(dm.SetSetting(QStringLiteral("Wednesday"), QStringLiteral("日常")));
   ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume1"), QStringLiteral("1")));
-  const int id = addEntry({QStringLiteral("广播"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 4});
+  const int id = addEntry({"广播", "08:00:00", "08:05:00", 4});
   orvane::RecordingShell shell;
   services.shell = &shell;
   TDataModule1 windowDm;

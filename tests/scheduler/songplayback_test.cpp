@@ -63,8 +63,8 @@ TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
   QStringList ten;
   for (int i = 0; i < 10; ++i) ten << QStringLiteral("s%1.mp3").arg(i);
   const QString dir = folder(QStringLiteral("r"), ten);
-  addSong({QStringLiteral("random"), "08:00:00", "09:00:00", dir, PlayMode::Random});
-  addSong({QStringLiteral("one"), "09:00:00", "09:10:00", dir, PlayMode::RandomOne});
+  addSong({"random", "08:00:00", "09:00:00", dir, PlayMode::Random});
+  addSong({"one", "09:00:00", "09:10:00", dir, PlayMode::RandomOne});
   load();
   start(QStringLiteral("random"));
   for (int i = 0; i < 29; ++i) finishMain();
@@ -88,9 +88,9 @@ TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
   const QString dir = folder(QStringLiteral("u"), kThree);
   backend.unplayableByMediaPlayer = {path("u/a.mp3"), path("u/b.mp3")};
   unit.state.usebass = false;  // no second chance through the stream player
-  addSong({QStringLiteral("skip"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({QStringLiteral("single"), "08:10:00", "08:20:00", dir, PlayMode::Single});
-  addSong({QStringLiteral("loop"), "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
+  addSong({"skip", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({"single", "08:10:00", "08:20:00", dir, PlayMode::Single});
+  addSong({"loop", "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
   load();
   start(QStringLiteral("skip"));
   EXPECT_EQ(names(mainPlayer()->calls.filter("open ")), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
@@ -113,8 +113,8 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   const QString mp3 = song(QStringLiteral("x.MP3"));
   const QString wma = song(QStringLiteral("y.wma"));
   backend.unplayableByMediaPlayer = {mp3, wma};
-  addSong({QStringLiteral("mp3"), "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
-  addSong({QStringLiteral("wma"), "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
+  addSong({"mp3", "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
+  addSong({"wma", "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("mp3"));
@@ -141,7 +141,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
 TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("f"), kThree);
-  const int id = addSong({QStringLiteral("fade"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 80});
+  const int id = addSong({"fade", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 80});
   load();
   EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf("fade"))].endtime, QStringLiteral("08:09:56"));
   start(QStringLiteral("fade"));
@@ -165,8 +165,8 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
 TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("r"), kThree);
-  const int first = addSong({QStringLiteral("first"), "08:00:00", "08:10:04", dir, PlayMode::LoopAll});
-  const int next = addSong({QStringLiteral("next"), "08:10:00", "08:20:00", path("r/b.mp3"), PlayMode::LoopOne, 1});
+  const int first = addSong({"first", "08:00:00", "08:10:04", dir, PlayMode::LoopAll});
+  const int next = addSong({"next", "08:10:00", "08:20:00", path("r/b.mp3"), PlayMode::LoopOne, 1});
   load();
   start(QStringLiteral("first"));
   end(QStringLiteral("first"));  // shortened to 08:10:00: the fade-out and the next start meet
@@ -185,10 +185,10 @@ TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
 TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
   unit.state.minvolume10 = 100;
   const QString dir = folder(QStringLiteral("d"), kThree);
-  addSong({QStringLiteral("music"), "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
-  addSong({QStringLiteral("notice"), "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
-  addSong({QStringLiteral("quiet"), "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
-  addSong({QStringLiteral("late"), "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
+  addSong({"music", "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
+  addSong({"notice", "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
+  addSong({"quiet", "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
+  addSong({"late", "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
   load();
   // Heard on the main channel, shown on the slider, kept to come back to.
   auto levels = [&] {
@@ -221,10 +221,10 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   const QString list = testing_support::writeFile(music.filePath("list.pl3"),
                                                   (path("s/c.mp3") + "\r\n\r\n" + path("s/gone.mp3") + "\r\n" +
                                                    path("s/a.mp3") + "\r\n").toUtf8());
-  addSong({QStringLiteral("loop"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道"});
-  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3, "副通道"});
-  addSong({QStringLiteral("none"), "08:20:00", "08:30:00", music.filePath("empty"), PlayMode::InOrder, 2, "副通道"});
-  addSong({QStringLiteral("bad"), "08:30:00", "08:40:00", dir, PlayMode::InOrder, 2, "副通道"});
+  addSong({"loop", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道"});
+  addSong({"list", "08:10:00", "08:20:00", list, PlayMode::InOrder, 3, "副通道"});
+  addSong({"none", "08:20:00", "08:30:00", music.filePath("empty"), PlayMode::InOrder, 2, "副通道"});
+  addSong({"bad", "08:30:00", "08:40:00", dir, PlayMode::InOrder, 2, "副通道"});
   QDir().mkpath(music.filePath("empty"));
   backend.requireExistingFiles = true;
   load();
@@ -254,7 +254,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   unit.state.logenabled = true;
   const QString dir = folder(QStringLiteral("b"), {QStringLiteral("a.MP3"), QStringLiteral("b.MP3")});
   backend.unplayableByMediaPlayer = {QStringLiteral("*")};
-  addSong({QStringLiteral("ad"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道", "00:10:00", 70});
+  addSong({"ad", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道", "00:10:00", 70});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("ad"));
@@ -273,7 +273,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   EXPECT_EQ(secondStream()->fileName(), path("b/b.MP3"));
   EXPECT_TRUE(second().Timer_bass2process.isActive());
   // The main channel on its stream player keeps the stop button when the second one ends.
-  addSong({QStringLiteral("bg"), "08:00:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:30:00", 80});
+  addSong({"bg", "08:00:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:30:00", 80});
   load();
   start(QStringLiteral("bg"));
   start(QStringLiteral("ad"));
@@ -286,9 +286,9 @@ TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
   QDir().mkpath(music.filePath("nothing"));
   testing_support::writeFile(music.filePath("nothing/readme.txt"), "no songs");
   const QString list = testing_support::writeFile(music.filePath("gone.pl3"), path("missing.mp3").toUtf8());
-  const int folderId = addSong({QStringLiteral("folder"), "08:00:00", "08:10:00", music.filePath("nothing"), PlayMode::InOrder, 2});
-  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3});
-  addSong({QStringLiteral("single"), "08:20:00", "08:30:00", path("missing.mp3"), PlayMode::Single, 1});
+  const int folderId = addSong({"folder", "08:00:00", "08:10:00", music.filePath("nothing"), PlayMode::InOrder, 2});
+  addSong({"list", "08:10:00", "08:20:00", list, PlayMode::InOrder, 3});
+  addSong({"single", "08:20:00", "08:30:00", path("missing.mp3"), PlayMode::Single, 1});
   load();
   start(QStringLiteral("folder"));
   EXPECT_EQ(main().songLine(), "\"" + music.filePath("nothing") + "\" 文件夹中没有歌曲!");
@@ -300,7 +300,7 @@ TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
 }
 
 TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
-  addSong({QStringLiteral("long"), "08:00:00", "08:10:00", song("long.wav"), PlayMode::Single, 1});
+  addSong({"long", "08:00:00", "08:10:00", song("long.wav"), PlayMode::Single, 1});
   load();
   start(QStringLiteral("long"));
   mainPlayer()->setPosition(60000);
@@ -326,8 +326,8 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   unit.state.logenabled = true;
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("z"), kThree);
-  addSong({QStringLiteral("main"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({QStringLiteral("second"), "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
+  addSong({"main", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({"second", "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("main"));
@@ -367,8 +367,8 @@ TEST_F(SongFixture, ASongIsOpenedTheSecondBeforeItsStartAndItsStatusChangesOneRo
   const QString bell = song(QStringLiteral("bell.wav"));
   for (int k = 0; k < 50; ++k)  // a day around it
     addSong({QStringLiteral("其他%1").arg(k), SecondsToTime(9 * 3600 + k * 60), SecondsToTime(9 * 3600 + k * 60 + 30),
-             bell, QStringLiteral("单曲播放"), 1});
-  const int id = addSong({QStringLiteral("铃声"), "08:20:00", "08:20:05", bell, QStringLiteral("单曲播放"), 1});
+             bell, "单曲播放", 1});
+  const int id = addSong({"铃声", "08:20:00", "08:20:05", bell, "单曲播放", 1});
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 58)));
   load();
   dispatcher.start();
@@ -422,7 +422,7 @@ TEST_F(SongFixture, ASongOpenedAheadNeverHoldsUpTheSecondItIsFor) {
   host.clock = &clock;
   Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
   const QString bell = song(QStringLiteral("bell.wav"));
-  addSong({QStringLiteral("铃声"), "08:20:00", "08:20:05", bell, QStringLiteral("单曲播放"), 1});
+  addSong({"铃声", "08:20:00", "08:20:05", bell, "单曲播放", 1});
   // How long the file takes to open, when the tick before its second comes, whether it is
   // opened then (else at its start, as without opening ahead).
   struct Case {
@@ -456,14 +456,14 @@ TEST_F(SongFixture, OnlyAnEndTheClockCanReadIsBroughtForwardForTheFade) {
                                                          {"7:35:00", "7:35:00"},   {"07:35:00 ", "07:35:00 "},
                                                          {"07:75:00", "07:75:00"}};
   for (const auto& [stored, met] : ends)
-    addSong({stored, "07:30:00", stored, song(QStringLiteral("a.mp3")), QStringLiteral("单曲播放"), 1});
+    addSong({stored, "07:30:00", stored, song("a.mp3"), "单曲播放", 1});
   load();
   for (const auto& [stored, met] : ends) EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf(stored))].endtime, met);
 }
 
 TEST_F(SongFixture, TheCatchUpPassesOverAnEntryOfAnUnknownKind) {
-  addSong({QStringLiteral("music"), "08:00:00", "09:00:00", song(QStringLiteral("m.mp3")), QStringLiteral("单曲播放"), 1});
-  addSong({QStringLiteral("kind nine"), "08:30:00", "08:45:00", song(QStringLiteral("n.mp3")), QStringLiteral("单曲播放"), 9});
+  addSong({"music", "08:00:00", "09:00:00", song("m.mp3"), "单曲播放", 1});
+  addSong({"kind nine", "08:30:00", "08:45:00", song("n.mp3"), "单曲播放", 9});
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 35, 0)));
   load();
   unit.today.CatchUpEntry();

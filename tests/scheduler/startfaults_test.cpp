@@ -32,8 +32,7 @@ class StartFaults : public KindsFixture, public DispatcherHost {
     return QDateTime(QDate(2024, 5, 1).addDays(day), QTime(h, m, s, ms));
   }
   int add(const QString& name, const QString& start, const QString& end, int kind) {
-    return addSong({name, start, end, song(name + ".mp3"), QStringLiteral("单曲播放"), kind, kMainChannel,
-                    QStringLiteral("01:00:00")});
+    return addSong({name, start, end, song(name + ".mp3"), "单曲播放", kind, kMainChannel, "01:00:00"});
   }
   Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
   QStringList shutdowns;

@@ -9,8 +9,7 @@ constexpr const char* kLine1 = "同学们好";
 TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
   dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
   unit.ReadSettings();
-  const int id = addText({QStringLiteral("广播"), "08:15:00", QStringLiteral("VW Hui|2|70|3|0"),
-                          QStringLiteral("同学们好\r\n现在是<time>，今天是<date>。")});
+  const int id = addText({"广播", "08:15:00", "VW Hui|2|70|3|0", "同学们好\r\n现在是<time>，今天是<date>。"});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 0)));
   start(QStringLiteral("广播"));
@@ -42,7 +41,7 @@ TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
   unit.ReadSettings();
-  const int id = addText({QStringLiteral("试读"), "06:00:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("试一试")});
+  const int id = addText({"试读", "06:00:00", "VW Hui|0|100|2|0", "试一试"});
   load();
   unit.state.endshutdownat = QStringLiteral("07:00:00");  // the day is over: an auto end would arm
   start(QStringLiteral("试读"), EntryMode::TryPlay);
@@ -92,8 +91,8 @@ TEST_F(KindsFixture, LineBreaksAreReadByTheVoicesLanguageAndUnknownVoicesFallBac
 }
 
 TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
-  const int a = addText({QStringLiteral("坏参数"), "08:15:00", QStringLiteral("VW Hui|快|大声|几次"), QStringLiteral("好")});
-  const int b = addText({QStringLiteral("空"), "08:16:00", QStringLiteral(""), QString()});
+  const int a = addText({"坏参数", "08:15:00", "VW Hui|快|大声|几次", "好"});
+  const int b = addText({"空", "08:16:00", "", QString()});
   load();
   start(QStringLiteral("坏参数"));
   EXPECT_TRUE(speech->params.back().rate == 0 && speech->params.back().volume == 100 && texts.textrepeats() == 1);
@@ -109,8 +108,8 @@ TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
 
 TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QString::fromUtf8(kLine1)});
+  addSong({"音乐", "08:00:00", "09:00:00", dir, "单曲循环"});
+  addText({"通知", "08:15:00", "VW Hui|0|100|1|0", QString::fromUtf8(kLine1)});
   unit.state.minvolume10 = 300;
   load();
   start(QStringLiteral("音乐"));
@@ -134,9 +133,9 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
 TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
   folder(QStringLiteral("s"), {QStringLiteral("b.mp3")});
-  addSong({QStringLiteral("主"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  addSong({QStringLiteral("副"), "08:10:00", "08:40:00", path(QStringLiteral("s/b.mp3")), QStringLiteral("单曲循环"), 1, QStringLiteral("副通道")});
-  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("请注意")});
+  addSong({"主", "08:00:00", "09:00:00", dir, "单曲循环"});
+  addSong({"副", "08:10:00", "08:40:00", path("s/b.mp3"), "单曲循环", 1, "副通道"});
+  addText({"通知", "08:15:00", "VW Hui|0|100|1|0", "请注意"});
   unit.state.minvolume10 = 200;
   load();
   start(QStringLiteral("主"));
@@ -152,8 +151,8 @@ TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
 
 TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
   dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("200"));
-  addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("甲")});
-  addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("乙")});
+  addText({"甲", "08:15:00", "VW Hui|0|100|1|1", "甲"});
+  addText({"乙", "08:16:00", "VW Hui|0|100|1|1", "乙"});
   load();
   start(QStringLiteral("甲"));
   // The hint sound: the bundled chime, through the media layer.
@@ -188,8 +187,8 @@ TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
 
 TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  const int id = addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("请注意")});
+  addSong({"音乐", "08:00:00", "09:00:00", dir, "单曲循环"});
+  const int id = addText({"通知", "08:15:00", "VW Hui|0|100|2|0", "请注意"});
   load();
   start(QStringLiteral("音乐"));
   main().FlatTrackBar1Change(700);
@@ -207,8 +206,8 @@ TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
 }
 
 TEST_F(KindsFixture, ANewTextTakesOverFromOneStillBeingRead) {
-  const int a = addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|5|0"), QStringLiteral("甲")});
-  const int b = addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("乙")});
+  const int a = addText({"甲", "08:15:00", "VW Hui|0|100|5|0", "甲"});
+  const int b = addText({"乙", "08:16:00", "VW Hui|0|100|1|0", "乙"});
   load();
   start(QStringLiteral("甲"));
   start(QStringLiteral("乙"));

@@ -40,10 +40,8 @@ class Today : public SchedulerFixture {
 }  // namespace
 
 TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
-  addEntry({QStringLiteral("周三铃"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1, QStringLiteral("00:01:00"),
-            QStringLiteral("周三")});
-  addEntry({QStringLiteral("一号铃"), QStringLiteral("09:00:00"), QStringLiteral("09:01:00"), 1, QStringLiteral("00:01:00"),
-            QStringLiteral("一号")});
+  addEntry({"周三铃", "08:00:00", "08:01:00", 1, "00:01:00", "周三"});
+  addEntry({"一号铃", "09:00:00", "09:01:00", 1, "00:01:00", "一号"});
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("周三"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayweekday, QStringLiteral("Wednesday"));
@@ -77,17 +75,10 @@ TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
 
 TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int early = addEntry({QStringLiteral("早"), QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("已播"),
-                              QStringLiteral("2024-04-30")});
-  const int now = addEntry({QStringLiteral("正点"), QStringLiteral("10:00:00"), QStringLiteral("10:05:00"), 1,
-                            QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("正播"), QVariant()});
-  const int later = addEntry({QStringLiteral("晚"), QStringLiteral("11:00:00"), QStringLiteral("11:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("未播"),
-                              QStringLiteral("2024-04-30")});
-  const int other = addEntry({QStringLiteral("别的"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("其它"), QStringLiteral("已播"),
-                              QStringLiteral("2024-04-30")});
+  const int early = addEntry({"早", "09:00:00", "09:05:00", 1, "00:05:00", "日常", "已播", "2024-04-30"});
+  const int now = addEntry({"正点", "10:00:00", "10:05:00", 1, "00:05:00", "日常", "正播", QVariant()});
+  const int later = addEntry({"晚", "11:00:00", "11:05:00", 1, "00:05:00", "日常", "未播", "2024-04-30"});
+  const int other = addEntry({"别的", "08:00:00", "08:05:00", 1, "00:05:00", "其它", "已播", "2024-04-30"});
   at(10, 0, 0);
   unit.today.LoadToday();
   EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
@@ -115,7 +106,7 @@ TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
 
 TEST_F(Today, StatusesAreNotWrittenOutsideAutomaticPlay) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int id = addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  const int id = addEntry({"a", "07:00:00", "07:05:00"});
   unit.state.playstate = PlayState::StopPlay;
   at(8, 0, 0);
   unit.today.LoadToday();
@@ -125,10 +116,10 @@ TEST_F(Today, StatusesAreNotWrittenOutsideAutomaticPlay) {
 
 TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int song = addEntry({QStringLiteral("song"), QStringLiteral("07:30:00"), QStringLiteral("07:35:00"), 1});
-  addEntry({QStringLiteral("short"), QStringLiteral("08:00:00"), QStringLiteral("08:00:50"), 2, QStringLiteral("00:00:50")});
-  addEntry({QStringLiteral("radio"), QStringLiteral("09:00:00"), QStringLiteral("09:30:00"), 5, QStringLiteral("00:30:00")});
-  addEntry({QStringLiteral("bad length"), QStringLiteral("10:00:00"), QStringLiteral("10:30:00"), 3, QString()});
+  const int song = addEntry({"song", "07:30:00", "07:35:00", 1});
+  addEntry({"short", "08:00:00", "08:00:50", 2, "00:00:50"});
+  addEntry({"radio", "09:00:00", "09:30:00", 5, "00:30:00"});
+  addEntry({"bad length", "10:00:00", "10:30:00", 3, QString()});
   at(6, 0, 0);
   ASSERT_TRUE(unit.state.fadeenabled) << "cantstr is on by default and read before the first load";
   unit.today.LoadToday();
@@ -148,12 +139,12 @@ TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
 TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("song"), QStringLiteral("15:00:00"), QStringLiteral("15:30:00"), 1, QStringLiteral("00:30:00")});
-  addEntry({QStringLiteral("text"), QStringLiteral("16:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
+  addEntry({"song", "15:00:00", "15:30:00", 1, "00:30:00"});
+  addEntry({"text", "16:00:00", "00:00:00", 4, "00:00:00"});
   at(6, 0, 0);
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("16:00:00"));
-  addEntry({QStringLiteral("late"), QStringLiteral("17:00:00"), QStringLiteral("17:45:00"), 2, QStringLiteral("00:45:00")});
+  addEntry({"late", "17:00:00", "17:45:00", 2, "00:45:00"});
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("17:45:00"));
   // A day without entries does not keep yesterday's time.
@@ -169,9 +160,9 @@ TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
 
 TEST_F(Today, CatchUpAndNextEntryLine) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("text"), QStringLiteral("11:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
-  const int noon = addEntry({QStringLiteral("午间"), QStringLiteral("12:00:00"), QStringLiteral("12:30:00")});
-  const int after = addEntry({QStringLiteral("下午"), QStringLiteral("13:00:00"), QStringLiteral("13:30:00")});
+  addEntry({"text", "11:00:00", "00:00:00", 4, "00:00:00"});
+  const int noon = addEntry({"午间", "12:00:00", "12:30:00"});
+  const int after = addEntry({"下午", "13:00:00", "13:30:00"});
   at(11, 59, 59);
   unit.today.LoadToday();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <下午>")) << "12:00:00 is less than two seconds away";
@@ -213,7 +204,7 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
 TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitchedOff) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("last"), QStringLiteral("16:00:00"), QStringLiteral("17:00:00"), 5, QStringLiteral("01:00:00")});
+  addEntry({"last", "16:00:00", "17:00:00", 5, "01:00:00"});
   at(15, 0, 0);
   unit.today.LoadToday();
   at(17, 0, 0);
@@ -224,7 +215,7 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   unit.today.LoadToday();
   EXPECT_TRUE(unit.state.endshutdownarmed);
   // The operator adds an evening entry before the five seconds are over: no shutdown now.
-  addEntry({QStringLiteral("evening"), QStringLiteral("18:00:00"), QStringLiteral("18:30:00"), 5, QStringLiteral("00:30:00")});
+  addEntry({"evening", "18:00:00", "18:30:00", 5, "00:30:00"});
   at(17, 0, 3);
   unit.today.LoadToday();
   EXPECT_FALSE(unit.state.endshutdownarmed);
@@ -239,7 +230,7 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   EXPECT_FALSE(unit.state.endshutdownarmed);
   // Armed just before midnight, it survives the new day's load and fires at 00:00:02.
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("night"), QStringLiteral("23:00:00"), QStringLiteral("23:59:57"), 5, QStringLiteral("00:59:57")});
+  addEntry({"night", "23:00:00", "23:59:57", 5, "00:59:57"});
   at(22, 0, 0);
   unit.today.LoadToday();
   at(23, 59, 57);

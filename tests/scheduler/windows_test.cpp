@@ -81,9 +81,8 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     set("canchannel", QStringLiteral("1"));
     const QString schedule = QStringLiteral("春季学期作息时间表");
     useWeekdaySchedule(QStringLiteral("Wednesday"), schedule);
-    addEntry({QStringLiteral("起床音乐"), "07:00:00", "07:20:45", 1, "00:20:45", schedule});
-    notice_ = addEntry({QStringLiteral("广播通知"), "20:45:10", "20:49:59", 1, "00:04:49", schedule, QStringLiteral("待播"),
-              QStringLiteral(""), QStringLiteral("副通道"), 100});
+    addEntry({"起床音乐", "07:00:00", "07:20:45", 1, "00:20:45", schedule});
+    notice_ = addEntry({"广播通知", "20:45:10", "20:49:59", 1, "00:04:49", schedule, "待播", "", "副通道", 100});
     openMainWindow();
     window->show();
     AudioToolsContext tools;
