@@ -431,6 +431,23 @@ TEST(FunVolumeTest, EndpointAndMixerLines) {
   EXPECT_TRUE(boxes.wasAsked(QStringLiteral("SetControlDetails Error")));
 }
 
+TEST(FunVolumeTest, WindowsVersionTable) {
+  using P = WindowsPlatform;
+  const struct {
+    P platform;
+    int major, minor;
+    const char* name;
+  } rows[] = {{P::Win32s, 3, 10, "Windows 3.1"},  {P::Windows9x, 4, 0, "Windows95"},   {P::Windows9x, 4, 90, "Windows Me"},
+              {P::Windows9x, 4, 10, "Windows98"}, {P::NT, 3, 51, "Windows NT 3.51"}, {P::NT, 4, 0, "Windows NT 4.0 "},
+              {P::NT, 5, 0, "Windows 2000"},      {P::NT, 5, 1, "Windows XP"},       {P::NT, 5, 2, "Windows 2003"},
+              {P::NT, 6, 0, "Windows Vista"},     {P::NT, 6, 1, "Windows 7"},        {P::NT, 6, 10, "Windows 7"},
+              {P::NT, 6, 2, "Windows 8"},         {P::NT, 6, 3, "Windows Unknown"},  {P::NT, 10, 0, "Windows Unknown"},
+              {P::Other, 6, 1, "Windows Unknown"}};  // "6.10" reads as 6.1
+  for (const auto& r : rows)
+    EXPECT_EQ(WindowsVersionName(r.platform, r.major, r.minor), QLatin1String(r.name)) << r.major << "." << r.minor;
+  EXPECT_EQ(GetWindowsVersionName(), QStringLiteral("Windows Unknown"));
+}
+
 TEST(FunVolumeTest, StartVolumeFromTheSetting) {
   // The old mixer scale (65535 the loudest) and its low bits; anything unreadable is off.
   const std::pair<const char*, int> levels[] = {{"0", 0},      {"65", 65},     {"100", 100}, {"65536", 0}, {"65537", 1},

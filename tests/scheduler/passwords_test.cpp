@@ -77,6 +77,18 @@ TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   EXPECT_TRUE(state.authorized && logoutShown && !w.isVisible());
 }
 
+TEST_F(PasswordFixture, EnterStepsToTheButtonAndASecondEnterPressesIt) {
+  setPassword(QStringLiteral("abc"));
+  TForm_mm w(dm, state, showLogout);
+  w.show();
+  w.Edit1->setFocus();
+  QTest::keyClicks(w.Edit1, QStringLiteral("abc"));
+  QTest::keyClick(w.Edit1, Qt::Key_Return);
+  EXPECT_TRUE(w.focusWidget() == w.Button1 && !state.authorized) << "the first Enter only moves on";
+  QTest::keyClick(w.Button1, Qt::Key_Enter);
+  EXPECT_TRUE(state.authorized && !w.isVisible());
+}
+
 TEST_F(PasswordFixture, AnOldPlainTextPasswordIsAcceptedTrimmedAndReplacedByItsHash) {
   set("pw", QStringLiteral(" legacy-pw-77 "));
   TForm_mm w(dm, state, showLogout);
@@ -94,6 +106,7 @@ TEST_F(PasswordFixture, AnOldPlainTextPasswordIsAcceptedTrimmedAndReplacedByItsH
 TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   setPassword(QStringLiteral("old"), true);
   auto w = change("old", "S3cret-pass", "S3cret-pasS");
+  EXPECT_EQ(Form_mmsj, w.get());
   EXPECT_EQ(QStringList({w->caption(), w->Label1->text(), w->Label2->text(), w->Label3->text(), w->Edit3->displayText()}),
             QStringList({"密码设置", "原密码：", "新密码：", "确认新密码：", "***********"}));
   EXPECT_TRUE(w->Label4->text().startsWith(QStringLiteral("说明：如果设置了不为空的密码，那么只有用户登陆后才可以更改各项设置")));
@@ -109,6 +122,7 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   w->Edit1->setText(QStringLiteral(" old"));
   w->Button1->click();
   EXPECT_EQ(onlyBox(), QStringLiteral("修改密码成功。|提示|0"));
+  EXPECT_EQ(Form_mmsj, nullptr);
   EXPECT_FALSE(state.authorized || logoutShown || w->isVisible()) << "a change logs the operator out";
   EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("S3cret-pass"), get("pw")));
   EXPECT_FALSE(databaseBytes(home.path()).contains("S3cret-pass"));

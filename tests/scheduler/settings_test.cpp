@@ -203,6 +203,15 @@ TEST_F(Settings, TextsCtrlHAndTheHelpLabel) {
   QTest::keyClick(w->Edit1, Qt::Key_H, Qt::ControlModifier);
   EXPECT_TRUE(w->CheckBox13->isVisible() && w->CheckBox14->isVisible());
   EXPECT_TRUE(!w->CheckBox13->isChecked() && w->CheckBox14->isChecked());
+  // The help label: maroon under the mouse, and only a left click let go on it answers.
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QCoreApplication::sendEvent(w->Label2, &enter);
+  EXPECT_EQ(w->Label2->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+  EXPECT_EQ(w->Label2->cursor().shape(), Qt::PointingHandCursor);
+  QTest::mouseClick(w->Label2, Qt::RightButton);
+  QTest::mousePress(w->Label2, Qt::LeftButton);
+  QTest::mouseRelease(w->Label2, Qt::LeftButton, {}, QPoint(-5, -5));
+  EXPECT_TRUE(boxes.asked().empty());
   QTest::mouseClick(w->Label2, Qt::LeftButton);
   EXPECT_EQ(onlyBox(),
             QStringLiteral("一般是超市播音才启用2个通道（相当于2个播放器），主通道播放背景音乐，副通道播放录制好的MP3语音节目。"
