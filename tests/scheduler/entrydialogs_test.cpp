@@ -472,3 +472,16 @@ TEST_F(EntryDialogs, TheProgramPickerOffersRunnableFilesFirst) {
   EXPECT_EQ(QStringList({filters.join(','), shown.join(','), d->Edit_slpath->text()}),
             QStringList({"可执行文件（*.exe）,所有文件（*.*）", "bell.sh", program}));
 }
+
+TEST_F(EntryDialogs, BatchSongListComesBackToTheBatchDialog) {
+  auto d = open<TForm_sjbp_addmuch>(false);
+  pickKind(*d, 2);
+  d->Edit_pname->setText(QStringLiteral("课间"));
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(editor->Label_bz->text(), QStringLiteral("newmuch"));
+    editor->AddFiles({QStringLiteral("/m/a.mp3")});
+    editor->close();
+  });
+  d->Button_jmlx->click();
+  EXPECT_EQ(d->Edit_slpath->text(), home.path() + QStringLiteral("/pl3/课间251205071500.pl3"));
+}
