@@ -71,15 +71,6 @@ TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   w.close();
 }
 
-TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
-  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("1"));
-  TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock, services);
-  ASSERT_TRUE(w.created());
-  EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共0条）"));
-  EXPECT_TRUE(!w.DBGrid1->isColumnHidden(11) && w.DBGrid1->columnWidth(11) == 50);
-}
-
 TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   // A folder in the log's place cannot be appended to, whoever runs the test.
   QDir(home.path()).mkdir(QStringLiteral("log.txt"));

@@ -132,10 +132,7 @@ TEST_F(SchedulerFixture, NetTimeWindowAgainstChosenServers) {
        QStringLiteral("系统已开启自动网络校时，无需校对。")},
       {"200 OK", dateHeader(now.addSecs(3600)), false, A::Failed, 3600, kFail},
       {"200 OK", "", false, A::Ok, 0, kFail},
-      {"200 OK", "Date: \r\n", false, A::Ok, 0, kFail},
-      {"200 OK", "Date: yesterday\r\n", false, A::Ok, 0, kFail},
       {"200 OK", "Date: Thu, 01 Jan 1970 00:00:00 GMT\r\n", false, A::Ok, 0, kFail},
-      {"200 OK", "Date: " + httpDate(now).replace("GMT", "CET").toLatin1() + "\r\n", false, A::Ok, 0, kFail},
       {"200 OK", dateHeader(now) + dateHeader(now), false, A::Ok, 0, kFail},
   };
   for (const auto& c : cases) {
