@@ -45,30 +45,17 @@ TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
   testing_support::TempHome home;
   orvane::ScopedMessageResponder boxes;
   ManualClock clock(QDateTime(QDate(2024, 5, 1), QTime(8, 0)));
-  // dbpath.ini without the key: empty path.
-  testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[db]\r\nother=1\r\n");
-  {
+  // dbpath.ini without the key (an empty path), a path to a missing file, to a file that is not a database.
+  for (const auto& [ini, file] : {std::pair{"[db]\r\nother=1\r\n", ""}, {"[db]\r\npath=elsewhere.mdb\r\n", ""},
+                                  {"[db]\r\npath=elsewhere.mdb\r\n", "elsewhere.mdb"}}) {
+    testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), ini);
+    if (*file) testing_support::writeFile(home.file(QLatin1String(file)), QByteArray(2048, 'x'));
     TDataModule1 dm;
-    MainUnit unit(dm, clock);
-    EXPECT_FALSE(unit.ConnectDatabase());
+    EXPECT_FALSE(MainUnit(dm, clock).ConnectDatabase()) << ini << file;
+    EXPECT_EQ(QFile::exists(home.file(QStringLiteral("elsewhere.mdb"))), bool(*file)) << "nothing made";
   }
-  // A path to a missing file, and to a file that is not a database.
-  testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[db]\r\npath=elsewhere.mdb\r\n");
-  {
-    TDataModule1 dm;
-    MainUnit unit(dm, clock);
-    EXPECT_FALSE(unit.ConnectDatabase() || QFile::exists(home.file(QStringLiteral("elsewhere.mdb"))));
-  }
-  testing_support::writeFile(home.file(QStringLiteral("elsewhere.mdb")), QByteArray(2048, 'x'));
-  {
-    TDataModule1 dm;
-    MainUnit unit(dm, clock);
-    EXPECT_FALSE(unit.ConnectDatabase());
-  }
-  {
-    TDataModule1 dm;
-    EXPECT_FALSE(dm.ConnectDatabase(QStringLiteral("sqlserver"), home.file(QStringLiteral("gsk.mdb"))));
-  }
+  TDataModule1 odd;
+  EXPECT_FALSE(odd.ConnectDatabase(QStringLiteral("sqlserver"), home.file(QStringLiteral("gsk.mdb"))));
   ASSERT_EQ(boxes.asked().size(), 4u);
   for (const auto& r : boxes.asked()) EXPECT_EQ(boxLine(r), QStringLiteral("运行出错!|错误|16"));
   // A relative path in dbpath.ini names a database in the home folder, which then opens.
@@ -79,8 +66,7 @@ TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
   }
   testing_support::writeFile(home.file(QStringLiteral("dbpath.ini")), "[DB]\r\nPATH=real.mdb\r\n");
   TDataModule1 dm;
-  MainUnit unit(dm, clock);
-  EXPECT_TRUE(unit.ConnectDatabase());
+  EXPECT_TRUE(MainUnit(dm, clock).ConnectDatabase());
   EXPECT_EQ(dm.connection()->path(), home.file(QStringLiteral("real.mdb")));
 }
 

@@ -5,7 +5,6 @@
 #include <QToolButton>
 
 #include "controls/flatTrkBar.h"
-#include "platform/audio/systemvolume.h"
 #include "platform/forms/dbgrid.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/scheduler/kindsfixture.h"
@@ -223,32 +222,4 @@ TEST_F(MainPanelTest, PanelFollowsTheChannelsAndTheOperator) {
   EXPECT_EQ(w.ListBox5->count() + w.ListBox_mp2->count(), 0);
   EXPECT_TRUE(w.Label2->text().isEmpty() && !w.SpeedButton1->isVisible());
   w.close();
-}
-
-TEST_F(MainPanelTest, StartVolumeAndTheMediaLibraryAtCreation) {
-  orvane::RecordingSystemVolume system;
-  windowServices.systemVolume = &system;
-  dm.SetSetting(QStringLiteral("autovolume"), QStringLiteral("60"));
-  dm.SetSetting(QStringLiteral("canbass"), QStringLiteral("0"));
-  {
-    TDataModule1 windowDm;
-    TForm_main_tamu w(windowDm, clock, windowServices);
-    ASSERT_TRUE(w.created());
-    EXPECT_EQ(system.requests, QList<int>{60});
-    EXPECT_FALSE(w.state().bassready);
-    EXPECT_EQ(windowBackend.channel(ChannelKind::Stream), nullptr);  // no stream player at all
-    boxes.queueAnswer(orvane::mb::IDYES);
-    w.close();
-  }
-  dm.SetSetting(QStringLiteral("autovolume"), QStringLiteral("0"));
-  dm.SetSetting(QStringLiteral("canbass"), QStringLiteral("1"));
-  system.requests.clear();
-  TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock, windowServices);
-  EXPECT_TRUE(system.requests.isEmpty() && w.state().bassready);
-  EXPECT_NE(windowBackend.channel(ChannelKind::Stream, 1), nullptr);
-  boxes.queueAnswer(orvane::mb::IDYES);
-  w.close();
-  EXPECT_FALSE(w.state().bassready);
-  EXPECT_EQ(windowBackend.channel(ChannelKind::Stream, 1), nullptr);  // freed at close
 }
