@@ -167,7 +167,6 @@ TEST_F(Backup, ForeignTruncatedAndDamagedFilesAreRefusedAndChangeNothing) {
     EXPECT_FALSE(restore.Open(file(name))) << qPrintable(name);
     EXPECT_EQ(contents(dm), before);
   }
-  // A missing file.
   BackupRestore restore(db());
   EXPECT_FALSE(restore.Open(file(QStringLiteral("nowhere.bkj"))));
 }

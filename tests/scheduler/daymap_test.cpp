@@ -66,7 +66,6 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
             QStringList({"日常", "无", "周末", "", "考试", "无", ""}));
   EXPECT_TRUE(w->RadioButton1->isChecked() && w->Panel1->isVisible() && !w->Panel2->isVisible());
   EXPECT_EQ(w->DateTimePicker1->date(), QDate(2024, 5, 1));
-  // Switching pages and closing without saving stores nothing.
   w->RadioButton2->click();
   EXPECT_TRUE(!w->Panel1->isVisible() && w->Panel2->isVisible());
   w->dayLists[0]->setCurrentIndex(0);
@@ -109,7 +108,6 @@ TEST_F(DayMapWindow, AFailedSaveWritesNothingSaysSoOnceAndStaysOpen) {
   dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("1"));
   TForm_sjsj* w = open();
   for (QComboBox* box : w->dayLists) box->setCurrentText(QStringLiteral("日常"));
-  // The database refuses the 20th day's write.
   ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
       "CREATE TRIGGER refuse BEFORE UPDATE ON rjb WHEN new.rj='20' BEGIN SELECT RAISE(ABORT,'refused'); END")));
   w->Button1->click();
@@ -131,7 +129,6 @@ TEST_F(DayMapWindow, HolidaysAreStoredOnceAndDeletedBySelection) {
   ASSERT_EQ(w->ListBox1->count(), 2);
   EXPECT_EQ(w->ListBox1->item(0)->text() + w->ListBox1->item(1)->text(), QStringLiteral("2024-10-012025-01-02"));
   EXPECT_EQ(holidays(), QStringList({"2024-10-01", "2025-01-02"}));
-  // Delete without a selection says what to do.
   w->ListBox1->clearSelection();
   w->Button4->click();
   EXPECT_EQ(onlyBox(), QStringLiteral("先点击选择左边表格中的不播放日期，然后再点“删除”按钮。|提示|0"));

@@ -176,7 +176,6 @@ TEST_F(EntryDialogs, SongPickedLengthAndTheSaveChecks) {
   d->DateTimePicker1->setTime(QTime(8, 1));
   EXPECT_FALSE(d->Label7->isVisible()) << "the operator changed the end";
   EXPECT_EQ(d->Label_longer->text(), QStringLiteral("00:09:00"));
-  // Conflicts with a song of the same schedule and channel.
   insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "07:50:00", "08:01:00"));
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set mainchannel='主通道'"));
   d->Edit_pname->setText(QStringLiteral("  \"第一节\" 课  "));
@@ -342,7 +341,6 @@ TEST_F(EntryDialogs, EditWithStoredValuesItCannotReadFillsDefaults) {
                 QString::asprintf("|%d|%d|", params->Edit_speed->value(), params->Edit_txtvol->value()) +
                 params->Edit_txtcs->text(),
             QStringLiteral("Chinese (Mandarin, latin as Pinyin)|0|100|1"));
-  // A row deleted before the dialog opens.
   auto gone = open<TForm_sjbp_edit>(false, 9999);
   EXPECT_EQ(boxes.asked().size(), 4u);
   EXPECT_TRUE(testing_support::waitUntil([&] { return !gone->isVisible(); }, 2000));
@@ -434,7 +432,6 @@ TEST_F(EntryDialogs, AnEmptiedVolumeIsNotStoredAsSilence) {
   setTimes(*d, QTime(8, 0), QTime(9, 0));
   d->Edit_slpath->setText(QStringLiteral("/m/a.mp3"));
   d->Edit_vol->setValue(80);
-  // The operator empties the volume and leaves the field.
   auto* text = d->Edit_vol->findChild<QLineEdit*>();
   ASSERT_NE(text, nullptr);
   text->clear();

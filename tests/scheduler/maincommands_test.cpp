@@ -145,7 +145,6 @@ TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
   openMainWindow();
   window->setInsertWindows(factory(), factory());
   selectRow(id);
-  // The items' enabled states, N3 N4 N6 N8 N9.
   auto enabled = [&] {
     QString out;
     for (QAction* a : {window->N3, window->N4, window->N6, window->N8, window->N9}) out += a->isEnabled() ? '1' : '0';
@@ -260,7 +259,6 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   const QString program = QStringLiteral("-rf /opt/tools/run me");
   const QString folder = QStringLiteral("-folder/with blanks \"q\"");
   const QString list = testing_support::writeFile(home.file(QStringLiteral("pl3/早操 列表.pl3")), QByteArray("/m/a.mp3\r\n"));
-  // One row of each kind, a minute apart.
   const QString paths[] = {song, folder, list, QStringLiteral("文稿"), QStringLiteral("http://127.0.0.1:8000/live"),
                            QStringLiteral("www.example.com"), program};
   int ids[8] = {};
@@ -287,14 +285,12 @@ TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
   QPointer<TForm_lb> opened = Form_lb;
   opened->close();
   EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));
-  // Behind the password: cancelled, no window.
   setPassword(QStringLiteral("abc"));
   {
     PromptAnswerer cancel(QStringLiteral("abc"), false);
     window->DBGrid1DblClick();
     EXPECT_TRUE(cancel.count == 1 && Form_lb == nullptr);
   }
-  // An empty grid: nothing.
   shell.calls.clear();
   grid().close();
   window->DBGrid1DblClick();

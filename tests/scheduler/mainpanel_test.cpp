@@ -178,7 +178,6 @@ TEST_F(MainPanelTest, PanelFollowsTheChannelsAndTheOperator) {
             QStringList({"正在播放节目<music>中的歌曲：", "3", "一", path("p/一.mp3"), "0", "正在播放：" + path("p/一.mp3"),
                          "800", "音量调节(80%)", "/ 3:00"}));
   EXPECT_TRUE(w.TrackBar2->isVisible() && w.SpeedButton1->isVisible() && w.FlatTrackBar1->isVisible());
-  // The volume slider by keyboard.
   w.FlatTrackBar1->setFocus();
   QTest::keyClick(w.FlatTrackBar1, Qt::Key_PageDown);
   EXPECT_EQ(player(0)->volume(), w.FlatTrackBar1->Position());
@@ -212,12 +211,10 @@ TEST_F(MainPanelTest, PanelFollowsTheChannelsAndTheOperator) {
   EXPECT_TRUE(w.Label2->text().startsWith(QStringLiteral("正在播放副通道节目<notice>中的歌曲：")));
   QTest::mouseDClick(w.Label2, Qt::LeftButton);
   EXPECT_EQ(player(1)->fileName(), w.ListBox_mp2->item(1)->text());
-  // The stop button silences both channels.
   QTest::mouseClick(w.SpeedButton1, Qt::LeftButton);
   EXPECT_FALSE(player(0)->isOpen() || player(1)->isOpen() || w.TrackBar2->isVisible() || w.FlatTrackBar1->isVisible());
   EXPECT_TRUE(w.Label_musicname->text().isEmpty());
   EXPECT_EQ(w.ListBox5->count(), 3);
-  // A reload of the day empties the panel.
   w.LoadToday();
   EXPECT_EQ(w.ListBox5->count() + w.ListBox_mp2->count(), 0);
   EXPECT_TRUE(w.Label2->text().isEmpty() && !w.SpeedButton1->isVisible());

@@ -76,12 +76,10 @@ TEST_F(KindsFixture, AProgramStartsAndEveryProcessOfItsNameEndsAtTheEnd) {
   EXPECT_EQ(main().songLine(), QString());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
   EXPECT_TRUE(unit.state.endshutdownarmed);
-  // A stored Windows path still names its program's file.
   start(QStringLiteral("旧路径"));
   end(QStringLiteral("旧路径"));
   EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess TOOL.EXE"));
   EXPECT_EQ(statusOf(win), QStringLiteral("已播"));
-  // Stopping the broadcast leaves programs alone.
   start(QStringLiteral("程序"));
   runner.StopAll();
   EXPECT_EQ(launcher.calls.last(), QStringLiteral("Open  /opt/tools/Backup.sh "));
@@ -136,7 +134,6 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
   end(QStringLiteral("电台"));
   EXPECT_FALSE(player->isOpen());
-  // Ended before the station answered.
   shown.clear();
   start(QStringLiteral("电台"));
   EXPECT_TRUE(player->opening());

@@ -65,7 +65,6 @@ TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   TForm_mm w(dm, state, showLogout);
   w.show();
   w.Edit1->setText(QStringLiteral("门卫"));
-  // Typed characters show as asterisks.
   EXPECT_EQ(QStringList({w.caption(), w.Label1->text(), w.Edit1->displayText(), w.Button1->text(), w.Button2->text()}),
             QStringList({"请输入密码", "密码：", "**", "确定", "取消"}));
   w.Edit1->setText(QStringLiteral("门卫 43"));

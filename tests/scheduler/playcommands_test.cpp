@@ -267,7 +267,6 @@ TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
   EXPECT_TRUE(unit.state.playstate == PlayState::TryPlay && commands.trialindex() == -1 && launcher.calls.size() == 1);
   commands.EndTrial();
   EXPECT_TRUE(launcher.calls.size() == 1 && unit.state.playstate == PlayState::Auto);
-  // An empty grid: nothing at all.
   dm.qry_show.close();
   commands.TrialPlay();
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);

@@ -113,7 +113,6 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   EXPECT_EQ(names(w), QStringList{QStringLiteral("甲")});
   EXPECT_FALSE(g->isColumnHidden(10));
   EXPECT_EQ(g->columnWidth(10), 50);
-  // Editing an empty list says so.
   w->ComboBox1->setEditText(QStringLiteral("空"));
   w->Button3Click();
   EXPECT_EQ(onlyBox(), QStringLiteral("数据表为空,不能修改|提示|64"));
@@ -130,7 +129,6 @@ TEST_F(Manager, HostileScheduleNamesShowDeleteAndPasteOnlyThemselves) {
     w->ComboBox1->setEditText(s);
     EXPECT_EQ(names(w), QStringList{s + QStringLiteral("铃")}) << qPrintable(s);
   }
-  // Paste one schedule's entry into each hostile schedule.
   w->ComboBox1->setEditText(QStringLiteral("日常"));
   selectRows(w, {0});
   w->N1->trigger();
@@ -161,7 +159,6 @@ TEST_F(Manager, DeletesTheSelectedRowsOnlyAfterOk) {
   TForm_sjbp* w = open();
   w->ComboBox1->setEditText(QStringLiteral("日常"));
   ASSERT_EQ(w->gridQuery().recordCount(), 5);
-  // Nothing selected: nothing asked.
   w->DBGrid1->selectionModel()->clearSelection();
   w->Button2->click();
   EXPECT_TRUE(boxes.asked().empty());
@@ -195,7 +192,6 @@ TEST_F(Manager, PasteKeepsTextAndOddValuesAndSkipsDeletedEntries) {
   TForm_sjbp* w = open();
   selectRows(w, {2, 1, 0});  // 09:00, 08:00, 07:00 in selection order
   w->N1->trigger();
-  // One of the copied entries goes away before the paste.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", b}});
   w->ComboBox1->setEditText(QStringLiteral("副本"));
   w->N2->trigger();
@@ -225,7 +221,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   add("乙", "07:00:00", "二号");
   TForm_sjbp* w = open();
   w->ComboBox1->setEditText(QStringLiteral("二号"));
-  // Cancelled dialogs do nothing.
   nextFile.clear();
   w->EXCEL2->trigger();
   w->EXCEL3->trigger();
@@ -254,7 +249,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑 "));
   EXPECT_EQ(countIn(QStringLiteral("一号")) + countIn(QStringLiteral("二号")), 4);
   EXPECT_TRUE(w->wroteEntries());
-  // "Yes" replaces everything.
   boxes.queueAnswer(mb::IDYES);
   w->EXCEL3->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("恢复节目表成功!|提示|0"));
@@ -267,7 +261,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   w->EXCEL3->trigger();
   EXPECT_EQ(onlyBox(), QStringLiteral("恢复节目表失败!|提示|0"));
   EXPECT_EQ(countIn(QStringLiteral("一号")), 1);
-  // An empty backup.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
   nextFile = home.file(QStringLiteral("空.bkj"));
   w->EXCEL2->trigger();
@@ -278,7 +271,6 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   EXPECT_EQ(onlyBox(), QStringLiteral("备份文件无数据，无法导入!|提示|0"));
   EXPECT_EQ(w->caption(), QStringLiteral("节目表编辑"));
   EXPECT_EQ(countIn(QStringLiteral("三号")), 1);
-  // A backup that cannot be written is reported.
   nextFile = home.file(QStringLiteral("no/such/folder/b"));
   w->EXCEL2->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("备份节目表失败!|提示|16"));
@@ -338,7 +330,6 @@ TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
   w->Button1->click();
   EXPECT_EQ(schedule + names(w).join(',') + w->Label_shu->text(), QStringLiteral("新表 \"甲\"电台共1条"));
   EXPECT_TRUE(w->wroteEntries());
-  // A batch: three rows, shown by id.
   OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
     schedule = d->Edit_Schedulen->text();
     fillRadio(d, "铃", QTime(6, 0), QTime(6, 20));

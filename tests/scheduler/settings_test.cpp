@@ -146,7 +146,6 @@ TEST_F(Settings, DuckingLevelEmptyTooHighAndSecondChannelOff) {
 }
 
 TEST_F(Settings, AnUnwritableAutostartFolderShowsTheMessageAndKeepsTheWindowOpen) {
-  // A file where the autostart folder should be.
   testing_support::writeFile(autostart->folder(), "in the way");
   auto w = settings();
   w->CheckBox3->click();
@@ -155,7 +154,6 @@ TEST_F(Settings, AnUnwritableAutostartFolderShowsTheMessageAndKeepsTheWindowOpen
   EXPECT_EQ(onlyBox(), QStringLiteral("更改开机自启动软件失败。请检查：1、当前用户能否写入自启动文件夹“") +
                            autostart->folder() + QStringLiteral("”；2、是否有安全类软件阻止了播音软件写自启动项|提示|0"));
   EXPECT_TRUE(w->isVisible());
-  // Everything before that step is stored and applied.
   EXPECT_EQ(get("softtitle") + get("autorun") + window->caption(), QStringLiteral("学校1学校 V5.11"));
 }
 
@@ -173,7 +171,6 @@ TEST_F(Settings, MalformedStoredValuesNeverStopTheWindow) {
                          w->Edit_minvolume->text(), QString::number(w->TrackBar1->value())}),
             QStringList({"00:00:00", "00:00:00", "07:05:00", "00:00:00", "10", "3"}));
   EXPECT_FALSE(w->CheckBox12->isChecked() || w->CheckBox4->isChecked()) << "a blank makes a switch off";
-  // Saving repairs them.
   w->Button1->click();
   EXPECT_EQ(get("shutdowntime1") + get("shutdowntime3") + get("autovolume") + window->state().shutdownat1,
             QStringLiteral("00:00:0007:05:00000:00:00"));

@@ -146,7 +146,6 @@ TEST(SongListEditor, ClosingSavesOnlyAListThatIsNotBlank) {
   editor.AddFiles({QStringLiteral("/m/a.mp3"), QString(), QStringLiteral("/m/b.mp3")});
   editor.close();
   EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n\r\n/m/b.mp3\r\n")) << "the pl3 folder was made";
-  // A list that cannot be saved is reported.
   TForm_lbbj failing;
   failing.Label_name->setText(home.file(QStringLiteral("no/such/folder/x.pl3")));
   failing.show();

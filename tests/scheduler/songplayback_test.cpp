@@ -75,7 +75,6 @@ TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
     EXPECT_EQ(QSet<QString>(block.begin(), block.end()).size(), 10) << "round " << round;
   }
   EXPECT_NE(played.mid(0, 10), played.mid(10, 10)) << "a new order is drawn after the last song";
-  // The list shows the song playing.
   EXPECT_EQ(main().songs()[main().selected()], mainPlayer()->fileName());
   mainPlayer()->opened.clear();
   start(QStringLiteral("one"));
@@ -130,10 +129,8 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   mainStream()->finish();
   main().Timer_bassprocessTimer();
   EXPECT_FALSE(main().Timer_bassprocess.isActive() || !main().songLine().isEmpty() || main().songLineItalic());
-  // Only ".MP3" falls back.
   start(QStringLiteral("wma"));
   EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainStream()->isOpen());
-  // And only when the fallback is allowed.
   unit.state.usebass = false;
   EXPECT_EQ(main().PlayMainFile(false, mp3), 0);
 }
@@ -157,7 +154,6 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   EXPECT_TRUE(main().busy());
   main().Timer_volupordownTimer();
   EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{664, 443, 222, 0}));
-  // The fourth tick ends the entry.
   EXPECT_FALSE(main().busy() || mainPlayer()->isOpen() || main().Timer_volupordown.isActive() || songs.mainOwner());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
 }
@@ -312,10 +308,8 @@ TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
   main().TrackBar2Change(71000);
   EXPECT_EQ(mainPlayer()->calls, (QStringList{"seek 71000", "play"}));
   EXPECT_EQ(mainPlayer()->positionMs(), 71000);
-  // A seek past the end lands on the end.
   main().TrackBar2Change(900000);
   EXPECT_EQ(mainPlayer()->positionMs(), mainPlayer()->lengthMs());
-  // Not while paused.
   mainPlayer()->pause();
   mainPlayer()->calls.clear();
   main().TrackBar2Change(0);
