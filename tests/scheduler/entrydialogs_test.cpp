@@ -462,6 +462,12 @@ TEST_F(EntryDialogs, TheProgramPickerOffersRunnableFilesFirst) {
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return !names().isEmpty(); }, 3000));
     shown = names();
+    // "All files" lists every file; the program filter again only the runnable ones.
+    f->selectNameFilter(QStringLiteral("所有文件（*.*） (*)"));
+    emit f->filterSelected(QStringLiteral("所有文件（*.*） (*)"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return names().size() > 1; }, 3000)) << qPrintable(names().join(','));
+    f->selectNameFilter(QStringLiteral("可执行文件（*.exe） (*)"));
+    emit f->filterSelected(QStringLiteral("可执行文件（*.exe） (*)"));
     f->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(program).fileName());
     static_cast<QDialog*>(f)->accept();
   });
