@@ -14,7 +14,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$src" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
 fi
-cmake --build "$build" -j"$(nproc)" --target finder_tests finderwire_tests
+cmake --build "$build" -j"$(nproc)" --target finder_tests
 
 export QT_QPA_PLATFORM=offscreen QT_NO_GLIB=1
 # Fusion paints its busy bar through the raster engine's thread pool; Debian's Qt carries no
@@ -24,7 +24,7 @@ export QT_STYLE_OVERRIDE=Windows
 export TSAN_OPTIONS="suppressions=$src/tests/support/tsan.supp halt_on_error=0 exitcode=66 ${TSAN_OPTIONS:-}"
 
 status=0
-for t in finder_tests finderwire_tests; do
+for t in finder_tests; do
   log="$build/$t.tsan.log"
   if ! "$build/tests/audiotools/$t" 2>"$log"; then status=1; fi
   reports=$(grep -c "WARNING: ThreadSanitizer" "$log" || true)

@@ -254,7 +254,8 @@ void TFormSkinner::Activate() {
   else
     SkinChildWindows();
   if (!hwnd_) return;
-  if (lifeState_ == lsCreated && frameSkinned_ && !child_ && windowKind_ != wkMDIChild) {
+  // An MDI child draws its own frame inside its client as a window does on the screen.
+  if (lifeState_ == lsCreated && frameSkinned_ && (!child_ || windowKind_ == wkMDIChild)) {
     // From here the window draws its own frame: the skin's metrics already answer.
     lifeState_ = lsResizing;
     wm::SetOwnNonClient(w, true);

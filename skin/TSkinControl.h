@@ -111,6 +111,9 @@ class TSkinControl : public QObject {
   virtual void UpdateSkin();
   // Whether the skin has what this skinner paints with.
   virtual bool CanSkin() const { return true; }
+  // A skinner that paints a part of another skinner's control (an edit's arrows) takes that
+  // skinner's skin without attaching itself: the control keeps its own skinner.
+  void SetHostSkin(TSXSkin* skin);
 
   // ---- the procedure link ----
   void SkinWndProc(wm::Message& m);
@@ -196,6 +199,12 @@ class TSkinControl : public QObject {
 
   // Into the registry and the form skinner's list.
   void Register();
+  // The control's skin and form skinner taken and registered (false when already attached or
+  // without a control): the first half of every InitControl.
+  bool Bind(TFormSkinner* formSkin, TSXSkin* skin, bool setColor);
+  // Attached without a procedure link or restyling (skinners that only set colours or
+  // properties).
+  void MarkAttached();
   // Onto the control's procedure chain, hover on, the style told: the skinned look at once.
   void Attach();
   // The control's colours saved and set to the skin's face colour, and given back.

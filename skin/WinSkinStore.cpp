@@ -194,6 +194,9 @@ bool TSkinManage::AddWindow(QWidget* w) {
     qCDebug(lcSkinManager) << "no form skinner available for" << c;
     return false;
   }
+  // A window skinned while the manager starts (its first activation, before any queued
+  // switch has run) needs the skin style as much as one skinned by the switch.
+  InstallSkinStyle();
   TWinSkinForm* f = formFactory()(w, object, c);
   if (!f) return false;
   forms_ << f;

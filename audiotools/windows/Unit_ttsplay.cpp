@@ -90,10 +90,10 @@ TForm_ttsplay::TForm_ttsplay(QWidget* owner) : Form(owner) {
   Edit3 = named(new QLineEdit(QStringLiteral("1")), "Edit3");
   // Digits only: typed and pasted alike.
   for (QLineEdit* e : {Edit2, Edit3}) e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
-  UpDown1Up = named(new QToolButton, "UpDown1");
-  UpDown1Up->setArrowType(Qt::UpArrow);
-  UpDown1Down = new QToolButton;
-  UpDown1Down->setArrowType(Qt::DownArrow);
+  UpDown1 = named(new orvane::TUpDown, "UpDown1");
+  UpDown1->SetMin(0);
+  UpDown1->SetMax(100);
+  UpDown1->SetPosition(30);
   CheckBox1 = named(new QCheckBox(QStringLiteral("循环播放背景音乐")), "CheckBox1");
   CheckBox2 = named(new QCheckBox(QStringLiteral("播报前播放提示音乐")), "CheckBox2");
   ComboBox1 = named(new QComboBox, "ComboBox1");
@@ -124,11 +124,7 @@ TForm_ttsplay::TForm_ttsplay(QWidget* owner) : Form(owner) {
   grid->addWidget(Button7, row++, 4);
   grid->addWidget(new QLabel(QStringLiteral("背景音乐音量：")), row, 0);
   grid->addWidget(Edit2, row, 1);
-  auto* updown = new QVBoxLayout;
-  updown->setSpacing(0);
-  updown->addWidget(UpDown1Up);
-  updown->addWidget(UpDown1Down);
-  grid->addLayout(updown, row, 2);
+  grid->addWidget(UpDown1, row, 2);
   grid->addWidget(CheckBox1, row++, 3, 1, 2);
   grid->addWidget(new QLabel(QStringLiteral("播放次数：")), row, 0);
   grid->addWidget(Edit3, row, 1);
@@ -200,8 +196,9 @@ TForm_ttsplay::TForm_ttsplay(QWidget* owner) : Form(owner) {
     SettingChanged();
   });
   connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, &TForm_ttsplay::ComboBox1Select);
-  connect(UpDown1Up, &QToolButton::clicked, this, [this] { Edit2->setText(QString::number(qMin(100, Edit2->text().toInt() + 1))); });
-  connect(UpDown1Down, &QToolButton::clicked, this, [this] { Edit2->setText(QString::number(qMax(0, Edit2->text().toInt() - 1))); });
+  // The arrows step the volume typed in Edit2 and write it back.
+  connect(Edit2, &QLineEdit::textChanged, UpDown1, [this](const QString& t) { UpDown1->SetPosition(qBound(0, t.toInt(), 100)); });
+  connect(UpDown1, &orvane::TUpDown::Changed, this, [this](int position) { Edit2->setText(QString::number(position)); });
   connect(Edit2, &QLineEdit::editingFinished, this, [this] {
     if (Edit2->text().isEmpty()) Edit2->setText(QStringLiteral("0"));
     else if (Edit2->text().toInt() > 100) Edit2->setText(QStringLiteral("100"));

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/forms/form.h"
+#include "platform/forms/updown.h"
 #include "platform/speech/espeaksynth.h"
 #include "platform/speech/voicecatalog.h"
 
@@ -74,8 +75,7 @@ class TForm_ttsplay : public orvane::Form {
   QLabel* Label10;
   QLineEdit* Edit1;  // background music
   QLineEdit* Edit2;  // its volume
-  QToolButton* UpDown1Up;
-  QToolButton* UpDown1Down;
+  orvane::TUpDown* UpDown1;  // steps Edit2
   QLineEdit* Edit3;  // repeat count
   QCheckBox* CheckBox1;  // loop the music
   QCheckBox* CheckBox2;  // hint sound first

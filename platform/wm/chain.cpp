@@ -116,6 +116,15 @@ class Translator : public QObject {
       bool eaten = false;
       if (ChildEvent(e, &eaten)) return eaten;
     }
+    // An MDI child in own non-client mode lays itself out on these and drops any mask: it goes
+    // first, so that the margins and the region its messages set are the ones that stay.
+    if ((e->type() == QEvent::Resize || e->type() == QEvent::WindowStateChange) && e != childFirst_ &&
+        d.ownNonClient && qobject_cast<QMdiSubWindow*>(w)) {
+      QEvent* const outer = std::exchange(childFirst_, e);
+      ChildEventFirst(d_, e, [this, w, e] { eventFilter(w, e); });
+      childFirst_ = outer;
+      return true;
+    }
     switch (e->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
@@ -123,7 +132,7 @@ class Translator : public QObject {
       case QEvent::MouseMove:
         if (d.movePending && PendingMoveEvent(d, static_cast<QMouseEvent*>(e))) return true;
         if (d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e)) return true;
-        return w->isWindow() && NonClientMouse(static_cast<QMouseEvent*>(e));
+        return (w->isWindow() || ChildFrameIsOwn(d)) && NonClientMouse(static_cast<QMouseEvent*>(e));
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
         return d.tracking.keyboard && d.tracking.kind != Tracking::Kind::None && TrackingEvent(d, e);
@@ -141,6 +150,10 @@ class Translator : public QObject {
         return false;
       case QEvent::Move:
         SendPosChanged(d_, SWP_NOSIZE);
+        return false;
+      case QEvent::ContentsRectChange:
+        // An MDI child lays out its own title bar and border now and then: the margins stay ours.
+        if (ChildFrameIsOwn(d)) RecalcNonClient(d);
         return false;
       case QEvent::WindowStateChange:
         SendPosChanged(d_, 0);
@@ -240,6 +253,7 @@ class Translator : public QObject {
   }
 
   std::shared_ptr<WindowData> d_;
+  QEvent* childFirst_ = nullptr;  // the event an MDI child has already handled
 };
 
 void Destroyed(const std::shared_ptr<WindowData>& d, const QWidget* w) {
@@ -321,6 +335,9 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
                        if (!d || !d->alive || bool(before & Qt::WindowActive) == active) return;
                        Notify(d, WM_NCACTIVATE, active, 0);
                        Notify(d, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+                       // The activation hook sees it too, so a child already open when the
+                       // skin is switched on is skinned once it is activated.
+                       if (active && d->alive && g_hook) g_hook(Hook::Activate, d->hwnd);
                      });
   QObject::connect(hwnd, &QObject::destroyed, [d, hwnd] { Destroyed(d, hwnd); });
   return d;

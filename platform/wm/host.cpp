@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QWhatsThis>
 #include <QWidget>
@@ -79,14 +80,15 @@ Qt::Edges EdgesOfSizeDetail(quint32 detail) {
 
 // The window system moves or sizes the window when it can; otherwise we do, with the mouse grabbed.
 void MoveByMouse(WindowData& d, QPoint from) {
-  QWindow* h = d.hwnd->windowHandle();
+  // An MDI child moves inside its client: never the window system's move.
+  QWindow* h = d.hwnd->isWindow() ? d.hwnd->windowHandle() : nullptr;
   if (h && h->startSystemMove()) return;
   StartTracking(d, Tracking::Kind::Move, {}, false);
   d.tracking.startCursor = from;
 }
 
 void SizeByMouse(WindowData& d, Qt::Edges edges, QPoint from) {
-  QWindow* h = d.hwnd->windowHandle();
+  QWindow* h = d.hwnd->isWindow() ? d.hwnd->windowHandle() : nullptr;
   if (h && h->startSystemResize(edges)) return;
   StartTracking(d, Tracking::Kind::Size, edges, false);
   d.tracking.startCursor = from;
@@ -175,6 +177,8 @@ void FitFixedSize(WindowData& d, const QMargins& m) {
 void RecalcNonClient(WindowData& d) {
   auto self = Data(d.hwnd);
   if (!self) return;
+  // A minimised MDI child has the system's frame and margins.
+  if (qobject_cast<QMdiSubWindow*>(d.hwnd) && !ChildFrameIsOwn(d)) return;
   const QMargins m = CalcMargins(self, d.hwnd->geometry());
   if (m == d.hwnd->contentsMargins()) return;
   FitFixedSize(d, m);
@@ -183,6 +187,7 @@ void RecalcNonClient(WindowData& d) {
 
 void SetOwnNonClient(HWND hwnd, bool on) {
   auto d = Data(hwnd);
+  if (d && qobject_cast<QMdiSubWindow*>(hwnd)) return SetChildOwnNonClient(d, on);
   if (!d || !hwnd->isWindow() || d->ownNonClient == on) return;
   if (on) {
     const QPoint outer = hwnd->pos();  // a window's pos() is its outer corner

@@ -93,6 +93,8 @@ void DefMDIChildProc(HWND hwnd, Message& m) {
         case SC_MINIMIZE: sub->showMinimized(); break;
         case SC_MAXIMIZE: sub->showMaximized(); break;
         case SC_RESTORE: sub->showNormal(); break;
+        case SC_MOVE:
+        case SC_SIZE: DefHostProc(hwnd, m); break;  // inside the MDI client, by mouse or keys
         case SC_NEXTWINDOW:
         case SC_PREVWINDOW:
           if (QMdiArea* area = sub->mdiArea()) {
@@ -108,27 +110,20 @@ void DefMDIChildProc(HWND hwnd, Message& m) {
     case WM_CLOSE:
       sub->close();
       break;
-    case WM_GETTEXT: {
-      auto* out = reinterpret_cast<QString*>(m.lParam);
-      if (!out || m.wParam == 0) break;
-      *out = sub->windowTitle().left(static_cast<qsizetype>(m.wParam) - 1);
-      m.result = out->size();
-      break;
-    }
+    case WM_NCHITTEST:
+    case WM_NCCALCSIZE:
+    case WM_NCACTIVATE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
-      m.result = sub->windowTitle().size();
-      break;
     case WM_SETTEXT:
-      if (auto* text = reinterpret_cast<const QString*>(m.lParam)) sub->setWindowTitle(*text);
-      m.result = 1;
+    case WM_SETICON:
+    case WM_GETICON:
+      // A child's frame answers, moves and sizes as a window's does, within its client; its
+      // title and icon are the sub-window's, and a frame of its own shows a new one.
+      DefHostProc(hwnd, m);
       break;
-    case WM_GETICON: {
-      auto d = Data(hwnd);
-      if (!d) break;
-      d->icon = sub->windowIcon();
-      m.result = d->icon.isNull() ? 0 : reinterpret_cast<qintptr>(&d->icon);
-      break;
-    }
     default:
       break;
   }

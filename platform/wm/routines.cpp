@@ -25,8 +25,11 @@ bool IsFrameless(const QWidget* w) {
          type == Qt::SplashScreen;
 }
 
+// A window, or an MDI child: a frame (its own or the system's) around a client.
+bool Framed(const QWidget* w) { return w->isWindow() || qobject_cast<const QMdiSubWindow*>(w); }
+
 // The client's top-left corner in widget coordinates.
-QPoint ClientOrigin(const QWidget* w) { return w->isWindow() ? w->contentsRect().topLeft() : QPoint(); }
+QPoint ClientOrigin(const QWidget* w) { return Framed(w) ? w->contentsRect().topLeft() : QPoint(); }
 
 void ApplyOverride(quint32& value, quint32 mask, quint32 overrideValue) {
   value = (value & ~mask) | (overrideValue & mask);
@@ -107,7 +110,7 @@ QRect GetWindowRect(HWND hwnd) {
 
 QRect GetClientRect(HWND hwnd) {
   if (!hwnd) return {};
-  return QRect(QPoint(), hwnd->isWindow() ? hwnd->contentsRect().size() : hwnd->size());
+  return QRect(QPoint(), Framed(hwnd) ? hwnd->contentsRect().size() : hwnd->size());
 }
 
 QPoint ScreenToClient(HWND hwnd, QPoint screen) {

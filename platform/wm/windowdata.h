@@ -65,5 +65,11 @@ bool PendingMoveEvent(WindowData& d, QMouseEvent* e);
 void StartTracking(WindowData& d, Tracking::Kind kind, Qt::Edges edges, bool keyboard);
 quint32 BaseStyle(const WindowData* d, QWidget* w, bool extended);
 void ApplyFlags(QWidget* w, Qt::WindowFlags flags);
+// An MDI child in own non-client mode (mdichild.cpp): switched on or off; whether it draws its
+// own frame now (not while minimised); a resize or state change handled by the sub-window
+// first (it lays itself out and drops any mask), then turned into messages.
+void SetChildOwnNonClient(const std::shared_ptr<WindowData>& d, bool on);
+bool ChildFrameIsOwn(const WindowData& d);
+void ChildEventFirst(const std::shared_ptr<WindowData>& d, QEvent* e, const std::function<void()>& messages);
 
 }  // namespace orvane::wm

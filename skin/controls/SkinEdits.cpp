@@ -20,10 +20,10 @@ namespace {
 
 // Asked by another painter of the skin: the edit's own painting into the painter in wParam.
 bool PrintEdit(wm::Message& m, QWidget* edit) {
-  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinPrintMarker) return false;
+  if (m.msg != WM_SKINPRINTEDIT || m.lParam != SkinNotifyKey) return false;
   if (auto* painter = reinterpret_cast<QPainter*>(m.wParam); painter && edit)
     edit->render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
-  m.result = SkinPrintMarker;
+  m.result = SkinNotifyKey;
   return true;
 }
 
@@ -49,14 +49,34 @@ bool TSkinEdit::drawComplexControl(const TSkinStyle* style, QStyle::ComplexContr
   const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(opt);
   const auto data = Data();
   if (!spin || !data) return false;
-  // The arrows stay the plain style's until an up-down skinner paints them.
-  style->baseStyle()->drawComplexControl(cc, opt, p, w);
+  if (!upDownTried_ && Skin() && Skin()->HasControl(xcSpin) && Handle()) {
+    // The arrows get their own skinner, which paints for this one and keeps out of the registry.
+    upDownTried_ = true;
+    TSkinKindArgs args;
+    args.OfEdit = true;
+    upDown_ = TSkinKinds::Create(QStringLiteral("TSkinUpDown"), Handle(), args);
+    if (upDown_) upDown_->SetHostSkin(Skin());
+  }
+  // Without an up-down skinner the arrows stay the plain style's.
+  if (!upDown_ || !upDown_->CanSkin() || !upDown_->drawComplexControl(style, cc, opt, p, w))
+    style->baseStyle()->drawComplexControl(cc, opt, p, w);
   if (spin->frame) {
     const QRect buttons = style->subControlRect(cc, spin, QStyle::SC_SpinBoxUp, w) |
                           style->subControlRect(cc, spin, QStyle::SC_SpinBoxDown, w);
     kinds::PaintSpinFrame(*p, *data, spin->rect, buttons);
   }
   return true;
+}
+
+bool TSkinEdit::subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                               QStyle::SubControl sc, const QWidget* w, QRect& out) {
+  return cc == QStyle::CC_SpinBox && upDown_ && upDown_->CanSkin() && upDown_->subControlRect(style, cc, opt, sc, w, out);
+}
+
+void TSkinEdit::DoneControl() {
+  delete upDown_.data();
+  upDownTried_ = false;
+  TSkinControl::DoneControl();
 }
 
 TSkinComBox::~TSkinComBox() {
@@ -133,14 +153,7 @@ bool TSkinComBox::drawComplexControl(const TSkinStyle*, QStyle::ComplexControl c
   const auto data = Data();
   // A text field made after the skin came is watched from the next paint on.
   WatchEdit();
-  if (!combo || !data || !kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed)) return false;
-  // The box repaints only the arrow as the mouse crosses into it, but the state's image covers
-  // the whole box: a new state seen through a partial paint asks for the whole.
-  const int frame = kinds::ComboStateOf(data->ComboButton->Style, *combo, MouseState & msPressed);
-  if (frame != lastFrame_ && lastFrame_ && p->hasClipping() && !p->clipBoundingRect().contains(combo->rect))
-    Repaint();
-  lastFrame_ = frame;
-  return true;
+  return combo && data && kinds::PaintCombo(*p, *data, *combo, MouseState & msPressed);
 }
 
 bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,

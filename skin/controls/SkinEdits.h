@@ -1,8 +1,8 @@
 // The edit and combo-box skinners. An edit gets the skin's border (a spin or time edit round
-// its field, its arrows left to their own painter); a combo box its skin image with the arrow
-// button where the skin's style puts it, hot only while the mouse is over the arrow (the box's
-// own hover tracking, through the arrow's rectangle) and pressed also while the mouse is down
-// in an editable combo's text field.
+// its field, its arrows painted by an up-down skinner when the program has that kind); a
+// combo box its skin image with the arrow button where the skin's style puts it, hot only
+// while the mouse is over the arrow (the box's own hover tracking, through the arrow's
+// rectangle) and pressed also while the mouse is down in an editable combo's text field.
 #pragma once
 
 #include <QPointer>
@@ -21,11 +21,20 @@ class TSkinEdit : public TSkinControl {
   Q_OBJECT
  public:
   using TSkinControl::TSkinControl;
+  void DoneControl() override;
   void AfterDefault(wm::Message& m) override;
   bool drawPrimitive(const TSkinStyle* style, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
                      const QWidget* w) override;
   bool drawComplexControl(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
                           QPainter* p, const QWidget* w) override;
+  bool subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
+                      QStyle::SubControl sc, const QWidget* w, QRect& out) override;
+  // The skinner of a spin or time edit's arrows, made at the first paint; null without one.
+  TSkinControl* UpDownSkin() const { return upDown_; }
+
+ private:
+  QPointer<TSkinControl> upDown_;
+  bool upDownTried_ = false;
 };
 
 class TSkinComBox : public TSkinControl {
@@ -52,7 +61,6 @@ class TSkinComBox : public TSkinControl {
   void SkinDropList();
   QPointer<TSkinControl> DropScrollSkin;
   QPointer<QLineEdit> edit_;
-  int lastFrame_ = 0;  // the state last painted
 };
 
 }  // namespace orvane::skin

@@ -53,7 +53,10 @@ void TSkinStatusBar::ColourLabels() {
   if (!bar || !data || !data->StatusBarEdges) return;
   const QColor text = ToQColor(data->StatusBarEdges->NormalColour2);
   for (QLabel* label : bar->findChildren<QLabel*>()) {
-    if (!labels_.contains(label)) labels_.insert(label, {QPointer<QLabel>(label), label->palette()});
+    // A label without a palette of its own goes back to inheriting its parent's.
+    if (!labels_.contains(label))
+      labels_.insert(label, {QPointer<QLabel>(label),
+                             label->testAttribute(Qt::WA_SetPalette) ? label->palette() : QPalette()});
     QPalette pal = label->palette();
     if (pal.color(QPalette::WindowText) == text) continue;
     pal.setColor(QPalette::WindowText, text);

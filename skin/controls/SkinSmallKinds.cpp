@@ -93,16 +93,10 @@ QImage TSkinObjImage::BuildGlyphs(int kind, const QImage& strip, int stripFrames
 }
 
 void TSkinObjImage::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
-  if (initialized_ || !hwnd_) return;
   // The control reloads its own glyphs: no procedure link, no restyling.
-  skin_ = skin;
-  formSkin_ = formSkin;
-  control_ = hwnd_;
-  setColor_ = setColor;
-  Register();
+  if (!Bind(formSkin, skin, setColor)) return;
   ApplyGlyphs();
-  initialized_ = true;
-  state_ = csAttached;
+  MarkAttached();
 }
 
 void TSkinObjImage::ApplyGlyphs() {

@@ -9,15 +9,10 @@
 namespace orvane::skin {
 
 void TSkinBox::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
-  if (initialized_ || !hwnd_) return;
-  setColor_ = setColor;
-  skin_ = skin;
-  formSkin_ = formSkin;
-  control_ = hwnd_;
-  Register();
+  // Colours only: no procedure link, no restyling.
+  if (!Bind(formSkin, skin, setColor)) return;
   if (setColor_) ApplyColour();
-  initialized_ = true;
-  state_ = csAttached;
+  MarkAttached();
 }
 
 void TSkinBox::DoneControl() {

@@ -39,6 +39,8 @@ int TSkinControl::LiveCount() { return liveSkinners; }
 
 TSXSkin* TSkinControl::Skin() const { return skin_.data(); }
 
+void TSkinControl::SetHostSkin(TSXSkin* skin) { skin_ = skin; }
+
 TFormSkinner* TSkinControl::FormSkin() const { return static_cast<TFormSkinner*>(formSkin_.data()); }
 
 std::shared_ptr<const TSkinData> TSkinControl::Data() const { return skin_ ? skin_->Data() : nullptr; }
@@ -63,17 +65,28 @@ void TSkinControl::Attach() {
   QEvent change(QEvent::StyleChange);
   QApplication::sendEvent(w, &change);
   w->update();
+  MarkAttached();
+}
+
+void TSkinControl::MarkAttached() {
   initialized_ = true;
+  // Attached again after a detach, the skinner paints again.
+  skinEnabled_ = true;
   state_ = csAttached;
 }
 
-void TSkinControl::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
-  if (initialized_ || !hwnd_) return;
+bool TSkinControl::Bind(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
+  if (initialized_ || !hwnd_) return false;
   setColor_ = setColor;
   skin_ = skin;
   formSkin_ = formSkin;
   control_ = hwnd_;
   Register();
+  return true;
+}
+
+void TSkinControl::InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) {
+  if (!Bind(formSkin, skin, setColor)) return;
   if (setColor_) ApplyColour();
   Attach();
 }

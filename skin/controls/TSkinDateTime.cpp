@@ -66,7 +66,6 @@ bool TSkinDateTime::drawComplexControl(const TSkinStyle* style, QStyle::ComplexC
   const auto* o = qstyleoption_cast<const QStyleOptionComboBox*>(opt);
   const auto data = Data();
   if (cc != QStyle::CC_ComboBox || !o || !style || w != control_ || !data) return false;
-  const bool rtl = o->direction == Qt::RightToLeft;
   p->save();
   p->setRenderHint(QPainter::SmoothPixmapTransform, false);
   p->fillRect(o->rect, o->palette.brush(QPalette::Base));

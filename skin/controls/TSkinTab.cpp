@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStackedWidget>
 #include <QStyleOptionTab>
 #include <QStyleOptionToolButton>
 #include <QTabBar>
@@ -65,11 +66,25 @@ void TSkinTab::Attached() {
     filtered_ = bar;
     bar->installEventFilter(this);
   }
+  // Pages added later show the skin's face colour too, as the first ones do.
+  if (tabs) {
+    stack_ = tabs->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    if (stack_) stack_->installEventFilter(this);
+    for (int i = 0; i < tabs->count(); ++i) SkinPage(tabs->widget(i));
+  }
+}
+
+void TSkinTab::SkinPage(QWidget* page) {
+  if (!Initialized() || !page || page->parentWidget() != stack_ || page->isWindow() || TSkinRegistry::Find(page) || !FormSkin()) return;
+  if (TSkinControl* sheet = TSkinKinds::Create(QStringLiteral("TSkinTabSheet"), page))
+    sheet->InitControl(FormSkin(), Skin(), true);
 }
 
 void TSkinTab::DoneControl() {
   if (filtered_) filtered_->removeEventFilter(this);
   filtered_ = nullptr;
+  if (stack_) stack_->removeEventFilter(this);
+  stack_ = nullptr;
   tabRects_.clear();
   TSkinControl::DoneControl();
 }
@@ -111,7 +126,8 @@ void TSkinTab::DrawTab(QPainter* p, const QStyleOptionTab* tab) {
                   e.Trans == 1, e.FrameCount(), current ? 2 : 1, e.Margins());
     if (closeMarks_) {
       mark = CloseMarkRect(size);
-      ip.setPen(ToQColor(current ? e.MouseOverColour2 : e.NormalColour2));
+      // The strip's plain pen: the label colours are set only after the marks.
+      ip.setPen(Qt::black);
       ip.drawLine(mark.topLeft(), mark.bottomRight());
       ip.drawLine(mark.topRight(), mark.bottomLeft());
     }
@@ -222,10 +238,12 @@ bool TSkinTab::HitCloseMark(const QPoint& pos) {
   QPointer<TSkinTab> self(this);
   QWidget* form = tabs->window();
   for (const int i : hits) {
+    // The page asked about; the answer's handler may remove pages itself, and then another page
+    // at this index must not go in its stead.
+    const QPointer<QWidget> page = tabs->widget(i);
     const qintptr answer = wm::SendMessage(form, WM_SKINTABCLOSE, reinterpret_cast<quintptr>(tabs.data()), i);
     if (!self || !tabs) break;
-    if (answer != 0 || i >= tabs->count()) continue;
-    QWidget* page = tabs->widget(i);
+    if (answer != 0 || !page || tabs->indexOf(page) != i) continue;
     tabs->removeTab(i);
     if (tabRects_.size() > i) tabRects_.resize(i);
     if (page) page->deleteLater();
@@ -234,6 +252,12 @@ bool TSkinTab::HitCloseMark(const QPoint& pos) {
 }
 
 bool TSkinTab::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == stack_ && e->type() == QEvent::ChildAdded && SkinEnabled()) {
+    // Later: a page made with the stack as its parent is not whole yet.
+    QPointer<QObject> child = static_cast<QChildEvent*>(e)->child();
+    QMetaObject::invokeMethod(this, [this, child] { SkinPage(qobject_cast<QWidget*>(child.data())); },
+                              Qt::QueuedConnection);
+  }
   if (watched == filtered_ && e->type() == QEvent::MouseButtonPress && SkinEnabled() && CanSkin()) {
     auto* me = static_cast<QMouseEvent*>(e);
     // The tab under a mark is never selected by the press.

@@ -62,6 +62,9 @@ class TSkinTab : public TSkinControl {
   // Per tab: the close mark and the tab rectangle it was drawn in.
   QVector<QPair<QRect, QRect>> tabRects_;
   QPointer<QTabBar> filtered_;
+  // The tab widget's page stack, watched for pages added after the attach.
+  QPointer<QWidget> stack_;
+  void SkinPage(QWidget* page);
 };
 
 }  // namespace orvane::skin

@@ -65,7 +65,6 @@ int ArrowOf(Qt::ArrowType type) {
 
 TSkinUpDown::TSkinUpDown(QWidget* control, const TSkinKindArgs& args) : TSkinControl(control), InEdit(args.OfEdit) {}
 
-void TSkinUpDown::SetHostSkin(TSXSkin* skin) { skin_ = skin; }
 
 bool TSkinUpDown::Horizontal(const QStyleOption* opt) const {
   return ForceHorizontal || (opt && (opt->state & QStyle::State_Horizontal));

@@ -23,10 +23,9 @@ class TSkinUpDown : public TSkinControl {
 
   // ---- entry points for the skinners that host arrows (edits, tabs) ----
   // An edit's arrows: the edit skinner makes this object with TSkinKindArgs::OfEdit (InEdit),
-  // hands it the skin here instead of attaching it (the edit keeps the control's registry
-  // entry), and calls ArrowRect from its subControlRect and DrawArrows from its CC_SpinBox
-  // painting.
-  void SetHostSkin(TSXSkin* skin);
+  // hands it the skin with SetHostSkin instead of attaching it (the edit keeps the control's
+  // registry entry), and calls ArrowRect from its subControlRect and DrawArrows from its
+  // CC_SpinBox painting.
   // Where the half of a spin box option lies (SC_SpinBoxUp or SC_SpinBoxDown; a null rectangle
   // for anything else). Horizontal pairs step up with the right half.
   QRect ArrowRect(const TSkinStyle* style, const QStyleOptionSpinBox* opt, QStyle::SubControl sc,

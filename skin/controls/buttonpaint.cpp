@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "skin/controls/kindkit.h"
+#include "skin/controls/panelpaint.h"
 
 namespace orvane::skin::kinds {
 
@@ -91,7 +92,7 @@ QRect DrawButtonCaption(QPainter& p, const QRect& rect, quint32 align, const QSt
     t.setLeft(rect.left());
     t.setRight(rect.right());
   }
-  DrawText(p, shown, t, align | DT_WORDBREAK | DT_EXPANDTABS | (rtl ? DT_RTLREADING : 0));
+  DrawText(p, shown, t, align | DT_WORDBREAK | DT_EXPANDTABS | (rtl ? +DT_RTLREADING : 0));
   if (focused && !(options & SetBit(xoNoFocusRect)) && !shown.isEmpty()) DrawFocusRect(p, t.adjusted(-2, -2, 2, 2));
   return t;
 }
@@ -230,7 +231,7 @@ bool PaintPushButton(QPainter& p, const TSkinData& data, quint16 options, Button
   } else if (kind == bkMenu) {
     const MenuLayout l = LayOutMenuButton(p, r, glyph, text, PropInt(widget, "Margin"), PropInt(widget, "Spacing"));
     if (glyph.isValid() && !glyph.isEmpty()) drawGlyph(l.glyph);
-    DrawText(p, text, l.text, DT_WORDBREAK | (rtl ? DT_RTLREADING : 0));
+    DrawText(p, text, l.text, DT_WORDBREAK | (rtl ? +DT_RTLREADING : 0));
     const QColor arrow = enabled ? ToQColor(SysColor(COLOR_WINDOWTEXT)) : DisabledTextColour();
     const int x = l.arrow.x(), y = l.arrow.y();
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -244,7 +245,7 @@ bool PaintPushButton(QPainter& p, const TSkinData& data, quint16 options, Button
     const GlyphLayout l = LayOutGlyph(p, r, glyph, text, LayoutCode(widget), PropInt(widget, "Margin"),
                                       PropInt(widget, "Spacing"), centred);
     if (!glyph.isEmpty()) drawGlyph(l.glyph);
-    DrawText(p, text, l.text, l.flags | (rtl ? DT_RTLREADING : 0));
+    DrawText(p, text, l.text, l.flags | (rtl ? +DT_RTLREADING : 0));
     if (showFocus && !text.isEmpty()) DrawFocusRect(p, l.text.adjusted(-2, -2, 2, 2));
   }
   p.restore();
@@ -288,7 +289,16 @@ bool PaintSpeedButton(QPainter& p, const TSkinData& data, quint16 options, const
     } else {
       DrawIcon(p, l.glyph, option.icon, glyph, state != bfDisabled, down);
     }
-    DrawText(p, text, l.text, l.flags | (rtl ? DT_RTLREADING : 0));
+    DrawText(p, text, l.text, l.flags | (rtl ? +DT_RTLREADING : 0));
+  } else if (option.arrowType != Qt::NoArrow && text.isEmpty()) {
+    // An arrow button: the skin's small arrow in the caption's colour, in the middle.
+    const QPoint c = r.center();
+    switch (option.arrowType) {
+      case Qt::UpArrow: DrawArrowGlyph(p, c.x(), c.y() - 2, 0); break;
+      case Qt::DownArrow: DrawArrowGlyph(p, c.x(), c.y() - 1, 1); break;
+      case Qt::LeftArrow: DrawArrowGlyph(p, c.x(), c.y(), 2); break;
+      default: DrawArrowGlyph(p, c.x(), c.y(), 3); break;
+    }
   } else {
     DrawButtonCaption(p, r, DT_CENTER, text, false, options, rtl);
   }

@@ -51,7 +51,7 @@ CheckPlacement PlaceCheck(const QFontMetrics& fm, const QRect& rect, const QSize
   } else {
     out.box = QRect(rect.left(), top, box.width(), box.height());
     area = QRect(QPoint(out.box.right() + 3, rect.top()), rect.bottomRight());
-    out.flags = rtl ? DT_RTLREADING : 0;
+    out.flags = rtl ? +DT_RTLREADING : 0;
   }
   out.flags |= DT_WORDBREAK | DT_EXPANDTABS;
   out.text = MeasureText(fm, text, area, out.flags);

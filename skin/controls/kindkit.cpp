@@ -151,9 +151,10 @@ QImage CreateDisabledGlyph(const QImage& glyph) {
   for (int y = 0; y < src.height(); ++y) {
     for (int x = 0; x < src.width(); ++x) {
       const QRgb c = src.pixel(x, y);
-      if (qAlpha(c) == 0 || (c | 0xFF000000u) == (clear | 0xFF000000u)) continue;
-      // Dark pixels carry the shape, as a monochrome mask keeps them.
-      if (qGray(c) < 192) mask.setPixel(x, y, 0xFF000000u);
+      // White turns into the mask's background, as a monochrome copy of the glyph makes it;
+      // the glyph's see-through colour too.
+      if (qAlpha(c) == 0 || (c | 0xFF000000u) == (clear | 0xFF000000u) || (c | 0xFF000000u) == 0xFFFFFFFFu) continue;
+      mask.setPixel(x, y, 0xFF000000u);
     }
   }
   auto tinted = [&](const QColor& colour) {
@@ -172,11 +173,14 @@ QImage CreateDisabledGlyph(const QImage& glyph) {
 void DrawGlyphFrame(QPainter& p, const QPoint& at, int count, int number, const QImage& strip) {
   if (strip.isNull()) return;
   const int n = ValidFrameCount(count);
+  // The disabled glyph of a one-image strip is made from the image (before the number falls
+  // back to the first glyph).
+  const bool emboss = number == 2 && n == 1;
   if (number > n || number < 1) number = 1;
   const int fw = strip.width() / n;
   if (fw <= 0) return;
   QImage frame = strip.copy((number - 1) * fw, 0, fw, strip.height()).convertToFormat(QImage::Format_ARGB32);
-  if (number == 2 && n == 1) {
+  if (emboss) {
     p.drawImage(at, CreateDisabledGlyph(frame));
     return;
   }

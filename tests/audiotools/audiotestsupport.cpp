@@ -2,6 +2,7 @@
 #include "tests/audiotools/audiotestsupport.h"
 
 #include <gtest/gtest.h>
+
 #include <sndfile.h>
 
 #include <QFile>

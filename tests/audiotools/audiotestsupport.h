@@ -20,14 +20,12 @@ class MemoryInput : public TACSInput {
  public:
   MemoryInput(QByteArray data, int bits, int channels, int rate);
   ~MemoryInput() override;
-
   int GetBitsPerSample() override { return bits_; }
   int GetChannels() override { return channels_; }
   int GetSampleRate() override { return rate_; }
   int GetData(void* Buffer, int BufferSize) override;
   void Init() override;
   void Flush() override;
-
   int chunk = 1 << 30;
   bool unknownSize = false;  // Size -1
   bool endless = false;      // repeats the data for ever

@@ -1,7 +1,8 @@
 // The whole program, heard. A fresh home folder whose schedule holds, a few seconds ahead, a
-// song entry, an external program, a text read aloud and an internet radio served on loopback;
-// the real program (offscreen) must start each at its second and end it at its end, as
-// recorded from the test's own null sink on the private sound server.
+// song entry, an external program, a text read aloud and an internet radio served on loopback,
+// and a malformed row; the real program (offscreen) must start each entry at its second and end
+// it at its end, as recorded from the test's own null sink on the private sound server, and
+// tell of the malformed row without holding up the clock.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -11,7 +12,10 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/db/query.h"
 #include "platform/media/mpvbackend.h"
+#include "scheduler/core/datamodule.h"
+#include "scheduler/core/timetext.h"
 #include "tests/broadcast/programhome.h"
 #include "tests/support/helperprogram.h"
 #include "tests/support/loopbackserver.h"
@@ -27,8 +31,6 @@ constexpr double kOnset = 3000 / 32768.0;
 constexpr double kLoud = 8000 / 32768.0;  // the tone peaks at half scale
 constexpr double kQuiet = 300 / 32768.0;  // the silence played beside it is exact
 constexpr double kHeard = 0.01;
-
-QString ClockText(const QDateTime& t) { return t.toString(QStringLiteral("hh:mm:ss")); }
 
 double msBetween(Steady::time_point from, Steady::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
@@ -59,7 +61,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   if (!monitor) GTEST_SKIP() << "no private sound server (run through test.sh)";
   const QTime clockNow = QTime::currentTime();
   if (clockNow > QTime(23, 59, 0) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
-
   QTemporaryDir tones;
   const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("音乐/tone.wav")), 6.0, 440.0);
   const std::optional<double> measured =
@@ -69,14 +70,12 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   ASSERT_GE(latency, -50);
   ASSERT_LT(latency, 1000);
   std::printf("output path latency (player -> server -> monitor): %.1f ms\n", latency);
-
   ProgramHome home(QDate::currentDate());  // not near midnight: the entries' day too
   ASSERT_TRUE(home.ok());
   testing_support::LoopbackServer server;
   server.route(QStringLiteral("/live.wav"), testing_support::toneWav(60, 660, 0.5, 44100), "audio/wav");
   const QString helper = testing_support::copyHelperProgram(home.path(), QStringLiteral("orvhelper-e2e"));
   ASSERT_TRUE(QFile::exists(helper));
-
   // The song from +0 s to +3 s (its file is 6 s long), the program from +1 s to +5 s, the text
   // at +6 s (read twice, then it ends by itself), the radio from +16 s to +20 s.
   const QDateTime t0 = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
@@ -94,7 +93,16 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
       {.pname = QStringLiteral("电台"), .starttime = ClockText(radioAt), .endtime = ClockText(radioEnd),
        .slpath = server.url(QStringLiteral("/live.wav")), .tlength = none, .playmode = QStringLiteral(""), .jmlx = 5}};
   for (const EntryValues& e : entries) ASSERT_TRUE(home.addEntry(e)) << e.pname.toStdString();
-
+  {
+    // What no dialog writes: a start without its leading zero and a volume left empty.
+    TDataModule1 dm;
+    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.file(QStringLiteral("gsk.mdb"))));
+    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp,
+                             QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,"
+                                            "Schedulen,jmlx,mainchannel,txt) values('坏行','9:00:00','23:00:00',:p,"
+                                            "'00:00:04','单曲播放',NULL,'日常',1,'主通道','')"),
+                             {{QStringLiteral(":p"), tone}}));
+  }
   ASSERT_TRUE(home.start());  // into the test's own sink
   // The external program starts in its second and is ended at the entry's end.
   runUntil(programEnd.addMSecs(-500));
@@ -104,7 +112,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   EXPECT_TRUE(QFile::exists(helper + QStringLiteral(".term"))) << "the external program was not ended at its end";
   runUntil(radioEnd.addMSecs(2500));
   ASSERT_TRUE(home.stop()) << "the program ended early";
-
   // The song: heard within its second (less the output latency), on until its end, then silence.
   const Steady::time_point due = MonitorRecorder::at(t0), end = MonitorRecorder::at(songEnd);
   const auto heard = monitor->firstPeakAbove(kOnset, due - 2000ms);
@@ -133,7 +140,6 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
   EXPECT_LT(monitor->maxRms(MonitorRecorder::at(radioEnd) + 800ms, MonitorRecorder::at(radioEnd.addSecs(2))), kHeard)
       << "the radio still played after its end";
   EXPECT_GE(server.requests(QStringLiteral("/live.wav")), 1);
-
   // What the program recorded: every start and end in the log, every entry's status.
   const QStringList log = home.log();
   const QString all = log.join(QLatin1Char('\n'));
@@ -144,6 +150,56 @@ TEST(BroadcastTest, EveryKindOfEntryIsHeardOrRunFromItsSecondToItsEnd) {
            {stopped + QStringLiteral("00:00:00[path]请注意"), 1},
            {stopped + ClockText(programEnd) + QStringLiteral("[path]") + helper, 1}, {stopped + ClockText(radioEnd), 1}})
     EXPECT_EQ(log.filter(line).size(), count) << line.toStdString() << "\n" << all.toStdString();
+  // The malformed row is neither started nor caught up.
   EXPECT_EQ(home.statuses(), (QStringList{QStringLiteral("上课铃=已播"), QStringLiteral("程序=已播"), QStringLiteral("广播=已播"),
-                                          QStringLiteral("电台=已播")}));
+                                          QStringLiteral("电台=已播"), QStringLiteral("坏行=待播")}));
+}
+
+// Another program holds the database locked from two seconds before an entry's start until
+// after its end: the tone is still heard on its second, and once the lock is gone the row reads
+// "已播" for today.
+TEST(LockedDatabaseTest, TheBellRingsOnItsSecondAndItsStatusIsWrittenAfterTheLock) {
+  if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run through test.sh)";
+  const QTime clockNow = QTime::currentTime();
+  if (clockNow > QTime(23, 59, 30) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
+  QTemporaryDir tones;
+  const QString tone = testing_support::writeToneWav(tones.filePath(QStringLiteral("tone.wav")), 3.0, 440.0);
+  const MonitorRecorder* monitor = MonitorRecorder::shared();
+  ASSERT_NE(monitor, nullptr) << "the test's own sink could not be recorded";
+  const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 5);
+  const QDateTime endAt = startAt.addSecs(2);
+  ProgramHome home(startAt.date());
+  ASSERT_TRUE(home.ok());
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("上课铃"), .starttime = ClockText(startAt), .endtime = ClockText(endAt),
+                             .slpath = tone, .tlength = QStringLiteral("00:00:03"),
+                             .playmode = QStringLiteral("单曲播放"), .jmlx = 1}));
+  ASSERT_TRUE(home.start());
+  runUntil(startAt.addSecs(-2));
+  auto other = orvane::db::Connection::open(home.file(QStringLiteral("gsk.mdb")), orvane::db::Connection::Mode::OpenExisting);
+  ASSERT_TRUE(other && other->execScript(QStringLiteral("BEGIN EXCLUSIVE")));
+  runUntil(endAt.addMSecs(1500));
+  {
+    orvane::db::Query row(other.get());
+    row.setSql(QStringLiteral("select status from sjb"));
+    ASSERT_TRUE(row.open());
+    EXPECT_EQ(row.value(0, 0).toString(), QStringLiteral("待播")) << "written through another program's lock";
+  }
+  ASSERT_TRUE(other->execScript(QStringLiteral("COMMIT")));
+  other.reset();
+  const QString played = QStringLiteral("上课铃=已播");
+  EXPECT_TRUE(testing_support::waitUntil([&] { return home.statuses() == QStringList{played}; }, 5000))
+      << qPrintable(home.statuses().join(' '));
+  ASSERT_TRUE(home.stop()) << "the program ended early";
+  auto db = orvane::db::Connection::open(home.file(QStringLiteral("gsk.mdb")), orvane::db::Connection::Mode::OpenExisting);
+  orvane::db::Query day(db.get());
+  day.setSql(QStringLiteral("select statusday from sjb"));
+  ASSERT_TRUE(day.open());
+  EXPECT_EQ(day.value(0, 0).toString(), DateText(startAt.date()));
+  const auto due = MonitorRecorder::at(startAt);
+  const auto heard = monitor->firstPeakAbove(3000 / 32768.0, due - std::chrono::seconds(2));
+  ASSERT_TRUE(heard.has_value()) << "the tone was never heard";
+  const double ms = std::chrono::duration<double, std::milli>(*heard - due).count();
+  std::printf("locked database: tone heard %.1f ms after its second (output path included)\n", ms);
+  EXPECT_GE(ms, -10) << "heard before its second";
+  EXPECT_LT(ms, 250) << "the start waited for the lock";
 }

@@ -21,16 +21,13 @@ class ProgramHome {
   bool ok() const { return ok_; }
   QString path() const { return home_.path(); }
   QString file(const QString& name) const { return home_.file(name); }
-
   // Writes an entry of "日常"; an empty volume, channel or text means 100, the main channel
   // and "". False when it was not written.
   bool addEntry(EntryValues v);
-
   // Starts the program on the home folder (it plays into the sink PULSE_SINK names, if any).
   bool start();
   // Ends the program; true when it was still running until then.
   bool stop();
-
   QStringList log() const;
   // "name=status" of every entry, in the order they were written.
   QStringList statuses() const;

@@ -51,12 +51,11 @@ TEST(TrayIcon, CreationTakesTheApplicationTitleAsTipUntilAHintIsSet) {
   {
     Tray t;
     const NotifyIconData& d = t.icon->data();
-    EXPECT_EQ(d.flags, NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON | NotifyIconData::NIF_TIP);
-    EXPECT_EQ(d.tip, QStringLiteral("Orvane "));
-    EXPECT_EQ(t.icon->Hint(), QString());
-    EXPECT_EQ(std::vector<int>({d.timeout, t.icon->BalloonTimeout(), int(t.icon->BalloonFlags()),
+    EXPECT_EQ(d.tip + "|" + t.icon->Hint(), QStringLiteral("Orvane |"));
+    EXPECT_EQ(std::vector<int>({int(d.flags), d.timeout, t.icon->BalloonTimeout(), int(t.icon->BalloonFlags()),
                                 int(t.icon->AnimateInterval()), t.icon->IconIndex()}),
-              std::vector<int>({3000, 3000, int(bfNone), 1000, 0}));
+              std::vector<int>({NotifyIconData::NIF_MESSAGE | NotifyIconData::NIF_ICON | NotifyIconData::NIF_TIP, 3000,
+                                3000, int(bfNone), 1000, 0}));
     EXPECT_FALSE(t.icon->Visible() || t.icon->Animate() || t.icon->AnimateTimer.isActive());
     EXPECT_TRUE(t.fake->calls.isEmpty()) << "nothing reaches the desktop before Visible";
     t.icon->SetHint(QStringLiteral("播音"));
@@ -77,11 +76,10 @@ TEST(TrayIcon, TipBalloonAndTitleAreCutAtCharacterBoundaries) {
   EXPECT_EQ(t.icon->Hint(), hint) << "the property keeps the whole text";
   EXPECT_EQ(t.icon->data().tip, a126 + wide);  // 127 characters
   t.icon->SetHint(cjk);
-  EXPECT_EQ(t.icon->data().tip, cjk.left(127));
   t.icon->SetBalloonHint(QString(254, QLatin1Char('b')) + wide + wide);
-  EXPECT_EQ(t.icon->data().info, QString(254, QLatin1Char('b')) + wide);
   t.icon->SetBalloonTitle(cjk);
-  EXPECT_EQ(t.icon->data().infoTitle, cjk.left(63));
+  EXPECT_EQ(QStringList({t.icon->data().tip, t.icon->data().info, t.icon->data().infoTitle}),
+            QStringList({cjk.left(127), QString(254, QLatin1Char('b')) + wide, cjk.left(63)}));
   // A lone half of a pair counts as one character and is never joined to its neighbour.
   EXPECT_EQ(TCustomTrayIcon::LeftChars(QString(QChar(0xD800)) + QStringLiteral("xy"), 2),
             QString(QChar(0xD800)) + QStringLiteral("x"));
@@ -92,7 +90,6 @@ TEST(TrayIcon, VisibleAddsAndRemovesAndChangesReachAShownIconOnly) {
   Tray t;
   QGuiApplication::setWindowIcon(colourIcon(Qt::green));
   t.icon->SetHint(QStringLiteral("钟声"));
-  EXPECT_TRUE(t.fake->calls.isEmpty());
   EXPECT_TRUE(t.icon->SetVisible(true));
   ASSERT_EQ(t.fake->count(QStringLiteral("add")), 1);
   EXPECT_TRUE(t.icon->Shown());
@@ -124,8 +121,7 @@ TEST(TrayIcon, WithoutATrayItReportsFailureAndIsAddedWhenOneAppears) {
   Tray t, u;
   t.fake->trayAvailable = u.fake->trayAvailable = false;
   EXPECT_FALSE(t.icon->SetVisible(true));
-  EXPECT_TRUE(t.icon->Visible());
-  EXPECT_FALSE(t.icon->Shown());
+  EXPECT_TRUE(t.icon->Visible() && !t.icon->Shown());
   t.fake->appear();
   EXPECT_EQ(t.fake->count(QStringLiteral("add")), 2);
   EXPECT_TRUE(t.icon->Shown());
@@ -134,8 +130,7 @@ TEST(TrayIcon, WithoutATrayItReportsFailureAndIsAddedWhenOneAppears) {
   // The real backend on the offscreen platform has no notification area.
   ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
   TTrayIcon icon;
-  EXPECT_FALSE(icon.SetVisible(true));
-  EXPECT_FALSE(icon.Shown());
+  EXPECT_FALSE(icon.SetVisible(true) || icon.Shown());
   EXPECT_TRUE(icon.SetVisible(false));
 }
 
@@ -221,10 +216,8 @@ TEST(TrayIcon, AnimationStepsThroughTheListAndWraps) {
 TEST(TrayIcon, BalloonIsAskedOnceAndClearedWhenItCloses) {
   Tray t;
   t.icon->SetVisible(true);
-  t.icon->SetBalloonTitle(QStringLiteral("提示"));
-  t.icon->SetBalloonHint(QStringLiteral("节目开始"));
-  t.icon->SetBalloonTimeout(5000);
-  t.icon->SetBalloonFlags(bfWarning);
+  t.icon->SetBalloonTitle(QStringLiteral("提示")), t.icon->SetBalloonHint(QStringLiteral("节目开始"));
+  t.icon->SetBalloonTimeout(5000), t.icon->SetBalloonFlags(bfWarning);
   EXPECT_FALSE(t.fake->last.flags & NotifyIconData::NIF_INFO);
   t.icon->ShowBalloon();
   const NotifyIconData& d = t.fake->last;
@@ -252,4 +245,9 @@ TEST(TrayIcon, MovingToAnotherBackendTakesTheIconAlong) {
   EXPECT_TRUE(t.log.contains(QStringLiteral("click")));
   t.icon.reset();
   EXPECT_EQ(other->count(QStringLiteral("remove")), 1) << "destruction takes the icon out";
+}
+
+TEST(QtTray, AnIconNeverShownCannotBeChanged) {
+  orvane::QtTrayBackend tray;
+  EXPECT_FALSE(tray.modify(NotifyIconData{}));
 }

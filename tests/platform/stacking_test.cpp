@@ -52,7 +52,6 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   box.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
   QTest::qWait(300);  // the frames are on
-
   // The operator brings the owner to the front.
   owner.raise();
   owner.activateWindow();
@@ -62,7 +61,6 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   ASSERT_TRUE(order.contains(owner.winId()));
   EXPECT_GT(order.indexOf(owned.winId()), order.indexOf(owner.winId()));
   EXPECT_GT(order.indexOf(box.winId()), order.indexOf(owned.winId()));
-
   ASSERT_EQ(property("_NET_FRAME_EXTENTS", owned.winId()).size(), 4u) << "framed by the window manager";
   const QRect screen = owner.screen()->availableGeometry();
   for (const auto& [window, on] : {std::pair<QWidget*, QWidget*>{&owned, &owner}, {&box, &owned}}) {
@@ -70,7 +68,6 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
     // Within the few pixels of a frame the window manager had not yet told about.
     EXPECT_LE((framed(window).center() - framed(on).center()).manhattanLength(), 12) << window->windowTitle().toStdString();
   }
-
   // With the owner hidden in the notification area, a window it owns (the shutdown countdown)
   // still shows, on the screen.
   owner.hide();

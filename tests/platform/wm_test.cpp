@@ -1,16 +1,30 @@
 // The window-message layer: procedure chains, sending and posting (also to dead windows), the
-// hooks, event translation, own non-client mode and the default host procedure.
+// hooks, event translation, own non-client mode and the default host procedure; border styles and
+// icons (set and read from the flags), the form list, tags, the menu bar; the message box as a
+// dialog (its keys, owner and place) and Qt's own texts in Chinese.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLayout>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/forms/form.h"
+#include "platform/forms/messageform.h"
+#include "platform/forms/qttranslations.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/wm/wm.h"
 
 using namespace orvane;
@@ -266,7 +280,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
     QApplication::sendEvent(&f.form, &e);
   }
   EXPECT_EQ(f.form.geometry(), start.translated(-8, 0));
-
   const QString title("窗口");
   SendMessage(&f.form, WM_SETTEXT, 0, reinterpret_cast<qintptr>(&title));
   QString text;
@@ -282,7 +295,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   SendMessage(&f.form, WM_COMMAND, CommandId(on));
   SendMessage(&f.form, WM_COMMAND, CommandId(off));
   EXPECT_EQ(fired, 1);
-
   QStringList items;
   for (QAction* a : GetSystemMenu(&f.form)->actions()) items << (a->isSeparator() ? "-" : a->text() + (a->isEnabled() ? "" : "~"));
   EXPECT_EQ(items, (QStringList{"还原(&R)~", "移动(&M)", "大小(&S)", "最小化(&N)", "最大化(&X)", "-", "关闭(&C)\tAlt+F4"}));
@@ -291,7 +303,6 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   EXPECT_FALSE(GetSystemMenu(&f.form)->actions()[4]->isEnabled());
   SendMessage(&f.form, WM_CLOSE);
   EXPECT_FALSE(f.form.isVisible());
-
   QMenu menu;
   QDialog dialog;
   QWidget plain, named;
@@ -304,4 +315,221 @@ TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   EXPECT_EQ(GetWindowLong(&dialog, GWL_STYLE) & (WS_CAPTION | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), WS_CAPTION);
   SetWindowLong(&dialog, GWL_STYLE, GetWindowLong(&dialog, GWL_STYLE) | WS_MAXIMIZEBOX);
   EXPECT_TRUE(GetWindowLong(&dialog, GWL_STYLE) & WS_MAXIMIZEBOX);  // the engine's change is kept
+}
+
+namespace {
+constexpr auto kHints = ~Qt::WindowFlags(Qt::WindowStaysOnTopHint);
+constexpr BorderIcons kAll = biSystemMenu | biMinimize | biMaximize | biHelp, kSys = biSystemMenu;
+constexpr Qt::WindowFlags kTitle = Qt::CustomizeWindowHint | Qt::WindowTitleHint,
+                          kMenu = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint,
+                          kFixed = Qt::MSWindowsFixedSizeDialogHint;
+}  // namespace
+
+TEST(FormBorder, EachStyleGivesItsFlagsAndStyleBits) {
+  const struct {
+    BorderStyle style;
+    BorderIcons icons;
+    bool owned;
+    Qt::WindowFlags flags;
+    quint32 bits, exBits;
+  } rows[] = {
+      {bsNone, kAll, true, Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint, WS_POPUP, 0},
+      {bsSingle, kAll, false,
+       Qt::Window | kTitle | kMenu | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | kFixed,
+       WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0},
+      {bsSingle, kSys | biHelp, false, Qt::Window | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
+       WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP},
+      {bsSizeable, kSys | biMinimize, true, Qt::Dialog | kTitle | kMenu | Qt::WindowMinimizeButtonHint,
+       WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, 0},
+      {bsDialog, kAll, false, Qt::Dialog | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
+       WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP},
+      {bsDialog, biMinimize | biMaximize, true, Qt::Dialog | kTitle | kFixed, WS_POPUP | WS_CAPTION,
+       WS_EX_DLGMODALFRAME},
+      {bsToolWindow, kAll, false, Qt::Tool | kTitle | kMenu | kFixed, WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW},
+      {bsSizeToolWin, kSys, true, Qt::Tool | kTitle | kMenu, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW},
+  };
+  Form owner;
+  owner.show();
+  for (const auto& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.style << " " << r.icons.toInt() << " owned " << r.owned);
+    Form form(r.owned ? &owner : nullptr);
+    form.setWindowFlag(Qt::WindowStaysOnTopHint);
+    form.setBorderIcons(r.icons);
+    form.setBorderStyle(r.style);
+    EXPECT_EQ(form.borderStyle(), r.style);
+    EXPECT_EQ(form.borderIcons(), r.icons);
+    EXPECT_EQ(form.windowFlags() & kHints, r.flags);
+    EXPECT_EQ(GetWindowLong(&form, GWL_STYLE), r.bits);
+    EXPECT_EQ(GetWindowLong(&form, GWL_EXSTYLE), r.exBits | WS_EX_TOPMOST);
+    // Shown and changed again: it stays shown and an owned window stays its owner's.
+    form.show();
+    form.setBorderStyle(r.style == bsSizeable ? bsSingle : bsSizeable);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(bool(GetWindowLong(&form, GWL_STYLE) & WS_THICKFRAME), r.style != bsSizeable);
+    EXPECT_EQ(form.windowHandle()->transientParent(), r.owned ? owner.windowHandle() : nullptr);
+  }
+}
+
+TEST(FormBorder, UnsetStyleAndIconsComeFromTheFlagsAndFixedSize) {
+  Form owner;
+  const struct {
+    Qt::WindowFlags flags;  // 0: as the form makes them
+    bool owned, fixed;
+    BorderStyle style;
+    BorderIcons icons;
+  } rows[] = {
+      {{}, false, false, bsSizeable, biSystemMenu | biMinimize | biMaximize},
+      {{}, false, true, bsSingle, biSystemMenu | biMinimize | biMaximize},
+      {{}, true, false, bsSizeable, biSystemMenu | biMaximize},
+      {{}, true, true, bsDialog, biSystemMenu | biMaximize},
+      {Qt::Tool, false, false, bsSizeToolWin, biSystemMenu},
+      {Qt::Tool | kTitle | Qt::WindowSystemMenuHint, true, true, bsToolWindow, biSystemMenu},
+      {Qt::Window | Qt::FramelessWindowHint, false, false, bsNone, {}},
+      {Qt::Window | Qt::CustomizeWindowHint, false, false, bsNone, {}},
+  };
+  for (const auto& r : rows) {
+    Form form(r.owned ? &owner : nullptr);
+    if (r.flags) form.setWindowFlags(r.flags);
+    if (r.fixed) form.setFixedSize(200, 100);
+    EXPECT_EQ(form.borderStyle(), r.style) << &r - rows;
+    EXPECT_EQ(form.borderIcons(), r.icons) << &r - rows;
+    EXPECT_FALSE(form.property("wmStyle").isValid());
+  }
+  // Drawing its own frame does not make a framed window frameless.
+  Form form;
+  form.show();
+  SetOwnNonClient(&form, true);
+  EXPECT_EQ(form.borderStyle(), bsSizeable);
+}
+
+TEST(FormList, CreationOrderDestructionAndWmDestroy) {
+  Form a;
+  auto* b = new TMessageForm(QStringLiteral("t"), QStringLiteral("c"), 0, &a);
+  Form c;
+  EXPECT_EQ(ScreenForms().mid(ScreenForms().indexOf(&a)), (QList<Form*>{&a, b, &c}));
+  QStringList seen;
+  Link link = Subclass(b, [&](Message& m) {
+    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY)
+      seen << QString::number(m.msg) + (ScreenForms().contains(b) ? GetWindowText(b) : QString());
+    CallPrevious(link, m);
+  });
+  delete b;
+  EXPECT_EQ(seen, (QStringList{QStringLiteral("2c"), QStringLiteral("130c")}));
+  EXPECT_EQ(ScreenForms().mid(ScreenForms().indexOf(&a)), (QList<Form*>{&a, &c}));
+}
+
+TEST(FormBorder, MessageFormTagsAndMenuBar) {
+  TMessageForm ok(QStringLiteral("t"), QStringLiteral("c"), 0), yesNo(QStringLiteral("t"), QStringLiteral("c"), 292);
+  EXPECT_EQ(ok.borderStyle(), bsDialog);
+  EXPECT_EQ(GetWindowLong(&ok, GWL_STYLE), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(GetWindowLong(&yesNo, GWL_STYLE), WS_POPUP | WS_CAPTION);
+  EXPECT_EQ(GetWindowLong(&yesNo, GWL_EXSTYLE), WS_EX_DLGMODALFRAME);
+  EXPECT_FALSE(yesNo.windowFlags() & Qt::WindowCloseButtonHint);
+  Form form;
+  QMenu menu;
+  EXPECT_EQ(GetTag(&menu), 0);
+  SetTag(&menu, 33333);
+  EXPECT_EQ(menu.property("Tag").toInt(), 33333);
+  auto* bar = new QMenuBar;
+  bar->addMenu(QStringLiteral("File"));
+  form.setClientSize(300, 200);
+  form.setMenuBar(bar);
+  form.show();
+  form.layout()->activate();
+  EXPECT_EQ(form.menuBar(), bar);
+  EXPECT_EQ(bar->parentWidget(), &form);
+  EXPECT_EQ(form.client()->y(), bar->height());
+  form.setMenuBar(nullptr);
+  form.layout()->activate();
+  EXPECT_TRUE(bar->isHidden());
+  EXPECT_EQ(form.client()->y(), 0);
+}
+
+namespace {
+TMessageForm* shownBox() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* f = qobject_cast<TMessageForm*>(w); f && f->isVisible()) return f;
+  return nullptr;
+}
+}  // namespace
+
+TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
+  // A flag value, what Enter, keypad Enter and Space answer (the default button has the focus)
+  // and what Escape answers (0: the box stays open).
+  const std::tuple<int, int, int> flagCases[] = {
+      {0, mb::IDOK, mb::IDOK}, {16, mb::IDOK, mb::IDOK}, {64, mb::IDOK, mb::IDOK}, {33, mb::IDOK, mb::IDCANCEL}, {292, mb::IDNO, 0}};
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
+      {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Space, Qt::NoModifier},
+      {Qt::Key_Escape, Qt::NoModifier}};
+  struct KeyCase {
+    int flags;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int answer;
+  };
+  std::vector<KeyCase> cases;
+  for (const auto& [flags, enter, escape] : flagCases)
+    for (auto [key, modifiers] : keys) cases.push_back({flags, key, modifiers, key == Qt::Key_Escape ? escape : enter});
+  installMessageFormHandler();
+  Form owner;
+  owner.setCaption(QStringLiteral("节目表编辑"));
+  owner.setClientSize(500, 400);
+  owner.move(60, 40);
+  owner.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+  for (const KeyCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "flags " << c.flags << " key " << std::hex << c.key);
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+      TMessageForm* box = shownBox();
+      ASSERT_TRUE(box);
+      ASSERT_TRUE(QTest::qWaitFor([box] { return QApplication::activeWindow() == box; }));
+      // A dialog over the window that raised it, modal to it, centred on it.
+      EXPECT_EQ(box->parentWidget(), &owner);
+      EXPECT_EQ(std::pair(box->windowType(), box->windowModality()), std::pair(Qt::Dialog, Qt::WindowModal));
+      EXPECT_EQ(box->windowHandle()->transientParent(), owner.windowHandle());
+      EXPECT_LE((box->frameGeometry().center() - owner.frameGeometry().center()).manhattanLength(), 2);
+      // The default button has the focus; the key goes where the keyboard sends it.
+      QWidget* focused = QApplication::focusWidget();
+      ASSERT_EQ(focused, box->button(mb::defaultResultOf(c.flags)));
+      QTest::keyClick(focused, c.key, c.modifiers);
+      if (c.answer == 0) {
+        QApplication::processEvents();
+        stayed = box->isVisible();
+        box->button(mb::IDYES)->click();
+      }
+    });
+    const int answer = MessageBox(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"), c.flags);
+    if (c.answer == 0) {
+      EXPECT_TRUE(stayed) << "a Yes/No box is not closed by Escape";
+      EXPECT_EQ(answer, mb::IDYES);
+    } else {
+      EXPECT_EQ(answer, c.answer);
+    }
+  }
+  setMessageBoxHandler({});
+}
+
+TEST(MessageBoxSize, ShortBoxHoldsItsCaptionAndLongTextWrapsWide) {
+  TMessageForm shortBox(QStringLiteral("密码错误。"), QStringLiteral("错误"), 16);
+  shortBox.show();
+  QFont bold = shortBox.font();
+  bold.setBold(true);
+  EXPECT_GE(shortBox.width(), QFontMetrics(bold).horizontalAdvance(QStringLiteral("错误")) + 120);
+  const QString text(200, QChar(0x97F3));  // two hundred "音"
+  TMessageForm longBox(text, QStringLiteral("提示"), 0);
+  longBox.show();
+  const int widest = QGuiApplication::primaryScreen()->availableGeometry().width() * 3 / 5;
+  EXPECT_EQ(longBox.textLabel()->width(), qMax(320, widest));
+  EXPECT_GE(longBox.textLabel()->height(), longBox.textLabel()->heightForWidth(longBox.textLabel()->width()));
+}
+
+TEST(QtTranslations, QtsOwnDialogTextsAreChinese) {
+  ASSERT_TRUE(installQtTranslations());
+  QFileDialog picker(nullptr, QStringLiteral("请选择音视频文件"));
+  picker.setOption(QFileDialog::DontUseNativeDialog);
+  auto* buttons = picker.findChild<QDialogButtonBox*>();
+  ASSERT_TRUE(buttons);
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("取消"));
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("打开(&O)"));
 }

@@ -1,5 +1,3 @@
-// Schedule backups: the file's shape, round trips of hostile values, doubling and replacing,
-// and files that must be refused without touching the entries.
 #include <QFile>
 
 #include "platform/db/connection.h"
@@ -66,7 +64,6 @@ TEST_F(Backup, RoundTripKeepsEveryValueAndNoDoublesYesReplaces) {
   QString why;
   ASSERT_TRUE(ScheduleBackup::Write(db(), file(QStringLiteral("all.bkj")), &why, &rows)) << qPrintable(why);
   EXPECT_EQ(rows, 21);
-
   // The file is an SQLite file of ours: known by its first bytes, 13 columns in order, rows in
   // start-time order, and a format record.
   QFile f(file(QStringLiteral("all.bkj")));
@@ -87,14 +84,12 @@ TEST_F(Backup, RoundTripKeepsEveryValueAndNoDoublesYesReplaces) {
     ASSERT_TRUE(q.open());
     EXPECT_EQ(q.value(0, 0).toString(), QStringLiteral("Orvane schedule backup|1"));
   }
-
   auto fileBytes = [&] {
     QFile b(file(QStringLiteral("all.bkj")));
     b.open(QIODevice::ReadOnly);
     return b.readAll();
   };
   const QByteArray written = fileBytes();
-
   // "No": the restored rows come in addition, every one of them exactly as it was.
   {
     BackupRestore restore(db());
@@ -107,7 +102,6 @@ TEST_F(Backup, RoundTripKeepsEveryValueAndNoDoublesYesReplaces) {
   QList<QStringList> now = contents(dm);
   std::sort(now.begin(), now.end());
   EXPECT_EQ(now, doubled);
-
   // "Yes": every schedule is replaced by the backup.
   ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into sjb(pname,Schedulen) values('新的','别的')")));
   {
@@ -132,7 +126,6 @@ TEST_F(Backup, ForeignTruncatedAndDamagedFilesAreRefusedAndChangeNothing) {
   const QByteArray bytes = good.readAll();
   good.close();
   ASSERT_GE(bytes.size(), 4096);
-
   QList<QPair<QString, QByteArray>> bad{
       {QStringLiteral("text.bkj"), QByteArray("pname,starttime\r\n早操,08:00:00\r\n")},
       {QStringLiteral("empty.bkj"), QByteArray()},
@@ -160,7 +153,6 @@ TEST_F(Backup, ForeignTruncatedAndDamagedFilesAreRefusedAndChangeNothing) {
     EXPECT_FALSE(restore.Apply(true)) << qPrintable(name);
     EXPECT_EQ(contents(dm), before) << qPrintable(name);
   }
-
   // A backup of another format version, or whose table lost rows, is refused as well.
   auto variant = [&](const QString& name, const QString& change) {
     testing_support::writeFile(file(name), bytes);
@@ -175,7 +167,6 @@ TEST_F(Backup, ForeignTruncatedAndDamagedFilesAreRefusedAndChangeNothing) {
     EXPECT_FALSE(restore.Open(file(name))) << qPrintable(name);
     EXPECT_EQ(contents(dm), before);
   }
-  // A missing file.
   BackupRestore restore(db());
   EXPECT_FALSE(restore.Open(file(QStringLiteral("nowhere.bkj"))));
 }
@@ -210,13 +201,11 @@ TEST_F(Backup, EmptyBackupNamesAndAFailedWriteKeepTheOldFile) {
   ASSERT_TRUE(restore.Open(file(QStringLiteral("none.bkj"))));
   EXPECT_EQ(restore.rowCount(), 0);
   restore.Close();
-
   for (auto [name, file] : {std::pair{"/tmp/a", "/tmp/a.bkj"}, {"/tmp/a.bkj", "/tmp/a.bkj"}, {"/tmp/a.BKJ", "/tmp/a.BKJ"},
                              {"/tmp/a.bkj.txt", "/tmp/a.bkj.txt.bkj"}})
     EXPECT_EQ(ScheduleBackup::WithExtension(QLatin1String(name)), QLatin1String(file));
-
   // A backup over an older one replaces it whole; a failed one leaves it and no stray file.
-  addEntry({QStringLiteral("早操"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00")});
+  addEntry({"早操", "08:00:00", "08:05:00"});
   ASSERT_TRUE(ScheduleBackup::Write(db(), file(QStringLiteral("none.bkj")), nullptr, &rows));
   EXPECT_EQ(rows, 1);
   const QByteArray kept = [&] {

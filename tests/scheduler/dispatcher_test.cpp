@@ -1,5 +1,3 @@
-// The dispatcher on an injected clock: late, doubled and skipped ticks, clock steps, long
-// gaps, midnight, power times and the end-of-day shutdown.
 #include <QTimeZone>
 #include <ctime>
 #include <optional>
@@ -17,7 +15,6 @@ struct Recorder : EntryRunner, DispatcherHost {
   QStringList events;  // "start <name> @hh:mm:ss", "end ...", "newday", "shutdown", "reboot"
   QString throwFor;
   std::function<void(const QDate&)> onNewDay;
-
   QString at() const { return QStringLiteral(" @") + ClockText(clock->now()); }
   void StartEntry(int i, EntryMode) override {
     const QString name = s->todayentries[std::size_t(i)].pname;
@@ -75,7 +72,6 @@ class DispatcherTest : public SchedulerFixture {
     dispatcher.stop();
   }
   void entries(std::vector<rjmb> list) { unit.state.todayentries = std::move(list); }
-
   QDate day{2024, 5, 1};
   Recorder rec;
   Dispatcher dispatcher{unit.state, clock, rec, rec, unit.fired, unit.today};
@@ -199,7 +195,7 @@ TEST_F(DispatcherTest, EndOfDayShutdownArmedLateFiresAfterMidnight) {
 
 TEST_F(DispatcherTest, CatchUpAndTickShareTheFiredSet) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("radio"), QStringLiteral("08:00:00"), QStringLiteral("08:30:00"), 5});
+  addEntry({"radio", "08:00:00", "08:30:00", 5});
   set(8, 0, 0, 100);
   unit.today.LoadToday();
   unit.today.CatchUpEntry();  // an editor closed at 08:00:00.1
@@ -232,7 +228,6 @@ class ScopedTimeZone {
     tz_.reset();
     tzset();
   }
-
  private:
   std::optional<testing_support::ScopedEnv> tz_;
 };
@@ -256,7 +251,6 @@ TEST_F(DispatcherTest, DaylightSavingTimeNeitherStrandsNorRepeatsEntries) {
   ASSERT_EQ(clock.now().time().hour(), 3);
   dispatcher.Timer1Timer();
   EXPECT_EQ(rec.events, (QStringList{"start night", "end night", "start across"}));
-
   // Autumn: 02:00:00 to 02:59:59 come twice; each entry and power time fires once.
   rec.events.clear();
   unit.state.shutdownat1 = QStringLiteral("02:30:05");

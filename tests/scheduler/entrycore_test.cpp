@@ -1,16 +1,18 @@
-// The entry dialogs' shared routines without widgets: time and field helpers, path rules,
-// stored field forms, voices, speech parameters, the checks in their order, the conflict
-// test and the batch series.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
+#include "platform/audio/systemvolume.h"
+#include "platform/media/fakemediabackend.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
+#include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/entrycheck.h"
 #include "scheduler/core/entryfields.h"
 #include "scheduler/core/entrystore.h"
+#include "scheduler/core/funVolume.h"
 #include "scheduler/core/pathrules.h"
 #include "scheduler/core/timetext.h"
 #include "scheduler/core/ttsparams.h"
@@ -31,7 +33,6 @@ TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
   for (const char* bad : {"", "24:00:00", "25:00:00", "12:60:00", "12:00:60", "1:2:3:4", "ab:00:00", "123:00:00",
                           "12:00:", "-1:00:00"})
     EXPECT_FALSE(TimeOfDaySeconds(QLatin1String(bad))) << bad;
-
   EXPECT_EQ(WrapTime(23 * 3600 + 58 * 60 + 5 * 60), QStringLiteral("00:03:00"));
   EXPECT_EQ(WrapTime(-1), QStringLiteral("23:59:59"));
 }
@@ -46,18 +47,6 @@ TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
   const QString head = TextEntryDisplay(emoji.repeated(40));
   EXPECT_EQ(head, QStringLiteral("文本：") + emoji.repeated(38) + QStringLiteral("..."));
   EXPECT_EQ(StoredText(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
-}
-
-TEST(EntryFields, KindsAndRadioAddresses) {
-  EXPECT_EQ(EntryKindTexts().size(), 6);
-  EXPECT_EQ(QString::asprintf("%d %d %d", RadioJmlx(QStringLiteral(" Http://x/y")), RadioJmlx(QStringLiteral("mms://x")),
-                              RadioJmlx(QStringLiteral("rtsp://x"))),
-            QStringLiteral("6 5 0"));
-  const int expected[] = {0, 1, 2, 3, 4, 4, 5};
-  for (int jmlx = 1; jmlx <= 7; ++jmlx) EXPECT_EQ(KindIndexOfJmlx(jmlx), expected[jmlx - 1]);
-  EXPECT_EQ(KindIndexOfJmlx(8), -1);
-  EXPECT_EQ(JmlxOfKindIndex(kKindRadio, QStringLiteral("MMS://a")), 5);
-  EXPECT_EQ(JmlxOfKindIndex(kKindProgram, QString()), 7);
 }
 
 TEST(EntryFields, LengthsThroughTheProbe) {
@@ -86,7 +75,6 @@ TEST(EntryFields, PathRules) {
   EXPECT_TRUE(FolderHasSongs(songs, false));
   EXPECT_FALSE(FolderHasSongs(empty, false)) << "hidden names and subfolders are not searched";
   EXPECT_TRUE(FolderHasSongs(empty, true) && !(FolderHasSongs(home.file(QStringLiteral("none")), false)));
-
   EXPECT_EQ(QStringList({FileExtension(QStringLiteral("/a.b/c")), FileExtension(QStringLiteral("C:\\x\\y.PL3")),
                          FileExtension(QStringLiteral("/a.b/song.Mp3"))}),
             QStringList({"", ".PL3", ".Mp3"}));
@@ -104,7 +92,6 @@ TEST(Voices, DisplayNamesAndPreferenceOrder) {
   EXPECT_EQ(QStringList({VoiceDisplayName(QStringLiteral(" VW Liang ")), VoiceDisplayName(QStringLiteral("ScanSoft Sin-Ji_Full_22kHz")),
                          VoiceDisplayName(QStringLiteral("English (Great Britain)"))}),
             QStringList({"(中文男声)VW Liang", "(粤语女声)ScanSoft Sin-Ji", "English (Great Britain)"}));
-
   const VoiceInfo english = voice("English (Great Britain)", "en-gb", "gmw/en");
   const VoiceInfo mandarin = voice("Chinese (Mandarin, latin as Pinyin)", "cmn-latn-pinyin", "sit/cmn-Latn-pinyin");
   const VoiceInfo cantonese = voice("Chinese (Cantonese)", "yue", "sit/yue");
@@ -209,7 +196,6 @@ TEST(EntryChecks, KindRulesOnLinuxPaths) {
   EXPECT_EQ(exe.jmlx, 7);
   EXPECT_EQ(exe.playmode, QStringLiteral("外部软件"));
   EXPECT_EQ(check(kKindProgram, folder).message, QStringLiteral("您选择的不是外部文件！请检查节目与节目类型是否对应。"));
-
   EntryInput text;
   text.kindIndex = kKindText;
   text.text = QStringLiteral(" \r\n ");
@@ -252,7 +238,6 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
   EXPECT_EQ(EntryCheck::Series(in).intervalSeconds, 1439 * 60);
   EXPECT_EQ(QStringList({EntryCheck::IntervalText(60), EntryCheck::IntervalText(75), EntryCheck::IntervalText(5)}),
             QStringList({"1:00:00", "1:15:00", "0:05:00"}));
-
   EntryInput text;
   text.kindIndex = kKindText;
   text.text = QStringLiteral("x");
@@ -372,4 +357,116 @@ TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {
   ASSERT_GE(preferred, 0);
   EXPECT_TRUE(installed.at(preferred).identifier.endsWith(QLatin1String("cmn-Latn-pinyin"), Qt::CaseInsensitive));
   EXPECT_EQ(VoiceDisplayNames(installed).size(), installed.size());
+}
+
+TEST(TimeText, SecondsAndTheirBoundaries) {
+  EXPECT_EQ(TimeToSeconds(QStringLiteral("07:30:15")), 7 * 3600 + 30 * 60 + 15);
+  EXPECT_EQ(TimeToSeconds(QStringLiteral("25:00:00")), 90000);
+  for (const char* bad : {"", "7:30", "aa:bb:cc", "07:30:00:00", "-1:00:00", "07: 30:00"})
+    EXPECT_EQ(TimeToSeconds(QLatin1String(bad)), 0) << bad;
+  EXPECT_TRUE(IsTimeText(QStringLiteral("00:00:00")) && !IsTimeText(QStringLiteral("7:30:00")));
+  // Within the day; "00:00:00" and "25:00:00" (never) stay as they are.
+  const std::tuple<const char*, int, bool, const char*> sums[] = {{"07:35:00", 4, false, "07:34:56"},
+                                                                  {"23:59:57", 5, true, "00:00:02"},
+                                                                  {"00:00:02", 4, false, "23:59:58"},
+                                                                  {"00:00:00", 4, false, "00:00:00"},
+                                                                  {"25:00:00", 5, true, "25:00:00"}};
+  for (const auto& [time, seconds, add, result] : sums)
+    EXPECT_EQ(AddSeconds(QLatin1String(time), seconds, add), QLatin1String(result)) << time;
+  EXPECT_EQ(QStringList({FormatMs(0), FormatMs(61999), FormatMs(3600000 + 62000), FormatMs(-5)}),
+            QStringList({"0:00", "1:01", "1:01:02", "0:00"}));
+}
+
+TEST(TimeText, NamesAndPieces) {
+  EXPECT_EQ(QStringList({ExtractSongName(QStringLiteral("/music/上课铃.mp3")), ExtractSongName(QStringLiteral("C:\\music\\bell.wav")),
+                         ExtractSongName(QStringLiteral("/a\\b/c.mid"))}),
+            QStringList({"上课铃", "bell", "c"}));
+  EXPECT_EQ(QStringList({GetDelimitedItem(QStringLiteral("VW Hui|0|100|3|1"), QLatin1Char('|'), 4),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 0),
+                         GetDelimitedItem(QStringLiteral("a|b"), QLatin1Char('|'), 3)}),
+            QStringList({"3", "", ""}));
+  const QDate wednesday(2024, 5, 1), sunday(2024, 5, 5);
+  EXPECT_EQ(QStringList({EnglishWeekday(wednesday), EnglishWeekday(sunday), ChineseWeekday(sunday), DateLabelText(wednesday)}),
+            QStringList({"Wednesday", "Sunday", "星期日", "2024年05月01日 星期三"}));
+}
+
+TEST(BroadcastLogLines, ExactTexts) {
+  const QDateTime t(QDate(2024, 5, 1), QTime(7, 30, 0));
+  EXPECT_EQ(BroadcastLog::StartLine(t), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
+  EXPECT_EQ(BroadcastLog::CloseLine(t), QStringLiteral("<2024-05-01 07:30:00> *************** 关闭软件*************** "));
+  EXPECT_EQ(BroadcastLog::Stamp(QDateTime(QDate(2024, 5, 1), QTime(0, 0))), QStringLiteral("2024-05-01"));
+  EXPECT_EQ(BroadcastLog::EntryStartLine(t, EntryMode::TryPlay, QStringLiteral("07:30:00"), QStringLiteral("/m/a.mp3")),
+            QStringLiteral("*<2024-05-01 07:30:00>   试播节目：[starttime]07:30:00[path]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::EntryEndLine(t, EntryMode::Auto, QStringLiteral("07:35:00"), QStringLiteral("/m/a.mp3")),
+            QStringLiteral("*<2024-05-01 07:30:00>   停止节目：[ENDtime]07:35:00[path]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::SongLine(t, QStringLiteral("/m/a.mp3"), true, true),
+            QStringLiteral("<2024-05-01 07:30:00>  [歌名:（副通道）]/m/a.mp3"));
+  EXPECT_EQ(BroadcastLog::SongLine(t, QStringLiteral("/m/a.mp3"), false, false),
+            QStringLiteral("<2024-05-01 07:30:00>  [歌名：]/m/a.mp3"));
+}
+
+using orvane::RecordingSystemVolume;
+
+TEST(FunVolumeTest, EndpointAndMixerLines) {
+  RecordingSystemVolume system;
+  SetEndpointVolume(&system, 40);
+  SetEndpointVolume(&system, 300);
+  EXPECT_EQ(system.requests, (QList<int>{40, 100}));
+  SetEndpointVolume(nullptr, 40);
+  system.requests.clear();
+  EXPECT_EQ(SetMixerVolume(&system, 0, 65535), 0);
+  EXPECT_EQ(SetMixerVolume(&system, 2, 32768), 0);
+  EXPECT_EQ(SetMixerVolume(&system, 1, 1000), 0);  // no synthesizer line here: left alone
+  EXPECT_EQ(SetMixerVolume(&system, 3, 1000), 0);
+  EXPECT_EQ(system.requests, (QList<int>{100, 50}));
+  orvane::ScopedMessageResponder boxes;
+  system.available = false;
+  EXPECT_EQ(SetMixerVolume(&system, 0, 100), -1);  // no mixer at all: silent
+  EXPECT_TRUE(boxes.asked().empty());
+  // A server that is there but refuses says so once.
+  struct Refusing : RecordingSystemVolume {
+    bool setVolume(int) override { return false; }
+  } refusing;
+  EXPECT_EQ(SetMixerVolume(&refusing, 2, 100), 0);
+  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("SetControlDetails Error")));
+}
+
+TEST(FunVolumeTest, WindowsVersionTable) {
+  using P = WindowsPlatform;
+  const struct {
+    P platform;
+    int major, minor;
+    const char* name;
+  } rows[] = {{P::Win32s, 3, 10, "Windows 3.1"},  {P::Windows9x, 4, 0, "Windows95"},   {P::Windows9x, 4, 90, "Windows Me"},
+              {P::Windows9x, 4, 10, "Windows98"}, {P::NT, 3, 51, "Windows NT 3.51"}, {P::NT, 4, 0, "Windows NT 4.0 "},
+              {P::NT, 5, 0, "Windows 2000"},      {P::NT, 5, 1, "Windows XP"},       {P::NT, 5, 2, "Windows 2003"},
+              {P::NT, 6, 0, "Windows Vista"},     {P::NT, 6, 1, "Windows 7"},        {P::NT, 6, 10, "Windows 7"},
+              {P::NT, 6, 2, "Windows 8"},         {P::NT, 6, 3, "Windows Unknown"},  {P::NT, 10, 0, "Windows Unknown"},
+              {P::Other, 6, 1, "Windows Unknown"}};  // "6.10" reads as 6.1
+  for (const auto& r : rows)
+    EXPECT_EQ(WindowsVersionName(r.platform, r.major, r.minor), QLatin1String(r.name)) << r.major << "." << r.minor;
+  EXPECT_EQ(GetWindowsVersionName(), QStringLiteral("Windows Unknown"));
+}
+
+TEST(FunVolumeTest, StartVolumeFromTheSetting) {
+  // The old mixer scale (65535 the loudest) and its low bits; anything unreadable is off.
+  const std::pair<const char*, int> levels[] = {{"0", 0},      {"65", 65},     {"100", 100}, {"65536", 0}, {"65537", 1},
+                                                {"65535", 100}, {"32768", 50}, {"200", 1},    {"", 0},      {"loud", 0},
+                                                {"-1", 0}};
+  for (const auto& [text, level] : levels) EXPECT_EQ(AutoVolumeLevel(QLatin1String(text)), level) << text;
+  RecordingSystemVolume system;
+  ApplyStartVolume(&system, 0);
+  EXPECT_TRUE(system.requests.isEmpty());
+  ApplyStartVolume(&system, 70);
+  EXPECT_EQ(system.requests, QList<int>{70});  // this system takes the endpoint route
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows 8"));
+  EXPECT_EQ(system.requests, QList<int>{70});
+  // The older systems set mixer lines 0 and 2, here both the default output.
+  system.requests.clear();
+  ApplyStartVolume(&system, 70, QStringLiteral("Windows Vista"));
+  EXPECT_EQ(system.requests, (QList<int>{70, 70}));
+  system.requests.clear();
+  ApplyStartVolume(&system, 0, QStringLiteral("Windows XP"));
+  EXPECT_TRUE(system.requests.isEmpty());
 }

@@ -34,7 +34,6 @@ class ScriptedSpeech : public orvane::SpeechEngine {
   void finish() { emit endStream(); }
   void say(int position, int length) { emit word(position, length); }
   void breakOff(const QString& why) { emit failed(why); }
-
   QStringList calls;
   QStringList spoken;
   std::vector<orvane::SpeechParams> params;
@@ -79,7 +78,6 @@ class KindsFixture : public SongFixture {
     runner.setHandler(6, &web);
     runner.setHandler(7, &programs);
   }
-
   int addText(const TextRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", QStringLiteral("00:00:00")},
                       {"slpath", r.txt.left(20)}, {"tlength", QStringLiteral("00:00:00")}, {"playmode", r.params},
@@ -95,7 +93,6 @@ class KindsFixture : public SongFixture {
   QStringList log() { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
   // Lets what the fake layer posted (a station's answer) arrive.
   static void settle() { QCoreApplication::processEvents(); }
-
   FakeVoices voices;
   ScriptedSpeech* speech = nullptr;
   RecordingWebPanel panel;

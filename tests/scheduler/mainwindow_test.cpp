@@ -1,13 +1,14 @@
-// The main window offscreen: creation from a fresh home, the grid's columns and count line,
-// the labels, the start line of the log, and the single-instance lock.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 
 #include "platform/files/textfile.h"
 #include "platform/forms/dbgrid.h"
 #include "scheduler/core/instancelock.h"
+#include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/scheduler/schedulerfixture.h"
 
@@ -15,8 +16,8 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
   dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("0"));
-  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
-  addEntry({QStringLiteral("上课"), QStringLiteral("08:00:00"), QStringLiteral("08:00:30"), 1, QStringLiteral("00:00:30")});
+  addEntry({"早操", "07:40:00", "07:45:00"});
+  addEntry({"上课", "08:00:00", "08:00:30", 1, "00:00:30"});
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
@@ -31,13 +32,11 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   for (int c = 0; c < 12; ++c) hidden += grid->isColumnHidden(c) ? QLatin1Char('h') : QLatin1Char('.');
   EXPECT_EQ(hidden, QStringLiteral("h........hhh"));
   EXPECT_EQ(grid->currentIndex().row(), 0);
-
   w.show();
   EXPECT_EQ(w.Label_date->text(), QStringLiteral("2024年05月01日 星期三"));
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   ASSERT_FALSE(log.isEmpty());
   EXPECT_EQ(log.first(), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
-
   // The grid renders its Chinese titles and rows offscreen.
   QImage image(w.size(), QImage::Format_ARGB32);
   image.fill(Qt::white);
@@ -47,7 +46,6 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
   for (int y = area.top(); y < area.top() + 60; ++y)
     for (int x = area.left(); x < area.right(); ++x) dark += qGray(image.pixel(x, y)) < 100;
   EXPECT_GT(dark, 50);
-
   boxes.queueAnswer(orvane::mb::IDYES);  // "是否要关闭软件?"
   w.close();
   const QStringList after = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
@@ -57,8 +55,7 @@ TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
 TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   // An external program from 07:00 to 08:00; the fixture's clock says 07:30:00.
-  const int id = addEntry({QStringLiteral("广播操"), QStringLiteral("07:00:00"), QStringLiteral("08:00:00"), 7,
-                           QStringLiteral("01:00:00")});
+  const int id = addEntry({"广播操", "07:00:00", "08:00:00", 7, "01:00:00"});
   TDataModule1 windowDm;
   TForm_main_tamu w(windowDm, clock, services);
   ASSERT_TRUE(w.created());
@@ -72,15 +69,6 @@ TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   w.show();
   EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
   w.close();
-}
-
-TEST_F(SchedulerFixture, ChannelColumnFollowsTheSecondChannelSwitch) {
-  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("1"));
-  TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock, services);
-  ASSERT_TRUE(w.created());
-  EXPECT_EQ(w.Label_shu->text(), QStringLiteral("（共0条）"));
-  EXPECT_TRUE(!w.DBGrid1->isColumnHidden(11) && w.DBGrid1->columnWidth(11) == 50);
 }
 
 TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
@@ -126,8 +114,8 @@ void makeWritable(const QString& path) {
 
 TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("早操"), QStringLiteral("07:40:00"), QStringLiteral("07:45:00")});
-  addEntry({QStringLiteral("已过"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  addEntry({"早操", "07:40:00", "07:45:00"});
+  addEntry({"已过", "07:00:00", "07:05:00"});
   const QString db = home.file(QStringLiteral("gsk.mdb"));
   dm.con1.reset();  // let go of the file (and checkpoint its journal)
   if (!makeReadOnly(db)) GTEST_SKIP() << "cannot make a file read-only here";
@@ -141,4 +129,63 @@ TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
   }
   makeWritable(db);
   EXPECT_TRUE(boxes.asked().empty()) << "a read-only database is logged, not a reason to stop";
+}
+
+TEST(Countdown, ThirtyTicksToOneRequestThenOnceAMinuteOrACancelAtTickTwentyNine) {
+  using A = TForm_closepc::Action;
+  const struct {
+    A action;
+    QStringList texts;  // caption, Label1, Label2, Label3, Button1
+    const char* request;
+  } cases[] = {{A::Shutdown, {"关机提示：", "计算机将在", "30", "秒后自动关机。", "取消关机"}, "PowerOff"},
+               {A::Reboot, {"重启提示：", "计算机将在", "30", "秒后自动重启。", "取消重启"}, "Reboot"}};
+  for (const auto& c : cases) {
+    orvane::RecordingPower power;
+    auto* w = new TForm_closepc(c.action, power);
+    w->Timer1.stop();  // the test drives the ticks
+    EXPECT_EQ(QStringList({w->caption(), w->Label1->text(), w->Label2->text(), w->Label3->text(), w->Button1->text()}),
+              c.texts);
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    for (int i = 0; i < 29; ++i) w->Timer1Timer();
+    EXPECT_TRUE(power.calls.isEmpty() && w->Label2->text() == QStringLiteral("1"));
+    w->Timer1Timer();
+    EXPECT_EQ(power.calls, QStringList{QLatin1String(c.request)});
+    EXPECT_EQ(w->Timer1.interval(), 60000);
+    w->Timer1Timer();  // refused: asked again a minute later
+    EXPECT_TRUE(power.calls.size() == 2 && w->Label2->text() == QStringLiteral("-1"));
+    w->Button1->click();
+    EXPECT_EQ(Form_closepc, nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Cancelled at tick 29: nothing asked, the timer stopped.
+    power.calls.clear();
+    w = new TForm_closepc(c.action, power);
+    w->Timer1.stop();
+    w->show();
+    for (int i = 0; i < 29; ++i) w->Timer1Timer();
+    w->Button1->click();
+    EXPECT_TRUE(!w->Timer1.isActive() && Form_closepc == nullptr && power.calls.isEmpty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+TEST_F(SchedulerFixture, PowerRoutinesActAtOnceOrShowOneCountdown) {
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock, services);
+  ASSERT_TRUE(w.created());
+  windowDm.SetSetting(QStringLiteral("shutdownhint"), QStringLiteral("0"));
+  w.ShutdownPC();
+  w.RebootPC();
+  EXPECT_EQ(power.calls, (QStringList{QStringLiteral("PowerOff"), QStringLiteral("Reboot")}));
+  windowDm.SetSetting(QStringLiteral("shutdownhint"), QStringLiteral("1"));
+  w.RebootPC();
+  ASSERT_NE(Form_closepc, nullptr);
+  TForm_closepc* first = Form_closepc;
+  EXPECT_EQ(first->action(), TForm_closepc::Action::Reboot);
+  EXPECT_FALSE(first->isModal());
+  w.ShutdownPC();
+  EXPECT_EQ(Form_closepc, first) << "a further due action while the countdown is open does nothing";
+  first->Timer1.stop();
+  first->close();
+  EXPECT_EQ(power.calls.size(), 2);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -1,5 +1,3 @@
-// Internet radio, web radio pages and external programs: their lines, their players or pages
-// or processes at the start and the end, statuses, and what happens with bad addresses.
 #include "tests/scheduler/kindsfixture.h"
 
 TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
@@ -17,7 +15,6 @@ TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
   end(QStringLiteral("电台"));
   EXPECT_TRUE(!radio.shown() && player->mode() == orvane::MediaMode::NotOpen && !runner.SomethingPlaying());
   EXPECT_EQ(main().songLine() + statusOf(id), QStringLiteral("已播"));
-
   for (const char* a : {" https://radio.example.org/live.mp3 ", "mms://media.example.org/radio"})
     EXPECT_TRUE(orvane::MediaChannel::isStreamAddress(QLatin1String(a))) << a;
   for (const char* a : {"lavfi://sine", "file:///etc/passwd", "http://"})
@@ -79,12 +76,10 @@ TEST_F(KindsFixture, AProgramStartsAndEveryProcessOfItsNameEndsAtTheEnd) {
   EXPECT_EQ(main().songLine(), QString());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
   EXPECT_TRUE(unit.state.endshutdownarmed);
-  // A stored Windows path still names its program's file.
   start(QStringLiteral("旧路径"));
   end(QStringLiteral("旧路径"));
   EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess TOOL.EXE"));
   EXPECT_EQ(statusOf(win), QStringLiteral("已播"));
-  // Stopping the broadcast leaves programs alone.
   start(QStringLiteral("程序"));
   runner.StopAll();
   EXPECT_EQ(launcher.calls.last(), QStringLiteral("Open  /opt/tools/Backup.sh "));
@@ -108,7 +103,6 @@ TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItRepl
   EXPECT_EQ(statusOf(c), QStringLiteral("已播"));
   end(QStringLiteral("晚台"));
   EXPECT_FALSE(radio.shown());
-
   start(QStringLiteral("早页"));
   start(QStringLiteral("晚页"));
   end(QStringLiteral("早页"));
@@ -127,7 +121,6 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   backend.answerAddresses = false;  // the station answers when the test says so
   QStringList shown;
   QObject::connect(&radio, &RadioEntries::panelChanged, [&] { shown << radio.status(); });
-
   start(QStringLiteral("电台"));
   orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
   ASSERT_NE(player, nullptr);
@@ -141,8 +134,6 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_EQ(player->calls.last(), QStringLiteral("play"));
   end(QStringLiteral("电台"));
   EXPECT_FALSE(player->isOpen());
-
-  // Ended before the station answered.
   shown.clear();
   start(QStringLiteral("电台"));
   EXPECT_TRUE(player->opening());
@@ -156,7 +147,6 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_EQ(shown, (QStringList{QStringLiteral("正在连接…"), QString()}));
   EXPECT_FALSE(runner.SomethingPlaying());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
-
   // Stopped before an answer that was already on its way through the event loop.
   backend.answerAddresses = true;
   start(QStringLiteral("电台"));
@@ -165,7 +155,6 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_FALSE(player->isOpen());
   EXPECT_EQ(player->opened.size(), 1);
   EXPECT_FALSE(radio.shown());
-
   // A station that cannot be played says so when it answers; the entry goes on to its end.
   backend.answerAddresses = false;
   backend.unplayableByStream.insert(address);

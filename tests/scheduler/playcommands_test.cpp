@@ -1,6 +1,3 @@
-// The play state the operator switches, on fake outputs and the real dispatcher: trial play
-// and its end, insertion holding exactly what sounds and resuming it, entries whose end
-// passed meanwhile ended instead of resumed, stop and resume of automatic play.
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/playcommands.h"
 #include "tests/scheduler/kindsfixture.h"
@@ -66,7 +63,6 @@ class PlayCommandsTest : public KindsFixture {
               song(QString::fromUtf8(name) + QStringLiteral(".mp3")), QStringLiteral("单曲循环"), 1, channel};
     return addSong(r);
   }
-
   Host host;
   View view;
   Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
@@ -79,7 +75,7 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
   const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00");
   addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00");
-  addText({QStringLiteral("早读"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("同学们好")});
+  addText({"早读", "08:00:00", "VW Hui|0|100|1|0", "同学们好"});
   begin();
   tickTo("08:00:00");
   settle();  // the station answers
@@ -87,7 +83,6 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   ASSERT_TRUE(mainPlayer()->isPlaying() && secondPlayer()->isPlaying() && radioPlayer()->isPlaying() && web.shown() &&
               unit.state.textshown);
   tickTo("08:05:00");
-
   bool shown = false;
   commands.Insert([&] {
     shown = true;
@@ -120,12 +115,11 @@ TEST_F(PlayCommandsTest, WhatIsSilentIsNotHeldAndAnEmptyInsertionShowsTheNextEnt
   commands.Insert([] {});
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-
   // A song that has played to its end, a text the operator paused: nothing to hold.
   SongRow once{QStringLiteral("一首"), QStringLiteral("08:00:00"), QStringLiteral("08:20:00"), song(QStringLiteral("x.mp3")),
                QStringLiteral("单曲播放"), 1};
   addSong(once);
-  addText({QStringLiteral("通知"), "08:00:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("注意")});
+  addText({"通知", "08:00:00", "VW Hui|0|100|1|0", "注意"});
   load();
   tickTo("08:00:00");
   finishMain();
@@ -151,7 +145,6 @@ TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResume
   settle();
   ASSERT_TRUE(mainPlayer()->isPlaying());
   commands.Insert([&] { tickTo("08:06:00"); });
-
   EXPECT_TRUE(!main().busy() && !main().fadingOut() && !radio.shown());
   EXPECT_TRUE(mainPlayer()->mode() == orvane::MediaMode::NotOpen && radioPlayer()->mode() == orvane::MediaMode::NotOpen);
   EXPECT_EQ(mainPlayer()->calls.filter(QStringLiteral("play")).size(), 1) << "never played again";
@@ -180,7 +173,6 @@ TEST_F(PlayCommandsTest, AnEndInTheSecondTheInsertionBeganIsNotLost) {
   EXPECT_FALSE(main().busy());
   EXPECT_EQ(statusOf(songId), QStringLiteral("已播"));
   EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:05:00")).size(), 1);
-
   // Ended by the tick before the insertion began: not ended a second time.
   const int nextId = addFolder("课间", "08:10:00", "08:15:00");
   load();
@@ -225,14 +217,12 @@ TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStoppe
   // A trial writes no status.
   EXPECT_EQ(names(main().songs()).join(',') + view.next + statusOf(trialId), QStringLiteral("试听.mp3正在试播节目<试听>中的歌曲：待播"));
   EXPECT_EQ(log().filter(QStringLiteral("试播节目：[starttime]09:00:00")).size(), 1);
-
   // The toolbar refuses, the stop item does nothing, the clock starts and ends nothing.
   EXPECT_TRUE(commands.RefuseDuringTrial() && boxes.asked().size() == 1u);  // its text: the main window's tests
   commands.ToggleStop();
   EXPECT_FALSE(commands.stopChecked());
   tickTo("08:02:00");
   EXPECT_EQ(names(main().songs()), QStringList{QStringLiteral("试听.mp3")});
-
   commands.EndTrial();
   EXPECT_TRUE(unit.state.playstate == PlayState::Auto && commands.stateLabel().isEmpty() &&
               commands.insertItemsEnabled() && commands.trialindex() == -1);
@@ -243,7 +233,6 @@ TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStoppe
   EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
   commands.EndTrial();  // not on trial: nothing
   EXPECT_TRUE(mainPlayer()->isPlaying());
-
   // With automatic play stopped, the end of a trial leaves it stopped.
   commands.ToggleStop();
   selectRow(trialId);
@@ -269,7 +258,6 @@ TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
   commands.EndTrial();
   EXPECT_TRUE(launcher.calls == QStringList{QStringLiteral("Open /opt/tools/prog")} &&
               log().filter(QStringLiteral("停止试播节目")).isEmpty());
-
   // A grid row that the day's entries do not hold (the grid was shown again, the day not
   // loaded): nothing plays, and the trial stays until it is ended.
   const int newId = addOther(QStringLiteral("新增"), 7, QStringLiteral("/opt/tools/new"), 100, "09:00:00", "09:10:00");
@@ -279,8 +267,6 @@ TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
   EXPECT_TRUE(unit.state.playstate == PlayState::TryPlay && commands.trialindex() == -1 && launcher.calls.size() == 1);
   commands.EndTrial();
   EXPECT_TRUE(launcher.calls.size() == 1 && unit.state.playstate == PlayState::Auto);
-
-  // An empty grid: nothing at all.
   dm.qry_show.close();
   commands.TrialPlay();
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);
@@ -294,7 +280,6 @@ TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
   tickTo("08:01:00");
   ASSERT_TRUE(main().busy());
   const int opened = int(mainPlayer()->opened.size());
-
   commands.ToggleStop();
   EXPECT_TRUE(commands.stopChecked() && unit.state.playstate == PlayState::StopPlay && view.next.isEmpty() &&
               !main().busy());
@@ -307,7 +292,6 @@ TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
   EXPECT_EQ(view.next + statusOf(firstId), QStringLiteral("下一个要播放的节目为 <课间>正播"));
   tickTo("08:05:00");
   EXPECT_EQ(statusOf(firstId), QStringLiteral("已播")) << "its own end, by the clock";
-
   // Stopped across a start: not started then, nor afterwards.
   tickTo("08:09:50");
   commands.ToggleStop();
@@ -315,7 +299,6 @@ TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
   commands.ToggleStop();
   tickTo("08:16:00");
   EXPECT_TRUE(int(mainPlayer()->opened.size()) == opened && statusOf(breakId) == QStringLiteral("待播"));
-
   // Stopped across an end: the entry is ended when automatic play resumes, once.
   tickTo("08:21:00");
   ASSERT_TRUE(main().busy());
@@ -343,7 +326,6 @@ TEST_F(PlayCommandsTest, AnInsertionWhileStoppedOrOnTrial) {
   EXPECT_TRUE(unit.state.playstate == PlayState::StopPlay && commands.stateLabel() == QStringLiteral("自动播音停止！"));
   commands.ToggleStop();
   EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-
   // An insertion during a trial ends the trial first (its catch-up start is then held).
   selectRow(songId);
   commands.TrialPlay();

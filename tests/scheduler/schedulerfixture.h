@@ -37,7 +37,6 @@ class SchedulerFixture : public ::testing::Test {
     clock.set(QDateTime(QDate(2024, 5, 1), QTime(7, 30, 0)));  // a Wednesday
     ASSERT_TRUE(unit.ConnectDatabase());
   }
-
   // Inserts one sjb row from its column values (txt empty unless given) and returns its id.
   int insertRow(SqlParams columns) {
     if (std::none_of(columns.begin(), columns.end(), [](const auto& c) { return c.first == QLatin1String("txt"); }))
@@ -54,19 +53,16 @@ class SchedulerFixture : public ::testing::Test {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
     return dm.qry_temp.value(0, 0).toInt();
   }
-
   int addEntry(const EntryRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime},
                       {"slpath", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")}, {"tlength", r.tlength},
                       {"playmode", QStringLiteral("单曲播放")}, {"status", r.status}, {"statusday", r.statusday},
                       {"ivolume", r.ivolume}, {"Schedulen", r.schedule}, {"jmlx", r.jmlx}, {"mainchannel", r.mainchannel}});
   }
-
   QString statusOf(int id) {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("status"));
   }
-
   // The last message box as boxLine() writes it (empty when none was shown).
   QString lastBox() const { return boxes.asked().empty() ? QString() : boxLine(boxes.asked().back()); }
   // The one message box shown, or how many there were.
@@ -81,12 +77,10 @@ class SchedulerFixture : public ::testing::Test {
     for (int c = 0; c < dm.qry_temp.fieldNames().size(); ++c) v << dm.qry_temp.value(0, c).toString();
     return v.join(QLatin1Char('|'));
   }
-
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
     ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
     ASSERT_TRUE(dm.SetSetting(weekday, schedule));
   }
-
   testing_support::TempHome home;
   orvane::RecordingPower power;
   SystemServices services{&power};

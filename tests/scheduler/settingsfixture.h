@@ -28,7 +28,6 @@ class SettingsFixture : public SchedulerFixture {
     window.reset();
     configHome.reset();
   }
-
   void openMainWindow() {
     window = std::make_unique<TForm_main_tamu>(windowDm, clock, services);
     ASSERT_TRUE(window->created());
@@ -42,7 +41,6 @@ class SettingsFixture : public SchedulerFixture {
     dm.QueryToStrings(dm.qry_temp, QStringLiteral("select k from wlog order by n"), keys);
     return keys;
   }
-
   QTemporaryDir config{QDir::tempPath() + QStringLiteral("/orvane config XXXXXX")};
   std::optional<testing_support::ScopedEnv> configHome;
   std::unique_ptr<orvane::Autostart> autostart;

@@ -37,7 +37,7 @@ TEST_F(SkinControlsGoldenTest, EachWindowsControlsGetTheirSkinners) {
   services.skinPackage = QStringLiteral(":/skin/default.skn");
   openMainWindow();
   window->show();
-  QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()), 5000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded() && SkinManager->FindSkinForm(window.get()); }, 5000));
   TForm_main_tamu* main = window.get();
   auto* manager = new TForm_sjbp(windowDm, main->state(), services, clock, main);
   const EntryDialogContext context{windowDm, services, clock, true};
@@ -62,12 +62,12 @@ nettime=Button1:TSkinButton,Button2:TSkinButton
 about=Button2:TSkinButton,Button3:TSkinButton
 close=Button1:TSkinButton
 finder=Filename:TSkinEdit,Location:TSkinEdit,BrowseButton:TSkinButton,Subfolders:TSkinCheckBox,type1:TSkinCheckBox,type2:TSkinCheckBox,Threaded:TSkinCheckBox,FindButton:TSkinButton,StopButton:TSkinButton,Animate:TSkinProgress,FoundFiles:TSkinListView,:TSkinHeader,StatusBar:TSkinStatusBar
-speech=Memo1:TSkinScrollbar,GroupBox1:TSkinGroupBox,Animate1:TSkinProgress,Button1:TSkinButton,Button2:TSkinButton,Button3:TSkinButton,Button4:TSkinButton,Button5:TSkinButton,ComboBox4:TSkinComBox,Edit1:TSkinEdit,Button7:TSkinButton,Edit2:TSkinEdit,UpDown1:TSkinSpeedButton,:TSkinSpeedButton,CheckBox1:TSkinCheckBox,Edit3:TSkinEdit,CheckBox2:TSkinCheckBox,ComboBox1:TSkinComBox,ComboBox2:TSkinComBox,ComboBox3:TSkinComBox)";
+speech=Memo1:TSkinScrollbar,GroupBox1:TSkinGroupBox,Animate1:TSkinProgress,Button1:TSkinButton,Button2:TSkinButton,Button3:TSkinButton,Button4:TSkinButton,Button5:TSkinButton,ComboBox4:TSkinComBox,Edit1:TSkinEdit,Button7:TSkinButton,Edit2:TSkinEdit,UpDown1:TSkinUpDown,CheckBox1:TSkinCheckBox,Edit3:TSkinEdit,CheckBox2:TSkinCheckBox,ComboBox1:TSkinComBox,ComboBox2:TSkinComBox,ComboBox3:TSkinComBox)";
   QStringList got;
   for (const auto& [name, f] : forms) {
     f->show();
     auto* s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f));
-    QTRY_VERIFY_WITH_TIMEOUT((s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f))) && s->Activated(), 3000);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return (s = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(f))) && s->Activated(); }, 3000));
     got << QString::fromLatin1(name) + "=" + asked.value(f).join(',');
   }
   TSkinKinds::Observer() = nullptr;

@@ -99,7 +99,7 @@ class SkinSweepTest : public SettingsFixture {
 TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   openMainWindow();
   window->show();
-  QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded(), 5000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
   ASSERT_TRUE(window->SXSkin1->Active());  // "canuseskin" is "1" on a fresh home
   ASSERT_FALSE(window->SXSkin1->SkinLoading());
   const std::vector<orvane::Form*> forms = openEveryWindow();
@@ -130,7 +130,7 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   }
 
   window->SetSkinActive(false);  // as the settings window switches it
-  QTRY_VERIFY_WITH_TIMEOUT(SkinManager->Forms().isEmpty() && !SkinManager->ActionTimer().isActive(), 3000);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return SkinManager->Forms().isEmpty() && !SkinManager->ActionTimer().isActive(); }, 3000));
   for (orvane::Form* f : forms) {
     SCOPED_TRACE(f->metaObject()->className());
     EXPECT_EQ(orvane::wm::SendMessage(f, orvane::skin::WM_SKINQUERY), 0);
@@ -162,7 +162,7 @@ TEST_F(SkinSweepTest, AnUnreadableSkinIsLoggedAndTheNativeLookStays) {
     if (content) testing_support::writeFile(services.skinPackage, content);
     openMainWindow();
     window->show();
-    QTRY_VERIFY_WITH_TIMEOUT(window->SXSkin1->IsLoaded(), 5000);
+    ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
     QTest::qWait(400);  // past the switch's delay
     EXPECT_TRUE(window->SXSkin1->Active());
     EXPECT_FALSE(SkinManager->FindSkinForm(window.get()));

@@ -35,7 +35,6 @@ class SongFixture : public SchedulerFixture {
     for (int kind = 1; kind <= 3; ++kind) runner.setHandler(kind, &songs);
     unit.today.setRunner(&runner);
   }
-
   // A song file (empty: the fake layer never reads it).
   QString song(const QString& name) { return testing_support::writeFile(music.filePath(name), QByteArray("x")); }
   // A folder of songs.
@@ -45,7 +44,6 @@ class SongFixture : public SchedulerFixture {
     return music.filePath(name);
   }
   QString path(const QString& name) const { return music.filePath(name); }
-
   int addSong(const SongRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime}, {"slpath", r.slpath},
                       {"tlength", r.tlength}, {"playmode", r.playmode}, {"ivolume", r.ivolume},
@@ -61,7 +59,6 @@ class SongFixture : public SchedulerFixture {
   void load() { unit.today.LoadToday(); }
   void start(const QString& pname, EntryMode mode = EntryMode::Auto) { runner.StartEntry(indexOf(pname), mode); }
   void end(const QString& pname, EntryMode mode = EntryMode::Auto) { runner.EndEntry(indexOf(pname), mode); }
-
   orvane::FakeMediaChannel* mainPlayer() const { return backend.channel(orvane::ChannelKind::MediaPlayer, 0); }
   orvane::FakeMediaChannel* secondPlayer() const { return backend.channel(orvane::ChannelKind::MediaPlayer, 1); }
   orvane::FakeMediaChannel* mainStream() const { return backend.channel(orvane::ChannelKind::Stream, 0); }
@@ -76,7 +73,6 @@ class SongFixture : public SchedulerFixture {
     for (const QString& p : paths) n << QFileInfo(p).fileName();
     return n;
   }
-
   QTemporaryDir music;
   orvane::FakeMediaBackend backend;
   SongEntries songs{dm, unit.state, clock, unit.today, &backend};

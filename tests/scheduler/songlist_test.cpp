@@ -1,17 +1,19 @@
-// Song-list files, the song-list editor and the song-list window.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/songlist.h"
+#include "scheduler/core/songsources.h"
 #include "scheduler/windows/Unit_lbbj.h"
 #include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/songlistbox.h"
@@ -40,17 +42,14 @@ TEST(SongListFile, BytesAndEncodings) {
   bool ok = false;
   EXPECT_EQ(SongList::Read(path, &ok), (QStringList{QStringLiteral("/m/1.mp3"), QStringLiteral("/m/早操.mp3")}));
   EXPECT_TRUE(ok);
-
   ASSERT_TRUE(SongList::Write(path, {QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
   EXPECT_EQ(bytesOf(path), QByteArray("a\r\n\r\nb\r\n\r\n")) << "empty lines are kept";
   EXPECT_EQ(SongList::Read(path), (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString()}));
-
   QStringEncoder gb("GB18030");
   const QString old = QStringLiteral("D:\\歌曲\\运动员进行曲.mp3");
   testing_support::writeFile(path, QByteArray(gb(old)) + "\r\nD:\\b.wav\rD:\\c.mid\nD:\\d.mp3");
   EXPECT_EQ(SongList::Read(path),
             (QStringList{old, QStringLiteral("D:\\b.wav"), QStringLiteral("D:\\c.mid"), QStringLiteral("D:\\d.mp3")}));
-
   SongList::Read(home.file(QStringLiteral("missing.pl3")), &ok);
   EXPECT_TRUE(!ok && SongList::IsBlank({QStringLiteral(" "), QString(), QStringLiteral("\t")}));
   EXPECT_FALSE(SongList::IsBlank({QString(), QStringLiteral("x")}));
@@ -63,7 +62,6 @@ TEST(SongListFile, NamesAndTheListFolder) {
   EXPECT_EQ(SongList::NewListPath(QStringLiteral("a/b\\c\td"), at), home.path() + QStringLiteral("/pl3/a_b_c_d251205071500.pl3"));
   EXPECT_EQ(SongList::NameLine(QStringLiteral("D:\\lists\\早操.pl3")), QStringLiteral("歌曲列表文件名：早操.pl3"));
   EXPECT_EQ(SongList::NameLine(QStringLiteral("/srv/lists/课间.pl3")), QStringLiteral("歌曲列表文件名：课间.pl3"));
-
   // The home folder's list folder is made when missing; no other folder is.
   EXPECT_TRUE(SongList::Write(SongList::NewListPath(QStringLiteral("x"), at), {QStringLiteral("/m/a.mp3")}));
   EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("pl3/x251205071500.pl3"))));
@@ -93,7 +91,6 @@ TEST(SongListEditor, AddRemoveAndMoveItems) {
   ASSERT_EQ(editor.ListBox1->lines(),
             (QStringList{QStringLiteral("/m/a.mp3"), m + "b.mp3", m + "c.mp3", m + "d.mp3"}));
   EXPECT_EQ(editor.Label1->text(), QStringLiteral("共有歌曲：4"));
-
   SongListBox* box = editor.ListBox1;
   box->setLines({"a", "b", "c", "d"});
   editor.Button6->click();
@@ -149,8 +146,6 @@ TEST(SongListEditor, ClosingSavesOnlyAListThatIsNotBlank) {
   editor.AddFiles({QStringLiteral("/m/a.mp3"), QString(), QStringLiteral("/m/b.mp3")});
   editor.close();
   EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n\r\n/m/b.mp3\r\n")) << "the pl3 folder was made";
-
-  // A list that cannot be saved is reported.
   TForm_lbbj failing;
   failing.Label_name->setText(home.file(QStringLiteral("no/such/folder/x.pl3")));
   failing.show();
@@ -198,4 +193,45 @@ TEST(SongListWindow, AListThatCannotBeReadAsksBeforeItIsOverwritten) {
   w.Button4->click();
   EXPECT_EQ(bytesOf(path), QByteArray("/m/a.mp3\r\n"));
   EXPECT_TRUE(boxes.wasAsked(QStringLiteral("保存列表成功。")));
+}
+
+namespace {
+QStringList fileNames(const QStringList& paths) {
+  QStringList n;
+  for (const QString& p : paths) n << p.section(QLatin1Char('/'), -2);
+  return n;
+}
+}  // namespace
+
+TEST(SongListsTest, FolderScanTakesSoundFilesInWindowsOrder) {
+  QTemporaryDir dir;
+  for (const char* name : {"b.MP3", "A.mp3", "_z.wav", "c.Wma", "d.mid", "e.txt", ".hidden.mp3", "sub/f.mp3",
+                           "中文歌曲.mp3", "noext"})
+    testing_support::writeFile(dir.filePath(QString::fromUtf8(name)), "x");
+  QDir().mkpath(dir.filePath(QStringLiteral("folder.mp3")));  // a folder is never a song
+  const QString base = QFileInfo(dir.path()).fileName();
+  EXPECT_EQ(fileNames(ScanSongFolder(dir.path(), false)),
+            (QStringList{base + "/A.mp3", base + "/b.MP3", base + "/c.Wma", base + "/d.mid", base + "/_z.wav",
+                         base + "/中文歌曲.mp3"}));
+  const QStringList all = fileNames(ScanSongFolder(dir.path(), true));
+  EXPECT_EQ(all.size(), 7);
+  EXPECT_EQ(all.indexOf("sub/f.mp3"), 4);  // the subfolder where its name falls: "SUB" < "_Z"
+  EXPECT_TRUE(ScanSongFolder(dir.filePath(QStringLiteral("missing")), false).isEmpty());
+  EXPECT_TRUE(ScanSongFolder(QString(), false).isEmpty());
+}
+
+TEST(SongListsTest, SongListsInUtf8OrGb18030WithMissingAndBlankLines) {
+  QTemporaryDir dir;
+  const QString a = testing_support::writeFile(dir.filePath(QStringLiteral("一首歌.mp3")), "x");
+  const QString b = testing_support::writeFile(dir.filePath(QStringLiteral("b.wav")), "x");
+  const QString text = QStringLiteral("  ") + a + QStringLiteral("  \r\n\r\n") + dir.filePath(QStringLiteral("gone.mp3")) +
+                       QStringLiteral("\n") + b;
+  const QString utf8 = testing_support::writeFile(dir.filePath(QStringLiteral("u.pl3")), text.toUtf8());
+  QStringEncoder gb("GB18030");
+  const QString gbk = testing_support::writeFile(dir.filePath(QStringLiteral("g.pl3")), gb.encode(text));
+  for (const QString& list : {utf8, gbk}) {
+    EXPECT_EQ(ReadSongList(list, true), (QStringList{a, b})) << qPrintable(list);
+    EXPECT_EQ(ReadSongList(list, false), (QStringList{a, dir.filePath(QStringLiteral("gone.mp3")), b}));
+  }
+  EXPECT_TRUE(ReadSongList(dir.filePath(QStringLiteral("none.pl3")), false).isEmpty());
 }

@@ -1,15 +1,27 @@
-// Song entries on the fake media layer: the play modes, giving up on unplayable lists, the
-// ".MP3" fallback, fades and the fade race, ducking, seeking, the empty-list messages and
-// the stop of a song entry.
+#include <gtest/gtest.h>
+
 #include <QSet>
+#include <QSignalSpy>
 
 #include "platform/files/textfile.h"
+#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/playmodes.h"
 #include "tests/scheduler/songfixture.h"
 
 using orvane::MediaMode;
 
 namespace {
+// Showing one second takes as long as the case says (a slow open, a reload).
+struct SlowHost : DispatcherHost {
+  ManualClock* clock = nullptr;
+  int overrunMs = 0;
+  void showClock(const QString& t) override {
+    if (t == QLatin1String("08:00:00")) clock->set(clock->now().addMSecs(overrunMs));
+  }
+  void newDay(const QDate&) override {}
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+};
 const QStringList kThree{QStringLiteral("a.mp3"), QStringLiteral("b.mp3"), QStringLiteral("c.mp3")};
 }
 
@@ -51,8 +63,8 @@ TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
   QStringList ten;
   for (int i = 0; i < 10; ++i) ten << QStringLiteral("s%1.mp3").arg(i);
   const QString dir = folder(QStringLiteral("r"), ten);
-  addSong({QStringLiteral("random"), "08:00:00", "09:00:00", dir, PlayMode::Random});
-  addSong({QStringLiteral("one"), "09:00:00", "09:10:00", dir, PlayMode::RandomOne});
+  addSong({"random", "08:00:00", "09:00:00", dir, PlayMode::Random});
+  addSong({"one", "09:00:00", "09:10:00", dir, PlayMode::RandomOne});
   load();
   start(QStringLiteral("random"));
   for (int i = 0; i < 29; ++i) finishMain();
@@ -63,9 +75,7 @@ TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
     EXPECT_EQ(QSet<QString>(block.begin(), block.end()).size(), 10) << "round " << round;
   }
   EXPECT_NE(played.mid(0, 10), played.mid(10, 10)) << "a new order is drawn after the last song";
-  // The list shows the song playing.
   EXPECT_EQ(main().songs()[main().selected()], mainPlayer()->fileName());
-
   mainPlayer()->opened.clear();
   start(QStringLiteral("one"));
   finishMain();
@@ -77,18 +87,16 @@ TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
   const QString dir = folder(QStringLiteral("u"), kThree);
   backend.unplayableByMediaPlayer = {path("u/a.mp3"), path("u/b.mp3")};
   unit.state.usebass = false;  // no second chance through the stream player
-  addSong({QStringLiteral("skip"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({QStringLiteral("single"), "08:10:00", "08:20:00", dir, PlayMode::Single});
-  addSong({QStringLiteral("loop"), "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
+  addSong({"skip", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({"single", "08:10:00", "08:20:00", dir, PlayMode::Single});
+  addSong({"loop", "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
   load();
   start(QStringLiteral("skip"));
   EXPECT_EQ(names(mainPlayer()->calls.filter("open ")), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
   EXPECT_EQ(names(mainPlayer()->opened).join(',') + "|" + main().songLine(), "c.mp3|正在播放：" + path("u/c.mp3"));
-
   // A single-song mode gives up at the first failure, with the message of the start.
   start(QStringLiteral("single"));
   EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainPlayer()->isOpen());
-
   // A song that cannot be played again is tried 10 times the list's size, and no more.
   start(QStringLiteral("loop"));
   ASSERT_TRUE(mainPlayer()->isPlaying());
@@ -104,8 +112,8 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   const QString mp3 = song(QStringLiteral("x.MP3"));
   const QString wma = song(QStringLiteral("y.wma"));
   backend.unplayableByMediaPlayer = {mp3, wma};
-  addSong({QStringLiteral("mp3"), "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
-  addSong({QStringLiteral("wma"), "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
+  addSong({"mp3", "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
+  addSong({"wma", "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("mp3"));
@@ -117,16 +125,12 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
   EXPECT_EQ(main().PlayMainFile(false, mp3), 2);
   const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名:]" + mp3));
-
   // The stream's end is noticed by its position timer, which goes on by the play mode.
   mainStream()->finish();
   main().Timer_bassprocessTimer();
   EXPECT_FALSE(main().Timer_bassprocess.isActive() || !main().songLine().isEmpty() || main().songLineItalic());
-
-  // Only ".MP3" falls back.
   start(QStringLiteral("wma"));
   EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainStream()->isOpen());
-  // And only when the fallback is allowed.
   unit.state.usebass = false;
   EXPECT_EQ(main().PlayMainFile(false, mp3), 0);
 }
@@ -134,7 +138,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
 TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("f"), kThree);
-  const int id = addSong({QStringLiteral("fade"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 80});
+  const int id = addSong({"fade", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 80});
   load();
   EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf("fade"))].endtime, QStringLiteral("08:09:56"));
   start(QStringLiteral("fade"));
@@ -142,7 +146,6 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   for (int i = 0; i < 4; ++i) main().Timer_volupordownTimer();
   EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{0, 200, 400, 600, 800}));
   EXPECT_FALSE(main().Timer_volupordown.isActive());
-
   main().FlatTrackBar1Change(885);
   mainPlayer()->volumes.clear();
   end(QStringLiteral("fade"));
@@ -151,7 +154,6 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   EXPECT_TRUE(main().busy());
   main().Timer_volupordownTimer();
   EXPECT_EQ(mainPlayer()->volumes, (std::vector<int>{664, 443, 222, 0}));
-  // The fourth tick ends the entry.
   EXPECT_FALSE(main().busy() || mainPlayer()->isOpen() || main().Timer_volupordown.isActive() || songs.mainOwner());
   EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
 }
@@ -159,8 +161,8 @@ TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
 TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("r"), kThree);
-  const int first = addSong({QStringLiteral("first"), "08:00:00", "08:10:04", dir, PlayMode::LoopAll});
-  const int next = addSong({QStringLiteral("next"), "08:10:00", "08:20:00", path("r/b.mp3"), PlayMode::LoopOne, 1});
+  const int first = addSong({"first", "08:00:00", "08:10:04", dir, PlayMode::LoopAll});
+  const int next = addSong({"next", "08:10:00", "08:20:00", path("r/b.mp3"), PlayMode::LoopOne, 1});
   load();
   start(QStringLiteral("first"));
   end(QStringLiteral("first"));  // shortened to 08:10:00: the fade-out and the next start meet
@@ -179,10 +181,10 @@ TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
 TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
   unit.state.minvolume10 = 100;
   const QString dir = folder(QStringLiteral("d"), kThree);
-  addSong({QStringLiteral("music"), "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
-  addSong({QStringLiteral("notice"), "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
-  addSong({QStringLiteral("quiet"), "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
-  addSong({QStringLiteral("late"), "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
+  addSong({"music", "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
+  addSong({"notice", "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
+  addSong({"quiet", "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
+  addSong({"late", "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
   load();
   // Heard on the main channel, shown on the slider, kept to come back to.
   auto levels = [&] {
@@ -199,7 +201,6 @@ TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
   end(QStringLiteral("notice"));
   EXPECT_TRUE(!main().ducked() && !secondPlayer()->isOpen() && second().line().isEmpty());
   EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-
   // A quieter main channel is not raised to the ducked level.
   start(QStringLiteral("quiet"));
   start(QStringLiteral("notice"));
@@ -216,10 +217,10 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   const QString list = testing_support::writeFile(music.filePath("list.pl3"),
                                                   (path("s/c.mp3") + "\r\n\r\n" + path("s/gone.mp3") + "\r\n" +
                                                    path("s/a.mp3") + "\r\n").toUtf8());
-  addSong({QStringLiteral("loop"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道"});
-  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3, "副通道"});
-  addSong({QStringLiteral("none"), "08:20:00", "08:30:00", music.filePath("empty"), PlayMode::InOrder, 2, "副通道"});
-  addSong({QStringLiteral("bad"), "08:30:00", "08:40:00", dir, PlayMode::InOrder, 2, "副通道"});
+  addSong({"loop", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道"});
+  addSong({"list", "08:10:00", "08:20:00", list, PlayMode::InOrder, 3, "副通道"});
+  addSong({"none", "08:20:00", "08:30:00", music.filePath("empty"), PlayMode::InOrder, 2, "副通道"});
+  addSong({"bad", "08:30:00", "08:40:00", dir, PlayMode::InOrder, 2, "副通道"});
   QDir().mkpath(music.filePath("empty"));
   backend.requireExistingFiles = true;
   load();
@@ -228,7 +229,6 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   EXPECT_EQ(names(secondPlayer()->opened), (QStringList{"a.mp3", "b.mp3", "c.mp3", "a.mp3"}));
   second().Timer_music2processTimer();
   EXPECT_EQ(second().line(), "正在播放副通道节目<loop>中的歌曲：" + path("s/a.mp3") + " 【3:00/0:00】");
-
   // A song list plays its lines as they are: the missing one is skipped when its turn comes.
   secondPlayer()->opened.clear();
   start(QStringLiteral("list"));
@@ -237,11 +237,9 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   EXPECT_EQ(names(secondPlayer()->opened), (QStringList{"c.mp3", "a.mp3"}));
   secondPlayer()->finish();
   EXPECT_TRUE(second().line().isEmpty());  // in order, after the last song
-
   start(QStringLiteral("none"));
   EXPECT_EQ(second().line(), QStringLiteral("副通道节目<none>中的文件夹中没有歌曲!"));
   EXPECT_FALSE(main().ducked());
-
   backend.unplayableByMediaPlayer = {QStringLiteral("*")};
   backend.unplayableByStream = {QStringLiteral("*")};
   start(QStringLiteral("bad"));
@@ -252,7 +250,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   unit.state.logenabled = true;
   const QString dir = folder(QStringLiteral("b"), {QStringLiteral("a.MP3"), QStringLiteral("b.MP3")});
   backend.unplayableByMediaPlayer = {QStringLiteral("*")};
-  addSong({QStringLiteral("ad"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道", "00:10:00", 70});
+  addSong({"ad", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "副通道", "00:10:00", 70});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("ad"));
@@ -270,9 +268,8 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   second().Timer_bass2processTimer();
   EXPECT_EQ(secondStream()->fileName(), path("b/b.MP3"));
   EXPECT_TRUE(second().Timer_bass2process.isActive());
-
   // The main channel on its stream player keeps the stop button when the second one ends.
-  addSong({QStringLiteral("bg"), "08:00:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:30:00", 80});
+  addSong({"bg", "08:00:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:30:00", 80});
   load();
   start(QStringLiteral("bg"));
   start(QStringLiteral("ad"));
@@ -285,9 +282,9 @@ TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
   QDir().mkpath(music.filePath("nothing"));
   testing_support::writeFile(music.filePath("nothing/readme.txt"), "no songs");
   const QString list = testing_support::writeFile(music.filePath("gone.pl3"), path("missing.mp3").toUtf8());
-  const int folderId = addSong({QStringLiteral("folder"), "08:00:00", "08:10:00", music.filePath("nothing"), PlayMode::InOrder, 2});
-  addSong({QStringLiteral("list"), "08:10:00", "08:20:00", list, PlayMode::InOrder, 3});
-  addSong({QStringLiteral("single"), "08:20:00", "08:30:00", path("missing.mp3"), PlayMode::Single, 1});
+  const int folderId = addSong({"folder", "08:00:00", "08:10:00", music.filePath("nothing"), PlayMode::InOrder, 2});
+  addSong({"list", "08:10:00", "08:20:00", list, PlayMode::InOrder, 3});
+  addSong({"single", "08:20:00", "08:30:00", path("missing.mp3"), PlayMode::Single, 1});
   load();
   start(QStringLiteral("folder"));
   EXPECT_EQ(main().songLine(), "\"" + music.filePath("nothing") + "\" 文件夹中没有歌曲!");
@@ -299,7 +296,7 @@ TEST_F(SongFixture, EmptySourcesShowTheirMessagesAndTheEntryStaysPlaying) {
 }
 
 TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
-  addSong({QStringLiteral("long"), "08:00:00", "08:10:00", song("long.wav"), PlayMode::Single, 1});
+  addSong({"long", "08:00:00", "08:10:00", song("long.wav"), PlayMode::Single, 1});
   load();
   start(QStringLiteral("long"));
   mainPlayer()->setPosition(60000);
@@ -311,10 +308,8 @@ TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
   main().TrackBar2Change(71000);
   EXPECT_EQ(mainPlayer()->calls, (QStringList{"seek 71000", "play"}));
   EXPECT_EQ(mainPlayer()->positionMs(), 71000);
-  // A seek past the end lands on the end.
   main().TrackBar2Change(900000);
   EXPECT_EQ(mainPlayer()->positionMs(), mainPlayer()->lengthMs());
-  // Not while paused.
   mainPlayer()->pause();
   mainPlayer()->calls.clear();
   main().TrackBar2Change(0);
@@ -325,8 +320,8 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   unit.state.logenabled = true;
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("z"), kThree);
-  addSong({QStringLiteral("main"), "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({QStringLiteral("second"), "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
+  addSong({"main", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
+  addSong({"second", "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
   start(QStringLiteral("main"));
@@ -335,13 +330,11 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：]" + path("z/a.mp3")));
   EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：（副通道）]" + path("z/b.mp3")) && runner.MainChannelBusy());
   EXPECT_TRUE(runner.SomethingPlaying());
-
   // The stop button silences both channels and keeps the lists.
   songs.SpeedButton1Click();
   EXPECT_TRUE(!(mainPlayer()->isOpen() || secondPlayer()->isOpen()) && main().busy() && !main().trackShown());
   EXPECT_EQ(main().selected(), -1);
   EXPECT_TRUE(main().songLine().isEmpty());
-
   start(QStringLiteral("main"));
   end(QStringLiteral("main"));
   ASSERT_TRUE(main().fadingOut());
@@ -351,12 +344,123 @@ TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
   EXPECT_EQ(songs.mainOwner(), 0);
 }
 
-TEST_F(SongFixture, TrialPlayWritesNoStatusAndEndsAtOnce) {
-  unit.state.fadeenabled = true;
-  const int id = addSong({QStringLiteral("try"), "08:00:00", "08:10:00", folder("t", kThree), PlayMode::LoopAll});
+TEST_F(SongFixture, ASongAfterAnMp3FromTheStreamPlayerIsShownUpright) {
+  const QString mp3 = song(QStringLiteral("x.MP3")), wav = song(QStringLiteral("y.wav"));
+  backend.unplayableByMediaPlayer = {mp3};
+  ASSERT_EQ(main().PlayMainFile(false, mp3), 2);
+  EXPECT_TRUE(main().songLineItalic());
+  ASSERT_EQ(main().PlayMainFile(false, wav), 1);
+  EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：") + wav);
+  EXPECT_FALSE(main().songLineItalic());
+}
+
+TEST_F(SongFixture, ASongIsOpenedTheSecondBeforeItsStartAndItsStatusChangesOneRow) {
+  SlowHost host;
+  host.clock = &clock;
+  Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+  const QString bell = song(QStringLiteral("bell.wav"));
+  for (int k = 0; k < 50; ++k)  // a day around it
+    addSong({QStringLiteral("其他%1").arg(k), SecondsToTime(9 * 3600 + k * 60), SecondsToTime(9 * 3600 + k * 60 + 30),
+             bell, "单曲播放", 1});
+  const int id = addSong({"铃声", "08:20:00", "08:20:05", bell, "单曲播放", 1});
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 58)));
   load();
-  start(QStringLiteral("try"), EntryMode::TryPlay);
-  end(QStringLiteral("try"), EntryMode::TryPlay);
-  EXPECT_FALSE(main().fadingOut() || main().busy());
-  EXPECT_EQ(statusOf(id), QStringLiteral("待播"));
+  dispatcher.start();
+  dispatcher.stop();  // ticks by hand
+  QSignalSpy reloads(&dm.qry_show, &orvane::db::Query::rowsReset);
+  QSignalSpy rowChanges(&dm.qry_show, &orvane::db::Query::valueChanged);
+  const int statusColumn = dm.qry_show.fieldIndex(QStringLiteral("status"));
+  auto tickAt = [&](int s, int ms) {
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 0).addSecs(s).addMSecs(ms)));
+    dispatcher.Timer1Timer();
+  };
+  tickAt(59, 2);
+  ASSERT_NE(mainPlayer(), nullptr);
+  EXPECT_EQ(mainPlayer()->opened, QStringList{bell});
+  EXPECT_FALSE(mainPlayer()->isPlaying()) << "heard before its second";
+  tickAt(60, 1);
+  EXPECT_EQ(mainPlayer()->opened, QStringList{bell}) << "opened again at its second";
+  EXPECT_TRUE(mainPlayer()->isPlaying());
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  EXPECT_EQ(reloads.count(), 0) << "the day was read again for a start";
+  ASSERT_EQ(rowChanges.count(), 1);
+  EXPECT_EQ(rowChanges.at(0).at(1).toInt(), statusColumn);
+  EXPECT_EQ(dm.qry_show.value(rowChanges.at(0).at(0).toInt(), statusColumn).toString(), QStringLiteral("正播"));
+  tickAt(65, 1);
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_EQ(reloads.count(), 0) << "the day was read again for an end";
+}
+
+TEST_F(SongFixture, ATickThatOutlastsItsSecondWalksTheNextOneAtOnceAndNeverEarly) {
+  // How far into the next seconds the tick of 08:00:00 ends; the ticks that follow at once.
+  for (auto [overrunMs, ticksAtOnce] : {std::pair{300, 0}, {990, 1}, {2500, 1}}) {
+    SCOPED_TRACE(overrunMs);
+    SlowHost host;
+    host.clock = &clock;
+    host.overrunMs = overrunMs;
+    Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(7, 59, 59, 500)));
+    dispatcher.start();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0, 10)));
+    dispatcher.Timer1Timer();
+    const qint64 walked = dispatcher.watermark();
+    QSignalSpy ticks(&dispatcher, &Dispatcher::ticked);
+    testing_support::waitUntil([] { return false; }, 150);  // the clock stands still meanwhile
+    EXPECT_EQ(ticks.count(), ticksAtOnce);
+    EXPECT_EQ(dispatcher.watermark(), ticksAtOnce ? clock.now().toSecsSinceEpoch() : walked);
+  }
+}
+
+TEST_F(SongFixture, ASongOpenedAheadNeverHoldsUpTheSecondItIsFor) {
+  SlowHost host;
+  host.clock = &clock;
+  Dispatcher dispatcher{unit.state, clock, runner, host, unit.fired, unit.today};
+  const QString bell = song(QStringLiteral("bell.wav"));
+  addSong({"铃声", "08:20:00", "08:20:05", bell, "单曲播放", 1});
+  // How long the file takes to open, when the tick before its second comes, whether it is
+  // opened then (else at its start, as without opening ahead).
+  struct Case {
+    int opensInMs, tickMs;
+    bool ahead;
+  };
+  for (const Case& c : {Case{0, 2, true}, Case{900, 2, true}, Case{2000, 2, false}, Case{0, 960, false}}) {
+    SCOPED_TRACE(testing::Message() << c.opensInMs << " ms at " << c.tickMs);
+    backend.openTakesMs[bell] = c.opensInMs;
+    unit.fired = FiredSet();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 58)));
+    load();
+    dispatcher.start();
+    dispatcher.stop();
+    mainPlayer()->opened.clear();
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 19, 59, c.tickMs)));
+    dispatcher.Timer1Timer();
+    EXPECT_EQ(mainPlayer()->opened, c.ahead ? QStringList{bell} : QStringList{});
+    EXPECT_FALSE(mainPlayer()->isPlaying()) << "heard before its second";
+    clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 20, 0, 2)));
+    dispatcher.Timer1Timer();
+    EXPECT_EQ(mainPlayer()->opened, QStringList{bell});
+    EXPECT_TRUE(mainPlayer()->isPlaying());
+  }
+}
+
+TEST_F(SongFixture, OnlyAnEndTheClockCanReadIsBroughtForwardForTheFade) {
+  unit.state.fadeenabled = true;
+  // The stored end and the end the clock meets (a malformed one never).
+  const std::vector<std::pair<QString, QString>> ends = {{"07:35:00", "07:34:56"}, {"00:00:02", "23:59:58"},
+                                                         {"7:35:00", "7:35:00"},   {"07:35:00 ", "07:35:00 "},
+                                                         {"07:75:00", "07:75:00"}};
+  for (const auto& [stored, met] : ends)
+    addSong({stored, "07:30:00", stored, song("a.mp3"), "单曲播放", 1});
+  load();
+  for (const auto& [stored, met] : ends) EXPECT_EQ(unit.state.todayentries[std::size_t(indexOf(stored))].endtime, met);
+}
+
+TEST_F(SongFixture, TheCatchUpPassesOverAnEntryOfAnUnknownKind) {
+  addSong({"music", "08:00:00", "09:00:00", song("m.mp3"), "单曲播放", 1});
+  addSong({"kind nine", "08:30:00", "08:45:00", song("n.mp3"), "单曲播放", 9});
+  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 35, 0)));
+  load();
+  unit.today.CatchUpEntry();
+  EXPECT_EQ(unit.state.currentid, unit.state.todayentries[std::size_t(indexOf(QStringLiteral("music")))].id);
+  EXPECT_TRUE(mainPlayer()->isPlaying());
 }

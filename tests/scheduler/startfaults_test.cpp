@@ -1,7 +1,3 @@
-// The real dispatcher on an injected clock over the real entry handlers: a day holding
-// malformed rows still plays and is told about without waiting, a faded last song arms the
-// end-of-day shutdown whatever moment its fade finishes, the day ends at the real end of an
-// entry that spans midnight, and an entry of an unknown kind starts nothing.
 #include <QCoreApplication>
 
 #include "scheduler/core/dispatcher.h"
@@ -16,7 +12,6 @@ class StartFaults : public KindsFixture, public DispatcherHost {
   void newDay(const QDate&) override { unit.today.LoadToday(); }
   void ShutdownPC() override { shutdowns << clock.now().toString(QStringLiteral("MM-dd HH:mm:ss")); }
   void RebootPC() override {}
-
   // The program comes up at that moment: the day is loaded, the dispatcher armed and the entry
   // due now caught up, as the main window's creation and first showing do.
   void startAt(const QDateTime& t) {
@@ -37,10 +32,8 @@ class StartFaults : public KindsFixture, public DispatcherHost {
     return QDateTime(QDate(2024, 5, 1).addDays(day), QTime(h, m, s, ms));
   }
   int add(const QString& name, const QString& start, const QString& end, int kind) {
-    return addSong({name, start, end, song(name + ".mp3"), QStringLiteral("单曲播放"), kind, kMainChannel,
-                    QStringLiteral("01:00:00")});
+    return addSong({name, start, end, song(name + ".mp3"), "单曲播放", kind, kMainChannel, "01:00:00"});
   }
-
   Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
   QStringList shutdowns;
 };

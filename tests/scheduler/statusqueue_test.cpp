@@ -1,6 +1,3 @@
-// The broadcast's statuses against a database that another connection holds locked, that
-// cannot be written at all, or that stays locked while the program closes: nothing waits for
-// the lock, nothing is written out of order, nothing is lost that could be written.
 #include <QElapsedTimer>
 
 #include "platform/db/connection.h"

@@ -1,6 +1,3 @@
-// Text entries read aloud on a scripted speech engine: repeats, trial play, the tags, line
-// breaks by voice, the voice fallback, word marks, pause and resume, the hint wait and what
-// stops it, failures that restore the window, and ducking of the main channel.
 #include <QFile>
 
 #include "tests/scheduler/kindsfixture.h"
@@ -12,8 +9,7 @@ constexpr const char* kLine1 = "同学们好";
 TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
   dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
   unit.ReadSettings();
-  const int id = addText({QStringLiteral("广播"), "08:15:00", QStringLiteral("VW Hui|2|70|3|0"),
-                          QStringLiteral("同学们好\r\n现在是<time>，今天是<date>。")});
+  const int id = addText({"广播", "08:15:00", "VW Hui|2|70|3|0", "同学们好\r\n现在是<time>，今天是<date>。"});
   load();
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 0)));
   start(QStringLiteral("广播"));
@@ -27,7 +23,6 @@ TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
   // "VW Hui" is not installed here.
   EXPECT_EQ(QString::asprintf("%d %d ", speech->params[0].rate, speech->params[0].volume) + speech->params[0].voice,
             QStringLiteral("2 70 sit/cmn-Latn-pinyin"));
-
   // The clock moves on; every reading still says the time of the start.
   clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 7)));
   speech->finish();
@@ -46,7 +41,7 @@ TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
   unit.ReadSettings();
-  const int id = addText({QStringLiteral("试读"), "06:00:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("试一试")});
+  const int id = addText({"试读", "06:00:00", "VW Hui|0|100|2|0", "试一试"});
   load();
   unit.state.endshutdownat = QStringLiteral("07:00:00");  // the day is over: an auto end would arm
   start(QStringLiteral("试读"), EntryMode::TryPlay);
@@ -56,7 +51,6 @@ TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   EXPECT_TRUE(!unit.state.textshown && speech->spoken.size() == 2 && statusOf(id) != QStringLiteral("已播"));
   EXPECT_FALSE(unit.state.endshutdownarmed) << "a trial after the day's last entry must not shut the computer down";
   EXPECT_TRUE(log().filter(QStringLiteral("停止试播节目")).size() == 1 && log().filter(QStringLiteral("停止节目")).isEmpty());
-
   // The same entry read automatically to its end arms the end of the day.
   start(QStringLiteral("试读"));
   speech->finish();
@@ -97,8 +91,8 @@ TEST_F(KindsFixture, LineBreaksAreReadByTheVoicesLanguageAndUnknownVoicesFallBac
 }
 
 TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
-  const int a = addText({QStringLiteral("坏参数"), "08:15:00", QStringLiteral("VW Hui|快|大声|几次"), QStringLiteral("好")});
-  const int b = addText({QStringLiteral("空"), "08:16:00", QStringLiteral(""), QString()});
+  const int a = addText({"坏参数", "08:15:00", "VW Hui|快|大声|几次", "好"});
+  const int b = addText({"空", "08:16:00", "", QString()});
   load();
   start(QStringLiteral("坏参数"));
   EXPECT_TRUE(speech->params.back().rate == 0 && speech->params.back().volume == 100 && texts.textrepeats() == 1);
@@ -112,22 +106,10 @@ TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
   EXPECT_EQ(statusOf(b), QStringLiteral("已播"));
 }
 
-TEST_F(KindsFixture, WordsAreMarkedWherePositionsSayWithoutDoubling) {
-  addText({QStringLiteral("词"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("你好\n世界")});
-  load();
-  QList<QPair<int, int>> marks;
-  QObject::connect(&texts, &TextEntries::wordMarked, [&](int s, int l) { marks.append({s, l}); });
-  start(QStringLiteral("词"));
-  speech->say(3, 1);
-  EXPECT_TRUE(texts.selStart() == 3 && texts.selLength() == 1);
-  EXPECT_EQ(texts.memoText().mid(3, 1), QStringLiteral("世"));
-  EXPECT_EQ(marks, (QList<QPair<int, int>>{{3, 1}}));
-}
-
 TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QString::fromUtf8(kLine1)});
+  addSong({"音乐", "08:00:00", "09:00:00", dir, "单曲循环"});
+  addText({"通知", "08:15:00", "VW Hui|0|100|1|0", QString::fromUtf8(kLine1)});
   unit.state.minvolume10 = 300;
   load();
   start(QStringLiteral("音乐"));
@@ -137,7 +119,6 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   };
   start(QStringLiteral("通知"));
   EXPECT_EQ(levels(), QStringLiteral("300 300 800"));
-
   texts.SpeedButton2Click();
   EXPECT_TRUE(texts.paused());
   EXPECT_EQ(speech->calls.last() + texts.ttsLabel(), QStringLiteral("pause暂停播报节目<通知>中的文稿："));
@@ -145,7 +126,6 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   texts.Memo1DblClick();
   EXPECT_EQ(speech->calls.last() + texts.ttsLabel(), QStringLiteral("resume正在播报节目<通知>中的文稿："));
   EXPECT_EQ(main().sliderPosition(), 300);
-
   speech->finish();
   EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
 }
@@ -153,9 +133,9 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
 TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
   folder(QStringLiteral("s"), {QStringLiteral("b.mp3")});
-  addSong({QStringLiteral("主"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  addSong({QStringLiteral("副"), "08:10:00", "08:40:00", path(QStringLiteral("s/b.mp3")), QStringLiteral("单曲循环"), 1, QStringLiteral("副通道")});
-  addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("请注意")});
+  addSong({"主", "08:00:00", "09:00:00", dir, "单曲循环"});
+  addSong({"副", "08:10:00", "08:40:00", path("s/b.mp3"), "单曲循环", 1, "副通道"});
+  addText({"通知", "08:15:00", "VW Hui|0|100|1|0", "请注意"});
   unit.state.minvolume10 = 200;
   load();
   start(QStringLiteral("主"));
@@ -171,8 +151,8 @@ TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
 
 TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
   dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("200"));
-  addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("甲")});
-  addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|1"), QStringLiteral("乙")});
+  addText({"甲", "08:15:00", "VW Hui|0|100|1|1", "甲"});
+  addText({"乙", "08:16:00", "VW Hui|0|100|1|1", "乙"});
   load();
   start(QStringLiteral("甲"));
   // The hint sound: the bundled chime, through the media layer.
@@ -187,20 +167,17 @@ TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
   EXPECT_TRUE(testing_support::waitUntil([&] { return speech && speech->spoken.size() == 1; }, 3000));
   EXPECT_FALSE(texts.hintWaiting());
   speech->finish();
-
   // A stop during the wait: nothing is read afterwards and the window leaves reading mode.
   start(QStringLiteral("甲"));
   runner.StopAll();
   EXPECT_FALSE(unit.state.textshown);
   testing_support::waitUntil([] { return false; }, 400);
   EXPECT_EQ(speech->spoken.size(), 1);
-
   // A second start during the wait: only the second text is read.
   start(QStringLiteral("甲"));
   start(QStringLiteral("乙"));
   testing_support::waitUntil([] { return false; }, 400);
   EXPECT_EQ(speech->spoken.mid(1), QStringList{QStringLiteral("乙")});
-
   // A malformed wait falls back to the length of the chime (1.6 s) rather than dropping the text.
   dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("soon"));
   speech->finish();
@@ -210,8 +187,8 @@ TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
 
 TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
   const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  addSong({QStringLiteral("音乐"), "08:00:00", "09:00:00", dir, QStringLiteral("单曲循环")});
-  const int id = addText({QStringLiteral("通知"), "08:15:00", QStringLiteral("VW Hui|0|100|2|0"), QStringLiteral("请注意")});
+  addSong({"音乐", "08:00:00", "09:00:00", dir, "单曲循环"});
+  const int id = addText({"通知", "08:15:00", "VW Hui|0|100|2|0", "请注意"});
   load();
   start(QStringLiteral("音乐"));
   main().FlatTrackBar1Change(700);
@@ -220,7 +197,6 @@ TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
   speech->refusal = QStringLiteral("no sound server");
   speech->finish();  // the second reading cannot start
   EXPECT_TRUE(!unit.state.textshown && main().sliderPosition() == 700 && statusOf(id) == QStringLiteral("正播"));
-
   speech->refusal.clear();
   start(QStringLiteral("通知"));
   EXPECT_TRUE(unit.state.textshown);
@@ -230,8 +206,8 @@ TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
 }
 
 TEST_F(KindsFixture, ANewTextTakesOverFromOneStillBeingRead) {
-  const int a = addText({QStringLiteral("甲"), "08:15:00", QStringLiteral("VW Hui|0|100|5|0"), QStringLiteral("甲")});
-  const int b = addText({QStringLiteral("乙"), "08:16:00", QStringLiteral("VW Hui|0|100|1|0"), QStringLiteral("乙")});
+  const int a = addText({"甲", "08:15:00", "VW Hui|0|100|5|0", "甲"});
+  const int b = addText({"乙", "08:16:00", "VW Hui|0|100|1|0", "乙"});
   load();
   start(QStringLiteral("甲"));
   start(QStringLiteral("乙"));

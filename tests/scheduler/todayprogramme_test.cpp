@@ -1,5 +1,3 @@
-// Today's programme: the day's schedule, the daily status reset, missed entries, the fade
-// shortening, the end-of-day time, the catch-up and the next-entry line.
 #include <QCoreApplication>
 
 #include "scheduler/core/entryrunner.h"
@@ -36,24 +34,20 @@ class Today : public SchedulerFixture {
   }
   void at(int h, int m, int s, QDate day = QDate(2024, 5, 1)) { clock.set(QDateTime(day, QTime(h, m, s))); }
   const std::vector<rjmb>& entries() const { return unit.state.todayentries; }
-
   FakeRunner runner;
   FakeView view;
 };
 }  // namespace
 
 TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
-  addEntry({QStringLiteral("周三铃"), QStringLiteral("08:00:00"), QStringLiteral("08:01:00"), 1, QStringLiteral("00:01:00"),
-            QStringLiteral("周三")});
-  addEntry({QStringLiteral("一号铃"), QStringLiteral("09:00:00"), QStringLiteral("09:01:00"), 1, QStringLiteral("00:01:00"),
-            QStringLiteral("一号")});
+  addEntry({"周三铃", "08:00:00", "08:01:00", 1, "00:01:00", "周三"});
+  addEntry({"一号铃", "09:00:00", "09:01:00", 1, "00:01:00", "一号"});
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("周三"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayweekday, QStringLiteral("Wednesday"));
   EXPECT_EQ(view.schedule, QStringLiteral("周三"));
   ASSERT_EQ(entries().size(), 1u);
   EXPECT_EQ(entries()[0].pname, QStringLiteral("周三铃"));
-
   dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("1"));
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update rjb set sjb='一号' where rj='01'"));
   unit.today.LoadToday();
@@ -63,14 +57,12 @@ TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1='volume4'"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayschedule, QStringLiteral("一号"));
-
   dm.ExecQuery(dm.qry_temp, QStringLiteral("insert into holiday values('2024-05-01')"));
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.todayschedule, QStringLiteral("不播音日期"));
   EXPECT_EQ(view.next, QStringLiteral("今天为不播音日期"));
   EXPECT_TRUE(entries()[0].isDummy());
   EXPECT_EQ(entries().size(), 1u);
-
   dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from holiday"));
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("无"));
   view.next = QStringLiteral("stale");
@@ -83,29 +75,20 @@ TEST_F(Today, ScheduleByWeekdayByDayOfMonthHolidayAndNone) {
 
 TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int early = addEntry({QStringLiteral("早"), QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("已播"),
-                              QStringLiteral("2024-04-30")});
-  const int now = addEntry({QStringLiteral("正点"), QStringLiteral("10:00:00"), QStringLiteral("10:05:00"), 1,
-                            QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("正播"), QVariant()});
-  const int later = addEntry({QStringLiteral("晚"), QStringLiteral("11:00:00"), QStringLiteral("11:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("日常"), QStringLiteral("未播"),
-                              QStringLiteral("2024-04-30")});
-  const int other = addEntry({QStringLiteral("别的"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00"), 1,
-                              QStringLiteral("00:05:00"), QStringLiteral("其它"), QStringLiteral("已播"),
-                              QStringLiteral("2024-04-30")});
+  const int early = addEntry({"早", "09:00:00", "09:05:00", 1, "00:05:00", "日常", "已播", "2024-04-30"});
+  const int now = addEntry({"正点", "10:00:00", "10:05:00", 1, "00:05:00", "日常", "正播", QVariant()});
+  const int later = addEntry({"晚", "11:00:00", "11:05:00", 1, "00:05:00", "日常", "未播", "2024-04-30"});
+  const int other = addEntry({"别的", "08:00:00", "08:05:00", 1, "00:05:00", "其它", "已播", "2024-04-30"});
   at(10, 0, 0);
   unit.today.LoadToday();
   EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
   EXPECT_EQ(statusOf(now), QStringLiteral("未播")) << "a NULL statusday is reset too; a start at this second is passed";
   EXPECT_EQ(statusOf(later), QStringLiteral("待播"));
   EXPECT_EQ(statusOf(other), QStringLiteral("已播")) << "other schedules are untouched";
-
   // The catch-up of the first showing starts the 10:00:00 entry.
   unit.today.CatchUpEntry();
   ASSERT_EQ(runner.started.size(), 1u);
   EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, now);
-
   // Later the same day: what played stays played, nothing goes back to waiting.
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='已播' where id=:id"), {{":id", now}});
   dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set status='正播' where id=:id"), {{":id", later}});
@@ -114,7 +97,6 @@ TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
   EXPECT_EQ(statusOf(now), QStringLiteral("已播"));
   EXPECT_EQ(statusOf(later), QStringLiteral("已播")) << "a row left playing by a reload counts as played";
   EXPECT_EQ(statusOf(early), QStringLiteral("未播"));
-
   // The next day everything of the schedule starts over.
   at(6, 0, 0, QDate(2024, 5, 2));
   useWeekdaySchedule(QStringLiteral("Thursday"), QStringLiteral("日常"));
@@ -124,7 +106,7 @@ TEST_F(Today, DailyResetMarksMissedOnceAndKeepsPlayedRowsOnASecondLoad) {
 
 TEST_F(Today, StatusesAreNotWrittenOutsideAutomaticPlay) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int id = addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
+  const int id = addEntry({"a", "07:00:00", "07:05:00"});
   unit.state.playstate = PlayState::StopPlay;
   at(8, 0, 0);
   unit.today.LoadToday();
@@ -134,10 +116,10 @@ TEST_F(Today, StatusesAreNotWrittenOutsideAutomaticPlay) {
 
 TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  const int song = addEntry({QStringLiteral("song"), QStringLiteral("07:30:00"), QStringLiteral("07:35:00"), 1});
-  addEntry({QStringLiteral("short"), QStringLiteral("08:00:00"), QStringLiteral("08:00:50"), 2, QStringLiteral("00:00:50")});
-  addEntry({QStringLiteral("radio"), QStringLiteral("09:00:00"), QStringLiteral("09:30:00"), 5, QStringLiteral("00:30:00")});
-  addEntry({QStringLiteral("bad length"), QStringLiteral("10:00:00"), QStringLiteral("10:30:00"), 3, QString()});
+  const int song = addEntry({"song", "07:30:00", "07:35:00", 1});
+  addEntry({"short", "08:00:00", "08:00:50", 2, "00:00:50"});
+  addEntry({"radio", "09:00:00", "09:30:00", 5, "00:30:00"});
+  addEntry({"bad length", "10:00:00", "10:30:00", 3, QString()});
   at(6, 0, 0);
   ASSERT_TRUE(unit.state.fadeenabled) << "cantstr is on by default and read before the first load";
   unit.today.LoadToday();
@@ -154,31 +136,15 @@ TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
   EXPECT_TRUE(boxes.asked().empty()) << "an empty length is not an error";
 }
 
-TEST_F(Today, MalformedRowsAreReportedOnceAndTheRestStillLoads) {
-  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("a"), QStringLiteral("07:00:00"), QStringLiteral("07:05:00")});
-  EntryRow bad{QStringLiteral("bad"), QStringLiteral("7:10"), QStringLiteral("xx")};
-  bad.ivolume = QStringLiteral("loud");
-  addEntry(bad);
-  addEntry({QStringLiteral("c"), QStringLiteral("08:00:00"), QStringLiteral("08:05:00")});
-  at(6, 0, 0);
-  unit.today.LoadToday();
-  ASSERT_EQ(entries().size(), 3u);
-  EXPECT_EQ(entries()[1].pname, QStringLiteral("c"));
-  EXPECT_EQ(entries()[2].ivolume, 100);
-  QCoreApplication::processEvents();  // the notice is told from the event loop
-  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1);
-}
-
 TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("song"), QStringLiteral("15:00:00"), QStringLiteral("15:30:00"), 1, QStringLiteral("00:30:00")});
-  addEntry({QStringLiteral("text"), QStringLiteral("16:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
+  addEntry({"song", "15:00:00", "15:30:00", 1, "00:30:00"});
+  addEntry({"text", "16:00:00", "00:00:00", 4, "00:00:00"});
   at(6, 0, 0);
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("16:00:00"));
-  addEntry({QStringLiteral("late"), QStringLiteral("17:00:00"), QStringLiteral("17:45:00"), 2, QStringLiteral("00:45:00")});
+  addEntry({"late", "17:00:00", "17:45:00", 2, "00:45:00"});
   unit.today.LoadToday();
   EXPECT_EQ(unit.state.endshutdownat, QStringLiteral("17:45:00"));
   // A day without entries does not keep yesterday's time.
@@ -194,9 +160,9 @@ TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
 
 TEST_F(Today, CatchUpAndNextEntryLine) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  addEntry({QStringLiteral("text"), QStringLiteral("11:00:00"), QStringLiteral("00:00:00"), 4, QStringLiteral("00:00:00")});
-  const int noon = addEntry({QStringLiteral("午间"), QStringLiteral("12:00:00"), QStringLiteral("12:30:00")});
-  const int after = addEntry({QStringLiteral("下午"), QStringLiteral("13:00:00"), QStringLiteral("13:30:00")});
+  addEntry({"text", "11:00:00", "00:00:00", 4, "00:00:00"});
+  const int noon = addEntry({"午间", "12:00:00", "12:30:00"});
+  const int after = addEntry({"下午", "13:00:00", "13:30:00"});
   at(11, 59, 59);
   unit.today.LoadToday();
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <下午>")) << "12:00:00 is less than two seconds away";
@@ -208,7 +174,6 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
   unit.today.CatchUpEntry();
   EXPECT_TRUE(runner.started.empty()) << "a text entry (end 00:00:00) is never caught up";
-
   at(12, 10, 0);
   runner.busy = true;
   unit.today.CatchUpEntry();
@@ -222,7 +187,6 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
   ASSERT_EQ(runner.started.size(), 1u);
   EXPECT_EQ(entries()[std::size_t(runner.started[0].first)].id, noon);
   EXPECT_EQ(runner.started[0].second, EntryMode::Auto);
-
   // While something plays the grid stays on the playing entry and the line is left alone.
   runner.playing = true;
   unit.state.currentid = noon;
@@ -240,7 +204,7 @@ TEST_F(Today, CatchUpAndNextEntryLine) {
 TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitchedOff) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("last"), QStringLiteral("16:00:00"), QStringLiteral("17:00:00"), 5, QStringLiteral("01:00:00")});
+  addEntry({"last", "16:00:00", "17:00:00", 5, "01:00:00"});
   at(15, 0, 0);
   unit.today.LoadToday();
   at(17, 0, 0);
@@ -251,7 +215,7 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   unit.today.LoadToday();
   EXPECT_TRUE(unit.state.endshutdownarmed);
   // The operator adds an evening entry before the five seconds are over: no shutdown now.
-  addEntry({QStringLiteral("evening"), QStringLiteral("18:00:00"), QStringLiteral("18:30:00"), 5, QStringLiteral("00:30:00")});
+  addEntry({"evening", "18:00:00", "18:30:00", 5, "00:30:00"});
   at(17, 0, 3);
   unit.today.LoadToday();
   EXPECT_FALSE(unit.state.endshutdownarmed);
@@ -264,10 +228,9 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("0"));
   unit.today.ComputeEndShutdownTime();
   EXPECT_FALSE(unit.state.endshutdownarmed);
-
   // Armed just before midnight, it survives the new day's load and fires at 00:00:02.
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  addEntry({QStringLiteral("night"), QStringLiteral("23:00:00"), QStringLiteral("23:59:57"), 5, QStringLiteral("00:59:57")});
+  addEntry({"night", "23:00:00", "23:59:57", 5, "00:59:57"});
   at(22, 0, 0);
   unit.today.LoadToday();
   at(23, 59, 57);

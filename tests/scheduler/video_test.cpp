@@ -1,6 +1,3 @@
-// The video window offscreen with real libmpv players and files made by ffmpeg: the red test
-// picture reaches Panel1, stepping onto sound closes the window and onto video reopens it,
-// the keys, the overlay, the limits, failures and the second channel's own list.
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -62,7 +59,6 @@ class VideoWindowTest : public SchedulerFixture {
     const QColor c = picture.pixelColor(picture.width() / 2, picture.height() / 2);
     return c.red() > 200 && c.green() < 60 && c.blue() < 60;
   }
-
   QTemporaryDir dir;
   orvane::MpvBackend mpv{silent()};
   SongEntries songs{dm, unit.state, clock, unit.today, &mpv};
@@ -83,14 +79,12 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   EXPECT_EQ(items.join(QLatin1Char('|')),
             QStringLiteral("上一首(&P)|下一首(&N)|停止播放(&Q)|全屏(&A)|退出全屏(&Esc)|显示播放时间(&S)"));
   EXPECT_FALSE(w.isVisible());
-
   MainChannel& main = songs.main();
   main.StartSongs(listEntry({"main/a.mp4", "main/b.wav", "main/c.mp4"}, kMainChannel), false);
   ASSERT_EQ(main.songs().size(), 3);
   ASSERT_TRUE(main.player()->isPlaying());
   EXPECT_TRUE(w.isVisible() && w.isFullScreen() && unit.state.videoshown);
   ASSERT_TRUE(testing_support::waitUntil([&] { return redPanel(); })) << "the red picture reaches Panel1";
-
   // Next onto sound closes the window and lets the player go; onto video it covers the screen
   // again; past the end the limit shows.
   QTest::keyClick(&w, Qt::Key_N);
@@ -105,7 +99,6 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   ASSERT_EQ(boxes.asked().size(), 1u);
   EXPECT_EQ(boxes.asked()[0].text + boxes.asked()[0].caption + QString::number(boxes.asked()[0].flags),
             QStringLiteral("已是最后一首提示0"));
-
   // Esc: the 640 × 480 window at 100,100; A: full screen again.
   QTest::keyClick(&w, Qt::Key_Escape);
   EXPECT_FALSE(w.isFullScreen());
@@ -113,7 +106,6 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   ASSERT_TRUE(testing_support::waitUntil([&] { return redPanel(); })) << "the picture follows the panel's size";
   QTest::keyClick(&w, Qt::Key_A);
   EXPECT_TRUE(w.isFullScreen());
-
   // S: the time overlay in the panel's bottom right corner, with the main panel's texts.
   QTest::keyClick(&w, Qt::Key_S);
   EXPECT_TRUE(w.N6->isChecked() && w.Panel2->isVisible() && w.Timer1.isActive());
@@ -123,7 +115,6 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   EXPECT_TRUE(w.Label1->text().endsWith(QStringLiteral("/ 0:04")));
   QTest::keyClick(&w, Qt::Key_S);
   EXPECT_FALSE(w.Panel2->isVisible() || w.Timer1.isActive());
-
   // P back to the first song (through the sound), then the first limit.
   QTest::keyClick(&w, Qt::Key_P);
   w.N1Click();
@@ -133,7 +124,6 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   QTest::keyClick(&w, Qt::Key_P);
   ASSERT_EQ(boxes.asked().size(), 1u);
   EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("已是第一首"));
-
   // Q stops both channels through the song panel's stop and closes the window.
   QTest::keyClick(&w, Qt::Key_Q);
   EXPECT_EQ(stops, 1);
@@ -155,7 +145,6 @@ TEST_F(VideoWindowTest, FailuresAndTheSecondChannelsOwnList) {
   w.N2Click();
   EXPECT_EQ(main.selected(), 3);
   EXPECT_EQ(main.songLine(), QStringLiteral("不能播放此首歌曲!"));
-
   // The second channel feeds the window: previous and next step through its own list, and
   // the overlay shows its player's times.
   ASSERT_TRUE(makeVideo(dir.filePath(QStringLiteral("second/x.mp4")), "red"));

@@ -1,4 +1,3 @@
-// On X11 (under Xvfb) the picture goes to Panel1's own window, given to libmpv as its wid.
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>

@@ -1,8 +1,3 @@
-// Every window as a desktop user meets it, in the default font and a larger one: an owned
-// window carries its owner as transient parent and opens centred on it, wholly on its
-// screen; every text shows whole at the default and the minimum size, in every state (pages,
-// entry kinds, a trial) and the minimum stays put from state to state; the password prompt
-// selects a wrong entry so the retyped one replaces it.
 #include <QComboBox>
 #include <QImage>
 #include <QPointer>
@@ -86,9 +81,8 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     set("canchannel", QStringLiteral("1"));
     const QString schedule = QStringLiteral("春季学期作息时间表");
     useWeekdaySchedule(QStringLiteral("Wednesday"), schedule);
-    addEntry({QStringLiteral("起床音乐"), "07:00:00", "07:20:45", 1, "00:20:45", schedule});
-    notice_ = addEntry({QStringLiteral("广播通知"), "20:45:10", "20:49:59", 1, "00:04:49", schedule, QStringLiteral("待播"),
-              QStringLiteral(""), QStringLiteral("副通道"), 100});
+    addEntry({"起床音乐", "07:00:00", "07:20:45", 1, "00:20:45", schedule});
+    notice_ = addEntry({"广播通知", "20:45:10", "20:49:59", 1, "00:04:49", schedule, "待播", "", "副通道", 100});
     openMainWindow();
     window->show();
     AudioToolsContext tools;
@@ -97,7 +91,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     tools.state = &window->state();
     InstallAudioTools(tools);
   }
-
   void TearDown() override {
     // Owned windows go with their owner, and so does the main window's video window.
     QList<QPointer<QWidget>> made;
@@ -108,7 +101,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
     AudioTools() = {};
     QApplication::setFont(defaultFont_);
   }
-
   // The video window is not among them: a frameless full-screen picture with no text of its own.
   std::vector<Case> cases() {
     TForm_main_tamu* main = window.get();
@@ -150,7 +142,6 @@ class WindowsTest : public SettingsFixture, public testing::WithParamInterface<i
          [main] { return new orvane::TMessageForm(QStringLiteral("密码错误。"), QStringLiteral("错误"), 16, main); }},
     };
   }
-
   QFont defaultFont_ = QApplication::font();
   int notice_ = 0;
   orvane::FakeMediaBackend media;

@@ -102,6 +102,16 @@ TEST_F(ControlKinds, ButtonFrameRules) {
         o.rect = QRect(QPoint(), size), o.text = text;
         EXPECT_TRUE(k::PaintPushButton(p, Data(), skin->Options, kind, o, nullptr));
       }
+  // A disabled button's one-image glyph, centred without a caption (41, 9), comes embossed:
+  // shadow over the shape, highlight one pixel down and right.
+  QPushButton bit;
+  QImage glyph(8, 8, QImage::Format_RGB32);
+  glyph.fill(qRgb(128, 128, 0));
+  QPainter(&glyph).fillRect(2, 2, 4, 4, Qt::black);
+  bit.setProperty("Glyph", glyph);
+  o.rect = QRect(0, 0, 90, 26), o.state = {}, o.text.clear();
+  ASSERT_TRUE(k::PaintPushButton(p, Data(), skin->Options, k::bkBit, o, &bit));
+  EXPECT_EQ((std::vector<QRgb>{img.pixel(43, 11), img.pixel(47, 15)}), (std::vector<QRgb>{0xFF808080u, 0xFFFFFFFFu}));
   Data().Buttons->Bitmap = QImage();
   EXPECT_FALSE(k::PaintPushButton(p, Data(), skin->Options, k::bkPush, o, nullptr));
 }

@@ -95,7 +95,6 @@ TEST_F(PopupMenuTest, AShownMenuHasTheSkinFrameUntilTheSkinIsSwitchedOff) {
     const QImage fusion = Render(menu);
     const QPoint firstItem = menu->actionGeometry(menu->actions().first()).topLeft();
     menu->close();
-
     Start(DefaultPackage());
     menu = open();
     ASSERT_TRUE(menu);
@@ -121,7 +120,6 @@ TEST_F(PopupMenuTest, AShownMenuHasTheSkinFrameUntilTheSkinIsSwitchedOff) {
     ExpectSkinCorners(img);
     const QImage& src = skin->Data()->MenuBackground->Bitmap;
     EXPECT_EQ(img.pixel(inside), src.pixel(src.width() / 2, src.height() / 2));
-
     Stop();
     EXPECT_FALSE(SkinStyleInstalled());
     EXPECT_TRUE(Render(menu) == fusion);

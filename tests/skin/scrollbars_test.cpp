@@ -173,7 +173,9 @@ TEST_F(ScrollBarsTest, EachPartInEachStateFromTheStrip) {
     style->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, bar);
     p.end();
     QRect r = style->subControlRect(QStyle::CC_ScrollBar, &o, c.part, bar);
-    if (c.rtl) EXPECT_EQ(r.left(), bar->width() - 17);
+    if (c.rtl) {
+      EXPECT_EQ(r.left(), bar->width() - 17);
+    }
     if (c.part == QStyle::SC_ScrollBarSlider) {
       // The grip: one cell centred on the thumb.
       const bool h = c.orientation == Qt::Horizontal;

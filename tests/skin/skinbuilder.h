@@ -18,7 +18,6 @@ namespace skin_testing {
 struct SkinBuilder {
   QByteArray description;
   QMap<QString, QByteArray> files;
-
   SkinBuilder& ini(const QByteArray& text) {
     description += text;
     return *this;

@@ -400,7 +400,9 @@ TEST_F(SkinControlsTest, PropertyRoutines) {
   SetTag(&button, 7);
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.name) + " " + (c.set ? c.set : ""));
-    if (c.set) EXPECT_EQ(SetPropByName(c.obj, c.name, c.set), c.setOk);
+    if (c.set) {
+      EXPECT_EQ(SetPropByName(c.obj, c.name, c.set), c.setOk);
+    }
     EXPECT_EQ(GetPropAsString(c.obj, c.name), c.asString);
     EXPECT_EQ(GetOrdPropByName(c.obj, c.name), c.ordinal);
   }

@@ -10,17 +10,28 @@
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
 
+// The embedded default skin package.
+inline QByteArray DefaultSkinPackage() {
+  QFile f(QString::fromLatin1(orvane::skin::DefaultSkinResource));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A skin component with the default package loaded (null when it does not load).
+inline std::unique_ptr<orvane::skin::TSXSkin> LoadedDefaultSkin() {
+  auto skin = std::make_unique<orvane::skin::TSXSkin>();
+  skin->SetSkinStream(DefaultSkinPackage());
+  if (!skin->LoadSkin()) return nullptr;
+  skin->Loaded();
+  return skin;
+}
+
 class FormSkinFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     using namespace orvane::skin;
     RegisterFormSkinner();
-    QFile f(QString::fromLatin1(DefaultSkinResource));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    skin = std::make_unique<TSXSkin>();
-    skin->SetSkinStream(f.readAll());
-    ASSERT_TRUE(skin->LoadSkin());
-    skin->Loaded();
+    skin = LoadedDefaultSkin();
+    ASSERT_TRUE(skin);
     SkinManager->SetOn(true);
     SkinManager->SetState(TSkinManage::Started);
   }

@@ -222,7 +222,9 @@ TEST_F(SkinMenuTest, AltWithALetterOrSpaceAndDialogChars) {
     EXPECT_EQ(OpenDropDownIndex(), c.item) << c.key;
     QMenu* sys = m.f->SystemMenuPopup();
     EXPECT_EQ(sys && sys->isVisible(), c.systemMenu) << c.key;
-    if (c.systemMenu) EXPECT_EQ(sys->pos(), m.Screen(QPoint(m.f->Borders().left(), m.f->Borders().top() + 20)));
+    if (c.systemMenu) {
+      EXPECT_EQ(sys->pos(), m.Screen(QPoint(m.f->Borders().left(), m.f->Borders().top() + 20)));
+    }
     if (sys) sys->hide();
     CloseDropDown();
   }
@@ -331,7 +333,9 @@ TEST_F(SkinMenuTest, OwnerDrawnItemsArePaintedFromTheSkin) {
       ASSERT_EQ(img.pixel(g.left() + x, g.top() + y), want.pixel(x, y)) << c.a->text().toStdString() << " y " << y;
     if (c.caption < 0) continue;
     const QColor glyph = Darkest(img, QRect(g.left(), g.top(), 22, g.height()));
-    if (c.glyph >= 0) EXPECT_EQ(glyph, Slot(skin.get(), SkinColourSlot(c.glyph))) << c.a->text().toStdString();
+    if (c.glyph >= 0) {
+      EXPECT_EQ(glyph, Slot(skin.get(), SkinColourSlot(c.glyph))) << c.a->text().toStdString();
+    }
     if (c.caption != scHilightText) {
       const QColor text = Darkest(img, QRect(g.left() + 24, g.top(), g.width() / 2, g.height()));
       EXPECT_LE(qAbs(qGray(text.rgb()) - qGray(Slot(skin.get(), SkinColourSlot(c.caption)).rgb())), 8)

@@ -23,7 +23,6 @@ class LoopbackServer : public QTcpServer {
   // Connections taken in silence, and those of them the client has not closed yet.
   int silentConnections() const { return silentTaken_; }
   int openSilentConnections() const { return silentOpen_; }
-
   // A loopback port that nothing listens on (it was free a moment ago): connections to it
   // are refused at once.
   static quint16 closedPort();

@@ -93,10 +93,9 @@ MonitorRecorder* MonitorRecorder::shared() {
 bool MonitorRecorder::start(QString* error) {
   stop();
   const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 1};
-  pa_buffer_attr rattr;
-  rattr.maxlength = uint32_t(-1);
-  rattr.fragsize = kChunk * 2;
-  rattr.tlength = rattr.prebuf = rattr.minreq = uint32_t(-1);
+  const uint32_t any = uint32_t(-1);
+  // Fields: maxlength, tlength, prebuf, minreq, fragsize.
+  const pa_buffer_attr rattr{any, any, any, any, kChunk * 2}, pattr{any, kChunk * 2 * 4, any, any, any};
   int err = 0;
   const QByteArray sink = sink_.toUtf8();
   const QByteArray monitor = sink + ".monitor";
@@ -106,12 +105,6 @@ bool MonitorRecorder::start(QString* error) {
     if (error) *error = QString::fromUtf8(pa_strerror(err));
     return false;
   }
-  pa_buffer_attr pattr;
-  pattr.maxlength = uint32_t(-1);
-  pattr.tlength = kChunk * 2 * 4;
-  pattr.prebuf = uint32_t(-1);
-  pattr.minreq = uint32_t(-1);
-  pattr.fragsize = uint32_t(-1);
   pa_simple* play = pa_simple_new(nullptr, "orvane-test", PA_STREAM_PLAYBACK, sink.constData(), "silence", &spec, nullptr,
                                   &pattr, &err);
   if (!play) {
@@ -119,9 +112,7 @@ bool MonitorRecorder::start(QString* error) {
     if (error) *error = QString::fromUtf8(pa_strerror(err));
     return false;
   }
-  rec_ = rec;
-  play_ = play;
-  running_ = true;
+  rec_ = rec, play_ = play, running_ = true;
   silence_ = std::thread([this] { playSilence(); });
   recorder_ = std::thread([this] { record(); });
   // A null sink that has just been made renders its first block ahead for up to two seconds,
@@ -175,14 +166,13 @@ void MonitorRecorder::record() {
     const auto arrived = Clock::now();
     double sum = 0;
     int peak = 0;
-    Chunk c;
+    Chunk c{arrived - chunkLength};
     for (std::size_t i = 0; i < buf.size(); ++i) {
-      const int16_t s = buf[i];
+      const int s = std::abs(int(buf[i]));
       sum += double(s) * s;
-      peak = std::max(peak, std::abs(int(s)));
-      if (c.onset < 0 && std::abs(int(s)) > int(kOnsetLevel * 32768)) c.onset = int(i);
+      peak = std::max(peak, s);
+      if (c.onset < 0 && s > int(kOnsetLevel * 32768)) c.onset = int(i);
     }
-    c.start = arrived - chunkLength;
     c.rms = std::sqrt(sum / buf.size()) / 32768.0;
     c.peak = peak / 32768.0;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -222,11 +212,8 @@ std::optional<MonitorRecorder::Clock::time_point> MonitorRecorder::firstOnset(Cl
 
 double MonitorRecorder::loudShare(double threshold, Clock::time_point from, Clock::time_point to) const {
   int all = 0, loud = 0;
-  for (const Chunk& c : chunks()) {
-    if (c.start < from || c.start >= to) continue;
-    ++all;
-    if (c.rms > threshold) ++loud;
-  }
+  for (const Chunk& c : chunks())
+    if (c.start >= from && c.start < to) ++all, loud += c.rms > threshold;
   return all ? double(loud) / all : 0;
 }
 

@@ -26,7 +26,6 @@ class MonitorRecorder {
   // An onset: the first sample above this share of full scale.
   static constexpr double kOnsetLevel = 0.125;
   static constexpr int kRate = 16000;
-
   explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
   ~MonitorRecorder();
   // A null sink of the test program's own on the private server (PULSE_SERVER, with the sink
@@ -40,10 +39,8 @@ class MonitorRecorder {
   // carries its true time, playing silence into the sink beside whatever the test plays.
   bool start(QString* error = nullptr);
   void stop();
-
   // The moment of the recorder's clock that is the given wall-clock moment.
   static Clock::time_point at(const QDateTime& wall);
-
   // The loudest 10 ms between two moments (0 when nothing was recorded then).
   double maxRms(Clock::time_point from, Clock::time_point to) const { return maxOf(&Chunk::rms, from, to); }
   // The largest sample between two moments (0 when nothing was recorded then).

@@ -1,25 +1,40 @@
-// The libmpv media layer on a silent, untimed output: opening, lengths, the end signal and
-// its generation guard, seeking, volume, MIDI rendering, the length probe.
+// Sound layers: libmpv media channels on a silent output, MIDI lengths and rendering, stream
+// addresses on loopback; speech (voices, rates, wave files, reading aloud heard on the private
+// sound server's monitor); the hidden web browser playing a page.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
+#include <QWidget>
+#include <thread>
 
+#include "platform/files/waveheader.h"
 #include "platform/media/midifile.h"
 #include "platform/media/midirenderer.h"
 #include "platform/media/midistream.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvchannel.h"
 #include "platform/media/mpvmediaprobe.h"
+#include "platform/speech/espeaksynth.h"
+#include "platform/speech/espeakvoices.h"
+#include "platform/speech/speechengine.h"
+#include "platform/speech/voicechoice.h"
+#include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
+#include "tests/support/monitorrecorder.h"
 #include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
 using namespace orvane;
+using testing_support::MonitorRecorder;
+using testing_support::waitUntil;
+using namespace std::chrono_literals;
+using testing_support::LoopbackServer;
 
 namespace {
 MpvSettings silentUntimed() {
@@ -97,7 +112,6 @@ TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   c->close();
   QTest::qWait(50);
   EXPECT_EQ(ends.count(), 0);
-
   ASSERT_TRUE(c->open(shortWav).ok);
   c->play();
   QThread::msleep(300);
@@ -105,7 +119,6 @@ TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   QCoreApplication::processEvents();
   EXPECT_TRUE(ends.isEmpty() && c->fileName() == longWav);
   EXPECT_NEAR(double(c->lengthMs()), 3000.0, 50.0);
-
   // A channel destroyed with news still queued goes quietly.
   c->play();
   QThread::msleep(100);
@@ -138,7 +151,6 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
   c->seek(60000);
   ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
   EXPECT_EQ(c->positionMs(), c->lengthMs());
-
   // 1000 is full scale; an eighth of the amplitude is half of libmpv's cubic scale.
   for (const auto& [level, mpv] : std::vector<std::pair<int, double>>{{1000, 100}, {0, 0}, {125, 50}, {5000, 100}})
     EXPECT_NEAR(MpvChannel::mpvVolume(level), mpv, 1e-9) << level;
@@ -154,7 +166,6 @@ TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   EXPECT_EQ(c->lengthMs(), 1000);  // two half-second notes
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
-
   // Four dense minutes open at once: nothing waits for the whole rendering.
   const QString dense = testing_support::writeMidi(file("dense.mid"), 1920, 8, 24);
   QElapsedTimer t;
@@ -170,7 +181,6 @@ TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   c->play();
   QThread::msleep(100);
   c.reset();
-
   // Without a soundfont a MIDI file fails like any unplayable file.
   QString why;
   EXPECT_EQ(MidiRenderer(QStringList{file("no.sf2")}).start(mid, &why), nullptr);
@@ -184,7 +194,6 @@ TEST(MidiFileTest, LengthFromTheTempoMap) {
            {4, 1, 0, 2000}, {4, 3, 0, 2000}, {4, 1, 1000000u, 4000}, {0, 1, 0, 0}})
     EXPECT_EQ(MidiFile::lengthMs(testing_support::writeMidi(dir.filePath(QStringLiteral("t.mid")), notes, chord, 96, tempo)), ms)
         << notes << " " << chord << " " << tempo;
-
   // Two tracks and a tempo change half-way; the longer track decides.
   auto vlq = testing_support::midiVlq;
   QByteArray t1 = vlq(0) + QByteArray("\xFF\x51\x03\x07\xA1\x20", 6) + vlq(192) +
@@ -207,7 +216,6 @@ TEST(MidiFileTest, LengthFromTheTempoMap) {
   // Time-code division: 25 frames a second, 40 ticks a frame.
   QByteArray smpte = chunk("MThd", QByteArray("\x00\x00\x00\x01\xE7\x28", 6)) + chunk("MTrk", t2);
   EXPECT_EQ(MidiFile::lengthMs(smpte), 384);
-
   for (const QByteArray& bad : {two.left(two.size() - 5), QByteArray("MThd"), QByteArray("not midi at all")})
     EXPECT_FALSE(MidiFile::lengthMs(bad).has_value()) << bad.size();
   EXPECT_FALSE(MidiFile::lengthMs(dir.filePath("missing.mid")).has_value());
@@ -234,7 +242,6 @@ TEST_F(MediaTest, WithoutASoundServerPlayingGoesOnSilentlyAndSaysSo) {
     EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 3000));
     qInstallMessageHandler(previous);
     EXPECT_FALSE(logged.filter(QStringLiteral("no sound server")).isEmpty()) << qPrintable(logged.join("\n"));
-
     // Without the silent fallback the channel reports the failure and stops.
     MpvSettings strict;
     strict.silentFallback = false;
@@ -270,7 +277,6 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   testing_support::LoopbackServer server;
   server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(2.0, 440, 0.5, 44100), "audio/wav");
   const QString url = server.url(QStringLiteral("/tone.wav"));
-
   auto c = channel(ChannelKind::Stream);
   QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
   QSignalSpy loaded(c.get(), &MediaChannel::loaded);
@@ -286,7 +292,6 @@ TEST_F(MediaTest, StreamAddressesOpenAndEverythingElseIsRefused) {
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 10000));
   EXPECT_EQ(server.requests(QStringLiteral("/tone.wav")), 1);
-
   const QString wav = testing_support::writeToneWav(file("local.wav"), 0.5);
   for (const QString& refused : {QStringLiteral("lavfi://sine"), QStringLiteral("av://lavfi:sine"), wav,
                                  QStringLiteral("file://") + wav, QStringLiteral("http://")}) {
@@ -312,7 +317,6 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
   auto c = channel(ChannelKind::Stream);
   QSignalSpy loaded(c.get(), &MediaChannel::loaded);
   QSignalSpy loadFailed(c.get(), &MediaChannel::loadFailed);
-
   ASSERT_TRUE(c->openAddress(url, 1500).ok);
   EXPECT_TRUE(c->opening());
   ASSERT_TRUE(testing_support::waitUntil([&] { return station.silentConnections() == 1; }, 5000));
@@ -322,7 +326,6 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
   EXPECT_FALSE(c->opening() || c->isOpen());
   EXPECT_TRUE(testing_support::waitUntil([&] { return station.openSilentConnections() == 0; }, 5000))
       << "libmpv still waits for the station";
-
   // Given up by close, by stop, and by opening something else: nothing follows, the
   // connection is dropped, and the channel stays as the last call left it.
   const QString wav = testing_support::writeToneWav(file("after.wav"), 0.5);
@@ -338,4 +341,278 @@ TEST_F(MediaTest, ASilentStationAnswersOnlyAtTheTimeLimitAndAGiveUpDropsTheAnswe
     EXPECT_EQ(c->isOpen(), way == 2) << way;
   }
   c->close();
+}
+
+namespace {
+class ListCatalog : public VoiceCatalog {
+ public:
+  QList<VoiceInfo> list;
+  QList<VoiceInfo> voices() const override { return list; }
+};
+
+const QString kChinese = QStringLiteral("你好，世界。今天天气很好。");
+
+// Sound heard above the noise floor of a null sink (which is exactly zero).
+constexpr double kHeard = 0.003;
+
+#define REQUIRE_MONITOR()                                                                        \
+  MonitorRecorder* monitorPtr = MonitorRecorder::shared();                                       \
+  if (!monitorPtr) GTEST_SKIP() << "no private sound server (run the tests through ./test.sh)"; \
+  MonitorRecorder& monitor = *monitorPtr
+}  // namespace
+
+TEST(SpeechRate, MapsTheProgramScaleToWordsPerMinuteWithinTheEngineRange) {
+  // 175 times 3 to the power rate/10, within 80..450.
+  for (const auto& [rate, wpm] : std::vector<std::pair<int, int>>{{0, 175}, {5, 303}, {-5, 101}, {1, 195}, {2, 218},
+                                                                 {10, 450}, {-10, 80}, {99, 450}})
+    EXPECT_EQ(wordsPerMinute(rate), wpm) << rate;
+}
+
+TEST(VoiceChoiceTest, InstalledVoiceElseMandarinForChineseElseTheDefault) {
+  ListCatalog catalog;
+  catalog.list = {{QStringLiteral("English (Great Britain)"), QStringLiteral("en-gb"), QStringLiteral("gmw/en")},
+                  {QStringLiteral("Chinese (Mandarin, latin as Pinyin)"), QStringLiteral("cmn-latn-pinyin"),
+                   QStringLiteral("sit/cmn-Latn-pinyin")}};
+  // Name asked, Chinese text, with a voice list: found, the voice's identifier. Without a list
+  // the Mandarin voice is still named the engine's way.
+  for (const auto& [name, chinese, list, found, identifier] : std::vector<std::tuple<QString, bool, bool, bool, QString>>{
+           {QStringLiteral("English (Great Britain)"), true, true, true, QStringLiteral("gmw/en")},
+           {QStringLiteral("VW Liang"), true, true, false, QStringLiteral("sit/cmn-Latn-pinyin")},
+           {QStringLiteral("Microsoft Anna"), false, true, false, QString()},
+           {QStringLiteral("VW Hui"), true, false, false, kMandarinVoice}}) {
+    const VoiceChoice c = chooseVoice(list ? &catalog : nullptr, name, chinese);
+    EXPECT_EQ(c.found, found) << name.toStdString();
+    EXPECT_EQ(c.voice.identifier, identifier) << name.toStdString();
+  }
+  EXPECT_TRUE(containsChinese(QStringLiteral("8点 上课")));
+  EXPECT_FALSE(containsChinese(QStringLiteral("Class begins at 08:00, 。")));
+  for (const char* yes : {"zh", "cmn", "yue", "cmn-latn-pinyin", "ZH-cn", " yue "})
+    EXPECT_TRUE(isChineseLanguage(QLatin1String(yes))) << yes;
+  for (const char* no : {"", "en", "hak", "zhx", "en-gb"}) EXPECT_FALSE(isChineseLanguage(QLatin1String(no))) << no;
+}
+
+TEST(SpeechSynthesis, WordMarksCountCharactersOfTheTextAsGiven) {
+  std::vector<WordMark> words;
+  qint64 samples = 0;
+  QString error;
+  // A character outside the basic plane takes two QString units; the marks after it must move by two.
+  const QString text = QStringLiteral("hello \U0001F600 world");
+  ASSERT_TRUE(EspeakSynth::instance().synthesize(
+      text, SpeechParams{QStringLiteral("en"), 0, 100},
+      [&](const int16_t*, int count, const std::vector<WordMark>& w) {
+        samples += count;
+        words.insert(words.end(), w.begin(), w.end());
+        return true;
+      },
+      &error))
+      << error.toStdString();
+  ASSERT_GE(words.size(), 2u);
+  EXPECT_TRUE(words.front().position == 0 && words.front().length == 5);
+  EXPECT_EQ(text.mid(words.back().position, words.back().length), QStringLiteral("world"));
+  EXPECT_TRUE(words.front().sample < words.back().sample && words.back().sample < samples);
+  words.clear();
+  ASSERT_TRUE(EspeakSynth::instance().synthesize(
+      kChinese, SpeechParams{kMandarinVoice, 0, 100},
+      [&](const int16_t*, int, const std::vector<WordMark>& w) {
+        words.insert(words.end(), w.begin(), w.end());
+        return true;
+      },
+      &error));
+  ASSERT_FALSE(words.empty());
+  EXPECT_EQ(kChinese.mid(words[0].position, words[0].length), QStringLiteral("你"));
+  for (const WordMark& w : words) EXPECT_NE(kChinese.at(w.position), QChar(u'，'));
+  EXPECT_FALSE(EspeakSynth::instance().synthesize(text, SpeechParams{QStringLiteral("no-such-voice"), 0, 100},
+                                                  [](const int16_t*, int, const std::vector<WordMark>&) { return true; },
+                                                  &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("no-such-voice")));
+}
+
+TEST(SpeechSynthesis, WritesAWaveFileWhoseLengthFollowsTheRate) {
+  QTemporaryDir dir;
+  auto lengthOf = [&](int rate) -> qint64 {
+    const QString path = dir.filePath(QStringLiteral("r%1.wav").arg(rate));
+    QString error;
+    if (!SpeechEngine::synthesizeToWave(kChinese, SpeechParams{kMandarinVoice, rate, 80}, path, &error)) {
+      ADD_FAILURE() << error.toStdString();
+      return -1;
+    }
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray b = f.readAll();
+    // 16-bit mono at the engine's rate, sizes filled in (the header has its own test).
+    EXPECT_EQ(b.left(44), pcmWaveHeader(EspeakSynth::instance().sampleRate(), 1, 16, b.size() - 44));
+    return (b.size() - 44) / 2;
+  };
+  const qint64 normal = lengthOf(0), fast = lengthOf(10), slow = lengthOf(-10);
+  EXPECT_GT(normal, EspeakSynth::instance().sampleRate());  // more than a second of speech
+  EXPECT_TRUE(fast < normal && normal < slow) << fast << " " << normal << " " << slow;
+  QString error;
+  EXPECT_FALSE(SpeechEngine::synthesizeToWave(kChinese, {}, dir.filePath(QStringLiteral("no/such/folder/x.wav")), &error));
+  EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(SpeechEngineTest, ReadsAloudWithWordsInStepAndEndsOnce) {
+  REQUIRE_MONITOR();
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  QSignalSpy failures(&engine, &SpeechEngine::failed);
+  std::vector<std::pair<int, MonitorRecorder::Clock::time_point>> marks;
+  QObject::connect(&engine, &SpeechEngine::word, [&](int pos, int len) {
+    EXPECT_EQ(len, 1);
+    marks.emplace_back(pos, MonitorRecorder::Clock::now());
+  });
+  const auto t0 = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 2, 100})) << engine.lastError().toStdString();
+  EXPECT_TRUE(engine.isSpeaking());
+  ASSERT_TRUE(waitUntil([&] { return ends.count() > 0; }, 15000));
+  const auto t1 = MonitorRecorder::Clock::now();
+  std::this_thread::sleep_for(100ms);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(ends.count() == 1 && failures.isEmpty() && !engine.isSpeaking());
+  // The words in order of the text, each one marked while the sound was playing, not all at once.
+  ASSERT_GE(marks.size(), 8u);
+  for (std::size_t i = 1; i < marks.size(); ++i) EXPECT_LT(marks[i - 1].first, marks[i].first);
+  EXPECT_EQ(marks.front().first, 0);
+  EXPECT_GT(marks.back().second - marks.front().second, 500ms);
+  // The first word is marked when it is heard, not when it was synthesised.
+  const auto firstHeard = monitor.firstLouder(kHeard, t0);
+  ASSERT_TRUE(firstHeard.has_value());
+  EXPECT_TRUE(marks.front().second > *firstHeard - 150ms && marks.front().second < *firstHeard + 250ms);
+  // Heard, and over by the end event.
+  EXPECT_GT(monitor.maxRms(t0, t1), 0.02);
+  EXPECT_GT(monitor.loudShare(kHeard, t0, t1), 0.3);
+  const auto after = MonitorRecorder::Clock::now();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_LT(monitor.maxRms(after, MonitorRecorder::Clock::now()), kHeard);
+}
+
+TEST(SpeechEngineTest, PauseIsSilentResumeCarriesOnStopEndsNothingAndASecondSpeakReplacesTheFirst) {
+  REQUIRE_MONITOR();
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  int lastWord = -1, words = 0;
+  QObject::connect(&engine, &SpeechEngine::word, [&](int pos, int) { lastWord = pos, ++words; });
+  auto quietFor = [&](int ms) {
+    waitUntil([] { return false; }, 300);  // what was already in the sink plays out
+    const auto from = MonitorRecorder::Clock::now();
+    waitUntil([] { return false; }, ms);
+    return monitor.maxRms(from, MonitorRecorder::Clock::now()) < kHeard;
+  };
+  const QString text = kChinese + kChinese + kChinese;
+  ASSERT_TRUE(engine.speak(text, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return lastWord >= 4; }, 5000));
+  engine.pause();
+  EXPECT_TRUE(engine.isPaused());
+  const int wordAtPause = lastWord;
+  EXPECT_TRUE(quietFor(1000)) << "sound while paused";
+  EXPECT_LE(lastWord, wordAtPause + 1) << "words went on while paused";
+  engine.resume();
+  const auto resumed = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(waitUntil([&] { return lastWord > wordAtPause + 2; }, 5000));
+  EXPECT_GT(monitor.maxRms(resumed, MonitorRecorder::Clock::now()), 0.02);
+  engine.stop();
+  EXPECT_FALSE(engine.isSpeaking());
+  const int wordsAtStop = words;
+  EXPECT_TRUE(quietFor(700)) << "sound after stop";
+  EXPECT_EQ(words, wordsAtStop);
+  EXPECT_EQ(ends.count(), 0);
+  // Speaking again drops the reading going on: one end, for the second text only.
+  ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(engine.speak(QStringLiteral("好"), SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return ends.count() > 0; }, 5000));
+  waitUntil([] { return false; }, 500);
+  EXPECT_EQ(ends.count(), 1);
+  // An empty text ends at once, through the same event.
+  ASSERT_TRUE(engine.speak(QString(), SpeechParams{}));
+  ASSERT_TRUE(waitUntil([&] { return ends.count() == 2; }, 3000));
+}
+
+TEST(SpeechEngineTest, RefusesAnUnknownVoiceAndAMissingSoundServer) {
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  if (MonitorRecorder::shared()) {
+    EXPECT_FALSE(engine.speak(kChinese, SpeechParams{QStringLiteral("VW Liang"), 0, 100}));
+    EXPECT_TRUE(engine.lastError().contains(QStringLiteral("VW Liang")));
+    EXPECT_FALSE(engine.isSpeaking());
+  }
+  {
+    testing_support::ScopedEnv nowhere("PULSE_SERVER", "unix:/nonexistent/orvane-no-server");
+    SpeechEngine lonely;
+    EXPECT_FALSE(lonely.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+    EXPECT_FALSE(lonely.lastError().isEmpty());
+  }
+  waitUntil([] { return false; }, 200);
+  EXPECT_EQ(ends.count(), 0);
+}
+
+TEST(Speech, EspeakListsItsVoicesOnce) {
+  orvane::EspeakVoiceCatalog catalog;
+  const QList<orvane::VoiceInfo> voices = catalog.voices();
+  ASSERT_FALSE(voices.isEmpty()) << "espeak-ng-data is installed with the build dependencies";
+  EXPECT_GT(orvane::EspeakVoiceCatalog::initializeEngine(), 0);
+  int mandarin = -1;
+  for (int i = 0; i < voices.size(); ++i) {
+    const auto& v = voices.at(i);
+    EXPECT_FALSE(v.description.isEmpty());
+    EXPECT_EQ(v.description, v.description.trimmed());
+    EXPECT_FALSE(v.identifier.isEmpty());
+    if (v.identifier.endsWith(QLatin1String("cmn-Latn-pinyin"), Qt::CaseInsensitive)) mandarin = i;
+  }
+  ASSERT_GE(mandarin, 0);
+  EXPECT_TRUE(orvane::isChineseLanguage(voices.at(mandarin).language));
+  EXPECT_EQ(orvane::EspeakVoiceCatalog().voices().size(), voices.size()) << "a second catalogue shares the started engine";
+}
+
+TEST(WebRadioHostTest, AddressesAsTheOperatorTypesThem) {
+  EXPECT_EQ(WebRadioHost::toUrl(QStringLiteral(" www.example.com/radio ")), QUrl(QStringLiteral("http://www.example.com/radio")));
+  EXPECT_EQ(WebRadioHost::toUrl(QStringLiteral("https://radio.example.org/live")),
+            QUrl(QStringLiteral("https://radio.example.org/live")));
+  EXPECT_EQ(WebRadioHost::toUrl(QStringLiteral("/srv/radio/page.html")), QUrl::fromLocalFile(QStringLiteral("/srv/radio/page.html")));
+}
+
+TEST(WebRadioHostTest, PlaysAPagesMediaWithoutAClickAndStopsOnBlank) {
+  MonitorRecorder* monitor = MonitorRecorder::shared();
+  if (!monitor) GTEST_SKIP() << "no private sound server (run the tests through ./test.sh)";
+  LoopbackServer server;
+  server.route(QStringLiteral("/radio.html"),
+               "<html><body><audio autoplay src=\"/tone.wav\"></audio></body></html>", "text/html");
+  server.route(QStringLiteral("/tone.wav"), testing_support::toneWav(30, 880, 0.5, 44100), "audio/wav");
+  QWidget window;
+  window.resize(300, 200);
+  window.show();
+  WebRadioHost host;
+  EXPECT_FALSE(host.exists());
+  host.Navigate(server.url(QStringLiteral("/radio.html")));  // nothing to navigate yet
+  EXPECT_FALSE(host.exists());
+  QWidget* view = host.ensure(&window);
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->parentWidget(), &window);
+  EXPECT_EQ(view->size(), QSize(1, 1));
+  QSignalSpy loaded(&host, &WebRadioHost::loadFinished);
+  const auto t0 = MonitorRecorder::Clock::now();
+  host.Navigate(server.url(QStringLiteral("/radio.html")));
+  ASSERT_TRUE(waitUntil([&] { return loaded.count() > 0; }, 30000));
+  EXPECT_TRUE(loaded.first().at(1).toBool());
+  ASSERT_TRUE(waitUntil([&] { return monitor->firstLouder(0.05, t0).has_value(); }, 20000)) << "the page was not heard";
+  EXPECT_GE(server.requests(QStringLiteral("/tone.wav")), 1);
+  host.Clear();
+  waitUntil([] { return false; }, 800);
+  const auto quiet = MonitorRecorder::Clock::now();
+  waitUntil([] { return false; }, 800);
+  EXPECT_LT(monitor->maxRms(quiet, MonitorRecorder::Clock::now()), 0.003) << "still playing after about:blank";
+  // The view stays made and is used again.
+  EXPECT_EQ(host.ensure(&window), view);
+}
+
+TEST(WebRadioHostTest, APageThatNeverLoadsHoldsNothingUp) {
+  const quint16 port = LoopbackServer::closedPort();
+  QWidget window;
+  WebRadioHost host;
+  host.ensure(&window);
+  QSignalSpy loaded(&host, &WebRadioHost::loadFinished);
+  host.Navigate(QStringLiteral("http://127.0.0.1:%1/radio").arg(port));
+  EXPECT_EQ(loaded.count(), 0);  // returned at once
+  ASSERT_TRUE(waitUntil([&] { return loaded.count() > 0; }, 30000));
+  EXPECT_FALSE(loaded.first().at(1).toBool());
+  host.Clear();
 }

@@ -1,0 +1,487 @@
+// Colour routines (every colour against exact fractions), system colours, every frame style's
+// pixels, the parent image, and the thumb resources and their recolouring.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <QSet>
+#include <array>
+#include <cstdlib>
+#include <functional>
+#include <utility>
+
+#include "controls/flatGrafx.h"
+#include "controls/thumbbitmaps.h"
+#include "controlstest.h"
+
+using namespace orvane::controls;
+
+namespace controls_test {
+namespace {
+
+struct HSL {
+  int h, s, l;
+};
+HSL Hsl(TColor c) {
+  std::uint8_t h, s, l;
+  ColorToHSL(c, h, s, l);
+  return {h, s, l};
+}
+TColor Rgb3(int r, int g, int b) { return TColor::FromRGB(r, g, b); }
+
+TEST(ColourArithmetic, HslEdgesBothWays) {
+  // Greys have hue and saturation 0 and luminance v * 240 / 255.
+  const struct {
+    TColor c;
+    int h, s, l;
+  } rows[] = {{Rgb3(255, 0, 0), 0, 240, 120},   {clWhite, 0, 0, 240},           {Rgb3(0, 0, 0), 0, 0, 0},
+              {Rgb3(1, 1, 1), 0, 0, 1},          {Rgb3(127, 127, 127), 0, 0, 120}, {Rgb3(128, 128, 128), 0, 0, 120},
+              {Rgb3(200, 200, 200), 0, 0, 188},  {Rgb3(254, 254, 254), 0, 0, 239}, {Rgb3(0, 255, 0), 80, 240, 120},
+              {Rgb3(0, 0, 255), 160, 240, 120},  {Rgb3(0, 255, 128), 100, 240, 120}, {Rgb3(0, 255, 255), 120, 240, 120},
+              {Rgb3(255, 0, 1), 240, 240, 120}};  // just short of a full turn rounds up to 240
+  for (const auto& row : rows) {
+    const HSL x = Hsl(row.c);
+    EXPECT_EQ(std::vector<int>({x.h, x.s, x.l, ColorHue(row.c)}), std::vector<int>({row.h, row.s, row.l, row.h}))
+        << std::hex << row.c.Value();
+  }
+  EXPECT_EQ(HSLToColor(0, 0, 0), clBlack);
+  for (int h = 0; h <= 255; h += 17) EXPECT_EQ(HSLToColor(h, 0, 240), clWhite) << h;
+  for (int s : {60, 240})
+    for (int l : {60, 120, 200}) EXPECT_EQ(HSLToColor(239, s, l), HSLToColor(0, s, l)) << s << " " << l;
+  EXPECT_EQ(HSLToColor(0, 240, 120), Rgb3(255, 0, 0));
+  EXPECT_EQ(HSLToColor(80, 240, 120), Rgb3(0, 255, 2));  // the hue divides by 239: a little past green
+  EXPECT_EQ(HSLToColor(30, 200, 255), clWhite);          // luminance above 240 clips to white
+}
+
+TEST(ColourArithmetic, BlendAndContrast) {
+  TestPalette palette;
+  const TColor face = TColor::FromQColor(Colours::face());
+  EXPECT_EQ(BlendColors(clBtnFace, Rgb3(1, 2, 3), 255), face);
+  EXPECT_EQ(BlendColors(Rgb3(1, 2, 3), clBtnFace, 0), face);
+  // The hot colour's pale variant: weight 190/255 held in single precision.
+  EXPECT_EQ(BlendColors(clWhite, TColor(0x00149BF0), 190), Rgb3(251, 230, 195));
+  // Hue 100 takes hue 220; hue 120 takes hue 0.
+  EXPECT_EQ(ContrastColor(Rgb3(0, 255, 128), 140), HSLToColor(220, 240, 140));
+  EXPECT_EQ(ContrastColor(Rgb3(0, 255, 255), 120), Rgb3(255, 0, 0));
+}
+
+TEST(ColourValues, SystemColoursLayoutAndDesktopFacts) {
+  TestPalette palette;
+  const std::pair<TColor, TColor> rows[] = {
+      {clBtnFace, TColor::FromQColor(Colours::face())},     {clBtnShadow, TColor::FromQColor(Colours::shadow())},
+      {cl3DDkShadow, TColor::FromQColor(Colours::dkShadow())}, {clHighlight, TColor::FromQColor(Colours::select())},
+      {clBackground, TColor(0xA56E3A)},  // no role: the classic scheme
+      {TColor(0xFF0000FFu), clBlack},    // unknown index
+      {clNone, clNone},                  {Rgb3(1, 2, 3), Rgb3(1, 2, 3)}};
+  for (const auto& [in, out] : rows) EXPECT_EQ(ColorToRGB(in), out) << std::hex << in.Value();
+  // System colours without a palette role: the classic scheme, as 0x00BBGGRR; others black.
+  for (const auto& [index, rgb] : {std::pair{0u, 0xC8D0D4u}, {1u, 0xA56E3Au}, {6u, 0u}, {10u, 0xC8D0D4u}, {11u, 0xC8D0D4u},
+                                   {12u, 0x808080u}, {25u, 0xB5B5B5u}, {27u, 0xF0CAA6u}, {28u, 0xC0C0C0u}, {31u, 0u}, {200u, 0u}})
+    EXPECT_EQ(ColorToRGB(TColor(0xFF000000u | index)), TColor(rgb)) << index;
+  EXPECT_EQ(Rgb3(0x12, 0x34, 0x56).Value(), 0x563412u);
+  EXPECT_TRUE(clBtnFace.IsSystem());
+  EXPECT_FALSE(clNone.IsSystem());
+  for (const auto& [name, scheme] : {std::pair{"homestead", 1}, {"Metallic", 2}, {"NormalColor", 0}, {"", 0}})
+    EXPECT_EQ(XPColorSchemeFromName(name), scheme) << name;
+  EXPECT_EQ(GetXPColorScheme(), 0);
+  FlatColorsInit();
+  EXPECT_EQ(XPColorScheme, 0);
+  EXPECT_EQ(HighColorDisplay, IsHighColorDisplay());
+}
+
+// ---- frames, drawn on an 8 x 7 image round the rectangle (1, 1, 7, 6) ----
+
+const QColor kBack(1, 2, 3);
+
+QImage DrawOn(const std::function<void(QPainter&)>& draw) {
+  QImage image(8, 7, QImage::Format_RGB32);
+  image.fill(kBack);
+  QPainter p(&image);
+  draw(p);
+  return image;
+}
+
+std::map<char, QColor> Letters() {
+  return {{'.', kBack},           {'S', Colours::shadow()}, {'H', Colours::highlight()}, {'D', Colours::dkShadow()},
+          {'L', Colours::light()}, {'K', Colours::text()},   {'r', QColor(255, 0, 0)},     {'b', QColor(0, 0, 255)}};
+}
+
+// The image against a picture of letters, its rows separated by '|'.
+std::string Compare(const QImage& image, const std::string& picture) {
+  std::vector<std::string> rows;
+  for (size_t at = 0, bar; at <= picture.size(); at = bar + 1) {
+    bar = std::min(picture.find('|', at), picture.size());
+    rows.push_back(picture.substr(at, bar - at));
+  }
+  return ComparePicture(image, rows, Letters());
+}
+
+const QRect kR = RectLTRB(1, 1, 7, 6);
+
+struct FrameCase {
+  TFrameStyle style;
+  int sides;
+  std::string picture;
+  QRect inner;
+};
+
+TEST(Frames, EveryStyleDrawsItsPixels) {
+  TestPalette palette;
+  const std::vector<FrameCase> cases = {
+      {fsNone, 15, "........|........|........|........|........|........|........", kR},
+      {fsFlat, 15, "........|.DDDDDD.|.D....D.|.D....D.|.D....D.|.DDDDDD.|........", RectLTRB(2, 2, 6, 5)},
+      {fsStatus, 15, "........|.SSSSSH.|.S....H.|.S....H.|.S....H.|.HHHHHH.|........", RectLTRB(2, 2, 6, 5)},
+      {fsPopup, 15, "........|.HHHHHS.|.H....S.|.H....S.|.H....S.|.SSSSSS.|........", RectLTRB(2, 2, 6, 5)},
+      {fsLowered, 15, "........|.SSSSSH.|.SDDDLH.|.SD..LH.|.SLLLLH.|.HHHHHH.|........", RectLTRB(3, 3, 5, 4)},
+      {fsRaised, 15, "........|.LLLLLD.|.LHHHSD.|.LH..SD.|.LSSSSD.|.DDDDDD.|........", RectLTRB(3, 3, 5, 4)},
+      {fsButtonDown, 15, "........|.KKKKKK.|.KSSSSK.|.KS..SK.|.KSSSSK.|.KKKKKK.|........", RectLTRB(3, 3, 5, 4)},
+      {fsButtonUp, 15, "........|.HHHHHD.|.HLLLSD.|.HL..SD.|.HSSSSD.|.DDDDDD.|........", RectLTRB(3, 3, 5, 4)},
+      {fsFlatBold, 15, "........|.SSSSSS.|.SSSSSS.|.SS..SS.|.SSSSSS.|.SSSSSS.|........", RectLTRB(3, 3, 5, 4)},
+      {fsGroove, 15, "........|.SSSSSH.|.SHHHSH.|.SH..SH.|.SSSSSH.|.HHHHHH.|........", RectLTRB(3, 3, 5, 4)},
+      {fsBump, 15, "........|.HHHHHS.|.HSSSHS.|.HS..HS.|.HHHHHS.|.SSSSSS.|........", RectLTRB(3, 3, 5, 4)},
+      // Grooves with missing sides: the corner pixels close the open ends.
+      {fsGroove, 1 | 2, "........|.SSSSSS.|.SHHHHH.|.SH.....|.SH.....|.SH.....|........", RectLTRB(3, 3, 7, 6)},
+      {fsGroove, 4 | 8, "........|.....SH.|.....SH.|.....SH.|.SSSSSH.|.HHHHHH.|........", RectLTRB(1, 1, 5, 4)},
+      {fsGroove, 2, "........|.SSSSSS.|.HHHHHH.|........|........|........|........", RectLTRB(1, 3, 7, 6)},
+      {fsStatus, 0, "........|........|........|........|........|........|........", kR},
+      {fsGroove, 0, "........|........|........|........|........|........|........", kR},
+  };
+  for (const FrameCase& c : cases) {
+    QRect inner;
+    const QImage image = DrawOn([&](QPainter& p) { DrawFrameStyle(p, kR, c.style, inner, c.sides); });
+    EXPECT_EQ(Compare(image, c.picture), "") << "style " << int(c.style) << " sides " << c.sides;
+    EXPECT_EQ(inner, c.inner) << "style " << int(c.style) << " sides " << c.sides;
+  }
+  QRect inner;
+  const QImage all = DrawOn([&](QPainter& p) { DrawFrameStyleAll(p, kR, fsFlat, inner); });
+  EXPECT_EQ(Compare(all, cases[1].picture), "");
+  // The extended member is not a frame style: nothing drawn, R returned.
+  const QImage rounded = DrawOn([&](QPainter& p) { DrawFrameStyle(p, kR, fsFlatRounded, inner, 15); });
+  EXPECT_EQ(Compare(rounded, cases[0].picture), "");
+  EXPECT_EQ(inner, kR);
+}
+
+TEST(Frames, SidesAndBevelsLeaveOutEndPointsAndClNone) {
+  QRect inner;
+  // Only the bottom-right colour: clNone draws nothing.
+  QImage image = DrawOn([&](QPainter& p) { DrawSides(p, kR, clNone, inner, 15, TColor(0xFF0000)); });
+  EXPECT_EQ(Compare(image, "........|......b.|......b.|......b.|......b.|.bbbbbb.|........"), "");
+  EXPECT_EQ(inner, RectLTRB(2, 2, 6, 5));
+  // Left and top only: the lines stop one short of their end points; sides shrink R even
+  // when their colour draws nothing.
+  image = DrawOn([&](QPainter& p) { DrawSides(p, kR, TColor(0x0000FF), inner, 1 | 2 | 8, clNone); });
+  EXPECT_EQ(Compare(image, "........|.rrrrrr.|.r......|.r......|.r......|.r......|........"), "");
+  EXPECT_EQ(inner, RectLTRB(2, 2, 7, 5));
+  image = DrawOn([&](QPainter& p) { DrawBevel(p, kR, TColor(0x0000FF), inner, 15, 0, TColor(0xFF0000)); });
+  EXPECT_EQ(inner, kR);
+  image = DrawOn([&](QPainter& p) { DrawBevel(p, kR, TColor(0x0000FF), inner, 15, 2, TColor(0xFF0000)); });
+  EXPECT_EQ(Compare(image, "........|.rrrrrb.|.rrrrbb.|.rr..bb.|.rbbbbb.|.bbbbbb.|........"), "");
+  EXPECT_EQ(inner, RectLTRB(3, 3, 5, 4));
+}
+
+// ---- the parent's image behind a control ----
+
+TEST(ParentImage, CopiesTheParentsPixelsUnderTheControl) {
+  PatternParent parent(77);
+  parent.resize(60, 40);
+  QWidget child(&parent);
+  QWidget sibling(&parent);  // siblings are not part of the parent's own image
+  sibling.setGeometry(12, 6, 4, 4);
+  sibling.setAutoFillBackground(true);
+  QWidget orphan;
+  orphan.resize(5, 5);
+  auto paint = [](QWidget* w) {
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter p(&image);
+    PaintParentImage(w, p);
+    return image;
+  };
+  child.setGeometry(10, 5, 20, 10);
+  QImage image = paint(&child);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(image.pixel(x, y), qRgb(10 + x, 5 + y, 77)) << x << "," << y;
+  // Hanging over the parent's left edge: only the part over the parent is painted.
+  child.setGeometry(-5, 0, 20, 10);
+  image = paint(&child);
+  EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+  EXPECT_EQ(image.pixel(5, 3), qRgb(0, 3, 77));
+  EXPECT_EQ(paint(&orphan).pixel(2, 2), qRgb(0, 0, 0));  // no parent: nothing
+}
+
+}  // namespace
+}  // namespace controls_test
+
+namespace {
+
+// An exact fraction n/d, d > 0. Reduced only when its terms grow large (or on request), so
+// the sweeps stay fast; comparisons cross-multiply.
+struct Q {
+  std::int64_t n = 0, d = 1;
+  Q(std::int64_t num = 0, std::int64_t den = 1) : n(num), d(den) {}
+  static Q of(__int128 num, __int128 den, bool reduce = false) {
+    if (den < 0) num = -num, den = -den;
+    constexpr __int128 kBig = __int128(1) << 62;
+    if (reduce || num > kBig || -num > kBig || den > kBig) {
+      __int128 a = num < 0 ? -num : num, b = den;
+      while (b != 0) a = std::exchange(b, a % b);
+      num /= a, den /= a;
+    }
+    return {std::int64_t(num), std::int64_t(den)};
+  }
+  Q reduced() const { return of(n, d, true); }
+  friend Q operator+(Q a, Q b) { return of(__int128(a.n) * b.d + __int128(b.n) * a.d, __int128(a.d) * b.d); }
+  friend Q operator-(Q a, Q b) { return of(__int128(a.n) * b.d - __int128(b.n) * a.d, __int128(a.d) * b.d); }
+  friend Q operator*(Q a, Q b) { return of(__int128(a.n) * b.n, __int128(a.d) * b.d); }
+  friend Q operator/(Q a, Q b) { return of(__int128(a.n) * b.d, __int128(a.d) * b.n); }
+  friend bool operator<(Q a, Q b) { return __int128(a.n) * b.d < __int128(b.n) * a.d; }
+  friend bool operator==(Q a, Q b) { return __int128(a.n) * b.d == __int128(b.n) * a.d; }
+};
+
+Q maxQ(Q a, Q b) { return a < b ? b : a; }
+Q minQ(Q a, Q b) { return a < b ? a : b; }
+
+// Nearest integer, an exact half to the even one; Trunc toward zero.
+std::int64_t roundQ(Q x) {
+  std::int64_t f = x.n / x.d - (x.n % x.d < 0 ? 1 : 0);
+  const Q rest = x - Q(f);
+  if (Q(1, 2) < rest || (rest == Q(1, 2) && f % 2 != 0)) ++f;
+  return f;
+}
+std::int64_t truncQ(Q x) { return x.n / x.d; }
+
+std::array<int, 3> refHsl(int R, int G, int B) {
+  const Q r(R, 255), g(G, 255), b(B, 255);
+  const Q mx = maxQ(maxQ(r, g), b), mn = minQ(minQ(r, g), b);
+  const Q l = (mx + mn) / Q(2);
+  Q h, s;
+  if (!(mx == mn)) {
+    const Q d = mx - mn;
+    s = l < Q(1, 2) ? d / (mx + mn) : d / (Q(2) - mx - mn);
+    if (r == mx) h = (g - b) / d;
+    else if (g == mx) h = Q(2) + (b - r) / d;
+    else h = Q(4) + (r - g) / d;
+    h = h / Q(6);
+    if (h < Q(0)) h = h + Q(1);
+  }
+  return {int(roundQ(Q(240) * h)), int(roundQ(Q(240) * s)), int(roundQ(Q(240) * l))};
+}
+
+// HSLToColor's rules in two halves: what depends on saturation and luminance (m1, m2 and
+// m2 * sv), then the hue's sextant and fraction.
+struct SatLum {
+  bool black;
+  Q m1, m2, m2sv;
+};
+SatLum refSatLum(int S, int L) {
+  const Q s(S, 240), l(L, 240);
+  const Q m2 = l < Q(1, 2) ? l * (Q(1) + s) : l + s - l * s;
+  if (!(Q(0) < m2)) return {true, {}, {}, {}};
+  const Q m1 = Q(2) * l - m2;
+  const Q sv = (m2 - m1) / m2;
+  return {false, m1.reduced(), m2.reduced(), (m2 * sv).reduced()};
+}
+TColor refColour(int H, const SatLum& p) {
+  if (p.black) return TColor::FromRGB(0, 0, 0);
+  const Q x = Q(6) * Q(H, 239);
+  const std::int64_t sextant = truncQ(x);
+  const Q v = p.m2sv * (x - Q(sextant));
+  const Q m1 = p.m1, m2 = p.m2, mid1 = m1 + v, mid2 = m2 - v;
+  std::array<Q, 3> c;
+  switch (sextant) {
+    case 1: c = {mid2, m2, m1}; break;
+    case 2: c = {m1, m2, mid1}; break;
+    case 3: c = {m1, mid2, m2}; break;
+    case 4: c = {mid1, m1, m2}; break;
+    case 5: c = {m2, m1, mid2}; break;
+    default: c = {m2, mid1, m1}; break;
+  }
+  auto byte = [](Q ch) { return int(roundQ(minQ(ch, Q(1)) * Q(255))); };
+  return TColor::FromRGB(byte(c[0]), byte(c[1]), byte(c[2]));
+}
+
+}  // namespace
+
+TEST(ColourExact, EveryColourAndEveryTripleMatchTheExactRules) {
+  int wrong = 0;
+  auto expect = [&wrong](bool same, const char* routine, long long input) {
+    if (!same && wrong++ < 5) ADD_FAILURE() << routine << " of " << std::hex << input;
+  };
+  for (int r = 0; r < 256; ++r)
+    for (int g = 0; g < 256; ++g)
+      for (int b = 0; b < 256; ++b) {
+        std::uint8_t h, s, l;
+        const TColor c = TColor::FromRGB(r, g, b);
+        ColorToHSL(c, h, s, l);
+        const auto want = refHsl(r, g, b);
+        expect(want == std::array<int, 3>{h, s, l}, "ColorToHSL", int(c.Value()));
+        if (r % 5 || g % 5 || b % 5) continue;
+        // Darker, lighter and contrasting colours over a grid of colours.
+        const int opposite = want[0] < 120 ? want[0] + 120 : want[0] - 120;
+        for (int n : {1, 7, 30, 120, 255}) {
+          const long long cn = (static_cast<long long>(c.Value()) << 8) | n;  // colour and amount
+          expect(DarkerColor(c, n) == refColour(want[0], refSatLum(want[1], std::max(want[2] - n, 0))), "DarkerColor", cn);
+          expect(LighterColor(c, n) == refColour(want[0], refSatLum(want[1], std::min(want[2] + n, 255))), "LighterColor", cn);
+          expect(ContrastColor(c, n) == refColour(opposite, refSatLum(240, n)), "ContrastColor", cn);
+        }
+      }
+  for (int s = 0; s < 256; ++s)
+    for (int l = 0; l < 256; ++l) {
+      const SatLum p = refSatLum(s, l);
+      for (int h = 0; h < 256; ++h)
+        expect(HSLToColor(h, s, l) == refColour(h, p), "HSLToColor", (h << 16) | (s << 8) | l);
+    }
+  EXPECT_EQ(wrong, 0);
+}
+
+namespace controls_test {
+namespace {
+
+const QList<QRgb> kKeyColours = {qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(128, 128, 0), qRgb(255, 255, 0),
+                                 qRgb(0, 128, 0),     qRgb(0, 0, 255),     qRgb(0, 0, 128),   qRgb(0, 255, 255),
+                                 qRgb(255, 0, 0),     qRgb(128, 0, 0),     qRgb(255, 0, 255), qRgb(0, 128, 128),
+                                 qRgb(128, 0, 128),   qRgb(0, 255, 0)};
+
+QImage Raw(const QString& name) { return QImage(QStringLiteral(":/controls/%1.xpm").arg(name)); }
+
+struct Kind {
+  TThumbStyle style;
+  TPointerType pointer;
+  QSize horizontal;
+  bool keyed;
+};
+
+TEST(ThumbResources, EveryImageExistsWithItsSizeAndMaskConvention) {
+  const std::vector<Kind> kinds = {
+      {tsBox, ptStandard, QSize(11, 21), true},      {tsMixer, ptStandard, QSize(21, 16), true},
+      {tsFlat, ptStandard, QSize(10, 20), true},     {tsPointer, ptStandard, QSize(11, 21), true},
+      {tsPointer, ptWin95, QSize(11, 21), true},     {tsXPPointer, ptStandard, QSize(11, 21), false},
+      {tsXPBox, ptStandard, QSize(11, 21), false},
+  };
+  QSet<QString> names;
+  for (const Kind& k : kinds) {
+    for (TOrientation o : {orHorizontal, orVertical}) {
+      const QSize size = o == orHorizontal ? k.horizontal : k.horizontal.transposed();
+      const QString maskName = ThumbBitmaps::ResourceName(k.style, k.pointer, o, ThumbBitmaps::stMask);
+      const QImage mask = Raw(maskName);
+      ASSERT_FALSE(mask.isNull()) << maskName.toStdString();
+      EXPECT_EQ(mask.size(), size) << maskName.toStdString();
+      names.insert(maskName);
+      for (QRgb c : mask.colorTable()) EXPECT_TRUE(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
+      for (auto state : {ThumbBitmaps::stNormal, ThumbBitmaps::stHot, ThumbBitmaps::stDisabled}) {
+        const QString name = ThumbBitmaps::ResourceName(k.style, k.pointer, o, state);
+        names.insert(name);
+        const QImage image = Raw(name);
+        ASSERT_FALSE(image.isNull()) << name.toStdString();
+        EXPECT_EQ(image.size(), size) << name.toStdString();
+        if (k.keyed) {
+          for (QRgb c : image.colorTable())
+            EXPECT_TRUE(kKeyColours.contains(c) || c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255))
+                << name.toStdString() << " " << QColor(c).name().toStdString();
+        }
+        // Black outside the thumb, so OR leaves the background alone there.
+        for (int y = 0; y < size.height(); ++y)
+          for (int x = 0; x < size.width(); ++x)
+            if (mask.pixel(x, y) == qRgb(255, 255, 255)) {
+              ASSERT_EQ(image.pixel(x, y), qRgb(0, 0, 0)) << name.toStdString() << " " << x << "," << y;
+            }
+      }
+    }
+  }
+  // The vertical Windows 95 pointer is the vertical pointer: 7 kinds, 13 image sets, 52 names.
+  EXPECT_EQ(names.size(), 52);
+  EXPECT_EQ(QStringList({ThumbBitmaps::ResourceName(tsPointer, ptWin95, orHorizontal, ThumbBitmaps::stHot),
+                         ThumbBitmaps::ResourceName(tsPointer, ptWin95, orVertical, ThumbBitmaps::stNormal),
+                         ThumbBitmaps::ResourceName(tsBox, ptStandard, orVertical, ThumbBitmaps::stMask),
+                         ThumbBitmaps::ResourceName(tsCustom, ptStandard, orHorizontal, ThumbBitmaps::stNormal)}),
+            QStringList({"QXTRKBAR_WIN95_HOT", "QXTRKBAR_V_PTR", "QXTRKBAR_V_BOX_MASK", ""}));
+  EXPECT_FALSE(Raw("QXTRKBAR_H_CURSOR").isNull() || Raw("QXTRKBAR_V_CURSOR").isNull());
+}
+
+TEST(ThumbRemap, FourteenRowsWithHighlightPlusOneAndHotColours) {
+  TestPalette palette;
+  const TColor hot(0x00149BF0), highlight = TColor::FromRGB(10, 20, 30);
+  auto rgb = [](TColor c) {
+    const TColor r = ColorToRGB(c);
+    return qRgb(r.R(), r.G(), r.B());
+  };
+  auto t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctActual);
+  // System colours come through the palette; the highlight is its value plus one; shades 30
+  // lighter or darker; white blended with the hot colour.
+  const QRgb rows[14] = {Colours::face().rgb(),           Colours::shadow().rgb(),
+                         Colours::dkShadow().rgb(),       Colours::light().rgb(),
+                         rgb(LighterColor(clBtnShadow, 30)), qRgb(11, 20, 30),
+                         rgb(DarkerColor(highlight, 30)), rgb(LighterColor(highlight, 30)),
+                         qRgb(240, 155, 20),              qRgb(240, 155, 20),
+                         qRgb(251, 230, 195),             Colours::shadow().rgb(),
+                         rgb(DarkerColor(clBtnShadow, 30)), rgb(LighterColor(clBtnShadow, 30))};
+  for (int i = 0; i < 14; ++i) {
+    EXPECT_EQ(t[i].OldColour, kKeyColours[i]) << i;
+    EXPECT_EQ(t[i].NewColour, rows[i]) << i;
+  }
+  // The "+1" carries: a red channel of 255 into green, white out of the colour altogether;
+  // the system highlight is resolved first.
+  for (auto [h, want] : {std::pair{TColor::FromRGB(255, 7, 128), qRgb(0, 8, 128)}, {clWhite, qRgb(0, 0, 0)},
+                                 {clHighlight, qRgb(41, 90, 200)}})
+    EXPECT_EQ(ThumbBitmaps::MakeRemapTable(h, hot, htctActual)[5].NewColour, want);
+  // The complement at luminance 140, and its shades 15 and 30 darker.
+  t = ThumbBitmaps::MakeRemapTable(highlight, hot, htctComplement);
+  const TColor c = ContrastColor(hot, 140);
+  EXPECT_EQ(t[8].NewColour, rgb(DarkerColor(c, 15)));
+  EXPECT_EQ(t[9].NewColour, rgb(DarkerColor(c, 30)));
+  EXPECT_EQ(t[10].NewColour, rgb(c));
+}
+
+TEST(ThumbRemap, ReplacesKeyEntriesOnlyAndLoadRecoloursButNotMasksOrXpImages) {
+  TestPalette palette;
+  const auto table = ThumbBitmaps::MakeRemapTable(TColor::FromRGB(10, 20, 30), TColor(0x00149BF0), htctActual);
+  QImage indexed(17, 1, QImage::Format_Indexed8);
+  QList<QRgb> colours = kKeyColours;
+  colours << qRgb(0, 0, 0) << qRgb(255, 255, 255) << qRgb(1, 2, 3);
+  indexed.setColorTable(colours);
+  for (int i = 0; i < 17; ++i) indexed.setPixel(i, 0, uint(i));
+  QImage rgb32 = indexed.convertToFormat(QImage::Format_RGB32);
+  ThumbBitmaps::Remap(indexed, table);
+  ThumbBitmaps::Remap(rgb32, table);
+  for (int i = 0; i < 17; ++i) {
+    const QRgb want = i < 14 ? table[i].NewColour : colours[i];
+    EXPECT_EQ(indexed.color(i), want) << i;
+    EXPECT_EQ(rgb32.pixel(i, 0), want) << i;
+  }
+  const ThumbBitmaps mixer = ThumbBitmaps::Load(tsMixer, ptStandard, orHorizontal, table);
+  EXPECT_EQ(mixer.Normal.format(), QImage::Format_RGB32);
+  QSet<QRgb> normal, hot;
+  for (int y = 0; y < mixer.Normal.height(); ++y)
+    for (int x = 0; x < mixer.Normal.width(); ++x) {
+      normal.insert(mixer.Normal.pixel(x, y));
+      hot.insert(mixer.Hot.pixel(x, y));
+      EXPECT_TRUE(mixer.Mask.pixel(x, y) == qRgb(0, 0, 0) || mixer.Mask.pixel(x, y) == qRgb(255, 255, 255));
+    }
+  EXPECT_TRUE(normal.contains(qRgb(11, 20, 30)));  // the grip in the highlight
+  EXPECT_TRUE(normal.contains(Colours::face().rgb()));
+  EXPECT_FALSE(normal.contains(qRgb(192, 192, 192)));
+  EXPECT_TRUE(hot.contains(qRgb(240, 155, 20)));
+  const ThumbBitmaps xp = ThumbBitmaps::Load(tsXPPointer, ptStandard, orVertical, table);
+  EXPECT_EQ(xp.Normal, Raw("QXTRKBAR_V_XPPTR").convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(ThumbRemap, CustomThumbIsThreeFrames) {
+  QImage custom(30, 7, QImage::Format_RGB32);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 30; ++x) custom.setPixel(x, y, qRgb(x / 10 * 100, y, x % 10));
+  const ThumbBitmaps t = ThumbBitmaps::FromCustom(custom);
+  EXPECT_EQ(t.Normal.size(), QSize(10, 7));
+  EXPECT_EQ(t.Normal, t.Hot);
+  EXPECT_EQ(std::vector<QRgb>({t.Normal.pixel(3, 2), t.Mask.pixel(3, 2), t.Disabled.pixel(3, 2)}),
+            std::vector<QRgb>({qRgb(0, 2, 3), qRgb(100, 2, 3), qRgb(200, 2, 3)}));
+  EXPECT_TRUE(ThumbBitmaps::FromCustom(QImage(2, 5, QImage::Format_RGB32)).Normal.isNull());
+  // On the bar: a 30-pixel custom thumb is a 10-pixel thumb, and the style switches to custom.
+  ProbeBar bar(tsMixer);
+  bar.SetCustomThumb(custom);
+  EXPECT_EQ(bar.ThumbStyle(), tsCustom);
+  EXPECT_EQ(std::vector<int>({bar.ThumbLength, bar.ThumbBreadth, bar.TrackWidth()}),
+            std::vector<int>({10, 7, 6}));  // no track-width rule for the custom image
+  EXPECT_EQ(bar.Thumbs.Hot, bar.Thumbs.Normal);
+}
+
+}  // namespace
+}  // namespace controls_test

@@ -1,0 +1,677 @@
+// The flat track bar: its position model, keys and geometry; what it paints (ticks the fast way
+// against one line per value, track, frame, thumb through its mask, transparency, focus); and
+// mouse control (paging cadence on a manual timer, dragging with halves to even, hot tracking).
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+#include <climits>
+#include <stdexcept>
+
+#include "controls/flatGrafx.h"
+#include "controlstest.h"
+
+namespace controls_test {
+namespace {
+
+using Log = std::vector<std::string>;
+
+// Records OnChanging and OnChange in order.
+struct EventLog {
+  explicit EventLog(TFlatTrackBar& bar) {
+    bar.OnChanging = [this](TFlatTrackBar*, int newPos, bool& allow) {
+      entries.push_back("changing " + std::to_string(newPos));
+      allow = allowChanges;
+    };
+    QObject::connect(&bar, &TFlatTrackBar::OnChange, [this, &bar](TFlatTrackBar* sender) {
+      EXPECT_EQ(sender, &bar);
+      entries.push_back("change " + std::to_string(bar.Position()));
+    });
+  }
+  Log Take() { return std::exchange(entries, {}); }
+  Log entries;
+  bool allowChanges = true;
+};
+
+TEST(TrackBarModel, DefaultsOfANewBar) {
+  ProbeBar bar;
+  EXPECT_EQ(bar.size(), QSize(200, 35));
+  EXPECT_EQ(std::vector<int>({bar.Max(), bar.Min(), bar.Position(), bar.TrackWidth(), bar.TrackOffset(), bar.TickStep(),
+                              bar.PageSize(), bar.GetPageTimer().Interval(), bar.ThumbStyle(), bar.TrackFrame(),
+                              bar.HotTrackColorType(), bar.focusPolicy()}),
+            std::vector<int>({10, 0, 0, 8, 20, 1, 1, 200, tsPointer, fsStatus, htctActual, Qt::StrongFocus}));
+  EXPECT_EQ(bar.HotTrackColor(), TColor::FromRGB(240, 155, 20));
+  EXPECT_EQ(std::vector<bool>({bar.ShowTicks(), bar.ShowFocusRect(), bar.ThemeAware(), bar.BufferDirty, bar.TabOnEnter(),
+                               bar.Transparent(), bar.GetPageTimer().Enabled()}),
+            std::vector<bool>({true, true, true, true, false, false, false}));
+}
+
+TEST(TrackBarModel, RangeNeverCrossesAndPositionFollowsEvenWhenRefused) {
+  ProbeBar bar;
+  EventLog log(bar);
+  bar.SetMax(bar.Min());
+  EXPECT_EQ(bar.Max(), 1);
+  bar.SetMax(100);
+  bar.SetMin(100);
+  EXPECT_EQ(bar.Min(), 99);
+  // Min passed the position, which followed through the setter.
+  EXPECT_EQ(bar.Position(), 99);
+  EXPECT_EQ(log.Take(), (Log{"changing 99", "change 99"}));
+  bar.SetMin(0);
+  bar.SetPosition(80);
+  log.Take();
+  // Shrinking the range below a position whose change is refused still keeps it in range.
+  const std::tuple<bool, int, int, int> steps[] = {{true, 0, 50, 50}, {false, 0, 30, 30}, {false, 60, 100, 60}};
+  for (const auto& [allow, min, max, want] : steps) {
+    log.allowChanges = allow;
+    bar.SetMax(max);
+    bar.SetMin(min);
+    EXPECT_EQ(bar.Position(), want);
+    EXPECT_EQ(log.Take(), (Log{"changing " + std::to_string(want), "change " + std::to_string(want)})) << max;
+  }
+}
+
+TEST(TrackBarModel, PositionClampsAndTheClampedEqualCaseStillFires) {
+  ProbeBar bar;
+  EventLog log(bar);
+  bar.SetPosition(-5);
+  EXPECT_EQ(bar.Position(), 0);
+  EXPECT_EQ(log.Take(), (Log{"changing 0", "change 0"}));  // -5 differs from 0
+  bar.SetPosition(99);
+  EXPECT_EQ(bar.Position(), 10);
+  bar.SetPosition(99);
+  EXPECT_EQ(log.Take(), (Log{"changing 10", "change 10", "changing 10", "change 10"}));
+  bar.SetPosition(10);  // the same value: nothing
+  EXPECT_TRUE(log.entries.empty());
+  // Page Up at Max fires (the clamped value differs from the asked one); the arrows do not.
+  QTest::keyClick(&bar, Qt::Key_Up);
+  QTest::keyClick(&bar, Qt::Key_Right);
+  EXPECT_TRUE(log.entries.empty());
+  QTest::keyClick(&bar, Qt::Key_PageUp);
+  EXPECT_EQ(log.Take(), (Log{"changing 10", "change 10"}));
+  // A veto stops the setter and the keys.
+  log.allowChanges = false;
+  bar.SetPosition(5);
+  for (Qt::Key key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_PageDown}) QTest::keyClick(&bar, key);
+  EXPECT_EQ(bar.Position(), 10);
+  EXPECT_EQ(log.Take(), (Log{"changing 5", "changing 9", "changing 0", "changing 9"}));
+}
+
+TEST(TrackBarModel, KeyMapInBothOrientations) {
+  ProbeBar bar;
+  bar.SetMax(100);
+  bar.SetPageSize(7);
+  // From 50; the main keyboard's minus is not a key of the bar.
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
+      {Qt::Key_Right, {}, 51},  {Qt::Key_Up, {}, 51},   {Qt::Key_Plus, Qt::KeypadModifier, 51},
+      {Qt::Key_Left, {}, 49},   {Qt::Key_Down, {}, 49}, {Qt::Key_Minus, Qt::KeypadModifier, 49},
+      {Qt::Key_Minus, {}, 50},  {Qt::Key_A, {}, 50},    {Qt::Key_PageUp, {}, 57},
+      {Qt::Key_PageDown, {}, 43}, {Qt::Key_End, {}, 100}, {Qt::Key_Home, {}, 0}};
+  for (const auto& [key, mods, want] : keys) {
+    bar.SetPosition(50);
+    QTest::keyClick(&bar, key, mods);
+    EXPECT_EQ(bar.Position(), want) << "key " << std::hex << int(key);
+  }
+  // A tall bar turns vertical, and Home and End swap.
+  bar.resize(35, 200);
+  ASSERT_TRUE(Shown(bar));
+  EXPECT_EQ(bar.Orientation(), orVertical);
+  bar.SetPosition(4);
+  QTest::keyClick(&bar, Qt::Key_End);
+  EXPECT_EQ(bar.Position(), 0);
+  QTest::keyClick(&bar, Qt::Key_Home);
+  EXPECT_EQ(bar.Position(), 100);
+  bar.resize(200, 35);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(bar.Orientation(), orHorizontal);
+}
+
+TEST(TrackBarModel, SetterSideEffects) {
+  ProbeBar bar;
+  for (auto [style, width] : {std::pair{tsMixer, 6}, {tsFlat, 6}, {tsBox, 8}}) {
+    bar.SetThumbStyle(style);
+    EXPECT_EQ(bar.TrackWidth(), width) << int(style);
+  }
+  bar.SetTrackWidth(2);
+  EXPECT_EQ(bar.TrackWidth(), 4);
+  for (auto [step, want] : {std::pair{0, 1}, {-9, 1}, {25, 25}}) {
+    bar.SetTickStep(step);
+    EXPECT_EQ(bar.TickStep(), want) << step;
+  }
+  bar.SetTrackFrame(fsFlatRounded);  // not a frame style: refused
+  EXPECT_EQ(bar.TrackFrame(), fsStatus);
+  // Every setter that changes the look rebuilds the background on the next paint; moving the
+  // thumb keeps it, and so does a setter given the value it has.
+  const std::pair<std::function<void()>, bool> setters[] = {
+      {[&] { bar.SetThumbStyle(tsMixer); }, true}, {[&] { bar.SetMax(1000); }, true},
+      {[&] { bar.SetMin(-3); }, true},              {[&] { bar.SetTickColor(clRed); }, true},
+      {[&] { bar.SetHighlightColor(clRed); }, true}, {[&] { bar.setEnabled(false); }, true},
+      {[&] { bar.SetPosition(5); }, false},         {[&] { bar.SetTickColor(clRed); }, false}};
+  for (const auto& [set, dirty] : setters) {
+    Render(bar);
+    EXPECT_FALSE(bar.BufferDirty);
+    set();
+    EXPECT_EQ(bar.BufferDirty, dirty) << &set - &setters[0].first;
+  }
+  // Under Fusion the program counts visual themes as on: theme awareness takes the XP thumbs.
+  bar.SetThumbStyle(tsBox);
+  bar.SetThemeAware(false);
+  const QImage classic = bar.Thumbs.Normal;
+  bar.SetThemeAware(true);
+  EXPECT_EQ(bar.Thumbs.Normal, QImage(":/controls/QXTRKBAR_H_XPBOX.xpm").convertToFormat(QImage::Format_RGB32));
+  EXPECT_NE(bar.Thumbs.Normal, classic);
+}
+
+TEST(TrackBarModel, WideRangesUse64BitArithmetic) {
+  ProbeBar bar(tsBox);
+  bar.SetMin(INT_MIN);
+  bar.SetMax(INT_MAX);
+  bar.SetPosition(INT_MAX);
+  Render(bar);
+  EXPECT_EQ(bar.ThumbRect.x(), 200 - 4 - 11);
+  bar.SetPosition(0);
+  Render(bar);
+  EXPECT_EQ(bar.ThumbRect.x(), 4 + 181 / 2);  // 181 * 2^31 / (2^32 - 1) truncates to 90
+  bar.SetPageSize(65535);
+  bar.SetPosition(INT_MAX - 1);
+  QTest::keyClick(&bar, Qt::Key_PageUp);
+  EXPECT_EQ(bar.Position(), INT_MAX);
+  bar.SetPosition(INT_MIN + 1);
+  QTest::keyClick(&bar, Qt::Key_PageDown);
+  EXPECT_EQ(bar.Position(), INT_MIN);
+}
+
+TEST(TrackBarGeometry, TrackAndThumbInBothOrientations) {
+  ProbeBar bar(tsBox);  // 11 x 21
+  bar.SetMax(100);
+  Render(bar);
+  EXPECT_EQ(std::vector<int>({bar.ThumbLength, bar.ThumbBreadth, bar.ThumbHalf}), std::vector<int>({11, 21, 5}));
+  EXPECT_EQ(bar.TrackRect, RectLTRB(9, 20, 191, 28));
+  // Each row: style, pointer, position, then the thumb; (8 - 21) div 2 = -6; 181 * 50 / 100 = 90.
+  // A pointer sits two pixels towards the top ticks; a mixer thumb is 21 x 16 on a 6-pixel track.
+  const std::tuple<TThumbStyle, TPointerType, int, QRect> rows[] = {
+      {tsBox, ptStandard, 0, RectLTRB(4, 14, 15, 35)},       {tsBox, ptStandard, 50, RectLTRB(94, 14, 105, 35)},
+      {tsBox, ptStandard, 100, RectLTRB(185, 14, 196, 35)},  {tsPointer, ptStandard, 100, RectLTRB(185, 12, 196, 33)},
+      {tsPointer, ptWin95, 100, RectLTRB(185, 14, 196, 35)}, {tsMixer, ptStandard, 0, RectLTRB(4, 15, 25, 31)}};
+  for (const auto& [style, pointer, position, thumb] : rows) {
+    bar.SetThumbStyle(style);
+    bar.SetPointerType(pointer);
+    bar.SetPosition(position);
+    Render(bar);
+    EXPECT_EQ(bar.ThumbRect, thumb) << int(style) << " " << int(pointer) << " " << position;
+  }
+  EXPECT_EQ(bar.TrackRect, RectLTRB(14, 20, 186, 26));
+  // Vertical: the pointer 21 x 11 shifted towards the left ticks, Min at the bottom.
+  ProbeBar tall(tsPointer);
+  tall.resize(35, 200);
+  ASSERT_TRUE(Shown(tall));
+  tall.SetMax(100);
+  Render(tall);
+  EXPECT_EQ(std::vector<int>({tall.ThumbLength, tall.ThumbBreadth}), std::vector<int>({11, 21}));
+  EXPECT_EQ(tall.TrackRect, RectLTRB(20, 9, 28, 191));
+  EXPECT_EQ(tall.ThumbRect, RectLTRB(12, 185, 33, 196));
+  tall.SetPosition(100);
+  EXPECT_EQ(tall.ThumbRect, RectLTRB(12, 4, 33, 15));
+  tall.SetPointerType(ptWin95);  // vertically the shift stays
+  Render(tall);
+  EXPECT_EQ(tall.ThumbRect.x(), 12);
+}
+
+TEST(TrackBarModel, TabOnEnterMovesTheFocusOn) {
+  QWidget window;
+  auto* first = new TFlatTrackBar(&window);
+  auto* second = new TFlatTrackBar(&window);
+  second->move(0, 40);
+  ASSERT_TRUE(Shown(window, true));
+  first->setFocus();
+  for (bool tab : {false, true}) {  // off by default
+    first->SetTabOnEnter(tab);
+    QTest::keyClick(first, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(second->hasFocus(), tab);
+  }
+}
+
+struct TickCase {
+  QSize size;
+  int min, max, step;
+  TThumbStyle style;
+  TPointerType pointer;
+};
+
+void Configure(TFlatTrackBar& bar, const TickCase& c) {
+  bar.SetThemeAware(false);
+  bar.SetThumbStyle(c.style);
+  bar.SetPointerType(c.pointer);
+  bar.resize(c.size);
+  bar.SetOrientation(c.size.height() > c.size.width() ? orVertical : orHorizontal);
+  bar.SetMin(INT_MIN);
+  bar.SetMax(c.max);
+  bar.SetMin(c.min);
+  bar.SetTickStep(c.step);
+  bar.SetPosition(c.min + (qint64(c.max) - c.min) / 3);
+}
+
+// One line per tick value, as the ticks were drawn before the fast way.
+void NaiveTicks(TFlatTrackBar& bar) {
+  bar.SetTickStyle(tkOwnerDraw);
+  bar.OnDrawTick = [](TFlatTrackBar* tb, QPainter& canvas, const QPoint& at, int) {
+    const bool horizontal = tb->Orientation() == orHorizontal;
+    const bool pointer = tb->ThumbStyle() == tsPointer || tb->ThumbStyle() == tsXPPointer;
+    bool near = true, far = true;
+    if (horizontal) {
+      near = !(tb->ThumbStyle() == tsPointer && tb->PointerType() == ptWin95);
+      far = !((tb->ThumbStyle() == tsPointer && tb->PointerType() == ptStandard) || tb->ThumbStyle() == tsXPPointer);
+    } else {
+      far = !pointer;
+    }
+    // Qt's lines include their end point: 4..9 is the line from 4 to 10.
+    if (horizontal) {
+      if (near) canvas.drawLine(at.x(), 4, at.x(), 9);
+      if (far) canvas.drawLine(at.x(), tb->height() - 10, at.x(), tb->height() - 5);
+    } else {
+      if (near) canvas.drawLine(4, at.y(), 9, at.y());
+      if (far) canvas.drawLine(tb->width() - 10, at.y(), tb->width() - 5, at.y());
+    }
+  };
+}
+
+TEST(TrackBarTicks, FastTicksEqualNaiveTicks) {
+  const std::vector<TickCase> cases = {
+      {{300, 35}, 0, 3600000, 1, tsBox, ptStandard},      // the player's position bar: one band
+      {{300, 35}, 0, 3600000, 36000, tsBox, ptStandard},  // separate ticks
+      {{300, 35}, 0, 600, 1, tsBox, ptStandard},          // 0.47 pixel apart
+      {{300, 35}, 0, 562, 1, tsMixer, ptStandard},        // half a pixel apart
+      {{300, 35}, 0, 600, 2, tsFlat, ptStandard},         // 0.94 pixel apart: runs and gaps
+      {{300, 35}, -37, 1234, 7, tsPointer, ptStandard},   // top ticks only
+      {{200, 35}, 0, 10, 1, tsPointer, ptWin95},          // bottom ticks only
+      {{10, 35}, 0, 10, 1, tsBox, ptStandard},            // too small: the track runs backwards
+      {{300, 35}, -5, 5, 4, tsBox, ptStandard},           // multiples around zero
+      {{300, 35}, INT_MIN, INT_MAX, 1000000000, tsBox, ptStandard},
+      {{35, 300}, 0, 1000, 3, tsBox, ptStandard},        // vertical, both sides
+      {{35, 300}, 0, 100000, 1, tsPointer, ptStandard},  // vertical pointer: left only
+      {{35, 300}, -20, 20, 3, tsMixer, ptStandard},
+  };
+  for (const TickCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.size.width() << "x" << c.size.height() << " " << c.min << ".." << c.max
+                                      << " step " << c.step);
+    ProbeBar fast, naive, none;
+    for (ProbeBar* b : {&fast, &naive, &none}) Configure(*b, c);
+    NaiveTicks(naive);
+    none.SetShowTicks(false);
+    const QImage a = Render(fast);
+    EXPECT_EQ(a, Render(naive));
+    EXPECT_NE(a, Render(none));  // and the ticks are really there
+  }
+}
+
+TEST(TrackBarTicks, OwnerDrawnTicksGetPointAndValue) {
+  ProbeBar bar(tsBox);
+  bar.SetMin(-5);
+  bar.SetMax(5);
+  bar.SetTickStep(4);
+  bar.SetTickStyle(tkOwnerDraw);
+  bar.SetTickColor(TColor::FromRGB(9, 8, 7));
+  std::vector<std::pair<QPoint, int>> calls;
+  bar.OnDrawTick = [&calls](TFlatTrackBar*, QPainter& canvas, const QPoint& at, int index) {
+    EXPECT_EQ(canvas.pen().color(), QColor(9, 8, 7));
+    calls.push_back({at, index});
+  };
+  Render(bar);
+  // len = 200 - 11 - 8 = 181, factor 18.1; x = 5 + 4 + Trunc((v + 5) * 18.1).
+  EXPECT_EQ(calls, (std::vector<std::pair<QPoint, int>>{{QPoint(9 + 18, 0), -4}, {QPoint(9 + 90, 0), 0},
+                                                        {QPoint(9 + 162, 0), 4}}));
+}
+
+TEST(TrackBarTicks, PointersTickOnlyTheSideTheyPointAt) {
+  TestPalette palette;
+  const QRgb tick = Colours::shadow().rgb(), back = Colours::window().rgb();
+  // Max 10 on 200 pixels: the tick of 5 is at x = 9 + Trunc(5 * 18.1) = 99; lines leave out
+  // their end points (top 4..9, bottom 25..30).
+  const struct {
+    TThumbStyle style;
+    TPointerType pointer;
+    bool top, bottom;
+  } rows[] = {{tsPointer, ptStandard, true, false}, {tsPointer, ptWin95, false, true}, {tsBox, ptStandard, true, true},
+              {tsMixer, ptWin95, true, true}};
+  for (const auto& c : rows) {
+    SCOPED_TRACE(::testing::Message() << int(c.style) << " " << int(c.pointer));
+    ProbeBar bar(c.style);
+    bar.SetPointerType(c.pointer);
+    const QImage image = Render(bar);
+    const std::vector<QRgb> got = {image.pixel(99, 4), image.pixel(99, 9), image.pixel(99, 10), image.pixel(99, 30),
+                                   image.pixel(99, 31), image.pixel(100, 4)};
+    const QRgb t = c.top ? tick : back, b = c.bottom ? tick : back;
+    EXPECT_EQ(got, (std::vector<QRgb>{t, t, back, b, back, back}));
+  }
+  // Vertically a pointer ticks on the left only; Min sits at the bottom.
+  ProbeBar bar(tsPointer);
+  bar.resize(35, 200);
+  bar.SetOrientation(orVertical);
+  const QImage image = Render(bar);
+  const int y = 5 + (200 - 11 - 90 - 4);  // the tick of 5
+  EXPECT_EQ(image.pixel(4, y), tick);
+  EXPECT_EQ(image.pixel(29, y), back);
+  EXPECT_EQ(image.pixel(4, 5 + (200 - 11 - 0 - 4)), tick);  // the tick of Min
+}
+
+TEST(TrackBarPaint, TrackFrameFillBackgroundAndOwnerDrawnTrack) {
+  TestPalette palette;
+  ProbeBar bar(tsBox);
+  bar.SetShowTicks(false);
+  bar.SetTrackColor(TColor::FromRGB(255, 0, 0));
+  auto pixels = [&bar] {
+    const QImage image = Render(bar);
+    return std::vector<QRgb>{image.pixel(100, 20), image.pixel(190, 24), image.pixel(100, 27),
+                             image.pixel(100, 24), image.pixel(100, 28), image.pixel(1, 1)};
+  };
+  // fsStatus: shadow on the top and left, highlight on the right (x 190) and bottom; the
+  // background is the parent's colour.
+  const QRgb shadow = Colours::shadow().rgb(), light = Colours::highlight().rgb(), window = Colours::window().rgb();
+  EXPECT_EQ(pixels(), (std::vector<QRgb>{shadow, light, light, qRgb(255, 0, 0), window, window}));
+  bar.SetTrackFrame(fsFlat);
+  bar.SetTrackFrameColor(TColor::FromRGB(0, 0, 255));
+  bar.SetColor(TColor::FromRGB(1, 2, 3));
+  const QRgb blue = qRgb(0, 0, 255);
+  EXPECT_EQ(pixels(), (std::vector<QRgb>{blue, blue, blue, qRgb(255, 0, 0), qRgb(1, 2, 3), qRgb(1, 2, 3)}));
+  // Disabled: the track takes the button face, the thumb its disabled image.
+  bar.setEnabled(false);
+  QImage image = Render(bar);
+  EXPECT_EQ(image.pixel(100, 24), Colours::face().rgb());
+  EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 5, bar.ThumbRect.y() + 10), bar.Thumbs.Disabled.pixel(5, 10));
+  // An owner-drawn track gets the track's rectangle and no frame of the bar's own.
+  QRect bounds;
+  bar.OnDrawTrack = [&bounds](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
+    bounds = b;
+    canvas.fillRect(b, QColor(0, 200, 0));
+  };
+  bar.setEnabled(true);
+  image = Render(bar);
+  EXPECT_EQ(bounds, bar.TrackRect);
+  EXPECT_EQ(image.pixel(100, 20), qRgb(0, 200, 0));
+  EXPECT_EQ(image.pixel(190, 21), qRgb(0, 200, 0));
+}
+
+TEST(TrackBarPaint, ThumbIsLaidThroughItsMask) {
+  TestPalette palette;
+  ProbeBar bar;
+  bar.SetShowTicks(false);
+  // A custom thumb: image red with a black left column, mask black but a white left column.
+  QImage custom(30, 21, QImage::Format_RGB32);
+  custom.fill(Qt::black);
+  for (int y = 0; y < 21; ++y) {
+    for (int x = 1; x < 10; ++x) custom.setPixel(x, y, qRgb(255, 0, 0));
+    custom.setPixel(10, y, qRgb(255, 255, 255));
+    for (int x = 20; x < 30; ++x) custom.setPixel(x, y, qRgb(0, 0, 255));
+  }
+  bar.SetCustomThumb(custom);
+  bar.SetPosition(5);
+  QImage image = Render(bar);
+  const QRect r = bar.ThumbRect;
+  EXPECT_EQ(r.size(), QSize(10, 21));
+  EXPECT_EQ(image.pixel(r.x() + 1, r.y() + 3), qRgb(255, 0, 0));
+  EXPECT_EQ(image.pixel(r.x(), r.y() + 3), Colours::window().rgb());  // the background shows through
+  // Hot and normal images of a resource thumb.
+  bar.SetThemeAware(false);
+  bar.SetThumbStyle(tsBox);
+  ASSERT_NE(bar.Thumbs.Hot.pixel(1, 1), bar.Thumbs.Normal.pixel(1, 1));
+  for (bool hot : {true, false}) {
+    bar.ThumbHot = hot;
+    image = Render(bar);
+    const QImage& thumb = hot ? bar.Thumbs.Hot : bar.Thumbs.Normal;
+    EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 5, bar.ThumbRect.y() + 10), thumb.pixel(5, 10)) << hot;
+    EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 1, bar.ThumbRect.y() + 1), thumb.pixel(1, 1)) << hot;
+  }
+  // Changing the range redraws the ticks: the same picture as a bar made with that range.
+  ProbeBar fresh(tsBox);
+  for (ProbeBar* b : {&bar, &fresh}) {
+    b->resize(300, 35);
+    b->SetShowTicks(true);
+    b->SetPosition(0);
+    Render(*b);
+    b->SetMax(20);
+    b->SetMin(3);
+  }
+  EXPECT_EQ(Render(bar), Render(fresh));
+}
+
+TEST(TrackBarPaint, TransparentBarShowsItsParent) {
+  PatternParent parent(99);
+  parent.resize(240, 60);
+  auto* bar = new ProbeBar(tsPointer, &parent);  // the tip's corners are outside the thumb
+  bar->move(10, 5);
+  bar->SetTransparent(true);
+  const QImage image = Render(parent);
+  EXPECT_EQ(image.pixel(10 + 1, 5 + 1), qRgb(11, 6, 99));
+  EXPECT_EQ(image.pixel(10 + 100, 5 + 30), qRgb(110, 35, 99));
+  // Through the thumb's mask, from the background bitmap.
+  const QRect r = bar->ThumbRect;
+  EXPECT_EQ(image.pixel(10 + r.x(), 5 + r.y()), qRgb(10 + r.x(), 5 + r.y(), 99));
+  EXPECT_NE(image.pixel(10 + r.x() + 5, 5 + r.y() + 10), qRgb(10 + r.x() + 5, 5 + r.y() + 10, 99));
+  // Painted on screen through the backing store, the same.
+  ASSERT_TRUE(Shown(parent));
+  bar->SetTickColor(clRed);
+  QCoreApplication::processEvents();
+  const QImage shown = parent.grab().toImage();
+  EXPECT_EQ(shown.pixel(10 + 1, 5 + 1), qRgb(11, 6, 99));
+  EXPECT_EQ(shown.pixel(10 + r.x(), 5 + r.y()), qRgb(10 + r.x(), 5 + r.y(), 99));
+}
+
+TEST(TrackBarPaint, FocusRectangleAndAFocusedBarMovingItsThumb) {
+  TestPalette palette;
+  QWidget window;
+  auto* bar = new ProbeBar(&window);
+  window.resize(220, 60);
+  ASSERT_TRUE(Shown(window, true));
+  const QRgb back = Colours::window().rgb(), inverted = back ^ 0x00FFFFFF;
+  bar->clearFocus();
+  EXPECT_EQ(Render(*bar).pixel(0, 0), back);
+  bar->setFocus();
+  ASSERT_TRUE(bar->hasFocus());
+  // Every other border pixel inverted.
+  QImage image = Render(*bar);
+  const std::vector<QRgb> border = {image.pixel(0, 0),   image.pixel(1, 0),    image.pixel(2, 0),   image.pixel(0, 2),
+                                    image.pixel(199, 1), image.pixel(199, 34), image.pixel(100, 34), image.pixel(1, 1)};
+  EXPECT_EQ(border, (std::vector<QRgb>{inverted, back, inverted, inverted, inverted, back, inverted, back}));
+  // Moving the thumb of a focused bar keeps the track; a change of the background draws anew.
+  int tracks = 0;
+  bar->OnDrawTrack = [&tracks](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
+    ++tracks;
+    canvas.fillRect(b, QColor(0, 200, 0));
+  };
+  bar->SetTickColor(clRed);
+  Render(*bar);
+  const int drawn = tracks;
+  EXPECT_GT(drawn, 0);
+  for (int position = 1; position <= 5; ++position) {
+    bar->SetPosition(position);
+    image = Render(*bar);
+    EXPECT_EQ(image.pixel(0, 0), inverted);             // still focused
+    EXPECT_EQ(image.pixel(180, 21), qRgb(0, 200, 0));  // the track, beside the thumb
+  }
+  EXPECT_EQ(tracks, drawn);
+  bar->SetTickColor(clBlue);
+  Render(*bar);
+  EXPECT_GT(tracks, drawn);
+  bar->SetShowFocusRect(false);
+  bar->update();
+  EXPECT_EQ(Render(*bar).pixel(0, 0), back);
+}
+
+
+// A shown 200 x 35 box-thumb bar, Max 100: the track runs from x 9 to 191, y 20 to 28, and
+// the thumb's left edge is 4 + 181 * Position / 100.
+class MouseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bar.SetMax(100);
+    bar.SetPosition(50);
+    bar.SetPageSize(10);
+    timer = InstallManualTimer(bar);
+    ASSERT_TRUE(Shown(bar));
+    Render(bar);
+    ASSERT_EQ(bar.ThumbRect, RectLTRB(94, 14, 105, 35));
+  }
+  void Move(int x, int y = 24) { QTest::mouseMove(&bar, QPoint(x, y)); }
+  void Press(int x, int y = 24) { QTest::mousePress(&bar, Qt::LeftButton, {}, QPoint(x, y)); }
+  void Release(int x, int y = 24) { QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(x, y)); }
+  // The timer is back in its resting state: off, first delay 200 ms.
+  void ExpectTimerReset() {
+    EXPECT_FALSE(timer->enabled);
+    EXPECT_EQ(timer->interval, 200);
+    EXPECT_FALSE(bar.Paging);
+  }
+  ProbeBar bar{tsBox};
+  ManualPageTimer* timer = nullptr;
+};
+
+TEST_F(MouseTest, PagingCadenceThenTheThumbReachesThePointerAndDrags) {
+  QSignalSpy ups(&bar, &TFlatTrackBar::OnMouseUp);
+  Press(30);
+  EXPECT_EQ(bar.Position(), 40);  // at once
+  EXPECT_TRUE(timer->enabled);
+  EXPECT_EQ(timer->interval, 200);  // first repeat after 200 ms
+  EXPECT_TRUE(bar.Paging);
+  for (int want : {30, 20, 10}) {
+    timer->Fire();
+    EXPECT_EQ(timer->interval, 100);  // then every 100 ms
+    EXPECT_EQ(bar.Position(), want);
+  }
+  EXPECT_EQ(bar.ThumbRect, RectLTRB(22, 14, 33, 35));  // now under the pointer
+  EXPECT_EQ(ups.count(), 0);
+  timer->Fire();
+  // The sequence ended (with a mouse-up of its own) and became a drag.
+  EXPECT_EQ(bar.Position(), 10);
+  EXPECT_EQ(ups.count(), 1);
+  ExpectTimerReset();
+  EXPECT_TRUE(bar.Dragging);
+  Move(60);  // (60 - 9 - 3) / 182 * 100 = 26.4
+  EXPECT_EQ(bar.Position(), 26);
+  timer->Fire();
+  EXPECT_EQ(bar.Position(), 26);
+  Release(60);
+  EXPECT_FALSE(bar.Dragging);
+  EXPECT_FALSE(bar.ThumbHot);
+  EXPECT_EQ(ups.count(), 2);
+  Move(120);
+  EXPECT_EQ(bar.Position(), 26);
+}
+
+TEST_F(MouseTest, ReleaseOrPassingThePointerStopsPaging) {
+  Press(150);
+  EXPECT_EQ(bar.Position(), 60);
+  timer->Fire();
+  EXPECT_EQ(bar.Position(), 70);
+  Release(150);
+  ExpectTimerReset();
+  timer->Fire();
+  EXPECT_EQ(bar.Position(), 70);
+  // A page that carries the thumb past the pointer ends paging without a drag.
+  bar.SetPageSize(30);
+  bar.SetPosition(50);
+  Press(80);
+  EXPECT_EQ(bar.Position(), 20);  // thumb now 40..51, left of the pointer
+  timer->Fire();
+  EXPECT_EQ(bar.Position(), 20);
+  ExpectTimerReset();
+  EXPECT_FALSE(bar.Dragging);
+  Release(80);
+}
+
+TEST_F(MouseTest, OnlyTheLeftButtonOnTheTrackPagesAndAVetoStopsAll) {
+  QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(150, 24));
+  QTest::mouseRelease(&bar, Qt::RightButton, {}, QPoint(150, 24));
+  Press(150, 5);  // beside the track
+  Release(150, 5);
+  EXPECT_EQ(bar.Position(), 50);
+  EXPECT_FALSE(timer->enabled);
+  bar.OnChanging = [](TFlatTrackBar*, int, bool& allow) { allow = false; };
+  Press(150);
+  timer->Fire();
+  Release(150);
+  Press(99);
+  Move(20);
+  Release(20);
+  EXPECT_EQ(bar.Position(), 50);
+}
+
+TEST_F(MouseTest, AnErrorDuringATimedPageStepStopsTheTimer) {
+  Press(150);
+  bar.OnChanging = [](TFlatTrackBar*, int, bool&) { throw std::runtime_error("refused"); };
+  timer->interval = 100;
+  timer->Fire();
+  EXPECT_FALSE(timer->enabled);
+  EXPECT_EQ(timer->interval, 200);
+  EXPECT_EQ(bar.Position(), 60);
+  bar.OnChanging = nullptr;
+  Release(150);
+}
+
+TEST_F(MouseTest, HotTrackingAndCursor) {
+  QSignalSpy enters(&bar, &TFlatTrackBar::OnMouseEnter);
+  QSignalSpy leaves(&bar, &TFlatTrackBar::OnMouseLeave);
+  Move(99);
+  EXPECT_TRUE(bar.ThumbHot);
+  EXPECT_EQ(bar.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_EQ(bar.cursor().pixmap().size(), QSize(32, 32));
+  Move(150);
+  EXPECT_FALSE(bar.ThumbHot);
+  EXPECT_EQ(bar.cursor().shape(), Qt::ArrowCursor);
+  Move(99);
+  const int entered = enters.count(), left = leaves.count();
+  QEnterEvent enter(QPointF(99, 24), QPointF(99, 24), bar.mapToGlobal(QPointF(99, 24)));
+  QApplication::sendEvent(&bar, &enter);
+  EXPECT_EQ(enters.count(), entered + 1);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&bar, &leave);
+  EXPECT_EQ(leaves.count(), left + 1);
+  EXPECT_FALSE(bar.ThumbHot);
+  // While dragging, leaving keeps the thumb lit.
+  Move(100);
+  EXPECT_TRUE(bar.ThumbHot);
+  Press(100);
+  QApplication::sendEvent(&bar, &leave);
+  EXPECT_TRUE(bar.ThumbHot);
+  Release(100);
+  EXPECT_FALSE(bar.ThumbHot);
+}
+
+TEST(TrackBarDrag, HalvesRoundToEvenInBothOrientations) {
+  // Track 128 pixels long (9..137) over 0..64: each pixel is half a step. Vertically the
+  // position counts from the bottom.
+  for (bool vertical : {false, true}) {
+    SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+    ProbeBar bar(tsBox);
+    bar.resize(vertical ? QSize(35, 146) : QSize(146, 35));
+    bar.SetMax(64);
+    ASSERT_TRUE(Shown(bar));
+    Render(bar);
+    ASSERT_EQ(bar.TrackRect, vertical ? RectLTRB(20, 9, 28, 137) : RectLTRB(9, 20, 137, 28));
+    auto at = [vertical](int along) { return vertical ? QPoint(24, 146 - along) : QPoint(along, 24); };
+    QTest::mousePress(&bar, Qt::LeftButton, {}, vertical ? QPoint(24, 136) : QPoint(9, 24));
+    ASSERT_TRUE(bar.Dragging);
+    const std::vector<std::pair<int, int>> moves = {{14, 2}, {16, 4}, {10, 0}, {12, 2}, {300, 64}, {-50, 0}, {73, 32}};
+    for (auto [x, want] : moves) {
+      QTest::mouseMove(&bar, at(x));
+      EXPECT_EQ(bar.Position(), want) << x;
+    }
+    QTest::mouseRelease(&bar, Qt::LeftButton, {}, at(73));
+  }
+}
+
+TEST(TrackBarDrag, ATrackTooSmallToMoveInDoesNotDivideByZero) {
+  QWidget window;
+  window.resize(100, 50);
+  auto* bar = new ProbeBar(tsBox, &window);
+  bar->resize(18, 17);  // wider than tall, and the track is 0 pixels wide
+  ASSERT_TRUE(Shown(window));
+  Render(*bar);
+  ASSERT_EQ(bar->TrackRect.width(), 0);
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->ThumbRect.x() + 2, 24));
+  ASSERT_TRUE(bar->Dragging);
+  QTest::mouseMove(bar, QPoint(15, 24));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(15, 24));
+  EXPECT_EQ(bar->Position(), 0);
+}
+
+}  // namespace
+}  // namespace controls_test
