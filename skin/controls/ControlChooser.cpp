@@ -122,7 +122,7 @@ TSkinControl* TControlChooser::AttachWindow(const QString& skinnerClass, QWidget
   return s;
 }
 
-// ---- class names ---------------------------------------------------------------------------
+// ---- class names --------------------------------------------------------------------------------
 
 QString TControlChooser::ClassNameOf(const QWidget* c) {
   if (!c) return QString();
@@ -203,7 +203,18 @@ QString TControlChooser::BareClassOf(const QWidget* w, quint32* style) {
   return c;
 }
 
-// ---- Algorithm 1: the walk of a window with a Form -------------------------------------------
+// ---- the walk of a window with a Form -----------------------------------------------------------
+
+namespace {
+
+// Whether w lies inside form within the same window (a child window of its own is not inside).
+bool WithinWindow(const QWidget* form, const QWidget* w) {
+  for (; w && w != form; w = w->parentWidget())
+    if (w->isWindow()) return false;
+  return w == form;
+}
+
+}  // namespace
 
 void TControlChooser::SkinFormControls(QWidget* form) {
   if (!Form() || !form) return;
@@ -214,7 +225,7 @@ void TControlChooser::SkinFormControls(QWidget* form) {
   const int disableTag = Skin() ? Skin()->DisableTag : 99;
   QWidget* w = form->nextInFocusChain();
   for (int guard = 0; w && w != form && guard < 10000; ++guard, w = w->nextInFocusChain()) {
-    if (!form->isAncestorOf(w) || TSkinRegistry::IsInnerPart(w)) continue;
+    if (!WithinWindow(form, w) || TSkinRegistry::IsInnerPart(w)) continue;
     if (GetTag(w) == disableTag || Perform(w, WM_SKINQUERY) == 1 || Listed(w)) continue;
     SkinControl(w, form);
     if (!Form()) return;
@@ -248,7 +259,7 @@ void TControlChooser::SkinChildren(QWidget* control) {
   }
 }
 
-// ---- Algorithm 2 -------------------------------------------------------------------------------
+// ---- one control: which skinner -----------------------------------------------------------------
 
 void TControlChooser::SkinControl(QWidget* c, QWidget* p) {
   TSXSkin* skin = Skin();
@@ -413,7 +424,7 @@ bool TControlChooser::Chain(const QString& n, QWidget* c) {
   return false;
 }
 
-// ---- Algorithm 3: the foreign-class table --------------------------------------------------
+// ---- the foreign-class table --------------------------------------------------------------------
 
 bool TControlChooser::SkinControlByMap(const QString& n, QWidget* c) {
   TSXSkin* skin = Skin();
@@ -529,7 +540,7 @@ bool TControlChooser::SkinControlByMap(const QString& n, QWidget* c) {
   return true;
 }
 
-// ---- Algorithm 4: bare windows ---------------------------------------------------------------
+// ---- bare windows -------------------------------------------------------------------------------
 
 void TControlChooser::SkinChildWindows(QWidget* window) {
   if (!window) return;
@@ -607,7 +618,7 @@ void TControlChooser::SkinWindowByClass(QWidget* w) {
   }
 }
 
-// ---- Algorithm 5: tool bars -------------------------------------------------------------------
+// ---- tool bars ----------------------------------------------------------------------------------
 
 bool TControlChooser::ToolBarCustomDraw(QWidget* bar, QPainter* painter, const QRect& rect) {
   TSXSkin* skin = Skin();
@@ -691,7 +702,7 @@ bool TControlChooser::CustomDrawLabel(const QStyle* base, const QStyleOption* op
   return true;
 }
 
-// ---- late widgets ----------------------------------------------------------------------------
+// ---- late widgets -------------------------------------------------------------------------------
 
 void TControlChooser::SkinLateWidget(QWidget* w) {
   static bool busy = false;
