@@ -398,6 +398,12 @@ void TFormSkinner::RestoreProcedures() {
   wm::Unsubclass(formLink_);
   wm::Unsubclass(link_);
   wm::Unsubclass(mdiLink_);
+  // The MDI client shows its scroll bars again as it did before the skin.
+  if (auto* area = qobject_cast<QMdiArea*>(mdiClient_.data()); area && savedMDIScrollH_ >= 0) {
+    area->setHorizontalScrollBarPolicy(static_cast<Qt::ScrollBarPolicy>(savedMDIScrollH_));
+    area->setVerticalScrollBarPolicy(static_cast<Qt::ScrollBarPolicy>(savedMDIScrollV_));
+    savedMDIScrollH_ = savedMDIScrollV_ = -1;
+  }
 }
 
 // Menus back to the style's own drawing and the form's colour back to what it was.

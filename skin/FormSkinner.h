@@ -267,6 +267,8 @@ class TFormSkinner : public TWinSkinForm {
   wm::Link formLink_;  // the form's own procedure, directly above the default one
   wm::Link mdiLink_;   // on the MDI client of an MDI frame
   bool savedMenuUpdate_ = true;
+  // The MDI client's scroll-bar policies before the skin switched them off.
+  int savedMDIScrollH_ = -1, savedMDIScrollV_ = -1;
   QBrush faceBrush_;
   std::shared_ptr<const TSkinData> data_;  // keeps the caption-button records alive
   bool activated_ = false;

@@ -44,6 +44,10 @@ void TFormSkinner::MDIClientProc(wm::Message& m) {
         if (style & (wm::WS_HSCROLL | wm::WS_VSCROLL))
           wm::SetWindowLong(client, wm::GWL_STYLE, style & ~(wm::WS_HSCROLL | wm::WS_VSCROLL));
         if (auto* area = qobject_cast<QMdiArea*>(client)) {
+          if (savedMDIScrollH_ < 0) {
+            savedMDIScrollH_ = area->horizontalScrollBarPolicy();
+            savedMDIScrollV_ = area->verticalScrollBarPolicy();
+          }
           area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
           area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         }

@@ -159,6 +159,8 @@ TEST_F(SkinProcTest, PrivateMessagesAndRows) {
 
 TEST_F(SkinProcTest, MdiFrameAndChildren) {
   MdiForm frame;
+  frame.area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  frame.area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto* bar = new QMenuBar;
   bar->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("x"));
   frame.setMenuBar(bar);
@@ -213,6 +215,14 @@ TEST_F(SkinProcTest, MdiFrameAndChildren) {
   EXPECT_EQ(frame.area->subWindowList(), QList<QMdiSubWindow*>{a});
   wm::SendMessage(frame.area, wm::WM_MDIDESTROY, reinterpret_cast<quintptr>(a));
   EXPECT_TRUE(skin->MenuUpdate);  // no child left: the frame's own menu again
+  // The client's scroll bars are off under the skin and as they were after it.
+  wm::SendMessage(frame.area, wm::WM_NCCALCSIZE);
+  EXPECT_EQ(frame.area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  SkinManager->SetCurrentSkin(skin.get());
+  SkinManager->PostAction(TSkinManage::ActionDeactivate, 0);
+  SkinManager->TimerAction();
+  EXPECT_EQ(frame.area->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_EQ(frame.area->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
 }
 
 TEST_F(SkinProcTest, SavedActiveSwitchesOnForItsOwnSkin) {
