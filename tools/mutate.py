@@ -354,7 +354,7 @@ def evaluate(worker, mutant, limits):
                 return mutant
             status, secs, failed = worker.run_test(name, gfilter, limits.get((name, gfilter), 300))
             mutant["runs"].append({"test": name, "filter": gfilter, "result": status,
-                                   "seconds": round(secs, 1), "failed": failed[:10]})
+                                   "seconds": round(secs, 1), "failed": failed})
             if status != "pass":
                 mutant["status"] = "killed"
                 break
@@ -479,8 +479,10 @@ def main():
                 in_flight[m["library"]] -= 1
                 if m["status"] in ("killed", "survived"):
                     need[m["library"]] -= 1
-            log("w: %-17s %-13s %s:%d %s %s" % (m["library"], m["status"], m["file"], m["line"], m["kind"],
-                                               " ".join("%s=%s" % (r["test"], r["result"]) for r in m.get("runs", []))))
+            # The failing tests are logged too, so an interrupted run still shows which test killed what.
+            runs = " ".join("%s=%s%s" % (r["test"], r["result"], "[%s]" % ",".join(r["failed"]) if r["failed"] else "")
+                            for r in m.get("runs", []))
+            log("w: %-17s %-13s %s:%d %s %s" % (m["library"], m["status"], m["file"], m["line"], m["kind"], runs))
 
     def loop(worker):
         while True:
