@@ -329,3 +329,21 @@ TEST_F(MainCommandsTest, InsertionsShowTheirWindowModallyAndTheToolbarANewOneEac
   EXPECT_NE(made[0], made[2]);
   for (auto& w : made) delete w.data();
 }
+
+TEST_F(MainCommandsTest, TheSpeechTipComesBeforeTheStudioWhileItIsOn) {
+  set("volume2", QStringLiteral("1"));
+  openMainWindow();
+  window->setInsertWindows(factory(), factory());
+  bool tipFirst = false;
+  QWidget* tipOwner = nullptr;
+  OnNextModal<TForm_testshowtts>([&](TForm_testshowtts* tip) {
+    tipFirst = made.empty();
+    tipOwner = tip->parentWidget();
+    tip->close();
+  });
+  window->ToolButton4->click();
+  EXPECT_TRUE(tipFirst && tipOwner == window.get());
+  ASSERT_EQ(made.size(), 1u);
+  EXPECT_TRUE(made[0]->isVisible());
+  delete made[0].data();
+}
