@@ -90,3 +90,20 @@ TEST_F(SchedulerFixture, StatementsBindHostileValues) {
   dm.QueryToStrings(dm.qry_temp, QStringLiteral("select Schedulen from sjb group by Schedulen"), list);
   EXPECT_EQ(list, QStringList{schedule}) << "blank values are left out";
 }
+
+TEST(DataModuleStrings, SplitCountMidPos) {
+  // Pieces joined by "/" so that an empty piece shows.
+  for (auto [text, pieces] : {std::pair{"待播;2024-05-01", "待播/2024-05-01"}, {"abc;", "abc/"}, {"abc", "abc"}, {"", ""}})
+    EXPECT_EQ(TDataModule1::SplitString(QString::fromUtf8(text), QStringLiteral(";")).join('/'), QString::fromUtf8(pieces));
+  EXPECT_EQ(TDataModule1::SplitString(QString(), QStringLiteral(";")).size(), 1);
+  EXPECT_EQ(QString::asprintf("%d %d %d", TDataModule1::CountSubstr(QStringLiteral("aa"), QStringLiteral("aaa")),
+                              TDataModule1::CountSubstr(QStringLiteral(":"), QStringLiteral("a:b:c")),
+                              TDataModule1::CountSubstr(QString(), QStringLiteral("abc"))),
+            QStringLiteral("2 2 0"));
+  // Positions count from 1; a start at 0 reads from the first character.
+  EXPECT_EQ(QStringList({TDataModule1::MidStr(QStringLiteral("文本：早上好"), 4, 2), TDataModule1::MidStr(QStringLiteral("abc"), 0, 2),
+                         TDataModule1::MidStr(QStringLiteral("abc"), 2, 99), TDataModule1::MidStr(QStringLiteral("abc"), 5, 1)}),
+            QStringList({"早上", "ab", "bc", ""}));
+  EXPECT_TRUE(TDataModule1::PosStr(QStringLiteral("c"), QStringLiteral("abc")) == 3 &&
+              TDataModule1::PosStr(QStringLiteral("z"), QStringLiteral("abc")) == 0);
+}

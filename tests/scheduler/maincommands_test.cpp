@@ -171,54 +171,6 @@ TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
   EXPECT_EQ(window->Label_state->text() + window->Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <试听>"));
 }
 
-TEST_F(MainCommandsTest, TheGateGuardsTheEditorsAndTheSettingsUntilLogOut) {
-  openMainWindow();
-  // No password: every window opens without a prompt.
-  window->ToolButton5->click();
-  ASSERT_NE(Form_sjbp, nullptr);
-  EXPECT_TRUE(Form_sjbp->parentWidget() == window.get() && !Form_sjbp->isModal());
-  Form_sjbp->close();
-  window->ToolButton1->click();
-  ASSERT_NE(Form_sjsj, nullptr);
-  Form_sjsj->close();
-  EXPECT_TRUE(boxes.asked().empty());
-  setPassword(QStringLiteral("abc"));
-  ModalAnswerer<TForm_sysj> settings([](TForm_sysj* w) { w->Button2Click(); });
-  {
-    PromptAnswerer cancel(QStringLiteral("abc"), false);
-    window->ToolButton5->click();
-    window->ToolButton1->click();
-    window->ToolButton14->click();
-    EXPECT_TRUE(cancel.count == 3 && Form_sjbp == nullptr && Form_sjsj == nullptr && settings.count == 0);
-    // The password window has no gate.
-    ModalAnswerer<TForm_mmsj> passwordWindow([this](TForm_mmsj* w) {
-      EXPECT_EQ(w->parentWidget(), window.get());
-      w->Button2Click();
-    });
-    window->ToolButton13->click();
-    EXPECT_TRUE(passwordWindow.count == 1 && cancel.count == 3);
-  }
-  {
-    PromptAnswerer ok(QStringLiteral("abc"), true);
-    window->ToolButton5->click();
-    ASSERT_NE(Form_sjbp, nullptr);
-    Form_sjbp->close();
-    EXPECT_FALSE(window->Label_exit->isHidden());
-    window->ToolButton1->click();
-    ASSERT_NE(Form_sjsj, nullptr);
-    Form_sjsj->close();
-    window->ToolButton14->click();
-    EXPECT_TRUE(settings.count == 1 && ok.count == 1) << "passed once, asked once";
-  }
-  // Log-out: a click on the label; the next protected command asks again.
-  window->show();
-  QTest::mouseClick(window->Label_exit, Qt::LeftButton);
-  EXPECT_TRUE(!window->state().authorized && window->Label_exit->isHidden());
-  PromptAnswerer cancel(QStringLiteral("abc"), false);
-  window->ToolButton1->click();
-  EXPECT_TRUE(cancel.count == 1 && Form_sjsj == nullptr);
-}
-
 TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   openMainWindow();
   window->show();

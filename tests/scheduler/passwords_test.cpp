@@ -46,20 +46,6 @@ class PasswordFixture : public SettingsFixture {
 
 }  // namespace
 
-TEST(PasswordMatch, HashesOldPlainTextAndBlank) {
-  const QString hash = orvane::HashPassword(QStringLiteral("abc"));
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  abc "), hash));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("abd"), hash) || Passwords::Matches(QString(), hash));
-  EXPECT_FALSE(Passwords::Matches(hash, hash)) << "the hash itself is not the password";
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("abc"), QStringLiteral(" abc ")));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("ABC"), QStringLiteral("abc")));
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  "), QString()) && Passwords::Matches(QString(), QStringLiteral("   ")));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("x"), QString()));
-  bool ok = false;
-  EXPECT_TRUE(Passwords::StoredForm(QString(), &ok).isEmpty() && ok);
-  EXPECT_TRUE(Passwords::StoredForm(QStringLiteral("x"), &ok).startsWith(QStringLiteral("$y$")) && ok);
-}
-
 TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   setPassword(QStringLiteral("门卫 42"));
   TForm_mm w(dm, state, showLogout);

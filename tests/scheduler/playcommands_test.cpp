@@ -182,27 +182,6 @@ TEST_F(PlayCommandsTest, AnEndInTheSecondTheInsertionBeganIsNotLost) {
   EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:15:00")).size(), 1);
 }
 
-TEST_F(PlayCommandsTest, ARadioStillConnectingIsAskedForAgainAfterTheInsertion) {
-  const QString address = QStringLiteral("http://127.0.0.1:8000/live");
-  addOther(QStringLiteral("电台"), 5, address, 100, "08:00:00", "08:30:00");
-  backend.answerAddresses = false;  // the station answers when the test says so
-  begin();
-  tickTo("08:00:00");
-  ASSERT_NE(radioPlayer(), nullptr);
-  ASSERT_TRUE(radioPlayer()->opening());
-  commands.Insert([&] {
-    // Its answer during the insertion must not start it.
-    EXPECT_FALSE(radioPlayer()->opening());
-    radioPlayer()->answer();
-    settle();
-    EXPECT_FALSE(radioPlayer()->isPlaying());
-  });
-  EXPECT_TRUE(radioPlayer()->opening() && radio.status() == QStringLiteral("正在连接…"));
-  radioPlayer()->answer();
-  EXPECT_TRUE(radioPlayer()->isPlaying() && radio.status() == QStringLiteral("正在播放"));
-  EXPECT_EQ(radioPlayer()->calls.filter(QStringLiteral("open ")).size(), 2);
-}
-
 TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStopped) {
   const int songId = addFolder("背景", "08:00:00", "08:30:00");
   const int trialId = addOne("试听", "09:00:00", "09:10:00");
@@ -241,35 +220,6 @@ TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStoppe
   EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音停止！"));
   EXPECT_TRUE(unit.state.playstate == PlayState::StopPlay && !main().busy() && commands.stopChecked())
       << "nothing caught up while stopped";
-}
-
-TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
-  const int progId = addOther(QStringLiteral("程序"), 7, QStringLiteral("/opt/tools/prog"), 100, "08:20:00", "08:30:00");
-  addOther(QStringLiteral("别的"), 7, QStringLiteral("/opt/tools/other"), 100, "08:40:00", "08:50:00");
-  begin();
-  selectRow(progId);
-  commands.TrialPlay();
-  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open /opt/tools/prog")});
-  // The schedule changes meanwhile and the day is loaded again: another entry now sits at the
-  // trial's index. Ending the trial must not end that one's program.
-  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", progId}}));
-  load();
-  ASSERT_EQ(indexOf(QStringLiteral("别的")), 0);
-  commands.EndTrial();
-  EXPECT_TRUE(launcher.calls == QStringList{QStringLiteral("Open /opt/tools/prog")} &&
-              log().filter(QStringLiteral("停止试播节目")).isEmpty());
-  // A grid row that the day's entries do not hold (the grid was shown again, the day not
-  // loaded): nothing plays, and the trial stays until it is ended.
-  const int newId = addOther(QStringLiteral("新增"), 7, QStringLiteral("/opt/tools/new"), 100, "09:00:00", "09:10:00");
-  unit.today.ShowTodayGrid();
-  selectRow(newId);
-  commands.TrialPlay();
-  EXPECT_TRUE(unit.state.playstate == PlayState::TryPlay && commands.trialindex() == -1 && launcher.calls.size() == 1);
-  commands.EndTrial();
-  EXPECT_TRUE(launcher.calls.size() == 1 && unit.state.playstate == PlayState::Auto);
-  dm.qry_show.close();
-  commands.TrialPlay();
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
 }
 
 TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
@@ -312,31 +262,4 @@ TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
   tickTo("08:27:00");
   EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:25:00")).size(), 1);
   EXPECT_FALSE(main().busy());
-}
-
-TEST_F(PlayCommandsTest, AnInsertionWhileStoppedOrOnTrial) {
-  const int songId = addFolder("背景", "08:00:00", "08:30:00");
-  begin();
-  tickTo("08:01:00");
-  commands.ToggleStop();
-  commands.Insert([&] {
-    EXPECT_TRUE(unit.state.playstate == PlayState::Insert &&
-                commands.stateLabel() == QStringLiteral("自动播音暂停，插播中．．．"));
-  });
-  EXPECT_TRUE(unit.state.playstate == PlayState::StopPlay && commands.stateLabel() == QStringLiteral("自动播音停止！"));
-  commands.ToggleStop();
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-  // An insertion during a trial ends the trial first (its catch-up start is then held).
-  selectRow(songId);
-  commands.TrialPlay();
-  commands.Insert([&] {
-    EXPECT_TRUE(unit.state.playstate == PlayState::Insert && main().busy() &&
-                mainPlayer()->mode() == orvane::MediaMode::Paused);
-    // A second insertion while one is up does nothing.
-    bool again = false;
-    commands.Insert([&] { again = true; });
-    EXPECT_FALSE(again);
-  });
-  EXPECT_TRUE(unit.state.playstate == PlayState::Auto && mainPlayer()->isPlaying());
-  EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
 }

@@ -260,34 +260,3 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   w->EXCEL2->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("备份节目表失败!|提示|16"));
 }
-
-TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
-  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  add("早操", "08:00:00", "日常");
-  add("上课", "09:00:00", "日常");
-  TDataModule1 windowDm;
-  TForm_main_tamu main(windowDm, clock, services);
-  ASSERT_TRUE(main.created());
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  // Something changes the table behind the main window's back; an untouched manager closing
-  // does not reload (the count stays) ...
-  add("加课", "10:00:00", "日常");
-  QPointer<TForm_sjbp> w = new TForm_sjbp(windowDm, main.state(), services, clock);
-  w->show();
-  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
-  w->Button4->click();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(w.isNull() && Form_sjbp == nullptr) << "a closed manager is freed";
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  // ... one that deleted an entry does.
-  w = new TForm_sjbp(windowDm, main.state(), services, clock);
-  w->show();
-  selectRows(w, {0});
-  boxes.queueAnswer(mb::IDOK);
-  w->Button2->click();
-  w->close();
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  ASSERT_EQ(main.state().todayentries.size(), 2u);
-  EXPECT_EQ(main.state().todayentries[0].pname, QStringLiteral("上课"));
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}

@@ -178,40 +178,6 @@ TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
   EXPECT_EQ(statusOf(next), QStringLiteral("正播"));
 }
 
-TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
-  unit.state.minvolume10 = 100;
-  const QString dir = folder(QStringLiteral("d"), kThree);
-  addSong({"music", "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
-  addSong({"notice", "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
-  addSong({"quiet", "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
-  addSong({"late", "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
-  load();
-  // Heard on the main channel, shown on the slider, kept to come back to.
-  auto levels = [&] {
-    return QString::asprintf("%d %d %d", mainPlayer()->volume(), main().sliderPosition(), unit.state.mainvolume);
-  };
-  start(QStringLiteral("music"));
-  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-  start(QStringLiteral("notice"));
-  EXPECT_TRUE(main().ducked() && secondPlayer()->isPlaying() && secondPlayer()->volume() == 900);
-  EXPECT_EQ(levels(), QStringLiteral("100 100 800"));
-  // The operator may change what is heard while ducked, not what comes back.
-  main().FlatTrackBar1Change(300);
-  EXPECT_EQ(levels(), QStringLiteral("300 300 800"));
-  end(QStringLiteral("notice"));
-  EXPECT_TRUE(!main().ducked() && !secondPlayer()->isOpen() && second().line().isEmpty());
-  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-  // A quieter main channel is not raised to the ducked level.
-  start(QStringLiteral("quiet"));
-  start(QStringLiteral("notice"));
-  EXPECT_EQ(mainPlayer()->volume(), 50);
-  // A main entry that starts while ducked starts ducked, and later returns to its own level.
-  start(QStringLiteral("late"));
-  EXPECT_EQ(levels(), QStringLiteral("100 100 700"));
-  end(QStringLiteral("notice"));
-  EXPECT_EQ(mainPlayer()->volume(), 700);
-}
-
 TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   const QString dir = folder(QStringLiteral("s"), kThree);
   const QString list = testing_support::writeFile(music.filePath("list.pl3"),
