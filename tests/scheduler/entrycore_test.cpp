@@ -37,18 +37,6 @@ TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
   EXPECT_EQ(WrapTime(-1), QStringLiteral("23:59:59"));
 }
 
-TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
-  EXPECT_EQ(TextEntryDisplay(QStringLiteral("上课了请安静1234")), QStringLiteral("文本：上课了请安静1234..."));
-  QString hundred;
-  for (int i = 0; i < 100; ++i) hundred += QChar(0x4E00 + i);
-  EXPECT_EQ(TextEntryDisplay(hundred), QStringLiteral("文本：") + hundred.left(38) + QStringLiteral("..."));
-  // Characters outside the basic plane are two UTF-16 units but one character.
-  const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x94");  // U+1F514
-  const QString head = TextEntryDisplay(emoji.repeated(40));
-  EXPECT_EQ(head, QStringLiteral("文本：") + emoji.repeated(38) + QStringLiteral("..."));
-  EXPECT_EQ(StoredText(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
-}
-
 TEST(EntryFields, PathRules) {
   testing_support::TempHome home;
   const QString songs = home.file(QStringLiteral("songs"));
@@ -254,22 +242,6 @@ TEST_F(Conflicts, HostileNamesAndBadRows) {
   EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1)) << "a row whose start is no time is skipped";
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb"));
   EXPECT_EQ(dm.qry_temp.value(0, 0).toInt(), 2);
-}
-
-TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
-  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
-      "CREATE TRIGGER refuse BEFORE INSERT ON sjb WHEN NEW.pname='早操3' BEGIN SELECT RAISE(ABORT,'full'); END;")));
-  EntryValues model;
-  model.pname = QStringLiteral("早操");
-  model.Schedulen = QStringLiteral("日常");
-  const auto series = EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
-                                              QStringLiteral("00:05:00"), false);
-  bool failed = false;
-  EXPECT_EQ(store.InsertSeries(model, series, true, &failed), 2);
-  EXPECT_TRUE(failed && !dm.connection()->inTransaction());
-  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
-  ASSERT_EQ(dm.qry_temp.recordCount(), 2);
-  EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));
 }
 
 TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {

@@ -206,49 +206,6 @@ TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   EXPECT_FALSE(boxes.wasAsked(QStringLiteral("是否要关闭软件?"))) << "the password closes at once";
 }
 
-TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
-  const QString song = QStringLiteral("/music/a b/\"引号\" 'x'.mp3");
-  const QString program = QStringLiteral("-rf /opt/tools/run me");
-  const QString folder = QStringLiteral("-folder/with blanks \"q\"");
-  const QString list = testing_support::writeFile(home.file(QStringLiteral("pl3/早操 列表.pl3")), QByteArray("/m/a.mp3\r\n"));
-  const QString paths[] = {song, folder, list, QStringLiteral("文稿"), QStringLiteral("http://127.0.0.1:8000/live"),
-                           QStringLiteral("www.example.com"), program};
-  int ids[8] = {};
-  for (int kind = 1; kind <= 7; ++kind)
-    ids[kind] = addRow(QStringLiteral("第%1类").arg(kind), kind, paths[kind - 1], qPrintable(QString::asprintf("08:0%d:00", kind)));
-  openMainWindow();
-  window->show();
-  // A real double-click on the song's row (the press that comes first picks the row).
-  const QRect rowRect = window->DBGrid1->visualRect(window->DBGrid1->model()->index(0, 1));
-  QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
-  QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
-  for (int kind : {7, 2, 5, 6}) {
-    selectRow(ids[kind]);
-    window->DBGrid1DblClick();
-  }
-  EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("ShowItem ") + song, QStringLiteral("ShowItem ") + program,
-                                      QStringLiteral("OpenFolder ") + folder}));
-  EXPECT_TRUE(launcher.calls.isEmpty() && Form_lb == nullptr) << "a program is shown, never run";
-  selectRow(ids[3]);
-  window->DBGrid1DblClick();
-  ASSERT_NE(Form_lb, nullptr);
-  EXPECT_EQ(Form_lb->path(), list);
-  EXPECT_TRUE(Form_lb->parentWidget() == window.get() && Form_lb->isVisible() && !Form_lb->isModal());
-  QPointer<TForm_lb> opened = Form_lb;
-  opened->close();
-  EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));
-  setPassword(QStringLiteral("abc"));
-  {
-    PromptAnswerer cancel(QStringLiteral("abc"), false);
-    window->DBGrid1DblClick();
-    EXPECT_TRUE(cancel.count == 1 && Form_lb == nullptr);
-  }
-  shell.calls.clear();
-  grid().close();
-  window->DBGrid1DblClick();
-  EXPECT_TRUE(shell.calls.isEmpty() && boxes.asked().empty());
-}
-
 TEST_F(MainCommandsTest, InsertionsShowTheirWindowModallyAndTheToolbarANewOneEachTime) {
   openMainWindow();
   window->show();

@@ -59,32 +59,6 @@ TEST_F(KindsFixture, AWebRadioPageLoadsAtTheStartAndBlanksAtTheEnd) {
   EXPECT_FALSE(runner.SomethingPlaying());
 }
 
-TEST_F(KindsFixture, AProgramStartsAndEveryProcessOfItsNameEndsAtTheEnd) {
-  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  unit.ReadSettings();
-  const int id = addOther(QStringLiteral("程序"), 7, QStringLiteral(" /opt/tools/Backup.sh "));
-  const int win = addOther(QStringLiteral("旧路径"), 7, QStringLiteral("C:\\Program Files\\tool\\TOOL.EXE"), 100,
-                           QStringLiteral("08:40:00"), QStringLiteral("08:50:00"));
-  load();
-  unit.state.endshutdownat = QStringLiteral("07:00:00");
-  start(QStringLiteral("程序"));
-  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open  /opt/tools/Backup.sh ")});
-  EXPECT_EQ(main().songLine(), QStringLiteral("打开外部程序：/opt/tools/Backup.sh"));
-  EXPECT_FALSE(runner.SomethingPlaying());
-  end(QStringLiteral("程序"));
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess Backup.sh"));
-  EXPECT_EQ(main().songLine(), QString());
-  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
-  EXPECT_TRUE(unit.state.endshutdownarmed);
-  start(QStringLiteral("旧路径"));
-  end(QStringLiteral("旧路径"));
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess TOOL.EXE"));
-  EXPECT_EQ(statusOf(win), QStringLiteral("已播"));
-  start(QStringLiteral("程序"));
-  runner.StopAll();
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("Open  /opt/tools/Backup.sh "));
-}
-
 TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItReplaced) {
   const int c = addOther(QStringLiteral("早台"), 5, QStringLiteral("http://127.0.0.1:8000/a"), 100, "08:00:00", "08:45:00");
   addOther(QStringLiteral("晚台"), 5, QStringLiteral("http://127.0.0.1:8000/b"), 100, "08:30:00", "09:00:00");

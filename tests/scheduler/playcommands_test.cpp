@@ -108,31 +108,6 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   EXPECT_EQ(statusOf(songId) + statusOf(radioId), QStringLiteral("正播正播"));
 }
 
-TEST_F(PlayCommandsTest, WhatIsSilentIsNotHeldAndAnEmptyInsertionShowsTheNextEntry) {
-  addOther(QStringLiteral("午间"), 5, QStringLiteral("http://127.0.0.1:8000/noon"), 100, "12:00:00", "12:30:00");
-  begin();
-  view.next.clear();
-  commands.Insert([] {});
-  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-  // A song that has played to its end, a text the operator paused: nothing to hold.
-  SongRow once{QStringLiteral("一首"), QStringLiteral("08:00:00"), QStringLiteral("08:20:00"), song(QStringLiteral("x.mp3")),
-               QStringLiteral("单曲播放"), 1};
-  addSong(once);
-  addText({"通知", "08:00:00", "VW Hui|0|100|1|0", "注意"});
-  load();
-  tickTo("08:00:00");
-  finishMain();
-  texts.SpeedButton2Click();
-  const QStringList playerCalls = mainPlayer()->calls;
-  const QStringList speechCalls = speech->calls;
-  commands.Insert([&] { EXPECT_EQ(unit.state.playstate, PlayState::Insert); });
-  EXPECT_EQ(mainPlayer()->calls, playerCalls);
-  EXPECT_EQ(speech->calls, speechCalls);
-  EXPECT_TRUE(texts.paused()) << "the operator's pause stays";
-  EXPECT_TRUE(unit.state.textshown);
-}
-
 TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResumed) {
   unit.state.fadeenabled = true;  // held songs end at once all the same: there is nothing to fade
   const int songId = addFolder("背景", "08:00:00", "08:05:00");

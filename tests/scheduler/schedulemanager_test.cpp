@@ -166,41 +166,6 @@ TEST_F(Manager, DeletesTheSelectedRowsOnlyAfterOk) {
   EXPECT_TRUE(names(other) == QStringList{QStringLiteral("乙1")} && Form_sjbp == w);
 }
 
-TEST_F(Manager, PasteKeepsTextAndOddValuesAndSkipsDeletedEntries) {
-  const int a = addEntry(row(QStringLiteral("a;b:c \"d\""), QStringLiteral("09:00:00"), QStringLiteral("日常")));
-  const int b = add("乙", "07:00:00", "日常");
-  const int t = add("通知", "08:00:00", "日常");
-  dm.ExecQuery(dm.qry_temp,
-               QStringLiteral("update sjb set jmlx=4,txt=:t,playmode='VW Hui|0|100|1|0',status='已播',statusday='2024-05-01' "
-                              "where id=:id"),
-               {{":t", QStringLiteral("第一行；\r\n第二行; a:b")}, {":id", t}});
-  TForm_sjbp* w = open();
-  selectRows(w, {2, 1, 0});  // 09:00, 08:00, 07:00 in selection order
-  w->N1->trigger();
-  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", b}});
-  w->ComboBox1->setEditText(QStringLiteral("副本"));
-  w->N2->trigger();
-  EXPECT_TRUE(boxes.asked().empty());
-  EXPECT_EQ(names(w), (QStringList{QStringLiteral("通知"), QStringLiteral("a;b:c \"d\"")}));
-  // The pasted rows keep every value but start over as waiting.
-  auto copyOf = [&](int id) {
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select c.id from sjb c, sjb o where o.id=:id and c.pname=o.pname and "
-                                             "c.Schedulen='副本'"), {{":id", id}});
-    return dm.qry_temp.value(0, 0).toInt();
-  };
-  EXPECT_EQ(rowText("txt,jmlx,playmode,status,statusday", copyOf(t)),
-            QStringLiteral("第一行；\r\n第二行; a:b|4|VW Hui|0|100|1|0|待播|"));
-  EXPECT_EQ(rowText("ivolume,slpath", copyOf(a)), QStringLiteral("80|/music/a;b:c \"d\".mp3"));
-  // Pasting into the same schedule duplicates; a new window starts with nothing to paste.
-  w->ComboBox1->setEditText(QStringLiteral("日常"));
-  w->N2->trigger();
-  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
-  TForm_sjbp* second = open();
-  EXPECT_FALSE(second->N2->isEnabled());
-  second->N2Click();
-  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
-}
-
 TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   add("甲", "08:00:00", "一号");
   add("乙", "07:00:00", "二号");
