@@ -13,14 +13,9 @@
 #include "controls/faketraybackend.h"
 #include "platform/forms/dbgrid.h"
 #include "platform/system/passwordhash.h"
-#include "platform/system/processes.h"
-#include "platform/system/shell.h"
-#include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
-#include "scheduler/windows/Unit_mmsj.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
-#include "scheduler/windows/Unit_sysj.h"
 #include "scheduler/windows/Unit_testshowtts.h"
 #include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/settingsfixture.h"
@@ -67,8 +62,6 @@ class MainCommandsTest : public SettingsFixture {
   void SetUp() override {
     SettingsFixture::SetUp();
     useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-    services.shell = &shell;
-    services.launcher = &launcher;
   }
   int addRow(const QString& pname, int kind, const QString& slpath, const char* start = "08:00:00",
              const char* end = "08:10:00") {
@@ -98,8 +91,6 @@ class MainCommandsTest : public SettingsFixture {
     window->TrayIcon1->setBackend(std::move(fake));
     return area;
   }
-  orvane::RecordingShell shell;
-  orvane::RecordingLauncher launcher;
   std::vector<QPointer<orvane::Form>> made;
 };
 
