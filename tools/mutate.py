@@ -35,9 +35,10 @@ REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # that fails kills the mutant, so the later (broader) ones only run for the survivors.
 LIBRARIES = {
     "scheduler core": {"dirs": ["scheduler/core"],
-                       "tests": ["scheduler_tests", "broadcast_tests"]},
+                       "tests": ["scheduler_tests", "nettime_tests", "broadcast_tests"]},
     "scheduler windows": {"dirs": ["scheduler/windows"],
-                          "tests": ["scheduler_tests", "broadcast_tests"]},
+                          "tests": ["scheduler_tests", "scheduler_window_tests", "nettime_tests", "video_tests",
+                                    "broadcast_tests"]},
     "platform layers": {"dirs": ["platform"],
                         "tests": ["platform_tests", "scheduler_tests"]},
     "controls": {"dirs": ["controls"],
@@ -57,6 +58,9 @@ EXTRA_TARGETS = {"broadcast_tests": ["orvane", "orvane_helperprogram"],
                  "platform_tests": ["orvane_helperprogram"],
                  "scheduler_tests": ["orvane_helperprogram"]}
 TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
+              "scheduler_window_tests": "tests/scheduler/scheduler_window_tests",
+              "nettime_tests": "tests/scheduler/nettime_tests",
+              "video_tests": "tests/scheduler/video_tests",
               "broadcast_tests": "tests/broadcast/broadcast_tests",
               "platform_tests": "tests/platform/platform_tests",
               "controls_tests": "tests/controls/controls_tests",
