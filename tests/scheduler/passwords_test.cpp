@@ -114,17 +114,6 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   EXPECT_TRUE(databaseBytes(home.path()).contains("$y$")) << "the bytes searched are the database's";
 }
 
-TEST_F(PasswordFixture, ABlankNewPasswordOpensEveryGateAndAnOldPlainTextOneIsAccepted) {
-  set("pw", QStringLiteral("plain"));
-  state.authorized = true;
-  change("plain ", "  ", "");
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("修改密码成功。")) && get("pw").isEmpty());
-  EXPECT_TRUE(state.authorized && !logoutShown);
-  // With no password the old-password field must be left empty.
-  change("x", "", "");
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("输入的原密码不正确，请重新输入。")));
-}
-
 TEST_F(PasswordFixture, AFailedWriteOrAnUnreadablePasswordChangesNothingAndOpensNothing) {
   setPassword(QStringLiteral("old"), true);
   ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
