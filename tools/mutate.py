@@ -35,9 +35,10 @@ REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 # that fails kills the mutant, so the later (broader) ones only run for the survivors.
 LIBRARIES = {
     "scheduler core": {"dirs": ["scheduler/core"],
-                       "tests": ["scheduler_tests", "broadcast_tests"]},
+                       "tests": ["scheduler_tests", "nettime_tests", "broadcast_tests"]},
     "scheduler windows": {"dirs": ["scheduler/windows"],
-                          "tests": ["scheduler_tests", "broadcast_tests"]},
+                          "tests": ["scheduler_tests", "scheduler_window_tests", "nettime_tests", "video_tests",
+                                    "broadcast_tests"]},
     "platform layers": {"dirs": ["platform"],
                         "tests": ["platform_tests", "scheduler_tests"]},
     "controls": {"dirs": ["controls"],
@@ -57,6 +58,9 @@ EXTRA_TARGETS = {"broadcast_tests": ["orvane", "orvane_helperprogram"],
                  "platform_tests": ["orvane_helperprogram"],
                  "scheduler_tests": ["orvane_helperprogram"]}
 TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
+              "scheduler_window_tests": "tests/scheduler/scheduler_window_tests",
+              "nettime_tests": "tests/scheduler/nettime_tests",
+              "video_tests": "tests/scheduler/video_tests",
               "broadcast_tests": "tests/broadcast/broadcast_tests",
               "platform_tests": "tests/platform/platform_tests",
               "controls_tests": "tests/controls/controls_tests",
@@ -354,7 +358,7 @@ def evaluate(worker, mutant, limits):
                 return mutant
             status, secs, failed = worker.run_test(name, gfilter, limits.get((name, gfilter), 300))
             mutant["runs"].append({"test": name, "filter": gfilter, "result": status,
-                                   "seconds": round(secs, 1), "failed": failed[:10]})
+                                   "seconds": round(secs, 1), "failed": failed})
             if status != "pass":
                 mutant["status"] = "killed"
                 break
@@ -479,8 +483,10 @@ def main():
                 in_flight[m["library"]] -= 1
                 if m["status"] in ("killed", "survived"):
                     need[m["library"]] -= 1
-            log("w: %-17s %-13s %s:%d %s %s" % (m["library"], m["status"], m["file"], m["line"], m["kind"],
-                                               " ".join("%s=%s" % (r["test"], r["result"]) for r in m.get("runs", []))))
+            # The failing tests are logged too, so an interrupted run still shows which test killed what.
+            runs = " ".join("%s=%s%s" % (r["test"], r["result"], "[%s]" % ",".join(r["failed"]) if r["failed"] else "")
+                            for r in m.get("runs", []))
+            log("w: %-17s %-13s %s:%d %s %s" % (m["library"], m["status"], m["file"], m["line"], m["kind"], runs))
 
     def loop(worker):
         while True:

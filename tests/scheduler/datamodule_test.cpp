@@ -91,35 +91,6 @@ TEST_F(SchedulerFixture, StatementsBindHostileValues) {
   EXPECT_EQ(list, QStringList{schedule}) << "blank values are left out";
 }
 
-TEST_F(SchedulerFixture, SettingsAccessorAndTypedReaders) {
-  EXPECT_EQ(dm.GetSetting(QStringLiteral("no such key")), QString());
-  EXPECT_TRUE(dm.SetSetting(QStringLiteral("no such key"), QStringLiteral("v")));
-  EXPECT_EQ(dm.GetSetting(QStringLiteral("no such key")), QStringLiteral("v"));
-  SettingsReader settings(dm);
-  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral(" 1"));
-  EXPECT_FALSE(settings.on(QStringLiteral("canchannel"))) << "switch comparisons are exact";
-  for (auto [stored, read] : {std::pair{"", 10}, {"abc", 10}, {" 35 ", 35}}) {
-    dm.SetSetting(QStringLiteral("minvolume"), QLatin1String(stored));
-    EXPECT_EQ(settings.integer(QStringLiteral("minvolume"), 10), read) << stored;
-  }
-  // A missing minvolume or autovolume row no longer stops start-up.
-  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from system1 where name1 in ('minvolume','autovolume','softtitle')"));
-  unit.ReadSettings();
-  EXPECT_TRUE(unit.state.minvolume10 == 100 && unit.startVolume() == 0);
-  EXPECT_EQ(unit.Caption(), QStringLiteral(" V5.11"));
-  dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
-  dm.SetSetting(QStringLiteral("canshutdown2"), QStringLiteral("1"));
-  dm.SetSetting(QStringLiteral("shutdowntime2"), QStringLiteral("21:30:00"));
-  dm.SetSetting(QStringLiteral("canbass"), QStringLiteral("0"));
-  dm.SetSetting(QStringLiteral("pw"), QStringLiteral("  "));
-  unit.ReadSettings();
-  EXPECT_EQ(unit.Caption() + unit.state.shutdownat1 + unit.state.shutdownat2, QStringLiteral("实验中学 V5.1125:00:0021:30:00"));
-  EXPECT_FALSE(unit.state.usebass);
-  EXPECT_TRUE(unit.state.authorized) << "a blank password is no password";
-  EXPECT_EQ(unit.state.videoexts.size(), 13);
-  EXPECT_EQ(unit.state.chinesevoices.size(), 8);
-}
-
 TEST(DataModuleStrings, SplitCountMidPos) {
   // Pieces joined by "/" so that an empty piece shows.
   for (auto [text, pieces] : {std::pair{"待播;2024-05-01", "待播/2024-05-01"}, {"abc;", "abc/"}, {"abc", "abc"}, {"", ""}})

@@ -14,7 +14,6 @@
 #include "tests/scheduler/schedulerfixture.h"
 
 namespace {
-const char* const kWeek[] = {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
 class DayMapWindow : public SchedulerFixture {
  protected:
@@ -76,32 +75,6 @@ TEST_F(DayMapWindow, LoadsBothPagesAndShowsTheStoredMode) {
   TForm_sjsj* m = open();
   EXPECT_TRUE(m->RadioButton2->isChecked() && m->Panel2->isVisible() && !m->Panel1->isVisible());
   EXPECT_TRUE(boxes.asked().empty());
-}
-
-TEST_F(DayMapWindow, SavesOnlyTheChosenModeAllSevenDaysAlike) {
-  TForm_sjsj* w = open();
-  const QStringList week{"日常", "日常", "考试", "日常", "周末", "无", "周末"};
-  for (int i = 0; i < 7; ++i) w->weekdayLists[i]->setCurrentText(week[i]);
-  w->dayLists[1]->setCurrentText(QStringLiteral("考试"));  // not saved: the weekly page is chosen
-  w->RadioButton1->click();
-  QPointer<TForm_sjsj> guard(w);
-  w->Button1->click();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(guard.isNull()) << "saving closes the window";
-  QStringList stored;
-  for (const char* day : kWeek) stored << dm.GetSetting(QLatin1String(day));
-  EXPECT_EQ(stored, week);
-  EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")) + day(QStringLiteral("02")), QStringLiteral("0无"));
-  TForm_sjsj* m = open();
-  m->RadioButton2->click();
-  for (int i = 0; i < 31; ++i) m->dayLists[i]->setCurrentIndex(i % 4);
-  m->dayLists[30]->setCurrentIndex(-1);  // no selection writes ""
-  m->weekdayLists[0]->setCurrentText(QStringLiteral("考试"));
-  m->Button1->click();
-  EXPECT_EQ(dm.GetSetting(QStringLiteral("volume4")) + dm.GetSetting(QStringLiteral("Monday")), QStringLiteral("1日常"));
-  TForm_sjsj* again = open();
-  for (int i = 0; i < 30; ++i) EXPECT_EQ(again->dayLists[i]->currentIndex(), i % 4) << i;
-  EXPECT_EQ(day(QStringLiteral("31")), QString());
 }
 
 TEST_F(DayMapWindow, AFailedSaveWritesNothingSaysSoOnceAndStaysOpen) {

@@ -37,33 +37,6 @@ TEST(EntryFields, SplitFieldTimeOfDayAndWrap) {
   EXPECT_EQ(WrapTime(-1), QStringLiteral("23:59:59"));
 }
 
-TEST(EntryFields, TextHeadCountsCharactersNotBytes) {
-  EXPECT_EQ(TextEntryDisplay(QStringLiteral("上课了请安静1234")), QStringLiteral("文本：上课了请安静1234..."));
-  QString hundred;
-  for (int i = 0; i < 100; ++i) hundred += QChar(0x4E00 + i);
-  EXPECT_EQ(TextEntryDisplay(hundred), QStringLiteral("文本：") + hundred.left(38) + QStringLiteral("..."));
-  // Characters outside the basic plane are two UTF-16 units but one character.
-  const QString emoji = QString::fromUtf8("\xF0\x9F\x94\x94");  // U+1F514
-  const QString head = TextEntryDisplay(emoji.repeated(40));
-  EXPECT_EQ(head, QStringLiteral("文本：") + emoji.repeated(38) + QStringLiteral("..."));
-  EXPECT_EQ(StoredText(QStringLiteral("a\nb\r\nc\rd")), QStringLiteral("a\r\nb\r\nc\r\nd"));
-}
-
-TEST(EntryFields, LengthsThroughTheProbe) {
-  FakeProbe probe;
-  probe.lengths[QStringLiteral("/m/a.mp3")] = 205000;           // 3:25 plays as 3:28
-  probe.lengths[QStringLiteral("/m/long.mp3")] = 3906000;       // 1:05:06 plays as 1:05:09
-  probe.lengths[QStringLiteral("/m/day.mp3")] = 24LL * 3600000; // a day: no time of day
-  for (auto [file, text, seconds] : {std::tuple{"/m/a.mp3", "3:28", 208}, {"/m/long.mp3", "1:05:09", 3909},
-                                     {"/m/missing.mp3", "00:00:00", 0}}) {
-    EXPECT_EQ(GetMediaLength(&probe, QLatin1String(file)), QLatin1String(text));
-    EXPECT_EQ(MediaLengthSeconds(QLatin1String(text)), seconds);
-  }
-  EXPECT_EQ(MediaLengthSeconds(GetMediaLength(&probe, QStringLiteral("/m/day.mp3"))), 0);
-  EXPECT_GT(probe.lastTimeoutMs, 0) << "the wait is bounded";
-  EXPECT_EQ(GetMediaLength(nullptr, QStringLiteral("/m/a.mp3")), QStringLiteral("00:00:00"));
-}
-
 TEST(EntryFields, PathRules) {
   testing_support::TempHome home;
   const QString songs = home.file(QStringLiteral("songs"));
@@ -102,20 +75,6 @@ TEST(Voices, DisplayNamesAndPreferenceOrder) {
   EXPECT_EQ(PreferredVoiceIndex({voice("Microsoft Simplified Chinese"), voice("ScanSoft Sin-Ji_Full_22kHz")}), 1);
   EXPECT_EQ(PreferredVoiceIndex({voice("VW Hui"), voice("VW Lily"), voice("VW Liang")}), 2);
   EXPECT_EQ(PreferredVoiceIndex({voice("VW Lily"), voice("VW Hui")}), 1);
-}
-
-TEST(SpeechParams, StoredFormAndBadValues) {
-  TtsParams p;
-  p.voice = QStringLiteral("Microsoft Simplified Chinese");
-  EXPECT_EQ(p.toString(), QStringLiteral("Microsoft Simplified Chinese|0|100|1|0"));
-  const auto q = TtsParams::parse(QStringLiteral("VW Hui|-3|80|3|1"));
-  ASSERT_TRUE(q);
-  EXPECT_EQ(q->voice + QString::asprintf(" %d %d %d", q->rate, q->volume, q->repeats), QStringLiteral("VW Hui -3 80 3"));
-  EXPECT_TRUE(q->hint && !TtsParams::parse(QStringLiteral("VW Hui|0|100|1")));
-  EXPECT_FALSE(TtsParams::parse(QStringLiteral("VW Hui|fast|100|1|0")) || TtsParams::parse(QString()));
-  EXPECT_EQ(TtsParams::parse(QStringLiteral("|0|100|x|0"))->repeats, 1);
-  for (const char* bad : {"", "0", "-2", "1.5", "abc"}) EXPECT_EQ(TtsParams::repeatsOf(QLatin1String(bad)), 1) << bad;
-  EXPECT_EQ(TtsParams::repeatsOf(QStringLiteral(" 4 ")), 4);
 }
 
 namespace {
@@ -247,25 +206,6 @@ TEST(EntryChecks, SeriesOrderAndInterval) {
   EXPECT_TRUE(EntryCheck::Series(text).ok) << "no time check for a text series";
 }
 
-TEST(EntrySeries, SlotsTable) {
-  // Each slot as "start-end"; a text series has no end; a slot may end after midnight.
-  auto series = [](const char* first, const char* last, int interval, const char* length, bool text) {
-    QStringList out;
-    for (const auto& x : EntryStore::SeriesSlots(QLatin1String(first), QLatin1String(last), interval, QLatin1String(length), text))
-      out.append(x.starttime + QLatin1Char('-') + x.endtime);
-    return out;
-  };
-  EXPECT_EQ(series("08:00:00", "09:00:00", 600, "00:05:00", false),
-            (QStringList{"08:00:00-08:05:00", "08:10:00-08:15:00", "08:20:00-08:25:00", "08:30:00-08:35:00",
-                         "08:40:00-08:45:00", "08:50:00-08:55:00", "09:00:00-09:05:00"}));
-  EXPECT_EQ(series("08:00:00", "08:05:00", 600, "00:05:00", false), QStringList{"08:00:00-08:05:00"});
-  EXPECT_EQ(series("23:58:00", "23:59:00", 3600, "00:05:00", false), QStringList{"23:58:00-00:03:00"});
-  EXPECT_EQ(series("07:00:00", "07:30:00", 900, "00:00:00", true),
-            (QStringList{"07:00:00-00:00:00", "07:15:00-00:00:00", "07:30:00-00:00:00"}));
-  EXPECT_TRUE(series("09:00:00", "08:00:00", 60, "00:00:00", true).isEmpty());
-  EXPECT_EQ(series("00:00:00", "23:59:00", 60, "00:00:30", false).size(), 1440);
-}
-
 // The conflict test on an in-memory database.
 class Conflicts : public ::testing::Test {
  protected:
@@ -293,36 +233,6 @@ class Conflicts : public ::testing::Test {
   EntryStore store{dm};
 };
 
-TEST_F(Conflicts, SongSpansChannelsKindsAndSchedules) {
-  const QString day = QStringLiteral("日常");
-  const int song = add(day, 2, QStringLiteral("08:00:00"), QStringLiteral("08:10:00"));
-  add(day, 1, QStringLiteral("09:00:00"), QStringLiteral("09:05:00"), QStringLiteral("副通道"));
-  EXPECT_TRUE(clash(QStringLiteral("08:10:00"), 1)) << "a start touching an end";
-  EXPECT_FALSE(clash(QStringLiteral("08:10:01"), 1));
-  EXPECT_TRUE(clash(QStringLiteral("07:59:59"), 3)) << "an end one second before a start";
-  EXPECT_TRUE(!clash(QStringLiteral("07:59:58"), 1) && clash(QStringLiteral("08:05:00"), 2));
-  EXPECT_FALSE(clash(QStringLiteral("09:02:00"), 1)) << "the second channel's entry";
-  EXPECT_TRUE(clash(QStringLiteral("09:02:00"), 1, day, QStringLiteral("副通道")));
-  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, QStringLiteral("周末"))) << "another schedule";
-  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1, day, QStringLiteral("主通道"), song)) << "the entry itself";
-  EXPECT_FALSE(clash(QStringLiteral("00:00:00"), 1));
-  EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 4)) << "a text is compared with texts only";
-}
-
-TEST_F(Conflicts, OtherKindsCompareExactTimesOfTheirOwnKind) {
-  const QString day = QStringLiteral("日常");
-  add(day, 4, QStringLiteral("07:00:00"), QStringLiteral("00:00:00"));
-  add(day, 5, QStringLiteral("10:00:00"), QStringLiteral("11:00:00"), QStringLiteral("副通道"));
-  add(day, 6, QStringLiteral("12:00:00"), QStringLiteral("13:00:00"));
-  add(day, 7, QStringLiteral("14:00:00"), QStringLiteral("14:30:00"));
-  EXPECT_TRUE(clash(QStringLiteral("07:00:00"), 4) && !clash(QStringLiteral("07:00:01"), 4));
-  EXPECT_TRUE(clash(QStringLiteral("11:00:00"), 5)) << "any channel";
-  EXPECT_FALSE(clash(QStringLiteral("10:30:00"), 5)) << "inside a span is no clash for these kinds";
-  EXPECT_FALSE(clash(QStringLiteral("10:00:00"), 6)) << "MMS and HTTP radios are apart";
-  EXPECT_TRUE(clash(QStringLiteral("12:00:00"), 6) && clash(QStringLiteral("14:30:00"), 7));
-  EXPECT_FALSE(clash(QStringLiteral("14:00:00"), 1));
-}
-
 TEST_F(Conflicts, HostileNamesAndBadRows) {
   const QString hostile = QStringLiteral("a\" or \"1\"=\"1; drop table sjb; --:v1");
   add(hostile, 1, QStringLiteral("08:00:00"), QStringLiteral("08:10:00"));
@@ -332,22 +242,6 @@ TEST_F(Conflicts, HostileNamesAndBadRows) {
   EXPECT_FALSE(clash(QStringLiteral("08:05:00"), 1)) << "a row whose start is no time is skipped";
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select count(*) from sjb"));
   EXPECT_EQ(dm.qry_temp.value(0, 0).toInt(), 2);
-}
-
-TEST_F(Conflicts, SeriesStopsAtAFailedRowAndKeepsTheRowsBefore) {
-  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral(
-      "CREATE TRIGGER refuse BEFORE INSERT ON sjb WHEN NEW.pname='早操3' BEGIN SELECT RAISE(ABORT,'full'); END;")));
-  EntryValues model;
-  model.pname = QStringLiteral("早操");
-  model.Schedulen = QStringLiteral("日常");
-  const auto series = EntryStore::SeriesSlots(QStringLiteral("08:00:00"), QStringLiteral("09:00:00"), 600,
-                                              QStringLiteral("00:05:00"), false);
-  bool failed = false;
-  EXPECT_EQ(store.InsertSeries(model, series, true, &failed), 2);
-  EXPECT_TRUE(failed && !dm.connection()->inTransaction());
-  dm.OpenQuery(dm.qry_temp, QStringLiteral("select pname from sjb order by id"));
-  ASSERT_EQ(dm.qry_temp.recordCount(), 2);
-  EXPECT_EQ(dm.qry_temp.value(1, 0).toString(), QStringLiteral("早操2"));
 }
 
 TEST(Voices, TheInstalledEspeakVoicesStartWithMandarin) {
@@ -407,30 +301,6 @@ TEST(BroadcastLogLines, ExactTexts) {
 
 using orvane::RecordingSystemVolume;
 
-TEST(FunVolumeTest, EndpointAndMixerLines) {
-  RecordingSystemVolume system;
-  SetEndpointVolume(&system, 40);
-  SetEndpointVolume(&system, 300);
-  EXPECT_EQ(system.requests, (QList<int>{40, 100}));
-  SetEndpointVolume(nullptr, 40);
-  system.requests.clear();
-  EXPECT_EQ(SetMixerVolume(&system, 0, 65535), 0);
-  EXPECT_EQ(SetMixerVolume(&system, 2, 32768), 0);
-  EXPECT_EQ(SetMixerVolume(&system, 1, 1000), 0);  // no synthesizer line here: left alone
-  EXPECT_EQ(SetMixerVolume(&system, 3, 1000), 0);
-  EXPECT_EQ(system.requests, (QList<int>{100, 50}));
-  orvane::ScopedMessageResponder boxes;
-  system.available = false;
-  EXPECT_EQ(SetMixerVolume(&system, 0, 100), -1);  // no mixer at all: silent
-  EXPECT_TRUE(boxes.asked().empty());
-  // A server that is there but refuses says so once.
-  struct Refusing : RecordingSystemVolume {
-    bool setVolume(int) override { return false; }
-  } refusing;
-  EXPECT_EQ(SetMixerVolume(&refusing, 2, 100), 0);
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("SetControlDetails Error")));
-}
-
 TEST(FunVolumeTest, WindowsVersionTable) {
   using P = WindowsPlatform;
   const struct {
@@ -446,27 +316,4 @@ TEST(FunVolumeTest, WindowsVersionTable) {
   for (const auto& r : rows)
     EXPECT_EQ(WindowsVersionName(r.platform, r.major, r.minor), QLatin1String(r.name)) << r.major << "." << r.minor;
   EXPECT_EQ(GetWindowsVersionName(), QStringLiteral("Windows Unknown"));
-}
-
-TEST(FunVolumeTest, StartVolumeFromTheSetting) {
-  // The old mixer scale (65535 the loudest) and its low bits; anything unreadable is off.
-  const std::pair<const char*, int> levels[] = {{"0", 0},      {"65", 65},     {"100", 100}, {"65536", 0}, {"65537", 1},
-                                                {"65535", 100}, {"32768", 50}, {"200", 1},    {"", 0},      {"loud", 0},
-                                                {"-1", 0}};
-  for (const auto& [text, level] : levels) EXPECT_EQ(AutoVolumeLevel(QLatin1String(text)), level) << text;
-  RecordingSystemVolume system;
-  ApplyStartVolume(&system, 0);
-  EXPECT_TRUE(system.requests.isEmpty());
-  ApplyStartVolume(&system, 70);
-  EXPECT_EQ(system.requests, QList<int>{70});  // this system takes the endpoint route
-  system.requests.clear();
-  ApplyStartVolume(&system, 70, QStringLiteral("Windows 8"));
-  EXPECT_EQ(system.requests, QList<int>{70});
-  // The older systems set mixer lines 0 and 2, here both the default output.
-  system.requests.clear();
-  ApplyStartVolume(&system, 70, QStringLiteral("Windows Vista"));
-  EXPECT_EQ(system.requests, (QList<int>{70, 70}));
-  system.requests.clear();
-  ApplyStartVolume(&system, 0, QStringLiteral("Windows XP"));
-  EXPECT_TRUE(system.requests.isEmpty());
 }

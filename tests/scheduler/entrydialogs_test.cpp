@@ -365,27 +365,6 @@ TEST_F(EntryDialogs, EditConflictsAndAFailedUpdate) {
   EXPECT_TRUE(e->isVisible() && rowCount() == 1);
 }
 
-TEST_F(EntryDialogs, EditOpensTheExistingSongList) {
-  const QString list = testing_support::writeFile(home.file(QStringLiteral("lists/a.pl3")), "/m/1.mp3\r\n/m/2.mp3\r\n");
-  auto d = open<TForm_sjbp_edit>(false, insert(stored(3, list, QStringLiteral("顺序播放"))));
-  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
-    EXPECT_EQ(QStringList({editor->Label_bz->text(), editor->Label_name->text(), editor->Label1->text(),
-                           editor->ListBox1->lines().join(',')}),
-              QStringList({"edit", list, "共有歌曲：2", "/m/1.mp3,/m/2.mp3"}));
-    editor->Button4->click();
-    editor->close();
-  });
-  d->Button_jmlx->click();
-  QFile f(list);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.readAll(), QByteArray("/m/1.mp3\r\n/m/2.mp3\r\n")) << "an emptied list is not saved";
-  // A list that cannot be read stops the picker; the path stays.
-  d->Edit_slpath->setText(home.file(QStringLiteral("gone.pl3")));
-  d->Button_jmlx->click();
-  EXPECT_EQ(lastBox(), "无法读取歌曲列表文件：" + home.file(QStringLiteral("gone.pl3")) + "|错误|16");
-  EXPECT_TRUE(d->Edit_slpath->text() == home.file(QStringLiteral("gone.pl3")) && Form_lbbj == nullptr);
-}
-
 TEST_F(EntryDialogs, BatchSeriesTable) {
   auto d = open<TForm_sjbp_addmuch>(false);
   EXPECT_EQ(d->caption(), QStringLiteral("批量增加节目单内容"));

@@ -13,14 +13,9 @@
 #include "controls/faketraybackend.h"
 #include "platform/forms/dbgrid.h"
 #include "platform/system/passwordhash.h"
-#include "platform/system/processes.h"
-#include "platform/system/shell.h"
-#include "scheduler/windows/Unit_lbch.h"
 #include "scheduler/windows/Unit_mm.h"
-#include "scheduler/windows/Unit_mmsj.h"
 #include "scheduler/windows/Unit_sjbp.h"
 #include "scheduler/windows/Unit_sjsj.h"
-#include "scheduler/windows/Unit_sysj.h"
 #include "scheduler/windows/Unit_testshowtts.h"
 #include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/settingsfixture.h"
@@ -67,8 +62,6 @@ class MainCommandsTest : public SettingsFixture {
   void SetUp() override {
     SettingsFixture::SetUp();
     useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-    services.shell = &shell;
-    services.launcher = &launcher;
   }
   int addRow(const QString& pname, int kind, const QString& slpath, const char* start = "08:00:00",
              const char* end = "08:10:00") {
@@ -98,8 +91,6 @@ class MainCommandsTest : public SettingsFixture {
     window->TrayIcon1->setBackend(std::move(fake));
     return area;
   }
-  orvane::RecordingShell shell;
-  orvane::RecordingLauncher launcher;
   std::vector<QPointer<orvane::Form>> made;
 };
 
@@ -171,54 +162,6 @@ TEST_F(MainCommandsTest, ATrialDisablesInsertionAndStopAndTheToolbarRefuses) {
   EXPECT_EQ(window->Label_state->text() + window->Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <试听>"));
 }
 
-TEST_F(MainCommandsTest, TheGateGuardsTheEditorsAndTheSettingsUntilLogOut) {
-  openMainWindow();
-  // No password: every window opens without a prompt.
-  window->ToolButton5->click();
-  ASSERT_NE(Form_sjbp, nullptr);
-  EXPECT_TRUE(Form_sjbp->parentWidget() == window.get() && !Form_sjbp->isModal());
-  Form_sjbp->close();
-  window->ToolButton1->click();
-  ASSERT_NE(Form_sjsj, nullptr);
-  Form_sjsj->close();
-  EXPECT_TRUE(boxes.asked().empty());
-  setPassword(QStringLiteral("abc"));
-  ModalAnswerer<TForm_sysj> settings([](TForm_sysj* w) { w->Button2Click(); });
-  {
-    PromptAnswerer cancel(QStringLiteral("abc"), false);
-    window->ToolButton5->click();
-    window->ToolButton1->click();
-    window->ToolButton14->click();
-    EXPECT_TRUE(cancel.count == 3 && Form_sjbp == nullptr && Form_sjsj == nullptr && settings.count == 0);
-    // The password window has no gate.
-    ModalAnswerer<TForm_mmsj> passwordWindow([this](TForm_mmsj* w) {
-      EXPECT_EQ(w->parentWidget(), window.get());
-      w->Button2Click();
-    });
-    window->ToolButton13->click();
-    EXPECT_TRUE(passwordWindow.count == 1 && cancel.count == 3);
-  }
-  {
-    PromptAnswerer ok(QStringLiteral("abc"), true);
-    window->ToolButton5->click();
-    ASSERT_NE(Form_sjbp, nullptr);
-    Form_sjbp->close();
-    EXPECT_FALSE(window->Label_exit->isHidden());
-    window->ToolButton1->click();
-    ASSERT_NE(Form_sjsj, nullptr);
-    Form_sjsj->close();
-    window->ToolButton14->click();
-    EXPECT_TRUE(settings.count == 1 && ok.count == 1) << "passed once, asked once";
-  }
-  // Log-out: a click on the label; the next protected command asks again.
-  window->show();
-  QTest::mouseClick(window->Label_exit, Qt::LeftButton);
-  EXPECT_TRUE(!window->state().authorized && window->Label_exit->isHidden());
-  PromptAnswerer cancel(QStringLiteral("abc"), false);
-  window->ToolButton1->click();
-  EXPECT_TRUE(cancel.count == 1 && Form_sjsj == nullptr);
-}
-
 TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   openMainWindow();
   window->show();
@@ -252,49 +195,6 @@ TEST_F(MainCommandsTest, ClosingAsksTheQuestionOrThePasswordOnce) {
   window->close();
   EXPECT_FALSE(window->isVisible());
   EXPECT_FALSE(boxes.wasAsked(QStringLiteral("是否要关闭软件?"))) << "the password closes at once";
-}
-
-TEST_F(MainCommandsTest, ADoubleClickShowsFilesAndFoldersAndOpensSongLists) {
-  const QString song = QStringLiteral("/music/a b/\"引号\" 'x'.mp3");
-  const QString program = QStringLiteral("-rf /opt/tools/run me");
-  const QString folder = QStringLiteral("-folder/with blanks \"q\"");
-  const QString list = testing_support::writeFile(home.file(QStringLiteral("pl3/早操 列表.pl3")), QByteArray("/m/a.mp3\r\n"));
-  const QString paths[] = {song, folder, list, QStringLiteral("文稿"), QStringLiteral("http://127.0.0.1:8000/live"),
-                           QStringLiteral("www.example.com"), program};
-  int ids[8] = {};
-  for (int kind = 1; kind <= 7; ++kind)
-    ids[kind] = addRow(QStringLiteral("第%1类").arg(kind), kind, paths[kind - 1], qPrintable(QString::asprintf("08:0%d:00", kind)));
-  openMainWindow();
-  window->show();
-  // A real double-click on the song's row (the press that comes first picks the row).
-  const QRect rowRect = window->DBGrid1->visualRect(window->DBGrid1->model()->index(0, 1));
-  QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
-  QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, rowRect.center());
-  for (int kind : {7, 2, 5, 6}) {
-    selectRow(ids[kind]);
-    window->DBGrid1DblClick();
-  }
-  EXPECT_EQ(shell.calls, (QStringList{QStringLiteral("ShowItem ") + song, QStringLiteral("ShowItem ") + program,
-                                      QStringLiteral("OpenFolder ") + folder}));
-  EXPECT_TRUE(launcher.calls.isEmpty() && Form_lb == nullptr) << "a program is shown, never run";
-  selectRow(ids[3]);
-  window->DBGrid1DblClick();
-  ASSERT_NE(Form_lb, nullptr);
-  EXPECT_EQ(Form_lb->path(), list);
-  EXPECT_TRUE(Form_lb->parentWidget() == window.get() && Form_lb->isVisible() && !Form_lb->isModal());
-  QPointer<TForm_lb> opened = Form_lb;
-  opened->close();
-  EXPECT_TRUE(testing_support::waitUntil([&] { return opened.isNull(); }));
-  setPassword(QStringLiteral("abc"));
-  {
-    PromptAnswerer cancel(QStringLiteral("abc"), false);
-    window->DBGrid1DblClick();
-    EXPECT_TRUE(cancel.count == 1 && Form_lb == nullptr);
-  }
-  shell.calls.clear();
-  grid().close();
-  window->DBGrid1DblClick();
-  EXPECT_TRUE(shell.calls.isEmpty() && boxes.asked().empty());
 }
 
 TEST_F(MainCommandsTest, InsertionsShowTheirWindowModallyAndTheToolbarANewOneEachTime) {
@@ -346,48 +246,4 @@ TEST_F(MainCommandsTest, TheSpeechTipComesBeforeTheStudioWhileItIsOn) {
   ASSERT_EQ(made.size(), 1u);
   EXPECT_TRUE(made[0]->isVisible());
   delete made[0].data();
-}
-
-TEST_F(MainCommandsTest, StartingMinimisedHidesTheWindowOnceMinimisesWithoutATrayAndSparesAVideo) {
-  set("runminimize", QStringLiteral("1"));
-  struct Case {
-    bool tray, video;
-    bool visible, minimised;
-  } cases[] = {{false, false, true, true}, {true, true, true, false}, {true, false, false, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "tray " << c.tray << " video " << c.video);
-    openMainWindow();
-    fakeTray(c.tray);
-    window->state().videoshown = c.video;
-    window->show();
-    ASSERT_NE(window->Timer_formminimize, nullptr);
-    EXPECT_TRUE(testing_support::waitUntil([&] { return window->Timer_formminimize == nullptr; }));
-    EXPECT_EQ(window->isVisible(), c.visible);
-    EXPECT_EQ(window->isMinimized(), c.minimised);
-  }
-  // Hidden to the tray (the last case): shown again, it stays.
-  window->N1->trigger();
-  QTest::qWait(200);
-  EXPECT_TRUE(window->isVisible()) << "once per run";
-}
-
-TEST_F(MainCommandsTest, HidingGoesToTheTrayOnlyWhereThereIsOneAndAClickBringsTheWindowBack) {
-  openMainWindow();
-  orvane::FakeTrayBackend* area = fakeTray();
-  window->show();
-  window->HideToTray();
-  EXPECT_FALSE(window->isVisible());
-  area->click(QSystemTrayIcon::Trigger);
-  EXPECT_TRUE(window->isVisible() && !window->isMinimized());
-  window->showMinimized();  // minimising hides to the tray as well
-  EXPECT_TRUE(testing_support::waitUntil([&] { return !window->isVisible(); }));
-  // No tray: the window is minimised, never hidden, and the icon comes when a tray does.
-  orvane::FakeTrayBackend* missing = fakeTray(false);
-  window->N1->trigger();
-  window->HideToTray();
-  EXPECT_TRUE(window->isVisible() && window->isMinimized());
-  missing->appear();
-  EXPECT_TRUE(window->TrayIcon1->Shown());
-  missing->click(QSystemTrayIcon::Trigger);
-  EXPECT_FALSE(window->isMinimized());
 }

@@ -12,46 +12,6 @@
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/scheduler/schedulerfixture.h"
 
-TEST_F(SchedulerFixture, MainWindowShowsTodaysGridLabelsAndWritesTheStartLine) {
-  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  dm.SetSetting(QStringLiteral("softtitle"), QStringLiteral("实验中学"));
-  dm.SetSetting(QStringLiteral("canchannel"), QStringLiteral("0"));
-  addEntry({"早操", "07:40:00", "07:45:00"});
-  addEntry({"上课", "08:00:00", "08:00:30", 1, "00:00:30"});
-  TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock, services);
-  ASSERT_TRUE(w.created());
-  EXPECT_EQ(QStringList({w.caption(), w.Label_sjb->text(), w.Label_shu->text(), w.Label_jmpname->text()}),
-            QStringList({"实验中学 V5.11", "日常", "（共2条）", "下一个要播放的节目为 <早操>"}));
-  auto* grid = w.DBGrid1;
-  EXPECT_EQ(grid->columnTitle(QStringLiteral("slpath")), QStringLiteral("歌曲/文件夹/歌曲列表/网络电台/文本/外部软件"));
-  EXPECT_EQ(grid->columnTitle(QStringLiteral("ivolume")), QStringLiteral("音量(%)"));
-  EXPECT_GE(grid->columnWidth(4), 230);  // wider where its title needs
-  EXPECT_GE(grid->columnWidth(6), 36);
-  QString hidden;
-  for (int c = 0; c < 12; ++c) hidden += grid->isColumnHidden(c) ? QLatin1Char('h') : QLatin1Char('.');
-  EXPECT_EQ(hidden, QStringLiteral("h........hhh"));
-  EXPECT_EQ(grid->currentIndex().row(), 0);
-  w.show();
-  EXPECT_EQ(w.Label_date->text(), QStringLiteral("2024年05月01日 星期三"));
-  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
-  ASSERT_FALSE(log.isEmpty());
-  EXPECT_EQ(log.first(), QStringLiteral("<2024-05-01 07:30:00> **************** 运行软件 **************"));
-  // The grid renders its Chinese titles and rows offscreen.
-  QImage image(w.size(), QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  w.render(&image);
-  int dark = 0;
-  const QRect area = grid->geometry().translated(w.client()->pos());
-  for (int y = area.top(); y < area.top() + 60; ++y)
-    for (int x = area.left(); x < area.right(); ++x) dark += qGray(image.pixel(x, y)) < 100;
-  EXPECT_GT(dark, 50);
-  boxes.queueAnswer(orvane::mb::IDYES);  // "是否要关闭软件?"
-  w.close();
-  const QStringList after = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
-  EXPECT_EQ(after.last(), QStringLiteral("<2024-05-01 07:30:00> *************** 关闭软件*************** "));
-}
-
 TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   // An external program from 07:00 to 08:00; the fixture's clock says 07:30:00.

@@ -1,29 +1,5 @@
 #include "tests/scheduler/kindsfixture.h"
 
-TEST_F(KindsFixture, AnInternetRadioPlaysOnAThirdPlayerAtATenthOfItsVolume) {
-  const int id = addOther(QStringLiteral("电台"), 5, QStringLiteral("  http://127.0.0.1:8000/live  "), 100);
-  load();
-  EXPECT_FALSE(radio.exists());
-  start(QStringLiteral("电台"));
-  settle();  // the station answers (its connecting is the last test's business)
-  orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
-  ASSERT_NE(player, nullptr);
-  EXPECT_EQ(radio.player(), player);
-  EXPECT_EQ(player->opened, QStringList{QStringLiteral("http://127.0.0.1:8000/live")});
-  EXPECT_EQ(player->volume(), 100);  // the control's 10 of 100
-  EXPECT_EQ(main().songLine() + statusOf(id), QStringLiteral("正在播放：http://127.0.0.1:8000/live正播"));
-  end(QStringLiteral("电台"));
-  EXPECT_TRUE(!radio.shown() && player->mode() == orvane::MediaMode::NotOpen && !runner.SomethingPlaying());
-  EXPECT_EQ(main().songLine() + statusOf(id), QStringLiteral("已播"));
-  for (const char* a : {" https://radio.example.org/live.mp3 ", "mms://media.example.org/radio"})
-    EXPECT_TRUE(orvane::MediaChannel::isStreamAddress(QLatin1String(a))) << a;
-  for (const char* a : {"lavfi://sine", "file:///etc/passwd", "http://"})
-    EXPECT_FALSE(orvane::MediaChannel::isStreamAddress(QLatin1String(a))) << a;
-  // A tenth of the volume, halves to the even neighbour.
-  const std::pair<int, int> levels[] = {{100, 100}, {55, 60}, {45, 40}, {5, 0}, {46, 50}, {4, 0}, {0, 0}};
-  for (auto [volume, level] : levels) EXPECT_EQ(RadioEntries::RadioLevel(volume), level) << volume;
-}
-
 TEST_F(KindsFixture, AnOddAddressIsRefusedAndABrokenOffRadioStaysPlaying) {
   const int id = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:9/none"));
   // Not an address of a stream, nor a file: refused, not handed to the player's protocols.
@@ -41,48 +17,6 @@ TEST_F(KindsFixture, AnOddAddressIsRefusedAndABrokenOffRadioStaysPlaying) {
   backend.channel(orvane::ChannelKind::Stream, 2)->breakOff(QStringLiteral("connection reset"));
   EXPECT_TRUE(radio.shown() && radio.status().contains(QStringLiteral("connection reset")));
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
-}
-
-TEST_F(KindsFixture, AWebRadioPageLoadsAtTheStartAndBlanksAtTheEnd) {
-  const int id = addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"));
-  load();
-  start(QStringLiteral("网页"), EntryMode::TryPlay);
-  EXPECT_EQ(panel.calls, QStringList{QStringLiteral("show www.example.com/radio")});
-  EXPECT_TRUE(web.shown() && runner.SomethingPlaying());
-  EXPECT_EQ(main().songLine(), QStringLiteral("正在播放：www.example.com/radio"));
-  end(QStringLiteral("网页"), EntryMode::TryPlay);
-  EXPECT_TRUE(panel.calls.last() == QStringLiteral("hide") && !web.shown());
-  EXPECT_NE(statusOf(id), QStringLiteral("已播"));  // a trial writes no status
-  start(QStringLiteral("网页"));
-  runner.StopAll();
-  EXPECT_EQ(panel.calls.last(), QStringLiteral("hide"));
-  EXPECT_FALSE(runner.SomethingPlaying());
-}
-
-TEST_F(KindsFixture, AProgramStartsAndEveryProcessOfItsNameEndsAtTheEnd) {
-  dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
-  unit.ReadSettings();
-  const int id = addOther(QStringLiteral("程序"), 7, QStringLiteral(" /opt/tools/Backup.sh "));
-  const int win = addOther(QStringLiteral("旧路径"), 7, QStringLiteral("C:\\Program Files\\tool\\TOOL.EXE"), 100,
-                           QStringLiteral("08:40:00"), QStringLiteral("08:50:00"));
-  load();
-  unit.state.endshutdownat = QStringLiteral("07:00:00");
-  start(QStringLiteral("程序"));
-  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open  /opt/tools/Backup.sh ")});
-  EXPECT_EQ(main().songLine(), QStringLiteral("打开外部程序：/opt/tools/Backup.sh"));
-  EXPECT_FALSE(runner.SomethingPlaying());
-  end(QStringLiteral("程序"));
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess Backup.sh"));
-  EXPECT_EQ(main().songLine(), QString());
-  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
-  EXPECT_TRUE(unit.state.endshutdownarmed);
-  start(QStringLiteral("旧路径"));
-  end(QStringLiteral("旧路径"));
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("KillProcess TOOL.EXE"));
-  EXPECT_EQ(statusOf(win), QStringLiteral("已播"));
-  start(QStringLiteral("程序"));
-  runner.StopAll();
-  EXPECT_EQ(launcher.calls.last(), QStringLiteral("Open  /opt/tools/Backup.sh "));
 }
 
 TEST_F(KindsFixture, AnOverlappingRadioOrPageIsNotSilencedByTheEndOfTheOneItReplaced) {

@@ -46,20 +46,6 @@ class PasswordFixture : public SettingsFixture {
 
 }  // namespace
 
-TEST(PasswordMatch, HashesOldPlainTextAndBlank) {
-  const QString hash = orvane::HashPassword(QStringLiteral("abc"));
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  abc "), hash));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("abd"), hash) || Passwords::Matches(QString(), hash));
-  EXPECT_FALSE(Passwords::Matches(hash, hash)) << "the hash itself is not the password";
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("abc"), QStringLiteral(" abc ")));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("ABC"), QStringLiteral("abc")));
-  EXPECT_TRUE(Passwords::Matches(QStringLiteral("  "), QString()) && Passwords::Matches(QString(), QStringLiteral("   ")));
-  EXPECT_FALSE(Passwords::Matches(QStringLiteral("x"), QString()));
-  bool ok = false;
-  EXPECT_TRUE(Passwords::StoredForm(QString(), &ok).isEmpty() && ok);
-  EXPECT_TRUE(Passwords::StoredForm(QStringLiteral("x"), &ok).startsWith(QStringLiteral("$y$")) && ok);
-}
-
 TEST_F(PasswordFixture, PromptAcceptsTheTrimmedPasswordAndRefusesAWrongOne) {
   setPassword(QStringLiteral("门卫 42"));
   TForm_mm w(dm, state, showLogout);
@@ -126,17 +112,6 @@ TEST_F(PasswordFixture, ChangingThePasswordChecksBothEntriesAndTheOldOne) {
   EXPECT_TRUE(orvane::VerifyPassword(QStringLiteral("S3cret-pass"), get("pw")));
   EXPECT_FALSE(databaseBytes(home.path()).contains("S3cret-pass"));
   EXPECT_TRUE(databaseBytes(home.path()).contains("$y$")) << "the bytes searched are the database's";
-}
-
-TEST_F(PasswordFixture, ABlankNewPasswordOpensEveryGateAndAnOldPlainTextOneIsAccepted) {
-  set("pw", QStringLiteral("plain"));
-  state.authorized = true;
-  change("plain ", "  ", "");
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("修改密码成功。")) && get("pw").isEmpty());
-  EXPECT_TRUE(state.authorized && !logoutShown);
-  // With no password the old-password field must be left empty.
-  change("x", "", "");
-  EXPECT_TRUE(boxes.wasAsked(QStringLiteral("输入的原密码不正确，请重新输入。")));
 }
 
 TEST_F(PasswordFixture, AFailedWriteOrAnUnreadablePasswordChangesNothingAndOpensNothing) {

@@ -108,31 +108,6 @@ TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   EXPECT_EQ(statusOf(songId) + statusOf(radioId), QStringLiteral("正播正播"));
 }
 
-TEST_F(PlayCommandsTest, WhatIsSilentIsNotHeldAndAnEmptyInsertionShowsTheNextEntry) {
-  addOther(QStringLiteral("午间"), 5, QStringLiteral("http://127.0.0.1:8000/noon"), 100, "12:00:00", "12:30:00");
-  begin();
-  view.next.clear();
-  commands.Insert([] {});
-  EXPECT_EQ(view.next, QStringLiteral("下一个要播放的节目为 <午间>"));
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-  // A song that has played to its end, a text the operator paused: nothing to hold.
-  SongRow once{QStringLiteral("一首"), QStringLiteral("08:00:00"), QStringLiteral("08:20:00"), song(QStringLiteral("x.mp3")),
-               QStringLiteral("单曲播放"), 1};
-  addSong(once);
-  addText({"通知", "08:00:00", "VW Hui|0|100|1|0", "注意"});
-  load();
-  tickTo("08:00:00");
-  finishMain();
-  texts.SpeedButton2Click();
-  const QStringList playerCalls = mainPlayer()->calls;
-  const QStringList speechCalls = speech->calls;
-  commands.Insert([&] { EXPECT_EQ(unit.state.playstate, PlayState::Insert); });
-  EXPECT_EQ(mainPlayer()->calls, playerCalls);
-  EXPECT_EQ(speech->calls, speechCalls);
-  EXPECT_TRUE(texts.paused()) << "the operator's pause stays";
-  EXPECT_TRUE(unit.state.textshown);
-}
-
 TEST_F(PlayCommandsTest, AnEntryWhoseEndPassedDuringTheInsertionIsEndedNotResumed) {
   unit.state.fadeenabled = true;  // held songs end at once all the same: there is nothing to fade
   const int songId = addFolder("背景", "08:00:00", "08:05:00");
@@ -182,27 +157,6 @@ TEST_F(PlayCommandsTest, AnEndInTheSecondTheInsertionBeganIsNotLost) {
   EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:15:00")).size(), 1);
 }
 
-TEST_F(PlayCommandsTest, ARadioStillConnectingIsAskedForAgainAfterTheInsertion) {
-  const QString address = QStringLiteral("http://127.0.0.1:8000/live");
-  addOther(QStringLiteral("电台"), 5, address, 100, "08:00:00", "08:30:00");
-  backend.answerAddresses = false;  // the station answers when the test says so
-  begin();
-  tickTo("08:00:00");
-  ASSERT_NE(radioPlayer(), nullptr);
-  ASSERT_TRUE(radioPlayer()->opening());
-  commands.Insert([&] {
-    // Its answer during the insertion must not start it.
-    EXPECT_FALSE(radioPlayer()->opening());
-    radioPlayer()->answer();
-    settle();
-    EXPECT_FALSE(radioPlayer()->isPlaying());
-  });
-  EXPECT_TRUE(radioPlayer()->opening() && radio.status() == QStringLiteral("正在连接…"));
-  radioPlayer()->answer();
-  EXPECT_TRUE(radioPlayer()->isPlaying() && radio.status() == QStringLiteral("正在播放"));
-  EXPECT_EQ(radioPlayer()->calls.filter(QStringLiteral("open ")).size(), 2);
-}
-
 TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStopped) {
   const int songId = addFolder("背景", "08:00:00", "08:30:00");
   const int trialId = addOne("试听", "09:00:00", "09:10:00");
@@ -241,35 +195,6 @@ TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStoppe
   EXPECT_EQ(commands.stateLabel(), QStringLiteral("自动播音停止！"));
   EXPECT_TRUE(unit.state.playstate == PlayState::StopPlay && !main().busy() && commands.stopChecked())
       << "nothing caught up while stopped";
-}
-
-TEST_F(PlayCommandsTest, ATrialRowMissingFromTodaysEntriesPlaysAndEndsNothing) {
-  const int progId = addOther(QStringLiteral("程序"), 7, QStringLiteral("/opt/tools/prog"), 100, "08:20:00", "08:30:00");
-  addOther(QStringLiteral("别的"), 7, QStringLiteral("/opt/tools/other"), 100, "08:40:00", "08:50:00");
-  begin();
-  selectRow(progId);
-  commands.TrialPlay();
-  EXPECT_EQ(launcher.calls, QStringList{QStringLiteral("Open /opt/tools/prog")});
-  // The schedule changes meanwhile and the day is loaded again: another entry now sits at the
-  // trial's index. Ending the trial must not end that one's program.
-  ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", progId}}));
-  load();
-  ASSERT_EQ(indexOf(QStringLiteral("别的")), 0);
-  commands.EndTrial();
-  EXPECT_TRUE(launcher.calls == QStringList{QStringLiteral("Open /opt/tools/prog")} &&
-              log().filter(QStringLiteral("停止试播节目")).isEmpty());
-  // A grid row that the day's entries do not hold (the grid was shown again, the day not
-  // loaded): nothing plays, and the trial stays until it is ended.
-  const int newId = addOther(QStringLiteral("新增"), 7, QStringLiteral("/opt/tools/new"), 100, "09:00:00", "09:10:00");
-  unit.today.ShowTodayGrid();
-  selectRow(newId);
-  commands.TrialPlay();
-  EXPECT_TRUE(unit.state.playstate == PlayState::TryPlay && commands.trialindex() == -1 && launcher.calls.size() == 1);
-  commands.EndTrial();
-  EXPECT_TRUE(launcher.calls.size() == 1 && unit.state.playstate == PlayState::Auto);
-  dm.qry_show.close();
-  commands.TrialPlay();
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
 }
 
 TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
@@ -312,31 +237,4 @@ TEST_F(PlayCommandsTest, StopAndResumeCatchNothingUpAndEndWhatEndedMeanwhile) {
   tickTo("08:27:00");
   EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]08:25:00")).size(), 1);
   EXPECT_FALSE(main().busy());
-}
-
-TEST_F(PlayCommandsTest, AnInsertionWhileStoppedOrOnTrial) {
-  const int songId = addFolder("背景", "08:00:00", "08:30:00");
-  begin();
-  tickTo("08:01:00");
-  commands.ToggleStop();
-  commands.Insert([&] {
-    EXPECT_TRUE(unit.state.playstate == PlayState::Insert &&
-                commands.stateLabel() == QStringLiteral("自动播音暂停，插播中．．．"));
-  });
-  EXPECT_TRUE(unit.state.playstate == PlayState::StopPlay && commands.stateLabel() == QStringLiteral("自动播音停止！"));
-  commands.ToggleStop();
-  EXPECT_EQ(unit.state.playstate, PlayState::Auto);
-  // An insertion during a trial ends the trial first (its catch-up start is then held).
-  selectRow(songId);
-  commands.TrialPlay();
-  commands.Insert([&] {
-    EXPECT_TRUE(unit.state.playstate == PlayState::Insert && main().busy() &&
-                mainPlayer()->mode() == orvane::MediaMode::Paused);
-    // A second insertion while one is up does nothing.
-    bool again = false;
-    commands.Insert([&] { again = true; });
-    EXPECT_FALSE(again);
-  });
-  EXPECT_TRUE(unit.state.playstate == PlayState::Auto && mainPlayer()->isPlaying());
-  EXPECT_EQ(statusOf(songId), QStringLiteral("正播"));
 }

@@ -1,8 +1,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
-#include <QTimeEdit>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
@@ -14,25 +12,12 @@
 #include "platform/forms/dbgrid.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "scheduler/windows/Unit_sjbp.h"
-#include "scheduler/windows/Unit_sjbp_add.h"
-#include "scheduler/windows/Unit_sjbp_addmuch.h"
-#include "scheduler/windows/Unit_sjbp_edit.h"
 #include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/schedulerfixture.h"
 
 namespace mb = orvane::mb;
 
 namespace {
-// Fills an add or batch dialog with a radio entry, as the operator types it.
-void fillRadio(EntryDialog* d, const char* name, QTime start, QTime end) {
-  d->ComboBox_jmlx->setCurrentIndex(4);
-  emit d->ComboBox_jmlx->activated(4);
-  d->Edit_pname->setText(QString::fromUtf8(name));
-  d->Edit_slpath->setText(QStringLiteral("http://radio.local"));
-  d->DateTimePicker1->setTime(start);
-  d->DateTimePicker2->setTime(end);
-}
-
 class Manager : public SchedulerFixture {
  protected:
   void TearDown() override {
@@ -181,41 +166,6 @@ TEST_F(Manager, DeletesTheSelectedRowsOnlyAfterOk) {
   EXPECT_TRUE(names(other) == QStringList{QStringLiteral("乙1")} && Form_sjbp == w);
 }
 
-TEST_F(Manager, PasteKeepsTextAndOddValuesAndSkipsDeletedEntries) {
-  const int a = addEntry(row(QStringLiteral("a;b:c \"d\""), QStringLiteral("09:00:00"), QStringLiteral("日常")));
-  const int b = add("乙", "07:00:00", "日常");
-  const int t = add("通知", "08:00:00", "日常");
-  dm.ExecQuery(dm.qry_temp,
-               QStringLiteral("update sjb set jmlx=4,txt=:t,playmode='VW Hui|0|100|1|0',status='已播',statusday='2024-05-01' "
-                              "where id=:id"),
-               {{":t", QStringLiteral("第一行；\r\n第二行; a:b")}, {":id", t}});
-  TForm_sjbp* w = open();
-  selectRows(w, {2, 1, 0});  // 09:00, 08:00, 07:00 in selection order
-  w->N1->trigger();
-  dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb where id=:id"), {{":id", b}});
-  w->ComboBox1->setEditText(QStringLiteral("副本"));
-  w->N2->trigger();
-  EXPECT_TRUE(boxes.asked().empty());
-  EXPECT_EQ(names(w), (QStringList{QStringLiteral("通知"), QStringLiteral("a;b:c \"d\"")}));
-  // The pasted rows keep every value but start over as waiting.
-  auto copyOf = [&](int id) {
-    dm.OpenQuery(dm.qry_temp, QStringLiteral("select c.id from sjb c, sjb o where o.id=:id and c.pname=o.pname and "
-                                             "c.Schedulen='副本'"), {{":id", id}});
-    return dm.qry_temp.value(0, 0).toInt();
-  };
-  EXPECT_EQ(rowText("txt,jmlx,playmode,status,statusday", copyOf(t)),
-            QStringLiteral("第一行；\r\n第二行; a:b|4|VW Hui|0|100|1|0|待播|"));
-  EXPECT_EQ(rowText("ivolume,slpath", copyOf(a)), QStringLiteral("80|/music/a;b:c \"d\".mp3"));
-  // Pasting into the same schedule duplicates; a new window starts with nothing to paste.
-  w->ComboBox1->setEditText(QStringLiteral("日常"));
-  w->N2->trigger();
-  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
-  TForm_sjbp* second = open();
-  EXPECT_FALSE(second->N2->isEnabled());
-  second->N2Click();
-  EXPECT_EQ(countIn(QStringLiteral("日常")), 4);
-}
-
 TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   add("甲", "08:00:00", "一号");
   add("乙", "07:00:00", "二号");
@@ -274,110 +224,4 @@ TEST_F(Manager, BackupAndRestoreThroughTheMenu) {
   nextFile = home.file(QStringLiteral("no/such/folder/b"));
   w->EXCEL2->trigger();
   EXPECT_EQ(lastBox(), QStringLiteral("备份节目表失败!|提示|16"));
-}
-
-TEST_F(Manager, ClosingReloadsTheDayOnlyAfterAWrite) {
-  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
-  add("早操", "08:00:00", "日常");
-  add("上课", "09:00:00", "日常");
-  TDataModule1 windowDm;
-  TForm_main_tamu main(windowDm, clock, services);
-  ASSERT_TRUE(main.created());
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  // Something changes the table behind the main window's back; an untouched manager closing
-  // does not reload (the count stays) ...
-  add("加课", "10:00:00", "日常");
-  QPointer<TForm_sjbp> w = new TForm_sjbp(windowDm, main.state(), services, clock);
-  w->show();
-  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("日常"));
-  w->Button4->click();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(w.isNull() && Form_sjbp == nullptr) << "a closed manager is freed";
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  // ... one that deleted an entry does.
-  w = new TForm_sjbp(windowDm, main.state(), services, clock);
-  w->show();
-  selectRows(w, {0});
-  boxes.queueAnswer(mb::IDOK);
-  w->Button2->click();
-  w->close();
-  EXPECT_EQ(main.Label_shu->text(), QStringLiteral("（共2条）"));
-  ASSERT_EQ(main.state().todayentries.size(), 2u);
-  EXPECT_EQ(main.state().todayentries[0].pname, QStringLiteral("上课"));
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-TEST_F(Manager, AddBatchAndEditOpenTheEntryDialogsForTheShownSchedule) {
-  add("晚", "18:00:00", "日常");
-  add("早", "07:00:00", "日常");
-  TForm_sjbp* w = open();
-  // A cancelled add writes nothing and leaves the day alone.
-  QString schedule;
-  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
-    schedule = d->Edit_Schedulen->text();
-    d->Button2->click();
-  });
-  w->Button1->click();
-  EXPECT_EQ(schedule, QStringLiteral("日常"));
-  EXPECT_TRUE(!w->wroteEntries() && Form_sjbp_add == nullptr);
-  // An add into a name typed just now creates that schedule; the list is by id, newest last.
-  w->ComboBox1->setEditText(QStringLiteral("新表 \"甲\""));
-  OnNextModal<TForm_sjbp_add>([&](TForm_sjbp_add* d) {
-    schedule = d->Edit_Schedulen->text();
-    fillRadio(d, "电台", QTime(9, 0), QTime(9, 30));
-    d->Button1->click();
-  });
-  w->Button1->click();
-  EXPECT_EQ(schedule + names(w).join(',') + w->Label_shu->text(), QStringLiteral("新表 \"甲\"电台共1条"));
-  EXPECT_TRUE(w->wroteEntries());
-  OnNextModal<TForm_sjbp_addmuch>([&](TForm_sjbp_addmuch* d) {
-    schedule = d->Edit_Schedulen->text();
-    fillRadio(d, "铃", QTime(6, 0), QTime(6, 20));
-    d->DateTimePicker3->setTime(QTime(0, 1));
-    d->Edit_jg->setText(QStringLiteral("10"));
-    d->Button1->click();
-  });
-  w->Button6->click();
-  EXPECT_EQ(schedule + boxes.asked().back().text, QStringLiteral("新表 \"甲\"批量增加3条节目单!"));
-  EXPECT_EQ(names(w).join(','), QStringLiteral("电台,铃1,铃2,铃3"));
-  // Edit by double-click on a row: the dialog gets that row; afterwards the list is by start
-  // time with the edited row current.
-  w->ComboBox1->setEditText(QStringLiteral("日常"));
-  ASSERT_EQ(names(w), (QStringList{QStringLiteral("早"), QStringLiteral("晚")}));
-  const int editedId = w->gridQuery().value(1, 0).toInt();
-  int dialogId = 0;
-  OnNextModal<TForm_sjbp_edit>([&](TForm_sjbp_edit* d) {
-    dialogId = d->entryId();
-    schedule = d->Edit_Schedulen->text();
-    d->Edit_pname->setText(QStringLiteral("午"));
-    d->DateTimePicker1->setTime(QTime(12, 0));
-    d->DateTimePicker2->setTime(QTime(12, 1));
-    d->Button1->click();
-  });
-  const QPoint at = w->DBGrid1->visualRect(w->DBGrid1->model()->index(1, 1)).center();
-  QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  QTest::mouseDClick(w->DBGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-  EXPECT_TRUE(dialogId == editedId && schedule == QStringLiteral("日常"));
-  EXPECT_EQ(names(w).join(',') + w->gridQuery().fieldAsString(QStringLiteral("pname")), QStringLiteral("早,午午"));
-  EXPECT_EQ(Form_sjbp_edit, nullptr);
-}
-
-TEST_F(Manager, TheDropDownReadsTheNamesAgainAndKeepsWhatWasTyped) {
-  add("甲", "08:00:00", "一号");
-  add("乙", "09:00:00", "二号");
-  TForm_sjbp* w = open();
-  ASSERT_EQ(w->ComboBox1->count(), 2);
-  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("一号"));
-  // Another window adds a schedule meanwhile; the operator types a new name.
-  add("丙", "10:00:00", "三号");
-  w->ComboBox1->setEditText(QStringLiteral("新"));
-  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
-  w->ComboBox1->showPopup();
-  EXPECT_EQ(w->ComboBox1->count(), 3) << "names read again on drop-down";
-  EXPECT_EQ(w->ComboBox1->currentText(), QStringLiteral("新")) << "what was typed stays";
-  EXPECT_EQ(w->Label_shu->text(), QStringLiteral("共0条"));
-  w->ComboBox1->hidePopup();
-  // Picking a name, the first one included, shows that schedule.
-  w->ComboBox1->setCurrentIndex(0);
-  EXPECT_EQ(w->ComboBox1->currentText() + names(w).join(','), QStringLiteral("一号甲"));
 }

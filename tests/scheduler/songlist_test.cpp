@@ -55,19 +55,6 @@ TEST(SongListFile, BytesAndEncodings) {
   EXPECT_FALSE(SongList::IsBlank({QString(), QStringLiteral("x")}));
 }
 
-TEST(SongListFile, NamesAndTheListFolder) {
-  testing_support::TempHome home;
-  const QDateTime at(QDate(2025, 12, 5), QTime(7, 15, 0));
-  EXPECT_EQ(SongList::NewListPath(QStringLiteral(" 早操 "), at), home.path() + QStringLiteral("/pl3/早操251205071500.pl3"));
-  EXPECT_EQ(SongList::NewListPath(QStringLiteral("a/b\\c\td"), at), home.path() + QStringLiteral("/pl3/a_b_c_d251205071500.pl3"));
-  EXPECT_EQ(SongList::NameLine(QStringLiteral("D:\\lists\\早操.pl3")), QStringLiteral("歌曲列表文件名：早操.pl3"));
-  EXPECT_EQ(SongList::NameLine(QStringLiteral("/srv/lists/课间.pl3")), QStringLiteral("歌曲列表文件名：课间.pl3"));
-  // The home folder's list folder is made when missing; no other folder is.
-  EXPECT_TRUE(SongList::Write(SongList::NewListPath(QStringLiteral("x"), at), {QStringLiteral("/m/a.mp3")}));
-  EXPECT_TRUE(QFile::exists(home.file(QStringLiteral("pl3/x251205071500.pl3"))));
-  EXPECT_FALSE(SongList::Write(home.file(QStringLiteral("elsewhere/y.pl3")), {QStringLiteral("/m/a.mp3")}));
-}
-
 TEST(SongListEditor, AddRemoveAndMoveItems) {
   testing_support::TempHome home;
   orvane::ScopedMessageResponder boxes;
@@ -202,23 +189,6 @@ QStringList fileNames(const QStringList& paths) {
   return n;
 }
 }  // namespace
-
-TEST(SongListsTest, FolderScanTakesSoundFilesInWindowsOrder) {
-  QTemporaryDir dir;
-  for (const char* name : {"b.MP3", "A.mp3", "_z.wav", "c.Wma", "d.mid", "e.txt", ".hidden.mp3", "sub/f.mp3",
-                           "中文歌曲.mp3", "noext"})
-    testing_support::writeFile(dir.filePath(QString::fromUtf8(name)), "x");
-  QDir().mkpath(dir.filePath(QStringLiteral("folder.mp3")));  // a folder is never a song
-  const QString base = QFileInfo(dir.path()).fileName();
-  EXPECT_EQ(fileNames(ScanSongFolder(dir.path(), false)),
-            (QStringList{base + "/A.mp3", base + "/b.MP3", base + "/c.Wma", base + "/d.mid", base + "/_z.wav",
-                         base + "/中文歌曲.mp3"}));
-  const QStringList all = fileNames(ScanSongFolder(dir.path(), true));
-  EXPECT_EQ(all.size(), 7);
-  EXPECT_EQ(all.indexOf("sub/f.mp3"), 4);  // the subfolder where its name falls: "SUB" < "_Z"
-  EXPECT_TRUE(ScanSongFolder(dir.filePath(QStringLiteral("missing")), false).isEmpty());
-  EXPECT_TRUE(ScanSongFolder(QString(), false).isEmpty());
-}
 
 TEST(SongListsTest, SongListsInUtf8OrGb18030WithMissingAndBlankLines) {
   QTemporaryDir dir;

@@ -83,58 +83,6 @@ TEST_F(SongFixture, RandomModesPlayEverySongOnceBeforeAnyRepeats) {
   EXPECT_EQ(main().shufflelist().size(), 10);
 }
 
-TEST_F(SongFixture, UnplayableSongsAreSkippedAndAHopelessListIsGivenUp) {
-  const QString dir = folder(QStringLiteral("u"), kThree);
-  backend.unplayableByMediaPlayer = {path("u/a.mp3"), path("u/b.mp3")};
-  unit.state.usebass = false;  // no second chance through the stream player
-  addSong({"skip", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({"single", "08:10:00", "08:20:00", dir, PlayMode::Single});
-  addSong({"loop", "08:20:00", "08:30:00", path("u/c.mp3"), PlayMode::LoopOne, 1});
-  load();
-  start(QStringLiteral("skip"));
-  EXPECT_EQ(names(mainPlayer()->calls.filter("open ")), (QStringList{"a.mp3", "b.mp3", "c.mp3"}));
-  EXPECT_EQ(names(mainPlayer()->opened).join(',') + "|" + main().songLine(), "c.mp3|正在播放：" + path("u/c.mp3"));
-  // A single-song mode gives up at the first failure, with the message of the start.
-  start(QStringLiteral("single"));
-  EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainPlayer()->isOpen());
-  // A song that cannot be played again is tried 10 times the list's size, and no more.
-  start(QStringLiteral("loop"));
-  ASSERT_TRUE(mainPlayer()->isPlaying());
-  backend.unplayableByMediaPlayer.insert(path("u/c.mp3"));
-  mainPlayer()->calls.clear();
-  finishMain();
-  EXPECT_TRUE(mainPlayer()->calls.filter("open ").size() == 11 && !mainPlayer()->isOpen());
-}
-
-TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerInItalicsWithoutFadeIn) {
-  unit.state.fadeenabled = true;
-  unit.state.logenabled = true;
-  const QString mp3 = song(QStringLiteral("x.MP3"));
-  const QString wma = song(QStringLiteral("y.wma"));
-  backend.unplayableByMediaPlayer = {mp3, wma};
-  addSong({"mp3", "08:00:00", "08:05:00", mp3, PlayMode::Single, 1, "主通道", "00:05:00", 60});
-  addSong({"wma", "08:05:00", "08:10:00", wma, PlayMode::Single, 1});
-  load();
-  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
-  start(QStringLiteral("mp3"));
-  ASSERT_NE(mainStream(), nullptr);
-  EXPECT_TRUE(mainStream()->isPlaying() && !main().fadingIn() && main().songLineItalic());
-  EXPECT_EQ(mainStream()->volume(), 600);  // the slider's level at once: no fade-in
-  EXPECT_EQ(main().songLine(), "正在播放：" + mp3);
-  EXPECT_TRUE(main().Timer_bassprocess.isActive() && !main().Timer_musicprocess.isActive());
-  EXPECT_EQ(main().PlayMainFile(false, mp3), 2);
-  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
-  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名:]" + mp3));
-  // The stream's end is noticed by its position timer, which goes on by the play mode.
-  mainStream()->finish();
-  main().Timer_bassprocessTimer();
-  EXPECT_FALSE(main().Timer_bassprocess.isActive() || !main().songLine().isEmpty() || main().songLineItalic());
-  start(QStringLiteral("wma"));
-  EXPECT_TRUE(main().songLine() == QStringLiteral("不能播放此首歌曲!请安装解码器") && !mainStream()->isOpen());
-  unit.state.usebass = false;
-  EXPECT_EQ(main().PlayMainFile(false, mp3), 0);
-}
-
 TEST_F(SongFixture, FadeInAndFadeOutInFourSteps) {
   unit.state.fadeenabled = true;
   const QString dir = folder(QStringLiteral("f"), kThree);
@@ -176,40 +124,6 @@ TEST_F(SongFixture, ANewEntryRightAfterAFadeOutIsNotKilledByIt) {
   songs.StopSongEntry(indexOf("first"), EntryMode::Auto);
   EXPECT_TRUE(mainPlayer()->isPlaying());
   EXPECT_EQ(statusOf(next), QStringLiteral("正播"));
-}
-
-TEST_F(SongFixture, DuckingLowersNeverRaisesAndReturnsToTheOperatorsLevel) {
-  unit.state.minvolume10 = 100;
-  const QString dir = folder(QStringLiteral("d"), kThree);
-  addSong({"music", "08:00:00", "09:00:00", dir, PlayMode::LoopAll, 2, "主通道", "01:00:00", 80});
-  addSong({"notice", "08:10:00", "08:12:00", path("d/b.mp3"), PlayMode::Single, 1, "副通道", "00:02:00", 90});
-  addSong({"quiet", "08:20:00", "08:30:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 5});
-  addSong({"late", "08:40:00", "08:50:00", dir, PlayMode::LoopAll, 2, "主通道", "00:10:00", 70});
-  load();
-  // Heard on the main channel, shown on the slider, kept to come back to.
-  auto levels = [&] {
-    return QString::asprintf("%d %d %d", mainPlayer()->volume(), main().sliderPosition(), unit.state.mainvolume);
-  };
-  start(QStringLiteral("music"));
-  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-  start(QStringLiteral("notice"));
-  EXPECT_TRUE(main().ducked() && secondPlayer()->isPlaying() && secondPlayer()->volume() == 900);
-  EXPECT_EQ(levels(), QStringLiteral("100 100 800"));
-  // The operator may change what is heard while ducked, not what comes back.
-  main().FlatTrackBar1Change(300);
-  EXPECT_EQ(levels(), QStringLiteral("300 300 800"));
-  end(QStringLiteral("notice"));
-  EXPECT_TRUE(!main().ducked() && !secondPlayer()->isOpen() && second().line().isEmpty());
-  EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-  // A quieter main channel is not raised to the ducked level.
-  start(QStringLiteral("quiet"));
-  start(QStringLiteral("notice"));
-  EXPECT_EQ(mainPlayer()->volume(), 50);
-  // A main entry that starts while ducked starts ducked, and later returns to its own level.
-  start(QStringLiteral("late"));
-  EXPECT_EQ(levels(), QStringLiteral("100 100 700"));
-  end(QStringLiteral("notice"));
-  EXPECT_EQ(mainPlayer()->volume(), 700);
 }
 
 TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
@@ -314,34 +228,6 @@ TEST_F(SongFixture, SeekingOnlyForMoreThanTenSeconds) {
   mainPlayer()->calls.clear();
   main().TrackBar2Change(0);
   EXPECT_TRUE(mainPlayer()->calls.isEmpty());
-}
-
-TEST_F(SongFixture, StopAllStopButtonAndLogLines) {
-  unit.state.logenabled = true;
-  unit.state.fadeenabled = true;
-  const QString dir = folder(QStringLiteral("z"), kThree);
-  addSong({"main", "08:00:00", "08:10:00", dir, PlayMode::LoopAll});
-  addSong({"second", "08:00:00", "08:10:00", path("z/b.mp3"), PlayMode::LoopOne, 1, "副通道"});
-  load();
-  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 0, 0)));
-  start(QStringLiteral("main"));
-  start(QStringLiteral("second"));
-  const QStringList log = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
-  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：]" + path("z/a.mp3")));
-  EXPECT_TRUE(log.contains("<2024-05-01 08:00:00>  [歌名：（副通道）]" + path("z/b.mp3")) && runner.MainChannelBusy());
-  EXPECT_TRUE(runner.SomethingPlaying());
-  // The stop button silences both channels and keeps the lists.
-  songs.SpeedButton1Click();
-  EXPECT_TRUE(!(mainPlayer()->isOpen() || secondPlayer()->isOpen()) && main().busy() && !main().trackShown());
-  EXPECT_EQ(main().selected(), -1);
-  EXPECT_TRUE(main().songLine().isEmpty());
-  start(QStringLiteral("main"));
-  end(QStringLiteral("main"));
-  ASSERT_TRUE(main().fadingOut());
-  runner.StopAll();
-  EXPECT_FALSE(main().fadingOut() || main().Timer_volupordown.isActive() || main().busy() || second().busy());
-  EXPECT_FALSE(main().ducked() || main().stopButtonShown());
-  EXPECT_EQ(songs.mainOwner(), 0);
 }
 
 TEST_F(SongFixture, ASongAfterAnMp3FromTheStreamPlayerIsShownUpright) {

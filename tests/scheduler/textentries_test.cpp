@@ -6,37 +6,6 @@ namespace {
 constexpr const char* kLine1 = "同学们好";
 }
 
-TEST_F(KindsFixture, ATextIsReadItsRepeatCountThenEndsAndIsPlayed) {
-  dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
-  unit.ReadSettings();
-  const int id = addText({"广播", "08:15:00", "VW Hui|2|70|3|0", "同学们好\r\n现在是<time>，今天是<date>。"});
-  load();
-  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 0)));
-  start(QStringLiteral("广播"));
-  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
-  ASSERT_NE(speech, nullptr);
-  const QString expected = QStringLiteral("同学们好。现在是08:15:00，今天是2024-05-01。");
-  EXPECT_EQ(speech->spoken, QStringList{expected});
-  EXPECT_EQ(texts.memoText() + texts.ttsLabel(),
-            QStringLiteral("同学们好\n现在是08:15:00，今天是2024-05-01。正在播报节目<广播>中的文稿："));
-  EXPECT_TRUE(unit.state.textshown);
-  // "VW Hui" is not installed here.
-  EXPECT_EQ(QString::asprintf("%d %d ", speech->params[0].rate, speech->params[0].volume) + speech->params[0].voice,
-            QStringLiteral("2 70 sit/cmn-Latn-pinyin"));
-  // The clock moves on; every reading still says the time of the start.
-  clock.set(QDateTime(QDate(2024, 5, 1), QTime(8, 15, 7)));
-  speech->finish();
-  speech->finish();
-  EXPECT_EQ(speech->spoken, (QStringList{expected, expected, expected}));
-  EXPECT_TRUE(texts.textrepeat() == 3 && unit.state.textshown && statusOf(id) == QStringLiteral("正播"));
-  speech->finish();
-  EXPECT_TRUE(!unit.state.textshown && statusOf(id) == QStringLiteral("已播") && speech->spoken.size() == 3);
-  EXPECT_EQ(log().filter(QStringLiteral("停止节目：[ENDtime]00:00:00")).size(), 1) << qPrintable(log().join('\n'));
-  // A late event of the finished reading changes nothing.
-  speech->finish();
-  EXPECT_EQ(speech->spoken.size(), 3);
-}
-
 TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
   dm.SetSetting(QStringLiteral("endshutdown"), QStringLiteral("1"));
@@ -56,38 +25,6 @@ TEST_F(KindsFixture, ATrialTextEndsAsATrial) {
   speech->finish();
   speech->finish();
   EXPECT_TRUE(unit.state.endshutdownarmed);
-}
-
-TEST_F(KindsFixture, LineBreaksAreReadByTheVoicesLanguageAndUnknownVoicesFallBack) {
-  struct Case {
-    QString params, txt, spoken, voice;
-    bool chinese;
-  };
-  const QList<Case> cases = {
-      // In the list of Chinese voices: "。" and the Mandarin voice in place of the missing one.
-      {"VW Hui|0|100|1|0", "第一行\n第二行", "第一行。第二行", "sit/cmn-Latn-pinyin", true},
-      // An installed Chinese voice by its language.
-      {"Chinese (Mandarin, latin as Pinyin)|0|100|1|0", "a\nb", "a。b", "sit/cmn-Latn-pinyin", true},
-      // An installed other voice: ".".
-      {"English (Great Britain)|0|100|1|0", "line one\nline two", "line one.line two", "gmw/en", false},
-      // Unknown and not Chinese, with a Chinese text: Mandarin.
-      {"Microsoft Anna|0|100|1|0", "上课\n了", "上课。了", "sit/cmn-Latn-pinyin", true},
-      // Unknown, not Chinese, no Chinese text: the engine's default voice.
-      {"Microsoft Anna|0|100|1|0", "Good\nmorning", "Good.morning", "", false},
-  };
-  int n = 0;
-  for (const Case& c : cases) addText({QStringLiteral("t%1").arg(++n), "08:15:00", c.params, c.txt});
-  load();
-  n = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.params.toStdString());
-    start(QStringLiteral("t%1").arg(++n));
-    ASSERT_TRUE(unit.state.textshown);
-    EXPECT_EQ(speech->spoken.last() + "|" + speech->params.back().voice, c.spoken + "|" + c.voice);
-    EXPECT_EQ(texts.ischinesevoice(), c.chinese);
-    speech->finish();
-    EXPECT_FALSE(unit.state.textshown);
-  }
 }
 
 TEST_F(KindsFixture, MalformedParametersFallBackAndBadTextsStillEnd) {
@@ -128,90 +65,4 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   EXPECT_EQ(main().sliderPosition(), 300);
   speech->finish();
   EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
-}
-
-TEST_F(KindsFixture, ASecondChannelEntryAndATextDuckTogether) {
-  const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  folder(QStringLiteral("s"), {QStringLiteral("b.mp3")});
-  addSong({"主", "08:00:00", "09:00:00", dir, "单曲循环"});
-  addSong({"副", "08:10:00", "08:40:00", path("s/b.mp3"), "单曲循环", 1, "副通道"});
-  addText({"通知", "08:15:00", "VW Hui|0|100|1|0", "请注意"});
-  unit.state.minvolume10 = 200;
-  load();
-  start(QStringLiteral("主"));
-  main().FlatTrackBar1Change(900);
-  start(QStringLiteral("副"));
-  EXPECT_EQ(main().sliderPosition(), 200);
-  start(QStringLiteral("通知"));
-  speech->finish();  // the text ends, the second channel still plays: still lowered
-  EXPECT_EQ(main().sliderPosition(), 200);
-  end(QStringLiteral("副"));
-  EXPECT_TRUE(main().sliderPosition() == 900 && mainPlayer()->volume() == 900);  // the level the operator last set
-}
-
-TEST_F(KindsFixture, TheHintPlaysFirstAndItsWaitIsACancellableContinuation) {
-  dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("200"));
-  addText({"甲", "08:15:00", "VW Hui|0|100|1|1", "甲"});
-  addText({"乙", "08:16:00", "VW Hui|0|100|1|1", "乙"});
-  load();
-  start(QStringLiteral("甲"));
-  // The hint sound: the bundled chime, through the media layer.
-  orvane::FakeMediaChannel* hint = backend.channel(orvane::ChannelKind::MediaPlayer, 2);
-  ASSERT_NE(hint, nullptr);
-  ASSERT_EQ(hint->opened.size(), 1);
-  QFile chime(hint->opened.first());
-  ASSERT_TRUE(chime.open(QIODevice::ReadOnly));
-  EXPECT_EQ(chime.read(4), QByteArray("RIFF"));
-  EXPECT_TRUE(hint->calls.last() == QStringLiteral("play") && texts.hintWaiting() &&
-              (speech == nullptr || speech->spoken.isEmpty()));
-  EXPECT_TRUE(testing_support::waitUntil([&] { return speech && speech->spoken.size() == 1; }, 3000));
-  EXPECT_FALSE(texts.hintWaiting());
-  speech->finish();
-  // A stop during the wait: nothing is read afterwards and the window leaves reading mode.
-  start(QStringLiteral("甲"));
-  runner.StopAll();
-  EXPECT_FALSE(unit.state.textshown);
-  testing_support::waitUntil([] { return false; }, 400);
-  EXPECT_EQ(speech->spoken.size(), 1);
-  // A second start during the wait: only the second text is read.
-  start(QStringLiteral("甲"));
-  start(QStringLiteral("乙"));
-  testing_support::waitUntil([] { return false; }, 400);
-  EXPECT_EQ(speech->spoken.mid(1), QStringList{QStringLiteral("乙")});
-  // A malformed wait falls back to the length of the chime (1.6 s) rather than dropping the text.
-  dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("soon"));
-  speech->finish();
-  start(QStringLiteral("甲"));
-  EXPECT_TRUE(texts.hintWaiting() && testing_support::waitUntil([&] { return speech->spoken.size() == 3; }, 4000));
-}
-
-TEST_F(KindsFixture, AFailedStartRestoresTheWindowAndTheMusic) {
-  const QString dir = folder(QStringLiteral("m"), {QStringLiteral("a.mp3")});
-  addSong({"音乐", "08:00:00", "09:00:00", dir, "单曲循环"});
-  const int id = addText({"通知", "08:15:00", "VW Hui|0|100|2|0", "请注意"});
-  load();
-  start(QStringLiteral("音乐"));
-  main().FlatTrackBar1Change(700);
-  // The first reading needs the engine: it is made, then refuses (no sound server).
-  start(QStringLiteral("通知"));
-  speech->refusal = QStringLiteral("no sound server");
-  speech->finish();  // the second reading cannot start
-  EXPECT_TRUE(!unit.state.textshown && main().sliderPosition() == 700 && statusOf(id) == QStringLiteral("正播"));
-  speech->refusal.clear();
-  start(QStringLiteral("通知"));
-  EXPECT_TRUE(unit.state.textshown);
-  speech->breakOff(QStringLiteral("the sound server went away"));
-  EXPECT_FALSE(unit.state.textshown);
-  EXPECT_EQ(main().sliderPosition(), 700);
-}
-
-TEST_F(KindsFixture, ANewTextTakesOverFromOneStillBeingRead) {
-  const int a = addText({"甲", "08:15:00", "VW Hui|0|100|5|0", "甲"});
-  const int b = addText({"乙", "08:16:00", "VW Hui|0|100|1|0", "乙"});
-  load();
-  start(QStringLiteral("甲"));
-  start(QStringLiteral("乙"));
-  EXPECT_EQ(statusOf(a) + statusOf(b), QStringLiteral("已播正播"));  // the first stopped sounding
-  speech->finish();
-  EXPECT_TRUE(statusOf(b) == QStringLiteral("已播") && !unit.state.textshown);
 }
