@@ -182,14 +182,6 @@ TEST(SongListWindow, AListThatCannotBeReadAsksBeforeItIsOverwritten) {
   EXPECT_TRUE(boxes.wasAsked(QStringLiteral("保存列表成功。")));
 }
 
-namespace {
-QStringList fileNames(const QStringList& paths) {
-  QStringList n;
-  for (const QString& p : paths) n << p.section(QLatin1Char('/'), -2);
-  return n;
-}
-}  // namespace
-
 TEST(SongListsTest, SongListsInUtf8OrGb18030WithMissingAndBlankLines) {
   QTemporaryDir dir;
   const QString a = testing_support::writeFile(dir.filePath(QStringLiteral("一首歌.mp3")), "x");
