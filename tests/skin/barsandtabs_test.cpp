@@ -45,38 +45,20 @@ bool FromFrame(QRgb px, const QImage& strip, int frames, int frame) {
   return false;
 }
 
-QImage Render(QWidget* w) {
-  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::black);
-  w->render(&image);
-  return image;
-}
+QImage Render(QWidget* w) { return RenderOverBlack(w); }
 
 void Click(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
   QTest::mousePress(w, b, {}, at);
   QTest::mouseRelease(w, b, {}, at);
 }
 
-class BarsAndTabsTest : public FormSkinFixture {
+class BarsAndTabsTest : public StyledSkinFixture {
  protected:
-  void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
-  }
-  void TearDown() override {
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
-  }
   // A shown, skinned and activated form.
   void Show(orvane::Form& form) {
     form.resize(420, 300);
-    form.show();
-    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
-    ASSERT_TRUE(f);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return f->Activated(); }));
-    QApplication::processEvents();
+    ASSERT_TRUE(ShowSkinned(&form));
   }
-  const TSkinData& D() const { return *skin->Data(); }
 };
 
 }  // namespace

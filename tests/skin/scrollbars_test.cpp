@@ -53,12 +53,7 @@ int OnlyIn(const QImage& image, const QRect& r, const QImage& strip, int frames,
   return n;
 }
 
-QImage Render(QWidget* w) {
-  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::black);
-  w->render(&image);
-  return image;
-}
+QImage Render(QWidget* w) { return RenderOverBlack(w); }
 
 QStyleOptionSlider BarOption(QScrollBar* bar) {
   QStyleOptionSlider o;
@@ -71,11 +66,10 @@ QStyleOptionSlider BarOption(QScrollBar* bar) {
   return o;
 }
 
-class ScrollBarsTest : public FormSkinFixture {
+class ScrollBarsTest : public StyledSkinFixture {
  protected:
   void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
+    StyledSkinFixture::SetUp();
     form.resize(420, 300);
     (memo = new QPlainTextEdit(form.client()))->resize(200, 150);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -84,17 +78,8 @@ class ScrollBarsTest : public FormSkinFixture {
     tree->setGeometry(220, 10, 190, 120), tree->setHeaderLabels({"One", "Two", "Three"});
     date = new QDateEdit(form.client());
     date->setCalendarPopup(true), date->setGeometry(220, 140, 120, 24);
-    form.show();
-    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
-    ASSERT_TRUE(f);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return f->Activated(); }));
-    QApplication::processEvents();
+    ASSERT_TRUE(ShowSkinned(&form));
   }
-  void TearDown() override {
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
-  }
-  const TSkinData& D() const { return *skin->Data(); }
   orvane::Form form;
   QPlainTextEdit* memo = nullptr;
   QTreeWidget* tree = nullptr;

@@ -62,24 +62,21 @@ class PaintProbe : public TSkinControl {
   }
 };
 
-class SkinControlsTest : public FormSkinFixture {
+class SkinControlsTest : public StyledSkinFixture {
  protected:
   void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
+    StyledSkinFixture::SetUp();
     TSkinKinds::Observer() = [this](const QString& c, QWidget* w) { asked << w->objectName() + ":" + c; };
   }
   void TearDown() override {
     TSkinKinds::Observer() = nullptr;
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
+    StyledSkinFixture::TearDown();
   }
   // Shows the window and waits for its activation.
   TFormSkinner* Skinned(QWidget* w) {
     w->resize(300, 200);
-    w->show();
-    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(w));
-    EXPECT_TRUE(f && testing_support::waitUntil([&] { return f->Activated(); }));
+    TFormSkinner* f = ShowSkinned(w);
+    EXPECT_TRUE(f);
     return f;
   }
   QStringList asked;

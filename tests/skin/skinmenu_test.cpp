@@ -95,16 +95,11 @@ QColor Darkest(const QImage& img, const QRect& r) {
   return best;
 }
 
-class SkinMenuTest : public FormSkinFixture {
+class SkinMenuTest : public StyledSkinFixture {
  protected:
-  void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
-  }
   void TearDown() override {
     CloseDropDown();
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
+    StyledSkinFixture::TearDown();
   }
 };
 
