@@ -265,60 +265,6 @@ const QList<QRgb> kKeyColours = {qRgb(192, 192, 192), qRgb(128, 128, 128), qRgb(
 
 QImage Raw(const QString& name) { return QImage(QStringLiteral(":/controls/%1.xpm").arg(name)); }
 
-struct Kind {
-  TThumbStyle style;
-  TPointerType pointer;
-  QSize horizontal;
-  bool keyed;
-};
-
-TEST(ThumbResources, EveryImageExistsWithItsSizeAndMaskConvention) {
-  const std::vector<Kind> kinds = {
-      {tsBox, ptStandard, QSize(11, 21), true},      {tsMixer, ptStandard, QSize(21, 16), true},
-      {tsFlat, ptStandard, QSize(10, 20), true},     {tsPointer, ptStandard, QSize(11, 21), true},
-      {tsPointer, ptWin95, QSize(11, 21), true},     {tsXPPointer, ptStandard, QSize(11, 21), false},
-      {tsXPBox, ptStandard, QSize(11, 21), false},
-  };
-  QSet<QString> names;
-  for (const Kind& k : kinds) {
-    for (TOrientation o : {orHorizontal, orVertical}) {
-      const QSize size = o == orHorizontal ? k.horizontal : k.horizontal.transposed();
-      const QString maskName = ThumbBitmaps::ResourceName(k.style, k.pointer, o, ThumbBitmaps::stMask);
-      const QImage mask = Raw(maskName);
-      ASSERT_FALSE(mask.isNull()) << maskName.toStdString();
-      EXPECT_EQ(mask.size(), size) << maskName.toStdString();
-      names.insert(maskName);
-      for (QRgb c : mask.colorTable()) EXPECT_TRUE(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
-      for (auto state : {ThumbBitmaps::stNormal, ThumbBitmaps::stHot, ThumbBitmaps::stDisabled}) {
-        const QString name = ThumbBitmaps::ResourceName(k.style, k.pointer, o, state);
-        names.insert(name);
-        const QImage image = Raw(name);
-        ASSERT_FALSE(image.isNull()) << name.toStdString();
-        EXPECT_EQ(image.size(), size) << name.toStdString();
-        if (k.keyed) {
-          for (QRgb c : image.colorTable())
-            EXPECT_TRUE(kKeyColours.contains(c) || c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255))
-                << name.toStdString() << " " << QColor(c).name().toStdString();
-        }
-        // Black outside the thumb, so OR leaves the background alone there.
-        for (int y = 0; y < size.height(); ++y)
-          for (int x = 0; x < size.width(); ++x)
-            if (mask.pixel(x, y) == qRgb(255, 255, 255)) {
-              ASSERT_EQ(image.pixel(x, y), qRgb(0, 0, 0)) << name.toStdString() << " " << x << "," << y;
-            }
-      }
-    }
-  }
-  // The vertical Windows 95 pointer is the vertical pointer: 7 kinds, 13 image sets, 52 names.
-  EXPECT_EQ(names.size(), 52);
-  EXPECT_EQ(QStringList({ThumbBitmaps::ResourceName(tsPointer, ptWin95, orHorizontal, ThumbBitmaps::stHot),
-                         ThumbBitmaps::ResourceName(tsPointer, ptWin95, orVertical, ThumbBitmaps::stNormal),
-                         ThumbBitmaps::ResourceName(tsBox, ptStandard, orVertical, ThumbBitmaps::stMask),
-                         ThumbBitmaps::ResourceName(tsCustom, ptStandard, orHorizontal, ThumbBitmaps::stNormal)}),
-            QStringList({"QXTRKBAR_WIN95_HOT", "QXTRKBAR_V_PTR", "QXTRKBAR_V_BOX_MASK", ""}));
-  EXPECT_FALSE(Raw("QXTRKBAR_H_CURSOR").isNull() || Raw("QXTRKBAR_V_CURSOR").isNull());
-}
-
 TEST(ThumbRemap, FourteenRowsWithHighlightPlusOneAndHotColours) {
   TestPalette palette;
   const TColor hot(0x00149BF0), highlight = TColor::FromRGB(10, 20, 30);
