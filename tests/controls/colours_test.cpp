@@ -220,7 +220,8 @@ TEST(ColourArithmetic, HslRowsAcrossSextantsAndClamps) {
     int r, g, b, h, s, l;
   } toHsl[] = {{10, 200, 30, 84, 217, 99},   {255, 128, 0, 20, 240, 120}, {77, 77, 200, 160, 127, 130},
                {250, 5, 130, 220, 231, 120}, {1, 0, 0, 0, 240, 0},       {128, 64, 0, 20, 240, 60},
-               {200, 55, 100, 228, 136, 120}, {3, 2, 1, 20, 120, 2}};
+               {200, 55, 100, 228, 136, 120}, {3, 2, 1, 20, 120, 2},
+               {97, 95, 95, 0, 2, 90}};  // saturation 2.5: the half goes to the even 2
   for (const auto& row : toHsl) {
     const controls_test::HSL x = controls_test::Hsl(Rgb3(row.r, row.g, row.b));
     EXPECT_EQ(std::vector<int>({x.h, x.s, x.l}), std::vector<int>({row.h, row.s, row.l}))
