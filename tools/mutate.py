@@ -45,7 +45,7 @@ LIBRARIES = {
     "audio tools": {"dirs": ["audiotools"], "tests": ["audiotools_tests", "finder_tests", "audiowindow_tests"]},
     "skin": {"dirs": ["skin", "tools/skinpack"],
              "tests": ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
-                       "skin_proc_tests", "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests",
+                       "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests",
                        "skin_barsandtabs_tests", "skin_scrollbars_tests", "scheduler_tests"]},
 }
 # Programs of the whole program's suite: with --every-test they still run only for survivors,
@@ -72,7 +72,7 @@ TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
               "audiotools_tests": "tests/audiotools/audiotools_tests",
               "finder_tests": "tests/audiotools/finder_tests",
               "audiowindow_tests": "tests/audiotools/audiowindow_tests"}
-for _name in ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests", "skin_proc_tests",
+for _name in ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
               "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests", "skin_barsandtabs_tests",
               "skin_scrollbars_tests"]:
     TEST_PATHS[_name] = "tests/skin/" + _name

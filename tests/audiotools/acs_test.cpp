@@ -1,6 +1,6 @@
 // The recorder's components: the run/stop protocol of the chain, capture against the fake
-// backend, the level meter against a direct DFT, the wave writer decoded by libsndfile and sox
-// (its ADPCM blocks byte for byte libsndfile's), and the chain end to end, for real on the
+// backend, the level meter's FFT against a direct DFT, the wave writer decoded by libsndfile and
+// sox (its ADPCM blocks byte for byte libsndfile's), and the chain end to end, for real on the
 // private sound server's sine source.
 #include <gtest/gtest.h>
 

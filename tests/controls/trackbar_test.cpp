@@ -1,5 +1,5 @@
 // The flat track bar: its position model, keys and geometry; what it paints (ticks the fast way
-// against one line per value, track, frame, thumb through its mask, transparency, focus); and
+// against one line per value, transparency, focus); and
 // mouse control (paging cadence on a manual timer, dragging with halves to even, hot tracking).
 #include <QPainter>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // The notification-area icon against the fake backend: the record it keeps, tips and
-// balloons cut at character boundaries, adding and removing, clicks replayed as button
-// messages, the popup menu, animation, balloons, and a tray that appears late.
+// balloons cut at character boundaries, adding and removing, animation, balloons, and a tray
+// that appears late.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>

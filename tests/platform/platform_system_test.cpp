@@ -1,6 +1,6 @@
 // System services: the SQLite layer and its grid, file rules, message boxes, external programs,
-// autostart entries, password hashes, power requests and the desktop shell on a private bus, the
-// system volume and capture formats.
+// autostart entries, password hashes, power requests on a private bus, the system volume and
+// capture formats.
 #include <gtest/gtest.h>
 
 #include <QApplication>

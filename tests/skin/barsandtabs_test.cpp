@@ -1,6 +1,6 @@
-// Sliders, up-downs, progress bars, the media player's panel and tabs under the default skin:
-// the shared geometry by its rules, then real skinned windows rendered offscreen with every
-// probed pixel checked against the frame of the skin bitmap it must come from.
+// The media player's button edges and tabs under the default skin: real skinned windows
+// rendered offscreen with every probed pixel checked against the frame of the skin bitmap it
+// must come from.
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>

@@ -1,5 +1,5 @@
-// Scroll bars, headers and date pickers under the default skin: frames against the skin's bitmaps,
-// the bars' geometry by its rules, real input, the date arrow's calendar, nothing left at death.
+// Scroll bars, headers and date pickers under the default skin: the bars' geometry by its rules,
+// the header's hot item, the date arrow's calendar, nothing left at death.
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QHeaderView>

@@ -1,5 +1,5 @@
-// The skin on windows: the component's properties, package record and text, the manager's
-// refusals and queued switches, the form skinner's life on real windows, and caption buttons.
+// The skin on windows: the component's properties, package record and text, the form skinner's
+// life on real windows, and caption buttons.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -427,4 +427,18 @@ TEST_F(FormSkinFixture, PaintDrawsInsideThePassAndOtherwiseAsksForOne) {
   EXPECT_GT(compared, 0);
   wm::Unsubclass(top);
   wm::SetOwnNonClient(&s.w, false);
+}
+
+// A skin read with its saved switch on turns skinning on for itself.
+TEST_F(FormSkinFixture, SavedActiveSwitchesOnForItsOwnSkin) {
+  TSXSkin saved;  // read with Active set, into a manager that already runs
+  saved.SetSkinStream(skin->SkinStream());
+  ASSERT_TRUE(saved.LoadSkin());
+  saved.SetActive(true);
+  SkinManager->SetOn(false);
+  int changed = 0;
+  saved.OnSkinChanged = [&](TSXSkin*) { ++changed; };
+  saved.Loaded();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return changed == 1; }, 2000));
+  EXPECT_TRUE(SkinManager->On());
 }

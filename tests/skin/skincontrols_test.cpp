@@ -1,7 +1,5 @@
-// Control skinners on real windows: which skinner each control is given (class, class name,
-// switches, the foreign-class table, bare dialogs, widgets made later), tool-bar custom
-// drawing, the property routines, and a skinner's life (switched off and on by message, taken
-// off, its control or window destroyed).
+// Control skinners on real windows: which skinner inner parts, disabled groups, bare dialogs and
+// widgets made later are given, and a skinner's end with its control or window.
 #include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-// The skinned frame: margins and client through on, off, on; hit codes and the caption; painting and region.
+// The skinned frame: margins and client through on, off, on; hit codes and the caption.
 #include <QApplication>
 #include <QMenuBar>
 #include <QMouseEvent>

@@ -1,5 +1,5 @@
-// The skinned menu bar, its drop-downs, the keyboard's way in, the skinned system menu and
-// owner-drawn items, on a window skinned by hand (no frame of its own under offscreen).
+// The skinned menu bar, its drop-downs and the keyboard's way in, on a window skinned by hand
+// (no frame of its own under offscreen).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
