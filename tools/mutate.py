@@ -40,12 +40,18 @@ LIBRARIES = {
                           "tests": ["scheduler_tests", "scheduler_window_tests", "nettime_tests", "video_tests",
                                     "broadcast_tests"]},
     "platform layers": {"dirs": ["platform"],
-                        "tests": ["platform_tests", "scheduler_tests"]},
+                        "tests": ["platform_tests", "wm_tests", "platform_stacking_tests", "scheduler_tests"]},
     "controls": {"dirs": ["controls"],
                  "tests": ["controls_tests", "tray_tests", "scheduler_tests"]},
-    "audio tools": {"dirs": ["audiotools"], "tests": ["audiotools_tests"]},
-    "skin": {"dirs": ["skin", "tools/skinpack"], "tests": ["skin_tests", "scheduler_tests"]},
+    "audio tools": {"dirs": ["audiotools"], "tests": ["audiotools_tests", "finder_tests", "audiowindow_tests"]},
+    "skin": {"dirs": ["skin", "tools/skinpack"],
+             "tests": ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
+                       "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests",
+                       "skin_barsandtabs_tests", "skin_scrollbars_tests", "scheduler_tests"]},
 }
+# Programs of the whole program's suite: with --every-test they still run only for survivors,
+# since they belong to another library's tests.
+BROAD_PROGRAMS = {"scheduler_tests", "broadcast_tests"}
 # The slow suites of the platform program run only for mutants in the folder they cover.
 PLATFORM_FILTERS = {
     "platform/speech": "",
@@ -63,12 +69,22 @@ TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
               "video_tests": "tests/scheduler/video_tests",
               "broadcast_tests": "tests/broadcast/broadcast_tests",
               "platform_tests": "tests/platform/platform_tests",
+              "wm_tests": "tests/platform/wm_tests",
+              "platform_stacking_tests": "tests/platform/platform_stacking_tests",
               "controls_tests": "tests/controls/controls_tests",
               "tray_tests": "tests/controls/tray_tests",
               "audiotools_tests": "tests/audiotools/audiotools_tests",
-              "skin_tests": "tests/skin/skin_tests"}
+              "finder_tests": "tests/audiotools/finder_tests",
+              "audiowindow_tests": "tests/audiotools/audiowindow_tests"}
+for _name in ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
+              "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests", "skin_barsandtabs_tests",
+              "skin_scrollbars_tests"]:
+    TEST_PATHS[_name] = "tests/skin/" + _name
+# Programs that need a window manager run on a private X server through this wrapper.
+WRAPPERS = {"platform_stacking_tests": "tests/support/with-window-manager.sh"}
 
 MAX_PER_FILE = 2
+EVERY_TEST = False  # --every-test: run every program of the library's own, to see which tests kill
 
 
 def log(msg):
@@ -277,6 +293,8 @@ class Worker:
             subprocess.run(["pactl", "set-default-sink", "testsink"], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             cmd = [os.path.join(self.root, "build", TEST_PATHS[name])]
+            if name in WRAPPERS:
+                cmd.insert(0, os.path.join(self.root, WRAPPERS[name]))
             if gfilter:
                 cmd.append("--gtest_filter=" + gfilter)
             start = time.time()
@@ -290,6 +308,10 @@ class Worker:
                 out, _ = proc.communicate()
                 status = "timeout"
             failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", out or "", re.M)))
+            if status != "pass" and not failed:
+                # A crash or a hang: the test that was running when it stopped.
+                started = re.findall(r"^\[ RUN      \] (\S+\.\S+)", out or "", re.M)
+                failed = started[-1:] if started else ["(program)"]
             return status, time.time() - start, failed
         finally:
             pulse.terminate()
@@ -351,6 +373,8 @@ def evaluate(worker, mutant, limits):
         mutant["runs"] = []
         mutant["status"] = "survived"
         for name, gfilter in test_plan(mutant):
+            if mutant["status"] == "killed" and name in BROAD_PROGRAMS:
+                continue
             r = worker.build([name] + EXTRA_TARGETS.get(name, []), timeout=900)
             if r.returncode != 0:
                 mutant["status"] = "build-failed"
@@ -361,7 +385,9 @@ def evaluate(worker, mutant, limits):
                                    "seconds": round(secs, 1), "failed": failed})
             if status != "pass":
                 mutant["status"] = "killed"
-                break
+                if not EVERY_TEST:
+                    break
+
         return mutant
     finally:
         restore(worker, mutant, text)
@@ -382,7 +408,17 @@ def main():
     ap.add_argument("--libraries", help="only these libraries (comma-separated names)")
     ap.add_argument("--from-results", nargs="+", metavar="FILE",
                     help="no run: report on results.json files of earlier runs (later files replace a library's mutants)")
+    ap.add_argument("--every-test", action="store_true",
+                    help="a killed mutant still runs the library's other own programs, so that results.json "
+                         "lists every test that kills it; --kills then tells each test's kills")
+    ap.add_argument("--kills", nargs="+", metavar="FILE",
+                    help="no run: per test, the mutants it kills and those only it kills (results.json files)")
     args = ap.parse_args()
+    global EVERY_TEST
+    EVERY_TEST = args.every_test
+    if args.kills:
+        kills_report(args.kills)
+        return
     if args.from_results:
         merged = {}
         minutes = 0
@@ -554,6 +590,35 @@ def report(args, commit, live, results, minutes):
     if args.report:
         with open(args.report, "w") as f:
             f.write(text)
+
+
+def mutant_id(m):
+    return "%s:%d %s" % (m["file"], m["line"], m["kind"])
+
+
+def kills_report(paths):
+    """Per test: how many mutants it kills, and which ones no other test kills."""
+    by_test = {}
+    killers = {}
+    for path in paths:
+        with open(path) as f:
+            for m in json.load(f)["mutants"]:
+                if m.get("status") != "killed":
+                    continue
+                names = set()
+                for r in m.get("runs", []):
+                    if r["result"] != "pass":
+                        names.update("%s/%s" % (r["test"], t) for t in (r["failed"] or ["(program)"]))
+                killers[mutant_id(m)] = names
+                for t in names:
+                    by_test.setdefault(t, set()).add(mutant_id(m))
+    out = ["%d killed mutants, %d killing tests" % (len(killers), len(by_test)), ""]
+    for t in sorted(by_test):
+        only = sorted(i for i in by_test[t] if killers[i] == {t})
+        out.append("%-70s kills %3d, alone %3d" % (t, len(by_test[t]), len(only)))
+        for i in only:
+            out.append("      alone: " + i)
+    sys.stdout.write("\n".join(out) + "\n")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
 // The recorder's components: the run/stop protocol of the chain, capture against the fake
-// backend, the level meter against a direct DFT, the wave writer decoded by libsndfile and sox
-// (its ADPCM blocks byte for byte libsndfile's), and the chain end to end, for real on the
+// backend, the level meter's FFT against a direct DFT, the wave writer decoded by libsndfile and
+// sox (its ADPCM blocks byte for byte libsndfile's), and the chain end to end, for real on the
 // private sound server's sine source.
 #include <gtest/gtest.h>
 
@@ -106,49 +106,6 @@ std::unique_ptr<MemoryInput> SlowEndless() {
 
 }  // namespace
 
-TEST(AcsClasses, ARunRefusesARunAndNoInputTakesANewInputAndStopsOnce) {
-  RecordingOutput out;
-  EXPECT_EQ(MessageOf([&] { out.Run(); }), "Input is not assigned");
-  EXPECT_EQ(out.prepares, 0);
-  auto first = SlowEndless(), second = SlowEndless();
-  std::atomic<int> doneEvents{0};
-  out.OnDone = [&](TACSOutput* sender) {
-    EXPECT_EQ(sender, &out);
-    EXPECT_FALSE(out.Busy);
-    ++doneEvents;
-  };
-  out.SetInput(first.get());
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return out.calls >= 3; }, kWaitMs));
-  EXPECT_EQ(MessageOf([&] { out.Run(); }), "Component is buisy");
-  EXPECT_STREQ(EACSException("Component is buisy").what(), "Component is buisy");
-  EXPECT_EQ(MessageOf([&] { out.SetInput(nullptr); }), "Component is buisy");
-  EXPECT_EQ(out.Input(), first.get());
-  // A new input while running: the old one is flushed, the new one opened and read.
-  out.SetInput(second.get());
-  EXPECT_EQ(out.Input(), second.get());
-  EXPECT_EQ(std::vector<int>({second->inits, first->flushes}), std::vector<int>({1, 1}));
-  const int readsBefore = second->reads;
-  ASSERT_TRUE(waitUntil([&] { return second->reads > readsBefore + 2; }, kWaitMs));
-  out.Stop();
-  ASSERT_TRUE(out.WaitForIdle(5000));
-  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  // One call with Abort, then Done and the done event once, and nothing after.
-  EXPECT_EQ(std::vector<int>({out.prepares, out.abortCalls, out.doneCalls, doneEvents, out.callsAfterDone,
-                              out.GetStatus(), first->flushes, second->flushes}),
-            std::vector<int>({1, 1, 1, 1, 0, 2, 1, 1}));
-  // The file output's base keeps rewriting: appending is its writers' business.
-  struct PlainFileOut : TACSFileOut {
-    ~PlainFileOut() override { Terminate(); }
-    bool DoOutput(bool) override { return false; }
-    void Done() override {}
-    void Prepare() override {}
-  } f;
-  f.SetFileMode(foAppend);
-  EXPECT_EQ(f.FileMode(), foRewrite);
-}
-
 TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
   RecordingOutput out;
   EXPECT_EQ(out.GetStatus(), 2);
@@ -170,47 +127,6 @@ TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
     out.SetInput(input);
     EXPECT_EQ(out.GetProgress(), want);
   }
-}
-
-TEST(AcsClasses, AnExceptionOnTheThreadReachesTheEventAndALaterRunWorks) {
-  RecordingOutput out;
-  MemoryInput in(Bytes(256 * 10), 16, 1, 8000);
-  out.SetInput(&in);
-  out.throwOnCall = 3;
-  std::atomic<int> errors{0}, doneEvents{0};
-  QString text;
-  QMutex m;
-  out.OnThreadException = [&](TACSOutput* sender, const std::exception& e) {
-    EXPECT_EQ(sender, &out);
-    QMutexLocker l(&m);
-    text = QString::fromUtf8(e.what());
-    ++errors;
-  };
-  out.OnDone = [&](TACSOutput*) { ++doneEvents; };
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return errors == 1; }, kWaitMs));
-  ASSERT_TRUE(out.WaitForIdle(5000));
-  {
-    QMutexLocker l(&m);
-    EXPECT_EQ(text, "output failed on purpose");
-  }
-  // The file is finished even so; no done event.
-  EXPECT_EQ(std::vector<int>({out.doneCalls, doneEvents, in.flushes}), std::vector<int>({1, 0, 1}));
-  out.throwOnCall = -1;
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return doneEvents == 1; }, kWaitMs));
-  EXPECT_EQ(std::vector<int>({out.doneCalls, errors, in.inits}), std::vector<int>({2, 1, 2}));
-  // An exception in the input ends the run through the converter chain.
-  PassThrough conv;
-  MemoryInput failing(Bytes(4096), 16, 1, 8000);
-  failing.throwAfter = 1024;
-  conv.SetInput(&failing);
-  out.SetInput(&conv);
-  out.Run();
-  ASSERT_TRUE(waitUntil([&] { return errors == 2; }, kWaitMs));
-  ASSERT_TRUE(out.WaitForIdle(5000));
-  EXPECT_EQ(out.doneCalls, 3);
-  EXPECT_FALSE(conv.Lock().IsSet() || conv.Busy || failing.Busy);
 }
 
 TEST(AcsClasses, DestroyingARunningOutputOrTheInputOfARunningChainFinishesTheRun) {
@@ -383,41 +299,6 @@ std::vector<std::complex<double>> DirectDft(const std::vector<double>& pairs, in
   return out;
 }
 
-// What the meter should show after one block of mono samples: per frame the first 64 entries
-// of a 1024-point window (denominator 1023), a 64-point DFT scaled by 1/64, log10 of the
-// magnitude floored at 0; averaged over the block's frames; times 20.
-Levels ExpectedLevels(const std::vector<double>& samples) {
-  Levels sum{};
-  int frames = int(samples.size()) / 64;
-  for (int f = 0; f < frames; ++f) {
-    for (int b = 0; b < 32; ++b) {
-      std::complex<double> acc = 0;
-      for (int k = 0; k < 64; ++k)
-        acc += samples[size_t(f * 64 + k)] * (1 - std::cos(2 * kPi * k / 1023.0)) / 2 * std::polar(1.0, -2 * kPi * b * k / 64);
-      double m = std::abs(acc) / 64;
-      sum[size_t(b)] += m > 0 ? std::max(0.0, std::log10(m)) : 0;
-    }
-  }
-  for (double& v : sum) v = v / frames * 20;
-  return sum;
-}
-
-// Runs one block through a meter, checks it passes the sound on unchanged, returns what it shows.
-Levels Measure(const QByteArray& data, int bits, int channels) {
-  MemoryInput in(data, bits, channels, 48000);
-  TSoundIndicator meter;
-  meter.SetInput(&in);
-  meter.Init();
-  QByteArray out(data.size(), 0);
-  EXPECT_EQ(meter.GetData(out.data(), int(out.size())), data.size());
-  EXPECT_EQ(meter.Position, data.size());
-  EXPECT_TRUE(out == data);
-  Levels v;
-  meter.GetValues(v);
-  meter.Flush();
-  return v;
-}
-
 std::vector<short> Tone(double dbfs, int frames, int channels) {
   std::vector<short> s(size_t(frames * channels));
   double a = 32767 * std::pow(10, dbfs / 20);
@@ -469,43 +350,6 @@ TEST(AcsIndicator, WindowMultiplyAndLogMagnitude) {
   EXPECT_NEAR(out[3], std::log10(5), 1e-15);
   LogMagnitude(in, out, 4, 1);
   EXPECT_NEAR(out[1], 1 + std::log10(0.5), 1e-15);
-}
-
-TEST(AcsIndicator, LevelsOfSilenceEightBitSoundAndAToneFollowTheRule) {
-  for (double x : Measure(ToBytes(std::vector<short>(64 * 8, 0)), 16, 1)) EXPECT_EQ(x, 0);
-  // 8-bit silence is 128 and is not centred: the lowest band shows it. 8-bit stereo averages
-  // the channels.
-  QByteArray stereo;
-  std::vector<double> mono;
-  for (int i = 0; i < 64 * 4; ++i) {
-    const int l = 128 + int(100 * std::sin(i * 0.3)), r = 128 + int(50 * std::cos(i * 0.1));
-    stereo.append(char(l)).append(char(r));
-    mono.push_back((l + r) / 2.0);
-  }
-  const std::tuple<QByteArray, int, std::vector<double>> rows[] = {
-      {QByteArray(64 * 8, char(128)), 1, std::vector<double>(64 * 8, 128.0)}, {stereo, 2, mono}};
-  for (const auto& [data, channels, samples] : rows) {
-    const Levels v = Measure(data, 8, channels), e = ExpectedLevels(samples);
-    EXPECT_GT(v[0], 0);
-    for (int b = 0; b < 32; ++b) EXPECT_NEAR(v[size_t(b)], e[size_t(b)], 1e-9) << channels << " band " << b;
-  }
-  // A 1 kHz tone sits in band 1 (750 Hz per band at 48 kHz); 20 dB less is 20 less in the meter.
-  Levels previous{};
-  for (double db : {0.0, -20.0, -40.0}) {
-    for (int channels : {1, 2}) {
-      const auto tone = Tone(db, 64 * 12, channels);
-      const Levels v = Measure(ToBytes(tone), 16, channels);
-      std::vector<double> mono;
-      for (int i = 0; i < 64 * 12; ++i) mono.push_back((tone[size_t(i * channels)] + tone[size_t(i * channels + channels - 1)]) / 2.0);
-      const Levels e = ExpectedLevels(mono);
-      for (int b = 0; b < 32; ++b) EXPECT_NEAR(v[size_t(b)], e[size_t(b)], 1e-9) << db << " dBFS, band " << b;
-      EXPECT_EQ(std::max_element(v.begin(), v.end()) - v.begin(), 1) << db << " dBFS";
-      if (db < 0 && channels == 1) {
-        EXPECT_NEAR(previous[1] - v[1], 20, 0.2) << db;
-      }
-      if (channels == 1) previous = v;
-    }
-  }
 }
 
 TEST(AcsIndicator, ShortBlocksReadOutAndMisuse) {
@@ -830,45 +674,6 @@ TEST_F(WaveTest, AnEarlyStopLeavesATrueHeader) {
   }
 }
 
-TEST_F(WaveTest, UnknownSizeSuppliedStreamsAndAWriteFailure) {
-  const auto samples = MusicLike(3000, 1, 16000);
-  MemoryInput in(ToBytes(samples), 16, 1, 16000);
-  in.unknownSize = true;
-  QBuffer buffer;
-  buffer.open(QIODevice::ReadWrite);
-  buffer.write(QByteArray(100000, 'x'));  // old contents are replaced
-  TWaveOut out;
-  out.SetStream(&buffer);
-  out.SetInput(&in);
-  std::vector<int> progress;
-  out.OnProgress = [&](TACSOutput*, int p) { progress.push_back(p); };
-  ASSERT_EQ(RunToEnd(out), "");
-  EXPECT_TRUE(buffer.isOpen()) << "a supplied stream stays open";
-  const QByteArray file = buffer.data();
-  ASSERT_EQ(file.size(), 44 + 6000);
-  EXPECT_EQ(std::pair(Le32(file, 4), Le32(file, 40)), std::pair(6036u, 6000u));
-  EXPECT_EQ(progress, std::vector<int>{-1});
-  EXPECT_TRUE(file.mid(44) == ToBytes(samples));
-  // A stream that takes 10,000 bytes and then refuses: the error reaches the thread's event.
-  class FullDisk : public QBuffer {
-   protected:
-    qint64 writeData(const char* d, qint64 n) override {
-      if (pos() + n <= 10000) return QBuffer::writeData(d, n);
-      setErrorString(QStringLiteral("No space left on device"));
-      return -1;
-    }
-  } disk;
-  disk.open(QIODevice::ReadWrite);
-  MemoryInput big(QByteArray(50000, 3), 16, 1, 8000);
-  big.chunk = 1000;
-  out.OnProgress = nullptr;
-  out.SetStream(&disk);
-  out.SetInput(&big);
-  EXPECT_EQ(RunToEnd(out), "Cannot write to the output stream: No space left on device");
-  EXPECT_EQ(big.flushes, 1);
-  EXPECT_EQ(out.GetStatus(), 2);
-}
-
 namespace {
 
 // The recorder's three components, connected as the recorder connects them.
@@ -937,63 +742,6 @@ TEST(Pipeline, RecordsTheCapturedSoundIntoAPcmFileAndMetersIt) {
   QByteArray expected(192000, 0);
   FakeCapture::sine(expected.data(), 0, 48000, CaptureFormat{48000, 2, 16}, 1000, 0.5);
   EXPECT_TRUE(ToBytes(d.samples) == expected);
-}
-
-TEST(Pipeline, StopAndStallAndDestroyWhileRecording) {
-  ScopedFakeCapture f;
-  f.fake.realTime = true;
-  QTemporaryDir dir;
-  {
-    Chain c(16, 1, 22050, 600, dir.filePath("stop.wav"));
-    c.WaveOut1.Run();
-    ASSERT_TRUE(waitUntil([&] { return c.AudioIn1.Position > 8000; }, kWaitMs));
-    c.WaveOut1.Stop();
-    ASSERT_TRUE(c.WaitEnd());
-    EXPECT_EQ(c.doneEvents, 1);
-    EXPECT_EQ(f.fake.closes, f.fake.opens);
-    Decoded d = DecodeWithSndfile(dir.filePath("stop.wav"));
-    EXPECT_GT(d.frames(), 4000);
-    EXPECT_LT(d.frames(), 22050 * 5);
-  }
-  {
-    f.fake.stallAfterBytes = 20000;
-    Chain c(16, 1, 22050, 600, dir.filePath("stall.wav"), wtDVIADPCM);
-    c.WaveOut1.Run();
-    ASSERT_TRUE(c.WaitEnd());
-    EXPECT_EQ(c.errorEvents, 1);
-    EXPECT_EQ(c.error, "Recording stalled: no sound arrived for 3 seconds");
-    EXPECT_FALSE(c.AudioIn1.Busy);
-    EXPECT_EQ(f.fake.closes, f.fake.opens);
-    Decoded d = DecodeWithSndfile(dir.filePath("stall.wav"));
-    EXPECT_TRUE(d.ok) << "the header is true after the error";
-    EXPECT_EQ(d.frames(), 10 * 1017);  // the 9 full blocks and the padded tenth
-    f.fake.stallAfterBytes = -1;
-  }
-  {
-    // Destroyed in the order the members of a window go: the writer first.
-    auto c = std::make_unique<Chain>(8, 2, 8000, 600, dir.filePath("destroy.wav"));
-    c->WaveOut1.Run();
-    ASSERT_TRUE(waitUntil([&] { return c->AudioIn1.Position > 1000; }, kWaitMs));
-    c.reset();
-    EXPECT_EQ(f.fake.closes, f.fake.opens);
-    EXPECT_TRUE(DecodeWithSndfile(dir.filePath("destroy.wav")).ok) << "the file was finished";
-  }
-  {
-    // Destroying the source first stops the run before the source goes.
-    auto in = std::make_unique<TAudioIn>();
-    TSoundIndicator meter;
-    TWaveOut out;
-    meter.SetInput(in.get());
-    out.SetInput(&meter);
-    out.SetFileName(dir.filePath("source.wav"));
-    out.Run();
-    ASSERT_TRUE(waitUntil([&] { return in->Position > 1000; }, kWaitMs));
-    in.reset();
-    EXPECT_EQ(out.GetStatus(), 2);
-    EXPECT_EQ(meter.Input(), nullptr);
-    EXPECT_EQ(f.fake.closes, f.fake.opens);
-    EXPECT_TRUE(DecodeWithSndfile(dir.filePath("source.wav")).ok);
-  }
 }
 
 TEST(Pipeline, RealCaptureFromTheSineSourceIntoPcmAndAdpcm) {

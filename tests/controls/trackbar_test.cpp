@@ -1,5 +1,5 @@
 // The flat track bar: its position model, keys and geometry; what it paints (ticks the fast way
-// against one line per value, track, frame, thumb through its mask, transparency, focus); and
+// against one line per value, transparency, focus); and
 // mouse control (paging cadence on a manual timer, dragging with halves to even, hot tracking).
 #include <QPainter>
 #include <QSignalSpy>
@@ -123,42 +123,6 @@ TEST(TrackBarModel, KeyMapInBothOrientations) {
   bar.resize(200, 35);
   QCoreApplication::processEvents();
   EXPECT_EQ(bar.Orientation(), orHorizontal);
-}
-
-TEST(TrackBarModel, SetterSideEffects) {
-  ProbeBar bar;
-  for (auto [style, width] : {std::pair{tsMixer, 6}, {tsFlat, 6}, {tsBox, 8}}) {
-    bar.SetThumbStyle(style);
-    EXPECT_EQ(bar.TrackWidth(), width) << int(style);
-  }
-  bar.SetTrackWidth(2);
-  EXPECT_EQ(bar.TrackWidth(), 4);
-  for (auto [step, want] : {std::pair{0, 1}, {-9, 1}, {25, 25}}) {
-    bar.SetTickStep(step);
-    EXPECT_EQ(bar.TickStep(), want) << step;
-  }
-  bar.SetTrackFrame(fsFlatRounded);  // not a frame style: refused
-  EXPECT_EQ(bar.TrackFrame(), fsStatus);
-  // Every setter that changes the look rebuilds the background on the next paint; moving the
-  // thumb keeps it, and so does a setter given the value it has.
-  const std::pair<std::function<void()>, bool> setters[] = {
-      {[&] { bar.SetThumbStyle(tsMixer); }, true}, {[&] { bar.SetMax(1000); }, true},
-      {[&] { bar.SetMin(-3); }, true},              {[&] { bar.SetTickColor(clRed); }, true},
-      {[&] { bar.SetHighlightColor(clRed); }, true}, {[&] { bar.setEnabled(false); }, true},
-      {[&] { bar.SetPosition(5); }, false},         {[&] { bar.SetTickColor(clRed); }, false}};
-  for (const auto& [set, dirty] : setters) {
-    Render(bar);
-    EXPECT_FALSE(bar.BufferDirty);
-    set();
-    EXPECT_EQ(bar.BufferDirty, dirty) << &set - &setters[0].first;
-  }
-  // Under Fusion the program counts visual themes as on: theme awareness takes the XP thumbs.
-  bar.SetThumbStyle(tsBox);
-  bar.SetThemeAware(false);
-  const QImage classic = bar.Thumbs.Normal;
-  bar.SetThemeAware(true);
-  EXPECT_EQ(bar.Thumbs.Normal, QImage(":/controls/QXTRKBAR_H_XPBOX.xpm").convertToFormat(QImage::Format_RGB32));
-  EXPECT_NE(bar.Thumbs.Normal, classic);
 }
 
 TEST(TrackBarModel, WideRangesUse64BitArithmetic) {
@@ -352,86 +316,6 @@ TEST(TrackBarTicks, PointersTickOnlyTheSideTheyPointAt) {
   EXPECT_EQ(image.pixel(4, y), tick);
   EXPECT_EQ(image.pixel(29, y), back);
   EXPECT_EQ(image.pixel(4, 5 + (200 - 11 - 0 - 4)), tick);  // the tick of Min
-}
-
-TEST(TrackBarPaint, TrackFrameFillBackgroundAndOwnerDrawnTrack) {
-  TestPalette palette;
-  ProbeBar bar(tsBox);
-  bar.SetShowTicks(false);
-  bar.SetTrackColor(TColor::FromRGB(255, 0, 0));
-  auto pixels = [&bar] {
-    const QImage image = Render(bar);
-    return std::vector<QRgb>{image.pixel(100, 20), image.pixel(190, 24), image.pixel(100, 27),
-                             image.pixel(100, 24), image.pixel(100, 28), image.pixel(1, 1)};
-  };
-  // fsStatus: shadow on the top and left, highlight on the right (x 190) and bottom; the
-  // background is the parent's colour.
-  const QRgb shadow = Colours::shadow().rgb(), light = Colours::highlight().rgb(), window = Colours::window().rgb();
-  EXPECT_EQ(pixels(), (std::vector<QRgb>{shadow, light, light, qRgb(255, 0, 0), window, window}));
-  bar.SetTrackFrame(fsFlat);
-  bar.SetTrackFrameColor(TColor::FromRGB(0, 0, 255));
-  bar.SetColor(TColor::FromRGB(1, 2, 3));
-  const QRgb blue = qRgb(0, 0, 255);
-  EXPECT_EQ(pixels(), (std::vector<QRgb>{blue, blue, blue, qRgb(255, 0, 0), qRgb(1, 2, 3), qRgb(1, 2, 3)}));
-  // Disabled: the track takes the button face, the thumb its disabled image.
-  bar.setEnabled(false);
-  QImage image = Render(bar);
-  EXPECT_EQ(image.pixel(100, 24), Colours::face().rgb());
-  EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 5, bar.ThumbRect.y() + 10), bar.Thumbs.Disabled.pixel(5, 10));
-  // An owner-drawn track gets the track's rectangle and no frame of the bar's own.
-  QRect bounds;
-  bar.OnDrawTrack = [&bounds](TFlatTrackBar*, QPainter& canvas, const QRect& b) {
-    bounds = b;
-    canvas.fillRect(b, QColor(0, 200, 0));
-  };
-  bar.setEnabled(true);
-  image = Render(bar);
-  EXPECT_EQ(bounds, bar.TrackRect);
-  EXPECT_EQ(image.pixel(100, 20), qRgb(0, 200, 0));
-  EXPECT_EQ(image.pixel(190, 21), qRgb(0, 200, 0));
-}
-
-TEST(TrackBarPaint, ThumbIsLaidThroughItsMask) {
-  TestPalette palette;
-  ProbeBar bar;
-  bar.SetShowTicks(false);
-  // A custom thumb: image red with a black left column, mask black but a white left column.
-  QImage custom(30, 21, QImage::Format_RGB32);
-  custom.fill(Qt::black);
-  for (int y = 0; y < 21; ++y) {
-    for (int x = 1; x < 10; ++x) custom.setPixel(x, y, qRgb(255, 0, 0));
-    custom.setPixel(10, y, qRgb(255, 255, 255));
-    for (int x = 20; x < 30; ++x) custom.setPixel(x, y, qRgb(0, 0, 255));
-  }
-  bar.SetCustomThumb(custom);
-  bar.SetPosition(5);
-  QImage image = Render(bar);
-  const QRect r = bar.ThumbRect;
-  EXPECT_EQ(r.size(), QSize(10, 21));
-  EXPECT_EQ(image.pixel(r.x() + 1, r.y() + 3), qRgb(255, 0, 0));
-  EXPECT_EQ(image.pixel(r.x(), r.y() + 3), Colours::window().rgb());  // the background shows through
-  // Hot and normal images of a resource thumb.
-  bar.SetThemeAware(false);
-  bar.SetThumbStyle(tsBox);
-  ASSERT_NE(bar.Thumbs.Hot.pixel(1, 1), bar.Thumbs.Normal.pixel(1, 1));
-  for (bool hot : {true, false}) {
-    bar.ThumbHot = hot;
-    image = Render(bar);
-    const QImage& thumb = hot ? bar.Thumbs.Hot : bar.Thumbs.Normal;
-    EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 5, bar.ThumbRect.y() + 10), thumb.pixel(5, 10)) << hot;
-    EXPECT_EQ(image.pixel(bar.ThumbRect.x() + 1, bar.ThumbRect.y() + 1), thumb.pixel(1, 1)) << hot;
-  }
-  // Changing the range redraws the ticks: the same picture as a bar made with that range.
-  ProbeBar fresh(tsBox);
-  for (ProbeBar* b : {&bar, &fresh}) {
-    b->resize(300, 35);
-    b->SetShowTicks(true);
-    b->SetPosition(0);
-    Render(*b);
-    b->SetMax(20);
-    b->SetMin(3);
-  }
-  EXPECT_EQ(Render(bar), Render(fresh));
 }
 
 TEST(TrackBarPaint, TransparentBarShowsItsParent) {

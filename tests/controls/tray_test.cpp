@@ -1,6 +1,6 @@
 // The notification-area icon against the fake backend: the record it keeps, tips and
-// balloons cut at character boundaries, adding and removing, clicks replayed as button
-// messages, the popup menu, animation, balloons, and a tray that appears late.
+// balloons cut at character boundaries, adding and removing, animation, balloons, and a tray
+// that appears late.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -132,50 +132,6 @@ TEST(TrayIcon, WithoutATrayItReportsFailureAndIsAddedWhenOneAppears) {
   TTrayIcon icon;
   EXPECT_FALSE(icon.SetVisible(true) || icon.Shown());
   EXPECT_TRUE(icon.SetVisible(false));
-}
-
-TEST(TrayIcon, ClicksArriveAsDownClickUpAndDoubleClicksAsDoubleClick) {
-  Tray t;
-  auto take = [&t] { return std::exchange(t.log, {}).join(' '); };
-  t.fake->click(QSystemTrayIcon::Trigger);
-  EXPECT_EQ(take(), "down0/8 click up0/8");
-  // A double click comes as a Trigger and then a DoubleClick; the second half gives no click.
-  t.fake->click(QSystemTrayIcon::Trigger);
-  t.fake->click(QSystemTrayIcon::DoubleClick);
-  EXPECT_EQ(take(), "down0/8 click up0/8 dblclick up0/8");
-  t.fake->click(QSystemTrayIcon::MiddleClick);
-  EXPECT_EQ(take(), "down2/32 up2/32");
-  t.fake->click(QSystemTrayIcon::Unknown);
-  EXPECT_EQ(take(), "");
-  // Keys held at the moment join the button's own flag.
-  t.icon->HandleTrayMessage(traymsg::RButtonDown, QPoint(5, 6), Qt::ShiftModifier | Qt::ControlModifier);
-  EXPECT_EQ(take(), QStringLiteral("down1/%1").arg(ssShift | ssCtrl | ssRight));
-  t.icon->HandleTrayMessage(traymsg::RButtonDblClk, QPoint(), Qt::NoModifier);
-  t.icon->HandleTrayMessage(traymsg::MButtonDblClk, QPoint(), Qt::NoModifier);
-  EXPECT_EQ(take(), "dblclick dblclick");
-  // Without a click handler the press stays pending and the next release clicks.
-  auto onClick = std::exchange(t.icon->OnClick, nullptr);
-  t.icon->HandleTrayMessage(traymsg::LButtonDown, QPoint(), Qt::NoModifier);
-  t.icon->HandleTrayMessage(traymsg::LButtonUp, QPoint(), Qt::NoModifier);
-  t.icon->OnClick = onClick;
-  t.icon->HandleTrayMessage(traymsg::LButtonUp, QPoint(), Qt::NoModifier);
-  EXPECT_EQ(take(), "down0/8 up0/8 click up0/8");
-  int moves = 0;
-  t.icon->OnMouseMove = [&](QObject*, TShiftState, int x, int y) { moves += x == 3 && y == 4; };
-  t.icon->HandleTrayMessage(traymsg::MouseMove, QPoint(3, 4), Qt::NoModifier);
-  EXPECT_EQ(moves, 1);
-  // The right button opens the popup menu, unless the desktop does; never twice.
-  QMenu menu;
-  menu.addAction(QStringLiteral("显示主窗口"));
-  t.icon->SetPopupMenu(&menu);
-  EXPECT_EQ(t.fake->menu, &menu);
-  t.fake->click(QSystemTrayIcon::Context);
-  EXPECT_EQ(take(), "down1/16 up1/16");
-  EXPECT_TRUE(menu.isVisible());
-  menu.hide();
-  t.fake->desktopMenu = true;
-  t.fake->click(QSystemTrayIcon::Context);
-  EXPECT_FALSE(menu.isVisible());
 }
 
 TEST(TrayIcon, AnimationStepsThroughTheListAndWraps) {

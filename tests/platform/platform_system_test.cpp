@@ -1,6 +1,6 @@
 // System services: the SQLite layer and its grid, file rules, message boxes, external programs,
-// autostart entries, password hashes, power requests and the desktop shell on a private bus, the
-// system volume and capture formats.
+// autostart entries, password hashes, power requests on a private bus, the system volume and
+// capture formats.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -599,66 +599,6 @@ TEST(LogindPowerTest, AsksLogindWithoutInteractionNothingInDryRunAndReportsARefu
   QDBusConnection::disconnectFromBus(QStringLiteral("power-test"));
 }
 
-namespace {
-// Answers ShowItems as a file manager would, and records what it was asked.
-class FakeFileManager : public QObject {
-  Q_OBJECT
-  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
- public:
-  QStringList uris;
-  QString startupId = QStringLiteral("unset");
- public slots:
-  void ShowItems(const QStringList& items, const QString& startup) { uris += items, startupId = startup; }
-};
-const QString kOdd = QStringLiteral("/tmp/-x dir/\"quoted\" 'name' 歌.mp3");
-}  // namespace
-
-TEST(DesktopShellTest, AFileIsShownByTheFileManagerElseItsFolderOpens) {
-  testing_support::PrivateBus bus;
-  ASSERT_TRUE(bus.ok()) << "dbus-daemon did not start";
-  QDBusConnection service = QDBusConnection::connectToBus(bus.address(), QStringLiteral("fm-service"));
-  FakeFileManager manager;
-  ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &manager, QDBusConnection::ExportAllSlots));
-  ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.FileManager1")));
-  QList<QUrl> opened;
-  bool answer = true;
-  DesktopShell shell(QDBusConnection::connectToBus(bus.address(), QStringLiteral("fm-client")), [&](const QUrl& url) {
-    opened << url;
-    return answer;
-  });
-  QStringList answers;
-  QObject::connect(&shell, &DesktopShell::itemShown, [&](const QString& path, bool fallback, bool ok) {
-    answers << path + (fallback ? QStringLiteral(" fallback") : QStringLiteral(" shown")) + (ok ? "" : " failed");
-  });
-  EXPECT_TRUE(shell.ShowItem(kOdd));
-  ASSERT_TRUE(waitUntil([&] { return !answers.isEmpty(); }));
-  EXPECT_EQ(answers, QStringList{kOdd + QStringLiteral(" shown")});
-  ASSERT_EQ(manager.uris.size(), 1);
-  EXPECT_TRUE(manager.uris[0].startsWith(QStringLiteral("file:///tmp/-x%20dir/")) && QUrl(manager.uris[0]).toLocalFile() == kOdd);
-  EXPECT_TRUE(manager.startupId.isEmpty() && opened.isEmpty());
-  service.unregisterService(QStringLiteral("org.freedesktop.FileManager1"));  // no file manager now
-  answers.clear();
-  EXPECT_TRUE(shell.ShowItem(kOdd));
-  ASSERT_TRUE(waitUntil([&] { return !answers.isEmpty(); }));
-  EXPECT_EQ(answers, QStringList{kOdd + QStringLiteral(" fallback")});
-  ASSERT_EQ(opened.size(), 1);
-  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QStringLiteral("/tmp/-x dir")));
-  DesktopShell lone(QDBusConnection(QStringLiteral("orvane-no-bus")), [&](const QUrl& url) { return opened << url, true; });
-  EXPECT_TRUE(lone.ShowItem(kOdd)) << "a bus that never connected falls back at once";
-  EXPECT_EQ(opened.value(1), QUrl::fromLocalFile(QStringLiteral("/tmp/-x dir")));
-  // Folders open as file URLs, a relative name staying a path; nothing is asked for no path.
-  const QString folder = QStringLiteral("-rf /music/a \"b\"");
-  EXPECT_TRUE(shell.OpenFolder(folder));
-  EXPECT_EQ(opened.last(), QUrl::fromLocalFile(QDir::current().absoluteFilePath(folder)));
-  answer = false;
-  EXPECT_FALSE(shell.OpenFolder(QStringLiteral("/nowhere")));
-  EXPECT_FALSE(shell.OpenFolder(QString()));
-  EXPECT_FALSE(shell.ShowItem(QString()));
-  EXPECT_EQ(opened.size(), 4);
-  QDBusConnection::disconnectFromBus(QStringLiteral("fm-client"));
-  QDBusConnection::disconnectFromBus(QStringLiteral("fm-service"));
-}
-
 TEST(SystemVolumeTest, SetsAndReadsThePrivateServersSinkAndFailsQuicklyWithoutOne) {
   if (qEnvironmentVariableIsEmpty("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run through test.sh)";
   {
@@ -777,4 +717,3 @@ TEST(TimedatedClockTest, ShiftsRelativelyRefusesAndDryRunReachesNothing) {
   QDBusConnection::disconnectFromBus(QStringLiteral("clock-none"));
 }
 
-#include "platform_system_test.moc"

@@ -325,51 +325,6 @@ constexpr Qt::WindowFlags kTitle = Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           kFixed = Qt::MSWindowsFixedSizeDialogHint;
 }  // namespace
 
-TEST(FormBorder, EachStyleGivesItsFlagsAndStyleBits) {
-  const struct {
-    BorderStyle style;
-    BorderIcons icons;
-    bool owned;
-    Qt::WindowFlags flags;
-    quint32 bits, exBits;
-  } rows[] = {
-      {bsNone, kAll, true, Qt::Dialog | Qt::CustomizeWindowHint | Qt::FramelessWindowHint, WS_POPUP, 0},
-      {bsSingle, kAll, false,
-       Qt::Window | kTitle | kMenu | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | kFixed,
-       WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, 0},
-      {bsSingle, kSys | biHelp, false, Qt::Window | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
-       WS_CAPTION | WS_SYSMENU, WS_EX_CONTEXTHELP},
-      {bsSizeable, kSys | biMinimize, true, Qt::Dialog | kTitle | kMenu | Qt::WindowMinimizeButtonHint,
-       WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX, 0},
-      {bsDialog, kAll, false, Qt::Dialog | kTitle | kMenu | Qt::WindowContextHelpButtonHint | kFixed,
-       WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP},
-      {bsDialog, biMinimize | biMaximize, true, Qt::Dialog | kTitle | kFixed, WS_POPUP | WS_CAPTION,
-       WS_EX_DLGMODALFRAME},
-      {bsToolWindow, kAll, false, Qt::Tool | kTitle | kMenu | kFixed, WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW},
-      {bsSizeToolWin, kSys, true, Qt::Tool | kTitle | kMenu, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW},
-  };
-  Form owner;
-  owner.show();
-  for (const auto& r : rows) {
-    SCOPED_TRACE(testing::Message() << r.style << " " << r.icons.toInt() << " owned " << r.owned);
-    Form form(r.owned ? &owner : nullptr);
-    form.setWindowFlag(Qt::WindowStaysOnTopHint);
-    form.setBorderIcons(r.icons);
-    form.setBorderStyle(r.style);
-    EXPECT_EQ(form.borderStyle(), r.style);
-    EXPECT_EQ(form.borderIcons(), r.icons);
-    EXPECT_EQ(form.windowFlags() & kHints, r.flags);
-    EXPECT_EQ(GetWindowLong(&form, GWL_STYLE), r.bits);
-    EXPECT_EQ(GetWindowLong(&form, GWL_EXSTYLE), r.exBits | WS_EX_TOPMOST);
-    // Shown and changed again: it stays shown and an owned window stays its owner's.
-    form.show();
-    form.setBorderStyle(r.style == bsSizeable ? bsSingle : bsSizeable);
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(bool(GetWindowLong(&form, GWL_STYLE) & WS_THICKFRAME), r.style != bsSizeable);
-    EXPECT_EQ(form.windowHandle()->transientParent(), r.owned ? owner.windowHandle() : nullptr);
-  }
-}
-
 TEST(FormBorder, UnsetStyleAndIconsComeFromTheFlagsAndFixedSize) {
   Form owner;
   const struct {

@@ -1,6 +1,6 @@
-// Sliders, up-downs, progress bars, the media player's panel and tabs under the default skin:
-// the shared geometry by its rules, then real skinned windows rendered offscreen with every
-// probed pixel checked against the frame of the skin bitmap it must come from.
+// The media player's button edges and tabs under the default skin: real skinned windows
+// rendered offscreen with every probed pixel checked against the frame of the skin bitmap it
+// must come from.
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -45,89 +45,23 @@ bool FromFrame(QRgb px, const QImage& strip, int frames, int frame) {
   return false;
 }
 
-QImage Render(QWidget* w) {
-  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::black);
-  w->render(&image);
-  return image;
-}
+QImage Render(QWidget* w) { return RenderOverBlack(w); }
 
 void Click(QWidget* w, QPoint at, Qt::MouseButton b = Qt::LeftButton) {
   QTest::mousePress(w, b, {}, at);
   QTest::mouseRelease(w, b, {}, at);
 }
 
-class BarsAndTabsTest : public FormSkinFixture {
+class BarsAndTabsTest : public StyledSkinFixture {
  protected:
-  void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
-  }
-  void TearDown() override {
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
-  }
   // A shown, skinned and activated form.
   void Show(orvane::Form& form) {
     form.resize(420, 300);
-    form.show();
-    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
-    ASSERT_TRUE(f);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return f->Activated(); }));
-    QApplication::processEvents();
+    ASSERT_TRUE(ShowSkinned(&form));
   }
-  const TSkinData& D() const { return *skin->Data(); }
 };
 
 }  // namespace
-
-TEST(SkinBarsLayout, RulesOfTheSharedGeometry) {
-  // Progress fill: length x (pos - min) / (max - min), clamped; none for an empty range.
-  const struct {
-    int length;
-    qint64 pos, min, max;
-    int fill;
-  } fills[] = {{100, 15, 10, 20, 50},   {100, 0, 0, 100, 0},          {100, 100, 0, 100, 100},
-               {100, 5, 5, 5, 0},       {100, 9, 10, 20, 0},          {100, -5, -10, 0, 50},
-               {100, 0, -10, 0, 100},   {100, 30, 20, 10, 0},         {100, 200, 0, 100, 100},
-               {100, 0, INT_MIN, INT_MAX, 50}, {1000000, INT_MAX - 1, INT_MIN, INT_MAX, 999999},
-               {INT_MAX, INT_MAX - 1, INT_MIN, INT_MAX, INT_MAX - 1}};
-  for (const auto& f : fills)
-    EXPECT_EQ(ProgressFill(f.length, f.pos, f.min, f.max), f.fill) << f.pos << " in " << f.min << ".." << f.max;
-  EXPECT_EQ(ProgressChunks(0, 1, 8), 0);
-  EXPECT_EQ(ProgressChunks(17, 1, 8), 3);
-  // Up-down halves: lengths halved toward zero; inside an edit 3 pixels from its edges.
-  EXPECT_EQ(UpDownHalves(QRect(0, 0, 16, 25), false), std::make_pair(QRect(0, 0, 16, 12), QRect(0, 12, 16, 12)));
-  EXPECT_EQ(UpDownHalves(QRect(2, 0, 31, 16), true), std::make_pair(QRect(2, 0, 15, 16), QRect(17, 0, 15, 16)));
-  EXPECT_EQ(InEditRect(QRect(62, 1, 17, 22), QRect(0, 0, 80, 24)), QRect(62, 3, 15, 18));
-  EXPECT_EQ(UpDownFrame(udDown, udsPressed), 6);
-  EXPECT_EQ(UpDownFrame(udRight, udsHot), 8);
-  EXPECT_EQ(UpDownHalfState(false, true, true), udsDisabled);
-  EXPECT_EQ(UpDownHalfState(true, true, true), udsPressed);
-  // A close mark turned with its tab lands where the turned image shows it.
-  for (int o = toTop; o <= toRight; ++o) {
-    const QSize size(40, 22);
-    QImage image(size, SkinImageFormat);
-    image.fill(Qt::white);
-    const QRect mark = CloseMarkRect(size);
-    QPainter(&image).fillRect(mark, Qt::red);
-    TurnImage(image, o);
-    QRect found;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (image.pixel(x, y) == qRgb(255, 0, 0)) found |= QRect(x, y, 1, 1);
-    EXPECT_EQ(TurnRect(mark, size, o), found) << o;
-  }
-  // The tab set's skip rule: a tab that does not fit is left out, a later narrower one is placed.
-  using P = orvane::TTabSet::Place;
-  auto places = [](bool scroller) {
-    QList<QPair<int, QRect>> out;
-    for (const P& p : orvane::TTabSet::Layout({20, 50, 10}, 0, 5, 60, scroller, 18)) out << qMakePair(p.index, p.rect);
-    return out;
-  };
-  EXPECT_EQ(places(false), (QList<QPair<int, QRect>>{{0, QRect(5, 0, 29, 18)}, {2, QRect(34, 0, 19, 18)}}));
-  EXPECT_EQ(places(true), (QList<QPair<int, QRect>>{{0, QRect(5, 0, 29, 18)}}));
-}
 
 TEST(SkinBarsLayout, MediaPlayerSetsAndButtonEdges) {
   quint16 set = 0;
@@ -143,172 +77,6 @@ TEST(SkinBarsLayout, MediaPlayerSetsAndButtonEdges) {
   const quint16 three = (1 << TMediaPlayer::btPlay) | (1 << TMediaPlayer::btStop) | (1 << TMediaPlayer::btEject);
   const int hits[][2] = {{-1, 9}, {0, 0}, {10, 0}, {11, 2}, {20, 2}, {21, 8}, {30, 8}, {31, 9}};
   for (const auto& h : hits) EXPECT_EQ(TMediaPlayer::HitButton(h[0], three, 10), h[1]) << h[0];
-}
-
-TEST_F(BarsAndTabsTest, SlidersProgressAndUpDownsPaintFromTheSkin) {
-  orvane::Form form;
-  auto* horz = new QSlider(Qt::Horizontal, form.client());
-  horz->setGeometry(10, 10, 150, 30);
-  auto* vert = new QSlider(Qt::Vertical, form.client());
-  vert->setGeometry(170, 10, 30, 150);
-  for (QSlider* s : {horz, vert}) s->setValue(50);  // mid-way: the same place either way up
-  auto* bar = new QProgressBar(form.client());
-  bar->setGeometry(10, 50, 150, 20);
-  bar->setTextVisible(false);
-  bar->setRange(10, 20);
-  bar->setValue(15);
-  auto* upright = new QProgressBar(form.client());
-  upright->setOrientation(Qt::Vertical);
-  upright->setTextVisible(false);
-  upright->setGeometry(210, 10, 20, 150);
-  upright->setRange(0, 100);
-  upright->setValue(25);
-  auto* updown = new orvane::TUpDown(form.client());
-  updown->setGeometry(10, 80, 20, 32);
-  Show(form);
-  for (QWidget* w : std::initializer_list<QWidget*>{horz, vert, bar, upright, updown})
-    ASSERT_TRUE(TSkinRegistry::SkinnerFor(w)) << w->metaObject()->className();
-
-  // Thumbs: frame 2 of the thumb strip for the orientation; frames 1 and 2 tell apart.
-  for (QSlider* s : {horz, vert}) {
-    const TDataSkinObject& thumb = *D().TrackbarThumbs[s == horz ? tbThumbHorz : tbThumbVert];
-    QStyleOptionSlider opt;
-    opt.initFrom(s);
-    opt.orientation = s->orientation();
-    opt.maximum = s->maximum();
-    opt.sliderPosition = s->sliderPosition();
-    const QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
-    const QRgb px = Render(s).pixel(handle.center());
-    EXPECT_TRUE(FromFrame(px, thumb.Bitmap, 5, 2));
-    EXPECT_FALSE(FromFrame(px, thumb.Bitmap, 5, 1));
-  }
-  // Progress: from 10 to 20 at 15 half filled; an upright bar fills from the bottom.
-  const TDataSkinBorder& p = *D().Progress;
-  const QImage b = Render(bar);
-  EXPECT_TRUE(FromFrame(b.pixel(40, 10), p.Bitmap, 2, 2));
-  EXPECT_TRUE(FromFrame(b.pixel(110, 10), p.Bitmap, 2, 1));
-  EXPECT_FALSE(FromFrame(b.pixel(110, 10), p.Bitmap, 2, 2));
-  const QImage u = Render(upright);
-  EXPECT_TRUE(FromFrame(u.pixel(10, 140), p.Bitmap, 2, 2));
-  EXPECT_TRUE(FromFrame(u.pixel(10, 40), p.Bitmap, 2, 1));
-  bar->reset();  // value min - 1: nothing filled
-  EXPECT_TRUE(FromFrame(Render(bar).pixel(40, 10), p.Bitmap, 2, 1));
-  {  // The chunk style: a one-frame trough with chunks over the filled part.
-    auto& q = const_cast<TDataSkinBorder&>(p);
-    q.Bitmap = FrameRect(q.Bitmap, false, 2, 1).isEmpty() ? q.Bitmap : q.Bitmap.copy(FrameRect(q.Bitmap, false, 2, 1));
-    q.Style = 1;
-    q.Frame = 1;
-    bar->setValue(15);
-    const QImage c = Render(bar);
-    const QImage& chunk = D().ProgressChunk->Bitmap;
-    EXPECT_TRUE(FromFrame(c.pixel(40, 10), chunk, 1, 1));
-    EXPECT_TRUE(FromFrame(c.pixel(110, 10), q.Bitmap, 1, 1));
-    EXPECT_FALSE(FromFrame(c.pixel(110, 10), chunk, 1, 1));
-  }
-
-  // Up-down halves: normal, hot, pressed, disabled from "UpDown.Vert" (arrow x 4 + state).
-  const TDataSkinBorder& ud = *D().UpDownVert;
-  auto probe = [&](QPoint inHalf) { return Render(updown).pixel(inHalf); };
-  const QPoint top(3, 3), bottom(3, 19);
-  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
-  QTest::mouseMove(updown, bottom);
-  QApplication::processEvents();
-  EXPECT_TRUE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsHot)));
-  EXPECT_FALSE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsNormal)));
-  QTest::mousePress(updown, Qt::LeftButton, {}, QPoint(10, 20));
-  EXPECT_TRUE(FromFrame(probe(bottom), ud.Bitmap, 8, UpDownFrame(udDown, udsPressed)));
-  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
-  QTest::mouseRelease(updown, Qt::LeftButton, {}, QPoint(10, 20));
-  updown->SetPosition(5);
-  Click(updown, QPoint(10, 4));  // the top half steps up
-  EXPECT_EQ(updown->Position(), 6);
-  QList<int> changed;
-  QObject::connect(updown, &orvane::TUpDown::Changed, [&](int v) { changed << v; });
-  QTest::mousePress(updown, Qt::LeftButton, {}, QPoint(10, 4));  // held: repeats after the first delay
-  QTest::qWait(orvane::TUpDown::RepeatDelay + 2 * orvane::TUpDown::RepeatInterval + 50);
-  QTest::mouseRelease(updown, Qt::LeftButton, {}, QPoint(10, 4));
-  EXPECT_GE(changed.size(), 3);
-  EXPECT_EQ(changed.first(), 7);
-  {  // An edit's arrows: inside the edit's button place, 3 pixels from its edges, the rest white.
-    QSpinBox spin;
-    spin.resize(80, 26);
-    TSkinUpDown arrows(&spin, TSkinKindArgs{0, false, {}, true});
-    arrows.SetHostSkin(skin.get());
-    QStyleOptionSpinBox opt;
-    opt.initFrom(&spin);
-    opt.subControls = QStyle::SC_All;
-    opt.frame = true;
-    const TSkinStyle* style = InstalledSkinStyle();
-    const QRect up = arrows.ArrowRect(style, &opt, QStyle::SC_SpinBoxUp, &spin);
-    const QRect down = arrows.ArrowRect(style, &opt, QStyle::SC_SpinBoxDown, &spin);
-    EXPECT_EQ(up.top(), 3);
-    EXPECT_EQ(up.bottom() + 1, down.top());
-    EXPECT_LE(down.bottom(), 26 - 4);
-    EXPECT_LE(up.right(), 80 - 4);
-    QImage image(spin.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter painter(&image);
-    arrows.DrawArrows(style, &opt, &painter, &spin);
-    painter.end();
-    EXPECT_TRUE(FromFrame(image.pixel(up.left() + 3, up.top() + 3), ud.Bitmap, 8, 1));
-    EXPECT_EQ(image.pixel(up.right() + 1, up.top() + 3), qRgb(255, 255, 255));  // pulled in from the right
-  }
-  updown->setEnabled(false);
-  EXPECT_TRUE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsDisabled)));
-  EXPECT_FALSE(FromFrame(probe(top), ud.Bitmap, 8, UpDownFrame(udUp, udsNormal)));
-  // Without the element: plain buttons, face inside a dark outline.
-  const_cast<TDataSkinBorder&>(ud).Bitmap = QImage();
-  updown->setEnabled(true);
-  EXPECT_EQ(probe(top), ToQColor(D().Colour(scButtonFace)).rgb());
-  EXPECT_EQ(probe(QPoint(0, 0)), ToQColor(D().Colour(scButtonDkShadow)).rgb());
-}
-
-TEST_F(BarsAndTabsTest, MediaPlayerPanelPaintsForwardsAndDies) {
-  orvane::Form form;
-  auto* player = new TMediaPlayer(form.client());
-  player->setGeometry(10, 10, 90, 30);
-  player->SetVisibleButtons("[btPlay,btStop,btEject]");
-  player->SetEnabledButtons("[btPlay,btEject]");
-  player->SetColoredButtons("[btPlay]");
-  QList<int> clicks;
-  QObject::connect(player, &TMediaPlayer::Click, [&](int b) { clicks << b; });
-  Show(form);
-  auto* mp = qobject_cast<TSkinMP*>(TSkinRegistry::Find(player));
-  ASSERT_TRUE(mp && mp->Panel());
-  TMediaPlayerSx* panel = mp->Panel();
-  const int registered = TSkinRegistry::Count();
-  EXPECT_EQ(panel->geometry(), player->geometry());
-  EXPECT_TRUE(panel->isVisible());
-  const TDataSkinButton& buttons = *D().Buttons;
-  // Play over stop: only the press reaches the player. Play over play: one click.
-  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(5, 15));
-  EXPECT_TRUE(FromFrame(Render(panel).pixel(2, 15), buttons.Bitmap, 5, 2));
-  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
-  EXPECT_TRUE(clicks.isEmpty());
-  Click(panel, QPoint(30, 15));  // the shared edge of play and stop is play's
-  EXPECT_EQ(clicks, QList<int>{TMediaPlayer::btPlay});
-  // Stop is disabled: frame 3, also while pressed.
-  QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(45, 15));
-  EXPECT_TRUE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 3));
-  EXPECT_FALSE(FromFrame(Render(panel).pixel(32, 15), buttons.Bitmap, 5, 2));
-  QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(45, 15));
-  EXPECT_EQ(clicks.size(), 1);
-  player->SetVisibleButtons("[btPlay,btStop]");  // the panel shows what the player says
-  EXPECT_TRUE(testing_support::waitUntil([&] { return panel->VisibleCount() == 2; }, 1000));
-  // Skinning switched off and on for the player: the panel goes and comes back.
-  Perform(player, WM_SKINCONTROLSWITCH, 0);
-  EXPECT_TRUE(testing_support::waitUntil([&] { return !panel->isVisible(); }, 1000));
-  Perform(player, WM_SKINCONTROLSWITCH, 1);
-  EXPECT_TRUE(testing_support::waitUntil([&] { return panel->isVisible(); }, 1000));
-  // The panel follows the player and dies with it.
-  player->move(20, 60);
-  EXPECT_EQ(panel->geometry(), player->geometry());
-  player->hide();
-  EXPECT_FALSE(panel->isVisible());
-  delete player;
-  EXPECT_EQ(TMediaPlayerSx::LiveCount(), 0);
-  EXPECT_EQ(TSkinRegistry::Count(), registered - 1);
-  EXPECT_FALSE(TSkinRegistry::Find(player));
 }
 
 TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {

@@ -177,49 +177,6 @@ TEST_F(ControlKinds, CombosShowTheirStateFrame) {
   }
 }
 
-// Status-bar bevels, the size grip, the group box's frame and caption, and the arrow glyph.
-TEST_F(ControlKinds, PanelsEdgesAndGlyphs) {
-  const TDataSkinObject& edges = *Data().StatusBarEdges;
-  const QSize bar(200, 22);
-  for (int bevel : {1, 2, 3}) {
-    QImage got = Blank(bar);
-    ASSERT_TRUE(k::PaintStatusItem(*std::make_unique<QPainter>(&got), Data(), got.rect(), bevel));
-    const QImage want = NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, bevel, false);
-    if (bevel != 1) { ASSERT_GT(Differing(want, NineSlice(bar, QColor(), edges.Bitmap, edges.Margins(), 3, 1, false), {}), 20); }
-    EXPECT_EQ(Differing(got, want, {}), 0) << bevel;
-  }
-  QImage grip = Blank(QSize(20, 20)), gripWant = grip;
-  ASSERT_TRUE(k::PaintSizeGrip(*std::make_unique<QPainter>(&grip), Data(), grip.rect(), false));
-  QPainter(&gripWant).drawImage(QPoint(10, 10), Data().ExtraImages->Bitmap, QRect(36, 0, 9, 9));
-  EXPECT_EQ(Differing(grip, gripWant, {}), 0);
-
-  QStyleOptionGroupBox o;
-  o.rect = QRect(0, 0, 160, 80), o.text = QStringLiteral("Bell"), o.state = En;
-  o.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-  QImage got = Blank(o.rect.size());
-  ASSERT_TRUE(k::PaintGroupBox(*std::make_unique<QPainter>(&got), Data(), o));
-  const k::GroupGeometry g = k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, false, false);
-  const int mid = o.fontMetrics.height() / 2 - 1;
-  EXPECT_EQ(g.frame, QRect(QPoint(1, mid), QPoint(158, 78)));
-  EXPECT_EQ(g.label.left(), 8);
-  EXPECT_EQ(k::GroupLayout(Data(), o.fontMetrics, o.rect, o.text, true, false).label.right(), 160 - 8 - 1);
-  const QRgb shadow = ToQRgb(Data().Colour(scButtonShadow)), face = Face().rgb();
-  // The frame's sides, its clear corner, the top line, the line past the caption, the inside.
-  EXPECT_EQ((std::vector<QRgb>{got.pixel(1, 40), got.pixel(158, 40), got.pixel(80, 78), got.pixel(1, mid),
-                               got.pixel(4, mid), got.pixel(g.label.right() + 6, mid), got.pixel(50, 40)}),
-            (std::vector<QRgb>{shadow, shadow, shadow, face, shadow, shadow, face}));
-
-  QImage arrow = Blank(QSize(12, 12), 0xFFFFFFFFu);
-  QPainter p(&arrow);
-  p.setPen(Qt::black);
-  k::DrawArrowGlyph(p, 6, 3, 0);
-  p.end();
-  // The apex, the first two lines' ends left out, a point of the second line; 15 points.
-  EXPECT_EQ((std::vector<QRgb>{arrow.pixel(6, 3), arrow.pixel(6, 2), arrow.pixel(10, 7), arrow.pixel(9, 6)}),
-            (std::vector<QRgb>{0xFF000000u, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u}));
-  EXPECT_EQ(Differing(arrow, Blank(QSize(12, 12), 0xFFFFFFFFu), {}), 15);
-}
-
 namespace {
 
 // Real widgets on a skinned window, driven by the mouse and the keyboard.
@@ -297,64 +254,6 @@ TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
   const QImage missing = Shot(b);
   Perform(b, WM_SKINCONTROLSWITCH, 0);
   EXPECT_EQ(Differing(missing, Shot(b), {}), 0);
-}
-
-// Click areas: a check box answers over its box and caption only; an editable combo opens
-// from its arrow and not from the pixel beside it, in each combo style and direction; a
-// checkable group box toggles over its caption and not past it.
-TEST_F(KindsOnWidgets, ClickAreasEndWhereTheSkinDrawsThem) {
-  // A click just outside changes nothing, one just inside does.
-  auto edge = [](QWidget* w, QPoint in, QPoint out, const std::function<bool()>& changed, const char* what) {
-    QTest::mouseClick(w, Qt::LeftButton, {}, out);
-    EXPECT_FALSE(changed()) << what << " " << out.x();
-    QTest::mouseClick(w, Qt::LeftButton, {}, in);
-    EXPECT_TRUE(changed()) << what << " " << in.x();
-  };
-  auto* check = Add<QCheckBox>(QRect(10, 10, 200, 21), "TSkinCheckBox");
-  check->setText(QStringLiteral("Bell"));
-  for (const bool rtl : {false, true}) {
-    check->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-    QStyleOptionButton o;
-    o.initFrom(check);
-    o.text = check->text();
-    const QRect area = check->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &o, check);
-    EXPECT_EQ(rtl ? area.right() : area.left(), rtl ? 199 : 0);
-    const int in = rtl ? area.left() : area.right();
-    const bool before = check->isChecked();
-    edge(check, {in, 10}, {rtl ? in - 1 : in + 1, 10}, [&] { return check->isChecked() != before; }, "check");
-  }
-
-  auto* combo = Add<QComboBox>(QRect(10, 50, 160, 22), "TSkinComBox");
-  combo->setEditable(true);
-  combo->addItems({QStringLiteral("a"), QStringLiteral("b")});
-  for (const int style : {2, 0, 1}) {
-    for (const bool rtl : {false, true}) {
-      Data().ComboButton->Style = style;
-      combo->setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
-      QApplication::processEvents();
-      QStyleOptionComboBox o;
-      o.initFrom(combo);
-      o.editable = true;
-      const QRect arrow = combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, combo);
-      EXPECT_EQ(combo->lineEdit()->geometry(),
-                combo->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, combo));
-      const int in = rtl ? arrow.right() : arrow.left();
-      edge(combo, {in, 11}, {rtl ? in + 1 : in - 1, 11}, [&] { return combo->view()->isVisible(); }, "combo");
-      combo->hidePopup();
-    }
-  }
-
-  auto* group = Add<QGroupBox>(QRect(10, 90, 200, 80), "TSkinGroupBox");
-  group->setTitle(QStringLiteral("Bells"));
-  group->setCheckable(true);
-  QStyleOptionGroupBox o;
-  o.initFrom(group);
-  o.text = group->title();
-  o.subControls = QStyle::SC_GroupBoxCheckBox | QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
-  const QRect label = group->style()->subControlRect(QStyle::CC_GroupBox, &o, QStyle::SC_GroupBoxLabel, group);
-  EXPECT_EQ(label.left(), 8 + Data().Buttons->CheckBitmap.width() / 12 + 2);
-  edge(group, {label.right(), label.center().y()}, {label.right() + 1, label.center().y()},
-       [&] { return !group->isChecked(); }, "group");
 }
 
 // The other kinds as real widgets in their states: each image against the skin's frame at the

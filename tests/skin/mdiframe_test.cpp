@@ -29,7 +29,12 @@ TEST_F(FormSkinFixture, MdiChildDrawsItsOwnFrameInsideTheArea) {
   QPointer<QMdiSubWindow> gone(sub = child());  // the close button closes it
   ASSERT_TRUE(waitUntil([&] { return c() && c()->Activated(); })); click(0); EXPECT_TRUE(waitUntil([&] { return !gone; }));
   const QSize client = wm::GetClientRect(sub = first).size();  // off: Qt's frame around the same client
-  on(false); EXPECT_TRUE(!wm::HasOwnNonClient(sub) && !(sub->windowFlags() & Qt::FramelessWindowHint) && sub->contentsMargins().top() > 0 && sub->mask().isEmpty() && wm::GetClientRect(sub).size() == client);
+  // The client's scroll bars are off under the skin and as they were after it.
+  area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  wm::SendMessage(area, wm::WM_NCCALCSIZE);
+  EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  on(false); EXPECT_EQ(area->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+  EXPECT_TRUE(!wm::HasOwnNonClient(sub) && !(sub->windowFlags() & Qt::FramelessWindowHint) && sub->contentsMargins().top() > 0 && sub->mask().isEmpty() && wm::GetClientRect(sub).size() == client);
   // On again: the open child is skinned once it is activated inside its frame.
   on(true), area->setActiveSubWindow(nullptr), area->setActiveSubWindow(sub); EXPECT_TRUE(waitUntil([&] { return c() && c()->Activated() && skinned(); }));
 }

@@ -75,64 +75,6 @@ class PopupMenuTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(PopupMenuTest, AShownMenuHasTheSkinFrameUntilTheSkinIsSwitchedOff) {
-  QMenu plain;
-  for (const char* text : {"Play", "Stop", "Properties"}) plain.addAction(QString::fromLatin1(text));
-  QLineEdit edit(QStringLiteral("bell"));
-  edit.show();
-  const std::pair<const char*, std::function<QMenu*()>> openers[] = {
-      {"plain menu", [&] { plain.popup(QPoint(40, 40)); return &plain; }},
-      {"line edit's context menu", [&] {
-         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(5, 5), edit.mapToGlobal(QPoint(5, 5)));
-         QCoreApplication::sendEvent(&edit, &e);
-         return qobject_cast<QMenu*>(QApplication::activePopupWidget());
-       }},
-  };
-  for (const auto& [what, open] : openers) {
-    SCOPED_TRACE(what);
-    QPointer<QMenu> menu = open();
-    ASSERT_TRUE(menu);
-    const QImage fusion = Render(menu);
-    const QPoint firstItem = menu->actionGeometry(menu->actions().first()).topLeft();
-    menu->close();
-    Start(DefaultPackage());
-    menu = open();
-    ASSERT_TRUE(menu);
-    ASSERT_TRUE(PopupSkinnerOf(menu));
-    EXPECT_EQ(wm::SendMessage(menu, WM_SKINQUERY), 1);
-    EXPECT_EQ(menu->style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, menu), 3);
-    EXPECT_EQ(menu->actionGeometry(menu->actions().first()).topLeft(), firstItem + QPoint(3, 3));
-    QImage img = Render(menu);
-    ExpectSkinCorners(img);
-    // Printed, the frame goes to the target and the inside is left to the window.
-    QImage printed(menu->size(), QImage::Format_ARGB32_Premultiplied);
-    printed.fill(Qt::transparent);
-    QPainter painter(&printed);
-    wm::SendMessage(menu, wm::WM_PRINT, reinterpret_cast<quintptr>(&painter));
-    painter.end();
-    ExpectSkinCorners(printed);
-    // Inside the frame: Fusion's menu panel, without its border.
-    const QPoint inside(img.width() - 5, img.height() - 5);
-    EXPECT_EQ(img.pixel(inside), fusion.pixel(fusion.width() - 5, fusion.height() - 5));
-    // With the skin's menu background asked for, it shows behind the items.
-    skin->Options |= SetBit(xoMenuBG);
-    img = Render(menu);
-    ExpectSkinCorners(img);
-    const QImage& src = skin->Data()->MenuBackground->Bitmap;
-    EXPECT_EQ(img.pixel(inside), src.pixel(src.width() / 2, src.height() / 2));
-    Stop();
-    EXPECT_FALSE(SkinStyleInstalled());
-    EXPECT_TRUE(Render(menu) == fusion);
-    menu->close();
-    EXPECT_FALSE(PopupSkinnerOf(menu));
-    EXPECT_EQ(SkinManager->PopupCount(), 0);
-    EXPECT_EQ(wm::SendMessage(menu, WM_SKINQUERY), 0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    FreeSkinManager();
-    skin.reset();
-  }
-}
-
 TEST_F(PopupMenuTest, WithoutAMenuBackgroundImageTheMenuKeepsFusionsFrame) {
   QMenu menu;
   menu.addAction(QStringLiteral("Play"));

@@ -1,5 +1,5 @@
-// Scroll bars, headers and date pickers under the default skin: frames against the skin's bitmaps,
-// the bars' geometry by its rules, real input, the date arrow's calendar, nothing left at death.
+// Scroll bars, headers and date pickers under the default skin: the bars' geometry by its rules,
+// the header's hot item, the date arrow's calendar, nothing left at death.
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -23,17 +23,6 @@ using namespace orvane::skin;
 
 namespace {
 
-// Every drawn pixel of a strip cell is at the same offset in the image (cells drawn unscaled).
-bool ShowsCell(const QImage& image, QPoint at, const QImage& strip, int frames, int frame) {
-  const QRect cell = FrameRect(strip, false, frames, frame);
-  for (int y = 0; y < cell.height(); ++y)
-    for (int x = 0; x < cell.width(); ++x) {
-      const QRgb s = strip.pixel(cell.left() + x, cell.top() + y);
-      if (!IsKeyPixel(s) && (image.pixel(at.x() + x, at.y() + y) | 0xFF000000u) != (s | 0xFF000000u)) return false;
-    }
-  return true;
-}
-
 // Pixels of r whose colour frame a has and frame b lacks.
 int OnlyIn(const QImage& image, const QRect& r, const QImage& strip, int frames, int a, int b) {
   auto colours = [&](int f) {
@@ -53,29 +42,12 @@ int OnlyIn(const QImage& image, const QRect& r, const QImage& strip, int frames,
   return n;
 }
 
-QImage Render(QWidget* w) {
-  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::black);
-  w->render(&image);
-  return image;
-}
+QImage Render(QWidget* w) { return RenderOverBlack(w); }
 
-QStyleOptionSlider BarOption(QScrollBar* bar) {
-  QStyleOptionSlider o;
-  o.initFrom(bar);
-  o.subControls = QStyle::SC_All;
-  o.orientation = bar->orientation();
-  if (o.orientation == Qt::Horizontal) o.state |= QStyle::State_Horizontal;
-  o.minimum = bar->minimum(), o.maximum = bar->maximum(), o.pageStep = bar->pageStep();
-  o.sliderPosition = o.sliderValue = bar->value();
-  return o;
-}
-
-class ScrollBarsTest : public FormSkinFixture {
+class ScrollBarsTest : public StyledSkinFixture {
  protected:
   void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
+    StyledSkinFixture::SetUp();
     form.resize(420, 300);
     (memo = new QPlainTextEdit(form.client()))->resize(200, 150);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -84,17 +56,8 @@ class ScrollBarsTest : public FormSkinFixture {
     tree->setGeometry(220, 10, 190, 120), tree->setHeaderLabels({"One", "Two", "Three"});
     date = new QDateEdit(form.client());
     date->setCalendarPopup(true), date->setGeometry(220, 140, 120, 24);
-    form.show();
-    auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(&form));
-    ASSERT_TRUE(f);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return f->Activated(); }));
-    QApplication::processEvents();
+    ASSERT_TRUE(ShowSkinned(&form));
   }
-  void TearDown() override {
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
-  }
-  const TSkinData& D() const { return *skin->Data(); }
   orvane::Form form;
   QPlainTextEdit* memo = nullptr;
   QTreeWidget* tree = nullptr;
@@ -131,115 +94,6 @@ TEST(ScrollBarGeometry, OneSourceByTheRules) {
     EXPECT_EQ(p.SubPage.bottom() + 1, p.Slider.top());
     EXPECT_EQ(p.AddPage.top(), p.Slider.bottom() + 1);
   }
-}
-
-TEST_F(ScrollBarsTest, EachPartInEachStateFromTheStrip) {
-  ASSERT_TRUE(qobject_cast<TSkinScrollbar*>(TSkinRegistry::Find(memo)));
-  const QImage& strip = D().Scrollbar->Bitmap;
-  // The frames a case tells apart do differ.
-  ASSERT_FALSE(ShowsCell(strip, FrameRect(strip, false, 23, 2).topLeft(), strip, 23, 1));
-  const QStyle* style = QApplication::style();
-  enum { Normal, Hot, Pressed };
-  const struct {
-    Qt::Orientation orientation;
-    QStyle::SubControl part;
-    int state;
-    bool rtl;
-    int frame;
-  } cases[] = {
-      {Qt::Horizontal, QStyle::SC_ScrollBarSubLine, Normal, false, 1},
-      {Qt::Horizontal, QStyle::SC_ScrollBarSubLine, Pressed, false, 2},
-      {Qt::Horizontal, QStyle::SC_ScrollBarAddLine, Hot, false, 8},
-      {Qt::Horizontal, QStyle::SC_ScrollBarSubLine, Hot, true, 8},  // right to left: on the right, pointing right
-      {Qt::Vertical, QStyle::SC_ScrollBarSubLine, Hot, false, 12},
-      {Qt::Vertical, QStyle::SC_ScrollBarAddLine, Normal, false, 13},
-      {Qt::Vertical, QStyle::SC_ScrollBarAddLine, Pressed, false, 14},
-      {Qt::Horizontal, QStyle::SC_ScrollBarSlider, Normal, false, 17},
-      {Qt::Horizontal, QStyle::SC_ScrollBarSlider, Hot, false, 19},
-      {Qt::Vertical, QStyle::SC_ScrollBarSlider, Pressed, false, 21},
-      {Qt::Vertical, QStyle::SC_ScrollBarSlider, Hot, false, 22},
-  };
-  for (const auto& c : cases) {
-    QScrollBar* bar = c.orientation == Qt::Horizontal ? memo->horizontalScrollBar() : memo->verticalScrollBar();
-    ASSERT_EQ(c.orientation == Qt::Horizontal ? bar->height() : bar->width(), 17);
-    QStyleOptionSlider o = BarOption(bar);
-    if (c.rtl) o.direction = Qt::RightToLeft;
-    o.activeSubControls = c.part;
-    if (c.state == Hot) o.state |= QStyle::State_MouseOver;
-    if (c.state == Pressed) o.state |= QStyle::State_Sunken;
-    QImage image(bar->size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::black);
-    QPainter p(&image);
-    style->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, bar);
-    p.end();
-    QRect r = style->subControlRect(QStyle::CC_ScrollBar, &o, c.part, bar);
-    if (c.rtl) {
-      EXPECT_EQ(r.left(), bar->width() - 17);
-    }
-    if (c.part == QStyle::SC_ScrollBarSlider) {
-      // The grip: one cell centred on the thumb.
-      const bool h = c.orientation == Qt::Horizontal;
-      r = h ? QRect(r.left() + (r.width() - 17) / 2, 0, 17, 17) : QRect(0, r.top() + (r.height() - 17) / 2, 17, 17);
-    }
-    EXPECT_TRUE(ShowsCell(image, r.topLeft(), strip, 23, c.frame)) << c.orientation << " " << c.part << " " << c.state;
-    // A disabled bar: track frame 3, and neither thumb nor grip.
-    if (c.part != QStyle::SC_ScrollBarSlider || c.state != Normal) continue;
-    o.state &= ~QStyle::State_Enabled;
-    image.fill(Qt::black);
-    p.begin(&image);
-    style->drawComplexControl(QStyle::CC_ScrollBar, &o, &p, bar);
-    p.end();
-    EXPECT_FALSE(ShowsCell(image, r.topLeft(), strip, 23, c.frame));
-    const TDataSkinObject& track = *D().HorzScroll;
-    EXPECT_GT(OnlyIn(image, r, track.Bitmap, 4, 3, 1), 0);
-  }
-}
-
-TEST_F(ScrollBarsTest, RealInputReachesBothEnds) {
-  for (QScrollBar* bar : {memo->verticalScrollBar(), memo->horizontalScrollBar()}) {
-    const bool h = bar->orientation() == Qt::Horizontal;
-    const int len = h ? bar->width() : bar->height();
-    auto at = [&](int along) { return h ? QPoint(along, 8) : QPoint(8, along); };
-    bar->setValue(0);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, at(len - 3));  // second arrow
-    EXPECT_EQ(bar->value(), bar->singleStep());
-    QTest::mouseClick(bar, Qt::LeftButton, {}, at(3));  // first arrow
-    EXPECT_EQ(bar->value(), 0);
-    // Pages, clicked where the bar shows them, until there is none.
-    auto part = [&](QStyle::SubControl sc) {
-      const QStyleOptionSlider o = BarOption(bar);
-      return QApplication::style()->subControlRect(QStyle::CC_ScrollBar, &o, sc, bar);
-    };
-    for (int i = 0; i < 500 && !part(QStyle::SC_ScrollBarAddPage).isEmpty(); ++i)
-      QTest::mouseClick(bar, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddPage).center());
-    EXPECT_EQ(bar->value(), bar->maximum());
-    for (int i = 0; i < 500 && !part(QStyle::SC_ScrollBarSubPage).isEmpty(); ++i)
-      QTest::mouseClick(bar, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarSubPage).center());
-    EXPECT_EQ(bar->value(), 0);
-    // A drag of the thumb to either end.
-    const QPoint thumb = part(QStyle::SC_ScrollBarSlider).center();
-    QTest::mousePress(bar, Qt::LeftButton, {}, thumb), QTest::mouseMove(bar, at(len + 40));
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, at(len + 40));
-    EXPECT_EQ(bar->value(), bar->maximum());
-    if (!h) {
-      for (int i = 0; i < 50; ++i) {
-        QWheelEvent wheel(QPointF(8, 40), bar->mapToGlobal(QPointF(8, 40)), {}, {0, 120}, Qt::NoButton, {},
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(bar, &wheel);
-      }
-      EXPECT_EQ(bar->value(), 0);
-    }
-  }
-  // A bar shorter than two arrows: its halves still step.
-  QScrollBar* v = memo->verticalScrollBar();
-  memo->resize(200, 30 + memo->horizontalScrollBar()->height() + 4);
-  QApplication::processEvents();
-  ASSERT_LT(v->height(), 34);
-  v->setValue(5);
-  QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(8, v->height() - 2));
-  EXPECT_EQ(v->value(), 6);
-  QTest::mouseClick(v, Qt::LeftButton, {}, QPoint(8, 1));
-  EXPECT_EQ(v->value(), 5);
 }
 
 TEST_F(ScrollBarsTest, HeaderHotItemAndDateArrow) {

@@ -1,5 +1,5 @@
-// The skin on windows: the component's properties, package record and text, the manager's
-// refusals and queued switches, the form skinner's life on real windows, and caption buttons.
+// The skin on windows: the component's properties, package record and text, the form skinner's
+// life on real windows, and caption buttons.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,6 +20,7 @@
 
 #include "platform/forms/form.h"
 #include "platform/wm/wm.h"
+#include "skin/SkinStyle.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinStore.h"
 #include "tests/skin/skinfixture.h"
@@ -163,153 +164,6 @@ TEST(SkinComponentText, MeasuresAndPlacesText) {
 
 namespace {
 
-class RecordingSkinner : public TWinSkinForm {
- public:
-  RecordingSkinner(QWidget* w, QObject* o, const QString& c, QStringList* log) : TWinSkinForm(w, o, c), log_(log) {
-    link_ = wm::Subclass(
-        w, [this](wm::Message& m) { m.msg == WM_SKINQUERY ? void(m.result = 1) : wm::CallPrevious(link_, m); });
-  }
-  void InitForm(TSXSkin* s, QObject*) override {
-    skin_ = s, rec("InitForm");
-    if (OnInit) std::exchange(OnInit, nullptr)();
-  }
-  static inline std::function<void()> OnInit;
-  void InitWindow(TSXSkin* s) override { skin_ = s, rec("InitWindow"); }
-  void Unskin() override { wm::Unsubclass(link_), rec("Unskin"); }
-  void Detach() override { wm::Unsubclass(link_), rec("Detach"); }
-  void RefreshWindow() override { rec("RefreshWindow"); }
-  void FreeSysButtons() override { rec("FreeSysButtons"); }
-  void ApplySkinMetrics() override { rec("ApplySkinMetrics"); }
-  void ApplySkinColors() override { rec("ApplySkinColors"); }
-  bool HasRegion() const override { return false; }
-  void ClearRegion() override {}
-  void UpdateRegion() override {}
-  void FrameChanged() override {}
-
- private:
-  void rec(const char* what) { *log_ << QLatin1String(what) + u' ' + className_; }
-  QStringList* log_;
-  wm::Link link_;
-};
-
-class SkinManagerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetFormSkinnerFactory(
-        [this](QWidget* w, QObject* o, const QString& c) { return new RecordingSkinner(w, o, c, &log); });
-    skin = LoadedDefaultSkin();
-    ASSERT_TRUE(skin && SkinManager);
-  }
-  void TearDown() override {
-    FreeSkinManager();
-    skin.reset();
-    SetFormSkinnerFactory({});
-  }
-  QStringList log;
-  std::unique_ptr<TSXSkin> skin;
-};
-
-}  // namespace
-
-TEST_F(SkinManagerTest, AddWindowRefusesInTheOrderOfItsTests) {
-  std::vector<std::unique_ptr<QWidget>> keep;
-  auto form = [&](const char* cls = nullptr) {
-    keep.push_back(std::make_unique<orvane::Form>());
-    keep.back()->resize(200, 100);
-    if (cls) keep.back()->setProperty("vclClass", QString::fromLatin1(cls));
-    return keep.back().get();
-  };
-  auto with = [](QWidget* w, const char* name, QVariant v) { return w->setProperty(name, v), w; };
-  auto dialog = [&] { return keep.push_back(std::make_unique<QDialog>()), keep.back().get(); };
-  std::unique_ptr<TSXSkin> ownSkin;  // an unloaded skin for one window only
-  wm::Link answer;
-  const std::tuple<const char*, std::function<QWidget*()>, bool> cases[] = {
-      {"skinning off", [&] { return SkinManager->SetOn(false), form(); }, false},
-      {"a Form", [&] { return SkinManager->SetOn(true), form(); }, true},
-      {"answers the query", [&] {
-         QWidget* w = form();
-         return answer = wm::Subclass(w, [](wm::Message& m) { m.result = m.msg == WM_SKINQUERY; }), w;
-       }, false},
-      {"already listed", [&] { QWidget* w = form(); return SkinManager->AddWindow(w), w; }, false},
-      {"plain child", [&] { return with(new QWidget(form()), "vclClass", "#32770"); }, false},
-      {"foreign window", [&] { return keep.push_back(std::make_unique<QWidget>()), keep.back().get(); }, false},
-      {"foreign dialog box", dialog, true},
-      {"no area", [&] { QWidget* w = form(); return w->resize(0, 0), w; }, false},
-      {"no area, MDI child", [&] { QWidget* w = form(); return w->resize(0, 0), with(w, "wmExStyle", quint32(wm::WS_EX_MDICHILD)); }, true},
-      {"Tag 99", [&] { return with(form(), "Tag", 99); }, false},
-      {"Tag 98", [&] { return with(form(), "Tag", 98); }, true},
-      {"TApplication", [&] { return form("TApplication"); }, false},
-      {"render window", [&] { return form("xTTERenderWindow"); }, false},
-      {"preview, option on", [&] { return form("TPrintPreview"); }, true},
-      {"preview, option off", [&] { return skin->Options &= ~SetBit(xoPreview), form("TPrintPreview"); }, false},
-      {"month calendar", [&] { return form("SysMonthCal32"); }, false},
-      {"dialog with bit 0x200", [&] { return with(dialog(), "wmStyle", quint32(wm::WS_POPUP | 0x200)); }, false},
-      {"own skin not loaded", [&] {
-         QWidget* w = form();
-         ownSkin = std::make_unique<TSXSkin>(w);
-         ownSkin->SkinFormtype = sfOnlyThisForm;
-         return SkinManager->RegisterSkin(ownSkin.get()), w;
-       }, false},
-  };
-  for (const auto& [what, make, skinned] : cases) {
-    QWidget* w = make();
-    log.clear();
-    EXPECT_EQ(SkinManager->AddWindow(w), skinned) << what;
-    EXPECT_EQ(SkinManager->FindSkinForm(w) != nullptr, skinned || std::string(what) == "already listed") << what;
-    EXPECT_EQ(log, skinned ? QStringList{(w->inherits("orvane::Form") ? "InitForm " : "InitWindow ") + wm::GetClassName(w)}
-                           : QStringList()) << what;
-  }
-  EXPECT_EQ(SkinManager->FindSkinFor(keep.front().get()), skin.get());
-  EXPECT_EQ(SkinManager->FindSkinFor(ownSkin->OwnerWindow()), ownSkin.get());
-}
-
-TEST_F(SkinManagerTest, OnlyTheLastQueuedSwitchRunsAndRefreshesWaitForIt) {
-  orvane::Form form;
-  form.resize(200, 100);
-  form.show();
-  int changed = 0;
-  skin->OnSkinChanged = [&](TSXSkin*) { ++changed; };
-  auto settled = [&](int n) {
-    return testing_support::waitUntil([&] { return changed == n && !SkinManager->ActionTimer().isActive(); }, 3000);
-  };
-  const QString attach = "InitForm Form", detach = "Unskin Form";
-  skin->SetActive(true);
-  EXPECT_TRUE(SkinManager->Forms().isEmpty());  // not before the timer
-  ASSERT_TRUE(settled(1));
-  ASSERT_EQ(SkinManager->Forms().size(), 1);
-  EXPECT_EQ(log, QStringList{attach});
-  struct Step {
-    std::function<void()> request;
-    bool skinnedAfter;
-    QStringList calls;
-    int events;
-  };
-  const Step steps[] = {
-      {[&] { skin->SetActive(false), skin->SetActive(true); }, true, {}, 1},
-      {[&] { for (int i = 0; i < 9; ++i) skin->SetActive(!skin->Active()); }, false, {detach, "RefreshWindow Form"}, 1},
-      {[&] { skin->SetActive(true), SkinManager->PostAction(TSkinManage::ActionPurge, 10); }, true, {attach}, 2},
-      {[&] { SkinManager->SetCurrentSkin(skin.get()), SkinManager->PostAction(TSkinManage::ActionRefresh, 10); }, true,
-       {"FreeSysButtons Form", "ApplySkinMetrics Form", "ApplySkinColors Form"}, 1},
-      {[&] { skin->SetActive(false), SkinManager->PostAction(TSkinManage::ActionRefresh, 10); }, false,
-       {detach, "RefreshWindow Form"}, 2},
-      // switched off again while the switch-on walks the windows
-      {[&] { RecordingSkinner::OnInit = [&] { skin->SetActive(false); }, skin->SetActive(true); }, false,
-       {attach, detach, "RefreshWindow Form"}, 2},
-  };
-  for (const Step& s : steps) {
-    log.clear();
-    const int before = changed;
-    s.request();
-    ASSERT_TRUE(settled(before + s.events)) << changed;
-    EXPECT_EQ(SkinManager->On(), s.skinnedAfter);
-    EXPECT_EQ(skin->Active(), s.skinnedAfter);
-    EXPECT_EQ(SkinManager->FindSkinForm(&form) != nullptr, s.skinnedAfter);
-    EXPECT_EQ(log, s.calls);
-  }
-}
-
-namespace {
-
 constexpr quint32 kFull = wm::WS_CAPTION | wm::WS_SYSMENU | wm::WS_THICKFRAME | wm::WS_MINIMIZEBOX | wm::WS_MAXIMIZEBOX;
 
 // A top-level window with the given style, a recording procedure, and its form skinner.
@@ -333,7 +187,6 @@ struct Skinned {
   QPoint Screen(QPoint windowPt) {
     return windowPt - QPoint(f->Borders().left(), f->Borders().top()) - wm::ScreenToClient(&w, QPoint(0, 0));
   }
-  qintptr At(QPoint windowPt) { return wm::MakePoint(Screen(windowPt)); }
   QWidget w;
   wm::Link below;
   TFormSkinner* f;
@@ -423,44 +276,6 @@ TEST_F(FormSkinFixture, FrameKindAndButtonBitsFromTheStyle) {
   }
 }
 
-TEST_F(FormSkinFixture, MenusSwitchedToSkinPaintingAndBack) {
-  skin->SkinControls |= SetBit(xcMenuItem);
-  orvane::Form form;
-  auto* bar = new QMenuBar(&form);
-  QMenu* file = bar->addMenu("File");
-  QAction* top = file->menuAction();
-  QAction* item = file->addAction("Open");
-  QMenu* sub = file->addMenu("More");
-  QAction* deep = sub->addAction("Deep");
-  QAction* own = sub->addAction("Own");
-  own->setProperty("OnDrawItem", "mine");
-  auto* popup = new QMenu(&form);
-  QAction* p1 = popup->addAction("One");
-  QMenu* psub = popup->addMenu("Sub");
-  QAction* p2 = psub->addAction("Two");
-  psub->addMenu(psub);  // a menu holding itself
-  auto* off = new QMenu(&form);
-  off->setProperty("Tag", skin->DisableTag);
-  QAction* o1 = off->addAction("Off");
-  TFormSkinner f(&form, &form, "TForm_m");
-  f.InitForm(skin.get(), &form);
-  f.ApplySkinColors();
-  const auto draw = [](QAction* a) { return a->property("OnDrawItem").toString(); };
-  const auto measure = [](QAction* a) { return a->property("OnMeasureItem").toString(); };
-  const auto ownerDraw = [&] {
-    return std::vector<bool>({bar->property("OwnerDraw").toBool(), popup->property("OwnerDraw").toBool(),
-                              off->property("OwnerDraw").toBool()});
-  };
-  EXPECT_EQ(ownerDraw(), std::vector<bool>({true, true, false}));
-  // Not the top level of a main menu, nor an item with a painter of its own, nor a disabled menu.
-  EXPECT_EQ(QStringList({draw(top), draw(item), draw(deep), measure(deep), draw(own), measure(p1), draw(p2), draw(o1)}),
-            QStringList({"", "skinMenuItem", "skinMenuItem", "skinMainMeasure", "mine", "skinPopupMeasure", "skinMenuItem", ""}));
-  f.Unskin();
-  EXPECT_EQ(ownerDraw(), std::vector<bool>({false, false, false}));
-  for (QAction* a : {deep, p1, p2}) EXPECT_EQ(draw(a) + measure(a), "") << a->text().toStdString();
-  EXPECT_EQ(draw(own), "mine");
-}
-
 TEST_F(FormSkinFixture, OwnFrameKeepsTheClientAndUnskinGivesTheSizeBack) {
   orvane::Form form;
   form.resize(300, 200);
@@ -516,53 +331,6 @@ TEST_F(FormSkinFixture, WithoutFrameSkinningOnlyControlsAreSkinnedAndTheBareUnsk
 }
 
 
-TEST_F(FormSkinFixture, VisibilityTable) {
-  using namespace wm;
-  const quint32 cap = WS_CAPTION | WS_SYSMENU;
-  // Visibility, Visibility1, Action, style, ex-style, maximised, active -> visible, enabled (-1 not checked).
-  struct Case {
-    int vis, vis1, action;
-    quint32 style, ex;
-    bool maximized, active, visible;
-    int enabled;
-    const char* cls = "TForm_x";
-  } cases[] = {
-      {0, 0, 0, kFull, 0, 0, 1, 1, -1}, {-1, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {0, -1, 5, kFull, 0, 0, 1, 0, -1}, {1, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {1, 1, 5, kFull, 0, 1, 1, 1, -1}, {2, 0, 5, kFull, 0, 1, 1, 0, -1},
-      {3, 0, 5, kFull, 0, 0, 0, 0, -1}, {4, 4, 5, kFull, 0, 0, 0, 1, -1},
-      {5, 0, 5, kFull, 0, 0, 1, 0, -1}, {6, 0, 5, cap, 0, 0, 1, 0, -1},
-      {6, 8, 5, kFull, 0, 0, 1, 1, -1}, {8, 0, 5, WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 1, 0, -1},
-      {0, 8, 5, WS_CAPTION | WS_MINIMIZEBOX, 0, 0, 1, 1, -1}, {7, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {7, 7, 5, cap | WS_MINIMIZEBOX, 0, 0, 1, 1, -1}, {9, 9, 5, cap | WS_MAXIMIZEBOX, 0, 0, 1, 1, -1},
-      {10, 10, 5, cap, WS_EX_CONTEXTHELP, 0, 1, 1, -1}, {10, 0, 5, kFull, WS_EX_CONTEXTHELP, 0, 1, 0, -1},
-      {0, 10, 5, kFull, WS_EX_CONTEXTHELP, 0, 1, 1, -1}, {50, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {100, 100, 5, kFull, 0, 0, 1, 0, -1}, {150, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {500, 999, 5, kFull, 0, 0, 1, 1, -1}, {2500, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {1500, 1600, 5, kFull, 0, 0, 1, 1, -1}, {1600, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {0, 200, 5, cap, WS_EX_DLGMODALFRAME, 0, 1, 1, -1}, {200, 0, 5, kFull, 0, 0, 1, 0, -1},
-      {0, 200, 5, cap, WS_EX_DLGMODALFRAME, 0, 1, 0, -1, "TMessageForm"}, {0, 0, 0, WS_CAPTION, 0, 0, 1, 0, -1},
-      {0, 0, 1, kFull, 0, 0, 1, 1, 1}, {0, 0, 1, cap | WS_MINIMIZEBOX, 0, 0, 1, 1, 0},
-      {0, 0, 2, WS_CAPTION | WS_MAXIMIZEBOX | WS_MINIMIZEBOX, 0, 0, 1, 1, 0},
-      {0, 0, 2, cap | WS_MAXIMIZEBOX, 0, 0, 1, 1, 0},
-      {0, 0, 3, cap, WS_EX_DLGMODALFRAME, 0, 1, 0, -1}, {0, 0, 11, cap, 0, 0, 1, 1, -1},
-  };
-  TDataSkinSysButton& r = Record(0);
-  int row = 0;
-  for (const Case& c : cases) {
-    r.Visibility = c.vis, r.Visibility1 = c.vis1, r.Action = c.action;
-    Skinned s(skin.get(), c.style, c.ex, c.cls);
-    s.f->SetShowState(c.maximized ? TFormSkinner::ssMaximized : TFormSkinner::ssNormal);
-    s.f->SetActive(c.active);
-    EXPECT_EQ(s.f->IsSysButtonVisible(0), c.visible) << "row " << row;
-    EXPECT_EQ(s.f->SysButtons()[0]->Visible, c.visible) << "row " << row;
-    if (c.enabled >= 0) {
-      EXPECT_EQ(s.f->SysButtons()[0]->Enabled, c.enabled == 1) << "row " << row;
-    }
-    ++row;
-  }
-}
-
 TEST_F(FormSkinFixture, LayoutByAlign) {
   TDataSkinSysButton& r = Record(0);
   r.Visibility = r.Visibility1 = 0, r.Action = 5, r.Xcoord = 5, r.Ycoord = 3;
@@ -590,70 +358,6 @@ TEST_F(FormSkinFixture, LayoutByAlign) {
   s.f->LayoutSysButtons();
   EXPECT_TRUE(s.f->SysButtons()[0]->Bounds.isEmpty());
   EXPECT_EQ(s.f->FindObject(QPoint(5, 3)), nullptr);
-}
-
-TEST_F(FormSkinFixture, StatesAndClicksThroughTheTitleBarMouse) {
-  using namespace wm;
-  const QString sys = QString::number(WM_SYSCOMMAND, 16) + u' ';
-  struct Case {
-    int action;
-    quint32 style;
-    int showState;
-    const char* posted;  // what the click leaves for the window
-  } cases[] = {
-      {0, kFull, 0, "f060"}, {1, kFull, 0, "f030"}, {22, kFull, 0, "f030"}, {1, kFull, 1, "f120"},
-      {1, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, ""}, {2, kFull, 0, "f020"}, {23, kFull, 2, "f120"},
-      {4, kFull, 0, "f180"}, {9, kFull, 0, ""}, {61, kFull, 0, ""}, {3, kFull, 0, ""},
-  };
-  TDataSkinSysButton& r = Record(0);
-  r.Visibility = r.Visibility1 = 0, r.Align = 0, r.Xcoord = r.Ycoord = 2;
-  for (const Case& c : cases) {
-    r.Action = c.action;
-    Skinned s(skin.get(), c.style);
-    wm::SendMessage(&s.w, WM_SKINACTIVATE, 0, 1000);
-    s.f->SetShowState(c.showState);
-    s.f->LayoutSysButtons();
-    TWinSysButton* b = s.f->SysButtons()[0];
-    const qintptr at = s.At(b->Bounds.center());
-    SendMessage(&s.w, WM_NCMOUSEMOVE, HTCAPTION, at);
-    EXPECT_EQ(b->State, TNCObject::stHot) << c.action;
-    EXPECT_EQ(s.f->HotObject(), b);
-    SendMessage(&s.w, WM_NCLBUTTONDOWN, HTCAPTION, at);
-    EXPECT_EQ(b->State, TNCObject::stPressed) << c.action;
-    SendMessage(&s.w, WM_NCLBUTTONUP, HTCAPTION, at);
-    EXPECT_EQ(b->State, TNCObject::stHot) << c.action;
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(s.log.join(u','), c.posted[0] ? sys + QLatin1String(c.posted) : QString()) << c.action;
-    EXPECT_EQ(s.f->SystemMenuPopup() && s.f->SystemMenuPopup()->isVisible(), c.action == 3) << c.action;
-    if (s.f->SystemMenuPopup()) s.f->SystemMenuPopup()->close();
-    SendMessage(&s.w, WM_NCMOUSEMOVE, HTCAPTION, s.At(QPoint(-40, -40)));
-    EXPECT_EQ(s.f->HotObject(), nullptr);
-    // Maximising lets go of the button without a leave.
-    EXPECT_EQ(b->State, QLatin1String(c.posted) == "f030" ? TNCObject::stHot : TNCObject::stNormal) << c.action;
-  }
-  // Anything other than the window's own actions goes to the window as a button action.
-  r.Action = 5;
-  Skinned s(skin.get(), kFull);
-  wm::SendMessage(&s.w, WM_SKINACTIVATE, 0, 1000);
-  s.f->LayoutSysButtons();
-  const qintptr on = s.At(s.f->SysButtons()[0]->Bounds.center()), off = s.At(QPoint(-40, -40));
-  SendMessage(&s.w, WM_NCLBUTTONDOWN, HTCAPTION, on);
-  SendMessage(&s.w, WM_NCLBUTTONUP, HTCAPTION, on);
-  // Double clicks: off the buttons maximise, restore when maximised; right click opens the menu.
-  SendMessage(&s.w, WM_NCLBUTTONDBLCLK, HTCAPTION, off);
-  SendMessage(&s.w, WM_NCLBUTTONDBLCLK, HTCAPTION, off);
-  r.Action = 3;
-  SendMessage(&s.w, WM_NCLBUTTONDBLCLK, HTCAPTION, on);
-  QCoreApplication::sendPostedEvents();
-  EXPECT_EQ(s.log, QStringList({QString::number(WM_SKINBUTTONACTION, 16) + " 5", sys + "f030", sys + "f120", sys + "f060"}));
-  SendMessage(&s.w, WM_NCRBUTTONDOWN, HTCAPTION, off);
-  ASSERT_TRUE(s.f->SystemMenuPopup());
-  EXPECT_TRUE(s.f->SystemMenuPopup()->isVisible());
-  s.f->SystemMenuPopup()->close();
-  // An inactive window drops title-bar moves.
-  s.f->SetActive(false);
-  SendMessage(&s.w, WM_NCMOUSEMOVE, HTCAPTION, on);
-  EXPECT_EQ(s.f->HotObject(), nullptr);
 }
 
 TEST_F(FormSkinFixture, HintAfterTwiceThePauseUntilTheHidePause) {
@@ -724,4 +428,28 @@ TEST_F(FormSkinFixture, PaintDrawsInsideThePassAndOtherwiseAsksForOne) {
   EXPECT_GT(compared, 0);
   wm::Unsubclass(top);
   wm::SetOwnNonClient(&s.w, false);
+}
+
+// A skin read with its saved switch on turns skinning on for itself.
+TEST_F(FormSkinFixture, SavedActiveSwitchesOnForItsOwnSkin) {
+  TSXSkin saved;  // read with Active set, into a manager that already runs
+  saved.SetSkinStream(skin->SkinStream());
+  ASSERT_TRUE(saved.LoadSkin());
+  saved.SetActive(true);
+  SkinManager->SetOn(false);
+  int changed = 0;
+  saved.OnSkinChanged = [&](TSXSkin*) { ++changed; };
+  saved.Loaded();
+  EXPECT_TRUE(testing_support::waitUntil([&] { return changed == 1; }, 2000));
+  EXPECT_TRUE(SkinManager->On());
+}
+
+// Switched before the manager has started (no timer runs yet), the skin style follows the switch.
+TEST_F(FormSkinFixture, SwitchedBeforeAnyWindowIsActiveTheStyleFollows) {
+  SkinManager->SetState(TSkinManage::NotStarted);
+  for (const bool on : {true, false, true}) {
+    SkinManager->PostAction(on ? TSkinManage::ActionActivate : TSkinManage::ActionDeactivate, 250);
+    EXPECT_EQ(SkinStyleInstalled(), on);
+  }
+  RemoveSkinStyle();
 }

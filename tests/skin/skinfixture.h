@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QImage>
+#include <QWidget>
 #include <memory>
 
 #include "skin/FormSkinner.h"
+#include "skin/SkinStyle.h"
 #include "skin/WinSkinStore.h"
 #include "skin/skindata.h"
+#include "tests/support/testsupport.h"
 
 // The embedded default skin package.
 inline QByteArray DefaultSkinPackage() {
@@ -45,3 +50,33 @@ class FormSkinFixture : public ::testing::Test {
   }
   std::unique_ptr<orvane::skin::TSXSkin> skin;
 };
+
+// The skin's style installed over the fixture as well: skinned controls on shown windows.
+class StyledSkinFixture : public FormSkinFixture {
+ protected:
+  void SetUp() override {
+    FormSkinFixture::SetUp();
+    orvane::skin::InstallSkinStyle();
+  }
+  void TearDown() override {
+    orvane::skin::RemoveSkinStyle();
+    FormSkinFixture::TearDown();
+  }
+  const orvane::skin::TSkinData& D() const { return *skin->Data(); }
+  // Shows the window and waits until its skinner has activated it; null when it never does.
+  static orvane::skin::TFormSkinner* ShowSkinned(QWidget* w) {
+    w->show();
+    auto* f = dynamic_cast<orvane::skin::TFormSkinner*>(orvane::skin::SkinManager->FindSkinForm(w));
+    if (!f || !testing_support::waitUntil([&] { return f->Activated(); })) return nullptr;
+    QApplication::processEvents();
+    return f;
+  }
+};
+
+// A widget rendered over black.
+inline QImage RenderOverBlack(QWidget* w) {
+  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::black);
+  w->render(&image);
+  return image;
+}

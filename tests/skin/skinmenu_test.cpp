@@ -1,5 +1,5 @@
-// The skinned menu bar, its drop-downs, the keyboard's way in, the skinned system menu and
-// owner-drawn items, on a window skinned by hand (no frame of its own under offscreen).
+// The skinned menu bar, its drop-downs and the keyboard's way in, on a window skinned by hand
+// (no frame of its own under offscreen).
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -95,74 +95,15 @@ QColor Darkest(const QImage& img, const QRect& r) {
   return best;
 }
 
-class SkinMenuTest : public FormSkinFixture {
+class SkinMenuTest : public StyledSkinFixture {
  protected:
-  void SetUp() override {
-    FormSkinFixture::SetUp();
-    InstallSkinStyle();
-  }
   void TearDown() override {
     CloseDropDown();
-    RemoveSkinStyle();
-    FormSkinFixture::TearDown();
+    StyledSkinFixture::TearDown();
   }
 };
 
 }  // namespace
-
-TEST_F(SkinMenuTest, BarTakesTheMenuLaysOutPaintsAndGivesItBack) {
-  MenuWindow m(skin.get());
-  ASSERT_TRUE(m.Bar());
-  EXPECT_EQ(wm::GetMenu(m.form), nullptr);
-  EXPECT_TRUE(m.bar->isHidden());
-  EXPECT_EQ(m.f->MenuBarHeight(), wm::GetSystemMetrics(wm::SM_CYMENU));
-  m.Bar()->LayoutItems();
-  const QMargins b = m.f->Borders();
-  const QFontMetrics fm(QApplication::font("QMenuBar"));
-  const TDataSkinObject& e = *skin->Data()->MenuBar;
-  int x = b.left() + e.LeftWidth + 4;  // items text width + 10 from the element's left margin + 4
-  for (TMenuBtn* item : m.Bar()->Items()) {
-    if (!item->Visible) {
-      EXPECT_TRUE(item->Bounds.isEmpty());
-      continue;
-    }
-    const int w = fm.boundingRect(QRect(0, 0, 999, 99), Qt::TextShowMnemonic, item->Caption).width() + 10;
-    EXPECT_EQ(item->Bounds, QRect(x, b.top(), w, 19)) << item->Caption.toStdString();
-    x += w;
-  }
-  // Painted: the element's active frame, captions in the bar text colour, a disabled one in the
-  // shadow colour.
-  m.Item(3)->Item->setEnabled(false);
-  m.Bar()->BuildItems();
-  m.Bar()->LayoutItems();
-  QImage img(400, 300, QImage::Format_ARGB32_Premultiplied);
-  img.fill(Qt::transparent);
-  QPainter p(&img);
-  m.Bar()->Paint(p, m.Bar()->BarRect());
-  const QRect barRect = m.Bar()->BarRect();
-  const QImage back = BuildSkinBitmap(barRect.size(), e.Bitmap, e.Margins(), true, true, 2, 1);
-  EXPECT_EQ(img.pixel(barRect.left() + 2, barRect.top() + 2), back.pixel(2, 2));
-  EXPECT_LE(qAbs(qGray(Darkest(img, m.Item(0)->Bounds).rgb()) - qGray(Slot(skin.get(), scMenuBarText).rgb())), 8);
-  EXPECT_LE(qAbs(qGray(Darkest(img, m.Item(3)->Bounds).rgb()) - qGray(Slot(skin.get(), scButtonShadow).rgb())), 8);
-  // Hot under the mouse: framed in the highlight colour.
-  wm::SendMessage(m.form, wm::WM_NCMOUSEMOVE, wm::HTMENU, wm::MakePoint(m.Screen(m.Item(1)->Bounds.center())));
-  EXPECT_EQ(m.Item(1)->State, TNCObject::stHot);
-  m.Item(1)->Draw(p);
-  EXPECT_EQ(img.pixelColor(m.Item(1)->Bounds.topLeft()), Slot(skin.get(), scButtonHilight));
-  p.end();
-  // A bar changed while skinned is built again.
-  m.bar->addMenu(QStringLiteral("&Tools"));
-  QCoreApplication::processEvents();
-  EXPECT_EQ(m.Bar()->ItemCount(), 6);
-  // Switched off with a drop-down and the system menu open: both closed, the bar back in place.
-  m.Click(1);
-  m.f->ShowSystemMenu(QPoint(10, 10));
-  m.f->Unskin();
-  EXPECT_EQ(OpenDropDown(), nullptr);
-  EXPECT_EQ(m.f->SystemMenuPopup(), nullptr);
-  EXPECT_EQ(wm::GetMenu(m.form), m.bar);
-  EXPECT_FALSE(m.bar->isHidden());
-}
 
 TEST_F(SkinMenuTest, ClickDropsTheMenuBelowTheItemAndKeysAndMouseMoveBetweenItems) {
   MenuWindow m(skin.get());
