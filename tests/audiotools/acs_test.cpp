@@ -6,14 +6,11 @@
 
 #include <sndfile.h>
 
-#include <QBuffer>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <array>
 #include <cmath>
-#include <complex>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -106,29 +103,6 @@ std::unique_ptr<MemoryInput> SlowEndless() {
 
 }  // namespace
 
-TEST(AcsClasses, StatusIsIdleRunningIdleAndProgressFollowsTheInput) {
-  RecordingOutput out;
-  EXPECT_EQ(out.GetStatus(), 2);
-  EXPECT_EQ(out.GetProgress(), 0);  // no input
-  MemoryInput in(Bytes(256 * 40), 16, 1, 8000);
-  in.sleepMs = 2;
-  out.SetInput(&in);
-  out.Run();
-  EXPECT_TRUE(waitUntil([&] { return out.GetStatus() == 0; }, kWaitMs));
-  EXPECT_TRUE(waitUntil([&] { return out.GetProgress() > 0; }, kWaitMs));
-  ASSERT_TRUE(out.WaitForIdle(10000));
-  EXPECT_EQ(std::vector<qint64>({out.GetStatus(), out.bytes, out.GetProgress(), out.doneCalls, in.inits, in.flushes}),
-            std::vector<qint64>({2, 256 * 40, 100, 1, 1, 1}));
-  // An input of unknown size gives -1, an empty one 0.
-  MemoryInput unknown(Bytes(10), 16, 1, 8000), empty(QByteArray(), 16, 1, 8000);
-  unknown.unknownSize = true;
-  for (auto [input, want] : {std::pair{&unknown, -1}, {&empty, 0}}) {
-    input->Init();
-    out.SetInput(input);
-    EXPECT_EQ(out.GetProgress(), want);
-  }
-}
-
 TEST(AcsClasses, DestroyingARunningOutputOrTheInputOfARunningChainFinishesTheRun) {
   auto in = SlowEndless();
   auto out = std::make_unique<RecordingOutput>();
@@ -152,27 +126,6 @@ TEST(AcsClasses, DestroyingARunningOutputOrTheInputOfARunningChainFinishesTheRun
   EXPECT_EQ(chained.Input(), &conv);
 }
 
-TEST(AcsClasses, ConverterLoopsAreRefusedAndUnlockingReleasesOnlyThisThreadsLocks) {
-  PassThrough a, b;
-  MemoryInput in(Bytes(16), 16, 1, 8000);
-  a.SetInput(&a);
-  EXPECT_EQ(a.Input(), nullptr);
-  a.SetInput(&in);
-  b.SetInput(&a);
-  a.SetInput(&b);  // would make a loop
-  EXPECT_EQ(a.Input(), &in);
-  EXPECT_EQ(b.Input(), &a);
-  b.Lock().Acquire();
-  a.Lock().Acquire();
-  UnlockConverterChain(&b);
-  EXPECT_FALSE(a.Lock().IsSet() || b.Lock().IsSet());
-  std::thread other([&] { a.Lock().Acquire(); });
-  other.join();
-  UnlockConverterChain(&b);  // held by the other thread: left alone
-  EXPECT_TRUE(a.Lock().IsSet());
-  a.Lock().Release();
-}
-
 TEST(AcsClasses, ARunStartedFromTheDoneEventIsNotLost) {
   RecordingOutput out;
   MemoryInput in(Bytes(256 * 4), 16, 1, 8000);
@@ -194,51 +147,6 @@ QByteArray ReadAllFrom(TAudioIn& in, int piece) {
   return all;
 }
 }  // namespace
-
-TEST(AcsAudio, RecordSizeFollowsFormatAndTime) {
-  ScopedFakeCapture f;
-  TAudioIn in;
-  EXPECT_EQ(in.Size, -1);
-  // The defaults: 8 bits, mono, 8000 Hz, 600 s.
-  EXPECT_EQ(std::vector<int>({in.GetBitsPerSample(), in.GetChannels(), in.GetSampleRate(), static_cast<int>(in.GetTotalTime())}),
-            std::vector<int>({8, 1, 8000, 600}));
-  for (const auto& [bits, channels, rate, seconds, size] : {std::tuple{8, 1, 8000, 600, 4800000}, {16, 2, 44100, 3600, 635040000}}) {
-    in.InBitsPerSample = bits, in.InChannels = channels, in.InSampleRate = rate, in.RecTime = seconds;
-    in.Init();
-    EXPECT_EQ(in.RecordSize(), size);
-    EXPECT_EQ(in.Size, size);
-    in.Flush();
-    const CaptureFormat fmt = f.fake.lastFormat();
-    EXPECT_EQ(std::vector<int>({fmt.bitsPerSample, fmt.channels, fmt.sampleRate}), std::vector<int>({bits, channels, rate}));
-  }
-}
-
-TEST(AcsAudio, ChannelChecksAndMisuse) {
-  ScopedFakeCapture f;
-  f.fake.serverUp = false;  // no sound server, no devices until it is there
-  EXPECT_EQ(InputDeviceCount() + OutputDeviceCount(), 0);
-  TAudioIn in;
-  EXPECT_EQ(MessageOf([&] { in.SetBaseChannel(0); }), "Channel 0 is not available");
-  f.fake.serverUp = true;
-  EXPECT_EQ(InputDeviceCount(), 1);
-  EXPECT_EQ(OutputDeviceCount(), 1);
-  EXPECT_EQ(MessageOf([&] { in.SetBaseChannel(1); }), "Channel 1 is not available");
-  EXPECT_EQ(MessageOf([&] { in.SetBaseChannel(-1); }), "Channel -1 is not available");
-  // A source that appeared after the first count is found.
-  f.fake.sourceList.append({QStringLiteral("usb"), QStringLiteral("USB microphone")});
-  in.SetBaseChannel(1);
-  EXPECT_EQ(in.BaseChannel(), 1);
-  EXPECT_EQ(InputDeviceCount(), 2);
-  char buf[16];
-  EXPECT_EQ(MessageOf([&] { in.GetData(buf, 16); }), "The Stream is not opened");
-  in.Init();
-  EXPECT_EQ(f.fake.lastIndex(), 1);
-  EXPECT_EQ(MessageOf([&] { in.Init(); }), "The component is buisy");
-  EXPECT_EQ(MessageOf([&] { in.SetBaseChannel(0); }), "Component is buisy");
-  in.Flush();
-  EXPECT_FALSE(in.Busy);
-  EXPECT_EQ(MessageOf([&] { in.GetData(buf, 16); }), "The Stream is not opened");
-}
 
 TEST(AcsAudio, DeliversExactlyTheRecordSizeOfTheSourcesSound) {
   // One second in each format, read in pieces that need not hold whole frames.
@@ -291,14 +199,6 @@ namespace {
 
 const double kPi = std::numbers::pi;
 
-std::vector<std::complex<double>> DirectDft(const std::vector<double>& pairs, int n, double sign) {
-  std::vector<std::complex<double>> out(static_cast<size_t>(n));
-  for (int k = 0; k < n; ++k)
-    for (int t = 0; t < n; ++t)
-      out[size_t(k)] += std::complex<double>(pairs[2 * t], pairs[2 * t + 1]) * std::polar(1.0, sign * 2 * kPi * k * t / n);
-  return out;
-}
-
 std::vector<short> Tone(double dbfs, int frames, int channels) {
   std::vector<short> s(size_t(frames * channels));
   double a = 32767 * std::pow(10, dbfs / 20);
@@ -307,50 +207,6 @@ std::vector<short> Tone(double dbfs, int frames, int channels) {
 }
 
 }  // namespace
-
-TEST(AcsIndicator, ComplexFftMatchesADirectDftAndInvertsItself) {
-  std::mt19937 rng(7);
-  std::uniform_real_distribution<double> u(-1000, 1000);
-  for (int n : {64, 1024}) {
-    std::vector<double> data(size_t(2 * n));
-    for (double& d : data) d = u(rng);
-    const std::vector<double> original = data;
-    const auto expected = DirectDft(data, n, -1);
-    ComplexFFT(data.data(), n, 1);
-    double worst = 0, back = 0;
-    for (int k = 0; k < n; ++k)
-      worst = std::max({worst, std::abs(data[2 * k] - expected[size_t(k)].real() / n), std::abs(data[2 * k + 1] - expected[size_t(k)].imag() / n)});
-    ComplexFFT(data.data(), n, -1);  // unscaled inverse
-    for (int i = 0; i < 2 * n; ++i) back = std::max(back, std::abs(data[i] - original[i]));
-    EXPECT_LT(worst, 1e-9) << "N = " << n;
-    EXPECT_LT(back, 1e-9) << "round trip, N = " << n;
-  }
-  // The inverse alone is the unscaled DFT with the positive exponent.
-  std::vector<double> d(128);
-  for (double& x : d) x = u(rng);
-  const auto expected = DirectDft(d, 64, +1);
-  ComplexFFT(d.data(), 64, 0);
-  for (int k = 0; k < 64; ++k) EXPECT_NEAR(d[2 * k], expected[size_t(k)].real(), 1e-7);
-}
-
-TEST(AcsIndicator, WindowMultiplyAndLogMagnitude) {
-  std::vector<double> w(1024);
-  HannWindow(w.data(), 1024, true);  // symmetric: (1 - cos(2 pi k / 1023)) / 2
-  for (int k : {0, 63, 511, 512, 1023}) EXPECT_NEAR(w[k], (1 - std::cos(2 * kPi * k / 1023)) / 2, 1e-15) << k;
-  HannWindow(w.data(), 1024, false);
-  EXPECT_DOUBLE_EQ(w[512], 1);
-  std::vector<double> data = {2, 3, 4}, win = {0.5, 0, -1};
-  MultiplyWindow(win.data(), data.data(), 3);
-  EXPECT_EQ(data, (std::vector<double>{1, 0, -4}));
-  // Magnitudes 0, 0.5 (log floored), 100 and 5.
-  double in[8] = {0, 0, 0.5, 0, 60, 80, 3, 4}, out[4];
-  LogMagnitude(in, out, 4, 0);
-  EXPECT_EQ(out[0] + out[1], 0);
-  EXPECT_DOUBLE_EQ(out[2], 2);
-  EXPECT_NEAR(out[3], std::log10(5), 1e-15);
-  LogMagnitude(in, out, 4, 1);
-  EXPECT_NEAR(out[1], 1 + std::log10(0.5), 1e-15);
-}
 
 TEST(AcsIndicator, ShortBlocksReadOutAndMisuse) {
   MemoryInput in(ToBytes(Tone(0, 64 * 2 + 63, 1)), 16, 1, 48000);
@@ -511,52 +367,6 @@ TEST_F(WaveTest, AdpcmBlocksAreByteForByteThoseOfLibsndfile) {
   const int full = int(samples.size() / 4089) * 2048;  // 4089 samples a block; the last one is padded differently
   ASSERT_GE(std::min(a.size(), b.size()), full);
   for (int at = 0; at < full; at += 2048) ASSERT_EQ(a.mid(at, 2048).toHex(), b.mid(at, 2048).toHex()) << "block " << at / 2048;
-}
-
-TEST_F(WaveTest, BlockSizesAndTypesAreCheckedAndIgnoredWhileRunning) {
-  TWaveOut out;
-  for (auto [size, want] : {std::pair{510, 512}, {0, 512}, {65540, 512}, {1024, 1024}}) {  // positive multiples of 4
-    out.SetBlockSize(size);
-    EXPECT_EQ(out.BlockSize(), want) << size;
-  }
-  out.SetWavType(wtMSADPCM);  // not written: refused
-  EXPECT_EQ(out.WavType(), wtPCM);
-  EXPECT_TRUE(SameFourCC("fmt ", "FMT ") && SameFourCC("data", "DaTa"));
-  EXPECT_FALSE(SameFourCC("data", "date") || SameFourCC("RIFF", "RIFX"));
-  MemoryInput in(QByteArray(4000, 0), 16, 1, 8000);
-  in.sleepMs = 5, in.chunk = 100;
-  out.SetInput(&in);
-  out.SetFileName(Path("p.wav"));
-  out.Run();
-  out.SetBlockSize(256);
-  out.SetWavType(wtDVIADPCM);
-  EXPECT_EQ(out.BlockSize(), 1024);
-  EXPECT_EQ(out.WavType(), wtPCM);
-  out.Stop();
-  EXPECT_TRUE(out.WaitForIdle(5000));
-}
-
-TEST_F(WaveTest, PrepareErrorsLeaveNothingOpen) {
-  TWaveOut out;
-  MemoryInput in16(QByteArray(400, 1), 16, 2, 8000), in8(QByteArray(400, 1), 8, 1, 8000);
-  out.SetInput(&in16);
-  EXPECT_EQ(RunToEnd(out), "File name is not assigned.");
-  EXPECT_EQ(in16.inits, 0);
-  out.SetFileName(Path("e.wav"));
-  out.SetWavType(wtDVIADPCM);
-  out.SetInput(&in8);
-  EXPECT_EQ(RunToEnd(out), "Cannot encode 8 bit sound into ADPCM.");
-  EXPECT_EQ(std::vector<int>({in8.inits, in8.flushes, out.GetStatus()}), std::vector<int>({1, 1, 2}));
-  // Stereo blocks need whole 8-sample groups of both channels.
-  out.SetInput(&in16);
-  out.SetBlockSize(516);
-  EXPECT_EQ(RunToEnd(out), "Cannot encode 2-channel sound into ADPCM blocks of 516 bytes.");
-  EXPECT_EQ(in16.flushes, 1);
-  out.SetInput(&in8);
-  out.SetWavType(wtPCM);
-  EXPECT_EQ(RunToEnd(out), "");  // and the writer still works
-  out.SetFileName(dir.filePath(QStringLiteral("no/such/folder/x.wav")));
-  EXPECT_TRUE(RunToEnd(out).startsWith("Cannot create file"));
 }
 
 TEST_F(WaveTest, AppendingPcmAndAdpcm) {

@@ -64,30 +64,6 @@ TEST(ColourArithmetic, BlendAndContrast) {
   EXPECT_EQ(ContrastColor(Rgb3(0, 255, 255), 120), Rgb3(255, 0, 0));
 }
 
-TEST(ColourValues, SystemColoursLayoutAndDesktopFacts) {
-  TestPalette palette;
-  const std::pair<TColor, TColor> rows[] = {
-      {clBtnFace, TColor::FromQColor(Colours::face())},     {clBtnShadow, TColor::FromQColor(Colours::shadow())},
-      {cl3DDkShadow, TColor::FromQColor(Colours::dkShadow())}, {clHighlight, TColor::FromQColor(Colours::select())},
-      {clBackground, TColor(0xA56E3A)},  // no role: the classic scheme
-      {TColor(0xFF0000FFu), clBlack},    // unknown index
-      {clNone, clNone},                  {Rgb3(1, 2, 3), Rgb3(1, 2, 3)}};
-  for (const auto& [in, out] : rows) EXPECT_EQ(ColorToRGB(in), out) << std::hex << in.Value();
-  // System colours without a palette role: the classic scheme, as 0x00BBGGRR; others black.
-  for (const auto& [index, rgb] : {std::pair{0u, 0xC8D0D4u}, {1u, 0xA56E3Au}, {6u, 0u}, {10u, 0xC8D0D4u}, {11u, 0xC8D0D4u},
-                                   {12u, 0x808080u}, {25u, 0xB5B5B5u}, {27u, 0xF0CAA6u}, {28u, 0xC0C0C0u}, {31u, 0u}, {200u, 0u}})
-    EXPECT_EQ(ColorToRGB(TColor(0xFF000000u | index)), TColor(rgb)) << index;
-  EXPECT_EQ(Rgb3(0x12, 0x34, 0x56).Value(), 0x563412u);
-  EXPECT_TRUE(clBtnFace.IsSystem());
-  EXPECT_FALSE(clNone.IsSystem());
-  for (const auto& [name, scheme] : {std::pair{"homestead", 1}, {"Metallic", 2}, {"NormalColor", 0}, {"", 0}})
-    EXPECT_EQ(XPColorSchemeFromName(name), scheme) << name;
-  EXPECT_EQ(GetXPColorScheme(), 0);
-  FlatColorsInit();
-  EXPECT_EQ(XPColorScheme, 0);
-  EXPECT_EQ(HighColorDisplay, IsHighColorDisplay());
-}
-
 // ---- frames, drawn on an 8 x 7 image round the rectangle (1, 1, 7, 6) ----
 
 const QColor kBack(1, 2, 3);
@@ -180,81 +156,8 @@ TEST(Frames, SidesAndBevelsLeaveOutEndPointsAndClNone) {
 
 // ---- the parent's image behind a control ----
 
-TEST(ParentImage, CopiesTheParentsPixelsUnderTheControl) {
-  PatternParent parent(77);
-  parent.resize(60, 40);
-  QWidget child(&parent);
-  QWidget sibling(&parent);  // siblings are not part of the parent's own image
-  sibling.setGeometry(12, 6, 4, 4);
-  sibling.setAutoFillBackground(true);
-  QWidget orphan;
-  orphan.resize(5, 5);
-  auto paint = [](QWidget* w) {
-    QImage image(20, 10, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    QPainter p(&image);
-    PaintParentImage(w, p);
-    return image;
-  };
-  child.setGeometry(10, 5, 20, 10);
-  QImage image = paint(&child);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 20; ++x) ASSERT_EQ(image.pixel(x, y), qRgb(10 + x, 5 + y, 77)) << x << "," << y;
-  // Hanging over the parent's left edge: only the part over the parent is painted.
-  child.setGeometry(-5, 0, 20, 10);
-  image = paint(&child);
-  EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
-  EXPECT_EQ(image.pixel(5, 3), qRgb(0, 3, 77));
-  EXPECT_EQ(paint(&orphan).pixel(2, 2), qRgb(0, 0, 0));  // no parent: nothing
-}
-
 }  // namespace
 }  // namespace controls_test
-
-// Rows worked out by hand from the rules (hue, saturation and luminance in 0..240, halves to the
-// even number): every hue sextant, the luminance clip, the black below any luminance, and the
-// darker, lighter and contrasting colours at their clamps.
-TEST(ColourArithmetic, HslRowsAcrossSextantsAndClamps) {
-  using controls_test::Rgb3;
-  const struct {
-    int r, g, b, h, s, l;
-  } toHsl[] = {{10, 200, 30, 84, 217, 99},   {255, 128, 0, 20, 240, 120}, {77, 77, 200, 160, 127, 130},
-               {250, 5, 130, 220, 231, 120}, {1, 0, 0, 0, 240, 0},       {128, 64, 0, 20, 240, 60},
-               {200, 55, 100, 228, 136, 120}, {3, 2, 1, 20, 120, 2},
-               {97, 95, 95, 0, 2, 90}};  // saturation 2.5: the half goes to the even 2
-  for (const auto& row : toHsl) {
-    const controls_test::HSL x = controls_test::Hsl(Rgb3(row.r, row.g, row.b));
-    EXPECT_EQ(std::vector<int>({x.h, x.s, x.l}), std::vector<int>({row.h, row.s, row.l}))
-        << row.r << "," << row.g << "," << row.b;
-  }
-  const struct {
-    int h, s, l, r, g, b;
-  } toRgb[] = {{20, 240, 120, 255, 128, 0},  {60, 100, 60, 63, 90, 37},    {100, 200, 180, 138, 244, 192},
-               {140, 30, 90, 84, 95, 108},   {180, 240, 200, 214, 170, 255}, {220, 120, 30, 48, 16, 31},
-               {239, 240, 120, 255, 0, 0},   {255, 240, 120, 255, 102, 0},  {40, 240, 240, 255, 255, 255},
-               {0, 0, 1, 1, 1, 1},           {119, 240, 60, 0, 128, 126},   {120, 240, 60, 0, 126, 128}};
-  for (const auto& row : toRgb)
-    EXPECT_EQ(HSLToColor(row.h, row.s, row.l), Rgb3(row.r, row.g, row.b))
-        << row.h << " " << row.s << " " << row.l;
-  // A colour and an amount: darker, lighter and contrasting.
-  const struct {
-    TColor c;
-    int n;
-    TColor darker, lighter, contrast;
-  } shifted[] = {
-      {Rgb3(200, 55, 100), 30, Rgb3(150, 41, 71), Rgb3(214, 105, 135), Rgb3(0, 64, 45)},
-      {Rgb3(200, 55, 100), 255, Rgb3(0, 0, 0), Rgb3(255, 255, 255), Rgb3(255, 255, 255)},
-      {Rgb3(10, 200, 30), 120, Rgb3(0, 0, 0), Rgb3(213, 253, 217), Rgb3(255, 0, 224)},
-      {Rgb3(0, 0, 0), 7, Rgb3(0, 0, 0), Rgb3(7, 7, 7), Rgb3(0, 15, 15)},
-      {Rgb3(255, 255, 255), 1, Rgb3(254, 254, 254), Rgb3(255, 255, 255), Rgb3(0, 2, 2)},
-      {Rgb3(77, 77, 200), 120, Rgb3(5, 5, 16), Rgb3(255, 255, 255), Rgb3(254, 255, 0)}};
-  for (const auto& row : shifted) {
-    const std::vector<TColor> got = {DarkerColor(row.c, row.n), LighterColor(row.c, row.n),
-                                     ContrastColor(row.c, row.n)};
-    EXPECT_EQ(got, std::vector<TColor>({row.darker, row.lighter, row.contrast}))
-        << std::hex << row.c.Value() << " " << row.n;
-  }
-}
 
 namespace controls_test {
 namespace {
@@ -331,25 +234,6 @@ TEST(ThumbRemap, ReplacesKeyEntriesOnlyAndLoadRecoloursButNotMasksOrXpImages) {
   EXPECT_TRUE(hot.contains(qRgb(240, 155, 20)));
   const ThumbBitmaps xp = ThumbBitmaps::Load(tsXPPointer, ptStandard, orVertical, table);
   EXPECT_EQ(xp.Normal, Raw("QXTRKBAR_V_XPPTR").convertToFormat(QImage::Format_RGB32));
-}
-
-TEST(ThumbRemap, CustomThumbIsThreeFrames) {
-  QImage custom(30, 7, QImage::Format_RGB32);
-  for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 30; ++x) custom.setPixel(x, y, qRgb(x / 10 * 100, y, x % 10));
-  const ThumbBitmaps t = ThumbBitmaps::FromCustom(custom);
-  EXPECT_EQ(t.Normal.size(), QSize(10, 7));
-  EXPECT_EQ(t.Normal, t.Hot);
-  EXPECT_EQ(std::vector<QRgb>({t.Normal.pixel(3, 2), t.Mask.pixel(3, 2), t.Disabled.pixel(3, 2)}),
-            std::vector<QRgb>({qRgb(0, 2, 3), qRgb(100, 2, 3), qRgb(200, 2, 3)}));
-  EXPECT_TRUE(ThumbBitmaps::FromCustom(QImage(2, 5, QImage::Format_RGB32)).Normal.isNull());
-  // On the bar: a 30-pixel custom thumb is a 10-pixel thumb, and the style switches to custom.
-  ProbeBar bar(tsMixer);
-  bar.SetCustomThumb(custom);
-  EXPECT_EQ(bar.ThumbStyle(), tsCustom);
-  EXPECT_EQ(std::vector<int>({bar.ThumbLength, bar.ThumbBreadth, bar.TrackWidth()}),
-            std::vector<int>({10, 7, 6}));  // no track-width rule for the custom image
-  EXPECT_EQ(bar.Thumbs.Hot, bar.Thumbs.Normal);
 }
 
 }  // namespace

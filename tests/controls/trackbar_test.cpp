@@ -45,31 +45,6 @@ TEST(TrackBarModel, DefaultsOfANewBar) {
             std::vector<bool>({true, true, true, true, false, false, false}));
 }
 
-TEST(TrackBarModel, RangeNeverCrossesAndPositionFollowsEvenWhenRefused) {
-  ProbeBar bar;
-  EventLog log(bar);
-  bar.SetMax(bar.Min());
-  EXPECT_EQ(bar.Max(), 1);
-  bar.SetMax(100);
-  bar.SetMin(100);
-  EXPECT_EQ(bar.Min(), 99);
-  // Min passed the position, which followed through the setter.
-  EXPECT_EQ(bar.Position(), 99);
-  EXPECT_EQ(log.Take(), (Log{"changing 99", "change 99"}));
-  bar.SetMin(0);
-  bar.SetPosition(80);
-  log.Take();
-  // Shrinking the range below a position whose change is refused still keeps it in range.
-  const std::tuple<bool, int, int, int> steps[] = {{true, 0, 50, 50}, {false, 0, 30, 30}, {false, 60, 100, 60}};
-  for (const auto& [allow, min, max, want] : steps) {
-    log.allowChanges = allow;
-    bar.SetMax(max);
-    bar.SetMin(min);
-    EXPECT_EQ(bar.Position(), want);
-    EXPECT_EQ(log.Take(), (Log{"changing " + std::to_string(want), "change " + std::to_string(want)})) << max;
-  }
-}
-
 TEST(TrackBarModel, PositionClampsAndTheClampedEqualCaseStillFires) {
   ProbeBar bar;
   EventLog log(bar);
@@ -94,35 +69,6 @@ TEST(TrackBarModel, PositionClampsAndTheClampedEqualCaseStillFires) {
   for (Qt::Key key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_PageDown}) QTest::keyClick(&bar, key);
   EXPECT_EQ(bar.Position(), 10);
   EXPECT_EQ(log.Take(), (Log{"changing 5", "changing 9", "changing 0", "changing 9"}));
-}
-
-TEST(TrackBarModel, KeyMapInBothOrientations) {
-  ProbeBar bar;
-  bar.SetMax(100);
-  bar.SetPageSize(7);
-  // From 50; the main keyboard's minus is not a key of the bar.
-  const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> keys[] = {
-      {Qt::Key_Right, {}, 51},  {Qt::Key_Up, {}, 51},   {Qt::Key_Plus, Qt::KeypadModifier, 51},
-      {Qt::Key_Left, {}, 49},   {Qt::Key_Down, {}, 49}, {Qt::Key_Minus, Qt::KeypadModifier, 49},
-      {Qt::Key_Minus, {}, 50},  {Qt::Key_A, {}, 50},    {Qt::Key_PageUp, {}, 57},
-      {Qt::Key_PageDown, {}, 43}, {Qt::Key_End, {}, 100}, {Qt::Key_Home, {}, 0}};
-  for (const auto& [key, mods, want] : keys) {
-    bar.SetPosition(50);
-    QTest::keyClick(&bar, key, mods);
-    EXPECT_EQ(bar.Position(), want) << "key " << std::hex << int(key);
-  }
-  // A tall bar turns vertical, and Home and End swap.
-  bar.resize(35, 200);
-  ASSERT_TRUE(Shown(bar));
-  EXPECT_EQ(bar.Orientation(), orVertical);
-  bar.SetPosition(4);
-  QTest::keyClick(&bar, Qt::Key_End);
-  EXPECT_EQ(bar.Position(), 0);
-  QTest::keyClick(&bar, Qt::Key_Home);
-  EXPECT_EQ(bar.Position(), 100);
-  bar.resize(200, 35);
-  QCoreApplication::processEvents();
-  EXPECT_EQ(bar.Orientation(), orHorizontal);
 }
 
 TEST(TrackBarModel, WideRangesUse64BitArithmetic) {
@@ -178,21 +124,6 @@ TEST(TrackBarGeometry, TrackAndThumbInBothOrientations) {
   tall.SetPointerType(ptWin95);  // vertically the shift stays
   Render(tall);
   EXPECT_EQ(tall.ThumbRect.x(), 12);
-}
-
-TEST(TrackBarModel, TabOnEnterMovesTheFocusOn) {
-  QWidget window;
-  auto* first = new TFlatTrackBar(&window);
-  auto* second = new TFlatTrackBar(&window);
-  second->move(0, 40);
-  ASSERT_TRUE(Shown(window, true));
-  first->setFocus();
-  for (bool tab : {false, true}) {  // off by default
-    first->SetTabOnEnter(tab);
-    QTest::keyClick(first, Qt::Key_Return);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(second->hasFocus(), tab);
-  }
 }
 
 struct TickCase {
@@ -318,28 +249,6 @@ TEST(TrackBarTicks, PointersTickOnlyTheSideTheyPointAt) {
   EXPECT_EQ(image.pixel(4, 5 + (200 - 11 - 0 - 4)), tick);  // the tick of Min
 }
 
-TEST(TrackBarPaint, TransparentBarShowsItsParent) {
-  PatternParent parent(99);
-  parent.resize(240, 60);
-  auto* bar = new ProbeBar(tsPointer, &parent);  // the tip's corners are outside the thumb
-  bar->move(10, 5);
-  bar->SetTransparent(true);
-  const QImage image = Render(parent);
-  EXPECT_EQ(image.pixel(10 + 1, 5 + 1), qRgb(11, 6, 99));
-  EXPECT_EQ(image.pixel(10 + 100, 5 + 30), qRgb(110, 35, 99));
-  // Through the thumb's mask, from the background bitmap.
-  const QRect r = bar->ThumbRect;
-  EXPECT_EQ(image.pixel(10 + r.x(), 5 + r.y()), qRgb(10 + r.x(), 5 + r.y(), 99));
-  EXPECT_NE(image.pixel(10 + r.x() + 5, 5 + r.y() + 10), qRgb(10 + r.x() + 5, 5 + r.y() + 10, 99));
-  // Painted on screen through the backing store, the same.
-  ASSERT_TRUE(Shown(parent));
-  bar->SetTickColor(clRed);
-  QCoreApplication::processEvents();
-  const QImage shown = parent.grab().toImage();
-  EXPECT_EQ(shown.pixel(10 + 1, 5 + 1), qRgb(11, 6, 99));
-  EXPECT_EQ(shown.pixel(10 + r.x(), 5 + r.y()), qRgb(10 + r.x(), 5 + r.y(), 99));
-}
-
 TEST(TrackBarPaint, FocusRectangleAndAFocusedBarMovingItsThumb) {
   TestPalette palette;
   QWidget window;
@@ -440,44 +349,6 @@ TEST_F(MouseTest, PagingCadenceThenTheThumbReachesThePointerAndDrags) {
   EXPECT_EQ(bar.Position(), 26);
 }
 
-TEST_F(MouseTest, ReleaseOrPassingThePointerStopsPaging) {
-  Press(150);
-  EXPECT_EQ(bar.Position(), 60);
-  timer->Fire();
-  EXPECT_EQ(bar.Position(), 70);
-  Release(150);
-  ExpectTimerReset();
-  timer->Fire();
-  EXPECT_EQ(bar.Position(), 70);
-  // A page that carries the thumb past the pointer ends paging without a drag.
-  bar.SetPageSize(30);
-  bar.SetPosition(50);
-  Press(80);
-  EXPECT_EQ(bar.Position(), 20);  // thumb now 40..51, left of the pointer
-  timer->Fire();
-  EXPECT_EQ(bar.Position(), 20);
-  ExpectTimerReset();
-  EXPECT_FALSE(bar.Dragging);
-  Release(80);
-}
-
-TEST_F(MouseTest, OnlyTheLeftButtonOnTheTrackPagesAndAVetoStopsAll) {
-  QTest::mousePress(&bar, Qt::RightButton, {}, QPoint(150, 24));
-  QTest::mouseRelease(&bar, Qt::RightButton, {}, QPoint(150, 24));
-  Press(150, 5);  // beside the track
-  Release(150, 5);
-  EXPECT_EQ(bar.Position(), 50);
-  EXPECT_FALSE(timer->enabled);
-  bar.OnChanging = [](TFlatTrackBar*, int, bool& allow) { allow = false; };
-  Press(150);
-  timer->Fire();
-  Release(150);
-  Press(99);
-  Move(20);
-  Release(20);
-  EXPECT_EQ(bar.Position(), 50);
-}
-
 TEST_F(MouseTest, AnErrorDuringATimedPageStepStopsTheTimer) {
   Press(150);
   bar.OnChanging = [](TFlatTrackBar*, int, bool&) { throw std::runtime_error("refused"); };
@@ -488,35 +359,6 @@ TEST_F(MouseTest, AnErrorDuringATimedPageStepStopsTheTimer) {
   EXPECT_EQ(bar.Position(), 60);
   bar.OnChanging = nullptr;
   Release(150);
-}
-
-TEST_F(MouseTest, HotTrackingAndCursor) {
-  QSignalSpy enters(&bar, &TFlatTrackBar::OnMouseEnter);
-  QSignalSpy leaves(&bar, &TFlatTrackBar::OnMouseLeave);
-  Move(99);
-  EXPECT_TRUE(bar.ThumbHot);
-  EXPECT_EQ(bar.cursor().shape(), Qt::BitmapCursor);
-  EXPECT_EQ(bar.cursor().pixmap().size(), QSize(32, 32));
-  Move(150);
-  EXPECT_FALSE(bar.ThumbHot);
-  EXPECT_EQ(bar.cursor().shape(), Qt::ArrowCursor);
-  Move(99);
-  const int entered = enters.count(), left = leaves.count();
-  QEnterEvent enter(QPointF(99, 24), QPointF(99, 24), bar.mapToGlobal(QPointF(99, 24)));
-  QApplication::sendEvent(&bar, &enter);
-  EXPECT_EQ(enters.count(), entered + 1);
-  QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(&bar, &leave);
-  EXPECT_EQ(leaves.count(), left + 1);
-  EXPECT_FALSE(bar.ThumbHot);
-  // While dragging, leaving keeps the thumb lit.
-  Move(100);
-  EXPECT_TRUE(bar.ThumbHot);
-  Press(100);
-  QApplication::sendEvent(&bar, &leave);
-  EXPECT_TRUE(bar.ThumbHot);
-  Release(100);
-  EXPECT_FALSE(bar.ThumbHot);
 }
 
 TEST(TrackBarDrag, HalvesRoundToEvenInBothOrientations) {

@@ -10,9 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
@@ -24,7 +22,6 @@
 #include "skin/SkinStyle.h"
 #include "skin/WinSkinData.h"
 #include "skin/controls/SkinRegistry.h"
-#include "skin/controls/buttonpaint.h"
 #include "skin/controls/checkpaint.h"
 #include "skin/controls/editpaint.h"
 #include "skin/controls/panelpaint.h"
@@ -82,64 +79,6 @@ class ControlKinds : public FormSkinFixture {
 };
 
 }  // namespace
-
-// The frame each kind of button shows, each later rule overriding the earlier ones.
-TEST_F(ControlKinds, ButtonFrameRules) {
-  // kind, focused, default, pressed, hot, enabled, down (speed buttons), frame
-  const struct { k::ButtonKind kind; bool f, d, p, h, e, down; int frame; } rows[] = {{k::bkPush, 0, 0, 0, 0, 1, 0, 1}, {k::bkPush, 1, 0, 0, 0, 1, 0, 5}, {k::bkPush, 0, 1, 0, 0, 1, 0, 5},
-              {k::bkPush, 1, 0, 0, 1, 1, 0, 4}, {k::bkPush, 1, 1, 1, 1, 1, 0, 2}, {k::bkPush, 0, 0, 1, 0, 0, 0, 3},
-              {k::bkBitProperty, 0, 1, 0, 0, 1, 0, 1}, {k::bkMenu, 1, 1, 0, 0, 1, 0, 4}, {k::bkMenu, 0, 1, 0, 0, 1, 0, 1},
-              {k::bkSpeed, 1, 1, 0, 0, 1, 0, 1}, {k::bkSpeed, 0, 0, 0, 1, 1, 0, 4}, {k::bkSpeed, 0, 0, 0, 0, 0, 1, 2}};
-  for (const auto& r : rows) EXPECT_EQ(k::ButtonState(r.kind, r.f, r.d, r.p, r.h, r.e, r.down), r.frame) << r.kind;
-  // Sizes and captions that must not break the painting; no face image: the plain style's turn.
-  QImage img = Blank(QSize(90, 26));
-  QPainter p(&img);
-  QStyleOptionButton o;
-  o.state = En | Foc;
-  for (const QString& text : {QStringLiteral("||a||"), QString(10000, QLatin1Char('x')) + QStringLiteral("||")})
-    for (const QSize size : {QSize(0, 0), QSize(1, 1), QSize(90, 26)})
-      for (const k::ButtonKind kind : {k::bkPush, k::bkBit, k::bkMenu}) {
-        o.rect = QRect(QPoint(), size), o.text = text;
-        EXPECT_TRUE(k::PaintPushButton(p, Data(), skin->Options, kind, o, nullptr));
-      }
-  // A disabled button's one-image glyph, centred without a caption (41, 9), comes embossed:
-  // shadow over the shape, highlight one pixel down and right.
-  QPushButton bit;
-  QImage glyph(8, 8, QImage::Format_RGB32);
-  glyph.fill(qRgb(128, 128, 0));
-  QPainter(&glyph).fillRect(2, 2, 4, 4, Qt::black);
-  bit.setProperty("Glyph", glyph);
-  o.rect = QRect(0, 0, 90, 26), o.state = {}, o.text.clear();
-  ASSERT_TRUE(k::PaintPushButton(p, Data(), skin->Options, k::bkBit, o, &bit));
-  EXPECT_EQ((std::vector<QRgb>{img.pixel(43, 11), img.pixel(47, 15)}), (std::vector<QRgb>{0xFF808080u, 0xFFFFFFFFu}));
-  Data().Buttons->Bitmap = QImage();
-  EXPECT_FALSE(k::PaintPushButton(p, Data(), skin->Options, k::bkPush, o, nullptr));
-}
-
-// The strip's frame for a check box's or radio button's state at the box's place, for 4-, 8-
-// and 12-frame strips and both directions.
-TEST_F(ControlKinds, ChecksShowTheirStripFrame) {
-  // radio, the strip read as this many frames, state, right to left, frame
-  const struct { bool radio; int frames; S state; bool rtl; int frame; } rows[] = {{0, 12, En, 0, 1},     {0, 12, En | Tri, 0, 9}, {0, 12, S(), 0, 4},     {0, 12, On, 0, 8},
-              {0, 4, On, 0, 4},      {0, 4, En | Tri, 0, 4},  {0, 4, En | On, 0, 2},  {0, 4, S(), 0, 3},
-              {1, 8, En | On, 0, 5}, {1, 8, S(), 0, 4},       {1, 8, On, 0, 8},       {1, 4, On, 0, 4},
-              {0, 12, En | On | Foc, 1, 5}};
-  TDataSkinButton& e = *Data().Buttons;
-  for (const auto& r : rows) {
-    (r.radio ? e.RadioButtonFrame : e.CheckButtonFrame) = r.frames;
-    const QImage& strip = r.radio ? e.RadioBitmap : e.CheckBitmap;
-    const int fw = strip.width() / r.frames, x = !r.rtl ? 0 : r.radio ? 119 - fw : 120 - fw;
-    QStyleOptionButton o;
-    o.rect = QRect(0, 0, 120, 21), o.state = r.state, o.text = QStringLiteral("Bell");
-    o.direction = r.rtl ? Qt::RightToLeft : Qt::LeftToRight;
-    QImage got = Blank(o.rect.size());
-    ASSERT_TRUE(k::PaintCheck(*std::make_unique<QPainter>(&got), Data(), skin->Options, r.radio, o, nullptr));
-    auto oracle = [&](int frame) { return Strip(o.rect.size(), r.radio, r.frames, frame, x); };
-    if (r.frame != 1) { ASSERT_GT(Differing(oracle(r.frame), oracle(1), {}), 4); }
-    const QRegion text = r.rtl ? QRect(0, 0, x - 1, 21) : QRect(fw + 1, 0, 120, 21);
-    EXPECT_EQ(Differing(got, oracle(r.frame), text), 0) << r.radio << " " << r.frames << " frame " << r.frame;
-  }
-}
 
 // Combo boxes in the three looks and both directions: the skin's image for the state over the
 // whole box, or the button strip at the button's place (its see-through pixels keep what is
@@ -212,49 +151,10 @@ class KindsOnWidgets : public ControlKinds {
     w->render(&img, QPoint(), QRegion(), QWidget::DrawChildren);
     return img;
   }
-  QImage ButtonOracle(QSize size, int frame) {
-    return NineSlice(size, Face(), Data().Buttons->Bitmap, Data().Buttons->Margins(), 5, frame, true);
-  }
   orvane::Form form;
 };
 
 }  // namespace
-
-// A push button hovered, pressed, pressed by Space, focused, default and disabled shows the
-// skin's frame for each; it clicks only when released over itself.
-TEST_F(KindsOnWidgets, PushButtonFollowsMouseAndKeys) {
-  auto* b = Add<QPushButton>(QRect(20, 20, 90, 26), "TSkinButton");
-  b->setText(QStringLiteral("OK"));
-  const QPoint mid(45, 13), away(200, 200);
-  const struct { std::function<void()> act, undo; int frame; } rows[] = {
-      {[] {}, [] {}, 1},
-      {[&] { QTest::mouseMove(b, mid); }, [&] { QTest::mouseMove(&form, away); }, 4},
-      {[&] { QTest::mousePress(b, Qt::LeftButton, {}, mid); }, [&] { QTest::mouseRelease(b, Qt::LeftButton, {}, mid); }, 2},
-      {[&] { b->setFocus(), QTest::keyPress(b, Qt::Key_Space); }, [&] { QTest::keyRelease(b, Qt::Key_Space), b->clearFocus(); }, 2},
-      {[&] { b->setFocus(); }, [&] { b->clearFocus(); }, 5},
-      {[&] { b->setDefault(true); }, [&] { b->setDefault(false); }, 5},
-      {[&] { b->setEnabled(false); }, [&] { b->setEnabled(true); }, 3},
-  };
-  for (const auto& r : rows) {
-    r.act();
-    QApplication::processEvents();
-    if (r.frame != 1) { ASSERT_GT(Differing(ButtonOracle(b->size(), r.frame), ButtonOracle(b->size(), 1), {}), 20); }
-    EXPECT_EQ(Differing(Shot(b), ButtonOracle(b->size(), r.frame), QRect(20, 2, 50, 22)), 0) << "frame " << r.frame;
-    r.undo();
-  }
-  QSignalSpy clicked(b, &QPushButton::clicked);
-  QTest::mousePress(b, Qt::LeftButton, {}, mid);
-  QTest::mouseMove(b, QPoint(150, 13));
-  QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(150, 13));
-  EXPECT_EQ(clicked.count(), 0);
-  QTest::mouseClick(b, Qt::LeftButton, {}, mid);
-  EXPECT_EQ(clicked.count(), 1);
-  // Without the skin's button image the plain style paints, as with the skinner switched off.
-  Data().Buttons->Bitmap = QImage();
-  const QImage missing = Shot(b);
-  Perform(b, WM_SKINCONTROLSWITCH, 0);
-  EXPECT_EQ(Differing(missing, Shot(b), {}), 0);
-}
 
 // The other kinds as real widgets in their states: each image against the skin's frame at the
 // kind's place (text masked).
