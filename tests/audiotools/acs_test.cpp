@@ -11,6 +11,7 @@
 #include <QtEndian>
 #include <array>
 #include <cmath>
+#include <complex>
 #include <memory>
 #include <numbers>
 #include <random>
@@ -199,6 +200,14 @@ namespace {
 
 const double kPi = std::numbers::pi;
 
+std::vector<std::complex<double>> DirectDft(const std::vector<double>& pairs, int n, double sign) {
+  std::vector<std::complex<double>> out(static_cast<size_t>(n));
+  for (int k = 0; k < n; ++k)
+    for (int t = 0; t < n; ++t)
+      out[size_t(k)] += std::complex<double>(pairs[2 * t], pairs[2 * t + 1]) * std::polar(1.0, sign * 2 * kPi * k * t / n);
+  return out;
+}
+
 std::vector<short> Tone(double dbfs, int frames, int channels) {
   std::vector<short> s(size_t(frames * channels));
   double a = 32767 * std::pow(10, dbfs / 20);
@@ -207,6 +216,31 @@ std::vector<short> Tone(double dbfs, int frames, int channels) {
 }
 
 }  // namespace
+
+TEST(AcsIndicator, ComplexFftMatchesADirectDftAndInvertsItself) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> u(-1000, 1000);
+  for (int n : {64, 1024}) {
+    std::vector<double> data(size_t(2 * n));
+    for (double& d : data) d = u(rng);
+    const std::vector<double> original = data;
+    const auto expected = DirectDft(data, n, -1);
+    ComplexFFT(data.data(), n, 1);
+    double worst = 0, back = 0;
+    for (int k = 0; k < n; ++k)
+      worst = std::max({worst, std::abs(data[2 * k] - expected[size_t(k)].real() / n), std::abs(data[2 * k + 1] - expected[size_t(k)].imag() / n)});
+    ComplexFFT(data.data(), n, -1);  // unscaled inverse
+    for (int i = 0; i < 2 * n; ++i) back = std::max(back, std::abs(data[i] - original[i]));
+    EXPECT_LT(worst, 1e-9) << "N = " << n;
+    EXPECT_LT(back, 1e-9) << "round trip, N = " << n;
+  }
+  // The inverse alone is the unscaled DFT with the positive exponent.
+  std::vector<double> d(128);
+  for (double& x : d) x = u(rng);
+  const auto expected = DirectDft(d, 64, +1);
+  ComplexFFT(d.data(), 64, 0);
+  for (int k = 0; k < 64; ++k) EXPECT_NEAR(d[2 * k], expected[size_t(k)].real(), 1e-7);
+}
 
 TEST(AcsIndicator, ShortBlocksReadOutAndMisuse) {
   MemoryInput in(ToBytes(Tone(0, 64 * 2 + 63, 1)), 16, 1, 48000);

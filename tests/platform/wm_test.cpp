@@ -261,6 +261,22 @@ TEST(WmOwnNonClient, SwitchedInsideAModalLoop) {
   EXPECT_EQ(dialog.exec(), QDialog::Accepted);
 }
 
+TEST(FormList, CreationOrderDestructionAndWmDestroy) {
+  Form a;
+  auto* b = new TMessageForm(QStringLiteral("t"), QStringLiteral("c"), 0, &a);
+  Form c;
+  EXPECT_EQ(ScreenForms().mid(ScreenForms().indexOf(&a)), (QList<Form*>{&a, b, &c}));
+  QStringList seen;
+  Link link = Subclass(b, [&](Message& m) {
+    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY)
+      seen << QString::number(m.msg) + (ScreenForms().contains(b) ? GetWindowText(b) : QString());
+    CallPrevious(link, m);
+  });
+  delete b;
+  EXPECT_EQ(seen, (QStringList{QStringLiteral("2c"), QStringLiteral("130c")}));
+  EXPECT_EQ(ScreenForms().mid(ScreenForms().indexOf(&a)), (QList<Form*>{&a, &c}));
+}
+
 TEST(WmHost, SystemCommandsTextCommandsAndNames) {
   FramedForm f;
   const struct {
