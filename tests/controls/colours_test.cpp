@@ -159,6 +159,51 @@ TEST(Frames, SidesAndBevelsLeaveOutEndPointsAndClNone) {
 }  // namespace
 }  // namespace controls_test
 
+// Rows worked out by hand from the rules (hue, saturation and luminance in 0..240, halves to the
+// even number): every hue sextant, the luminance clip, the black below any luminance, and the
+// darker, lighter and contrasting colours at their clamps.
+TEST(ColourArithmetic, HslRowsAcrossSextantsAndClamps) {
+  using controls_test::Rgb3;
+  const struct {
+    int r, g, b, h, s, l;
+  } toHsl[] = {{10, 200, 30, 84, 217, 99},   {255, 128, 0, 20, 240, 120}, {77, 77, 200, 160, 127, 130},
+               {250, 5, 130, 220, 231, 120}, {1, 0, 0, 0, 240, 0},       {128, 64, 0, 20, 240, 60},
+               {200, 55, 100, 228, 136, 120}, {3, 2, 1, 20, 120, 2},
+               {97, 95, 95, 0, 2, 90}};  // saturation 2.5: the half goes to the even 2
+  for (const auto& row : toHsl) {
+    const controls_test::HSL x = controls_test::Hsl(Rgb3(row.r, row.g, row.b));
+    EXPECT_EQ(std::vector<int>({x.h, x.s, x.l}), std::vector<int>({row.h, row.s, row.l}))
+        << row.r << "," << row.g << "," << row.b;
+  }
+  const struct {
+    int h, s, l, r, g, b;
+  } toRgb[] = {{20, 240, 120, 255, 128, 0},  {60, 100, 60, 63, 90, 37},    {100, 200, 180, 138, 244, 192},
+               {140, 30, 90, 84, 95, 108},   {180, 240, 200, 214, 170, 255}, {220, 120, 30, 48, 16, 31},
+               {239, 240, 120, 255, 0, 0},   {255, 240, 120, 255, 102, 0},  {40, 240, 240, 255, 255, 255},
+               {0, 0, 1, 1, 1, 1},           {119, 240, 60, 0, 128, 126},   {120, 240, 60, 0, 126, 128}};
+  for (const auto& row : toRgb)
+    EXPECT_EQ(HSLToColor(row.h, row.s, row.l), Rgb3(row.r, row.g, row.b))
+        << row.h << " " << row.s << " " << row.l;
+  // A colour and an amount: darker, lighter and contrasting.
+  const struct {
+    TColor c;
+    int n;
+    TColor darker, lighter, contrast;
+  } shifted[] = {
+      {Rgb3(200, 55, 100), 30, Rgb3(150, 41, 71), Rgb3(214, 105, 135), Rgb3(0, 64, 45)},
+      {Rgb3(200, 55, 100), 255, Rgb3(0, 0, 0), Rgb3(255, 255, 255), Rgb3(255, 255, 255)},
+      {Rgb3(10, 200, 30), 120, Rgb3(0, 0, 0), Rgb3(213, 253, 217), Rgb3(255, 0, 224)},
+      {Rgb3(0, 0, 0), 7, Rgb3(0, 0, 0), Rgb3(7, 7, 7), Rgb3(0, 15, 15)},
+      {Rgb3(255, 255, 255), 1, Rgb3(254, 254, 254), Rgb3(255, 255, 255), Rgb3(0, 2, 2)},
+      {Rgb3(77, 77, 200), 120, Rgb3(5, 5, 16), Rgb3(255, 255, 255), Rgb3(254, 255, 0)}};
+  for (const auto& row : shifted) {
+    const std::vector<TColor> got = {DarkerColor(row.c, row.n), LighterColor(row.c, row.n),
+                                     ContrastColor(row.c, row.n)};
+    EXPECT_EQ(got, std::vector<TColor>({row.darker, row.lighter, row.contrast}))
+        << std::hex << row.c.Value() << " " << row.n;
+  }
+}
+
 namespace controls_test {
 namespace {
 
