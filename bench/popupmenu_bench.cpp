@@ -4,7 +4,6 @@
 // first skinned menu of a size is printed apart.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include "skin/SkinStyle.h"
 #include "skin/WinSkinPopMenu.h"
 #include "skin/WinSkinStore.h"
+#include "bench/skinbench.h"
 
 using namespace orvane::skin;
 
@@ -45,11 +45,8 @@ int main(int argc, char** argv) {
   firstPaintMs(5, false);  // warm fonts and caches
   const double plain = firstPaintMs(kRuns, false);
 
-  QFile f(QString::fromLatin1(DefaultSkinResource));
-  if (!f.open(QIODevice::ReadOnly)) return 1;
   TSXSkin skin;
-  skin.SetSkinStream(f.readAll());
-  if (!skin.LoadSkin()) return 1;
+  if (!bench::LoadDefaultSkin(skin)) return 1;
   skin.Loaded();
   skin.SetActive(true);
   SkinManager->TimerAction();

@@ -19,7 +19,6 @@
 #include <QTableView>
 #include <QTreeWidget>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QGroupBox>
 #include <QHoverEvent>
 #include <QImage>
@@ -39,6 +38,7 @@
 #include "platform/forms/form.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinStore.h"
+#include "bench/skinbench.h"
 #include "skin/controls/SkinRegistry.h"
 
 using namespace orvane::skin;
@@ -230,11 +230,8 @@ int main(int argc, char** argv) {
   const double plainOthers = WarmMedian(others.client(), kRuns);
   const double plainPages = PageScrollsMs(grid);
 
-  QFile f(QString::fromLatin1(DefaultSkinResource));
-  if (!f.open(QIODevice::ReadOnly)) return 1;
   TSXSkin skin;
-  skin.SetSkinStream(f.readAll());
-  if (!skin.LoadSkin()) return 1;
+  if (!bench::LoadDefaultSkin(skin)) return 1;
   skin.Loaded();
   skin.SetActive(true);
   SkinManager->TimerAction();

@@ -3,7 +3,6 @@
 // the limit of 1.5 times the plain paint, in the same run.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +15,7 @@
 #include "skin/SkinStyle.h"
 #include "skin/WinSkinMenu.h"
 #include "skin/WinSkinStore.h"
+#include "bench/skinbench.h"
 
 using namespace orvane::skin;
 namespace wm = orvane::wm;
@@ -54,11 +54,8 @@ int main(int argc, char** argv) {
   firstPaintMs(5, nullptr, nullptr);  // warm fonts and caches
   const double plain = firstPaintMs(kRuns, nullptr, nullptr);
 
-  QFile f(QString::fromLatin1(DefaultSkinResource));
-  if (!f.open(QIODevice::ReadOnly)) return 1;
   TSXSkin skin;
-  skin.SetSkinStream(f.readAll());
-  if (!skin.LoadSkin()) return 1;
+  if (!bench::LoadDefaultSkin(skin)) return 1;
   RegisterFormSkinner();
   skin.Loaded();
   skin.SetActive(true);

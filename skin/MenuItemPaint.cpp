@@ -204,6 +204,22 @@ void DrawSeparatorStrip(QPainter& p, const QRect& r, const TDataSkinObject& e) {
               QRect(cell.right() + 1 - rr, cell.top(), rr, h));
 }
 
+// An item's painting goes straight into the menu's paint pass, in item coordinates and
+// clipped to the item; the painter is given back as it was.
+struct ItemCanvas {
+  explicit ItemCanvas(wm::DrawItemStruct& item) : p(*item.painter), local(QPoint(0, 0), item.rcItem.size()) {
+    p.save();
+    p.translate(item.rcItem.topLeft());
+    p.setClipRect(local, Qt::IntersectClip);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  }
+  ~ItemCanvas() { p.restore(); }
+  ItemCanvas(const ItemCanvas&) = delete;
+  ItemCanvas& operator=(const ItemCanvas&) = delete;
+  QPainter& p;
+  const QRect local;
+};
+
 }  // namespace
 
 void TextMeasure(wm::MeasureItemStruct& item, int leftMargin) {
@@ -239,13 +255,9 @@ void ItemPainter(QWidget* owner, wm::DrawItemStruct& item) {
   const TDataSkinObject& e = *data->MenuItem;
   const QRect& r = item.rcItem;
   if (r.width() < 1 || r.height() < 1) return;
-  // Straight into the menu's paint pass, in item coordinates and clipped to the item.
-  QPainter& p = *item.painter;
-  p.save();
-  p.translate(r.topLeft());
-  p.setClipRect(QRect(QPoint(0, 0), r.size()), Qt::IntersectClip);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  const QRect local(QPoint(0, 0), r.size());
+  ItemCanvas canvas(item);
+  QPainter& p = canvas.p;
+  const QRect& local = canvas.local;
   // The skinned menu's own background under the item.
   p.fillRect(local, Slot(*data, scMenu));
   if (TPopupMenuSkinner* ps = PopupSkinnerOf(item.menu))
@@ -257,7 +269,6 @@ void ItemPainter(QWidget* owner, wm::DrawItemStruct& item) {
     p.drawImage(QPoint(0, 0), ElementImage(e, local.size(), frame));
     DrawContents(p, local, item, *data);
   }
-  p.restore();
 }
 
 void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
@@ -265,13 +276,9 @@ void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
   if (!data || !item.painter) return wm::DefaultDrawItem(item);
   const QRect& r = item.rcItem;
   if (r.width() < 1 || r.height() < 1) return;
-  // Straight into the menu's paint pass, in item coordinates and clipped to the item.
-  QPainter& p = *item.painter;
-  p.save();
-  p.translate(r.topLeft());
-  p.setClipRect(QRect(QPoint(0, 0), r.size()), Qt::IntersectClip);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  const QRect local(QPoint(0, 0), r.size());
+  ItemCanvas canvas(item);
+  QPainter& p = canvas.p;
+  const QRect& local = canvas.local;
   const bool selected = item.itemState & wm::ODS_SELECTED;
   if (IsSeparator(item.action)) {
     p.fillRect(local, Slot(*data, scMenu));
@@ -282,7 +289,6 @@ void PlainPainter(QWidget* owner, wm::DrawItemStruct& item) {
     p.fillRect(local, Slot(*data, selected ? scHilight : scMenu));
     DrawContents(p, local, item, *data);
   }
-  p.restore();
 }
 
 void RegisterMenuPainters() {
