@@ -429,16 +429,22 @@ void TFormSkinner::BareUnskin() {
     for (QWidget* c : hwnd_->findChildren<QWidget*>()) c->update();
 }
 
-void TFormSkinner::Unskin() {
-  if (!frameSkinned_) {
-    BareUnskin();
-    return;
-  }
+// The frame's own activity ends: the system menu closed and freed, no hover timer, hint or hot
+// object left to act on the window.
+void TFormSkinner::StopFrameWork() {
   if (systemMenu_) systemMenu_->close();
   FreeSystemMenu();
   hoverTimer_.stop();
   if (skin_) skin_->HideCaptionHint();
   hot_ = nullptr;
+}
+
+void TFormSkinner::Unskin() {
+  if (!frameSkinned_) {
+    BareUnskin();
+    return;
+  }
+  StopFrameWork();
   RestoreProcedures();
   FreeControls();
   RestoreFormLook();
@@ -458,10 +464,7 @@ void TFormSkinner::Detach() {
     BareUnskin();
     return;
   }
-  if (systemMenu_) systemMenu_->close();
-  FreeSystemMenu();
-  hoverTimer_.stop();
-  hot_ = nullptr;
+  StopFrameWork();
   RestoreProcedures();
   FreeControls();
   FreeMenuBar(false);

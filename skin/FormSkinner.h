@@ -245,6 +245,7 @@ class TFormSkinner : public TWinSkinForm {
   void Activate();
   void NCMouse(wm::Message& m);
   void FreeControls(bool onlyDestroyed = false);
+  void StopFrameWork();
   void RestoreProcedures();
   void BareUnskin();
   void RestoreFormLook();

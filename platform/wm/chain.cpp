@@ -70,32 +70,30 @@ QRect ClientArea(QWidget* w) {
   return r.adjusted(fw, fw, -fw, -fw);
 }
 
-// The client mouse message of a child widget's mouse event (0 for other buttons).
-quint32 ClientMouseMessage(const QMouseEvent* e) {
-  if (e->type() == QEvent::MouseMove) return WM_MOUSEMOVE;
+// The message of a mouse event: the move message, or the button's down message (0 for a
+// button without one) and the up and double-click messages that follow it in the numbering.
+quint32 MouseMessage(const QMouseEvent* e, quint32 move, quint32 left, quint32 right, quint32 middle) {
+  if (e->type() == QEvent::MouseMove) return move;
   quint32 base;
   switch (e->button()) {
-    case Qt::LeftButton: base = WM_LBUTTONDOWN; break;
-    case Qt::RightButton: base = WM_RBUTTONDOWN; break;
-    default: return 0;
+    case Qt::LeftButton: base = left; break;
+    case Qt::RightButton: base = right; break;
+    case Qt::MiddleButton: base = middle; break;
+    default: base = 0; break;
   }
+  if (base == 0) return 0;
   if (e->type() == QEvent::MouseButtonRelease) return base + 1;
   if (e->type() == QEvent::MouseButtonDblClick) return base + 2;
   return base;
 }
 
+// The client mouse message of a child widget's mouse event (0 for other buttons).
+quint32 ClientMouseMessage(const QMouseEvent* e) {
+  return MouseMessage(e, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, 0);
+}
+
 quint32 NonClientMouseMessage(const QMouseEvent* e) {
-  int base;
-  switch (e->type() == QEvent::MouseMove ? Qt::NoButton : e->button()) {
-    case Qt::NoButton: return WM_NCMOUSEMOVE;
-    case Qt::LeftButton: base = WM_NCLBUTTONDOWN; break;
-    case Qt::RightButton: base = WM_NCRBUTTONDOWN; break;
-    case Qt::MiddleButton: base = WM_NCMBUTTONDOWN; break;
-    default: return 0;
-  }
-  if (e->type() == QEvent::MouseButtonRelease) return base + 1;
-  if (e->type() == QEvent::MouseButtonDblClick) return base + 2;
-  return base;
+  return MouseMessage(e, WM_NCMOUSEMOVE, WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN);
 }
 
 // Watches one window and turns its events into messages through its chain.
