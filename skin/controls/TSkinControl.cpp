@@ -11,6 +11,7 @@
 #include "skin/WinSkinData.h"
 #include "skin/controls/SkinPieceCache.h"
 #include "skin/controls/SkinRegistry.h"
+#include "skin/controls/panelpaint.h"
 #include "skin/skindata.h"
 #include "skin/imgutil.h"
 #include "skin/skinpaint.h"
@@ -351,12 +352,7 @@ void TSkinControl::DrawCaption(QPainter* dc, const QRect& rect, quint32 align, b
   dc->save();
   dc->setBackgroundMode(Qt::TransparentMode);
   dc->setBrush(Qt::NoBrush);
-  QFont f = dc->font();
-  f.setBold(false);
-  f.setItalic(false);
-  f.setUnderline(false);
-  f.setStrikeOut(false);
-  dc->setFont(f);
+  kinds::UsePlainFont(*dc);
   QRect measured(rect.left(), rect.top(), rect.width(), rect.height());
   SkinDrawText(dc, text, measured, align | DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS);
   const int dy = (rect.height() - measured.height()) / 2 - 1;
@@ -389,12 +385,7 @@ void TSkinControl::DrawGlyphCaption(QPainter* dc, const QRect& rect, int alignme
   }
   dc->save();
   dc->setBackgroundMode(Qt::TransparentMode);
-  QFont f = dc->font();
-  f.setBold(false);
-  f.setItalic(false);
-  f.setUnderline(false);
-  f.setStrikeOut(false);
-  dc->setFont(f);
+  kinds::UsePlainFont(*dc);
   if (!Enabled) dc->setPen(ShadowColour());
   const int left = rect.left() + x + gw;
   QRect r(left, rect.top() + (rect.height() - th) / 2, qMax(0, rect.right() + 1 - left), th);

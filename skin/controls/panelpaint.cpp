@@ -126,9 +126,7 @@ void DrawCaptionCentered(QPainter& p, const QRect& rect, const QString& text, in
                 m.height());
   p.save();
   p.setBrush(Qt::NoBrush);
-  QFont f = p.font();
-  f.setBold(false), f.setItalic(false), f.setUnderline(false), f.setStrikeOut(false);
-  p.setFont(f);
+  UsePlainFont(p);
   if (!enabled) p.setPen(DisabledTextColour());
   DrawText(p, text, t, flags);
   p.restore();
@@ -152,6 +150,15 @@ void DrawArrowGlyph(QPainter& p, int X, int Y, int direction) {
     p.drawPolygon(path);
   }
   p.restore();
+}
+
+void UsePlainFont(QPainter& p) {
+  QFont f = p.font();
+  f.setBold(false);
+  f.setItalic(false);
+  f.setUnderline(false);
+  f.setStrikeOut(false);
+  p.setFont(f);
 }
 
 }  // namespace orvane::skin::kinds

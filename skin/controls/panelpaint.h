@@ -43,4 +43,7 @@ void DrawCaptionCentered(QPainter& p, const QRect& rect, const QString& text, in
 // Each line leaves out its end point.
 void DrawArrowGlyph(QPainter& p, int x, int y, int direction);
 
+// Captions are drawn in the painter's font without bold, italic, underline or strike-out.
+void UsePlainFont(QPainter& p);
+
 }  // namespace orvane::skin::kinds
