@@ -69,8 +69,11 @@ TFormSkinner::TFormSkinner(QWidget* hwnd, QObject* object, const QString& classN
     : TWinSkinForm(hwnd, object, className) {
   setParent(hwnd);  // dies with its window
   dblClickTime_ = wm::GetDoubleClickTime();
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    captionFont_ = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+    // Asked of the font configuration once: a switch makes a skinner for every open window.
+    static const QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    captionFont_ = title;
+  }
   hoverTimer_.setInterval(250);
   QObject::connect(&hoverTimer_, &QTimer::timeout, this, [this] { HoverTimer(); });
 }

@@ -4,6 +4,8 @@
 // skinners of its controls, and gives everything back when the skin goes.
 #pragma once
 
+#include <array>
+
 #include <QBrush>
 #include <QColor>
 #include <QFont>
@@ -203,7 +205,6 @@ class TFormSkinner : public TWinSkinForm {
   // Takes WS_SYSMENU off the style while the skin draws the caption buttons (strip), or gives
   // it back.
   void SetSysMenuStyle(bool strip);
-  const QImage& FrameImage() const { return frameImage_; }
   int WidestRightButton() const { return widestRight_; }
 
   // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
@@ -257,6 +258,8 @@ class TFormSkinner : public TWinSkinForm {
   void Minimize();
   void PaintMenuBar(QPainter& p, const QRect& rect);
   void DrawFrameImage(QPainter& dc);
+  // Where the four strips of the frame lie in the window (an empty rectangle for one with none).
+  static std::array<QRect, 4> FrameStripRects(const QWidget* w);
   const QImage& SideBitmap(int side, const QSize& size);
   void InvalidateFrame();
 
@@ -300,7 +303,15 @@ class TFormSkinner : public TWinSkinForm {
   int showState_ = ssNormal;
 
   // The composed frame, what it was composed for, and the region's size.
-  QImage frameImage_;
+  // The composed frame as the four strips around the client (top with the title bar and the
+  // menu bar, left, right, bottom), each an image of its own: one image of the whole window
+  // would be mostly client that is never shown, and touching all of it costs every switch.
+  struct FrameStrip {
+    QRect rect;
+    QImage image;
+  };
+  std::array<FrameStrip, 4> frameStrips_;
+  QSize frameSize_;
   bool frameDirty_ = true;
   bool frameActive_ = true;
   QSize regionSize_;

@@ -29,6 +29,58 @@ QRect Clipped(const QRect& r, const QSize& window) {
   return r & QRect(QPoint(0, 0), window);
 }
 
+// Images and regions of frames already built, shared by every window of the program: a switch
+// of the skin makes a new skinner for each open window, mostly of sizes built before. An entry
+// holds only a weak reference to its skin data, so one of a freed skin is never taken for one
+// of a new skin at the same address.
+template <typename Key, typename Value>
+class SharedFrameCache {
+ public:
+  const Value* Find(const std::shared_ptr<const TSkinData>& data, const Key& key) const {
+    for (const Entry& e : entries_)
+      if (e.key == key && !e.data.expired() && e.data.lock() == data) return &e.value;
+    return nullptr;
+  }
+  const Value& Insert(const std::shared_ptr<const TSkinData>& data, const Key& key, Value value) {
+    if (entries_.size() >= kLimit) entries_.removeFirst();
+    entries_.append(Entry{data, key, std::move(value)});
+    return entries_.last().value;
+  }
+
+ private:
+  static constexpr qsizetype kLimit = 96;
+  struct Entry {
+    std::weak_ptr<const TSkinData> data;
+    Key key;
+    Value value;
+  };
+  QList<Entry> entries_;
+};
+
+struct SideKey {
+  int side, frame;
+  QSize size;
+  bool operator==(const SideKey&) const = default;
+};
+
+struct RegionKey {
+  QSize size;
+  QMargins borders;
+  int frameKind;
+  bool active;
+  bool operator==(const RegionKey&) const = default;
+};
+
+SharedFrameCache<SideKey, QImage>& SideImages() {
+  static SharedFrameCache<SideKey, QImage> cache;
+  return cache;
+}
+
+SharedFrameCache<RegionKey, QRegion>& Regions() {
+  static SharedFrameCache<RegionKey, QRegion> cache;
+  return cache;
+}
+
 const TDataSkinBorder* SideElement(const TSkinData& d, int side) {
   switch (side) {
     case 1: return &d.Border(bsLeft);
@@ -48,8 +100,13 @@ const QImage& TFormSkinner::SideBitmap(int side, const QSize& size) {
   const int frame = e.FrameCount() == 1 || active_ ? 1 : 2;
   SideCache& c = sideCache_[side - 1];
   if (c.image.size() != size || c.frame != frame || c.data != data_.get()) {
-    c = SideCache{BuildSkinBitmap(size, e.Bitmap, e.Margins(), side == 3 || side == 4, e.Tile != 1, e.FrameCount(), frame),
-                  frame, data_.get()};
+    const SideKey key{side, frame, size};
+    const QImage* built = SideImages().Find(data_, key);
+    if (!built)
+      built = &SideImages().Insert(
+          data_, key,
+          BuildSkinBitmap(size, e.Bitmap, e.Margins(), side == 3 || side == 4, e.Tile != 1, e.FrameCount(), frame));
+    c = SideCache{*built, frame, data_.get()};
   }
   return c.image;
 }
@@ -118,7 +175,7 @@ void TFormSkinner::NCPaint(wm::Message& m) {
     InvalidateFrame();
     return;
   }
-  if (m.wParam == 1 || frameDirty_ || frameImage_.size() != w->size() || frameActive_ != active_) {
+  if (m.wParam == 1 || frameDirty_ || frameSize_ != w->size() || frameActive_ != active_) {
     PaintFrame(dc);
     return;
   }
@@ -139,20 +196,32 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
   }
   const int W = w->width(), H = w->height();
   try {
-    // Every frame pixel is painted anew; the client part of the image is never shown.
-    if (frameImage_.size() != w->size()) frameImage_ = QImage(W, H, QImage::Format_ARGB32_Premultiplied);
-    QPainter p(&frameImage_);
     const int L = borders_.left(), T = borders_.top(), R = borders_.right(), B = borders_.bottom();
-    if (showState_ != ssMinimized) {
-      PaintBorderSide(1, Edges(0, 0, L, H), p);
-      PaintBorderSide(2, Edges(W - R, 0, W, H), p);
-      PaintBorderSide(4, Edges(L, H - B, W - R, H), p);
-      PaintTitle(p);
-      if (menuBarHeight_ > 0) PaintMenuBar(p, Edges(L, T, W - R, T + menuBarHeight_));
-    } else {
-      PaintTitle(p);
+    const std::array<QRect, 4> rects = FrameStripRects(w);
+    for (size_t i = 0; i < rects.size(); ++i) {
+      FrameStrip& strip = frameStrips_[i];
+      if (strip.rect != rects[i] || strip.image.isNull() != rects[i].isEmpty()) {
+        strip.rect = rects[i];
+        strip.image = rects[i].isEmpty() ? QImage() : QImage(rects[i].size(), QImage::Format_ARGB32_Premultiplied);
+        strip.image.fill(Qt::transparent);
+      }
+      if (strip.image.isNull()) continue;
+      // Each strip is painted in window coordinates; what falls outside it is clipped away.
+      QPainter p(&strip.image);
+      p.translate(-strip.rect.topLeft());
+      if (showState_ == ssMinimized) {
+        PaintTitle(p);
+        continue;
+      }
+      if (i != 2) PaintBorderSide(1, Edges(0, 0, L, H), p);
+      if (i != 1) PaintBorderSide(2, Edges(W - R, 0, W, H), p);
+      if (i == 3) PaintBorderSide(4, Edges(L, H - B, W - R, H), p);
+      if (i == 0) {
+        PaintTitle(p);
+        if (menuBarHeight_ > 0) PaintMenuBar(p, Edges(L, T, W - R, T + menuBarHeight_));
+      }
     }
-    p.end();
+    frameSize_ = w->size();
     frameActive_ = active_;
     frameDirty_ = false;
     DrawFrameImage(*dc);
@@ -162,17 +231,28 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
   hot_ = nullptr;
 }
 
+std::array<QRect, 4> TFormSkinner::FrameStripRects(const QWidget* w) {
+  const QRect c = w->contentsRect();
+  const int W = w->width(), H = w->height();
+  std::array<QRect, 4> rects = {Edges(0, 0, W, c.top()), Edges(0, c.top(), c.left(), c.bottom() + 1),
+                                Edges(c.right() + 1, c.top(), W, c.bottom() + 1), Edges(0, c.bottom() + 1, W, H)};
+  for (QRect& r : rects)
+    if (r.width() <= 0 || r.height() <= 0) r = QRect();
+  return rects;
+}
+
 void TFormSkinner::DrawFrameImage(QPainter& dc) {
   QWidget* w = hwnd_;
   if (!w) return;
   // The four strips around the client, copied as they are (every frame pixel is opaque).
-  const QRect c = w->contentsRect();
-  const int W = w->width(), H = w->height();
   dc.save();
   dc.setCompositionMode(QPainter::CompositionMode_Source);
-  for (const QRect& r : {Edges(0, 0, W, c.top()), Edges(0, c.top(), c.left(), c.bottom() + 1),
-                         Edges(c.right() + 1, c.top(), W, c.bottom() + 1), Edges(0, c.bottom() + 1, W, H)})
-    if (r.width() > 0 && r.height() > 0) dc.drawImage(r, frameImage_, r);
+  const std::array<QRect, 4> rects = FrameStripRects(w);
+  for (size_t i = 0; i < rects.size(); ++i) {
+    const FrameStrip& strip = frameStrips_[i];
+    if (!rects[i].isEmpty() && strip.rect == rects[i] && !strip.image.isNull())
+      dc.drawImage(strip.rect.topLeft(), strip.image);
+  }
   dc.restore();
 }
 
@@ -317,6 +397,12 @@ void TFormSkinner::UpdateRegion() {
     return;
   }
   regionSize_ = size;
+  const RegionKey key{size, borders_, frameKind_, active_};
+  if (const QRegion* known = Regions().Find(data_, key)) {
+    wm::SetWindowRgn(w, *known, true);
+    regionSet_ = true;
+    return;
+  }
   const int W = size.width(), H = size.height();
   const int L = borders_.left(), T = borders_.top(), R = borders_.right(), B = borders_.bottom();
   QRegion region(Clipped(Edges(L, T, W - R, H - B), size));
@@ -336,6 +422,7 @@ void TFormSkinner::UpdateRegion() {
     const QRegion top = part(3, Edges(L, 0, W - R, T), d.Border(bsTop).Trans && T >= 2 && strip > 0);
     region |= (top | bottom) | (left | right);
   }
+  Regions().Insert(data_, key, region);
   wm::SetWindowRgn(w, region, true);
   regionSet_ = true;
 }

@@ -11,6 +11,8 @@
 
 #include "platform/wm/menus.h"
 #include "skin/WinSkinData.h"
+#include "skin/WinSkinForm.h"
+#include "skin/WinSkinStore.h"
 #include "skin/WinSkinPopMenu.h"
 #include "skin/TSkinControl.h"
 #include "skin/controls/ControlChooser.h"
@@ -23,6 +25,13 @@ namespace {
 
 QPointer<TSkinStyle> installed;
 QString displacedStyle;  // the name of the style to put back
+
+// Nothing is skinned and nothing is about to be (the skin is off and every skinner gone): every
+// call goes straight to Fusion, so that keeping the style costs the unskinned program nothing.
+bool Idle() {
+  return !(SkinManager && SkinManager->On()) && TSkinRegistry::Count() == 0 && TWinSkinForm::LiveCount() == 0 &&
+         !AnyPopupSkinner();
+}
 
 // The skinner of a menu whose frame the skin paints, else null.
 TPopupMenuSkinner* PaintingSkinner(const QWidget* widget) {
@@ -72,6 +81,7 @@ const QMenu* OwnerDrawnMenu(const QWidget* widget) {
 
 QSize TSkinStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                    const QWidget* widget) const {
+  if (Idle()) return QProxyStyle::sizeFromContents(type, option, size, widget);
   auto standard = [&] { return QProxyStyle::sizeFromContents(type, option, size, widget); };
   auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
   const QMenu* menu = type == CT_MenuItem && item ? OwnerDrawnMenu(widget) : nullptr;
@@ -95,6 +105,7 @@ QSize TSkinStyle::sizeFromContents(ContentsType type, const QStyleOption* option
 
 void TSkinStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                              const QWidget* widget) const {
+  if (Idle()) return QProxyStyle::drawControl(element, option, painter, widget);
   auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
   const QMenu* menu = element == CE_MenuItem && item ? OwnerDrawnMenu(widget) : nullptr;
   QWidget* owner = menu ? wm::MenuOwner(menu) : nullptr;
@@ -129,6 +140,7 @@ TSkinStyle::TSkinStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fus
 }
 
 int TSkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const {
+  if (Idle()) return QProxyStyle::pixelMetric(metric, option, widget);
   if (metric == PM_MenuPanelWidth && widget) {
     // A menu is laid out before it is shown, and before its skinner comes.
     const TPopupMenuSkinner* p = PopupSkinnerOf(widget);
@@ -142,6 +154,7 @@ int TSkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, cons
 
 void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                const QWidget* widget) const {
+  if (Idle()) return QProxyStyle::drawPrimitive(element, option, painter, widget);
   if (element == PE_FrameMenu || element == PE_PanelMenu) {
     if (TPopupMenuSkinner* p = PaintingSkinner(widget)) {
       if (element == PE_FrameMenu) return;  // the skinner's frame is the menu's frame
@@ -166,8 +179,9 @@ void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
 
 void TSkinStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                                     const QWidget* widget) const {
-  if (BySkinner(widget,
-                [&](TSkinControl* s) { return s->drawComplexControl(this, control, option, painter, widget); }))
+  if (!Idle() && BySkinner(widget, [&](TSkinControl* s) {
+        return s->drawComplexControl(this, control, option, painter, widget);
+      }))
     return;
   QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
@@ -175,14 +189,14 @@ void TSkinStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
 QRect TSkinStyle::subControlRect(ComplexControl cc, const QStyleOptionComplex* option, SubControl sc,
                                  const QWidget* widget) const {
   QRect out;
-  if (BySkinner(widget, [&](TSkinControl* s) { return s->subControlRect(this, cc, option, sc, widget, out); }))
+  if (!Idle() && BySkinner(widget, [&](TSkinControl* s) { return s->subControlRect(this, cc, option, sc, widget, out); }))
     return out;
   return QProxyStyle::subControlRect(cc, option, sc, widget);
 }
 
 QRect TSkinStyle::subElementRect(SubElement element, const QStyleOption* option, const QWidget* widget) const {
   QRect out;
-  if (BySkinner(widget, [&](TSkinControl* s) { return s->subElementRect(this, element, option, widget, out); }))
+  if (!Idle() && BySkinner(widget, [&](TSkinControl* s) { return s->subElementRect(this, element, option, widget, out); }))
     return out;
   return QProxyStyle::subElementRect(element, option, widget);
 }
@@ -190,13 +204,14 @@ QRect TSkinStyle::subElementRect(SubElement element, const QStyleOption* option,
 int TSkinStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                           QStyleHintReturn* returnData) const {
   int out = 0;
-  if (BySkinner(widget, [&](TSkinControl* s) { return s->styleHint(this, hint, option, widget, out); })) return out;
+  if (!Idle() && BySkinner(widget, [&](TSkinControl* s) { return s->styleHint(this, hint, option, widget, out); }))
+    return out;
   return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
 void TSkinStyle::polish(QWidget* widget) {
   QProxyStyle::polish(widget);
-  TControlChooser::SkinLateWidget(widget);
+  if (!Idle()) TControlChooser::SkinLateWidget(widget);
 }
 
 TSkinStyle* InstalledSkinStyle() { return SkinStyleInstalled() ? installed.data() : nullptr; }
@@ -211,6 +226,10 @@ void InstallSkinStyle() {
 
 void RemoveSkinStyle() {
   if (!installed || QApplication::style() != installed.data()) return;
+  // With no skinner attached the skin style draws as Fusion does, pixel for pixel: when Fusion
+  // is what it displaced, it stays. Replacing the application's style re-polishes every widget
+  // of every window, which would make each switch of the skin several times slower.
+  if (displacedStyle.compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0) return;
   installed = nullptr;
   if (QCoreApplication::closingDown()) return;  // the application takes its style down itself
   QStyle* back = displacedStyle.isEmpty() ? nullptr : QStyleFactory::create(displacedStyle);

@@ -1,5 +1,6 @@
 // The one application style of the skin engine: Fusion beneath, with the skinned parts left to
-// the skinners. Installed while the skin is on, replaced by the style it displaced when off.
+// the skinners. Installed while the skin is on; when off, replaced by the style it displaced
+// unless that was Fusion.
 #pragma once
 
 #include <QProxyStyle>
@@ -41,7 +42,8 @@ TSkinStyle* InstalledSkinStyle();
 
 // Makes the skin style the application's style (nothing when it already is).
 void InstallSkinStyle();
-// Puts back the style the skin style displaced (nothing when it is not installed).
+// Puts back the style the skin style displaced (nothing when it is not installed, or when that
+// style is Fusion, which the skin style without skinners already is).
 void RemoveSkinStyle();
 bool SkinStyleInstalled();
 

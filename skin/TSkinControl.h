@@ -111,6 +111,9 @@ class TSkinControl : public QObject {
   virtual void UpdateSkin();
   // Whether the skin has what this skinner paints with.
   virtual bool CanSkin() const { return true; }
+  // Tells the control that its look and metrics now come from elsewhere (attach and detach):
+  // a style change, after which it lays itself out anew and repaints.
+  virtual void Restyle();
   // A skinner that paints a part of another skinner's control (an edit's arrows) takes that
   // skinner's skin without attaching itself: the control keeps its own skinner.
   void SetHostSkin(TSXSkin* skin);

@@ -23,7 +23,15 @@ class TWinSkinForm : public QObject {
 
   // object: the window's Form, or null for a bare (foreign) window.
   TWinSkinForm(QWidget* hwnd, QObject* object, const QString& className)
-      : hwnd_(hwnd), object_(object), className_(className) {}
+      : hwnd_(hwnd), object_(object), className_(className) {
+    ++LiveCount();
+  }
+  ~TWinSkinForm() override { --LiveCount(); }
+  // Form skinners alive in the program.
+  static int& LiveCount() {
+    static int count = 0;
+    return count;
+  }
 
   QWidget* Handle() const { return hwnd_; }
   QObject* Object() const { return object_; }

@@ -33,6 +33,8 @@ void Relayout(QWidget* w) {
 
 TPopupMenuSkinner* PopupSkinnerOf(const QWidget* hwnd) { return hwnd ? skinners().value(hwnd) : nullptr; }
 
+bool AnyPopupSkinner() { return !skinners().isEmpty(); }
+
 bool PopupWouldPaint(const QWidget* menu) {
   if (!SkinManager || !SkinManager->On() || !qobject_cast<const QMenu*>(menu)) return false;
   TSXSkin* skin = SkinManager->FindSkinFor(const_cast<QWidget*>(menu));

@@ -55,6 +55,8 @@ extern QPointer<TPopupMenuSkinner> CurrentPopupSkinner;
 
 // The skinner on a menu window, null when it has none.
 TPopupMenuSkinner* PopupSkinnerOf(const QWidget* hwnd);
+// Whether any menu has a skinner now.
+bool AnyPopupSkinner();
 // Whether a menu about to be shown will get a skinner that paints its frame (the manager
 // would take it and the skin has a menu background): its items are laid out for that frame.
 bool PopupWouldPaint(const QWidget* menu);

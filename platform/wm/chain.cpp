@@ -309,6 +309,27 @@ HookFilter* g_hookFilter = nullptr;
 
 }  // namespace
 
+namespace {
+
+// Whether a pointer is a living widget. Qt answers only with a copy of its list of every
+// widget, too dear to ask for each of the hundreds of controls a window's skinning sends to:
+// the widgets of one copy are kept and each is dropped when it is destroyed, so the list is
+// asked for again only for a widget made since (or a dead pointer).
+bool IsLiveWidget(HWND hwnd) {
+  static QSet<const QWidget*> alive;
+  if (alive.contains(hwnd)) return true;
+  bool found = false;
+  for (QWidget* w : QApplication::allWidgets()) {
+    found = found || w == hwnd;
+    if (alive.contains(w)) continue;
+    alive.insert(w);
+    QObject::connect(w, &QObject::destroyed, [w] { alive.remove(w); });
+  }
+  return found;
+}
+
+}  // namespace
+
 WindowData* FindData(HWND hwnd) {
   auto it = registry().constFind(hwnd);
   return it == registry().constEnd() ? nullptr : it.value().get();
@@ -319,7 +340,7 @@ std::shared_ptr<WindowData> Data(HWND hwnd) {
   auto& windows = registry();
   if (auto it = windows.constFind(hwnd); it != windows.constEnd()) return it.value();
   // Not known: only a living widget gets a record (a destroyed one is no longer listed).
-  if (!QApplication::allWidgets().contains(hwnd)) return {};
+  if (!IsLiveWidget(hwnd)) return {};
   auto d = std::make_shared<WindowData>();
   d->hwnd = hwnd;
   windows.insert(hwnd, d);

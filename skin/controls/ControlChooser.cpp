@@ -429,16 +429,23 @@ bool TControlChooser::Chain(const QString& n, QWidget* c) {
 bool TControlChooser::SkinControlByMap(const QString& n, QWidget* c) {
   TSXSkin* skin = Skin();
   if (!skin || !c) return false;
-  const QString prefix = n.toLower() + QLatin1Char('=');
-  QString kind;
-  bool found = false;
-  for (const QString& row : skin->Skin3rd()) {
-    if (!row.toLower().startsWith(prefix)) continue;
-    kind = row.mid(row.indexOf(QLatin1Char('=')) + 1).left(50).toLower();
-    found = true;
-    break;
+  // Every control of every window is looked up here at each switch: the rows are read into a
+  // table once, the first row of a class name winning, and read again when the list changes.
+  static QStringList rows;
+  static QHash<QString, QString> byClass;
+  if (!rows.isSharedWith(skin->Skin3rd()) || rows.isEmpty()) {
+    rows = skin->Skin3rd();
+    byClass.clear();
+    for (const QString& row : std::as_const(rows)) {  // a detached copy would never match again
+      const qsizetype eq = row.indexOf(QLatin1Char('='));
+      if (eq < 0) continue;
+      const QString key = row.left(eq).toLower();
+      if (!byClass.contains(key)) byClass.insert(key, row.mid(eq + 1).left(50).toLower());
+    }
   }
-  if (!found || n.isEmpty()) return false;
+  const auto it = byClass.constFind(n.toLower());
+  if (it == byClass.constEnd() || n.isEmpty()) return false;
+  const QString kind = it.value();
   if (kind == QLatin1String("nil")) return true;
   auto attach = [&](const char* cls, bool setColor = false, TSkinKindArgs args = {}) {
     Attach(QLatin1String(cls), c, setColor, args);

@@ -3,9 +3,11 @@
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QPainter>
 
 #include "skin/SkinStyle.h"
@@ -100,16 +102,37 @@ void TSkinComBox::InitWindow(QWidget* handle, TSXSkin* skin, TFormSkinner* formS
   SkinDropList();
 }
 
+void TSkinComBox::Restyle() {
+  auto* combo = qobject_cast<QComboBox*>(Handle());
+  if (!combo) {
+    TSkinControl::Restyle();
+    return;
+  }
+  // A combo places its text field on every resize.
+  QResizeEvent resize(combo->size(), combo->size());
+  QApplication::sendEvent(combo, &resize);
+  combo->update();
+}
+
+// Qt makes a combo's drop-down list only when it is first needed: a list that exists is
+// skinned now, one made later when it is first polished (before it is first shown).
 void TSkinComBox::SkinDropList() {
   auto* combo = qobject_cast<QComboBox*>(Handle());
-  QAbstractItemView* list = combo ? combo->view() : nullptr;
-  if (!list || DropScrollSkin || TSkinRegistry::Find(list)) return;
+  if (!combo || DropScrollSkin) return;
+  if (!combo->findChild<QAbstractItemView*>()) {
+    combo->installEventFilter(this);
+    return;
+  }
+  combo->removeEventFilter(this);
+  QAbstractItemView* list = combo->view();
+  if (!list || TSkinRegistry::Find(list)) return;
   // The popup list's scroll bars: their own skinner, a child of the list.
   DropScrollSkin = TSkinKinds::Create(QStringLiteral("TComboxScrollBar"), list);
   if (DropScrollSkin) DropScrollSkin->InitWindow(list, Skin(), FormSkin());
 }
 
 void TSkinComBox::DoneControl() {
+  if (QWidget* combo = Handle()) combo->removeEventFilter(this);
   if (edit_) edit_->removeEventFilter(this);
   edit_ = nullptr;
   MouseState = 0;
@@ -131,6 +154,10 @@ void TSkinComBox::WatchEdit() {
 
 // The left button down in the text field presses the combo as well.
 bool TSkinComBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Handle() && event->type() == QEvent::ChildPolished) {
+    SkinDropList();
+    return TSkinControl::eventFilter(watched, event);
+  }
   if (watched == edit_ && SkinEnabled()) {
     const QEvent::Type t = event->type();
     if ((t == QEvent::MouseButtonPress || t == QEvent::MouseButtonDblClick || t == QEvent::MouseButtonRelease) &&

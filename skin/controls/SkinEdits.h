@@ -51,6 +51,10 @@ class TSkinComBox : public TSkinControl {
                           QPainter* p, const QWidget* w) override;
   bool subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
                       QStyle::SubControl sc, const QWidget* w, QRect& out) override;
+  // The skin changes only where the arrow and the text field lie, not the combo's size: the
+  // text field is placed anew and the combo repainted. A style change would make the combo
+  // build its drop-down list (a window of its own) long before anyone opens it.
+  void Restyle() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -26,6 +26,13 @@ QHash<const QWidget*, TSkinControl*>& table() {
   return t;
 }
 
+// The widgets each skinner is registered for: a switch-off frees every skinner of every
+// window, and searching the whole table for each would grow with the square of their number.
+QHash<const TSkinControl*, QList<const QWidget*>>& widgetsOf() {
+  static QHash<const TSkinControl*, QList<const QWidget*>> w;
+  return w;
+}
+
 QHash<QString, TSkinKindCreator>& kinds() {
   static QHash<QString, TSkinKindCreator> k;
   return k;
@@ -61,17 +68,19 @@ QWidget* OwnerStep(const QWidget* w) {
 }  // namespace
 
 void TSkinRegistry::Register(const QWidget* control, TSkinControl* skinner) {
-  if (control && skinner) table().insert(control, skinner);
+  if (!control || !skinner) return;
+  if (TSkinControl* before = table().value(control); before && before != skinner)
+    widgetsOf()[before].removeAll(control);
+  table().insert(control, skinner);
+  QList<const QWidget*>& mine = widgetsOf()[skinner];
+  if (!mine.contains(control)) mine << control;
 }
 
 void TSkinRegistry::Unregister(TSkinControl* skinner) {
+  const QList<const QWidget*> mine = widgetsOf().take(skinner);
   auto& t = table();
-  for (auto it = t.begin(); it != t.end();) {
-    if (it.value() == skinner)
-      it = t.erase(it);
-    else
-      ++it;
-  }
+  for (const QWidget* control : mine)
+    if (auto it = t.find(control); it != t.end() && it.value() == skinner) t.erase(it);
 }
 
 TSkinControl* TSkinRegistry::Find(const QWidget* control) { return control ? table().value(control) : nullptr; }

@@ -63,10 +63,16 @@ void TSkinControl::Attach() {
   link_ = wm::Subclass(w, [this](wm::Message& m) { SkinWndProc(m); });
   hoverWasSet_ = w->testAttribute(Qt::WA_Hover);
   w->setAttribute(Qt::WA_Hover, true);
+  Restyle();
+  MarkAttached();
+}
+
+void TSkinControl::Restyle() {
+  QWidget* w = hwnd_;
+  if (!w) return;
   QEvent change(QEvent::StyleChange);
   QApplication::sendEvent(w, &change);
   w->update();
-  MarkAttached();
 }
 
 void TSkinControl::MarkAttached() {
@@ -136,9 +142,7 @@ void TSkinControl::DoneControl() {
   QWidget* w = hwnd_;
   if (setColor_) RestoreColour();
   w->setAttribute(Qt::WA_Hover, hoverWasSet_);
-  QEvent change(QEvent::StyleChange);
-  QApplication::sendEvent(w, &change);
-  w->update();
+  Restyle();
 }
 
 void TSkinControl::UpdateSkin() {

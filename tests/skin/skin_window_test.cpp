@@ -446,10 +446,20 @@ TEST_F(FormSkinFixture, SavedActiveSwitchesOnForItsOwnSkin) {
 
 // Switched before the manager has started (no timer runs yet), the skin style follows the switch.
 TEST_F(FormSkinFixture, SwitchedBeforeAnyWindowIsActiveTheStyleFollows) {
+  QApplication::setStyle(QStringLiteral("Windows"));  // a style the skin style does not stand over
   SkinManager->SetState(TSkinManage::NotStarted);
   for (const bool on : {true, false, true}) {
     SkinManager->PostAction(on ? TSkinManage::ActionActivate : TSkinManage::ActionDeactivate, 250);
     EXPECT_EQ(SkinStyleInstalled(), on);
+    if (!on) {
+      EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("windows"));
+    }
   }
   RemoveSkinStyle();
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  // Over Fusion, which the skin style without skinners is, the style stays when switched off.
+  InstallSkinStyle();
+  QStyle* const skinStyle = QApplication::style();
+  RemoveSkinStyle();
+  EXPECT_EQ(QApplication::style(), skinStyle);
 }
