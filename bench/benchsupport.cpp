@@ -7,8 +7,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <linux/perf_event.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "platform/db/connection.h"
@@ -52,26 +50,6 @@ FilledHome::FilledHome(int entries) {
 }
 
 QString FilledHome::database() const { return dir_.filePath(QStringLiteral("gsk.mdb")); }
-
-InstructionCounter::InstructionCounter() {
-  perf_event_attr attr{};
-  attr.size = sizeof attr;
-  attr.type = PERF_TYPE_HARDWARE;
-  attr.config = PERF_COUNT_HW_INSTRUCTIONS;
-  attr.exclude_kernel = 1;
-  attr.exclude_hv = 1;
-  fd_ = static_cast<int>(syscall(SYS_perf_event_open, &attr, 0, -1, -1, 0));
-}
-
-InstructionCounter::~InstructionCounter() {
-  if (fd_ >= 0) close(fd_);
-}
-
-long long InstructionCounter::Read() const {
-  long long count = -1;
-  if (fd_ < 0 || read(fd_, &count, sizeof count) != static_cast<ssize_t>(sizeof count)) return -1;
-  return count;
-}
 
 double median(std::vector<double> v) {
   if (v.empty()) return -1;

@@ -45,22 +45,6 @@ double timeCommand(const QString& program, const QStringList& args, const QByteA
 // failed.
 double shellRepetitionMs(const QString& database, const QByteArray& work, const QByteArray& base, int runs);
 
-// The instructions this thread retires in user space, as the processor counts them: unlike a
-// time, not moved by other load on the machine. Available() is false where the kernel does not
-// let a program count (then Read() gives -1).
-class InstructionCounter {
- public:
-  InstructionCounter();
-  ~InstructionCounter();
-  InstructionCounter(const InstructionCounter&) = delete;
-  InstructionCounter& operator=(const InstructionCounter&) = delete;
-  bool Available() const { return fd_ >= 0; }
-  long long Read() const;
-
- private:
-  int fd_ = -1;
-};
-
 // Handles events for the given time.
 void runEventsFor(int ms);
 

@@ -372,23 +372,17 @@ void TFormSkinner::SetMainMenusOwnerDraw(QWidget* form, bool on) {
 
 void TFormSkinner::SetPopupMenusOwnerDraw(QObject* form, bool on) const {
   if (!form || !skin_) return;
-  QSet<QObject*> formsSeen;
+  if (!skin_->HasControl(xcPopupMenu)) return;
   QMenu* systemMenu = hwnd_ ? wm::GetSystemMenu(hwnd_) : nullptr;
-  std::function<void(QObject*)> walk = [&](QObject* f) {
-    if (formsSeen.contains(f)) return;
-    formsSeen.insert(f);
-    for (QMenu* menu : f->findChildren<QMenu*>()) {
-      // Submenus are walked from their popup menu; the system menu is the window's own.
-      if (menu == systemMenu || !menu->menuAction()->associatedObjects().isEmpty()) continue;
-      if (menu->property("Tag").toInt() == skin_->DisableTag || !skin_->HasControl(xcPopupMenu)) continue;
-      menu->setProperty(kOwnerDraw, on);
-      QSet<QMenu*> seen;
-      WalkItems(menu, 1, 1, on, kPopupMeasurer, seen);
-    }
-    for (QWidget* x : f->findChildren<QWidget*>())
-      if (IsFormWidget(x) && wm::GetClassName(x) != QLatin1String("TwwRichEditForm")) walk(x);
-  };
-  walk(form);
+  // Every menu below the form, those of forms placed inside it included.
+  for (QMenu* menu : form->findChildren<QMenu*>()) {
+    // Submenus are walked from their popup menu; the system menu is the window's own.
+    if (menu == systemMenu || !menu->menuAction()->associatedObjects().isEmpty()) continue;
+    if (menu->property("Tag").toInt() == skin_->DisableTag) continue;
+    menu->setProperty(kOwnerDraw, on);
+    QSet<QMenu*> seen;
+    WalkItems(menu, 1, 1, on, kPopupMeasurer, seen);
+  }
 }
 
 void TFormSkinner::GiveSystemMenuBack() {
