@@ -440,7 +440,16 @@ Link& Link::operator=(Link&& other) noexcept {
 Link::~Link() { Unsubclass(*this); }
 
 qintptr SendMessage(HWND hwnd, quint32 msg, quintptr wParam, qintptr lParam) {
-  auto d = Data(hwnd);
+  std::shared_ptr<WindowData> d;
+  if (auto it = registry().constFind(hwnd); it != registry().constEnd()) {
+    d = it.value();
+  } else {
+    // A plain control with no procedure of its own answers nothing: asking it makes no record
+    // (skinning a window asks each of its controls, most of which are never subclassed).
+    if (!hwnd || !IsLiveWidget(hwnd)) return 0;
+    if (!hwnd->isWindow() && !qobject_cast<QMdiSubWindow*>(hwnd) && !qobject_cast<QMdiArea*>(hwnd)) return 0;
+    d = Data(hwnd);
+  }
   if (!d || !d->alive) return 0;
   Message m{msg, wParam, lParam, 0};
   Dispatch(d, m);

@@ -16,6 +16,9 @@ class TSkinButton : public TSkinControl {
   bool CanSkin() const override;
   bool drawControl(const TSkinStyle* style, QStyle::ControlElement ce, const QStyleOption* opt, QPainter* p,
                    const QWidget* w) override;
+  // The skin paints a button but leaves its size and layout as they are: a repaint is all it
+  // takes (a style change would lay out every window of buttons anew at each switch).
+  void Restyle() override;
 
  protected:
   virtual kinds::ButtonKind Kind() const { return kinds::bkPush; }

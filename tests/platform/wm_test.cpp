@@ -25,6 +25,7 @@
 #include "platform/forms/messageform.h"
 #include "platform/forms/qttranslations.h"
 #include "platform/msgbox/messagebox.h"
+#include "platform/wm/windowdata.h"
 #include "platform/wm/wm.h"
 
 using namespace orvane;
@@ -132,6 +133,19 @@ TEST(WmChain, SendAndPostToDeadWindowsAndDestruction) {
   Unsubclass(r.link);
   QApplication::processEvents();
   EXPECT_EQ(r.seen.size(), 2);
+  // A plain control with no procedure of its own is answered without a record of it; a window
+  // without one is answered by its host procedure; either, made later, can still be subclassed.
+  QWidget top;
+  top.resize(100, 80);
+  auto* plain = new QWidget(&top);
+  top.show();
+  EXPECT_EQ(SendMessage(plain, 0x408), 0);
+  EXPECT_EQ(FindData(plain), nullptr);
+  EXPECT_EQ(SendMessage(&top, WM_NCHITTEST, 0, MakePoint(top.mapToGlobal(QPoint(50, 40)))), HTCLIENT);
+  Recorder late;
+  late.attach(plain);
+  SendMessage(plain, 0x409);
+  EXPECT_EQ(late.seen, QStringList{"409"});
 }
 
 TEST(WmHooks, CreateActivateAndDestroy) {
