@@ -302,10 +302,10 @@ class TFormSkinner : public TWinSkinForm {
   int buttonBits_ = 0;
   int showState_ = ssNormal;
 
-  // The composed frame, what it was composed for, and the region's size.
-  // The composed frame as the four strips around the client (top with the title bar and the
-  // menu bar, left, right, bottom), each an image of its own: one image of the whole window
-  // would be mostly client that is never shown, and touching all of it costs every switch.
+  // The composed frame, what it was composed for, and the region's size. The frame is kept as
+  // the four strips around the client (top with the title bar and the menu bar, left, right,
+  // bottom), each an image of its own: one image of the whole window would be mostly client
+  // that is never shown, and touching all of it costs every switch.
   struct FrameStrip {
     QRect rect;
     QImage image;

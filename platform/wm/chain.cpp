@@ -307,10 +307,6 @@ class HookFilter : public QObject {
 };
 HookFilter* g_hookFilter = nullptr;
 
-}  // namespace
-
-namespace {
-
 // Whether a pointer is a living widget. Qt answers only with a copy of its list of every
 // widget, too dear to ask for each of the hundreds of controls a window's skinning sends to:
 // the widgets of one copy are kept and each is dropped when it is destroyed, so the list is
