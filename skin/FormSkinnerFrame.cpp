@@ -19,6 +19,10 @@ namespace {
 
 constexpr qintptr WVR_VALIDRECTS = 0x400;
 
+// Every pixel of a frame strip is painted opaque (the see-through parts in the key colour, which
+// the region leaves out): without an alpha channel a strip is copied to the window as it is.
+constexpr QImage::Format StripFormat = QImage::Format_RGB32;
+
 // A rectangle from its edges, the right and bottom ones outside it (widths may come out
 // negative for a window smaller than its borders).
 QRect Edges(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
@@ -27,6 +31,23 @@ QRect Edges(int left, int top, int right, int bottom) { return QRect(left, top, 
 QRect Clipped(const QRect& r, const QSize& window) {
   if (r.width() <= 0 || r.height() <= 0) return QRect();
   return r & QRect(QPoint(0, 0), window);
+}
+
+// Qt's raster engine hands any fill or copy of more than about 96 rows to its thread pool; for
+// the few pixels wide sides of a frame the hand-over costs many times the copy itself. Tall
+// parts are drawn in bands of 64 rows, which it does at once.
+constexpr int BandRows = 64;
+
+void DrawImageInBands(QPainter& p, const QPoint& at, const QImage& image) {
+  for (int y = 0; y < image.height(); y += BandRows) {
+    const QRect band(0, y, image.width(), qMin(BandRows, image.height() - y));
+    p.drawImage(at + band.topLeft(), image, band);
+  }
+}
+
+void FillRectInBands(QPainter& p, const QRect& rect, const QColor& colour) {
+  for (int y = rect.top(); y <= rect.bottom(); y += BandRows)
+    p.fillRect(QRect(rect.left(), y, rect.width(), qMin(BandRows, rect.bottom() + 1 - y)), colour);
 }
 
 // Images and regions of frames already built, shared by every window of the program: a switch
@@ -202,7 +223,7 @@ void TFormSkinner::PaintFrame(QPainter* dc) {
       FrameStrip& strip = frameStrips_[i];
       if (strip.rect != rects[i] || strip.image.isNull() != rects[i].isEmpty()) {
         strip.rect = rects[i];
-        strip.image = rects[i].isEmpty() ? QImage() : QImage(rects[i].size(), QImage::Format_ARGB32_Premultiplied);
+        strip.image = rects[i].isEmpty() ? QImage() : QImage(rects[i].size(), StripFormat);
         strip.image.fill(Qt::transparent);
       }
       if (strip.image.isNull()) continue;
@@ -251,7 +272,7 @@ void TFormSkinner::DrawFrameImage(QPainter& dc) {
   for (size_t i = 0; i < rects.size(); ++i) {
     const FrameStrip& strip = frameStrips_[i];
     if (!rects[i].isEmpty() && strip.rect == rects[i] && !strip.image.isNull())
-      dc.drawImage(strip.rect.topLeft(), strip.image);
+      DrawImageInBands(dc, strip.rect.topLeft(), strip.image);
   }
   dc.restore();
 }
@@ -272,8 +293,8 @@ void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {
   if (!e || rect.isEmpty()) return;
   const QImage& side9 = SideBitmap(side, rect.size());
   // An opaque copy: see-through pixels are the key colour, which the region leaves out.
-  p.fillRect(rect, QColor(255, 0, 255));
-  p.drawImage(rect.topLeft(), side9);
+  FillRectInBands(p, rect, QColor(255, 0, 255));
+  DrawImageInBands(p, rect.topLeft(), side9);
 }
 
 void TFormSkinner::PaintTitle(QPainter& p) {
