@@ -206,6 +206,9 @@ class TFormSkinner : public TWinSkinForm {
   // it back.
   void SetSysMenuStyle(bool strip);
   int WidestRightButton() const { return widestRight_; }
+  // Drops the side images and regions kept for the frames of every window: the next frame of
+  // each size is built and traced anew.
+  static void ForgetSharedFrames();
 
   // ---- menus: the skinned menu bar, its drop-downs and the system menu ----
   TWinSkinMenu* MenuBar() const;

@@ -63,6 +63,7 @@ class SharedFrameCache {
     return nullptr;
   }
   const Value& Insert(const std::shared_ptr<const TSkinData>& data, const Key& key, Value value) {
+    entries_.removeIf([](const Entry& e) { return e.data.expired(); });  // those of a skin gone
     if (entries_.size() >= kLimit) entries_.removeFirst();
     entries_.append(Entry{data, key, std::move(value)});
     return entries_.last().value;
@@ -76,6 +77,9 @@ class SharedFrameCache {
     Value value;
   };
   QList<Entry> entries_;
+
+ public:
+  void Clear() { entries_.clear(); }
 };
 
 struct SideKey {
@@ -130,6 +134,11 @@ const QImage& TFormSkinner::SideBitmap(int side, const QSize& size) {
     c = SideCache{*built, frame, data_.get()};
   }
   return c.image;
+}
+
+void TFormSkinner::ForgetSharedFrames() {
+  SideImages().Clear();
+  Regions().Clear();
 }
 
 // ---- metrics ---------------------------------------------------------------------------------
