@@ -73,7 +73,19 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
   auto piece = [&](const QRect& dst, const QRect& from) {
     const QRect s = from & within;
     if (dst.width() <= 0 || dst.height() <= 0 || s.isEmpty()) return;
-    p.drawImage(dst, src, s.translated(cell.topLeft()));
+    // Qt hands a draw of more than about 96 rows to its thread pool, which for the narrow
+    // sides of a frame costs many times the draw: tall pieces are drawn band by band, each
+    // band clipped from the same draw, so every pixel comes out as from one draw.
+    constexpr int kBand = 64;
+    if (dst.height() <= kBand) {
+      p.drawImage(dst, src, s.translated(cell.topLeft()));
+      return;
+    }
+    for (int y = dst.top(); y <= dst.bottom(); y += kBand) {
+      p.setClipRect(QRect(dst.left(), y, dst.width(), qMin(kBand, dst.bottom() + 1 - y)));
+      p.drawImage(dst, src, s.translated(cell.topLeft()));
+    }
+    p.setClipping(false);
   };
   if (L * T > 0) piece(QRect(0, 0, L, T), QRect(0, 0, L, T));
   if (L * B > 0) piece(QRect(0, H - B, L, B), QRect(0, ch - B, L, B));
