@@ -33,23 +33,6 @@ QRect Clipped(const QRect& r, const QSize& window) {
   return r & QRect(QPoint(0, 0), window);
 }
 
-// Qt's raster engine hands any fill or copy of more than about 96 rows to its thread pool; for
-// the few pixels wide sides of a frame the hand-over costs many times the copy itself. Tall
-// parts are drawn in bands of 64 rows, which it does at once.
-constexpr int BandRows = 64;
-
-void DrawImageInBands(QPainter& p, const QPoint& at, const QImage& image) {
-  for (int y = 0; y < image.height(); y += BandRows) {
-    const QRect band(0, y, image.width(), qMin(BandRows, image.height() - y));
-    p.drawImage(at + band.topLeft(), image, band);
-  }
-}
-
-void FillRectInBands(QPainter& p, const QRect& rect, const QColor& colour) {
-  for (int y = rect.top(); y <= rect.bottom(); y += BandRows)
-    p.fillRect(QRect(rect.left(), y, rect.width(), qMin(BandRows, rect.bottom() + 1 - y)), colour);
-}
-
 // Images and regions of frames already built, shared by every window of the program: a switch
 // of the skin makes a new skinner for each open window, mostly of sizes built before. An entry
 // holds only a weak reference to its skin data, so one of a freed skin is never taken for one
@@ -281,7 +264,7 @@ void TFormSkinner::DrawFrameImage(QPainter& dc) {
   for (size_t i = 0; i < rects.size(); ++i) {
     const FrameStrip& strip = frameStrips_[i];
     if (!rects[i].isEmpty() && strip.rect == rects[i] && !strip.image.isNull())
-      DrawImageInBands(dc, strip.rect.topLeft(), strip.image);
+      DrawImageBanded(dc, strip.rect, strip.image, strip.image.rect());
   }
   dc.restore();
 }
@@ -302,8 +285,8 @@ void TFormSkinner::PaintBorderSide(int side, const QRect& rect, QPainter& p) {
   if (!e || rect.isEmpty()) return;
   const QImage& side9 = SideBitmap(side, rect.size());
   // An opaque copy: see-through pixels are the key colour, which the region leaves out.
-  FillRectInBands(p, rect, QColor(255, 0, 255));
-  DrawImageInBands(p, rect.topLeft(), side9);
+  FillRectBanded(p, rect, QColor(255, 0, 255));
+  DrawImageBanded(p, QRect(rect.topLeft(), side9.size()), side9, side9.rect());
 }
 
 void TFormSkinner::PaintTitle(QPainter& p) {

@@ -29,11 +29,31 @@ bool isInverted(const QRect& r) { return r.width() < 0 || r.height() < 0; }
 void blit(QPainter& p, const QRect& dst, const QImage& image, const QRect& src, bool transparent) {
   if (dst.width() <= 0 || dst.height() <= 0 || src.width() <= 0 || src.height() <= 0) return;
   CompositionScope scope(p, QPainter::CompositionMode_SourceOver);
-  if (!transparent) p.fillRect(dst, QColor(255, 0, 255));
-  p.drawImage(dst, image, src);
+  if (!transparent) FillRectBanded(p, dst, QColor(255, 0, 255));
+  DrawImageBanded(p, dst, image, src);
 }
 
+constexpr int kBandRows = 64;
+
 }  // namespace
+
+void DrawImageBanded(QPainter& painter, const QRect& dst, const QImage& image, const QRect& src) {
+  if (dst.height() <= kBandRows * 3 / 2) {
+    painter.drawImage(dst, image, src);
+    return;
+  }
+  for (int y = dst.top(); y <= dst.bottom(); y += kBandRows) {
+    painter.save();
+    painter.setClipRect(QRect(dst.left(), y, dst.width(), qMin(kBandRows, dst.bottom() + 1 - y)), Qt::IntersectClip);
+    painter.drawImage(dst, image, src);
+    painter.restore();
+  }
+}
+
+void FillRectBanded(QPainter& painter, const QRect& rect, const QColor& colour) {
+  for (int y = rect.top(); y <= rect.bottom(); y += kBandRows)
+    painter.fillRect(QRect(rect.left(), y, rect.width(), qMin(kBandRows, rect.bottom() + 1 - y)), colour);
+}
 
 QRect FrameRect(const QImage& image, bool vertical, int frames, int frame) {
   if (image.isNull()) return QRect();
@@ -73,19 +93,7 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
   auto piece = [&](const QRect& dst, const QRect& from) {
     const QRect s = from & within;
     if (dst.width() <= 0 || dst.height() <= 0 || s.isEmpty()) return;
-    // Qt hands a draw of more than about 96 rows to its thread pool, which for the narrow
-    // sides of a frame costs many times the draw: tall pieces are drawn band by band, each
-    // band clipped from the same draw, so every pixel comes out as from one draw.
-    constexpr int kBand = 64;
-    if (dst.height() <= kBand) {
-      p.drawImage(dst, src, s.translated(cell.topLeft()));
-      return;
-    }
-    for (int y = dst.top(); y <= dst.bottom(); y += kBand) {
-      p.setClipRect(QRect(dst.left(), y, dst.width(), qMin(kBand, dst.bottom() + 1 - y)));
-      p.drawImage(dst, src, s.translated(cell.topLeft()));
-    }
-    p.setClipping(false);
+    DrawImageBanded(p, dst, src, s.translated(cell.topLeft()));
   };
   if (L * T > 0) piece(QRect(0, 0, L, T), QRect(0, 0, L, T));
   if (L * B > 0) piece(QRect(0, H - B, L, B), QRect(0, ch - B, L, B));

@@ -25,6 +25,13 @@ constexpr int ValidFrameCount(int frames) { return frames < 1 ? 1 : frames; }
 // frames side by side, or one above another when `vertical`.
 QRect FrameRect(const QImage& image, bool vertical, int frames, int frame);
 
+// Qt's raster engine hands a fill or a draw of more than about 96 rows to its thread pool,
+// which for a narrow, tall part (a frame's side, a scroll bar) costs many times the work.
+// These draw such a part band by band (a draw clipped to each band of one and the same draw),
+// so every pixel comes out as from a single call.
+void DrawImageBanded(QPainter& painter, const QRect& dst, const QImage& image, const QRect& src);
+void FillRectBanded(QPainter& painter, const QRect& rect, const QColor& colour);
+
 // Nine-slice bitmap of `size` from a frame: fixed corners, stretched edges, the centre
 // stretched or tiled. A margin pair wider than the target is dropped in that direction.
 QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& margins, bool vertical, bool tile,
