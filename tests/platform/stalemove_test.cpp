@@ -1,5 +1,6 @@
 // Under Xvfb with openbox: a caption drag whose button is already up when its first move is
-// handled hands the window manager no move (it would hold the pointer until the next click).
+// handled hands the window manager no move (it would hold the pointer until the next click);
+// a window given its own frame keeps its client size.
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -28,4 +29,23 @@ TEST(StaleMove, AFinishedDragStartsNoWindowManagerMove) {
   auto* r = xcb_grab_pointer_reply(c, xcb_grab_pointer(c, 0, root, 0, 1, 1, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME), nullptr);
   EXPECT_TRUE(r && r->status == XCB_GRAB_STATUS_SUCCESS);  // nobody holds the pointer
   free(r), xcb_ungrab_pointer(c, XCB_CURRENT_TIME), xcb_flush(c);
+}
+
+// A fixed-size window given its own frame, at once, after one pass of events or a little later
+// than it was shown, keeps its client size under a real window manager.
+TEST(StaleMove, TakingTheFrameAwayKeepsTheClientSize) {
+  for (int round = 0; round < 3; ++round) {
+    orvane::Form form;
+    form.move(100 + round * 10, 100), form.setFixedSize(280, 90), form.show();
+    if (round == 1) QCoreApplication::processEvents();
+    if (round == 2) QTest::qWait(20);
+    wm::Link link = wm::Subclass(&form, [&link](wm::Message& m) {
+      if (m.msg == wm::WM_NCCALCSIZE) return reinterpret_cast<QRect*>(m.lParam)->adjust(4, 30, -4, -4), void();
+      wm::CallPrevious(link, m);
+    });
+    wm::SetOwnNonClient(&form, true);
+    QTest::qWait(500);
+    EXPECT_EQ(form.contentsRect().size(), QSize(280, 90)) << round;
+    EXPECT_EQ(form.size(), QSize(288, 124)) << round;
+  }
 }
