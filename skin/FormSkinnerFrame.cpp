@@ -51,6 +51,7 @@ class SharedFrameCache {
     entries_.append(Entry{data, key, std::move(value)});
     return entries_.last().value;
   }
+  void Clear() { entries_.clear(); }
 
  private:
   static constexpr qsizetype kLimit = 96;
@@ -60,9 +61,6 @@ class SharedFrameCache {
     Value value;
   };
   QList<Entry> entries_;
-
- public:
-  void Clear() { entries_.clear(); }
 };
 
 struct SideKey {
