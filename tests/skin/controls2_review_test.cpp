@@ -33,12 +33,7 @@ namespace wm = orvane::wm;
 
 namespace {
 
-QImage Render(QWidget* w) {
-  QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::black);
-  w->render(&image);
-  return image;
-}
+QImage Render(QWidget* w) { return RenderOverBlack(w); }
 
 // Stand-ins for foreign controls that take their glyphs through properties.
 class GlyphProps : public QObject {
