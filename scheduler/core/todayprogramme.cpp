@@ -89,15 +89,15 @@ void TodayProgramme::LoadToday(int flushWaitMs) {
   s_.programmeday = today;
   bool holiday = false;
   const std::optional<QString> schedule = chooseSchedule(today, &holiday);
-  scheduleKnown_ = schedule.has_value();
+  scheduleNamed_ = schedule && !schedule->isEmpty();
   s_.todayschedule = schedule.value_or(QString());
   if (view_) view_->setScheduleLabel(s_.todayschedule);
   if (runner_) runner_->StopAll();
   if (holiday && view_) view_->setNextEntryLabel(QStringLiteral("今天为不播音日期"));
 
-  if (!schedule) {
-    // Not knowing today's schedule, nothing may play: neither yesterday's entries nor the
-    // rows of a schedule that happens to be named "".
+  if (!scheduleNamed_) {
+    // Today's schedule unknown (unreadable) or none named (a missing key or day row): nothing
+    // plays, neither yesterday's entries nor the rows of a schedule that happens to be named "".
     clearRows();
   } else {
     if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(DateText(today), secondOfDay(now));
@@ -187,8 +187,9 @@ void TodayProgramme::resetStatuses(const QString& today, int now) {
 }
 
 void TodayProgramme::ShowTodayGrid() {
-  // A day whose schedule could not be read stays empty until a load reads it.
-  if (!scheduleKnown_) clearRows();
+  // A day whose schedule could not be read, or that names none, stays empty until a load
+  // reads one.
+  if (!scheduleNamed_) clearRows();
   else if (!readRows()) ReportReadError();
 }
 

@@ -111,5 +111,5 @@ class TodayProgramme {
   StatusQueue queue_;
   TodayRows rows_;
   bool readError_ = false;  // a read failed since the operator was last told
-  bool scheduleKnown_ = false;  // the last load could read which schedule plays today
+  bool scheduleNamed_ = false;  // the last load read the name of a schedule that plays today
 };

@@ -241,13 +241,18 @@ TEST_F(ReadFaults, ANullDayInTheMonthMapIsNoBroadcastNeverAScheduleWithAnEmptyNa
   EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
   program.tickThrough(at(10, 0, 6));
   EXPECT_TRUE(program.started.isEmpty());
+  // Without the day's row the name is empty, and an empty day too.
+  ASSERT_TRUE(program.dm.ExecQuery(program.dm.qry_temp, QStringLiteral("delete from rjb where rj='01'")));
+  program.reload();
+  EXPECT_EQ(program.unit.state.todayschedule, QString());
+  EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
   handleEvents();
   EXPECT_TRUE(boxes.asked().empty()) << "a NULL is the column's default, not a fault";
   EXPECT_TRUE(logLines().filter(kReadError).isEmpty());
 
   // The operator names the day's schedule in the day map: the reload of its closing plays it,
   // from the entry under way.
-  ASSERT_TRUE(program.dm.ExecQuery(program.dm.qry_temp, QStringLiteral("update rjb set sjb='日常' where rj='01'")));
+  ASSERT_TRUE(program.dm.ExecQuery(program.dm.qry_temp, QStringLiteral("insert into rjb(rj,sjb) values('01','日常')")));
   program.tickThrough(at(10, 0, 10));
   program.reload();
   EXPECT_EQ(program.started, QStringList{QStringLiteral("铃声 10:00:10")});
