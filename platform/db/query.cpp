@@ -6,6 +6,7 @@
 #include <QDebug>
 
 #include "platform/db/connection.h"
+#include "platform/db/rowstore.h"
 
 namespace orvane::db {
 
@@ -67,13 +68,44 @@ qint64 toStrictInteger(const QVariant& v, bool* ok) {
   return v.toString().trimmed().toLongLong(ok, 10);
 }
 
+bool RowReader::isNull(int column) const { return sqlite3_column_type(s_, column) == SQLITE_NULL; }
+
+QByteArrayView RowReader::text(int column) const {
+  const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));
+  return t ? QByteArrayView(t, sqlite3_column_bytes(s_, column)) : QByteArrayView();
+}
+
+qint64 RowReader::strictInteger(int column, bool* ok) const {
+  if (sqlite3_column_type(s_, column) == SQLITE_INTEGER) {
+    *ok = true;
+    return sqlite3_column_int64(s_, column);
+  }
+  return toStrictInteger(value(column), ok);
+}
+
+QVariant RowReader::value(int column) const { return columnValue(s_, column); }
+
 Query::Query(Connection* connection, QObject* parent) : QObject(parent), connection_(connection) {}
+
+void Query::setRowStore(RowStore* store) {
+  if (store == store_) return;
+  // What a store holds stays its own: only this query's view of it ends here.
+  store_ = nullptr;
+  close();
+  store_ = store;
+}
+
+int Query::recordCount() const {
+  if (columns_.isEmpty()) return 0;
+  return store_ ? store_->rowCount() : int(values_.size() / columns_.size());
+}
 
 void Query::close() {
   const bool hadRows = active_ || !values_.empty();
   active_ = false;
   columns_.clear();
   values_.clear();
+  if (store_) store_->clearRows();
   current_ = -1;
   if (hadRows) emit rowsReset();
 }
@@ -124,6 +156,10 @@ bool Query::run(bool wantRows) {
   auto failWith = [&](const QString& why) {
     lastError_ = why;
     lastErrorCode_ = sqlite3_extended_errcode(db);
+    // Pages found damaged stay in the connection's cache and would fail every later read the
+    // same way, even once the file is mended in place (a copy restored over it): forget them.
+    if ((lastErrorCode_ & 0xff) == SQLITE_CORRUPT || (lastErrorCode_ & 0xff) == SQLITE_NOTADB)
+      sqlite3_db_release_memory(db);
     connection_->setLastError(why, lastErrorCode_);
     if (!connection_->quietFailures()) qWarning().noquote() << "database:" << why << "in" << sql_;
     if (wantRows) emit rowsReset();
@@ -141,21 +177,26 @@ bool Query::run(bool wantRows) {
   const int n = sqlite3_column_count(st.s);
   if (wantRows) {
     for (int i = 0; i < n; ++i) columns_.append(QString::fromUtf8(sqlite3_column_name(st.s, i)));
+    if (store_) store_->beginRows(columns_);
   }
+  const RowReader row(st.s);
   for (;;) {
     const int rc = sqlite3_step(st.s);
     if (rc == SQLITE_DONE) break;
     if (rc != SQLITE_ROW) {
       columns_.clear();
       values_.clear();
+      if (store_) store_->clearRows();
       return failWith(QString::fromUtf8(sqlite3_errmsg(db)));
     }
-    if (wantRows) {
+    if (!wantRows) continue;
+    if (store_) store_->appendRow(row);
+    else
       for (int i = 0; i < n; ++i) values_.push_back(columnValue(st.s, i));
-    }
   }
   rowsAffected_ = sqlite3_changes(db);
   if (wantRows) {
+    if (store_) store_->endRows();
     active_ = true;
     current_ = isEmpty() ? -1 : 0;
     emit rowsReset();
@@ -172,12 +213,17 @@ int Query::fieldIndex(const QString& name) const {
 
 QVariant Query::value(int row, int column) const {
   if (row < 0 || row >= recordCount() || column < 0 || column >= columns_.size()) return {};
+  if (store_) return store_->value(row, column);
   return values_[std::size_t(row) * std::size_t(columns_.size()) + std::size_t(column)];
 }
 
 void Query::setValue(int row, int column, const QVariant& v) {
   if (row < 0 || row >= recordCount() || column < 0 || column >= columns_.size()) return;
-  values_[std::size_t(row) * std::size_t(columns_.size()) + std::size_t(column)] = v;
+  if (store_) {
+    if (!store_->setValue(row, column, v)) return;
+  } else {
+    values_[std::size_t(row) * std::size_t(columns_.size()) + std::size_t(column)] = v;
+  }
   emit valueChanged(row, column);
 }
 

@@ -12,6 +12,7 @@
 namespace orvane::db {
 
 class Connection;
+class RowStore;
 
 class Query : public QObject {
   Q_OBJECT
@@ -42,8 +43,13 @@ class Query : public QObject {
   int lastErrorCode() const { return lastErrorCode_; }
   int rowsAffected() const { return rowsAffected_; }
 
+  // Rows of selects go to the store, and are read back from it, instead of being held here
+  // (nullptr: held here again). The rows held so far are dropped.
+  void setRowStore(RowStore* store);
+  RowStore* rowStore() const { return store_; }
+
   // Rows.
-  int recordCount() const { return columns_.isEmpty() ? 0 : int(values_.size() / columns_.size()); }
+  int recordCount() const;
   bool isEmpty() const { return recordCount() == 0; }
   const QStringList& fieldNames() const { return columns_; }
   int fieldIndex(const QString& name) const;  // without regard to case; -1 when absent
@@ -79,6 +85,7 @@ class Query : public QObject {
  private:
   bool run(bool wantRows);
   Connection* connection_ = nullptr;
+  RowStore* store_ = nullptr;
   QString sql_;
   std::vector<std::pair<QString, QVariant>> bindings_;
   QStringList columns_;

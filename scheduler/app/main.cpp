@@ -2,7 +2,12 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <memory>
 
 #include "audiotools/windows/audiotools.h"
 #include "platform/audio/pulsesystemvolume.h"
@@ -21,6 +26,40 @@
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/windows/Unit_main_tamu.h"
+
+namespace {
+// With ORVANE_READY_LINE set, one line on standard error once the main window's first frame
+// is on the screen with the dispatcher armed: the moment the program is up as its user sees
+// it, for a benchmark or a supervising script to wait for.
+class ReadyLine : public QObject {
+ public:
+  // After the window's show().
+  explicit ReadyLine(TForm_main_tamu& window) : window_(window) {
+    if (window.windowHandle()->isExposed()) afterThisFrame();
+    else window.windowHandle()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && window_.windowHandle()->isExposed()) {
+      watched->removeEventFilter(this);
+      afterThisFrame();
+    }
+    return false;
+  }
+
+ private:
+  // The expose paints the window; the line follows once that frame is out.
+  void afterThisFrame() {
+    QTimer::singleShot(0, this, [this] {
+      std::fprintf(stderr, "orvane: ready: main window shown, dispatcher %s\n",
+                   window_.dispatcher().running() ? "armed" : "not armed");
+      std::fflush(stderr);
+    });
+  }
+
+  TForm_main_tamu& window_;
+};
+}  // namespace
 
 int main(int argc, char** argv) {
   // Without a display the program still broadcasts: Qt's offscreen platform stands in.
@@ -83,6 +122,8 @@ int main(int argc, char** argv) {
   mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
   mainWindow.show();
+  std::unique_ptr<ReadyLine> ready;
+  if (qEnvironmentVariableIsSet("ORVANE_READY_LINE")) ready = std::make_unique<ReadyLine>(mainWindow);
   const int rc = QApplication::exec();
   DataModule1 = nullptr;
   return rc;

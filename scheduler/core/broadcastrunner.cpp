@@ -46,7 +46,7 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   // A start that failed half-way still counts as started, as the status says.
   if (mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("正播"));
   if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
-  dm_.qry_show.locate(QStringLiteral("id"), e.id);
+  today_.ShowEntryRow(index);
   if (failed) std::rethrow_exception(failed);
 }
 

@@ -103,13 +103,15 @@ void TDataModule1::QueryToStrings(odb::Query& query, const QString& sql, QString
   }
 }
 
-QString TDataModule1::GetSetting(const QString& key) {
-  if (!con1) return {};
+QString TDataModule1::GetSetting(const QString& key) { return ReadSetting(key).value_or(QString()); }
+
+std::optional<QString> TDataModule1::ReadSetting(const QString& key) {
+  if (!con1) return std::nullopt;
   try {
     OpenQuery(qry_temp, QStringLiteral("select name1,value1 from system1 where name1=:k"), {{QStringLiteral(":k"), key}});
   } catch (const DbError& e) {
     qWarning().noquote() << "settings: cannot read" << key << ":" << e.what();
-    return {};
+    return std::nullopt;
   }
   return qry_temp.isEmpty() ? QString() : qry_temp.fieldAsString(QStringLiteral("value1"));
 }

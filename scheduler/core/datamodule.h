@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/db/connection.h"
@@ -52,6 +53,9 @@ class TDataModule1 : public QObject {
 
   // The value of a settings key, "" when the key has no row (or the read failed, logged).
   QString GetSetting(const QString& key);
+  // The same, but nothing when the settings could not be read (the reason logged), so a
+  // caller can tell an unreadable setting from a missing or empty one.
+  std::optional<QString> ReadSetting(const QString& key);
   // Writes a settings key, inserting its row when missing. A failed write shows
   // "数据库写入出错!" and returns false.
   bool SetSetting(const QString& key, const QString& value);

@@ -28,7 +28,10 @@ const QStringList& DayMap::MonthDays() {
 
 QString DayMap::GetDaySchedule(TDataModule1& dm, const QString& day) {
   dm.OpenQuery(dm.qry_temp, QStringLiteral("select rj,sjb from rjb where rj=:d"), {{QStringLiteral(":d"), day}});
-  return dm.qry_temp.isEmpty() ? QString() : dm.qry_temp.fieldAsString(QStringLiteral("sjb"));
+  if (dm.qry_temp.isEmpty()) return {};
+  // A day left NULL holds the column's default, no broadcast; never a schedule named "".
+  const QVariant name = dm.qry_temp.field(QStringLiteral("sjb"));
+  return name.isNull() ? NoBroadcast() : name.toString();
 }
 
 QStringList DayMap::Choices() {

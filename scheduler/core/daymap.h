@@ -20,7 +20,8 @@ class DayMap {
   // The choice that means no broadcast.
   static QString NoBroadcast() { return QStringLiteral("无"); }
 
-  // The schedule named for a day of the month ("01".."31"); "" when there is no such row.
+  // The schedule named for a day of the month ("01".."31"); "" when there is no such row,
+  // "无" when the day holds NULL.
   // Today's programme reads the day map through this one function. Throws DbError.
   static QString GetDaySchedule(TDataModule1& dm, const QString& day);
 

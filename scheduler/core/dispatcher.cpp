@@ -144,7 +144,11 @@ void Dispatcher::processSecond(const QDateTime& second) {
   const QString nowtime = ClockText(second);
   if (walkEntries && s_.playstate == PlayState::Auto) {
     for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
-      const rjmb e = s_.todayentries[i];
+      // Most entries have nothing at this second; the few that do are copied, since a start
+      // may change the day's entries under the walk.
+      const rjmb& at = s_.todayentries[i];
+      if (at.starttime != nowtime && at.endtime != nowtime) continue;
+      const rjmb e = at;
       if (e.starttime == nowtime && fired_.mark(day, FiredKind::Start, e.id, nowtime))
         guarded("start of", e, [&] { runner_.StartEntry(int(i), EntryMode::Auto); });
       // A text ("00:00:00") ends when it has been read, never by the clock.
@@ -187,9 +191,10 @@ void Dispatcher::jumpTo(const QDateTime& now) {
     const int from = last.date() == day ? last.time().msecsSinceStartOfDay() / 1000 : -1;
     const int to = now.time().msecsSinceStartOfDay() / 1000;
     for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
+      // The end as the clock reads it: one it could never meet is not met in a gap either.
+      const std::optional<int> end = s_.todayentries[i].endSeconds();
+      if (s_.todayentries[i].endtime == kTextEnd || !end || *end <= from || *end > to) continue;
       const rjmb e = s_.todayentries[i];
-      const int end = TimeToSeconds(e.endtime);
-      if (e.endtime == kTextEnd || end <= from || end > to) continue;
       if (!fired_.has(day, FiredKind::Start, e.id, e.starttime)) continue;
       if (fired_.mark(day, FiredKind::End, e.id, e.endtime))
         guarded("end of", e, [&] { runner_.EndEntry(int(i), EntryMode::Auto); });

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "scheduler/core/timetext.h"
@@ -11,7 +12,8 @@
 // How entries start and end: by the clock, by a trial, paused for an insertion, or stopped.
 enum class PlayState { Auto, TryPlay, Insert, StopPlay };
 
-// One entry of today's programme, in grid (start-time) order.
+// One entry of today's programme, in grid (start-time) order. The main grid shows these same
+// records (TodayRows), so a status set here is the status shown.
 struct rjmb {
   int id = 0;
   QString pname;
@@ -25,6 +27,14 @@ struct rjmb {
   QString tlength;
   int jmlx = 0;
   QString mainchannel;
+  // The three times as seconds of the day the way the clock reads them (EntryTimeSeconds),
+  // worked out once when the row is read; kUnread in a record made any other way, whose
+  // texts are then read on each ask.
+  static constexpr int kUnread = -2;
+  static constexpr int kNotATime = -1;
+  int startsec = kUnread;
+  int endsec = kUnread;
+  int storedendsec = kUnread;
 
   // The entry that stands for a day without entries: it never matches the clock.
   static rjmb Dummy() {
@@ -36,6 +46,16 @@ struct rjmb {
   }
   bool isDummy() const { return id == 0 && starttime == kNever; }
   const QString& endAsStored() const { return storedend.isEmpty() ? endtime : storedend; }
+  std::optional<int> startSeconds() const { return seconds(startsec, starttime); }
+  std::optional<int> endSeconds() const { return seconds(endsec, endtime); }
+  std::optional<int> storedEndSeconds() const { return seconds(storedendsec, endAsStored()); }
+
+ private:
+  static std::optional<int> seconds(int known, const QString& text) {
+    if (known == kUnread) return EntryTimeSeconds(text);
+    if (known == kNotATime) return std::nullopt;
+    return known;
+  }
 };
 
 inline const QString kMainChannel = QStringLiteral("主通道");

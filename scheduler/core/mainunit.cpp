@@ -73,4 +73,7 @@ void MainUnit::ReadSettings() {
   // Read before the first load of the day, so that the first day after start gets its fades.
   s.fadeenabled = settings.on(QStringLiteral("cantstr"));
   tipsAtStart_ = settings.on(QStringLiteral("volume1"));
+  // The program carries on with what it could read; the load of the day that follows tells
+  // the operator.
+  if (!settings.allRead()) today.NoteReadError();
 }

@@ -25,7 +25,8 @@ class MainUnit {
   static QString DatabasePath(bool* isDefault = nullptr);
   // Connects the data module; only the default database is created when missing.
   bool ConnectDatabase();
-  // Reads the settings into the main state, in the order of the window's creation.
+  // Reads the settings into the main state, in the order of the window's creation. Settings
+  // that cannot be read count as empty, and the next load of the day tells the operator.
   void ReadSettings();
   // softtitle + " " + the version.
   const QString& Caption() const { return caption_; }

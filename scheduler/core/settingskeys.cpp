@@ -52,12 +52,16 @@ QString SettingDefault(const QString& key) {
   return {};
 }
 
-QString SettingsReader::text(const QString& key) const { return dm_.GetSetting(key); }
+QString SettingsReader::text(const QString& key) const {
+  const std::optional<QString> v = dm_.ReadSetting(key);
+  if (!v) allRead_ = false;
+  return v.value_or(QString());
+}
 
-bool SettingsReader::on(const QString& key) const { return dm_.GetSetting(key) == QLatin1String("1"); }
+bool SettingsReader::on(const QString& key) const { return text(key) == QLatin1String("1"); }
 
 int SettingsReader::integer(const QString& key, int fallback) const {
-  const QString v = dm_.GetSetting(key);
+  const QString v = text(key);
   bool ok = false;
   const int n = v.trimmed().toInt(&ok, 10);
   if (ok) return n;

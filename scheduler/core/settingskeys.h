@@ -31,7 +31,11 @@ class SettingsReader {
   // A strict decimal integer; fallback (with a log line naming the key) when missing or
   // malformed.
   int integer(const QString& key, int fallback) const;
+  // False once a read failed (the settings could not be read, not a key without a row); the
+  // value read was then "".
+  bool allRead() const { return allRead_; }
 
  private:
   TDataModule1& dm_;
+  mutable bool allRead_ = true;
 };

@@ -44,7 +44,17 @@ std::optional<int> EntryTimeSeconds(const QString& time) {
 }
 
 QString SecondsToTime(int seconds) {
-  return QString::asprintf("%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+  if (seconds < 0 || seconds >= 100 * 3600)
+    return QString::asprintf("%.2d:%.2d:%.2d", seconds / 3600, (seconds / 60) % 60, seconds % 60);
+  // Written digit by digit: a day's load writes one for every entry whose end a fade moves.
+  const int parts[3] = {seconds / 3600, (seconds / 60) % 60, seconds % 60};
+  QString t(8, QLatin1Char(':'));
+  QChar* c = t.data();
+  for (int i = 0; i < 3; ++i) {
+    c[3 * i] = QLatin1Char(char('0' + parts[i] / 10));
+    c[3 * i + 1] = QLatin1Char(char('0' + parts[i] % 10));
+  }
+  return t;
 }
 
 QString WrapTime(int seconds) {

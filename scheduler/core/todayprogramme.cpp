@@ -8,6 +8,7 @@
 
 #include "platform/db/connection.h"
 #include "platform/msgbox/messagebox.h"
+#include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/daymap.h"
@@ -19,20 +20,13 @@ namespace odb = orvane::db;
 namespace {
 int secondOfDay(const QDateTime& t) { return t.time().msecsSinceStartOfDay() / 1000; }
 
-// The day's programme is read at start-up, at midnight and when an editor closes; a fault in it
-// is told from the event loop without waiting for an answer, so the clock never stops on it.
-void showReadError() {
-  orvane::PostNotice(QStringLiteral("时间表读取错误!请检查时间表。"), QStringLiteral("错误"), orvane::mb::ICONHAND);
-}
+const QString kReadError = QStringLiteral("时间表读取错误!请检查时间表。");
 
 const QString kWaiting = QStringLiteral("待播");
 const QString kPlaying = QStringLiteral("正播");
 const QString kPlayed = QStringLiteral("已播");
 const QString kMissed = QStringLiteral("未播");
 
-// Fades need this much of a song entry, in seconds, before they apply.
-constexpr int kFadeMinimumSeconds = 50;
-constexpr int kFadeSeconds = 4;
 constexpr int kDay = 24 * 3600;
 const QString kTextEnd = QStringLiteral("00:00:00");
 
@@ -48,7 +42,7 @@ struct Span {
 };
 std::optional<Span> spanOf(const rjmb& e) {
   if (e.isDummy() || e.jmlx < 1 || e.jmlx > 7) return std::nullopt;
-  const std::optional<int> start = EntryTimeSeconds(e.starttime), end = EntryTimeSeconds(e.endAsStored());
+  const std::optional<int> start = e.startSeconds(), end = e.storedEndSeconds();
   if (!start || !end || *start >= kDay || *end >= kDay) return std::nullopt;
   if (e.endtime == kTextEnd) return Span{*start, *start};
   return Span{*start, *end < *start ? *end + kDay : *end};
@@ -64,7 +58,13 @@ QDateTime nearestAt(const QDateTime& now, int second) {
 }  // namespace
 
 TodayProgramme::TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock)
-    : dm_(dm), s_(state), clock_(clock), queue_(dm) {}
+    : dm_(dm), s_(state), clock_(clock), queue_(dm), rows_(state) {}
+
+TodayProgramme::~TodayProgramme() {
+  if (ownsGrid()) dm_.qry_show.setRowStore(nullptr);
+}
+
+bool TodayProgramme::ownsGrid() const { return dm_.qry_show.rowStore() == &rows_; }
 
 QString TodayProgramme::GridStatement() {
   return QStringLiteral(
@@ -82,43 +82,73 @@ void TodayProgramme::LoadToday(int flushWaitMs) {
   queue_.Flush(flushWaitMs);
   const QDateTime now = clock_.now();
   const QDate today = now.date();
-  const QString todayText = DateText(today);
   // The day before may still own its last entry under way across midnight, which this load
   // stops: that day ends at the entry's real end.
   if (const std::optional<QDateTime> cutLast = lastEntryCutByNewDay(today, now))
     armAt(*cutLast, wholeSecond(now), s_.programmeday);
   s_.programmeday = today;
   bool holiday = false;
-  try {
-    s_.todayweekday = EnglishWeekday(today);
-    if (dm_.GetSetting(QStringLiteral("volume4")) == QLatin1String("0"))
-      s_.todayschedule = dm_.GetSetting(s_.todayweekday);
-    else
-      s_.todayschedule = GetDaySchedule(today.toString(QStringLiteral("dd")));
-    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select * from holiday where holiday=:d"),
-                  {{QStringLiteral(":d"), todayText}});
-    holiday = !dm_.qry_temp.isEmpty();
-  } catch (const DbError& e) {
-    // Without knowing today's schedule nothing can play; say so once and show an empty day.
-    qWarning().noquote() << "programme: cannot choose today's schedule:" << e.what();
-    s_.todayschedule.clear();
-    showReadError();
-  }
-  if (holiday) s_.todayschedule = HolidayScheduleName();
+  const std::optional<QString> schedule = chooseSchedule(today, &holiday);
+  scheduleNamed_ = schedule && !schedule->isEmpty();
+  s_.todayschedule = schedule.value_or(QString());
   if (view_) view_->setScheduleLabel(s_.todayschedule);
   if (runner_) runner_->StopAll();
   if (holiday && view_) view_->setNextEntryLabel(QStringLiteral("今天为不播音日期"));
 
-  if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(todayText, secondOfDay(now));
-
-  ShowTodayGrid();
-  if (dm_.qry_show.isEmpty()) {
-    s_.todayentries = {rjmb::Dummy()};
-    // A day without entries must not keep yesterday's end-of-day shutdown time.
-    ComputeEndShutdownTime();
-    return;
+  if (!scheduleNamed_) {
+    // Today's schedule unknown (unreadable) or none named (a missing key or day row): nothing
+    // plays, neither yesterday's entries nor the rows of a schedule that happens to be named "".
+    clearRows();
+  } else {
+    if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(DateText(today), secondOfDay(now));
+    if (!readRows()) readError_ = true;
   }
-  copyRows();
+  if (rows_.rowCount() == 0) {
+    // A day without entries must not keep yesterday's end-of-day shutdown time.
+    if (!ComputeEndShutdownTime()) readError_ = true;
+  } else {
+    dm_.qry_show.first();
+    if (!ComputeEndShutdownTime()) readError_ = true;
+    s_.currentid = 0;
+    ShowNextEntry();
+    // A malformed row is reported, but never silences the others.
+    if (rows_.malformed()) readError_ = true;
+  }
+  if (readError_) ReportReadError();
+}
+
+std::optional<QString> TodayProgramme::chooseSchedule(const QDate& today, bool* holiday) {
+  s_.todayweekday = EnglishWeekday(today);
+  try {
+    const std::optional<QString> mode = dm_.ReadSetting(QStringLiteral("volume4"));
+    // An unreadable mode leaves the schedule unknown (the reasons are logged already).
+    std::optional<QString> name;
+    if (mode && *mode == QLatin1String("0"))
+      name = dm_.ReadSetting(s_.todayweekday);
+    else if (mode)
+      name = GetDaySchedule(today.toString(QStringLiteral("dd")));
+    if (!name) {
+      readError_ = true;
+      return std::nullopt;
+    }
+    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select * from holiday where holiday=:d"),
+                  {{QStringLiteral(":d"), DateText(today)}});
+    *holiday = !dm_.qry_temp.isEmpty();
+    return *holiday ? HolidayScheduleName() : *name;
+  } catch (const DbError& e) {
+    qWarning().noquote() << "programme: cannot read the day map:" << e.what();
+    readError_ = true;
+    return std::nullopt;
+  }
+}
+
+void TodayProgramme::ReportReadError() {
+  readError_ = false;
+  // From the event loop, without waiting for an answer: the clock never stops on it, and
+  // whatever found the fault finishes first.
+  orvane::PostNotice(kReadError, QStringLiteral("错误"), orvane::mb::ICONHAND);
+  // A failure is written whatever the log switch says (it governs the broadcast's events).
+  WriteLog(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) + QStringLiteral("> ") + kReadError);
 }
 
 void TodayProgramme::resetStatuses(const QString& today, int now) {
@@ -157,13 +187,42 @@ void TodayProgramme::resetStatuses(const QString& today, int now) {
 }
 
 void TodayProgramme::ShowTodayGrid() {
+  // A day whose schedule could not be read, or that names none, stays empty until a load
+  // reads one.
+  if (!scheduleNamed_) clearRows();
+  else if (!readRows()) ReportReadError();
+}
+
+bool TodayProgramme::readRows() {
+  odb::Query& q = dm_.qry_show;
+  // The rows go straight into today's entries, which the grid then shows.
+  q.setRowStore(&rows_);
+  rows_.prepare(s_.todayschedule, s_.fadeenabled);
+  bool read = true;
   try {
-    dm_.OpenQuery(dm_.qry_show, GridStatement(), {{QStringLiteral(":s"), s_.todayschedule}});
+    dm_.OpenQuery(q, GridStatement(), {{QStringLiteral(":s"), s_.todayschedule}});
   } catch (const DbError& e) {
-    qWarning().noquote() << "programme: cannot read today's schedule:" << e.what();
+    qWarning().noquote() << "programme: cannot read today's schedule" << s_.todayschedule << ":" << e.what();
+    read = false;
   }
-  applyQueued();
+  if (!applyQueued()) read = false;
   if (view_) view_->todayGridShown();
+  return read;
+}
+
+void TodayProgramme::clearRows() {
+  dm_.qry_show.setRowStore(&rows_);
+  dm_.qry_show.close();
+  if (view_) view_->todayGridShown();
+}
+
+void TodayProgramme::ShowEntryRow(int index) {
+  if (index < 0 || index >= int(s_.todayentries.size())) return;
+  if (ownsGrid()) {
+    if (index < rows_.rowCount()) dm_.qry_show.setRecNo(index);
+  } else {
+    dm_.qry_show.locate(QStringLiteral("id"), s_.todayentries[std::size_t(index)].id);
+  }
 }
 
 void TodayProgramme::WriteStatus(int id, const QString& status, bool onlyIfPlaying) {
@@ -172,126 +231,73 @@ void TodayProgramme::WriteStatus(int id, const QString& status, bool onlyIfPlayi
 }
 
 void TodayProgramme::showStatus(int id, const QString& status, bool onlyIfPlaying) {
-  for (rjmb& e : s_.todayentries)
-    if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) e.status = status;
-  // One row changes in place: a start never reads the whole day again.
-  odb::Query& q = dm_.qry_show;
-  const int cId = q.fieldIndex(QStringLiteral("id")), cStatus = q.fieldIndex(QStringLiteral("status"));
-  if (cId < 0 || cStatus < 0) return;
-  for (int row = 0; row < q.recordCount(); ++row) {
-    if (q.value(row, cId).toLongLong() != id) continue;
-    if (!onlyIfPlaying || q.value(row, cStatus).toString() == kPlaying) q.setValue(row, cStatus, status);
+  for (std::size_t row = 0; row < s_.todayentries.size(); ++row) {
+    const rjmb& e = s_.todayentries[row];
+    if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) setStatusAt(row, status);
   }
 }
 
-void TodayProgramme::applyQueued() {
+void TodayProgramme::setStatusAt(std::size_t row, const QString& status) {
+  // One row changes in place, and the grid shows it: a start never reads the whole day again.
+  const int cStatus = dm_.qry_show.fieldIndex(QStringLiteral("status"));
+  if (ownsGrid() && cStatus >= 0 && int(row) < rows_.rowCount())
+    dm_.qry_show.setValue(int(row), cStatus, status);
+  else
+    s_.todayentries[row].status = status;
+}
+
+bool TodayProgramme::applyQueued() {
   const std::deque<StatusQueue::Item>& pending = queue_.pending();
   const QString day = DateText(s_.programmeday);
   auto mine = [&](const StatusQueue::Item& item) {
     return item.day == s_.programmeday && (!item.reset || item.schedule == s_.todayschedule);
   };
-  if (std::none_of(pending.begin(), pending.end(), mine)) return;
-  odb::Query& q = dm_.qry_show;
-  const int cId = q.fieldIndex(QStringLiteral("id")), cStatus = q.fieldIndex(QStringLiteral("status")),
-            cStart = q.fieldIndex(QStringLiteral("starttime"));
-  if (cId < 0 || cStatus < 0 || cStart < 0) return;
+  if (rows_.rowCount() == 0 || std::none_of(pending.begin(), pending.end(), mine)) return true;
   // The reset acts on rows not yet reset today, so it needs each row's day as the database
   // holds it (a read, which another program's write lock does not hold up).
+  bool read = true;
   QHash<qint64, QString> statusday;
   if (std::any_of(pending.begin(), pending.end(), [&](const StatusQueue::Item& i) { return mine(i) && i.reset; })) {
     odb::Query days(dm_.connection());
     days.setSql(QStringLiteral("select id,statusday from sjb where Schedulen=:s"));
     days.bindValue(QStringLiteral(":s"), s_.todayschedule);
-    if (days.open())
-      for (int row = 0; row < days.recordCount(); ++row)
-        statusday.insert(days.value(row, 0).toLongLong(), days.value(row, 1).toString());
+    read = days.open();
+    for (int row = 0; row < days.recordCount(); ++row)
+      statusday.insert(days.value(row, 0).toLongLong(), days.value(row, 1).toString());
   }
   for (const StatusQueue::Item& item : pending) {
     if (!mine(item)) continue;
-    for (int row = 0; row < q.recordCount(); ++row) {
-      const qint64 id = q.value(row, cId).toLongLong();
-      QString status = q.value(row, cStatus).toString();
+    for (std::size_t row = 0; row < s_.todayentries.size(); ++row) {
+      const rjmb& e = s_.todayentries[row];
+      QString status = e.status;
       if (item.reset) {
         // The same three steps as the reset's statements, on this row.
-        if (statusday.value(id) != day) status = kWaiting;
+        if (statusday.value(e.id) != day) status = kWaiting;
         if (status == kPlaying) status = kPlayed;
         if (status == kWaiting) {
-          const std::optional<int> start = EntryTimeSeconds(q.value(row, cStart).toString());
+          const std::optional<int> start = e.startSeconds();
           if (start && *start <= item.resetSecond) status = kMissed;
         }
       } else {
-        if (id != item.id || (item.onlyIfPlaying && status != kPlaying)) continue;
+        if (e.id != item.id || (item.onlyIfPlaying && status != kPlaying)) continue;
         status = item.status;
       }
-      statusday.insert(id, day);
-      if (status != q.value(row, cStatus).toString()) q.setValue(row, cStatus, status);
+      statusday.insert(e.id, day);
+      if (status != e.status) setStatusAt(row, status);
     }
   }
-}
-
-void TodayProgramme::copyRows() {
-  odb::Query& q = dm_.qry_show;
-  const int n = q.recordCount();
-  const int cId = q.fieldIndex(QStringLiteral("id")), cName = q.fieldIndex(QStringLiteral("pname")),
-            cStart = q.fieldIndex(QStringLiteral("starttime")), cEnd = q.fieldIndex(QStringLiteral("endtime")),
-            cPath = q.fieldIndex(QStringLiteral("slpath")), cMode = q.fieldIndex(QStringLiteral("playmode")),
-            cStatus = q.fieldIndex(QStringLiteral("status")), cVolume = q.fieldIndex(QStringLiteral("ivolume")),
-            cLength = q.fieldIndex(QStringLiteral("tlength")), cKind = q.fieldIndex(QStringLiteral("jmlx")),
-            cChannel = q.fieldIndex(QStringLiteral("mainchannel"));
-  auto text = [&q](int row, int column) {
-    const QVariant v = q.value(row, column);
-    return v.isNull() ? QString() : v.toString();
-  };
-  bool malformed = false;
-  std::vector<rjmb> entries;
-  entries.reserve(std::size_t(n));
-  // Rows are copied one by one: a malformed row is reported but never silences the others.
-  for (int row = 0; row < n; ++row) {
-    rjmb r;
-    bool ok = false;
-    r.id = int(odb::toStrictInteger(q.value(row, cId), &ok));
-    malformed |= !ok;
-    r.pname = text(row, cName);
-    r.starttime = text(row, cStart);
-    r.endtime = text(row, cEnd);
-    r.storedend = r.endtime;
-    // Read as the dispatcher reads it, or reported: never a time for one part of the day and
-    // not for another.
-    malformed |= !EntryTimeSeconds(r.starttime) || !EntryTimeSeconds(r.endtime);
-    r.slpath = text(row, cPath);
-    r.playmode = text(row, cMode);
-    r.status = text(row, cStatus);
-    r.ivolume = int(odb::toStrictInteger(q.value(row, cVolume), &ok));
-    if (!ok) {
-      malformed = true;
-      r.ivolume = 100;
-    }
-    r.tlength = text(row, cLength);
-    r.jmlx = int(odb::toStrictInteger(q.value(row, cKind), &ok));
-    malformed |= !ok;
-    r.mainchannel = text(row, cChannel);
-    // Only an end the clock can read is brought forward: shortening "9:00:00" would make a time
-    // the clock meets of a row reported as malformed.
-    if (r.jmlx >= 1 && r.jmlx <= 3 && s_.fadeenabled && TimeToSeconds(r.tlength) > kFadeMinimumSeconds &&
-        EntryTimeSeconds(r.endtime))
-      r.endtime = AddSeconds(r.endtime, kFadeSeconds, false);
-    entries.push_back(std::move(r));
-  }
-  s_.todayentries = std::move(entries);
-  q.first();
-  malformed |= !ComputeEndShutdownTime();
-  s_.currentid = 0;
-  ShowNextEntry();
-  if (malformed) showReadError();
+  return read;
 }
 
 bool TodayProgramme::ComputeEndShutdownTime() {
-  if (dm_.GetSetting(QStringLiteral("endshutdown")) != QLatin1String("1")) {
-    // Switched off: nothing may stay armed from an earlier computation.
+  const std::optional<QString> on = dm_.ReadSetting(QStringLiteral("endshutdown"));
+  if (on != QLatin1String("1")) {
+    // Switched off, or the switch cannot be read (a shutdown is never made on a guess):
+    // nothing may stay armed from an earlier computation.
     s_.endshutdownat = kNever;
     s_.endshutdownnextday = false;
     s_.endshutdownarmed = false;
-    return true;
+    return on.has_value();
   }
   // The latest real moment of the day's entries as the dispatcher meets them: an entry that
   // ends after midnight ends on the next day, not at the small hours of this one; a text is
@@ -325,7 +331,7 @@ void TodayProgramme::CatchUpEntry() {
     // An entry of a kind nothing can play is passed over: it must not take the catch-up from
     // one that can.
     if (e.jmlx < 1 || e.jmlx > 7) continue;
-    const std::optional<int> start = EntryTimeSeconds(e.starttime), end = EntryTimeSeconds(e.endtime);
+    const std::optional<int> start = e.startSeconds(), end = e.endSeconds();
     if (start && end && *start <= now && *end > now) {
       // Never restart the entry that is already sounding.
       if (e.id == s_.currentid && runner_->SomethingPlaying()) return;
@@ -345,16 +351,22 @@ void TodayProgramme::CatchUpEntry() {
 void TodayProgramme::ShowNextEntry() {
   if (s_.playstate != PlayState::Auto) return;
   if (runner_ && runner_->SomethingPlaying()) {
-    if (s_.currentid != 0) dm_.qry_show.locate(QStringLiteral("id"), s_.currentid);
+    if (s_.currentid != 0)
+      for (std::size_t i = 0; i < s_.todayentries.size(); ++i)
+        if (s_.todayentries[i].id == s_.currentid) {
+          ShowEntryRow(int(i));
+          break;
+        }
     return;
   }
   QString label = QStringLiteral("今天已无节目");
   if (!s_.todayentries.empty() && !s_.todayentries.front().isDummy()) {
     const int now = secondOfDay(clock_.now());
-    for (const rjmb& e : s_.todayentries) {
-      const std::optional<int> start = EntryTimeSeconds(e.starttime);
+    for (std::size_t i = 0; i < s_.todayentries.size(); ++i) {
+      const rjmb& e = s_.todayentries[i];
+      const std::optional<int> start = e.startSeconds();
       if (start && *start - 1 > now) {
-        dm_.qry_show.locate(QStringLiteral("id"), e.id);
+        ShowEntryRow(int(i));
         label = QStringLiteral("下一个要播放的节目为 <") + e.pname + QLatin1Char('>');
         break;
       }
@@ -370,7 +382,7 @@ void TodayProgramme::ArmEndShutdown(const rjmb* ended) {
   // happened to finish; a text ends when its reading does.
   QDateTime endedAt = now;
   if (ended && ended->endtime != kTextEnd)
-    if (const std::optional<int> end = EntryTimeSeconds(ended->endAsStored()); end && *end < kDay)
+    if (const std::optional<int> end = ended->storedEndSeconds(); end && *end < kDay)
       endedAt = nearestAt(now, *end);
   armAt(endedAt, now, s_.programmeday);
 }

@@ -9,6 +9,7 @@
 
 #include "scheduler/core/mainstate.h"
 #include "scheduler/core/statusqueue.h"
+#include "scheduler/core/todayrows.h"
 
 class Clock;
 class EntryRunner;
@@ -28,16 +29,31 @@ class ProgrammeView {
 class TodayProgramme {
  public:
   TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock);
+  ~TodayProgramme();
+  TodayProgramme(const TodayProgramme&) = delete;
+  TodayProgramme& operator=(const TodayProgramme&) = delete;
   void setView(ProgrammeView* v) { view_ = v; }
   void setRunner(EntryRunner* r) { runner_ = r; }
   void setFiredSet(FiredSet* f) { fired_ = f; }
 
-  // Reloads everything. Never throws: a database failure is logged and shown once, and the
-  // day then has no entries. Statuses held up by a lock are first given flushWaitMs to be
-  // written (0 inside the tick, which never waits for a lock).
+  // Reloads everything. Never throws. When the settings, the day map or the day's rows
+  // cannot be read (or a row is malformed) the operator is told (ReportReadError), and a day
+  // whose schedule is unknown has no entries until a reload reads it. Statuses held up by a
+  // lock are first given flushWaitMs to be written (0 inside the tick, which never waits for
+  // a lock).
   void LoadToday(int flushWaitMs = kReloadWaitMs);
-  // Reopens the grid statement on today's schedule; statuses still queued show on top.
+  // Reads the grid statement on today's schedule again into today's entries, which the grid
+  // shows; statuses still queued show on top. A failed read is told as a load's is.
   void ShowTodayGrid();
+  // Something the day depends on could not be read (the reason is in the program's log): the
+  // next load tells it with its own, once.
+  void NoteReadError() { readError_ = true; }
+  // Tells the operator that the day's programme could not be read as it is: the box
+  // "时间表读取错误!请检查时间表。" from the event loop, never waited for (the clock goes on), and
+  // a line in log.txt.
+  void ReportReadError();
+  // Moves the grid to today's entry at that index.
+  void ShowEntryRow(int index);
   // An entry's status while the broadcast runs: today's entry and its grid row show it at
   // once; the database gets it through the status queue (never waiting for a lock). With
   // onlyIfPlaying only an entry that is "正播" takes it.
@@ -67,11 +83,23 @@ class TodayProgramme {
   void resetStatuses(const QString& today, int now);
   void armAt(const QDateTime& endedAt, const QDateTime& now, const QDate& day);
   std::optional<QDateTime> lastEntryCutByNewDay(const QDate& today, const QDateTime& now) const;
-  void copyRows();
-  // Shows a status on today's entry and its grid row.
+  // The schedule today plays ("不播音日期" on a holiday); nothing when the settings or the
+  // day map could not be read (the reason logged).
+  std::optional<QString> chooseSchedule(const QDate& today, bool* holiday);
+  // Reads the day's rows into today's entries (through the grid's query); false when they
+  // could not be read.
+  bool readRows();
+  // No rows and no columns: the day's schedule is unknown.
+  void clearRows();
+  // The grid's query shows this programme's entries (another programme on the same data
+  // module may have taken it).
+  bool ownsGrid() const;
+  // Shows a status on today's entry, which is its grid row.
   void showStatus(int id, const QString& status, bool onlyIfPlaying);
-  // Shows on the grid's rows, in order, what the queue still has to write for this day.
-  void applyQueued();
+  void setStatusAt(std::size_t row, const QString& status);
+  // Shows on today's entries, in order, what the queue still has to write for this day;
+  // false when a row's day could not be read.
+  bool applyQueued();
 
   TDataModule1& dm_;
   MainState& s_;
@@ -81,4 +109,7 @@ class TodayProgramme {
   FiredSet* fired_ = nullptr;
   QDate armedDay_;  // the programme day on which the end-of-day shutdown was armed
   StatusQueue queue_;
+  TodayRows rows_;
+  bool readError_ = false;  // a read failed since the operator was last told
+  bool scheduleNamed_ = false;  // the last load read the name of a schedule that plays today
 };

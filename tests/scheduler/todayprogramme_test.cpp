@@ -1,5 +1,8 @@
 #include <QCoreApplication>
+#include <QSignalSpy>
 
+#include "platform/db/querymodel.h"
+#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
 #include "tests/scheduler/schedulerfixture.h"
 
@@ -240,4 +243,89 @@ TEST_F(Today, ArmedEndOfDayShutdownWaitsForAnEntryAddedLaterAndStopsWhenSwitched
   unit.today.LoadToday();
   EXPECT_TRUE(unit.state.endshutdownarmed);
   EXPECT_EQ(unit.state.endshutdowndue, QDateTime(QDate(2024, 5, 2), QTime(0, 0, 2)));
+}
+
+namespace {
+// The dispatcher's starts and ends, each with the second it came at.
+struct ClockRunner : FakeRunner, DispatcherHost {
+  const Clock* clock = nullptr;
+  const MainState* s = nullptr;
+  QStringList events;
+  void note(const char* what, int i) {
+    events << QStringLiteral("%1 %2 %3").arg(QLatin1String(what), s->todayentries[std::size_t(i)].pname, ClockText(clock->now()));
+  }
+  void StartEntry(int i, EntryMode) override { note("start", i); }
+  void EndEntry(int i, EntryMode) override { note("end", i); }
+  void showClock(const QString&) override {}
+  void newDay(const QDate&) override {}
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+};
+}  // namespace
+
+TEST_F(Today, TheGridAndTheDispatcherShowTheSameRowsReadOnce) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  struct Row {
+    const char *name, *start, *end;
+    int kind;
+    const char* length;
+    QVariant volume;
+  };
+  // Stored out of order; both views follow the start times.
+  const std::vector<Row> stored = {{"radio", "08:00:20", "08:00:40", 5, "00:00:20", 60},
+                                   {"song", "08:00:00", "08:01:00", 1, "00:01:00", 80},
+                                   {"loud", "08:00:30", "08:00:50", 6, "00:00:20", QStringLiteral("很响")},
+                                   {"text", "08:00:10", "00:00:00", 4, "00:00:00", 90}};
+  for (const Row& r : stored)
+    addEntry({QString::fromUtf8(r.name), QString::fromLatin1(r.start), QString::fromLatin1(r.end), r.kind,
+              QString::fromLatin1(r.length), QStringLiteral("日常"), QStringLiteral("待播"), QStringLiteral(""),
+              kMainChannel, r.volume});
+  at(7, 0, 0);
+  unit.today.LoadToday();
+
+  // The grid: the rows as stored (a fade's shorter end and a volume that is not a number are
+  // the broadcast's business, not the grid's).
+  orvane::db::QueryModel grid(&dm.qry_show);
+  const QStringList columns{"pname", "starttime", "endtime", "ivolume", "status", "Schedulen"};
+  auto shown = [&](int row) {
+    QStringList cells;
+    for (const QString& c : columns) cells << grid.data(grid.index(row, dm.qry_show.fieldIndex(c))).toString();
+    return cells.join(QLatin1Char('|'));
+  };
+  ASSERT_EQ(grid.rowCount(), 4);
+  EXPECT_EQ(shown(0), QStringLiteral("song|08:00:00|08:01:00|80|待播|日常"));
+  EXPECT_EQ(shown(1), QStringLiteral("text|08:00:10|00:00:00|90|待播|日常"));
+  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|60|待播|日常"));
+  EXPECT_EQ(shown(3), QStringLiteral("loud|08:00:30|08:00:50|很响|待播|日常"));
+  for (int row = 0; row < 4; ++row)
+    EXPECT_EQ(grid.data(grid.index(row, dm.qry_show.fieldIndex("id"))).toInt(), entries()[std::size_t(row)].id);
+  EXPECT_EQ(entries()[3].ivolume, 100) << "a volume that is not a number plays at full volume";
+
+  // The dispatcher: the same rows at their times, the song's end brought forward for its fade,
+  // the text left to end by itself.
+  ClockRunner clockRunner;
+  clockRunner.clock = &clock;
+  clockRunner.s = &unit.state;
+  Dispatcher dispatcher(unit.state, clock, clockRunner, clockRunner, unit.fired, unit.today);
+  at(7, 59, 59);
+  dispatcher.start();
+  dispatcher.stop();
+  for (QDateTime t = clock.now().addSecs(1); t <= QDateTime(QDate(2024, 5, 1), QTime(8, 1, 1)); t = t.addSecs(1)) {
+    clock.set(t);
+    dispatcher.Timer1Timer();
+  }
+  EXPECT_EQ(clockRunner.events, (QStringList{"start song 08:00:00", "start text 08:00:10", "start radio 08:00:20",
+                                             "start loud 08:00:30", "end radio 08:00:40", "end loud 08:00:50",
+                                             "end song 08:00:56"}));
+
+  // A status the broadcast sets is the one the grid shows: one row changes, nothing is read.
+  QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+  QSignalSpy reset(&grid, &QAbstractItemModel::modelReset);
+  unit.today.WriteStatus(entries()[2].id, QStringLiteral("正播"));
+  EXPECT_EQ(entries()[2].status, QStringLiteral("正播"));
+  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|60|正播|日常"));
+  EXPECT_EQ(changed.count(), 1);
+  EXPECT_EQ(reset.count(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1) << "the volume that is not a number";
 }
