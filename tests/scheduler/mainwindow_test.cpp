@@ -47,15 +47,15 @@ TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
   testing_support::TempHome home;
   {
     InstanceLock first;
-    ASSERT_TRUE(first.acquire());
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::Acquired);
     InstanceLock second;
-    EXPECT_FALSE(second.acquire());
+    EXPECT_EQ(second.acquire(), InstanceLock::Result::HeldByAnother);
   }
   // A lock file left by a process that no longer exists.
   testing_support::writeFile(InstanceLock::LockPath(), QByteArray("2147483\n") + "orvane\n" +
                                                            QSysInfo::machineHostName().toUtf8() + "\n");
   InstanceLock again;
-  EXPECT_TRUE(again.acquire());
+  EXPECT_EQ(again.acquire(), InstanceLock::Result::Acquired);
 }
 
 namespace {
