@@ -50,31 +50,32 @@ bool LogWriter::Write(const QString& line) {
 }
 
 bool LogWriter::Flush() {
-  // A line added while the lines are being written (the disk watch telling of the failure)
-  // waits behind them.
   if (writing_) return false;
   if (pending_.isEmpty()) return true;
+  // Lines added meanwhile (the disk watch's own) wait behind these, for the next pass.
   writing_ = true;
   const QString path = Path();
   const qsizetype count = pending_.size();
   int error = 0;
   const bool written = orvane::appendTextLines(path, pending_, &error);
-  if (written) pending_.erase(pending_.begin(), pending_.begin() + count);
-  writing_ = false;
-  if (!written) {
+  if (written) {
+    pending_.erase(pending_.begin(), pending_.begin() + count);
+    timer_.stop();
+    nextDelayMs_ = StatusQueue::kFirstRetryMs;
+    if (dropped_ > 0) {
+      pending_.append(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) +
+                      QStringLiteral("> 磁盘不可写期间另有%1行日志未能保存。").arg(dropped_));
+      dropped_ = 0;
+    }
+  } else {
     scheduleRetry();
-    if (watch_) watch_->Failed(DiskWatch::Place::Log, error, path);
-    return false;
   }
-  timer_.stop();
-  nextDelayMs_ = StatusQueue::kFirstRetryMs;
-  if (dropped_ > 0) {
-    pending_.append(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) +
-                    QStringLiteral("> 磁盘不可写期间另有%1行日志未能保存。").arg(dropped_));
-    dropped_ = 0;
+  if (watch_) {
+    if (written) watch_->Written(DiskWatch::Place::Log);
+    else watch_->Failed(DiskWatch::Place::Log, error, path);
   }
-  if (watch_) watch_->Written(DiskWatch::Place::Log);
-  return Flush();
+  writing_ = false;
+  return written && Flush();
 }
 
 void LogWriter::scheduleRetry() {

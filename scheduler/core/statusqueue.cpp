@@ -117,7 +117,8 @@ void StatusQueue::writeQueued(int waitMs) {
 int StatusQueue::ErrorNumberOf(int sqliteCode) {
   switch (sqliteCode & 0xff) {
     case SQLITE_FULL: return ENOSPC;
-    case SQLITE_READONLY: return EROFS;
+    // A read-only file or mount: either way no right to write.
+    case SQLITE_READONLY:
     case SQLITE_PERM:
     case SQLITE_AUTH: return EACCES;
     case SQLITE_IOERR: return EIO;
