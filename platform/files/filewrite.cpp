@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -42,6 +43,40 @@ int writeAll(int fd, const char* data, qint64 size) {
     size -= n;
   }
   return 0;
+}
+
+bool replaceFile(const QString& path, const QByteArray& bytes, int* error) {
+  auto fail = [error](int e) {
+    if (error) *error = e;
+    return false;
+  };
+  if (error) *error = 0;
+  // A link is followed: the file it names is the one replaced.
+  const QFileInfo info(path);
+  const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
+  struct stat old {};
+  const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+  // The new bytes go to a hidden file of their own beside the old one, which they replace only
+  // once every one of them has reached the disk.
+  const QFileInfo where(target);
+  QByteArray temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temp = QFile::encodeName(where.absolutePath() + QStringLiteral("/.") + where.fileName()) + ".new" +
+           QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt);
+    fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return fail(errno);
+  }
+  if (fd < 0) return fail(EEXIST);
+  int e = 0;
+  if (existed && ::fchmod(fd, old.st_mode & 07777) != 0) e = errno;
+  if (e == 0) e = writeAll(fd, bytes.constData(), bytes.size());
+  if (e == 0 && ::fsync(fd) != 0) e = errorOr(EIO);
+  if (::close(fd) != 0 && e == 0) e = errorOr(EIO);
+  if (e == 0 && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) e = errorOr(EIO);
+  if (e == 0) return true;
+  ::unlink(temp.constData());
+  return fail(e);
 }
 
 int makeFolder(const QString& folder) {

@@ -3,6 +3,7 @@
 // writes the bytes is a seam, so tests can play a full or read-only disk.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <sys/types.h>
@@ -18,6 +19,11 @@ WriteCall setWriteCall(WriteCall call);
 // Writes all bytes to fd, going on after partial writes and interruptions; 0 when all were
 // written, else the error number (ENOSPC when the system took nothing without saying why).
 int writeAll(int fd, const char* data, qint64 size);
+
+// Replaces the file's bytes in one step: a new file beside it (with the old one's mode) takes
+// its place once every byte has reached the disk; a link is followed. False with the error
+// number on failure, the old file then left as it was.
+bool replaceFile(const QString& path, const QByteArray& bytes, int* error = nullptr);
 
 // Tries to create, write and remove a small file in the folder: 0 when that works, else the
 // error number of the step that failed. Tells why a write in the folder failed.

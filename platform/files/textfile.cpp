@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
 
@@ -54,21 +53,13 @@ QStringList splitLines(const QString& text) {
 
 QStringList readTextLines(const QString& path, bool* ok) { return splitLines(readTextFile(path, ok)); }
 
-bool writeTextLines(const QString& path, const QStringList& lines) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
+bool writeTextLines(const QString& path, const QStringList& lines, int* error) {
   QByteArray out;
   for (const QString& line : lines) {
     out += line.toUtf8();
     out += "\r\n";
   }
-  if (f.write(out) != out.size()) {
-    f.cancelWriting();
-    return false;
-  }
-  // The commit flushes, syncs and closes the new file before it takes the old one's place,
-  // and fails when any of that fails.
-  return f.commit();
+  return replaceFile(path, out, error);
 }
 
 bool appendTextLines(const QString& path, const QStringList& lines, int* error) {
