@@ -2,7 +2,6 @@
 #include "scheduler/core/instancelock.h"
 
 #include <QDebug>
-#include <QFileInfo>
 #include <QThread>
 #include <cerrno>
 
