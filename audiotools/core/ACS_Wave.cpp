@@ -53,12 +53,15 @@ void TWaveOut::FailWrite() const {
   throw EACSException(QStringLiteral("Cannot write to %1: %2").arg(target, FStream->errorString()));
 }
 
-void TWaveOut::CloseOwnFile() {
-  if (!ownFile_) return;
+bool TWaveOut::CloseOwnFile() {
+  if (!ownFile_) return true;
   ownFile_->close();
+  const bool closed = ownFile_->error() == QFileDevice::NoError;
+  if (!closed) closeError_ = ownFile_->errorString();
   delete ownFile_;
   ownFile_ = nullptr;
   FStream = nullptr;
+  return closed;
 }
 
 void TWaveOut::FailPrepare(const QString& message) {
@@ -371,7 +374,10 @@ void TWaveOut::Done() {
       failure = std::current_exception();
     }
   }
-  CloseOwnFile();
+  // Some file systems report a failed write only when the file is closed.
+  if (!CloseOwnFile() && !failure)
+    failure = std::make_exception_ptr(
+        EACSException(QStringLiteral("Cannot write to %1: %2").arg(FFileName, closeError_)));
   if (TACSInput* in = Input()) {
     try {
       in->Flush();

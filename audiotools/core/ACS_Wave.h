@@ -61,7 +61,8 @@ class TWaveOut : public TACSFileOut {
   bool OutputAdpcmBlock(TACSInput* in);
   void EncodeAndWriteBlock();
   int ReadInput(TACSInput* in, char* buffer, int size);
-  void CloseOwnFile();
+  // False when closing the file the writer opened itself reported an error (kept in closeError_).
+  bool CloseOwnFile();
   // Raises the output stream's last error.
   [[noreturn]] void FailWrite() const;
 
@@ -75,6 +76,7 @@ class TWaveOut : public TACSFileOut {
   ImaAdpcm::ChannelState left_, right_;
   int channels_ = 1;
   QFile* ownFile_ = nullptr;
+  QString closeError_;
   bool prepared_ = false;
   // Where the header's fields are and where the sound ends, for Done.
   qint64 riffStart_ = 0;

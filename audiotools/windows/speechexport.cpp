@@ -34,7 +34,8 @@ QString TSpeechExport::Run() {
   piece.close();
   int rate = 0;
   qint64 bytes = 0;
-  whole.write(QByteArray(44, '\0'));  // the header follows once the length is known
+  // The header follows once the length is known.
+  if (whole.write(QByteArray(44, '\0')) != 44) return whole.errorString();
   for (const QString& text : pieces_) {
     if (cancel_) return QStringLiteral("cancelled");
     QString error;
@@ -55,9 +56,9 @@ QString TSpeechExport::Run() {
       bytes += block.size();
     }
   }
-  whole.seek(0);
-  whole.write(orvane::pcmWaveHeader(rate > 0 ? rate : 22050, 1, 16, bytes));
-  if (!whole.flush()) return whole.errorString();
+  // Every byte is checked: the seek writes out what is buffered, and a full disk shows there.
+  const QByteArray header = orvane::pcmWaveHeader(rate > 0 ? rate : 22050, 1, 16, bytes);
+  if (!whole.seek(0) || whole.write(header) != header.size() || !whole.flush()) return whole.errorString();
   emit Converting();
   try {
     ConvertWavToMp3(whole.fileName(), target_, 2, [this](const QString& t) { emit Progress(t); }, &cancel_);

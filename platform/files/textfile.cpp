@@ -1,9 +1,15 @@
 // Text file reading and writing.
 #include "platform/files/textfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
+#include <cerrno>
+
+#include "platform/files/filewrite.h"
 
 namespace orvane {
 
@@ -47,26 +53,42 @@ QStringList splitLines(const QString& text) {
 
 QStringList readTextLines(const QString& path, bool* ok) { return splitLines(readTextFile(path, ok)); }
 
-bool writeTextLines(const QString& path, const QStringList& lines) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) return false;
+bool writeTextLines(const QString& path, const QStringList& lines, int* error) {
   QByteArray out;
   for (const QString& line : lines) {
     out += line.toUtf8();
     out += "\r\n";
   }
-  if (f.write(out) != out.size()) {
-    f.cancelWriting();
-    return false;
-  }
-  return f.commit();
+  return replaceFile(path, out, error);
 }
 
-bool appendTextLine(const QString& path, const QString& line) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-  const QByteArray out = line.toUtf8() + "\r\n";
-  return f.write(out) == out.size();
+bool appendTextLines(const QString& path, const QStringList& lines, int* error) {
+  auto fail = [error](int e) {
+    if (error) *error = e;
+    return false;
+  };
+  if (error) *error = 0;
+  QByteArray out;
+  for (const QString& line : lines) {
+    out += line.toUtf8();
+    out += "\r\n";
+  }
+  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return fail(errno);
+  struct stat st {};
+  const off_t before = ::fstat(fd, &st) == 0 ? st.st_size : -1;
+  // Unbuffered: each byte is with the system when the call returns, or the call says why not.
+  int e = writeAll(fd, out.constData(), out.size());
+  // Some file systems report a failed write only when the file is closed.
+  if (::close(fd) != 0 && e == 0) e = errno != 0 ? errno : EIO;
+  if (e == 0) return true;
+  // What did go out of these lines is taken back: the caller writes them again in full.
+  if (before >= 0 && S_ISREG(st.st_mode)) (void)::truncate(QFile::encodeName(path).constData(), before);
+  return fail(e);
+}
+
+bool appendTextLine(const QString& path, const QString& line, int* error) {
+  return appendTextLines(path, QStringList{line}, error);
 }
 
 }  // namespace orvane

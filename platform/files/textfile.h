@@ -18,9 +18,14 @@ QString readTextFile(const QString& path, bool* ok = nullptr);
 QStringList splitLines(const QString& text);
 // The file's lines, split as above.
 QStringList readTextLines(const QString& path, bool* ok = nullptr);
-// Writes the lines, each followed by CR LF, replacing the file; false on failure.
-bool writeTextLines(const QString& path, const QStringList& lines);
-// Appends one line and CR LF, creating the file when missing; false on failure.
-bool appendTextLine(const QString& path, const QString& line);
+// Writes the lines, each followed by CR LF, replacing the file in one step (a new file with the
+// old one's mode, renamed over it once every byte has reached the disk); false on failure,
+// with the error number in error, the old file then left as it was.
+bool writeTextLines(const QString& path, const QStringList& lines, int* error = nullptr);
+// Appends the lines, each followed by CR LF, creating the file when missing. All or nothing:
+// when any byte cannot be written (a full or read-only disk) what was written of them is taken
+// back, so the file never ends in half a line; false then, with the error number in error.
+bool appendTextLines(const QString& path, const QStringList& lines, int* error = nullptr);
+bool appendTextLine(const QString& path, const QString& line, int* error = nullptr);
 
 }  // namespace orvane

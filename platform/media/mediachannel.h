@@ -102,6 +102,11 @@ class MediaChannel : public QObject {
   void loadFailed(const QString& message);
   // A new picture of the open file can be rendered (see setVideoFrames).
   void videoFrameReady();
+  // The sound server could not be reached when a file started: the channel plays on, keeping
+  // time, into silence. Sent once when that begins; soundOutputReturned once a file sounds
+  // through the server again.
+  void soundOutputLost();
+  void soundOutputReturned();
 };
 
 // Makes the channels of one kind of media layer (libmpv, or a fake in tests).

@@ -399,9 +399,20 @@ void MpvChannel::handle(mpv_event* e) {
     const auto* p = static_cast<mpv_event_property*>(e->data);
     if (p->format != MPV_FORMAT_STRING || qstrcmp(p->name, "current-ao") != 0) return;
     const char* ao = *static_cast<char**>(p->data);
-    const bool silent = ao && qstrcmp(ao, "null") == 0;
-    if (silent && !silentNoticed_) qWarning().noquote() << "media: no sound server can be reached; playing silently";
-    if (ao) silentNoticed_ = silent;
+    if (!ao) return;  // between files
+    const bool silent = qstrcmp(ao, "null") == 0;
+    if (silent == silentNoticed_) return;
+    silentNoticed_ = silent;
+    if (silent) qWarning().noquote() << "media: no sound server can be reached; playing silently";
+    else qInfo().noquote() << "media: sound output is back:" << ao;
+    // From the event loop, as every signal of a channel (this may run inside open()).
+    QMetaObject::invokeMethod(
+        this,
+        [this, silent] {
+          if (silent) emit soundOutputLost();
+          else emit soundOutputReturned();
+        },
+        Qt::QueuedConnection);
   }
 }
 

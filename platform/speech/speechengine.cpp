@@ -188,7 +188,13 @@ bool SpeechEngine::synthesizeToWave(const QString& text, const SpeechParams& par
     return false;
   }
   const QByteArray header = pcmWaveHeader(synth.sampleRate(), 1, 16, pcm.size());
-  if (f.write(header) != header.size() || f.write(pcm) != pcm.size() || !f.flush()) {
+  // The close reports what the flush could not (a file system that tells only then).
+  bool written = f.write(header) == header.size() && f.write(pcm) == pcm.size() && f.flush();
+  if (written) {
+    f.close();
+    written = f.error() == QFileDevice::NoError;
+  }
+  if (!written) {
     if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, f.errorString());
     f.close();
     f.remove();

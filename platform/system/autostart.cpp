@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cstring>
+
+#include "platform/files/filewrite.h"
 
 namespace orvane {
 
@@ -86,14 +88,9 @@ bool Autostart::enable(const QString& program, QString* error) const {
     if (error) *error = QStringLiteral("cannot create the folder ") + folder_;
     return false;
   }
-  QSaveFile f(filePath());
-  if (!f.open(QIODevice::WriteOnly)) {
-    if (error) *error = f.errorString();
-    return false;
-  }
-  const QByteArray text = EntryText(program);
-  if (f.write(text) != text.size() || !f.commit()) {
-    if (error) *error = f.errorString();
+  int e = 0;
+  if (!orvane::replaceFile(filePath(), EntryText(program), &e)) {
+    if (error) *error = QString::fromLocal8Bit(std::strerror(e));
     return false;
   }
   return true;

@@ -15,7 +15,6 @@
 #include "platform/forms/qttranslations.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
-#include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/clockcontrol.h"
@@ -74,11 +73,9 @@ int main(int argc, char** argv) {
   orvane::installQtTranslations();
   orvane::installMessageFormHandler();
 
+  // A second instance is told so and ends; a lock that cannot be made ends with what failed.
   InstanceLock instance;
-  if (!instance.acquire()) {
-    orvane::MessageBox(QStringLiteral("该程序已经在运行中!"), QStringLiteral("提示"), orvane::mb::OK);
-    return 0;
-  }
+  if (const int rc = instance.Check(); rc >= 0) return rc;
   QApplication::setApplicationName(QStringLiteral("Orvane "));
   // Windows and the notification-area icon show it.
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.xpm")));

@@ -3,8 +3,9 @@
 
 #include <QDebug>
 
-#include "platform/files/homefolder.h"
+#include "platform/files/filewrite.h"
 #include "platform/files/textfile.h"
+#include "scheduler/core/logwriter.h"
 
 namespace BroadcastLog {
 
@@ -43,8 +44,11 @@ QString SongLine(const QDateTime& t, const QString& path, bool secondChannel, bo
 }  // namespace BroadcastLog
 
 bool WriteLog(const QString& line) {
-  const QString path = orvane::HomeFolder::file(QStringLiteral("log.txt"));
-  if (orvane::appendTextLine(path, line)) return true;
-  qWarning().noquote() << "log: cannot append to" << path << "-" << line;
+  if (LogWriter* writer = LogWriter::current()) return writer->Write(line);
+  // Without a main unit (a tool of its own): one attempt, and a word on the program's log.
+  const QString path = LogWriter::Path();
+  int error = 0;
+  if (orvane::appendTextLine(path, line, &error)) return true;
+  qWarning().noquote() << "log: cannot append to" << path << "-" << orvane::describeWriteError(error) << "-" << line;
   return false;
 }

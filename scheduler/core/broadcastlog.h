@@ -18,5 +18,6 @@ QString SongLine(const QDateTime& t, const QString& path, bool secondChannel, bo
 }  // namespace BroadcastLog
 
 // Appends a line to "log.txt" in the home folder, creating the file when missing. Never
-// throws: a failure is reported on the program's own error output and the caller goes on.
+// throws and never waits: a line the disk refuses is kept by the main unit's log writer and
+// written before the next one when the disk takes it (LogWriter); false when it was kept.
 bool WriteLog(const QString& line);

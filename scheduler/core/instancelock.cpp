@@ -1,7 +1,19 @@
 // Single-instance lock.
 #include "scheduler/core/instancelock.h"
 
+#include <QDebug>
+#include <QThread>
+#include <cerrno>
+
+#include "platform/files/filewrite.h"
 #include "platform/files/homefolder.h"
+#include "platform/msgbox/messagebox.h"
+
+namespace {
+// An instance that has just made its lock file writes its owner in the same breath; this is
+// ample time for it before a lock file without an owner counts as left over.
+constexpr int kOwnerWriteGraceMs = 200;
+}  // namespace
 
 InstanceLock::InstanceLock() : lock_(LockPath()) {
   // The lock is held for the whole run: only a dead owner makes it stale, never its age.
@@ -10,7 +22,51 @@ InstanceLock::InstanceLock() : lock_(LockPath()) {
 
 QString InstanceLock::LockPath() { return orvane::HomeFolder::file(QStringLiteral("TForm_main_tamu.lock")); }
 
-bool InstanceLock::acquire() {
-  orvane::HomeFolder::ensure();
-  return lock_.tryLock(0);
+bool InstanceLock::ownerReadable() {
+  qint64 pid = 0;
+  QString host, app;
+  return lock_.getLockInfo(&pid, &host, &app) && pid > 0;
+}
+
+InstanceLock::Result InstanceLock::failed(int error, const QString& what) {
+  const QString folder = orvane::HomeFolder::path();
+  failure_ = QStringLiteral("%1：文件夹 \"%2\"（%3）。程序无法启动。").arg(what, folder, orvane::describeWriteError(error));
+  qWarning().noquote() << "instance lock:" << what << "in" << folder << "-" << orvane::describeWriteError(error)
+                       << "(error" << error << ")";
+  return Result::Failed;
+}
+
+InstanceLock::Result InstanceLock::acquire() {
+  failure_.clear();
+  if (const int e = orvane::makeFolder(orvane::HomeFolder::path())) return failed(e, QStringLiteral("无法创建程序文件夹"));
+  if (lock_.tryLock(0)) return Result::Acquired;
+  if (lock_.error() == QLockFile::LockFailedError && !ownerReadable()) {
+    // No owner in the file: an instance that is writing it right now, or one that died (or
+    // met a full disk) before it could. Only the first still holds it after a moment, and the
+    // lock layer refuses to remove a file that a living process holds.
+    QThread::msleep(kOwnerWriteGraceMs);
+    if (lock_.tryLock(0)) return Result::Acquired;
+    if (lock_.error() == QLockFile::LockFailedError && !ownerReadable() && lock_.removeStaleLockFile()) {
+      qWarning().noquote() << "instance lock: took over a lock file without an owner:" << LockPath();
+      if (lock_.tryLock(0)) return Result::Acquired;
+    }
+  }
+  if (lock_.error() == QLockFile::LockFailedError) return Result::HeldByAnother;
+  // The lock layer does not say why: a small write of our own in the folder does.
+  int e = orvane::probeFolderWrite(orvane::HomeFolder::path());
+  if (e == 0) e = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
+  return failed(e, QStringLiteral("无法创建运行锁文件"));
+}
+
+int InstanceLock::Check() {
+  switch (acquire()) {
+    case Result::Acquired: return -1;
+    case Result::HeldByAnother:
+      orvane::MessageBox(QStringLiteral("该程序已经在运行中!"), QStringLiteral("提示"), orvane::mb::OK);
+      return 0;
+    case Result::Failed:
+      orvane::MessageBox(failure_, QStringLiteral("错误"), orvane::mb::ICONHAND);
+      return 1;
+  }
+  return 1;
 }

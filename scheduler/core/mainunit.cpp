@@ -1,9 +1,11 @@
 // Main unit core.
 #include "scheduler/core/mainunit.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/files/filewrite.h"
 #include "platform/files/homefolder.h"
 #include "platform/files/inifile.h"
 #include "scheduler/core/datamodule.h"
@@ -12,8 +14,10 @@
 
 using orvane::HomeFolder;
 
-MainUnit::MainUnit(TDataModule1& dm, const Clock& clock) : today(dm, state, clock), dm_(dm), clock_(clock) {
+MainUnit::MainUnit(TDataModule1& dm, const Clock& clock)
+    : today(dm, state, clock), disk(state, clock), log(clock, &disk), dm_(dm), clock_(clock) {
   today.setFiredSet(&fired);
+  today.statusQueue().setDiskWatch(&disk);
 }
 
 QString MainUnit::DatabasePath(bool* isDefault) {
@@ -32,6 +36,17 @@ bool MainUnit::ConnectDatabase() {
   HomeFolder::ensure();
   bool isDefault = false;
   const QString path = DatabasePath(&isDefault);
+  if (isDefault) {
+    // The database holds the password and every schedule: the owner's alone. The database
+    // engine gives its journals the database file's own mode, so making the file (empty: a
+    // new database) before the engine does is enough for them; files left by an older start
+    // lose what group and others could do with them. A database named by "dbpath.ini" keeps
+    // the mode its owner gave it.
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+      orvane::restrictToOwner(path + suffix);
+    if (const int e = orvane::createPrivateFile(path))
+      qWarning().noquote() << "database: cannot make" << path << "private:" << orvane::describeWriteError(e);
+  }
   return dm_.ConnectDatabase(QStringLiteral("accesspw"), path, {}, {}, {},
                              isDefault ? orvane::db::Connection::Mode::CreateIfMissing
                                        : orvane::db::Connection::Mode::OpenExisting);

@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include "scheduler/core/diskwatch.h"
 #include "scheduler/core/firedset.h"
+#include "scheduler/core/logwriter.h"
 #include "scheduler/core/mainstate.h"
 #include "scheduler/core/todayprogramme.h"
 
@@ -40,6 +42,9 @@ class MainUnit {
   MainState state;
   FiredSet fired;
   TodayProgramme today;
+  // The statuses and the log lines the disk refuses are kept; the operator is told.
+  DiskWatch disk;
+  LogWriter log;
 
  private:
   TDataModule1& dm_;

@@ -1,6 +1,8 @@
 // Writing schedule backups.
 #include "scheduler/core/schedulebackup.h"
 
+#include <sys/stat.h>
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <cstring>
 
 #include "platform/db/connection.h"
+#include "platform/files/filewrite.h"
 #include "platform/db/query.h"
 
 namespace odb = orvane::db;
@@ -92,7 +95,8 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
   }
   if (!run(QStringLiteral("DETACH DATABASE ") + kOut)) qWarning().noquote() << "backup: cannot detach:" << q.lastError();
   if (ok) {
-    QFile::setPermissions(tempPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    // The owner's alone, as the database it comes from; a stricter old backup keeps its mode.
+    ::chmod(QFile::encodeName(tempPath).constData(), orvane::privateMode(target.absoluteFilePath()));
     // rename(2) replaces the old file in one step: readers see the old backup or the new one.
     if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
       ok = false;

@@ -26,8 +26,11 @@ SongEntries::SongEntries(TDataModule1& dm, MainState& state, const Clock& clock,
       today_(today),
       random_(clockSeed(clock)),
       main_(state, dm, clock, media, random_),
-      second_(state, clock, media, main_, random_) {
+      second_(state, clock, media, main_, random_),
+      sound_(state, clock) {
   connect(&main_, &MainChannel::fadeOutDone, this, [this](int index) { StopSongEntry(index, EntryMode::Auto); });
+  sound_.watch(main_.player());
+  sound_.watch(second_.player());
 }
 
 bool SongEntries::fades(const MainState& s, const rjmb& e) {
@@ -37,6 +40,8 @@ bool SongEntries::fades(const MainState& s, const rjmb& e) {
 bool SongEntries::CreateStreams() {
   const bool mainOk = main_.CreateStream();
   const bool secondOk = second_.CreateStream();
+  sound_.watch(main_.stream());
+  sound_.watch(second_.stream());
   return mainOk && secondOk;
 }
 

@@ -9,6 +9,7 @@
 #include "scheduler/core/entrykindhandler.h"
 #include "scheduler/core/mainchannel.h"
 #include "scheduler/core/secondchannel.h"
+#include "scheduler/core/soundoutputnotice.h"
 
 class Clock;
 class ProgrammeView;
@@ -49,6 +50,9 @@ class SongEntries : public QObject, public EntryKindHandler {
   // The song panel's stop button: both channels' players stop, the lists stay.
   void SpeedButton1Click();
 
+  // Tells the operator when the players lose the sound server and when it returns.
+  const SoundOutputNotice& soundOutput() const { return sound_; }
+
   // The id of the entry that owns a channel, 0 for none.
   int mainOwner() const { return mainOwner_.id; }
   int secondOwner() const { return secondOwner_.id; }
@@ -73,6 +77,7 @@ class SongEntries : public QObject, public EntryKindHandler {
   std::mt19937 random_;
   MainChannel main_;
   SecondChannel second_;
+  SoundOutputNotice sound_;
   Owner mainOwner_;
   Owner secondOwner_;
 };

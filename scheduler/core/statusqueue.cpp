@@ -1,11 +1,16 @@
 // Write-behind queue of the broadcast's statuses.
 #include "scheduler/core/statusqueue.h"
 
+#include <sqlite3.h>
+
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QThread>
+#include <cerrno>
 
 #include "platform/db/connection.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/diskwatch.h"
 #include "scheduler/core/timetext.h"
 
 namespace odb = orvane::db;
@@ -91,12 +96,33 @@ void StatusQueue::writeQueued(int waitMs) {
     if (written) {
       items_.pop_front();
       nextDelayMs_ = kFirstRetryMs;
+      if (!lastCause_.isEmpty()) {
+        qWarning().noquote() << "status queue: written again after" << lastCause_;
+        lastCause_.clear();
+        loggedCauses_.clear();  // a later fault is worth a line of its own
+      }
+      if (watch_) watch_->Written(DiskWatch::Place::Database);
       continue;
     }
-    if (odb::IsLockRefusal(c->lastErrorCode())) return;
-    // Read-only, full or damaged: trying again would fail the same way.
-    logOnce(QStringLiteral("%1 (%2)").arg(c->lastError()).arg(c->lastErrorCode()), head.what);
-    items_.pop_front();
+    const int code = c->lastErrorCode();
+    if (odb::IsLockRefusal(code)) return;
+    // Full, read-only or damaged: kept in its place and tried again later, like a lock.
+    lastCause_ = QStringLiteral("%1 (%2)").arg(c->lastError()).arg(code);
+    logOnce(lastCause_, head.what);
+    if (watch_) watch_->Failed(DiskWatch::Place::Database, ErrorNumberOf(code), c->path(), c->lastError());
+    return;
+  }
+}
+
+int StatusQueue::ErrorNumberOf(int sqliteCode) {
+  switch (sqliteCode & 0xff) {
+    case SQLITE_FULL: return ENOSPC;
+    // A read-only file or mount: either way no right to write.
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return EACCES;
+    case SQLITE_IOERR: return EIO;
+    default: return 0;
   }
 }
 
@@ -113,9 +139,18 @@ bool StatusQueue::Flush(int waitMs) {
 
 void StatusQueue::Close(int waitMs) {
   if (items_.empty()) return;
+  QElapsedTimer elapsed;
+  elapsed.start();
   Flush(waitMs);
+  // A disk that refused the head gets more tries while the time lasts (a lock was waited for
+  // inside the attempt already).
+  while (!items_.empty() && !lastCause_.isEmpty() && elapsed.elapsed() + kFirstRetryMs < waitMs) {
+    QThread::msleep(kFirstRetryMs);
+    Flush(int(waitMs - elapsed.elapsed()));
+  }
+  const QString why = lastCause_.isEmpty() ? QStringLiteral("the database stayed locked") : lastCause_;
   for (const Item& item : items_)
-    qWarning().noquote() << "status queue: the database stayed locked; not written:" << item.what;
+    qWarning().noquote() << "status queue:" << why << "- not written:" << item.what;
   items_.clear();
   timer_.stop();
 }
@@ -124,5 +159,5 @@ void StatusQueue::logOnce(const QString& cause, const QString& what) {
   if (loggedCauses_.contains(cause)) return;
   loggedCauses_.insert(cause);
   qWarning().noquote() << "status queue: cannot write" << what << "-" << cause
-                       << "(this and later statuses failing the same way are dropped)";
+                       << "(kept with the statuses after it and tried again)";
 }

@@ -1,7 +1,8 @@
 // The statuses the broadcast writes while it runs ("正播", "已播", "未播" with their day, and
-// the day's reset): each is tried at once without waiting for a lock; one refused because
-// another program holds the database locked stays queued, in order, and a timer tries again,
-// so a locked database never delays a bell and never loses a status.
+// the day's reset): each is tried at once without waiting for a lock; one that is refused
+// (another program holds the database locked, the disk is full or read-only) stays queued, in
+// order, and a timer tries again, so a locked or full disk never delays a bell and never loses
+// a status. Only a status whose row is gone is let go (its statement then changes nothing).
 #pragma once
 
 #include <QDate>
@@ -11,6 +12,7 @@
 #include <deque>
 #include <functional>
 
+class DiskWatch;
 class TDataModule1;
 
 class StatusQueue : public QObject {
@@ -37,6 +39,8 @@ class StatusQueue : public QObject {
 
   explicit StatusQueue(TDataModule1& dm, QObject* parent = nullptr);
   ~StatusQueue() override;
+  // Where refusals by the disk (anything but a lock) and the writes after them are told.
+  void setDiskWatch(DiskWatch* watch) { watch_ = watch; }
 
   // "update sjb set status=..., statusday=... where id=..." (and "status='正播'" when
   // onlyIfPlaying), queued behind whatever waits and tried at once.
@@ -46,22 +50,28 @@ class StatusQueue : public QObject {
   // Writes what is queued, waiting at most waitMs for a lock (blocking, no event loop);
   // true when nothing is left.
   bool Flush(int waitMs);
-  // Closing: Flush(waitMs), then logs each write that is left and forgets it.
+  // Closing: Flush(waitMs) (a write refused by the disk gets one more try each kFirstRetryMs
+  // within waitMs), then logs each write that is left and forgets it.
   void Close(int waitMs);
 
   const std::deque<Item>& pending() const { return items_; }
+  // The error number (errno values) a database result code stands for; 0 for a fault that is
+  // not the disk's.
+  static int ErrorNumberOf(int sqliteCode);
   bool empty() const { return items_.empty(); }
   // When the retry timer fires next (ms from its start), 0 when it is not running.
   int retryDelayMs() const { return timer_.isActive() ? timer_.interval() : 0; }
 
  private:
   // Tries the queue from its head, each write waiting for a lock at most what is left of
-  // waitMs; stops at the first write still refused by a lock.
+  // waitMs; stops at the first write still refused (by a lock or by the disk).
   void writeQueued(int waitMs);
   void scheduleRetry();
   void logOnce(const QString& cause, const QString& what);
 
   TDataModule1& dm_;
+  DiskWatch* watch_ = nullptr;
+  QString lastCause_;  // why the head was last refused by the disk (empty: it was not)
   std::deque<Item> items_;
   QTimer timer_;
   int nextDelayMs_ = kFirstRetryMs;

@@ -40,22 +40,27 @@ TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   boxes.queueAnswer(orvane::mb::IDYES);
   w.close();
   EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(boxes.asked().size(), 1u) << "nothing but the close question";
+  EXPECT_EQ(boxes.asked().size(), 1u) << "nothing but the close question waits for an answer";
+  // The operator is told once, from the event loop, that the log cannot be written.
+  QCoreApplication::processEvents();
+  ASSERT_EQ(boxes.asked().size(), 2u);
+  EXPECT_TRUE(boxes.asked().back().text.contains(home.file(QStringLiteral("log.txt"))));
+  EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("错误"));
 }
 
 TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
   testing_support::TempHome home;
   {
     InstanceLock first;
-    ASSERT_TRUE(first.acquire());
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::Acquired);
     InstanceLock second;
-    EXPECT_FALSE(second.acquire());
+    EXPECT_EQ(second.acquire(), InstanceLock::Result::HeldByAnother);
   }
   // A lock file left by a process that no longer exists.
   testing_support::writeFile(InstanceLock::LockPath(), QByteArray("2147483\n") + "orvane\n" +
                                                            QSysInfo::machineHostName().toUtf8() + "\n");
   InstanceLock again;
-  EXPECT_TRUE(again.acquire());
+  EXPECT_EQ(again.acquire(), InstanceLock::Result::Acquired);
 }
 
 namespace {
@@ -88,7 +93,11 @@ TEST_F(SchedulerFixture, ReadOnlyDatabaseStillShowsAndPlaysTheDay) {
     EXPECT_EQ(w.Label_jmpname->text(), QStringLiteral("下一个要播放的节目为 <早操>"));
   }
   makeWritable(db);
-  EXPECT_TRUE(boxes.asked().empty()) << "a read-only database is logged, not a reason to stop";
+  EXPECT_TRUE(boxes.asked().empty()) << "a read-only database is not a reason to stop or to wait";
+  // The statuses it refused are told once, from the event loop.
+  QCoreApplication::processEvents();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_TRUE(boxes.asked().front().text.contains(db)) << qPrintable(boxes.asked().front().text);
 }
 
 TEST(Countdown, ThirtyTicksToOneRequestThenOnceAMinuteOrACancelAtTickTwentyNine) {

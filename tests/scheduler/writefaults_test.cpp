@@ -1,0 +1,285 @@
+// A disk that refuses the broadcast's writes (full, read-only), a lock file that cannot be
+// made, and files that other users must not read: the day plays on, nothing is lost, and the
+// operator is told once when writing fails and once when it works again.
+#include <fcntl.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTest>
+#include <cerrno>
+#include <thread>
+
+#include "platform/files/filewrite.h"
+#include "scheduler/core/dispatcher.h"
+#include "scheduler/core/instancelock.h"
+#include "scheduler/core/schedulebackup.h"
+#include "tests/scheduler/kindsfixture.h"
+#include "tests/support/faultvfs.h"
+
+namespace {
+const QString kWaiting = QStringLiteral("待播"), kPlayed = QStringLiteral("已播");
+
+unsigned modeOf(const QString& path) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 01000u;
+}
+
+// The boxes the operator was shown that hold a part, and their captions.
+QStringList shownWith(const orvane::ScopedMessageResponder& boxes, const QString& part) {
+  QStringList found;
+  for (const auto& r : boxes.asked())
+    if (r.text.contains(part)) found << r.caption;
+  return found;
+}
+
+class WriteFaults : public KindsFixture, public DispatcherHost {
+ protected:
+  // Notices are shown from the event loop: those another test left waiting are not ours, and
+  // ours are shown before the next test begins.
+  void SetUp() override {
+    KindsFixture::SetUp();
+    QCoreApplication::processEvents();
+    boxes.clear();
+  }
+  void TearDown() override { QCoreApplication::processEvents(); }
+  void showClock(const QString&) override {}
+  void newDay(const QDate&) override { unit.today.LoadToday(); }
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+  void startAt(const QDateTime& t) {
+    clock.set(t);
+    unit.today.LoadToday();
+    dispatcher.start();
+    dispatcher.stop();  // ticks are driven by hand
+    unit.today.CatchUpEntry();
+  }
+  void tickAt(const QDateTime& t) {
+    clock.set(t);
+    dispatcher.Timer1Timer();
+  }
+  static QDateTime at(int h, int m, int s) { return QDateTime(QDate(2024, 5, 1), QTime(h, m, s, 30)); }
+  int add(const QString& name, const QTime& start, int seconds) {
+    return addSong({name, start.toString(QStringLiteral("HH:mm:ss")),
+                    start.addSecs(seconds).toString(QStringLiteral("HH:mm:ss")), song(name + ".mp3"), "单曲播放", 1,
+                    kMainChannel, "00:00:01"});
+  }
+  QStringList shown() {
+    QStringList grid, memory;
+    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
+    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
+    for (const rjmb& e : unit.state.todayentries) memory << e.status;
+    EXPECT_EQ(grid, memory);
+    return grid;
+  }
+  StatusQueue& queue() { return unit.today.statusQueue(); }
+
+  // Installed before the fixture opens the database, so its files go through the switch.
+  testing_support::FaultVfs vfs;
+  Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
+};
+}  // namespace
+
+TEST_F(WriteFaults, StatusesRefusedByAFullDiskAreKeptInOrderAndAllLandWhenItHasRoomAgain) {
+  // Ten one-second songs three seconds apart; the disk is full for 14 s in the middle.
+  std::vector<int> ids;
+  for (int k = 0; k < 10; ++k) ids.push_back(add(QStringLiteral("s%1").arg(k), QTime(8, 0, 0).addSecs(3 * k), 1));
+  const QString db = home.file(QStringLiteral("gsk.mdb"));
+  startAt(at(7, 59, 58));
+  for (QDateTime t = at(7, 59, 59); t <= at(8, 0, 32); t = t.addSecs(1)) {
+    const bool full = t >= at(8, 0, 8) && t < at(8, 0, 22);
+    vfs.failWrites(full ? SQLITE_FULL : 0);
+    tickAt(t);
+    if (t == at(8, 0, 9)) {
+      EXPECT_EQ(statusOf(ids[3]), kWaiting) << "the start of 08:00:09 was written on a full disk";
+      EXPECT_TRUE(boxes.asked().empty()) << "nothing may wait for a person inside the tick";
+    }
+    if (t == at(8, 0, 21)) {
+      EXPECT_GT(queue().retryDelayMs(), StatusQueue::kFirstRetryMs) << "the retries back off";
+      EXPECT_LE(queue().retryDelayMs(), StatusQueue::kMaxRetryMs);
+      EXPECT_EQ(queue().pending().size(), 9u) << "every refused status is kept";
+      EXPECT_GE(vfs.refusedWrites(), 3) << "the queue tried again meanwhile";
+    }
+    // Real time for the retry timer: long enough while the disk is full for several tries.
+    QTest::qWait(full ? 150 : 10);
+  }
+  ASSERT_TRUE(testing_support::waitUntil([&] { return queue().empty(); }, 5000));
+  QStringList stored;
+  for (int id : ids) stored << statusOf(id);
+  EXPECT_EQ(stored, QStringList(10, kPlayed));
+  EXPECT_EQ(shown(), QStringList(10, kPlayed));
+  QCoreApplication::processEvents();
+  const QStringList fullBoxes = shownWith(boxes, QStringLiteral("磁盘空间已满"));
+  EXPECT_EQ(fullBoxes, QStringList{QStringLiteral("错误")}) << "told once that the disk is full";
+  EXPECT_EQ(shownWith(boxes, db).size(), 1) << "naming the file it could not write";
+  EXPECT_EQ(shownWith(boxes, QStringLiteral("恢复可写")).size(), 1) << "and once that it is writable again";
+  // The next start reads what the broadcast did.
+  clock.set(at(8, 0, 40));
+  TDataModule1 dm2;
+  MainUnit again(dm2, clock);
+  ASSERT_TRUE(again.ConnectDatabase());
+  again.today.LoadToday();
+  QStringList afterRestart;
+  for (const rjmb& e : again.state.todayentries) afterRestart << e.status;
+  EXPECT_EQ(afterRestart, QStringList(10, kPlayed));
+}
+
+TEST_F(WriteFaults, AStatusThatIsLeftAtCloseIsTriedAgainWhileTheCloseMayWait) {
+  const int a = add(QStringLiteral("a"), QTime(8, 0, 0), 1);
+  unit.today.LoadToday();
+  vfs.failWrites(SQLITE_FULL);
+  unit.today.WriteStatus(a, kPlayed);
+  ASSERT_EQ(queue().pending().size(), 1u);
+  // Room comes back while the program closes.
+  std::thread room([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    vfs.failWrites(0);
+  });
+  QElapsedTimer took;
+  took.start();
+  queue().Close(3000);
+  room.join();
+  EXPECT_LT(took.elapsed(), 2000);
+  EXPECT_EQ(statusOf(a), kPlayed);
+}
+
+TEST_F(WriteFaults, LogLinesRefusedByTheDiskAreKeptWholeAndWrittenInTheirOrderBeforeTheNext) {
+  unit.state.logenabled = true;
+  add(QStringLiteral("bell"), QTime(8, 0, 0), 2);
+  startAt(at(7, 59, 58));
+  const QString logPath = home.file(QStringLiteral("log.txt"));
+  // The disk takes the first half of the next write and nothing after it.
+  bool full = true, halfTaken = false;
+  const orvane::WriteCall previous = orvane::setWriteCall([&](int fd, const void* data, size_t n) -> ssize_t {
+    if (!full) return ::write(fd, data, n);
+    if (!halfTaken) {
+      halfTaken = true;
+      return ::write(fd, data, n / 2);
+    }
+    errno = ENOSPC;
+    return -1;
+  });
+  tickAt(at(7, 59, 59));
+  tickAt(at(8, 0, 0));
+  EXPECT_TRUE(halfTaken);
+  EXPECT_EQ(QFileInfo(logPath).size(), 0) << "half a line was left in the log";
+  EXPECT_TRUE(boxes.asked().empty()) << "nothing may wait for a person inside the tick";
+  tickAt(at(8, 0, 1));
+  tickAt(at(8, 0, 2));
+  QTest::qWait(700);  // tries meanwhile, refused
+  EXPECT_GT(unit.log.retryDelayMs(), StatusQueue::kFirstRetryMs);
+  EXPECT_EQ(QFileInfo(logPath).size(), 0);
+  full = false;
+  EXPECT_TRUE(testing_support::waitUntil([&] { return unit.log.pending().empty(); }, 3000)) << "not tried again";
+  orvane::setWriteCall(previous);
+  const QStringList lines = log();
+  // The song line was refused first; the disk's own line waits behind it.
+  const QStringList expected{QStringLiteral("[歌名：]"), QStringLiteral("磁盘空间已满"), QStringLiteral("播放节目"),
+                             QStringLiteral("停止节目"), QStringLiteral("恢复可写")};
+  ASSERT_EQ(lines.size(), expected.size()) << qPrintable(lines.join('\n'));
+  for (int i = 0; i < lines.size(); ++i) {
+    EXPECT_TRUE(lines[i].contains(expected[i])) << qPrintable(lines[i]);
+    EXPECT_TRUE(lines[i].startsWith(QStringLiteral("<2024-05-01 08:00:0")) || lines[i].startsWith(QStringLiteral("*<2024-05-01 08:00:0")))
+        << qPrintable(lines[i]);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shownWith(boxes, QStringLiteral("磁盘空间已满")).size(), 1);
+  EXPECT_EQ(shownWith(boxes, logPath).size(), 1);
+  EXPECT_EQ(shownWith(boxes, QStringLiteral("恢复可写")).size(), 1);
+}
+
+TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverTheUmask) {
+  // The fixture's database was made under the test's own umask; a fresh home under none.
+  const mode_t umaskBefore = ::umask(0);
+  testing_support::TempHome fresh;
+  TDataModule1 dm2;
+  MainUnit unit2(dm2, clock);
+  ASSERT_TRUE(unit2.ConnectDatabase());
+  const QString db = fresh.file(QStringLiteral("gsk.mdb"));
+  ASSERT_TRUE(dm2.SetSetting(QStringLiteral("pw"), QStringLiteral("x")));  // the journals exist now
+  struct Case {
+    QString path;
+    unsigned mode;
+  };
+  const QString backup = fresh.file(QStringLiteral("new.bkj")), looser = fresh.file(QStringLiteral("looser.bkj")),
+                stricter = fresh.file(QStringLiteral("stricter.bkj"));
+  testing_support::writeFile(looser, "old");
+  ::chmod(QFile::encodeName(looser).constData(), 0644);
+  testing_support::writeFile(stricter, "old");
+  ::chmod(QFile::encodeName(stricter).constData(), 0400);
+  for (const QString& b : {backup, looser, stricter}) ASSERT_TRUE(ScheduleBackup::Write(*dm2.connection(), b));
+  // Made here, replacing a 0644 backup and replacing a 0400 one.
+  const std::vector<Case> cases = {{db, 0600},     {db + "-wal", 0600}, {db + "-shm", 0600},
+                                   {backup, 0600}, {looser, 0600},      {stricter, 0400}};
+  for (const Case& c : cases) EXPECT_EQ(modeOf(c.path), c.mode) << qPrintable(c.path);
+  // A database (and journals) left readable by an older start are made private at the next.
+  dm2.con1.reset();
+  for (const QString& f : {db, db + "-wal"}) {
+    if (!QFileInfo::exists(f)) testing_support::writeFile(f, {});
+    ::chmod(QFile::encodeName(f).constData(), 0644);
+  }
+  TDataModule1 dm3;
+  MainUnit unit3(dm3, clock);
+  ASSERT_TRUE(unit3.ConnectDatabase());
+  EXPECT_EQ(modeOf(db), 0600u);
+  EXPECT_EQ(modeOf(db + "-wal"), 0600u);
+  ::umask(umaskBefore);
+}
+
+namespace {
+// The operator's box for a lock that cannot be made, and the program's exit code.
+struct LockOutcome {
+  int code;
+  QString box;
+};
+LockOutcome checkLock() {
+  orvane::ScopedMessageResponder boxes;
+  InstanceLock lock;
+  const int code = lock.Check();
+  return {code, boxes.asked().empty() ? QString() : boxLine(boxes.asked().back())};
+}
+}  // namespace
+
+TEST(InstanceLockFaults, OnlyALivingInstanceIsReportedAsRunningAndALockThatCannotBeMadeSaysWhatAndWhere) {
+  testing_support::TempHome home;
+  // A living instance (this process) holds the lock: the one case for "already running".
+  {
+    InstanceLock first;
+    ASSERT_EQ(first.acquire(), InstanceLock::Result::Acquired);
+    const LockOutcome second = checkLock();
+    EXPECT_EQ(second.code, 0);
+    EXPECT_EQ(second.box, QStringLiteral("该程序已经在运行中!|提示|0"));
+  }
+  // A lock file without an owner (its writer met a full disk, or died writing it) is left over.
+  testing_support::writeFile(InstanceLock::LockPath(), {});
+  EXPECT_EQ(checkLock().code, -1);
+  // A home folder under a file cannot be made: which folder, and why.
+  const QString blocker = home.file(QStringLiteral("a-file"));
+  testing_support::writeFile(blocker, "x");
+  {
+    testing_support::ScopedEnv under("ORVANE_HOME", (blocker + QStringLiteral("/home")).toUtf8());
+    const LockOutcome o = checkLock();
+    EXPECT_EQ(o.code, 1);
+    EXPECT_TRUE(o.box.contains(blocker + QStringLiteral("/home")) && o.box.contains(QStringLiteral("不是文件夹")) &&
+                o.box.endsWith(QStringLiteral("|错误|16")))
+        << qPrintable(o.box);
+  }
+  // No room for the lock file: the system's file size limit stands for a full disk (root is
+  // held to it as well).
+  testing_support::TempHome tight;
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit before{};
+  ::getrlimit(RLIMIT_FSIZE, &before);
+  rlimit one{1, before.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &one), 0);
+  const LockOutcome o = checkLock();
+  ::setrlimit(RLIMIT_FSIZE, &before);
+  ::signal(SIGXFSZ, SIG_DFL);
+  EXPECT_EQ(o.code, 1);
+  EXPECT_TRUE(o.box.contains(tight.path()) && o.box.contains(QStringLiteral("文件超出大小限制")) &&
+              !o.box.contains(QStringLiteral("已经在运行")))
+      << qPrintable(o.box);
+  EXPECT_FALSE(QFileInfo::exists(InstanceLock::LockPath())) << "no lock file is left behind";
+}
