@@ -164,11 +164,15 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     Program program(path, clock);
     EXPECT_TRUE(boxes.asked().empty()) << "nothing before the clock runs may wait for a person";
     EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
-    EXPECT_EQ(logLines().mid(linesBefore), QStringList{"<2024-05-01 10:00:00> " + kReadError});
+    // A damaged table may also refuse the day's status reset: that write failure is told too,
+    // by the disk watch, beside the read error.
+    EXPECT_EQ(logLines().mid(linesBefore).filter(kReadError), QStringList{"<2024-05-01 10:00:00> " + kReadError});
     EXPECT_FALSE(warnings.filter(QStringLiteral("malformed")).isEmpty()) << qPrintable(warnings.join('\n'));
     handleEvents();
-    EXPECT_EQ(onlyBox(), kReadError + QStringLiteral("|错误|16"));
-    EXPECT_EQ(askedWaiting, QList<bool>{false});
+    EXPECT_EQ(boxes.count(kReadError), 1);
+    for (const auto& r : boxes.asked())
+      if (r.text == kReadError) EXPECT_EQ(boxLine(r), kReadError + QStringLiteral("|错误|16"));
+    EXPECT_FALSE(askedWaiting.isEmpty() || askedWaiting.contains(true));
 
     mend(path, good);
     program.reload();
@@ -176,7 +180,7 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     EXPECT_EQ(program.started, QStringList{QStringLiteral("铃声 10:00:05")});
     handleEvents();
     EXPECT_EQ(boxes.count(kReadError), 1) << "a good reload tells nothing";
-    EXPECT_EQ(logLines().size(), linesBefore + 1);
+    EXPECT_EQ(logLines().mid(linesBefore).filter(kReadError).size(), 1);
   }
 }
 
