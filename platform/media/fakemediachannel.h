@@ -33,7 +33,7 @@ class FakeMediaChannel : public MediaChannel {
   void seek(qint64 ms) override;
   void setVolume(int level) override;
   int volume() const override { return volume_; }
-  void setVideoWindow(quintptr windowId) override { videoWindow = windowId; }
+  void setVideoFrames(bool on) override { videoFrames = on; }
 
   ChannelKind kind() const { return kind_; }
   // The file plays on to its end (the end signal is sent) or to a position.
@@ -50,7 +50,7 @@ class FakeMediaChannel : public MediaChannel {
   QStringList calls;
   std::vector<int> volumes;  // every volume set, in order
   QStringList opened;        // files opened successfully, in order
-  quintptr videoWindow = 0;
+  bool videoFrames = false;  // pictures asked for
 
  private:
   ChannelKind kind_;

@@ -1,7 +1,9 @@
 // One playback channel (a media player or a stream player) and the factory that makes them.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -19,6 +21,16 @@ struct MediaResult {
   static MediaResult success() { return {true, {}}; }
   static MediaResult failure(QString why) { return {false, std::move(why)}; }
   explicit operator bool() const { return ok; }
+};
+
+// One picture of a video: 32-bit pixels, each a native word 0x00RRGGBB (Qt's RGB32 but for
+// the top byte), `stride` bytes a row.
+struct VideoPicture {
+  QSize size;
+  qsizetype stride = 0;
+  QByteArray pixels;
+  quint64 generation = 0;  // the channel's stamp of the file it belongs to
+  quint64 sequence = 0;    // counts the pictures drawn by the channel, from 1
 };
 
 // The two players a channel of the program can use: the media player (video capable) and the
@@ -77,20 +89,15 @@ class MediaChannel : public QObject {
   // 0..1000, linear in amplitude; kept across files.
   virtual void setVolume(int level) = 0;
   virtual int volume() const = 0;
-  // The native window a video picture is drawn into; 0 plays video files as sound only.
-  // Takes effect at the next open. Stream players ignore it.
-  virtual void setVideoWindow(quintptr windowId) { (void)windowId; }
-  // Pictures the program draws itself where no native window can take them (Qt's offscreen
-  // platform, Wayland): videoFrameReady() tells when a new one can be rendered. Takes effect
-  // at the next open; stream players ignore it.
+  // Decode and draw the pictures of video files, for the program to show them itself (no
+  // window is ever handed to the player). On: the next file opened shows its pictures; off:
+  // the file playing goes on as sound only. Stream players ignore it.
   virtual void setVideoFrames(bool on) { (void)on; }
-  // Draws the present picture scaled into 32-bit pixels of the given size, each a native word
-  // 0x00RRGGBB (bytes blue, green, red, unused on this machine: Qt's RGB32 but for the top
-  // byte); false when there is no picture yet (nothing is written then).
-  virtual bool renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) {
-    (void)pixels, (void)width, (void)height, (void)stride;
-    return false;
-  }
+  // The size pictures are drawn at, in device pixels; a change draws the present one again.
+  virtual void setVideoFrameSize(QSize size) { (void)size; }
+  // The newest picture of the open file (null when there is none yet); videoFrameReady()
+  // tells when a new one has arrived.
+  virtual std::shared_ptr<const VideoPicture> videoPicture() const { return nullptr; }
 
  signals:
   // The file played to its end (not sent for stop, close or a failure).
@@ -100,7 +107,7 @@ class MediaChannel : public QObject {
   // The answers to openAddress: the address is open, or it could not be opened.
   void loaded();
   void loadFailed(const QString& message);
-  // A new picture of the open file can be rendered (see setVideoFrames).
+  // A new picture of the open file has arrived (see setVideoFrames).
   void videoFrameReady();
   // The sound server could not be reached when a file started: the channel plays on, keeping
   // time, into silence. Sent once when that begins; soundOutputReturned once a file sounds

@@ -2,7 +2,6 @@
 #include "platform/media/mpvchannel.h"
 
 #include <mpv/client.h>
-#include <mpv/render.h>
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -13,6 +12,7 @@
 
 #include "platform/media/midirenderer.h"
 #include "platform/media/midistream.h"
+#include "platform/media/mpvframerenderer.h"
 
 namespace orvane {
 
@@ -30,11 +30,6 @@ QEvent::Type frameEventType() {
   static const auto t = QEvent::Type(QEvent::registerEventType());
   return t;
 }
-
-struct FrameEvent : QEvent {
-  explicit FrameEvent(quint64 g) : QEvent(frameEventType()), generation(g) {}
-  quint64 generation;
-};
 
 struct NoteEvent : QEvent {
   NoteEvent(quint64 g, int n, QString m) : QEvent(noteEventType()), generation(g), note(n), message(std::move(m)) {}
@@ -57,16 +52,16 @@ struct MpvWakeTarget {
   std::mutex mutex;
   QObject* receiver = nullptr;
   std::atomic<bool> pending{false};
-  // The renderer's update callback posts the channel's stamp of the moment, so a picture of a
+  // The channel's stamp of the moment, read by the drawing thread, so that a picture of a
   // file that has been replaced meanwhile is recognised and dropped.
   std::atomic<quint64> generation{0};
   std::atomic<bool> framePending{false};
 
-  static void frameUpdate(void* data) {
-    auto* t = static_cast<MpvWakeTarget*>(data);
-    if (t->framePending.exchange(true)) return;
-    std::lock_guard<std::mutex> lock(t->mutex);
-    if (t->receiver) QCoreApplication::postEvent(t->receiver, new FrameEvent(t->generation.load()));
+  // From the drawing thread: a new picture is there (one notice in the queue is enough).
+  void pictureArrived() {
+    if (framePending.exchange(true)) return;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (receiver) QCoreApplication::postEvent(receiver, new QEvent(frameEventType()));
   }
 
   static void wakeup(void* data) {
@@ -103,10 +98,8 @@ MpvChannel::~MpvChannel() {
     std::lock_guard<std::mutex> lock(wake_->mutex);
     wake_->receiver = nullptr;
   }
-  if (render_) {
-    mpv_render_context_set_update_callback(render_, nullptr, nullptr);
-    mpv_render_context_free(render_);
-  }
+  // The drawing thread ends and lets go of the video chain before libmpv itself goes.
+  renderer_.reset();
   if (mpv_.ok()) mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
 }
 
@@ -116,37 +109,47 @@ void MpvChannel::bumpGeneration() {
   haveFrame_ = false;
 }
 
-bool MpvChannel::ensureRenderContext() {
-  if (render_) return true;
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  const int rc = mpv_render_context_create(&render_, mpv_.get(), params);
-  if (rc < 0) {
-    render_ = nullptr;
-    qWarning().noquote() << "media: libmpv's software renderer did not start:" << mpv_error_string(rc);
+bool MpvChannel::ensureRenderer() {
+  if (renderer_) return true;
+  if (!mpv_.ok()) return false;
+  MpvWakeTarget* wake = wake_.get();
+  auto renderer = std::make_unique<MpvFrameRenderer>(
+      mpv_.get(), [wake] { return wake->generation.load(); }, [wake] { wake->pictureArrived(); });
+  if (!renderer->ok()) {
+    qWarning().noquote() << "media: libmpv's picture renderer did not start (" << renderer->error()
+                         << "); video files play as sound";
     return false;
   }
-  mpv_render_context_set_update_callback(render_, &MpvWakeTarget::frameUpdate, wake_.get());
+  if (frameSize_.isValid()) renderer->setSize(frameSize_);
+  renderer_ = std::move(renderer);
+  mpv_set_property_string(mpv_.get(), "vo", "libmpv");
   return true;
 }
 
-void MpvChannel::setVideoFrames(bool on) {
-  if (kind_ == ChannelKind::MediaPlayer) videoFrames_ = on;
+void MpvChannel::applyVideoTrack() {
+  if (kind_ != ChannelKind::MediaPlayer || !mpv_.ok()) return;
+  mpv_set_property_string(mpv_.get(), "vid", videoFrames_ && renderer_ ? "auto" : "no");
 }
 
-bool MpvChannel::renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) {
-  if (!render_ || !haveFrame_ || !pixels || width <= 0 || height <= 0) return false;
-  int size[2] = {width, height};
-  size_t lineBytes = size_t(stride);
-  // Never wait for the picture's display time: this is the interface thread, and the picture
-  // is asked for when it is due already.
-  int block = 0;
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},{MPV_RENDER_PARAM_SW_SIZE, size},
-                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
-                               {MPV_RENDER_PARAM_SW_STRIDE, &lineBytes},
-                               {MPV_RENDER_PARAM_SW_POINTER, pixels},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  return mpv_render_context_render(render_, params) >= 0;
+void MpvChannel::setVideoFrames(bool on) {
+  if (kind_ != ChannelKind::MediaPlayer || on == videoFrames_) return;
+  videoFrames_ = on && ensureRenderer();
+  // A file playing without anyone to show its pictures stops decoding them and goes on as
+  // sound; one given a window again shows them from here on.
+  if (mode_ != MediaMode::NotOpen) applyVideoTrack();
+  if (!videoFrames_) haveFrame_ = false;
+}
+
+void MpvChannel::setVideoFrameSize(QSize size) {
+  if (size.isEmpty()) return;
+  frameSize_ = size;
+  if (renderer_) renderer_->setSize(size);
+}
+
+std::shared_ptr<const VideoPicture> MpvChannel::videoPicture() const {
+  if (!renderer_ || !haveFrame_ || mode_ == MediaMode::NotOpen) return nullptr;
+  auto picture = renderer_->latest();
+  return picture && picture->generation == generation_ ? picture : nullptr;
 }
 
 double MpvChannel::mpvVolume(int level) { return 100.0 * std::cbrt(double(qBound(0, level, 1000)) / 1000.0); }
@@ -156,19 +159,8 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
   cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
   if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
-  if (kind_ == ChannelKind::MediaPlayer) {
-    if (videoWindow_ != 0) {
-      int64_t wid = int64_t(videoWindow_);
-      mpv_set_property(mpv_.get(), "wid", MPV_FORMAT_INT64, &wid);
-      mpv_set_property_string(mpv_.get(), "vo", "gpu,x11");
-      mpv_set_property_string(mpv_.get(), "vid", "auto");
-    } else if (videoFrames_ && ensureRenderContext()) {
-      mpv_set_property_string(mpv_.get(), "vo", "libmpv");
-      mpv_set_property_string(mpv_.get(), "vid", "auto");
-    } else {
-      mpv_set_property_string(mpv_.get(), "vid", "no");
-    }
-  }
+  if (renderer_) renderer_->clear();
+  applyVideoTrack();
   const auto other = [this](mpv_event* e) { handle(e); };
   MpvHandle::Loaded loaded;
   if (MidiRenderer::isMidiFile(path)) {
@@ -185,6 +177,9 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
     midiStream_.reset();
     return MediaResult::failure(loaded.message);
   }
+  // A file opened for its pictures says what it holds: a damaged, silent or huge video is
+  // then plain from the log.
+  if (videoFrames_) qInfo().noquote() << "media: video" << path << "-" << mpv_.describeTracks();
   return opened(loaded, path);
 }
 
@@ -300,10 +295,6 @@ void MpvChannel::setVolume(int level) {
   mpv_.setDouble("volume", mpvVolume(volume_));
 }
 
-void MpvChannel::setVideoWindow(quintptr windowId) {
-  if (kind_ == ChannelKind::MediaPlayer) videoWindow_ = windowId;
-}
-
 bool MpvChannel::event(QEvent* e) {
   if (e->type() == wakeEventType()) {
     wake_->pending = false;
@@ -312,9 +303,8 @@ bool MpvChannel::event(QEvent* e) {
   }
   if (e->type() == frameEventType()) {
     wake_->framePending = false;
-    // The update must be asked for after every callback, whoever the picture belongs to.
-    const bool frame = render_ && (mpv_render_context_update(render_) & MPV_RENDER_UPDATE_FRAME);
-    if (frame && static_cast<FrameEvent*>(e)->generation == generation_ && mode_ != MediaMode::NotOpen) {
+    const auto picture = renderer_ ? renderer_->latest() : nullptr;
+    if (videoFrames_ && picture && picture->generation == generation_ && mode_ != MediaMode::NotOpen) {
       haveFrame_ = true;
       emit videoFrameReady();
     }

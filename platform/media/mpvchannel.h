@@ -9,11 +9,11 @@
 #include "platform/media/mpvhandle.h"
 
 struct mpv_event;
-struct mpv_render_context;
 
 namespace orvane {
 
 class MidiRenderer;
+class MpvFrameRenderer;
 class MidiStream;
 struct MpvWakeTarget;
 
@@ -41,9 +41,9 @@ class MpvChannel : public MediaChannel {
   void seek(qint64 ms) override;
   void setVolume(int level) override;
   int volume() const override { return volume_; }
-  void setVideoWindow(quintptr windowId) override;
   void setVideoFrames(bool on) override;
-  bool renderVideoFrame(uchar* pixels, int width, int height, qsizetype stride) override;
+  void setVideoFrameSize(QSize size) override;
+  std::shared_ptr<const VideoPicture> videoPicture() const override;
 
   // libmpv's volume (0..100, cubic) for a level 0..1000 that is linear in amplitude.
   static double mpvVolume(int level);
@@ -67,8 +67,10 @@ class MpvChannel : public MediaChannel {
   void openingTimedOut();
   // Every open, stop and close moves the stamp on, for notes and pictures alike.
   void bumpGeneration();
-  // libmpv's software renderer for the program's own pictures; false when it cannot start.
-  bool ensureRenderContext();
+  // libmpv's renderer for the program's own pictures; false when it cannot start.
+  bool ensureRenderer();
+  // Whether the open file's pictures are decoded ("vid"), by videoFrames_.
+  void applyVideoTrack();
   // The bookkeeping of a successful open.
   MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
 
@@ -89,10 +91,9 @@ class MpvChannel : public MediaChannel {
   bool restarted_ = false;  // libmpv has the loaded file ready to sound
   bool wantsSound_ = true;  // a real audio output was asked for
   int volume_ = 1000;
-  quintptr videoWindow_ = 0;
   bool videoFrames_ = false;
-  mpv_render_context* render_ = nullptr;  // freed before the player
-  bool haveFrame_ = false;                // a picture of the open file has arrived
+  QSize frameSize_;
+  bool haveFrame_ = false;  // a picture of the open file has arrived
   // The address being opened: its playlist entry as libmpv starts on it, its name, and the
   // time limit for an answer.
   bool opening_ = false;
@@ -100,6 +101,8 @@ class MpvChannel : public MediaChannel {
   QString openingName_;
   int openingTimeoutMs_ = 0;
   QTimer openingTimer_;
+  // Draws the pictures on its own thread; made on first use, ended before the player.
+  std::unique_ptr<MpvFrameRenderer> renderer_;
   // Stamps the notes posted to ourselves; open, stop and close move it on, so a note about a
   // file that has since been replaced is dropped.
   quint64 generation_ = 0;

@@ -118,6 +118,29 @@ MpvHandle::Loaded MpvHandle::startAddress(const QString& url) {
 
 qint64 MpvHandle::durationMs() const { return qint64(std::llround(getDouble("duration", 0.0) * 1000.0)); }
 
+QString MpvHandle::describeTracks() const {
+  if (!h_) return {};
+  const auto text = [this](const QByteArray& name) {
+    char* v = mpv_get_property_string(h_, name.constData());
+    const QString out = v ? QString::fromUtf8(v) : QString();
+    mpv_free(v);
+    return out;
+  };
+  QString picture, sound;
+  const int count = text("track-list/count").toInt();
+  for (int i = 0; i < count; ++i) {
+    const QByteArray track = "track-list/" + QByteArray::number(i) + '/';
+    const QString type = text(track + "type");
+    // A cover picture of a sound file is not a video.
+    if (type == QLatin1String("video") && picture.isEmpty() && text(track + "albumart") != QLatin1String("yes"))
+      picture = QStringLiteral("picture %1x%2 %3").arg(text(track + "demux-w"), text(track + "demux-h"), text(track + "codec"));
+    else if (type == QLatin1String("audio") && sound.isEmpty())
+      sound = QStringLiteral("sound ") + text(track + "codec");
+  }
+  return (picture.isEmpty() ? QStringLiteral("no picture") : picture) + QStringLiteral(", ") +
+         (sound.isEmpty() ? QStringLiteral("no sound track") : sound);
+}
+
 MpvHandle::Loaded MpvHandle::loadStream(int fd, int timeoutMs, const std::function<void(mpv_event*)>& other) {
   bool commandFailed = false;
   Loaded r = loadTarget("fdclose://" + QByteArray::number(fd), timeoutMs, other, &commandFailed);

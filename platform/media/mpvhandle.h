@@ -68,6 +68,9 @@ class MpvHandle {
   Loaded startAddress(const QString& url);
   // The loaded file's length in milliseconds (0 when unknown, as for a live stream).
   qint64 durationMs() const;
+  // What the loaded file holds, for the log: "picture 1920x1080 h264, sound aac", "no
+  // picture", "no sound track".
+  QString describeTracks() const;
 
   void setFlag(const char* name, bool value);
   void setDouble(const char* name, double value);

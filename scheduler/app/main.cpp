@@ -21,6 +21,7 @@
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
+#include "scheduler/app/displayloss.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  displayloss::watch(argv);
+  if (displayloss::resumedAfterLoss()) qWarning("display: started again without windows after the display was lost");
   // Qt's own pickers and buttons speak the program's language.
   orvane::installQtTranslations();
   orvane::installMessageFormHandler();

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,17 +19,6 @@
 
 TForm_showvideo* Form_showvideo = nullptr;
 
-namespace {
-// The picture's panel. Where libmpv draws into its window, Qt has no paint engine for it.
-class VideoPanel : public QWidget {
- public:
-  using QWidget::QWidget;
-  QPaintEngine* paintEngine() const override {
-    return TForm_showvideo::pictureThroughWindow() ? nullptr : QWidget::paintEngine();
-  }
-};
-}  // namespace
-
 TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::function<void()> stopCommand,
                                  QWidget* screenHost)
     : Form(nullptr), s_(state), songs_(songs), stop_(std::move(stopCommand)), screenHost_(screenHost) {
@@ -41,15 +29,13 @@ TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::func
   QPalette black = palette();
   black.setColor(QPalette::Window, Qt::black);
 
-  Panel1 = named(new VideoPanel(client()), "Panel1");
+  // The player never gets a window of ours: it draws its pictures into memory on a thread of
+  // its own and the panel paints the newest one. A native window handed to another library
+  // can be destroyed or re-created under it by the window system, the skin or this window's
+  // own showing and hiding, which ends the program or stalls the player.
+  Panel1 = named(new QWidget(client()), "Panel1");
   Panel1->setAutoFillBackground(false);
   Panel1->setAttribute(Qt::WA_OpaquePaintEvent);
-  if (pictureThroughWindow()) {
-    // libmpv draws into the panel's own X window: Qt must never paint over it.
-    Panel1->setAttribute(Qt::WA_NativeWindow);
-    Panel1->setAttribute(Qt::WA_PaintOnScreen);
-    Panel1->setAttribute(Qt::WA_NoSystemBackground);
-  }
   Panel1->installEventFilter(this);
   Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
 
@@ -57,7 +43,6 @@ TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::func
   Panel2->setAutoFillBackground(true);
   Panel2->setPalette(black);
   Panel2->resize(105, 20);
-  if (pictureThroughWindow()) Panel2->setAttribute(Qt::WA_NativeWindow);  // stays above the native picture
   Label1 = named(new QLabel(QStringLiteral("00:00:00 /00:00:00"), Panel2), "Label1");
   Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   QPalette blue = Label1->palette();
@@ -94,20 +79,19 @@ TForm_showvideo::~TForm_showvideo() {
   if (Form_showvideo == this) Form_showvideo = nullptr;
 }
 
-bool TForm_showvideo::pictureThroughWindow() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
-
 QString TForm_showvideo::FormatPlayTime(qint64 ms) { return FormatMs(ms); }
 
 void TForm_showvideo::ShowVideo(orvane::MediaChannel& player) {
   if (player_ != &player) letGo();
   player_ = &player;
-  if (pictureThroughWindow()) {
-    player.setVideoWindow(Panel1->winId());
-  } else {
-    player.setVideoFrames(true);
-    if (!frames_) frames_ = connect(&player, &orvane::MediaChannel::videoFrameReady, Panel1, qOverload<>(&QWidget::update));
-  }
   if (!s_.videoshown || !isVisible()) N4Click();
+  player.setVideoFrameSize(panelPixels());
+  player.setVideoFrames(true);
+  if (!frames_) frames_ = connect(&player, &orvane::MediaChannel::videoFrameReady, Panel1, qOverload<>(&QWidget::update));
+}
+
+QSize TForm_showvideo::panelPixels() const {
+  return (QSizeF(Panel1->size()) * Panel1->devicePixelRatioF()).toSize();
 }
 
 void TForm_showvideo::CloseVideo() {
@@ -119,10 +103,7 @@ void TForm_showvideo::letGo() {
   // The player plays its next file as sound unless this window takes it again.
   if (frames_) disconnect(frames_);
   frames_ = {};
-  if (player_) {
-    player_->setVideoWindow(0);
-    player_->setVideoFrames(false);
-  }
+  if (player_) player_->setVideoFrames(false);
   player_ = nullptr;
   if (Panel1) Panel1->update();
 }
@@ -186,6 +167,8 @@ void TForm_showvideo::Timer1Timer() {
 void TForm_showvideo::FormClose(CloseAction& action) {
   s_.videoshown = false;
   action = CloseAction::Hide;  // made once, kept to the end
+  // Closed while the video plays on (the window manager's close): it goes on as sound.
+  letGo();
 }
 
 void TForm_showvideo::keyPressEvent(QKeyEvent* e) {
@@ -204,6 +187,7 @@ void TForm_showvideo::resizeEvent(QResizeEvent* e) {
   Form::resizeEvent(e);
   Panel1->setGeometry(client()->rect());
   placeOverlay();
+  if (player_) player_->setVideoFrameSize(panelPixels());
 }
 
 bool TForm_showvideo::eventFilter(QObject* watched, QEvent* event) {
@@ -222,24 +206,30 @@ bool TForm_showvideo::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm_showvideo::paintPicture() {
-  if (pictureThroughWindow()) return;  // libmpv draws there itself
   QPainter painter(Panel1);
-  const qreal ratio = Panel1->devicePixelRatioF();
-  const QSize device = (QSizeF(Panel1->size()) * ratio).toSize();
-  if (player_ && !device.isEmpty()) {
-    QElapsedTimer t;
-    t.start();
-    // One picture buffer, kept while the size stays: a new one per frame costs a full page-in.
-    if (picture_.size() != device) picture_ = QImage(device, QImage::Format_RGB32);
-    if (player_->renderVideoFrame(picture_.bits(), device.width(), device.height(), picture_.bytesPerLine())) {
-      picture_.setDevicePixelRatio(ratio);
-      painter.setCompositionMode(QPainter::CompositionMode_Source);
-      painter.drawImage(QPoint(0, 0), picture_);
-      ++framesDrawn_;
-      lastDrawMs_ = double(t.nsecsElapsed()) / 1e6;
-      emit pictureDrawn(lastDrawMs_);
-      return;
-    }
+  const auto picture = player_ ? player_->videoPicture() : nullptr;
+  if (!picture) {
+    painter.fillRect(Panel1->rect(), Qt::black);
+    return;
   }
-  painter.fillRect(Panel1->rect(), Qt::black);
+  QElapsedTimer t;
+  t.start();
+  // The picture's own memory, shown without a copy; it stays alive while it is painted.
+  const QImage image(reinterpret_cast<const uchar*>(picture->pixels.constData()), picture->size.width(),
+                     picture->size.height(), picture->stride, QImage::Format_RGB32);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  if (picture->size == panelPixels()) {
+    QImage sized = image;
+    sized.setDevicePixelRatio(Panel1->devicePixelRatioF());
+    painter.drawImage(QPoint(0, 0), sized);
+  } else {
+    // Drawn for another size a moment ago: stretched until the next one arrives.
+    painter.drawImage(Panel1->rect(), image);
+  }
+  if (picture->sequence != lastSequence_) {
+    lastSequence_ = picture->sequence;
+    ++framesDrawn_;
+    lastDrawMs_ = double(t.nsecsElapsed()) / 1e6;
+    emit pictureDrawn(lastDrawMs_);
+  }
 }

@@ -4,7 +4,6 @@
 // time.
 #pragma once
 
-#include <QImage>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -40,15 +39,13 @@ class TForm_showvideo : public orvane::Form, public VideoHandOff {
   void Timer1Timer();
   static QString FormatPlayTime(qint64 ms);
 
-  // True when the picture goes to Panel1's native window (X11); else the window draws it.
-  static bool pictureThroughWindow();
-  // Pictures drawn into Panel1 so far (the drawing path), and the last one's time in ms.
+  // Pictures painted into Panel1 so far (each new picture once), and the last one's time in ms.
   int framesDrawn() const { return framesDrawn_; }
   double lastDrawMs() const { return lastDrawMs_; }
   orvane::MediaChannel* player() const { return player_; }
 
  signals:
-  // A picture was rendered and painted into Panel1, taking ms (the drawing path).
+  // A new picture was painted into Panel1, taking ms.
   void pictureDrawn(double ms);
  public:
 
@@ -74,6 +71,8 @@ class TForm_showvideo : public orvane::Form, public VideoHandOff {
   void placeOverlay();
   void paintPicture();
   void letGo();
+  // Panel1's size in device pixels: the size the player draws its pictures at.
+  QSize panelPixels() const;
 
   MainState& s_;
   SongEntries& songs_;
@@ -81,7 +80,7 @@ class TForm_showvideo : public orvane::Form, public VideoHandOff {
   QPointer<QWidget> screenHost_;
   QPointer<orvane::MediaChannel> player_;
   QMetaObject::Connection frames_;
-  QImage picture_;
+  quint64 lastSequence_ = 0;
   int framesDrawn_ = 0;
   double lastDrawMs_ = 0;
 };

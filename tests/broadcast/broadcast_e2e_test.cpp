@@ -203,3 +203,61 @@ TEST(LockedDatabaseTest, TheBellRingsOnItsSecondAndItsStatusIsWrittenAfterTheLoc
   EXPECT_GE(ms, -10) << "heard before its second";
   EXPECT_LT(ms, 250) << "the start waited for the lock";
 }
+
+// The X server ends while a video plays full screen: the program (the same process) goes on
+// without windows and the next bell is heard on its second.
+TEST(DisplayLostTest, TheProgramGoesOnWithoutWindowsAndTheNextBellIsHeard) {
+  MonitorRecorder* monitor = MonitorRecorder::shared();
+  if (!monitor) GTEST_SKIP() << "no private sound server (run through test.sh)";
+  const QTime clockNow = QTime::currentTime();
+  if (clockNow > QTime(23, 59, 30) || clockNow < QTime(0, 0, 5)) GTEST_SKIP() << "too close to midnight";
+  // A display of the test's own.
+  QProcess xserver;
+  xserver.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                                        QStringLiteral("800x600x24")});
+  ASSERT_TRUE(xserver.waitForStarted(5000));
+  ASSERT_TRUE(xserver.waitForReadyRead(10000)) << "Xvfb did not start";
+  const QString display = QLatin1Char(':') + QString::fromLatin1(xserver.readAllStandardOutput()).trimmed();
+  QTemporaryDir files;
+  const QString video = files.filePath(QStringLiteral("clip.mp4"));
+  ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                         "testsrc2=s=320x240:r=25:d=10", "-pix_fmt", "yuv420p", video}),
+            0);
+  const QString tone = testing_support::writeToneWav(files.filePath(QStringLiteral("bell.wav")), 2.0, 440.0);
+  const QDateTime t0 = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
+  ProgramHome home(t0.date());
+  ASSERT_TRUE(home.ok());
+  {
+    TDataModule1 dm;
+    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.file(QStringLiteral("gsk.mdb"))));
+    ASSERT_TRUE(dm.SetSetting(QStringLiteral("videofullsc"), QStringLiteral("1")));
+  }
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("视频"), .starttime = ClockText(t0), .endtime = ClockText(t0.addSecs(4)),
+                             .slpath = video, .tlength = QStringLiteral("00:00:10"), .playmode = QStringLiteral("单曲播放"),
+                             .jmlx = 1}));
+  const QDateTime bellAt = t0.addSecs(6);
+  ASSERT_TRUE(home.addEntry({.pname = QStringLiteral("上课铃"), .starttime = ClockText(bellAt),
+                             .endtime = ClockText(bellAt.addSecs(2)), .slpath = tone,
+                             .tlength = QStringLiteral("00:00:02"), .playmode = QStringLiteral("单曲播放"), .jmlx = 1}));
+  QProcessEnvironment onDisplay;
+  onDisplay.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+  onDisplay.insert(QStringLiteral("DISPLAY"), display);
+  ASSERT_TRUE(home.start(onDisplay));
+  const qint64 pid = home.pid();
+  runUntil(t0.addSecs(2));
+  xserver.kill();
+  xserver.waitForFinished(5000);
+  runUntil(bellAt.addSecs(3));
+  EXPECT_TRUE(home.running()) << "the program ended with its display";
+  EXPECT_EQ(home.pid(), pid);
+  const auto due = MonitorRecorder::at(bellAt);
+  const auto heard = monitor->firstPeakAbove(kOnset, due - 1500ms);
+  ASSERT_TRUE(heard.has_value()) << "the bell after the display went was not heard";
+  const double ms = msBetween(due, *heard);
+  std::printf("display lost: bell heard %.1f ms after its second (output path included)\n", ms);
+  EXPECT_GE(ms, -50);
+  EXPECT_LT(ms, 1000);
+  EXPECT_EQ(home.log().filter(QStringLiteral("显示已断开")).size(), 1) << qPrintable(home.log().join('\n'));
+  EXPECT_TRUE(home.stop());
+}

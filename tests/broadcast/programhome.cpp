@@ -34,12 +34,13 @@ bool ProgramHome::addEntry(EntryValues v) {
   return dm.ConnectDatabase(QStringLiteral("accesspw"), database(*this)) && EntryStore(dm).Insert(v);
 }
 
-bool ProgramHome::start() {
+bool ProgramHome::start(const QProcessEnvironment& environment) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("ORVANE_HOME"), home_.path());
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
+  env.insert(environment);
   program_.setProcessEnvironment(env);
   program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   program_.start(QStringLiteral(ORVANE_PROGRAM), {});

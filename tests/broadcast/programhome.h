@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -24,8 +25,11 @@ class ProgramHome {
   // Writes an entry of "日常"; an empty volume, channel or text means 100, the main channel
   // and "". False when it was not written.
   bool addEntry(EntryValues v);
-  // Starts the program on the home folder (it plays into the sink PULSE_SINK names, if any).
-  bool start();
+  // Starts the program on the home folder (it plays into the sink PULSE_SINK names, if any),
+  // offscreen unless `environment` says otherwise.
+  bool start(const QProcessEnvironment& environment = {});
+  qint64 pid() const { return program_.processId(); }
+  bool running() const { return program_.state() == QProcess::Running; }
   // Ends the program; true when it was still running until then.
   bool stop();
   QStringList log() const;

@@ -169,3 +169,67 @@ TEST_F(VideoWindowTest, FailuresAndTheSecondChannelsOwnList) {
   EXPECT_EQ(stops, 1);
   EXPECT_FALSE(w.isVisible());
 }
+
+namespace {
+// Every line the program logs while alive.
+class LogLines {
+ public:
+  LogLines() {
+    lines_ = &lines;
+    previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { lines_->append(m); });
+  }
+  ~LogLines() {
+    qInstallMessageHandler(previous_);
+    lines_ = nullptr;
+  }
+  QStringList lines;
+
+ private:
+  static inline QStringList* lines_ = nullptr;
+  QtMessageHandler previous_;
+};
+
+bool ffmpeg(const QStringList& args) {
+  return QProcess::execute(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + args) == 0;
+}
+}  // namespace
+
+TEST_F(VideoWindowTest, BadVideosAreLoggedAndTheNextSongPlays) {
+  const auto file = [&](const char* name) { return dir.filePath(QLatin1String(name)); };
+  const QString good = file("main/b.wav");
+  // A picture made unreadable halfway, a picture without sound, a sound file whose only
+  // picture is its cover, a single picture, a 4K picture, and a file that goes while it plays.
+  QFile::copy(file("main/a.mp4"), file("damaged.mp4"));
+  {
+    QFile f(file("damaged.mp4"));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const qint64 size = f.size();
+    f.seek(size / 3);
+    f.write(QByteArray(int(size / 3), '\x5a'));
+  }
+  ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "color=c=red:s=160x120:r=25:d=1", "-frames:v", "1", "-pix_fmt", "yuv420p",
+                      file("one.mp4")}));
+  ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=s=3840x2160:r=25:d=1", "-c:v", "libx264", "-preset", "ultrafast",
+                      "-pix_fmt", "yuv420p", file("4k.mp4")}));
+  ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=f=440:d=2", "-f", "lavfi", "-i", "color=c=blue:s=64x64:d=1", "-map", "0",
+                      "-map", "1", "-frames:v", "1", "-c:a", "aac", "-c:v", "png", "-disposition:v", "attached_pic",
+                      file("cover.mp4")}));
+  ASSERT_TRUE(makeVideo(file("gone.mp4"), "red", 3));
+  MainChannel& main = songs.main();
+  const struct {
+    const char* name;
+    const char* logged;  // what the log says of it
+  } cases[] = {{"damaged.mp4", "damaged.mp4"}, {"main/a.mp4", "no sound track"}, {"cover.mp4", "no picture, sound aac"},
+               {"one.mp4", "picture 160x120"}, {"4k.mp4", "picture 3840x2160"}, {"gone.mp4", "gone.mp4"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogLines log;
+    main.PlayMainFile(false, file(c.name));
+    if (QLatin1String(c.name) == QLatin1String("gone.mp4")) QFile::remove(file(c.name));
+    testing_support::waitUntil([] { return false; }, 600);
+    EXPECT_GT(log.lines.filter(QLatin1String(c.logged)).size(), 0) << qPrintable(log.lines.join('\n'));
+    ASSERT_EQ(main.PlayMainFile(false, good), 1);
+    EXPECT_TRUE(main.player()->isPlaying());
+    EXPECT_FALSE(w.isVisible()) << "a sound file after the video closes the window";
+  }
+}

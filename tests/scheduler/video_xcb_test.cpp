@@ -8,9 +8,8 @@
 #include "scheduler/windows/Unit_showvideo.h"
 #include "tests/scheduler/schedulerfixture.h"
 
-TEST_F(SchedulerFixture, OnX11ThePictureGoesThroughThePanelsWindow) {
+TEST_F(SchedulerFixture, OnX11TheProgramDrawsThePictureOnThePanel) {
   ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
-  ASSERT_TRUE(TForm_showvideo::pictureThroughWindow());
   QTemporaryDir dir;
   const QString red = dir.filePath(QStringLiteral("red.mp4"));
   ASSERT_EQ(QProcess::execute(QStringLiteral("ffmpeg"), {"-v", "error", "-y", "-f", "lavfi", "-i",
@@ -34,11 +33,12 @@ TEST_F(SchedulerFixture, OnX11ThePictureGoesThroughThePanelsWindow) {
     const QColor c = shot.pixelColor(shot.width() / 2, shot.height() / 2);
     return c.red() > 200 && c.green() < 60 && c.blue() < 60;
   };
-  EXPECT_TRUE(testing_support::waitUntil(redAtCentre, 10000)) << "libmpv draws into the panel's window";
-  EXPECT_EQ(w.framesDrawn(), 0) << "the program draws nothing itself";
+  EXPECT_TRUE(testing_support::waitUntil(redAtCentre, 10000)) << "the picture reaches the screen";
+  EXPECT_GT(w.framesDrawn(), 0);
   songs.main().StopPlayers();
   EXPECT_FALSE(w.isVisible());
   // The players go before the window they drew into, as in the program.
   songs.main().setVideoHandOff(nullptr);
   owned.reset();
 }
+

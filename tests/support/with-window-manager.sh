@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
 # Runs a command on a private X server (Xvfb) with the openbox window manager, for the tests
-# of what only a window manager does (stacking, frames). Never touches the user's display.
+# of what only a window manager does (stacking, frames, video). Never touches the user's
+# display. The server picks a free display itself (-displayfd), so that several of these run
+# side by side.
 set -uo pipefail
-if [ -z "${ORVANE_IN_XVFB:-}" ]; then
-  exec env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$@"
+work=$(mktemp -d)
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb=$!
+for _ in $(seq 200); do
+  [ -s "$work/display" ] && break
+  sleep 0.05
+done
+if [ ! -s "$work/display" ]; then
+  echo "with-window-manager: Xvfb did not start" >&2
+  cat "$work/xvfb.log" >&2
+  kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+  exit 1
 fi
+export DISPLAY=":$(head -n1 "$work/display")"
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 # Ready once it has named itself on the root window.
@@ -16,4 +30,7 @@ QT_QPA_PLATFORM=xcb "$@"
 status=$?
 kill "$wm" 2>/dev/null
 wait "$wm" 2>/dev/null
+kill "$xvfb" 2>/dev/null
+wait "$xvfb" 2>/dev/null
+rm -rf "$work"
 exit $status

@@ -1,0 +1,134 @@
+// libmpv's software renderer on a thread of its own.
+#include "platform/media/mpvframerenderer.h"
+
+#include <mpv/client.h>
+#include <mpv/render.h>
+
+namespace orvane {
+
+namespace {
+// Buffers kept for reuse: the one shown, the newest and one being drawn, with one to spare.
+constexpr std::size_t kPoolSize = 4;
+}  // namespace
+
+MpvFrameRenderer::MpvFrameRenderer(mpv_handle* player, std::function<quint64()> generation, Published published)
+    : generation_(std::move(generation)), published_(std::move(published)) {
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  const int rc = player ? mpv_render_context_create(&ctx_, player, params) : MPV_ERROR_UNINITIALIZED;
+  if (rc < 0) {
+    ctx_ = nullptr;
+    error_ = QString::fromUtf8(mpv_error_string(rc));
+    return;
+  }
+  mpv_render_context_set_update_callback(ctx_, &MpvFrameRenderer::onUpdate, this);
+  thread_ = std::thread([this] { run(); });
+}
+
+MpvFrameRenderer::~MpvFrameRenderer() {
+  if (!ctx_) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+  // No update may arrive once this returns; then libmpv lets go of the video chain.
+  mpv_render_context_set_update_callback(ctx_, nullptr, nullptr);
+  mpv_render_context_free(ctx_);
+}
+
+void MpvFrameRenderer::onUpdate(void* self) {
+  // On one of libmpv's threads: only note it and wake the drawing thread.
+  auto* r = static_cast<MpvFrameRenderer*>(self);
+  {
+    std::lock_guard<std::mutex> lock(r->mutex_);
+    r->update_ = true;
+  }
+  r->wake_.notify_one();
+}
+
+void MpvFrameRenderer::setSize(QSize size) {
+  if (size.isEmpty()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (size == size_) return;
+    size_ = size;
+    redraw_ = true;
+  }
+  wake_.notify_one();
+}
+
+std::shared_ptr<const VideoPicture> MpvFrameRenderer::latest() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return latest_;
+}
+
+void MpvFrameRenderer::clear() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  latest_.reset();
+  // Between files nothing needs the buffers: a sound file after a video keeps no picture
+  // memory. One still being drawn into is dropped by its owner.
+  pool_.clear();
+}
+
+std::shared_ptr<VideoPicture> MpvFrameRenderer::bufferFor(QSize size) {
+  // Under the lock: latest() hands out copies under it, so a count of one is final here.
+  for (const auto& b : pool_)
+    if (b.use_count() == 1 && b->size == size) return b;
+  auto fresh = std::make_shared<VideoPicture>();
+  fresh->size = size;
+  fresh->stride = qsizetype(size.width()) * 4;
+  fresh->pixels = QByteArray(fresh->stride * size.height(), Qt::Uninitialized);
+  for (auto& b : pool_) {
+    if (b.use_count() == 1) {
+      b = fresh;
+      return fresh;
+    }
+  }
+  if (pool_.size() < kPoolSize) pool_.push_back(fresh);
+  return fresh;
+}
+
+void MpvFrameRenderer::run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return quit_ || update_ || redraw_; });
+    if (quit_) return;
+    const bool redraw = redraw_;
+    update_ = redraw_ = false;
+    const QSize size = size_;
+    std::shared_ptr<VideoPicture> picture = bufferFor(size);
+    lock.unlock();
+
+    // Asked after every update call, whether or not a picture follows.
+    const bool frame = mpv_render_context_update(ctx_) & MPV_RENDER_UPDATE_FRAME;
+    bool shown = false;
+    if (frame || redraw) {
+      const quint64 generation = generation_();
+      int dims[2] = {size.width(), size.height()};
+      size_t stride = size_t(picture->stride);
+      // This thread may wait for the picture's display time: that is what paces the video.
+      mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, dims},
+                                   {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+                                   {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                                   {MPV_RENDER_PARAM_SW_POINTER, picture->pixels.data()},
+                                   {MPV_RENDER_PARAM_INVALID, nullptr}};
+      // A picture of a file that was replaced while it was drawn is not shown.
+      if (mpv_render_context_render(ctx_, params) >= 0 && generation == generation_()) {
+        picture->generation = generation;
+        shown = true;
+      }
+    }
+    lock.lock();
+    if (shown) {
+      picture->sequence = ++drawn_;
+      latest_ = std::move(picture);
+      lock.unlock();
+      published_();
+      lock.lock();
+    }
+  }
+}
+
+}  // namespace orvane
