@@ -2,6 +2,10 @@
 // median of 5, beside GNU find (names) and grep (content) on the same tree in the same run:
 // (a) the song finder's masks through the threaded component, (b) "*.*", (c) a content phrase
 // over 10,000 files of 64 KiB, (d) the finder window listing (a) without stalling its events.
+// In (a) to (c) both sides do the same work for each file found inside their timers: one text
+// line into an output buffer (find and grep print into a pipe this process reads, the
+// component's match event appends to a buffer); each side's lines become a set for the
+// comparison after its timer has stopped.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -10,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QMutex>
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -81,33 +84,38 @@ struct Timed {
   QSet<QString> results;
 };
 
-// The peer: its lines as a set, and its wall time.
+// The lines of an output as a set (made after the timer).
+QSet<QString> LineSet(const QString& out) {
+  QSet<QString> lines;
+  for (const QString& l : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) lines << l;
+  return lines;
+}
+
+// The peer: its wall time until its output is all read, and its lines.
 Timed Command(const QString& program, const QStringList& args) {
   QProcess p;
   QElapsedTimer t;
   t.start();
   p.start(program, args);
   p.waitForFinished(-1);
-  QByteArray out = p.readAllStandardOutput();
+  const QByteArray out = p.readAllStandardOutput();
   const double ms = double(t.nsecsElapsed()) / 1e6;
-  QSet<QString> lines;
-  for (const QByteArray& l : out.split('\n'))
-    if (!l.isEmpty()) lines << QString::fromUtf8(l);
-  return {ms, lines};
+  return {ms, LineSet(QString::fromUtf8(out))};
 }
 
-// The component, threaded, reporting "size path" lines (or paths alone).
+// The component, threaded, its match event writing a "size path" line (or the path alone) into
+// a buffer, as the peer prints one; its wall time until the finish event, and its lines.
 Timed Search(const QString& root, const QStringList& masks, const QString& phrase) {
   TFindFile f;
   f.Threaded = true;
   f.Criteria.Files.FileMasks = masks;
   f.Criteria.Files.Location = root;
   f.Criteria.Content.SetPhrase(phrase);
-  QSet<QString> lines;
-  QMutex m;
+  // Written by the worker only; read after the finish event, which follows the worker's end.
+  QString out;
   f.OnFileMatch = [&](TFindFile*, const QString& folder, const TFileInfo& info) {
-    QMutexLocker lock(&m);
-    lines << (phrase.isEmpty() ? QString::number(info.Size) + " " + folder + info.Name : folder + info.Name);
+    if (phrase.isEmpty()) out += QString::number(info.Size) + QLatin1Char(' ');
+    out += folder + info.Name + QLatin1Char('\n');
   };
   bool done = false;
   f.OnSearchFinish = [&](TFindFile*) { done = true; };
@@ -115,7 +123,8 @@ Timed Search(const QString& root, const QStringList& masks, const QString& phras
   t.start();
   f.Execute();
   while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  return {double(t.nsecsElapsed()) / 1e6, lines};
+  const double ms = double(t.nsecsElapsed()) / 1e6;
+  return {ms, LineSet(out)};
 }
 
 // The window: click to complete list, and the longest pause of its event loop meanwhile.
@@ -167,13 +176,15 @@ QSet<QString> Paths(const QSet<QString>& lines) {
   return out;
 }
 
+// A limit below 1 is met only below it ("below the peer"); others at or under it.
 bool Report(const char* what, const Timed& ours, const Timed& peer, const char* peerName, double limit) {
   const double ratio = ours.ms / peer.ms;
   const bool equal = ours.results == peer.results;
-  std::printf("%-44s %8.1f ms  %-8s %8.1f ms  ratio %.2f (target <= %.1f) %s, %lld results %s\n", what, ours.ms,
-              peerName, peer.ms, ratio, limit, ratio <= limit ? "ok" : "MISSED", qlonglong(ours.results.size()),
-              equal ? "equal" : "DIFFER");
-  return ratio <= limit && equal;
+  const bool met = limit < 1.0001 ? ratio < limit : ratio <= limit;
+  std::printf("%-44s %8.1f ms  %-8s %8.1f ms  ratio %.2f (target %s %.1f) %s, %lld results %s\n", what, ours.ms,
+              peerName, peer.ms, ratio, limit < 1.0001 ? "<" : "<=", limit, met ? "ok" : "MISSED",
+              qlonglong(ours.results.size()), equal ? "equal" : "DIFFER");
+  return met && equal;
 }
 
 }  // namespace
@@ -191,17 +202,20 @@ int main(int argc, char** argv) {
   MakeNameTree(names);
   MakeContentTree(texts);
   std::printf("trees made in %.1f s\n", double(made.elapsed()) / 1000);
+  std::printf("ours: the search component on its worker thread, each match written as a line into a buffer by its\n"
+              "      match event; find -printf \"%%s %%p\\n\" and grep -rliF, each printing into a pipe read by this\n"
+              "      process; both timers stop when the last line is in hand; result sets compared after them\n");
   bool ok = true;
 
   const QStringList loveFind{names, "-type", "f", "(", "-iname", "*love*.mp3", "-o", "-iname", "*love*.wma", ")",
                              "-printf", "%s %p\\n"};
   const Timed findLove = Median([&] { return Command("find", loveFind); });
   const Timed ourLove = Median([&] { return Search(names, {"*love*.mp3", "*love*.wma"}, {}); });
-  ok &= Report("(a) song masks, threaded component", ourLove, findLove, "find", 1.5);
+  ok &= Report("(a) song masks, threaded component", ourLove, findLove, "find", 1.0);
 
   const Timed findAll = Median([&] { return Command("find", {names, "-type", "f", "-printf", "%s %p\\n"}); });
   const Timed ourAll = Median([&] { return Search(names, {"*.*"}, {}); });
-  ok &= Report("(b) \"*.*\", threaded component", ourAll, findAll, "find", 1.5);
+  ok &= Report("(b) \"*.*\", threaded component", ourAll, findAll, "find", 1.2);
 
   const Timed grep = Median([&] { return Command("grep", {"-rliF", kPhrase, texts}); });
   const Timed ourText = Median([&] { return Search(texts, {"*.*"}, kPhrase); });

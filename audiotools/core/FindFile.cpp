@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QDebug>
@@ -41,8 +42,8 @@ std::u32string Folded(const QString& s) {
   return out;
 }
 
-bool Wild(const std::u32string& name, const std::u32string& pat) {
-  size_t n = 0, p = 0, starP = std::u32string::npos, starN = 0;
+bool Wild(std::u32string_view name, std::u32string_view pat) {
+  size_t n = 0, p = 0, starP = std::u32string_view::npos, starN = 0;
   while (n < name.size()) {
     if (p < pat.size() && pat[p] == U'*') {
       starP = p++;
@@ -50,7 +51,7 @@ bool Wild(const std::u32string& name, const std::u32string& pat) {
     } else if (p < pat.size() && (pat[p] == U'?' || pat[p] == name[n])) {
       ++p;
       ++n;
-    } else if (starP != std::u32string::npos) {
+    } else if (starP != std::u32string_view::npos) {
       p = starP + 1;
       n = ++starN;
     } else {
@@ -122,6 +123,14 @@ TDateTime DateTimeOf(const QDateTime& local) {
   return DateTimeOf(l.date(), l.time());
 }
 
+TDateTime LocalDateTime(const TFileTime& t) {
+  const time_t secs = static_cast<time_t>(t.Seconds);
+  struct tm tm {};
+  localtime_r(&secs, &tm);
+  const QDate date(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+  return DateTimeOf(date, QTime(tm.tm_hour, tm.tm_min, tm.tm_sec, t.Nanoseconds / 1000000));
+}
+
 const std::array<unsigned char, 256>& IdentityTable() { return TheTables().identity; }
 const std::array<unsigned char, 256>& LowerCaseTable() { return TheTables().lower; }
 bool IsDelimiter(unsigned char byte) { return TheTables().delimiter[byte]; }
@@ -163,12 +172,17 @@ bool DateTimeInRange(TDateTime value, TDateTime after, TDateTime before) {
   return true;
 }
 
-bool TDateTimeCriteria::Matches(TDateTime created, TDateTime modified, TDateTime accessed) const {
-  const auto pair = [](TDateTime v, TDateTime after, TDateTime before) {
-    return (after == 0 && before == 0) || DateTimeInRange(v, after, before);
+bool TDateTimeCriteria::IsSet() const {
+  return CreatedBefore || CreatedAfter || ModifiedBefore || ModifiedAfter || AccessedBefore || AccessedAfter;
+}
+
+bool TDateTimeCriteria::Matches(const TFileInfo& info) const {
+  const auto pair = [](const TFileTime& t, TDateTime after, TDateTime before) {
+    return (after == 0 && before == 0) || DateTimeInRange(LocalDateTime(t), after, before);
   };
-  return pair(created, CreatedAfter, CreatedBefore) && pair(modified, ModifiedAfter, ModifiedBefore) &&
-         pair(accessed, AccessedAfter, AccessedBefore);
+  return pair(info.CreationTime, CreatedAfter, CreatedBefore) &&
+         pair(info.LastWriteTime, ModifiedAfter, ModifiedBefore) &&
+         pair(info.LastAccessTime, AccessedAfter, AccessedBefore);
 }
 
 bool TSizeCriteria::Matches(qint64 size) const { return !(Min && size < Min) && !(Max && size > Max); }
@@ -257,7 +271,7 @@ void SplitFolded(const QString& name, std::u32string& base, std::u32string& ext)
 
 CompiledMask::CompiledMask(const QString& mask) { Split(Folded(mask), base, ext, &hasExt); }
 
-bool CompiledMask::Matches(const std::u32string& nbase, const std::u32string& next) const {
+bool CompiledMask::Matches(std::u32string_view nbase, std::u32string_view next) const {
   if (!hasExt) return Wild(nbase, base);
   return Wild(next, ext) && Wild(nbase, base);
 }
@@ -280,7 +294,7 @@ bool PathMatchesMask(const QString& folder, const QString& name, const QString& 
   return namePart.isEmpty() || FileNameMatchesMask(name, namePart);
 }
 
-bool TTargetFolder::NameMatches(const std::u32string& base, const std::u32string& ext) const {
+bool TTargetFolder::NameMatches(std::u32string_view base, std::u32string_view ext) const {
   for (const CompiledMask& m : compiled)
     if (m.Matches(base, ext)) return true;
   return false;
@@ -347,9 +361,10 @@ TTargetSearch::TTargetSearch(const TSearchCriteria& c)
 
 bool TTargetSearch::Matches(const QString& folder, const TFileInfo& info, const std::atomic<bool>* aborted) const {
   if (!Size.Matches(info.Size) || !Attribute.Matches(info.Attributes) || !AttributeEx.Matches(info.Attributes) ||
-      !TimeStamp.Matches(info.Created, info.Modified, info.Accessed))
+      (TimeStamp.IsSet() && !TimeStamp.Matches(info)))
     return false;
   for (qsizetype i = Folders.Excluded.size() - 1; i >= 0; --i)
     if (PathMatchesMask(folder, info.Name, Folders.Excluded[i])) return false;
-  return Content.Matches(folder + info.Name, aborted);
+  // The path is made only for a file whose content is to be read.
+  return Content.Phrase().isEmpty() || Content.Matches(folder + info.Name, aborted);
 }

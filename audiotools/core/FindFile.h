@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -41,12 +42,22 @@ constexpr TDateTime kMsPerDay = 86400000;
 TDateTime DateTimeOf(const QDateTime& local);
 TDateTime DateTimeOf(const QDate& date, const QTime& time);
 
-// One directory entry that passed the name masks.
+// A file time as the file system keeps it: seconds and nanoseconds since 1970-01-01 UTC.
+struct TFileTime {
+  qint64 Seconds = 0;
+  qint32 Nanoseconds = 0;
+};
+// The local date and time of a file time.
+TDateTime LocalDateTime(const TFileTime& t);
+
+// One directory entry that passed the name masks. Its times are kept as the file system gives
+// them and turned into local time (LocalDateTime) only where they are looked at: most
+// searches never do.
 struct TFileInfo {
   QString Name;
   quint32 Attributes = 0;
   qint64 Size = 0;  // 0 for folders
-  TDateTime Created = 0, Modified = 0, Accessed = 0;
+  TFileTime CreationTime, LastWriteTime, LastAccessTime;
 };
 
 enum TFileAttributeStatus { fsIgnore, fsSet, fsUnset };
@@ -78,7 +89,10 @@ struct TAttributeCriteriaEx {
 struct TDateTimeCriteria {
   TDateTime CreatedBefore = 0, CreatedAfter = 0, ModifiedBefore = 0, ModifiedAfter = 0, AccessedBefore = 0,
             AccessedAfter = 0;
-  bool Matches(TDateTime created, TDateTime modified, TDateTime accessed) const;
+  // Whether any bound is set (only then are a file's times looked at).
+  bool IsSet() const;
+  // Each pair with a bound tests its time of the file, converted to local time for it alone.
+  bool Matches(const TFileInfo& info) const;
 };
 
 struct TSizeCriteria {
@@ -88,7 +102,7 @@ struct TSizeCriteria {
 
 class TContentCriteria {
  public:
-  QString Phrase() const { return phrase_; }
+  const QString& Phrase() const { return phrase_; }
   bool IgnoreCase() const { return ignoreCase_; }
   bool WholeWord = false;
   void SetPhrase(const QString& phrase);
@@ -137,7 +151,7 @@ QString AddTrailingSlash(const QString& path);
 // A name mask prepared once: folded base name and extension.
 struct CompiledMask {
   explicit CompiledMask(const QString& mask);
-  bool Matches(const std::u32string& base, const std::u32string& ext) const;
+  bool Matches(std::u32string_view base, std::u32string_view ext) const;
   std::u32string base, ext;
   bool hasExt = false;
 };
@@ -150,7 +164,7 @@ struct TTargetFolder {
   QStringList Masks;
   quint16 MinLevel = 0, MaxLevel = 0;
   std::vector<CompiledMask> compiled;
-  bool NameMatches(const std::u32string& base, const std::u32string& ext) const;
+  bool NameMatches(std::u32string_view base, std::u32string_view ext) const;
 };
 
 struct TTargetFolderList {

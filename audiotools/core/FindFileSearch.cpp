@@ -37,40 +37,87 @@ bool IsPseudoFileSystem(long type) {
   }
 }
 
-TDateTime LocalOf(const struct statx_timestamp& t) {
-  const time_t secs = t.tv_sec;
-  struct tm tm {};
-  localtime_r(&secs, &tm);
-  const QDate date(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
-  return DateTimeOf(date, QTime(tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(t.tv_nsec / 1000000)));
-}
-
-// Folds a name given as bytes and splits it; false when the bytes are not valid UTF-8.
-bool FoldName(const char* bytes, size_t len, QString& name, std::u32string& base, std::u32string& ext) {
-  bool ascii = true;
-  for (size_t i = 0; i < len; ++i)
-    if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-      ascii = false;
-      break;
+// An entry's name, folded for the masks into a buffer kept from entry to entry. Nearly every
+// name is ASCII: it is folded in place, and its string is made only when the entry is listed
+// or entered.
+class EntryName {
+ public:
+  // False when the bytes are not valid UTF-8.
+  bool Fold(const char* bytes, size_t len) {
+    bytes_ = bytes;
+    len_ = len;
+    named_ = false;
+    bool ascii = true;
+    for (size_t i = 0; i < len && ascii; ++i) ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii) {
+      folded_.resize(len);
+      for (size_t i = 0; i < len; ++i) {
+        const char c = bytes[i];
+        folded_[i] = static_cast<char32_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+      }
+    } else {
+      QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+      name_ = decode(QByteArrayView(bytes, static_cast<qsizetype>(len)));
+      if (decode.hasError()) return false;
+      named_ = true;
+      const QList<uint> ucs = name_.toCaseFolded().toUcs4();
+      folded_.assign(ucs.begin(), ucs.end());
     }
-  if (ascii) {
-    std::u32string folded(len, U'\0');
-    for (size_t i = 0; i < len; ++i) {
-      const char c = bytes[i];
-      folded[i] = static_cast<char32_t>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    }
-    const size_t dot = folded.rfind(U'.');
-    base = dot == std::u32string::npos ? folded : folded.substr(0, dot);
-    ext = dot == std::u32string::npos ? std::u32string(U".") : folded.substr(dot);
-    name = QString::fromLatin1(bytes, static_cast<qsizetype>(len));
+    dot_ = folded_.rfind(U'.');
     return true;
   }
-  QStringDecoder decode(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  name = decode(QByteArrayView(bytes, static_cast<qsizetype>(len)));
-  if (decode.hasError()) return false;
-  SplitFolded(name, base, ext);
-  return true;
-}
+  // Base name and extension; a name without extension counts as having ".".
+  std::u32string_view Base() const { return std::u32string_view(folded_).substr(0, dot_); }
+  std::u32string_view Ext() const {
+    return dot_ == std::u32string::npos ? std::u32string_view(U".") : std::u32string_view(folded_).substr(dot_);
+  }
+  const QString& Name() {
+    if (!named_) {
+      name_ = QString::fromLatin1(bytes_, static_cast<qsizetype>(len_));
+      named_ = true;
+    }
+    return name_;
+  }
+
+ private:
+  const char* bytes_ = nullptr;
+  size_t len_ = 0;
+  bool named_ = false;
+  std::u32string folded_;
+  size_t dot_ = std::u32string::npos;
+  QString name_;
+};
+
+// A folder's entries read straight from the kernel, through one buffer kept for the whole walk.
+class FolderReader {
+ public:
+  FolderReader() : buf_(32768) {}
+  void Reset(int fd) {
+    fd_ = fd;
+    pos_ = len_ = 0;
+  }
+  // The next entry; null at the end or on an error.
+  const struct dirent64* Next() {
+    if (pos_ >= len_) {
+      ssize_t n;
+      do n = ::getdents64(fd_, buf_.data(), buf_.size());
+      while (n < 0 && errno == EINTR);
+      if (n <= 0) return nullptr;
+      len_ = static_cast<size_t>(n);
+      pos_ = 0;
+    }
+    const auto* e = reinterpret_cast<const struct dirent64*>(buf_.data() + pos_);
+    pos_ += e->d_reclen;
+    return e;
+  }
+
+ private:
+  std::vector<char> buf_;
+  int fd_ = -1;
+  size_t pos_ = 0, len_ = 0;
+};
+
+TFileTime TimeOf(const struct statx_timestamp& t) { return {t.tv_sec, static_cast<qint32>(t.tv_nsec)}; }
 
 // Gives the calling thread the scheduling a QThread started with this priority would get: the
 // idle class for the lowest, otherwise a place in the range of the current policy.
@@ -164,45 +211,47 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
   // closed before any of its subfolders is opened.
   std::vector<Frame> stack{{target.Folder, 1, nullptr}};
   std::vector<QString> subfolders;
-  QString name;
-  std::u32string base, ext;
+  EntryName entry;
+  FolderReader reader;
   while (!stack.empty() && !Stop()) {
     Frame f = std::move(stack.back());
     stack.pop_back();
     const QByteArray folderBytes = QFile::encodeName(f.folder);
     const int fd = ::open(folderBytes.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;  // unreadable or gone: passed over
-    struct statfs fs {};
+    struct Closer {
+      int fd;
+      ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
-    bool skip = ::fstatfs(fd, &fs) != 0 || IsPseudoFileSystem(fs.f_type) || ::fstat(fd, &st) != 0;
-    for (const FolderOnPath* a = f.chain.get(); a && !skip; a = a->parent.get()) skip = a->dev == st.st_dev && a->ino == st.st_ino;
-    DIR* dir = skip ? nullptr : ::fdopendir(fd);
-    if (!dir) {
-      ::close(fd);
-      continue;
+    bool skip = ::fstat(fd, &st) != 0;
+    // A folder on its parent's device is on its parent's file system: only a mount point can
+    // lead into a pseudo file system.
+    if (!skip && (!f.chain || f.chain->dev != st.st_dev)) {
+      struct statfs fs {};
+      skip = ::fstatfs(fd, &fs) != 0 || IsPseudoFileSystem(fs.f_type);
     }
+    for (const FolderOnPath* a = f.chain.get(); a && !skip; a = a->parent.get()) skip = a->dev == st.st_dev && a->ino == st.st_ino;
+    if (skip) continue;
     depth = f.depth;
     TFolderIgnore ignore = fiNone;
     {
       const std::lock_guard lock(mutex);
-      if (Stop()) {
-        ::closedir(dir);
-        break;
-      }
+      if (Stop()) break;
       ignore = owner->DoFolderChange(f.folder);
     }
     const bool files = (ignore == fiNone || ignore == fiJustSubfolders) && f.depth >= target.MinLevel;
     const bool descend = target.Subfolders && (ignore == fiNone || ignore == fiJustThis) &&
                          !(target.MaxLevel != 0 && f.depth >= target.MaxLevel);
     subfolders.clear();
+    reader.Reset(fd);
     while (files || descend) {
       if (Stop()) break;
-      errno = 0;
-      const dirent* e = ::readdir(dir);
+      const struct dirent64* e = reader.Next();
       if (!e) break;
       const char* n = e->d_name;
       if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-      if (!FoldName(n, std::strlen(n), name, base, ext)) {
+      if (!entry.Fold(n, std::strlen(n))) {
         ++badNames;
         continue;
       }
@@ -211,12 +260,12 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
         struct stat s {};
         isDir = ::fstatat(fd, n, &s, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(s.st_mode);
       }
-      if (descend && isDir) subfolders.push_back(name);
-      if (!files || !target.NameMatches(base, ext)) continue;
+      if (descend && isDir) subfolders.push_back(entry.Name());
+      if (!files || !target.NameMatches(entry.Base(), entry.Ext())) continue;
       struct statx sx {};
       if (::statx(fd, n, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) continue;
       TFileInfo info;
-      info.Name = name;
+      info.Name = entry.Name();
       if (S_ISLNK(sx.stx_mode)) {
         // A link is described by what it points at (a broken one by itself) and never entered.
         info.Attributes |= fa::ReparsePoint;
@@ -227,7 +276,7 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
       if (S_ISDIR(mode)) info.Attributes |= fa::Directory;
       else if (S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode)) info.Attributes |= fa::System;
       else info.Attributes |= fa::Archive;
-      if (name.startsWith(QLatin1Char('.'))) info.Attributes |= fa::Hidden;
+      if (n[0] == '.') info.Attributes |= fa::Hidden;
       if (!(mode & S_IWUSR)) info.Attributes |= fa::Readonly;
       if (sx.stx_attributes & STATX_ATTR_COMPRESSED) info.Attributes |= fa::Compressed;
       if (sx.stx_attributes & STATX_ATTR_ENCRYPTED) info.Attributes |= fa::Encrypted;
@@ -235,17 +284,21 @@ void TFindFile::Run::SearchTree(const TTargetFolder& target, QSet<QString>* list
         info.Size = static_cast<qint64>(sx.stx_size);
         if (S_ISREG(mode) && sx.stx_blocks * 512 < sx.stx_size) info.Attributes |= fa::SparseFile;
       }
-      info.Modified = LocalOf(sx.stx_mtime);
-      info.Accessed = LocalOf(sx.stx_atime);
-      info.Created = (sx.stx_mask & STATX_BTIME) ? LocalOf(sx.stx_btime) : info.Modified;
-      if (listed && listed->contains(f.folder + name)) continue;
+      info.LastWriteTime = TimeOf(sx.stx_mtime);
+      info.LastAccessTime = TimeOf(sx.stx_atime);
+      info.CreationTime = (sx.stx_mask & STATX_BTIME) ? TimeOf(sx.stx_btime) : info.LastWriteTime;
       if (Stop() || !owner->IsAcceptable(f.folder, info)) continue;
+      // Where targets overlap, a file that matches is listed under its path once.
+      QString path;
+      if (listed) {
+        path = f.folder + info.Name;
+        if (listed->contains(path)) continue;
+      }
       const std::lock_guard lock(mutex);
       if (Stop()) break;
-      if (listed) listed->insert(f.folder + name);
+      if (listed) listed->insert(path);
       owner->DoFileMatch(f.folder, info);
     }
-    ::closedir(dir);
     if (subfolders.empty()) continue;
     auto chain = std::make_shared<const FolderOnPath>(FolderOnPath{st.st_dev, st.st_ino, f.chain});
     for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
@@ -353,7 +406,8 @@ void TFindFile::DoFileMatch(const QString& folder, const TFileInfo& info) {
 }
 
 bool TFindFile::IsAcceptable(const QString& folder, const TFileInfo& info) {
-  // Only the shared run is touched: the content read may outlast the component.
-  const std::shared_ptr<Run> run = run_;
-  return !run->aborted && run->plan->Matches(folder, info, &run->aborted);
+  // Only the run is touched after this line: the content read may outlast the component, and
+  // the worker that calls here holds the run alive itself.
+  Run& run = *run_;
+  return !run.aborted && run.plan->Matches(folder, info, &run.aborted);
 }

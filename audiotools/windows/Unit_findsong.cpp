@@ -130,7 +130,7 @@ TForm_findsong::TForm_findsong(PlaylistProvider provider, orvane::Shell* shell, 
     folderChanged_ = true;
   };
   FindFile->OnFileMatch = [this](TFindFile*, const QString& folder, const TFileInfo& info) {
-    const Found f{info.Name, folder, info.Size, (info.Attributes & fa::Directory) != 0, info.Modified};
+    const Found f{info.Name, folder, info.Size, (info.Attributes & fa::Directory) != 0, info.LastWriteTime};
     const std::lock_guard lock(batchMutex_);
     batch_.push_back(f);
   };
@@ -222,7 +222,7 @@ void TForm_findsong::drain() {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
   for (const Found& f : rows) {
-    auto* item = new FoundItem({f.name, f.folder, SizeText(f.size, f.folderEntry), DateTimeText(f.modified)});
+    auto* item = new FoundItem({f.name, f.folder, SizeText(f.size, f.folderEntry), DateTimeText(LocalDateTime(f.modified))});
     item->setData(2, kBytesRole, f.folderEntry ? qint64(-1) : f.size);
     items << item;
   }

@@ -76,7 +76,7 @@ class TForm_findsong : public orvane::Form {
     QString name, folder;
     qint64 size;
     bool folderEntry;
-    TDateTime modified;
+    TFileTime modified;  // turned into local time by the window, off the search's worker
   };
   void FindFileSearchBegin();
   void FindFileSearchFinish();

@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "audiotools/core/FindFile.h"
@@ -54,6 +55,33 @@ QStringList Found(TFindFile& f, const QString& root) {
   found.sort();
   return found;
 }
+
+// The process's time zone set to eight hours east of UTC, without daylight saving, for one
+// test: file times must be read as local times, not as UTC.
+class EastOfUtc {
+ public:
+  EastOfUtc() : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ")) {
+    qputenv("TZ", "CST-8");
+    tzset();
+  }
+  ~EastOfUtc() {
+    if (had_) qputenv("TZ", old_);
+    else qunsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  bool had_;
+  QByteArray old_;
+};
+
+// Sets a file's access and modification times, given in UTC.
+void SetTimes(const QString& path, const QDateTime& accessedUtc, const QDateTime& modifiedUtc) {
+  const timespec times[2] = {{time_t(accessedUtc.toSecsSinceEpoch()), 0}, {time_t(modifiedUtc.toSecsSinceEpoch()), 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0) << path.toStdString();
+}
+
+QDateTime Utc(int month, int day, int h, int m, int s = 0) { return QDateTime(QDate(2024, month, day), QTime(h, m, s), Qt::UTC); }
 
 }  // namespace
 
@@ -224,6 +252,48 @@ TEST(FindFileWalk, IgnoreValuesLoopsAndBadNames) {
     EXPECT_TRUE(c.top != fiNone || levels == walk) << levels.join(' ').toStdString();
   }
   ::unlink(bad.constData());
+  TFindFile proc;  // a pseudo file system is not walked
+  proc.Criteria.Files.Location = "/proc";
+  EXPECT_EQ(Found(proc, "/proc"), QStringList());
+}
+
+// Date bounds test each file's times in local time (UTC + 8 here), pair by pair.
+TEST(FindFileWalk, DateCriteriaInLocalTime) {
+  EastOfUtc zone;
+  QTemporaryDir dir;
+  const QString root = QDir(dir.path()).canonicalPath();
+  // Local times: a 05-09 23:59:59, b 05-10 00:00:00, c 05-10 12:30, d 05-11 04:00 (05-10 in UTC).
+  const struct { const char* name; QDateTime modified, accessed; } files[] = {
+      {"a.mp3", Utc(5, 9, 15, 59, 59), Utc(1, 1, 0, 0)}, {"b.mp3", Utc(5, 9, 16, 0), Utc(1, 1, 0, 0)},
+      {"c.mp3", Utc(5, 10, 4, 30), Utc(6, 1, 0, 0)},      {"d.mp3", Utc(5, 10, 20, 0), Utc(1, 1, 0, 0)}};
+  for (const auto& f : files) SetTimes(writeFile(root + "/" + f.name, "x"), f.accessed, f.modified);
+  // Creation times are the files' birth (now) where the file system keeps one, else their
+  // modification times.
+  struct statx sx {};
+  ASSERT_EQ(::statx(AT_FDCWD, QFile::encodeName(root + "/a.mp3").constData(), 0, STATX_BTIME, &sx), 0);
+  const bool born = sx.stx_mask & STATX_BTIME;
+  const auto day = [](int month, int d) { return DateTimeOf(QDate(2024, month, d), QTime()); };
+  const auto time = [](int h, int m) { return DateTimeOf(QDate(1899, 12, 30), QTime(h, m)); };
+  const TDateTime today = DateTimeOf(QDate::currentDate(), QTime());
+  using Bounds = TDateTimeCriteria;
+  struct Case { const char* what; Bounds bounds; QStringList expected; } cases[] = {
+      {"none", {}, {"a.mp3", "b.mp3", "c.mp3", "d.mp3"}},
+      {"modified on or before 05-10", {0, 0, day(5, 10), 0, 0, 0}, {"a.mp3", "b.mp3", "c.mp3"}},
+      {"modified on or after 05-10", {0, 0, 0, day(5, 10), 0, 0}, {"b.mp3", "c.mp3", "d.mp3"}},
+      {"modified on 05-10", {0, 0, day(5, 10), day(5, 10), 0, 0}, {"b.mp3", "c.mp3"}},
+      {"modified between 08:00 and 13:00 of a day", {0, 0, time(13, 0), time(8, 0), 0, 0}, {"c.mp3"}},
+      {"modified up to 05-10 12:30", {0, 0, day(5, 10) + time(12, 30), 0, 0, 0}, {"a.mp3", "b.mp3", "c.mp3"}},
+      {"accessed after 03-01", {0, 0, 0, 0, 0, day(3, 1)}, {"c.mp3"}},
+      {"created today or later", {0, today, 0, 0, 0, 0},
+       born ? QStringList{"a.mp3", "b.mp3", "c.mp3", "d.mp3"} : QStringList{}},
+      {"created on or before 05-10", {day(5, 10), 0, 0, 0, 0, 0},
+       born ? QStringList{} : QStringList{"a.mp3", "b.mp3", "c.mp3"}}};
+  for (const Case& c : cases) {
+    TFindFile f;
+    f.Criteria.Files.Location = root;
+    f.Criteria.TimeStamp = c.bounds;
+    EXPECT_EQ(Found(f, root), c.expected) << c.what;
+  }
 }
 
 namespace {
@@ -297,6 +367,8 @@ TEST_F(FindSong, MasksAndSizes) {
 }
 
 TEST_F(FindSong, SearchSortAndRowActions) {
+  EastOfUtc zone;
+  SetTimes(root + "/My Love.mp3", Utc(5, 10, 4, 34, 56), Utc(5, 10, 4, 34, 56));
   search("love");
   ASSERT_TRUE(finished());
   EXPECT_FALSE(form->StopButton->isEnabled());
@@ -313,6 +385,7 @@ TEST_F(FindSong, SearchSortAndRowActions) {
   clickHeader(0);
   EXPECT_EQ(column(0), QStringList({"glove.mp3", "LOVE me.WMA", "My Love.mp3"}));
   EXPECT_EQ(column(1)[1], root + "/a/");
+  EXPECT_EQ(column(3)[2], "2024-05-10 12:34:56");  // local time, eight hours east of UTC
   form->FoundFiles->setCurrentItem(form->FoundFiles->topLevelItem(1));
   form->N1->trigger();
   form->N2->trigger();
