@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleFactory>
@@ -96,6 +97,20 @@ TEST(UpDownHalves, EachHalfStepsItsWayAndRepeatsWhileHeld) {
       EXPECT_EQ(u.Position(), 0);
       u.SetPosition(50);
       if (horizontal || styleName != std::string("Fusion")) continue;
+      // The half held down is drawn pressed: held on the lower half the pair looks otherwise
+      // than held on the upper one, in each half.
+      auto heldLook = [&u](const QPoint& at) {
+        QTest::mousePress(&u, Qt::LeftButton, {}, at);
+        QImage img(u.size(), QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        u.render(&img);
+        QTest::mouseRelease(&u, Qt::LeftButton, {}, at);
+        return img;
+      };
+      const QImage downHeld = heldLook(downAt), upHeld = heldLook(upAt);
+      const int half = u.height() / 2;
+      EXPECT_NE(downHeld.copy(0, half, u.width(), half), upHeld.copy(0, half, u.width(), half));
+      EXPECT_NE(downHeld.copy(0, 0, u.width(), half), upHeld.copy(0, 0, u.width(), half));
       // Held down on the lower half: the first step at once, then the repeat steps on, and
       // stops with the release.
       QTest::mousePress(&u, Qt::LeftButton, {}, downAt);
