@@ -18,6 +18,8 @@ class QtTrayBackend : public TrayBackend {
   bool remove() override;
   void setMenu(QMenu* menu) override;
   bool showsMenuItself() const override { return menu_ != nullptr; }
+  // The desktop's icon itself (tests look at the menu it was given and click it).
+  QSystemTrayIcon& trayIcon() { return icon_; }
 
   // How often a missing notification area is looked for again.
   static constexpr int kTrayPollMs = 3000;

@@ -2,18 +2,27 @@
 """Mutation check: how many small faults in the code does the test suite catch?
 
 Draws small mutations (a changed constant, a flipped comparison, '<' for '<=', '&&' for '||',
-a removed statement, two swapped arguments) with a fixed seed, spread over every library,
-applies them one at a time to a private copy of a commit (its own source and build tree),
-rebuilds only the test programs that cover the mutated file, runs them with a time limit and
+a removed statement, two swapped arguments) with a seed, spread over every library, applies
+them one at a time to a private copy of a commit (its own source and build tree), rebuilds the
+test programs that depend on the mutated file, runs them through CTest with a time limit and
 records each mutant as killed, survived or (not counted) not compiling. Mutants that do not
 compile are replaced by the next draw, so every library gets the same number of live ones.
+
+Which tests meet a mutant is not kept by hand: the copy's CTest list (ctest --show-only=json-v1)
+gives every test with its command, and CMake's file API (codemodel-v2) gives every target's
+sources and the targets it depends on (linked libraries and added dependencies, such as the
+program a test starts). A test meets a mutant when the target it runs depends, directly or
+through others, on the target that compiles the mutated file; a test that runs no target of the
+build (a script) meets every mutant. The tests closest to the file run first, one by one, and
+the first failure kills; the rest of a survivor's tests then run together.
 
     tools/mutate.py --commit REV --workdir DIR [--seed N] [--per-library N] [--workers N]
                     [--mutants FILE] [--report FILE]
 
---mutants FILE replays a set written by an earlier run (DIR/mutants.json), so a later commit is
-measured against exactly the same faults. The report (text) goes to --report and stdout; the
-full results go to DIR/results.json. Standard library only.
+Without --seed a fresh seed is drawn; the seed is printed either way. --mutants FILE replays a
+set written by an earlier run (DIR/mutants.json), so another commit is measured against exactly
+the same faults. The report (text, with the kill rate per library) goes to --report and stdout;
+the full results go to DIR/results.json. Standard library only.
 """
 import argparse
 import json
@@ -30,61 +39,18 @@ import time
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
-# Library -> source folders, and the test programs that cover it, cheapest and closest first.
-# A program may carry a gtest filter chosen by the mutated file's folder; the first program
-# that fails kills the mutant, so the later (broader) ones only run for the survivors.
+# Library -> source folders whose .cpp files are mutated.
 LIBRARIES = {
-    "scheduler core": {"dirs": ["scheduler/core"],
-                       "tests": ["scheduler_tests", "nettime_tests", "broadcast_tests"]},
-    "scheduler windows": {"dirs": ["scheduler/windows"],
-                          "tests": ["scheduler_tests", "scheduler_window_tests", "nettime_tests", "video_tests",
-                                    "broadcast_tests"]},
-    "platform layers": {"dirs": ["platform"],
-                        "tests": ["platform_tests", "wm_tests", "platform_stacking_tests", "scheduler_tests"]},
-    "controls": {"dirs": ["controls"],
-                 "tests": ["controls_tests", "tray_tests", "scheduler_tests"]},
-    "audio tools": {"dirs": ["audiotools"], "tests": ["audiotools_tests", "finder_tests", "audiowindow_tests"]},
-    "skin": {"dirs": ["skin", "tools/skinpack"],
-             "tests": ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
-                       "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests",
-                       "skin_barsandtabs_tests", "skin_scrollbars_tests", "scheduler_tests"]},
+    "scheduler core": {"dirs": ["scheduler/core"]},
+    "scheduler windows": {"dirs": ["scheduler/windows"]},
+    "platform layers": {"dirs": ["platform"]},
+    "controls": {"dirs": ["controls"]},
+    "audio tools": {"dirs": ["audiotools"]},
+    "skin": {"dirs": ["skin", "tools/skinpack"]},
 }
-# Programs of the whole program's suite: with --every-test they still run only for survivors,
-# since they belong to another library's tests.
-BROAD_PROGRAMS = {"scheduler_tests", "broadcast_tests"}
-# The slow suites of the platform program run only for mutants in the folder they cover.
-PLATFORM_FILTERS = {
-    "platform/speech": "",
-    "platform/media": "-SpeechEngineTest.*",
-    "platform/audio": "-SpeechEngineTest.*",
-}
-PLATFORM_DEFAULT_FILTER = "-SpeechEngineTest.*:MediaTest.*"
-# Programs that need more than their own target.
-EXTRA_TARGETS = {"broadcast_tests": ["orvane", "orvane_helperprogram"],
-                 "platform_tests": ["orvane_helperprogram"],
-                 "scheduler_tests": ["orvane_helperprogram"]}
-TEST_PATHS = {"scheduler_tests": "tests/scheduler/scheduler_tests",
-              "scheduler_window_tests": "tests/scheduler/scheduler_window_tests",
-              "nettime_tests": "tests/scheduler/nettime_tests",
-              "video_tests": "tests/scheduler/video_tests",
-              "broadcast_tests": "tests/broadcast/broadcast_tests",
-              "platform_tests": "tests/platform/platform_tests",
-              "wm_tests": "tests/platform/wm_tests",
-              "platform_stacking_tests": "tests/platform/platform_stacking_tests",
-              "controls_tests": "tests/controls/controls_tests",
-              "tray_tests": "tests/controls/tray_tests",
-              "audiotools_tests": "tests/audiotools/audiotools_tests",
-              "finder_tests": "tests/audiotools/finder_tests",
-              "audiowindow_tests": "tests/audiotools/audiowindow_tests"}
-for _name in ["skin_tests", "skin_popup_tests", "skin_controls_tests", "skin_kinds_tests",
-              "skin_mdiframe_tests", "skin_frame_tests", "skin_menu_tests", "skin_barsandtabs_tests",
-              "skin_scrollbars_tests"]:
-    TEST_PATHS[_name] = "tests/skin/" + _name
-# Programs that need a window manager run on a private X server through this wrapper.
-WRAPPERS = {"platform_stacking_tests": "tests/support/with-window-manager.sh"}
 
 MAX_PER_FILE = 2
-EVERY_TEST = False  # --every-test: run every program of the library's own, to see which tests kill
+EVERY_TEST = False  # --every-test: a killed mutant still meets all its tests, to see which tests kill
 
 
 def log(msg):
@@ -213,7 +179,112 @@ def candidates(root, lib, seed):
     return sites
 
 
+# ---------------------------------------------------------------- the suite
+
+class Suite:
+    """The tests of one build tree and the targets they depend on, read from CTest and from
+    CMake's file API."""
+
+    def __init__(self, root, build):
+        self.root = root
+        self.build = build
+        self.tests = []          # [{"name", "target" (or None), "command"}] in CTest's order
+        self.targets = {}        # target id -> {"name", "sources" (relative), "deps" (ids)}
+        self._read_codemodel()
+        self._read_ctest()
+        self._closure = {}
+
+    def _read_codemodel(self):
+        reply = os.path.join(self.build, ".cmake", "api", "v1", "reply")
+        index = sorted(n for n in os.listdir(reply) if n.startswith("index-"))[-1]
+        with open(os.path.join(reply, index)) as f:
+            data = json.load(f)
+        model = next(r for r in data["objects"] if r["kind"] == "codemodel")
+        with open(os.path.join(reply, model["jsonFile"])) as f:
+            config = json.load(f)["configurations"][0]
+        self.artifacts = {}  # absolute artifact path -> target id
+        for t in config["targets"]:
+            with open(os.path.join(reply, t["jsonFile"])) as f:
+                target = json.load(f)
+            sources = set()
+            for src in target.get("sources", []):
+                path = src["path"]
+                if os.path.isabs(path):
+                    path = os.path.relpath(path, self.root)
+                sources.add(os.path.normpath(path))
+            self.targets[target["id"]] = {"name": target["name"], "sources": sources,
+                                          "deps": [d["id"] for d in target.get("dependencies", [])]}
+            for a in target.get("artifacts", []):
+                path = a["path"] if os.path.isabs(a["path"]) else os.path.join(self.build, a["path"])
+                self.artifacts[os.path.normpath(path)] = target["id"]
+
+    def _read_ctest(self):
+        out = subprocess.check_output(["ctest", "--show-only=json-v1"], cwd=self.build, text=True)
+        for t in json.loads(out)["tests"]:
+            command = t.get("command", [])
+            target = next((self.artifacts[os.path.normpath(a)] for a in command
+                           if os.path.normpath(a) in self.artifacts), None)
+            self.tests.append({"name": t["name"], "target": target, "command": command})
+
+    def closure(self, tid):
+        """Every target the target depends on, with their distance (itself at 0)."""
+        if tid not in self._closure:
+            dist = {tid: 0}
+            queue = [tid]
+            while queue:
+                cur = queue.pop(0)
+                for d in self.targets[cur]["deps"]:
+                    if d not in dist:
+                        dist[d] = dist[cur] + 1
+                        queue.append(d)
+            self._closure[tid] = dist
+        return self._closure[tid]
+
+    def meeting(self, rel):
+        """The tests that depend on the mutated file, each with its distance to the target that
+        compiles it (a test that runs no target of the build: None)."""
+        owners = {tid for tid, t in self.targets.items() if os.path.normpath(rel) in t["sources"]}
+        found = []
+        for test in self.tests:
+            if test["target"] is None:
+                found.append((test, None))
+                continue
+            dist = self.closure(test["target"])
+            near = [dist[o] for o in owners if o in dist]
+            if near:
+                found.append((test, min(near)))
+        return found
+
+    def plan(self, rel, seconds):
+        """(tests run one by one, cheapest first; tests run together afterwards). The first are
+        the test programs of the mutated file's own folder (tests/<folder>, one test folder
+        per source folder); the others meet it through the libraries they link."""
+        folder = rel.split("/")[0]
+        first, rest = [], []
+        for test, _ in sorted(self.meeting(rel), key=lambda f: (seconds.get(f[0]["name"], 0), f[0]["name"])):
+            own = test["target"] is not None and any(
+                os.path.relpath(a, self.build).startswith(os.path.join("tests", folder) + os.sep)
+                for a in test["command"] if os.path.isabs(a) and a.startswith(self.build))
+            (first if own else rest).append(test["name"])
+        return first, rest
+
+    def build_targets(self, names):
+        byname = {t["name"]: t for t in self.tests}
+        return sorted({self.targets[byname[n]["target"]]["name"] for n in names if byname[n]["target"]})
+
+    def library_tests(self, lib, root):
+        """Every test that meets some file of the library (for the report of the plan)."""
+        names = set()
+        for rel in library_files(root, lib):
+            names.update(t["name"] for t, _ in self.meeting(rel))
+        return [t["name"] for t in self.tests if t["name"] in names]
+
+
 # ---------------------------------------------------------------- build trees
+
+CTEST_LINE = re.compile(r"Test\s+#\d+: (\S+) \.*\s*(\*+)?\s*(Passed|Failed|Timeout|Exception|Not Run|\w+)[^\n]*?"
+                        r"\s([\d.]+) sec")
+
 
 class Worker:
     """One private copy of the commit with its own build tree and sound server."""
@@ -221,32 +292,38 @@ class Worker:
     def __init__(self, index, workdir, commit, jobs):
         self.index = index
         self.root = os.path.join(workdir, "w%d" % index)
+        self.build_dir = os.path.join(self.root, "build")
         self.commit = commit
         self.jobs = jobs
+        self.suite = None
         self.env = dict(os.environ)
         self.env["CCACHE_BASEDIR"] = self.root
         self.env.setdefault("CCACHE_DIR", "/work/main/.cache/ccache")
         self.env["CCACHE_MAXSIZE"] = self.env.get("CCACHE_MAXSIZE", "2G")
 
-    def prepare(self, targets):
+    def prepare(self):
         if not os.path.isdir(self.root):
             os.makedirs(self.root)
             archive = subprocess.Popen(["git", "-C", REPO, "archive", self.commit], stdout=subprocess.PIPE)
             subprocess.check_call(["tar", "-x", "-C", self.root], stdin=archive.stdout)
             if archive.wait() != 0:
                 raise SystemExit("git archive %s failed" % self.commit)
-        if not os.path.isfile(os.path.join(self.root, "build", "CMakeCache.txt")):
-            subprocess.check_call(["cmake", "-S", self.root, "-B", os.path.join(self.root, "build"), "-G", "Ninja",
-                                   "-DCMAKE_BUILD_TYPE=Release", "-DORVANE_BUILD_BENCH=OFF"],
-                                  env=self.env, stdout=subprocess.DEVNULL)
-        log("w%d: building %s" % (self.index, " ".join(targets)))
-        r = self.build(targets, timeout=3600)
+        # Asks CMake for the targets, their sources and their dependencies.
+        query = os.path.join(self.build_dir, ".cmake", "api", "v1", "query")
+        os.makedirs(query, exist_ok=True)
+        open(os.path.join(query, "codemodel-v2"), "w").close()
+        subprocess.check_call(["cmake", "-S", self.root, "-B", self.build_dir, "-G", "Ninja",
+                               "-DCMAKE_BUILD_TYPE=Release", "-DORVANE_BUILD_BENCH=OFF"],
+                              env=self.env, stdout=subprocess.DEVNULL)
+        log("w%d: building everything" % self.index)
+        r = self.build([], timeout=3600)
         if r.returncode != 0:
             sys.stdout.write(r.stdout[-4000:])
             raise SystemExit("w%d: the unmutated copy does not build" % self.index)
+        self.suite = Suite(self.root, self.build_dir)
 
     def build(self, targets, timeout=900):
-        cmd = ["ninja", "-C", os.path.join(self.root, "build"), "-j%d" % self.jobs] + targets
+        cmd = ["ninja", "-C", self.build_dir, "-j%d" % self.jobs] + targets
         try:
             return subprocess.run(cmd, env=self.env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                   text=True, errors="replace", timeout=timeout)
@@ -255,7 +332,7 @@ class Worker:
 
     def object_target(self, rel):
         """The ninja output for one source file, so a mutant is compile-checked before linking."""
-        r = subprocess.run(["ninja", "-C", os.path.join(self.root, "build"), "-t", "targets", "all"],
+        r = subprocess.run(["ninja", "-C", self.build_dir, "-t", "targets", "all"],
                            stdout=subprocess.PIPE, text=True)
         suffix = "/" + os.path.basename(rel) + ".o"
         want = os.path.dirname(rel)
@@ -265,8 +342,9 @@ class Worker:
                 return out
         return None
 
-    def run_test(self, name, gfilter, limit):
-        """Runs one test program against a fresh home and sound server; returns (status, seconds)."""
+    def run_tests(self, names, limit, parallel=1):
+        """Runs tests through CTest against a fresh home and sound server; returns
+        {name: (status, seconds, failed gtest names)}."""
         tmp = tempfile.mkdtemp(prefix="mut-run-", dir=self.root)
         env = dict(self.env)
         env.update({"QT_QPA_PLATFORM": "offscreen", "ORVANE_DRY_RUN_SYSTEM": "1",
@@ -292,27 +370,35 @@ class Worker:
                 time.sleep(0.05)
             subprocess.run(["pactl", "set-default-sink", "testsink"], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            cmd = [os.path.join(self.root, "build", TEST_PATHS[name])]
-            if name in WRAPPERS:
-                cmd.insert(0, os.path.join(self.root, WRAPPERS[name]))
-            if gfilter:
-                cmd.append("--gtest_filter=" + gfilter)
+            pattern = "^(%s)$" % "|".join(re.escape(n) for n in names)
+            cmd = ["ctest", "--output-on-failure", "-R", pattern, "-j%d" % parallel, "--timeout", str(int(limit))]
             start = time.time()
-            proc = subprocess.Popen(cmd, cwd=tmp, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                    text=True, errors="replace", start_new_session=True)
+            proc = subprocess.Popen(cmd, cwd=self.build_dir, env=env, stdout=subprocess.PIPE,
+                                    stderr=subprocess.STDOUT, text=True, errors="replace", start_new_session=True)
             try:
-                out, _ = proc.communicate(timeout=limit)
-                status = "pass" if proc.returncode == 0 else "fail"
+                out, _ = proc.communicate(timeout=limit * max(1, len(names)) + 60)
             except subprocess.TimeoutExpired:
                 os.killpg(proc.pid, signal.SIGKILL)
                 out, _ = proc.communicate()
-                status = "timeout"
-            failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", out or "", re.M)))
-            if status != "pass" and not failed:
-                # A crash or a hang: the test that was running when it stopped.
-                started = re.findall(r"^\[ RUN      \] (\S+\.\S+)", out or "", re.M)
-                failed = started[-1:] if started else ["(program)"]
-            return status, time.time() - start, failed
+            results = {}
+            for m in CTEST_LINE.finditer(out or ""):
+                name, result, secs = m.group(1), m.group(3), float(m.group(4))
+                status = "pass" if result == "Passed" else ("timeout" if result == "Timeout" else "fail")
+                results[name] = (status, secs, [])
+            # The failing gtest cases of each program, from its output (printed on failure).
+            for name, (status, secs, _) in list(results.items()):
+                if status == "pass":
+                    continue
+                block = out.split(name, 1)[-1] if len(names) > 1 else out
+                failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", block, re.M)))
+                if not failed:
+                    started = re.findall(r"^\[ RUN      \] (\S+\.\S+)", block, re.M)
+                    failed = started[-1:] if started else ["(program)"]
+                results[name] = (status, secs, failed if len(names) == 1 else failed[:20])
+            for name in names:
+                # A test that CTest did not report (it never ran) counts as failed.
+                results.setdefault(name, ("fail", time.time() - start, ["(not run)"]))
+            return results
         finally:
             pulse.terminate()
             try:
@@ -321,17 +407,6 @@ class Worker:
                 pulse.kill()
                 pulse.wait()
             shutil.rmtree(tmp, ignore_errors=True)
-
-
-def test_plan(mutant):
-    plan = []
-    for name in LIBRARIES[mutant["library"]]["tests"]:
-        gfilter = ""
-        if name == "platform_tests":
-            folder = "/".join(mutant["file"].split("/")[:2])
-            gfilter = PLATFORM_FILTERS.get(folder, PLATFORM_DEFAULT_FILTER)
-        plan.append((name, gfilter))
-    return plan
 
 
 def apply(worker, mutant):
@@ -357,7 +432,7 @@ def restore(worker, mutant, text):
         f.write(text)
 
 
-def evaluate(worker, mutant, limits):
+def evaluate(worker, mutant, seconds):
     """Applies, compile-checks, builds and runs; fills mutant['status']."""
     text = apply(worker, mutant)
     if text is None:
@@ -370,24 +445,33 @@ def evaluate(worker, mutant, limits):
             if r.returncode != 0:
                 mutant["status"] = "build-failed"
                 return mutant
+        first, rest = worker.suite.plan(mutant["file"], seconds)
+        mutant["tests"] = first + rest
         mutant["runs"] = []
         mutant["status"] = "survived"
-        for name, gfilter in test_plan(mutant):
-            if mutant["status"] == "killed" and name in BROAD_PROGRAMS:
-                continue
-            r = worker.build([name] + EXTRA_TARGETS.get(name, []), timeout=900)
+
+        def run(names, parallel):
+            r = worker.build(worker.suite.build_targets(names), timeout=900)
             if r.returncode != 0:
                 mutant["status"] = "build-failed"
                 mutant["build_log"] = r.stdout[-1500:]
-                return mutant
-            status, secs, failed = worker.run_test(name, gfilter, limits.get((name, gfilter), 300))
-            mutant["runs"].append({"test": name, "filter": gfilter, "result": status,
-                                   "seconds": round(secs, 1), "failed": failed})
-            if status != "pass":
-                mutant["status"] = "killed"
-                if not EVERY_TEST:
-                    break
+                return False
+            limit = max(seconds.get(n, 60) for n in names) * 3 + 30
+            results = worker.run_tests(names, limit, parallel)
+            for name in names:
+                status, secs, failed = results[name]
+                mutant["runs"].append({"test": name, "result": status, "seconds": round(secs, 1), "failed": failed})
+                if status != "pass":
+                    mutant["status"] = "killed"
+            return True
 
+        for name in first:
+            if not run([name], 1):
+                return mutant
+            if mutant["status"] == "killed" and not EVERY_TEST:
+                return mutant
+        if rest and not run(rest, worker.jobs):
+            return mutant
         return mutant
     finally:
         restore(worker, mutant, text)
@@ -399,8 +483,8 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--commit", default="HEAD")
     ap.add_argument("--workdir", required=True)
-    ap.add_argument("--seed", type=int, default=17)
-    ap.add_argument("--per-library", type=int, default=11)
+    ap.add_argument("--seed", type=int, help="the draw's seed (default: a fresh one, printed)")
+    ap.add_argument("--per-library", type=int, default=12)
     ap.add_argument("--workers", type=int, default=2)
     ap.add_argument("--jobs", type=int, default=3, help="ninja jobs per worker")
     ap.add_argument("--mutants", help="replay this mutant set instead of drawing one")
@@ -409,7 +493,7 @@ def main():
     ap.add_argument("--from-results", nargs="+", metavar="FILE",
                     help="no run: report on results.json files of earlier runs (later files replace a library's mutants)")
     ap.add_argument("--every-test", action="store_true",
-                    help="a killed mutant still runs the library's other own programs, so that results.json "
+                    help="a killed mutant still meets all its tests, so that results.json "
                          "lists every test that kills it; --kills then tells each test's kills")
     ap.add_argument("--kills", nargs="+", metavar="FILE",
                     help="no run: per test, the mutants it kills and those only it kills (results.json files)")
@@ -432,36 +516,39 @@ def main():
                 merged.setdefault(m["library"], []).append(m)
         results = [m for lib in LIBRARIES for m in merged.get(lib, [])]
         live = [m for m in results if m["status"] in ("killed", "survived")]
+        if args.seed is None:
+            args.seed = data.get("seed", 0)
         report(args, data["commit"], live, results, minutes)
         return
     only = set(args.libraries.split(",")) if args.libraries else set(LIBRARIES)
 
     os.makedirs(args.workdir, exist_ok=True)
+    if args.seed is None:
+        args.seed = random.SystemRandom().randrange(1, 1000000)
     commit = subprocess.check_output(["git", "-C", REPO, "rev-parse", args.commit], text=True).strip()
     log("commit %s, seed %d" % (commit[:10], args.seed))
-    all_targets = sorted(set(TEST_PATHS) | {"orvane", "orvane_helperprogram"})
     workers = [Worker(i, args.workdir, commit, args.jobs) for i in range(args.workers)]
-    threads = [threading.Thread(target=w.prepare, args=(all_targets,)) for w in workers]
+    threads = [threading.Thread(target=w.prepare) for w in workers]
     for t in threads:
         t.start()
     for t in threads:
         t.join()
-
-    # Baseline: every program passes unmutated; its time sets the limit for the mutants.
-    limits = {}
-    plans = set()
+    if any(w.suite is None for w in workers):
+        raise SystemExit("a copy could not be prepared")
+    suite = workers[0].suite
     for lib in LIBRARIES:
-        if lib not in only:
-            continue
-        for folder in ["platform/speech", "platform/media", "platform/db"] if lib == "platform layers" else [None]:
-            m = {"library": lib, "file": (folder or LIBRARIES[lib]["dirs"][0]) + "/x.cpp"}
-            plans.update(test_plan(m))
-    for name, gfilter in sorted(plans):
-        status, secs, failed = workers[0].run_test(name, gfilter, 900)
-        log("baseline %s %s: %s in %.1f s" % (name, gfilter, status, secs))
+        if lib in only:
+            names = suite.library_tests(lib, workers[0].root)
+            log("%s: %d tests meet its files: %s" % (lib, len(names), " ".join(names)))
+
+    # Baseline: every test passes unmutated; its time sets the limit for the mutants.
+    seconds = {}
+    baseline = workers[0].run_tests([t["name"] for t in suite.tests], 900, args.jobs)
+    for name, (status, secs, failed) in sorted(baseline.items()):
+        log("baseline %s: %s in %.1f s" % (name, status, secs))
         if status != "pass":
             raise SystemExit("baseline %s fails unmutated: %s" % (name, failed))
-        limits[(name, gfilter)] = secs * 3 + 30
+        seconds[name] = secs
 
     lock = threading.Lock()
     results = []
@@ -538,7 +625,7 @@ def main():
                     time.sleep(2)
                     continue
                 return
-            done(evaluate(worker, m, limits))
+            done(evaluate(worker, m, seconds))
 
     start = time.time()
     threads = [threading.Thread(target=loop, args=(w,)) for w in workers]
