@@ -14,6 +14,7 @@
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/clockcontrol.h"
+#include "platform/system/memorypolicy.h"
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
@@ -23,6 +24,9 @@
 #include "scheduler/windows/Unit_main_tamu.h"
 
 int main(int argc, char** argv) {
+  // Before any thread exists: large blocks go back to the system when freed, whichever
+  // thread freed them, so that memory stays flat over days of songs.
+  orvane::ApplyMemoryPolicy();
   // Without a display the program still broadcasts: Qt's offscreen platform stands in.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
