@@ -18,6 +18,7 @@
 #include "skin/controls/ControlChooser.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/skindata.h"
+#include "skin/stylepalettes.h"
 
 namespace orvane::skin {
 
@@ -105,6 +106,7 @@ QSize TSkinStyle::sizeFromContents(ContentsType type, const QStyleOption* option
 
 void TSkinStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                              const QWidget* widget) const {
+  const TStylePalettes::Scope palette(option);
   if (Idle()) return QProxyStyle::drawControl(element, option, painter, widget);
   auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
   const QMenu* menu = element == CE_MenuItem && item ? OwnerDrawnMenu(widget) : nullptr;
@@ -154,6 +156,7 @@ int TSkinStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, cons
 
 void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                const QWidget* widget) const {
+  const TStylePalettes::Scope palette(option);
   if (Idle()) return QProxyStyle::drawPrimitive(element, option, painter, widget);
   if (element == PE_FrameMenu || element == PE_PanelMenu) {
     if (TPopupMenuSkinner* p = PaintingSkinner(widget)) {
@@ -179,6 +182,7 @@ void TSkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* opt
 
 void TSkinStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
                                     const QWidget* widget) const {
+  const TStylePalettes::Scope palette(option);
   if (!Idle() && BySkinner(widget, [&](TSkinControl* s) {
         return s->drawComplexControl(this, control, option, painter, widget);
       }))

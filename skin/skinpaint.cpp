@@ -80,8 +80,9 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
   int B = qMax(0, margins.bottom());
   const int W = size.width();
   const int H = size.height();
-  if (L + R > W) L = R = 0;
-  if (T + B > H) T = B = 0;
+  // In 64 bits: margins come from skin descriptions, and two of them may not fit an int.
+  if (qint64(L) + R > W) L = R = 0;
+  if (qint64(T) + B > H) T = B = 0;
   const int cw = cell.width();
   const int ch = cell.height();
   const QRect within(0, 0, cw, ch);

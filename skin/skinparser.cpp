@@ -2,6 +2,7 @@
 #include "skin/skinparser.h"
 
 #include <QLoggingCategory>
+#include <limits>
 
 #include "skin/SkinRead.h"
 #include "skin/WinSkinIni.h"
@@ -307,6 +308,151 @@ void TSkinParser::SetFrameCounts(TSkinData& data) const {
   set(data.UpDownVert, 8);
 }
 
+namespace {
+
+// A description is input: its numbers are brought within what they address before anything
+// is drawn from them, so that no routine meets a margin or frame count of 2^31 (which once
+// meant billions of bands, or signed overflow), and every change is named in one log line
+// for the whole skin.
+class NumberBounds {
+ public:
+  // Positions and offsets that address a window rather than an image (title text, caption
+  // buttons, box labels) stay within what a screen's coordinates can hold.
+  static constexpr int kMaxOffset = 32767;
+
+  void Clamp(const QString& section, const char* key, int& value, int low, int high) {
+    if (value >= low && value <= high) return;
+    const int was = value;
+    value = value < low ? low : high;
+    if (changed_.size() < kListed)
+      changed_ << QStringLiteral("[%1] %2=%3 -> %4").arg(section, QLatin1String(key)).arg(was).arg(value);
+    ++count_;
+  }
+  void Offset(const QString& section, const char* key, int& value) { Clamp(section, key, value, -kMaxOffset, kMaxOffset); }
+
+  // Margins address the element's image (any of its frames lies within it); without an
+  // image they address nothing and only need to stay small.
+  void Margins(const QString& section, TDataSkinObject& e) {
+    const int w = e.HasImage() ? e.Bitmap.width() : kMaxOffset;
+    const int h = e.HasImage() ? e.Bitmap.height() : kMaxOffset;
+    Clamp(section, "LeftWidth", e.LeftWidth, 0, w);
+    Clamp(section, "RightWidth", e.RightWidth, 0, w);
+    Clamp(section, "TopHeight", e.TopHeight, 0, h);
+    Clamp(section, "BottomHeight", e.BottomHeight, 0, h);
+  }
+  // A frame count the description gave: below 0 is one frame; above the image's width and
+  // height (frames without a pixel) it is the larger of them. 0 stays "none given"; without
+  // an image there is nothing to divide.
+  void Frames(const QString& section, const char* key, int& frames, const QImage& image) {
+    const int most = image.isNull() ? std::numeric_limits<int>::max() : qMax(1, qMax(image.width(), image.height()));
+    Clamp(section, key, frames, frames < 0 ? 1 : 0, most);
+  }
+
+  void Log() const {
+    if (count_ == 0) return;
+    QString line = QStringLiteral("skin description: %1 value(s) outside what they address were clamped: %2")
+                       .arg(count_)
+                       .arg(changed_.join(QStringLiteral(", ")));
+    if (count_ > changed_.size()) line += QStringLiteral(", and %1 more").arg(count_ - changed_.size());
+    qCWarning(lcSkinParse).noquote() << line;
+  }
+  int Count() const { return count_; }
+
+ private:
+  static constexpr qsizetype kListed = 8;
+  QStringList changed_;
+  int count_ = 0;
+};
+
+void BoundNumbers(TSkinData& d) {
+  NumberBounds b;
+  const QString personality = QStringLiteral("Personality");
+  const char* const sides[4] = {"Left", "Right", "Top", "Bottom"};
+  for (int side = 0; side < 4; ++side) {
+    TDataSkinBorder& e = *d.Borders[static_cast<size_t>(side)];
+    b.Margins(personality + QLatin1Char('/') + QLatin1String(sides[side]), e);
+    b.Frames(personality, side == 0 ? "LeftFrame" : side == 1 ? "RightFrame" : side == 2 ? "TopFrame" : "BottomFrame",
+             e.Frame, e.Bitmap);
+  }
+  TDataSkinButton& buttons = *d.Buttons;
+  b.Margins(QStringLiteral("Buttons"), buttons);
+  b.Frames(QStringLiteral("Buttons"), "RadioButtonFrame", buttons.RadioButtonFrame, buttons.RadioBitmap);
+  b.Frames(QStringLiteral("Buttons"), "CheckButtonFrame", buttons.CheckButtonFrame, buttons.CheckBitmap);
+  // After the frame counts were set, a given count of 0 was replaced; one made 0 by nothing
+  // would divide by zero.
+  if (buttons.RadioButtonFrame < 1) buttons.RadioButtonFrame = 1;
+  if (buttons.CheckButtonFrame < 1) buttons.CheckButtonFrame = 1;
+
+  TDataSkinTitle& title = *d.Title;
+  b.Offset(personality, "TextShift", title.LeftWidth);
+  b.Offset(personality, "TextShiftVert", title.TopHeight);
+  b.Offset(personality, "TextRightClip", title.RightWidth);
+  b.Offset(personality, "TXTBackleft", title.TXTBackleft);
+  b.Offset(personality, "TXTBackRight", title.TXTBackRight);
+  b.Offset(QStringLiteral("Fonts"), "FontHeight", title.FontHeight);
+  if (d.MenuBar) {
+    b.Offset(personality, "TileLeftMenu", d.MenuBar->LeftWidth);
+    b.Offset(personality, "TileRightMenu", d.MenuBar->RightWidth);
+  }
+  if (d.GroupBox) {
+    b.Offset(QStringLiteral("GroupBox"), "BackgroundLeftShift", d.GroupBox->BackgroundLeftShift);
+    b.Offset(QStringLiteral("GroupBox"), "BackgroundRightShift", d.GroupBox->BackgroundRightShift);
+  }
+
+  // The elements whose margins address their image, with the frame counts the description
+  // gives (the others were fixed by the parse).
+  struct Plain {
+    const char* section;
+    TDataSkinObject* e;
+    const char* frameKey;  // null: the count is fixed
+  };
+  const Plain plain[] = {
+      {"Progress", d.Progress.get(), nullptr},
+      {"Progress.Chunk", d.ProgressChunk.get(), "Frame"},
+      {"GroupBoxEdge", d.GroupBoxEdge.get(), nullptr},
+      {"GroupBox", d.GroupBox.get(), nullptr},
+      {"Tabs", d.Tabs.get(), nullptr},
+      {"StatusBarEdges", d.StatusBarEdges.get(), nullptr},
+      {"Tab.Pane", d.TabPane.get(), nullptr},
+      {"ToolBars", d.ToolBars.get(), nullptr},
+      {"ComboButton", d.ComboButton.get(), nullptr},
+      {"SunkEdge", d.SunkEdge.get(), nullptr},
+      {"ExtraImages", d.ExtraImages.get(), nullptr},
+      {"Headerbar", d.Headerbar.get(), "Frame"},
+      {"MenuItem", d.MenuItem.get(), nullptr},
+      {"MenuBackground", d.MenuBackground.get(), nullptr},
+      {"Scrollbar", d.Scrollbar.get(), nullptr},
+      {"HorzScroll", d.HorzScroll.get(), nullptr},
+      {"VertScroll", d.VertScroll.get(), nullptr},
+      {"HorzScrollThumb", d.HorzScrollThumb.get(), "FrameCount"},
+      {"VertScrollThumb", d.VertScrollThumb.get(), "FrameCount"},
+      {"Trackbar.ThumbHorz", d.TrackbarThumbs[tbThumbHorz].get(), nullptr},
+      {"Trackbar.ThumbVert", d.TrackbarThumbs[tbThumbVert].get(), nullptr},
+      {"Trackbar.ThumbLeft", d.TrackbarThumbs[tbThumbLeft].get(), nullptr},
+      {"Trackbar.ThumbRight", d.TrackbarThumbs[tbThumbRight].get(), nullptr},
+      {"Trackbar.ThumbUp", d.TrackbarThumbs[tbThumbUp].get(), nullptr},
+      {"Trackbar.ThumbDown", d.TrackbarThumbs[tbThumbDown].get(), nullptr},
+      {"UpDown.Horz", d.UpDownHorz.get(), nullptr},
+      {"UpDown.Vert", d.UpDownVert.get(), nullptr},
+      {"Track", d.Track.get(), "Frame"},
+      {"TRACKVERT", d.TrackVert.get(), "Frame"},
+  };
+  for (const Plain& p : plain) {
+    if (!p.e) continue;
+    const QString section = QLatin1String(p.section);
+    b.Margins(section, *p.e);
+    if (p.frameKey) b.Frames(section, p.frameKey, p.e->Frame, p.e->Bitmap);
+  }
+  for (const auto& r : d.SysButtons) {
+    b.Frames(r->Name, "frame", r->Frame, r->Bitmap);
+    b.Offset(r->Name, "Xcoord", r->Xcoord);
+    b.Offset(r->Name, "Ycoord", r->Ycoord);
+  }
+  b.Log();
+}
+
+}  // namespace
+
 std::unique_ptr<TSkinData> TSkinParser::ReadAll() {
   auto data = std::make_unique<TSkinData>();
   QStringList sections;
@@ -364,6 +510,7 @@ std::unique_ptr<TSkinData> TSkinParser::ReadAll() {
   if (!d.TrackVert) d.TrackVert = BuiltinTrack(QStringLiteral("TRACKVERT"));
 
   SetFrameCounts(d);
+  BoundNumbers(d);
   BuildDerivedImages(d, ScrollArrowWidth);
   d.Colours[scWindow] = WindowColour(d);
   d.ColourGiven[scWindow] = false;

@@ -43,7 +43,21 @@ MpvHandle::MpvHandle(const MpvSettings& settings, const QList<QPair<QByteArray, 
       {"keep-open", "no"},
       {"input-default-bindings", "no"},
       {"input-vo-keyboard", "no"},
+      // Nothing of libmpv's own user interface: no scripts (each runs on a thread of its own),
+      // no on-screen display, controller, console or statistics, no key bindings, no
+      // youtube-dl lookups of addresses, no profiles, no subtitle or cover files searched for
+      // beside each song.
       {"load-scripts", "no"},
+      {"osc", "no"},
+      {"ytdl", "no"},
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
+      {"input-builtin-bindings", "no"},
+      {"osd-level", "0"},
+      {"osd-bar", "no"},
+      {"sub-auto", "no"},
+      {"cover-art-auto", "no"},
       {"audio-display", "no"},    // cover pictures in sound files are not video
       {"ao", ao},
       {"audio-client-name", "Orvane"},

@@ -18,6 +18,7 @@
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/clockcontrol.h"
+#include "platform/system/memorypolicy.h"
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
@@ -62,6 +63,9 @@ class ReadyLine : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any thread exists: large blocks go back to the system when freed, whichever
+  // thread freed them, so that memory stays flat over days of songs.
+  orvane::ApplyMemoryPolicy();
   // Without a display the program still broadcasts: Qt's offscreen platform stands in.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

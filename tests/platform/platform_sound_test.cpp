@@ -3,6 +3,7 @@
 // sound server's monitor); the hidden web browser playing a page.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -267,6 +268,51 @@ TEST_F(MediaTest, AVideoFilePlaysAsSoundWithoutAWindow) {
   EXPECT_NEAR(double(c->lengthMs()), 1000.0, 100.0);
   c->play();
   EXPECT_TRUE(testing_support::waitUntil([&] { return ends.count() == 1; }, 5000));
+}
+
+namespace {
+// The names of this process's threads, one per entry of /proc/self/task.
+QStringList threadNames() {
+  QStringList names;
+  QDir tasks(QStringLiteral("/proc/self/task"));
+  for (const QString& id : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+    QFile comm(tasks.filePath(id + QStringLiteral("/comm")));
+    if (comm.open(QIODevice::ReadOnly)) names << QString::fromUtf8(comm.readAll()).trimmed();
+  }
+  return names;
+}
+}  // namespace
+
+// libmpv's own scripts (controller, console, statistics, youtube-dl lookups) each run on a
+// thread of their own and serve nothing the program uses: besides the workers that load
+// files (which end when idle for a while), a handle keeps only its core thread.
+TEST_F(MediaTest, AChannelRunsNoScriptsAndKeepsOneThreadWhenIdle) {
+  const QString wav = testing_support::writeToneWav(file("tone.wav"), 0.2);
+  auto lasting = [] {
+    QStringList names = threadNames();
+    names.removeAll(QStringLiteral("mpv/worker"));
+    return names;
+  };
+  const qsizetype before = lasting().size();
+  auto media = channel(ChannelKind::MediaPlayer);
+  auto stream = channel(ChannelKind::Stream);
+  for (MediaChannel* c : {media.get(), stream.get()}) {
+    QSignalSpy ends(c, &MediaChannel::endOfMedia);
+    ASSERT_TRUE(c->open(wav).ok);
+    c->play();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return ends.count() > 0; }, 5000));
+    c->close();
+  }
+  QStringList names;
+  // Threads of a finished song end a little after it.
+  testing_support::waitUntil([&] {
+    names = lasting();
+    return names.size() <= before + 2;
+  }, 3000);
+  const std::string all = names.join(QLatin1Char(',')).toStdString();
+  EXPECT_EQ(names.filter(QStringLiteral("lua")), QStringList()) << all;
+  EXPECT_EQ(names.count(QStringLiteral("mpv/mpv core")), 2) << all;
+  EXPECT_LE(names.size(), before + 2) << "two idle channels: " << all;
 }
 
 // Internet radio addresses: opening one returns at once and the answer comes from the event

@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <QPainter>
+#include <functional>
 
 #include "skin/SkinRead.h"
 #include "skin/WinSkinIni.h"
@@ -349,6 +350,132 @@ TEST(SkinParser, ReaderQuirks) {
             std::vector<TColor>({0xFF00, -1, RGBColor(1, 2, 3), data->Colour(scButtonText)}));
   EXPECT_EQ(data->Track->Name + QString::number(data->Track->Frame), "Track3");
   EXPECT_FALSE(data->Scrollbar || data->GroupBox);  // absent sections stay absent
+}
+
+namespace {
+
+// Warnings of the skin data category that say values were clamped.
+struct ClampLines {
+  ClampLines() {
+    lines().clear();
+    previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext& c, const QString& text) {
+      if (QByteArray(c.category) == "orvane.skin.data" && text.contains(QStringLiteral("clamped"))) lines() << text;
+    });
+  }
+  ~ClampLines() { qInstallMessageHandler(previous_); }
+  static QStringList& lines() {
+    static QStringList l;
+    return l;
+  }
+  QtMessageHandler previous_;
+};
+
+// A skin with every element the bad values below address: borders 8 x 40 (side) and 40 x 30
+// (top, bottom), a combo button 16 x 21 over a sunken edge 24 x 20, header and track strips
+// 12 x 12, check and radio strips 26 x 13, a caption button strip 48 x 16. `keys` go first
+// into `section` (the first line of a key is the one read).
+SkinBuilder HostileBase(const QByteArray& section, const QByteArray& keys) {
+  const std::vector<std::pair<QByteArray, QByteArray>> sections = {
+      {"Personality", "Left=side.bmp\r\nRight=side.bmp\r\nTop=top.bmp\r\nBottom=top.bmp\r\nLeftFrame=2\r\nTopFrame=2\r\n"},
+      {"Buttons", "Bitmap=g.bmp\r\nCheckButton=check.bmp\r\nRadioButton=check.bmp\r\n"},
+      {"ComboButton", "Image=combo.bmp\r\n"},
+      {"SunkEdge", "Image=sunk.bmp\r\n"},
+      {"ExtraImages", "Image=g.bmp\r\n"},
+      {"Headerbar", "Image=g.bmp\r\n"},
+      {"Track", "Image=g.bmp\r\n"},
+      {"HorzScrollThumb", "Image=g.bmp\r\n"},
+      {"GroupBox", "Image=g.bmp\r\n"},
+      {"BUTTON.CLOSE", "Action=0\r\nAlign=1\r\nXcoord=20\r\nButtonImage=cap.bmp\r\n"},
+  };
+  QByteArray ini;
+  for (const auto& [name, body] : sections) ini += "[" + name + "]\r\n" + (name == section ? keys : QByteArray()) + body;
+  return SkinBuilder()
+      .ini(ini)
+      .image("side.bmp", solid(8, 40, qRgb(1, 1, 1)))
+      .image("top.bmp", solid(40, 30, qRgb(2, 2, 2)))
+      .image("combo.bmp", solid(16, 21, qRgb(3, 3, 3)))
+      .image("sunk.bmp", solid(24, 20, qRgb(4, 4, 4)))
+      .image("check.bmp", solid(26, 13, qRgb(5, 5, 5)))
+      .image("cap.bmp", solid(48, 16, qRgb(6, 6, 6)))
+      .image("g.bmp", kGrey);
+}
+
+}  // namespace
+
+// A description is input: numbers far outside the images they address (or negative frame
+// counts and widths) are clamped to them, said in one log line per skin, and every element
+// then draws with what is left. Unchecked, [ComboButton] TopHeight=2147483647 overflowed the
+// nine-slice arithmetic and took minutes of bands to build the combo image.
+TEST(SkinParser, HostileNumbersAreClampedToWhatTheyAddress) {
+  using Data = TSkinData;
+  struct Case {
+    const char* section;
+    const char* keys;
+    std::function<std::vector<int>(const Data&)> values;
+    std::vector<int> expected;
+  };
+  const Case cases[] = {
+      // The combo button (16 x 21) and sunken edge (24 x 20) that the combo image is built
+      // from: four 50 x 21 cells whatever their margins said.
+      {"ComboButton", "TopHeight=2147483647\r\nBottomHeight=2147483647\r\nLeftWidth=-2147483648\r\n",
+       [](const Data& d) { return std::vector<int>{d.ComboButton->Bitmap.width(), d.ComboButton->Bitmap.height()}; },
+       {200, 21}},
+      {"SunkEdge", "BottomHeight=2147483647\r\nTopHeight=-2147483648\r\n",
+       [](const Data& d) { return std::vector<int>{d.ComboButton->TopHeight, d.ComboButton->BottomHeight}; }, {0, 20}},
+      // Borders: frames and the margins along their length (side 8 x 40, top 40 x 30).
+      {"Personality", "LeftFrame=-5\r\nTopFrame=2147483647\r\n",
+       [](const Data& d) { return std::vector<int>{d.Border(bsLeft).Frame, d.Border(bsTop).Frame}; }, {1, 40}},
+      {"Personality", "LeftTopHeight=2147483647\r\nLeftBotHeight=-1\r\nTopTopHeight=99999\r\n",
+       [](const Data& d) {
+         return std::vector<int>{d.Border(bsLeft).TopHeight, d.Border(bsLeft).BottomHeight, d.Border(bsTop).LeftWidth};
+       },
+       {40, 0, 40}},
+      // Strips whose frame counts the description gives (12 x 12 images).
+      {"Headerbar", "Frame=-7\r\n", [](const Data& d) { return std::vector<int>{d.Headerbar->Frame}; }, {1}},
+      {"Headerbar", "Frame=2147483647\r\nLeftWidth=2147483647\r\n",
+       [](const Data& d) { return std::vector<int>{d.Headerbar->Frame, d.Headerbar->LeftWidth}; }, {12, 12}},
+      {"Track", "Frame=2147483647\r\nRightWidth=-1\r\n",
+       [](const Data& d) { return std::vector<int>{d.Track->Frame, d.Track->RightWidth}; }, {12, 0}},
+      {"HorzScrollThumb", "FrameCount=-2147483648\r\n", [](const Data& d) { return std::vector<int>{d.HorzScrollThumb->Frame}; },
+       {1}},
+      // Check and radio strips (26 x 13) and the button margins (12 x 12).
+      {"Buttons", "RadioButtonFrame=-3\r\nCheckButtonFrame=2147483647\r\nTopHeight=2147483647\r\n",
+       [](const Data& d) {
+         return std::vector<int>{d.Buttons->RadioButtonFrame, d.Buttons->CheckButtonFrame, d.Buttons->TopHeight};
+       },
+       {1, 26, 12}},
+      // Offsets in the title bar and beside a box label stay within screen coordinates.
+      {"Personality", "TextShift=2147483647\r\nTextRightClip=-2147483648\r\n",
+       [](const Data& d) { return std::vector<int>{d.Title->TextShift(), d.Title->TextRightClip()}; }, {32767, -32767}},
+      {"GroupBox", "BackgroundLeftShift=-2147483648\r\n",
+       [](const Data& d) { return std::vector<int>{d.GroupBox->BackgroundLeftShift}; }, {-32767}},
+      // A caption button (48 x 16): its frame count and place.
+      {"BUTTON.CLOSE", "frame=-1\r\nXcoord=2147483647\r\n",
+       [](const Data& d) { return std::vector<int>{d.SysButtons.front()->Frame, d.SysButtons.front()->Xcoord}; }, {1, 32767}},
+      {"BUTTON.CLOSE", "frame=2147483647\r\n", [](const Data& d) { return std::vector<int>{d.SysButtons.front()->Frame}; },
+       {48}},
+  };
+  {
+    ClampLines none;
+    ASSERT_TRUE(HostileBase("", "").parse());
+    EXPECT_EQ(ClampLines::lines(), QStringList()) << "values within their images are taken as they are";
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.section) + ": " + c.keys);
+    ClampLines log;
+    const auto data = HostileBase(c.section, c.keys).parse();
+    ASSERT_TRUE(data);
+    EXPECT_EQ(c.values(*data), c.expected);
+    EXPECT_EQ(ClampLines::lines().size(), 1) << ClampLines::lines().join(QLatin1Char('\n')).toStdString();
+    // Every element draws each of its first frames with what is left.
+    QImage target = canvas(90, 60);
+    QPainter p(&target);
+    for (const auto& [section, e] : data->Elements()) {
+      for (int frame = 1; frame <= qMin(e->FrameCount(), 4); ++frame)
+        DrawSkinImage(p, QRect(1, 1, 88, 58), e->Bitmap, false, e->Tile == 1, e->Trans == 1, e->FrameCount(), frame,
+                      e->Margins());
+    }
+  }
 }
 
 TEST(SkinParser, ToolbarGradientOfASaturatedWindowColour) {

@@ -17,9 +17,11 @@
 #include <QMenu>
 #include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QSizeGrip>
 #include <QSlider>
 #include <QSpinBox>
@@ -214,4 +216,54 @@ TEST_F(SkinControlsTest, SkinnersDieWithTheirControlsAndWindow) {
   form.reset();
   EXPECT_EQ(TSkinControl::LiveCount(), before);
   EXPECT_EQ(TSkinRegistry::Count(), 0);
+}
+
+namespace {
+// Fusion beneath the skin style, noting the serial of every palette it is handed.
+class PaletteSpyStyle : public QProxyStyle {
+ public:
+  PaletteSpyStyle() : QProxyStyle(QStringLiteral("Fusion")) {}
+  void drawPrimitive(PrimitiveElement e, const QStyleOption* o, QPainter* p, const QWidget* w) const override {
+    serials.insert(o->palette.cacheKey());
+    QProxyStyle::drawPrimitive(e, o, p, w);
+  }
+  void drawControl(ControlElement e, const QStyleOption* o, QPainter* p, const QWidget* w) const override {
+    serials.insert(o->palette.cacheKey());
+    QProxyStyle::drawControl(e, o, p, w);
+  }
+  mutable QSet<qint64> serials;
+};
+}  // namespace
+
+// Fusion keys the pictures it caches by the palette's serial, and Qt never forgets a key:
+// each time skinning set a control's palette (every switch, every new window) the same
+// colours came with a new serial and left new keys behind. The skin style hands Fusion one
+// palette per set of colours, and gives the caller's option back as it came.
+TEST_F(SkinControlsTest, FusionSeesOnePalettePerSetOfColours) {
+  TSkinStyle style;
+  auto* spy = new PaletteSpyStyle;
+  style.setBaseStyle(spy);
+  QPushButton button(QStringLiteral("钟"));
+  button.setStyle(&style);
+  button.resize(80, 24);
+  QPalette red = button.palette(), blue = button.palette();
+  red.setColor(QPalette::Button, Qt::red);
+  blue.setColor(QPalette::Button, Qt::blue);
+  QSet<qint64> given;
+  QImage target(80, 24, QImage::Format_ARGB32_Premultiplied);
+  for (int round = 0; round < 6; ++round) {
+    button.setPalette(round % 2 ? blue : red);  // a new serial every time
+    given.insert(button.palette().cacheKey());
+    button.render(&target);
+  }
+  EXPECT_EQ(given.size(), 6);
+  EXPECT_EQ(spy->serials.size(), 2) << "one palette for red, one for blue";
+
+  QStyleOptionButton option;
+  option.initFrom(&button);
+  option.palette.setColor(QPalette::Button, Qt::red);
+  const qint64 serial = option.palette.cacheKey();
+  QPainter painter(&target);
+  style.drawControl(QStyle::CE_PushButton, &option, &painter, &button);
+  EXPECT_EQ(option.palette.cacheKey(), serial);
 }
