@@ -61,7 +61,8 @@ export UBSAN_OPTIONS="suppressions=$supp/ubsan.supp:print_stacktrace=1:halt_on_e
 # - The programs under Xvfb load Mesa's GL driver, which is unloaded before the leak report;
 #   the slow unwinder finds the loaders' frames that the suppressions name (these programs
 #   are short, so the slower allocations cost little).
-special="platform_sound_tests|platform_stacking_tests|platform_stalemove_tests|video_xcb_tests"
+xvfb="platform_stacking_tests|platform_stalemove_tests|video_xcb_tests|video_wm_tests|video_wm_trial_tests"
+special="platform_sound_tests|$xvfb"
 
 cd "$build"
 status=0
@@ -69,7 +70,7 @@ ASAN_OPTIONS="$asan:${ASAN_OPTIONS:-}" ctest --output-on-failure -j"$jobs" -E "^
 ASAN_OPTIONS="$asan:new_delete_type_mismatch=0:${ASAN_OPTIONS:-}" \
   ctest --output-on-failure -R "^platform_sound_tests\$" || status=$?
 ASAN_OPTIONS="$asan:fast_unwind_on_malloc=0:${ASAN_OPTIONS:-}" \
-  ctest --output-on-failure -j"$jobs" -R "^(platform_stacking_tests|platform_stalemove_tests|video_xcb_tests)\$" || status=$?
+  ctest --output-on-failure -j"$jobs" -R "^($xvfb)\$" || status=$?
 finished=$(date +%s)
 echo "sanitize.sh: build $((built - started)) s, tests $((finished - built)) s"
 exit $status
