@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QLoggingCategory>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -138,4 +140,63 @@ TEST(SkinFaults, PackagesThatCannotFrameAWindowAreRefused) {
   const QByteArray package = good.package();
   qToLittleEndian<quint32>(quint32(package.size()), saved.data());
   EXPECT_TRUE(skin.ReadSkinStream(saved + package));
+}
+
+namespace {
+
+class SkinFaultsWindows : public StyledSkinFixture {
+ protected:
+  static TWinSysButton* Button(TFormSkinner* f, int action) {
+    f->LayoutSysButtons();
+    for (TWinSysButton* b : f->SysButtons())
+      if (b->Visible && b->Record()->Action == action) return b;
+    return nullptr;
+  }
+};
+
+}  // namespace
+
+// Two clicks on the system-menu icon of a window that is not active close it, as they do on
+// the active window: the first activates the window and opens its system menu, which then takes
+// the second.
+TEST_F(SkinFaultsWindows, SystemMenuDoubleClickClosesAnInactiveWindow) {
+  // Through the messages of a double click whose second press reaches the open menu, and
+  // through those of one whose second press reaches the window as its double click.
+  for (bool toMenu : {true, false}) {
+    SCOPED_TRACE(toMenu);
+    orvane::Form a, other;
+    a.setGeometry(100, 100, 300, 200), other.setGeometry(500, 100, 300, 200);
+    TFormSkinner* f = ShowSkinned(&a);
+    ASSERT_TRUE(f && ShowSkinned(&other));
+    int closes = 0;  // asked to close, by message or by system command
+    wm::Link below = wm::Subclass(&a, [&](wm::Message& m) {
+      closes += m.msg == wm::WM_CLOSE || (m.msg == wm::WM_SYSCOMMAND && (m.wParam & 0xFFF0) == wm::SC_CLOSE);
+      wm::CallPrevious(below, m);
+    });
+    other.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return !f->IsActive() && QApplication::activeWindow() == &other; }));
+    TWinSysButton* icon = Button(f, 3);
+    ASSERT_TRUE(icon);
+    const QPoint at = a.mapToGlobal(icon->Bounds.center());
+    wm::SendMessage(&a, wm::WM_NCLBUTTONDOWN, wm::HTSYSMENU, wm::MakePoint(at));
+    wm::SendMessage(&a, wm::WM_NCLBUTTONUP, wm::HTSYSMENU, wm::MakePoint(at));
+    QMenu* menu = f->SystemMenuPopup();
+    ASSERT_TRUE(menu && menu->isVisible());
+    // The activation the first press asked for arrives while the menu is open; the frame is
+    // painted anew.
+    wm::SendMessage(&a, wm::WM_NCACTIVATE, 1), wm::SendMessage(&a, wm::WM_ACTIVATE, wm::WA_ACTIVE);
+    QApplication::processEvents();
+    EXPECT_TRUE(f->IsActive());
+    if (toMenu) {
+      QMouseEvent second(QEvent::MouseButtonDblClick, menu->mapFromGlobal(QPointF(at)), QPointF(at), Qt::LeftButton,
+                         Qt::LeftButton, {});
+      QCoreApplication::sendEvent(menu, &second);
+    } else {
+      wm::SendMessage(&a, wm::WM_NCLBUTTONDBLCLK, wm::HTSYSMENU, wm::MakePoint(at));
+    }
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(a.isVisible());
+    if (menu) menu->hide();
+  }
 }
