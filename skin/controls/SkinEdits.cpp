@@ -194,6 +194,12 @@ bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, c
   return true;
 }
 
+bool TSkinComBox::styleHint(const TSkinStyle*, QStyle::StyleHint sh, const QStyleOption*, const QWidget* w, int& out) {
+  if (sh != QStyle::SH_ComboBox_Popup || w != Handle()) return false;
+  out = 0;
+  return true;
+}
+
 ORVANE_SKIN_KIND(TSkinEdit)
 ORVANE_SKIN_KIND(TSkinComBox)
 

@@ -1,7 +1,11 @@
 // Faults of the skin found on a real desktop: packages whose images cannot frame a window, the
 // system-menu double click on an inactive window, combo lists, right-to-left captions and the
 // system menu's disabled items.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -11,6 +15,8 @@
 #include <QtEndian>
 
 #include "platform/forms/form.h"
+#include "skin/controls/SkinRegistry.h"
+#include "skin/imgutil.h"
 #include "tests/skin/skinbuilder.h"
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
@@ -199,4 +205,35 @@ TEST_F(SkinFaultsWindows, SystemMenuDoubleClickClosesAnInactiveWindow) {
     EXPECT_FALSE(a.isVisible());
     if (menu) menu->hide();
   }
+}
+
+// A combo that cannot be edited opens a list with a scroll bar the skin paints, as an editable
+// one does, and a list of 300 items is not as tall as the screen.
+TEST_F(SkinFaultsWindows, EveryComboListGetsTheSkinnedScrollBar) {
+  orvane::Form form;
+  form.setGeometry(100, 100, 300, 200);
+  auto* combo = new QComboBox(form.client());
+  combo->setGeometry(10, 10, 160, 22);
+  for (int i = 0; i < 300; ++i) combo->addItem(QStringLiteral("item %1").arg(i));
+  ASSERT_TRUE(ShowSkinned(&form));
+  ASSERT_TRUE(TSkinRegistry::Find(combo));
+  combo->showPopup();
+  QAbstractItemView* list = combo->view();
+  QWidget* popup = list->window();
+  ASSERT_TRUE(waitUntil([&] { return popup->isVisible(); }));
+  QApplication::processEvents();
+  EXPECT_TRUE(TSkinRegistry::Find(list));
+  QScrollBar* bar = list->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  EXPECT_LT(popup->height(), form.screen()->availableGeometry().height() / 2);
+  // The bar's up arrow is the skin's: frame 9 of its 23-frame strip.
+  const TDataSkinObject& strip = *D().Scrollbar;
+  const int a = strip.Bitmap.height();
+  const QImage shot = RenderOverBlack(bar);
+  const QImage arrow = strip.Bitmap.copy(FrameRect(strip.Bitmap, false, 23, 9)).scaled(bar->width(), a);
+  int same = 0;
+  for (int y = 0; y < a; ++y)
+    for (int x = 0; x < bar->width(); ++x) same += (shot.pixel(x, y) | 0xFF000000u) == (arrow.pixel(x, y) | 0xFF000000u);
+  EXPECT_GT(same, bar->width() * a * 9 / 10) << bar->width() << 'x' << a;
+  combo->hidePopup();
 }
