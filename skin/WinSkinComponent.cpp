@@ -325,7 +325,9 @@ void TSXSkin::DoSkinChanged() {
 
 int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format) {
   if (!dc) return 0;
-  int flags = 0;
+  // The flags place the text in absolute terms: Qt would mirror a left or right alignment
+  // again for a right-to-left painter. DT_RTLREADING sets the reading order only.
+  int flags = Qt::AlignAbsolute;
   flags |= (format & DT_CENTER) ? Qt::AlignHCenter : (format & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
   if (format & DT_SINGLELINE)
     flags |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
@@ -347,6 +349,7 @@ int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format)
   }
   QRect drawn;
   dc->save();
+  if (format & DT_RTLREADING) dc->setLayoutDirection(Qt::RightToLeft);
   if (!(format & DT_NOCLIP)) dc->setClipRect(rect, Qt::IntersectClip);
   dc->drawText(rect, flags, shown, &drawn);
   dc->restore();

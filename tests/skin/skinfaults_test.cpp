@@ -2,6 +2,7 @@
 // system-menu double click on an inactive window, combo lists, right-to-left captions and the
 // system menu's disabled items.
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QScreen>
@@ -10,6 +11,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -236,4 +238,66 @@ TEST_F(SkinFaultsWindows, EveryComboListGetsTheSkinnedScrollBar) {
     for (int x = 0; x < bar->width(); ++x) same += (shot.pixel(x, y) | 0xFF000000u) == (arrow.pixel(x, y) | 0xFF000000u);
   EXPECT_GT(same, bar->width() * a * 9 / 10) << bar->width() << 'x' << a;
   combo->hidePopup();
+}
+
+// Text is placed by the flags in absolute terms, whatever the painter's direction.
+TEST(SkinFaults, TextIsPlacedByTheFlagsInAbsoluteTerms) {
+  const QString text = QStringLiteral("Abc");
+  for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft})
+    for (quint32 align : {+DT_LEFT, +DT_CENTER, +DT_RIGHT})
+      for (quint32 reading : {0u, +DT_RTLREADING}) {
+        QImage image(200, 20, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.setLayoutDirection(direction);
+        const int width = p.fontMetrics().horizontalAdvance(text);
+        QRect r(0, 0, 200, 20);
+        SkinDrawText(&p, text, r, align | reading | DT_SINGLELINE);
+        p.end();
+        int left = 200, right = -1;
+        for (int y = 0; y < 20; ++y)
+          for (int x = 0; x < 200; ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) left = std::min(left, x), right = std::max(right, x);
+        const int start = align == DT_LEFT ? 0 : align == DT_CENTER ? (200 - width) / 2 : 200 - width;
+        EXPECT_TRUE(right >= 0 && left >= start - 2 && right <= start + width + 1)
+            << direction << ' ' << align << ' ' << reading << ": " << left << ".." << right;
+      }
+}
+
+// A right-to-left check box: its box at the right, its caption ending beside the box (not at
+// the far left), and only box and caption answer the mouse.
+TEST_F(SkinFaultsWindows, RightToLeftCheckBoxCaptionBesideItsBox) {
+  orvane::Form form;
+  form.setGeometry(100, 100, 300, 120);
+  auto* check = new QCheckBox(QStringLiteral("Check"), form.client());
+  check->setLayoutDirection(Qt::RightToLeft);
+  check->setGeometry(10, 10, 240, 21);
+  ASSERT_TRUE(ShowSkinned(&form));
+  ASSERT_TRUE(TSkinRegistry::Find(check));
+  const QImage& strip = D().Buttons->CheckBitmap;
+  const int frames = ValidFrameCount(D().Buttons->CheckButtonFrame);
+  const QRect box(240 - strip.width() / frames, (21 - strip.height()) / 2, strip.width() / frames, strip.height());
+  const int textWidth = check->fontMetrics().horizontalAdvance(check->text());
+  // The caption ends 2 pixels left of the box; its pixels are what differs from the face colour.
+  const QImage shot = RenderOverBlack(check);
+  const QRgb face = ToQColor(D().Colour(scButtonFace)).rgb();
+  int left = 240, right = -1;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < box.left(); ++x)
+      if ((shot.pixel(x, y) | 0xFF000000u) != face) left = std::min(left, x), right = std::max(right, x);
+  ASSERT_GE(right, 0);
+  EXPECT_LE(right, box.left() - 3);
+  EXPECT_GE(right, box.left() - 3 - 3);
+  EXPECT_GE(left, box.left() - 3 - textWidth - 3);
+  // Clicks: far left of the caption nothing; on the caption and on the box the box toggles.
+  const struct {
+    QPoint at;
+    bool toggles;
+  } clicks[] = {{{5, 10}, false}, {{box.left() - 40 - textWidth, 10}, false}, {{box.left() - 3 - textWidth / 2, 10}, true},
+                {box.center(), true}};
+  for (const auto& c : clicks) {
+    const bool before = check->isChecked();
+    QTest::mouseClick(check, Qt::LeftButton, {}, c.at);
+    EXPECT_EQ(check->isChecked() != before, c.toggles) << c.at.x();
+  }
 }
