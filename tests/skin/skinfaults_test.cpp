@@ -19,6 +19,7 @@
 #include "platform/forms/form.h"
 #include "skin/controls/SkinRegistry.h"
 #include "skin/imgutil.h"
+#include "skin/skincolors.h"
 #include "tests/skin/skinbuilder.h"
 #include "tests/skin/skinfixture.h"
 #include "tests/support/testsupport.h"
@@ -300,4 +301,41 @@ TEST_F(SkinFaultsWindows, RightToLeftCheckBoxCaptionBesideItsBox) {
     QTest::mouseClick(check, Qt::LeftButton, {}, c.at);
     EXPECT_EQ(check->isChecked() != before, c.toggles) << c.at.x();
   }
+}
+
+// On a maximised window the system menu's "最大化" is disabled: its glyph is drawn embossed in
+// the system's shadow and highlight colours, not solid black as an enabled glyph is.
+TEST_F(SkinFaultsWindows, DisabledSystemMenuGlyphIsDrawnDisabled) {
+  orvane::Form form;
+  form.setGeometry(100, 100, 300, 200);
+  TFormSkinner* f = ShowSkinned(&form);
+  ASSERT_TRUE(f);
+  form.showMaximized();
+  ASSERT_TRUE(waitUntil([&] { return f->ShowState() == TFormSkinner::ssMaximized; }));
+  f->BuildSystemMenu();
+  QMenu* menu = f->SystemMenuPopup();
+  ASSERT_TRUE(menu);
+  QAction *maximize = nullptr, *restore = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->property("Tag").toUInt() == wm::SC_MAXIMIZE) maximize = a;
+    if (a->property("Tag").toUInt() == wm::SC_RESTORE) restore = a;
+  }
+  ASSERT_TRUE(maximize && restore);
+  ASSERT_FALSE(maximize->isEnabled());
+  ASSERT_TRUE(restore->isEnabled());
+  menu->adjustSize();
+  QImage shot(menu->size(), QImage::Format_ARGB32_Premultiplied);
+  for (int pass = 0; pass < 2; ++pass) menu->render(&shot);
+  // Pixels of the glyph column of an item in one colour.
+  auto count = [&](QAction* a, QRgb colour) {
+    const QRect r = menu->actionGeometry(a);
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+      for (int x = r.left(); x < r.left() + 24; ++x) n += (shot.pixel(x, y) | 0xFF000000u) == (colour | 0xFF000000u);
+    return n;
+  };
+  EXPECT_GT(count(restore, qRgb(0, 0, 0)), 4);
+  EXPECT_EQ(count(maximize, qRgb(0, 0, 0)), 0);
+  EXPECT_GT(count(maximize, ToQColor(SysColor(COLOR_BTNSHADOW)).rgb()), 4);
+  form.showNormal();
 }
