@@ -40,6 +40,7 @@
 #include <QStyle>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "platform/wm/wm.h"
 #include "skin/WinSkinData.h"
@@ -208,11 +209,27 @@ class TSkinControl : public QObject {
   // Attached without a procedure link or restyling (skinners that only set colours or
   // properties).
   void MarkAttached();
+
   // Onto the control's procedure chain, hover on, the style told: the skinned look at once.
   void Attach();
   // The control's colours saved and set to the skin's face colour, and given back.
   void ApplyColour();
   void RestoreColour();
+
+ private:
+  // A glyph caption as measured and cut to its rectangle: a caption is laid out once per
+  // text, font and size, not at every paint (a long one costs many times its drawing).
+  struct CaptionFit {
+    QString text, font;  // the font's key and the device's resolution it is measured in
+    QSize size;
+    QSize measured;
+    bool oneLine = false;
+    // One line: the caption cut with an ellipsis to the width it is drawn in, in its font.
+    int cutWidth = -1;
+    QString cutFont, shown;
+  };
+  CaptionFit& FitCaption(QPainter* dc, const QString& text, const QSize& size) const;
+  mutable std::vector<CaptionFit> captionFits_;  // the latest few, newest last
 };
 
 // Sends a message through the control's procedure chain (0 when nothing answers).

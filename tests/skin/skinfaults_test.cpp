@@ -7,6 +7,8 @@
 #include <QComboBox>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QDir>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -338,4 +340,63 @@ TEST_F(SkinFaultsWindows, DisabledSystemMenuGlyphIsDrawnDisabled) {
   EXPECT_EQ(count(maximize, qRgb(0, 0, 0)), 0);
   EXPECT_GT(count(maximize, ToQColor(SysColor(COLOR_BTNSHADOW)).rgb()), 4);
   form.showNormal();
+}
+
+// A part of a nine-slice image is the same part of the whole, stretched or tiled, at its edges
+// and corners and inside: a tab as wide as a caption of 10,000 characters is built only where
+// it shows.
+TEST(SkinFaults, APartOfANineSliceIsThatPartOfTheWhole) {
+  QImage strip(2 * 13, 11, QImage::Format_RGB32);  // two frames of 13 x 11, every pixel its own
+  for (int y = 0; y < strip.height(); ++y)
+    for (int x = 0; x < strip.width(); ++x) strip.setPixel(x, y, qRgb(x * 9, y * 20, (x * y) % 256));
+  const QImage skinStrip = ToSkinImage(strip);
+  const struct {
+    QSize size;
+    QMargins margins;
+    bool tile;
+    QRect part;
+  } cases[] = {
+      {{60000, 24}, {4, 4, 4, 2}, false, {29990, 0, 600, 24}},  // deep inside a very wide tab
+      {{60000, 24}, {4, 4, 4, 2}, false, {0, 0, 600, 24}},      // its left end
+      {{60000, 24}, {4, 4, 4, 2}, false, {59500, 3, 500, 21}},  // its right end, lower rows
+      {{60000, 24}, {4, 4, 4, 2}, true, {31337, 0, 601, 24}},   // tiled centre, off the tile grid
+      {{300, 200}, {5, 3, 6, 4}, true, {2, 1, 296, 197}},
+      {{300, 200}, {5, 3, 6, 4}, false, {150, 100, 1, 1}},
+      {{7, 5}, {5, 3, 6, 4}, false, {1, 1, 5, 3}},              // margins wider than the target
+  };
+  for (const auto& c : cases)
+    for (int frame : {1, 2}) {
+      const QImage whole = BuildSkinBitmap(c.size, skinStrip, c.margins, false, c.tile, 2, frame);
+      const QImage part = BuildSkinBitmap(c.size, skinStrip, c.margins, false, c.tile, 2, frame, c.part);
+      ASSERT_EQ(part.size(), c.part.size());
+      EXPECT_TRUE(part == whole.copy(c.part)) << c.size.width() << ' ' << c.part.x() << ' ' << c.tile << ' ' << frame;
+    }
+}
+
+// A tab's caption is laid out once per text, font and size: a tab whose caption changes to
+// another of the same width, or whose font changes, paints as one made with them from the start.
+TEST_F(SkinFaultsWindows, ATabCaptionChangedPaintsAsANewOne) {
+  orvane::Form form;
+  form.setGeometry(100, 100, 420, 200);
+  auto* changed = new QTabWidget(form.client());
+  auto* fresh = new QTabWidget(form.client());
+  changed->setGeometry(10, 10, 400, 60), fresh->setGeometry(10, 90, 400, 60);
+  changed->addTab(new QWidget, QStringLiteral("星期一"));
+  changed->addTab(new QWidget, QStringLiteral("二"));
+  fresh->addTab(new QWidget, QStringLiteral("节目单"));
+  fresh->addTab(new QWidget, QStringLiteral("二"));
+  ASSERT_TRUE(ShowSkinned(&form));
+  ASSERT_TRUE(TSkinRegistry::Find(changed) && TSkinRegistry::Find(fresh));
+  auto same = [&] {
+    QApplication::processEvents();
+    return changed->tabBar()->size() == fresh->tabBar()->size() &&
+           RenderOverBlack(changed->tabBar()) == RenderOverBlack(fresh->tabBar());
+  };
+  EXPECT_FALSE(same());  // laid out with the old caption
+  changed->setTabText(0, QStringLiteral("节目单"));
+  EXPECT_TRUE(same());
+  QFont bigger = changed->tabBar()->font();
+  bigger.setPointSize(bigger.pointSize() + 3);
+  changed->tabBar()->setFont(bigger), fresh->tabBar()->setFont(bigger);
+  EXPECT_TRUE(same());
 }
