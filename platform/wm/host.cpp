@@ -7,9 +7,11 @@
 #include <QLayout>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWhatsThis>
 #include <QWidget>
 #include <QWindow>
+#include <vector>
 #include <xcb/xcb.h>
 
 #include "platform/wm/menus.h"
@@ -185,6 +187,46 @@ void RecalcNonClient(WindowData& d) {
   d.hwnd->setContentsMargins(m);
 }
 
+namespace {
+
+// Keeps what a shown, normal window's layout holds at its size while the window's margins and
+// geometry change together, and lays the window out once at the end: the client keeps its
+// size through a switch, and a layout pass after each change alone would take it through
+// another size and lay out every grid and text inside it twice. The window's minimum size
+// follows the held sizes, so the window takes the geometry it is given.
+class LayoutHold {
+ public:
+  LayoutHold(QWidget* w, bool normal) : layout_(normal && w->isVisible() ? w->layout() : nullptr) {
+    if (!layout_) return;
+    for (int i = 0; i < layout_->count(); ++i) {
+      QWidget* c = layout_->itemAt(i)->widget();
+      if (!c || c->isHidden()) continue;
+      held_.push_back({c, c->minimumSize(), c->maximumSize()});
+      c->setFixedSize(c->size());
+    }
+  }
+  ~LayoutHold() {
+    for (const Held& h : held_) {
+      if (!h.widget) continue;
+      h.widget->setMinimumSize(h.min);
+      h.widget->setMaximumSize(h.max);
+    }
+    if (layout_) layout_->activate();
+  }
+  LayoutHold(const LayoutHold&) = delete;
+  LayoutHold& operator=(const LayoutHold&) = delete;
+
+ private:
+  struct Held {
+    QPointer<QWidget> widget;
+    QSize min, max;
+  };
+  QPointer<QLayout> layout_;
+  std::vector<Held> held_;
+};
+
+}  // namespace
+
 void SetOwnNonClient(HWND hwnd, bool on) {
   auto d = Data(hwnd);
   if (d && qobject_cast<QMdiSubWindow*>(hwnd)) return SetChildOwnNonClient(d, on);
@@ -203,6 +245,7 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     d->restoreFrom = hwnd->normalGeometry();
     d->restoreClient = d->restoreFrom.marginsRemoved(hwnd->contentsMargins());
   }
+  const LayoutHold hold(hwnd, normal);
   if (on) {
     d->nativeFlags = hwnd->windowFlags();
     d->ownNonClient = true;
