@@ -113,8 +113,14 @@ class TSkinControl : public QObject {
   // Whether the skin has what this skinner paints with.
   virtual bool CanSkin() const { return true; }
   // Tells the control that its look and metrics now come from elsewhere (attach and detach):
-  // a style change, after which it lays itself out anew and repaints.
+  // a style change, after which it lays itself out anew and repaints; only a repaint for a
+  // skinner that changes no size or place of the control's parts (ChangesGeometry).
   virtual void Restyle();
+  // Whether the skin changes what size the control asks for or where its parts lie as the
+  // control keeps them between paints. A skinner whose geometry hooks are asked anew at every
+  // paint and click (or that has none) answers false: a style change would only lay out
+  // every window of such controls anew at each switch.
+  virtual bool ChangesGeometry() const { return true; }
   // A skinner that paints a part of another skinner's control (an edit's arrows) takes that
   // skinner's skin without attaching itself: the control keeps its own skinner.
   void SetHostSkin(TSXSkin* skin);

@@ -75,6 +75,8 @@ bool TSkinEdit::subControlRect(const TSkinStyle* style, QStyle::ComplexControl c
   return cc == QStyle::CC_SpinBox && upDown_ && upDown_->CanSkin() && upDown_->subControlRect(style, cc, opt, sc, w, out);
 }
 
+bool TSkinEdit::ChangesGeometry() const { return qobject_cast<const QAbstractSpinBox*>(Handle()) != nullptr; }
+
 void TSkinEdit::DoneControl() {
   delete upDown_.data();
   upDownTried_ = false;

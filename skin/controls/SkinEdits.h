@@ -22,6 +22,9 @@ class TSkinEdit : public TSkinControl {
  public:
   using TSkinControl::TSkinControl;
   void DoneControl() override;
+  // A plain edit's frame is only painted; a spin or time edit lays its field out by where the
+  // skin puts the arrows.
+  bool ChangesGeometry() const override;
   void AfterDefault(wm::Message& m) override;
   bool drawPrimitive(const TSkinStyle* style, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
                      const QWidget* w) override;

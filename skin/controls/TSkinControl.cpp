@@ -70,6 +70,10 @@ void TSkinControl::Attach() {
 void TSkinControl::Restyle() {
   QWidget* w = hwnd_;
   if (!w) return;
+  if (!ChangesGeometry()) {
+    w->update();
+    return;
+  }
   QEvent change(QEvent::StyleChange);
   QApplication::sendEvent(w, &change);
   w->update();
