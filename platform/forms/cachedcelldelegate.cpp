@@ -11,12 +11,14 @@ namespace {
 // About 1,000 cells of a grid's usual size: its visible cells with and without the skin.
 constexpr qsizetype kCacheBytes = 8 * 1024 * 1024;
 
-// The colours a cell's panel, text and focus frame are drawn with, in every colour group.
+// The colours a cell's panel and text are drawn with, in every colour group. The window's
+// colour only frames the focused cell (it is the colour a window's skin changes, so the cells
+// of a skinned window are those it had before).
 QByteArray Colours(const QPalette& palette) {
-  static const QPalette::ColorRole roles[] = {QPalette::Base,     QPalette::AlternateBase, QPalette::Text,
-                                              QPalette::HighlightedText, QPalette::Highlight, QPalette::Window,
-                                              QPalette::WindowText, QPalette::Light,  QPalette::Dark,
-                                              QPalette::Mid,      QPalette::Shadow,        QPalette::Button};
+  static const QPalette::ColorRole roles[] = {QPalette::Base,  QPalette::AlternateBase, QPalette::Text,
+                                              QPalette::HighlightedText, QPalette::Highlight, QPalette::WindowText,
+                                              QPalette::Light, QPalette::Dark,          QPalette::Mid,
+                                              QPalette::Shadow, QPalette::Button};
   QByteArray out;
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
     for (QPalette::ColorRole role : roles) {
@@ -66,6 +68,9 @@ QByteArray CachedCellDelegate::KeyOf(const QPainter* painter, const QStyleOption
                    qint64(quintptr(view->style())), qint64(opt.text.size()), qint64(fontKey_.size())})
     Append(key, v);
   key.append(paletteColours_);
+  if (opt.state & QStyle::State_HasFocus)
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      Append(key, opt.palette.color(group, QPalette::Window).rgba64());
   key.append(fontKey_);
   key.append(reinterpret_cast<const char*>(opt.text.constData()), opt.text.size() * qsizetype(sizeof(QChar)));
   return key;

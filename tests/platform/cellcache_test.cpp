@@ -98,15 +98,23 @@ TEST(CachedCells, PaintedFromTheCacheAsQtPaintsThem) {
     c.change();
     g.ExpectSame(c.name);
   }
+  // The window's colour (what a skin changes) frames only the focused cell: the others are
+  // painted from the cache, and every one as Qt paints it.
+  QPalette window = g.cached.palette();
+  window.setColor(QPalette::Window, QColor(234, 238, 243));
+  const int before = g.delegate->misses();
+  for (QTableView* v : {&g.cached, &g.plain}) v->setPalette(window);
+  g.ExpectSame("window colour");
+  EXPECT_LE(g.delegate->misses() - before, 2);  // the focused cell, framed and not
   // A palette changed and given back: new cells, then the first ones again from the cache.
   QPalette other = g.cached.palette();
   other.setColor(QPalette::Base, QColor(250, 245, 230));
   other.setColor(QPalette::Window, QColor(234, 238, 243));
-  const QPalette before = g.cached.palette();
+  const QPalette previous = g.cached.palette();
   for (QTableView* v : {&g.cached, &g.plain}) v->setPalette(other);
   g.ExpectSame("palette");
   const int misses = g.delegate->misses();
-  for (QTableView* v : {&g.cached, &g.plain}) v->setPalette(before);
+  for (QTableView* v : {&g.cached, &g.plain}) v->setPalette(previous);
   g.ExpectSame("palette back");
   EXPECT_EQ(g.delegate->misses(), misses);
 }
