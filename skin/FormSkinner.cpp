@@ -288,7 +288,9 @@ void TFormSkinner::Activate() {
   if (!hwnd_) return;
   lifeState_ = lsAttached;
   hoverTimer_.start();
+  SettleLayouts({hwnd_});
 }
+
 
 void TFormSkinner::AfterSkin() {
   if (!hwnd_) return;

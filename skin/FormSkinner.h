@@ -323,6 +323,11 @@ class TFormSkinner : public TWinSkinForm {
   QPointer<TWinSkinMenu> menuBar_;
   bool menuTracking_ = false;
   quint32 lastSysMenuClick_ = 0;
+  // The caption button whose click opened the system menu last (null when something else did):
+  // a second click on it within the double-click time closes the window. Kept apart from the
+  // hot object, which a repaint of the frame clears (the first click of a double click on an
+  // inactive window brings one with the window's activation).
+  QPointer<TWinSysButton> sysMenuButton_;
   QPointer<QMenu> sysPopup_;
   struct SideCache {
     QImage image;

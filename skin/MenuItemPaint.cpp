@@ -8,6 +8,7 @@
 #include "skin/WinSkinMenu.h"
 #include "skin/WinSkinPopMenu.h"
 #include "skin/WinSkinStore.h"
+#include "skin/controls/kindkit.h"
 #include "skin/skindata.h"
 #include "skin/skinpaint.h"
 
@@ -136,7 +137,8 @@ void DrawContents(QPainter& p, const QRect& r, const wm::DrawItemStruct& item, c
     TSXSkin* skin = SkinFor(wm::MenuOwner(item.menu));
     if (index >= 0 && item.menu && item.menu->property("Images").toString() == kSkinGlyphs && skin &&
         index < skin->MenuGlyphs().size())
-      image = skin->MenuGlyphs().at(index);
+      // The skin has no disabled glyphs of its own: a disabled item's is embossed.
+      image = disabled ? kinds::CreateDisabledGlyph(skin->MenuGlyphs().at(index), true) : skin->MenuGlyphs().at(index);
     else if (!a->icon().isNull())
       image = a->icon().pixmap(QSize(16, 16), disabled ? QIcon::Disabled : QIcon::Normal).toImage();
   }

@@ -372,7 +372,7 @@ void TFormSkinner::BuildSystemMenu() {
       return false;
     const auto* press = static_cast<QMouseEvent*>(e);
     if (press->button() != Qt::LeftButton || popup->rect().contains(press->position().toPoint())) return false;
-    const auto* button = dynamic_cast<TWinSysButton*>(self->hot_.data());
+    const TWinSysButton* button = self->sysMenuButton_;
     const int action = button ? button->Record()->Action : -1;
     const qint32 dbl = static_cast<qint32>(self->dblClickTime_);
     if ((action == 3 || action == 11 || action == 12) && dbl >= 0 &&
@@ -393,6 +393,7 @@ void TFormSkinner::ShowSystemMenu(QPoint screen) {
   if (dbl < 0 || now - lastSysMenuClick_ > static_cast<quint32>(dbl) || lastSysMenuClick_ == 0) {
     if (SkinManager) SkinManager->SetMenuKind(TSkinManage::mkSystem);
     lastSysMenuClick_ = now ? now : 1;
+    sysMenuButton_ = nullptr;  // the button that clicked, if one did, says so after this
     BuildSystemMenu();
     if (sysPopup_) sysPopup_->popup(screen);
     return;

@@ -251,6 +251,7 @@ void TFormSkinner::SysButtonClick(QPoint pt) {
       return;
     case 3: case 11: case 12:
       TrackSystemMenu(pt + QPoint(1, 1));
+      sysMenuButton_ = b;
       return;
     case 4:
       wm::PostMessage(hwnd_, wm::WM_SYSCOMMAND, wm::SC_CONTEXTHELP, 0);

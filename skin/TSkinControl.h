@@ -40,6 +40,7 @@
 #include <QStyle>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "platform/wm/wm.h"
 #include "skin/WinSkinData.h"
@@ -112,8 +113,14 @@ class TSkinControl : public QObject {
   // Whether the skin has what this skinner paints with.
   virtual bool CanSkin() const { return true; }
   // Tells the control that its look and metrics now come from elsewhere (attach and detach):
-  // a style change, after which it lays itself out anew and repaints.
+  // a style change, after which it lays itself out anew and repaints; only a repaint for a
+  // skinner that changes no size or place of the control's parts (ChangesGeometry).
   virtual void Restyle();
+  // Whether the skin changes what size the control asks for or where its parts lie as the
+  // control keeps them between paints. A skinner whose geometry hooks are asked anew at every
+  // paint and click (or that has none) answers false: a style change would only lay out
+  // every window of such controls anew at each switch.
+  virtual bool ChangesGeometry() const { return true; }
   // A skinner that paints a part of another skinner's control (an edit's arrows) takes that
   // skinner's skin without attaching itself: the control keeps its own skinner.
   void SetHostSkin(TSXSkin* skin);
@@ -208,11 +215,27 @@ class TSkinControl : public QObject {
   // Attached without a procedure link or restyling (skinners that only set colours or
   // properties).
   void MarkAttached();
+
   // Onto the control's procedure chain, hover on, the style told: the skinned look at once.
   void Attach();
   // The control's colours saved and set to the skin's face colour, and given back.
   void ApplyColour();
   void RestoreColour();
+
+ private:
+  // A glyph caption as measured and cut to its rectangle: a caption is laid out once per
+  // text, font and size, not at every paint (a long one costs many times its drawing).
+  struct CaptionFit {
+    QString text, font;  // the font's key and the device's resolution it is measured in
+    QSize size;
+    QSize measured;
+    bool oneLine = false;
+    // One line: the caption cut with an ellipsis to the width it is drawn in, in its font.
+    int cutWidth = -1;
+    QString cutFont, shown;
+  };
+  CaptionFit& FitCaption(QPainter* dc, const QString& text, const QSize& size) const;
+  mutable std::vector<CaptionFit> captionFits_;  // the latest few, newest last
 };
 
 // Sends a message through the control's procedure chain (0 when nothing answers).

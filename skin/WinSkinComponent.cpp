@@ -12,6 +12,7 @@
 #include "platform/wm/wm.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinStore.h"
+#include "skin/skindata.h"
 
 namespace orvane::skin {
 
@@ -112,6 +113,25 @@ QList<QImage> LoadMenuGlyphs() {
   return glyphs;
 }
 
+// The thickest border a window's frame is drawn with: a thicker one comes from a damaged or
+// absurd image, and would leave no room for the window.
+constexpr int kMaxBorderThickness = 256;
+
+// Why a skin cannot frame a window, empty when it can. Every skinned frame is drawn from the
+// four border images, the top one being the title bar: without them a window would have no
+// title bar, borders or caption buttons and could be neither moved nor closed with the mouse.
+QString UnusableFrame(const TSkinData& data) {
+  static const char* const sides[] = {"left", "right", "top", "bottom"};
+  for (int side = bsLeft; side <= bsBottom; ++side) {
+    const TDataSkinBorder& b = data.Border(static_cast<BorderSide>(side));
+    const bool upright = side == bsLeft || side == bsRight;  // its strip's frames lie side by side
+    const int thickness = b.HasImage() ? (upright ? b.Bitmap.width() : b.Bitmap.height()) / b.FrameCount() : 0;
+    if (thickness < 1 || thickness > kMaxBorderThickness)
+      return QStringLiteral("its %1 border has no usable image").arg(QLatin1String(sides[side]));
+  }
+  return {};
+}
+
 }  // namespace
 
 const QStringList& DefaultSkin3rd() {
@@ -151,8 +171,22 @@ bool TSXSkin::ReadSkinStream(const QByteArray& saved) {
     qCWarning(lcSkinComponent) << "saved skin record holds" << saved.size() - 4 << "of its" << length << "bytes";
     return false;
   }
-  if (length >= 1) skinStream_ = saved.mid(4, static_cast<qsizetype>(length));
-  return LoadSkin();
+  if (length < 1) return LoadUsableSkin();
+  const QByteArray previous = std::exchange(skinStream_, saved.mid(4, static_cast<qsizetype>(length)));
+  if (LoadUsableSkin()) return true;
+  skinStream_ = previous;  // the package of the skin in use stays with it
+  return false;
+}
+
+bool TSXSkin::LoadUsableSkin() {
+  const std::shared_ptr<const TSkinData> previous = data_;
+  if (!LoadSkin()) return false;
+  const QString why = UnusableFrame(*data_);
+  if (why.isEmpty()) return true;
+  qCWarning(lcSkinComponent).noquote() << "skin package refused:" << why;
+  data_ = previous;
+  skinLoading_ = !data_;
+  return false;
 }
 
 void TSXSkin::SetSkinFile(const QString& fileName) {
@@ -164,7 +198,7 @@ void TSXSkin::SetSkinFile(const QString& fileName) {
   }
   const QByteArray previous = skinStream_;
   skinStream_ = file.readAll();
-  if (!LoadSkin()) {
+  if (!LoadUsableSkin()) {
     // The skin in use stays, and so does the package it came from.
     qCWarning(lcSkinComponent) << "skin file is not a readable skin package:" << fileName;
     skinStream_ = previous;
@@ -291,7 +325,9 @@ void TSXSkin::DoSkinChanged() {
 
 int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format) {
   if (!dc) return 0;
-  int flags = 0;
+  // The flags place the text in absolute terms: Qt would mirror a left or right alignment
+  // again for a right-to-left painter. DT_RTLREADING sets the reading order only.
+  int flags = Qt::AlignAbsolute;
   flags |= (format & DT_CENTER) ? Qt::AlignHCenter : (format & DT_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
   if (format & DT_SINGLELINE)
     flags |= (format & DT_VCENTER) ? Qt::AlignVCenter : (format & DT_BOTTOM) ? Qt::AlignBottom : Qt::AlignTop;
@@ -313,6 +349,7 @@ int SkinDrawText(QPainter* dc, const QString& text, QRect& rect, quint32 format)
   }
   QRect drawn;
   dc->save();
+  if (format & DT_RTLREADING) dc->setLayoutDirection(Qt::RightToLeft);
   if (!(format & DT_NOCLIP)) dc->setClipRect(rect, Qt::IntersectClip);
   dc->drawText(rect, flags, shown, &drawn);
   dc->restore();

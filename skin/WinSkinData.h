@@ -215,7 +215,8 @@ class TSXSkin : public QObject {
   // The saved form of SkinStream: u32 little-endian length L, then L bytes (L = 0: none).
   QByteArray WriteSkinStream() const;
   // Reads the saved form (a length of 0 keeps the stream) and loads the package. False for a
-  // truncated record, which changes nothing.
+  // truncated record, a package that cannot be read or a skin that cannot frame a window; the
+  // stream and the skin in use then stay.
   bool ReadSkinStream(const QByteArray& saved);
 
   // Unpacks SkinStream and parses it. False when the package cannot be read; the previous
@@ -257,6 +258,9 @@ class TSXSkin : public QObject {
 
  private:
   void BuildIconBitmap();
+  // LoadSkin for a package meant for the windows: a skin whose border images cannot draw a
+  // window's frame is refused like a package that cannot be read (one log line saying why).
+  bool LoadUsableSkin();
 
   bool active_ = false;
   bool loaded_ = false;

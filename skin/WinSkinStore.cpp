@@ -1,6 +1,7 @@
 // The skin manager (see WinSkinStore.h).
 #include "skin/WinSkinStore.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLoggingCategory>
 #include <QMdiSubWindow>
@@ -160,6 +161,20 @@ void TSkinManage::Purge() {
 void TSkinManage::PurgeDestroyed() {
   for (TWinSkinForm* f : Forms())
     if (f->LifeState() == TWinSkinForm::lsDestroyed || !f->Handle()) Free(f);
+}
+
+void SettleLayouts(const QList<QPointer<QWidget>>& windows) {
+  QList<QPointer<QAbstractScrollArea>> areas;
+  for (const QPointer<QWidget>& w : windows)
+    if (w)
+      for (QAbstractScrollArea* area : w->findChildren<QAbstractScrollArea*>()) areas << area;
+  // A layout laid out asks its parent's, and a scroll area's queued work lays it out again:
+  // what one pass posts, the next handles (a pass leaves what is posted during it).
+  for (int pass = 0; pass < 4; ++pass) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    for (const QPointer<QAbstractScrollArea>& area : areas)
+      if (area) QCoreApplication::sendPostedEvents(area, QEvent::MetaCall);
+  }
 }
 
 void TSkinManage::UnskinAndFree(TWinSkinForm* f) {
@@ -389,7 +404,10 @@ void TSkinManage::TimerAction() {
         if (onlyThis) {
           if (const QList<TWinSkinForm*> mine = ofSkin(); !mine.isEmpty()) UnskinAndFree(mine.last());
         } else {
+          QList<QPointer<QWidget>> unskinned;
+          for (TWinSkinForm* f : Forms()) unskinned << f->Handle();
           while (!Forms().isEmpty()) UnskinAndFree(Forms().first());
+          SettleLayouts(unskinned);
         }
         break;
       case ActionRefresh: {

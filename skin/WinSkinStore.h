@@ -111,5 +111,9 @@ extern TSkinManage* SkinManager;
 void CreateSkinManager();
 // At program end (also registered as a post routine of the application).
 void FreeSkinManager();
+// Lays out now what a switch of the skin changed in a window (its layouts, the ranges of its
+// scroll bars), before the repaint the switch asked for: queued behind that repaint, the
+// layout work would move things and bring a second one.
+void SettleLayouts(const QList<QPointer<QWidget>>& windows);
 
 }  // namespace orvane::skin

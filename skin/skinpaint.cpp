@@ -68,8 +68,9 @@ QRect FrameRect(const QImage& image, bool vertical, int frames, int frame) {
 }
 
 QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& margins, bool vertical, bool tile,
-                       int frames, int frame) {
-  QImage out = NewKeyImage(size.width(), size.height());
+                       int frames, int frame, const QRect& part) {
+  const QRect shown = part.isValid() ? part & QRect(QPoint(0, 0), size) : QRect(QPoint(0, 0), size);
+  QImage out = NewKeyImage(shown.width(), shown.height());
   if (out.isNull() || image.isNull()) return out;
   const QRect cell = FrameRect(image, vertical, frames, frame);
   if (cell.isEmpty()) return out;
@@ -89,11 +90,13 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
 
   QPainter p(&out);
   p.setCompositionMode(QPainter::CompositionMode_Source);
+  // The whole is drawn as if at its own origin; what lies outside the part falls away.
+  p.translate(-shown.topLeft());
   // Source rectangles are kept inside the cell, so oversized margins never reach a
   // neighbouring frame.
   auto piece = [&](const QRect& dst, const QRect& from) {
     const QRect s = from & within;
-    if (dst.width() <= 0 || dst.height() <= 0 || s.isEmpty()) return;
+    if (dst.width() <= 0 || dst.height() <= 0 || s.isEmpty() || !dst.intersects(shown)) return;
     DrawImageBanded(p, dst, src, s.translated(cell.topLeft()));
   };
   if (L * T > 0) piece(QRect(0, 0, L, T), QRect(0, 0, L, T));
@@ -104,7 +107,16 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
   const QRect centre(L, T, W - L - R, H - T - B);
   const QRect centreSrc = QRect(L, T, cw - L - R, ch - T - B) & within;
   if (tile) {
-    if (!centreSrc.isEmpty()) TileBitmap(p, centre, src, centreSrc.translated(cell.topLeft()));
+    if (!centreSrc.isEmpty() && centre.intersects(shown)) {
+      // Only the tiles that reach the part, on the grid of the whole.
+      const QRect from = centreSrc.translated(cell.topLeft());
+      const int tw = from.width(), th = from.height();
+      const QRect reach = centre & shown;
+      const int skipX = (reach.left() - centre.left()) / tw, skipY = (reach.top() - centre.top()) / th;
+      const QPoint start(centre.left() + skipX * tw, centre.top() + skipY * th);
+      TileBitmap(p, QRect(start, QPoint(qMin(centre.right(), reach.right()), qMin(centre.bottom(), reach.bottom()))),
+                 src, from);
+    }
   } else {
     piece(centre, centreSrc);
   }
@@ -115,10 +127,12 @@ QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& m
 }
 
 void DrawSkinImage(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, bool tile,
-                   bool transparent, int frames, int frame, const QMargins& margins) {
+                   bool transparent, int frames, int frame, const QMargins& margins, const QRect& part) {
   if (isInverted(rect) || rect.isEmpty() || image.isNull()) return;
-  const QImage built = BuildSkinBitmap(rect.size(), image, margins, vertical, tile, frames, frame);
-  blit(painter, rect, built, built.rect(), transparent);
+  const QRect shown = part.isValid() ? part & QRect(QPoint(0, 0), rect.size()) : QRect(QPoint(0, 0), rect.size());
+  if (shown.isEmpty()) return;
+  const QImage built = BuildSkinBitmap(rect.size(), image, margins, vertical, tile, frames, frame, shown);
+  blit(painter, shown.translated(rect.topLeft()), built, built.rect(), transparent);
 }
 
 void DrawStripFrame(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames,

@@ -34,11 +34,14 @@ void FillRectBanded(QPainter& painter, const QRect& rect, const QColor& colour);
 
 // Nine-slice bitmap of `size` from a frame: fixed corners, stretched edges, the centre
 // stretched or tiled. A margin pair wider than the target is dropped in that direction.
+// With a `part` (within the size), only that part of it, pixel for pixel as in the whole:
+// a huge target (a tab as wide as a caption of thousands of characters) costs what shows.
 QImage BuildSkinBitmap(const QSize& size, const QImage& image, const QMargins& margins, bool vertical, bool tile,
-                       int frames, int frame);
-// The nine-slice image drawn at `rect`, with or without its see-through pixels.
+                       int frames, int frame, const QRect& part = QRect());
+// The nine-slice image drawn at `rect`, with or without its see-through pixels; with a `part`
+// (in rect's own coordinates), only that part, where it lies in the whole.
 void DrawSkinImage(QPainter& painter, const QRect& rect, const QImage& image, bool vertical, bool tile,
-                   bool transparent, int frames, int frame, const QMargins& margins);
+                   bool transparent, int frames, int frame, const QMargins& margins, const QRect& part = QRect());
 // Frame of a horizontal strip stretched to `rect`.
 void DrawStripFrame(QPainter& painter, const QRect& rect, const QImage& image, bool transparent, int frames, int frame);
 // Frame of a horizontal strip unscaled, centred in `rect` (offsets rounded toward zero).

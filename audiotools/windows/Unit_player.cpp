@@ -324,10 +324,15 @@ int TForm_player::PlayFile(const QString& path) {
     return 1;
   }
   if (!AudioTools().state || !AudioTools().state->usebass || !playerstream ||
-      QFileInfo(path).suffix().toUpper() != QLatin1String("MP3"))
+      QFileInfo(path).suffix().toUpper() != QLatin1String("MP3")) {
+    ShowPlayFailed();
     return 0;
+  }
   playerstream->close();
-  if (!playerstream->open(path)) return 0;
+  if (!playerstream->open(path)) {
+    ShowPlayFailed();
+    return 0;
+  }
   streamMade_ = true;
   playerstream->setVolume(FlatTrackBar2->Position());
   playerstream->play();
@@ -409,6 +414,17 @@ void TForm_player::ShowStopped() {
   SpeedButton7->show();
   SpeedButton8->hide();
   SpeedButton9->setEnabled(false);
+}
+
+void TForm_player::ShowPlayFailed() {
+  ShowStopped();
+  FlatTrackBar1->SetPosition(FlatTrackBar1->Min());
+  Label_time1->clear();
+  Label_time2->clear();
+  QFont f = Label_file->font();
+  f.setItalic(false);
+  Label_file->setFont(f);
+  Label_file0->setText(kStopped);
 }
 
 void TForm_player::SpeedButton9Click() {

@@ -113,6 +113,8 @@ class TForm_player : public orvane::Form, public PlaylistTarget {
  private:
   void ShowPlaying(const QString& path, qint64 lengthMs, bool italic);
   void ShowStopped();
+  // A play that failed has stopped what played before it: the window says so.
+  void ShowPlayFailed();
   void ModeClicked(QCheckBox* box);
   void SavePlaylist();
 

@@ -5,6 +5,7 @@
 #include <QStyle>
 
 #include "platform/db/query.h"
+#include "platform/forms/cachedcelldelegate.h"
 #include "platform/db/querymodel.h"
 
 namespace orvane {
@@ -17,6 +18,7 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent) {
   verticalHeader()->setVisible(false);
   horizontalHeader()->setHighlightSections(false);
   setAlternatingRowColors(false);
+  setItemDelegate(new CachedCellDelegate(this));
 }
 
 void DBGrid::setQuery(db::Query* query) {

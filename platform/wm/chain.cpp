@@ -103,10 +103,16 @@ class Translator : public QObject {
 
   bool eventFilter(QObject*, QEvent* e) override {
     WindowData& d = *d_;
-    if (!d.alive || (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None &&
-                     !d.framePending && !d.movePending))
-      return false;
+    if (!d.alive) return false;
     QWidget* w = d.hwnd;
+    // Where an MDI child's client lies while it is normal, for a switch of its frame made while
+    // it is maximised or minimised.
+    if ((e->type() == QEvent::Move || e->type() == QEvent::Resize) && !w->isMaximized() && !w->isMinimized() &&
+        qobject_cast<QMdiSubWindow*>(w))
+      d.childNormalClient = w->contentsRect().translated(w->pos());
+    if (d.links.empty() && !d.ownNonClient && d.tracking.kind == Tracking::Kind::None && !d.framePending &&
+        !d.movePending && d.restoreClient.isNull())
+      return false;
     // A plain child control (no MDI child or client, no frame of its own): its paint, mouse, focus,
     // enabling, showing and leaving as its messages; the rest as for every window.
     if (!w->isWindow() && !d.links.empty() && !d.ownNonClient && !qobject_cast<QMdiSubWindow*>(w) &&
@@ -143,10 +149,12 @@ class Translator : public QObject {
       }
       case QEvent::Resize:
         if (d.ownNonClient) RecalcNonClient(d);
+        if (!d.restoreClient.isNull() && w->isWindow()) PlaceRestored(d);
         SendPosChanged(d_, SWP_NOMOVE);
         SendSize(d_);
         return false;
       case QEvent::Move:
+        if (!d.restoreClient.isNull() && w->isWindow()) PlaceRestored(d);
         SendPosChanged(d_, SWP_NOSIZE);
         return false;
       case QEvent::ContentsRectChange:
@@ -154,6 +162,7 @@ class Translator : public QObject {
         if (ChildFrameIsOwn(d)) RecalcNonClient(d);
         return false;
       case QEvent::WindowStateChange:
+        if (!d.restoreClient.isNull()) w->isWindow() ? PlaceRestored(d) : PlaceRestoredChild(d);
         SendPosChanged(d_, 0);
         SendSize(d_);
         return false;

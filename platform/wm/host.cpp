@@ -7,9 +7,11 @@
 #include <QLayout>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWhatsThis>
 #include <QWidget>
 #include <QWindow>
+#include <vector>
 #include <xcb/xcb.h>
 
 #include "platform/wm/menus.h"
@@ -185,27 +187,81 @@ void RecalcNonClient(WindowData& d) {
   d.hwnd->setContentsMargins(m);
 }
 
+namespace {
+
+// Keeps what a shown, normal window's layout holds at its size while the window's margins and
+// geometry change together, and lays the window out once at the end: the client keeps its
+// size through a switch, and a layout pass after each change alone would take it through
+// another size and lay out every grid and text inside it twice. The window's minimum size
+// follows the held sizes, so the window takes the geometry it is given.
+class LayoutHold {
+ public:
+  LayoutHold(QWidget* w, bool normal) : layout_(normal && w->isVisible() ? w->layout() : nullptr) {
+    if (!layout_) return;
+    for (int i = 0; i < layout_->count(); ++i) {
+      QWidget* c = layout_->itemAt(i)->widget();
+      if (!c || c->isHidden()) continue;
+      held_.push_back({c, c->minimumSize(), c->maximumSize()});
+      c->setFixedSize(c->size());
+    }
+  }
+  ~LayoutHold() {
+    for (const Held& h : held_) {
+      if (!h.widget) continue;
+      h.widget->setMinimumSize(h.min);
+      h.widget->setMaximumSize(h.max);
+    }
+    if (layout_) layout_->activate();
+  }
+  LayoutHold(const LayoutHold&) = delete;
+  LayoutHold& operator=(const LayoutHold&) = delete;
+
+ private:
+  struct Held {
+    QPointer<QWidget> widget;
+    QSize min, max;
+  };
+  QPointer<QLayout> layout_;
+  std::vector<Held> held_;
+};
+
+}  // namespace
+
 void SetOwnNonClient(HWND hwnd, bool on) {
   auto d = Data(hwnd);
   if (d && qobject_cast<QMdiSubWindow*>(hwnd)) return SetChildOwnNonClient(d, on);
   if (!d || !hwnd->isWindow() || d->ownNonClient == on) return;
+  // Both ways the client area stays where it is on the screen, so that any number of switches
+  // leaves the window where it was. A window's geometry() is its client area as the window
+  // system places it; in own non-client mode the margins are inside it.
+  const QRect client(hwnd->geometry().topLeft() + hwnd->contentsRect().topLeft(), hwnd->contentsRect().size());
+  // Maximised or minimised, the window system keeps the window's place and brings back the
+  // geometry it had when it left the normal state, around a client of the old margins: the
+  // client goes where it was once the window is restored.
+  const bool normal = !hwnd->isMaximized() && !hwnd->isMinimized();
+  if (normal) {
+    d->restoreClient = d->restoreFrom = QRect();
+  } else if (d->restoreClient.isNull() && hwnd->normalGeometry().isValid()) {
+    d->restoreFrom = hwnd->normalGeometry();
+    d->restoreClient = d->restoreFrom.marginsRemoved(hwnd->contentsMargins());
+  }
+  const LayoutHold hold(hwnd, normal);
   if (on) {
-    const QPoint outer = hwnd->pos();  // a window's pos() is its outer corner
-    const QSize client = hwnd->contentsRect().size();
     d->nativeFlags = hwnd->windowFlags();
     d->ownNonClient = true;
     d->savedTracking = hwnd->hasMouseTracking();
     hwnd->setMouseTracking(true);  // the frame needs moves without a button
     ApplyFlags(hwnd, d->nativeFlags | Qt::FramelessWindowHint);
-    const QMargins m = CalcMargins(d, QRect(outer, client));
+    const QMargins m = CalcMargins(d, client);
     FitFixedSize(*d, m);
     hwnd->setContentsMargins(m);
-    // A maximised or minimised window keeps the place the window system gave it.
-    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(QRect(outer, client.grownBy(m)));
+    // A window not shown yet has no place on the screen to keep: its outer corner is where the
+    // program put it.
+    if (normal && !hwnd->isVisible()) hwnd->setGeometry(QRect(hwnd->pos(), client.size().grownBy(m)));
+    else if (normal) hwnd->setGeometry(client.marginsAdded(m));
     d->framePending = true;
     hwnd->update();
   } else {
-    const QRect client(hwnd->mapToGlobal(hwnd->contentsRect().topLeft()), hwnd->contentsRect().size());
     d->ownNonClient = false;
     d->framePending = false;
     ApplyFlags(hwnd, d->nativeFlags);
@@ -213,8 +269,17 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     FitFixedSize(*d, QMargins());
     hwnd->setContentsMargins(0, 0, 0, 0);
     hwnd->clearMask();
-    if (!hwnd->isMaximized() && !hwnd->isMinimized()) hwnd->setGeometry(client);
+    if (normal) hwnd->setGeometry(client);
   }
+}
+
+void PlaceRestored(WindowData& d) {
+  QWidget* w = d.hwnd;
+  // Known by its geometry: the window system restores it before or after it tells the state.
+  if (w->isMaximized() || w->isMinimized() || w->geometry() != d.restoreFrom) return;
+  const QRect client = std::exchange(d.restoreClient, QRect());
+  d.restoreFrom = QRect();
+  w->setGeometry(client.marginsAdded(w->contentsMargins()));
 }
 
 bool HasOwnNonClient(HWND hwnd) {

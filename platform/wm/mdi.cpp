@@ -30,6 +30,7 @@ void DefMDIClientProc(HWND hwnd, Message& m) {
       auto* content = reinterpret_cast<QWidget*>(m.lParam);
       if (!content) break;
       QMdiSubWindow* sub = area->addSubWindow(content);
+      Data(sub);  // a window of its own from the start: its place is followed through its states
       // A maximised child's buttons live in the frame's menu bar: the frame is redrawn when a
       // child's state changes.
       QObject::connect(sub, &QMdiSubWindow::windowStateChanged, area, [area] { RedrawFrame(area); });

@@ -48,6 +48,19 @@ void ChildEventFirst(const std::shared_ptr<WindowData>& d, QEvent* e, const std:
     d->framePending = true;
     sub->update();
   }
+  if (stateChange && d->alive) PlaceRestoredChild(*d);
+}
+
+void PlaceRestoredChild(WindowData& d) {
+  QMdiSubWindow* sub = SubOf(d);
+  if (!sub || d.restoreClient.isNull() || sub->isMaximized() || sub->isMinimized()) return;
+  // The sub-window finishes its restore after the state change: the client is placed after it.
+  QMetaObject::invokeMethod(
+      sub,
+      [sub, client = std::exchange(d.restoreClient, QRect())] {
+        if (!sub->isMaximized() && !sub->isMinimized()) sub->setGeometry(client.marginsAdded(sub->contentsMargins()));
+      },
+      Qt::QueuedConnection);
 }
 
 bool ChildFrameIsOwn(const WindowData& d) {
@@ -59,22 +72,24 @@ void SetChildOwnNonClient(const std::shared_ptr<WindowData>& d, bool on) {
   QMdiSubWindow* sub = SubOf(*d);
   if (!sub || d->ownNonClient == on) return;
   const bool normal = !sub->isMaximized() && !sub->isMinimized();
+  // Both ways the client keeps its size and its place in the MDI client; maximised or
+  // minimised, once the child is restored.
+  const QRect client(sub->pos() + sub->contentsRect().topLeft(), sub->contentsRect().size());
+  if (normal)
+    d->restoreClient = QRect();
+  else if (d->restoreClient.isNull())
+    d->restoreClient = d->childNormalClient;
   if (on) {
-    // The outer corner stays where it is and the client keeps its size.
-    const QPoint outer = sub->pos();
-    const QSize client = sub->contentsRect().size();
     d->nativeFlags = sub->windowFlags();
     d->ownNonClient = true;
     d->savedTracking = sub->hasMouseTracking();
     sub->setMouseTracking(true);  // the frame needs moves without a button
     ApplyChildFlags(*d, sub);
     RecalcNonClient(*d);
-    if (normal) sub->setGeometry(QRect(outer, client.grownBy(sub->contentsMargins())));
+    if (normal) sub->setGeometry(client.marginsAdded(sub->contentsMargins()));
     d->framePending = true;
     sub->update();
   } else {
-    // The client keeps its size and its place in the MDI client.
-    const QRect client(sub->pos() + sub->contentsRect().topLeft(), sub->contentsRect().size());
     d->ownNonClient = false;
     d->framePending = false;
     ApplyChildFlags(*d, sub);

@@ -35,6 +35,13 @@ struct WindowData {
 
   bool ownNonClient = false;
   Qt::WindowFlags nativeFlags;
+  // Own non-client mode switched while the window was maximised or minimised: where its client
+  // goes when the window is next restored (null: nowhere), and for a top-level window the
+  // geometry its restore brings back, by which the restore is known. An MDI child's client area
+  // as it was before the child last left the normal state.
+  QRect restoreClient;
+  QRect restoreFrom;
+  QRect childNormalClient;
   bool savedTracking = false;
   bool framePending = false;
   QMargins limitMargins;  // the margins a fixed size was last widened by
@@ -69,6 +76,11 @@ void ApplyFlags(QWidget* w, Qt::WindowFlags flags);
 // own frame now (not while minimised); a resize or state change handled by the sub-window
 // first (it lays itself out and drops any mask), then turned into messages.
 void SetChildOwnNonClient(const std::shared_ptr<WindowData>& d, bool on);
+// The client of a window restored after a switch made while it was not normal goes back where
+// it was (host.cpp for top-level windows, mdichild.cpp for MDI children; the child's once it
+// has laid its new state out).
+void PlaceRestored(WindowData& d);
+void PlaceRestoredChild(WindowData& d);
 bool ChildFrameIsOwn(const WindowData& d);
 void ChildEventFirst(const std::shared_ptr<WindowData>& d, QEvent* e, const std::function<void()>& messages);
 

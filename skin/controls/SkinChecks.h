@@ -16,6 +16,8 @@ class TSkinCheckBox : public TSkinControl {
                    const QWidget* w) override;
   bool subElementRect(const TSkinStyle* style, QStyle::SubElement se, const QStyleOption* opt, const QWidget* w,
                       QRect& out) override;
+  // Box, caption and click area are asked for at each paint and click; the size is the plain one.
+  bool ChangesGeometry() const override { return false; }
 
  protected:
   virtual bool Radio() const { return false; }

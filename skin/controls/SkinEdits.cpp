@@ -75,6 +75,8 @@ bool TSkinEdit::subControlRect(const TSkinStyle* style, QStyle::ComplexControl c
   return cc == QStyle::CC_SpinBox && upDown_ && upDown_->CanSkin() && upDown_->subControlRect(style, cc, opt, sc, w, out);
 }
 
+bool TSkinEdit::ChangesGeometry() const { return qobject_cast<const QAbstractSpinBox*>(Handle()) != nullptr; }
+
 void TSkinEdit::DoneControl() {
   delete upDown_.data();
   upDownTried_ = false;
@@ -191,6 +193,12 @@ bool TSkinComBox::subControlRect(const TSkinStyle*, QStyle::ComplexControl cc, c
   kinds::ComboGeometry g;
   if (!data || !kinds::ComboLayout(*data, opt->rect, opt->direction == Qt::RightToLeft, &g)) return false;
   out = sc == QStyle::SC_ComboBoxArrow ? g.button : g.edit;
+  return true;
+}
+
+bool TSkinComBox::styleHint(const TSkinStyle*, QStyle::StyleHint sh, const QStyleOption*, const QWidget* w, int& out) {
+  if (sh != QStyle::SH_ComboBox_Popup || w != Handle()) return false;
+  out = 0;
   return true;
 }
 

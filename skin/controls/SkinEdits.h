@@ -22,6 +22,9 @@ class TSkinEdit : public TSkinControl {
  public:
   using TSkinControl::TSkinControl;
   void DoneControl() override;
+  // A plain edit's frame is only painted; a spin or time edit lays its field out by where the
+  // skin puts the arrows.
+  bool ChangesGeometry() const override;
   void AfterDefault(wm::Message& m) override;
   bool drawPrimitive(const TSkinStyle* style, QStyle::PrimitiveElement pe, const QStyleOption* opt, QPainter* p,
                      const QWidget* w) override;
@@ -51,6 +54,12 @@ class TSkinComBox : public TSkinControl {
                           QPainter* p, const QWidget* w) override;
   bool subControlRect(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
                       QStyle::SubControl sc, const QWidget* w, QRect& out) override;
+  // Every skinned combo opens a list as an editable one does: below the box, no taller than
+  // the rows the combo shows at most, with a scroll bar the skin paints (the menu-like popup
+  // a combo that cannot be edited otherwise opens has scroll arrows instead, and grows as
+  // tall as the screen).
+  bool styleHint(const TSkinStyle* style, QStyle::StyleHint sh, const QStyleOption* opt, const QWidget* w,
+                 int& out) override;
   // The skin changes only where the arrow and the text field lie, not the combo's size: the
   // text field is placed anew and the combo repainted. A style change would make the combo
   // build its drop-down list (a window of its own) long before anyone opens it.

@@ -70,6 +70,10 @@ void TSkinControl::Attach() {
 void TSkinControl::Restyle() {
   QWidget* w = hwnd_;
   if (!w) return;
+  if (!ChangesGeometry()) {
+    w->update();
+    return;
+  }
   QEvent change(QEvent::StyleChange);
   QApplication::sendEvent(w, &change);
   w->update();
@@ -372,15 +376,35 @@ void TSkinControl::DrawCaption(QPainter* dc, const QRect& rect, quint32 align, b
   dc->restore();
 }
 
+TSkinControl::CaptionFit& TSkinControl::FitCaption(QPainter* dc, const QString& text, const QSize& size) const {
+  const QString fontKey = dc->font().key() + QLatin1Char('@') + QString::number(dc->device()->logicalDpiY());
+  for (auto it = captionFits_.rbegin(); it != captionFits_.rend(); ++it)
+    if (it->size == size && it->text == text && it->font == fontKey) return *it;
+  // A tab bar paints all its tabs in one pass: room for them all, and no more.
+  constexpr size_t kKept = 32;
+  if (captionFits_.size() >= kKept) captionFits_.erase(captionFits_.begin());
+  CaptionFit fit;
+  fit.text = text, fit.font = fontKey, fit.size = size;
+  QRect measured(0, 0, size.width(), size.height());
+  SkinDrawText(dc, text, measured, 0x8050 | DT_CALCRECT);
+  fit.measured = measured.size();
+  // One line when no second one came: a line is at least as tall as the text's first
+  // characters in one line, and a second adds about another.
+  QRect line(0, 0, size.width(), size.height());
+  SkinDrawText(dc, text.left(64), line, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT);
+  fit.oneLine = !text.contains(QLatin1Char('\n')) && measured.height() < line.height() + dc->fontMetrics().lineSpacing() / 2;
+  captionFits_.push_back(std::move(fit));
+  return captionFits_.back();
+}
+
 void TSkinControl::DrawGlyphCaption(QPainter* dc, const QRect& rect, int alignment, const QString& text,
                                     int imageIndex, const QList<QIcon>* images, QSize imageSize) const {
   if (!dc) return;
   const bool glyph = imageIndex != -1 && images && imageIndex >= 0 && imageIndex < images->size() &&
                      imageSize.width() < rect.width();
   const int gw = glyph ? imageSize.width() : 0;
-  QRect measured(0, 0, rect.width(), rect.height());
-  SkinDrawText(dc, text, measured, 0x8050 | DT_CALCRECT);
-  const int tw = measured.width(), th = measured.height();
+  CaptionFit& fit = FitCaption(dc, text, rect.size());
+  const int tw = fit.measured.width(), th = fit.measured.height();
   int x = alignment == 1 ? (rect.width() - gw - tw) / 2 : alignment == 2 ? rect.width() - gw - tw - 2 : 3;
   if (x < 2) x = 1;
   if (glyph) {
@@ -393,10 +417,22 @@ void TSkinControl::DrawGlyphCaption(QPainter* dc, const QRect& rect, int alignme
   if (!Enabled) dc->setPen(ShadowColour());
   const int left = rect.left() + x + gw;
   QRect r(left, rect.top() + (rect.height() - th) / 2, qMax(0, rect.right() + 1 - left), th);
-  const quint32 flags = BiDiFlags(0x8050);
+  quint32 flags = BiDiFlags(0x8050);
   if (flags & DT_RTLREADING) dc->setLayoutDirection(Qt::RightToLeft);
   dc->setClipRect(QRect(rect.left(), rect.top(), rect.width(), rect.height()), Qt::IntersectClip);
-  SkinDrawText(dc, text, r, flags & ~DT_RTLREADING);
+  if (!fit.oneLine) {
+    SkinDrawText(dc, text, r, flags & ~DT_RTLREADING);
+    dc->restore();
+    return;
+  }
+  // One line: drawn as such, cut with an ellipsis where it ends, both worked out once.
+  const QString drawFont = dc->font().key() + QLatin1Char('@') + QString::number(dc->device()->logicalDpiY());
+  if (fit.cutWidth != r.width() || fit.cutFont != drawFont) {
+    fit.cutWidth = r.width(), fit.cutFont = drawFont;
+    fit.shown = dc->fontMetrics().elidedText(text, Qt::ElideRight, r.width(), Qt::TextShowMnemonic | Qt::TextExpandTabs);
+  }
+  flags = (flags & ~(DT_WORDBREAK | DT_END_ELLIPSIS)) | DT_SINGLELINE;
+  SkinDrawText(dc, fit.shown, r, flags & ~DT_RTLREADING);
   dc->restore();
 }
 

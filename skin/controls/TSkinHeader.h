@@ -20,6 +20,7 @@ class TSkinHeader : public TSkinControl {
   void InitControl(TFormSkinner* formSkin, TSXSkin* skin, bool setColor) override;
   void InitWindow(QWidget* handle, TSXSkin* skin, TFormSkinner* formSkin) override;
   void DoneControl() override;
+  bool ChangesGeometry() const override { return false; }
   bool drawControl(const TSkinStyle* style, QStyle::ControlElement ce, const QStyleOption* opt, QPainter* p,
                    const QWidget* w) override;
 

@@ -13,6 +13,7 @@ class TSkinProgress : public TSkinControl {
   explicit TSkinProgress(QWidget* control) : TSkinControl(control) {}
 
   bool CanSkin() const override;
+  bool ChangesGeometry() const override { return false; }
   bool drawControl(const TSkinStyle* style, QStyle::ControlElement ce, const QStyleOption* opt, QPainter* p,
                    const QWidget* w) override;
   // The whole bar, empty part and filled part, for a range and a position.

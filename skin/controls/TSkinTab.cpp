@@ -3,6 +3,7 @@
 #include "skin/controls/TSkinTab.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QStyleOptionTab>
@@ -108,6 +109,20 @@ QRect TSkinTab::CloseMarkAt(int index) const {
   return index >= 0 && index < tabRects_.size() ? tabRects_[index].first : QRect();
 }
 
+// The part of `r` the painter can reach: its device, its clip and the paint's own region
+// (all of `r` when the painter does more than move).
+QRect TSkinTab::VisiblePart(const QPainter& p, const QRect& r) {
+  const QTransform t = p.deviceTransform();
+  const QPaintDevice* device = p.device();
+  if (t.type() > QTransform::TxTranslate || !device) return r;
+  const QTransform back = t.inverted();
+  QRect reach = back.mapRect(QRect(0, 0, device->width(), device->height()));
+  if (p.hasClipping()) reach &= p.clipBoundingRect().toAlignedRect();
+  if (const QPaintEngine* engine = p.paintEngine(); engine && !engine->systemClip().isEmpty())
+    reach &= back.mapRect(engine->systemClip().boundingRect());
+  return r & reach;
+}
+
 void TSkinTab::DrawTab(QPainter* p, const QStyleOptionTab* tab) {
   const auto data = Data();
   if (!data || !data->Tabs || tabImage_.isNull()) return;
@@ -117,23 +132,29 @@ void TSkinTab::DrawTab(QPainter* p, const QStyleOptionTab* tab) {
   const QSize size = UnturnedSize(r.size(), o);
   if (size.isEmpty()) return;
   const bool current = tab->state & QStyle::State_Selected;
-  QImage image(size, SkinImageFormat);
-  image.fill(Qt::transparent);
-  QRect mark;
-  {
-    QPainter ip(&image);
-    DrawSkinImage(ip, QRect(QPoint(0, 0), size), o == toBottom ? tabImageFlipped_ : tabImage_, false, e.Tile == 1,
-                  e.Trans == 1, e.FrameCount(), current ? 2 : 1, e.Margins());
-    if (closeMarks_) {
-      mark = CloseMarkRect(size);
-      // The strip's plain pen: the label colours are set only after the marks.
-      ip.setPen(Qt::black);
-      ip.drawLine(mark.topLeft(), mark.bottomRight());
-      ip.drawLine(mark.topRight(), mark.bottomLeft());
+  // An upright tab is built only where it can show (one as wide as a caption of thousands of
+  // characters reaches far past its bar).
+  QRect part(QPoint(0, 0), size);
+  if (o == toTop || o == toBottom) part &= VisiblePart(*p, r).translated(-r.topLeft());
+  const QRect mark = closeMarks_ ? CloseMarkRect(size) : QRect();
+  if (!part.isEmpty()) {
+    QImage image(part.size(), SkinImageFormat);
+    image.fill(Qt::transparent);
+    {
+      QPainter ip(&image);
+      ip.translate(-part.topLeft());
+      DrawSkinImage(ip, QRect(QPoint(0, 0), size), o == toBottom ? tabImageFlipped_ : tabImage_, false, e.Tile == 1,
+                    e.Trans == 1, e.FrameCount(), current ? 2 : 1, e.Margins(), part);
+      if (closeMarks_) {
+        // The strip's plain pen: the label colours are set only after the marks.
+        ip.setPen(Qt::black);
+        ip.drawLine(mark.topLeft(), mark.bottomRight());
+        ip.drawLine(mark.topRight(), mark.bottomLeft());
+      }
     }
+    TurnImage(image, o);
+    p->drawImage(r.topLeft() + part.topLeft(), image);
   }
-  TurnImage(image, o);
-  p->drawImage(r.topLeft(), image);
   if (closeMarks_ && tab->tabIndex >= 0) {
     if (tabRects_.size() <= tab->tabIndex) tabRects_.resize(tab->tabIndex + 1);
     // Kept where it shows: in the tab bar's coordinates, turned with the tab.

@@ -55,6 +55,7 @@ class TSkinTab : public TSkinControl {
   void LoadImages();
   void Attached();
   void DrawTab(QPainter* p, const QStyleOptionTab* tab);
+  static QRect VisiblePart(const QPainter& p, const QRect& r);
   void DrawLabel(QPainter* p, const QStyleOptionTab* tab);
 
   QImage tabImage_, tabImageFlipped_;

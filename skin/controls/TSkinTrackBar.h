@@ -13,6 +13,7 @@ class TSkinTrackBar : public TSkinControl {
 
   // Only repaints: the new skin shows at the next paint, and the focus stays where it is.
   void UpdateSkin() override;
+  bool ChangesGeometry() const override { return false; }
   bool drawComplexControl(const TSkinStyle* style, QStyle::ComplexControl cc, const QStyleOptionComplex* opt,
                           QPainter* p, const QWidget* w) override;
   // The channel centred across the groove in three parts (caps kept, middle stretched).

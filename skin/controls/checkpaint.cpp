@@ -55,6 +55,8 @@ CheckPlacement PlaceCheck(const QFontMetrics& fm, const QRect& rect, const QSize
   }
   out.flags |= DT_WORDBREAK | DT_EXPANDTABS;
   out.text = MeasureText(fm, text, area, out.flags);
+  // A caption drawn at the right of its area ends beside the box: that is where it is clicked.
+  if (out.flags & DT_RIGHT) out.text.moveRight(area.right());
   out.text.moveTop(out.text.top() + (rect.height() - out.text.height()) / 2);
   out.click = text.isEmpty() ? out.box : (out.box | out.text);
   out.click &= rect;

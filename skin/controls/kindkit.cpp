@@ -139,7 +139,7 @@ QString ReplaceFirstBar(const QString& text) {
   return out;
 }
 
-QImage CreateDisabledGlyph(const QImage& glyph) {
+QImage CreateDisabledGlyph(const QImage& glyph, bool keyed) {
   QImage out(glyph.size(), QImage::Format_ARGB32_Premultiplied);
   out.fill(Qt::transparent);
   if (glyph.isNull()) return out;
@@ -153,7 +153,8 @@ QImage CreateDisabledGlyph(const QImage& glyph) {
       const QRgb c = src.pixel(x, y);
       // White turns into the mask's background, as a monochrome copy of the glyph makes it;
       // the glyph's see-through colour too.
-      if (qAlpha(c) == 0 || (c | 0xFF000000u) == (clear | 0xFF000000u) || (c | 0xFF000000u) == 0xFFFFFFFFu) continue;
+      if (qAlpha(c) == 0) continue;
+      if (!keyed && ((c | 0xFF000000u) == (clear | 0xFF000000u) || (c | 0xFF000000u) == 0xFFFFFFFFu)) continue;
       mask.setPixel(x, y, 0xFF000000u);
     }
   }

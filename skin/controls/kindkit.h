@@ -55,8 +55,10 @@ QString ReplaceFirstBar(const QString& text);
 // the count is frame 1. Asked for frame 2 of a one-frame strip, the embossed disabled form.
 // Drawn with the strip's bottom-left colour see-through.
 void DrawGlyphFrame(QPainter& p, const QPoint& at, int count, int number, const QImage& strip);
-// The embossed grey form of a glyph (highlight one pixel down-right, shadow over it).
-QImage CreateDisabledGlyph(const QImage& glyph);
+// The embossed grey form of a glyph (highlight one pixel down-right, shadow over it). The
+// glyph's shape is what is neither white nor its bottom-left colour, or, for a glyph whose
+// see-through part is already transparent (`keyed`), what is not transparent.
+QImage CreateDisabledGlyph(const QImage& glyph, bool keyed = false);
 
 // The control's dynamic property as text ("" when missing), as int (-1 when missing or not a
 // number), and as true/false by its text.

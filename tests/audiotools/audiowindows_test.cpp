@@ -389,6 +389,34 @@ TEST_F(PlayerFixture, SeeksOnlyOnMovesOverTenSecondsAndEndsByChannel) {
             std::tuple(QString("停止播放："), -1, false));
 }
 
+// A song plays; a file neither player can open is chosen and played: the box says so, the
+// song has stopped, and the window shows the stopped state.
+TEST_F(PlayerFixture, AFailedPlayShowsTheStoppedState) {
+  TForm_player p;
+  for (const QString& f : files) p.InsertSong(-1, f);
+  state.usebass = true;
+  media.unplayableByMediaPlayer = media.unplayableByStream = {files[1]};
+  p.ListBox3->setCurrentRow(0);
+  p.SpeedButton7->click();
+  auto* ch = media.channel(ChannelKind::MediaPlayer);
+  ch->setPosition(5000);
+  ASSERT_TRUE(waitUntil([&] { return !p.Label_time2->text().isEmpty(); }, 3000));  // the second's tick
+  ASSERT_EQ(p.Label_file0->text(), "正在播放：");
+  p.ListBox3->setCurrentRow(1);
+  p.SpeedButton7->click();
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked().front().caption, "出错");
+  EXPECT_FALSE(ch->isPlaying());
+  EXPECT_EQ(p.Label_file0->text(), "停止播放：");
+  EXPECT_TRUE(p.Label_time1->text().isEmpty() && p.Label_time2->text().isEmpty());
+  EXPECT_FALSE(p.SpeedButton7->isHidden());
+  EXPECT_TRUE(p.SpeedButton8->isHidden());
+  EXPECT_FALSE(p.SpeedButton9->isEnabled());
+  QTest::qWait(1100);  // no tick brings the old song back
+  EXPECT_TRUE(p.Label_time2->text().isEmpty());
+  EXPECT_EQ(p.Label_file0->text(), "停止播放：");
+}
+
 TEST_F(PlayerFixture, ListEditsStayInStepAndOnlyAChangedListIsWritten) {
   orvane::writeTextLines(home.file("playlist.txt"), {files[0], "", "  ", "/x/-lead \"q\" blank.mp3"});
   QPointer<TForm_player> first = new TForm_player;
