@@ -61,7 +61,7 @@ export UBSAN_OPTIONS="suppressions=$supp/ubsan.supp:print_stacktrace=1:halt_on_e
 # - The programs under Xvfb load Mesa's GL driver, which is unloaded before the leak report;
 #   the slow unwinder finds the loaders' frames that the suppressions name (these programs
 #   are short, so the slower allocations cost little).
-xvfb="platform_stacking_tests|platform_stalemove_tests|video_xcb_tests|video_wm_tests|video_wm_trial_tests"
+xvfb="platform_stacking_tests|platform_stalemove_tests|video_xcb_tests|video_wm_tests|video_wm_trial_tests|skin_place_wm_tests"
 special="platform_sound_tests|$xvfb"
 
 cd "$build"
