@@ -31,20 +31,7 @@ started=$(date +%s)
 cmake --build "$build" -j"$jobs"
 built=$(date +%s)
 
-. ./scripts/pulse-server.sh
-tmp=$(mktemp -d)
-cleanup() {
-  pulse_server_stop
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
-pulse_server_start "$tmp" || echo "sanitize.sh: the private sound server did not start; sound tests will say so" >&2
-
-export QT_QPA_PLATFORM=offscreen
-export ORVANE_DRY_RUN_SYSTEM=1
-export ORVANE_HOME="$tmp/home"
-mkdir -p "$ORVANE_HOME"
-export XDG_CONFIG_HOME="$tmp/config"
+. ./scripts/test-env.sh
 
 supp="$src/tests/support"
 # Programs the tests start (the helper program, the program itself) are instrumented as well

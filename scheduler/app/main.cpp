@@ -23,6 +23,7 @@
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
 #include "scheduler/app/displayloss.h"
+#include "scheduler/app/endsignals.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
@@ -75,14 +76,19 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   displayloss::watch(argv);
-  if (displayloss::resumedAfterLoss()) qWarning("display: started again without windows after the display was lost");
+  const bool resumed = displayloss::resumedAfterLoss();
+  if (resumed) qWarning("display: started again without windows after the display was lost");
   // Qt's own pickers and buttons speak the program's language.
   orvane::installQtTranslations();
   orvane::installMessageFormHandler();
 
   // A second instance is told so and ends; a lock that cannot be made ends with what failed.
+  // On the desktop again after a lost display: the program that went on without windows
+  // gives way to this one.
+  if (!resumed) displayloss::takeOverFromWindowless();
   InstanceLock instance;
   if (const int rc = instance.Check(); rc >= 0) return rc;
+  if (resumed) displayloss::noteRunningWithoutWindows();
   QApplication::setApplicationName(QStringLiteral("Orvane "));
   // Windows and the notification-area icon show it.
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.xpm")));
@@ -125,10 +131,17 @@ int main(int argc, char** argv) {
   InstallAudioTools(tools);
   mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
+  // Shutdown, logout or a program taking over: the same end as the operator's close.
+  endsignals::install([&mainWindow] { mainWindow.EndOnRequest(); });
+  displayloss::beforeShow(mainWindow);
   mainWindow.show();
+  displayloss::afterShow(mainWindow);
+  displayloss::carry(&mainWindow);
   std::unique_ptr<ReadyLine> ready;
   if (qEnvironmentVariableIsSet("ORVANE_READY_LINE")) ready = std::make_unique<ReadyLine>(mainWindow);
   const int rc = QApplication::exec();
+  displayloss::carry(nullptr);
+  displayloss::forgetRunningWithoutWindows();
   DataModule1 = nullptr;
   return rc;
 }

@@ -75,7 +75,11 @@ bool TDataModule1::ParamCountMatches(const QString& sql, const QStringList& valu
   if (!con1) return false;
   odb::Query probe(con1.get());
   probe.setSql(sql);
-  return probe.parameterCount() == values.size();
+  // A statement the database cannot even prepare (a damaged file, a missing column) has no
+  // parameter count: that is not a count that differs, and the statement's own failure says
+  // why when it runs.
+  const int count = probe.parameterCount();
+  return count < 0 || count == values.size();
 }
 
 void TDataModule1::PrepareParams(odb::Query& query, const QString& sql, const QStringList& values) {

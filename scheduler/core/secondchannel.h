@@ -32,6 +32,8 @@ class SecondChannel : public QObject {
   void ScanMusicFolder2(const QString& folder, bool recursive);
   const QStringList& songs() const { return songs_; }
   int selected() const { return selected_; }
+  // Selects a song of the list without playing it (-1 for none or out of range).
+  void selectSong(int index) { selected_ = index >= 0 && index < songs_.size() ? index : -1; }
   bool busy() const { return !songs_.isEmpty(); }
   // A player of the channel holds a file.
   bool holdsFile() const;

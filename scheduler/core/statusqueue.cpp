@@ -4,11 +4,13 @@
 #include <sqlite3.h>
 
 #include <QDebug>
+#include <QScopeGuard>
 #include <QElapsedTimer>
 #include <QThread>
 #include <cerrno>
 
 #include "platform/db/connection.h"
+#include "platform/msgbox/messagebox.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/diskwatch.h"
 #include "scheduler/core/timetext.h"
@@ -39,6 +41,8 @@ class QueueAttempt {
 StatusQueue::StatusQueue(TDataModule1& dm, QObject* parent) : QObject(parent), dm_(dm) {
   timer_.setSingleShot(true);
   connect(&timer_, &QTimer::timeout, this, [this] {
+    // A retry runs beside the clock, like the tick: nothing in it may wait for a person.
+    orvane::NoNestedLoopScope noWait;
     writeQueued(0);
     if (!items_.empty()) scheduleRetry();
   });
@@ -69,6 +73,14 @@ void StatusQueue::WriteStatus(int id, const QString& status, const QDate& day, b
 }
 
 void StatusQueue::Write(Item item) {
+  // A database that refuses every write for weeks must not take the program's memory with it:
+  // past the limit the oldest status goes (today's statuses are the ones that matter), with a
+  // line saying how many went once writes land again.
+  if (items_.size() >= kMaxQueued && !writing_) {
+    if (dropped_++ == 0)
+      qWarning().noquote() << "status queue:" << kMaxQueued << "statuses wait to be written; the oldest are let go";
+    items_.pop_front();
+  }
   items_.push_back(std::move(item));
   // Behind a write that waits for a lock, this one waits too: statuses land in their order.
   if (timer_.isActive()) return;
@@ -77,6 +89,11 @@ void StatusQueue::Write(Item item) {
 }
 
 void StatusQueue::writeQueued(int waitMs) {
+  // One pass at a time: a write that is asked for while one is being tried (from anything the
+  // attempt lets run) is queued and taken by the pass under way.
+  if (writing_) return;
+  writing_ = true;
+  const auto done = qScopeGuard([this] { writing_ = false; });
   odb::Connection* c = dm_.connection();
   QElapsedTimer elapsed;
   elapsed.start();
@@ -96,6 +113,10 @@ void StatusQueue::writeQueued(int waitMs) {
     if (written) {
       items_.pop_front();
       nextDelayMs_ = kFirstRetryMs;
+      if (dropped_ > 0) {
+        qWarning().noquote() << "status queue:" << dropped_ << "of the oldest statuses were let go while none could be written";
+        dropped_ = 0;
+      }
       if (!lastCause_.isEmpty()) {
         qWarning().noquote() << "status queue: written again after" << lastCause_;
         lastCause_.clear();

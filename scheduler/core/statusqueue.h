@@ -36,6 +36,8 @@ class StatusQueue : public QObject {
   // Retries: the first after this long, each next one twice as late, at most kMaxRetryMs.
   static constexpr int kFirstRetryMs = 250;
   static constexpr int kMaxRetryMs = 2000;
+  // At most this many statuses wait; past it the oldest is let go (and counted).
+  static constexpr std::size_t kMaxQueued = 10000;
 
   explicit StatusQueue(TDataModule1& dm, QObject* parent = nullptr);
   ~StatusQueue() override;
@@ -75,5 +77,7 @@ class StatusQueue : public QObject {
   std::deque<Item> items_;
   QTimer timer_;
   int nextDelayMs_ = kFirstRetryMs;
+  bool writing_ = false;
+  int dropped_ = 0;  // let go past kMaxQueued since the last write that landed
   QSet<QString> loggedCauses_;
 };

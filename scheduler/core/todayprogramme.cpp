@@ -189,8 +189,19 @@ void TodayProgramme::resetStatuses(const QString& today, int now) {
 void TodayProgramme::ShowTodayGrid() {
   // A day whose schedule could not be read, or that names none, stays empty until a load
   // reads one.
-  if (!scheduleNamed_) clearRows();
-  else if (!readRows()) ReportReadError();
+  if (!scheduleNamed_) {
+    clearRows();
+    return;
+  }
+  // Showing the grid again reads the same day again; when that read fails the broadcast goes
+  // on with the entries read before (the grid shows them too), and the failure is told.
+  std::vector<rjmb> before = s_.todayentries;
+  if (readRows()) return;
+  if (rows_.rowCount() == 0 && !(before.size() == 1 && before.front().isDummy())) {
+    s_.todayentries = std::move(before);
+    if (view_) view_->todayGridShown();
+  }
+  ReportReadError();
 }
 
 bool TodayProgramme::readRows() {

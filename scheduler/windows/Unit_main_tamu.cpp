@@ -792,7 +792,13 @@ void TForm_main_tamu::changeEvent(QEvent* e) {
     });
 }
 
+void TForm_main_tamu::EndOnRequest() {
+  endRequested_ = true;
+  close();
+}
+
 void TForm_main_tamu::FormCloseQuery(bool& canClose) {
+  if (endRequested_) return;  // canClose stays true
   canClose = false;
   // A second request while the first is being answered (the tray's "退出" behind the
   // question) is dropped: one question, one prompt.

@@ -80,6 +80,9 @@ class TForm_main_tamu : public orvane::Form,
   void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
   void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
   void SpeedButton1Click();
+  // The system asks the program to end (shutdown, logout, another start taking over): it
+  // closes as on the operator's close, without the question.
+  void EndOnRequest();
 
   // A text being read: pause (the panel's button), resume (a double click on the text); and
   // the end of an external program's processes.
@@ -254,6 +257,7 @@ class TForm_main_tamu : public orvane::Form,
   QStringList shownSecondSongs_;
   bool created_ = false;
   bool closeAsked_ = false;  // a close request is being answered
+  bool endRequested_ = false;  // the system asked the program to end: no question
   InsertWindowFactory insertMusic_;
   InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;

@@ -218,14 +218,9 @@ void TForm_showvideo::paintPicture() {
   const QImage image(reinterpret_cast<const uchar*>(picture->pixels.constData()), picture->size.width(),
                      picture->size.height(), picture->stride, QImage::Format_RGB32);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  if (picture->size == panelPixels()) {
-    QImage sized = image;
-    sized.setDevicePixelRatio(Panel1->devicePixelRatioF());
-    painter.drawImage(QPoint(0, 0), sized);
-  } else {
-    // Drawn for another size a moment ago: stretched until the next one arrives.
-    painter.drawImage(Panel1->rect(), image);
-  }
+  // Drawn at the panel's size in device pixels, it is copied as it is; one drawn for another
+  // size a moment ago is stretched until the next one arrives.
+  painter.drawImage(QRectF(Panel1->rect()), image);
   if (picture->sequence != lastSequence_) {
     lastSequence_ = picture->sequence;
     ++framesDrawn_;

@@ -261,3 +261,37 @@ TEST_F(ReadFaults, ANullDayInTheMonthMapIsNoBroadcastNeverAScheduleWithAnEmptyNa
   program.reload();
   EXPECT_EQ(program.started, QStringList{QStringLiteral("铃声 10:00:10")});
 }
+
+TEST_F(ReadFaults, AStatusResetTheDatabaseCannotPrepareIsRetriedWithoutABoxThatWaits) {
+  // An old table without the day column: the day's reset cannot even be prepared.
+  const QString path = makeDay(QStringLiteral("noday.mdb"), false,
+                               QStringLiteral("CREATE TABLE sjb (id INTEGER PRIMARY KEY AUTOINCREMENT, pname TEXT,"
+                                              " starttime TEXT, endtime TEXT, slpath TEXT, tlength TEXT, playmode TEXT,"
+                                              " status TEXT DEFAULT '待播', ivolume INTEGER, Schedulen TEXT, jmlx INTEGER,"
+                                              " mainchannel TEXT DEFAULT '主通道', txt TEXT)"));
+  clock.set(at(10, 0, 0));
+  Program program(path, clock);
+  ASSERT_FALSE(program.unit.today.statusQueue().empty()) << "the reset waits to be written";
+  boxes.onAsk([this](const orvane::MessageBoxRequest&) { askedWaiting << !orvane::NoNestedLoopScope::active(); });
+  // Its retries come from the queue's own timer, several times over.
+  testing_support::waitUntil([] { return false; }, 1500);
+  EXPECT_EQ(boxes.count(QStringLiteral("参数个数不一致!")), 0) << "a statement that cannot be prepared has no count to differ";
+  EXPECT_FALSE(askedWaiting.contains(true)) << "a box from the retry waited for a person";
+  EXPECT_FALSE(program.unit.today.statusQueue().empty()) << "the reset was let go";
+}
+
+TEST_F(ReadFaults, AFailedRefreshOfTheGridKeepsTheDayThatWasReadAndTellsIt) {
+  const QString path = makeDay(QStringLiteral("refresh.mdb"));
+  clock.set(at(10, 0, 0));
+  Program program(path, clock);
+  ASSERT_EQ(program.unit.state.todayentries.front().pname, QStringLiteral("铃声"));
+  // Another program takes a column away; the settings window closes and the grid is shown again.
+  auto other = orvane::db::Connection::open(path, orvane::db::Connection::Mode::OpenExisting);
+  ASSERT_TRUE(other && other->execScript(QStringLiteral("ALTER TABLE sjb DROP COLUMN mainchannel")));
+  program.unit.today.ShowTodayGrid();
+  handleEvents();
+  EXPECT_EQ(boxes.count(kReadError), 1);
+  EXPECT_EQ(program.unit.state.todayentries.front().pname, QStringLiteral("铃声")) << "the day went with the refresh";
+  program.tickThrough(at(10, 0, 6));
+  EXPECT_EQ(program.started, QStringList{QStringLiteral("铃声 10:00:05")});
+}

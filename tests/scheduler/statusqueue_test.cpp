@@ -137,3 +137,21 @@ TEST_F(StatusQueueTest, ClosingWithTheLockHeldWaitsBoundedAndLogsWhatIsLeft) {
   unlock();
   EXPECT_EQ(statusOf(a), kWaiting);
 }
+
+TEST_F(StatusQueueTest, ADatabaseThatRefusesForeverKeepsAtMostTheLimitAndTheNewestLands) {
+  const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
+  const int b = addEntry({.pname = "b", .starttime = "07:33:00", .endtime = "07:34:00"});
+  unit.today.LoadToday();
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("PRAGMA query_only=1")));
+  Warnings warnings;
+  const std::size_t more = 5;
+  for (std::size_t i = 0; i < StatusQueue::kMaxQueued + more; ++i) unit.today.WriteStatus(a, kPlaying);
+  unit.today.WriteStatus(b, kPlayed);
+  EXPECT_EQ(queue().pending().size(), StatusQueue::kMaxQueued) << "the queue grew past its limit";
+  EXPECT_EQ(warnings.count(QStringLiteral("the oldest are let go")), 1);
+  ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("PRAGMA query_only=0")));
+  EXPECT_TRUE(testing_support::waitUntil([&] { return queue().empty(); }, 10000));
+  EXPECT_EQ(statusOf(a), kPlaying);
+  EXPECT_EQ(statusOf(b), kPlayed) << "the newest status was let go";
+  EXPECT_EQ(warnings.count(QStringLiteral("%1 of the oldest statuses were let go").arg(more + 1)), 1);
+}

@@ -1,0 +1,43 @@
+// Ending on the system's request.
+#include "scheduler/app/endsignals.h"
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <cstdio>
+
+namespace endsignals {
+
+namespace {
+int pipeFds[2] = {-1, -1};
+
+// In the signal: only a byte written, the rest happens in the event loop.
+void onSignal(int signal) {
+  const char byte = char(signal);
+  [[maybe_unused]] const ssize_t n = ::write(pipeFds[0], &byte, 1);
+}
+}  // namespace
+
+void install(std::function<void()> end) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0) {
+    std::perror("end signals: no socket pair; the system's end request ends the program at once");
+    return;
+  }
+  auto* notifier = new QSocketNotifier(pipeFds[1], QSocketNotifier::Read);
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [end = std::move(end)] {
+    char byte = 0;
+    if (::read(pipeFds[1], &byte, 1) == 1) {
+      std::fprintf(stderr, "orvane: ending on the system's request (signal %d)\n", int(byte));
+      if (end) end();
+    }
+  });
+  struct sigaction action {};
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaction(s, &action, nullptr);
+}
+
+}  // namespace endsignals
