@@ -2,8 +2,13 @@
 #include "scheduler/core/instancelock.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QThread>
 #include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "platform/files/filewrite.h"
 #include "platform/files/homefolder.h"
@@ -20,6 +25,10 @@ InstanceLock::InstanceLock() : lock_(LockPath()) {
   lock_.setStaleLockTime(0);
 }
 
+InstanceLock::~InstanceLock() {
+  if (folderFd_ >= 0) ::close(folderFd_);  // the folder's lock ends with it
+}
+
 QString InstanceLock::LockPath() { return orvane::HomeFolder::file(QStringLiteral("TForm_main_tamu.lock")); }
 
 bool InstanceLock::ownerReadable() {
@@ -28,18 +37,35 @@ bool InstanceLock::ownerReadable() {
   return lock_.getLockInfo(&pid, &host, &app) && pid > 0;
 }
 
-InstanceLock::Result InstanceLock::failed(int error, const QString& what) {
+InstanceLock::Result InstanceLock::failed(int error, const QString& what, bool fatal) {
   const QString folder = orvane::HomeFolder::path();
-  failure_ = QStringLiteral("%1：文件夹 \"%2\"（%3）。程序无法启动。").arg(what, folder, orvane::describeWriteError(error));
+  failure_ = QStringLiteral("%1：文件夹 \"%2\"（%3）。%4")
+                 .arg(what, folder, orvane::describeWriteError(error),
+                      fatal ? QStringLiteral("程序无法启动。") : QStringLiteral("程序照常运行，不会重复启动。"));
   qWarning().noquote() << "instance lock:" << what << "in" << folder << "-" << orvane::describeWriteError(error)
                        << "(error" << error << ")";
-  return Result::Failed;
+  return fatal ? Result::Failed : Result::Acquired;
 }
 
 InstanceLock::Result InstanceLock::acquire() {
   failure_.clear();
   if (const int e = orvane::makeFolder(orvane::HomeFolder::path())) return failed(e, QStringLiteral("无法创建程序文件夹"));
+  bool folderLocked = false;
+  if (folderFd_ < 0) folderFd_ = ::open(QFile::encodeName(orvane::HomeFolder::path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd_ >= 0) {
+    if (::flock(folderFd_, LOCK_EX | LOCK_NB) == 0) folderLocked = true;
+    // Only a living process holds a flock: the kernel ends it with its owner.
+    else if (errno == EWOULDBLOCK) return Result::HeldByAnother;
+    // Any other answer: a file system without folder locks; the lock file decides alone.
+  }
   if (lock_.tryLock(0)) return Result::Acquired;
+  if (folderLocked && lock_.error() != QLockFile::LockFailedError) {
+    // No room for the file (a full or read-only disk): the folder's lock keeps this the only
+    // instance, and the broadcast goes on.
+    int e = orvane::probeFolderWrite(orvane::HomeFolder::path());
+    if (e == 0) e = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
+    return failed(e, QStringLiteral("无法创建运行锁文件"), false);
+  }
   if (lock_.error() == QLockFile::LockFailedError && !ownerReadable()) {
     // No owner in the file: an instance that is writing it right now, or one that died (or
     // met a full disk) before it could. Only the first still holds it after a moment, and the
@@ -60,7 +86,10 @@ InstanceLock::Result InstanceLock::acquire() {
 
 int InstanceLock::Check() {
   switch (acquire()) {
-    case Result::Acquired: return -1;
+    case Result::Acquired:
+      // The lock file could not be made, the folder's lock holds: told without waiting.
+      if (!failure_.isEmpty()) orvane::PostNotice(failure_, QStringLiteral("提示"), orvane::mb::ICONEXCLAMATION);
+      return -1;
     case Result::HeldByAnother:
       orvane::MessageBox(QStringLiteral("该程序已经在运行中!"), QStringLiteral("提示"), orvane::mb::OK);
       return 0;

@@ -4,15 +4,22 @@
 #include <QLockFile>
 #include <QString>
 
+// Two locks make one: the home folder's own lock (flock), which needs no free space and ends
+// with its process, and the lock file beside it. A full or read-only disk that refuses the
+// file does not keep the program from running while the folder's lock holds; the file alone
+// decides on file systems without folder locks.
 class InstanceLock {
  public:
   enum class Result {
-    Acquired,       // this process holds the lock now
+    Acquired,       // this process holds the lock now (failure() says when the file is missing)
     HeldByAnother,  // a living instance holds it
-    Failed,         // the lock file could not be made (failure() tells why and where)
+    Failed,         // neither lock could be made (failure() tells why and where)
   };
 
   InstanceLock();
+  ~InstanceLock();
+  InstanceLock(const InstanceLock&) = delete;
+  InstanceLock& operator=(const InstanceLock&) = delete;
   // A lock left behind by a process that no longer runs (a crash), or a lock file that holds
   // no owner (cut short by a full disk), is taken over.
   Result acquire();
@@ -20,16 +27,18 @@ class InstanceLock {
   const QString& failure() const { return failure_; }
   static QString LockPath();
 
-  // The program's first step: -1 when this process goes on; otherwise the operator has been
-  // told (a second instance: "该程序已经在运行中!"; a lock that cannot be made: what failed and
-  // where) and the program ends with the returned code (0 and 1).
+  // The program's first step: -1 when this process goes on (a lock file that could not be
+  // made is told without waiting); otherwise the operator has been told (a second instance:
+  // "该程序已经在运行中!"; no lock at all: what failed and where) and the program ends with the
+  // returned code (0 and 1).
   int Check();
 
  private:
   // True when the lock file's owner can be read (a half-written file has none).
   bool ownerReadable();
-  Result failed(int error, const QString& what);
+  Result failed(int error, const QString& what, bool fatal = true);
 
   QLockFile lock_;
+  int folderFd_ = -1;  // the home folder, flock()ed while this lock lives
   QString failure_;
 };
