@@ -30,7 +30,8 @@ struct VideoPicture {
   qsizetype stride = 0;
   QByteArray pixels;
   quint64 generation = 0;  // the channel's stamp of the file it belongs to
-  quint64 sequence = 0;    // counts the pictures drawn by the channel, from 1
+  quint64 sequence = 0;    // counts the video's pictures drawn by the channel, from 1 (the
+                           // same picture drawn again at another size keeps its number)
 };
 
 // The two players a channel of the program can use: the media player (video capable) and the

@@ -3,6 +3,7 @@
 
 #include <mpv/client.h>
 #include <mpv/render.h>
+#include <pthread.h>
 
 namespace orvane {
 
@@ -91,6 +92,7 @@ std::shared_ptr<VideoPicture> MpvFrameRenderer::bufferFor(QSize size) {
 }
 
 void MpvFrameRenderer::run() {
+  pthread_setname_np(pthread_self(), "orvane/pictures");  // so that it can be told apart
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     wake_.wait(lock, [this] { return quit_ || update_ || redraw_; });
@@ -122,7 +124,8 @@ void MpvFrameRenderer::run() {
     }
     lock.lock();
     if (shown) {
-      picture->sequence = ++drawn_;
+      // A picture drawn again at a new size is the same picture of the video.
+      picture->sequence = frame ? ++drawn_ : drawn_.load();
       latest_ = std::move(picture);
       lock.unlock();
       published_();
