@@ -297,16 +297,26 @@ int main(int argc, char** argv) {
   // The main channel's next song after a file: the moment the file has played out, a second
   // later, and after the song panel's stop a second into it; the worst of three each.
   struct NextOpen {
-    double atEnd = -1, later = -1, stopped = -1;
+    double lastSound = -1, atEnd = -1, later = -1, stopped = -1;
   };
   // The worst of the times, or -1 when a song did not play.
   const auto worst = [](const std::vector<double>& v) {
     return std::any_of(v.begin(), v.end(), [](double x) { return x < 0; }) ? -1.0 : *std::max_element(v.begin(), v.end());
   };
   const auto nextOpen = [&](const QString& before) {
-    std::vector<double> atEnd, later, stopped;
+    std::vector<double> lastSound, atEnd, later, stopped;
     for (int i = 0; i < 3; ++i) {
       const QString next = i % 2 ? song : song2;
+      // libmpv has read the file to its end (the channel says stopped) and still plays its
+      // last sound: as a start due at that moment finds it.
+      main.PlayMainFile(false, before);
+      QElapsedTimer t;
+      t.start();
+      while (main.player()->mode() != orvane::MediaMode::Stopped && t.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      lastSound.push_back(timedPlay(next));
+      main.StopPlayers();
+      bench::runEventsFor(1000);
       main.PlayMainFile(false, before);
       playToEnd();
       atEnd.push_back(timedPlay(next));
@@ -322,7 +332,7 @@ int main(int argc, char** argv) {
       stopped.push_back(timedPlay(next));
       main.StopPlayers();
     }
-    return NextOpen{worst(atEnd), worst(later), worst(stopped)};
+    return NextOpen{worst(lastSound), worst(atEnd), worst(later), worst(stopped)};
   };
   const NextOpen afterVideo = nextOpen(clip), afterSong = nextOpen(song3);
 
@@ -367,7 +377,10 @@ int main(int argc, char** argv) {
               bench::median(paintMs), openMs, firstPictureMs);
   std::printf("  the main channel's next song (worst of 3 ms; -1 = it did not play):\n");
   std::printf("    %-34s %8s %8s\n", "", "a video", "a song");
-  std::printf("    %-34s %8.1f %8.1f\n", "the moment it has played out", afterVideo.atEnd, afterSong.atEnd);
+  std::printf("    %-34s %8.1f %8.1f (< 50 ms -> %s)\n", "while its last sound plays", afterVideo.lastSound,
+              afterSong.lastSound, std::max(afterVideo.lastSound, afterSong.lastSound) < 50 && afterVideo.lastSound >= 0 && afterSong.lastSound >= 0 ? "holds" : "MISSED");
+  std::printf("    %-34s %8.1f %8.1f (< 50 ms -> %s)\n", "the moment its end is told", afterVideo.atEnd, afterSong.atEnd,
+              std::max(afterVideo.atEnd, afterSong.atEnd) < 50 && afterVideo.atEnd >= 0 && afterSong.atEnd >= 0 ? "holds" : "MISSED");
   std::printf("    %-34s %8.1f %8.1f (< 50 ms -> %s)\n", "a second after it ended", afterVideo.later, afterSong.later,
               afterVideo.later >= 0 && afterVideo.later < 50 ? "holds" : "MISSED");
   std::printf("    %-34s %8.1f %8.1f (< 50 ms -> %s)\n", "after the stop button, a second in", afterVideo.stopped,

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <atomic>
 #include <cmath>
@@ -72,63 +73,123 @@ struct MpvWakeTarget {
   }
 };
 
+struct MpvChannel::Player {
+  Player(const MpvSettings& settings, ChannelKind kind)
+      : wake(std::make_unique<MpvWakeTarget>()), mpv(settings, kindOptions(kind)) {}
+  ~Player() {
+    {
+      std::lock_guard<std::mutex> lock(wake->mutex);
+      wake->receiver = nullptr;
+    }
+    // The drawing thread ends and lets go of the video chain before libmpv itself goes.
+    renderer.reset();
+    if (mpv.ok()) mpv_set_wakeup_callback(mpv.get(), nullptr, nullptr);
+  }
+  // Declared before the player: it must outlive libmpv, whose threads call into it.
+  std::unique_ptr<MpvWakeTarget> wake;
+  MpvHandle mpv;
+  // Draws the pictures on its own thread; made on first use, ended before the player.
+  std::unique_ptr<MpvFrameRenderer> renderer;
+  QElapsedTimer ended;  // since its last file played out
+};
+
 MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::shared_ptr<MidiRenderer> midi,
                        QObject* parent)
     : MediaChannel(parent),
       kind_(kind),
-      wake_(std::make_unique<MpvWakeTarget>()),
-      mpv_(settings, kindOptions(kind)),
+      settings_(settings),
       midi_(std::move(midi)),
       wantsSound_(settings.audioOutput != "null") {
-  if (!mpv_.ok()) {
-    qWarning().noquote() << "media:" << mpv_.error();
+  player_ = makePlayer();
+  if (!player_->mpv.ok()) {
+    qWarning().noquote() << "media:" << player_->mpv.error();
     return;
   }
   openingTimer_.setSingleShot(true);
   connect(&openingTimer_, &QTimer::timeout, this, &MpvChannel::openingTimedOut);
-  wake_->receiver = this;
-  mpv_set_wakeup_callback(mpv_.get(), &MpvWakeTarget::wakeup, wake_.get());
-  // Which audio output libmpv really opened: "null" means the sound server was not there.
-  if (wantsSound_) mpv_observe_property(mpv_.get(), 0, "current-ao", MPV_FORMAT_STRING);
-  setVolume(volume_);
+  endFallback_.setSingleShot(true);
+  endFallback_.setInterval(kDrainMs);
+  connect(&endFallback_, &QTimer::timeout, this, &MpvChannel::tellEnd);
 }
 
-MpvChannel::~MpvChannel() {
-  {
-    std::lock_guard<std::mutex> lock(wake_->mutex);
-    wake_->receiver = nullptr;
+MpvChannel::~MpvChannel() = default;
+
+std::unique_ptr<MpvChannel::Player> MpvChannel::makePlayer() {
+  auto p = std::make_unique<Player>(settings_, kind_);
+  if (!p->mpv.ok()) return p;
+  p->wake->receiver = this;
+  p->wake->generation = generation_;
+  mpv_set_wakeup_callback(p->mpv.get(), &MpvWakeTarget::wakeup, p->wake.get());
+  // Which audio output libmpv really opened: "null" means the sound server was not there.
+  if (wantsSound_) mpv_observe_property(p->mpv.get(), 0, "current-ao", MPV_FORMAT_STRING);
+  p->mpv.setDoubleAsync("volume", mpvVolume(volume_));
+  return p;
+}
+
+bool MpvChannel::ok() const { return player_ && player_->mpv.ok(); }
+
+MpvHandle& MpvChannel::mpv() const { return player_->mpv; }
+
+void MpvChannel::takeAnotherPlayerIfDraining() {
+  // From its last file's end until libmpv says it is idle (closing the file in between does
+  // not change that).
+  if (!player_->ended.isValid() || player_->ended.elapsed() > kDrainMs) return;
+  if (!spare_) spare_ = makePlayer();
+  // A spare still playing out a file of its own would hold the call as well.
+  if (!spare_->mpv.ok() || (spare_->ended.isValid() && spare_->ended.elapsed() <= kDrainMs)) return;
+  // What the spare said while it waited is about files long gone.
+  while (mpv_wait_event(spare_->mpv.get(), 0)->event_id != MPV_EVENT_NONE) {
   }
-  // The drawing thread ends and lets go of the video chain before libmpv itself goes.
-  renderer_.reset();
-  if (mpv_.ok()) mpv_set_wakeup_callback(mpv_.get(), nullptr, nullptr);
+  std::swap(player_, spare_);
+  player_->wake->generation = generation_;
+  player_->mpv.setDoubleAsync("volume", mpvVolume(volume_));
+  if (videoFrames_ && !ensureRenderer()) videoFrames_ = false;
+  // The file that ended is gone with the other player.
+  mode_ = MediaMode::NotOpen;
+  entryId_ = -1;
+  path_.clear();
+  lengthMs_ = lastPositionMs_ = 0;
+  ended_ = false;
+  awaitingStart_ = false;
+  midiStream_.reset();
+}
+
+void MpvChannel::tellEnd() {
+  if (!endPending_) return;
+  endPending_ = false;
+  endFallback_.stop();
+  notify(Note::End);
 }
 
 void MpvChannel::bumpGeneration() {
+  // Whatever ended before is not told any more.
+  endPending_ = false;
+  endFallback_.stop();
   ++generation_;
-  wake_->generation = generation_;
+  player_->wake->generation = generation_;
   haveFrame_ = false;
 }
 
 bool MpvChannel::ensureRenderer() {
-  if (renderer_) return true;
-  if (!mpv_.ok()) return false;
-  MpvWakeTarget* wake = wake_.get();
+  if (player_->renderer) return true;
+  if (!mpv().ok()) return false;
+  MpvWakeTarget* wake = player_->wake.get();
   auto renderer = std::make_unique<MpvFrameRenderer>(
-      mpv_.get(), [wake] { return wake->generation.load(); }, [wake] { wake->pictureArrived(); });
+      mpv().get(), [wake] { return wake->generation.load(); }, [wake] { wake->pictureArrived(); });
   if (!renderer->ok()) {
     qWarning().noquote() << "media: libmpv's picture renderer did not start (" << renderer->error()
                          << "); video files play as sound";
     return false;
   }
   if (frameSize_.isValid()) renderer->setSize(frameSize_);
-  renderer_ = std::move(renderer);
-  mpv_set_property_string(mpv_.get(), "vo", "libmpv");
+  player_->renderer = std::move(renderer);
+  mpv_set_property_string(mpv().get(), "vo", "libmpv");
   return true;
 }
 
 void MpvChannel::applyVideoTrack() {
-  if (kind_ != ChannelKind::MediaPlayer || !mpv_.ok()) return;
-  mpv_set_property_string(mpv_.get(), "vid", videoFrames_ && renderer_ ? "auto" : "no");
+  if (kind_ != ChannelKind::MediaPlayer || !mpv().ok()) return;
+  mpv_set_property_string(mpv().get(), "vid", videoFrames_ && player_->renderer ? "auto" : "no");
 }
 
 void MpvChannel::setVideoFrames(bool on) {
@@ -143,23 +204,24 @@ void MpvChannel::setVideoFrames(bool on) {
 void MpvChannel::setVideoFrameSize(QSize size) {
   if (size.isEmpty()) return;
   frameSize_ = size;
-  if (renderer_) renderer_->setSize(size);
+  if (player_->renderer) player_->renderer->setSize(size);
 }
 
 std::shared_ptr<const VideoPicture> MpvChannel::videoPicture() const {
-  if (!renderer_ || !haveFrame_ || mode_ == MediaMode::NotOpen) return nullptr;
-  auto picture = renderer_->latest();
+  if (!player_->renderer || !haveFrame_ || mode_ == MediaMode::NotOpen) return nullptr;
+  auto picture = player_->renderer->latest();
   return picture && picture->generation == generation_ ? picture : nullptr;
 }
 
 double MpvChannel::mpvVolume(int level) { return 100.0 * std::cbrt(double(qBound(0, level, 1000)) / 1000.0); }
 
 MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
+  takeAnotherPlayerIfDraining();
   bumpGeneration();
   cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
-  if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
-  if (renderer_) renderer_->clear();
+  if (!mpv().ok()) return MediaResult::failure(mpv().error());
+  if (player_->renderer) player_->renderer->clear();
   applyVideoTrack();
   const auto other = [this](mpv_event* e) { handle(e); };
   MpvHandle::Loaded loaded;
@@ -168,10 +230,10 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
     QString why;
     midiStream_ = midi_->start(path, &why);
     if (!midiStream_) return MediaResult::failure(why);
-    loaded = mpv_.loadStream(midiStream_->takeReadFd(), timeoutMs, other);
+    loaded = mpv().loadStream(midiStream_->takeReadFd(), timeoutMs, other);
     loaded.lengthMs = midiStream_->lengthMs();
   } else {
-    loaded = mpv_.load(path, timeoutMs, other);
+    loaded = mpv().load(path, timeoutMs, other);
   }
   if (!loaded.ok) {
     midiStream_.reset();
@@ -179,20 +241,21 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
   }
   // A file opened for its pictures says what it holds: a damaged, silent or huge video is
   // then plain from the log.
-  if (videoFrames_) qInfo().noquote() << "media: video" << path << "-" << mpv_.describeTracks();
+  if (videoFrames_) qInfo().noquote() << "media: video" << path << "-" << mpv().describeTracks();
   return opened(loaded, path);
 }
 
 MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
+  takeAnotherPlayerIfDraining();
   bumpGeneration();
   cancelOpening();
   if (mode_ != MediaMode::NotOpen) close();
-  if (!mpv_.ok()) return MediaResult::failure(mpv_.error());
+  if (!mpv().ok()) return MediaResult::failure(mpv().error());
   // A radio address is sound only.
-  if (kind_ == ChannelKind::MediaPlayer) mpv_set_property_string(mpv_.get(), "vid", "no");
+  if (kind_ == ChannelKind::MediaPlayer) mpv_set_property_string(mpv().get(), "vid", "no");
   // Only the request is made here; libmpv connects on its own threads, and its events about
   // the entry come back through the wake-up callback like every other event.
-  const MpvHandle::Loaded started = mpv_.startAddress(url);
+  const MpvHandle::Loaded started = mpv().startAddress(url);
   if (!started.ok) return MediaResult::failure(started.message);
   opening_ = true;
   openingWatch_ = MpvHandle::EntryWatch{started.entryId};
@@ -209,7 +272,7 @@ void MpvChannel::cancelOpening() {
   openingWatch_ = {};
   openingName_.clear();
   // Unloads the entry: libmpv drops the connection and stops waiting for the station.
-  mpv_.command({"stop"});
+  mpv().command({"stop"});
 }
 
 void MpvChannel::openingTimedOut() {
@@ -232,7 +295,7 @@ MediaResult MpvChannel::opened(const MpvHandle::Loaded& loaded, const QString& n
 
 void MpvChannel::play() {
   if (mode_ == MediaMode::NotOpen || ended_) return;
-  mpv_.setFlag("pause", false);
+  mpv().setFlag("pause", false);
   mode_ = MediaMode::Playing;
   // A file that became ready while paused sends no second notice when it starts.
   awaitingStart_ = !restarted_;
@@ -241,7 +304,7 @@ void MpvChannel::play() {
 
 void MpvChannel::pause() {
   if (mode_ != MediaMode::Playing) return;
-  mpv_.setFlag("pause", true);
+  mpv().setFlag("pause", true);
   mode_ = MediaMode::Paused;
 }
 
@@ -254,7 +317,9 @@ void MpvChannel::stop() {
   }
   if (mode_ == MediaMode::NotOpen) return;
   bumpGeneration();
-  mpv_.setFlag("pause", true);
+  // A file that has played out is gone from libmpv already (which may still be busy playing
+  // its last sound): nothing to ask of it.
+  if (!ended_) mpv().setFlag("pause", true);
   lastPositionMs_ = positionMs();
   mode_ = MediaMode::Stopped;
 }
@@ -263,8 +328,10 @@ void MpvChannel::close() {
   bumpGeneration();
   cancelOpening();
   if (mode_ == MediaMode::NotOpen) return;
-  mpv_.setFlag("pause", true);
-  mpv_.command({"stop"});
+  if (!ended_) {
+    mpv().setFlag("pause", true);
+    mpv().command({"stop"});
+  }
   midiStream_.reset();
   mode_ = MediaMode::NotOpen;
   entryId_ = -1;
@@ -277,7 +344,7 @@ void MpvChannel::close() {
 qint64 MpvChannel::positionMs() const {
   if (mode_ == MediaMode::NotOpen) return 0;
   if (ended_) return lastPositionMs_;
-  const double pos = mpv_.getDouble("time-pos", -1.0);
+  const double pos = mpv().getDouble("time-pos", -1.0);
   if (pos >= 0) lastPositionMs_ = qBound<qint64>(0, qint64(std::llround(pos * 1000.0)), lengthMs_ > 0 ? lengthMs_ : LLONG_MAX);
   return lastPositionMs_;
 }
@@ -286,24 +353,27 @@ void MpvChannel::seek(qint64 ms) {
   if (mode_ == MediaMode::NotOpen || ended_) return;
   const qint64 target = qBound<qint64>(0, ms, lengthMs_);
   const QByteArray seconds = QByteArray::number(double(target) / 1000.0, 'f', 3);
-  mpv_.command({"seek", seconds.constData(), "absolute+exact"});
+  mpv().command({"seek", seconds.constData(), "absolute+exact"});
   lastPositionMs_ = target;
 }
 
 void MpvChannel::setVolume(int level) {
   volume_ = qBound(0, level, 1000);
-  mpv_.setDouble("volume", mpvVolume(volume_));
+  // Never waits: libmpv may be busy playing the last sound of a file that has ended.
+  mpv().setDoubleAsync("volume", mpvVolume(volume_));
 }
 
 bool MpvChannel::event(QEvent* e) {
   if (e->type() == wakeEventType()) {
-    wake_->pending = false;
+    for (Player* p : {player_.get(), spare_.get()})
+      if (p) p->wake->pending = false;
     drain();
     return true;
   }
   if (e->type() == frameEventType()) {
-    wake_->framePending = false;
-    const auto picture = renderer_ ? renderer_->latest() : nullptr;
+    for (Player* p : {player_.get(), spare_.get()})
+      if (p) p->wake->framePending = false;
+    const auto picture = player_->renderer ? player_->renderer->latest() : nullptr;
     if (videoFrames_ && picture && picture->generation == generation_ && mode_ != MediaMode::NotOpen) {
       haveFrame_ = true;
       emit videoFrameReady();
@@ -326,9 +396,9 @@ bool MpvChannel::event(QEvent* e) {
 }
 
 void MpvChannel::drain() {
-  if (!mpv_.ok()) return;
+  if (!mpv().ok()) return;
   for (;;) {
-    mpv_event* e = mpv_wait_event(mpv_.get(), 0);
+    mpv_event* e = mpv_wait_event(mpv().get(), 0);
     if (e->event_id == MPV_EVENT_NONE) return;
     handle(e);
   }
@@ -344,7 +414,7 @@ bool MpvChannel::handleOpening(mpv_event* e) {
       MpvHandle::Loaded loaded;
       loaded.ok = true;
       loaded.entryId = openingWatch_.entryId;
-      loaded.lengthMs = mpv_.durationMs();
+      loaded.lengthMs = mpv().durationMs();
       const QString name = openingName_;
       opening_ = false;
       openingTimer_.stop();
@@ -369,15 +439,24 @@ void MpvChannel::handle(mpv_event* e) {
     const auto* ef = static_cast<mpv_event_end_file*>(e->data);
     if (ef->playlist_entry_id != entryId_ || mode_ == MediaMode::NotOpen || ended_) return;
     if (ef->reason == MPV_END_FILE_REASON_EOF) {
+      player_->ended.start();
       ended_ = true;
       lastPositionMs_ = lengthMs_;
       mode_ = MediaMode::Stopped;
-      notify(Note::End);
+      // libmpv says so when it has read the file to its end; its last sound is still in the
+      // output and is heard up to a few hundred milliseconds later. The end is told when the
+      // player is idle, that is when that sound has played (or after a bounded wait).
+      endPending_ = true;
+      endFallback_.start();
     } else if (ef->reason == MPV_END_FILE_REASON_ERROR) {
       ended_ = true;
       mode_ = MediaMode::Stopped;
       notify(Note::Failed, QStringLiteral("playback of %1 broke off: %2").arg(path_, QString::fromUtf8(mpv_error_string(ef->error))));
     }
+  } else if (e->event_id == MPV_EVENT_IDLE) {
+    // Its last sound has played: the player takes the next file at once again.
+    player_->ended.invalidate();
+    tellEnd();
   } else if (e->event_id == MPV_EVENT_PLAYBACK_RESTART) {
     if (mode_ == MediaMode::NotOpen) return;
     restarted_ = true;

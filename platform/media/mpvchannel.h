@@ -25,7 +25,7 @@ class MpvChannel : public MediaChannel {
   ~MpvChannel() override;
 
   // False when libmpv could not start a player; every call then does nothing and open fails.
-  bool ok() const { return mpv_.ok(); }
+  bool ok() const;
 
   MediaResult open(const QString& path, int timeoutMs = kOpenTimeoutMs) override;
   MediaResult openAddress(const QString& url, int timeoutMs = kOpenTimeoutMs) override;
@@ -67,6 +67,8 @@ class MpvChannel : public MediaChannel {
   void openingTimedOut();
   // Every open, stop and close moves the stamp on, for notes and pictures alike.
   void bumpGeneration();
+  // Tells the end of the file that played out, once its last sound has been heard.
+  void tellEnd();
   // libmpv's renderer for the program's own pictures; false when it cannot start.
   bool ensureRenderer();
   // Whether the open file's pictures are decoded ("vid"), by videoFrames_.
@@ -74,10 +76,21 @@ class MpvChannel : public MediaChannel {
   // The bookkeeping of a successful open.
   MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
 
+  // One libmpv player and what is bound to it (the wake-up target its threads call, the
+  // picture renderer on its core).
+  struct Player;
+  std::unique_ptr<Player> makePlayer();
+  MpvHandle& mpv() const;
+  // A file that has just played out is still played to its last sample by libmpv, which
+  // holds every call to that player meanwhile (its sound output drains before it lets go):
+  // a second player takes the next file so that nothing waits for that.
+  void takeAnotherPlayerIfDraining();
+  static constexpr int kDrainMs = 3000;  // ample for any output's buffer to play out
+
   ChannelKind kind_;
-  // Declared before the player: it must outlive libmpv, whose threads call into it.
-  std::unique_ptr<MpvWakeTarget> wake_;
-  MpvHandle mpv_;
+  MpvSettings settings_;
+  std::unique_ptr<Player> player_;  // the one the channel plays on
+  std::unique_ptr<Player> spare_;   // the other one, made when first needed
   std::shared_ptr<MidiRenderer> midi_;
   std::unique_ptr<MidiStream> midiStream_;  // the MIDI file playing, rendered as it plays
   bool silentNoticed_ = false;
@@ -101,8 +114,8 @@ class MpvChannel : public MediaChannel {
   QString openingName_;
   int openingTimeoutMs_ = 0;
   QTimer openingTimer_;
-  // Draws the pictures on its own thread; made on first use, ended before the player.
-  std::unique_ptr<MpvFrameRenderer> renderer_;
+  bool endPending_ = false;  // played out, its end not told yet
+  QTimer endFallback_;       // tells it anyway should libmpv never say it is idle
   // Stamps the notes posted to ourselves; open, stop and close move it on, so a note about a
   // file that has since been replaced is dropped.
   quint64 generation_ = 0;

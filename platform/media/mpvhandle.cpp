@@ -95,6 +95,10 @@ void MpvHandle::setDouble(const char* name, double value) {
   if (h_) mpv_set_property(h_, name, MPV_FORMAT_DOUBLE, &value);
 }
 
+void MpvHandle::setDoubleAsync(const char* name, double value) {
+  if (h_) mpv_set_property_async(h_, 0, name, MPV_FORMAT_DOUBLE, &value);
+}
+
 double MpvHandle::getDouble(const char* name, double fallback) const {
   double v = fallback;
   if (!h_ || mpv_get_property(h_, name, MPV_FORMAT_DOUBLE, &v) < 0) return fallback;

@@ -662,3 +662,35 @@ TEST(WebRadioHostTest, APageThatNeverLoadsHoldsNothingUp) {
   EXPECT_FALSE(loaded.first().at(1).toBool());
   host.Clear();
 }
+
+// The next song opened the moment a song has played out: the end of the first is heard to
+// its last sample and the second plays after it, on the same channel, however often.
+TEST(MediaOnTheServer, ASongOpenedAsTheOneBeforePlaysOutFollowsItWholeTimeAfterTime) {
+  REQUIRE_MONITOR();
+  QTemporaryDir dir;
+  const QString a = testing_support::writeToneWav(dir.filePath(QStringLiteral("a.wav")), 0.6, 440.0);
+  const QString b = testing_support::writeToneWav(dir.filePath(QStringLiteral("b.wav")), 0.6, 660.0);
+  MpvSettings heard;
+  heard.silentFallback = false;
+  MpvBackend backend(heard);
+  auto channel = backend.createChannel(ChannelKind::MediaPlayer);
+  ASSERT_NE(channel, nullptr);
+  int ends = 0;
+  QObject::connect(channel.get(), &MediaChannel::endOfMedia, [&] {
+    // Straight from the end notice, as the next song of a list is played.
+    if (++ends < 6) {
+      ASSERT_TRUE(channel->open(ends % 2 ? b : a).ok) << ends;
+      channel->play();
+    }
+  });
+  const auto t0 = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(channel->open(a).ok);
+  channel->play();
+  ASSERT_TRUE(waitUntil([&] { return ends == 6; }, 15000)) << ends << " ends";
+  const auto heardFrom = monitor.firstLouder(0.05, t0);
+  ASSERT_TRUE(heardFrom.has_value());
+  // Six songs of 0.6 s, each heard whole, one after the other: 3.6 s of sound from the first.
+  EXPECT_GT(monitor.loudShare(0.05, *heardFrom, *heardFrom + 3400ms), 0.85) << "a song was cut or did not play";
+  // Each tone peaks at half scale: more means two songs sounded at once.
+  EXPECT_LT(monitor.maxPeak(*heardFrom, *heardFrom + 3600ms), 0.7) << "a song began before the one before had ended";
+}
