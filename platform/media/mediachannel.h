@@ -99,6 +99,23 @@ class MediaChannel : public QObject {
   // The newest picture of the open file (null when there is none yet); videoFrameReady()
   // tells when a new one has arrived.
   virtual std::shared_ptr<const VideoPicture> videoPicture() const { return nullptr; }
+  // The next open of `path` leaves it stopped at `ms` rather than at its start, so that play
+  // begins there (a song taken up again at its place is never heard from its start first).
+  // Opens of other files leave it waiting; an empty path forgets it.
+  void startNextOpenAt(const QString& path, qint64 ms) {
+    startAtPath_ = path;
+    startAtMs_ = ms;
+  }
+  // Whether a start asked for with startNextOpenAt is still waiting for its file.
+  bool startAtWaiting() const { return !startAtPath_.isEmpty(); }
+
+ protected:
+  // The place the file just opened is to start at (0: its start); asked for once only.
+  qint64 takeStartFor(const QString& path) {
+    if (startAtPath_.isEmpty() || path != startAtPath_) return 0;
+    startAtPath_.clear();
+    return startAtMs_;
+  }
 
  signals:
   // The file played to its end (not sent for stop, close or a failure).
@@ -115,6 +132,10 @@ class MediaChannel : public QObject {
   // through the server again.
   void soundOutputLost();
   void soundOutputReturned();
+
+ private:
+  QString startAtPath_;
+  qint64 startAtMs_ = 0;
 };
 
 // Makes the channels of one kind of media layer (libmpv, or a fake in tests).

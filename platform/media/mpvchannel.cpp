@@ -145,13 +145,17 @@ void MpvChannel::takeAnotherPlayerIfDraining() {
   player_->mpv.setDoubleAsync("volume", mpvVolume(volume_));
   if (videoFrames_ && !ensureRenderer()) videoFrames_ = false;
   // The file that ended is gone with the other player.
+  forgetFile();
+}
+
+void MpvChannel::forgetFile() {
+  midiStream_.reset();
   mode_ = MediaMode::NotOpen;
   entryId_ = -1;
   path_.clear();
   lengthMs_ = lastPositionMs_ = 0;
   ended_ = false;
   awaitingStart_ = false;
-  midiStream_.reset();
 }
 
 void MpvChannel::tellEnd() {
@@ -242,7 +246,10 @@ MediaResult MpvChannel::open(const QString& path, int timeoutMs) {
   // A file opened for its pictures says what it holds: a damaged, silent or huge video is
   // then plain from the log.
   if (videoFrames_) qInfo().noquote() << "media: video" << path << "-" << mpv().describeTracks();
-  return opened(loaded, path);
+  const MediaResult result = opened(loaded, path);
+  // Still paused: the seek is done before a sound of the file is heard.
+  if (const qint64 at = takeStartFor(path); at > 0) seek(at);
+  return result;
 }
 
 MediaResult MpvChannel::openAddress(const QString& url, int timeoutMs) {
@@ -332,13 +339,7 @@ void MpvChannel::close() {
     mpv().setFlag("pause", true);
     mpv().command({"stop"});
   }
-  midiStream_.reset();
-  mode_ = MediaMode::NotOpen;
-  entryId_ = -1;
-  path_.clear();
-  lengthMs_ = lastPositionMs_ = 0;
-  ended_ = false;
-  awaitingStart_ = false;
+  forgetFile();
 }
 
 qint64 MpvChannel::positionMs() const {

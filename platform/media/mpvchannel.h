@@ -69,6 +69,8 @@ class MpvChannel : public MediaChannel {
   void bumpGeneration();
   // Tells the end of the file that played out, once its last sound has been heard.
   void tellEnd();
+  // The channel holds no file any more.
+  void forgetFile();
   // libmpv's renderer for the program's own pictures; false when it cannot start.
   bool ensureRenderer();
   // Whether the open file's pictures are decoded ("vid"), by videoFrames_.

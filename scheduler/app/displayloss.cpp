@@ -45,11 +45,12 @@ constexpr int kTakeOverWaitMs = 10000;
 
 QString noteFile() { return orvane::HomeFolder::file(QStringLiteral("TForm_main_tamu.windowless")); }
 
-// "main=id,song,ms" for a song entry whose song is playing on the channel.
+// "main=id,song,ms,file" for a song entry whose song is playing on the channel (the file's
+// name in hexadecimal, as it may hold any character).
 void addChannel(QList<QByteArray>& parts, const char* name, int owner, int selected, orvane::MediaChannel* player) {
   if (owner == 0 || selected < 0 || !player || !player->isPlaying()) return;
   parts << QByteArray(name) + '=' + QByteArray::number(owner) + ',' + QByteArray::number(selected) + ',' +
-               QByteArray::number(player->positionMs());
+               QByteArray::number(player->positionMs()) + ',' + player->fileName().toUtf8().toHex();
 }
 
 // What is under way, as the next image reads it: the stop of automatic broadcasting, the
@@ -132,13 +133,21 @@ int startAgainIfUnderWay(TForm_main_tamu& w, int id) {
 template <typename Channel, typename Play>
 void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, Play play) {
   const QList<QByteArray> v = value.split(',');
-  if (v.size() != 3 || startAgainIfUnderWay(w, v[0].toInt()) < 0) return;
-  const int song = v[1].toInt();
-  if (song != channel.selected() && song >= 0 && song < channel.songs().size()) {
-    channel.selectSong(song);
-    play(channel.songs().at(song));
+  orvane::MediaChannel* player = channel.player();
+  if (v.size() != 4 || !player) return;
+  const qint64 at = v[2].toLongLong();
+  // The song opens at its place: its start is never heard a second time.
+  player->startNextOpenAt(QString::fromUtf8(QByteArray::fromHex(v[3])), at);
+  if (startAgainIfUnderWay(w, v[0].toInt()) >= 0) {
+    const int song = v[1].toInt();
+    if (song != channel.selected() && song >= 0 && song < channel.songs().size()) {
+      channel.selectSong(song);
+      play(channel.songs().at(song));
+    }
+    // Opened some other way (ahead of time, or not by this channel's player): moved there.
+    if (player->startAtWaiting() && player->isPlaying()) player->seek(at);
   }
-  if (channel.player() && channel.player()->isPlaying()) channel.player()->seek(v[2].toLongLong());
+  player->startNextOpenAt({}, 0);
 }
 }  // namespace
 

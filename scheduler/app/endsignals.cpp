@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cstdio>
 
@@ -25,7 +26,8 @@ void install(std::function<void()> end) {
     std::perror("end signals: no socket pair; the system's end request ends the program at once");
     return;
   }
-  auto* notifier = new QSocketNotifier(pipeFds[1], QSocketNotifier::Read);
+  // Goes with the application object.
+  auto* notifier = new QSocketNotifier(pipeFds[1], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [end = std::move(end)] {
     char byte = 0;
     if (::read(pipeFds[1], &byte, 1) == 1) {
