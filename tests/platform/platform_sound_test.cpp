@@ -157,6 +157,25 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
     EXPECT_NEAR(MpvChannel::mpvVolume(level), mpv, 1e-9) << level;
 }
 
+// A song taken up again opens at its place, before a sample of it plays; opening another file
+// first leaves the place waiting for its own file, and it is used once only.
+TEST_F(MediaTest, AStartAskedForAFileIsWhereItOpensOnce) {
+  auto c = channel();
+  const QString other = testing_support::writeToneWav(file("other.wav"), 1.0);
+  const QString song = testing_support::writeToneWav(file("song.wav"), 5.0);
+  c->startNextOpenAt(song, 3000);
+  ASSERT_TRUE(c->open(other).ok);
+  EXPECT_EQ(c->positionMs(), 0);
+  EXPECT_TRUE(c->startAtWaiting());
+  ASSERT_TRUE(c->open(song).ok);
+  EXPECT_EQ(c->mode(), MediaMode::Stopped);
+  EXPECT_FALSE(c->startAtWaiting());
+  EXPECT_TRUE(waitUntil([&] { return c->positionMs() >= 2990; }, 2000)) << "opened at " << c->positionMs() << " ms";
+  ASSERT_TRUE(c->open(song).ok);
+  QThread::msleep(100);
+  EXPECT_LT(c->positionMs(), 100) << "the place was used twice";
+}
+
 TEST_F(MediaTest, MidiFilesAreRenderedAsTheyPlay) {
   if (MidiRenderer().soundfont().isEmpty()) GTEST_SKIP() << "no General MIDI soundfont installed";
   const QString mid = testing_support::writeMidi(file("tune.MID"), 2);
