@@ -133,11 +133,11 @@ int startAgainIfUnderWay(TForm_main_tamu& w, int id) {
 template <typename Channel, typename Play>
 void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, Play play) {
   const QList<QByteArray> v = value.split(',');
+  if (v.size() != 4) return;
   orvane::MediaChannel* player = channel.player();
-  if (v.size() != 4 || !player) return;
   const qint64 at = v[2].toLongLong();
   // The song opens at its place: its start is never heard a second time.
-  player->startNextOpenAt(QString::fromUtf8(QByteArray::fromHex(v[3])), at);
+  if (player) player->startNextOpenAt(QString::fromUtf8(QByteArray::fromHex(v[3])), at);
   if (startAgainIfUnderWay(w, v[0].toInt()) >= 0) {
     const int song = v[1].toInt();
     if (song != channel.selected() && song >= 0 && song < channel.songs().size()) {
@@ -145,9 +145,9 @@ void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, P
       play(channel.songs().at(song));
     }
     // Opened some other way (ahead of time, or not by this channel's player): moved there.
-    if (player->startAtWaiting() && player->isPlaying()) player->seek(at);
+    if (player && player->startAtWaiting() && player->isPlaying()) player->seek(at);
   }
-  player->startNextOpenAt({}, 0);
+  if (player) player->startNextOpenAt({}, 0);
 }
 }  // namespace
 
