@@ -230,9 +230,9 @@ class TSkinControl : public QObject {
     QSize size;
     QSize measured;
     bool oneLine = false;
-    // One line: the caption cut with an ellipsis to the width it is drawn in, in its font.
+    // One line: the caption cut with an ellipsis to the width it is drawn in.
     int cutWidth = -1;
-    QString cutFont, shown;
+    QString shown;
   };
   CaptionFit& FitCaption(QPainter* dc, const QString& text, const QSize& size) const;
   mutable std::vector<CaptionFit> captionFits_;  // the latest few, newest last

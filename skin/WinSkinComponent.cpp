@@ -171,19 +171,18 @@ bool TSXSkin::ReadSkinStream(const QByteArray& saved) {
     qCWarning(lcSkinComponent) << "saved skin record holds" << saved.size() - 4 << "of its" << length << "bytes";
     return false;
   }
-  if (length < 1) return LoadUsableSkin();
-  const QByteArray previous = std::exchange(skinStream_, saved.mid(4, static_cast<qsizetype>(length)));
-  if (LoadUsableSkin()) return true;
-  skinStream_ = previous;  // the package of the skin in use stays with it
-  return false;
+  return LoadUsableSkin(length < 1 ? skinStream_ : saved.mid(4, static_cast<qsizetype>(length)));
 }
 
-bool TSXSkin::LoadUsableSkin() {
+bool TSXSkin::LoadUsableSkin(QByteArray stream) {
   const std::shared_ptr<const TSkinData> previous = data_;
-  if (!LoadSkin()) return false;
-  const QString why = UnusableFrame(*data_);
-  if (why.isEmpty()) return true;
-  qCWarning(lcSkinComponent).noquote() << "skin package refused:" << why;
+  std::swap(skinStream_, stream);
+  const bool loaded = LoadSkin();
+  const QString why = loaded ? UnusableFrame(*data_) : QString();
+  if (loaded && why.isEmpty()) return true;
+  if (loaded) qCWarning(lcSkinComponent).noquote() << "skin package refused:" << why;
+  // The skin in use stays, with the package it came from.
+  skinStream_ = std::move(stream);
   data_ = previous;
   skinLoading_ = !data_;
   return false;
@@ -196,12 +195,8 @@ void TSXSkin::SetSkinFile(const QString& fileName) {
     if (!fileName.isEmpty()) qCWarning(lcSkinComponent) << "skin file cannot be read:" << fileName;
     return;
   }
-  const QByteArray previous = skinStream_;
-  skinStream_ = file.readAll();
-  if (!LoadUsableSkin()) {
-    // The skin in use stays, and so does the package it came from.
-    qCWarning(lcSkinComponent) << "skin file is not a readable skin package:" << fileName;
-    skinStream_ = previous;
+  if (!LoadUsableSkin(file.readAll())) {
+    qCWarning(lcSkinComponent) << "skin file not used, the skin in use stays:" << fileName;
     return;
   }
   if (!SkinManager) Loaded();

@@ -258,9 +258,10 @@ class TSXSkin : public QObject {
 
  private:
   void BuildIconBitmap();
-  // LoadSkin for a package meant for the windows: a skin whose border images cannot draw a
+  // LoadSkin of this package, meant for the windows: a skin whose border images cannot draw a
   // window's frame is refused like a package that cannot be read (one log line saying why).
-  bool LoadUsableSkin();
+  // Refused, the skin in use and its package stay.
+  bool LoadUsableSkin(QByteArray stream);
 
   bool active_ = false;
   bool loaded_ = false;

@@ -356,7 +356,6 @@ class NumberBounds {
     if (count_ > changed_.size()) line += QStringLiteral(", and %1 more").arg(count_ - changed_.size());
     qCWarning(lcSkinParse).noquote() << line;
   }
-  int Count() const { return count_; }
 
  private:
   static constexpr qsizetype kListed = 8;

@@ -40,8 +40,6 @@ QPalette TStylePalettes::Canonical(const QPalette& palette) {
   return p.distinct.at(index);
 }
 
-qsizetype TStylePalettes::Count() { return palettes().distinct.size(); }
-
 TStylePalettes::Scope::Scope(const QStyleOption* option) {
   if (!option) return;
   const QPalette canonical = Canonical(option->palette);
@@ -50,6 +48,9 @@ TStylePalettes::Scope::Scope(const QStyleOption* option) {
   option_ = const_cast<QStyleOption*>(option);
   saved_ = option_->palette;
   option_->palette = canonical;
+  // The group to draw with (active, inactive, disabled) is not one of the colours: the
+  // canonical palette keeps the group of whoever it was first seen with.
+  option_->palette.setCurrentColorGroup(saved_.currentColorGroup());
 }
 
 TStylePalettes::Scope::~Scope() {

@@ -20,8 +20,6 @@ class TStylePalettes {
  public:
   // The palette to draw with: equal to `palette` in every brush.
   static QPalette Canonical(const QPalette& palette);
-  // Distinct palettes kept (for the tests).
-  static qsizetype Count();
 
   // Puts the canonical palette into the option for the life of the scope (the option belongs
   // to the caller of the style and is given back as it came).

@@ -21,26 +21,6 @@ constexpr size_t kBlockSize = 61440;
 
 const QDate kDayZero(1899, 12, 30);
 
-std::u32string Folded(const QString& s) {
-  std::u32string out;
-  bool ascii = true;
-  for (QChar c : s)
-    if (c.unicode() >= 0x80) {
-      ascii = false;
-      break;
-    }
-  if (ascii) {
-    out.reserve(s.size());
-    for (QChar c : s) {
-      char16_t u = c.unicode();
-      out.push_back(u >= 'A' && u <= 'Z' ? u + 32 : u);
-    }
-    return out;
-  }
-  const QList<uint> ucs = s.toCaseFolded().toUcs4();
-  out.assign(ucs.begin(), ucs.end());
-  return out;
-}
 
 bool Wild(std::u32string_view name, std::u32string_view pat) {
   size_t n = 0, p = 0, starP = std::u32string_view::npos, starN = 0;
@@ -114,6 +94,27 @@ void AddUnique(QStringList& list, const QString& mask) {
 
 }  // namespace
 
+std::u32string Folded(const QString& s) {
+  std::u32string out;
+  bool ascii = true;
+  for (QChar c : s)
+    if (c.unicode() >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) {
+    out.reserve(s.size());
+    for (QChar c : s) {
+      char16_t u = c.unicode();
+      out.push_back(u >= 'A' && u <= 'Z' ? u + 32 : u);
+    }
+    return out;
+  }
+  const QList<uint> ucs = s.toCaseFolded().toUcs4();
+  out.assign(ucs.begin(), ucs.end());
+  return out;
+}
+
 TDateTime DateTimeOf(const QDate& date, const QTime& time) {
   return kDayZero.daysTo(date) * kMsPerDay + (time.isValid() ? time.msecsSinceStartOfDay() : 0);
 }
@@ -170,10 +171,6 @@ bool DateTimeInRange(TDateTime value, TDateTime after, TDateTime before) {
   if (before != 0 && cmp(before) > 0) return false;
   if (after != 0 && cmp(after) < 0) return false;
   return true;
-}
-
-bool TDateTimeCriteria::IsSet() const {
-  return CreatedBefore || CreatedAfter || ModifiedBefore || ModifiedAfter || AccessedBefore || AccessedAfter;
 }
 
 bool TDateTimeCriteria::Matches(const TFileInfo& info) const {
@@ -267,8 +264,6 @@ QString AddTrailingSlash(const QString& path) {
   return path.isEmpty() || path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
 
-void SplitFolded(const QString& name, std::u32string& base, std::u32string& ext) { Split(Folded(name), base, ext); }
-
 CompiledMask::CompiledMask(const QString& mask) { Split(Folded(mask), base, ext, &hasExt); }
 
 bool CompiledMask::Matches(std::u32string_view nbase, std::u32string_view next) const {
@@ -280,7 +275,7 @@ bool WildcardMatch(const QString& name, const QString& pattern) { return Wild(Fo
 
 bool FileNameMatchesMask(const QString& name, const QString& mask) {
   std::u32string base, ext;
-  SplitFolded(name, base, ext);
+  Split(Folded(name), base, ext);
   return CompiledMask(mask).Matches(base, ext);
 }
 
@@ -361,7 +356,7 @@ TTargetSearch::TTargetSearch(const TSearchCriteria& c)
 
 bool TTargetSearch::Matches(const QString& folder, const TFileInfo& info, const std::atomic<bool>* aborted) const {
   if (!Size.Matches(info.Size) || !Attribute.Matches(info.Attributes) || !AttributeEx.Matches(info.Attributes) ||
-      (TimeStamp.IsSet() && !TimeStamp.Matches(info)))
+      !TimeStamp.Matches(info))
     return false;
   for (qsizetype i = Folders.Excluded.size() - 1; i >= 0; --i)
     if (PathMatchesMask(folder, info.Name, Folders.Excluded[i])) return false;

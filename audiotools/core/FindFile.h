@@ -89,8 +89,6 @@ struct TAttributeCriteriaEx {
 struct TDateTimeCriteria {
   TDateTime CreatedBefore = 0, CreatedAfter = 0, ModifiedBefore = 0, ModifiedAfter = 0, AccessedBefore = 0,
             AccessedAfter = 0;
-  // Whether any bound is set (only then are a file's times looked at).
-  bool IsSet() const;
   // Each pair with a bound tests its time of the file, converted to local time for it alone.
   bool Matches(const TFileInfo& info) const;
 };
@@ -155,8 +153,8 @@ struct CompiledMask {
   std::u32string base, ext;
   bool hasExt = false;
 };
-// Folds a name and splits it into base and extension (an absent extension counts as ".").
-void SplitFolded(const QString& name, std::u32string& base, std::u32string& ext);
+// A name case-folded for comparing, one code point a character.
+std::u32string Folded(const QString& s);
 
 struct TTargetFolder {
   QString Folder;  // canonical, with a trailing "/"

@@ -7,7 +7,6 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QDebug>
@@ -60,8 +59,7 @@ class EntryName {
       name_ = decode(QByteArrayView(bytes, static_cast<qsizetype>(len)));
       if (decode.hasError()) return false;
       named_ = true;
-      const QList<uint> ucs = name_.toCaseFolded().toUcs4();
-      folded_.assign(ucs.begin(), ucs.end());
+      folded_ = Folded(name_);
     }
     dot_ = folded_.rfind(U'.');
     return true;

@@ -68,7 +68,6 @@ qint64 toStrictInteger(const QVariant& v, bool* ok) {
   return v.toString().trimmed().toLongLong(ok, 10);
 }
 
-bool RowReader::isNull(int column) const { return sqlite3_column_type(s_, column) == SQLITE_NULL; }
 
 QByteArrayView RowReader::text(int column) const {
   const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));

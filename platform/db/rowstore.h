@@ -18,7 +18,6 @@ namespace orvane::db {
 class RowReader {
  public:
   explicit RowReader(sqlite3_stmt* statement) : s_(statement) {}
-  bool isNull(int column) const;
   // The value's text as UTF-8 (numbers as SQLite writes them, empty for NULL).
   QByteArrayView text(int column) const;
   // The strict integer of toStrictInteger(): whole integers, or text holding one.

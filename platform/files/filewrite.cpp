@@ -148,6 +148,4 @@ QString describeWriteError(int error) {
   }
 }
 
-bool isDiskFull(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
-
 }  // namespace orvane

@@ -43,7 +43,5 @@ int restrictToOwner(const QString& path);
 
 // A short text for the operator about why a write failed, by error number.
 QString describeWriteError(int error);
-// True for the errors of a disk without room (no space, quota, file size limit).
-bool isDiskFull(int error);
 
 }  // namespace orvane

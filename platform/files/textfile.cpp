@@ -53,13 +53,20 @@ QStringList splitLines(const QString& text) {
 
 QStringList readTextLines(const QString& path, bool* ok) { return splitLines(readTextFile(path, ok)); }
 
-bool writeTextLines(const QString& path, const QStringList& lines, int* error) {
+namespace {
+// The lines as stored: UTF-8, each ended by CR LF.
+QByteArray crlfLines(const QStringList& lines) {
   QByteArray out;
   for (const QString& line : lines) {
     out += line.toUtf8();
     out += "\r\n";
   }
-  return replaceFile(path, out, error);
+  return out;
+}
+}  // namespace
+
+bool writeTextLines(const QString& path, const QStringList& lines, int* error) {
+  return replaceFile(path, crlfLines(lines), error);
 }
 
 bool appendTextLines(const QString& path, const QStringList& lines, int* error) {
@@ -68,11 +75,7 @@ bool appendTextLines(const QString& path, const QStringList& lines, int* error) 
     return false;
   };
   if (error) *error = 0;
-  QByteArray out;
-  for (const QString& line : lines) {
-    out += line.toUtf8();
-    out += "\r\n";
-  }
+  const QByteArray out = crlfLines(lines);
   const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return fail(errno);
   struct stat st {};

@@ -33,7 +33,6 @@ class FakeMediaChannel : public MediaChannel {
   void seek(qint64 ms) override;
   void setVolume(int level) override;
   int volume() const override { return volume_; }
-  void setVideoFrames(bool on) override { videoFrames = on; }
 
   ChannelKind kind() const { return kind_; }
   // The file plays on to its end (the end signal is sent) or to a position.
@@ -50,7 +49,6 @@ class FakeMediaChannel : public MediaChannel {
   QStringList calls;
   std::vector<int> volumes;  // every volume set, in order
   QStringList opened;        // files opened successfully, in order
-  bool videoFrames = false;  // pictures asked for
 
  private:
   ChannelKind kind_;

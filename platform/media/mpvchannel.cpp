@@ -118,7 +118,6 @@ std::unique_ptr<MpvChannel::Player> MpvChannel::makePlayer() {
   auto p = std::make_unique<Player>(settings_, kind_);
   if (!p->mpv.ok()) return p;
   p->wake->receiver = this;
-  p->wake->generation = generation_;
   mpv_set_wakeup_callback(p->mpv.get(), &MpvWakeTarget::wakeup, p->wake.get());
   // Which audio output libmpv really opened: "null" means the sound server was not there.
   if (wantsSound_) mpv_observe_property(p->mpv.get(), 0, "current-ao", MPV_FORMAT_STRING);
@@ -141,7 +140,8 @@ void MpvChannel::takeAnotherPlayerIfDraining() {
   while (mpv_wait_event(spare_->mpv.get(), 0)->event_id != MPV_EVENT_NONE) {
   }
   std::swap(player_, spare_);
-  player_->wake->generation = generation_;
+  // The pictures of the file that ended are not needed while that player waits.
+  if (spare_->renderer) spare_->renderer->clear();
   player_->mpv.setDoubleAsync("volume", mpvVolume(volume_));
   if (videoFrames_ && !ensureRenderer()) videoFrames_ = false;
   // The file that ended is gone with the other player.
@@ -175,7 +175,11 @@ void MpvChannel::bumpGeneration() {
 }
 
 bool MpvChannel::ensureRenderer() {
-  if (player_->renderer) return true;
+  if (player_->renderer) {
+    // A player back from waiting draws at the size the window has now.
+    if (frameSize_.isValid()) player_->renderer->setSize(frameSize_);
+    return true;
+  }
   if (!mpv().ok()) return false;
   MpvWakeTarget* wake = player_->wake.get();
   auto renderer = std::make_unique<MpvFrameRenderer>(

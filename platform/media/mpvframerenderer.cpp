@@ -125,7 +125,10 @@ void MpvFrameRenderer::run() {
     lock.lock();
     if (shown) {
       // A picture drawn again at a new size is the same picture of the video.
-      picture->sequence = frame ? ++drawn_ : drawn_.load();
+      // Numbers are counted for the whole program: a window that shows the pictures of another
+      // player (another channel, or the channel's other player) never sees a number twice.
+      static std::atomic<quint64> pictures{0};
+      picture->sequence = frame ? (lastSequence_ = ++pictures) : lastSequence_;
       latest_ = std::move(picture);
       lock.unlock();
       published_();

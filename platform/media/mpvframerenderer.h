@@ -41,8 +41,6 @@ class MpvFrameRenderer {
   std::shared_ptr<const VideoPicture> latest() const;
   // Forgets the newest picture (a new file is being opened).
   void clear();
-  // Pictures drawn so far.
-  quint64 drawn() const { return drawn_.load(); }
 
  private:
   static void onUpdate(void* self);
@@ -63,7 +61,7 @@ class MpvFrameRenderer {
   std::shared_ptr<VideoPicture> latest_;
   // Buffers handed out before: reused once nobody but this list holds them.
   std::vector<std::shared_ptr<VideoPicture>> pool_;
-  std::atomic<quint64> drawn_{0};
+  quint64 lastSequence_ = 0;  // the number of the latest picture drawn (under mutex_)
   std::thread thread_;
 };
 

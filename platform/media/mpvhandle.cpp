@@ -91,10 +91,6 @@ void MpvHandle::setFlag(const char* name, bool value) {
   if (h_) mpv_set_property(h_, name, MPV_FORMAT_FLAG, &flag);
 }
 
-void MpvHandle::setDouble(const char* name, double value) {
-  if (h_) mpv_set_property(h_, name, MPV_FORMAT_DOUBLE, &value);
-}
-
 void MpvHandle::setDoubleAsync(const char* name, double value) {
   if (h_) mpv_set_property_async(h_, 0, name, MPV_FORMAT_DOUBLE, &value);
 }

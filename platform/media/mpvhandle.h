@@ -73,8 +73,7 @@ class MpvHandle {
   QString describeTracks() const;
 
   void setFlag(const char* name, bool value);
-  void setDouble(const char* name, double value);
-  // The same without waiting for libmpv to take it (its answer is an event nobody needs).
+  // Without waiting for libmpv to take it (its answer is an event nobody needs).
   void setDoubleAsync(const char* name, double value);
   double getDouble(const char* name, double fallback) const;
   void command(std::initializer_list<const char*> args);

@@ -48,7 +48,6 @@ void ChildEventFirst(const std::shared_ptr<WindowData>& d, QEvent* e, const std:
     d->framePending = true;
     sub->update();
   }
-  if (stateChange && d->alive) PlaceRestoredChild(*d);
 }
 
 void PlaceRestoredChild(WindowData& d) {

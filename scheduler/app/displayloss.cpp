@@ -22,8 +22,10 @@
 
 #include "platform/files/homefolder.h"
 #include "platform/media/mediachannel.h"
+#include "platform/system/processes.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/broadcastlog.h"
+#include "scheduler/core/guarded.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/core/songentries.h"
 #include "scheduler/windows/Unit_main_tamu.h"
@@ -80,8 +82,7 @@ void closeOnExec() {
 
 [[noreturn]] void startAgain() {
   std::fprintf(stderr, "display: the display is gone; the program starts again without windows and broadcasts on\n");
-  WriteLog(QStringLiteral("<") + BroadcastLog::Stamp(QDateTime::currentDateTime()) +
-           QStringLiteral(">  显示已断开，程序在无窗口状态下继续播音"));
+  WriteLog(BroadcastLog::NoticeLine(QDateTime::currentDateTime(), QStringLiteral("显示已断开，程序在无窗口状态下继续播音")));
   if (carried) {
     setenv(kState, capture(*carried).constData(), 1);
     carried->core().today.statusQueue().Close(kStatusWaitMs);
@@ -123,7 +124,8 @@ int startAgainIfUnderWay(TForm_main_tamu& w, int id) {
     if (!start || !end || *start > second || *end <= second) return -1;
     // Its start has passed: the clock must not start it a second time today.
     w.core().fired.mark(now.date(), FiredKind::Start, e.id, e.starttime);
-    w.StartEntry(int(i), EntryMode::Auto);
+    // Runs before the event loop: a start that throws must not end the program it keeps going.
+    RunGuarded(QStringLiteral("display: taking up ") + e.pname, [&] { w.StartEntry(int(i), EntryMode::Auto); });
     return int(i);
   }
   return -1;
@@ -136,8 +138,9 @@ void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, P
   if (v.size() != 4) return;
   orvane::MediaChannel* player = channel.player();
   const qint64 at = v[2].toLongLong();
+  const QString file = QString::fromUtf8(QByteArray::fromHex(v[3]));
   // The song opens at its place: its start is never heard a second time.
-  if (player) player->startNextOpenAt(QString::fromUtf8(QByteArray::fromHex(v[3])), at);
+  if (player) player->startNextOpenAt(file, at);
   if (startAgainIfUnderWay(w, v[0].toInt()) >= 0) {
     const int song = v[1].toInt();
     if (song != channel.selected() && song >= 0 && song < channel.songs().size()) {
@@ -145,7 +148,7 @@ void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, P
       play(channel.songs().at(song));
     }
     // Opened some other way (ahead of time, or not by this channel's player): moved there.
-    if (player && player->startAtWaiting() && player->isPlaying()) player->seek(at);
+    if (player && player->startAtWaiting() && player->isPlaying() && player->fileName() == file) player->seek(at);
   }
   if (player) player->startNextOpenAt({}, 0);
 }
@@ -214,9 +217,10 @@ void takeOverFromWindowless() {
   const qint64 pid = note.readAll().trimmed().toLongLong();
   note.close();
   if (pid <= 0 || pid == qint64(getpid())) return;
-  // The same program, still running (a number left over may since belong to another one).
-  const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
-  if (exe.isEmpty() || exe != QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()) return;
+  // The same program, still running (a number left over may since belong to another one; the
+  // program file may have been replaced by an update since it started).
+  const QString exe = orvane::Processes::executableName(pid);
+  if (exe.isEmpty() || exe != orvane::Processes::executableName(getpid())) return;
   qWarning().noquote() << "display: the program running without windows (process" << pid
                        << ") gives way to this one on the desktop";
   if (kill(pid_t(pid), SIGTERM) != 0) return;

@@ -19,6 +19,10 @@ QString StartLine(const QDateTime& t) {
   return QLatin1Char('<') + Stamp(t) + QStringLiteral("> **************** 运行软件 **************");
 }
 
+QString NoticeLine(const QDateTime& t, const QString& text) {
+  return QLatin1Char('<') + Stamp(t) + QStringLiteral("> ") + text;
+}
+
 QString CloseLine(const QDateTime& t) {
   return QLatin1Char('<') + Stamp(t) + QStringLiteral("> *************** 关闭软件*************** ");
 }

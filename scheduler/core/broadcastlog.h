@@ -15,6 +15,8 @@ QString EntryStartLine(const QDateTime& t, EntryMode mode, const QString& startt
 QString EntryEndLine(const QDateTime& t, EntryMode mode, const QString& endtime, const QString& slpath);
 // A song opened on a channel; fallback marks the stream player (written with an ASCII colon).
 QString SongLine(const QDateTime& t, const QString& path, bool secondChannel, bool fallback);
+// "<stamp> text": what the program tells the operator about itself (a fault, its end).
+QString NoticeLine(const QDateTime& t, const QString& text);
 }  // namespace BroadcastLog
 
 // Appends a line to "log.txt" in the home folder, creating the file when missing. Never

@@ -27,7 +27,7 @@ void DiskWatch::Failed(Place place, int error, const QString& path, const QStrin
                        << "); statuses and log lines are kept and written when the disk takes them again";
   const QString text = FailedText(why, path);
   // The log line waits with the others and lands, in its place, once the disk takes it.
-  if (s_.logenabled) WriteLog(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) + QStringLiteral("> ") + text);
+  if (s_.logenabled) WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
   orvane::PostNotice(text, QStringLiteral("错误"), orvane::mb::ICONHAND);
 }
 
@@ -37,6 +37,6 @@ void DiskWatch::Written(Place place) {
   if (failing()) return;
   qWarning().noquote() << "disk: writable again";
   const QString text = WritableText();
-  if (s_.logenabled) WriteLog(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) + QStringLiteral("> ") + text);
+  if (s_.logenabled) WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
   orvane::PostNotice(text, QStringLiteral("提示"), orvane::mb::ICONASTERISK);
 }

@@ -7,6 +7,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/entryrunner.h"
 #include "scheduler/core/firedset.h"
+#include "scheduler/core/guarded.h"
 #include "scheduler/core/todayprogramme.h"
 
 namespace {
@@ -15,25 +16,13 @@ const QString kTextEnd = QStringLiteral("00:00:00");
 // Each entry is guarded on its own: one failing entry never skips the others of its second.
 template <typename F>
 void guarded(const char* what, const rjmb& e, F&& f) {
-  try {
-    f();
-  } catch (const std::exception& ex) {
-    qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed:" << ex.what();
-  } catch (...) {
-    qWarning().noquote() << "dispatcher:" << what << e.pname << e.starttime << "failed";
-  }
+  RunGuarded(QStringLiteral("dispatcher: %1 %2 %3").arg(QLatin1String(what), e.pname, e.starttime), f);
 }
 // Runs one step of the tick; whatever it throws is logged, so the tick always finishes and
 // re-arms the timer.
 template <typename F>
 void guardedStep(const char* what, F&& f) {
-  try {
-    f();
-  } catch (const std::exception& ex) {
-    qWarning().noquote() << "dispatcher:" << what << "failed:" << ex.what();
-  } catch (...) {
-    qWarning().noquote() << "dispatcher:" << what << "failed";
-  }
+  RunGuarded(QStringLiteral("dispatcher: ") + QLatin1String(what), f);
 }
 
 // Seconds of local wall-clock time on one continuous scale (days and seconds of the day).

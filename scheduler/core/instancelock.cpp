@@ -26,6 +26,9 @@ InstanceLock::InstanceLock() : lock_(LockPath()) {
 }
 
 InstanceLock::~InstanceLock() {
+  // The file first: a program starting meanwhile that gets the folder's lock finds no file
+  // still held.
+  lock_.unlock();
   if (folderFd_ >= 0) ::close(folderFd_);  // the folder's lock ends with it
 }
 
@@ -59,12 +62,17 @@ InstanceLock::Result InstanceLock::acquire() {
     // Any other answer: a file system without folder locks; the lock file decides alone.
   }
   if (lock_.tryLock(0)) return Result::Acquired;
-  if (folderLocked && lock_.error() != QLockFile::LockFailedError) {
+  if (folderLocked) {
+    // No other instance runs (it would hold the folder): a lock file found there was left by
+    // one that ended, even where the disk has no room for the lock layer to clear it its way.
+    if (lock_.error() == QLockFile::LockFailedError && lock_.removeStaleLockFile() && lock_.tryLock(0))
+      return Result::Acquired;
+    const int e = folderWriteError();
+    // A writable folder and a file still held: a process holding the file and not the folder.
+    if (e == 0 && lock_.error() == QLockFile::LockFailedError) return Result::HeldByAnother;
     // No room for the file (a full or read-only disk): the folder's lock keeps this the only
     // instance, and the broadcast goes on.
-    int e = orvane::probeFolderWrite(orvane::HomeFolder::path());
-    if (e == 0) e = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
-    return failed(e, QStringLiteral("无法创建运行锁文件"), false);
+    return failed(e != 0 ? e : lockError(), QStringLiteral("无法创建运行锁文件"), false);
   }
   if (lock_.error() == QLockFile::LockFailedError && !ownerReadable()) {
     // No owner in the file: an instance that is writing it right now, or one that died (or
@@ -78,11 +86,14 @@ InstanceLock::Result InstanceLock::acquire() {
     }
   }
   if (lock_.error() == QLockFile::LockFailedError) return Result::HeldByAnother;
-  // The lock layer does not say why: a small write of our own in the folder does.
-  int e = orvane::probeFolderWrite(orvane::HomeFolder::path());
-  if (e == 0) e = lock_.error() == QLockFile::PermissionError ? EACCES : EIO;
-  return failed(e, QStringLiteral("无法创建运行锁文件"));
+  const int e = folderWriteError();
+  return failed(e != 0 ? e : lockError(), QStringLiteral("无法创建运行锁文件"));
 }
+
+// The lock layer does not say why it failed: a small write of our own in the folder does.
+int InstanceLock::folderWriteError() { return orvane::probeFolderWrite(orvane::HomeFolder::path()); }
+
+int InstanceLock::lockError() const { return lock_.error() == QLockFile::PermissionError ? EACCES : EIO; }
 
 int InstanceLock::Check() {
   switch (acquire()) {

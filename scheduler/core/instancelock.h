@@ -37,6 +37,9 @@ class InstanceLock {
   // True when the lock file's owner can be read (a half-written file has none).
   bool ownerReadable();
   Result failed(int error, const QString& what, bool fatal = true);
+  static int folderWriteError();
+  // The error number closest to what the lock layer last said.
+  int lockError() const;
 
   QLockFile lock_;
   int folderFd_ = -1;  // the home folder, flock()ed while this lock lives

@@ -63,8 +63,8 @@ bool LogWriter::Flush() {
     timer_.stop();
     nextDelayMs_ = StatusQueue::kFirstRetryMs;
     if (dropped_ > 0) {
-      pending_.append(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) +
-                      QStringLiteral("> 磁盘不可写期间另有%1行日志未能保存。").arg(dropped_));
+      pending_.append(
+          BroadcastLog::NoticeLine(clock_.now(), QStringLiteral("磁盘不可写期间另有%1行日志未能保存。").arg(dropped_)));
       dropped_ = 0;
     }
   } else {

@@ -8,6 +8,7 @@
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/firedset.h"
+#include "scheduler/core/guarded.h"
 #include "scheduler/core/todayprogramme.h"
 
 namespace {
@@ -19,13 +20,7 @@ int secondOfDay(const QDateTime& t) { return t.time().msecsSinceStartOfDay() / 1
 // command goes on, as the dispatcher does.
 template <typename F>
 void guarded(const char* what, F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    qWarning().noquote() << "play commands:" << what << "failed:" << e.what();
-  } catch (...) {
-    qWarning().noquote() << "play commands:" << what << "failed";
-  }
+  RunGuarded(QStringLiteral("play commands: ") + QLatin1String(what), f);
 }
 }  // namespace
 

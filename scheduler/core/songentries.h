@@ -50,8 +50,6 @@ class SongEntries : public QObject, public EntryKindHandler {
   // The song panel's stop button: both channels' players stop, the lists stay.
   void SpeedButton1Click();
 
-  // Tells the operator when the players lose the sound server and when it returns.
-  const SoundOutputNotice& soundOutput() const { return sound_; }
 
   // The id of the entry that owns a channel, 0 for none.
   int mainOwner() const { return mainOwner_.id; }

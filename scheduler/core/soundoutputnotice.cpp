@@ -29,7 +29,7 @@ void SoundOutputNotice::tell(bool lost) {
   lost_ = lost;
   const QString text = lost ? LostText() : ReturnedText();
   qWarning().noquote() << (lost ? "sound: the output is lost; entries go on in silence" : "sound: the output is back");
-  if (s_.logenabled) WriteLog(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) + QStringLiteral("> ") + text);
+  if (s_.logenabled) WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
   orvane::PostNotice(text, lost ? QStringLiteral("错误") : QStringLiteral("提示"),
                      lost ? orvane::mb::ICONHAND : orvane::mb::ICONASTERISK);
 }

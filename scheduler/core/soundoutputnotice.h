@@ -18,7 +18,6 @@ class SoundOutputNotice : public QObject {
   SoundOutputNotice(const MainState& state, const Clock& clock, QObject* parent = nullptr);
   // Listens to a channel's player (null: nothing); all players are told about as one output.
   void watch(orvane::MediaChannel* player);
-  bool lost() const { return lost_; }
 
   static QString LostText();
   static QString ReturnedText();

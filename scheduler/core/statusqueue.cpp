@@ -36,6 +36,20 @@ class QueueAttempt {
   odb::Connection& c_;
   int usual_;
 };
+
+// The error number (errno values) a database result code stands for; 0 for a fault that is
+// not the disk's.
+int ErrorNumberOf(int sqliteCode) {
+  switch (sqliteCode & 0xff) {
+    case SQLITE_FULL: return ENOSPC;
+    // A read-only file or mount: either way no right to write.
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return EACCES;
+    case SQLITE_IOERR: return EIO;
+    default: return 0;
+  }
+}
 }  // namespace
 
 StatusQueue::StatusQueue(TDataModule1& dm, QObject* parent) : QObject(parent), dm_(dm) {
@@ -132,18 +146,6 @@ void StatusQueue::writeQueued(int waitMs) {
     logOnce(lastCause_, head.what);
     if (watch_) watch_->Failed(DiskWatch::Place::Database, ErrorNumberOf(code), c->path(), c->lastError());
     return;
-  }
-}
-
-int StatusQueue::ErrorNumberOf(int sqliteCode) {
-  switch (sqliteCode & 0xff) {
-    case SQLITE_FULL: return ENOSPC;
-    // A read-only file or mount: either way no right to write.
-    case SQLITE_READONLY:
-    case SQLITE_PERM:
-    case SQLITE_AUTH: return EACCES;
-    case SQLITE_IOERR: return EIO;
-    default: return 0;
   }
 }
 

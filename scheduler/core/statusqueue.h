@@ -57,9 +57,6 @@ class StatusQueue : public QObject {
   void Close(int waitMs);
 
   const std::deque<Item>& pending() const { return items_; }
-  // The error number (errno values) a database result code stands for; 0 for a fault that is
-  // not the disk's.
-  static int ErrorNumberOf(int sqliteCode);
   bool empty() const { return items_.empty(); }
   // When the retry timer fires next (ms from its start), 0 when it is not running.
   int retryDelayMs() const { return timer_.isActive() ? timer_.interval() : 0; }

@@ -89,13 +89,13 @@ void TodayProgramme::LoadToday(int flushWaitMs) {
   s_.programmeday = today;
   bool holiday = false;
   const std::optional<QString> schedule = chooseSchedule(today, &holiday);
-  scheduleNamed_ = schedule && !schedule->isEmpty();
   s_.todayschedule = schedule.value_or(QString());
+  dayFades_ = s_.fadeenabled;
   if (view_) view_->setScheduleLabel(s_.todayschedule);
   if (runner_) runner_->StopAll();
   if (holiday && view_) view_->setNextEntryLabel(QStringLiteral("今天为不播音日期"));
 
-  if (!scheduleNamed_) {
+  if (s_.todayschedule.isEmpty()) {
     // Today's schedule unknown (unreadable) or none named (a missing key or day row): nothing
     // plays, neither yesterday's entries nor the rows of a schedule that happens to be named "".
     clearRows();
@@ -103,17 +103,14 @@ void TodayProgramme::LoadToday(int flushWaitMs) {
     if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(DateText(today), secondOfDay(now));
     if (!readRows()) readError_ = true;
   }
-  if (rows_.rowCount() == 0) {
-    // A day without entries must not keep yesterday's end-of-day shutdown time.
-    if (!ComputeEndShutdownTime()) readError_ = true;
-  } else {
-    dm_.qry_show.first();
-    if (!ComputeEndShutdownTime()) readError_ = true;
+  // Also for a day without entries: it must not keep yesterday's end-of-day shutdown time.
+  if (!ComputeEndShutdownTime()) readError_ = true;
+  if (rows_.rowCount() > 0) {
     s_.currentid = 0;
     ShowNextEntry();
-    // A malformed row is reported, but never silences the others.
-    if (rows_.malformed()) readError_ = true;
   }
+  // A malformed row is reported, but never silences the others.
+  if (rows_.malformed()) readError_ = true;
   if (readError_) ReportReadError();
 }
 
@@ -148,7 +145,7 @@ void TodayProgramme::ReportReadError() {
   // whatever found the fault finishes first.
   orvane::PostNotice(kReadError, QStringLiteral("错误"), orvane::mb::ICONHAND);
   // A failure is written whatever the log switch says (it governs the broadcast's events).
-  WriteLog(QLatin1Char('<') + BroadcastLog::Stamp(clock_.now()) + QStringLiteral("> ") + kReadError);
+  WriteLog(BroadcastLog::NoticeLine(clock_.now(), kReadError));
 }
 
 void TodayProgramme::resetStatuses(const QString& today, int now) {
@@ -189,12 +186,13 @@ void TodayProgramme::resetStatuses(const QString& today, int now) {
 void TodayProgramme::ShowTodayGrid() {
   // A day whose schedule could not be read, or that names none, stays empty until a load
   // reads one.
-  if (!scheduleNamed_) {
+  if (s_.todayschedule.isEmpty()) {
     clearRows();
     return;
   }
   // Showing the grid again reads the same day again; when that read fails the broadcast goes
-  // on with the entries read before (the grid shows them too), and the failure is told.
+  // on with the entries read before (the grid stays empty until a read succeeds), and the
+  // failure is told.
   std::vector<rjmb> before = s_.todayentries;
   if (readRows()) return;
   if (rows_.rowCount() == 0 && !(before.size() == 1 && before.front().isDummy())) {
@@ -208,7 +206,9 @@ bool TodayProgramme::readRows() {
   odb::Query& q = dm_.qry_show;
   // The rows go straight into today's entries, which the grid then shows.
   q.setRowStore(&rows_);
-  rows_.prepare(s_.todayschedule, s_.fadeenabled);
+  // The fade switch the day was loaded with: a change in the settings takes effect with the
+  // next load, never moving the ends of the entries under way.
+  rows_.prepare(s_.todayschedule, dayFades_);
   bool read = true;
   try {
     dm_.OpenQuery(q, GridStatement(), {{QStringLiteral(":s"), s_.todayschedule}});

@@ -111,5 +111,5 @@ class TodayProgramme {
   StatusQueue queue_;
   TodayRows rows_;
   bool readError_ = false;  // a read failed since the operator was last told
-  bool scheduleNamed_ = false;  // the last load read the name of a schedule that plays today
+  bool dayFades_ = false;  // the fade switch today's entries were loaded with
 };

@@ -30,10 +30,6 @@ bool TSkinSpeedButton::drawComplexControl(const TSkinStyle*, QStyle::ComplexCont
   return data && Skin() && kinds::PaintSpeedButton(*p, *data, Skin()->Options, *tool, w, GlyphProperty);
 }
 
-void TSkinButton::Restyle() {
-  if (QWidget* w = Handle()) w->update();
-}
-
 ORVANE_SKIN_KIND(TSkinButton)
 ORVANE_SKIN_KIND_ARGS(TSkinBitButton)
 ORVANE_SKIN_KIND(TSkinMenuButton)

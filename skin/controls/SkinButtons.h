@@ -18,7 +18,7 @@ class TSkinButton : public TSkinControl {
                    const QWidget* w) override;
   // The skin paints a button but leaves its size and layout as they are: a repaint is all it
   // takes (a style change would lay out every window of buttons anew at each switch).
-  void Restyle() override;
+  bool ChangesGeometry() const override { return false; }
 
  protected:
   virtual kinds::ButtonKind Kind() const { return kinds::bkPush; }

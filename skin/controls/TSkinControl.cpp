@@ -425,10 +425,10 @@ void TSkinControl::DrawGlyphCaption(QPainter* dc, const QRect& rect, int alignme
     dc->restore();
     return;
   }
-  // One line: drawn as such, cut with an ellipsis where it ends, both worked out once.
-  const QString drawFont = dc->font().key() + QLatin1Char('@') + QString::number(dc->device()->logicalDpiY());
-  if (fit.cutWidth != r.width() || fit.cutFont != drawFont) {
-    fit.cutWidth = r.width(), fit.cutFont = drawFont;
+  // One line: drawn as such, cut with an ellipsis where it ends, both worked out once (the
+  // font it is drawn in follows from the one the fit was found by).
+  if (fit.cutWidth != r.width()) {
+    fit.cutWidth = r.width();
     fit.shown = dc->fontMetrics().elidedText(text, Qt::ElideRight, r.width(), Qt::TextShowMnemonic | Qt::TextExpandTabs);
   }
   flags = (flags & ~(DT_WORDBREAK | DT_END_ELLIPSIS)) | DT_SINGLELINE;

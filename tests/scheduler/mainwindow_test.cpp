@@ -1,3 +1,6 @@
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -61,6 +64,31 @@ TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
                                                            QSysInfo::machineHostName().toUtf8() + "\n");
   InstanceLock again;
   EXPECT_EQ(again.acquire(), InstanceLock::Result::Acquired);
+}
+
+// A start after a crash on a disk with no room: the lock file left behind (with the dead
+// owner's number, or with none) cannot be cleared through a new file, yet nothing else runs;
+// the program starts and says what failed, never "already running".
+TEST(InstanceLockTest, ALockLeftBehindOnAFullDiskLetsTheProgramStart) {
+  for (const QByteArray& left : {QByteArray("2147483\norvane\n") + QSysInfo::machineHostName().toUtf8() + "\n",
+                                 QByteArray()}) {
+    testing_support::TempHome home;
+    testing_support::writeFile(InstanceLock::LockPath(), left);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    rlimit one{1, before.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &one), 0);
+    InstanceLock lock;
+    const InstanceLock::Result result = lock.acquire();
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_EQ(result, InstanceLock::Result::Acquired) << "left: " << left.size() << " bytes";
+    EXPECT_FALSE(lock.failure().isEmpty()) << "the missing lock file was not told";
+    // And while it runs, a second start is refused.
+    InstanceLock second;
+    EXPECT_EQ(second.acquire(), InstanceLock::Result::HeldByAnother);
+  }
 }
 
 namespace {

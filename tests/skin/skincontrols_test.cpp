@@ -26,10 +26,12 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyleFactory>
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTableView>
 #include <QTextEdit>
+#include <map>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -266,4 +268,41 @@ TEST_F(SkinControlsTest, FusionSeesOnePalettePerSetOfColours) {
   QPainter painter(&target);
   style.drawControl(QStyle::CE_PushButton, &option, &painter, &button);
   EXPECT_EQ(option.palette.cacheKey(), serial);
+}
+
+// Sharing a palette among equal colours must not share the state it is drawn in: a disabled
+// button drawn after an enabled one of the same colours (and the other way round) still
+// draws its caption in its own state's colour.
+TEST_F(SkinControlsTest, ASharedPaletteKeepsEachControlsState) {
+  TSkinStyle style;
+  style.setBaseStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QPalette colours = QApplication::palette();
+  colours.setColor(QPalette::Active, QPalette::ButtonText, Qt::black);
+  colours.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::black);
+  colours.setColor(QPalette::Disabled, QPalette::ButtonText, Qt::red);
+  const auto redPixels = [](const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        n += c.red() > 160 && c.green() < 90 && c.blue() < 90;
+      }
+    return n;
+  };
+  for (const bool disabledFirst : {false, true}) {
+    QPushButton enabled(QStringLiteral("钟钟钟")), disabled(QStringLiteral("钟钟钟"));
+    disabled.setEnabled(false);
+    std::map<QPushButton*, QImage> drawn;
+    for (QPushButton* b : disabledFirst ? std::vector{&disabled, &enabled} : std::vector{&enabled, &disabled}) {
+      b->setStyle(&style);
+      b->setPalette(colours);
+      b->resize(90, 28);
+      QImage image(90, 28, QImage::Format_ARGB32_Premultiplied);
+      image.fill(Qt::white);
+      b->render(&image);
+      drawn[b] = image;
+    }
+    EXPECT_GT(redPixels(drawn[&disabled]), 20) << "disabled first: " << disabledFirst;
+    EXPECT_EQ(redPixels(drawn[&enabled]), 0) << "disabled first: " << disabledFirst;
+  }
 }
