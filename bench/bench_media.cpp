@@ -8,7 +8,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -162,12 +161,11 @@ RadioHold radioHold(int limitMs) {
   return r;
 }
 
-long rssKb(qint64 pid) {
-  QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!f.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : f.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
-  return -1;
+// The resident memory of a started process; -1 once it has gone (its id is then 0, which would
+// read this process's own).
+long rssKb(const QProcess& p) {
+  const qint64 pid = p.processId();
+  return pid ? bench::rssKb(pid) : -1;
 }
 
 // The program on a day with one song entry on each channel, starting 3 seconds after it:
@@ -188,12 +186,8 @@ void programMemory(const QString& program, const QString& mp3) {
                     {QStringLiteral(":c"), QString::fromUtf8(channel)}});
   }
   QProcess orvane;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
+  QProcessEnvironment env = bench::programEnvironment(home.path(), home.path() + QStringLiteral("/config"));
   env.insert(QStringLiteral("ORVANE_MPV_AO"), QStringLiteral("pulse"));  // the private server's sink, as the peer
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
   orvane.setProcessEnvironment(env);
   orvane.start(program, {});
   if (!orvane.waitForStarted(5000)) {
@@ -201,9 +195,9 @@ void programMemory(const QString& program, const QString& mp3) {
     return;
   }
   bench::runEventsFor(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() - 700));
-  const long before = rssKb(orvane.processId());
+  const long before = rssKb(orvane);
   bench::runEventsFor(int(startAt.toMSecsSinceEpoch() - QDateTime::currentMSecsSinceEpoch() + 3000));
-  const long playing = rssKb(orvane.processId());
+  const long playing = rssKb(orvane);
   orvane.terminate();
   if (!orvane.waitForFinished(3000)) orvane.kill();
 
@@ -213,7 +207,7 @@ void programMemory(const QString& program, const QString& mp3) {
   long peerKb = -1;
   if (peer.waitForStarted(5000)) {
     bench::runEventsFor(2000);
-    peerKb = rssKb(peer.processId());
+    peerKb = rssKb(peer);
     peer.kill();
     peer.waitForFinished(3000);
   }

@@ -145,12 +145,7 @@ double programColdOnce(MonitorRecorder& monitor, const QString& voice) {
                   {QStringLiteral(":m"), voice + QStringLiteral("|0|100|1|0")},
                   {QStringLiteral(":t"), kText}});
   }
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  return coldOnce(monitor, QStringLiteral(ORVANE_PROGRAM), {}, env);
+  return coldOnce(monitor, QStringLiteral(ORVANE_PROGRAM), {}, bench::programEnvironment(home.path(), config.path()));
 }
 
 // The warm peer: a running espeak-ng that reads each line of its input aloud as it comes,

@@ -165,11 +165,7 @@ double startUpAtPhases() {
 double execToReadyMs(const QString& home) {
   QTemporaryDir config;
   QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home);
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
+  QProcessEnvironment env = bench::programEnvironment(home, config.path());
   env.insert(QStringLiteral("ORVANE_READY_LINE"), QStringLiteral("1"));
   program.setProcessEnvironment(env);
   program.setStandardOutputFile(QProcess::nullDevice());

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QTimer>
 #include <algorithm>
@@ -77,6 +78,23 @@ double shellRepetitionMs(const QString& database, const QByteArray& work, const 
   }
   if (*std::min_element(w.begin(), w.end()) < 0 || *std::min_element(b.begin(), b.end()) < 0) return -1;
   return (median(w) - median(b)) / runs;
+}
+
+QProcessEnvironment programEnvironment(const QString& home, const QString& configHome) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("ORVANE_HOME"), home);
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
+  return env;
+}
+
+long rssKb(qint64 pid) {
+  QFile f(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
+  if (!f.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : f.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+  return -1;
 }
 
 void runEventsFor(int ms) {

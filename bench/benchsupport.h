@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -44,6 +45,14 @@ double timeCommand(const QString& program, const QStringList& args, const QByteA
 // `base` (the same process without the repeated work), divided by `runs`. -1 when the shell
 // failed.
 double shellRepetitionMs(const QString& database, const QByteArray& work, const QByteArray& base, int runs);
+
+// The environment the real program is started in: this process's, with the program's home
+// and configuration folders given, the offscreen platform, and its changes to the system (the
+// power, the clock) only logged, never made.
+QProcessEnvironment programEnvironment(const QString& home, const QString& configHome);
+
+// The resident memory (VmRSS) of a process in kB, of this one for 0; -1 when it cannot be read.
+long rssKb(qint64 pid = 0);
 
 // Handles events for the given time.
 void runEventsFor(int ms);

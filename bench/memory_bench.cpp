@@ -65,14 +65,6 @@ namespace {
 constexpr double kLimitMb = 5.0;
 int gCount = 500;
 
-long rssKb(qint64 pid = 0) {
-  QFile f(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
-  if (!f.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : f.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
-  return -1;
-}
-
 // One measured run: resident memory after the warm-up, at every tenth of the run and at its end.
 struct Track {
   QString name;
@@ -121,7 +113,7 @@ Track measure(const QString& name, int warmup, int count, const std::function<bo
       return t;
     }
   if (!pid) fillPixmapCache();
-  t.warmKb = rssKb(pid);
+  t.warmKb = bench::rssKb(pid);
   const int tenth = qMax(1, count / 10);
   for (int i = 1; i <= count; ++i) {
     if (!step()) {
@@ -129,7 +121,7 @@ Track measure(const QString& name, int warmup, int count, const std::function<bo
       return t;
     }
     t.done = i;
-    if (i % tenth == 0 || i == count) t.samples.push_back(rssKb(pid));
+    if (i % tenth == 0 || i == count) t.samples.push_back(bench::rssKb(pid));
   }
   return t;
 }
@@ -189,12 +181,7 @@ Track programSongs(const QString& program, const QString& folder, bool skin, int
                     {QStringLiteral(":c"), QString::fromUtf8(channel)}});
   }
   QProcess orvane;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path() + QStringLiteral("/config"));
-  orvane.setProcessEnvironment(env);
+  orvane.setProcessEnvironment(bench::programEnvironment(home.path(), home.path() + QStringLiteral("/config")));
   orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   orvane.start(program, {});
   if (!orvane.waitForStarted(5000)) {

@@ -136,7 +136,7 @@ std::thread startPeer(const std::vector<QDateTime>& due, const QString& tone) {
 // The warm peer: an mpv that is already running, driven through its IPC socket.
 class WarmPeer {
  public:
-  explicit WarmPeer(const QString& socketPath) : socketPath_(socketPath) {
+  explicit WarmPeer(const QString& socketPath) {
     mpv_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mpv_.start(QStringLiteral("mpv"),
                {QStringLiteral("--no-config"), QStringLiteral("--idle=yes"), QStringLiteral("--pause"),
@@ -190,7 +190,6 @@ class WarmPeer {
     while (::recv(fd_, buf, sizeof buf, MSG_DONTWAIT) > 0) {
     }
   }
-  QString socketPath_;
   QProcess mpv_;
   int fd_ = -1;
 };
@@ -225,12 +224,7 @@ Result measure(const Run& run, int measured, const QString& tone, const MonitorR
     if (!busy.waitForStarted(5000)) std::printf("%s: stress-ng did not start\n", run.name);
   }
   QProcess orvane;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  orvane.setProcessEnvironment(env);
+  orvane.setProcessEnvironment(bench::programEnvironment(home.path(), config.path()));
   orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   orvane.start(QStringLiteral(ORVANE_PROGRAM), {});
   WarmPeer mpv(home.filePath(QStringLiteral("mpv.socket")));

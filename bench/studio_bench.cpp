@@ -3,7 +3,6 @@
 // 300 ms a due entry may be late), and the export of 1,000 Chinese characters beside
 // espeak-ng -w followed by lame on the same text. Run it through studio_bench.sh.
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,16 +16,6 @@
 #include "bench/benchsupport.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
-
-namespace {
-long RssKb() {
-  QFile f(QStringLiteral("/proc/self/status"));
-  if (!f.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : f.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
-  return -1;
-}
-}  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -50,7 +39,7 @@ int main(int argc, char** argv) {
     TForm_ttsplay w;
     w.show();
     bench::runEventsFor(500);
-    const long idle = RssKb();
+    const long idle = bench::rssKb();
     w.Memo1->setPlainText(big);
     w.Button1->click();
     // A one-second timer stands for the dispatcher's tick: how late it fires while reading.
@@ -67,7 +56,7 @@ int main(int argc, char** argv) {
     });
     tick.start(1000);
     bench::runEventsFor(10000);
-    const long peak = RssKb();
+    const long peak = bench::rssKb();
     w.Button3->click();
     std::printf("speech studio reading 200,000 characters for 10 s:\n");
     std::printf("  memory above idle: %.1f MB (limit 100): %s\n", (peak - idle) / 1024.0, peak - idle < 100 * 1024 ? "within" : "OVER");
