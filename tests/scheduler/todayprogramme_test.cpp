@@ -137,6 +137,14 @@ TEST_F(Today, FadeShorteningOnlyForLongSongEntriesWhenFadesAreOn) {
   unit.today.LoadToday();
   EXPECT_EQ(entries()[0].endtime, QStringLiteral("07:35:00"));
   EXPECT_TRUE(boxes.asked().empty()) << "an empty length is not an error";
+  // The switch turned in the settings window moves no end of the day loaded (an entry under
+  // way would miss its end, or meet it twice): the grid shown again keeps them, the next load
+  // takes the switch.
+  unit.state.fadeenabled = true;
+  unit.today.ShowTodayGrid();
+  EXPECT_EQ(entries()[0].endtime, QStringLiteral("07:35:00"));
+  unit.today.LoadToday();
+  EXPECT_EQ(entries()[0].endtime, QStringLiteral("07:34:56"));
 }
 
 TEST_F(Today, EndOfDayTimeIsTheLatestEndOrTextStart) {
