@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "platform/files/filewrite.h"
-#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/core/schedulebackup.h"
 #include "tests/scheduler/kindsfixture.h"
@@ -35,32 +34,16 @@ QStringList shownWith(const orvane::ScopedMessageResponder& boxes, const QString
   return found;
 }
 
-class WriteFaults : public KindsFixture, public DispatcherHost {
+class WriteFaults : public DispatchedKindsFixture {
  protected:
   // Notices are shown from the event loop: those another test left waiting are not ours, and
   // ours are shown before the next test begins.
   void SetUp() override {
-    KindsFixture::SetUp();
+    DispatchedKindsFixture::SetUp();
     QCoreApplication::processEvents();
     boxes.clear();
   }
   void TearDown() override { QCoreApplication::processEvents(); }
-  void showClock(const QString&) override {}
-  void newDay(const QDate&) override { unit.today.LoadToday(); }
-  void ShutdownPC() override {}
-  void RebootPC() override {}
-  void startAt(const QDateTime& t) {
-    clock.set(t);
-    unit.today.LoadToday();
-    dispatcher.start();
-    dispatcher.stop();  // ticks are driven by hand
-    unit.today.CatchUpEntry();
-  }
-  void tickAt(const QDateTime& t) {
-    clock.set(t);
-    dispatcher.Timer1Timer();
-  }
-  static QDateTime at(int h, int m, int s) { return QDateTime(QDate(2024, 5, 1), QTime(h, m, s, 30)); }
   int add(const QString& name, const QTime& start, int seconds) {
     return addSong({name, start.toString(QStringLiteral("HH:mm:ss")),
                     start.addSecs(seconds).toString(QStringLiteral("HH:mm:ss")), song(name + ".mp3"), "单曲播放", 1,
@@ -76,9 +59,8 @@ class WriteFaults : public KindsFixture, public DispatcherHost {
   }
   StatusQueue& queue() { return unit.today.statusQueue(); }
 
-  // Installed before the fixture opens the database, so its files go through the switch.
+  // Made before SetUp opens the fixture's database, so its files go through the switch.
   testing_support::FaultVfs vfs;
-  Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
 };
 }  // namespace
 
