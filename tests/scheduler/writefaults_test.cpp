@@ -2,9 +2,7 @@
 // made, and files that other users must not read: the day plays on, nothing is lost, and the
 // operator is told once when writing fails and once when it works again.
 #include <fcntl.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,14 +15,11 @@
 #include "scheduler/core/schedulebackup.h"
 #include "tests/scheduler/kindsfixture.h"
 #include "tests/support/faultvfs.h"
+#include "tests/support/filelimits.h"
 
 namespace {
 const QString kWaiting = QStringLiteral("待播"), kPlayed = QStringLiteral("已播");
-
-unsigned modeOf(const QString& path) {
-  struct stat st {};
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 01000u;
-}
+using testing_support::modeOf;
 
 // The boxes the operator was shown that hold a part, and their captions.
 QStringList shownWith(const orvane::ScopedMessageResponder& boxes, const QString& part) {
@@ -174,7 +169,7 @@ TEST_F(WriteFaults, LogLinesRefusedByTheDiskAreKeptWholeAndWrittenInTheirOrderBe
 
 TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverTheUmask) {
   // The fixture's database was made under the test's own umask; a fresh home under none.
-  const mode_t umaskBefore = ::umask(0);
+  const testing_support::ScopedUmask none(0);
   testing_support::TempHome fresh;
   TDataModule1 dm2;
   MainUnit unit2(dm2, clock);
@@ -207,7 +202,6 @@ TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverThe
   ASSERT_TRUE(unit3.ConnectDatabase());
   EXPECT_EQ(modeOf(db), 0600u);
   EXPECT_EQ(modeOf(db + "-wal"), 0600u);
-  ::umask(umaskBefore);
 }
 
 namespace {
@@ -253,14 +247,12 @@ TEST(InstanceLockFaults, OnlyALivingInstanceIsReportedAsRunningAndALockThatCanno
   // held to it as well). The home folder's own lock needs no room: the program runs, and the
   // operator is told what failed and where without waiting.
   testing_support::TempHome tight;
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit before{};
-  ::getrlimit(RLIMIT_FSIZE, &before);
-  rlimit one{1, before.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &one), 0);
-  const LockOutcome o = checkLock();
-  ::setrlimit(RLIMIT_FSIZE, &before);
-  ::signal(SIGXFSZ, SIG_DFL);
+  LockOutcome o{};
+  {
+    const testing_support::FileSizeLimit oneByte(1);
+    ASSERT_TRUE(oneByte.ok());
+    o = checkLock();
+  }
   EXPECT_EQ(o.code, -1) << "a full disk kept the bells from ringing";
   EXPECT_TRUE(o.box.contains(tight.path()) && o.box.contains(QStringLiteral("文件超出大小限制")) &&
               !o.box.contains(QStringLiteral("已经在运行")) && o.box.endsWith(QStringLiteral("|提示|48")))
@@ -268,12 +260,11 @@ TEST(InstanceLockFaults, OnlyALivingInstanceIsReportedAsRunningAndALockThatCanno
   EXPECT_FALSE(QFileInfo::exists(InstanceLock::LockPath())) << "no lock file is left behind";
   // While that instance runs on its folder's lock, a second one is still refused.
   {
-    ::setrlimit(RLIMIT_FSIZE, &one);
-    ::signal(SIGXFSZ, SIG_IGN);
     InstanceLock first;
-    const InstanceLock::Result firstResult = first.acquire();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::signal(SIGXFSZ, SIG_DFL);
+    const InstanceLock::Result firstResult = [&] {
+      const testing_support::FileSizeLimit oneByte(1);
+      return first.acquire();
+    }();
     ASSERT_EQ(firstResult, InstanceLock::Result::Acquired);
     EXPECT_EQ(checkLock().box, QStringLiteral("该程序已经在运行中!|提示|0")) << "a disk with room again let a second one in";
   }
