@@ -9,7 +9,6 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QDir>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
@@ -35,17 +34,7 @@ namespace {
 
 // The default skin's description and images, to be spoilt one at a time.
 SkinBuilder DefaultSkinSources() {
-  SkinBuilder b;
-  const QDir dir(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
-  for (const QString& name : dir.entryList(QDir::Files)) {
-    QFile f(dir.filePath(name));
-    if (!f.open(QIODevice::ReadOnly)) continue;
-    if (name.endsWith(QLatin1String(".ini")))
-      b.description = f.readAll();
-    else
-      b.files[name] = f.readAll();
-  }
-  return b;
+  return SkinBuilder::FromFolder(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
 }
 
 // A bitmap whose header announces another width and height than its pixels have.
@@ -56,15 +45,6 @@ QByteArray WithSize(QByteArray bmp, qint32 width, qint32 height) {
 }
 
 QStringList g_componentWarnings;
-
-// Shows the window and waits until its skinner has activated it; null when it never does.
-TFormSkinner* ShowSkinned(QWidget* w) {
-  w->show();
-  auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(w));
-  if (!f || !waitUntil([&] { return f->Activated(); })) return nullptr;
-  QApplication::processEvents();
-  return f;
-}
 
 }  // namespace
 
