@@ -77,6 +77,16 @@ class SchedulerFixture : public ::testing::Test {
     for (int c = 0; c < dm.qry_temp.fieldNames().size(); ++c) v << dm.qry_temp.value(0, c).toString();
     return v.join(QLatin1Char('|'));
   }
+  // What the grid shows, row by row, and what today's entries hold.
+  QStringList shown() {
+    QStringList grid, memory;
+    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
+    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
+    for (const rjmb& e : unit.state.todayentries) memory << e.status;
+    EXPECT_EQ(grid, memory);
+    return grid;
+  }
+  StatusQueue& queue() { return unit.today.statusQueue(); }
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
     ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
     ASSERT_TRUE(dm.SetSetting(weekday, schedule));

@@ -37,16 +37,6 @@ class StatusQueueTest : public SchedulerFixture {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select statusday from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("statusday"));
   }
-  // What the grid shows, row by row, and what today's entries hold.
-  QStringList shown() {
-    QStringList grid, memory;
-    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
-    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
-    for (const rjmb& e : unit.state.todayentries) memory << e.status;
-    EXPECT_EQ(grid, memory);
-    return grid;
-  }
-  StatusQueue& queue() { return unit.today.statusQueue(); }
   std::unique_ptr<orvane::db::Connection> other;
 };
 }  // namespace

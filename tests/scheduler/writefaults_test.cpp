@@ -44,15 +44,6 @@ class WriteFaults : public DispatchedKindsFixture {
                     start.addSecs(seconds).toString(QStringLiteral("HH:mm:ss")), song(name + ".mp3"), "单曲播放", 1,
                     kMainChannel, "00:00:01"});
   }
-  QStringList shown() {
-    QStringList grid, memory;
-    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
-    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
-    for (const rjmb& e : unit.state.todayentries) memory << e.status;
-    EXPECT_EQ(grid, memory);
-    return grid;
-  }
-  StatusQueue& queue() { return unit.today.statusQueue(); }
 
   // Made before SetUp opens the fixture's database, so its files go through the switch.
   testing_support::FaultVfs vfs;
