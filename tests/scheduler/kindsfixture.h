@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 
-#include "platform/files/textfile.h"
 #include "platform/speech/speechengine.h"
 #include "platform/system/processes.h"
 #include "scheduler/core/dispatcher.h"
@@ -91,7 +90,6 @@ class KindsFixture : public SongFixture {
     r.ivolume = ivolume;
     return addSong(r);
   }
-  QStringList log() { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
   // Lets what the fake layer posted (a station's answer) arrive.
   static void settle() { QCoreApplication::processEvents(); }
   FakeVoices voices;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/files/textfile.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -87,6 +88,8 @@ class SchedulerFixture : public ::testing::Test {
     return grid;
   }
   StatusQueue& queue() { return unit.today.statusQueue(); }
+  // The broadcast log's lines as they are on disk now (none when there is no log yet).
+  QStringList log() const { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
     ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
     ASSERT_TRUE(dm.SetSetting(weekday, schedule));
