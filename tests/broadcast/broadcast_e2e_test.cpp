@@ -283,11 +283,7 @@ TEST(DisplayLostTest, TheProgramGoesOnWithoutWindowsThenGivesWayToTheDesktop) {
   const QString display2 = startXServer(xserver2);
   ASSERT_FALSE(display2.isEmpty());
   QProcess second;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("ORVANE_HOME"), home.path());
-  env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  env.insert(onDisplay(display2));
-  second.setProcessEnvironment(env);
+  second.setProcessEnvironment(home.environment(onDisplay(display2)));
   second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   second.start(QStringLiteral(ORVANE_PROGRAM), {});
   ASSERT_TRUE(second.waitForStarted(5000));

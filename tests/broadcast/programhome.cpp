@@ -34,14 +34,18 @@ bool ProgramHome::addEntry(EntryValues v) {
   return dm.ConnectDatabase(QStringLiteral("accesspw"), database(*this)) && EntryStore(dm).Insert(v);
 }
 
-bool ProgramHome::start(const QProcessEnvironment& environment) {
+QProcessEnvironment ProgramHome::environment(const QProcessEnvironment& extra) const {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("ORVANE_HOME"), home_.path());
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), config_.path());
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
-  env.insert(environment);
-  program_.setProcessEnvironment(env);
+  env.insert(extra);
+  return env;
+}
+
+bool ProgramHome::start(const QProcessEnvironment& extra) {
+  program_.setProcessEnvironment(environment(extra));
   program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   program_.start(QStringLiteral(ORVANE_PROGRAM), {});
   return program_.waitForStarted(5000);

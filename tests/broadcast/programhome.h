@@ -25,9 +25,13 @@ class ProgramHome {
   // Writes an entry of "日常"; an empty volume, channel or text means 100, the main channel
   // and "". False when it was not written.
   bool addEntry(EntryValues v);
-  // Starts the program on the home folder (it plays into the sink PULSE_SINK names, if any),
-  // offscreen unless `environment` says otherwise.
-  bool start(const QProcessEnvironment& environment = {});
+  // The environment a program on this home folder runs in: this process's own, with the home
+  // and a configuration folder of its own, offscreen and power actions only logged; `extra`
+  // goes on top of all that.
+  QProcessEnvironment environment(const QProcessEnvironment& extra = {}) const;
+  // Starts the program on the home folder in environment(extra) (it plays into the sink
+  // PULSE_SINK names, if any), offscreen unless `extra` says otherwise.
+  bool start(const QProcessEnvironment& extra = {});
   qint64 pid() const { return program_.processId(); }
   bool running() const { return program_.state() == QProcess::Running; }
   // Ends the program; true when it was still running until then.

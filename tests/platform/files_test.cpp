@@ -2,9 +2,6 @@
 // the file layer's own write seam. A refused write is a failure with its reason, never a
 // success, and never leaves half a line behind.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -15,29 +12,12 @@
 
 #include "platform/files/filewrite.h"
 #include "platform/files/textfile.h"
+#include "tests/support/filelimits.h"
 #include "tests/support/testsupport.h"
 
 namespace {
-// The system's file size limit for this process while it lives (a write past it fails with
-// EFBIG instead of ending the process).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::signal(SIGXFSZ, SIG_IGN);
-    ::getrlimit(RLIMIT_FSIZE, &before_);
-    const rlimit limit{bytes, before_.rlim_max};
-    ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &before_);
-    ::signal(SIGXFSZ, SIG_DFL);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit before_{};
-  bool ok_ = false;
-};
+using testing_support::FileSizeLimit;
+using testing_support::modeOf;
 
 QByteArray bytesOf(const QString& path) {
   QFile f(path);
@@ -119,26 +99,24 @@ TEST(FileWrites, TheFileSizeLimitRefusesAppendsAndReplacementsWithoutDamage) {
 
 TEST(FileWrites, PrivateFilesAreTheOwnersAloneAndAStricterModeIsKept) {
   QTemporaryDir dir;
-  const mode_t umaskBefore = ::umask(0);
-  auto modeOf = [](const QString& p) {
-    struct stat st {};
-    return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 01000u;
-  };
   const QString made = dir.filePath(QStringLiteral("made.db")), loose = dir.filePath(QStringLiteral("loose.db")),
                 strict = dir.filePath(QStringLiteral("strict.db"));
-  EXPECT_EQ(orvane::createPrivateFile(made), 0);
-  testing_support::writeFile(loose, "x");
-  QFile::setPermissions(loose, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-  testing_support::writeFile(strict, "x");
-  QFile::setPermissions(strict, QFile::ReadOwner);
-  EXPECT_EQ(orvane::privateMode(loose), 0600u);
-  EXPECT_EQ(orvane::privateMode(strict), 0400u);
-  EXPECT_EQ(orvane::privateMode(dir.filePath(QStringLiteral("missing"))), 0600u);
-  EXPECT_EQ(orvane::createPrivateFile(loose), 0) << "an existing file is kept, made private";
-  EXPECT_EQ(orvane::restrictToOwner(strict), 0);
-  EXPECT_EQ(orvane::restrictToOwner(dir.filePath(QStringLiteral("missing"))), 0);
-  EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
-  ::umask(umaskBefore);
+  {
+    // Under no umask at all: the modes come from the file layer alone.
+    const testing_support::ScopedUmask none(0);
+    EXPECT_EQ(orvane::createPrivateFile(made), 0);
+    testing_support::writeFile(loose, "x");
+    QFile::setPermissions(loose, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    testing_support::writeFile(strict, "x");
+    QFile::setPermissions(strict, QFile::ReadOwner);
+    EXPECT_EQ(orvane::privateMode(loose), 0600u);
+    EXPECT_EQ(orvane::privateMode(strict), 0400u);
+    EXPECT_EQ(orvane::privateMode(dir.filePath(QStringLiteral("missing"))), 0600u);
+    EXPECT_EQ(orvane::createPrivateFile(loose), 0) << "an existing file is kept, made private";
+    EXPECT_EQ(orvane::restrictToOwner(strict), 0);
+    EXPECT_EQ(orvane::restrictToOwner(dir.filePath(QStringLiteral("missing"))), 0);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+  }
   EXPECT_EQ(modeOf(made), 0600u);
   EXPECT_EQ(modeOf(loose), 0600u);
   EXPECT_EQ(modeOf(strict), 0400u);

@@ -1,67 +1,16 @@
-// Two parts of platform/forms seen as a user meets them: the message box's close box (there
-// only where the box has a dismiss answer, and answering as Escape) and the up-down
-// control's halves under the mouse, with its repeat while a half is held.
+// The up-down control of platform/forms as a user meets it: its halves under the mouse, with
+// its repeat while a half is held.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QImage>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTest>
-#include <QTimer>
+#include <memory>
 
-#include "platform/forms/form.h"
-#include "platform/forms/messageform.h"
 #include "platform/forms/updown.h"
-#include "platform/msgbox/messagebox.h"
-#include "platform/wm/wm.h"
 
 using namespace orvane;
-
-namespace {
-TMessageForm* visibleBox() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* f = qobject_cast<TMessageForm*>(w); f && f->isVisible()) return f;
-  return nullptr;
-}
-}  // namespace
-
-TEST(MessageBoxCloseBox, ShownOnlyWhereTheBoxCanBeDismissedAndAnsweringAsEscape) {
-  // Flags and the answer of the close box (0: the box has none and cannot be dismissed).
-  const std::pair<int, int> cases[] = {
-      {0, mb::IDOK}, {16, mb::IDOK}, {64, mb::IDOK}, {33, mb::IDCANCEL}, {292, 0}};
-  installMessageFormHandler();
-  Form owner;
-  owner.setCaption(QStringLiteral("节目表编辑"));
-  owner.setClientSize(400, 300);
-  owner.show();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
-  for (const auto& [flags, dismiss] : cases) {
-    SCOPED_TRACE(flags);
-    bool closeHint = false, sysMenuIcon = false, sysMenuStyle = false, stayed = false;
-    QTimer::singleShot(0, [&] {
-      TMessageForm* box = visibleBox();
-      ASSERT_TRUE(box);
-      closeHint = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
-      sysMenuIcon = box->borderIcons().testFlag(biSystemMenu);
-      sysMenuStyle = wm::GetWindowLong(box, wm::GWL_STYLE) & wm::WS_SYSMENU;
-      // The close box: the window is asked to close, as the window manager does.
-      box->close();
-      QApplication::processEvents();
-      stayed = box->isVisible();
-      if (stayed) box->findChildren<QPushButton*>().value(0)->click();
-    });
-    const int answer = MessageBox(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"), flags);
-    EXPECT_EQ(closeHint, dismiss != 0);
-    EXPECT_EQ(sysMenuIcon, dismiss != 0);
-    EXPECT_EQ(sysMenuStyle, dismiss != 0);
-    EXPECT_EQ(stayed, dismiss == 0) << "a box without a dismiss answer must not close without one";
-    // Otherwise the box's first button answered.
-    EXPECT_EQ(answer, dismiss != 0 ? dismiss : int(mb::IDYES));
-  }
-  setMessageBoxHandler({});
-}
 
 TEST(UpDownHalves, EachHalfStepsItsWayAndRepeatsWhileHeld) {
   for (const char* styleName : {"Fusion", "Windows"}) {

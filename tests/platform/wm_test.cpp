@@ -1,7 +1,7 @@
 // The window-message layer: procedure chains, sending and posting (also to dead windows), the
 // hooks, event translation, own non-client mode and the default host procedure; border styles and
 // icons (set and read from the flags), the form list, tags, the menu bar; the message box as a
-// dialog (its keys, owner and place) and Qt's own texts in Chinese.
+// dialog (its keys, its close box, owner and place) and Qt's own texts in Chinese.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -416,6 +416,42 @@ TEST(MessageBoxKeys, EachFlagValueAnswersEnterSpaceAndEscapeAsItsButtonsSay) {
     } else {
       EXPECT_EQ(answer, c.answer);
     }
+  }
+  setMessageBoxHandler({});
+}
+
+TEST(MessageBoxCloseBox, ShownOnlyWhereTheBoxCanBeDismissedAndAnsweringAsEscape) {
+  // Flags and the answer of the close box (0: the box has none and cannot be dismissed).
+  const std::pair<int, int> cases[] = {
+      {0, mb::IDOK}, {16, mb::IDOK}, {64, mb::IDOK}, {33, mb::IDCANCEL}, {292, 0}};
+  installMessageFormHandler();
+  Form owner;
+  owner.setCaption(QStringLiteral("节目表编辑"));
+  owner.setClientSize(400, 300);
+  owner.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+  for (const auto& [flags, dismiss] : cases) {
+    SCOPED_TRACE(flags);
+    bool closeHint = false, sysMenuIcon = false, sysMenuStyle = false, stayed = false;
+    QTimer::singleShot(0, [&] {
+      TMessageForm* box = shownBox();
+      ASSERT_TRUE(box);
+      closeHint = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+      sysMenuIcon = box->borderIcons().testFlag(biSystemMenu);
+      sysMenuStyle = wm::GetWindowLong(box, wm::GWL_STYLE) & wm::WS_SYSMENU;
+      // The close box: the window is asked to close, as the window manager does.
+      box->close();
+      QApplication::processEvents();
+      stayed = box->isVisible();
+      if (stayed) box->findChildren<QPushButton*>().value(0)->click();
+    });
+    const int answer = MessageBox(QStringLiteral("是否要关闭软件?"), QStringLiteral("提示"), flags);
+    EXPECT_EQ(closeHint, dismiss != 0);
+    EXPECT_EQ(sysMenuIcon, dismiss != 0);
+    EXPECT_EQ(sysMenuStyle, dismiss != 0);
+    EXPECT_EQ(stayed, dismiss == 0) << "a box without a dismiss answer must not close without one";
+    // Otherwise the box's first button answered.
+    EXPECT_EQ(answer, dismiss != 0 ? dismiss : int(mb::IDYES));
   }
   setMessageBoxHandler({});
 }

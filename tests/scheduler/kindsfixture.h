@@ -4,9 +4,9 @@
 
 #include <QCoreApplication>
 
-#include "platform/files/textfile.h"
 #include "platform/speech/speechengine.h"
 #include "platform/system/processes.h"
+#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/programentries.h"
 #include "scheduler/core/radioentries.h"
 #include "scheduler/core/textentries.h"
@@ -90,7 +90,6 @@ class KindsFixture : public SongFixture {
     r.ivolume = ivolume;
     return addSong(r);
   }
-  QStringList log() { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
   // Lets what the fake layer posted (a station's answer) arrive.
   static void settle() { QCoreApplication::processEvents(); }
   FakeVoices voices;
@@ -122,4 +121,36 @@ class KindsWindowFixture : public KindsFixture {
   }
   orvane::FakeMediaBackend windowBackend;
   SystemServices windowServices{&power};
+};
+
+// The same stand-ins under the program's own dispatcher, ticked by hand: the fixture is the
+// dispatcher's host, loading each new day and leaving the computer on.
+class DispatchedKindsFixture : public KindsFixture, public DispatcherHost {
+ protected:
+  void showClock(const QString&) override {}
+  void newDay(const QDate&) override { unit.today.LoadToday(); }
+  void ShutdownPC() override {}
+  void RebootPC() override {}
+  // The program comes up at that moment: the day is loaded, the dispatcher armed and the entry
+  // due now caught up, as the main window's creation and first showing do.
+  void startAt(const QDateTime& t) {
+    clock.set(t);
+    unit.today.LoadToday();
+    dispatcher.start();
+    dispatcher.stop();  // ticks are driven by hand
+    unit.today.CatchUpEntry();
+  }
+  void tickAt(const QDateTime& t) {
+    clock.set(t);
+    dispatcher.Timer1Timer();
+  }
+  // Every second from the clock's next one up to the moment.
+  void tickThrough(const QDateTime& last) {
+    for (QDateTime t = clock.now().addSecs(1); t <= last; t = t.addSecs(1)) tickAt(t);
+  }
+  // A moment of the fixture's day (or of a day after it), a little past the second as a timer fires.
+  static QDateTime at(int h, int m, int s, int ms = 30, int day = 0) {
+    return QDateTime(QDate(2024, 5, 1).addDays(day), QTime(h, m, s, ms));
+  }
+  Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
 };

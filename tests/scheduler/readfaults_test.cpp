@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 
 #include "platform/db/connection.h"
-#include "platform/files/textfile.h"
 #include "scheduler/core/daymap.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/entryrunner.h"
@@ -126,10 +125,6 @@ class ReadFaults : public SchedulerFixture {
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     ASSERT_EQ(f.write(good), good.size());
   }
-  QStringList logLines() const {
-    bool ok = false;
-    return orvane::readTextLines(home.file(QStringLiteral("log.txt")), &ok);
-  }
   // The boxes shown once the event loop has turned, each noting whether it could have made
   // anyone wait (a nested event loop) when it came.
   void handleEvents() {
@@ -155,7 +150,7 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     boxes.clear();
     warnings.clear();
     askedWaiting.clear();
-    const int linesBefore = int(logLines().size());
+    const int linesBefore = int(log().size());
     const QString path = makeDay(QStringLiteral("%1.mdb").arg(QLatin1String(c.table)), c.monthly);
     const QByteArray good = bytesOf(path);
     damage(path, QString::fromLatin1(c.table));
@@ -166,7 +161,7 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
     // A damaged table may also refuse the day's status reset: that write failure is told too,
     // by the disk watch, beside the read error.
-    EXPECT_EQ(logLines().mid(linesBefore).filter(kReadError), QStringList{"<2024-05-01 10:00:00> " + kReadError});
+    EXPECT_EQ(log().mid(linesBefore).filter(kReadError), QStringList{"<2024-05-01 10:00:00> " + kReadError});
     EXPECT_FALSE(warnings.filter(QStringLiteral("malformed")).isEmpty()) << qPrintable(warnings.join('\n'));
     handleEvents();
     EXPECT_EQ(boxes.count(kReadError), 1);
@@ -180,7 +175,7 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     EXPECT_EQ(program.started, QStringList{QStringLiteral("铃声 10:00:05")});
     handleEvents();
     EXPECT_EQ(boxes.count(kReadError), 1) << "a good reload tells nothing";
-    EXPECT_EQ(logLines().mid(linesBefore).filter(kReadError).size(), 1);
+    EXPECT_EQ(log().mid(linesBefore).filter(kReadError).size(), 1);
   }
 }
 
@@ -221,8 +216,8 @@ TEST_F(ReadFaults, ATableWithoutItsColumnsIsToldAtStartAndFromTheMidnightTickAnd
   EXPECT_TRUE(boxes.asked().empty()) << "nothing inside the tick waits for a person";
   EXPECT_EQ(program.unit.state.programmeday, QDate(2024, 5, 2));
   EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
-  EXPECT_EQ(logLines().filter(kReadError).size(), 2);
-  EXPECT_TRUE(logLines().last().startsWith(QStringLiteral("<2024-05-02 00:00:00> "))) << qPrintable(logLines().last());
+  EXPECT_EQ(log().filter(kReadError).size(), 2);
+  EXPECT_TRUE(log().last().startsWith(QStringLiteral("<2024-05-02 00:00:00> "))) << qPrintable(log().last());
   handleEvents();
   EXPECT_EQ(boxes.count(kReadError), 1);
   EXPECT_EQ(askedWaiting, QList<bool>{false});
@@ -252,7 +247,7 @@ TEST_F(ReadFaults, ANullDayInTheMonthMapIsNoBroadcastNeverAScheduleWithAnEmptyNa
   EXPECT_TRUE(program.unit.state.todayentries.front().isDummy());
   handleEvents();
   EXPECT_TRUE(boxes.asked().empty()) << "a NULL is the column's default, not a fault";
-  EXPECT_TRUE(logLines().filter(kReadError).isEmpty());
+  EXPECT_TRUE(log().filter(kReadError).isEmpty());
 
   // The operator names the day's schedule in the day map: the reload of its closing plays it,
   // from the entry under way.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/files/textfile.h"
 #include "platform/msgbox/messagebox.h"
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
@@ -77,6 +78,18 @@ class SchedulerFixture : public ::testing::Test {
     for (int c = 0; c < dm.qry_temp.fieldNames().size(); ++c) v << dm.qry_temp.value(0, c).toString();
     return v.join(QLatin1Char('|'));
   }
+  // What the grid shows, row by row, and what today's entries hold.
+  QStringList shown() {
+    QStringList grid, memory;
+    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
+    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
+    for (const rjmb& e : unit.state.todayentries) memory << e.status;
+    EXPECT_EQ(grid, memory);
+    return grid;
+  }
+  StatusQueue& queue() { return unit.today.statusQueue(); }
+  // The broadcast log's lines as they are on disk now (none when there is no log yet).
+  QStringList log() const { return orvane::readTextLines(home.file(QStringLiteral("log.txt"))); }
   void useWeekdaySchedule(const QString& weekday, const QString& schedule) {
     ASSERT_TRUE(dm.SetSetting(QStringLiteral("volume4"), QStringLiteral("0")));
     ASSERT_TRUE(dm.SetSetting(weekday, schedule));

@@ -147,17 +147,12 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
   for (orvane::Form* f : forms) skinned(f);
 }
 
-QStringList warnings;
-
 // A missing package and one that is no skin: logged, the switch stays on, no window skinned,
 // and the dispatcher ticks on.
 TEST_F(SkinSweepTest, AnUnreadableSkinIsLoggedAndTheNativeLookStays) {
-  const QtMessageHandler previous = qInstallMessageHandler(
-      [](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtWarningMsg) warnings << text;
-      });
+  testing_support::LoggedMessages warnings{nullptr, QtWarningMsg};
   for (const char* content : {static_cast<const char*>(nullptr), "no skin package"}) {
-    warnings.clear();
+    warnings.lines.clear();
     services.skinPackage = home.file(QStringLiteral("broken.skn"));
     if (content) testing_support::writeFile(services.skinPackage, content);
     openMainWindow();
@@ -168,10 +163,9 @@ TEST_F(SkinSweepTest, AnUnreadableSkinIsLoggedAndTheNativeLookStays) {
     EXPECT_FALSE(SkinManager->FindSkinForm(window.get()));
     EXPECT_EQ(orvane::wm::SendMessage(window.get(), orvane::skin::WM_SKINQUERY), 0);
     EXPECT_TRUE(window->dispatcher().running());
-    EXPECT_EQ(warnings.filter(services.skinPackage).size(), 1) << warnings.join(u'\n').toStdString();
+    EXPECT_EQ(warnings.lines.filter(services.skinPackage).size(), 1) << warnings.lines.join(u'\n').toStdString();
     window.reset();
   }
-  qInstallMessageHandler(previous);
 }
 
 }  // namespace

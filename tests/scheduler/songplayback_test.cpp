@@ -3,7 +3,6 @@
 #include <QSet>
 #include <QSignalSpy>
 
-#include "platform/files/textfile.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/playmodes.h"
 #include "tests/scheduler/songfixture.h"
@@ -173,8 +172,7 @@ TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   // Whatever player took the song, the stop button is there to stop it.
   EXPECT_TRUE(secondStream()->isPlaying() && second().lineItalic() && second().Timer_bass2process.isActive() &&
               !second().Timer_music2process.isActive() && main().stopButtonShown());
-  EXPECT_TRUE(orvane::readTextLines(home.file(QStringLiteral("log.txt")))
-                  .contains("<2024-05-01 08:00:00>  [歌名:（副通道）]" + path("b/a.MP3")));
+  EXPECT_TRUE(log().contains("<2024-05-01 08:00:00>  [歌名:（副通道）]" + path("b/a.MP3")));
   second().Timer_bass2processTimer();
   EXPECT_EQ(second().line(), "正在播放副通道节目<ad>中的歌曲：" + path("b/a.MP3") + " 【3:00/0:00】");
   // Its end is noticed by the position timer, which goes on by the play mode.

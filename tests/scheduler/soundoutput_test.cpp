@@ -2,7 +2,6 @@
 // stay right, and the operator is told once when the output is lost and once when it returns.
 #include <QTest>
 
-#include "platform/files/textfile.h"
 #include "platform/media/mpvbackend.h"
 #include "scheduler/core/broadcastrunner.h"
 #include "scheduler/core/dispatcher.h"
@@ -52,9 +51,6 @@ class SoundOutput : public SchedulerFixture, public DispatcherHost {
     for (const auto& r : boxes.asked()) n += r.text.contains(part) ? 1 : 0;
     return n;
   }
-  QStringList logLines(const QString& part) const {
-    return orvane::readTextLines(home.file(QStringLiteral("log.txt"))).filter(part);
-  }
 
   QTemporaryDir music;
   orvane::MpvBackend mpv{orvane::MpvSettings{}};  // the program's own: pulse, silent when it is gone
@@ -82,16 +78,16 @@ TEST_F(SoundOutput, WithoutASoundServerTheDayPlaysOnAndTheOperatorIsToldOnceAndA
   EXPECT_EQ(QStringList({statusOf(first), statusOf(second)}), QStringList({QStringLiteral("已播"), QStringLiteral("已播")}))
       << "the silent output keeps the entries' time";
   EXPECT_EQ(told(QStringLiteral("声音输出中断")), 1) << "told once, whatever the number of songs";
-  EXPECT_EQ(logLines(QStringLiteral("声音输出中断")).size(), 1);
+  EXPECT_EQ(log().filter(QStringLiteral("声音输出中断")).size(), 1);
   if (server.isEmpty()) GTEST_SKIP() << "no private sound server for the output to return to (run through ./test.sh)";
   playThrough(QTime(8, 0, 10));
   EXPECT_EQ(statusOf(third), QStringLiteral("已播"));
   EXPECT_EQ(told(QStringLiteral("声音输出已恢复")), 1);
   // Known as soon as the song is opened, a second ahead of its start.
-  const QStringList lines = orvane::readTextLines(home.file(QStringLiteral("log.txt")));
+  const QStringList lines = log();
   const QStringList back = lines.filter(QStringLiteral("声音输出已恢复"));
   ASSERT_EQ(back.size(), 1);
   EXPECT_TRUE(back.front().startsWith(QStringLiteral("<2024-05-01 08:00:09>"))) << qPrintable(back.front());
-  EXPECT_GT(lines.indexOf(back.front()), lines.indexOf(logLines(QStringLiteral("声音输出中断")).value(0)));
+  EXPECT_GT(lines.indexOf(back.front()), lines.indexOf(log().filter(QStringLiteral("声音输出中断")).value(0)));
   EXPECT_EQ(boxes.asked().size(), 2u);
 }

@@ -1,40 +1,17 @@
 #include <QCoreApplication>
 
-#include "scheduler/core/dispatcher.h"
 #include "tests/scheduler/kindsfixture.h"
 
 namespace {
 const QString kReadError = QStringLiteral("时间表读取错误!请检查时间表。");
 
-class StartFaults : public KindsFixture, public DispatcherHost {
+class StartFaults : public DispatchedKindsFixture {
  protected:
-  void showClock(const QString&) override {}
-  void newDay(const QDate&) override { unit.today.LoadToday(); }
+  // Every shutdown the dispatcher asks for, at the moment it asks.
   void ShutdownPC() override { shutdowns << clock.now().toString(QStringLiteral("MM-dd HH:mm:ss")); }
-  void RebootPC() override {}
-  // The program comes up at that moment: the day is loaded, the dispatcher armed and the entry
-  // due now caught up, as the main window's creation and first showing do.
-  void startAt(const QDateTime& t) {
-    clock.set(t);
-    unit.today.LoadToday();
-    dispatcher.start();
-    dispatcher.stop();  // ticks are driven by hand
-    unit.today.CatchUpEntry();
-  }
-  void tickAt(const QDateTime& t) {
-    clock.set(t);
-    dispatcher.Timer1Timer();
-  }
-  void tickThrough(const QDateTime& last) {
-    for (QDateTime t = clock.now().addSecs(1); t <= last; t = t.addSecs(1)) tickAt(t);
-  }
-  QDateTime at(int h, int m, int s, int ms = 30, int day = 0) const {
-    return QDateTime(QDate(2024, 5, 1).addDays(day), QTime(h, m, s, ms));
-  }
   int add(const QString& name, const QString& start, const QString& end, int kind) {
     return addSong({name, start, end, song(name + ".mp3"), "单曲播放", kind, kMainChannel, "01:00:00"});
   }
-  Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
   QStringList shutdowns;
 };
 }  // namespace

@@ -7,17 +7,6 @@
 namespace {
 const QString kWaiting = QStringLiteral("待播"), kPlaying = QStringLiteral("正播"), kPlayed = QStringLiteral("已播");
 
-// The warnings logged while a Warnings lives (everything here logs on this thread).
-QStringList logged;
-void collect(QtMsgType type, const QMessageLogContext&, const QString& text) {
-  if (type == QtWarningMsg) logged << text;
-}
-struct Warnings {
-  QtMessageHandler previous = (logged.clear(), qInstallMessageHandler(collect));
-  ~Warnings() { qInstallMessageHandler(previous); }
-  int count(const QString& part) const { return int(logged.filter(part).size()); }
-};
-
 class StatusQueueTest : public SchedulerFixture {
  protected:
   void SetUp() override {
@@ -37,16 +26,6 @@ class StatusQueueTest : public SchedulerFixture {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select statusday from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("statusday"));
   }
-  // What the grid shows, row by row, and what today's entries hold.
-  QStringList shown() {
-    QStringList grid, memory;
-    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
-    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
-    for (const rjmb& e : unit.state.todayentries) memory << e.status;
-    EXPECT_EQ(grid, memory);
-    return grid;
-  }
-  StatusQueue& queue() { return unit.today.statusQueue(); }
   std::unique_ptr<orvane::db::Connection> other;
 };
 }  // namespace
@@ -107,7 +86,7 @@ TEST_F(StatusQueueTest, AStatusRefusedByAReadOnlyDatabaseIsLoggedOnceKeptAndWrit
   const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
   unit.today.LoadToday();
   ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("PRAGMA query_only=1")));  // as a read-only file
-  Warnings warnings;
+  testing_support::LoggedMessages warnings{nullptr, QtWarningMsg};
   for (int i = 0; i < 20; ++i) unit.today.WriteStatus(a, i % 2 ? kPlayed : kPlaying);
   EXPECT_EQ(queue().pending().size(), 20u);
   EXPECT_EQ(queue().retryDelayMs(), StatusQueue::kFirstRetryMs) << "no retry was scheduled";
@@ -126,7 +105,7 @@ TEST_F(StatusQueueTest, ClosingWithTheLockHeldWaitsBoundedAndLogsWhatIsLeft) {
   unit.today.LoadToday();
   lock();
   unit.today.WriteStatus(a, kPlaying);
-  Warnings warnings;
+  testing_support::LoggedMessages warnings{nullptr, QtWarningMsg};
   QElapsedTimer took;
   took.start();
   queue().Close(500);
@@ -143,7 +122,7 @@ TEST_F(StatusQueueTest, ADatabaseThatRefusesForeverKeepsAtMostTheLimitAndTheNewe
   const int b = addEntry({.pname = "b", .starttime = "07:33:00", .endtime = "07:34:00"});
   unit.today.LoadToday();
   ASSERT_TRUE(dm.connection()->execScript(QStringLiteral("PRAGMA query_only=1")));
-  Warnings warnings;
+  testing_support::LoggedMessages warnings{nullptr, QtWarningMsg};
   const std::size_t more = 5;
   for (std::size_t i = 0; i < StatusQueue::kMaxQueued + more; ++i) unit.today.WriteStatus(a, kPlaying);
   unit.today.WriteStatus(b, kPlayed);

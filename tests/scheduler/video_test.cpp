@@ -171,24 +171,6 @@ TEST_F(VideoWindowTest, FailuresAndTheSecondChannelsOwnList) {
 }
 
 namespace {
-// Every line the program logs while alive.
-class LogLines {
- public:
-  LogLines() {
-    lines_ = &lines;
-    previous_ = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) { lines_->append(m); });
-  }
-  ~LogLines() {
-    qInstallMessageHandler(previous_);
-    lines_ = nullptr;
-  }
-  QStringList lines;
-
- private:
-  static inline QStringList* lines_ = nullptr;
-  QtMessageHandler previous_;
-};
-
 bool ffmpeg(const QStringList& args) {
   return QProcess::execute(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y"} + args) == 0;
 }
@@ -223,7 +205,7 @@ TEST_F(VideoWindowTest, BadVideosAreLoggedAndTheNextSongPlays) {
                {"one.mp4", "picture 160x120"}, {"4k.mp4", "picture 3840x2160"}, {"gone.mp4", "gone.mp4"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    LogLines log;
+    testing_support::LoggedMessages log;
     main.PlayMainFile(false, file(c.name));
     if (QLatin1String(c.name) == QLatin1String("gone.mp4")) QFile::remove(file(c.name));
     testing_support::waitUntil([] { return false; }, 600);

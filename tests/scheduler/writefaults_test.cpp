@@ -2,9 +2,7 @@
 // made, and files that other users must not read: the day plays on, nothing is lost, and the
 // operator is told once when writing fails and once when it works again.
 #include <fcntl.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,19 +11,15 @@
 #include <thread>
 
 #include "platform/files/filewrite.h"
-#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/core/schedulebackup.h"
 #include "tests/scheduler/kindsfixture.h"
 #include "tests/support/faultvfs.h"
+#include "tests/support/filelimits.h"
 
 namespace {
 const QString kWaiting = QStringLiteral("待播"), kPlayed = QStringLiteral("已播");
-
-unsigned modeOf(const QString& path) {
-  struct stat st {};
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 01000u;
-}
+using testing_support::modeOf;
 
 // The boxes the operator was shown that hold a part, and their captions.
 QStringList shownWith(const orvane::ScopedMessageResponder& boxes, const QString& part) {
@@ -35,50 +29,24 @@ QStringList shownWith(const orvane::ScopedMessageResponder& boxes, const QString
   return found;
 }
 
-class WriteFaults : public KindsFixture, public DispatcherHost {
+class WriteFaults : public DispatchedKindsFixture {
  protected:
   // Notices are shown from the event loop: those another test left waiting are not ours, and
   // ours are shown before the next test begins.
   void SetUp() override {
-    KindsFixture::SetUp();
+    DispatchedKindsFixture::SetUp();
     QCoreApplication::processEvents();
     boxes.clear();
   }
   void TearDown() override { QCoreApplication::processEvents(); }
-  void showClock(const QString&) override {}
-  void newDay(const QDate&) override { unit.today.LoadToday(); }
-  void ShutdownPC() override {}
-  void RebootPC() override {}
-  void startAt(const QDateTime& t) {
-    clock.set(t);
-    unit.today.LoadToday();
-    dispatcher.start();
-    dispatcher.stop();  // ticks are driven by hand
-    unit.today.CatchUpEntry();
-  }
-  void tickAt(const QDateTime& t) {
-    clock.set(t);
-    dispatcher.Timer1Timer();
-  }
-  static QDateTime at(int h, int m, int s) { return QDateTime(QDate(2024, 5, 1), QTime(h, m, s, 30)); }
   int add(const QString& name, const QTime& start, int seconds) {
     return addSong({name, start.toString(QStringLiteral("HH:mm:ss")),
                     start.addSecs(seconds).toString(QStringLiteral("HH:mm:ss")), song(name + ".mp3"), "单曲播放", 1,
                     kMainChannel, "00:00:01"});
   }
-  QStringList shown() {
-    QStringList grid, memory;
-    const int c = dm.qry_show.fieldIndex(QStringLiteral("status"));
-    for (int row = 0; row < dm.qry_show.recordCount(); ++row) grid << dm.qry_show.value(row, c).toString();
-    for (const rjmb& e : unit.state.todayentries) memory << e.status;
-    EXPECT_EQ(grid, memory);
-    return grid;
-  }
-  StatusQueue& queue() { return unit.today.statusQueue(); }
 
-  // Installed before the fixture opens the database, so its files go through the switch.
+  // Made before SetUp opens the fixture's database, so its files go through the switch.
   testing_support::FaultVfs vfs;
-  Dispatcher dispatcher{unit.state, clock, runner, *this, unit.fired, unit.today};
 };
 }  // namespace
 
@@ -192,7 +160,7 @@ TEST_F(WriteFaults, LogLinesRefusedByTheDiskAreKeptWholeAndWrittenInTheirOrderBe
 
 TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverTheUmask) {
   // The fixture's database was made under the test's own umask; a fresh home under none.
-  const mode_t umaskBefore = ::umask(0);
+  const testing_support::ScopedUmask none(0);
   testing_support::TempHome fresh;
   TDataModule1 dm2;
   MainUnit unit2(dm2, clock);
@@ -225,7 +193,6 @@ TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverThe
   ASSERT_TRUE(unit3.ConnectDatabase());
   EXPECT_EQ(modeOf(db), 0600u);
   EXPECT_EQ(modeOf(db + "-wal"), 0600u);
-  ::umask(umaskBefore);
 }
 
 namespace {
@@ -271,14 +238,12 @@ TEST(InstanceLockFaults, OnlyALivingInstanceIsReportedAsRunningAndALockThatCanno
   // held to it as well). The home folder's own lock needs no room: the program runs, and the
   // operator is told what failed and where without waiting.
   testing_support::TempHome tight;
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit before{};
-  ::getrlimit(RLIMIT_FSIZE, &before);
-  rlimit one{1, before.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &one), 0);
-  const LockOutcome o = checkLock();
-  ::setrlimit(RLIMIT_FSIZE, &before);
-  ::signal(SIGXFSZ, SIG_DFL);
+  LockOutcome o{};
+  {
+    const testing_support::FileSizeLimit oneByte(1);
+    ASSERT_TRUE(oneByte.ok());
+    o = checkLock();
+  }
   EXPECT_EQ(o.code, -1) << "a full disk kept the bells from ringing";
   EXPECT_TRUE(o.box.contains(tight.path()) && o.box.contains(QStringLiteral("文件超出大小限制")) &&
               !o.box.contains(QStringLiteral("已经在运行")) && o.box.endsWith(QStringLiteral("|提示|48")))
@@ -286,12 +251,11 @@ TEST(InstanceLockFaults, OnlyALivingInstanceIsReportedAsRunningAndALockThatCanno
   EXPECT_FALSE(QFileInfo::exists(InstanceLock::LockPath())) << "no lock file is left behind";
   // While that instance runs on its folder's lock, a second one is still refused.
   {
-    ::setrlimit(RLIMIT_FSIZE, &one);
-    ::signal(SIGXFSZ, SIG_IGN);
     InstanceLock first;
-    const InstanceLock::Result firstResult = first.acquire();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::signal(SIGXFSZ, SIG_DFL);
+    const InstanceLock::Result firstResult = [&] {
+      const testing_support::FileSizeLimit oneByte(1);
+      return first.acquire();
+    }();
     ASSERT_EQ(firstResult, InstanceLock::Result::Acquired);
     EXPECT_EQ(checkLock().box, QStringLiteral("该程序已经在运行中!|提示|0")) << "a disk with room again let a second one in";
   }

@@ -3,9 +3,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -32,16 +30,7 @@ QImage Render(QWidget* w) {
 
 // The default skin's sources, with its description changed by `edit`.
 QByteArray DefaultPackage(const std::function<void(QByteArray&)>& edit = {}) {
-  const QDir dir(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
-  skin_testing::SkinBuilder b;
-  for (const QString& name : dir.entryList(QDir::Files)) {
-    QFile f(dir.filePath(name));
-    if (!f.open(QIODevice::ReadOnly)) continue;
-    if (name.endsWith(QLatin1String(".ini")))
-      b.description = f.readAll();
-    else
-      b.files[name] = f.readAll();
-  }
+  auto b = skin_testing::SkinBuilder::FromFolder(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
   if (edit) edit(b.description);
   return b.package();
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QMap>
@@ -18,6 +20,21 @@ namespace skin_testing {
 struct SkinBuilder {
   QByteArray description;
   QMap<QString, QByteArray> files;
+  // A skin's sources as they lie in a folder: its .ini file is the description, every other
+  // file an image. Read by hand, so that a fault of the package reader cannot hide here.
+  static SkinBuilder FromFolder(const QString& path) {
+    SkinBuilder b;
+    const QDir dir(path);
+    for (const QString& name : dir.entryList(QDir::Files)) {
+      QFile f(dir.filePath(name));
+      if (!f.open(QIODevice::ReadOnly)) continue;
+      if (name.endsWith(QLatin1String(".ini")))
+        b.description = f.readAll();
+      else
+        b.files[name] = f.readAll();
+    }
+    return b;
+  }
   SkinBuilder& ini(const QByteArray& text) {
     description += text;
     return *this;

@@ -9,7 +9,6 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QDir>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMouseEvent>
@@ -29,23 +28,14 @@
 using namespace orvane::skin;
 using namespace skin_testing;
 namespace wm = orvane::wm;
+using testing_support::LoggedMessages;
 using testing_support::waitUntil;
 
 namespace {
 
 // The default skin's description and images, to be spoilt one at a time.
 SkinBuilder DefaultSkinSources() {
-  SkinBuilder b;
-  const QDir dir(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
-  for (const QString& name : dir.entryList(QDir::Files)) {
-    QFile f(dir.filePath(name));
-    if (!f.open(QIODevice::ReadOnly)) continue;
-    if (name.endsWith(QLatin1String(".ini")))
-      b.description = f.readAll();
-    else
-      b.files[name] = f.readAll();
-  }
-  return b;
+  return SkinBuilder::FromFolder(QStringLiteral(ORVANE_SOURCE_DIR "/resources/skin/default"));
 }
 
 // A bitmap whose header announces another width and height than its pixels have.
@@ -53,17 +43,6 @@ QByteArray WithSize(QByteArray bmp, qint32 width, qint32 height) {
   qToLittleEndian<qint32>(width, bmp.data() + 18);
   qToLittleEndian<qint32>(height, bmp.data() + 22);
   return bmp;
-}
-
-QStringList g_componentWarnings;
-
-// Shows the window and waits until its skinner has activated it; null when it never does.
-TFormSkinner* ShowSkinned(QWidget* w) {
-  w->show();
-  auto* f = dynamic_cast<TFormSkinner*>(SkinManager->FindSkinForm(w));
-  if (!f || !waitUntil([&] { return f->Activated(); })) return nullptr;
-  QApplication::processEvents();
-  return f;
 }
 
 }  // namespace
@@ -87,64 +66,63 @@ TEST(SkinFaults, PackagesThatCannotFrameAWindowAreRefused) {
       {"a side of no width", [](SkinBuilder& b) { b.image("frame_left.bmp", solid(1, 40, qRgb(9, 9, 9))); }},
       {"garbled description", [](SkinBuilder& b) { b.description = randomBytes(b.description.size(), 7); }},
   };
-  const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& c, const QString& text) {
-    if (type == QtWarningMsg && QLatin1String(c.category) == QLatin1String("orvane.skin.component")) g_componentWarnings << text;
-  });
   QTemporaryDir dir;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    SkinBuilder bad = good;
-    c.spoil(bad);
-    const QByteArray package = bad.package();
-    // Loaded into a fresh component and switched on: the window keeps the native look.
-    {
-      g_componentWarnings.clear();
-      TSXSkin skin;
-      QByteArray saved(4, '\0');
-      qToLittleEndian<quint32>(quint32(package.size()), saved.data());
-      EXPECT_FALSE(skin.ReadSkinStream(saved + package));
-      EXPECT_TRUE(skin.SkinLoading());
-      EXPECT_FALSE(skin.Data());
-      EXPECT_EQ(g_componentWarnings.size(), 1) << g_componentWarnings.join(u'\n').toStdString();
-      skin.Loaded();
-      skin.SetActive(true);
-      orvane::Form form;
-      form.setGeometry(100, 100, 300, 200);
-      form.show();
-      QTest::qWait(300);  // past the switch's delay
-      SkinManager->TimerAction();
-      QApplication::processEvents();
-      EXPECT_FALSE(SkinManager->FindSkinForm(&form));
-      EXPECT_FALSE(wm::HasOwnNonClient(&form));
-      EXPECT_TRUE(form.contentsMargins().isNull() && form.mask().isEmpty());
-      FreeSkinManager();
-    }
-    // Loaded from a file over the skin in use: that skin stays, on the windows too.
-    {
-      auto skin = LoadedDefaultSkin();
-      ASSERT_TRUE(skin);
-      SkinManager->SetOn(true), SkinManager->SetState(TSkinManage::Started);
-      orvane::Form form;
-      form.setGeometry(100, 100, 300, 200);
-      auto* f = ShowSkinned(&form);
-      ASSERT_TRUE(f);
-      const auto data = skin->Data();
-      const QMargins margins = form.contentsMargins();
-      const QString file = testing_support::writeFile(dir.filePath(QStringLiteral("bad.skn")), package);
-      g_componentWarnings.clear();
-      skin->SetSkinFile(file);
-      EXPECT_EQ(skin->Data().get(), data.get());
-      EXPECT_TRUE(skin->SkinStream() == DefaultSkinPackage());
-      QTest::qWait(300);
-      SkinManager->TimerAction();
-      QApplication::processEvents();
-      EXPECT_EQ(SkinManager->FindSkinForm(&form), f);
-      EXPECT_EQ(form.contentsMargins(), margins);
-      EXPECT_FALSE(g_componentWarnings.isEmpty());
-      FreeSkinManager();
+  {
+    LoggedMessages componentWarnings("orvane.skin.component", QtWarningMsg);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      SkinBuilder bad = good;
+      c.spoil(bad);
+      const QByteArray package = bad.package();
+      // Loaded into a fresh component and switched on: the window keeps the native look.
+      {
+        componentWarnings.lines.clear();
+        TSXSkin skin;
+        QByteArray saved(4, '\0');
+        qToLittleEndian<quint32>(quint32(package.size()), saved.data());
+        EXPECT_FALSE(skin.ReadSkinStream(saved + package));
+        EXPECT_TRUE(skin.SkinLoading());
+        EXPECT_FALSE(skin.Data());
+        EXPECT_EQ(componentWarnings.lines.size(), 1) << componentWarnings.lines.join(u'\n').toStdString();
+        skin.Loaded();
+        skin.SetActive(true);
+        orvane::Form form;
+        form.setGeometry(100, 100, 300, 200);
+        form.show();
+        QTest::qWait(300);  // past the switch's delay
+        SkinManager->TimerAction();
+        QApplication::processEvents();
+        EXPECT_FALSE(SkinManager->FindSkinForm(&form));
+        EXPECT_FALSE(wm::HasOwnNonClient(&form));
+        EXPECT_TRUE(form.contentsMargins().isNull() && form.mask().isEmpty());
+        FreeSkinManager();
+      }
+      // Loaded from a file over the skin in use: that skin stays, on the windows too.
+      {
+        auto skin = LoadedDefaultSkin();
+        ASSERT_TRUE(skin);
+        SkinManager->SetOn(true), SkinManager->SetState(TSkinManage::Started);
+        orvane::Form form;
+        form.setGeometry(100, 100, 300, 200);
+        auto* f = ShowSkinned(&form);
+        ASSERT_TRUE(f);
+        const auto data = skin->Data();
+        const QMargins margins = form.contentsMargins();
+        const QString file = testing_support::writeFile(dir.filePath(QStringLiteral("bad.skn")), package);
+        componentWarnings.lines.clear();
+        skin->SetSkinFile(file);
+        EXPECT_EQ(skin->Data().get(), data.get());
+        EXPECT_TRUE(skin->SkinStream() == DefaultSkinPackage());
+        QTest::qWait(300);
+        SkinManager->TimerAction();
+        QApplication::processEvents();
+        EXPECT_EQ(SkinManager->FindSkinForm(&form), f);
+        EXPECT_EQ(form.contentsMargins(), margins);
+        EXPECT_FALSE(componentWarnings.lines.isEmpty());
+        FreeSkinManager();
+      }
     }
   }
-  qInstallMessageHandler(previous);
   // The sources themselves make a skin that loads.
   TSXSkin skin;
   QByteArray saved(4, '\0');

@@ -30,6 +30,17 @@ inline std::unique_ptr<orvane::skin::TSXSkin> LoadedDefaultSkin() {
   return skin;
 }
 
+namespace skin_testing {
+// Shows the window and waits until its skinner has activated it; null when it never does.
+inline orvane::skin::TFormSkinner* ShowSkinned(QWidget* w) {
+  w->show();
+  auto* f = dynamic_cast<orvane::skin::TFormSkinner*>(orvane::skin::SkinManager->FindSkinForm(w));
+  if (!f || !testing_support::waitUntil([&] { return f->Activated(); })) return nullptr;
+  QApplication::processEvents();
+  return f;
+}
+}  // namespace skin_testing
+
 class FormSkinFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -63,14 +74,7 @@ class StyledSkinFixture : public FormSkinFixture {
     FormSkinFixture::TearDown();
   }
   const orvane::skin::TSkinData& D() const { return *skin->Data(); }
-  // Shows the window and waits until its skinner has activated it; null when it never does.
-  static orvane::skin::TFormSkinner* ShowSkinned(QWidget* w) {
-    w->show();
-    auto* f = dynamic_cast<orvane::skin::TFormSkinner*>(orvane::skin::SkinManager->FindSkinForm(w));
-    if (!f || !testing_support::waitUntil([&] { return f->Activated(); })) return nullptr;
-    QApplication::processEvents();
-    return f;
-  }
+  static orvane::skin::TFormSkinner* ShowSkinned(QWidget* w) { return skin_testing::ShowSkinned(w); }
 };
 
 // A widget rendered over black.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QThread>
 
 namespace testing_support {
@@ -17,6 +18,51 @@ QString writeFile(const QString& path, const QByteArray& bytes) {
   QFile f(path);
   if (f.open(QIODevice::WriteOnly)) f.write(bytes);
   return path;
+}
+
+namespace {
+// Guards the current capture and its lines: a message may come from any thread.
+QMutex g_loggedMutex;
+LoggedMessages* g_logged = nullptr;
+}  // namespace
+
+LoggedMessages::LoggedMessages(const char* category, std::optional<QtMsgType> type)
+    : category_(category), type_(type) {
+  QMutexLocker lock(&g_loggedMutex);
+  outer_ = g_logged;
+  g_logged = this;
+  previous_ = qInstallMessageHandler(&LoggedMessages::handle);
+}
+
+LoggedMessages::~LoggedMessages() {
+  QMutexLocker lock(&g_loggedMutex);
+  qInstallMessageHandler(previous_);
+  g_logged = outer_;
+}
+
+LoggedMessages* LoggedMessages::current() {
+  QMutexLocker lock(&g_loggedMutex);
+  return g_logged;
+}
+
+void LoggedMessages::handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  QtMessageHandler pass = nullptr;
+  {
+    QMutexLocker lock(&g_loggedMutex);
+    // From the newest capture outwards, while the handler before each is the outer capture's.
+    for (LoggedMessages* c = g_logged; c; c = c->outer_) {
+      if ((c->category_.isNull() || c->category_ == context.category) && (!c->type_ || *c->type_ == type)) {
+        c->lines << text;
+        return;
+      }
+      if (c->previous_ != &LoggedMessages::handle) {
+        pass = c->previous_;
+        break;
+      }
+    }
+  }
+  // Outside the lock: the handler before may log again itself.
+  if (pass) pass(type, context, text);
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
