@@ -1,6 +1,3 @@
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -14,6 +11,7 @@
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "tests/scheduler/schedulerfixture.h"
+#include "tests/support/filelimits.h"
 
 TEST_F(SchedulerFixture, OnlyTheFirstShowingStartsTheEntryDueNow) {
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
@@ -74,15 +72,13 @@ TEST(InstanceLockTest, ALockLeftBehindOnAFullDiskLetsTheProgramStart) {
                                  QByteArray()}) {
     testing_support::TempHome home;
     testing_support::writeFile(InstanceLock::LockPath(), left);
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit before{};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    rlimit one{1, before.rlim_max};
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &one), 0);
     InstanceLock lock;
-    const InstanceLock::Result result = lock.acquire();
-    ::setrlimit(RLIMIT_FSIZE, &before);
-    ::signal(SIGXFSZ, SIG_DFL);
+    InstanceLock::Result result;
+    {
+      testing_support::FileSizeLimit full(1);
+      ASSERT_TRUE(full.ok());
+      result = lock.acquire();
+    }
     EXPECT_EQ(result, InstanceLock::Result::Acquired) << "left: " << left.size() << " bytes";
     EXPECT_FALSE(lock.failure().isEmpty()) << "the missing lock file was not told";
     // And while it runs, a second start is refused.

@@ -166,7 +166,9 @@ TEST_F(ReadFaults, DamagedPagesAreToldWithoutWaitingAndTheMendedFilePlaysAtTheNe
     handleEvents();
     EXPECT_EQ(boxes.count(kReadError), 1);
     for (const auto& r : boxes.asked())
-      if (r.text == kReadError) EXPECT_EQ(boxLine(r), kReadError + QStringLiteral("|错误|16"));
+      if (r.text == kReadError) {
+        EXPECT_EQ(boxLine(r), kReadError + QStringLiteral("|错误|16"));
+      }
     EXPECT_FALSE(askedWaiting.isEmpty() || askedWaiting.contains(true));
 
     mend(path, good);
