@@ -14,7 +14,11 @@ MessageBoxHandler& handler() {
   return h;
 }
 int g_noNestedDepth = 0;
+bool g_windowless = false;
 }  // namespace
+
+void SetWindowless(bool windowless) { g_windowless = windowless; }
+bool Windowless() { return g_windowless; }
 
 namespace mb {
 std::vector<int> buttonsOf(int flags) {
@@ -42,6 +46,10 @@ bool isNotice(int flags) { return buttonsOf(flags).size() == 1; }
 
 int MessageBox(const QString& text, const QString& caption, int flags) {
   MessageBoxRequest request{text, caption, flags};
+  if (g_windowless) {
+    qWarning().noquote() << "[" + caption + "]" << text << "- shown to nobody (no display), answered with its default";
+    return mb::defaultResultOf(flags);
+  }
   if (handler()) return handler()(request);
   qWarning().noquote() << "[" + caption + "]" << text;
   return mb::defaultResultOf(flags);

@@ -58,6 +58,12 @@ int MessageBox(const QString& text, const QString& caption, int flags);
 // waiting to be shown, it is not queued a second time.
 void PostNotice(const QString& text, const QString& caption, int flags);
 
+// Without a display nobody can answer a box: from then on every box is written to the
+// program's log with its text and takes its default answer (the one that keeps the broadcast
+// safe) at once, whatever handler is installed.
+void SetWindowless(bool windowless);
+bool Windowless();
+
 // Installs the handler that shows boxes; returns the previous one.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 

@@ -108,6 +108,18 @@ QList<qint64> Processes::startedGroups() const {
   return out;
 }
 
+QList<Processes::StartedGroup> Processes::runningGroups() const {
+  QList<StartedGroup> out;
+  for (const Group& g : groups_)
+    if (groupAlive(g.pgid)) out.append({g.pgid, g.fileName});
+  return out;
+}
+
+void Processes::adoptGroups(const QList<StartedGroup>& groups) {
+  for (const StartedGroup& g : groups)
+    if (groupAlive(g.pgid) && g.pgid != ::getpgrp() && !g.fileName.isEmpty()) groups_.append(Group{g.pgid, g.fileName});
+}
+
 int Processes::KillProcess(const QString& fileName) {
   const QString name = fileName.trimmed();
   QList<Target> targets;

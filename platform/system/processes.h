@@ -45,6 +45,15 @@ class Processes : public QObject, public ProgramLauncher {
 
   // Process groups started and not yet ended (their leaders' pids).
   QList<qint64> startedGroups() const;
+  // The same with the file name each was started for, and the same taken over from a former
+  // image of this program (started again in place): groups that still run are ended as if
+  // started here.
+  struct StartedGroup {
+    qint64 pgid = 0;
+    QString fileName;
+  };
+  QList<StartedGroup> runningGroups() const;
+  void adoptGroups(const QList<StartedGroup>& groups);
   // The executable file name of a running process (from /proc), empty when it is gone.
   static QString executableName(qint64 pid);
 

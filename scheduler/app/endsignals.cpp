@@ -1,9 +1,12 @@
 // Ending on the system's request.
 #include "scheduler/app/endsignals.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -14,15 +17,19 @@ namespace endsignals {
 namespace {
 int pipeFds[2] = {-1, -1};
 
-// In the signal: only a byte written, the rest happens in the event loop.
+// In the signal: only a byte written, the rest happens in the event loop. The socket never
+// blocks (a full one already holds a request to end), and the interrupted code finds errno
+// as it left it.
 void onSignal(int signal) {
+  const int saved = errno;
   const char byte = char(signal);
-  [[maybe_unused]] const ssize_t n = ::write(pipeFds[0], &byte, 1);
+  [[maybe_unused]] const ssize_t n = ::send(pipeFds[0], &byte, 1, MSG_DONTWAIT | MSG_NOSIGNAL);
+  errno = saved;
 }
 }  // namespace
 
 void install(std::function<void()> end) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pipeFds) != 0) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeFds) != 0) {
     std::perror("end signals: no socket pair; the system's end request ends the program at once");
     return;
   }

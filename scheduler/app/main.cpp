@@ -1,4 +1,5 @@
 // The program's main block: one instance per home folder, the data module, the main window.
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -7,7 +8,10 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "audiotools/windows/audiotools.h"
 #include "platform/audio/pulsesystemvolume.h"
@@ -15,6 +19,7 @@
 #include "platform/forms/qttranslations.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/system/autostart.h"
 #include "platform/system/clockcontrol.h"
@@ -22,21 +27,27 @@
 #include "platform/system/power.h"
 #include "platform/system/processes.h"
 #include "platform/system/shell.h"
+#include "scheduler/app/broadcastcarry.h"
 #include "scheduler/app/displayloss.h"
 #include "scheduler/app/endsignals.h"
+#include "scheduler/app/handover.h"
+#include "scheduler/app/restart.h"
+#include "scheduler/core/broadcastlog.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 
 namespace {
-// With ORVANE_READY_LINE set, one line on standard error once the main window's first frame
-// is on the screen with the dispatcher armed: the moment the program is up as its user sees
-// it, for a benchmark or a supervising script to wait for.
-class ReadyLine : public QObject {
+// How long a start on a desktop waits for the program without windows to show there.
+constexpr int kComeBackWaitMs = 30000;
+
+// Runs what waits for the main window's first frame on the screen, from the event loop, once.
+class AfterFirstFrame : public QObject {
  public:
   // After the window's show().
-  explicit ReadyLine(TForm_main_tamu& window) : window_(window) {
+  AfterFirstFrame(QWidget& window, std::vector<std::function<void()>> then) : window_(window), then_(std::move(then)) {
+    if (then_.empty()) return;
     if (window.windowHandle()->isExposed()) afterThisFrame();
     else window.windowHandle()->installEventFilter(this);
   }
@@ -50,16 +61,16 @@ class ReadyLine : public QObject {
   }
 
  private:
-  // The expose paints the window; the line follows once that frame is out.
+  // The expose paints the window; what waits follows once that frame is out.
   void afterThisFrame() {
     QTimer::singleShot(0, this, [this] {
-      std::fprintf(stderr, "orvane: ready: main window shown, dispatcher %s\n",
-                   window_.dispatcher().running() ? "armed" : "not armed");
-      std::fflush(stderr);
+      for (const auto& f : then_) f();
+      then_.clear();
     });
   }
 
-  TForm_main_tamu& window_;
+  QWidget& window_;
+  std::vector<std::function<void()>> then_;
 };
 }  // namespace
 
@@ -67,28 +78,49 @@ int main(int argc, char** argv) {
   // Before any thread exists: large blocks go back to the system when freed, whichever
   // thread freed them, so that memory stays flat over days of songs.
   orvane::ApplyMemoryPolicy();
-  // Without a display the program still broadcasts: Qt's offscreen platform stands in.
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // A file-size limit makes a write fail, which is told and kept for later, instead of
+  // ending the broadcast.
+  ::signal(SIGXFSZ, SIG_IGN);
+  // What the former image of this process hands over when it started itself again in place.
+  const std::optional<CarriedState> carried = restart::takeCarried();
+  // Without a reachable display the program still broadcasts: Qt's offscreen platform stands in.
+  const QString displayNote = displayloss::chooseDisplay();
   // The web engine refuses to run as root with its sandbox on.
   if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
-  displayloss::watch(argv);
-  const bool resumed = displayloss::resumedAfterLoss();
-  if (resumed) qWarning("display: started again without windows after the display was lost");
+  displayloss::forgetChoice();
+  const bool windowless = QGuiApplication::platformName() == QLatin1String("offscreen");
+  // Nobody can answer a box without a display: each is logged and takes its default.
+  orvane::SetWindowless(windowless);
+  // Until the main window exists, a lost display starts the program again as a start of its own.
+  displayloss::watch(argv, [] { return CarriedState(); });
   // Qt's own pickers and buttons speak the program's language.
   orvane::installQtTranslations();
   orvane::installMessageFormHandler();
 
-  // A second instance is told so and ends; a lock that cannot be made ends with what failed.
-  // On the desktop again after a lost display: the program that went on without windows
-  // gives way to this one.
-  if (!resumed) displayloss::takeOverFromWindowless();
-  InstanceLock instance;
-  if (const int rc = instance.Check(); rc >= 0) return rc;
-  if (resumed) displayloss::noteRunningWithoutWindows();
+  // One program per home folder. A second start is told so and ends; a start on a desktop
+  // while the program runs without windows brings that program onto the desktop, and ends
+  // once its window is shown. A lock that cannot be made ends with what failed.
+  InstanceLock instance(carried ? carried->lockFd : -1);
+  const int rc = instance.Check([windowless]() -> int {
+    if (windowless) return -1;
+    QString why;
+    switch (handover::askToComeBack(kComeBackWaitMs, &why)) {
+      case handover::Answer::Shown: return 0;
+      case handover::Answer::CouldNotShow:
+        orvane::MessageBox(QStringLiteral("程序正在无窗口状态下播音，但无法显示到此桌面上（%1）。").arg(why),
+                           QStringLiteral("提示"), orvane::mb::ICONEXCLAMATION);
+        return 1;
+      case handover::Answer::Running:
+      case handover::Answer::None: return -1;
+    }
+    return -1;
+  });
+  if (rc >= 0) {
+    if (carried) handover::tellAsker(carried->replyFd, false, QStringLiteral("the home folder's lock was lost"));
+    return rc;
+  }
   QApplication::setApplicationName(QStringLiteral("Orvane "));
   // Windows and the notification-area icon show it.
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.xpm")));
@@ -120,8 +152,13 @@ int main(int argc, char** argv) {
   // last visible window goes: with the main window in the notification area, closing a
   // prompt or another window must not end the broadcast.
   QApplication::setQuitOnLastWindowClosed(false);
-  TForm_main_tamu mainWindow(dm, clock, services);
-  if (!mainWindow.created()) return 1;
+  TForm_main_tamu mainWindow(dm, clock, services, carried ? &*carried : nullptr);
+  if (!mainWindow.created()) {
+    if (carried) handover::tellAsker(carried->replyFd, false, QStringLiteral("the program could not start again"));
+    return 1;
+  }
+  // Told once, in the log the broadcast writes.
+  if (!displayNote.isEmpty()) WriteLog(BroadcastLog::NoticeLine(clock.now(), displayNote));
   AudioToolsContext tools;
   tools.media = &media;
   tools.dm = &dm;
@@ -131,17 +168,41 @@ int main(int argc, char** argv) {
   InstallAudioTools(tools);
   mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
-  // Shutdown, logout or a program taking over: the same end as the operator's close.
+  // Shutdown, logout: the same end as the operator's close.
   endsignals::install([&mainWindow] { mainWindow.EndOnRequest(); });
-  displayloss::beforeShow(mainWindow);
+  // From here on, any start in place carries the broadcast under way.
+  const auto capture = [&mainWindow, &processes, &instance] {
+    CarriedState state = broadcastcarry::capture(mainWindow, &processes);
+    state.lockFd = instance.folderFd();
+    return state;
+  };
+  displayloss::watch(argv, capture);
+  handover::Server handover(windowless, [&](const QStringList& environment, int replyFd) {
+    WriteLog(BroadcastLog::NoticeLine(clock.now(), QStringLiteral("程序回到桌面显示，播音继续")));
+    CarriedState state = capture();
+    state.replyFd = replyFd;
+    return restart::startAgain(argv, environment, state);
+  });
   mainWindow.show();
-  displayloss::afterShow(mainWindow);
-  displayloss::carry(&mainWindow);
-  std::unique_ptr<ReadyLine> ready;
-  if (qEnvironmentVariableIsSet("ORVANE_READY_LINE")) ready = std::make_unique<ReadyLine>(mainWindow);
-  const int rc = QApplication::exec();
-  displayloss::carry(nullptr);
-  displayloss::forgetRunningWithoutWindows();
+  if (carried) broadcastcarry::takeUp(mainWindow, *carried, &processes);
+  std::vector<std::function<void()>> afterShown;
+  // With ORVANE_READY_LINE set, one line on standard error once the main window's first frame
+  // is on the screen with the dispatcher armed: the moment the program is up as its user sees
+  // it, for a benchmark or a supervising script to wait for.
+  if (qEnvironmentVariableIsSet("ORVANE_READY_LINE"))
+    afterShown.push_back([&mainWindow] {
+      std::fprintf(stderr, "orvane: ready: main window shown, dispatcher %s\n",
+                   mainWindow.dispatcher().running() ? "armed" : "not armed");
+      std::fflush(stderr);
+    });
+  // A program that asked this one onto its desktop ends once the window is shown.
+  if (carried && carried->replyFd >= 0) {
+    if (windowless) handover::tellAsker(carried->replyFd, false, displayNote.isEmpty() ? QStringLiteral("no display") : displayNote);
+    else afterShown.push_back([fd = carried->replyFd] { handover::tellAsker(fd, true); });
+  }
+  AfterFirstFrame firstFrame(mainWindow, std::move(afterShown));
+  const int exitCode = QApplication::exec();
+  displayloss::watch(argv, [] { return CarriedState(); });
   DataModule1 = nullptr;
-  return rc;
+  return exitCode;
 }

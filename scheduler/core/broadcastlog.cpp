@@ -33,6 +33,11 @@ QString EntryStartLine(const QDateTime& t, EntryMode mode, const QString& startt
          QStringLiteral("[path]") + slpath;
 }
 
+QString EntryTakenUpLine(const QDateTime& t, const QString& starttime, const QString& slpath) {
+  return QStringLiteral("*<") + Stamp(t) + QStringLiteral(">   接续节目：[starttime]") + starttime + QStringLiteral("[path]") +
+         slpath;
+}
+
 QString EntryEndLine(const QDateTime& t, EntryMode mode, const QString& endtime, const QString& slpath) {
   const QString verb = mode == EntryMode::Auto ? QStringLiteral("停止节目") : QStringLiteral("停止试播节目");
   return QStringLiteral("*<") + Stamp(t) + QStringLiteral(">   ") + verb + QStringLiteral("：[ENDtime]") + endtime +

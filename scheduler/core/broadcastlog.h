@@ -12,6 +12,9 @@ QString Stamp(const QDateTime& t);
 QString StartLine(const QDateTime& t);
 QString CloseLine(const QDateTime& t);
 QString EntryStartLine(const QDateTime& t, EntryMode mode, const QString& starttime, const QString& slpath);
+// An entry under way taken up by the program started again in place (it goes on, it does not
+// start a second time).
+QString EntryTakenUpLine(const QDateTime& t, const QString& starttime, const QString& slpath);
 QString EntryEndLine(const QDateTime& t, EntryMode mode, const QString& endtime, const QString& slpath);
 // A song opened on a channel; fallback marks the stream player (written with an ASCII colon).
 QString SongLine(const QDateTime& t, const QString& path, bool secondChannel, bool fallback);

@@ -24,7 +24,11 @@ EntryKindHandler* BroadcastRunner::handler(int kind) const {
   return kind >= 1 && kind <= 7 ? handlers_[std::size_t(kind)] : nullptr;
 }
 
-void BroadcastRunner::StartEntry(int index, EntryMode mode) {
+void BroadcastRunner::StartEntry(int index, EntryMode mode) { start(index, mode, false); }
+
+void BroadcastRunner::TakeUpEntry(int index) { start(index, EntryMode::Auto, true); }
+
+void BroadcastRunner::start(int index, EntryMode mode, bool takenUp) {
   if (index < 0 || index >= int(s_.todayentries.size())) return;
   const rjmb e = s_.todayentries[std::size_t(index)];
   EntryKindHandler* h = handler(e.jmlx);
@@ -38,14 +42,18 @@ void BroadcastRunner::StartEntry(int index, EntryMode mode) {
   // The sound first: the status, the log line and the grid come after it, so none of them
   // (nor a database locked by another program) can make a bell late.
   std::exception_ptr failed;
+  s_.takingup = takenUp;
   try {
     h->StartKind(index, e, mode);
   } catch (...) {
     failed = std::current_exception();
   }
+  s_.takingup = false;
   // A start that failed half-way still counts as started, as the status says.
   if (mode == EntryMode::Auto) today_.WriteStatus(e.id, QStringLiteral("正播"));
-  if (s_.logenabled) WriteLog(BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
+  if (s_.logenabled)
+    WriteLog(takenUp ? BroadcastLog::EntryTakenUpLine(clock_.now(), e.starttime, e.slpath)
+                     : BroadcastLog::EntryStartLine(clock_.now(), mode, e.starttime, e.slpath));
   today_.ShowEntryRow(index);
   if (failed) std::rethrow_exception(failed);
 }

@@ -24,6 +24,9 @@ class BroadcastRunner : public EntryRunner {
   void onStopAll(std::function<void()> f) { onStopAll_ = std::move(f); }
 
   void StartEntry(int index, EntryMode mode) override;
+  // An entry that was under way when the program started itself again in place goes on:
+  // started as by the clock, logged as taken up (its songs are no new songs).
+  void TakeUpEntry(int index);
   void EndEntry(int index, EntryMode mode) override;
   void PrepareEntry(int index) override;
   void StopAll() override;
@@ -38,6 +41,7 @@ class BroadcastRunner : public EntryRunner {
   // Each handler once, however many kinds it serves.
   template <typename F>
   void forEachHandler(F&& f) const;
+  void start(int index, EntryMode mode, bool takenUp);
 
   TDataModule1& dm_;
   MainState& s_;

@@ -23,6 +23,9 @@ class DiskWatch {
   // A write succeeded.
   void Written(Place place);
   bool failing() const { return failing_[0] || failing_[1]; }
+  bool failing(Place place) const { return failing_[int(place)]; }
+  // The operator was told already (by a former image of the program) that the place fails.
+  void setTold(Place place, bool failing) { failing_[int(place)] = failing; }
 
   // What the operator reads.
   static QString FailedText(const QString& why, const QString& path);

@@ -45,6 +45,14 @@ void Dispatcher::start() {
   arm();
 }
 
+void Dispatcher::startFrom(qint64 walked) {
+  const qint64 now = clock_.now().toSecsSinceEpoch();
+  watermark_ = walked > 0 && walked <= now ? walked : now;
+  replayLimit_ = kTakeOverLimit;
+  running_ = true;
+  arm();
+}
+
 void Dispatcher::stop() {
   running_ = false;
   timer_.stop();
@@ -96,7 +104,9 @@ void Dispatcher::Timer1Timer() {
       // applied and the entry playing now is caught up).
       const qint64 wallGap = wallSeconds(QDateTime::fromSecsSinceEpoch(t)) -
                              wallSeconds(QDateTime::fromSecsSinceEpoch(watermark_));
-      if (t - watermark_ <= kReplayLimit && wallGap <= kReplayLimit) {
+      const qint64 limit = replayLimit_;
+      replayLimit_ = kReplayLimit;
+      if (t - watermark_ <= limit && wallGap <= limit) {
         for (qint64 second = watermark_ + 1; second <= t; ++second) {
           // A second that fails is logged and left behind; the clock never stops on it.
           guardedStep("second", [&] { processSecond(QDateTime::fromSecsSinceEpoch(second)); });

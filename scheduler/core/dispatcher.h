@@ -36,6 +36,9 @@ class Dispatcher : public QObject {
   // Starts ticking; the present second counts as processed (the first showing's catch-up
   // covers it).
   void start();
+  // Starts ticking where a former image of the program left off: every second after
+  // `walked` (seconds since the epoch) is walked, starts and ends, up to kTakeOverLimit.
+  void startFrom(qint64 walked);
   void stop();
   bool running() const { return running_; }
 
@@ -44,6 +47,9 @@ class Dispatcher : public QObject {
 
   // Gaps up to this many seconds are walked second by second; longer ones are a jump.
   static constexpr qint64 kReplayLimit = 10;
+  // The seconds a start in place takes (the program started again) are walked in full up to
+  // this many: a bell due meanwhile rings late rather than never.
+  static constexpr qint64 kTakeOverLimit = 120;
   // A backwards step of the clock of at most this many seconds is sat out; a larger one
   // moves the watermark back (the fired set keeps anything from firing twice).
   static constexpr qint64 kBackwardTolerance = 2;
@@ -71,6 +77,7 @@ class Dispatcher : public QObject {
   TodayProgramme& today_;
   QTimer timer_;
   qint64 watermark_ = 0;  // seconds since the epoch of the last processed second
+  qint64 replayLimit_ = kReplayLimit;  // for the next tick
   qint64 dueMs_ = 0;      // the wall-clock second the timer is armed for, ms since the epoch
   bool running_ = false;
   bool inTick_ = false;

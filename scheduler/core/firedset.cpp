@@ -1,6 +1,8 @@
 // Fired set.
 #include "scheduler/core/firedset.h"
 
+#include <QJsonObject>
+
 bool FiredSet::has(const QDate& day, FiredKind kind, int id, const QString& time) const {
   const auto d = days_.find(day);
   return d != days_.end() && d->second.count(Key(int(kind), id, time)) > 0;
@@ -22,4 +24,22 @@ bool FiredSet::mark(const QDate& day, FiredKind kind, int id, const QString& tim
 std::size_t FiredSet::size(const QDate& day) const {
   const auto d = days_.find(day);
   return d == days_.end() ? 0 : d->second.size();
+}
+
+QJsonArray FiredSet::Saved() const {
+  QJsonArray out;
+  for (const auto& [day, keys] : days_)
+    for (const auto& [kind, id, time] : keys)
+      out.append(QJsonObject{{"day", day.toString(Qt::ISODate)}, {"kind", kind}, {"id", QString::number(id)}, {"time", time}});
+  return out;
+}
+
+void FiredSet::Restore(const QJsonArray& events) {
+  for (const QJsonValue& v : events) {
+    const QJsonObject o = v.toObject();
+    const QDate day = QDate::fromString(o.value("day").toString(), Qt::ISODate);
+    const int kind = o.value("kind").toInt(-1);
+    if (!day.isValid() || kind < int(FiredKind::Start) || kind > int(FiredKind::EndShutdown)) continue;
+    mark(day, FiredKind(kind), o.value("id").toString().toLongLong(), o.value("time").toString());
+  }
 }

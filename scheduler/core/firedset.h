@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDate>
+#include <QJsonArray>
 #include <QString>
 #include <map>
 #include <set>
@@ -17,6 +18,9 @@ class FiredSet {
   // Records the event; false when it had already fired.
   bool mark(const QDate& day, FiredKind kind, int id, const QString& time);
   std::size_t size(const QDate& day) const;
+  // Everything recorded, as data, and the same taken back (added to what is recorded).
+  QJsonArray Saved() const;
+  void Restore(const QJsonArray& events);
 
  private:
   using Key = std::tuple<int, int, QString>;

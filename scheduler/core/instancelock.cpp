@@ -20,7 +20,9 @@ namespace {
 constexpr int kOwnerWriteGraceMs = 200;
 }  // namespace
 
-InstanceLock::InstanceLock() : lock_(LockPath()) {
+InstanceLock::InstanceLock(int inheritedFolderFd) : lock_(LockPath()), folderFd_(inheritedFolderFd) {
+  // Programs the broadcast starts must never hold the folder's lock after this one ends.
+  if (folderFd_ >= 0 && ::fcntl(folderFd_, F_SETFD, FD_CLOEXEC) != 0) folderFd_ = -1;
   // The lock is held for the whole run: only a dead owner makes it stale, never its age.
   lock_.setStaleLockTime(0);
 }
@@ -95,8 +97,11 @@ int InstanceLock::folderWriteError() { return orvane::probeFolderWrite(orvane::H
 
 int InstanceLock::lockError() const { return lock_.error() == QLockFile::PermissionError ? EACCES : EIO; }
 
-int InstanceLock::Check() {
-  switch (acquire()) {
+int InstanceLock::Check(const std::function<int()>& heldByAnother) {
+  const Result result = acquire();
+  if (result == Result::HeldByAnother && heldByAnother)
+    if (const int rc = heldByAnother(); rc >= 0) return rc;
+  switch (result) {
     case Result::Acquired:
       // The lock file could not be made, the folder's lock holds: told without waiting.
       if (!failure_.isEmpty()) orvane::PostNotice(failure_, QStringLiteral("提示"), orvane::mb::ICONEXCLAMATION);

@@ -3,6 +3,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <functional>
 
 // Two locks make one: the home folder's own lock (flock), which needs no free space and ends
 // with its process, and the lock file beside it. A full or read-only disk that refuses the
@@ -16,7 +17,9 @@ class InstanceLock {
     Failed,         // neither lock could be made (failure() tells why and where)
   };
 
-  InstanceLock();
+  // inheritedFolderFd: the home folder's lock as a former image of this process held it (it
+  // started itself again in place and kept it, so that no other start slips in between).
+  explicit InstanceLock(int inheritedFolderFd = -1);
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
@@ -26,12 +29,15 @@ class InstanceLock {
   // What failed and in which folder, as the operator reads it.
   const QString& failure() const { return failure_; }
   static QString LockPath();
+  // The home folder's lock (-1: none), for a start in place to keep.
+  int folderFd() const { return folderFd_; }
 
   // The program's first step: -1 when this process goes on (a lock file that could not be
   // made is told without waiting); otherwise the operator has been told (a second instance:
   // "该程序已经在运行中!"; no lock at all: what failed and where) and the program ends with the
-  // returned code (0 and 1).
-  int Check();
+  // returned code (0 and 1). With another instance running, `heldByAnother` decides first:
+  // the code it returns ends the program, -1 lets the operator be told as above.
+  int Check(const std::function<int()>& heldByAnother = {});
 
  private:
   // True when the lock file's owner can be read (a half-written file has none).

@@ -49,6 +49,12 @@ bool LogWriter::Write(const QString& line) {
   return Flush();
 }
 
+void LogWriter::Restore(const QStringList& lines, int dropped) {
+  pending_ = lines + pending_;
+  dropped_ += dropped;
+  Flush();
+}
+
 bool LogWriter::Flush() {
   if (writing_) return false;
   if (pending_.isEmpty()) return true;

@@ -27,6 +27,9 @@ class LogWriter : public QObject {
   // Tries to write what is kept; true when nothing is left.
   bool Flush();
   const QStringList& pending() const { return pending_; }
+  int dropped() const { return dropped_; }
+  // Lines a former image of the program could not write yet: they go first.
+  void Restore(const QStringList& lines, int dropped);
   int retryDelayMs() const { return timer_.isActive() ? timer_.interval() : 0; }
 
   static QString Path();

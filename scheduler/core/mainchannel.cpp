@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <cmath>
 
 #include "platform/media/mediachannel.h"
@@ -130,7 +131,8 @@ void MainChannel::Prepare(const QString& file) {
 }
 
 void MainChannel::logSong(const QString& file, bool fallback) {
-  if (s_.logenabled) WriteLog(BroadcastLog::SongLine(clock_.now(), file, false, fallback));
+  // A song taken up goes on: it is no new song.
+  if (s_.logenabled && !s_.takingup) WriteLog(BroadcastLog::SongLine(clock_.now(), file, false, fallback));
 }
 
 int MainChannel::PlayMainFile(bool fadein, const QString& file) {
@@ -261,6 +263,19 @@ void MainChannel::StartSongs(const rjmb& entry, bool fadein) {
     select(0);
   }
   SetEntryVolume(qBound(0, entry.ivolume, 100) * 10);
+  const TakeUp takeUp = std::exchange(takeUp_, {});
+  const int takenUp = takeUp.indexIn(songs_);
+  if (takenUp >= 0) {
+    select(takenUp);
+    if (PlayMode::isRandom(playmode_)) shufflepos_ = qMax(0, int(shufflelist_.indexOf(QString::number(takenUp))));
+    fadein = false;
+  }
+  for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
+    if (p) p->startNextOpenAt(takenUp >= 0 ? takeUp.file : QString(), takeUp.ms);
+  const auto forget = qScopeGuard([this] {
+    for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
+      if (p) p->startNextOpenAt({}, 0);
+  });
 
   playattempts_ = 0;
   for (;;) {

@@ -55,6 +55,20 @@ class MainChannel : public QObject {
   void NextMainSong();
   // The main-channel part of a song entry's start: the list, the first song, the volume.
   void StartSongs(const rjmb& entry, bool fadein);
+  // The next start of an entry takes up a song under way (the program started itself again):
+  // `file`, at `song` in the list or wherever the list holds it, opened at `ms` and without a
+  // fade-in, never heard from its start. A list without the file starts as usual.
+  void TakeUpAt(int song, const QString& file, qint64 ms) { takeUp_ = {song, file, ms}; }
+  struct TakeUp {
+    int song = -1;
+    QString file;
+    qint64 ms = 0;
+    // The song's index in `songs`, -1 when the list does not hold it.
+    int indexIn(const QStringList& songs) const {
+      if (file.isEmpty()) return -1;
+      return song >= 0 && song < songs.size() && songs[song] == file ? song : int(songs.indexOf(file));
+    }
+  };
   // The channel lets go of its songs: players closed, list and song panel cleared. A file
   // prepared for the start under way (keep) stays open.
   void StopSongs(const QString& keep = {});
@@ -162,6 +176,7 @@ class MainChannel : public QObject {
   int shufflepos_ = 0;
   QString playmode_;
   int playattempts_ = 0;
+  TakeUp takeUp_;
   bool sequenceDone_ = false;  // "顺序播放" went past its last song
 
   int fadeinstep_ = 0;

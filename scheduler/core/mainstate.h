@@ -81,6 +81,7 @@ struct MainState {
   PlayState playstate = PlayState::Auto;
   bool videoshown = false;
   bool textshown = false;  // a text is being read (its panel is up; the main channel is ducked)
+  bool takingup = false;   // an entry under way is being taken up: its song is no new song
   QStringList videoexts;
   QStringList chinesevoices;
   bool fadeenabled = false;

@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include "platform/media/mediachannel.h"
 #include "platform/msgbox/messagebox.h"
@@ -74,7 +75,8 @@ void SecondChannel::closePlayers() {
 }
 
 void SecondChannel::logSong(const QString& file, bool fallback) {
-  if (s_.logenabled) WriteLog(BroadcastLog::SongLine(clock_.now(), file, true, fallback));
+  // A song taken up goes on: it is no new song.
+  if (s_.logenabled && !s_.takingup) WriteLog(BroadcastLog::SongLine(clock_.now(), file, true, fallback));
 }
 
 int SecondChannel::PlaySecondFile(const QString& file) {
@@ -175,8 +177,16 @@ bool SecondChannel::StartSongs(const rjmb& entry, EntryMode mode) {
   if (PlayMode::isRandom(playmode_)) ShuffleSongs();
   main_.Duck(MainChannel::DuckReason::SecondChannel);
   s_.secondvolume = qBound(0, entry.ivolume, 100) * 10;
-  selected_ = 0;
+  const MainChannel::TakeUp takeUp = std::exchange(takeUp_, {});
+  const int takenUp = takeUp.indexIn(songs_);
+  selected_ = qMax(0, takenUp);
   emit listChanged();
+  for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
+    if (p) p->startNextOpenAt(takenUp >= 0 ? takeUp.file : QString(), takeUp.ms);
+  const auto forget = qScopeGuard([this] {
+    for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
+      if (p) p->startNextOpenAt({}, 0);
+  });
   secondprefix_ = (mode == EntryMode::TryPlay ? QStringLiteral("正在试播副通道节目<") : QStringLiteral("正在播放副通道节目<")) +
                   entry.pname + QStringLiteral(">中的歌曲：");
   playattempts_ = 0;

@@ -10,6 +10,7 @@
 
 #include "scheduler/core/channelhold.h"
 #include "scheduler/core/broadcastlog.h"
+#include "scheduler/core/mainchannel.h"
 #include "scheduler/core/mainstate.h"
 
 namespace orvane {
@@ -17,7 +18,6 @@ class MediaBackend;
 class MediaChannel;
 }  // namespace orvane
 class Clock;
-class MainChannel;
 
 class SecondChannel : public QObject {
   Q_OBJECT
@@ -47,6 +47,8 @@ class SecondChannel : public QObject {
   // The second-channel part of a song entry's start. False when it found no songs (the
   // main channel is then left as it is).
   bool StartSongs(const rjmb& entry, EntryMode mode);
+  // As the main channel's: the next start takes up a song under way.
+  void TakeUpAt(int song, const QString& file, qint64 ms) { takeUp_ = {song, file, ms}; }
   // The main channel back to its level; players closed, timers off, list and line cleared.
   void StopSongs();
   // The stop button: players closed and the line cleared; the list stays.
@@ -100,6 +102,7 @@ class SecondChannel : public QObject {
   int selected_ = -1;
   QString playmode_;
   int playattempts_ = 0;
+  MainChannel::TakeUp takeUp_;
   QString secondprefix_;
   QString secondcaption_;
   QString line_;

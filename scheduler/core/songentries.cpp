@@ -72,7 +72,8 @@ void SongEntries::StartKind(int, const rjmb& e, EntryMode mode) {
   if (view_)
     view_->setNextEntryLabel((mode == EntryMode::TryPlay ? QStringLiteral("正在试播节目<") : QStringLiteral("正在播放节目<")) +
                              e.pname + QStringLiteral(">中的歌曲："));
-  main_.StartSongs(e, fades(s_, e));
+  // A song taken up goes on at its level: it does not fade in again.
+  main_.StartSongs(e, fades(s_, e) && !s_.takingup);
 }
 
 void SongEntries::PrepareKind(const rjmb& e) {

@@ -26,6 +26,7 @@ class SongEntries : public QObject, public EntryKindHandler {
   void setView(ProgrammeView* v) { view_ = v; }
   MainChannel& main() { return main_; }
   SecondChannel& second() { return second_; }
+  SoundOutputNotice& soundNotice() { return sound_; }
   // Random orders come from one generator, seeded from the clock; tests seed it.
   void seed(unsigned value) { random_.seed(value); }
 

@@ -19,6 +19,11 @@ class SoundOutputNotice : public QObject {
   // Listens to a channel's player (null: nothing); all players are told about as one output.
   void watch(orvane::MediaChannel* player);
 
+  // Whether the operator was last told that the output is lost; a former image of the
+  // program may have told it already.
+  bool lost() const { return lost_; }
+  void setTold(bool lost) { lost_ = lost; }
+
   static QString LostText();
   static QString ReturnedText();
 

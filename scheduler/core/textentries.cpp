@@ -55,20 +55,24 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
               QStringLiteral(">中的文稿：");
   params_ = TtsParams::read(e.playmode);
   textrepeats_ = params_.repeats;
+  const TakeUp takeUp = std::exchange(takeUp_, {});
+  const bool takingUp = takeUp.id != 0 && takeUp.id == e.id && mode == EntryMode::Auto;
 
-  QString text;
-  try {
+  QString text = takeUp.memo;
+  if (!takingUp) try {
     dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select txt from sjb where id=:id"), {{QStringLiteral(":id"), e.id}});
     text = dm_.qry_temp.fieldAsString(QStringLiteral("txt"));
   } catch (const DbError& ex) {
     failStart(QStringLiteral("its text cannot be read: ") + QString::fromStdString(ex.what()));
     return;
   }
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  // The tags take the moment of the start, the same in every reading.
-  const QDateTime now = clock_.now();
-  text.replace(QLatin1String("<time>"), now.time().toString(QStringLiteral("HH:mm:ss")));
-  text.replace(QLatin1String("<date>"), now.date().toString(QStringLiteral("yyyy-MM-dd")));
+  if (!takingUp) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // The tags take the moment of the start, the same in every reading.
+    const QDateTime now = clock_.now();
+    text.replace(QLatin1String("<time>"), now.time().toString(QStringLiteral("HH:mm:ss")));
+    text.replace(QLatin1String("<date>"), now.date().toString(QStringLiteral("yyyy-MM-dd")));
+  }
   memoText_ = text;
   selStart_ = selLength_ = 0;
 
@@ -92,6 +96,16 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
   main_.Duck(MainChannel::DuckReason::Text);
   emit panelChanged();
 
+  if (takingUp) {
+    // From the beginning of the sentence the voice was in, so that it is heard whole.
+    int from = qBound(0, takeUp.position, int(spokenText_.size()));
+    while (from > 0 && !QStringLiteral("。.！？!?；;").contains(spokenText_.at(from - 1))) --from;
+    textrepeat_ = qBound(1, takeUp.repeat, qMax(1, textrepeats_));
+    if (!speak(from)) return;
+    if (takeUp.paused) SpeedButton2Click();
+    emit readingStarted();
+    return;
+  }
   if (params_.hint) {
     playHint();
     hintPending_ = true;
@@ -113,9 +127,14 @@ void TextEntries::speakNow(quint64 generation) {
   emit readingStarted();
 }
 
-bool TextEntries::speak() {
+void TextEntries::TakeUpAt(qint64 id, const QString& memo, int repeat, int position, bool paused) {
+  takeUp_ = {id, memo, repeat, position, paused};
+}
+
+bool TextEntries::speak(int from) {
   orvane::SpeechEngine* voice = engine();
-  if (voice->speak(spokenText_, orvane::SpeechParams{voiceId_, params_.rate, params_.volume})) return true;
+  spokenFrom_ = from;
+  if (voice->speak(spokenText_.mid(from), orvane::SpeechParams{voiceId_, params_.rate, params_.volume})) return true;
   failStart(voice->lastError());
   return false;
 }
@@ -164,6 +183,7 @@ void TextEntries::playHint() {
 void TextEntries::SpeechWord(int position, int length) {
   if (!s_.textshown) return;
   // The engine counts characters of the text as given, as the memo does.
+  position += spokenFrom_;
   selStart_ = position;
   selLength_ = length;
   emit wordMarked(position, length);

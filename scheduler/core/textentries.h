@@ -41,6 +41,10 @@ class TextEntries : public QObject, public EntryKindHandler {
   void setSpeechFactory(SpeechFactory f) { makeSpeech_ = std::move(f); }
 
   void StartKind(int index, const rjmb& entry, EntryMode mode) override;
+  // The next start of the entry takes up its reading under way (the program started itself
+  // again): the text as it was being read, from the sentence that was being spoken in that
+  // reading, without the hint sound; paused if it was.
+  void TakeUpAt(qint64 id, const QString& memo, int repeat, int position, bool paused);
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
   void StopKind() override;
   bool Sounding() const override { return s_.textshown; }
@@ -63,6 +67,8 @@ class TextEntries : public QObject, public EntryKindHandler {
   int selLength() const { return selLength_; }
   // What the voice speaks: the memo's text with its line breaks read as full stops.
   const QString& spokenText() const { return spokenText_; }
+  // The entry being read in automatic play (0: none).
+  qint64 readingId() const { return s_.textshown && mode_ == EntryMode::Auto ? entry_.id : 0; }
 
   // The reading.
   orvane::SpeechEngine* speechvoice() const { return speech_.get(); }
@@ -86,7 +92,8 @@ class TextEntries : public QObject, public EntryKindHandler {
 
  private:
   void speakNow(quint64 generation);
-  bool speak();
+  // Speaks the text from a character on (the word positions stay the memo's).
+  bool speak(int from = 0);
   void failStart(const QString& reason);
   void endReading();
   void playHint();
@@ -127,4 +134,12 @@ class TextEntries : public QObject, public EntryKindHandler {
   QString spokenText_;
   int selStart_ = 0;
   int selLength_ = 0;
+  int spokenFrom_ = 0;  // where in the text the voice was asked to begin
+  struct TakeUp {
+    qint64 id = 0;
+    QString memo;
+    int repeat = 1;
+    int position = 0;
+    bool paused = false;
+  } takeUp_;
 };

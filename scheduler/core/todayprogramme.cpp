@@ -58,7 +58,17 @@ QDateTime nearestAt(const QDateTime& now, int second) {
 }  // namespace
 
 TodayProgramme::TodayProgramme(TDataModule1& dm, MainState& state, const Clock& clock)
-    : dm_(dm), s_(state), clock_(clock), queue_(dm), rows_(state) {}
+    : dm_(dm), s_(state), clock_(clock), queue_(dm), rows_(state) {
+  queue_.setRefusedHandler([this](const StatusQueue::Item& item, const QString& why) { TellRefused(item, why); });
+}
+
+int TodayProgramme::missedUpTo(const QDateTime& now) const {
+  // A program that took the broadcast over from its former image walks the seconds that image
+  // did not reach: their starts are not missed, they ring late.
+  if (walkedUpTo_.isValid() && walkedUpTo_.date() == now.date() && walkedUpTo_ < now)
+    return secondOfDay(walkedUpTo_);
+  return secondOfDay(now);
+}
 
 TodayProgramme::~TodayProgramme() {
   if (ownsGrid()) dm_.qry_show.setRowStore(nullptr);
@@ -100,7 +110,8 @@ void TodayProgramme::LoadToday(int flushWaitMs) {
     // plays, neither yesterday's entries nor the rows of a schedule that happens to be named "".
     clearRows();
   } else {
-    if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(DateText(today), secondOfDay(now));
+    if (s_.playstate == PlayState::Auto && dm_.connection()) resetStatuses(missedUpTo(now));
+    walkedUpTo_ = {};
     if (!readRows()) readError_ = true;
   }
   // Also for a day without entries: it must not keep yesterday's end-of-day shutdown time.
@@ -148,39 +159,9 @@ void TodayProgramme::ReportReadError() {
   WriteLog(BroadcastLog::NoticeLine(clock_.now(), kReadError));
 }
 
-void TodayProgramme::resetStatuses(const QString& today, int now) {
-  StatusQueue::Item reset;
-  reset.what = QStringLiteral("the reset of schedule ") + s_.todayschedule + QStringLiteral(" for ") + today;
-  reset.day = s_.programmeday;
-  reset.reset = true;
-  reset.schedule = s_.todayschedule;
-  reset.resetSecond = now;
-  reset.write = [this, name = s_.todayschedule, today, now] {
-    const SqlParams schedule{{QStringLiteral(":s"), name}};
-    odb::Transaction t(*dm_.connection());
-    // Once per day the schedule's statuses go back to waiting; rows never reset (statusday
-    // NULL) count as not reset today.
-    QStringList values = TDataModule1::SplitString(QStringLiteral("待播;") + today, QStringLiteral(";"));
-    values.append(name);
-    return dm_.ExecQueryParams(dm_.qry_temp,
-                               QStringLiteral("update sjb set status=:v1,statusday=:v2 where Schedulen=:v3 "
-                                              "and (statusday<>:v2 or statusday is null)"),
-                               values) &&
-           dm_.ExecQuery(dm_.qry_temp,
-                         QStringLiteral("update sjb set status='已播' where Schedulen=:s and status='正播'"), schedule) &&
-           // Starts already passed are missed, compared as seconds of the day the way the
-           // dispatcher reads a start (exactly "hh:nn:ss"): a start the clock can never meet is
-           // neither missed here nor started later, only reported when the day is copied.
-           dm_.ExecQuery(dm_.qry_temp,
-                         QStringLiteral("update sjb set status='未播' where Schedulen=:s and status='待播' "
-                                        "and starttime glob '[0-9][0-9]:[0-5][0-9]:[0-5][0-9]' "
-                                        "and substr(starttime,1,2)*3600+substr(starttime,4,2)*60+substr(starttime,7,2)"
-                                        "<=:now"),
-                         {{QStringLiteral(":s"), name}, {QStringLiteral(":now"), now}}) &&
-           t.commit();
-  };
+void TodayProgramme::resetStatuses(int now) {
   // A lock held by another program keeps it queued; the grid shows its outcome meanwhile.
-  queue_.Write(std::move(reset));
+  queue_.WriteReset(s_.todayschedule, s_.programmeday, now);
 }
 
 void TodayProgramme::ShowTodayGrid() {
@@ -236,12 +217,29 @@ void TodayProgramme::ShowEntryRow(int index) {
   }
 }
 
-void TodayProgramme::WriteStatus(int id, const QString& status, bool onlyIfPlaying) {
+void TodayProgramme::WriteStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
   showStatus(id, status, onlyIfPlaying);
-  queue_.WriteStatus(id, status, s_.programmeday, onlyIfPlaying);
+  QString name;
+  for (const rjmb& e : s_.todayentries)
+    if (e.id == id) name = e.pname;
+  queue_.WriteStatus(id, name, status, s_.programmeday, onlyIfPlaying);
 }
 
-void TodayProgramme::showStatus(int id, const QString& status, bool onlyIfPlaying) {
+void TodayProgramme::TellRefused(const StatusQueue::Item& item, const QString& why) {
+  // Once per reason: a damaged database may refuse every row, and one word of it is enough.
+  if (refusedTold_.contains(why)) return;
+  refusedTold_.insert(why);
+  const QString text =
+      item.reset ? QStringLiteral("数据库拒绝写入节目表<%1>的每日状态（%2）。播音照常进行，其他节目的状态照常写入。")
+                       .arg(item.schedule, why)
+                 : QStringLiteral("数据库拒绝写入节目<%1>的状态\"%2\"（%3）。播音照常进行，其他节目的状态照常写入。")
+                       .arg(item.name, item.status, why);
+  orvane::PostNotice(text, QStringLiteral("错误"), orvane::mb::ICONHAND);
+  // A failure is written whatever the log switch says.
+  WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
+}
+
+void TodayProgramme::showStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
   for (std::size_t row = 0; row < s_.todayentries.size(); ++row) {
     const rjmb& e = s_.todayentries[row];
     if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) setStatusAt(row, status);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <optional>
 
@@ -57,7 +58,13 @@ class TodayProgramme {
   // An entry's status while the broadcast runs: today's entry and its grid row show it at
   // once; the database gets it through the status queue (never waiting for a lock). With
   // onlyIfPlaying only an entry that is "正播" takes it.
-  void WriteStatus(int id, const QString& status, bool onlyIfPlaying = false);
+  void WriteStatus(qint64 id, const QString& status, bool onlyIfPlaying = false);
+  // The operator is told (once per reason) that a status can never be written.
+  void TellRefused(const StatusQueue::Item& item, const QString& why);
+  // The broadcast is taken over from the former image of this program, which walked the
+  // clock up to this second: the next load marks as missed only starts up to it (the
+  // dispatcher walks the rest). Invalid: the present second.
+  void setWalkedUpTo(const QDateTime& t) { walkedUpTo_ = t; }
   StatusQueue& statusQueue() { return queue_; }
   // False when the database could not be read (logged).
   bool ComputeEndShutdownTime();
@@ -80,7 +87,8 @@ class TodayProgramme {
   static constexpr int kReloadWaitMs = 100;
 
  private:
-  void resetStatuses(const QString& today, int now);
+  void resetStatuses(int now);
+  int missedUpTo(const QDateTime& now) const;
   void armAt(const QDateTime& endedAt, const QDateTime& now, const QDate& day);
   std::optional<QDateTime> lastEntryCutByNewDay(const QDate& today, const QDateTime& now) const;
   // The schedule today plays ("不播音日期" on a holiday); nothing when the settings or the
@@ -95,7 +103,7 @@ class TodayProgramme {
   // module may have taken it).
   bool ownsGrid() const;
   // Shows a status on today's entry, which is its grid row.
-  void showStatus(int id, const QString& status, bool onlyIfPlaying);
+  void showStatus(qint64 id, const QString& status, bool onlyIfPlaying);
   void setStatusAt(std::size_t row, const QString& status);
   // Shows on today's entries, in order, what the queue still has to write for this day;
   // false when a row's day could not be read.
@@ -112,4 +120,6 @@ class TodayProgramme {
   TodayRows rows_;
   bool readError_ = false;  // a read failed since the operator was last told
   bool dayFades_ = false;  // the fade switch today's entries were loaded with
+  QDateTime walkedUpTo_;
+  QSet<QString> refusedTold_;
 };

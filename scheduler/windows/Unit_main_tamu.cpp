@@ -1,6 +1,7 @@
 // Main window.
 #include "scheduler/windows/Unit_main_tamu.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QFile>
@@ -20,6 +21,7 @@
 
 #include "controls/ExtCtrlsX.h"
 #include "controls/flatTrkBar.h"
+#include "platform/files/homefolder.h"
 #include "platform/forms/dbgrid.h"
 #include "platform/media/mpvhandle.h"
 #include "platform/msgbox/messagebox.h"
@@ -72,8 +74,8 @@ QToolButton* makeToolButton(QWidget* parent, const char* name, const QString& te
 }  // namespace
 
 TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services,
-                                 QWidget* owner)
-    : Form(owner),
+                                 const CarriedState* carried)
+    : Form(nullptr),
       core_(dm, clock),
       services_(services),
       songs_(dm, core_.state, clock, core_.today, services.media),
@@ -113,7 +115,9 @@ TForm_main_tamu::TForm_main_tamu(TDataModule1& dm, const Clock& clock, const Sys
   connectSongPanel();
   dispatcher_ = new Dispatcher(core_.state, clock, runner_, *this, core_.fired, core_.today, this);
   placeSkin();
+  carried_ = carried;
   FormCreate();
+  carried_ = nullptr;
 }
 
 TForm_main_tamu::~TForm_main_tamu() {
@@ -255,12 +259,35 @@ void TForm_main_tamu::layoutGridHeader() {
   Label_state->setGeometry(left, kStateTop, w - 8 - left, 18);
 }
 
+void TForm_main_tamu::restoreHeld() {
+  StatusQueue& queue = core_.today.statusQueue();
+  if (const QJsonArray kept = queue.TakeKeptItems(); !kept.isEmpty()) {
+    WriteLog(BroadcastLog::NoticeLine(core_.clock().now(),
+                                      QStringLiteral("补写上次关闭时未能写入的%1条节目状态。").arg(kept.size())));
+    queue.Restore(kept);
+  }
+}
+
 void TForm_main_tamu::FormCreate() {
+  StatusQueue& queue = core_.today.statusQueue();
+  queue.setKeptFile(orvane::HomeFolder::file(QStringLiteral("TForm_main_tamu.statuses")));
+  if (carried_) {
+    // The former image's log lines and statuses go first, and what it told is not told again.
+    core_.log.Restore(carried_->logLines, carried_->logDropped);
+    core_.disk.setTold(DiskWatch::Place::Database, carried_->databaseFailing);
+    core_.disk.setTold(DiskWatch::Place::Log, carried_->logFailing);
+    songs_.soundNotice().setTold(carried_->soundLost);
+    core_.fired.Restore(carried_->fired);
+    queue.Restore(carried_->statuses);
+  }
   if (!core_.ConnectDatabase()) return;
+  restoreHeld();
   core_.ReadSettings();
   MainState& s = core_.state;
-  // Asynchronous: start-up goes on while the server answers.
-  if (core_.networkTimeAtStart() && services_.clockControl) (new Tsetnettime(*services_.clockControl, this))->Execute();
+  // Asynchronous: start-up goes on while the server answers. Once per start of the program,
+  // not again when it starts itself again in place.
+  if (core_.networkTimeAtStart() && services_.clockControl && !carried_)
+    (new Tsetnettime(*services_.clockControl, this))->Execute();
   // Both channels play through libmpv: one built for another major version of its client
   // interface cannot be trusted with a broadcast.
   if (!orvane::mpvVersionMatches()) {
@@ -271,18 +298,22 @@ void TForm_main_tamu::FormCreate() {
   s.bassready = s.usebass && songs_.CreateStreams();
   setCaption(core_.Caption());
   TrayIcon1->SetHint(core_.Caption());
+  if (carried_) core_.today.setWalkedUpTo(QDateTime::fromSecsSinceEpoch(carried_->walked));
   LoadToday();
-  ApplyStartVolume(services_.systemVolume, core_.startVolume());
+  // The operator may have changed the volume since the program started.
+  if (!carried_) ApplyStartVolume(services_.systemVolume, core_.startVolume());
   skinOn_ = core_.skinWanted();
-  dispatcher_->start();
+  if (carried_) dispatcher_->startFrom(carried_->walked);
+  else dispatcher_->start();
   // Unpacking and parsing the skin takes a while: it runs once the dispatcher is armed, as a
   // queued step, so it never delays a tick.
   if (SXSkin1) QTimer::singleShot(0, this, &TForm_main_tamu::loadSkin);
   Timer_formminimize->start();
-  if (core_.state.logenabled) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
-  core_.state.startpending = true;
+  // A start in place goes on with the broadcast under way: no new start, no catch-up of its own.
+  if (core_.state.logenabled && !carried_) WriteLog(BroadcastLog::StartLine(core_.clock().now()));
+  core_.state.startpending = !carried_;
   // The tips stay open beside the main window, without owner, until closed.
-  if (core_.tipsAtStart() && !Form_syfa) {
+  if (core_.tipsAtStart() && !Form_syfa && !carried_) {
     Form_syfa = new TForm_syfa(core_.dm());
     Form_syfa->show();
   }
@@ -331,14 +362,18 @@ void TForm_main_tamu::FormShow() {
 }
 
 void TForm_main_tamu::FormClose(CloseAction& action) {
-  // Statuses still held up by another program's lock get a last, bounded chance.
+  action = CloseAction::Hide;
+  // An end request during the operator's close question closes once.
+  if (closed_) return;
+  closed_ = true;
+  // Statuses still held up by another program's lock get a last, bounded chance; what is
+  // left waits in a file for the next start.
   core_.today.statusQueue().Close(kCloseWaitMs);
   if (core_.state.logenabled) WriteLog(BroadcastLog::CloseLine(core_.clock().now()));
   if (core_.state.bassready) {
     songs_.FreeStreams();
     core_.state.bassready = false;
   }
-  action = CloseAction::Hide;
 }
 
 void TForm_main_tamu::setScheduleLabel(const QString& text) {
@@ -793,7 +828,11 @@ void TForm_main_tamu::changeEvent(QEvent* e) {
 }
 
 void TForm_main_tamu::EndOnRequest() {
+  if (endRequested_) return;  // a second request while ending
   endRequested_ = true;
+  // Every event loop running returns (a box waiting for an answer takes its default) and
+  // none starts any more: nothing can hold the end.
+  QCoreApplication::exit(0);
   close();
 }
 

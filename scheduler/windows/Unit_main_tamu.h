@@ -8,6 +8,7 @@
 
 #include "platform/forms/form.h"
 #include "scheduler/core/broadcastrunner.h"
+#include "scheduler/core/carriedstate.h"
 #include "scheduler/core/dispatcher.h"
 #include "scheduler/core/mainunit.h"
 #include "scheduler/core/playcommands.h"
@@ -52,7 +53,11 @@ class TForm_main_tamu : public orvane::Form,
                         public WebRadioPanel {
   Q_OBJECT
  public:
-  TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services, QWidget* owner = nullptr);
+  // carried: the broadcast a former image of this program hands over (it started itself
+  // again in place): the clock goes on from the second it reached, with what it held in
+  // memory; null for a start of its own.
+  TForm_main_tamu(TDataModule1& dm, const Clock& clock, const SystemServices& services,
+                  const CarriedState* carried = nullptr);
   ~TForm_main_tamu() override;
 
   // False when creation stopped (the database could not be opened): the program ends.
@@ -69,6 +74,7 @@ class TForm_main_tamu : public orvane::Form,
   void CatchUpEntry() { core_.today.CatchUpEntry(); }
 
   void StartEntry(int index, EntryMode mode) { runner_.StartEntry(index, mode); }
+  void TakeUpEntry(int index) { runner_.TakeUpEntry(index); }
   void EndEntry(int index, EntryMode mode) { runner_.EndEntry(index, mode); }
   void StopAll() { runner_.StopAll(); }
   bool SomethingPlaying() const { return runner_.SomethingPlaying(); }
@@ -80,8 +86,9 @@ class TForm_main_tamu : public orvane::Form,
   void TrackBar2Change(int position) { songs_.main().TrackBar2Change(position); }
   void FlatTrackBar1Change(int position) { songs_.main().FlatTrackBar1Change(position); }
   void SpeedButton1Click();
-  // The system asks the program to end (shutdown, logout, another start taking over): it
-  // closes as on the operator's close, without the question.
+  // The system asks the program to end (shutdown, logout): it closes as on the operator's
+  // close, without the question, whatever box or dialog is open (each returns at once with
+  // its default answer, and none opens any more).
   void EndOnRequest();
 
   // A text being read: pause (the panel's button), resume (a double click on the text); and
@@ -225,6 +232,8 @@ class TForm_main_tamu : public orvane::Form,
   void buildCommands();
   void connectSongPanel();
   void FormCreate();
+  // Statuses a close could not write, and what a former image carried: written first.
+  void restoreHeld();
   void restoreSongPanelLayout();
   // The song panel shows the channels' state.
   void showMainPanel();
@@ -258,6 +267,8 @@ class TForm_main_tamu : public orvane::Form,
   bool created_ = false;
   bool closeAsked_ = false;  // a close request is being answered
   bool endRequested_ = false;  // the system asked the program to end: no question
+  bool closed_ = false;        // the close's work is done (statuses, close line)
+  const CarriedState* carried_ = nullptr;  // during creation only
   InsertWindowFactory insertMusic_;
   InsertWindowFactory insertSpeech_;
   std::function<void(bool)> skinSwitch_;
