@@ -29,7 +29,7 @@
 #include "platform/system/shell.h"
 #include "scheduler/app/broadcastcarry.h"
 #include "scheduler/app/displayloss.h"
-#include "scheduler/app/endsignals.h"
+#include "platform/system/endsignals.h"
 #include "scheduler/app/handover.h"
 #include "scheduler/app/restart.h"
 #include "scheduler/core/broadcastlog.h"
@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
   mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
   QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
   // Shutdown, logout: the same end as the operator's close.
-  endsignals::install([&mainWindow] { mainWindow.EndOnRequest(); });
+  orvane::endsignals::install([&mainWindow] { mainWindow.EndOnRequest(); });
   // From here on, any start in place carries the broadcast under way.
   const auto capture = [&mainWindow, &processes, &instance] {
     CarriedState state = broadcastcarry::capture(mainWindow, &processes);

@@ -853,6 +853,9 @@ void TForm_main_tamu::FormCloseQuery(bool& canClose) {
     canClose = PasswordGate();
   }
   closeAsked_ = false;
+  // The system asked to end while the question waited (its loop returned without an answer):
+  // this close is the end.
+  if (endRequested_) canClose = true;
 }
 
 void TForm_main_tamu::Label_timeClick() {

@@ -5,8 +5,15 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <csignal>
+
 #include "platform/files/textfile.h"
 #include "platform/forms/dbgrid.h"
+#include "platform/forms/messageform.h"
+#include "platform/system/endsignals.h"
 #include "scheduler/core/instancelock.h"
 #include "scheduler/windows/Unit_closepc.h"
 #include "scheduler/windows/Unit_main_tamu.h"
@@ -47,6 +54,41 @@ TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   ASSERT_EQ(boxes.asked().size(), 2u);
   EXPECT_TRUE(boxes.asked().back().text.contains(home.file(QStringLiteral("log.txt"))));
   EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("错误"));
+}
+
+TEST_F(SchedulerFixture, AnEndRequestWhileTheCloseQuestionWaitsEndsTheProgramAsTheOperatorsCloseDoes) {
+  useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
+  const int id = addEntry({"广播操", "07:00:00", "08:00:00", 7, "01:00:00"});
+  ASSERT_TRUE(dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1")));
+  TDataModule1 windowDm;
+  TForm_main_tamu w(windowDm, clock, services);
+  ASSERT_TRUE(w.created());
+  w.show();
+  // Real boxes, that wait for a person, and the real signal path.
+  const orvane::MessageBoxHandler responder = orvane::setMessageBoxHandler({});
+  orvane::installMessageFormHandler();
+  orvane::endsignals::install([&w] { w.EndOnRequest(); });
+  bool questionWaited = false;
+  QTimer::singleShot(0, &w, [&w] { w.close(); });  // the operator's close: the question opens
+  QTimer::singleShot(300, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* box = qobject_cast<orvane::TMessageForm*>(top))
+        questionWaited = box->isVisible() && box->textLabel()->text() == QStringLiteral("是否要关闭软件?");
+    ::raise(SIGTERM);  // logout or shutdown
+    ::raise(SIGTERM);  // and again
+  });
+  QTimer::singleShot(8000, [] { QCoreApplication::exit(1); });
+  QElapsedTimer took;
+  took.start();
+  const int rc = QApplication::exec();
+  orvane::endsignals::install({});
+  orvane::setMessageBoxHandler(responder);
+  EXPECT_TRUE(questionWaited);
+  EXPECT_EQ(rc, 0) << "the question held the end";
+  EXPECT_LT(took.elapsed(), 5000);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(log().filter(QStringLiteral("关闭软件")).size(), 1) << qPrintable(log().join('\n'));
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播")) << "the statuses were not written at the end";
 }
 
 TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {

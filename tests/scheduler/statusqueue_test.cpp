@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include "platform/db/connection.h"
 #include "tests/scheduler/schedulerfixture.h"
@@ -100,21 +101,53 @@ TEST_F(StatusQueueTest, AStatusRefusedByAReadOnlyDatabaseIsLoggedOnceKeptAndWrit
   EXPECT_EQ(shown(), QStringList({kPlayed}));
 }
 
-TEST_F(StatusQueueTest, ClosingWithTheLockHeldWaitsBoundedAndLogsWhatIsLeft) {
+TEST_F(StatusQueueTest, ClosingWithTheLockHeldWaitsBoundedAndKeepsWhatIsLeftForTheNextStart) {
   const int a = addEntry({.pname = "a", .starttime = "07:31:00", .endtime = "07:32:00"});
+  const int b = addEntry({.pname = "b", .starttime = "07:33:00", .endtime = "07:34:00"});
   unit.today.LoadToday();
+  const QString kept = home.file(QStringLiteral("kept.statuses"));
+  queue().setKeptFile(kept);
   lock();
   unit.today.WriteStatus(a, kPlaying);
-  testing_support::LoggedMessages warnings{nullptr, QtWarningMsg};
+  unit.today.WriteStatus(a, kPlayed, true);
+  unit.today.WriteStatus(b, kPlaying);
   QElapsedTimer took;
   took.start();
   queue().Close(500);
   EXPECT_GE(took.elapsed(), 400);
   EXPECT_LT(took.elapsed(), 1500);
   EXPECT_TRUE(queue().empty());
-  EXPECT_EQ(warnings.count(QStringLiteral("not written: entry %1").arg(a)), 1);
+  ASSERT_TRUE(QFile::exists(kept)) << "what a close could not write is only on standard error";
   unlock();
   EXPECT_EQ(statusOf(a), kWaiting);
+  // The next start writes them first, in their order, and the file goes with them.
+  StatusQueue next(dm);
+  next.setKeptFile(kept);
+  next.Restore(next.TakeKeptItems());
+  EXPECT_TRUE(next.empty());
+  EXPECT_EQ(QStringList({statusOf(a), statusOf(b), dayOf(a)}), QStringList({kPlayed, kPlaying, "2024-05-01"}));
+  EXPECT_FALSE(QFile::exists(kept));
+}
+
+TEST_F(StatusQueueTest, ARowRefusedForGoodIsToldOnceAndNeverHoldsBackTheRowsAfterIt) {
+  const int a = addEntry({.pname = "升旗", .starttime = "07:31:00", .endtime = "07:32:00"});
+  const int b = addEntry({.pname = "b", .starttime = "07:33:00", .endtime = "07:34:00"});
+  unit.today.LoadToday();
+  ASSERT_TRUE(dm.connection()->execScript(
+      QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF status ON sjb WHEN old.id=%1 "
+                     "BEGIN SELECT RAISE(ABORT,'protected row'); END").arg(a)));
+  unit.today.WriteStatus(a, kPlaying);
+  unit.today.WriteStatus(b, kPlaying);
+  unit.today.WriteStatus(a, kPlayed, true);
+  unit.today.WriteStatus(b, kPlayed, true);
+  EXPECT_TRUE(queue().empty()) << "a refusal for good is tried again";
+  EXPECT_EQ(QStringList({statusOf(a), statusOf(b)}), QStringList({kWaiting, kPlayed}));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(boxes.asked().size(), 1u) << qPrintable(lastBox());
+  EXPECT_TRUE(boxes.asked().front().text.contains(QStringLiteral("节目<升旗>")));
+  EXPECT_TRUE(boxes.asked().front().text.contains(QStringLiteral("protected row")));
+  EXPECT_FALSE(unit.disk.failing()) << "told as a disk that refuses writes";
+  EXPECT_EQ(log().filter(QStringLiteral("数据库拒绝写入")).size(), 1);
 }
 
 TEST_F(StatusQueueTest, ADatabaseThatRefusesForeverKeepsAtMostTheLimitAndTheNewestLands) {

@@ -1,5 +1,6 @@
 // A program for the tests of external-program entries. Started with no arguments, it writes
-// its pid to "<its own path>.pid" and waits up to a minute. SIGTERM makes it write
+// its pid to "<its own path>.pid", adds a line to "<its own path>.starts" (one per start) and
+// waits up to a minute. SIGTERM makes it write
 // "<path>.term" and end, unless its file name holds "stubborn" (then it ignores SIGTERM).
 // A name holding "parent" also starts a child that waits with it and writes "<path>.child".
 #include <csignal>
@@ -42,6 +43,10 @@ int main() {
     }
   }
   writeFile(self + ".pid", long(getpid()));
+  if (FILE* f = std::fopen((self + ".starts").c_str(), "a")) {
+    std::fprintf(f, "%ld\n", long(getpid()));
+    std::fclose(f);
+  }
   for (int i = 0; i < 600; ++i) usleep(100000);
   return 0;
 }

@@ -5,7 +5,8 @@
 
 #include <functional>
 
-namespace endsignals {
-// From here on those signals call `end` on the interface thread, from the event loop.
+namespace orvane::endsignals {
+// From here on those signals call `end` on the interface thread, from the event loop (a
+// later call replaces it).
 void install(std::function<void()> end);
-}  // namespace endsignals
+}  // namespace orvane::endsignals

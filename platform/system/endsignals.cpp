@@ -1,5 +1,5 @@
 // Ending on the system's request.
-#include "scheduler/app/endsignals.h"
+#include "platform/system/endsignals.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -12,10 +12,14 @@
 #include <QSocketNotifier>
 #include <cstdio>
 
-namespace endsignals {
+namespace orvane::endsignals {
 
 namespace {
 int pipeFds[2] = {-1, -1};
+std::function<void()>& ending() {
+  static std::function<void()> f;
+  return f;
+}
 
 // In the signal: only a byte written, the rest happens in the event loop. The socket never
 // blocks (a full one already holds a request to end), and the interrupted code finds errno
@@ -29,17 +33,19 @@ void onSignal(int signal) {
 }  // namespace
 
 void install(std::function<void()> end) {
+  ending() = std::move(end);
+  if (pipeFds[0] >= 0) return;  // the signals come here already
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeFds) != 0) {
     std::perror("end signals: no socket pair; the system's end request ends the program at once");
     return;
   }
   // Goes with the application object.
   auto* notifier = new QSocketNotifier(pipeFds[1], QSocketNotifier::Read, QCoreApplication::instance());
-  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [end = std::move(end)] {
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
     char byte = 0;
     if (::read(pipeFds[1], &byte, 1) == 1) {
       std::fprintf(stderr, "orvane: ending on the system's request (signal %d)\n", int(byte));
-      if (end) end();
+      if (ending()) ending()();
     }
   });
   struct sigaction action {};
@@ -49,4 +55,4 @@ void install(std::function<void()> end) {
   for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaction(s, &action, nullptr);
 }
 
-}  // namespace endsignals
+}  // namespace orvane::endsignals
