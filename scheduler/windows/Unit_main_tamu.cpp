@@ -272,15 +272,17 @@ void TForm_main_tamu::FormCreate() {
   StatusQueue& queue = core_.today.statusQueue();
   queue.setKeptFile(orvane::HomeFolder::file(QStringLiteral("TForm_main_tamu.statuses")));
   if (carried_) {
-    // The former image's log lines and statuses go first, and what it told is not told again.
+    // The former image's log lines go first, and what it told is not told again.
     core_.log.Restore(carried_->logLines, carried_->logDropped);
     core_.disk.setTold(DiskWatch::Place::Database, carried_->databaseFailing);
     core_.disk.setTold(DiskWatch::Place::Log, carried_->logFailing);
     songs_.soundNotice().setTold(carried_->soundLost);
     core_.fired.Restore(carried_->fired);
-    queue.Restore(carried_->statuses);
   }
-  if (!core_.ConnectDatabase()) return;
+  const bool connected = core_.ConnectDatabase();
+  // Its statuses too (without a database they wait in the kept file for the next start).
+  if (carried_) queue.Restore(carried_->statuses);
+  if (!connected) return;
   restoreHeld();
   core_.ReadSettings();
   MainState& s = core_.state;

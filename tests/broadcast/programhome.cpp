@@ -41,6 +41,9 @@ QProcessEnvironment ProgramHome::environment(const QProcessEnvironment& extra) c
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("ORVANE_DRY_RUN_SYSTEM"), QStringLiteral("1"));
   env.insert(extra);
+  // A variable `extra` gives empty is taken out (the platform, to let the program choose).
+  for (const QString& name : extra.keys())
+    if (extra.value(name).isEmpty()) env.remove(name);
   return env;
 }
 

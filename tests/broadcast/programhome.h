@@ -27,7 +27,7 @@ class ProgramHome {
   bool addEntry(EntryValues v);
   // The environment a program on this home folder runs in: this process's own, with the home
   // and a configuration folder of its own, offscreen and power actions only logged; `extra`
-  // goes on top of all that.
+  // goes on top of all that (a variable it gives empty is taken out).
   QProcessEnvironment environment(const QProcessEnvironment& extra = {}) const;
   // Starts the program on the home folder in environment(extra) (it plays into the sink
   // PULSE_SINK names, if any), offscreen unless `extra` says otherwise.
