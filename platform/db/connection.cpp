@@ -2,6 +2,7 @@
 #include "platform/db/connection.h"
 
 #include <QFileInfo>
+#include <QUrl>
 #include <sqlite3.h>
 
 namespace orvane::db {
@@ -39,8 +40,19 @@ std::unique_ptr<Connection> Connection::open(const QString& path, Mode mode, QSt
 
   // SQLite opens lazily: read the schema now so that a file which is not a database fails here.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  if ((rc & 0xff) == SQLITE_CANTOPEN && info.exists() && !QFileInfo(info.absolutePath()).isWritable()) {
+    // A folder nobody may write (a read-only disk): the journal's files cannot be made there,
+    // but the file can still be read as it is. Nothing can be written to it meanwhile.
+    sqlite3_close(db);
+    db = nullptr;
+    const QByteArray uri = QUrl::fromLocalFile(info.absoluteFilePath()).toEncoded() + "?mode=ro&immutable=1";
+    rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+      qWarning().noquote() << "database: the folder of" << path << "cannot be written; the file is read as it is";
+  }
   if (rc != SQLITE_OK) {
-    const QString why = errorOf(db);
+    const QString why = db ? errorOf(db) : QStringLiteral("cannot open");
     sqlite3_close(db);
     return fail(why + QStringLiteral(": ") + path);
   }

@@ -46,7 +46,8 @@ bool TDataModule1::ConnectDatabase(const QString& kind, const QString& database,
   }
   if (!c) {
     qWarning().noquote() << "database: cannot connect:" << error;
-    MessageBox(QStringLiteral("运行出错!"), QStringLiteral("错误"), mb::ICONHAND);
+    // The operator is told why, not only that.
+    MessageBox(QStringLiteral("运行出错!\n无法打开数据库：") + error, QStringLiteral("错误"), mb::ICONHAND);
     return false;
   }
   con1 = std::move(c);

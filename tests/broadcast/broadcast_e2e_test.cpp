@@ -436,4 +436,39 @@ TEST(WindowlessStartTest, NoBoxHoldsAProgramWithoutADisplay) {
     EXPECT_TRUE(twin.waitForFinished(5000));
   }
   EXPECT_EQ(linesWith(home.log(), QStringLiteral("关闭软件")), 1);
+
+  // A home folder on a read-only disk (a mount of the test's own, where the system lets a
+  // test make one): the day is read and plays, its statuses stay in memory, and the operator
+  // is told why nothing can be written, not only that something went wrong.
+  const QString readOnly = files.filePath(QStringLiteral("readonly"));
+  ASSERT_TRUE(QDir().mkpath(readOnly));
+  const QDateTime roBell = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 4);
+  {
+    TDataModule1 dm;
+    ASSERT_TRUE(dm.ConnectDatabase(QStringLiteral("accesspw"), home.file(QStringLiteral("gsk.mdb"))));
+    ASSERT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set starttime=:s, endtime=:e"),
+                             {{QStringLiteral(":s"), ClockText(roBell)}, {QStringLiteral(":e"), ClockText(roBell.addSecs(2))}}));
+  }
+  QProcess onReadOnly;
+  QProcessEnvironment roEnv = home.environment();
+  roEnv.insert(QStringLiteral("ORVANE_HOME"), readOnly);
+  onReadOnly.setProcessEnvironment(roEnv);
+  onReadOnly.start(QStringLiteral("unshare"),
+                   {"--user", "--map-root-user", "--mount", "sh", "-c",
+                    QStringLiteral("mount --bind \"$0\" \"$1\" && mount -o remount,ro,bind \"$1\" && exec \"$2\""),
+                    home.path(), readOnly, QStringLiteral(ORVANE_PROGRAM)});
+  ASSERT_TRUE(onReadOnly.waitForStarted(5000));
+  runUntil(roBell.addSecs(3));
+  if (onReadOnly.state() != QProcess::Running && onReadOnly.exitCode() != 0 &&
+      onReadOnly.readAllStandardError().contains("mount"))
+    GTEST_SKIP() << "this system lets no test make a read-only mount";
+  EXPECT_EQ(onReadOnly.state(), QProcess::Running) << "a read-only home stopped the program";
+  const auto roHeard = monitor->firstPeakAbove(kOnset, MonitorRecorder::at(roBell) - 1500ms);
+  ASSERT_TRUE(roHeard.has_value()) << "no bell on a read-only home";
+  EXPECT_LT(msBetween(MonitorRecorder::at(roBell), *roHeard), 1000);
+  onReadOnly.terminate();
+  ASSERT_TRUE(onReadOnly.waitForFinished(5000));
+  const QString told = QString::fromLocal8Bit(onReadOnly.readAllStandardError());
+  EXPECT_FALSE(told.contains(QStringLiteral("运行出错"))) << qPrintable(told);
+  EXPECT_TRUE(told.contains(QStringLiteral("[错误] 写入失败（"))) << qPrintable(told);
 }

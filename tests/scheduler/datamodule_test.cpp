@@ -57,7 +57,14 @@ TEST(DataModuleConnection, FailuresSayRunErrorAndCreateNothing) {
   TDataModule1 odd;
   EXPECT_FALSE(odd.ConnectDatabase(QStringLiteral("sqlserver"), home.file(QStringLiteral("gsk.mdb"))));
   ASSERT_EQ(boxes.asked().size(), 4u);
-  for (const auto& r : boxes.asked()) EXPECT_EQ(boxLine(r), QStringLiteral("运行出错!|错误|16"));
+  // Each says why, after the run error.
+  const QStringList why{QStringLiteral("empty database path"), QStringLiteral("no such file"),
+                        QStringLiteral("not a database"), QStringLiteral("unknown connection kind")};
+  for (std::size_t i = 0; i < boxes.asked().size(); ++i) {
+    const auto& r = boxes.asked()[i];
+    EXPECT_EQ(QStringList({r.caption, QString::number(r.flags)}), QStringList({QStringLiteral("错误"), QStringLiteral("16")}));
+    EXPECT_TRUE(r.text.startsWith(QStringLiteral("运行出错!\n")) && r.text.contains(why[int(i)])) << qPrintable(r.text);
+  }
   // A relative path in dbpath.ini names a database in the home folder, which then opens.
   {
     TDataModule1 seed;
