@@ -178,9 +178,10 @@ int main(int argc, char** argv) {
   };
   displayloss::watch(argv, capture);
   handover::Server handover(windowless, [&](const QStringList& environment, int replyFd) {
-    WriteLog(BroadcastLog::NoticeLine(clock.now(), QStringLiteral("程序回到桌面显示，播音继续")));
     CarriedState state = capture();
     state.replyFd = replyFd;
+    // Written by the new image, after what this one still holds.
+    state.logLines << BroadcastLog::NoticeLine(clock.now(), QStringLiteral("程序回到桌面显示，播音继续"));
     return restart::startAgain(argv, environment, state);
   });
   mainWindow.show();
