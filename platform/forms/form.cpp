@@ -204,8 +204,17 @@ void Form::setVisible(bool visible) {
     if (!client_->layout() && designSize_.isValid() && client_->minimumSize().isNull())
       client_->setMinimumSize(designSize_);
     fitCaption();
+    keepSizeFixed();
   }
   QWidget::setVisible(visible);
+}
+
+void Form::keepSizeFixed() {
+  // The window manager offers no sizing and no maximising for a window of fixed size; a
+  // window without any frame is sized by the program alone (the video window fills screens).
+  if (!borderStyle_ || IsSizeable(*borderStyle_) || *borderStyle_ == bsNone) return;
+  if (minimumSize() == maximumSize() || layout()->sizeConstraint() == QLayout::SetFixedSize) return;
+  setFixedSize(size().expandedTo(minimumSizeHint()));
 }
 
 void Form::fitCaption() {
