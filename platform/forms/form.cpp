@@ -210,8 +210,8 @@ void Form::setVisible(bool visible) {
 }
 
 void Form::keepSizeFixed() {
-  // The window manager offers no sizing and no maximising for a window of fixed size; a
-  // window without any frame is sized by the program alone (the video window fills screens).
+  // The window manager offers no sizing and no maximising for a window of fixed size. A
+  // window without any frame is sized by its program alone, up to a whole screen.
   if (!borderStyle_ || IsSizeable(*borderStyle_) || *borderStyle_ == bsNone) return;
   if (minimumSize() == maximumSize() || layout()->sizeConstraint() == QLayout::SetFixedSize) return;
   setFixedSize(size().expandedTo(minimumSizeHint()));

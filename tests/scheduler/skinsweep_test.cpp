@@ -74,6 +74,13 @@ class SkinSweepTest : public SettingsFixture {
     SettingsFixture::TearDown();
   }
 
+  // The main window shown, its skin package read.
+  void showMainWindow() {
+    openMainWindow();
+    window->show();
+    ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
+  }
+
   // Every window of the program, opened as the program opens it.
   std::vector<orvane::Form*> openEveryWindow() {
     TForm_main_tamu* main = window.get();
@@ -124,9 +131,7 @@ QString xprop(QWidget* w, const char* property) {
 }
 
 TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
-  openMainWindow();
-  window->show();
-  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
+  ASSERT_NO_FATAL_FAILURE(showMainWindow());
   ASSERT_TRUE(window->SXSkin1->Active());  // "canuseskin" is "1" on a fresh home
   ASSERT_FALSE(window->SXSkin1->SkinLoading());
   const std::vector<orvane::Form*> forms = openEveryWindow();
@@ -177,9 +182,7 @@ TEST_F(SkinSweepTest, EveryWindowIsSkinnedWhenOnAndBareWhenOff) {
 // Clicking once on a section of a time field and typing its digits sets it, and typing goes on
 // to the next sections: in every time field of the entry dialogs and the settings, skin on and off.
 TEST_F(SkinSweepTest, OneClickOnASectionAndTypingSetsTheTimeFields) {
-  openMainWindow();
-  window->show();
-  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
+  ASSERT_NO_FATAL_FAILURE(showMainWindow());
   const EntryDialogContext context{windowDm, services, clock, true};
   auto* settings = new TForm_sysj(windowDm, *window, autostart.get(), window.get());
   const std::vector<orvane::Form*> forms = {new TForm_sjbp_add(context, window.get()),
@@ -220,9 +223,7 @@ TEST_F(SkinSweepTest, OneClickOnASectionAndTypingSetsTheTimeFields) {
 
 // The play-time overlay is black with blue text, skin on and off.
 TEST_F(SkinSweepTest, ThePlayTimeOverlayIsBlackWithBlueText) {
-  openMainWindow();
-  window->show();
-  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
+  ASSERT_NO_FATAL_FAILURE(showMainWindow());
   TForm_showvideo* video = Form_showvideo;
   window->state().channelname = kSecondChannel;  // its times show "0:00 / 0:00" while it is idle
   video->show();
@@ -251,9 +252,7 @@ TEST_F(SkinSweepTest, EachWindowsTitleBarButtonsAndFrame) {
       {"TForm_showvideo", Frameless}, {"TForm_testshowtts", Close}, {"TAboutFrm", Close}, {"TForm_sysj", Close},
       {"TForm_sjbp_add", Close}, {"TForm_sjbp_edit", Close}, {"TForm_sjbp_addmuch", Close},
       {"orvane::TMessageForm", Close}};
-  openMainWindow();
-  window->show();
-  ASSERT_TRUE(testing_support::waitUntil([&] { return window->SXSkin1->IsLoaded(); }, 5000));
+  ASSERT_NO_FATAL_FAILURE(showMainWindow());
   const std::vector<orvane::Form*> forms = openEveryWindow();
   const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
   for (const bool skin : {true, false}) {
