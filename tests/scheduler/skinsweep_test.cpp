@@ -117,7 +117,8 @@ int usableSkinnedButtons(orvane::Form* f) {
   int usable = 0;
   for (int i = 0; s && i < int(s->SysButtons().size()); ++i) {
     const int action = s->SysButtons()[i]->Record()->Action;  // 0 close, 1 maximise, 2 minimise
-    if (action <= 2 && s->IsSysButtonVisible(i) && s->SysButtons()[i]->Enabled) usable |= action == 0 ? Close : action == 1 ? Max : Min;
+    if (action <= 2 && s->IsSysButtonVisible(i) && s->SysButtons()[i]->Enabled)
+      usable |= action == 0 ? Close : action == 1 ? Max : Min;
   }
   return usable;
 }
@@ -270,8 +271,8 @@ TEST_F(SkinSweepTest, EachWindowsTitleBarButtonsAndFrame) {
       const int want = part->second;
       EXPECT_EQ(fixed, !(want & (Sizeable | Frameless)));
       if (skin) {
-        EXPECT_TRUE(testing_support::waitUntil([&] { return usableSkinnedButtons(f) == (want & (Close | Min | Max)); }, 3000))
-            << usableSkinnedButtons(f);
+        const auto asExpected = [&] { return usableSkinnedButtons(f) == (want & (Close | Min | Max)); };
+        EXPECT_TRUE(testing_support::waitUntil(asExpected, 3000)) << usableSkinnedButtons(f);
         continue;
       }
       if (!x11) continue;
@@ -283,7 +284,9 @@ TEST_F(SkinSweepTest, EachWindowsTitleBarButtonsAndFrame) {
       EXPECT_EQ(asked | (decorations & 8 ? 0 : Frameless), want & ~Sizeable);
       if (want & Frameless) continue;
       QString allowed;
-      ASSERT_TRUE(testing_support::waitUntil([&] { return (allowed = xprop(f, "_NET_WM_ALLOWED_ACTIONS")).contains("CLOSE"); }));
+      // The window manager names what it allows once it has taken the window in.
+      const auto taken = [&] { return (allowed = xprop(f, "_NET_WM_ALLOWED_ACTIONS")).contains("CLOSE"); };
+      ASSERT_TRUE(testing_support::waitUntil(taken));
       EXPECT_EQ(allowed.contains(QLatin1String("MAXIMIZE_HORZ")), bool(want & Max));
       EXPECT_EQ(allowed.contains(QLatin1String("ACTION_RESIZE")), bool(want & Sizeable));
     }
