@@ -72,8 +72,10 @@ TForm_player::TForm_player(QWidget* owner) : Form(owner) {
   InitPlayerResources();
   setObjectName(QStringLiteral("Form_player"));
   setCaption(QStringLiteral("媒体播放器(手动播音)"));
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  // A window of fixed size with the minimise button and the system menu only.
+  setBorderStyle(orvane::bsSingle);
+  setBorderIcons(orvane::biSystemMenu | orvane::biMinimize);
 
   Image2 = named(new QLabel, "Image2");
   QFile pic(QStringLiteral(":/player/player.jpg"));

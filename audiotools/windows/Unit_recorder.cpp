@@ -74,9 +74,10 @@ QRadioButton* Radio(const char* name, const QString& text, QVBoxLayout* into) {
 TForm_recorder::TForm_recorder(QWidget* owner) : Form(owner) {
   setObjectName(QStringLiteral("Form_recorder"));
   setCaption(QStringLiteral("录音机"));
-  // Above everything, with only the system menu (close) in its title bar.
-  setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                 Qt::WindowStaysOnTopHint);
+  // Above everything, of fixed size, with only the system menu (close) in its title bar.
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  setBorderStyle(orvane::bsSingle);
+  setBorderIcons(orvane::biSystemMenu);
 
   ListBox1 = named(new QListWidget, "ListBox1");
   auto* rates = new QGroupBox(QStringLiteral("频率："));

@@ -204,8 +204,17 @@ void Form::setVisible(bool visible) {
     if (!client_->layout() && designSize_.isValid() && client_->minimumSize().isNull())
       client_->setMinimumSize(designSize_);
     fitCaption();
+    keepSizeFixed();
   }
   QWidget::setVisible(visible);
+}
+
+void Form::keepSizeFixed() {
+  // The window manager offers no sizing and no maximising for a window of fixed size. A
+  // window without any frame is sized by its program alone, up to a whole screen.
+  if (!borderStyle_ || IsSizeable(*borderStyle_) || *borderStyle_ == bsNone) return;
+  if (minimumSize() == maximumSize() || layout()->sizeConstraint() == QLayout::SetFixedSize) return;
+  setFixedSize(size().expandedTo(minimumSizeHint()));
 }
 
 void Form::fitCaption() {

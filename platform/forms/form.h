@@ -82,7 +82,8 @@ class Form : public QWidget {
 
   // The frame and title-bar buttons. Until a program sets them they are read from the window
   // flags and whether the size is fixed; once set they decide the window flags and the style
-  // bits the window-message layer reports. An owned window stays its owner's whatever its
+  // bits the window-message layer reports, and a set frame without a sizing border keeps the
+  // window at the size it first shows at. An owned window stays its owner's whatever its
   // border.
   BorderStyle borderStyle() const;
   void setBorderStyle(BorderStyle style);
@@ -112,6 +113,8 @@ class Form : public QWidget {
  private:
   // Widens the client so that the title bar holds the whole caption.
   void fitCaption();
+  // Fixes the size of a window whose set frame has no sizing border.
+  void keepSizeFixed();
   // Centres the window on its owner (on the screen when the owner is hidden) and keeps it
   // wholly on that screen.
   void placeOnOwner();

@@ -34,8 +34,9 @@ TAboutFrm::TAboutFrm(TDataModule1& dm, orvane::Shell* shell, QWidget* owner, QSt
   buttons->addStretch();
   box->addLayout(buttons);
   setClientSize(300, 140);
-  // A single border: the box keeps its size.
-  setFixedSize(sizeHint().expandedTo(size()));
+  // A single border: the box keeps its size, and closing is all its title bar offers.
+  setBorderStyle(orvane::bsSingle);
+  setBorderIcons(orvane::biSystemMenu);
   connect(Button2, &QPushButton::clicked, this, &TAboutFrm::Button2Click);
   connect(Button3, &QPushButton::clicked, this, &TAboutFrm::Button3Click);
 }

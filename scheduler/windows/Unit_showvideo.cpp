@@ -19,6 +19,17 @@
 
 TForm_showvideo* Form_showvideo = nullptr;
 
+namespace {
+// The play-time panel is black over the picture whatever colour a skin gives panels.
+class BlackPanel : public QFrame {
+ public:
+  using QFrame::QFrame;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::black); }
+};
+}  // namespace
+
 TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::function<void()> stopCommand,
                                  QWidget* screenHost)
     : Form(nullptr), s_(state), songs_(songs), stop_(std::move(stopCommand)), screenHost_(screenHost) {
@@ -26,8 +37,6 @@ TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::func
   setCaption(QStringLiteral("视频播放"));
   setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   setFocusPolicy(Qt::StrongFocus);
-  QPalette black = palette();
-  black.setColor(QPalette::Window, Qt::black);
 
   // The player never gets a window of ours: it draws its pictures into memory on a thread of
   // its own and the panel paints the newest one. A native window handed to another library
@@ -39,9 +48,7 @@ TForm_showvideo::TForm_showvideo(MainState& state, SongEntries& songs, std::func
   Panel1->installEventFilter(this);
   Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
 
-  Panel2 = named(new QFrame(client()), "Panel2");
-  Panel2->setAutoFillBackground(true);
-  Panel2->setPalette(black);
+  Panel2 = named(new BlackPanel(client()), "Panel2");
   Panel2->resize(105, 20);
   Label1 = named(new QLabel(QStringLiteral("00:00:00 /00:00:00"), Panel2), "Label1");
   Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

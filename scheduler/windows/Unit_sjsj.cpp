@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "platform/forms/pickersections.h"
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
@@ -121,6 +122,7 @@ void TForm_sjsj::buildLayout() {
   DateTimePicker1 = named(new QDateEdit(holidayGroup), "DateTimePicker1");
   DateTimePicker1->setCalendarPopup(true);
   DateTimePicker1->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  orvane::SelectSectionOnClick(DateTimePicker1);
   holidays->addWidget(DateTimePicker1);
   auto* holidayButtons = new QHBoxLayout;
   Button3 = named(new QPushButton(QStringLiteral("增加"), holidayGroup), "Button3");

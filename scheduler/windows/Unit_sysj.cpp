@@ -30,6 +30,9 @@ TForm_sysj::TForm_sysj(TDataModule1& dm, SettingsTarget& target, const orvane::A
     : Form(owner), target_(target), autostart_(autostart), settings_(dm, windowsVersion) {
   setObjectName(QStringLiteral("Form_sysj"));
   setCaption(QStringLiteral("系统设置"));
+  // A modal dialog of fixed size: only the close button.
+  setBorderStyle(orvane::bsDialog);
+  setBorderIcons(orvane::biSystemMenu);
   buildLayout();
   preview_ = new KeyPreview(this, [this](QKeyEvent* e) { return FormKeyDown(e); });
   Form_sysj = this;

@@ -11,7 +11,7 @@
 TForm_testshowtts::TForm_testshowtts(TDataModule1& dm, QWidget* owner) : Form(owner), dm_(dm) {
   setObjectName(QStringLiteral("Form_testshowtts"));
   setCaption(QStringLiteral("提示"));
-  setWindowFlag(Qt::Tool);
+  setBorderStyle(orvane::bsToolWindow);
   Memo1 = named(new QPlainTextEdit(TipText()), "Memo1");
   Memo1->setReadOnly(true);
   CheckBox1 = named(new QCheckBox(QStringLiteral("下次不显示此提示窗口")), "CheckBox1");

@@ -74,6 +74,10 @@ EntryDialog::EntryDialog(const EntryDialogContext& context, Variant variant, QWi
     : Form(owner), context_(context), store_(context.dm), variant_(variant) {
   QWidget* c = client();
   setClientSize(480, 446);
+  // A modal dialog whose controls stand where they were placed: its size is fixed and its
+  // title bar offers closing only.
+  setBorderStyle(orvane::bsDialog);
+  setBorderIcons(orvane::biSystemMenu);
   const bool series = variant == Variant::Series;
 
   label(c, QStringLiteral("节目类型："), 12, 12);

@@ -5,9 +5,12 @@
 #include <QLineEdit>
 #include <QTimeEdit>
 
+#include "platform/forms/pickersections.h"
+
 QTimeEdit* TimePicker(const char* name, QWidget* parent) {
   auto* t = named(new QTimeEdit(QTime(0, 0, 0), parent), name);
   t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  orvane::SelectSectionOnClick(t);
   return t;
 }
 
