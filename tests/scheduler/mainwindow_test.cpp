@@ -56,39 +56,45 @@ TEST_F(SchedulerFixture, UnwritableLogDoesNotStopTheWindow) {
   EXPECT_EQ(boxes.asked().back().caption, QStringLiteral("错误"));
 }
 
+// The end takes the application's own loop with it, and that loop's end what waits for it: the
+// test runs in a process of its own.
 TEST_F(SchedulerFixture, AnEndRequestWhileTheCloseQuestionWaitsEndsTheProgramAsTheOperatorsCloseDoes) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   useWeekdaySchedule(QStringLiteral("Wednesday"), QStringLiteral("日常"));
   const int id = addEntry({"广播操", "07:00:00", "08:00:00", 7, "01:00:00"});
   ASSERT_TRUE(dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1")));
-  TDataModule1 windowDm;
-  TForm_main_tamu w(windowDm, clock, services);
-  ASSERT_TRUE(w.created());
-  w.show();
-  // Real boxes, that wait for a person, and the real signal path.
-  const orvane::MessageBoxHandler responder = orvane::setMessageBoxHandler({});
-  orvane::installMessageFormHandler();
-  orvane::endsignals::install([&w] { w.EndOnRequest(); });
-  bool questionWaited = false;
-  QTimer::singleShot(0, &w, [&w] { w.close(); });  // the operator's close: the question opens
-  QTimer::singleShot(300, [&] {
-    for (QWidget* top : QApplication::topLevelWidgets())
-      if (auto* box = qobject_cast<orvane::TMessageForm*>(top))
-        questionWaited = box->isVisible() && box->textLabel()->text() == QStringLiteral("是否要关闭软件?");
-    ::raise(SIGTERM);  // logout or shutdown
-    ::raise(SIGTERM);  // and again
-  });
-  QTimer::singleShot(8000, [] { QCoreApplication::exit(1); });
-  QElapsedTimer took;
-  took.start();
-  const int rc = QApplication::exec();
-  orvane::endsignals::install({});
-  orvane::setMessageBoxHandler(responder);
-  EXPECT_TRUE(questionWaited);
-  EXPECT_EQ(rc, 0) << "the question held the end";
-  EXPECT_LT(took.elapsed(), 5000);
-  EXPECT_FALSE(w.isVisible());
-  EXPECT_EQ(log().filter(QStringLiteral("关闭软件")).size(), 1) << qPrintable(log().join('\n'));
-  EXPECT_EQ(statusOf(id), QStringLiteral("正播")) << "the statuses were not written at the end";
+  EXPECT_EXIT(
+      {
+        TDataModule1 windowDm;
+        TForm_main_tamu w(windowDm, clock, services);
+        w.show();
+        // Real boxes, that wait for a person, and the real signal path.
+        orvane::setMessageBoxHandler({});
+        orvane::installMessageFormHandler();
+        orvane::endsignals::install([&w] { w.EndOnRequest(); });
+        bool questionWaited = false;
+        QTimer::singleShot(0, &w, [&w] { w.close(); });  // the operator's close: the question opens
+        QTimer::singleShot(300, [&] {
+          for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<orvane::TMessageForm*>(top))
+              questionWaited = box->isVisible() && box->textLabel()->text() == QStringLiteral("是否要关闭软件?");
+          ::raise(SIGTERM);  // logout or shutdown
+          ::raise(SIGTERM);  // and again
+        });
+        QTimer::singleShot(8000, [] { QCoreApplication::exit(1); });
+        QElapsedTimer took;
+        took.start();
+        const int rc = QApplication::exec();
+        QStringList failed;
+        if (!questionWaited) failed << QStringLiteral("the question did not wait");
+        if (rc != 0 || took.elapsed() > 5000) failed << QStringLiteral("the question held the end");
+        if (w.isVisible()) failed << QStringLiteral("the window stayed");
+        if (log().filter(QStringLiteral("关闭软件")).size() != 1) failed << QStringLiteral("not one close line: ") + log().join('|');
+        if (statusOf(id) != QStringLiteral("正播")) failed << QStringLiteral("the statuses were not written at the end");
+        std::fprintf(stderr, "%s\n", failed.isEmpty() ? "ended as the operator's close does" : qPrintable(failed.join("; ")));
+        std::_Exit(failed.isEmpty() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "ended as the operator's close does");
 }
 
 TEST(InstanceLockTest, SecondInstanceIsRefusedAndAStaleLockRecovered) {
