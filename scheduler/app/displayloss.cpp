@@ -33,6 +33,8 @@ void handler(QtMsgType type, const QMessageLogContext& context, const QString& m
   if (previous) previous(type, context, message);
   else std::fprintf(stderr, "%s\n", qPrintable(message));
   if (type != QtWarningMsg || !message.startsWith(QLatin1String("The X11 connection broke"))) return;
+  // A program that is ending ends.
+  if (!captured) return;
   std::fprintf(stderr, "display: the display is gone; the program starts again without windows and broadcasts on\n");
   // The line waits with the others when the disk refuses it, and goes across with them.
   WriteLog(BroadcastLog::NoticeLine(QDateTime::currentDateTime(), LostText()));

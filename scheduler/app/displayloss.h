@@ -22,7 +22,8 @@ void forgetChoice();
 
 // Watches the program's messages for the window system's "connection broke" notice. argv is
 // kept for starting again (it must live as long as the program); `capture` gives the state to
-// carry (the broadcast under way), and is replaced once the main window exists.
+// carry (the broadcast under way), and is replaced once the main window exists; without one
+// (a program that is ending) the window system library ends the process.
 void watch(char** argv, std::function<CarriedState()> capture);
 
 // What the operator reads in log.txt.

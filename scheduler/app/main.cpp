@@ -167,7 +167,11 @@ int main(int argc, char** argv) {
   tools.voices = &voices;
   InstallAudioTools(tools);
   mainWindow.setInsertWindows(MakePlayer, MakeSpeechStudio);
-  QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, &QApplication::quit);
+  QObject::connect(&mainWindow, &orvane::Form::formClosed, &app, [argv] {
+    // Closed: a display lost from here on ends the program, as it is ending anyway.
+    displayloss::watch(argv, {});
+    QApplication::quit();
+  });
   // Shutdown, logout: the same end as the operator's close.
   orvane::endsignals::install([&mainWindow] { mainWindow.EndOnRequest(); });
   // From here on, any start in place carries the broadcast under way.
@@ -203,7 +207,7 @@ int main(int argc, char** argv) {
   }
   AfterFirstFrame firstFrame(mainWindow, std::move(afterShown));
   const int exitCode = QApplication::exec();
-  displayloss::watch(argv, [] { return CarriedState(); });
+  displayloss::watch(argv, {});
   DataModule1 = nullptr;
   return exitCode;
 }
