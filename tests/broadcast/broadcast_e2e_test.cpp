@@ -4,12 +4,14 @@
 // it at its end, as recorded from the test's own null sink on the private sound server, and
 // tell of the malformed row without holding up the clock.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -392,6 +394,19 @@ TEST(WindowlessStartTest, NoBoxHoldsAProgramWithoutADisplay) {
   noHome.start(QStringLiteral(ORVANE_PROGRAM), {});
   ASSERT_TRUE(noHome.waitForFinished(10000)) << "the program waited for someone to read why it cannot start";
   EXPECT_EQ(noHome.exitCode(), 1);
+  // A file-size limit makes its writes fail, told; it does not end the program by a signal.
+  QProcess limited;
+  limited.setProcessEnvironment(env);
+  env.insert(QStringLiteral("ORVANE_HOME"), files.filePath(QStringLiteral("limited")));
+  limited.setProcessEnvironment(env);
+  limited.setChildProcessModifier([] {
+    ::signal(SIGXFSZ, SIG_DFL);
+    const rlimit tiny{1, RLIM_INFINITY};
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+  });
+  limited.start(QStringLiteral(ORVANE_PROGRAM), {});
+  ASSERT_TRUE(limited.waitForFinished(10000));
+  EXPECT_EQ(limited.exitStatus(), QProcess::NormalExit) << "ended by the file-size signal";
 
   const QString tone = testing_support::writeToneWav(files.filePath(QStringLiteral("bell.wav")), 1.0, 660.0);
   const QDateTime bellAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 6);
