@@ -11,12 +11,7 @@
 #     scripts/build-alone.sh [TARGET...]      (ALONE_JOBS=N to limit the jobs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-src=$PWD
-tree="$src/build-alone"
-export CCACHE_DIR="${CCACHE_DIR:-$src/.cache/ccache}"
-export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-2G}"
-export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$src}"
-jobs="${ALONE_JOBS:-$(nproc)}"
+tree="$PWD/build-alone"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then targets=(orvane); fi
 
@@ -25,9 +20,8 @@ for target in "${targets[@]}"; do
   rm -rf "$tree"
   mkdir -p "$tree"
   log="$tree/build-alone.log"
-  cmake -S "$src" -B "$tree" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release >"$log" 2>&1 ||
-    { cat "$log"; exit 1; }
-  if ! cmake --build "$tree" -j"$jobs" --target "$target" >>"$log" 2>&1; then
+  if ! BUILD_DIR="$tree" CMAKE_GENERATOR="Unix Makefiles" \
+       ./scripts/build.sh -j"${ALONE_JOBS:-$(nproc)}" --target "$target" >"$log" 2>&1; then
     grep -E "\*\*\*|error" "$log" | head -20
     echo "build-alone.sh: $target does not build on its own (log: $log)"
     exit 1
