@@ -1,6 +1,6 @@
 // The notification-area icon against the fake backend: the record it keeps, tips and
 // balloons cut at character boundaries, adding and removing, animation, balloons, and a tray
-// that appears late.
+// that appears late; and the desktop's backend closing a balloon when its time-out passes.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
