@@ -286,6 +286,9 @@ CTEST_LINE = re.compile(r"Test\s+#\d+: (\S+) \.*\s*(\*+)?\s*(Passed|Failed|Timeo
                         r"\s([\d.]+) sec")
 
 
+OBJECT_PATH = re.compile(r"(?:(.*)/)?CMakeFiles/[^/]+\.dir/(.*)\.o$")
+
+
 class Worker:
     """One private copy of the commit with its own build tree and sound server."""
 
@@ -334,11 +337,11 @@ class Worker:
         """The ninja output for one source file, so a mutant is compile-checked before linking."""
         r = subprocess.run(["ninja", "-C", self.build_dir, "-t", "targets", "all"],
                            stdout=subprocess.PIPE, text=True)
-        suffix = "/" + os.path.basename(rel) + ".o"
-        want = os.path.dirname(rel)
+        # An object is <folder of the target>/CMakeFiles/<target>.dir/<source below that folder>.o.
         for line in r.stdout.splitlines():
             out = line.split(":")[0]
-            if out.endswith(suffix) and ("/" + want + "/") in ("/" + out.replace(".dir/", "/")):
+            m = OBJECT_PATH.match(out)
+            if m and os.path.join(m.group(1) or "", m.group(2)) == rel:
                 return out
         return None
 

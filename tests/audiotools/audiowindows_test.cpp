@@ -38,6 +38,7 @@
 #include "platform/msgbox/messagebox.h"
 #include "platform/speech/espeakvoices.h"
 #include "platform/speech/speechengine.h"
+#include "platform/system/shell.h"
 #include "scheduler/core/mainstate.h"
 #include "tests/audiotools/audiotestsupport.h"
 #include "tests/support/monitorrecorder.h"
@@ -415,6 +416,44 @@ TEST_F(PlayerFixture, AFailedPlayShowsTheStoppedState) {
   QTest::qWait(1100);  // no tick brings the old song back
   EXPECT_TRUE(p.Label_time2->text().isEmpty());
   EXPECT_EQ(p.Label_file0->text(), "停止播放：");
+}
+
+// On either player, pause puts play in its place and resuming swaps them back without opening
+// the file again.
+TEST_F(PlayerFixture, PauseAndResumeSwapThePlayAndPauseButtons) {
+  TForm_player p;
+  for (const QString& f : files) p.InsertSong(-1, f);
+  state.usebass = true;
+  struct { QSet<QString> mediaFails; ChannelKind kind; } players[] = {{{}, ChannelKind::MediaPlayer},
+                                                                      {{"*"}, ChannelKind::Stream}};
+  for (const auto& c : players) {
+    media.unplayableByMediaPlayer = c.mediaFails;
+    p.ListBox3->setCurrentRow(0);
+    p.SpeedButton7->click();
+    orvane::FakeMediaChannel* ch = player(c.kind);
+    ASSERT_TRUE(ch && ch->isPlaying()) << int(c.kind);
+    const auto shows = [&] {
+      return std::tuple(p.SpeedButton7->isHidden(), p.SpeedButton8->isHidden(), p.SpeedButton8->isEnabled(),
+                        p.Label_file0->text(), ch->isPlaying());
+    };
+    p.SpeedButton8->click();
+    EXPECT_EQ(shows(), std::tuple(false, true, true, QString("暂停播放："), false)) << int(c.kind);
+    p.SpeedButton7->click();
+    EXPECT_EQ(shows(), std::tuple(true, false, true, QString("正在播放："), true)) << int(c.kind);
+    EXPECT_EQ(ch->opened.size(), 1) << int(c.kind);
+  }
+}
+
+TEST_F(PlayerFixture, ShowInFolderNamesTheSelectedSongFirstRowIncluded) {
+  orvane::RecordingShell shell;
+  AudioTools().shell = &shell;
+  TForm_player p;
+  for (const QString& f : files) p.InsertSong(-1, f);
+  for (int row : {0, 3, -1}) {
+    p.ListBox3->setCurrentRow(row);
+    p.N6->trigger();
+  }
+  EXPECT_EQ(shell.calls, QStringList({"ShowItem " + files[0], "ShowItem " + files[3]}));
 }
 
 TEST_F(PlayerFixture, ListEditsStayInStepAndOnlyAChangedListIsWritten) {

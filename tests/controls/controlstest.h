@@ -107,6 +107,23 @@ class TestPalette {
   QPalette saved_;
 };
 
+// A parent whose every pixel tells where it is: (x, y, blue).
+class PatternParent : public QWidget {
+ public:
+  explicit PatternParent(int blue) : blue_(blue) {}
+  QRgb At(QPoint p) const { return qRgb(p.x(), p.y(), blue_); }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x) p.fillRect(QRect(x, y, 1, 1), QColor(At({x, y})));
+  }
+
+ private:
+  int blue_;
+};
+
 inline QImage Render(QWidget& w) {
   QImage image(w.size(), QImage::Format_ARGB32);
   image.fill(Qt::magenta);

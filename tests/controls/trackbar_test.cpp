@@ -290,6 +290,29 @@ TEST(TrackBarPaint, FocusRectangleAndAFocusedBarMovingItsThumb) {
   EXPECT_EQ(Render(*bar).pixel(0, 0), back);
 }
 
+// A transparent bar shows what its parent paints under it, not only the parent's colour: in
+// its background and through the thumb's mask, rendered and once shown alike.
+TEST(TrackBarPaint, TransparentBarShowsWhatItsParentPaints) {
+  PatternParent parent(99);
+  parent.resize(240, 60);
+  auto* bar = new ProbeBar(tsPointer, &parent);  // the tip's corners are outside the thumb
+  bar->move(10, 5);
+  bar->SetTransparent(true);
+  const QImage rendered = Render(parent);
+  const QRect thumb = bar->ThumbRect;
+  ASSERT_TRUE(Shown(parent));
+  bar->SetTickColor(clRed);  // the background is built anew for the screen
+  QCoreApplication::processEvents();
+  const QImage shown = parent.grab().toImage();
+  struct { QPoint at; bool parentShows; } points[] = {
+      {{1, 1}, true}, {{100, 30}, true}, {thumb.topLeft(), true}, {thumb.topLeft() + QPoint(5, 10), false}};
+  for (const QImage& image : {rendered, shown}) {
+    for (const auto& p : points) {
+      const QPoint at = bar->pos() + p.at;
+      EXPECT_EQ(image.pixel(at) == parent.At(at), p.parentShows) << p.at.x() << "," << p.at.y();
+    }
+  }
+}
 
 // A shown 200 x 35 box-thumb bar, Max 100: the track runs from x 9 to 191, y 20 to 28, and
 // the thumb's left edge is 4 + 181 * Position / 100.

@@ -1,12 +1,14 @@
 // The notification-area icon against the fake backend: the record it keeps, tips and
 // balloons cut at character boundaries, adding and removing, animation, balloons, and a tray
-// that appears late.
+// that appears late; and the desktop's backend closing a balloon when its time-out passes.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
+#include <QSignalSpy>
 #include <memory>
 
 #include "controls/ExtCtrlsX.h"
@@ -225,4 +227,32 @@ TEST(TrayIcon, MovingToAnotherBackendTakesTheIconAlong) {
 TEST(QtTray, AnIconNeverShownCannotBeChanged) {
   orvane::QtTrayBackend tray;
   EXPECT_FALSE(tray.modify(NotifyIconData{}));
+}
+
+namespace {
+// The desktop's backend on a desktop that has a notification area (offscreen has none).
+class TrayedQtBackend : public orvane::QtTrayBackend {
+ public:
+  bool available() const override { return true; }
+};
+}  // namespace
+
+// Qt says nothing when a balloon goes by itself: its time-out passing closes it all the same.
+TEST(QtTray, ABalloonThatTimesOutIsReportedClosed) {
+  auto owned = std::make_unique<TrayedQtBackend>();
+  TrayedQtBackend* backend = owned.get();
+  TTrayIcon icon(nullptr, std::move(owned));
+  icon.SetIcon(colourIcon(Qt::red));
+  ASSERT_TRUE(icon.SetVisible(true));
+  icon.SetBalloonHint(QStringLiteral("节目开始"));
+  icon.SetBalloonTimeout(300);
+  QSignalSpy closed(backend, &orvane::TrayBackend::balloonClosed);
+  QElapsedTimer shown;
+  shown.start();
+  icon.ShowBalloon();
+  EXPECT_TRUE(icon.data().flags & NotifyIconData::NIF_INFO);
+  ASSERT_TRUE(closed.wait(3000)) << "the balloon is never reported closed";
+  EXPECT_GE(shown.elapsed(), 250) << "reported closed well before its time-out";
+  EXPECT_FALSE(icon.data().flags & NotifyIconData::NIF_INFO);
+  EXPECT_EQ(closed.size(), 1);
 }
