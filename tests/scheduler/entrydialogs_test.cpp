@@ -230,6 +230,15 @@ TEST_F(EntryDialogs, AFolderRowAndATextRow) {
   EXPECT_EQ(rowText("slpath,txt,playmode,ivolume,jmlx,mainchannel,starttime,endtime"),
             QStringLiteral("文本：同学们好\r\n请到操场集合...|同学们好\r\n请到操场集合|"
                            "Chinese (Mandarin, latin as Pinyin)|-3|90|1|1|100|4|副通道|07:00:00|00:00:00"));
+  // A text at midnight, as a fresh dialog has it, saves beside that one though it ends at
+  // 00:00:00 (as every text does): a start at 00:00:00 never conflicts.
+  auto midnight = open<TForm_sjbp_add>(false);
+  pickKind(*midnight, 3);
+  midnight->Memo1->setPlainText(QStringLiteral("晚安"));
+  const std::size_t asked = boxes.asked().size();
+  midnight->Button1->click();
+  EXPECT_EQ(boxes.asked().size(), asked) << qPrintable(lastBox());
+  EXPECT_EQ(rowText("txt,starttime,endtime"), QStringLiteral("晚安|00:00:00|00:00:00"));
 }
 
 TEST_F(EntryDialogs, AFailedSaveKeepsTheDialogAndWhatWasTyped) {
