@@ -274,6 +274,22 @@ TEST_F(EntryDialogs, SongListMadeInTheEditorComesBackToTheDialog) {
   EXPECT_EQ(rowText("slpath,jmlx"), expected + "|3");
 }
 
+// The edit dialog opens the editor on the entry's own list, with its lines and their count;
+// what is added there is saved to that file.
+TEST_F(EntryDialogs, TheSongListOfAnEntryOpensInTheEditorWithItsCount) {
+  const QString list = testing_support::writeFile(home.file(QStringLiteral("lists/早操.pl3")), "/m/a.mp3\r\n/m/b.mp3\r\n");
+  auto d = open<TForm_sjbp_edit>(false, insert(stored(3, list, QStringLiteral("顺序播放"))));
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(QStringList({editor->Label_bz->text(), editor->Label1->text(), editor->ListBox1->lines().join(',')}),
+              QStringList({"edit", "共有歌曲：2", "/m/a.mp3,/m/b.mp3"}));
+    editor->AddFiles({QStringLiteral("/m/c.mp3")});
+    editor->close();
+  });
+  d->Button_jmlx->click();
+  EXPECT_EQ(d->Edit_slpath->text(), list);
+  EXPECT_EQ(SongList::Read(list), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
+}
+
 TEST_F(EntryDialogs, EditFillsEveryKindAndSavesByUpdate) {
   const QString folder = home.file(QStringLiteral("music"));
   QDir().mkpath(folder);
