@@ -202,8 +202,8 @@ TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
 }
 
 // An arrow button (a speed button showing only an arrow) draws the small arrow in the middle of
-// its face, pointing its way: the apex is one pixel, the base five, so more of the arrow lies
-// on the side it points away from.
+// its face, pointing its way: narrow at its apex and wide at its base, so more of the arrow
+// lies on the side it points away from.
 TEST_F(KindsOnWidgets, ArrowButtonsPointTheirWay) {
   auto* bare = Add<QToolButton>(QRect(10, 10, 24, 24), "TSkinSpeedButton");
   const QImage face = Shot(bare);
