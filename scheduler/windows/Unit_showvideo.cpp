@@ -203,7 +203,6 @@ bool TForm_showvideo::eventFilter(QObject* watched, QEvent* event) {
       paintPicture();
       return true;
     }
-    if (event->type() == QEvent::Resize) placeOverlay();
     if (event->type() == QEvent::MouseButtonDblClick) {
       N3Click();
       return true;

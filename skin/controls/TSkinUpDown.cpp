@@ -7,50 +7,13 @@
 
 #include "skin/SkinStyle.h"
 #include "skin/WinSkinData.h"
+#include "skin/controls/panelpaint.h"
 #include "skin/controls/skinlayout.h"
 #include "skin/skindata.h"
 
 namespace orvane::skin {
 
 namespace {
-
-// Segments drawn as the classic line routine draws them: every pixel but the last.
-void Segment(QPainter* p, int x0, int y0, int x1, int y1) {
-  const int dx = x1 - x0, dy = y1 - y0;
-  const int n = qMax(qAbs(dx), qAbs(dy));
-  for (int i = 0; i < n; ++i) p->drawPoint(x0 + dx * i / n, y0 + dy * i / n);
-}
-
-// A small arrow in the pen's colour: 0 up with its apex at (x, y), 1 down, 2 left, 3 right.
-void ArrowGlyph(QPainter* p, int x, int y, int direction) {
-  switch (direction) {
-    case 0:
-      Segment(p, x, y, x, y - 1);
-      Segment(p, x + 1, y + 1, x + 4, y + 4);
-      Segment(p, x, y + 1, x + 3, y + 4);
-      Segment(p, x, y + 2, x + 2, y + 4);
-      Segment(p, x - 1, y + 1, x - 4, y + 4);
-      Segment(p, x, y + 2, x - 3, y + 4);
-      Segment(p, x, y + 1, x - 2, y + 4);
-      break;
-    case 1:
-      Segment(p, x, y + 3, x, y + 4);
-      Segment(p, x + 1, y + 2, x + 4, y - 1);
-      Segment(p, x, y + 2, x + 3, y - 1);
-      Segment(p, x, y + 1, x + 2, y);
-      Segment(p, x - 1, y + 2, x - 4, y - 1);
-      Segment(p, x, y + 2, x - 3, y - 1);
-      Segment(p, x, y + 1, x - 2, y);
-      break;
-    default: {
-      const int s = direction == 2 ? 1 : -1;
-      const QPoint points[] = {{x, y}, {x + s, y + 2}, {x + s, y - 2}, {x - s, y}, {x + s, y + 2}};
-      p->setBrush(p->pen().color());
-      p->drawPolygon(points, 5);
-      break;
-    }
-  }
-}
 
 int ArrowOf(Qt::ArrowType type) {
   switch (type) {
@@ -158,7 +121,7 @@ void TSkinUpDown::DrawPlainArrow(const TSkinData* data, const QColor& face, QPai
   p->setBrush(state == udsPressed || state == udsHot ? shadow : face);
   p->drawRect(rect.adjusted(0, 0, -1, -1));
   const QPoint c(rect.left() + rect.width() / 2, rect.top() + rect.height() / 2);
-  ArrowGlyph(p, c.x(), arrow < udLeft ? c.y() - 2 : c.y(), arrow);
+  kinds::DrawArrowGlyph(*p, c.x(), arrow < udLeft ? c.y() - 2 : c.y(), arrow);
   p->restore();
 }
 

@@ -102,6 +102,34 @@ TEST_F(MediaTest, MissingAndUndecodableFilesFailWithinTheBoundedWaitAndTheProbeS
   }
 }
 
+// A copy that broke off right after its header: it opens (the header promises two seconds)
+// and breaks off once it plays. Each player says so once and stops: no end of the song, no
+// "playing" without a sound, and play does not start it again.
+TEST_F(MediaTest, AFileThatBreaksOffWhilePlayingFailsOnceAndStops) {
+  const QString cut = testing_support::writeFile(file("cut.wav"), pcmWaveHeader(48000, 1, 16, 2 * 48000 * 2));
+  const QString good = testing_support::writeToneWav(file("good.wav"), 0.2);
+  for (ChannelKind kind : {ChannelKind::MediaPlayer, ChannelKind::Stream}) {
+    auto c = channel(kind);
+    QSignalSpy failures(c.get(), &MediaChannel::failed);
+    QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+    ASSERT_TRUE(c->open(cut).ok);
+    c->play();
+    ASSERT_TRUE(waitUntil([&] { return failures.count() > 0; }, 3000)) << int(kind);
+    QTest::qWait(50);
+    EXPECT_EQ(failures.count(), 1) << int(kind);
+    EXPECT_TRUE(failures.first().first().toString().contains(cut)) << int(kind);
+    EXPECT_EQ(c->mode(), MediaMode::Stopped) << int(kind);
+    c->play();
+    EXPECT_EQ(c->mode(), MediaMode::Stopped) << int(kind);
+    EXPECT_TRUE(ends.isEmpty()) << int(kind);
+    // The next song plays as usual.
+    ASSERT_TRUE(c->open(good).ok);
+    c->play();
+    EXPECT_TRUE(waitUntil([&] { return ends.count() == 1; }, 3000)) << int(kind);
+    EXPECT_EQ(failures.count(), 1) << int(kind);
+  }
+}
+
 TEST_F(MediaTest, AnEndThatArrivesAfterCloseOrReopenIsDropped) {
   const QString shortWav = testing_support::writeToneWav(file("short.wav"), 0.2);
   const QString longWav = testing_support::writeToneWav(file("long.wav"), 3.0);

@@ -230,6 +230,15 @@ TEST_F(EntryDialogs, AFolderRowAndATextRow) {
   EXPECT_EQ(rowText("slpath,txt,playmode,ivolume,jmlx,mainchannel,starttime,endtime"),
             QStringLiteral("文本：同学们好\r\n请到操场集合...|同学们好\r\n请到操场集合|"
                            "Chinese (Mandarin, latin as Pinyin)|-3|90|1|1|100|4|副通道|07:00:00|00:00:00"));
+  // A text at midnight, as a fresh dialog has it, saves beside that one though it ends at
+  // 00:00:00 (as every text does): a start at 00:00:00 never conflicts.
+  auto midnight = open<TForm_sjbp_add>(false);
+  pickKind(*midnight, 3);
+  midnight->Memo1->setPlainText(QStringLiteral("晚安"));
+  const std::size_t asked = boxes.asked().size();
+  midnight->Button1->click();
+  EXPECT_EQ(boxes.asked().size(), asked) << qPrintable(lastBox());
+  EXPECT_EQ(rowText("txt,starttime,endtime"), QStringLiteral("晚安|00:00:00|00:00:00"));
 }
 
 TEST_F(EntryDialogs, AFailedSaveKeepsTheDialogAndWhatWasTyped) {
@@ -263,6 +272,22 @@ TEST_F(EntryDialogs, SongListMadeInTheEditorComesBackToTheDialog) {
   EXPECT_EQ(d->Edit_slpath->text() + d->Label_longer->text(), expected + "00:20:00");
   d->Button1->click();
   EXPECT_EQ(rowText("slpath,jmlx"), expected + "|3");
+}
+
+// The edit dialog opens the editor on the entry's own list, with its lines and their count;
+// what is added there is saved to that file.
+TEST_F(EntryDialogs, TheSongListOfAnEntryOpensInTheEditorWithItsCount) {
+  const QString list = testing_support::writeFile(home.file(QStringLiteral("lists/早操.pl3")), "/m/a.mp3\r\n/m/b.mp3\r\n");
+  auto d = open<TForm_sjbp_edit>(false, insert(stored(3, list, QStringLiteral("顺序播放"))));
+  OnNextModal<TForm_lbbj>([&](TForm_lbbj* editor) {
+    EXPECT_EQ(QStringList({editor->Label_bz->text(), editor->Label1->text(), editor->ListBox1->lines().join(',')}),
+              QStringList({"edit", "共有歌曲：2", "/m/a.mp3,/m/b.mp3"}));
+    editor->AddFiles({QStringLiteral("/m/c.mp3")});
+    editor->close();
+  });
+  d->Button_jmlx->click();
+  EXPECT_EQ(d->Edit_slpath->text(), list);
+  EXPECT_EQ(SongList::Read(list), QStringList({"/m/a.mp3", "/m/b.mp3", "/m/c.mp3"}));
 }
 
 TEST_F(EntryDialogs, EditFillsEveryKindAndSavesByUpdate) {

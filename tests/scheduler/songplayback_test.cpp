@@ -159,6 +159,50 @@ TEST_F(SongFixture, SecondChannelModesMessagesAndGivingUp) {
   EXPECT_EQ(second().line(), "不能播放副通道节目<bad>中的歌曲：" + path("s/c.mp3"));
 }
 
+// An entry's volume in percent is the channel's level in tenths of one: silence stays silent.
+TEST_F(SongFixture, EntryVolumesAreTheChannelsLevels) {
+  const QString dir = folder(QStringLiteral("v"), kThree);
+  const std::pair<int, int> levels[] = {{0, 0}, {1, 10}, {55, 550}, {100, 1000}};
+  int n = 0;
+  for (const auto& [percent, level] : levels)
+    for (const char* channel : {"主通道", "副通道"}) {
+      const QString at = QStringLiteral("08:%1:").arg(++n, 2, 10, QLatin1Char('0'));
+      addSong({QString::number(n), at + "00", at + "30", dir, PlayMode::LoopAll, 2, QString::fromUtf8(channel),
+               "00:00:30", percent});
+    }
+  load();
+  n = 0;
+  for (const auto& [percent, level] : levels)
+    for (orvane::FakeMediaChannel* player : {mainPlayer(), secondPlayer()}) {
+      start(QString::number(++n));
+      EXPECT_TRUE(player->isPlaying()) << n;
+      EXPECT_EQ(player->volume(), level) << percent << "% on channel " << (player == mainPlayer() ? 1 : 2);
+      end(QString::number(n));
+    }
+}
+
+// The attempts that give up a search for the next song are those of one search: a looping
+// list with one song that cannot be played passes over it lap after lap, all day long.
+TEST_F(SongFixture, ALoopingListPassesOverAnUnplayableSongLapAfterLap) {
+  const QString dir = folder(QStringLiteral("g"), kThree);
+  backend.unplayableByMediaPlayer = {path("g/b.mp3")};
+  backend.unplayableByStream = backend.unplayableByMediaPlayer;
+  addSong({"main", "08:00:00", "08:10:00", dir, PlayMode::LoopAll, 2, "主通道"});
+  addSong({"second", "08:10:00", "08:20:00", dir, PlayMode::LoopAll, 2, "副通道"});
+  load();
+  const int laps = 2 * 10 * 3;  // twice the failed attempts one search may make (10 a song)
+  QStringList expected;
+  for (int i = 0; i <= 2 * laps; ++i) expected << (i % 2 ? "c.mp3" : "a.mp3");
+  for (const char* entry : {"main", "second"}) {
+    SCOPED_TRACE(entry);
+    start(QString::fromLatin1(entry));
+    orvane::FakeMediaChannel* player = qstrcmp(entry, "main") == 0 ? mainPlayer() : secondPlayer();
+    for (int i = 0; i < 2 * laps; ++i) player->finish();
+    EXPECT_EQ(names(player->opened), expected);
+    EXPECT_TRUE(player->isPlaying());
+  }
+}
+
 TEST_F(SongFixture, Mp3FallsBackToTheStreamPlayerOnTheSecondChannelToo) {
   unit.state.logenabled = true;
   const QString dir = folder(QStringLiteral("b"), {QStringLiteral("a.MP3"), QStringLiteral("b.MP3")});

@@ -106,9 +106,14 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   ASSERT_TRUE(testing_support::waitUntil([&] { return redPanel(); })) << "the picture follows the panel's size";
   QTest::keyClick(&w, Qt::Key_A);
   EXPECT_TRUE(w.isFullScreen());
+  ASSERT_TRUE(testing_support::waitUntil([&] { return w.Panel1->size() == w.screen()->size(); }));
   // S: the time overlay in the panel's bottom right corner, with the main panel's texts.
   QTest::keyClick(&w, Qt::Key_S);
   EXPECT_TRUE(w.N6->isChecked() && w.Panel2->isVisible() && w.Timer1.isActive());
+  EXPECT_EQ(w.Panel2->geometry().bottomRight(), w.Panel1->geometry().bottomRight());
+  // It follows the panel to the window's normal size.
+  QTest::keyClick(&w, Qt::Key_Escape);
+  ASSERT_TRUE(testing_support::waitUntil([&] { return w.Panel1->width() == 640; }));
   EXPECT_EQ(w.Panel2->geometry().bottomRight(), w.Panel1->geometry().bottomRight());
   w.Timer1Timer();
   EXPECT_EQ(w.Label1->text(), main.nowText() + QLatin1Char(' ') + main.allText());

@@ -79,6 +79,25 @@ TEST(SkinBarsLayout, MediaPlayerSetsAndButtonEdges) {
   for (const auto& h : hits) EXPECT_EQ(TMediaPlayer::HitButton(h[0], three, 10), h[1]) << h[0];
 }
 
+// The player paints itself with no hook for the skin: the skinned face is a panel laid over
+// it, drawn from the skin's "Buttons" element, which shows and hides with the player.
+TEST_F(BarsAndTabsTest, TheMediaPlayerShowsTheSkinsButtonsOverItself) {
+  orvane::Form form;
+  auto* player = new TMediaPlayer(form.client());
+  player->setGeometry(10, 10, 90, 30);
+  player->SetVisibleButtons("[btPlay,btStop,btEject]");
+  Show(form);
+  auto* mp = qobject_cast<TSkinMP*>(TSkinRegistry::Find(player));
+  ASSERT_TRUE(mp && mp->Panel());
+  EXPECT_TRUE(mp->Panel()->isVisible());
+  EXPECT_EQ(mp->Panel()->geometry(), player->geometry());
+  const QImage face = Render(form.client());
+  for (const int left : {0, 30, 60})  // each of the three buttons, just inside its edge
+    EXPECT_TRUE(FromFrame(face.pixel(player->x() + left + 2, player->y() + 15), D().Buttons->Bitmap, 5, 1)) << left;
+  player->hide();
+  EXPECT_FALSE(mp->Panel()->isVisible());
+}
+
 TEST_F(BarsAndTabsTest, TabsInFourPositionsWithCloseMarks) {
   orvane::Form form;
   auto* tabs = new QTabWidget(form.client());

@@ -201,6 +201,37 @@ TEST_F(KindsOnWidgets, EveryKindShowsItsStateFrame) {
   }
 }
 
+// An arrow button (a speed button showing only an arrow) draws the small arrow in the middle of
+// its face, pointing its way: narrow at its apex and wide at its base, so more of the arrow
+// lies on the side it points away from.
+TEST_F(KindsOnWidgets, ArrowButtonsPointTheirWay) {
+  auto* bare = Add<QToolButton>(QRect(10, 10, 24, 24), "TSkinSpeedButton");
+  const QImage face = Shot(bare);
+  const struct {
+    Qt::ArrowType type;
+    int dx, dy;  // where the arrow's weight lies from the middle of its extent
+  } rows[] = {{Qt::UpArrow, 0, 1}, {Qt::DownArrow, 0, -1}, {Qt::LeftArrow, 1, 0}, {Qt::RightArrow, -1, 0}};
+  for (const auto& r : rows) {
+    auto* b = Add<QToolButton>(QRect(10, 40, 24, 24), "TSkinSpeedButton");
+    b->setArrowType(r.type);
+    const QImage shot = Shot(b);
+    QRect extent;
+    QPointF sum;
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+      for (int x = 0; x < shot.width(); ++x)
+        if (shot.pixel(x, y) != face.pixel(x, y)) extent |= QRect(x, y, 1, 1), sum += QPointF(x, y), ++n;
+    ASSERT_GT(n, 4) << r.type;
+    EXPECT_LE(extent.width() + extent.height(), 16) << r.type;
+    EXPECT_LE((extent.center() - b->rect().center()).manhattanLength(), 4) << r.type;
+    const QPointF weight = sum / n - QPointF(extent.left() + extent.right(), extent.top() + extent.bottom()) / 2;
+    auto side = [](double v) { return v > 0.1 ? 1 : v < -0.1 ? -1 : 0; };
+    EXPECT_EQ(std::pair(side(weight.x()), side(weight.y())), std::pair(r.dx, r.dy))
+        << r.type << ": " << weight.x() << ", " << weight.y();
+    delete b;
+  }
+}
+
 // Edit and spin-box borders, an edit painting itself into another painter on request, and a
 // status bar's one panel for a message, its labels in the skin's colour until the skin goes.
 TEST_F(KindsOnWidgets, EditsAndStatusBar) {

@@ -235,6 +235,29 @@ TEST_F(SkinMenuTest, SystemMenuFollowsTheWindowAndTwoClicksClose) {
   EXPECT_TRUE(!sys->isVisible() && n.log == QList<quint32>({WM_CLOSE, 0}));
 }
 
+// The skin frames each kind of menu by its own switch: the menu bar's drop-downs by the main
+// menu's, the system menu by its own, neither by the popup menus'.
+TEST_F(SkinMenuTest, DropDownsAndTheSystemMenuFollowTheirOwnSwitches) {
+  const quint32 all = skin->SkinControls;
+  const struct {
+    quint32 off;
+    bool dropDown, system;  // framed by the skin
+  } rows[] = {{0, true, true}, {SetBit(xcSystemMenu), true, false}, {SetBit(xcPopupMenu), true, true}};
+  for (const auto& r : rows) {
+    skin->SkinControls = all & ~r.off;
+    MenuWindow m(skin.get());
+    m.Click(0);
+    ASSERT_TRUE(OpenDropDown()) << r.off;
+    EXPECT_EQ(PopupSkinnerOf(OpenDropDown()) != nullptr, r.dropDown) << r.off;
+    CloseDropDown();
+    Key(m.edit, Qt::Key_Space, Qt::AltModifier, QStringLiteral(" "));
+    QMenu* sys = m.f->SystemMenuPopup();
+    ASSERT_TRUE(sys && sys->isVisible()) << r.off;
+    EXPECT_EQ(PopupSkinnerOf(sys) != nullptr, r.system) << r.off;
+    sys->hide();
+  }
+}
+
 TEST_F(SkinMenuTest, OwnerDrawnItemsArePaintedFromTheSkin) {
   MenuWindow m(skin.get());
   m.Click(0);
