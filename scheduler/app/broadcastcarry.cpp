@@ -96,7 +96,7 @@ void takeUp(TForm_main_tamu& w, const CarriedState& c, orvane::Processes* proces
   }
   if (c.text) {
     if (const int i = underWay(w, c.text->id); i >= 0) {
-      w.texts().TakeUpAt(c.text->id, c.text->memo, c.text->repeat, c.text->position, c.text->paused);
+      w.texts().TakeUpAt(*c.text);
       takeUpEntry(w, i);
     }
   }

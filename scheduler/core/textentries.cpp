@@ -55,7 +55,7 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
               QStringLiteral(">中的文稿：");
   params_ = TtsParams::read(e.playmode);
   textrepeats_ = params_.repeats;
-  const TakeUp takeUp = std::exchange(takeUp_, {});
+  const CarriedState::Text takeUp = std::exchange(takeUp_, {});
   const bool takingUp = takeUp.id != 0 && takeUp.id == e.id && mode == EntryMode::Auto;
 
   QString text = takeUp.memo;
@@ -125,10 +125,6 @@ void TextEntries::speakNow(quint64 generation) {
   if (!speak()) return;
   if (paused_ || held_) speech_->pause();  // paused during the hint
   emit readingStarted();
-}
-
-void TextEntries::TakeUpAt(qint64 id, const QString& memo, int repeat, int position, bool paused) {
-  takeUp_ = {id, memo, repeat, position, paused};
 }
 
 bool TextEntries::speak(int from) {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "scheduler/core/carriedstate.h"
 #include "scheduler/core/entrykindhandler.h"
 #include "scheduler/core/ttsparams.h"
 
@@ -44,7 +45,7 @@ class TextEntries : public QObject, public EntryKindHandler {
   // The next start of the entry takes up its reading under way (the program started itself
   // again): the text as it was being read, from the sentence that was being spoken in that
   // reading, without the hint sound; paused if it was.
-  void TakeUpAt(qint64 id, const QString& memo, int repeat, int position, bool paused);
+  void TakeUpAt(const CarriedState::Text& reading) { takeUp_ = reading; }
   void EndKind(int index, const rjmb& entry, EntryMode mode) override;
   void StopKind() override;
   bool Sounding() const override { return s_.textshown; }
@@ -135,11 +136,5 @@ class TextEntries : public QObject, public EntryKindHandler {
   int selStart_ = 0;
   int selLength_ = 0;
   int spokenFrom_ = 0;  // where in the text the voice was asked to begin
-  struct TakeUp {
-    qint64 id = 0;
-    QString memo;
-    int repeat = 1;
-    int position = 0;
-    bool paused = false;
-  } takeUp_;
+  CarriedState::Text takeUp_;
 };
