@@ -256,12 +256,8 @@ void SetOwnNonClient(HWND hwnd, bool on) {
     FitFixedSize(*d, m);
     hwnd->setContentsMargins(m);
     // A window not shown yet has no place on the screen to keep: its outer corner is where the
-    // program put it. One the program never placed is the window system's to place, shown or
-    // not: a position taken from it before the window system has told where it goes would put
-    // it in the screen's corner.
-    const QSize outer = client.size().grownBy(m);
-    if (normal && !hwnd->testAttribute(Qt::WA_Moved) && !hwnd->testAttribute(Qt::WA_Mapped)) hwnd->resize(outer);
-    else if (normal && !hwnd->isVisible()) hwnd->setGeometry(QRect(hwnd->pos(), outer));
+    // program put it.
+    if (normal && !hwnd->isVisible()) hwnd->setGeometry(QRect(hwnd->pos(), client.size().grownBy(m)));
     else if (normal) hwnd->setGeometry(client.marginsAdded(m));
     d->framePending = true;
     hwnd->update();

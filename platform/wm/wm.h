@@ -125,8 +125,8 @@ void SetHookProc(HookProc proc);
 
 // ---- non-client area -----------------------------------------------------------------------
 // Own non-client mode: the window loses its native frame and its chain draws and answers for
-// the margins WM_NCCALCSIZE leaves around the client. Both ways the client keeps its size and
-// its place on the screen; a window not on the screen yet keeps the place it is to get.
+// the margins WM_NCCALCSIZE leaves around the client. The client keeps its size; on the outer
+// top-left stays where it was; off, the client keeps its size and screen position.
 void SetOwnNonClient(HWND hwnd, bool on);
 bool HasOwnNonClient(HWND hwnd);
 // The painter of the window's current paint pass (for WM_NCPAINT), null outside a pass:
