@@ -22,16 +22,10 @@ QString LauncherFailure(int status) {
     default: return QStringLiteral("xdg-open 出错（退出码 %1）").arg(status);
   }
 }
-}  // namespace
 
-DesktopShell::DesktopShell(QDBusConnection bus, UrlOpener opener, QObject* parent)
-    : QObject(parent), bus_(std::move(bus)), opener_(std::move(opener)) {
-  if (!opener_) opener_ = &DesktopShell::DesktopOpener;
-}
-
-QUrl DesktopShell::FileUrl(const QString& path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()); }
-
-bool DesktopShell::DesktopOpener(const QUrl& url, const OpenFailed& failed) {
+// xdg-open is watched to its exit, which says whether a handler took the URL; without it the
+// toolkit's own opener is asked.
+bool DesktopOpener(const QUrl& url, const Shell::OpenFailed& failed) {
   const QString launcher = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
   if (launcher.isEmpty()) {
     if (QDesktopServices::openUrl(url)) return true;
@@ -60,6 +54,14 @@ bool DesktopShell::DesktopOpener(const QUrl& url, const OpenFailed& failed) {
   p->start();
   return true;
 }
+}  // namespace
+
+DesktopShell::DesktopShell(QDBusConnection bus, UrlOpener opener, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)), opener_(std::move(opener)) {
+  if (!opener_) opener_ = &DesktopOpener;
+}
+
+QUrl DesktopShell::FileUrl(const QString& path) { return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()); }
 
 bool DesktopShell::OpenFile(const QString& path, OpenFailed failed) {
   if (path.isEmpty()) {

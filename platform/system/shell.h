@@ -37,8 +37,9 @@ class DesktopShell : public QObject, public Shell {
   // Asks for the URL to be opened; false when nothing could be asked. A failure known only
   // later goes to `failed`.
   using UrlOpener = std::function<bool(const QUrl&, const OpenFailed& failed)>;
-  // The opener defaults to the desktop's (DesktopOpener); tests pass their own, and a private
-  // bus.
+  // The opener defaults to the desktop's: xdg-open, watched to its exit (the toolkit's own
+  // opener starts it and never hears whether a handler took the file), else QDesktopServices.
+  // Tests pass their own, and a private bus.
   explicit DesktopShell(QDBusConnection bus = QDBusConnection::sessionBus(), UrlOpener opener = {},
                         QObject* parent = nullptr);
 
@@ -50,9 +51,6 @@ class DesktopShell : public QObject, public Shell {
   static constexpr int kShowTimeoutMs = 5000;
   // The URL a path travels as.
   static QUrl FileUrl(const QString& path);
-  // The desktop's opener: xdg-open, whose exit tells whether a handler took the URL (QtGui's
-  // own opener starts it and forgets it); where there is none, QDesktopServices.
-  static bool DesktopOpener(const QUrl& url, const OpenFailed& failed);
 
  signals:
   // The answer to a ShowItem arrived: the file manager showed it, or the folder was opened
