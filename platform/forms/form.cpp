@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "platform/forms/workingwindow.h"
 #include "platform/wm/wm.h"
 
 namespace orvane {
@@ -100,6 +101,7 @@ Qt::WindowFlags BorderWindowFlags(BorderStyle style, BorderIcons icons, bool own
 const QList<Form*>& ScreenForms() { return formList(); }
 
 Form::Form(QWidget* owner) : QWidget(owner, windowFlagsFor(owner)), client_(new QWidget(this)) {
+  FollowWorkingWindow();
   client_->setObjectName(QStringLiteral("client"));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -232,10 +234,12 @@ void Form::fitCaption() {
 }
 
 void Form::placeOnOwner() {
-  QWidget* ownerWindow = owner();
+  // A dialog without owner opens over the window the operator works in, where the window
+  // manager would put it, but knowing the frame a skin gives it after it shows.
+  QWidget* ownerWindow = owner() ? owner() : centredUnowned_ ? WorkingWindow(this) : nullptr;
   const bool ownerShown = ownerWindow && ownerWindow->isVisible() && !ownerWindow->isMinimized();
-  // A window without owner is placed by the window manager unless it asked for a place.
-  if (!ownerWindow && !testAttribute(Qt::WA_Moved)) return;
+  // Another window without owner is placed by the window manager unless it asked for a place.
+  if (!ownerWindow && !centredUnowned_ && !testAttribute(Qt::WA_Moved)) return;
   QScreen* screen = ownerShown ? ownerWindow->screen() : this->screen();
   if (!screen) return;
   const QRect area = screen->availableGeometry();
@@ -251,7 +255,7 @@ void Form::placeOnOwner() {
   if (fitting != size()) resize(fitting);
   QRect outer(QPoint(0, 0), size().grownBy(frame));
   if (ownerShown) outer.moveCenter(ownerWindow->frameGeometry().center());
-  else if (ownerWindow) outer.moveCenter(area.center());
+  else if (ownerWindow || centredUnowned_) outer.moveCenter(area.center());
   else outer.moveTopLeft(pos());
   outer.moveLeft(qMax(area.left(), qMin(outer.left(), area.right() + 1 - outer.width())));
   outer.moveTop(qMax(area.top(), qMin(outer.top(), area.bottom() + 1 - outer.height())));
@@ -288,7 +292,10 @@ void Form::setModalResult(int result) {
 void Form::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (!e->spontaneous()) {
-    if (!placed_) placeOnOwner();
+    if (!placed_) {
+      centredUnowned_ = !owner() && windowType() == Qt::Dialog && !testAttribute(Qt::WA_Moved);
+      placeOnOwner();
+    }
     placed_ = true;
     FormShow();
     emit formShown();
@@ -298,6 +305,11 @@ void Form::showEvent(QShowEvent* e) {
 void Form::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+  // A frame of the window's own that comes after it was placed but before it is on the screen
+  // (a skin takes the frame once the window shows) changes its outer size: it is placed again
+  // once the frame is complete.
+  if (e->type() == QEvent::ContentsRectChange && placed_ && isVisible() && !testAttribute(Qt::WA_Mapped))
+    QMetaObject::invokeMethod(this, [this] { if (isVisible()) placeOnOwner(); }, Qt::QueuedConnection);
 }
 
 void Form::keyPressEvent(QKeyEvent* e) {

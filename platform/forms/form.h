@@ -115,8 +115,8 @@ class Form : public QWidget {
   void fitCaption();
   // Fixes the size of a window whose set frame has no sizing border.
   void keepSizeFixed();
-  // Centres the window on its owner (on the screen when the owner is hidden) and keeps it
-  // wholly on that screen.
+  // Centres the window on its owner (a dialog without owner on the window the operator works
+  // in; either on the screen when that is hidden) and keeps it wholly on that screen.
   void placeOnOwner();
   // The window flags without what the window-message layer has put on for its own frame.
   Qt::WindowFlags nativeFlags() const;
@@ -128,6 +128,7 @@ class Form : public QWidget {
   int modalResult_ = mrNone;
   bool closing_ = false;
   bool placed_ = false;
+  bool centredUnowned_ = false;  // a dialog without owner that asked for no place
   QSize designSize_;
   Qt::WindowModality modalKind_ = Qt::ApplicationModal;
   std::optional<BorderStyle> borderStyle_;

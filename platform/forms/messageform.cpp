@@ -10,9 +10,9 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <algorithm>
 
+#include "platform/forms/workingwindow.h"
 #include "platform/msgbox/messagebox.h"
 
 namespace orvane {
@@ -142,31 +142,11 @@ void TMessageForm::keyPressEvent(QKeyEvent* e) {
 }
 
 namespace {
-// The window the operator worked in last: between a box closing and its owner being active
-// again (the window manager takes its time) no window is active, and a second box of the
-// same action belongs to the same window.
-QPointer<QWidget>& lastActiveWindow() {
-  static QPointer<QWidget> window;
-  return window;
-}
-
-void followActiveWindow(QWindow* active) {
-  if (!active) return;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->windowHandle() == active && !qobject_cast<TMessageForm*>(w)) lastActiveWindow() = w;
-}
-
-QWidget* boxOwner() {
-  QWidget* owner = QApplication::activeWindow();
-  if (!owner || qobject_cast<TMessageForm*>(owner)) owner = lastActiveWindow();
-  return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
-}
+QWidget* boxOwner() { return WorkingWindow(); }
 }  // namespace
 
 void installMessageFormHandler() {
-  static QMetaObject::Connection following;
-  if (!following) following = QObject::connect(qApp, &QGuiApplication::focusWindowChanged, qApp, &followActiveWindow);
-  followActiveWindow(QGuiApplication::focusWindow());
+  FollowWorkingWindow();
   setMessageBoxHandler([](const MessageBoxRequest& r) {
     // The window the box answers for owns it, as long as it shows.
     QWidget* owner = boxOwner();

@@ -14,10 +14,13 @@ namespace orvane {
 
 class Shell {
  public:
+  // Told why a file did not open.
+  using OpenFailed = std::function<void(const QString& why)>;
   virtual ~Shell() = default;
   // Opens the file with the desktop's handler for its type; never runs it as a program.
-  // False when nothing could be asked to.
-  virtual bool OpenFile(const QString& path) = 0;
+  // False when nothing could be asked to. `failed` hears every failure, with its reason: at
+  // once, or when the desktop answers that it has no handler for the file.
+  virtual bool OpenFile(const QString& path, OpenFailed failed = {}) = 0;
   // Opens the folder in the desktop's file manager. False when nothing could be asked to.
   virtual bool OpenFolder(const QString& folder) = 0;
   // Shows the file selected in its folder; where no file manager takes that request, the
@@ -31,13 +34,16 @@ class Shell {
 class DesktopShell : public QObject, public Shell {
   Q_OBJECT
  public:
-  using UrlOpener = std::function<bool(const QUrl&)>;
-  // The opener defaults to the desktop's handler (QDesktopServices); tests pass their own,
-  // and a private bus.
+  // Asks for the URL to be opened; false when nothing could be asked. A failure known only
+  // later goes to `failed`.
+  using UrlOpener = std::function<bool(const QUrl&, const OpenFailed& failed)>;
+  // The opener defaults to the desktop's: xdg-open, watched to its exit (the toolkit's own
+  // opener starts it and never hears whether a handler took the file), else QDesktopServices.
+  // Tests pass their own, and a private bus.
   explicit DesktopShell(QDBusConnection bus = QDBusConnection::sessionBus(), UrlOpener opener = {},
                         QObject* parent = nullptr);
 
-  bool OpenFile(const QString& path) override;
+  bool OpenFile(const QString& path, OpenFailed failed = {}) override;
   bool OpenFolder(const QString& folder) override;
   bool ShowItem(const QString& path) override;
 
@@ -60,8 +66,9 @@ class DesktopShell : public QObject, public Shell {
 // for tests of the code that decides what to show.
 class RecordingShell : public Shell {
  public:
-  bool OpenFile(const QString& path) override {
+  bool OpenFile(const QString& path, OpenFailed failed = {}) override {
     calls << QStringLiteral("OpenFile ") + path;
+    if (!failure.isEmpty() && failed) failed(failure);
     return result;
   }
   bool OpenFolder(const QString& folder) override {
@@ -73,6 +80,7 @@ class RecordingShell : public Shell {
     return result;
   }
   bool result = true;
+  QString failure;  // told to OpenFile's caller when set
   QStringList calls;
 };
 

@@ -46,11 +46,18 @@ void TAboutFrm::Button2Click() {
     orvane::MessageBox(QStringLiteral("找不到帮助文件：") + helpPath_, QStringLiteral("提示"), orvane::mb::OK);
     return;
   }
+  // Told when the desktop answers, which may be after the about box has closed.
+  auto tell = [help = helpPath_](const QString& why) {
+    orvane::MessageBox(QStringLiteral("无法打开帮助文件：") + help + QStringLiteral("\n") + why, QStringLiteral("提示"),
+                       orvane::mb::OK);
+  };
   if (!shell_) {
     qWarning().noquote() << "about: no desktop shell to open" << helpPath_;
+    tell(QStringLiteral("没有桌面程序可用"));
     return;
   }
-  shell_->OpenFile(helpPath_);
+  // The shell logs what failed.
+  shell_->OpenFile(helpPath_, tell);
 }
 
 void TAboutFrm::Button3Click() {

@@ -16,7 +16,7 @@ QString HelpFilePath();
 class TAboutFrm : public orvane::Form {
   Q_OBJECT
  public:
-  // shell may be null (the help then cannot open; it is logged).
+  // shell may be null (the help then cannot open; the operator is told).
   TAboutFrm(TDataModule1& dm, orvane::Shell* shell, QWidget* owner = nullptr, QString helpPath = HelpFilePath());
 
   void Button2Click();  // 帮助

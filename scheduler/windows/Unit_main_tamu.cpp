@@ -356,7 +356,11 @@ void TForm_main_tamu::loadSkin() {
 }
 
 void TForm_main_tamu::FormShow() {
-  Label_date->setText(DateLabelText(core_.clock().now().date()));
+  const QDateTime now = core_.clock().now();
+  Label_date->setText(DateLabelText(now.date()));
+  // The first tick comes up to a second after the window shows: the clock reads the time
+  // from the window's first paint.
+  showClock(ClockText(now));
   if (core_.state.startpending) {
     core_.state.startpending = false;
     CatchUpEntry();

@@ -471,6 +471,41 @@ QStringList parseExec(const QString& value) {
 }
 }  // namespace
 
+TEST(DesktopShellTest, TheLaunchersAnswerReachesWhoOpenedTheFileWithItsReasonAndTheLog) {
+  // What the desktop's xdg-open does: nothing found for the file, opened, or no launcher at all.
+  struct Case {
+    const char* script;  // null: no xdg-open
+    bool asked;
+    QString why;  // empty: no failure
+  };
+  const Case cases[] = {
+      {"echo 'xdg-open: no method available for opening it' >&2; exit 3", true,
+       QStringLiteral("桌面没有打开这类文件的程序（xdg-open: no method available for opening it）")},
+      {"exit 4", true, QStringLiteral("打开文件的程序没有打开它")},
+      {"exit 0", true, QString()},
+      {nullptr, false, QStringLiteral("桌面没有打开文件的程序")},
+  };
+  QTemporaryDir bin;
+  const testing_support::ScopedEnv path("PATH", bin.path().toUtf8());
+  const QString help = testing_support::writeFile(bin.filePath(QStringLiteral("help.html")), "<html></html>");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script ? c.script : "none");
+    QFile::remove(bin.filePath(QStringLiteral("xdg-open")));
+    if (c.script)
+      QFile::setPermissions(testing_support::writeFile(bin.filePath(QStringLiteral("xdg-open")),
+                                                       QByteArray("#!/bin/sh\n") + c.script + "\n"),
+                            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    DesktopShell shell(QDBusConnection(QStringLiteral("none")));
+    testing_support::LoggedMessages logged;
+    QStringList told;
+    EXPECT_EQ(shell.OpenFile(help, [&](const QString& why) { told << why; }), c.asked);
+    // The launcher's answer comes in its own time; an opened file is told nothing.
+    waitUntil([&] { return !told.isEmpty(); }, c.why.isEmpty() ? 500 : 5000);
+    EXPECT_EQ(told, c.why.isEmpty() ? QStringList() : QStringList{c.why});
+    EXPECT_EQ(logged.count(QStringLiteral("shell: nothing opens the file ") + help), c.why.isEmpty() ? 0 : 1);
+  }
+}
+
 TEST(Autostart, DefaultFolderFollowsAnAbsoluteXdgConfigHome) {
   const QString fallback = QDir::homePath() + QStringLiteral("/.config/autostart");
   testing_support::ScopedEnv config("XDG_CONFIG_HOME", "/tmp/some config");

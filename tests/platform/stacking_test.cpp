@@ -4,36 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QTest>
 
 #include "platform/forms/form.h"
 #include "platform/forms/messageform.h"
+#include "tests/support/windowframes.h"
 
 using namespace orvane;
 
-namespace {
-// The numbers of a property of the root window (or of a window), as xprop prints them.
-QList<qulonglong> property(const char* name, WId window = 0) {
-  QProcess xprop;
-  xprop.start(QStringLiteral("xprop"), window ? QStringList{QStringLiteral("-id"), QString::number(window), QLatin1String(name)}
-                                             : QStringList{QStringLiteral("-root"), QLatin1String(name)});
-  xprop.waitForFinished(3000);
-  const QString out = QString::fromLatin1(xprop.readAllStandardOutput()).section(QLatin1Char(')'), 1);
-  QList<qulonglong> values;
-  for (const auto& m : QRegularExpression(QStringLiteral("0x[0-9a-f]+|\\d+")).globalMatch(out))
-    values << m.captured().toULongLong(nullptr, 0);
-  return values;
-}
-
-// The window with the frame the window manager put around it.
-QRect framed(const QWidget* w) {
-  const QList<qulonglong> e = property("_NET_FRAME_EXTENTS", w->winId());  // left, right, top, bottom
-  return e.size() == 4 ? w->geometry().adjusted(-int(e[0]), -int(e[2]), int(e[1]), int(e[3])) : w->geometry();
-}
-}  // namespace
+using testing_support::FramedGeometry;
+using testing_support::XProperty;
 
 TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
@@ -57,16 +38,16 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   owner.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
   QTest::qWait(300);
-  const QList<qulonglong> order = property("_NET_CLIENT_LIST_STACKING");  // bottom to top
+  const QList<qulonglong> order = XProperty("_NET_CLIENT_LIST_STACKING");  // bottom to top
   ASSERT_TRUE(order.contains(owner.winId()));
   EXPECT_GT(order.indexOf(owned.winId()), order.indexOf(owner.winId()));
   EXPECT_GT(order.indexOf(box.winId()), order.indexOf(owned.winId()));
-  ASSERT_EQ(property("_NET_FRAME_EXTENTS", owned.winId()).size(), 4u) << "framed by the window manager";
+  ASSERT_EQ(XProperty("_NET_FRAME_EXTENTS", owned.winId()).size(), 4u) << "framed by the window manager";
   const QRect screen = owner.screen()->availableGeometry();
   for (const auto& [window, on] : {std::pair<QWidget*, QWidget*>{&owned, &owner}, {&box, &owned}}) {
-    EXPECT_TRUE(screen.contains(framed(window)));
+    EXPECT_TRUE(screen.contains(FramedGeometry(window)));
     // Within the few pixels of a frame the window manager had not yet told about.
-    EXPECT_LE((framed(window).center() - framed(on).center()).manhattanLength(), 12) << window->windowTitle().toStdString();
+    EXPECT_LE((FramedGeometry(window).center() - FramedGeometry(on).center()).manhattanLength(), 12) << window->windowTitle().toStdString();
   }
   // With the owner hidden in the notification area, a window it owns (the shutdown countdown)
   // still shows, on the screen.
@@ -76,5 +57,5 @@ TEST(Stacking, OwnedWindowsStayAboveTheirActivatedOwnerCentredOnIt) {
   countdown.setClientSize(300, 110);
   countdown.show();
   EXPECT_TRUE(QTest::qWaitForWindowExposed(&countdown));
-  EXPECT_TRUE(screen.contains(framed(&countdown)));
+  EXPECT_TRUE(screen.contains(FramedGeometry(&countdown)));
 }

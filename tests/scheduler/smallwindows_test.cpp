@@ -87,6 +87,20 @@ TEST_F(SchedulerFixture, TipWindowsWriteTheirSwitchAndTheAboutBoxOpensHelpAndTip
   EXPECT_EQ(boxes.asked()[0].text, QStringLiteral("找不到帮助文件：") + home.file(QStringLiteral("gone/help.html")));
   EXPECT_EQ(boxes.asked()[0].caption + QString::number(boxes.asked()[0].flags), QStringLiteral("提示0"));
   EXPECT_EQ(shell.calls.size(), 1);
+  // The desktop has no handler for the page, or there is no desktop shell: the operator is
+  // told why, and the log says so.
+  shell.failure = QStringLiteral("桌面没有打开这类文件的程序");
+  TAboutFrm noShell(dm, nullptr, nullptr, help);
+  for (TAboutFrm* a : {&about, &noShell}) {
+    boxes.clear();
+    testing_support::LoggedMessages logged;
+    a->Button2->click();
+    ASSERT_EQ(boxes.asked().size(), 1u);
+    EXPECT_EQ(boxLine(boxes.asked()[0]), QStringLiteral("无法打开帮助文件：") + help + QLatin1Char('\n') +
+                                             (a == &about ? shell.failure : QStringLiteral("没有桌面程序可用")) +
+                                             QStringLiteral("|提示|0"));
+    EXPECT_EQ(logged.count(QStringLiteral("about: no desktop shell to open")), a == &noShell ? 1 : 0);
+  }
   // The tips from the about box: modal, owned by it, without the switch.
   dm.SetSetting(QStringLiteral("volume1"), QStringLiteral("1"));
   bool seen = false;
