@@ -28,6 +28,7 @@
 #include "platform/web/webradiohost.h"
 #include "tests/support/loopbackserver.h"
 #include "tests/support/monitorrecorder.h"
+#include "tests/support/ownsoundserver.h"
 #include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
 
@@ -155,6 +156,36 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
   // 1000 is full scale; an eighth of the amplitude is half of libmpv's cubic scale.
   for (const auto& [level, mpv] : std::vector<std::pair<int, double>>{{1000, 100}, {0, 0}, {125, 50}, {5000, 100}})
     EXPECT_NEAR(MpvChannel::mpvVolume(level), mpv, 1e-9) << level;
+}
+
+// The place a channel knows without asking the player runs with the playing, holds while it
+// does not, and follows seeks, the end and the close.
+TEST_F(MediaTest, TheKnownPlaceRunsWhilePlayingAndHoldsOtherwise) {
+  MpvSettings timed = silentUntimed();
+  timed.untimed = false;  // positions advance in real time
+  MpvBackend realTime(timed);
+  auto c = realTime.createChannel(ChannelKind::MediaPlayer);
+  ASSERT_NE(c, nullptr);
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  EXPECT_EQ(c->knownPositionMs(), 0);
+  ASSERT_TRUE(c->open(testing_support::writeToneWav(file("four.wav"), 4.0)).ok);
+  QThread::msleep(200);
+  EXPECT_EQ(c->knownPositionMs(), 0) << "opened, not playing";
+  c->play();
+  QThread::msleep(600);
+  EXPECT_NEAR(double(c->knownPositionMs()), 600.0, 150.0) << "played without being asked";
+  EXPECT_NEAR(double(c->knownPositionMs()), double(c->positionMs()), 150.0);
+  c->seek(2500);
+  EXPECT_NEAR(double(c->knownPositionMs()), 2500.0, 50.0);
+  c->pause();
+  const qint64 paused = c->knownPositionMs();
+  QThread::msleep(300);
+  EXPECT_EQ(c->knownPositionMs(), paused) << "ran on while paused";
+  c->play();
+  ASSERT_TRUE(waitUntil([&] { return ends.count() == 1; }, 3000));
+  EXPECT_EQ(c->knownPositionMs(), c->lengthMs());
+  c->close();
+  EXPECT_EQ(c->knownPositionMs(), 0);
 }
 
 // A song taken up again opens at its place, before a sample of it plays; opening another file
@@ -712,4 +743,35 @@ TEST(MediaOnTheServer, ASongOpenedAsTheOneBeforePlaysOutFollowsItWholeTimeAfterT
   EXPECT_GT(monitor.loudShare(0.05, *heardFrom, *heardFrom + 3400ms), 0.85) << "a song was cut or did not play";
   // Each tone peaks at half scale: more means two songs sounded at once.
   EXPECT_LT(monitor.maxPeak(*heardFrom, *heardFrom + 3600ms), 0.7) << "a song began before the one before had ended";
+}
+
+
+// The sound server goes away in the middle of a text: the reading breaks off at once and says
+// so (it is not heard to its end, so it must not end as read), and the next one is heard as
+// soon as the server is back.
+TEST(SpeechEngineTest, AServerLostMidTextBreaksTheReadingOffAndTheNextOneSoundsWhenItIsBack) {
+  testing_support::OwnSoundServer server;
+  ASSERT_TRUE(server.start() && server.open());
+  testing_support::ScopedEnv at("PULSE_SERVER", server.address());
+  testing_support::ScopedEnv sink("PULSE_SINK", testing_support::OwnSoundServer::sink().toUtf8());
+  SpeechEngine engine;
+  QSignalSpy ends(&engine, &SpeechEngine::endStream);
+  QSignalSpy failures(&engine, &SpeechEngine::failed);
+  int words = 0;
+  QObject::connect(&engine, &SpeechEngine::word, [&](int, int) { ++words; });
+  ASSERT_TRUE(engine.speak(kChinese + kChinese + kChinese, SpeechParams{kMandarinVoice, 0, 100}));
+  ASSERT_TRUE(waitUntil([&] { return words >= 3; }, 5000));
+  server.kill();
+  EXPECT_TRUE(waitUntil([&] { return !failures.isEmpty(); }, 1000));
+  const int wordsAtLoss = words;
+  waitUntil([] { return false; }, 1500);
+  EXPECT_TRUE(failures.count() == 1 && ends.isEmpty() && !engine.isSpeaking() && words == wordsAtLoss);
+  ASSERT_TRUE(server.start());
+  MonitorRecorder heard(testing_support::OwnSoundServer::sink(), server.testAddress());
+  ASSERT_TRUE(heard.start() && server.open());
+  const auto t0 = MonitorRecorder::Clock::now();
+  ASSERT_TRUE(engine.speak(kChinese, SpeechParams{kMandarinVoice, 0, 100})) << engine.lastError().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return ends.count() == 1; }, 8000));
+  EXPECT_GT(heard.maxRms(t0, MonitorRecorder::Clock::now()), 0.02);
+  EXPECT_EQ(failures.count(), 1);
 }
