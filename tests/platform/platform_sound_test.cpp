@@ -740,5 +740,3 @@ TEST(MediaOnTheServer, ASongOpenedAsTheOneBeforePlaysOutFollowsItWholeTimeAfterT
   // Each tone peaks at half scale: more means two songs sounded at once.
   EXPECT_LT(monitor.maxPeak(*heardFrom, *heardFrom + 3600ms), 0.7) << "a song began before the one before had ended";
 }
-
-

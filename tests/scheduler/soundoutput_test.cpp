@@ -1,6 +1,7 @@
 // No sound server: the main channel plays on into a timed silent output, so the day's statuses
 // stay right, and the operator is told once when the output is lost and once when it returns;
 // a song under way is heard again at its place soon after the server is back.
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <QThread>
@@ -158,7 +159,6 @@ TEST_F(SoundOutput, WithoutASoundServerTheDayPlaysOnAndTheOperatorIsToldOnceAndA
   EXPECT_GT(lines.indexOf(back.front()), lines.indexOf(log().filter(QStringLiteral("声音输出中断")).value(0)));
   EXPECT_EQ(boxes.asked().size(), 2u);
 }
-
 
 // The server goes away under a song (or is not there when it starts) and comes back: soon after,
 // the song is heard again where it has got to, on either channel, and the return is told then,
