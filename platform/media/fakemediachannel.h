@@ -29,6 +29,8 @@ class FakeMediaChannel : public MediaChannel {
   MediaMode mode() const override { return mode_; }
   QString fileName() const override { return path_; }
   qint64 positionMs() const override { return position_; }
+  // No time passes in the fake: it knows the place the test gave it (or a seek, an end).
+  qint64 knownPositionMs() const override { return position_; }
   qint64 lengthMs() const override { return length_; }
   void seek(qint64 ms) override;
   void setVolume(int level) override;

@@ -82,8 +82,13 @@ class MediaChannel : public QObject {
   bool isOpen() const { return mode() != MediaMode::NotOpen; }
   bool isPlaying() const { return mode() == MediaMode::Playing; }
   virtual QString fileName() const = 0;
-  // Milliseconds; 0 when not open.
+  // Milliseconds; 0 when not open. Asks the player, which may hold the call for a moment
+  // (libmpv does while it plays a file's last sound).
   virtual qint64 positionMs() const = 0;
+  // The place as the channel knows it without asking the player: the last position read (or
+  // sought, or opened at) and, while playing, the time played since. Never waits; 0 when not
+  // open, never past the file's length.
+  virtual qint64 knownPositionMs() const = 0;
   virtual qint64 lengthMs() const = 0;
   // The position without asking the player (which may be busy): the last one read plus the
   // time played since.
@@ -130,9 +135,10 @@ class MediaChannel : public QObject {
   void loadFailed(const QString& message);
   // A new picture of the open file has arrived (see setVideoFrames).
   void videoFrameReady();
-  // The sound server could not be reached when a file started: the channel plays on, keeping
-  // time, into silence. Sent once when that begins; soundOutputReturned once a file sounds
-  // through the server again.
+  // The sound server could not be reached, or went away: the channel plays on, keeping time,
+  // into silence. Sent once when that begins; soundOutputReturned once the file under way (or
+  // the next one) sounds through the server again: a channel playing into silence looks for
+  // the server every few seconds and takes the file under way back to it at its place.
   void soundOutputLost();
   void soundOutputReturned();
 

@@ -7,10 +7,12 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QThreadPool>
 #include <atomic>
 #include <cmath>
 #include <mutex>
 
+#include "platform/audio/pulseconnection.h"
 #include "platform/media/midirenderer.h"
 #include "platform/media/midistream.h"
 #include "platform/media/mpvframerenderer.h"
@@ -32,6 +34,17 @@ QEvent::Type frameEventType() {
   return t;
 }
 
+QEvent::Type serverEventType() {
+  static const auto t = QEvent::Type(QEvent::registerEventType());
+  return t;
+}
+
+// Whether the sound server answered a look for it.
+struct ServerAnswer : QEvent {
+  explicit ServerAnswer(bool serverUp) : QEvent(serverEventType()), up(serverUp) {}
+  bool up;
+};
+
 struct NoteEvent : QEvent {
   NoteEvent(quint64 g, int n, QString m) : QEvent(noteEventType()), generation(g), note(n), message(std::move(m)) {}
   quint64 generation;
@@ -47,8 +60,9 @@ QList<QPair<QByteArray, QByteArray>> kindOptions(ChannelKind kind) {
 }
 }  // namespace
 
-// Where libmpv's wake-up callback (on one of its own threads) posts to. The receiver is
-// cleared before the channel goes away, so a late call posts nothing.
+// Where libmpv's wake-up callback (on one of its own threads), the drawing thread and a look
+// for the sound server post to. The receiver is cleared before the channel goes away, so a
+// late call posts nothing.
 struct MpvWakeTarget {
   std::mutex mutex;
   QObject* receiver = nullptr;
@@ -58,24 +72,28 @@ struct MpvWakeTarget {
   std::atomic<quint64> generation{0};
   std::atomic<bool> framePending{false};
 
+  // Any thread: to the channel while it is there, else nowhere.
+  void post(QEvent* e) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (receiver) QCoreApplication::postEvent(receiver, e);
+    else delete e;
+  }
+
   // From the drawing thread: a new picture is there (one notice in the queue is enough).
   void pictureArrived() {
-    if (framePending.exchange(true)) return;
-    std::lock_guard<std::mutex> lock(mutex);
-    if (receiver) QCoreApplication::postEvent(receiver, new QEvent(frameEventType()));
+    if (!framePending.exchange(true)) post(new QEvent(frameEventType()));
   }
 
   static void wakeup(void* data) {
     auto* t = static_cast<MpvWakeTarget*>(data);
-    if (t->pending.exchange(true)) return;  // one wake-up event in the queue is enough
-    std::lock_guard<std::mutex> lock(t->mutex);
-    if (t->receiver) QCoreApplication::postEvent(t->receiver, new QEvent(wakeEventType()));
+    // One wake-up event in the queue is enough.
+    if (!t->pending.exchange(true)) t->post(new QEvent(wakeEventType()));
   }
 };
 
 struct MpvChannel::Player {
   Player(const MpvSettings& settings, ChannelKind kind)
-      : wake(std::make_unique<MpvWakeTarget>()), mpv(settings, kindOptions(kind)) {}
+      : wake(std::make_shared<MpvWakeTarget>()), mpv(settings, kindOptions(kind)) {}
   ~Player() {
     {
       std::lock_guard<std::mutex> lock(wake->mutex);
@@ -85,8 +103,9 @@ struct MpvChannel::Player {
     renderer.reset();
     if (mpv.ok()) mpv_set_wakeup_callback(mpv.get(), nullptr, nullptr);
   }
-  // Declared before the player: it must outlive libmpv, whose threads call into it.
-  std::unique_ptr<MpvWakeTarget> wake;
+  // Declared before the player: it must outlive libmpv, whose threads call into it. Shared
+  // with the looks for the sound server, which may answer after the channel has gone.
+  std::shared_ptr<MpvWakeTarget> wake;
   MpvHandle mpv;
   // Draws the pictures on its own thread; made on first use, ended before the player.
   std::unique_ptr<MpvFrameRenderer> renderer;
@@ -99,6 +118,7 @@ MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::share
       kind_(kind),
       settings_(settings),
       midi_(std::move(midi)),
+      lookable_(settings.audioOutput == "pulse" && settings.silentFallback),
       wantsSound_(settings.audioOutput != "null") {
   player_ = makePlayer();
   if (!player_->mpv.ok()) {
@@ -110,6 +130,8 @@ MpvChannel::MpvChannel(ChannelKind kind, const MpvSettings& settings, std::share
   endFallback_.setSingleShot(true);
   endFallback_.setInterval(kDrainMs);
   connect(&endFallback_, &QTimer::timeout, this, &MpvChannel::tellEnd);
+  serverLook_.setInterval(kServerLookMs);
+  connect(&serverLook_, &QTimer::timeout, this, &MpvChannel::lookForServer);
 }
 
 MpvChannel::~MpvChannel() = default;
@@ -153,7 +175,8 @@ void MpvChannel::forgetFile() {
   mode_ = MediaMode::NotOpen;
   entryId_ = -1;
   path_.clear();
-  lengthMs_ = lastPositionMs_ = 0;
+  lengthMs_ = 0;
+  setKnown(0);
   ended_ = false;
   awaitingStart_ = false;
 }
@@ -297,7 +320,7 @@ MediaResult MpvChannel::opened(const MpvHandle::Loaded& loaded, const QString& n
   entryId_ = loaded.entryId;
   restarted_ = false;
   lengthMs_ = loaded.lengthMs;
-  lastPositionMs_ = 0;
+  setKnown(0);
   ended_ = false;
   path_ = name;
   mode_ = MediaMode::Stopped;
@@ -307,7 +330,9 @@ MediaResult MpvChannel::opened(const MpvHandle::Loaded& loaded, const QString& n
 void MpvChannel::play() {
   if (mode_ == MediaMode::NotOpen || ended_) return;
   mpv().setFlag("pause", false);
+  setKnown(knownPositionMs());  // the time played counts from here
   mode_ = MediaMode::Playing;
+  if (silentNoticed_ && lookable_ && !serverLook_.isActive()) serverLook_.start();
   // A file that became ready while paused sends no second notice when it starts.
   awaitingStart_ = !restarted_;
   if (restarted_) notify(Note::Started);
@@ -316,6 +341,7 @@ void MpvChannel::play() {
 void MpvChannel::pause() {
   if (mode_ != MediaMode::Playing) return;
   mpv().setFlag("pause", true);
+  setKnown(knownPositionMs());
   mode_ = MediaMode::Paused;
 }
 
@@ -331,7 +357,7 @@ void MpvChannel::stop() {
   // A file that has played out is gone from libmpv already (which may still be busy playing
   // its last sound): nothing to ask of it.
   if (!ended_) mpv().setFlag("pause", true);
-  lastPositionMs_ = positionMs();
+  positionMs();  // where it stopped, known from now on
   mode_ = MediaMode::Stopped;
 }
 
@@ -350,8 +376,20 @@ qint64 MpvChannel::positionMs() const {
   if (mode_ == MediaMode::NotOpen) return 0;
   if (ended_) return lastPositionMs_;
   const double pos = mpv().getDouble("time-pos", -1.0);
-  if (pos >= 0) lastPositionMs_ = qBound<qint64>(0, qint64(std::llround(pos * 1000.0)), lengthMs_ > 0 ? lengthMs_ : LLONG_MAX);
+  if (pos >= 0) setKnown(qBound<qint64>(0, qint64(std::llround(pos * 1000.0)), lengthMs_ > 0 ? lengthMs_ : LLONG_MAX));
   return lastPositionMs_;
+}
+
+qint64 MpvChannel::knownPositionMs() const {
+  if (mode_ == MediaMode::NotOpen) return 0;
+  qint64 ms = lastPositionMs_;
+  if (mode_ == MediaMode::Playing && sinceKnown_.isValid()) ms += sinceKnown_.elapsed();
+  return lengthMs_ > 0 ? qMin(ms, lengthMs_) : ms;
+}
+
+void MpvChannel::setKnown(qint64 ms) const {
+  lastPositionMs_ = ms;
+  sinceKnown_.start();
 }
 
 void MpvChannel::seek(qint64 ms) {
@@ -359,7 +397,7 @@ void MpvChannel::seek(qint64 ms) {
   const qint64 target = qBound<qint64>(0, ms, lengthMs_);
   const QByteArray seconds = QByteArray::number(double(target) / 1000.0, 'f', 3);
   mpv().command({"seek", seconds.constData(), "absolute+exact"});
-  lastPositionMs_ = target;
+  setKnown(target);
 }
 
 void MpvChannel::setVolume(int level) {
@@ -373,6 +411,10 @@ bool MpvChannel::event(QEvent* e) {
     for (Player* p : {player_.get(), spare_.get()})
       if (p) p->wake->pending = false;
     drain();
+    return true;
+  }
+  if (e->type() == serverEventType()) {
+    serverAnswered(static_cast<ServerAnswer*>(e)->up);
     return true;
   }
   if (e->type() == frameEventType()) {
@@ -446,7 +488,7 @@ void MpvChannel::handle(mpv_event* e) {
     if (ef->reason == MPV_END_FILE_REASON_EOF) {
       player_->ended.start();
       ended_ = true;
-      lastPositionMs_ = lengthMs_;
+      setKnown(lengthMs_);
       mode_ = MediaMode::Stopped;
       // libmpv says so when it has read the file to its end; its last sound is still in the
       // output and is heard up to a few hundred milliseconds later. The end is told when the
@@ -479,6 +521,8 @@ void MpvChannel::handle(mpv_event* e) {
     silentNoticed_ = silent;
     if (silent) qWarning().noquote() << "media: no sound server can be reached; playing silently";
     else qInfo().noquote() << "media: sound output is back:" << ao;
+    if (silent && lookable_) serverLook_.start();
+    else serverLook_.stop();
     // From the event loop, as every signal of a channel (this may run inside open()).
     QMetaObject::invokeMethod(
         this,
@@ -488,6 +532,30 @@ void MpvChannel::handle(mpv_event* e) {
         },
         Qt::QueuedConnection);
   }
+}
+
+void MpvChannel::lookForServer() {
+  if (!silentNoticed_ || mode_ != MediaMode::Playing) {
+    serverLook_.stop();  // play() starts looking again
+    return;
+  }
+  if (lookingForServer_) return;
+  lookingForServer_ = true;
+  // A connection attempt waits for the server (up to its time limit), so it is made on a pool
+  // thread; the answer comes back through the player's guard, which drops it once the
+  // channel has gone.
+  QThreadPool::globalInstance()->start([wake = player_->wake] {
+    const bool up = audio::PulseConnection::connect("Orvane", kServerAnswerMs, nullptr) != nullptr;
+    wake->post(new ServerAnswer(up));
+  });
+}
+
+void MpvChannel::serverAnswered(bool up) {
+  lookingForServer_ = false;
+  if (!up || !silentNoticed_ || mode_ != MediaMode::Playing) return;
+  // libmpv opens its output again from the list (pulse first) on its own thread and the file
+  // goes on there at its place; current-ao tells whether it took.
+  mpv().commandAsync({"ao-reload"});
 }
 
 void MpvChannel::notify(Note note, const QString& message) {

@@ -2,6 +2,7 @@
 // or the stream kind (sound only).
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 
@@ -37,6 +38,7 @@ class MpvChannel : public MediaChannel {
   MediaMode mode() const override { return mode_; }
   QString fileName() const override { return path_; }
   qint64 positionMs() const override;
+  qint64 knownPositionMs() const override;
   qint64 lengthMs() const override { return lengthMs_; }
   void seek(qint64 ms) override;
   void setVolume(int level) override;
@@ -77,6 +79,13 @@ class MpvChannel : public MediaChannel {
   void applyVideoTrack();
   // The bookkeeping of a successful open.
   MediaResult opened(const MpvHandle::Loaded& loaded, const QString& name);
+  // The place is `ms` as of now.
+  void setKnown(qint64 ms) const;
+  // While the file plays into the null output, asks (off this thread) whether the sound
+  // server answers again; stops looking when there is nothing to take back to it.
+  void lookForServer();
+  // The answer of a look: a server that is there again gets the file under way back.
+  void serverAnswered(bool up);
 
   // One libmpv player and what is bound to it (the wake-up target its threads call, the
   // picture renderer on its core).
@@ -95,12 +104,22 @@ class MpvChannel : public MediaChannel {
   std::unique_ptr<Player> spare_;   // the other one, made when first needed
   std::shared_ptr<MidiRenderer> midi_;
   std::unique_ptr<MidiStream> midiStream_;  // the MIDI file playing, rendered as it plays
-  bool silentNoticed_ = false;
+  bool silentNoticed_ = false;  // the player's output is the null one
+  // Looks for the sound server while playing silently (only the pulse output can be looked
+  // for); one look at a time.
+  bool lookable_ = false;
+  QTimer serverLook_;
+  bool lookingForServer_ = false;
+  // Every couple of seconds: a song is heard again soon after the server is back, and a look
+  // is one short connection attempt off the interface thread.
+  static constexpr int kServerLookMs = 2000;
+  static constexpr int kServerAnswerMs = 1000;  // a server slower than this is not back yet
   MediaMode mode_ = MediaMode::NotOpen;
   QString path_;
   qint64 entryId_ = -1;  // the loaded file's playlist entry; events of others are old news
   qint64 lengthMs_ = 0;
   mutable qint64 lastPositionMs_ = 0;
+  mutable QElapsedTimer sinceKnown_;  // since lastPositionMs_ was true
   bool ended_ = false;  // played to the end: libmpv has unloaded the file
   bool awaitingStart_ = false;
   bool restarted_ = false;  // libmpv has the loaded file ready to sound

@@ -101,11 +101,21 @@ double MpvHandle::getDouble(const char* name, double fallback) const {
   return v;
 }
 
-void MpvHandle::command(std::initializer_list<const char*> args) {
-  if (!h_) return;
+namespace {
+// libmpv's argument list: the words and a null after them.
+std::vector<const char*> commandWords(std::initializer_list<const char*> args) {
   std::vector<const char*> argv(args);
   argv.push_back(nullptr);
-  mpv_command(h_, argv.data());
+  return argv;
+}
+}  // namespace
+
+void MpvHandle::command(std::initializer_list<const char*> args) {
+  if (h_) mpv_command(h_, commandWords(args).data());
+}
+
+void MpvHandle::commandAsync(std::initializer_list<const char*> args) {
+  if (h_) mpv_command_async(h_, 0, commandWords(args).data());
 }
 
 MpvHandle::Loaded MpvHandle::load(const QString& path, int timeoutMs, const std::function<void(mpv_event*)>& other) {

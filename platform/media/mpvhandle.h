@@ -77,6 +77,8 @@ class MpvHandle {
   void setDoubleAsync(const char* name, double value);
   double getDouble(const char* name, double fallback) const;
   void command(std::initializer_list<const char*> args);
+  // Without waiting for libmpv to carry it out.
+  void commandAsync(std::initializer_list<const char*> args);
 
  private:
   Loaded loadTarget(const QByteArray& target, int timeoutMs, const std::function<void(mpv_event*)>& other,

@@ -185,6 +185,33 @@ TEST_F(MediaTest, PauseStopSeekAndVolume) {
     EXPECT_NEAR(MpvChannel::mpvVolume(level), mpv, 1e-9) << level;
 }
 
+// The place a channel knows without asking the player runs with the playing, holds while it
+// does not, and follows seeks, the end and the close.
+TEST_F(MediaTest, TheKnownPlaceRunsWhilePlayingAndHoldsOtherwise) {
+  MpvSettings timed = silentUntimed();
+  timed.untimed = false;  // positions advance in real time
+  auto c = MpvBackend(timed).createChannel(ChannelKind::MediaPlayer);
+  QSignalSpy ends(c.get(), &MediaChannel::endOfMedia);
+  ASSERT_TRUE(c->open(testing_support::writeToneWav(file("four.wav"), 4.0)).ok);
+  QThread::msleep(200);
+  EXPECT_EQ(c->knownPositionMs(), 0) << "opened, not playing";
+  c->play();
+  QThread::msleep(600);
+  EXPECT_NEAR(double(c->knownPositionMs()), 600.0, 150.0) << "played without being asked";
+  EXPECT_NEAR(double(c->knownPositionMs()), double(c->positionMs()), 150.0);
+  c->seek(2500);
+  EXPECT_NEAR(double(c->knownPositionMs()), 2500.0, 50.0);
+  c->pause();
+  const qint64 paused = c->knownPositionMs();
+  QThread::msleep(300);
+  EXPECT_EQ(c->knownPositionMs(), paused) << "ran on while paused";
+  c->play();
+  ASSERT_TRUE(waitUntil([&] { return ends.count() == 1; }, 3000));
+  EXPECT_EQ(c->knownPositionMs(), c->lengthMs());
+  c->close();
+  EXPECT_EQ(c->knownPositionMs(), 0);
+}
+
 // A song taken up again opens at its place, before a sample of it plays; opening another file
 // first leaves the place waiting for its own file, and it is used once only.
 TEST_F(MediaTest, AStartAskedForAFileIsWhereItOpensOnce) {

@@ -99,13 +99,14 @@ bool MonitorRecorder::start(QString* error) {
   int err = 0;
   const QByteArray sink = sink_.toUtf8();
   const QByteArray monitor = sink + ".monitor";
-  pa_simple* rec = pa_simple_new(nullptr, "orvane-test", PA_STREAM_RECORD, monitor.constData(), "monitor", &spec,
+  const char* server = server_.isEmpty() ? nullptr : server_.constData();
+  pa_simple* rec = pa_simple_new(server, "orvane-test", PA_STREAM_RECORD, monitor.constData(), "monitor", &spec,
                                  nullptr, &rattr, &err);
   if (!rec) {
     if (error) *error = QString::fromUtf8(pa_strerror(err));
     return false;
   }
-  pa_simple* play = pa_simple_new(nullptr, "orvane-test", PA_STREAM_PLAYBACK, sink.constData(), "silence", &spec, nullptr,
+  pa_simple* play = pa_simple_new(server, "orvane-test", PA_STREAM_PLAYBACK, sink.constData(), "silence", &spec, nullptr,
                                   &pattr, &err);
   if (!play) {
     pa_simple_free(rec);

@@ -26,7 +26,9 @@ class MonitorRecorder {
   // An onset: the first sample above this share of full scale.
   static constexpr double kOnsetLevel = 0.125;
   static constexpr int kRate = 16000;
-  explicit MonitorRecorder(QString sink = QStringLiteral("testsink")) : sink_(std::move(sink)) {}
+  // Listens to a sink of the server PULSE_SERVER names, or of the server at `server`.
+  explicit MonitorRecorder(QString sink = QStringLiteral("testsink"), QByteArray server = {})
+      : sink_(std::move(sink)), server_(std::move(server)) {}
   ~MonitorRecorder();
   // A null sink of the test program's own on the private server (PULSE_SERVER, with the sink
   // "testsink") made the process's default sink (PULSE_SINK), so that test programs running
@@ -65,6 +67,7 @@ class MonitorRecorder {
   void record();
   void playSilence();
   QString sink_;
+  QByteArray server_;
   std::atomic_bool running_{false};
   std::atomic_bool blip_{false};  // play one loud chunk instead of silence
   std::thread recorder_, silence_;
