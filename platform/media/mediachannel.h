@@ -90,9 +90,6 @@ class MediaChannel : public QObject {
   // open, never past the file's length.
   virtual qint64 knownPositionMs() const = 0;
   virtual qint64 lengthMs() const = 0;
-  // The position without asking the player (which may be busy): the last one read plus the
-  // time played since.
-  virtual qint64 knownPositionMs() const { return positionMs(); }
   // Moves to a position, clamped to the file's length (a seek to the end ends the file).
   virtual void seek(qint64 ms) = 0;
   // 0..1000, linear in amplitude; kept across files.
