@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "platform/media/mediachannel.h"
+#include "platform/msgbox/messagebox.h"
 #include "platform/speech/speechengine.h"
 #include "platform/speech/voicechoice.h"
 #include "scheduler/core/clock.h"
@@ -28,7 +29,15 @@ orvane::SpeechEngine* TextEntries::engine() {
     speech_ = makeSpeech_ ? makeSpeech_() : std::make_unique<orvane::SpeechEngine>();
     connect(speech_.get(), &orvane::SpeechEngine::word, this, &TextEntries::SpeechWord);
     connect(speech_.get(), &orvane::SpeechEngine::endStream, this, &TextEntries::SpeechEnd);
-    connect(speech_.get(), &orvane::SpeechEngine::failed, this, [this](const QString& why) { failStart(why); });
+    connect(speech_.get(), &orvane::SpeechEngine::failed, this, [this](const QString& why) {
+      // A reading that breaks off (the sound server went away) is told: nobody heard the rest.
+      if (s_.textshown) {
+        const QString text = QStringLiteral("节目<%1>的文稿播报中断（%2）。").arg(entry_.pname, why);
+        orvane::PostNotice(text, QStringLiteral("错误"), orvane::mb::ICONHAND);
+        WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
+      }
+      failStart(why);
+    });
   }
   return speech_.get();
 }

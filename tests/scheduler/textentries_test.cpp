@@ -66,3 +66,35 @@ TEST_F(KindsFixture, PauseAndResumeHoldTheReadingAndTheDucking) {
   speech->finish();
   EXPECT_EQ(levels(), QStringLiteral("800 800 800"));
 }
+
+// The program started itself again while a text was read: the reading goes on from the
+// sentence the voice was in, in the same reading of its repeats, without the hint and logged
+// as taken up. A reading the sound server breaks off is told, once, on screen and in the log.
+TEST_F(KindsFixture, ATextTakenUpGoesOnFromItsSentenceAndOneBrokenOffIsTold) {
+  dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
+  dm.SetSetting(QStringLiteral("ttstsy"), QStringLiteral("0"));
+  unit.ReadSettings();
+  const QString text = QStringLiteral("第一句。第二句。第三句。");
+  const int id = addText({"通知", "08:15:00", "VW Hui|0|100|2|1", text});
+  load();
+  texts.TakeUpAt({id, text, 2, 5, false});  // the voice was at "二" of the second reading
+  runner.TakeUpEntry(indexOf(QStringLiteral("通知")));
+  EXPECT_FALSE(texts.hintWaiting()) << "the hint sounded again";
+  EXPECT_EQ(speech->spoken, QStringList{QStringLiteral("第二句。第三句。")});
+  speech->say(1, 1);
+  EXPECT_EQ(texts.selStart(), 5) << "the words are marked where they are in the text";
+  EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
+  speech->finish();  // that was the last of its two readings
+  EXPECT_EQ(statusOf(id), QStringLiteral("已播"));
+  EXPECT_EQ(QList<qsizetype>({log().filter(QStringLiteral("接续节目")).size(), log().filter(QStringLiteral("播放节目")).size()}),
+            QList<qsizetype>({1, 0}));
+
+  start(QStringLiteral("通知"));
+  QCoreApplication::processEvents();  // the hint's wait
+  speech->breakOff(QStringLiteral("Connection terminated"));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(unit.state.textshown);
+  ASSERT_EQ(boxes.asked().size(), 1u);
+  EXPECT_EQ(boxes.asked().front().text, QStringLiteral("节目<通知>的文稿播报中断（Connection terminated）。"));
+  EXPECT_EQ(log().filter(QStringLiteral("文稿播报中断")).size(), 1);
+}
