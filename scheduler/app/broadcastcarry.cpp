@@ -14,13 +14,15 @@
 namespace broadcastcarry {
 
 namespace {
-// The song a song entry plays on a channel, at its place (a song paused by an insertion too).
+// The song a song entry plays on a channel, on its media player or its stream player, at its
+// place (a song paused by an insertion too).
 template <typename Channel>
 std::optional<CarriedState::Song> songOf(qint64 owner, const Channel& channel) {
-  orvane::MediaChannel* player = channel.player();
-  if (owner == 0 || channel.selected() < 0 || !player || !player->isOpen() || player->fileName().isEmpty())
-    return std::nullopt;
-  return CarriedState::Song{owner, channel.selected(), player->knownPositionMs(), player->fileName()};
+  if (owner == 0 || channel.selected() < 0) return std::nullopt;
+  for (orvane::MediaChannel* player : {channel.player(), channel.stream()})
+    if (player && player->isOpen() && !player->fileName().isEmpty())
+      return CarriedState::Song{owner, channel.selected(), player->knownPositionMs(), player->fileName()};
+  return std::nullopt;
 }
 
 // The index of an entry of today's programme whose start has fired and whose end has not: it
