@@ -52,7 +52,12 @@ std::optional<CarriedState> takeCarried() {
     else break;
   }
   ::close(fd);
-  return CarriedState::fromJson(bytes);
+  std::optional<CarriedState> state = CarriedState::fromJson(bytes);
+  // Programs this image starts never inherit what it took over.
+  if (state)
+    for (int kept : {state->lockFd, state->replyFd})
+      if (kept > 2) setCloseOnExec(kept, true);
+  return state;
 }
 
 QStringList windowlessEnvironment() {
