@@ -49,7 +49,7 @@ QString noteFile() { return orvane::HomeFolder::file(QStringLiteral("TForm_main_
 
 // "main=id,song,ms,file" for a song entry whose song is playing on the channel (the file's
 // name in hexadecimal, as it may hold any character).
-void addChannel(QList<QByteArray>& parts, const char* name, int owner, int selected, orvane::MediaChannel* player) {
+void addChannel(QList<QByteArray>& parts, const char* name, qint64 owner, int selected, orvane::MediaChannel* player) {
   if (owner == 0 || selected < 0 || !player || !player->isPlaying()) return;
   parts << QByteArray(name) + '=' + QByteArray::number(owner) + ',' + QByteArray::number(selected) + ',' +
                QByteArray::number(player->positionMs()) + ',' + player->fileName().toUtf8().toHex();
@@ -113,7 +113,7 @@ QByteArray field(const char* key) {
 }
 
 // Starts the entry again if it is in today's programme and still under way; its index, or -1.
-int startAgainIfUnderWay(TForm_main_tamu& w, int id) {
+int startAgainIfUnderWay(TForm_main_tamu& w, qint64 id) {
   const std::vector<rjmb>& entries = w.state().todayentries;
   const QDateTime now = w.core().clock().now();
   const int second = now.time().msecsSinceStartOfDay() / 1000;
@@ -141,7 +141,7 @@ void resumeSong(TForm_main_tamu& w, const QByteArray& value, Channel& channel, P
   const QString file = QString::fromUtf8(QByteArray::fromHex(v[3]));
   // The song opens at its place: its start is never heard a second time.
   if (player) player->startNextOpenAt(file, at);
-  if (startAgainIfUnderWay(w, v[0].toInt()) >= 0) {
+  if (startAgainIfUnderWay(w, v[0].toLongLong()) >= 0) {
     const int song = v[1].toInt();
     if (song != channel.selected() && song >= 0 && song < channel.songs().size()) {
       channel.selectSong(song);
@@ -192,7 +192,7 @@ void afterShow(TForm_main_tamu& window) {
     resumeSong(window, main, songs.main(), [&](const QString& f) { songs.main().PlayMainFile(false, f); });
   if (const QByteArray second = field("second"); !second.isEmpty())
     resumeSong(window, second, songs.second(), [&](const QString& f) { songs.second().PlaySecondFile(f); });
-  if (const QByteArray restart = field("restart"); !restart.isEmpty()) startAgainIfUnderWay(window, restart.toInt());
+  if (const QByteArray restart = field("restart"); !restart.isEmpty()) startAgainIfUnderWay(window, restart.toLongLong());
   resumed.clear();
 }
 

@@ -67,7 +67,7 @@ StatusQueue::~StatusQueue() {
     qWarning().noquote() << "status queue: not written before the end:" << item.what;
 }
 
-void StatusQueue::WriteStatus(int id, const QString& status, const QDate& day, bool onlyIfPlaying) {
+void StatusQueue::WriteStatus(qint64 id, const QString& status, const QDate& day, bool onlyIfPlaying) {
   Item item;
   item.what = QStringLiteral("entry %1 %2 for %3").arg(id).arg(status, DateText(day));
   item.day = day;

@@ -25,7 +25,7 @@ class StatusQueue : public QObject {
     QDate day;     // the programme day the status belongs to
     std::function<bool()> write;
     // An entry's status (id != 0), or the day's reset of a schedule (reset true).
-    int id = 0;
+    qint64 id = 0;
     QString status;
     bool onlyIfPlaying = false;  // only a row that is "正播" takes the status
     bool reset = false;
@@ -46,7 +46,7 @@ class StatusQueue : public QObject {
 
   // "update sjb set status=..., statusday=... where id=..." (and "status='正播'" when
   // onlyIfPlaying), queued behind whatever waits and tried at once.
-  void WriteStatus(int id, const QString& status, const QDate& day, bool onlyIfPlaying);
+  void WriteStatus(qint64 id, const QString& status, const QDate& day, bool onlyIfPlaying);
   // Any other write of the same kind, same rules.
   void Write(Item item);
   // Writes what is queued, waiting at most waitMs for a lock (blocking, no event loop);

@@ -236,12 +236,12 @@ void TodayProgramme::ShowEntryRow(int index) {
   }
 }
 
-void TodayProgramme::WriteStatus(int id, const QString& status, bool onlyIfPlaying) {
+void TodayProgramme::WriteStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
   showStatus(id, status, onlyIfPlaying);
   queue_.WriteStatus(id, status, s_.programmeday, onlyIfPlaying);
 }
 
-void TodayProgramme::showStatus(int id, const QString& status, bool onlyIfPlaying) {
+void TodayProgramme::showStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
   for (std::size_t row = 0; row < s_.todayentries.size(); ++row) {
     const rjmb& e = s_.todayentries[row];
     if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) setStatusAt(row, status);

@@ -57,7 +57,7 @@ class TodayProgramme {
   // An entry's status while the broadcast runs: today's entry and its grid row show it at
   // once; the database gets it through the status queue (never waiting for a lock). With
   // onlyIfPlaying only an entry that is "正播" takes it.
-  void WriteStatus(int id, const QString& status, bool onlyIfPlaying = false);
+  void WriteStatus(qint64 id, const QString& status, bool onlyIfPlaying = false);
   StatusQueue& statusQueue() { return queue_; }
   // False when the database could not be read (logged).
   bool ComputeEndShutdownTime();
@@ -95,7 +95,7 @@ class TodayProgramme {
   // module may have taken it).
   bool ownsGrid() const;
   // Shows a status on today's entry, which is its grid row.
-  void showStatus(int id, const QString& status, bool onlyIfPlaying);
+  void showStatus(qint64 id, const QString& status, bool onlyIfPlaying);
   void setStatusAt(std::size_t row, const QString& status);
   // Shows on today's entries, in order, what the queue still has to write for this day;
   // false when a row's day could not be read.

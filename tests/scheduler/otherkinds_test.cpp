@@ -99,3 +99,32 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_TRUE(radio.shown() && !player->isOpen());
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
 }
+
+// Rows numbered past the range of an int (2^32 + 1 cut to an int is 1): each entry's start,
+// end, status and station stay its own under the dispatcher.
+TEST_F(DispatchedKindsFixture, AnIdPastTheRangeOfAnIntIsNeverTakenForAnother) {
+  const qint64 first = 1, past = (qint64(1) << 32) + 1;
+  const QString a = QStringLiteral("http://127.0.0.1:8000/a"), b = QStringLiteral("http://127.0.0.1:8000/b");
+  const auto station = [&](qint64 id, const QString& name, const QString& end, const QString& address) {
+    insertRow({{"id", id}, {"pname", name}, {"starttime", "08:00:00"}, {"endtime", end}, {"slpath", address},
+               {"tlength", "00:00:10"}, {"playmode", "网络电台"}, {"ivolume", 100}, {"Schedulen", "日常"}, {"jmlx", 5},
+               {"mainchannel", "主通道"}});
+  };
+  // Both start in the same second; the second replaces the first, whose end must not silence it.
+  station(first, QStringLiteral("早台"), QStringLiteral("08:00:10"), a);
+  station(past, QStringLiteral("晚台"), QStringLiteral("08:00:20"), b);
+  startAt(at(7, 59, 59));
+  tickAt(at(8, 0, 0));
+  settle();
+  EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QStringLiteral("正播|正播"));
+  EXPECT_EQ(unit.state.currentid, past);
+  tickThrough(at(8, 0, 10));
+  orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+  ASSERT_NE(player, nullptr);
+  EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QStringLiteral("已播|正播"));
+  EXPECT_TRUE(radio.shown() && player->isPlaying() && player->fileName() == b);
+  tickThrough(at(8, 0, 20));
+  EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QStringLiteral("已播|已播"));
+  EXPECT_FALSE(radio.shown());
+  EXPECT_EQ(shown(), (QStringList{QStringLiteral("已播"), QStringLiteral("已播")}));
+}
