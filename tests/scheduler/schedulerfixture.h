@@ -60,6 +60,11 @@ class SchedulerFixture : public ::testing::Test {
                       {"playmode", QStringLiteral("单曲播放")}, {"status", r.status}, {"statusday", r.statusday},
                       {"ivolume", r.ivolume}, {"Schedulen", r.schedule}, {"jmlx", r.jmlx}, {"mainchannel", r.mainchannel}});
   }
+  // Gives a row another id (one past the range of an int, say) and returns it.
+  qint64 renumber(qint64 id, qint64 to) {
+    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set id=:to where id=:id"), {{":to", to}, {":id", id}}));
+    return to;
+  }
   QString statusOf(qint64 id) {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("status"));
