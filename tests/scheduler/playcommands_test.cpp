@@ -73,8 +73,12 @@ class PlayCommandsTest : public KindsFixture {
 TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   const int songId = addFolder("背景", "08:00:00", "08:30:00");
   addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
-  const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00");
-  addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00");
+  // The station and the page are numbered past the range of an int: each is resumed as its own.
+  const qint64 radioId = renumber(
+      addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00"),
+      (qint64(1) << 32) + 3);
+  renumber(addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00"),
+           (qint64(1) << 32) + 4);
   addText({"早读", "08:00:00", "VW Hui|0|100|1|0", "同学们好"});
   begin();
   tickTo("08:00:00");
