@@ -339,6 +339,8 @@ void TForm_recorder::EndRecording(const QString& savedPath) {
 
 QString TForm_recorder::KeepTempWave() {
   const QString target = recordbase + QLatin1String(".wav");
+  // Never over another recording that took the name meanwhile: the sound stays where it is.
+  if (QFileInfo::exists(target)) return tempWave_;
   // The sound reaches the disk before its name moves, and the name with the folder: a power
   // loss right after never leaves an empty file or no file under the name shown.
   orvane::syncFile(tempWave_);

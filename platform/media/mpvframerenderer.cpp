@@ -11,8 +11,8 @@ namespace {
 // Buffers kept for reuse: the one shown, the newest and one being drawn, with one to spare.
 constexpr std::size_t kPoolSize = 4;
 
-// libmpv draws 32-bit pixels only with a padding byte it leaves undefined (it writes 0); the
-// byte that is the top one of the native word, so the picture reads as Qt's RGB32.
+// Every 32-bit format libmpv promises to draw has a padding byte it leaves undefined (it
+// writes 0); it goes where Qt's RGB32 keeps its 0xff, the top byte of the native word.
 constexpr const char* kFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
 
 // RGB32 wants 0xff in that byte: painted with source composition onto a surface with alpha

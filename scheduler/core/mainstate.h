@@ -15,7 +15,7 @@ enum class PlayState { Auto, TryPlay, Insert, StopPlay };
 // One entry of today's programme, in grid (start-time) order. The main grid shows these same
 // records (TodayRows), so a status set here is the status shown.
 struct rjmb {
-  qint64 id = 0;  // rows are numbered past the range of an int
+  qint64 id = 0;  // as SQLite numbers rows: 64 bits
   QString pname;
   QString starttime;
   QString endtime;  // possibly shortened by the fade-out time

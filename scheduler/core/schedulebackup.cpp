@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
-#include <cstring>
 
 #include "platform/db/connection.h"
 #include "platform/files/filewrite.h"
@@ -61,7 +60,8 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
   QString tempPath;
   int refused = 0;
   const int fd = orvane::createFileBeside(target.absoluteFilePath(), 0600, &tempPath, &refused);
-  if (fd < 0) return fail(QStringLiteral("cannot create a file in ") + folder.path() + ": " + orvane::describeWriteError(refused));
+  if (fd < 0)
+    return fail(QStringLiteral("cannot create a file in ") + folder.path() + ": " + orvane::describeWriteError(refused));
   ::close(fd);
 
   odb::Query q(&c);
@@ -110,7 +110,7 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
     // The rename replaces the old file in one step: readers see the old backup or the new one.
     if (const int e = orvane::renameDurably(tempPath, target.absoluteFilePath())) {
       ok = false;
-      why = QStringLiteral("cannot rename the new backup over ") + path + ": " + QString::fromLocal8Bit(std::strerror(e));
+      why = QStringLiteral("cannot rename the new backup over ") + path + ": " + orvane::describeWriteError(e);
     }
   }
   if (!ok) {

@@ -280,7 +280,8 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
     testing_support::SyncLog syncs;
     r.close();
     ASSERT_TRUE(waitUntil([&] { return window.isNull(); }));
-    EXPECT_TRUE(syncs.entries.contains(QDir(home.file(QString())).canonicalPath())) << qPrintable(syncs.entries.join(' '));
+    EXPECT_TRUE(syncs.entries.contains(QDir(home.file(QString())).canonicalPath()))
+        << qPrintable(syncs.entries.join(' '));
   }
   EXPECT_GT(audiotest::DecodeWithSndfile(home.file("0102030405-2.wav")).frames(), 0);
   struct { qint64 ms; const char* text; } times[] = {{75000, "录制时间: 01:15"}, {3600999, "录制时间: 60:00"}, {3601000, ""}};

@@ -349,8 +349,9 @@ TEST_F(EntryDialogs, EditWithStoredValuesItCannotReadFillsDefaults) {
 TEST_F(EntryDialogs, EditConflictsAndAFailedUpdate) {
   // The row edited is numbered past the range of an int: cut to one it would be row 1, the
   // other row.
-  const qint64 a = renumber(insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "08:00:00", "08:05:00")),
-                            (qint64(1) << 32) + 1);
+  const qint64 a =
+      renumber(insert(stored(1, QStringLiteral("/m/a.mp3"), QStringLiteral("单曲播放"), "08:00:00", "08:05:00")),
+               (qint64(1) << 32) + 1);
   renumber(insert(stored(1, QStringLiteral("/m/b.mp3"), QStringLiteral("单曲播放"), "09:00:00", "09:05:00")), 1);
   auto d = open<TForm_sjbp_edit>(true, a);
   setTimes(*d, QTime(9, 5), QTime(9, 10));

@@ -85,7 +85,8 @@ class KindsFixture : public SongFixture {
                       {"mainchannel", QStringLiteral("主通道")}, {"txt", r.txt}});
   }
   qint64 addOther(const QString& pname, int kind, const QString& slpath, int ivolume = 100,
-               const QString& starttime = QStringLiteral("08:20:00"), const QString& endtime = QStringLiteral("08:30:00")) {
+                  const QString& starttime = QStringLiteral("08:20:00"),
+                  const QString& endtime = QStringLiteral("08:30:00")) {
     SongRow r{pname, starttime, endtime, slpath, QStringLiteral("单曲播放"), kind};
     r.ivolume = ivolume;
     return addSong(r);

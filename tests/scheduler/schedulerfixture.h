@@ -62,7 +62,8 @@ class SchedulerFixture : public ::testing::Test {
   }
   // Gives a row another id (one past the range of an int, say) and returns it.
   qint64 renumber(qint64 id, qint64 to) {
-    EXPECT_TRUE(dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set id=:to where id=:id"), {{":to", to}, {":id", id}}));
+    EXPECT_TRUE(
+        dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set id=:to where id=:id"), {{":to", to}, {":id", id}}));
     return to;
   }
   QString statusOf(qint64 id) {

@@ -336,5 +336,5 @@ TEST_F(Today, TheGridAndTheDispatcherShowTheSameRowsReadOnce) {
   EXPECT_EQ(changed.count(), 1);
   EXPECT_EQ(reset.count(), 0);
   QCoreApplication::processEvents();
-  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1) << "the volumes that are not numbers an entry can have";
+  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1) << "the two volumes no entry can have";
 }

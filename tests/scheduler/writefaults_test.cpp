@@ -178,7 +178,8 @@ TEST_F(WriteFaults, AFileRenamedIntoPlaceHasItsFolderSyncedAfterTheRename) {
       // What is under the name at each sync: nothing yet, the old file, or the new one.
       testing_support::SyncLog syncs([&] {
         QFile f(c.path);
-        return !f.open(QIODevice::ReadOnly) ? QStringLiteral("none") : f.readAll() == "old" ? QStringLiteral("old") : QStringLiteral("new");
+        if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("none");
+        return f.readAll() == "old" ? QStringLiteral("old") : QStringLiteral("new");
       });
       ASSERT_TRUE(c.write());
       ASSERT_FALSE(syncs.entries.isEmpty());
