@@ -23,6 +23,7 @@
 
 #include "audiotools/core/MP3export.h"
 #include "platform/audio/capturebackend.h"
+#include "platform/files/filewrite.h"
 #include "platform/files/homefolder.h"
 #include "platform/msgbox/messagebox.h"
 #include "scheduler/windows/filepickers.h"
@@ -339,10 +340,17 @@ void TForm_recorder::EndRecording(const QString& savedPath) {
 
 QString TForm_recorder::KeepTempWave() {
   const QString target = recordbase + QLatin1String(".wav");
-  if (!QFile::rename(tempWave_, target)) {
+  // Never over another recording that took the name meanwhile: the sound stays where it is.
+  if (QFileInfo::exists(target)) return tempWave_;
+  // The sound reaches the disk before its name moves, and the name with the folder: a power
+  // loss right after never leaves an empty file or no file under the name shown.
+  orvane::syncFile(tempWave_);
+  if (orvane::renameDurably(tempWave_, target) != 0) {
     // Another file system: copy, then drop the private file.
-    if (QFile::copy(tempWave_, target)) QFile::remove(tempWave_);
-    else return tempWave_;
+    if (!QFile::copy(tempWave_, target)) return tempWave_;
+    orvane::syncFile(target);
+    orvane::syncFolderOf(target);
+    QFile::remove(tempWave_);
   }
   return target;
 }

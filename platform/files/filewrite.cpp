@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,12 +20,28 @@ WriteCall& writeCall() {
   return call;
 }
 
+SyncCall& syncCall() {
+  static SyncCall call;
+  return call;
+}
+
+int syncFd(int fd) {
+  errno = 0;
+  return syncCall() ? syncCall()(fd) : ::fsync(fd);
+}
+
 int errorOr(int fallback) { return errno != 0 ? errno : fallback; }
 }  // namespace
 
 WriteCall setWriteCall(WriteCall call) {
   WriteCall previous = std::move(writeCall());
   writeCall() = std::move(call);
+  return previous;
+}
+
+SyncCall setSyncCall(SyncCall call) {
+  SyncCall previous = std::move(syncCall());
+  syncCall() = std::move(call);
   return previous;
 }
 
@@ -57,26 +74,68 @@ bool replaceFile(const QString& path, const QByteArray& bytes, int* error) {
   struct stat old {};
   const bool existed = ::stat(QFile::encodeName(target).constData(), &old) == 0;
   // The new bytes go to a hidden file of their own beside the old one, which they replace only
-  // once every one of them has reached the disk.
-  const QFileInfo where(target);
-  QByteArray temp;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temp = QFile::encodeName(where.absolutePath() + QStringLiteral("/.") + where.fileName()) + ".new" +
-           QByteArray::number(::getpid()) + "-" + QByteArray::number(attempt);
-    fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return fail(errno);
-  }
-  if (fd < 0) return fail(EEXIST);
+  // once every one of them has reached the disk. It is made with the old file's mode: a file
+  // the owner keeps to himself is never readable by others, not even while it is empty.
+  QString temp;
   int e = 0;
+  const int fd = createFileBeside(target, existed ? unsigned(old.st_mode) & 0777u : 0666u, &temp, &e);
+  if (fd < 0) return fail(e);
+  // The umask may have taken bits the old file had.
   if (existed && ::fchmod(fd, old.st_mode & 07777) != 0) e = errno;
   if (e == 0) e = writeAll(fd, bytes.constData(), bytes.size());
-  if (e == 0 && ::fsync(fd) != 0) e = errorOr(EIO);
+  if (e == 0 && syncFd(fd) != 0) e = errorOr(EIO);
   if (::close(fd) != 0 && e == 0) e = errorOr(EIO);
-  if (e == 0 && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0) e = errorOr(EIO);
+  if (e == 0) e = renameDurably(temp, target);
   if (e == 0) return true;
-  ::unlink(temp.constData());
+  ::unlink(QFile::encodeName(temp).constData());
   return fail(e);
+}
+
+int createFileBeside(const QString& target, unsigned mode, QString* path, int* error) {
+  const QFileInfo where(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const QString name = where.absolutePath() + QStringLiteral("/.") + where.fileName() + QStringLiteral(".new") +
+                         QString::number(::getpid()) + QLatin1Char('-') + QString::number(attempt);
+    const int fd = ::open(QFile::encodeName(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode_t(mode));
+    if (fd >= 0) {
+      if (path) *path = name;
+      return fd;
+    }
+    if (errno != EEXIST) {
+      if (error) *error = errorOr(EIO);
+      return -1;
+    }
+  }
+  if (error) *error = EEXIST;
+  return -1;
+}
+
+int syncFile(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errorOr(EIO);
+  int e = syncFd(fd) == 0 ? 0 : errorOr(EIO);
+  if (::close(fd) != 0 && e == 0) e = errorOr(EIO);
+  return e;
+}
+
+int syncFolderOf(const QString& path) {
+  const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+  const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errorOr(EIO);
+  // Some file systems cannot sync a folder at all; their names are as safe as they get.
+  int e = syncFd(fd) == 0 || errno == EINVAL ? 0 : errorOr(EIO);
+  if (::close(fd) != 0 && e == 0) e = errorOr(EIO);
+  return e;
+}
+
+int renameDurably(const QString& from, const QString& to) {
+  if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) return errorOr(EIO);
+  // The rename lives only in the folder: until the folder reaches the disk a power loss can
+  // bring back the old file, or lose a new name altogether. The file is in place by now, so
+  // a folder that cannot be synced is told, not taken for a failed write.
+  if (const int e = syncFolderOf(to))
+    qWarning().noquote() << "files: the folder of" << to << "could not be synced:" << describeWriteError(e);
+  return 0;
 }
 
 int makeFolder(const QString& folder) {
@@ -106,7 +165,7 @@ int probeFolderWrite(const QString& folder) {
   // A few blocks' worth: an empty file may still be made on a disk without a free block.
   const QByteArray bytes(8192, '\0');
   int error = writeAll(fd, bytes.constData(), bytes.size());
-  if (error == 0 && ::fsync(fd) != 0) error = errorOr(EIO);
+  if (error == 0 && syncFd(fd) != 0) error = errorOr(EIO);
   if (::close(fd) != 0 && error == 0) error = errorOr(EIO);
   ::unlink(name.constData());
   return error;

@@ -1,13 +1,14 @@
 // One playback channel (a media player or a stream player) and the factory that makes them.
 #pragma once
 
-#include <QByteArray>
 #include <QObject>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace orvane {
 
@@ -23,16 +24,43 @@ struct MediaResult {
   explicit operator bool() const { return ok; }
 };
 
-// One picture of a video: 32-bit pixels, each a native word 0x00RRGGBB (Qt's RGB32 but for
-// the top byte), `stride` bytes a row.
+// One picture of a video: 32-bit pixels, each a native word 0xffRRGGBB (Qt's RGB32), `stride`
+// bytes a row.
 struct VideoPicture {
+  // libmpv draws straight into memory whose rows start on 64-byte boundaries; into any other
+  // it draws a whole picture elsewhere and copies it.
+  static constexpr qsizetype kAlignment = 64;
+
+  // A picture of that size with its pixels not yet drawn; the stride is the row's bytes
+  // rounded up to kAlignment, the memory aligned to it.
+  explicit VideoPicture(QSize pictureSize);
+  VideoPicture(const VideoPicture&) = delete;
+  VideoPicture& operator=(const VideoPicture&) = delete;
+
+  uchar* bits() { return pixels_.get(); }
+  const uchar* bits() const { return pixels_.get(); }
+
   QSize size;
   qsizetype stride = 0;
-  QByteArray pixels;
   quint64 generation = 0;  // the channel's stamp of the file it belongs to
   quint64 sequence = 0;    // counts the video's pictures drawn by the channel, from 1 (the
                            // same picture drawn again at another size keeps its number)
+
+ private:
+  struct Free {
+    void operator()(uchar* p) const { std::free(p); }
+  };
+  std::unique_ptr<uchar[], Free> pixels_;
 };
+
+inline VideoPicture::VideoPicture(QSize pictureSize) : size(pictureSize) {
+  const qsizetype row = qsizetype(qMax(0, size.width())) * 4;
+  stride = (row + kAlignment - 1) / kAlignment * kAlignment;
+  // aligned_alloc wants a multiple of the alignment, which whole rows of that stride are.
+  const qsizetype bytes = qMax<qsizetype>(stride * qMax(0, size.height()), kAlignment);
+  pixels_.reset(static_cast<uchar*>(std::aligned_alloc(std::size_t(kAlignment), std::size_t(bytes))));
+  if (!pixels_) throw std::bad_alloc();
+}
 
 // The two players a channel of the program can use: the media player (video capable) and the
 // stream player that is the fallback for ".MP3" files the media player cannot open.

@@ -10,6 +10,23 @@ namespace orvane {
 namespace {
 // Buffers kept for reuse: the one shown, the newest and one being drawn, with one to spare.
 constexpr std::size_t kPoolSize = 4;
+
+// Every 32-bit format libmpv promises to draw has a padding byte it leaves undefined (it
+// writes 0); it goes where Qt's RGB32 keeps its 0xff, the top byte of the native word.
+constexpr const char* kFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "bgr0" : "0rgb";
+
+// RGB32 wants 0xff in that byte: painted with source composition onto a surface with alpha
+// (a Wayland window, an ARGB image) a picture with 0 there is transparent. One pass over the
+// words right after drawing, while they are still in the cache. The rows' padding is taken
+// along (nobody reads it), so the pass runs over whole aligned blocks of 64 bytes, which the
+// compiler turns into vector instructions.
+void makeOpaque(VideoPicture& picture) {
+  constexpr int kWords = int(VideoPicture::kAlignment / 4);
+  auto* block = reinterpret_cast<quint32*>(picture.bits());
+  const qsizetype blocks = picture.stride * picture.size.height() / VideoPicture::kAlignment;
+  for (qsizetype b = 0; b < blocks; ++b, block += kWords)
+    for (int i = 0; i < kWords; ++i) block[i] |= 0xff000000u;
+}
 }  // namespace
 
 MpvFrameRenderer::MpvFrameRenderer(mpv_handle* player, std::function<quint64()> generation, Published published)
@@ -77,10 +94,7 @@ std::shared_ptr<VideoPicture> MpvFrameRenderer::bufferFor(QSize size) {
   // Under the lock: latest() hands out copies under it, so a count of one is final here.
   for (const auto& b : pool_)
     if (b.use_count() == 1 && b->size == size) return b;
-  auto fresh = std::make_shared<VideoPicture>();
-  fresh->size = size;
-  fresh->stride = qsizetype(size.width()) * 4;
-  fresh->pixels = QByteArray(fresh->stride * size.height(), Qt::Uninitialized);
+  auto fresh = std::make_shared<VideoPicture>(size);
   for (auto& b : pool_) {
     if (b.use_count() == 1) {
       b = fresh;
@@ -112,12 +126,13 @@ void MpvFrameRenderer::run() {
       size_t stride = size_t(picture->stride);
       // This thread may wait for the picture's display time: that is what paces the video.
       mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, dims},
-                                   {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>("bgr0")},
+                                   {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(kFormat)},
                                    {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                   {MPV_RENDER_PARAM_SW_POINTER, picture->pixels.data()},
+                                   {MPV_RENDER_PARAM_SW_POINTER, picture->bits()},
                                    {MPV_RENDER_PARAM_INVALID, nullptr}};
       // A picture of a file that was replaced while it was drawn is not shown.
       if (mpv_render_context_render(ctx_, params) >= 0 && generation == generation_()) {
+        makeOpaque(*picture);
         picture->generation = generation;
         shown = true;
       }

@@ -12,7 +12,7 @@ const QString kZero = QStringLiteral("00:00:00");
 }
 
 bool EntryStore::TimeConflicts(const QString& schedule, const QString& channel, const QString& t, int jmlx,
-                               int excludeId) const {
+                               qint64 excludeId) const {
   if (t == kZero) return false;
   const bool song = jmlx >= 1 && jmlx <= 3;
   try {
@@ -51,7 +51,7 @@ bool EntryStore::TimeConflicts(const QString& schedule, const QString& channel, 
   return false;
 }
 
-bool EntryStore::write(const QString& sql, const EntryValues& v, int id) {
+bool EntryStore::write(const QString& sql, const EntryValues& v, qint64 id) {
   SqlParams p{{QStringLiteral(":pname"), v.pname},         {QStringLiteral(":starttime"), v.starttime},
               {QStringLiteral(":endtime"), v.endtime},     {QStringLiteral(":slpath"), v.slpath},
               {QStringLiteral(":tlength"), v.tlength},     {QStringLiteral(":playmode"), v.playmode},
@@ -73,7 +73,7 @@ bool EntryStore::Insert(const EntryValues& v) {
   return write(sql, v, 0);
 }
 
-bool EntryStore::Update(int id, const EntryValues& v) {
+bool EntryStore::Update(qint64 id, const EntryValues& v) {
   const QString sql = QStringLiteral(
                           "update sjb set pname=:pname,starttime=:starttime,endtime=:endtime,slpath=:slpath,"
                           "tlength=:tlength,playmode=:playmode,ivolume=:ivolume,Schedulen=:Schedulen,jmlx=:jmlx,"
@@ -84,7 +84,7 @@ bool EntryStore::Update(int id, const EntryValues& v) {
   return dm_.qry_temp.rowsAffected() == 1;
 }
 
-std::optional<StoredEntry> EntryStore::Read(int id) const {
+std::optional<StoredEntry> EntryStore::Read(qint64 id) const {
   try {
     dm_.OpenQuery(dm_.qry_temp,
                   QStringLiteral("select id,pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,jmlx,"

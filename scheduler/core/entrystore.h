@@ -25,7 +25,7 @@ struct EntryValues {
 
 // A stored entry as the edit dialog reads it.
 struct StoredEntry {
-  int id = 0;
+  qint64 id = 0;
   QString pname;
   QString starttime;
   QString endtime;
@@ -56,11 +56,11 @@ class EntryStore {
   // edited; 0 for none) never collides. Rows whose times are not times of day are skipped.
   // A failed read counts as no collision (and is logged).
   bool TimeConflicts(const QString& schedule, const QString& channel, const QString& t, int jmlx,
-                     int excludeId = 0) const;
+                     qint64 excludeId = 0) const;
 
   bool Insert(const EntryValues& v);
-  bool Update(int id, const EntryValues& v);
-  std::optional<StoredEntry> Read(int id) const;
+  bool Update(qint64 id, const EntryValues& v);
+  std::optional<StoredEntry> Read(qint64 id) const;
 
   // Writes one row per slot in one transaction: row k (from 0) gets the slot's times and,
   // with numbering, the name followed by k + 1. Returns how many rows were written; when a
@@ -74,6 +74,6 @@ class EntryStore {
                                        const QString& length, bool text);
 
  private:
-  bool write(const QString& sql, const EntryValues& v, int id);
+  bool write(const QString& sql, const EntryValues& v, qint64 id);
   TDataModule1& dm_;
 };

@@ -3,12 +3,12 @@
 
 #include <QJsonObject>
 
-bool FiredSet::has(const QDate& day, FiredKind kind, int id, const QString& time) const {
+bool FiredSet::has(const QDate& day, FiredKind kind, qint64 id, const QString& time) const {
   const auto d = days_.find(day);
   return d != days_.end() && d->second.count(Key(int(kind), id, time)) > 0;
 }
 
-bool FiredSet::mark(const QDate& day, FiredKind kind, int id, const QString& time) {
+bool FiredSet::mark(const QDate& day, FiredKind kind, qint64 id, const QString& time) {
   const bool added = days_[day].insert(Key(int(kind), id, time)).second;
   // Forget the day farthest from this one, never this one: after a clock set years back the
   // oldest day is the present one, and forgetting it would let its events fire again.

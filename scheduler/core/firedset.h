@@ -14,16 +14,16 @@ enum class FiredKind { Start, End, Shutdown, Reboot, EndShutdown };
 
 class FiredSet {
  public:
-  bool has(const QDate& day, FiredKind kind, int id, const QString& time) const;
+  bool has(const QDate& day, FiredKind kind, qint64 id, const QString& time) const;
   // Records the event; false when it had already fired.
-  bool mark(const QDate& day, FiredKind kind, int id, const QString& time);
+  bool mark(const QDate& day, FiredKind kind, qint64 id, const QString& time);
   std::size_t size(const QDate& day) const;
   // Everything recorded, as data, and the same taken back (added to what is recorded).
   QJsonArray Saved() const;
   void Restore(const QJsonArray& events);
 
  private:
-  using Key = std::tuple<int, int, QString>;
+  using Key = std::tuple<int, qint64, QString>;
   // Only the few days nearest the one last marked are kept: a clock stepped back across
   // midnight must not repeat yesterday, and days farther away can never be walked again.
   static constexpr int kDaysKept = 3;

@@ -15,7 +15,7 @@ enum class PlayState { Auto, TryPlay, Insert, StopPlay };
 // One entry of today's programme, in grid (start-time) order. The main grid shows these same
 // records (TodayRows), so a status set here is the status shown.
 struct rjmb {
-  int id = 0;
+  qint64 id = 0;  // as SQLite numbers rows: 64 bits
   QString pname;
   QString starttime;
   QString endtime;  // possibly shortened by the fade-out time
@@ -95,5 +95,5 @@ struct MainState {
   QString todayschedule;
   QString todayweekday;
   QDate programmeday;  // the day todayentries were loaded for
-  int currentid = 0;  // id of the entry playing, 0 for none
+  qint64 currentid = 0;  // id of the entry playing, 0 for none
 };

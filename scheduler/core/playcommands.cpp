@@ -28,7 +28,7 @@ PlayCommands::PlayCommands(TDataModule1& dm, MainState& state, const Clock& cloc
                            BroadcastRunner& runner, FiredSet& fired, QObject* parent)
     : QObject(parent), dm_(dm), s_(state), clock_(clock), today_(today), runner_(runner), fired_(fired) {}
 
-int PlayCommands::indexOfId(int id) const {
+int PlayCommands::indexOfId(qint64 id) const {
   if (id == 0) return -1;
   for (std::size_t i = 0; i < s_.todayentries.size(); ++i)
     if (s_.todayentries[i].id == id) return int(i);
@@ -53,7 +53,7 @@ void PlayCommands::TrialPlay() {
   // An insertion's window is modal; nothing else may take the state from it.
   if (s_.playstate == PlayState::Insert) return;
   bool ok = false;
-  const int id = int(grid.fieldAsInteger(QStringLiteral("id"), &ok));
+  const qint64 id = grid.fieldAsInteger(QStringLiteral("id"), &ok);
   // The state changes first, so nothing stopped here is taken for an automatic end.
   leave(PlayState::TryPlay, TrialLabel());
   trialindex_ = -1;

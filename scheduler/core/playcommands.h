@@ -63,7 +63,7 @@ class PlayCommands : public QObject {
   // plays on. True when anything sounds again.
   bool backToAuto();
   void endPassedEntries();
-  int indexOfId(int id) const;
+  int indexOfId(qint64 id) const;
 
   TDataModule1& dm_;
   MainState& s_;
@@ -76,7 +76,7 @@ class PlayCommands : public QObject {
   bool stopChecked_ = false;
   int trialindex_ = -1;
   // The trial entry's id: a reload during the trial may move it to another index.
-  int trialid_ = 0;
+  qint64 trialid_ = 0;
   // When automatic play was left (invalid while it runs).
   QDateTime leftAuto_;
 };

@@ -118,7 +118,7 @@ bool RadioEntries::HoldForInsertion() {
 }
 
 bool RadioEntries::ResumeAfterInsertion() {
-  const int held = heldOwner_;
+  const qint64 held = heldOwner_;
   const bool connecting = heldConnecting_;
   heldOwner_ = 0;
   heldConnecting_ = false;

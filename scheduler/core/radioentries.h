@@ -62,9 +62,9 @@ class RadioEntries : public QObject, public EntryKindHandler {
   ProgrammeView* view_ = nullptr;
   std::unique_ptr<orvane::MediaChannel> player_;
   bool shown_ = false;
-  int owner_ = 0;  // the entry whose address plays: only its own end stops it
+  qint64 owner_ = 0;  // the entry whose address plays: only its own end stops it
   QString status_;
   QString address_;
-  int heldOwner_ = 0;            // the entry whose address an insertion stopped
+  qint64 heldOwner_ = 0;         // the entry whose address an insertion stopped
   bool heldConnecting_ = false;  // it was still connecting then
 };

@@ -2,16 +2,13 @@
 #include "scheduler/core/schedulebackup.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QtEndian>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "platform/db/connection.h"
 #include "platform/files/filewrite.h"
@@ -58,10 +55,14 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
   if (!folder.exists()) return fail(QStringLiteral("no such folder: ") + folder.path());
 
   // A fresh, empty file beside the target; SQLite takes an empty file as an empty database.
-  QTemporaryFile temp(folder.filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
-  if (!temp.open()) return fail(QStringLiteral("cannot create a file in ") + folder.path() + ": " + temp.errorString());
-  const QString tempPath = temp.fileName();
-  temp.close();
+  // The owner's alone from its first moment, as the database it comes from: another user who
+  // opened it while it was being written could read it all later.
+  QString tempPath;
+  int refused = 0;
+  const int fd = orvane::createFileBeside(target.absoluteFilePath(), 0600, &tempPath, &refused);
+  if (fd < 0)
+    return fail(QStringLiteral("cannot create a file in ") + folder.path() + ": " + orvane::describeWriteError(refused));
+  ::close(fd);
 
   odb::Query q(&c);
   auto run = [&q](const QString& sql, std::initializer_list<std::pair<QString, QVariant>> params = {}) {
@@ -69,8 +70,10 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
     for (const auto& [name, value] : params) q.bindValue(name, value);
     return q.exec();
   };
-  if (!run(QStringLiteral("ATTACH DATABASE :f AS ") + kOut, {{QStringLiteral(":f"), tempPath}}))
+  if (!run(QStringLiteral("ATTACH DATABASE :f AS ") + kOut, {{QStringLiteral(":f"), tempPath}})) {
+    QFile::remove(tempPath);
     return fail(q.lastError());
+  }
 
   const QString columns = Columns().join(QLatin1Char(','));
   bool ok = false;
@@ -95,12 +98,19 @@ bool ScheduleBackup::Write(odb::Connection& c, const QString& path, QString* err
   }
   if (!run(QStringLiteral("DETACH DATABASE ") + kOut)) qWarning().noquote() << "backup: cannot detach:" << q.lastError();
   if (ok) {
-    // The owner's alone, as the database it comes from; a stricter old backup keeps its mode.
-    ::chmod(QFile::encodeName(tempPath).constData(), orvane::privateMode(target.absoluteFilePath()));
-    // rename(2) replaces the old file in one step: readers see the old backup or the new one.
-    if (std::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
+    // Every byte on the disk before the name moves to it.
+    if (const int e = orvane::syncFile(tempPath)) {
       ok = false;
-      why = QStringLiteral("cannot rename the new backup over ") + path + ": " + QString::fromLocal8Bit(std::strerror(errno));
+      why = QStringLiteral("cannot write the new backup to the disk: ") + orvane::describeWriteError(e);
+    }
+  }
+  if (ok) {
+    // A stricter old backup keeps its mode.
+    ::chmod(QFile::encodeName(tempPath).constData(), orvane::privateMode(target.absoluteFilePath()));
+    // The rename replaces the old file in one step: readers see the old backup or the new one.
+    if (const int e = orvane::renameDurably(tempPath, target.absoluteFilePath())) {
+      ok = false;
+      why = QStringLiteral("cannot rename the new backup over ") + path + ": " + orvane::describeWriteError(e);
     }
   }
   if (!ok) {

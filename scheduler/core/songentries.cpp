@@ -50,7 +50,7 @@ void SongEntries::FreeStreams() {
   second_.FreeStream();
 }
 
-void SongEntries::markPlayed(int id) {
+void SongEntries::markPlayed(qint64 id) {
   today_.WriteStatus(id, QStringLiteral("已播"), true);
 }
 

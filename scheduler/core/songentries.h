@@ -53,21 +53,21 @@ class SongEntries : public QObject, public EntryKindHandler {
 
 
   // The id of the entry that owns a channel, 0 for none.
-  int mainOwner() const { return mainOwner_.id; }
-  int secondOwner() const { return secondOwner_.id; }
+  qint64 mainOwner() const { return mainOwner_.id; }
+  qint64 secondOwner() const { return secondOwner_.id; }
 
   static bool onSecondChannel(const rjmb& e) { return e.mainchannel == kSecondChannel; }
   static bool fades(const MainState& s, const rjmb& e);
 
  private:
   struct Owner {
-    int id = 0;
+    qint64 id = 0;
     EntryMode mode = EntryMode::Auto;
   };
   // A new entry takes a channel from an older one that still held it: the older entry has
   // stopped sounding, so its status is written now.
   void takeChannel(Owner& owner, const rjmb& entry, EntryMode mode);
-  void markPlayed(int id);
+  void markPlayed(qint64 id);
 
   TDataModule1& dm_;
   MainState& s_;

@@ -42,7 +42,7 @@ orvane::SpeechEngine* TextEntries::engine() {
   return speech_.get();
 }
 
-void TextEntries::markPlayed(int id) {
+void TextEntries::markPlayed(qint64 id) {
   today_.WriteStatus(id, QStringLiteral("已播"), true);
 }
 

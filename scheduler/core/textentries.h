@@ -99,7 +99,7 @@ class TextEntries : public QObject, public EntryKindHandler {
   void endReading();
   void playHint();
   orvane::SpeechEngine* engine();
-  void markPlayed(int id);
+  void markPlayed(qint64 id);
 
   TDataModule1& dm_;
   MainState& s_;

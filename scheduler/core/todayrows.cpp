@@ -1,6 +1,7 @@
 // Today's entries as the grid's select reads them.
 #include "scheduler/core/todayrows.h"
 
+#include <limits>
 #include <string_view>
 
 #include "scheduler/core/timetext.h"
@@ -82,11 +83,11 @@ const TodayRows::Repeats::Value* TodayRows::repeated(const odb::RowReader& row, 
   return t.data() ? &repeats_[std::size_t(f)].of(t) : nullptr;
 }
 
-int TodayRows::integer(const odb::RowReader& row, Field f, int fallback) {
+qint64 TodayRows::integer(const odb::RowReader& row, Field f, int fallback) {
   const int c = columnOf_[std::size_t(f)];
   bool ok = false;
   const qint64 v = c < 0 ? 0 : row.strictInteger(c, &ok);
-  if (ok) return int(v);
+  if (ok && (f == Id || (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max()))) return v;
   malformed_ = true;
   if (c >= 0) asStored_.insert(cellKey(int(s_.todayentries.size()) - 1, c), row.value(c));
   return fallback;
@@ -111,8 +112,8 @@ void TodayRows::appendRow(const odb::RowReader& row) {
   if (const Repeats::Value* v = repeated(row, Status)) e.status = v->text;
   const Repeats::Value* length = repeated(row, Length);
   if (length) e.tlength = length->text;
-  e.ivolume = integer(row, Volume, 100);
-  e.jmlx = integer(row, Kind, 0);
+  e.ivolume = int(integer(row, Volume, 100));
+  e.jmlx = int(integer(row, Kind, 0));
   if (const Repeats::Value* v = repeated(row, Channel)) e.mainchannel = v->text;
   // A song entry long enough to fade ends its fade-out at its stored end: the clock ends it
   // four seconds before. Only an end the clock can read is brought forward, and a text's

@@ -54,7 +54,9 @@ class TodayRows : public orvane::db::RowStore {
 
   QString text(const orvane::db::RowReader& row, Field f) const;
   const Repeats::Value* repeated(const orvane::db::RowReader& row, Field f);
-  int integer(const orvane::db::RowReader& row, Field f, int fallback);
+  // The field as a whole number: an id takes 64 bits, the other fields an int (a value past
+  // it is malformed, not cut to another one).
+  qint64 integer(const orvane::db::RowReader& row, Field f, int fallback);
 
   MainState& s_;
   QString schedule_;

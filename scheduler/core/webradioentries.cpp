@@ -52,7 +52,7 @@ bool WebRadioEntries::HoldForInsertion() {
 }
 
 bool WebRadioEntries::ResumeAfterInsertion() {
-  const int held = heldOwner_;
+  const qint64 held = heldOwner_;
   heldOwner_ = 0;
   if (held == 0 || held != owner_ || !shown_ || !panel_) return false;
   // Back to the radio page.

@@ -48,7 +48,7 @@ class WebRadioEntries : public EntryKindHandler {
   ProgrammeView* view_ = nullptr;
   WebRadioPanel* panel_ = nullptr;
   bool shown_ = false;
-  int owner_ = 0;  // the entry whose page plays: only its own end stops it
-  QString address_;    // the page playing
-  int heldOwner_ = 0;  // the entry whose page an insertion blanked
+  qint64 owner_ = 0;      // the entry whose page plays: only its own end stops it
+  QString address_;       // the page playing
+  qint64 heldOwner_ = 0;  // the entry whose page an insertion blanked
 };

@@ -221,8 +221,8 @@ void TForm_showvideo::paintPicture() {
   QElapsedTimer t;
   t.start();
   // The picture's own memory, shown without a copy; it stays alive while it is painted.
-  const QImage image(reinterpret_cast<const uchar*>(picture->pixels.constData()), picture->size.width(),
-                     picture->size.height(), picture->stride, QImage::Format_RGB32);
+  const QImage image(picture->bits(), picture->size.width(), picture->size.height(), picture->stride,
+                     QImage::Format_RGB32);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   // Drawn at the panel's size in device pixels, it is copied as it is; one drawn for another
   // size a moment ago is stretched until the next one arrives.

@@ -342,7 +342,7 @@ void TForm_sjbp::Button3Click() {
   const qint64 id = qry_grid.fieldAsInteger(QStringLiteral("id"), &ok);
   if (!ok) return;
   {
-    TForm_sjbp_edit dialog(dialogContext(), int(id), this);
+    TForm_sjbp_edit dialog(dialogContext(), id, this);
     runDialog(dialog, QStringLiteral("starttime"));
   }
   qry_grid.locate(QStringLiteral("id"), id);

@@ -24,7 +24,7 @@ namespace {
 const QString kMalformed = QStringLiteral("节目单中有无法识别的时间或播放方式，已填入默认值，请检查后保存。");
 }
 
-TForm_sjbp_edit::TForm_sjbp_edit(const EntryDialogContext& context, int id, QWidget* owner)
+TForm_sjbp_edit::TForm_sjbp_edit(const EntryDialogContext& context, qint64 id, QWidget* owner)
     : EntryDialog(context, Variant::Single, owner), id_(id) {
   setObjectName(QStringLiteral("Form_sjbp_edit"));
   setCaption(QStringLiteral("修改节目单内容"));

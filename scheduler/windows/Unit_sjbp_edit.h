@@ -7,10 +7,10 @@ class TForm_sjbp_edit : public EntryDialog {
   Q_OBJECT
  public:
   // id: the entry to change.
-  TForm_sjbp_edit(const EntryDialogContext& context, int id, QWidget* owner = nullptr);
+  TForm_sjbp_edit(const EntryDialogContext& context, qint64 id, QWidget* owner = nullptr);
   ~TForm_sjbp_edit() override;
 
-  int entryId() const { return id_; }
+  qint64 entryId() const { return id_; }
   // Fills the controls from the row (done once, when the dialog is first shown). A row
   // that no longer exists is reported and the dialog closes; stored times or play modes
   // that cannot be read fill defaults, and one message says so.
@@ -23,10 +23,10 @@ class TForm_sjbp_edit : public EntryDialog {
   void FormClose(CloseAction& action) override;
   QString SongListTag() const override { return QStringLiteral("edit"); }
   bool PrepareSongListEditor(TForm_lbbj* editor, QString* path) override;
-  int ConflictExclusion() const override { return id_; }
+  qint64 ConflictExclusion() const override { return id_; }
 
  private:
-  int id_;
+  qint64 id_;
   bool filled_ = false;
 };
 

@@ -111,7 +111,7 @@ class EntryDialog : public orvane::Form {
   virtual bool PrepareSongListEditor(TForm_lbbj* editor, QString* path);
   virtual QString SongListTag() const = 0;
   // The entry never checked against itself (the edit dialog's row).
-  virtual int ConflictExclusion() const { return 0; }
+  virtual qint64 ConflictExclusion() const { return 0; }
 
   // The time-conflict test of the add and edit dialogs for this dialog's schedule and channel.
   bool TimeConflicts(const QString& t, int jmlx) const;

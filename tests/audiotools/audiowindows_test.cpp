@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +42,7 @@
 #include "platform/system/shell.h"
 #include "scheduler/core/mainstate.h"
 #include "tests/audiotools/audiotestsupport.h"
+#include "tests/support/filelimits.h"
 #include "tests/support/monitorrecorder.h"
 #include "tests/support/soundfiles.h"
 #include "tests/support/testsupport.h"
@@ -274,8 +276,14 @@ TEST(Recorder, SourcesBreaksAndRefusalsThroughTheFakeBackend) {
   capture.fake.realTime = true;
   r.Button1->click();
   QTest::qWait(300);
-  r.close();
-  ASSERT_TRUE(waitUntil([&] { return window.isNull(); }));
+  {
+    // Its name is on the disk with it: the home folder is synced once the wave is moved there.
+    testing_support::SyncLog syncs;
+    r.close();
+    ASSERT_TRUE(waitUntil([&] { return window.isNull(); }));
+    EXPECT_TRUE(syncs.entries.contains(QDir(home.file(QString())).canonicalPath()))
+        << qPrintable(syncs.entries.join(' '));
+  }
   EXPECT_GT(audiotest::DecodeWithSndfile(home.file("0102030405-2.wav")).frames(), 0);
   struct { qint64 ms; const char* text; } times[] = {{75000, "录制时间: 01:15"}, {3600999, "录制时间: 60:00"}, {3601000, ""}};
   for (auto t : times) EXPECT_EQ(TForm_recorder::ElapsedText(t.ms), QString::fromUtf8(t.text));

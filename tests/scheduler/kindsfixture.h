@@ -78,14 +78,15 @@ class KindsFixture : public SongFixture {
     runner.setHandler(6, &web);
     runner.setHandler(7, &programs);
   }
-  int addText(const TextRow& r) {
+  qint64 addText(const TextRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", QStringLiteral("00:00:00")},
                       {"slpath", r.txt.left(20)}, {"tlength", QStringLiteral("00:00:00")}, {"playmode", r.params},
                       {"ivolume", 100}, {"Schedulen", QStringLiteral("日常")}, {"jmlx", 4},
                       {"mainchannel", QStringLiteral("主通道")}, {"txt", r.txt}});
   }
-  int addOther(const QString& pname, int kind, const QString& slpath, int ivolume = 100,
-               const QString& starttime = QStringLiteral("08:20:00"), const QString& endtime = QStringLiteral("08:30:00")) {
+  qint64 addOther(const QString& pname, int kind, const QString& slpath, int ivolume = 100,
+                  const QString& starttime = QStringLiteral("08:20:00"),
+                  const QString& endtime = QStringLiteral("08:30:00")) {
     SongRow r{pname, starttime, endtime, slpath, QStringLiteral("单曲播放"), kind};
     r.ivolume = ivolume;
     return addSong(r);

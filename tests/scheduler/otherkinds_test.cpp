@@ -99,3 +99,51 @@ TEST_F(KindsFixture, ARadioFollowsItsStationsAnswerAndAnEndBeforeTheAnswerLeaves
   EXPECT_TRUE(radio.shown() && !player->isOpen());
   EXPECT_EQ(statusOf(id), QStringLiteral("正播"));
 }
+
+// Rows numbered past the range of an int (2^32 + 1 cut to an int is 1): each entry's start,
+// end, status and output stay its own under the dispatcher, for every kind that keeps the
+// entry whose output it plays.
+TEST_F(DispatchedKindsFixture, AnIdPastTheRangeOfAnIntIsNeverTakenForAnother) {
+  const qint64 first = 1, past = (qint64(1) << 32) + 1;
+  const QString a = song(QStringLiteral("a.mp3")), b = song(QStringLiteral("b.mp3"));
+  const QString pageA = QStringLiteral("http://127.0.0.1:8000/a"), pageB = QStringLiteral("http://127.0.0.1:8000/b");
+  const struct {
+    int kind;
+    QString first, past;           // what each entry plays
+    const char* replaced;          // the first entry's status once the second took its output
+    std::function<bool()> pastPlays;
+  } cases[] = {
+      {1, a, b, "已播", [&] { return mainPlayer()->isPlaying() && mainPlayer()->fileName() == b; }},
+      {5, pageA, pageB, "正播",
+       [&] {
+         orvane::FakeMediaChannel* player = backend.channel(orvane::ChannelKind::Stream, 2);
+         return radio.shown() && player && player->isPlaying() && player->fileName() == pageB;
+       }},
+      {6, pageA, pageB, "正播", [&] { return web.shown() && panel.calls.last() == QStringLiteral("show ") + pageB; }},
+  };
+  int hour = 8;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.kind);
+    dm.ExecQuery(dm.qry_temp, QStringLiteral("delete from sjb"));
+    // Both start in the same second; the second takes the output, and the first one's end
+    // must not take it away.
+    const QTime start(hour++, 0);
+    for (const auto& [id, path, seconds] : {std::tuple{first, c.first, 10}, std::tuple{past, c.past, 20}})
+      insertRow({{"id", id}, {"pname", QString::number(id)}, {"starttime", start.toString(u"HH:mm:ss")},
+                 {"endtime", start.addSecs(seconds).toString(u"HH:mm:ss")}, {"slpath", path}, {"tlength", "00:00:10"},
+                 {"playmode", c.kind == 1 ? "单曲播放" : "网络电台"}, {"ivolume", 100}, {"Schedulen", "日常"},
+                 {"jmlx", c.kind}, {"mainchannel", "主通道"}});
+    startAt(at(start.hour(), 0, 0).addSecs(-1));
+    tickAt(at(start.hour(), 0, 0));
+    settle();
+    EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QString::fromUtf8(c.replaced) + QStringLiteral("|正播"));
+    EXPECT_EQ(unit.state.currentid, past);
+    tickThrough(at(start.hour(), 0, 10));
+    EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QStringLiteral("已播|正播"));
+    EXPECT_TRUE(c.pastPlays());
+    tickThrough(at(start.hour(), 0, 20));
+    EXPECT_EQ(statusOf(first) + '|' + statusOf(past), QStringLiteral("已播|已播"));
+    EXPECT_FALSE(c.pastPlays());
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("已播"), QStringLiteral("已播")}));
+  }
+}

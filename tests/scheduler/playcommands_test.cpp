@@ -50,15 +50,15 @@ class PlayCommandsTest : public KindsFixture {
       dispatcher.Timer1Timer();
     }
   }
-  void selectRow(int id) { ASSERT_TRUE(dm.qry_show.locate(QStringLiteral("id"), id)); }
+  void selectRow(qint64 id) { ASSERT_TRUE(dm.qry_show.locate(QStringLiteral("id"), id)); }
   orvane::FakeMediaChannel* radioPlayer() const { return backend.channel(orvane::ChannelKind::Stream, 2); }
-  int addFolder(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
+  qint64 addFolder(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
     SongRow r{QString::fromUtf8(name), QLatin1String(start), QLatin1String(end),
               folder(QString::fromUtf8(name), {QStringLiteral("a.mp3"), QStringLiteral("b.mp3")}),
               QStringLiteral("顺序循环"), 2, channel};
     return addSong(r);
   }
-  int addOne(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
+  qint64 addOne(const char* name, const char* start, const char* end, const QString& channel = kMainChannel) {
     SongRow r{QString::fromUtf8(name), QLatin1String(start), QLatin1String(end),
               song(QString::fromUtf8(name) + QStringLiteral(".mp3")), QStringLiteral("单曲循环"), 1, channel};
     return addSong(r);
@@ -73,8 +73,12 @@ class PlayCommandsTest : public KindsFixture {
 TEST_F(PlayCommandsTest, AnInsertionHoldsEveryOutputThatSoundsAndResumesIt) {
   const int songId = addFolder("背景", "08:00:00", "08:30:00");
   addOne("广告", "08:00:00", "08:30:00", kSecondChannel);
-  const int radioId = addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00");
-  addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00");
+  // The station and the page are numbered past the range of an int: each is resumed as its own.
+  const qint64 radioId = renumber(
+      addOther(QStringLiteral("电台"), 5, QStringLiteral("http://127.0.0.1:8000/live"), 100, "08:00:00", "08:30:00"),
+      (qint64(1) << 32) + 3);
+  renumber(addOther(QStringLiteral("网页"), 6, QStringLiteral("www.example.com/radio"), 100, "08:00:00", "08:30:00"),
+           (qint64(1) << 32) + 4);
   addText({"早读", "08:00:00", "VW Hui|0|100|1|0", "同学们好"});
   begin();
   tickTo("08:00:00");
@@ -158,8 +162,9 @@ TEST_F(PlayCommandsTest, AnEndInTheSecondTheInsertionBeganIsNotLost) {
 }
 
 TEST_F(PlayCommandsTest, TrialPlayStopsEverythingAndItsEndCatchesUpOrStaysStopped) {
-  const int songId = addFolder("背景", "08:00:00", "08:30:00");
-  const int trialId = addOne("试听", "09:00:00", "09:10:00");
+  const qint64 songId = addFolder("背景", "08:00:00", "08:30:00");
+  // Numbered past the range of an int: cut to one it would be the entry playing.
+  const qint64 trialId = renumber(addOne("试听", "09:00:00", "09:10:00"), (songId << 32) + songId);
   begin();
   tickTo("08:01:00");
   ASSERT_TRUE(main().busy());

@@ -12,6 +12,7 @@
 #include "platform/forms/dbgrid.h"
 #include "scheduler/windows/Unit_main_tamu.h"
 #include "scheduler/windows/Unit_sjbp.h"
+#include "scheduler/windows/Unit_sjbp_edit.h"
 #include "tests/scheduler/modalhelper.h"
 #include "tests/scheduler/schedulerfixture.h"
 
@@ -102,6 +103,26 @@ TEST_F(Manager, OpensOnTodaysScheduleWithItsColumnsAndCount) {
   w->Button3Click();
   EXPECT_EQ(onlyBox(), QStringLiteral("数据表为空,不能修改|提示|64"));
   EXPECT_FALSE(w->wroteEntries());
+}
+
+TEST_F(Manager, TheRowEditedIsTheOneNumberedPastAnInt) {
+  // Cut to an int, 2^32 + 1 would be row 1.
+  const qint64 past = (qint64(1) << 32) + 1;
+  for (const auto& [id, name, start] : {std::tuple{qint64(1), "甲", "08:00:00"}, std::tuple{past, "乙", "09:00:00"}})
+    insertRow({{"id", id}, {"pname", QString::fromUtf8(name)}, {"starttime", start}, {"endtime", start},
+               {"Schedulen", QStringLiteral("日常")}, {"jmlx", 1}});
+  unit.state.todayschedule = QStringLiteral("日常");
+  TForm_sjbp* w = open();
+  w->gridQuery().setRecNo(1);
+  qint64 edited = 0;
+  OnNextModal<TForm_sjbp_edit>([&](TForm_sjbp_edit* d) {
+    edited = d->entryId();
+    d->Close();
+  });
+  w->Button3Click();
+  EXPECT_EQ(edited, past);
+  bool ok = false;
+  EXPECT_EQ(w->gridQuery().fieldAsInteger(QStringLiteral("id"), &ok), past) << "the grid goes back to the row edited";
 }
 
 TEST_F(Manager, HostileScheduleNamesShowDeleteAndPasteOnlyThemselves) {

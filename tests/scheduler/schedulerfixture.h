@@ -39,7 +39,7 @@ class SchedulerFixture : public ::testing::Test {
     ASSERT_TRUE(unit.ConnectDatabase());
   }
   // Inserts one sjb row from its column values (txt empty unless given) and returns its id.
-  int insertRow(SqlParams columns) {
+  qint64 insertRow(SqlParams columns) {
     if (std::none_of(columns.begin(), columns.end(), [](const auto& c) { return c.first == QLatin1String("txt"); }))
       columns.append({QStringLiteral("txt"), QStringLiteral("")});
     QStringList names, values;
@@ -52,15 +52,21 @@ class SchedulerFixture : public ::testing::Test {
                              columns))
         << qPrintable(dm.qry_temp.lastError());
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select max(id) from sjb"));
-    return dm.qry_temp.value(0, 0).toInt();
+    return dm.qry_temp.value(0, 0).toLongLong();
   }
-  int addEntry(const EntryRow& r) {
+  qint64 addEntry(const EntryRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime},
                       {"slpath", QStringLiteral("/music/") + r.pname + QStringLiteral(".mp3")}, {"tlength", r.tlength},
                       {"playmode", QStringLiteral("单曲播放")}, {"status", r.status}, {"statusday", r.statusday},
                       {"ivolume", r.ivolume}, {"Schedulen", r.schedule}, {"jmlx", r.jmlx}, {"mainchannel", r.mainchannel}});
   }
-  QString statusOf(int id) {
+  // Gives a row another id (one past the range of an int, say) and returns it.
+  qint64 renumber(qint64 id, qint64 to) {
+    EXPECT_TRUE(
+        dm.ExecQuery(dm.qry_temp, QStringLiteral("update sjb set id=:to where id=:id"), {{":to", to}, {":id", id}}));
+    return to;
+  }
+  QString statusOf(qint64 id) {
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select status from sjb where id=:id"), {{":id", id}});
     return dm.qry_temp.fieldAsString(QStringLiteral("status"));
   }
@@ -71,7 +77,7 @@ class SchedulerFixture : public ::testing::Test {
     return boxes.asked().size() == 1 ? lastBox() : QStringLiteral("%1 boxes").arg(boxes.asked().size());
   }
   // Columns of one sjb row joined by "|" (id 0: the newest row).
-  QString rowText(const QString& columns, int id = 0) {
+  QString rowText(const QString& columns, qint64 id = 0) {
     const QString which = id ? QString::number(id) : QStringLiteral("(select max(id) from sjb)");
     dm.OpenQuery(dm.qry_temp, QStringLiteral("select %1 from sjb where id=%2").arg(columns, which));
     QStringList v;

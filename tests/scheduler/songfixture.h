@@ -44,7 +44,7 @@ class SongFixture : public SchedulerFixture {
     return music.filePath(name);
   }
   QString path(const QString& name) const { return music.filePath(name); }
-  int addSong(const SongRow& r) {
+  qint64 addSong(const SongRow& r) {
     return insertRow({{"pname", r.pname}, {"starttime", r.starttime}, {"endtime", r.endtime}, {"slpath", r.slpath},
                       {"tlength", r.tlength}, {"playmode", r.playmode}, {"ivolume", r.ivolume},
                       {"Schedulen", QStringLiteral("日常")}, {"jmlx", r.jmlx}, {"mainchannel", r.channel}});

@@ -280,7 +280,7 @@ TEST_F(Today, TheGridAndTheDispatcherShowTheSameRowsReadOnce) {
     QVariant volume;
   };
   // Stored out of order; both views follow the start times.
-  const std::vector<Row> stored = {{"radio", "08:00:20", "08:00:40", 5, "00:00:20", 60},
+  const std::vector<Row> stored = {{"radio", "08:00:20", "08:00:40", 5, "00:00:20", (qint64(1) << 32) + 60},
                                    {"song", "08:00:00", "08:01:00", 1, "00:01:00", 80},
                                    {"loud", "08:00:30", "08:00:50", 6, "00:00:20", QStringLiteral("很响")},
                                    {"text", "08:00:10", "00:00:00", 4, "00:00:00", 90}};
@@ -303,11 +303,12 @@ TEST_F(Today, TheGridAndTheDispatcherShowTheSameRowsReadOnce) {
   ASSERT_EQ(grid.rowCount(), 4);
   EXPECT_EQ(shown(0), QStringLiteral("song|08:00:00|08:01:00|80|待播|日常"));
   EXPECT_EQ(shown(1), QStringLiteral("text|08:00:10|00:00:00|90|待播|日常"));
-  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|60|待播|日常"));
+  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|4294967356|待播|日常"));
   EXPECT_EQ(shown(3), QStringLiteral("loud|08:00:30|08:00:50|很响|待播|日常"));
   for (int row = 0; row < 4; ++row)
-    EXPECT_EQ(grid.data(grid.index(row, dm.qry_show.fieldIndex("id"))).toInt(), entries()[std::size_t(row)].id);
+    EXPECT_EQ(grid.data(grid.index(row, dm.qry_show.fieldIndex("id"))).toLongLong(), entries()[std::size_t(row)].id);
   EXPECT_EQ(entries()[3].ivolume, 100) << "a volume that is not a number plays at full volume";
+  EXPECT_EQ(entries()[2].ivolume, 100) << "nor does one past the range of an int, cut to another";
 
   // The dispatcher: the same rows at their times, the song's end brought forward for its fade,
   // the text left to end by itself.
@@ -331,9 +332,9 @@ TEST_F(Today, TheGridAndTheDispatcherShowTheSameRowsReadOnce) {
   QSignalSpy reset(&grid, &QAbstractItemModel::modelReset);
   unit.today.WriteStatus(entries()[2].id, QStringLiteral("正播"));
   EXPECT_EQ(entries()[2].status, QStringLiteral("正播"));
-  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|60|正播|日常"));
+  EXPECT_EQ(shown(2), QStringLiteral("radio|08:00:20|08:00:40|4294967356|正播|日常"));
   EXPECT_EQ(changed.count(), 1);
   EXPECT_EQ(reset.count(), 0);
   QCoreApplication::processEvents();
-  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1) << "the volume that is not a number";
+  EXPECT_EQ(boxes.count(QStringLiteral("时间表读取错误!请检查时间表。")), 1) << "the two volumes no entry can have";
 }

@@ -104,6 +104,23 @@ TEST_F(VideoWindowTest, PictureKeysOverlayAndStepping) {
   EXPECT_FALSE(w.isFullScreen());
   EXPECT_EQ(w.geometry(), QRect(100, 100, 640, 480));
   ASSERT_TRUE(testing_support::waitUntil([&] { return redPanel(); })) << "the picture follows the panel's size";
+  // A panel whose rows are no whole number of 64 bytes (650 × 4): the player draws without a
+  // copy only into 64-byte aligned rows, and the picture paints opaque onto a surface with
+  // alpha (the player leaves the padding byte of its 32-bit pixels 0).
+  w.setClientSize(650, 490);
+  std::shared_ptr<const orvane::VideoPicture> picture;
+  ASSERT_TRUE(testing_support::waitUntil([&] {
+    picture = w.player() ? w.player()->videoPicture() : nullptr;
+    return picture && picture->size == QSize(650, 490);
+  }));
+  EXPECT_EQ(picture->stride, 2624);
+  EXPECT_EQ(quintptr(picture->bits()) % 64, 0u);
+  QImage painted(w.Panel1->size(), QImage::Format_ARGB32_Premultiplied);
+  painted.fill(Qt::transparent);
+  w.Panel1->render(&painted);
+  const QRgb centre = painted.pixel(325, 245);
+  EXPECT_EQ(qAlpha(centre), 255);
+  EXPECT_TRUE(qRed(centre) > 200 && qGreen(centre) < 60 && qBlue(centre) < 60) << std::hex << centre;
   QTest::keyClick(&w, Qt::Key_A);
   EXPECT_TRUE(w.isFullScreen());
   ASSERT_TRUE(testing_support::waitUntil([&] { return w.Panel1->size() == w.screen()->size(); }));

@@ -158,6 +158,36 @@ TEST_F(WriteFaults, LogLinesRefusedByTheDiskAreKeptWholeAndWrittenInTheirOrderBe
   EXPECT_EQ(shownWith(boxes, QStringLiteral("恢复可写")).size(), 1);
 }
 
+// A file written beside its name and renamed over it is on the disk under that name once the
+// write returns: its folder is synced after the rename (before that, a power loss can bring
+// the old file back, or leave no file at all under a new name).
+TEST_F(WriteFaults, AFileRenamedIntoPlaceHasItsFolderSyncedAfterTheRename) {
+  const QString list = home.file(QStringLiteral("pl3/a.pl3")), backup = home.file(QStringLiteral("a.bkj"));
+  QDir().mkpath(QFileInfo(list).absolutePath());
+  const struct {
+    const char* name;
+    QString path;
+    std::function<bool()> write;
+  } cases[] = {{"a song list", list, [&] { return orvane::writeTextLines(list, {QStringLiteral("/music/a.mp3")}); }},
+               {"a schedule backup", backup, [&] { return ScheduleBackup::Write(*dm.connection(), backup); }}};
+  for (const auto& c : cases)
+    for (const bool replacing : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (replacing ? " replacing an old one" : " made anew"));
+      QFile::remove(c.path);
+      if (replacing) testing_support::writeFile(c.path, "old");
+      // What is under the name at each sync: nothing yet, the old file, or the new one.
+      testing_support::SyncLog syncs([&] {
+        QFile f(c.path);
+        if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("none");
+        return f.readAll() == "old" ? QStringLiteral("old") : QStringLiteral("new");
+      });
+      ASSERT_TRUE(c.write());
+      ASSERT_FALSE(syncs.entries.isEmpty());
+      EXPECT_EQ(syncs.entries.last(), QDir(QFileInfo(c.path).absolutePath()).canonicalPath() + QStringLiteral("|new"))
+          << qPrintable(syncs.entries.join('\n'));
+    }
+}
+
 TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverTheUmask) {
   // The fixture's database was made under the test's own umask; a fresh home under none.
   const testing_support::ScopedUmask none(0);
@@ -177,7 +207,25 @@ TEST_F(WriteFaults, TheDatabaseItsJournalsAndBackupsAreTheOwnersAloneWhateverThe
   ::chmod(QFile::encodeName(looser).constData(), 0644);
   testing_support::writeFile(stricter, "old");
   ::chmod(QFile::encodeName(stricter).constData(), 0400);
+  // Each backup is the owner's alone while it is being written, not only once it is: the mode
+  // of the file (and of its journal) at every row written into it.
+  struct Watch {
+    sqlite3* db;
+    QStringList modes;
+  } watch{dm2.connection()->handle(), {}};
+  sqlite3_update_hook(
+      watch.db,
+      [](void* w, int, const char* schema, const char*, sqlite3_int64) {
+        auto* watch = static_cast<Watch*>(w);
+        const QString file = QString::fromUtf8(sqlite3_db_filename(watch->db, schema));
+        for (const QString& f : {file, file + QStringLiteral("-journal")})
+          if (QFileInfo::exists(f)) watch->modes << QString::number(modeOf(f), 8);
+      },
+      &watch);
   for (const QString& b : {backup, looser, stricter}) ASSERT_TRUE(ScheduleBackup::Write(*dm2.connection(), b));
+  sqlite3_update_hook(watch.db, nullptr, nullptr);
+  ASSERT_GE(watch.modes.size(), 3);
+  EXPECT_EQ(watch.modes, QStringList(watch.modes.size(), QStringLiteral("600")));
   // Made here, replacing a 0644 backup and replacing a 0400 one.
   const std::vector<Case> cases = {{db, 0600},     {db + "-wal", 0600}, {db + "-shm", 0600},
                                    {backup, 0600}, {looser, 0600},      {stricter, 0400}};
