@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <vector>
 
 enum class FiredKind { Start, End, Shutdown, Reboot, EndShutdown };
 
@@ -19,9 +20,16 @@ class FiredSet {
   std::size_t size(const QDate& day) const;
 
  private:
-  using Key = std::tuple<int, int, QString>;
+  // A day holds every start and end of its entries, so what one event costs is what a busy
+  // day costs: an event at a time the clock can show is one number (time, kind, entry) in a
+  // list kept in order, which grows at its end as the day goes on; any other time keeps its
+  // text beside.
+  struct Day {
+    std::vector<quint64> events;
+    std::set<std::tuple<int, int, QString>> others;
+  };
   // Only the few days nearest the one last marked are kept: a clock stepped back across
   // midnight must not repeat yesterday, and days farther away can never be walked again.
   static constexpr int kDaysKept = 3;
-  std::map<QDate, std::set<Key>> days_;
+  std::map<QDate, Day> days_;
 };
