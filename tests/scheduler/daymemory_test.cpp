@@ -2,27 +2,11 @@
 // has fired grows by a few bytes an event, and only the days it keeps are held.
 #include <malloc.h>
 
-#include "scheduler/core/dispatcher.h"
-#include "scheduler/core/entryrunner.h"
 #include "scheduler/core/firedset.h"
 #include "tests/scheduler/schedulerfixture.h"
+#include "tests/support/countingrunner.h"
 
 namespace {
-// Starts and ends counted, nothing kept: the heap grows only by what the dispatcher keeps.
-struct Counter : EntryRunner, DispatcherHost {
-  MainState* s = nullptr;
-  int starts = 0, ends = 0;
-  void StartEntry(int, EntryMode) override { ++starts; }
-  void EndEntry(int, EntryMode) override { ++ends; }
-  void StopAll() override {}
-  bool MainChannelBusy() const override { return false; }
-  bool SomethingPlaying() const override { return false; }
-  void showClock(const QString&) override {}
-  void newDay(const QDate& day) override { s->programmeday = day; }
-  void ShutdownPC() override {}
-  void RebootPC() override {}
-};
-
 std::size_t heapBytes() {
   const struct mallinfo2 m = mallinfo2();
   return m.uordblks + m.hblkhd;
@@ -61,7 +45,7 @@ class DayMemoryTest : public SchedulerFixture {
     }
   }
   QDate first{2024, 5, 1};
-  Counter counter;
+  CountingRunner counter;  // keeps nothing: the heap grows only by what the dispatcher keeps
   Dispatcher dispatcher{unit.state, clock, counter, counter, unit.fired, unit.today};
 };
 
