@@ -167,7 +167,8 @@ QStringList makeSongs(const QString& folder, int n, const std::function<double(i
 // ---- this process, set up as the program ----
 
 struct Program {
-  // `entries` spread over the day by the filled home, or none when `fill` writes the day's own.
+  // The filled home's 20 entries, or none when `fill` writes the day's own; the window runs on
+  // the system clock unless given another.
   explicit Program(bool skin, const Clock* clockOverride = nullptr,
                    const std::function<void(TDataModule1&)>& fill = {})
       : home(fill ? 0 : 20), clock(clockOverride ? *clockOverride : systemClock) {
@@ -357,10 +358,10 @@ long medianOf(std::vector<long> v) {
 // Days of separate one-second song entries, each started and ended by the main window's own
 // dispatcher on a clock that skips the quiet time between them: the first day fills what is
 // filled once (the grid's cells as the day moves down it, libmpv's and Qt's caches), the days
-// after it are measured, across their changes of day. Anonymous memory (what the issue of a
-// growing program is read from) is sampled after every entry; a phase is a tenth of the
-// measured entries, its level the median of its samples, and the growth is the highest phase
-// above the last tenth of the first day.
+// after it are measured, across their changes of day. Anonymous memory (the heaps and private
+// mappings, where a program that keeps something of each entry grows) is sampled after every
+// entry; a phase is a tenth of the measured entries, its level the median of its samples, and
+// the growth is the highest phase above the last tenth of the first day.
 struct DayTrack {
   QString name;
   int started = 0, expected = 0;
@@ -487,8 +488,7 @@ int main(int argc, char** argv) {
   }
   QTemporaryDir dir;
   const QString folder = dir.filePath(QStringLiteral("songs"));
-  // The day's entries name 600 files, as many a short one (played to its end within the
-  // entry) as a long one (stopped by the entry's end).
+  // The day's entries name 600 files, alternately 0.15 s and 1 s long.
   const QStringList daySongs = parts.contains(QLatin1String("songs"))
                                    ? makeSongs(dir.filePath(QStringLiteral("day")), 600,
                                                [](int i) { return i % 2 ? 1.0 : 0.15; })

@@ -7,9 +7,9 @@
 #include "tests/support/countingrunner.h"
 
 namespace {
-std::size_t heapBytes() {
+qint64 heapBytes() {
   const struct mallinfo2 m = mallinfo2();
-  return m.uordblks + m.hblkhd;
+  return qint64(m.uordblks + m.hblkhd);
 }
 }  // namespace
 
@@ -51,14 +51,14 @@ class DayMemoryTest : public SchedulerFixture {
 
 TEST_F(DayMemoryTest, ADayOfEntriesCostsTheFiredSetAFewBytesAnEventAndOnlyThreeDaysAreKept) {
   constexpr int kDays = 5;
-  const std::size_t before = heapBytes();
+  const qint64 before = heapBytes();
   for (int d = 0; d < kDays; ++d) runDay(first.addDays(d));
-  const std::size_t grown = heapBytes() - before;
+  const qint64 grown = heapBytes() - before;
   EXPECT_EQ(counter.starts, kDays * kEntries);
   EXPECT_EQ(counter.ends, kDays * kEntries);
   EXPECT_EQ(unit.fired.size(first.addDays(kDays - 1)), std::size_t(2 * kEntries));
   EXPECT_EQ(unit.fired.size(first), 0u);
   // Three days of a start and an end for every entry, at 16 bytes an event (room for the
   // list to double), and a little for whatever else the first tick of a day makes.
-  EXPECT_LE(grown, std::size_t(3 * 2 * kEntries * 16 + 32 * 1024)) << grown << " bytes";
+  EXPECT_LE(grown, 3 * 2 * kEntries * 16 + 32 * 1024) << grown << " bytes";
 }
