@@ -2,8 +2,8 @@
 //   - days of separate song entries (300 a day, one every 20 seconds, each naming another of
 //     600 files), started and ended by the main window's own dispatcher on a clock that skips
 //     the quiet time between entries and walks each change of day; the first day is the
-//     warm-up, the growth of anonymous memory over the days after it must stay under half a
-//     kilobyte an entry (skin on);
+//     warm-up, the growth of anonymous memory over the days after it must stay under 0.6 kB an
+//     entry, 360 kB over the 600 entries measured (skin on);
 //   - 500 cycles of opening and closing every window (skin off and on), beside 5 MB of growth;
 //   - the other long-lived paths the same way: texts read aloud, songs of the player window,
 //     switching the skin off and on with every window open.
@@ -369,7 +369,7 @@ struct DayTrack {
   std::vector<long> warm, measured;  // RssAnon in kB after each entry of the first day, of the others
   std::vector<long> dayEnds;         // RssAnon just after each change of day
   QString failure;
-  static constexpr double kLimitKbPerEntry = 0.5;
+  static constexpr double kLimitKbPerEntry = 0.6;
 
   std::vector<long> phases() const {
     std::vector<long> out;
