@@ -89,13 +89,19 @@ QProcessEnvironment programEnvironment(const QString& home, const QString& confi
   return env;
 }
 
-long rssKb(qint64 pid) {
+namespace {
+long statusKb(qint64 pid, const QByteArray& field) {
   QFile f(pid ? QStringLiteral("/proc/%1/status").arg(pid) : QStringLiteral("/proc/self/status"));
   if (!f.open(QIODevice::ReadOnly)) return -1;
   for (const QByteArray& line : f.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    if (line.startsWith(field)) return line.mid(field.size()).trimmed().split(' ').first().toLong();
   return -1;
 }
+}  // namespace
+
+long rssKb(qint64 pid) { return statusKb(pid, "VmRSS:"); }
+
+long anonKb(qint64 pid) { return statusKb(pid, "RssAnon:"); }
 
 void runEventsFor(int ms) {
   if (ms <= 0) {

@@ -53,6 +53,8 @@ QProcessEnvironment programEnvironment(const QString& home, const QString& confi
 
 // The resident memory (VmRSS) of a process in kB, of this one for 0; -1 when it cannot be read.
 long rssKb(qint64 pid = 0);
+// Its anonymous part (RssAnon): the heaps and private mappings, without the pages of files.
+long anonKb(qint64 pid = 0);
 
 // Handles events for the given time.
 void runEventsFor(int ms);

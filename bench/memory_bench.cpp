@@ -1,15 +1,16 @@
-// Resident memory over long runs, after a warm-up that fills the bounded caches, beside a limit
-// of 5 MB of growth:
-//   - 500 songs on each of the two channels, played by the program itself (skin off and on):
-//     one folder entry of short generated songs per channel, repeating, started by the
-//     dispatcher, counted in log.txt;
-//   - 500 cycles of opening and closing every window (skin off and on);
+// Resident memory over long runs, after a warm-up that fills the bounded caches, beside limits:
+//   - days of separate song entries (300 a day, one every 20 seconds, each naming another of
+//     600 files), started and ended by the main window's own dispatcher on a clock that skips
+//     the quiet time between entries and walks each change of day; the first day is the
+//     warm-up, the growth of anonymous memory over the days after it must stay under 0.6 kB an
+//     entry, 360 kB over the 600 entries measured (skin on);
+//   - 500 cycles of opening and closing every window (skin off and on), beside 5 MB of growth;
 //   - the other long-lived paths the same way: texts read aloud, songs of the player window,
 //     switching the skin off and on with every window open.
 // Sound goes through the real channels to a private PulseAudio server's null sink. Everything
-// after the program's songs runs in this process, set up as the program sets itself up (its
-// memory policy first). Resident memory is read from /proc during this run.
-// Usage: memory_bench [songs|windows|texts|player|switches|each ...] [--count N]
+// runs in this process, set up as the program sets itself up (its memory policy first).
+// Resident memory is read from /proc during this run.
+// Usage: memory_bench [songs|windows|texts|player|switches|each ...] [--count N] [--per-day N]
 // ("each" runs the cycles window by window, to tell which one grows; not part of the default run.)
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -32,6 +35,8 @@
 #include "audiotools/windows/audiotools.h"
 #include "bench/benchsupport.h"
 #include "bench/soundserver.h"
+#include "platform/db/connection.h"
+#include "platform/files/textfile.h"
 #include "platform/forms/messageform.h"
 #include "platform/media/mpvbackend.h"
 #include "platform/media/mpvmediaprobe.h"
@@ -41,6 +46,7 @@
 #include "platform/system/power.h"
 #include "scheduler/core/clock.h"
 #include "scheduler/core/datamodule.h"
+#include "scheduler/core/dispatcher.h"
 #include "scheduler/core/timetext.h"
 #include "scheduler/windows/About.h"
 #include "scheduler/windows/Unit_closepc.h"
@@ -64,6 +70,8 @@ namespace {
 
 constexpr double kLimitMb = 5.0;
 int gCount = 500;
+// Song entries in each of the programme's days.
+int gPerDay = 300;
 
 // One measured run: resident memory after the warm-up, at every tenth of the run and at its end.
 struct Track {
@@ -133,91 +141,43 @@ void handleEvents() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-bool makeSongs(const QString& folder, int n, double seconds) {
+// `n` songs of sine tones in the folder, named in order; song i lasts seconds(i). Made a few
+// at a time.
+QStringList makeSongs(const QString& folder, int n, const std::function<double(int)>& seconds) {
   QDir().mkpath(folder);
+  QStringList paths;
+  std::vector<std::unique_ptr<QProcess>> running;
+  auto finish = [&](QProcess& sox) { return sox.waitForFinished(30000) && sox.exitCode() == 0; };
   for (int i = 0; i < n; ++i) {
-    const QString path = QStringLiteral("%1/song%2.mp3").arg(folder).arg(i, 2, 10, QLatin1Char('0'));
-    if (QProcess::execute(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                                                  QStringLiteral("-c"), QStringLiteral("2"), path, QStringLiteral("synth"),
-                                                  QString::number(seconds), QStringLiteral("sine"),
-                                                  QString::number(300 + 50 * i)}) != 0)
-      return false;
-  }
-  return true;
-}
-
-// ---- the program's songs ----
-
-// Songs each channel has started, as log.txt tells.
-std::pair<int, int> songsLogged(const QString& log) {
-  QFile f(log);
-  if (!f.open(QIODevice::ReadOnly)) return {0, 0};
-  int main = 0, second = 0;
-  for (const QByteArray& line : f.readAll().split('\n')) {
-    const QString text = QString::fromUtf8(line);
-    if (!text.contains(QStringLiteral("[歌名"))) continue;
-    (text.contains(QStringLiteral("副通道")) ? second : main)++;
-  }
-  return {main, second};
-}
-
-Track programSongs(const QString& program, const QString& folder, bool skin, int warmup, int count) {
-  Track t;
-  t.name = QStringLiteral("program, songs on both channels, skin %1").arg(skin ? "on" : "off");
-  const bench::FilledHome home(0);
-  const QDateTime startAt = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() + 5);
-  {
-    TDataModule1 dm;
-    dm.ConnectDatabase(QStringLiteral("accesspw"), home.database());
-    dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
-    dm.SetSetting(QStringLiteral("canuseskin"), skin ? QStringLiteral("1") : QStringLiteral("0"));
-    for (const char* channel : {"主通道", "副通道"})
-      dm.ExecQuery(dm.qry_temp,
-                   QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,"
-                                  "jmlx,mainchannel,txt) values('bench',:s,:e,:p,'00:00:30','顺序循环',80,'日常',2,:c,'')"),
-                   {{QStringLiteral(":s"), ClockText(startAt)},
-                    {QStringLiteral(":e"), ClockText(startAt.addSecs(3 * 3600))},
-                    {QStringLiteral(":p"), folder},
-                    {QStringLiteral(":c"), QString::fromUtf8(channel)}});
-  }
-  QProcess orvane;
-  orvane.setProcessEnvironment(bench::programEnvironment(home.path(), home.path() + QStringLiteral("/config")));
-  orvane.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  orvane.start(program, {});
-  if (!orvane.waitForStarted(5000)) {
-    t.failure = QStringLiteral("the program did not start");
-    return t;
-  }
-  const QString log = home.path() + QStringLiteral("/log.txt");
-  int target = 0;
-  // One step: both channels have started one more song each.
-  auto step = [&] {
-    ++target;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 20000) {
-      const auto [main, second] = songsLogged(log);
-      if (main >= target && second >= target) return true;
-      if (orvane.state() != QProcess::Running) return false;
-      bench::runEventsFor(50);
+    paths << QStringLiteral("%1/song%2.mp3").arg(folder).arg(i, 3, 10, QLatin1Char('0'));
+    running.push_back(std::make_unique<QProcess>());
+    running.back()->start(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                                                  QStringLiteral("-c"), QStringLiteral("2"), paths.back(),
+                                                  QStringLiteral("synth"), QString::number(seconds(i)),
+                                                  QStringLiteral("sine"), QString::number(300 + 5 * i)});
+    if (running.size() == 4 || i == n - 1) {
+      for (auto& sox : running)
+        if (!finish(*sox)) return {};
+      running.clear();
     }
-    return false;
-  };
-  t = measure(t.name, warmup, count, step, orvane.processId());
-  orvane.terminate();
-  if (!orvane.waitForFinished(5000)) orvane.kill();
-  return t;
+  }
+  return paths;
 }
 
 // ---- this process, set up as the program ----
 
 struct Program {
-  explicit Program(bool skin) : home(20) {
+  // The filled home's 20 entries, or none when `fill` writes the day's own; the window runs on
+  // the system clock unless given another.
+  explicit Program(bool skin, const Clock* clockOverride = nullptr,
+                   const std::function<void(TDataModule1&)>& fill = {})
+      : home(fill ? 0 : 20), clock(clockOverride ? *clockOverride : systemClock) {
     {
       TDataModule1 setup;
       setup.ConnectDatabase(QStringLiteral("accesspw"), home.database());
       setup.SetSetting(QStringLiteral("canuseskin"), skin ? QStringLiteral("1") : QStringLiteral("0"));
       setup.SetSetting(QStringLiteral("volume2"), QStringLiteral("0"));  // no tips
+      if (fill) fill(setup);
     }
     services.power = &power;
     services.media = &media;
@@ -239,7 +199,8 @@ struct Program {
 
   bench::FilledHome home;
   TDataModule1 dm;
-  SystemClock clock;
+  SystemClock systemClock;
+  const Clock& clock;
   orvane::RecordingPower power;
   orvane::MpvBackend media;
   orvane::MpvMediaProbe probe{media.midi()};
@@ -254,7 +215,7 @@ std::vector<FormFactory> everyWindow(Program& p) {
   TForm_main_tamu& w = *p.window;
   TDataModule1& dm = p.dm;
   SystemServices& s = p.services;
-  SystemClock& clock = p.clock;
+  const Clock& clock = p.clock;
   // The entry dialogs and the batch dialog are opened by the schedule manager.
   auto withManager = [&](auto make) {
     return [&, make]() -> orvane::Form* {
@@ -386,6 +347,123 @@ Track textsRead(int warmup, int count) {
   });
 }
 
+// ---- a day of song entries through the program's dispatcher ----
+
+// The median of a run of samples.
+long medianOf(std::vector<long> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
+}
+
+// Days of separate one-second song entries, each started and ended by the main window's own
+// dispatcher on a clock that skips the quiet time between them: the first day fills what is
+// filled once (the grid's cells as the day moves down it, libmpv's and Qt's caches), the days
+// after it are measured, across their changes of day. Anonymous memory (the heaps and private
+// mappings, where a program that keeps something of each entry grows) is sampled after every
+// entry; a phase is a tenth of the measured entries, its level the median of its samples, and
+// the growth is the highest phase above the last tenth of the first day.
+struct DayTrack {
+  QString name;
+  int started = 0, expected = 0;
+  double seconds = 0;
+  std::vector<long> warm, measured;  // RssAnon in kB after each entry of the first day, of the others
+  std::vector<long> dayEnds;         // RssAnon just after each change of day
+  QString failure;
+  static constexpr double kLimitKbPerEntry = 0.6;
+
+  std::vector<long> phases() const {
+    std::vector<long> out;
+    const std::size_t n = measured.size(), tenth = qMax<std::size_t>(1, n / 10);
+    for (std::size_t from = 0; from + tenth <= n; from += tenth)
+      out.push_back(medianOf({measured.begin() + long(from), measured.begin() + long(from + tenth)}));
+    return out;
+  }
+  void print() const {
+    if (!failure.isEmpty() || measured.empty()) {
+      std::printf("  %-46s NOT MEASURED (%s)\n", qPrintable(name), qPrintable(failure.isEmpty() ? QStringLiteral("nothing ran") : failure));
+      return;
+    }
+    const long warmKb = medianOf({warm.end() - long(qMax<std::size_t>(1, warm.size() / 10)), warm.end()});
+    const std::vector<long> levels = phases();
+    const long grown = *std::max_element(levels.begin(), levels.end()) - warmKb;
+    const int entries = int(measured.size());
+    const double limitKb = kLimitKbPerEntry * entries;
+    const bool within = grown <= limitKb && started == expected;
+    std::printf("  %-46s %d/%d songs started in %.0f s; anonymous memory after the first day %.1f MB\n",
+                qPrintable(name), started, expected, seconds, warmKb / 1024.0);
+    std::printf("  %-46s   over the %d entries after it: highest phase %+ld kB (%+.2f kB an entry), limit %.0f kB "
+                "(%.1f kB an entry) -> %s\n",
+                "", entries, grown, double(grown) / entries, limitKb, kLimitKbPerEntry, within ? "within" : "OVER");
+    QString steps, ends;
+    for (long kb : levels) steps += QStringLiteral(" %1").arg(kb / 1024.0, 0, 'f', 2);
+    for (long kb : dayEnds) ends += QStringLiteral(" %1").arg(kb / 1024.0, 0, 'f', 2);
+    std::printf("  %-46s   every tenth (MB):%s; after each change of day (MB):%s\n", "", qPrintable(steps), qPrintable(ends));
+  }
+};
+
+DayTrack daysOfSongs(const QStringList& songs, bool skin, int perDay, int days) {
+  DayTrack t;
+  t.name = QStringLiteral("program, days of %1 song entries, skin %2").arg(perDay).arg(skin ? "on" : "off");
+  const QDate first(2024, 5, 1);
+  // A busy day compressed: from six in the morning an entry every 20 seconds, each one second
+  // long, each naming another of the files.
+  auto startOf = [&](const QDate& day, int k) { return QDateTime(day, QTime(6, 0)).addSecs(20 * k); };
+  ManualClock clock(QDateTime(first, QTime(0, 0, 5)));
+  Program p(skin, &clock, [&](TDataModule1& dm) {
+    dm.SetSetting(QStringLiteral("canwritelogtxt"), QStringLiteral("1"));
+    orvane::db::Transaction tr(*dm.connection());
+    for (int k = 0; k < perDay; ++k)
+      dm.ExecQuery(dm.qry_temp,
+                   QStringLiteral("insert into sjb(pname,starttime,endtime,slpath,tlength,playmode,ivolume,Schedulen,"
+                                  "jmlx,mainchannel,txt) values(:n,:s,:e,:p,'00:00:01','单曲播放',80,'日常',1,'主通道','')"),
+                   {{QStringLiteral(":n"), QStringLiteral("节目%1").arg(k)},
+                    {QStringLiteral(":s"), ClockText(startOf(first, k))},
+                    {QStringLiteral(":e"), ClockText(startOf(first, k).addSecs(1))},
+                    {QStringLiteral(":p"), songs.at(k % songs.size())}});
+    tr.commit();
+  });
+  if (skin != p.skinned()) {
+    t.failure = QStringLiteral("the skin is not %1").arg(skin ? "on" : "off");
+    return t;
+  }
+  Dispatcher& dispatcher = p.window->dispatcher();
+  // Hours without entries pass in one tick, as after a suspend; otherwise every second is
+  // walked by the dispatcher, as many at a tick as it replays after a late one.
+  auto jumpTo = [&](const QDateTime& at) {
+    clock.set(at);
+    dispatcher.Timer1Timer();
+  };
+  auto tickTo = [&](const QDateTime& at) {
+    while (clock.now() < at) {
+      clock.set(qMin(clock.now().addSecs(Dispatcher::kReplayLimit), at));
+      dispatcher.Timer1Timer();
+    }
+  };
+  QElapsedTimer elapsed;
+  elapsed.start();
+  for (int d = 0; d < days; ++d) {
+    const QDate day = first.addDays(d);
+    jumpTo(startOf(day, 0).addSecs(-60));
+    for (int k = 0; k < perDay; ++k) {
+      tickTo(startOf(day, k));
+      bench::runEventsFor(40);  // the song sounds and the window shows it
+      tickTo(startOf(day, k).addSecs(1));
+      bench::runEventsFor(10);
+      (d == 0 ? t.warm : t.measured).push_back(bench::anonKb());
+    }
+    // The change of day second by second: the next day's programme is loaded.
+    jumpTo(QDateTime(day, QTime(23, 59, 50)));
+    tickTo(QDateTime(day.addDays(1), QTime(0, 0, 5)));
+    bench::runEventsFor(50);
+    t.dayEnds.push_back(bench::anonKb());
+  }
+  t.seconds = elapsed.elapsed() / 1000.0;
+  t.expected = perDay * days;
+  for (const QString& line : orvane::readTextLines(p.home.path() + QStringLiteral("/log.txt")))
+    t.started += line.contains(QStringLiteral("[歌名"));
+  return t;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -398,6 +476,7 @@ int main(int argc, char** argv) {
   const QStringList args = app.arguments().mid(1);
   for (int i = 0; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--count") && i + 1 < args.size()) gCount = args[++i].toInt();
+    else if (args[i] == QLatin1String("--per-day") && i + 1 < args.size()) gPerDay = args[++i].toInt();
     else parts << args[i];
   }
   if (parts.isEmpty()) parts = QStringList{"songs", "windows", "texts", "player", "switches"};
@@ -409,7 +488,13 @@ int main(int argc, char** argv) {
   }
   QTemporaryDir dir;
   const QString folder = dir.filePath(QStringLiteral("songs"));
-  if (!makeSongs(folder, 8, 0.3)) {
+  // The day's entries name 600 files, alternately 0.15 s and 1 s long.
+  const QStringList daySongs = parts.contains(QLatin1String("songs"))
+                                   ? makeSongs(dir.filePath(QStringLiteral("day")), 600,
+                                               [](int i) { return i % 2 ? 1.0 : 0.15; })
+                                   : QStringList{};
+  if (makeSongs(folder, 8, [](int) { return 0.3; }).isEmpty() ||
+      (parts.contains(QLatin1String("songs")) && daySongs.isEmpty())) {
     std::printf("sox could not make the songs\n");
     return 1;
   }
@@ -425,10 +510,10 @@ int main(int argc, char** argv) {
     t.print();
     std::fflush(stdout);
   };
-  const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../orvane");
   for (const QString& part : parts) {
     if (part == QLatin1String("songs")) {
-      for (bool skin : {false, true}) report(programSongs(program, folder, skin, 50, n));
+      daysOfSongs(daySongs, true, gPerDay, 3).print();
+      std::fflush(stdout);
     } else if (part == QLatin1String("windows")) {
       for (bool skin : {false, true}) report(windowCycles(skin, 20, n));
     } else if (part == QLatin1String("texts")) {

@@ -8,8 +8,9 @@ namespace orvane {
 
 namespace {
 
-// About 1,000 cells of a grid's usual size: its visible cells with and without the skin.
-constexpr qsizetype kCacheBytes = 8 * 1024 * 1024;
+// What a kept cell costs beside its pixels and its key: the image's own record and the
+// cache's entry for it.
+constexpr qsizetype kCellOverheadBytes = 256;
 
 // The colours a cell's panel and text are drawn with, in every colour group. The window's
 // colour only frames the focused cell (it is the colour a window's skin changes, so the cells
@@ -35,7 +36,8 @@ void Append(QByteArray& key, const T& value) {
 
 }  // namespace
 
-CachedCellDelegate::CachedCellDelegate(QObject* parent) : QStyledItemDelegate(parent), cells_(kCacheBytes) {}
+CachedCellDelegate::CachedCellDelegate(QObject* parent, qsizetype limitBytes)
+    : QStyledItemDelegate(parent), cells_(limitBytes) {}
 
 QByteArray CachedCellDelegate::KeyOf(const QPainter* painter, const QStyleOptionViewItem& opt) const {
   const auto* view = qobject_cast<const QAbstractItemView*>(opt.widget);
@@ -106,8 +108,12 @@ void CachedCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     QStyledItemDelegate::paint(&p, option, index);
   }
   painter->drawImage(option.rect.topLeft(), cell);
-  const qsizetype bytes = cell.sizeInBytes();
-  cells_.insert(key, new QImage(std::move(cell)), bytes);
+  // The image painted on keeps its paint engine (about half a kilobyte, a quarter of a small
+  // cell) until it goes: a copy of its pixels is kept instead. The limit counts everything a
+  // cell holds, so a cache of many small cells stays within it too.
+  auto* kept = new QImage(cell.copy());
+  const qsizetype bytes = kept->sizeInBytes() + key.size() + kCellOverheadBytes;
+  cells_.insert(key, kept, bytes);
 }
 
 }  // namespace orvane

@@ -15,7 +15,11 @@ namespace orvane {
 class CachedCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
-  explicit CachedCellDelegate(QObject* parent = nullptr);
+  // What the kept cells may weigh together: about 1,000 cells of a grid's usual size, its
+  // visible cells with and without the skin.
+  static constexpr qsizetype kDefaultLimitBytes = 8 * 1024 * 1024;
+
+  explicit CachedCellDelegate(QObject* parent = nullptr, qsizetype limitBytes = kDefaultLimitBytes);
 
   // Paints as QStyledItemDelegate does (the row's panel beneath, as the view draws it first);
   // from the cache when the cell was painted before with everything that decides its pixels.
@@ -24,6 +28,9 @@ class CachedCellDelegate : public QStyledItemDelegate {
   // Cells painted from the cache and painted anew, since the delegate was made.
   int hits() const { return hits_; }
   int misses() const { return misses_; }
+  // Cells kept, and what they weigh against the limit.
+  int cachedCells() const { return int(cells_.count()); }
+  qsizetype cachedBytes() const { return cells_.totalCost(); }
 
  private:
   // The key of everything that decides a cell's pixels; empty when the cell is not kept (an

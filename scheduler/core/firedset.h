@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <vector>
 
 enum class FiredKind { Start, End, Shutdown, Reboot, EndShutdown };
 
@@ -23,9 +24,16 @@ class FiredSet {
   void Restore(const QJsonArray& events);
 
  private:
-  using Key = std::tuple<int, qint64, QString>;
+  // A day holds every start and end of its entries, so what one event costs is what a busy
+  // day costs: an event at a time the clock can show, of an entry numbered below 2^44, is one
+  // number (time, kind, entry) in a list kept in order, which grows at its end as the day goes
+  // on; any other event keeps its text beside.
+  struct Day {
+    std::vector<quint64> events;
+    std::set<std::tuple<int, qint64, QString>> others;
+  };
   // Only the few days nearest the one last marked are kept: a clock stepped back across
   // midnight must not repeat yesterday, and days farther away can never be walked again.
   static constexpr int kDaysKept = 3;
-  std::map<QDate, std::set<Key>> days_;
+  std::map<QDate, Day> days_;
 };

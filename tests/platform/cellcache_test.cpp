@@ -1,7 +1,9 @@
 // A grid's cells painted from the cache are the cells Qt's own delegate paints, pixel for
 // pixel, in every state; a changed text, size, font or colour is painted anew, and a palette
-// of the same colours (a skin switched back) finds its cells again.
+// of the same colours (a skin switched back) finds its cells again; what the kept cells hold
+// stays within the cache's limit.
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -117,4 +119,42 @@ TEST(CachedCells, PaintedFromTheCacheAsQtPaintsThem) {
   for (QTableView* v : {&g.cached, &g.plain}) v->setPalette(previous);
   g.ExpectSame("palette back");
   EXPECT_EQ(g.delegate->misses(), misses);
+}
+
+TEST(CachedCells, WhatTheKeptCellsHoldStaysWithinTheLimit) {
+  constexpr qsizetype kLimit = 1024 * 1024;
+  // Small cells, each of another text: as a day moves down a long programme.
+  constexpr int kRows = 3000;
+  QStandardItemModel model(kRows, 6);
+  for (int r = 0; r < kRows; ++r)
+    for (int c = 0; c < 6; ++c) model.setData(model.index(r, c), QStringLiteral("%1.%2").arg(r).arg(c));
+  QWidget window;
+  QTableView view(&window);
+  view.setModel(&model);
+  view.horizontalHeader()->setMinimumSectionSize(10);
+  view.horizontalHeader()->setDefaultSectionSize(30);
+  view.verticalHeader()->setDefaultSectionSize(16);
+  view.resize(260, 400);
+  window.show();
+  QImage shot(view.size(), QImage::Format_ARGB32_Premultiplied);
+  auto paintFrom = [&](int row) {
+    view.scrollTo(model.index(row, 0), QAbstractItemView::PositionAtTop);
+    view.render(&shot);
+  };
+  auto heap = [] {
+    const struct mallinfo2 m = mallinfo2();
+    return qsizetype(m.uordblks + m.hblkhd);
+  };
+  // What a first paint makes once (glyphs, the style's pieces) is made before measuring.
+  paintFrom(0);
+  auto* delegate = new orvane::CachedCellDelegate(&view, kLimit);
+  view.setItemDelegate(delegate);
+  const qsizetype before = heap();
+  for (int row = 0; row < kRows; row += 20) paintFrom(row);
+  const qsizetype grown = heap() - before;
+  // Filled and emptied many times over.
+  EXPECT_GT(delegate->misses(), 4 * delegate->cachedCells());
+  EXPECT_LE(delegate->cachedBytes(), kLimit);
+  // Beside the cells, scrolling itself makes about 50 kB (glyphs, the view's own state).
+  EXPECT_LE(grown, kLimit + kLimit / 8) << grown << " bytes held by " << delegate->cachedCells() << " cells";
 }

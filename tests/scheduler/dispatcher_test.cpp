@@ -313,6 +313,32 @@ TEST(FiredSetTest, AClockSetYearsBackStillRemembersItsOwnDay) {
   EXPECT_EQ(fired.size(reset), 1u);
 }
 
+// What fired goes across a start in place whole: each event, of any id and any time, is
+// found again and does not fire a second time; nothing else is found.
+TEST(FiredSetTest, WhatFiredIsCarriedWholeIntoANewSet) {
+  const QDate day(2024, 5, 1);
+  const struct {
+    FiredKind kind;
+    qint64 id;
+    const char* time;
+  } events[] = {{FiredKind::Start, 1, "08:00:00"},       {FiredKind::End, 1, "08:00:05"},
+                {FiredKind::Start, 4294967297, "23:59:59"}, {FiredKind::Start, qint64(1) << 50, "00:00:01"},
+                {FiredKind::EndShutdown, 0, "24:00:02"},  {FiredKind::Start, 7, "9:00:00"}};
+  FiredSet fired;
+  for (const auto& e : events) fired.mark(day, e.kind, e.id, QString::fromLatin1(e.time));
+  fired.mark(day.addDays(-1), FiredKind::Reboot, 0, QStringLiteral("06:00:00"));
+  FiredSet carried;
+  carried.Restore(fired.Saved());
+  for (const auto& e : events) {
+    SCOPED_TRACE(e.time);
+    EXPECT_FALSE(carried.mark(day, e.kind, e.id, QString::fromLatin1(e.time)));
+  }
+  EXPECT_TRUE(carried.has(day.addDays(-1), FiredKind::Reboot, 0, QStringLiteral("06:00:00")));
+  EXPECT_FALSE(carried.has(day, FiredKind::End, 4294967297, QStringLiteral("23:59:59")));
+  EXPECT_FALSE(carried.has(day, FiredKind::Start, 1, QStringLiteral("08:00:05")));
+  EXPECT_EQ(carried.size(day), std::size(events));
+}
+
 namespace {
 struct StubHandler : EntryKindHandler {
   bool throws = false;
