@@ -141,15 +141,11 @@ void TMessageForm::keyPressEvent(QKeyEvent* e) {
   Form::keyPressEvent(e);
 }
 
-namespace {
-QWidget* boxOwner() { return WorkingWindow(); }
-}  // namespace
-
 void installMessageFormHandler() {
   FollowWorkingWindow();
   setMessageBoxHandler([](const MessageBoxRequest& r) {
     // The window the box answers for owns it, as long as it shows.
-    QWidget* owner = boxOwner();
+    QWidget* owner = WorkingWindow();
     if (NoNestedLoopScope::active() && mb::isNotice(r.flags)) {
       auto* form = new TMessageForm(r.text, r.caption, r.flags, owner);
       form->setAttribute(Qt::WA_DeleteOnClose);

@@ -18,7 +18,6 @@ bool g_windowless = false;
 }  // namespace
 
 void SetWindowless(bool windowless) { g_windowless = windowless; }
-bool Windowless() { return g_windowless; }
 
 namespace mb {
 std::vector<int> buttonsOf(int flags) {

@@ -62,7 +62,6 @@ void PostNotice(const QString& text, const QString& caption, int flags);
 // program's log with its text and takes its default answer (the one that keeps the broadcast
 // safe) at once, whatever handler is installed.
 void SetWindowless(bool windowless);
-bool Windowless();
 
 // Installs the handler that shows boxes; returns the previous one.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);

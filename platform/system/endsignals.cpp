@@ -1,7 +1,6 @@
 // Ending on the system's request.
 #include "platform/system/endsignals.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>

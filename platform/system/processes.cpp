@@ -103,8 +103,7 @@ OpenResult Processes::Open(const QString& path) {
 
 QList<qint64> Processes::startedGroups() const {
   QList<qint64> out;
-  for (const Group& g : groups_)
-    if (groupAlive(g.pgid)) out << g.pgid;
+  for (const StartedGroup& g : runningGroups()) out << g.pgid;
   return out;
 }
 

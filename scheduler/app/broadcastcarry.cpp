@@ -70,38 +70,25 @@ CarriedState capture(TForm_main_tamu& w, const orvane::Processes* processes) {
   const TextEntries& texts = w.texts();
   if (const qint64 id = texts.readingId())
     c.text = CarriedState::Text{id, texts.memoText(), texts.textrepeat(), texts.selStart(), texts.paused()};
-  if (processes)
-    for (const orvane::Processes::StartedGroup& g : processes->runningGroups()) c.groups.append({g.pgid, g.fileName});
+  if (processes) c.groups = processes->runningGroups();
   return c;
 }
 
 void takeUp(TForm_main_tamu& w, const CarriedState& c, orvane::Processes* processes) {
-  if (processes) {
-    QList<orvane::Processes::StartedGroup> groups;
-    for (const CarriedState::Group& g : c.groups) groups.append({g.pgid, g.fileName});
-    processes->adoptGroups(groups);
-  }
+  if (processes) processes->adoptGroups(c.groups);
   if (c.stopped && !w.N8->isChecked()) w.N8->trigger();
   if (w.state().playstate != PlayState::Auto) return;
-  SongEntries& songs = w.songs();
-  if (c.main) {
-    if (const int i = underWay(w, c.main->id); i >= 0) {
-      songs.main().TakeUpAt(c.main->song, c.main->file, c.main->ms);
+  // Each output under way is told what it takes up, then its entry starts as taken up.
+  const auto takeUpWith = [&w](const auto& carriedPart, auto& output) {
+    if (!carriedPart) return;
+    if (const int i = underWay(w, carriedPart->id); i >= 0) {
+      output.TakeUpAt(*carriedPart);
       takeUpEntry(w, i);
     }
-  }
-  if (c.second) {
-    if (const int i = underWay(w, c.second->id); i >= 0) {
-      songs.second().TakeUpAt(c.second->song, c.second->file, c.second->ms);
-      takeUpEntry(w, i);
-    }
-  }
-  if (c.text) {
-    if (const int i = underWay(w, c.text->id); i >= 0) {
-      w.texts().TakeUpAt(*c.text);
-      takeUpEntry(w, i);
-    }
-  }
+  };
+  takeUpWith(c.main, w.songs().main());
+  takeUpWith(c.second, w.songs().second());
+  takeUpWith(c.text, w.texts());
   if (const int i = underWay(w, c.restart); i >= 0) takeUpEntry(w, i);
   // An external program runs on by itself; the day's reload marked it played, but it is
   // still under way until its end.

@@ -9,10 +9,8 @@
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QProcessEnvironment>
 #include <QTimer>
-#include <cerrno>
 
 #include "platform/files/homefolder.h"
 

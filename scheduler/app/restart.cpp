@@ -14,8 +14,6 @@
 
 #include "platform/files/filewrite.h"
 
-extern char** environ;
-
 namespace restart {
 
 namespace {

@@ -37,7 +37,7 @@ QByteArray CarriedState::toJson() const {
   if (main) o.insert("main", songJson(*main));
   if (second) o.insert("second", songJson(*second));
   QJsonArray g;
-  for (const Group& group : groups) g.append(QJsonObject{{"pgid", number(group.pgid)}, {"file", group.fileName}});
+  for (const orvane::Processes::StartedGroup& group : groups) g.append(QJsonObject{{"pgid", number(group.pgid)}, {"file", group.fileName}});
   o.insert("groups", g);
   if (text)
     o.insert("text", QJsonObject{{"id", number(text->id)},

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "platform/system/processes.h"
+
 struct CarriedState {
   // The last second the dispatcher walked (seconds since the epoch): the next image walks
   // every second after it, starts and ends alike.
@@ -33,17 +35,19 @@ struct CarriedState {
     int song = 0;  // its index in the channel's list
     qint64 ms = 0;
     QString file;
+    // The song's index in a channel's list: `song` while the list still holds the file there,
+    // else wherever it holds it; -1 when it does not.
+    int indexIn(const QStringList& songs) const {
+      if (file.isEmpty()) return -1;
+      return song >= 0 && song < songs.size() && songs[song] == file ? song : int(songs.indexOf(file));
+    }
   };
   std::optional<Song> main;
   std::optional<Song> second;
   // A radio or web page entry under way: started again (a live stream has no place).
   qint64 restart = 0;
   // The process groups started for external programs.
-  struct Group {
-    qint64 pgid = 0;
-    QString fileName;
-  };
-  QList<Group> groups;
+  QList<orvane::Processes::StartedGroup> groups;
   // A text being read: the text as read (its times and dates as they were substituted), the
   // reading under way and where in it the voice was.
   struct Text {

@@ -3,7 +3,6 @@
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <cmath>
 
 #include "platform/media/mediachannel.h"
@@ -263,19 +262,15 @@ void MainChannel::StartSongs(const rjmb& entry, bool fadein) {
     select(0);
   }
   SetEntryVolume(qBound(0, entry.ivolume, 100) * 10);
-  const TakeUp takeUp = std::exchange(takeUp_, {});
-  const int takenUp = takeUp.indexIn(songs_);
+  const std::optional<CarriedState::Song> takeUp = std::exchange(takeUp_, std::nullopt);
+  const int takenUp = takeUp ? takeUp->indexIn(songs_) : -1;
   if (takenUp >= 0) {
     select(takenUp);
     if (PlayMode::isRandom(playmode_)) shufflepos_ = qMax(0, int(shufflelist_.indexOf(QString::number(takenUp))));
     fadein = false;
   }
-  for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
-    if (p) p->startNextOpenAt(takenUp >= 0 ? takeUp.file : QString(), takeUp.ms);
-  const auto forget = qScopeGuard([this] {
-    for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
-      if (p) p->startNextOpenAt({}, 0);
-  });
+  const OpenAtPlace place({player_.get(), stream_.get()}, takenUp >= 0 ? takeUp->file : QString(),
+                          takenUp >= 0 ? takeUp->ms : 0);
 
   playattempts_ = 0;
   for (;;) {
@@ -293,6 +288,19 @@ void MainChannel::StartSongs(const rjmb& entry, bool fadein) {
     }
     if (++playattempts_ > kAttemptsPerSong * count) break;
   }
+}
+
+MainChannel::OpenAtPlace::OpenAtPlace(std::initializer_list<orvane::MediaChannel*> players, const QString& file,
+                                      qint64 ms) {
+  if (file.isEmpty()) return;
+  for (orvane::MediaChannel* p : players)
+    if (p) players_.push_back(p);
+  for (orvane::MediaChannel* p : players_) p->startNextOpenAt(file, ms);
+}
+
+MainChannel::OpenAtPlace::~OpenAtPlace() {
+  // A later open of the same file (the next lap of a loop) starts at its start again.
+  for (orvane::MediaChannel* p : players_) p->startNextOpenAt({}, 0);
 }
 
 void MainChannel::StopSongs(const QString& keep) {

@@ -7,10 +7,13 @@
 #include <QStringList>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <random>
+#include <vector>
 
 #include "scheduler/core/channelhold.h"
 #include "scheduler/core/broadcastlog.h"
+#include "scheduler/core/carriedstate.h"
 #include "scheduler/core/mainstate.h"
 
 namespace orvane {
@@ -58,16 +61,18 @@ class MainChannel : public QObject {
   // The next start of an entry takes up a song under way (the program started itself again):
   // `file`, at `song` in the list or wherever the list holds it, opened at `ms` and without a
   // fade-in, never heard from its start. A list without the file starts as usual.
-  void TakeUpAt(int song, const QString& file, qint64 ms) { takeUp_ = {song, file, ms}; }
-  struct TakeUp {
-    int song = -1;
-    QString file;
-    qint64 ms = 0;
-    // The song's index in `songs`, -1 when the list does not hold it.
-    int indexIn(const QStringList& songs) const {
-      if (file.isEmpty()) return -1;
-      return song >= 0 && song < songs.size() && songs[song] == file ? song : int(songs.indexOf(file));
-    }
+  void TakeUpAt(const CarriedState::Song& song) { takeUp_ = song; }
+  // While it lives, the players open a song taken up at its place (no file: nothing changes);
+  // both channels' starts use it.
+  class OpenAtPlace {
+   public:
+    OpenAtPlace(std::initializer_list<orvane::MediaChannel*> players, const QString& file, qint64 ms);
+    ~OpenAtPlace();
+    OpenAtPlace(const OpenAtPlace&) = delete;
+    OpenAtPlace& operator=(const OpenAtPlace&) = delete;
+
+   private:
+    std::vector<orvane::MediaChannel*> players_;
   };
   // The channel lets go of its songs: players closed, list and song panel cleared. A file
   // prepared for the start under way (keep) stays open.
@@ -176,7 +181,7 @@ class MainChannel : public QObject {
   int shufflepos_ = 0;
   QString playmode_;
   int playattempts_ = 0;
-  TakeUp takeUp_;
+  std::optional<CarriedState::Song> takeUp_;
   bool sequenceDone_ = false;  // "顺序播放" went past its last song
 
   int fadeinstep_ = 0;

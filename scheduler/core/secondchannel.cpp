@@ -3,7 +3,6 @@
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include "platform/media/mediachannel.h"
 #include "platform/msgbox/messagebox.h"
@@ -177,16 +176,12 @@ bool SecondChannel::StartSongs(const rjmb& entry, EntryMode mode) {
   if (PlayMode::isRandom(playmode_)) ShuffleSongs();
   main_.Duck(MainChannel::DuckReason::SecondChannel);
   s_.secondvolume = qBound(0, entry.ivolume, 100) * 10;
-  const MainChannel::TakeUp takeUp = std::exchange(takeUp_, {});
-  const int takenUp = takeUp.indexIn(songs_);
+  const std::optional<CarriedState::Song> takeUp = std::exchange(takeUp_, std::nullopt);
+  const int takenUp = takeUp ? takeUp->indexIn(songs_) : -1;
   selected_ = qMax(0, takenUp);
   emit listChanged();
-  for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
-    if (p) p->startNextOpenAt(takenUp >= 0 ? takeUp.file : QString(), takeUp.ms);
-  const auto forget = qScopeGuard([this] {
-    for (orvane::MediaChannel* p : {player_.get(), stream_.get()})
-      if (p) p->startNextOpenAt({}, 0);
-  });
+  const MainChannel::OpenAtPlace place({player_.get(), stream_.get()}, takenUp >= 0 ? takeUp->file : QString(),
+                                       takenUp >= 0 ? takeUp->ms : 0);
   secondprefix_ = (mode == EntryMode::TryPlay ? QStringLiteral("正在试播副通道节目<") : QStringLiteral("正在播放副通道节目<")) +
                   entry.pname + QStringLiteral(">中的歌曲：");
   playattempts_ = 0;

@@ -48,7 +48,7 @@ class SecondChannel : public QObject {
   // main channel is then left as it is).
   bool StartSongs(const rjmb& entry, EntryMode mode);
   // As the main channel's: the next start takes up a song under way.
-  void TakeUpAt(int song, const QString& file, qint64 ms) { takeUp_ = {song, file, ms}; }
+  void TakeUpAt(const CarriedState::Song& song) { takeUp_ = song; }
   // The main channel back to its level; players closed, timers off, list and line cleared.
   void StopSongs();
   // The stop button: players closed and the line cleared; the list stays.
@@ -102,7 +102,7 @@ class SecondChannel : public QObject {
   int selected_ = -1;
   QString playmode_;
   int playattempts_ = 0;
-  MainChannel::TakeUp takeUp_;
+  std::optional<CarriedState::Song> takeUp_;
   QString secondprefix_;
   QString secondcaption_;
   QString line_;

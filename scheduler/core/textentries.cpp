@@ -67,15 +67,16 @@ void TextEntries::StartKind(int index, const rjmb& e, EntryMode mode) {
   const CarriedState::Text takeUp = std::exchange(takeUp_, {});
   const bool takingUp = takeUp.id != 0 && takeUp.id == e.id && mode == EntryMode::Auto;
 
+  // A reading taken up goes on with the text as it was read.
   QString text = takeUp.memo;
-  if (!takingUp) try {
-    dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select txt from sjb where id=:id"), {{QStringLiteral(":id"), e.id}});
-    text = dm_.qry_temp.fieldAsString(QStringLiteral("txt"));
-  } catch (const DbError& ex) {
-    failStart(QStringLiteral("its text cannot be read: ") + QString::fromStdString(ex.what()));
-    return;
-  }
   if (!takingUp) {
+    try {
+      dm_.OpenQuery(dm_.qry_temp, QStringLiteral("select txt from sjb where id=:id"), {{QStringLiteral(":id"), e.id}});
+      text = dm_.qry_temp.fieldAsString(QStringLiteral("txt"));
+    } catch (const DbError& ex) {
+      failStart(QStringLiteral("its text cannot be read: ") + QString::fromStdString(ex.what()));
+      return;
+    }
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     // The tags take the moment of the start, the same in every reading.
     const QDateTime now = clock_.now();

@@ -218,10 +218,7 @@ void TodayProgramme::ShowEntryRow(int index) {
 }
 
 void TodayProgramme::WriteStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
-  showStatus(id, status, onlyIfPlaying);
-  QString name;
-  for (const rjmb& e : s_.todayentries)
-    if (e.id == id) name = e.pname;
+  const QString name = showStatus(id, status, onlyIfPlaying);
   queue_.WriteStatus(id, name, status, s_.programmeday, onlyIfPlaying);
 }
 
@@ -239,11 +236,15 @@ void TodayProgramme::TellRefused(const StatusQueue::Item& item, const QString& w
   WriteLog(BroadcastLog::NoticeLine(clock_.now(), text));
 }
 
-void TodayProgramme::showStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
+QString TodayProgramme::showStatus(qint64 id, const QString& status, bool onlyIfPlaying) {
+  QString name;
   for (std::size_t row = 0; row < s_.todayentries.size(); ++row) {
     const rjmb& e = s_.todayentries[row];
-    if (e.id == id && (!onlyIfPlaying || e.status == kPlaying)) setStatusAt(row, status);
+    if (e.id != id) continue;
+    name = e.pname;
+    if (!onlyIfPlaying || e.status == kPlaying) setStatusAt(row, status);
   }
+  return name;
 }
 
 void TodayProgramme::setStatusAt(std::size_t row, const QString& status) {

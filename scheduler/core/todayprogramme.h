@@ -102,8 +102,8 @@ class TodayProgramme {
   // The grid's query shows this programme's entries (another programme on the same data
   // module may have taken it).
   bool ownsGrid() const;
-  // Shows a status on today's entry, which is its grid row.
-  void showStatus(qint64 id, const QString& status, bool onlyIfPlaying);
+  // Shows a status on today's entry, which is its grid row; the entry's name ("" for none).
+  QString showStatus(qint64 id, const QString& status, bool onlyIfPlaying);
   void setStatusAt(std::size_t row, const QString& status);
   // Shows on today's entries, in order, what the queue still has to write for this day;
   // false when a row's day could not be read.
